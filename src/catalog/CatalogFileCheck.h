@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+namespace quelto::catalog {
+
+// Looks at a file's first bytes before the engine touches it, so that a file
+// that is not a catalogue is refused with a message naming the file and what it
+// is, and is never written to.
+class CatalogFileCheck
+{
+public:
+    enum class Kind
+    {
+        Missing,
+        Unreadable,
+        Empty,
+        AccessDatabase,
+        NotADatabase,
+        Truncated,
+        SqliteDatabase
+    };
+
+    static Kind inspect(const QString& path);
+    // Throws EngineError with the file's name and what is wrong, unless the
+    // file is an SQLite database.
+    static void requireDatabase(const QString& path);
+    static QString describe(Kind kind);
+};
+
+} // namespace quelto::catalog

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "catalog/TableDef.h"
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace quelto::catalog {
+
+class RecordSet;
+class SqliteConnection;
+
+// An open catalogue file. Every failure is thrown as EngineError.
+class Database
+{
+public:
+    // The collation string of a new catalogue: the general Western sort order.
+    static inline const QString GeneralCollation = QStringLiteral(";LANGID=0x0409;CP=1252;COUNTRY=0");
+
+    // Creates a new, empty database file; the path must name no existing file.
+    static std::unique_ptr<Database> create(const QString& path, const QString& collation = GeneralCollation);
+    // Opens an existing database file, shared, for reading and writing. A file
+    // that is no database is refused before anything touches it.
+    static std::unique_ptr<Database> open(const QString& path);
+
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    const QString& path() const { return m_path; }
+    bool isOpen() const { return m_connection != nullptr; }
+
+    // Creates the table; throws when a table of that name exists already.
+    void appendTable(const TableDef& definition);
+    bool hasTable(const QString& name) const;
+    QStringList tableNames() const;
+
+    // Opens a record set over the rows of an SQL text.
+    std::unique_ptr<RecordSet> openRecordSet(const QString& sql);
+
+    void close();
+
+    // For the engine's own record sets.
+    std::shared_ptr<SqliteConnection> connection() const { return m_connection; }
+    QString translate(const QString& sql);
+
+private:
+    Database(QString path, std::shared_ptr<SqliteConnection> connection);
+    void refreshNames();
+    void requireOpen() const;
+
+    QString m_path;
+    std::shared_ptr<SqliteConnection> m_connection;
+    QSet<QString> m_names;
+    bool m_namesValid = false;
+};
+
+} // namespace quelto::catalog

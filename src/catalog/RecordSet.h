@@ -1,0 +1,130 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+namespace quelto::catalog {
+
+class SqliteConnection;
+class SqliteStatement;
+
+// A record set over the rows of a query, with a cursor that can stand before
+// the first row (bof), on a row, or after the last row (eof); an empty set is
+// at both ends at once.
+//
+// A set of "select * from TABLE ..." is updatable: it keeps only the row keys
+// in query order and reads a row's columns when they are asked for. Any other
+// query (grouping, a column list) gives a read-only set that holds its rows.
+//
+// Every failure is thrown as EngineError; a failed call leaves the stored rows
+// as they were.
+class RecordSet
+{
+public:
+    enum class FieldType
+    {
+        Text,
+        Integer16,
+        Other
+    };
+
+    RecordSet(std::shared_ptr<SqliteConnection> connection, QString sql, QString translatedSql);
+    ~RecordSet();
+    RecordSet(const RecordSet&) = delete;
+    RecordSet& operator=(const RecordSet&) = delete;
+
+    const QString& sql() const { return m_sql; }
+    bool isUpdatable() const { return !m_table.isEmpty(); }
+    bool isOpen() const { return m_open; }
+
+    bool bof() const;
+    bool eof() const;
+    bool hasCurrentRow() const;
+    int absolutePosition() const; // 0-based; -1 without a current row
+    int recordCount() const;      // always the full count of the set
+
+    void moveFirst();
+    void moveLast();
+    void moveNext();
+    void movePrevious();
+    void move(int rows);
+
+    // AddNew/Edit open the edit buffer, Update stores it. An added row joins
+    // the end of the set but does not become the current row.
+    void addNew();
+    void edit();
+    void update();
+    void cancelUpdate();
+    bool isEditing() const { return m_editMode != EditMode::None; }
+
+    // Removes the current row; the cursor then stands on no row until it moves.
+    void deleteRecord();
+    // Runs the query again and stands on the first row.
+    void requery();
+    void close();
+
+    QStringList fieldNames() const;
+    // The value of a column of the current row (or of the edit buffer while
+    // editing); an invalid QVariant is Null.
+    QVariant value(const QString& column) const;
+    // The same as text; reading Null as text fails.
+    QString text(const QString& column) const;
+    void setValue(const QString& column, const QVariant& value);
+
+    // The key of the current row, and a move to the row with a key.
+    qint64 bookmark() const;
+    void setBookmark(qint64 key);
+    // The key of the row stored last by Update.
+    qint64 lastModified() const { return m_lastModified; }
+
+private:
+    enum class EditMode
+    {
+        None,
+        Add,
+        Edit
+    };
+    static constexpr int BeforeFirst = -1;
+
+    void requireOpen() const;
+    void requireCurrentRow() const;
+    void runQuery();
+    void loadSchema();
+    void setPosition(int position);
+    void endEdit();
+    const std::vector<QVariant>& currentRow() const;
+    int columnIndex(const QString& column) const;
+    void validate(int column, QVariant& value) const;
+
+    std::shared_ptr<SqliteConnection> m_connection;
+    QString m_sql;
+    QString m_translated;
+    QString m_table;       // the table of an updatable set
+    QString m_keyQuery;    // "select rowid from TABLE ..." of an updatable set
+    QStringList m_columns;
+    QHash<QString, int> m_columnIndex; // lower-case name -> column
+    std::vector<FieldType> m_types;
+
+    std::vector<qint64> m_keys;                 // updatable set
+    std::vector<std::vector<QVariant>> m_rows;  // read-only set
+
+    int m_position = BeforeFirst; // BeforeFirst, 0..count-1, or count (after the last)
+    bool m_onDeletedRow = false;
+    bool m_open = true;
+    qint64 m_lastModified = 0;
+
+    EditMode m_editMode = EditMode::None;
+    std::vector<QVariant> m_buffer;
+    std::vector<bool> m_changed;
+
+    mutable std::unique_ptr<SqliteStatement> m_rowQuery;
+    mutable std::vector<QVariant> m_rowCache;
+    mutable qint64 m_rowCacheKey = 0;
+    mutable bool m_rowCacheValid = false;
+};
+
+} // namespace quelto::catalog

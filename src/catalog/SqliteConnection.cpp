@@ -1,0 +1,175 @@
+#include "catalog/SqliteConnection.h"
+
+#include "catalog/EngineError.h"
+#include "catalog/LikePattern.h"
+#include "catalog/WesternCollation.h"
+
+#include <sqlite3.h>
+
+namespace quelto::catalog {
+namespace {
+
+int collate(void*, int lengthA, const void* a, int lengthB, const void* b)
+{
+    return WesternCollation::compareUtf8({static_cast<const char*>(a), size_t(lengthA)},
+                                         {static_cast<const char*>(b), size_t(lengthB)});
+}
+
+void deletePattern(void* p) { delete static_cast<LikePattern*>(p); }
+
+// like(pattern, text): SQLite's "text LIKE pattern" calls it with these arguments.
+void likeFunction(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    if (argc == 3) {
+        sqlite3_result_error(context, "ESCAPE is not supported in like patterns", -1);
+        return;
+    }
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
+        return; // Null
+    auto* pattern = static_cast<LikePattern*>(sqlite3_get_auxdata(context, 0));
+    if (!pattern) {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+        pattern = new LikePattern({p, size_t(sqlite3_value_bytes(argv[0]))});
+        if (!pattern->isValid()) {
+            delete pattern;
+            sqlite3_result_error(context, "Invalid pattern string in like", -1);
+            return;
+        }
+        sqlite3_set_auxdata(context, 0, pattern, deletePattern);
+        pattern = static_cast<LikePattern*>(sqlite3_get_auxdata(context, 0));
+        if (!pattern) { // SQLite dropped it at once; match with a fresh one
+            const LikePattern fresh({p, size_t(sqlite3_value_bytes(argv[0]))});
+            const auto* t = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
+            sqlite3_result_int(context, fresh.matches({t, size_t(sqlite3_value_bytes(argv[1]))}));
+            return;
+        }
+    }
+    const auto* t = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
+    sqlite3_result_int(context, pattern->matches({t, size_t(sqlite3_value_bytes(argv[1]))}));
+}
+
+} // namespace
+
+SqliteStatement::SqliteStatement(std::shared_ptr<SqliteConnection> connection, sqlite3_stmt* statement)
+    : m_connection(std::move(connection)), m_statement(statement)
+{
+}
+
+SqliteStatement::~SqliteStatement() { sqlite3_finalize(m_statement); }
+
+void SqliteStatement::bind(int index, const QVariant& value)
+{
+    int rc = SQLITE_OK;
+    if (!value.isValid() || value.isNull()) {
+        rc = sqlite3_bind_null(m_statement, index);
+    } else if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong ||
+               value.typeId() == QMetaType::Short) {
+        rc = sqlite3_bind_int64(m_statement, index, value.toLongLong());
+    } else {
+        const QByteArray utf8 = value.toString().toUtf8();
+        rc = sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    }
+    if (rc != SQLITE_OK)
+        throw EngineError(m_connection->errorMessage());
+}
+
+void SqliteStatement::bindInt64(int index, qint64 value) { sqlite3_bind_int64(m_statement, index, value); }
+
+bool SqliteStatement::step()
+{
+    const int rc = sqlite3_step(m_statement);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    const QString message = m_connection->errorMessage();
+    sqlite3_reset(m_statement);
+    throw EngineError(message);
+}
+
+void SqliteStatement::reset()
+{
+    sqlite3_reset(m_statement);
+    sqlite3_clear_bindings(m_statement);
+}
+
+int SqliteStatement::columnCount() const { return sqlite3_column_count(m_statement); }
+
+QString SqliteStatement::columnName(int column) const
+{
+    return QString::fromUtf8(sqlite3_column_name(m_statement, column));
+}
+
+QVariant SqliteStatement::value(int column) const
+{
+    switch (sqlite3_column_type(m_statement, column)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(m_statement, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(m_statement, column));
+    default: {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+        return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(m_statement, column)));
+    }
+    }
+}
+
+qint64 SqliteStatement::int64(int column) const { return sqlite3_column_int64(m_statement, column); }
+
+std::shared_ptr<SqliteConnection> SqliteConnection::open(const QString& path, Mode mode)
+{
+    sqlite3* db = nullptr;
+    const int flags = SQLITE_OPEN_READWRITE | (mode == Mode::CreateNew ? SQLITE_OPEN_CREATE : 0);
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+        sqlite3_close(db);
+        throw EngineError(message);
+    }
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, 5000);
+    std::shared_ptr<SqliteConnection> connection(new SqliteConnection(db));
+    connection->installCatalogFunctions();
+    return connection;
+}
+
+SqliteConnection::~SqliteConnection() { sqlite3_close_v2(m_db); }
+
+void SqliteConnection::installCatalogFunctions()
+{
+    // The schema declares text columns COLLATE NOCASE, so the stock sqlite3 tool
+    // still reads a catalogue; here that name carries the full Western order.
+    sqlite3_create_collation_v2(m_db, "NOCASE", SQLITE_UTF8, nullptr, collate, nullptr);
+    for (int args : {2, 3}) {
+        sqlite3_create_function_v2(m_db, "like", args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, likeFunction,
+                                   nullptr, nullptr, nullptr);
+    }
+}
+
+void SqliteConnection::exec(const QString& sql)
+{
+    char* error = nullptr;
+    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+        const QString message = QString::fromUtf8(error ? error : sqlite3_errmsg(m_db));
+        sqlite3_free(error);
+        throw EngineError(message);
+    }
+}
+
+std::unique_ptr<SqliteStatement> SqliteConnection::prepare(const QString& sql)
+{
+    sqlite3_stmt* statement = nullptr;
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &statement, nullptr) != SQLITE_OK)
+        throw EngineError(errorMessage());
+    return std::make_unique<SqliteStatement>(shared_from_this(), statement);
+}
+
+qint64 SqliteConnection::lastInsertRowId() const { return sqlite3_last_insert_rowid(m_db); }
+int SqliteConnection::changes() const { return sqlite3_changes(m_db); }
+QString SqliteConnection::errorMessage() const { return QString::fromUtf8(sqlite3_errmsg(m_db)); }
+bool SqliteConnection::isReadOnly() const { return sqlite3_db_readonly(m_db, "main") == 1; }
+
+} // namespace quelto::catalog

@@ -1,0 +1,55 @@
+#include "catalog/Utf8.h"
+
+namespace quelto::catalog {
+
+char32_t Utf8::decode(std::string_view s, size_t& i)
+{
+    const auto b0 = static_cast<unsigned char>(s[i]);
+    auto cont = [&](size_t k) -> int {
+        if (i + k >= s.size())
+            return -1;
+        const auto b = static_cast<unsigned char>(s[i + k]);
+        return (b & 0xC0) == 0x80 ? (b & 0x3F) : -1;
+    };
+    if (b0 < 0x80) {
+        ++i;
+        return b0;
+    }
+    if ((b0 & 0xE0) == 0xC0) {
+        const int c1 = cont(1);
+        if (c1 >= 0) {
+            i += 2;
+            return (char32_t(b0 & 0x1F) << 6) | char32_t(c1);
+        }
+    } else if ((b0 & 0xF0) == 0xE0) {
+        const int c1 = cont(1), c2 = c1 >= 0 ? cont(2) : -1;
+        if (c2 >= 0) {
+            i += 3;
+            return (char32_t(b0 & 0x0F) << 12) | (char32_t(c1) << 6) | char32_t(c2);
+        }
+    } else if ((b0 & 0xF8) == 0xF0) {
+        const int c1 = cont(1), c2 = c1 >= 0 ? cont(2) : -1, c3 = c2 >= 0 ? cont(3) : -1;
+        if (c3 >= 0) {
+            i += 4;
+            return (char32_t(b0 & 0x07) << 18) | (char32_t(c1) << 12) | (char32_t(c2) << 6) | char32_t(c3);
+        }
+    }
+    ++i;
+    return b0;
+}
+
+void Utf8::decodeInto(std::string_view s, std::u32string& out)
+{
+    out.clear();
+    for (size_t i = 0; i < s.size();)
+        out.push_back(decode(s, i));
+}
+
+std::u32string Utf8::decodeAll(std::string_view s)
+{
+    std::u32string out;
+    decodeInto(s, out);
+    return out;
+}
+
+} // namespace quelto::catalog

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quelto::catalog {
+
+// Decoding of the UTF-8 text the database hands over; a byte that starts no
+// valid sequence is taken as a Latin-1 character, so decoding never fails.
+class Utf8
+{
+public:
+    static char32_t decode(std::string_view s, size_t& i);
+    static void decodeInto(std::string_view s, std::u32string& out);
+    static std::u32string decodeAll(std::string_view s);
+};
+
+} // namespace quelto::catalog
