@@ -1,1 +1,174 @@
+#include "catalog/CatalogSchema.h"
+#include "catalog/Database.h"
+#include "catalog/LikePattern.h"
+#include "catalog/RecordSet.h"
+#include "catalog/SqlTranslator.h"
+#include "catalog/WesternCollation.h"
 
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace quelto::catalog;
+
+// How the catalogue compares text: its order, its like operator and the SQL
+// texts that must reach SQLite unchanged in meaning.
+class TestCatalogText : public QObject
+{
+    Q_OBJECT
+
+    static bool like(const QString& text, const QString& pattern)
+    {
+        const QByteArray p = pattern.toUtf8(), t = text.toUtf8();
+        const LikePattern compiled({p.constData(), size_t(p.size())});
+        return compiled.matches({t.constData(), size_t(t.size())});
+    }
+
+private slots:
+    void collationOrder_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<int>("sign");
+        QTest::newRow("case alone is equal") << "apple" << "Apple" << 0;
+        QTest::newRow("accent sorts with its letter") << QString::fromUtf8("Émile") << "F" << -1;
+        QTest::newRow("unaccented first") << "Emile" << QString::fromUtf8("Émile") << -1;
+        QTest::newRow("accent is not a later letter") << QString::fromUtf8("Émile") << "Emilf" << -1;
+        QTest::newRow("umlaut with U") << QString::fromUtf8("Über") << "Ubes" << -1;
+        QTest::newRow("umlaut after plain U") << QString::fromUtf8("Über") << "Uber" << 1;
+        QTest::newRow("umlaut before V") << QString::fromUtf8("über") << "Va" << -1;
+        QTest::newRow("accents without case") << QString::fromUtf8("ÉMILE") << QString::fromUtf8("émile") << 0;
+        QTest::newRow("prefix first") << "Alien" << "alien 3" << -1;
+        QTest::newRow("sharp s as ss") << QString::fromUtf8("Straße") << "Strasse" << 1;
+        QTest::newRow("sharp s before st") << QString::fromUtf8("Straße") << "Strast" << -1;
+        QTest::newRow("digits before letters") << "1941" << "Alien" << -1;
+        QTest::newRow("empty first") << "" << "a" << -1;
+        QTest::newRow("invalid utf8 bytes compare") << QString::fromLatin1("\xff") << "a" << 1;
+    }
+    void collationOrder()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(int, sign);
+        const int ab = WesternCollation::compare(a, b);
+        const int ba = WesternCollation::compare(b, a);
+        QCOMPARE((ab > 0) - (ab < 0), sign);
+        QCOMPARE((ba > 0) - (ba < 0), -sign);
+    }
+
+    void likePatterns_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<bool>("matches");
+        QTest::newRow("star anywhere") << "The Marshal" << "*[Mm][Aa][Rr][Ss][Hh]*" << true;
+        QTest::newRow("brackets ignore case") << "MARSH" << "*[m][a][r][s][h]*" << true;
+        QTest::newRow("no wildcard is equality") << "Casablanca" << "casablanca" << true;
+        QTest::newRow("no wildcard is whole text") << "Casablanca" << "casa" << false;
+        QTest::newRow("question mark one char") << "Alien 3" << "Alien ?" << true;
+        QTest::newRow("question mark not zero") << "Alien " << "Alien ?" << false;
+        QTest::newRow("hash a digit") << "Alien 3" << "Alien #" << true;
+        QTest::newRow("hash not a letter") << "Alien X" << "Alien #" << false;
+        QTest::newRow("range") << "m" << "[a-z]" << true;
+        QTest::newRow("range ignores case") << "M" << "[a-z]" << true;
+        QTest::newRow("range outside") << "5" << "[a-z]" << false;
+        QTest::newRow("range takes accented letters") << QString::fromUtf8("É") << "[a-f]" << true;
+        QTest::newRow("negation") << "b" << "[!abc]" << false;
+        QTest::newRow("negation outside list") << "d" << "[!abc]" << true;
+        QTest::newRow("star in brackets literal") << "a*b" << "a[*]b" << true;
+        QTest::newRow("star in brackets not wild") << "axxb" << "a[*]b" << false;
+        QTest::newRow("bracket in brackets") << "[x" << "[[]x" << true;
+        QTest::newRow("closing bracket bare") << "a]" << "*]" << true;
+        QTest::newRow("characters without case twice") << "R2-D2" << "*[22][--][Dd]*" << true;
+        QTest::newRow("accented letters fold case") << QString::fromUtf8("ÉMILE") << QString::fromUtf8("*[Éé]mile*") << true;
+        QTest::newRow("accent is not its base letter") << QString::fromUtf8("Émile") << "emile" << false;
+        QTest::newRow("backtracking") << "aaab" << "*ab" << true;
+        QTest::newRow("several stars") << "The Big Sleep" << "*Big*ee*" << true;
+        QTest::newRow("empty text and star") << "" << "*" << true;
+        QTest::newRow("empty list stands for nothing") << "ab" << "a[]b" << true;
+        QTest::newRow("quote characters literal") << "Say \"hi\"" << "*\"hi\"*" << true;
+    }
+    void likePatterns()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, pattern);
+        QFETCH(bool, matches);
+        QCOMPARE(like(text, pattern), matches);
+    }
+
+    void unclosedBracketIsInvalid()
+    {
+        QVERIFY(!LikePattern("*[ab").isValid());
+        QVERIFY(LikePattern("*[ab]").isValid());
+    }
+
+    void translation_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("double quoted literal")
+            << "select * from archive where title like \"*[Aa]*\" " << "select * from archive where title like '*[Aa]*' ";
+        QTest::newRow("apostrophe in double quotes")
+            << "where title like \"*'*\"" << "where title like '*''*'";
+        QTest::newRow("doubled double quote")
+            << "where title like \"a\"\"b\"" << "where title like 'a\"b'";
+        QTest::newRow("single quotes unchanged") << "where mv_genre like 'Drama' " << "where mv_genre like 'Drama' ";
+        QTest::newRow("reserved table name") << "select * from cast order by text"
+                                             << "select * from \"cast\" order by text";
+        QTest::newRow("function call kept") << "select cast(1 as text)" << "select cast(1 as text)";
+    }
+    void translation()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, expected);
+        const SqlTranslator translator({QStringLiteral("cast"), QStringLiteral("archive"), QStringLiteral("text")});
+        QCOMPARE(translator.translate(sql), expected);
+    }
+
+    // The search and sort texts run unchanged through a real catalogue.
+    void queriesThroughTheEngine()
+    {
+        QTemporaryDir dir;
+        auto db = Database::create(dir.filePath(QStringLiteral("text.mdb")));
+        CatalogSchema::createCatalogTables(*db);
+        auto set = db->openRecordSet(QStringLiteral("select * from archive"));
+        const QList<QStringList> rows = {
+            {QStringLiteral("ab"), QStringLiteral("Marshall"), QStringLiteral("drama")},
+            {QStringLiteral("xAb"), QStringLiteral("marsh"), QStringLiteral("Drama")},
+            {QStringLiteral("aBx"), QStringLiteral("Lang"), QStringLiteral("Comedy")},
+            {QStringLiteral("Say \"AB\""), QStringLiteral("Wilder"), QStringLiteral("Film noir")},
+            {QString::fromUtf8("Émile"), QStringLiteral("Zola"), QStringLiteral("Drama")},
+            {QStringLiteral("Fargo"), QStringLiteral("Coen"), QStringLiteral("Thriller")},
+        };
+        for (const QStringList& row : rows) {
+            set->addNew();
+            set->setValue(QStringLiteral("title"), row[0]);
+            set->setValue(QStringLiteral("mv_director"), row[1]);
+            set->setValue(QStringLiteral("mv_genre"), row[2]);
+            set->setValue(QStringLiteral("mv_cast6"), row[0] == QLatin1String("Fargo") ? QVariant(QStringLiteral("Frances McDormand")) : QVariant());
+            set->update();
+        }
+        auto titles = [&](const QString& sql) {
+            QStringList out;
+            auto s = db->openRecordSet(sql);
+            for (; !s->eof(); s->moveNext())
+                out << s->text(QStringLiteral("title"));
+            return out;
+        };
+        QCOMPARE(titles(QStringLiteral("select * from archive where title like \"*[Aa][Bb]*\" order by title")).size(), 4);
+        QCOMPARE(titles(QStringLiteral("select * from archive where mv_director like \"*[Mm][Aa][Rr][Ss][Hh]*\" ORDER by title")),
+                 QStringList({QStringLiteral("ab"), QStringLiteral("xAb")}));
+        QCOMPARE(titles(QStringLiteral("select * from archive where mv_genre like 'drama'  order by title")).size(), 3);
+        QCOMPARE(titles(QStringLiteral("select * from archive where mv_cast1 like \"*[Mm][Cc]*\" OR mv_cast6 like \"*[Mm][Cc]*\" ")),
+                 QStringList({QStringLiteral("Fargo")}));
+        QCOMPARE(titles(QStringLiteral("select * from archive  ORDER by title")).mid(2, 3),
+                 QStringList({QString::fromUtf8("Émile"), QStringLiteral("Fargo"), QStringLiteral("Say \"AB\"")}));
+        QCOMPARE(titles(QStringLiteral("select * from archive order by mv_director,mv_year")).first(), QStringLiteral("Fargo"));
+        auto genres = db->openRecordSet(QStringLiteral("select mv_genre from archive group by mv_genre order by mv_genre"));
+        QCOMPARE(genres->recordCount(), 4);
+        auto people = db->openRecordSet(QStringLiteral("select * from ") + QStringLiteral("cast") + QStringLiteral(" order by text"));
+        QCOMPARE(people->recordCount(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCatalogText)
+#include "tst_catalog_text.moc"
