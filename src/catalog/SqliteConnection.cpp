@@ -132,6 +132,8 @@ std::shared_ptr<SqliteConnection> SqliteConnection::open(const QString& path, Mo
     sqlite3_busy_timeout(db, 5000);
     std::shared_ptr<SqliteConnection> connection(new SqliteConnection(db));
     connection->installCatalogFunctions();
+    // Reading through a memory map spares a copy of every page a scan or sort reads.
+    connection->exec(QStringLiteral("PRAGMA mmap_size = 268435456"));
     return connection;
 }
 

@@ -1,0 +1,215 @@
+// Catalogue engine benchmarks on generated catalogues of 10,000 to 1,000,000
+// records. The catalogues are made once and kept in QUELTO_BENCH_DIR (default
+// the system's temporary folder).
+#include "catalog/CatalogSchema.h"
+#include "catalog/Database.h"
+#include "catalog/RecordSet.h"
+#include "catalog/SqliteConnection.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <map>
+#include <unistd.h>
+
+using namespace quelto::catalog;
+
+namespace {
+
+const char* const kFirst[] = {"Humphrey", "Ingrid", "Marlene", "Cary", "Grace", "James", "Audrey", "Peter",
+                              "Lauren", "Orson", "Émile", "Jürgen", "Sophia", "Marcello", "Greta", "Max"};
+const char* const kLast[] = {"Bogart", "Bergman", "Dietrich", "Grant", "Kelly", "Stewart", "Hepburn", "Lorre",
+                             "Bacall", "Welles", "Zola", "Prochnow", "Loren", "Mastroianni", "Garbo", "Marsh"};
+const char* const kWords[] = {"Big", "Sleep", "Maltese", "Falcon", "Night", "City", "Third", "Man", "Rear",
+                              "Window", "Casablanca", "Notorious", "Vertigo", "Metropolis", "Stalker", "Alien",
+                              "Über", "Marshal", "Return", "Empire", "Lady", "Shanghai", "Touch", "Evil"};
+const char* const kGenres[] = {"Comedy", "Drama", "Sci-Fi", "Action", "Thriller", "Film noir", "Western"};
+const char* const kMedia[] = {"LaserDisk", "DVD", "Hi8", "Video8", "S-VHS", "VHS"};
+
+template <size_t N> QString pick(const char* const (&list)[N], QRandomGenerator& r)
+{
+    return QString::fromUtf8(list[r.bounded(int(N))]);
+}
+
+QString person(QRandomGenerator& r) { return pick(kFirst, r) + QLatin1Char(' ') + pick(kLast, r); }
+
+QString catalogPath(int records)
+{
+    const QString dir = qEnvironmentVariable("QUELTO_BENCH_DIR", QDir::tempPath());
+    return QDir(dir).filePath(QStringLiteral("quelto-bench-%1.mdb").arg(records));
+}
+
+void generate(const QString& path, int records)
+{
+    auto db = Database::create(path);
+    CatalogSchema::createCatalogTables(*db);
+    for (const OptionListDef& list : CatalogSchema::optionLists())
+        CatalogSchema::openOptionList(*db, list);
+    auto connection = db->connection();
+    connection->exec(QStringLiteral("begin"));
+    QStringList marks;
+    for (int i = 0; i < 24; ++i)
+        marks << QStringLiteral("?");
+    auto insert = connection->prepare(QStringLiteral("insert into archive (%1) values (%2)")
+                                          .arg(CatalogSchema::archiveColumns().join(QLatin1Char(',')),
+                                               marks.join(QLatin1Char(','))));
+    QRandomGenerator r(4711);
+    for (int i = 0; i < records; ++i) {
+        QString title = pick(kWords, r);
+        for (int w = r.bounded(1, 4); w > 0; --w)
+            title += QLatin1Char(' ') + pick(kWords, r);
+        const QStringList values = {
+            QStringLiteral("T%1").arg(i / 3, 6, 10, QLatin1Char('0')), pick(kMedia, r), QStringLiteral("PAL"),
+            QStringLiteral("Widescreen"), QStringLiteral("Stereo"), QStringLiteral("English"), QStringLiteral("USA"),
+            QString::number(1920 + r.bounded(90)), QStringLiteral("7.%1/10 (%2 votes)").arg(r.bounded(10)).arg(r.bounded(90000)),
+            QStringLiteral("English"), QStringLiteral("Color"), QStringLiteral("Mono"), pick(kGenres, r), person(r),
+            QStringLiteral("Paramount"), person(r), person(r), person(r), person(r), person(r), person(r), person(r),
+            person(r), title};
+        insert->reset();
+        for (int c = 0; c < 24; ++c)
+            insert->bind(c + 1, values[c]);
+        insert->step();
+    }
+    connection->exec(QStringLiteral("commit"));
+}
+
+Database& catalog(int records)
+{
+    static std::map<int, std::unique_ptr<Database>> open;
+    auto& db = open[records];
+    if (!db) {
+        const QString path = catalogPath(records);
+        if (!QFileInfo::exists(path))
+            generate(path, records);
+        db = Database::open(path);
+    }
+    return *db;
+}
+
+long residentKiB()
+{
+    std::ifstream statm("/proc/self/statm");
+    long size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+const QString kSorted = QStringLiteral("select * from archive  ORDER by title");
+
+void BM_OpenSortedByTitle(benchmark::State& state)
+{
+    Database& db = catalog(int(state.range(0)));
+    for (auto _ : state) {
+        auto set = db.openRecordSet(kSorted);
+        benchmark::DoNotOptimize(set->recordCount());
+    }
+}
+
+void BM_MoveLastThenFirst(benchmark::State& state)
+{
+    auto set = catalog(int(state.range(0))).openRecordSet(kSorted);
+    for (auto _ : state) {
+        set->moveLast();
+        set->moveFirst();
+        benchmark::DoNotOptimize(set->text(QStringLiteral("title")));
+    }
+}
+
+void BM_MoveNextReadingAllFields(benchmark::State& state)
+{
+    auto set = catalog(int(state.range(0))).openRecordSet(kSorted);
+    const QStringList columns = CatalogSchema::archiveColumns();
+    for (auto _ : state) {
+        set->moveNext();
+        if (set->eof())
+            set->moveFirst();
+        for (const QString& column : columns)
+            benchmark::DoNotOptimize(set->value(column));
+    }
+}
+
+void BM_SubstringSearchTitle(benchmark::State& state)
+{
+    Database& db = catalog(int(state.range(0)));
+    const QString sql = QStringLiteral("select * from archive where title like \"*[Mm][Aa][Rr][Ss][Hh]*\"  ORDER by title");
+    for (auto _ : state) {
+        auto set = db.openRecordSet(sql);
+        benchmark::DoNotOptimize(set->recordCount());
+    }
+}
+
+void BM_SubstringSearchCast(benchmark::State& state)
+{
+    Database& db = catalog(int(state.range(0)));
+    QStringList terms;
+    for (int i = 1; i <= 6; ++i)
+        terms << QStringLiteral("mv_cast%1 like \"*[Mm][Aa][Rr][Ss][Hh]*\"").arg(i);
+    const QString sql = QStringLiteral("select * from archive where ") + terms.join(QStringLiteral(" OR ")) +
+                        QStringLiteral("  ORDER by title");
+    for (auto _ : state) {
+        auto set = db.openRecordSet(sql);
+        benchmark::DoNotOptimize(set->recordCount());
+    }
+}
+
+void BM_AddNewAndUpdate(benchmark::State& state)
+{
+    auto set = catalog(int(state.range(0))).openRecordSet(kSorted);
+    const QStringList columns = CatalogSchema::archiveColumns();
+    int n = 0;
+    for (auto _ : state) {
+        set->addNew();
+        for (const QString& column : columns)
+            set->setValue(column, QStringLiteral("bench %1").arg(n));
+        set->update();
+        ++n;
+    }
+    catalog(int(state.range(0))).connection()->exec(QStringLiteral("delete from archive where title like 'bench *'"));
+}
+
+void BM_RecordCountLabel(benchmark::State& state)
+{
+    Database& db = catalog(int(state.range(0)));
+    for (auto _ : state) {
+        auto set = db.openRecordSet(CatalogSchema::ArchiveQuery);
+        int count = 0;
+        if (!(set->bof() && set->eof())) {
+            set->moveLast();
+            count = set->recordCount();
+        }
+        benchmark::DoNotOptimize(count);
+    }
+}
+
+void BM_MemoryOfAnOpenSet(benchmark::State& state)
+{
+    Database& db = catalog(int(state.range(0)));
+    long grown = 0;
+    for (auto _ : state) {
+        const long before = residentKiB();
+        auto set = db.openRecordSet(kSorted);
+        set->moveLast();
+        set->moveFirst();
+        grown = residentKiB() - before;
+        benchmark::DoNotOptimize(set->recordCount());
+    }
+    state.counters["set_MiB"] = double(grown) / 1024.0;
+    state.counters["process_MiB"] = double(residentKiB()) / 1024.0;
+}
+
+} // namespace
+
+#define QUELTO_SIZES ->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)
+BENCHMARK(BM_OpenSortedByTitle) QUELTO_SIZES;
+BENCHMARK(BM_MoveLastThenFirst) QUELTO_SIZES;
+BENCHMARK(BM_MoveNextReadingAllFields)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SubstringSearchTitle) QUELTO_SIZES;
+BENCHMARK(BM_SubstringSearchCast) QUELTO_SIZES;
+BENCHMARK(BM_AddNewAndUpdate) QUELTO_SIZES;
+BENCHMARK(BM_RecordCountLabel) QUELTO_SIZES;
+BENCHMARK(BM_MemoryOfAnOpenSet)->Arg(1000000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();
