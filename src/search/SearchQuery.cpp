@@ -1,0 +1,87 @@
+#include "search/SearchQuery.h"
+
+#include <QStringList>
+
+namespace quelto::search {
+namespace {
+
+bool isPatternSpecial(QChar c)
+{
+    return c == QLatin1Char('*') || c == QLatin1Char('?') || c == QLatin1Char('#') || c == QLatin1Char('[');
+}
+
+// Characters that are plain outside brackets but cannot stand inside a list.
+bool isListBreaking(QChar c) { return c == QLatin1Char(']') || c == QLatin1Char('!') || c == QLatin1Char('-'); }
+
+QString doubled(QString text, QChar quote)
+{
+    text.replace(quote, QString(2, quote));
+    return text;
+}
+
+} // namespace
+
+QString SearchQuery::substringPattern(const QString& text)
+{
+    QString pattern = QStringLiteral("*");
+    for (const QChar c : text) {
+        if (isListBreaking(c)) {
+            pattern += c;
+            continue;
+        }
+        // Character by character, so that a letter whose upper case is two
+        // letters ("ß") keeps its place.
+        pattern += QLatin1Char('[');
+        pattern += c.toUpper();
+        pattern += c.toLower();
+        pattern += QLatin1Char(']');
+    }
+    pattern += QLatin1Char('*');
+    return pattern;
+}
+
+QString SearchQuery::substringFilter(const QString& column, const QString& text)
+{
+    const QString pattern = doubled(substringPattern(text), QLatin1Char('"'));
+    if (column == CastColumn) {
+        QStringList terms;
+        for (int i = 1; i <= 6; ++i)
+            terms << QStringLiteral("mv_cast%1 like \"%2\" ").arg(i).arg(pattern);
+        return QStringLiteral("where ") + terms.join(QStringLiteral("OR "));
+    }
+    return QStringLiteral("where %1 like \"%2\" ").arg(column, pattern);
+}
+
+QString SearchQuery::literalPattern(const QString& text)
+{
+    QString pattern;
+    for (const QChar c : text) {
+        if (isPatternSpecial(c)) {
+            pattern += QLatin1Char('[');
+            pattern += c;
+            pattern += QLatin1Char(']');
+        } else {
+            pattern += c;
+        }
+    }
+    return pattern;
+}
+
+QString SearchQuery::genreFilter(const QString& genre)
+{
+    return QStringLiteral("where mv_genre like '%1' ").arg(doubled(literalPattern(genre), QLatin1Char('\'')));
+}
+
+QString SearchQuery::description(const QString& prefix, const QString& text, int count)
+{
+    return prefix + text + QStringLiteral(" [") + QString::number(count) + QLatin1Char(']');
+}
+
+QString SearchQuery::substringQuery(const QString& filter, const QString& order) { return Base + filter + order; }
+
+QString SearchQuery::sortQuery(const QString& filter, const QString& order)
+{
+    return Base + filter + QLatin1Char(' ') + order;
+}
+
+} // namespace quelto::search

@@ -1,0 +1,131 @@
+#include "catalog/CatalogSchema.h"
+#include "catalog/Database.h"
+#include "catalog/EngineError.h"
+#include "catalog/RecordSet.h"
+#include "search/SearchQuery.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace quelto::catalog;
+using namespace quelto::search;
+
+// The search clauses as the engine runs them: what they find, and that text
+// holding the pattern language's own characters finds itself literally.
+class TestSearchQuery : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<Database> m_db;
+
+    QStringList titlesOf(const QString& sql)
+    {
+        QStringList out;
+        auto set = m_db->openRecordSet(sql);
+        for (; !set->eof(); set->moveNext())
+            out << set->text(QStringLiteral("title"));
+        return out;
+    }
+
+    static const QStringList& tricky()
+    {
+        static const QStringList titles = {
+            QStringLiteral("Say \"Cheese\""), QStringLiteral("Ocean's Eleven"), QStringLiteral("[REC]"),
+            QStringLiteral("Airplane!"),      QStringLiteral("X-Men"),          QStringLiteral("M*A*S*H"),
+            QStringLiteral("What?"),          QStringLiteral("Number #9"),      QStringLiteral("100%"),
+            QStringLiteral("Plain"),          QStringLiteral("Stra\u00dfe"),    QStringLiteral("REC"),
+            QStringLiteral("Say Cheese"),     QStringLiteral("MASH"),           QStringLiteral("Number 99"),
+            QStringLiteral("XMen"),           QStringLiteral("Oceans Eleven"),  QStringLiteral("Airplane"),
+        };
+        return titles;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_db = Database::create(m_dir.filePath(QStringLiteral("search.mdb")));
+        CatalogSchema::createArchiveTable(*m_db);
+        auto set = m_db->openRecordSet(CatalogSchema::ArchiveQuery);
+        for (const QString& title : tricky()) {
+            set->addNew();
+            set->setValue(QStringLiteral("title"), title);
+            set->setValue(QStringLiteral("mv_genre"), title);
+            set->setValue(QStringLiteral("mv_cast6"), QStringLiteral("cast of ") + title);
+            set->update();
+        }
+        const QStringList casing = {QStringLiteral("xaby"), QStringLiteral("Abc"), QStringLiteral("caB"),
+                                    QStringLiteral("AB"), QStringLiteral("a b")};
+        for (const QString& title : casing) {
+            set->addNew();
+            set->setValue(QStringLiteral("title"), title);
+            set->update();
+        }
+    }
+
+    void patternAsTheSearchesBuildIt()
+    {
+        QCOMPARE(SearchQuery::substringPattern(QStringLiteral("marsh")), QStringLiteral("*[Mm][Aa][Rr][Ss][Hh]*"));
+        QCOMPARE(SearchQuery::substringPattern(QStringLiteral("R2")), QStringLiteral("*[Rr][22]*"));
+        QCOMPARE(SearchQuery::substringFilter(QStringLiteral("mv_director"), QStringLiteral("ab")),
+                 QStringLiteral("where mv_director like \"*[Aa][Bb]*\" "));
+        QCOMPARE(SearchQuery::substringFilter(SearchQuery::CastColumn, QStringLiteral("a")),
+                 QStringLiteral("where mv_cast1 like \"*[Aa]*\" OR mv_cast2 like \"*[Aa]*\" OR mv_cast3 like "
+                                "\"*[Aa]*\" OR mv_cast4 like \"*[Aa]*\" OR mv_cast5 like \"*[Aa]*\" OR "
+                                "mv_cast6 like \"*[Aa]*\" "));
+        QCOMPARE(SearchQuery::genreFilter(QStringLiteral("Drama")), QStringLiteral("where mv_genre like 'Drama' "));
+        QCOMPARE(SearchQuery::description(QStringLiteral("Director: "), QStringLiteral("marsh"), 5),
+                 QStringLiteral("Director: marsh [5]"));
+        QCOMPARE(SearchQuery::sortQuery(QStringLiteral(" "), QStringLiteral("order by title")),
+                 QStringLiteral("select * from archive   order by title"));
+    }
+
+    void anyCaseAnywhere()
+    {
+        const QString filter = SearchQuery::substringFilter(QStringLiteral("title"), QStringLiteral("AB"));
+        QCOMPARE(titlesOf(SearchQuery::substringQuery(filter, QStringLiteral(" ORDER by title"))),
+                 QStringList({"AB", "Abc", "caB", "xaby"}));
+    }
+
+    void literalCharactersFindThemselves_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("found");
+        QTest::newRow("double quote") << "\"Cheese\"" << QStringList{"Say \"Cheese\""};
+        QTest::newRow("apostrophe") << "n's" << QStringList{"Ocean's Eleven"};
+        QTest::newRow("brackets") << "[REC]" << QStringList{"[REC]"};
+        QTest::newRow("closing bracket") << "C]" << QStringList{"[REC]"};
+        QTest::newRow("exclamation") << "ne!" << QStringList{"Airplane!"};
+        QTest::newRow("hyphen") << "x-m" << QStringList{"X-Men"};
+        QTest::newRow("star") << "M*A" << QStringList{"M*A*S*H"};
+        QTest::newRow("question mark") << "t?" << QStringList{"What?"};
+        QTest::newRow("hash") << "#9" << QStringList{"Number #9"};
+        QTest::newRow("percent") << "0%" << QStringList{"100%"};
+        QTest::newRow("sharp s") << "\u00dfe" << QStringList{"Stra\u00dfe"};
+    }
+    void literalCharactersFindThemselves()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, found);
+        const QString order = QStringLiteral(" ORDER by title");
+        QCOMPARE(titlesOf(SearchQuery::substringQuery(SearchQuery::substringFilter(QStringLiteral("title"), text), order)),
+                 found);
+        // The six cast columns, through the sixth alone.
+        QCOMPARE(titlesOf(SearchQuery::substringQuery(SearchQuery::substringFilter(SearchQuery::CastColumn, text), order)),
+                 found);
+    }
+
+    void genresFindThemselvesExactly()
+    {
+        for (const QString& genre : tricky()) {
+            const QString sql = SearchQuery::sortQuery(SearchQuery::genreFilter(genre), QStringLiteral("order by title"));
+            QCOMPARE(titlesOf(sql), QStringList{genre});
+        }
+        QCOMPARE(titlesOf(SearchQuery::sortQuery(SearchQuery::genreFilter(QStringLiteral("plain")),
+                                                 QStringLiteral("order by title"))),
+                 QStringList{"Plain"});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSearchQuery)
+#include "tst_search_query.moc"
