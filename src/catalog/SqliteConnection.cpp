@@ -133,7 +133,7 @@ std::shared_ptr<SqliteConnection> SqliteConnection::open(const QString& path, Mo
     std::shared_ptr<SqliteConnection> connection(new SqliteConnection(db));
     connection->installCatalogFunctions();
     // Reading through a memory map spares a copy of every page a scan or sort reads.
-    connection->exec(QStringLiteral("PRAGMA mmap_size = 268435456"));
+    connection->exec(QStringLiteral("PRAGMA mmap_size = 67108864"));
     return connection;
 }
 

@@ -13,7 +13,7 @@
 
 #include <fstream>
 #include <map>
-#include <unistd.h>
+#include <string>
 
 using namespace quelto::catalog;
 
@@ -89,13 +89,22 @@ Database& catalog(int records)
     return *db;
 }
 
-long residentKiB()
+// A line of /proc/self/status in KiB: VmRSS, RssAnon (heap) or RssFile (mapped file pages).
+long statusKiB(const std::string& key)
 {
-    std::ifstream statm("/proc/self/statm");
-    long size = 0, resident = 0;
-    statm >> size >> resident;
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+    std::ifstream status("/proc/self/status");
+    std::string name;
+    long value = 0;
+    while (status >> name) {
+        if (name == key + ":") {
+            status >> value;
+            return value;
+        }
+        status.ignore(1 << 12, '\n');
+    }
+    return 0;
 }
+long residentKiB() { return statusKiB("VmRSS"); }
 
 const QString kSorted = QStringLiteral("select * from archive  ORDER by title");
 
@@ -198,6 +207,8 @@ void BM_MemoryOfAnOpenSet(benchmark::State& state)
     }
     state.counters["set_MiB"] = double(grown) / 1024.0;
     state.counters["process_MiB"] = double(residentKiB()) / 1024.0;
+    state.counters["heap_MiB"] = double(statusKiB("RssAnon")) / 1024.0;
+    state.counters["mapped_MiB"] = double(statusKiB("RssFile")) / 1024.0;
 }
 
 } // namespace
