@@ -1,11 +1,37 @@
+#include "app/LaunchOptions.h"
+#include "app/LookupTab.h"
+#include "app/StartSequence.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QStringList>
+#include <cstdio>
 
 int main(int argc, char** argv)
 {
+    using namespace quelto::app;
+
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const LaunchOptions launch = LaunchOptions::parse(arguments);
+    if (launch.help) {
+        std::fputs(qPrintable(LaunchOptions::usage()), stdout);
+        return 0;
+    }
+    if (!launch.error.isEmpty()) {
+        std::fprintf(stderr, "quelto: %s\n\n%s", qPrintable(launch.error), qPrintable(LaunchOptions::usage()));
+        return 2;
+    }
+
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Quelto 1.2"));
-    window.show();
-    return app.exec();
+    QCoreApplication::setOrganizationName(QStringLiteral("Quelto"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quelto"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.2"));
+
+    StartSequence::Options options;
+    options.databasePath = launch.databasePath;
+    const QString server = qEnvironmentVariable("QUELTO_LOOKUP_SERVER", LookupTab::DefaultServer);
+    options.lookupServer = QUrl(server);
+    return StartSequence::run(options);
 }

@@ -1,0 +1,93 @@
+#include "app/CommandBar.h"
+
+#include "app/FormWidgets.h"
+#include "editing/RecordForm.h"
+#include "editing/StatusShape.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace quelto::app {
+namespace {
+
+QPushButton* button(const char* name, const QString& text, const QString& tip, QWidget* parent)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setToolTip(tip);
+    b->setAutoDefault(false);
+    return b;
+}
+
+} // namespace
+
+CommandBar::CommandBar(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("commandBar"));
+    form.dbFirst = button("dbFirst", QStringLiteral("<<"), QStringLiteral("Show first record"), this);
+    form.dbPrev = button("dbPrev", QStringLiteral("<"), QStringLiteral("Show previous record"), this);
+    form.dbNext = button("dbNext", QStringLiteral(">"), QStringLiteral("Show next record"), this);
+    form.dbLast = button("dbLast", QStringLiteral(">>"), QStringLiteral("Show last record"), this);
+    form.dbNew = button("dbNew", QStringLiteral("New"), QStringLiteral("Enter a new record"), this);
+    form.dbSave = button("dbSave", QStringLiteral("Save"), QStringLiteral("Save changes / save new record"), this);
+    form.dbDelete = button("dbDelete", QStringLiteral("Delete"), QString(), this);
+    form.dbNoFilter = button("dbNoFilter", QStringLiteral("All Data"), QStringLiteral("Switch off filter"), this);
+    form.dbNoFilter->setEnabled(false);
+    for (QPushButton* b : {form.dbFirst, form.dbPrev, form.dbNext, form.dbLast})
+        b->setFixedWidth(32);
+    for (QPushButton* b : {form.dbNew, form.dbSave, form.dbDelete, form.dbNoFilter})
+        b->setFixedWidth(62);
+
+    form.Shape1 = new editing::StatusShape(this);
+    form.Shape1->setFixedSize(22, 22);
+    form.labelRecords = new QLabel(this);
+    form.labelRecords->setObjectName(QStringLiteral("labelRecords"));
+    form.labelRecords->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    form.labelRecords->setMinimumWidth(form.labelRecords->fontMetrics().horizontalAdvance(
+        QStringLiteral("00,000 records in database")));
+
+    form.title = form::textBox(QStringLiteral("title"), this);
+    form.title->setToolTip(QStringLiteral("Programme Title"));
+    form.title->setPlaceholderText(QStringLiteral("Title"));
+    QFont titleFont = form.title->font();
+    titleFont.setBold(true);
+    form.title->setFont(titleFont);
+
+    form.filterset = new QLabel(this);
+    form.filterset->setObjectName(QStringLiteral("filterset"));
+    form.filterset->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QPalette red = form.filterset->palette();
+    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    form.filterset->setPalette(red);
+    form.filterset->setMinimumWidth(150);
+
+    auto* commands = new QHBoxLayout;
+    commands->setSpacing(4);
+    for (QPushButton* b : {form.dbFirst, form.dbPrev, form.dbNext, form.dbLast})
+        commands->addWidget(b);
+    commands->addSpacing(8);
+    for (QPushButton* b : {form.dbNew, form.dbSave, form.dbDelete})
+        commands->addWidget(b);
+    commands->addSpacing(8);
+    commands->addWidget(form.dbNoFilter);
+    commands->addStretch(1);
+    commands->addWidget(form.labelRecords);
+    commands->addSpacing(6);
+    commands->addWidget(form.Shape1);
+
+    auto* titleRow = new QHBoxLayout;
+    titleRow->addWidget(form.title, 1);
+    titleRow->addSpacing(6);
+    titleRow->addWidget(form.filterset);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 4, 0, 4);
+    layout->setSpacing(5);
+    layout->addLayout(commands);
+    layout->addLayout(titleRow);
+}
+
+} // namespace quelto::app

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+class QPushButton;
+
+namespace quelto::editing {
+class UserPrompts;
+}
+
+namespace quelto::app {
+
+// promptdb: asks which catalogue to use when none is found. "That's it !"
+// accepts the typed path, "Cancel" and the close box reject.
+class DatabaseDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    // files: where the file dialog of "Browse" is asked.
+    explicit DatabaseDialog(editing::UserPrompts& files, QWidget* parent = nullptr);
+
+    QString path() const;
+
+private:
+    void browse();
+
+    editing::UserPrompts& m_files;
+    QLineEdit* m_path;
+    QPushButton* m_useit;
+    QString m_browseName; // the file dialog's current name, kept across its uses
+};
+
+} // namespace quelto::app

@@ -1,0 +1,47 @@
+#include "app/FormWidgets.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace quelto::app::form {
+
+QComboBox* comboBox(const QString& name, QWidget* parent)
+{
+    auto* box = new QComboBox(parent);
+    box->setObjectName(name);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setCompleter(nullptr); // what is typed is stored as typed
+    box->setMinimumContentsLength(8);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    box->setMaxVisibleItems(16);
+    return box;
+}
+
+QLineEdit* textBox(const QString& name, QWidget* parent)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    return edit;
+}
+
+QLabel* caption(const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    return label;
+}
+
+QToolButton* editButton(const QString& name, QWidget* parent)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setText(QStringLiteral("\u2026"));
+    button->setToolTip(QStringLiteral("Edit the option list"));
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+} // namespace quelto::app::form

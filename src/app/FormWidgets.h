@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QToolButton;
+class QWidget;
+
+namespace quelto::app::form {
+
+// The controls of the record form, made alike.
+
+// A drop-down that takes any typed text and never adds it to its list.
+QComboBox* comboBox(const QString& name, QWidget* parent = nullptr);
+QLineEdit* textBox(const QString& name, QWidget* parent = nullptr);
+// A field label.
+QLabel* caption(const QString& text, QWidget* parent = nullptr);
+// The small button beside a drop-down that opens its option list.
+QToolButton* editButton(const QString& name, QWidget* parent = nullptr);
+
+} // namespace quelto::app::form

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace quelto::app {
+
+// The command line: quelto [PATH | --database PATH] [--help].
+struct LaunchOptions
+{
+    QString databasePath; // empty: the stored catalogue
+    bool help = false;
+    QString error;        // set when the command line cannot be used
+
+    static LaunchOptions parse(const QStringList& arguments);
+    static QString usage();
+};
+
+} // namespace quelto::app

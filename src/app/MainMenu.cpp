@@ -1,0 +1,63 @@
+#include "app/MainMenu.h"
+
+#include <QActionGroup>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace quelto::app {
+
+MainMenu::MainMenu(QMenuBar* bar) : QObject(bar), m_bar(bar)
+{
+    auto menuOf = [bar](const char* name, const QString& title) {
+        QMenu* menu = bar->addMenu(title);
+        menu->setObjectName(QString::fromLatin1(name));
+        menu->menuAction()->setObjectName(QString::fromLatin1(name));
+        return menu;
+    };
+
+    QMenu* file = menuOf("mnFile", QStringLiteral("File"));
+    add(file, "mnPrintShort", QStringLiteral("Print Short List"));
+    add(file, "mnPrintLong", QStringLiteral("Print Long List"));
+    add(file, "mnPrintLabel", QStringLiteral("Print Label"));
+    QAction* empty = add(file, "mnEmpty", QString());
+    empty->setSeparator(true);
+    m_quit = add(file, "mnQuit", QStringLiteral("Quit"));
+
+    QMenu* search = menuOf("mnSearch", QStringLiteral("Search"));
+    add(search, "mnSrchTitle", QStringLiteral("by Title"));
+    add(search, "mnSrchDir", QStringLiteral("by Director"));
+    add(search, "mnSrchActor", QStringLiteral("by Actress/Actor"));
+    add(search, "mnSrchGenre", QStringLiteral("by Genre"));
+    add(search, "mnSrchMedia", QStringLiteral("by Media-ID"));
+
+    QMenu* order = menuOf("mnOrder", QStringLiteral("Sort"));
+    auto* orders = new QActionGroup(this);
+    orders->setExclusive(true);
+    for (const auto& [name, text] : {std::pair{"mnOrdTitle", "by Title"}, std::pair{"mnOrdDir", "by Director"},
+                                     std::pair{"mnOrdGen", "by Genre"}, std::pair{"mnOrdCat", "by Catalog ID"}}) {
+        QAction* item = add(order, name, QString::fromLatin1(text));
+        item->setCheckable(true);
+        orders->addAction(item);
+    }
+    action(QStringLiteral("mnOrdTitle"))->setChecked(true);
+
+    QMenu* help = menuOf("mnuHelp", QStringLiteral("Help"));
+    add(help, "mnuHelpCont", QStringLiteral("Contents"));
+    add(help, "mnuAbout", QStringLiteral("About"));
+}
+
+QAction* MainMenu::add(QMenu* menu, const char* name, const QString& text)
+{
+    QAction* item = menu->addAction(text);
+    item->setObjectName(QString::fromLatin1(name));
+    return item;
+}
+
+QAction* MainMenu::action(const QString& name) const
+{
+    return m_bar->findChild<QAction*>(name);
+}
+
+QMenu* MainMenu::menu(const QString& name) const { return m_bar->findChild<QMenu*>(name); }
+
+} // namespace quelto::app

@@ -1,0 +1,180 @@
+#include "app/MainWindow.h"
+
+#include "app/CommandBar.h"
+#include "app/LookupTab.h"
+#include "app/MainMenu.h"
+#include "app/MediaTab.h"
+#include "app/MovieTab.h"
+#include "app/ResizeRule.h"
+#include "app/Settings.h"
+#include "app/Twips.h"
+#include "catalog/CatalogLoader.h"
+#include "catalog/EngineError.h"
+#include "editing/OptionFields.h"
+#include "editing/StatusShape.h"
+#include "editing/UserPrompts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+
+namespace quelto::app {
+namespace {
+
+using catalog::CatalogLoader;
+using catalog::EngineError;
+
+// Thrown when the user cancels the database dialog.
+struct DialogCancelled
+{
+};
+
+bool isFile(const QString& path) { return QFileInfo(path).isFile(); }
+
+QString absolute(const QString& path) { return QFileInfo(path).absoluteFilePath(); }
+
+} // namespace
+
+MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidget* parent)
+    : QMainWindow(parent), m_settings(settings), m_prompts(prompts)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Quelto 1.2"));
+    m_menu = new MainMenu(menuBar());
+
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+    m_commandBar = new CommandBar(m_form, client);
+    m_tabs = new QTabWidget(client);
+    m_tabs->setObjectName(QStringLiteral("SSTab1"));
+    m_tabs->addTab(new MediaTab(m_form, m_tabs), QStringLiteral("Media"));
+    m_tabs->addTab(new MovieTab(m_form, m_tabs), QStringLiteral("Movie"));
+    m_lookup = new LookupTab(m_form, m_tabs);
+    m_tabs->addTab(m_lookup, QStringLiteral("IMDb"));
+    setTabOrder(m_form.title, m_tabs);
+
+    m_display = std::make_unique<editing::RecordDisplay>(m_form, m_state);
+    connect(m_menu->quit(), &QAction::triggered, this, &MainWindow::quit);
+
+    const QSize client_(twips::toPixels(DesignWidth, logicalDpiX()), twips::toPixels(DesignHeight, logicalDpiY()));
+    resize(client_.width(), client_.height() + menuBar()->sizeHint().height());
+}
+
+MainWindow::~MainWindow() = default;
+
+MainWindow::LoadResult MainWindow::load(const QString& databaseOverride)
+{
+    move(twips::toPixels(m_settings.mainLeft(), logicalDpiX()), twips::toPixels(m_settings.mainTop(), logicalDpiY()));
+    m_state.databasePath = m_settings.databaseFilename();
+    m_state.mediaDefaults = m_settings.mediaDefaults();
+    m_lookup->goHome();
+    m_form.catalog->setEnabled(false);
+    m_state.newRecordMode = false;
+    m_state.newDatabase = false;
+
+    try {
+        locateDatabase(databaseOverride);
+        CatalogLoader::open(m_state);
+        editing::OptionFields::fillAll(m_state, m_form);
+        m_form.dbNoFilter->setEnabled(false);
+        m_display->recordToForm();
+        m_tabs->setCurrentIndex(MovieTabIndex);
+        m_display->showRecordCount();
+    } catch (const DialogCancelled&) {
+        return LoadResult::Cancelled;
+    } catch (const EngineError& error) {
+        const QString file = QDir::toNativeSeparators(m_state.databasePath);
+        QString text = error.message();
+        if (file.isEmpty() || !text.contains(file))
+            text = QStringLiteral("Quelto cannot start with the catalogue \"%1\":\n%2").arg(file, text);
+        m_prompts.error(text);
+        return LoadResult::Failed;
+    }
+    m_loaded = true;
+    return LoadResult::Loaded;
+}
+
+void MainWindow::locateDatabase(const QString& databaseOverride)
+{
+    if (!databaseOverride.isEmpty()) {
+        m_state.databasePath = absolute(databaseOverride);
+        if (!isFile(m_state.databasePath)) {
+            CatalogLoader::createCatalogFile(m_state.databasePath);
+            m_state.newDatabase = true;
+        }
+        return;
+    }
+    if (!m_state.databasePath.isEmpty() && isFile(m_state.databasePath))
+        return;
+
+    const std::optional<QString> chosen = m_prompts.chooseDatabase();
+    if (!chosen)
+        throw DialogCancelled();
+    if (chosen->isEmpty())
+        throw EngineError(QStringLiteral("No catalogue file was named."));
+    m_state.databasePath = absolute(*chosen);
+    if (isFile(m_state.databasePath)) {
+        CatalogLoader::checkCatalogFile(m_state.databasePath);
+    } else {
+        CatalogLoader::createCatalogFile(m_state.databasePath);
+        m_state.newDatabase = true;
+    }
+    m_settings.setDatabaseFilename(m_state.databasePath);
+    m_settings.sync();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    if (!isMinimized())
+        applyResizeRule();
+}
+
+void MainWindow::applyResizeRule()
+{
+    const ResizeRule rule = ResizeRule::forWindow(frameGeometry().size(), logicalDpiX(), logicalDpiY());
+    m_tabs->setGeometry(rule.tabs);
+    m_lookup->setBrowserArea(rule.browser);
+    m_commandBar->setGeometry(rule.tabs.left(), 0, rule.tabs.width(), rule.tabs.top());
+}
+
+void MainWindow::quit()
+{
+    m_quitting = true;
+    emit quitRequested();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_loaded && !m_quitting)
+        storeOnClose();
+    event->accept();
+}
+
+void MainWindow::storeOnClose()
+{
+    // The other windows first, the most recent one first.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
+        if (*it != this && (*it)->isVisible())
+            (*it)->close();
+    }
+    if (!isMinimized()) {
+        const QRect frame = frameGeometry();
+        const double dpiX = logicalDpiX();
+        const double dpiY = logicalDpiY();
+        m_settings.storeWindow(twips::fromPixels(frame.left(), dpiX), twips::fromPixels(frame.top(), dpiY),
+                               twips::fromPixels(frame.width(), dpiX), twips::fromPixels(frame.height(), dpiY));
+    }
+    m_settings.storeMediaDefaults(m_state.mediaDefaults);
+    m_settings.sync();
+}
+
+} // namespace quelto::app

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "catalog/CatalogState.h"
+#include "editing/RecordDisplay.h"
+#include "editing/RecordForm.h"
+
+#include <QMainWindow>
+#include <memory>
+
+class QTabWidget;
+
+namespace quelto::editing {
+class UserPrompts;
+}
+
+namespace quelto::app {
+
+class CommandBar;
+class LookupTab;
+class MainMenu;
+class Settings;
+
+// frmMain: owns the shared state for the whole run, lays out the record form,
+// and runs the load, resize and close steps. Commands reach the form through
+// form(), the shared state through state(), the display operations through
+// display() and the questions to the user through prompts().
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    enum class LoadResult
+    {
+        Loaded,
+        Cancelled, // the database dialog was cancelled or closed
+        Failed     // a start-up error, already reported to the user
+    };
+    static constexpr int MovieTabIndex = 1;
+    static constexpr int LookupTabIndex = 2;
+
+    MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The load step. A databaseOverride names the catalogue to use instead of
+    // the stored one (created there when no file exists) and is not stored.
+    LoadResult load(const QString& databaseOverride = {});
+
+    catalog::CatalogState& state() { return m_state; }
+    editing::RecordForm& form() { return m_form; }
+    editing::RecordDisplay& display() { return *m_display; }
+    editing::UserPrompts& prompts() { return m_prompts; }
+    Settings& settings() { return m_settings; }
+    MainMenu& menu() { return *m_menu; }
+    LookupTab& lookupTab() { return *m_lookup; }
+    QTabWidget* tabs() const { return m_tabs; }
+
+    // The designed size of the client area, in twips.
+    static constexpr double DesignWidth = 9450;
+    static constexpr double DesignHeight = 7740;
+
+    // mnQuit: ends the program at once, without the close step.
+    void quit();
+
+signals:
+    // The program's entry ends the event loop on this.
+    void quitRequested();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void locateDatabase(const QString& databaseOverride);
+    void applyResizeRule();
+    void storeOnClose();
+
+    Settings& m_settings;
+    editing::UserPrompts& m_prompts;
+    catalog::CatalogState m_state;
+    editing::RecordForm m_form;
+    std::unique_ptr<editing::RecordDisplay> m_display;
+    MainMenu* m_menu;
+    CommandBar* m_commandBar;
+    QTabWidget* m_tabs;
+    LookupTab* m_lookup;
+    bool m_loaded = false; // a window whose load step failed stores nothing
+    bool m_quitting = false;
+};
+
+} // namespace quelto::app

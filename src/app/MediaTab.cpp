@@ -1,0 +1,50 @@
+#include "app/MediaTab.h"
+
+#include "app/FormWidgets.h"
+#include "editing/RecordForm.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace quelto::app {
+
+MediaTab::MediaTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("mediaTab"));
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(14, 14, 14, 14);
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(8);
+    int row = 0;
+
+    auto addBox = [&](const QString& caption, QComboBox*& box, const char* boxName, const char* buttonName,
+                      const char* list) {
+        box = form::comboBox(QString::fromLatin1(boxName), this);
+        QToolButton* edit = form::editButton(QString::fromLatin1(buttonName), this);
+        form.editButtons.push_back({edit, QString::fromLatin1(list), box});
+        grid->addWidget(form::caption(caption, this), row, 0);
+        grid->addWidget(box, row, 1);
+        grid->addWidget(edit, row, 2);
+        ++row;
+    };
+
+    addBox(QStringLiteral("Media"), form.mediatype, "mediatype", "Picture2", "mediatype");
+    form.catalog = form::textBox(QStringLiteral("catalog"), this);
+    form.catalog->setToolTip(QStringLiteral("Catalog-ID (alphanumeric)"));
+    grid->addWidget(form::caption(QStringLiteral("Catalog"), this), row, 0);
+    grid->addWidget(form.catalog, row, 1);
+    ++row;
+    addBox(QStringLiteral("Format"), form.vidfmt, "vidfmt", "Picture4", "vidfmt");
+    addBox(QStringLiteral("Image"), form.screenformat, "screenformat", "Picture1", "screenformat");
+    addBox(QStringLiteral("Sound"), form.soundfmt, "soundfmt", "Picture3", "soundfmt");
+    addBox(QStringLiteral("Language"), form.mdLang, "mdLang", "Picture5", "olang");
+
+    grid->setColumnMinimumWidth(1, 220);
+    grid->setColumnStretch(3, 1);
+    grid->setRowStretch(row, 1);
+}
+
+} // namespace quelto::app

@@ -1,0 +1,90 @@
+#include "app/MovieTab.h"
+
+#include "app/FormWidgets.h"
+#include "editing/RecordForm.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace quelto::app {
+
+MovieTab::MovieTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("movieTab"));
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(10, 10, 10, 10);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(6);
+
+    // Columns: caption, field, edit buttons | gap | caption, field, edit button.
+    auto editButtons = [&](QComboBox* box, std::initializer_list<const char*> names, const char* list) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(2);
+        for (const char* name : names) {
+            QToolButton* edit = form::editButton(QString::fromLatin1(name), this);
+            form.editButtons.push_back({edit, QString::fromLatin1(list), box});
+            row->addWidget(edit);
+        }
+        row->addStretch(1);
+        return row;
+    };
+    auto place = [&](int row, int column, const QString& caption, QComboBox*& box, const char* name,
+                     std::initializer_list<const char*> buttons, const char* list, int span = 1) {
+        box = form::comboBox(QString::fromLatin1(name), this);
+        grid->addWidget(form::caption(caption, this), row, column);
+        grid->addWidget(box, row, column + 1, 1, span);
+        grid->addLayout(editButtons(box, buttons, list), row, column + 1 + span);
+    };
+
+    place(0, 0, QStringLiteral("Country"), form.mv_country, "mv_country", {"Image1", "Image18"}, "country");
+    grid->addWidget(form::caption(QStringLiteral("Year"), this), 0, 4);
+    form.mv_year = form::textBox(QStringLiteral("mv_year"), this);
+    grid->addWidget(form.mv_year, 0, 5);
+
+    place(1, 0, QStringLiteral("Orig. Language"), form.mv_lang, "mv_lang", {"Image4"}, "olang");
+    grid->addWidget(form::caption(QStringLiteral("IMDb-Rating"), this), 1, 4);
+    form.mvRanking = new QLabel(this);
+    form.mvRanking->setObjectName(QStringLiteral("mvRanking"));
+    form.mvRanking->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    form.mvRanking->setMinimumHeight(form.mv_year->sizeHint().height());
+    grid->addWidget(form.mvRanking, 1, 5);
+
+    place(2, 0, QStringLiteral("Color"), form.mvColor, "mvColor", {"Image6"}, "ocolor");
+    place(2, 4, QStringLiteral("Sound"), form.mvSound, "mvSound", {"Image5"}, "osound");
+    place(3, 0, QStringLiteral("Genre"), form.mvGenre, "mvGenre", {"Image7"}, "genre");
+
+    // People and companies take the whole width.
+    place(4, 0, QStringLiteral("Director"), form.mvDirector, "mvDirector", {"Image8"}, "director", 5);
+    place(5, 0, QStringLiteral("Produced by"), form.mvProducer, "mvProducer", {"Image9"}, "produce", 5);
+    place(6, 0, QStringLiteral("Book"), form.mvBook, "mvBook", {"Image10"}, "book", 5);
+    place(7, 0, QStringLiteral("Music"), form.mvMusic, "mvMusic", {"Image11"}, "music", 5);
+
+    // Cast: indices 0-2 in the upper row, 3-5 in the lower.
+    static const char* const castButtons[editing::RecordForm::castSlots] = {"Image12", "Image13", "Image16",
+                                                                            "Image14", "Image15", "Image17"};
+    grid->addWidget(form::caption(QStringLiteral("Cast"), this), 8, 0);
+    for (int line = 0; line < 2; ++line) {
+        auto* cast = new QHBoxLayout;
+        cast->setSpacing(2);
+        for (int i = line * 3; i < line * 3 + 3; ++i) {
+            if (i % 3)
+                cast->addSpacing(8);
+            form.mvCast[i] = form::comboBox(QStringLiteral("mvCast_%1").arg(i), this);
+            form.mvCast[i]->setMinimumContentsLength(4);
+            cast->addWidget(form.mvCast[i], 1);
+            cast->addLayout(editButtons(form.mvCast[i], {castButtons[i]}, "cast"));
+        }
+        grid->addLayout(cast, 8 + line, 1, 1, 6);
+    }
+
+    grid->setColumnStretch(1, 3);
+    grid->setColumnMinimumWidth(3, 12);
+    grid->setColumnStretch(5, 2);
+    grid->setRowStretch(10, 1);
+}
+
+} // namespace quelto::app

@@ -1,0 +1,51 @@
+#include "app/QtUserPrompts.h"
+
+#include "app/DatabaseDialog.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace quelto::app {
+namespace {
+
+const QString Title = QStringLiteral("Quelto");
+
+} // namespace
+
+QWidget* QtUserPrompts::parent() const { return m_window && m_window->isVisible() ? m_window.data() : nullptr; }
+
+void QtUserPrompts::exclamation(const QString& text)
+{
+    QMessageBox::warning(parent(), Title, text, QMessageBox::Ok);
+}
+
+bool QtUserPrompts::confirm(const QString& text)
+{
+    return QMessageBox::question(parent(), Title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+void QtUserPrompts::error(const QString& text) { QMessageBox::critical(parent(), Title, text, QMessageBox::Ok); }
+
+std::optional<QString> QtUserPrompts::chooseFile(const editing::FileRequest& request)
+{
+    QFileDialog dialog(parent(), request.title);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilter(request.filter);
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
+std::optional<QString> QtUserPrompts::chooseDatabase()
+{
+    DatabaseDialog dialog(*this, parent());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.path();
+}
+
+} // namespace quelto::app

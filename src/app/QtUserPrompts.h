@@ -1,0 +1,30 @@
+#pragma once
+
+#include "editing/UserPrompts.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace quelto::app {
+
+// The prompts as the user sees them: message boxes titled "Quelto", the
+// file dialog and the database dialog.
+class QtUserPrompts : public editing::UserPrompts
+{
+public:
+    // The window the prompts open over, once it is shown.
+    void setWindow(QWidget* window) { m_window = window; }
+
+    void exclamation(const QString& text) override;
+    bool confirm(const QString& text) override;
+    void error(const QString& text) override;
+    std::optional<QString> chooseFile(const editing::FileRequest& request) override;
+    std::optional<QString> chooseDatabase() override;
+
+private:
+    QWidget* parent() const;
+
+    QPointer<QWidget> m_window;
+};
+
+} // namespace quelto::app

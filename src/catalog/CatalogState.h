@@ -1,0 +1,40 @@
+#pragma once
+
+#include "catalog/Database.h"
+#include "catalog/MediaDefaults.h"
+#include "catalog/RecordSet.h"
+
+#include <QString>
+#include <map>
+#include <memory>
+
+namespace quelto::catalog {
+
+// The state the main window shares with every command for the whole run: the
+// catalogue, its option record sets, the current record set over archive and
+// the pieces of the current query.
+struct CatalogState
+{
+    static inline const QString InitialFilter = QStringLiteral(" ");
+    static inline const QString InitialOrder = QStringLiteral(" ORDER by title");
+
+    QString databasePath;
+    bool newDatabase = false; // the file was created at this start
+
+    std::unique_ptr<Database> database;
+    std::map<QString, std::unique_ptr<RecordSet>> optionSets; // by table name
+    std::unique_ptr<RecordSet> current;
+
+    QString filterClause = InitialFilter;
+    QString orderClause = InitialOrder;
+    bool filterActive = false;
+    QString filterDescription;
+
+    bool newRecordMode = false;
+    MediaDefaults mediaDefaults;
+
+    // The option record set of a list; throws EngineError for an unknown name.
+    RecordSet& optionSet(const QString& table) const;
+};
+
+} // namespace quelto::catalog

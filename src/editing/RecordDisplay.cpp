@@ -1,0 +1,135 @@
+#include "editing/RecordDisplay.h"
+
+#include "catalog/CatalogSchema.h"
+#include "catalog/CatalogState.h"
+#include "catalog/EngineError.h"
+#include "editing/FieldBinding.h"
+#include "editing/RecordForm.h"
+#include "editing/StatusShape.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace quelto::editing {
+
+using catalog::EngineError;
+using catalog::RecordSet;
+
+namespace {
+
+const QString Space = QStringLiteral(" ");
+
+} // namespace
+
+RecordDisplay::RecordDisplay(RecordForm& form, catalog::CatalogState& state) : m_form(form), m_state(state)
+{
+    QLabel* mirror = form.titlelabel;
+    QPushButton* search = form.searchbtn;
+    QObject::connect(form.title, &QLineEdit::textChanged, mirror, [mirror, search](const QString& text) {
+        mirror->setText(text);
+        search->setEnabled(true);
+    });
+}
+
+void RecordDisplay::recordToForm()
+{
+    RecordSet* set = m_state.current.get();
+    if (!set)
+        return;
+    try {
+        if (set->bof() && set->eof())
+            return;
+        const std::vector<FieldBinding> fields = FieldBinding::of(m_form);
+        std::vector<QString> texts;
+        texts.reserve(fields.size());
+        for (const FieldBinding& field : fields)
+            texts.push_back(set->value(field.column()).toString()); // Null reads as empty
+        for (size_t i = 0; i < fields.size(); ++i)
+            fields[i].setText(texts[i]);
+        for (size_t i = 0; i < fields.size(); ++i) {
+            if (fields[i].valueTooltip())
+                fields[i].widget()->setToolTip(texts[i]);
+        }
+        const int position = set->absolutePosition();
+        m_form.dbPrev->setEnabled(position != 0);
+        m_form.dbNext->setEnabled(set->recordCount() != position + 1);
+    } catch (const EngineError&) {
+        // No current row: the display stops without a message.
+    }
+}
+
+void RecordDisplay::formToRecord()
+{
+    RecordSet& set = *m_state.current;
+    const std::vector<FieldBinding> fields = FieldBinding::of(m_form);
+    for (const FieldBinding& field : fields) {
+        const QString& column = field.column();
+        // Title, catalogue ID and the medium go as typed; the refusal of an
+        // empty one is the caller's to report.
+        const bool asTyped = column == QLatin1String("title") || column == QLatin1String("catalog") ||
+                             column.startsWith(QLatin1String("md_"));
+        if (!asTyped && field.text().isEmpty())
+            field.setText(column == QLatin1String("mv_rating") ? QStringLiteral("unknown") : Space);
+        set.setValue(column, field.text());
+    }
+}
+
+void RecordDisplay::clearFields()
+{
+    RecordForm& f = m_form;
+    const catalog::MediaDefaults& defaults = m_state.mediaDefaults;
+    f.title->clear();
+    f.catalog->clear();
+    f.vidfmt->setEditText(defaults.format);
+    f.mediatype->setEditText(defaults.media);
+    f.screenformat->setEditText(defaults.image);
+    f.soundfmt->setEditText(defaults.sound);
+    f.mdLang->setEditText(defaults.language);
+
+    for (QComboBox* box : {f.mv_country, f.mv_lang, f.mvColor, f.mvSound, f.mvGenre, f.mvDirector, f.mvProducer,
+                           f.mvBook, f.mvMusic})
+        box->setEditText(Space);
+    f.mv_year->setText(Space);
+    f.mvRanking->setText(Space);
+    for (QComboBox* box : f.mvCast)
+        box->setEditText(Space);
+}
+
+int RecordDisplay::archiveCount(catalog::Database& db)
+{
+    std::unique_ptr<RecordSet> set = db.openRecordSet(catalog::CatalogSchema::ArchiveQuery);
+    int count = 0;
+    if (!(set->bof() && set->eof())) {
+        set->moveLast();
+        count = set->recordCount();
+    }
+    set->close();
+    return count;
+}
+
+QString RecordDisplay::recordCountText(int count, const QLocale& locale)
+{
+    return locale.toString(count) + QStringLiteral(" records in database");
+}
+
+void RecordDisplay::showRecordCount()
+{
+    m_form.labelRecords->setText(recordCountText(archiveCount(*m_state.database)));
+}
+
+void RecordDisplay::showFilterState()
+{
+    m_form.filterset->setText(m_state.filterDescription);
+    m_form.dbNoFilter->setEnabled(true);
+    m_form.dbNew->setEnabled(false);
+    m_form.Shape1->setMode(StatusShape::Mode::Filtered);
+    try {
+        m_state.current->moveFirst();
+    } catch (const EngineError&) {
+    }
+    recordToForm();
+}
+
+} // namespace quelto::editing

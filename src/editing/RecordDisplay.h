@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+
+namespace quelto::catalog {
+class Database;
+struct CatalogState;
+} // namespace quelto::catalog
+
+namespace quelto::editing {
+
+struct RecordForm;
+
+// The display operations every record command uses: between the current row
+// of the current record set and the form's controls, plus the count and
+// filter indicators. Also keeps the title's change rule: the IMDb tab's
+// title label mirrors the title, and the title search becomes available.
+class RecordDisplay
+{
+public:
+    RecordDisplay(RecordForm& form, catalog::CatalogState& state);
+
+    // Shows the current row and sets dbPrev/dbNext. An empty set changes
+    // nothing; a set without a current row stops the display silently. A
+    // column without a value shows as an empty field.
+    void recordToForm();
+    // Writes the fields into the current record set's open edit buffer. Empty
+    // movie fields become " " and an empty rating "unknown", in the window too.
+    void formToRecord();
+    // Empties the fields for a new record; the medium gets the media defaults.
+    void clearFields();
+    // "N records in database", counting the whole archive table.
+    void showRecordCount();
+    // Shows the active search's description and enters filter mode on the
+    // first row of the current record set.
+    void showFilterState();
+
+    static int archiveCount(catalog::Database& db);
+    static QString recordCountText(int count, const QLocale& locale = QLocale());
+
+    RecordForm& form() const { return m_form; }
+    catalog::CatalogState& state() const { return m_state; }
+
+private:
+    RecordForm& m_form;
+    catalog::CatalogState& m_state;
+};
+
+} // namespace quelto::editing

@@ -1,0 +1,7 @@
+#include "editing/UserPrompts.h"
+
+namespace quelto::editing {
+
+UserPrompts::~UserPrompts() = default;
+
+} // namespace quelto::editing

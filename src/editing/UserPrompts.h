@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace quelto::editing {
+
+// What the file dialog is opened with.
+struct FileRequest
+{
+    QString title;
+    QString fileName; // preset name
+    QString filter;   // in Qt's form, "Access Database (*.mdb)"
+    QString defaultSuffix;
+};
+
+// Every modal question the program asks goes through here, so that tests can
+// answer in advance and no modal window ever blocks them. Message boxes carry
+// the program's title, "Quelto".
+class UserPrompts
+{
+public:
+    virtual ~UserPrompts();
+
+    // Exclamation icon and OK: refusals and empty results.
+    virtual void exclamation(const QString& text) = 0;
+    // Question icon with Yes and No; true only for Yes.
+    virtual bool confirm(const QString& text) = 0;
+    // A failure that ends the program.
+    virtual void error(const QString& text) = 0;
+    // The file dialog; nothing when it is cancelled.
+    virtual std::optional<QString> chooseFile(const FileRequest& request) = 0;
+    // The database dialog; the path the user settled on, nothing when the
+    // dialog was cancelled or closed.
+    virtual std::optional<QString> chooseDatabase() = 0;
+};
+
+} // namespace quelto::editing

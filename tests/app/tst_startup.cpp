@@ -1,0 +1,467 @@
+// Start-up, the database dialog, settings, and the resize and close steps.
+#include "AppFixture.h"
+#include "TestCatalog.h"
+#include "app/DatabaseDialog.h"
+#include "app/LaunchOptions.h"
+#include "app/MainMenu.h"
+#include "app/ResizeRule.h"
+#include "app/SplashWindow.h"
+#include "app/Twips.h"
+#include "catalog/CatalogSchema.h"
+#include "editing/StatusShape.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QWebEngineView>
+#include <QtTest>
+
+using namespace quelto;
+using quelto::app::MainWindow;
+using quelto::test::AppFixture;
+using quelto::test::TestCatalog;
+
+namespace {
+
+int px(double twips, double dpi) { return app::twips::toPixels(twips, dpi); }
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstRunCreatesSeedsAndStoresTheCatalogue();
+    void storedPathOpensWithoutTheDialog();
+    void deletedStoredPathAsksAgainAndOpensTheChosenFile();
+    void cancelledDialogEndsWithNothingStored();
+    void commandLineCatalogueIsNotStored();
+    void startUpErrorsEndWithoutTouchingTheFile_data();
+    void startUpErrorsEndWithoutTouchingTheFile();
+    void olderFileGainsTheLaterTables();
+    void storedPositionAndDefaults();
+    void closeStoresPositionAndMediaDefaults();
+    void minimisedCloseStoresOnlyMediaDefaults();
+    void quitSkipsTheCloseStep();
+    void menuBarItemsInOrder();
+    void resizeRule();
+    void resizeKeepsTheTabAndSizesTheBrowser();
+    void databaseDialog();
+    void splashHidesOnTimerOrClick();
+    void launchOptions();
+};
+
+void TestStartup::firstRunCreatesSeedsAndStoresTheCatalogue()
+{
+    AppFixture f;
+    const QString path = f.file(QStringLiteral("new.mdb"));
+    f.prompts().databaseAnswers.push_back(path);
+    QCOMPARE(f.start(), MainWindow::LoadResult::Loaded);
+    MainWindow& w = f.window();
+
+    QCOMPARE(f.prompts().databaseRequests, 1);
+    QVERIFY(f.prompts().errors.isEmpty());
+    QVERIFY(w.state().newDatabase);
+    QCOMPARE(f.stored(QStringLiteral("Database"), QStringLiteral("Filename")), path);
+
+    QStringList expected = catalog::CatalogSchema::creationOrder();
+    expected << QStringLiteral("archive");
+    QCOMPARE(TestCatalog::tables(path), expected);
+    const int seeds[] = {4, 6, 4, 3, 4, 4, 2, 3, 6, 5, 5, 2, 2, 5};
+    int i = 0;
+    for (const catalog::OptionListDef& list : catalog::CatalogSchema::optionLists())
+        QCOMPARE(TestCatalog::rowCount(path, list.table), seeds[i++]);
+
+    const double dpiX = w.logicalDpiX();
+    QCOMPARE(w.pos(), QPoint(px(1000, dpiX), px(1000, w.logicalDpiY())));
+    QCOMPARE(w.tabs()->currentIndex(), 1);
+    QCOMPARE(w.tabs()->tabText(1), QStringLiteral("Movie"));
+    QCOMPARE(f.find<QLabel>(QStringLiteral("labelRecords"))->text(), QStringLiteral("0 records in database"));
+    QCOMPARE(w.state().current->sql(), QStringLiteral("select * from archive  ORDER by title"));
+    QVERIFY(!w.state().filterActive);
+    QVERIFY(!f.find<QPushButton>(QStringLiteral("dbNoFilter"))->isEnabled());
+    QVERIFY(!f.find<QLineEdit>(QStringLiteral("catalog"))->isEnabled());
+    QCOMPARE(w.form().Shape1->fillColour(), QColor(192, 255, 255));
+
+    auto box = [&](const char* name) { return f.find<QComboBox>(QString::fromLatin1(name)); };
+    QCOMPARE(box("screenformat")->currentText(), QStringLiteral("Widescreen"));
+    QCOMPARE(box("mediatype")->currentText(), QStringLiteral("LaserDisk"));
+    QCOMPARE(box("soundfmt")->currentText(), QStringLiteral("Surround"));
+    QCOMPARE(box("vidfmt")->currentText(), QStringLiteral("NTSC"));
+    // The other lists fill their boxes without choosing an entry.
+    QCOMPARE(box("mv_country")->currentText(), QString());
+    QCOMPARE(box("mv_country")->count(), 4);
+    QCOMPARE(box("mediatype")->itemText(1), QStringLiteral("DVD"));
+    QCOMPARE(box("mvProducer")->itemText(0), QStringLiteral("Bavaria Film"));
+    QCOMPARE(box("mv_lang")->count(), 4);
+    QCOMPARE(box("mdLang")->count(), 4);
+    for (int c = 0; c < 6; ++c)
+        QCOMPARE(f.find<QComboBox>(QStringLiteral("mvCast_%1").arg(c))->count(), 5);
+    // Every option set stands on its first row.
+    for (const auto& [table, set] : w.state().optionSets)
+        QCOMPARE(set->absolutePosition(), 0);
+}
+
+void TestStartup::storedPathOpensWithoutTheDialog()
+{
+    AppFixture f;
+    const QString path = f.file(QStringLiteral("stored.mdb"));
+    TestCatalog::create(path, {TestCatalog::record(QStringLiteral("Vertigo"))});
+    f.settings().setDatabaseFilename(path);
+    QCOMPARE(f.start(), MainWindow::LoadResult::Loaded);
+    QCOMPARE(f.prompts().databaseRequests, 0);
+    QVERIFY(!f.window().state().newDatabase);
+    QCOMPARE(f.find<QLineEdit>(QStringLiteral("title"))->text(), QStringLiteral("Vertigo"));
+    QCOMPARE(f.find<QLabel>(QStringLiteral("labelRecords"))->text(), QStringLiteral("1 records in database"));
+}
+
+void TestStartup::deletedStoredPathAsksAgainAndOpensTheChosenFile()
+{
+    AppFixture f;
+    f.settings().setDatabaseFilename(f.file(QStringLiteral("deleted.mdb")));
+    const QString chosen = f.file(QStringLiteral("existing.mdb"));
+    TestCatalog::create(chosen, {TestCatalog::record(QStringLiteral("Rope"))});
+    const QStringList tablesBefore = TestCatalog::tables(chosen);
+    f.prompts().databaseAnswers.push_back(chosen);
+
+    QCOMPARE(f.start(), MainWindow::LoadResult::Loaded);
+    QCOMPARE(f.prompts().databaseRequests, 1);
+    QVERIFY(!f.window().state().newDatabase);
+    QCOMPARE(TestCatalog::tables(chosen), tablesBefore);
+    QCOMPARE(TestCatalog::rowCount(chosen, QStringLiteral("archive")), 1);
+    QCOMPARE(f.stored(QStringLiteral("Database"), QStringLiteral("Filename")), chosen);
+    QVERIFY(!QFile::exists(f.file(QStringLiteral("deleted.mdb"))));
+}
+
+void TestStartup::cancelledDialogEndsWithNothingStored()
+{
+    AppFixture f;
+    f.prompts().databaseAnswers.push_back(std::nullopt);
+    QCOMPARE(f.start(), MainWindow::LoadResult::Cancelled);
+    QVERIFY(f.prompts().errors.isEmpty());
+    f.window().close();
+    QCOMPARE(f.stored(QStringLiteral("Database"), QStringLiteral("Filename")), QStringLiteral("<absent>"));
+    QCOMPARE(f.stored(QStringLiteral("Settings"), QStringLiteral("MainLeft")), QStringLiteral("<absent>"));
+    QCOMPARE(f.stored(QStringLiteral("Mediadefaults"), QStringLiteral("Media")), QStringLiteral("<absent>"));
+}
+
+void TestStartup::commandLineCatalogueIsNotStored()
+{
+    AppFixture f;
+    const QString storedPath = f.file(QStringLiteral("stored.mdb"));
+    TestCatalog::create(storedPath);
+    f.settings().setDatabaseFilename(storedPath);
+
+    const QString fresh = f.file(QStringLiteral("given.mdb"));
+    QCOMPARE(f.start(fresh), MainWindow::LoadResult::Loaded);
+    QVERIFY(f.window().state().newDatabase);
+    QCOMPARE(f.window().state().databasePath, fresh);
+    QCOMPARE(TestCatalog::tables(fresh).size(), 15);
+
+    TestCatalog::addRows(fresh, {TestCatalog::record(QStringLiteral("Notorious"))});
+    QCOMPARE(f.start(fresh), MainWindow::LoadResult::Loaded);
+    QVERIFY(!f.window().state().newDatabase);
+    QCOMPARE(f.find<QLineEdit>(QStringLiteral("title"))->text(), QStringLiteral("Notorious"));
+    QCOMPARE(f.prompts().databaseRequests, 0);
+    QCOMPARE(f.stored(QStringLiteral("Database"), QStringLiteral("Filename")), storedPath);
+}
+
+void TestStartup::startUpErrorsEndWithoutTouchingTheFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("text file") << "text";
+    QTest::newRow("database without a fixed list") << "nodirector";
+    QTest::newRow("folder that cannot hold the file") << "badfolder";
+    QTest::newRow("command line, text file") << "cmdline";
+}
+
+void TestStartup::startUpErrorsEndWithoutTouchingTheFile()
+{
+    QFETCH(QString, kind);
+    AppFixture f;
+    QString path = f.file(QStringLiteral("catalogue.mdb"));
+    if (kind == QLatin1String("text") || kind == QLatin1String("cmdline")) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Not a catalogue, just a note.\n");
+    } else if (kind == QLatin1String("nodirector")) {
+        auto db = catalog::Database::create(path);
+        for (const QString& table : catalog::CatalogSchema::creationOrder()) {
+            if (table != QLatin1String("director"))
+                catalog::CatalogSchema::createOptionTable(*db, table);
+        }
+        db->close();
+    } else {
+        QFile blocker(f.file(QStringLiteral("plain")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        path = f.file(QStringLiteral("plain/catalogue.mdb"));
+    }
+    const QByteArray before = TestCatalog::fileBytes(path);
+
+    MainWindow::LoadResult result;
+    if (kind == QLatin1String("cmdline")) {
+        result = f.start(path);
+    } else {
+        f.prompts().databaseAnswers.push_back(path);
+        result = f.start();
+    }
+    QCOMPARE(result, MainWindow::LoadResult::Failed);
+    QCOMPARE(f.prompts().errors.size(), 1);
+    QVERIFY2(f.prompts().errors.first().contains(QDir::toNativeSeparators(path)), qPrintable(f.prompts().errors.first()));
+    QCOMPARE(TestCatalog::fileBytes(path), before);
+    if (kind == QLatin1String("badfolder"))
+        QVERIFY(!QFile::exists(path));
+    if (kind == QLatin1String("nodirector"))
+        QVERIFY(f.prompts().errors.first().contains(QStringLiteral("director")));
+}
+
+void TestStartup::olderFileGainsTheLaterTables()
+{
+    AppFixture f;
+    const QString path = f.file(QStringLiteral("old.mdb"));
+    {
+        auto db = catalog::Database::create(path);
+        for (const QString& table : catalog::CatalogSchema::creationOrder().mid(0, 10))
+            catalog::CatalogSchema::createOptionTable(*db, table);
+    }
+    QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+    QCOMPARE(TestCatalog::tables(path).size(), 15);
+    QCOMPARE(TestCatalog::rowCount(path, QStringLiteral("cast")), 5);
+    QCOMPARE(f.find<QComboBox>(QStringLiteral("mvBook"))->count(), 2);
+}
+
+void TestStartup::storedPositionAndDefaults()
+{
+    AppFixture f;
+    const QString path = f.file(QStringLiteral("c.mdb"));
+    TestCatalog::create(path);
+    f.settings().setValue(QStringLiteral("Settings"), QStringLiteral("MainLeft"), QStringLiteral("1500"));
+    f.settings().setValue(QStringLiteral("Settings"), QStringLiteral("MainTop"), QStringLiteral("left edge"));
+    f.settings().setValue(QStringLiteral("Settings"), QStringLiteral("MainWidth"), QStringLiteral("30000"));
+    f.settings().setValue(QStringLiteral("Settings"), QStringLiteral("MainHeight"), QStringLiteral("30000"));
+    f.settings().setValue(QStringLiteral("Mediadefaults"), QStringLiteral("Media"), QStringLiteral("DVD"));
+    QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+    MainWindow& w = f.window();
+    QCOMPARE(w.pos(), QPoint(px(1500, w.logicalDpiX()), px(1000, w.logicalDpiY())));
+    // The stored size has no effect: the window opens at its designed size.
+    QCOMPARE(w.width(), px(MainWindow::DesignWidth, w.logicalDpiX()));
+    QCOMPARE(w.state().mediaDefaults.media, QStringLiteral("DVD"));
+    QCOMPARE(w.state().mediaDefaults.image, QStringLiteral("Widescreen"));
+    w.display().clearFields();
+    QCOMPARE(f.find<QComboBox>(QStringLiteral("mediatype"))->currentText(), QStringLiteral("DVD"));
+}
+
+void TestStartup::closeStoresPositionAndMediaDefaults()
+{
+    AppFixture f;
+    QCOMPARE(f.start(f.file(QStringLiteral("c.mdb"))), MainWindow::LoadResult::Loaded);
+    MainWindow& w = f.window();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.move(120, 90);
+    w.state().mediaDefaults.media = QStringLiteral("VHS");
+    w.close();
+    const double dpiX = w.logicalDpiX();
+    const double dpiY = w.logicalDpiY();
+    const QRect frame = w.frameGeometry();
+    auto twipsText = [](int pixels, double dpi) { return QString::number(float(app::twips::fromPixels(pixels, dpi))); };
+    QCOMPARE(f.stored(QStringLiteral("Settings"), QStringLiteral("MainLeft")), twipsText(frame.left(), dpiX));
+    QCOMPARE(f.stored(QStringLiteral("Settings"), QStringLiteral("MainTop")), twipsText(frame.top(), dpiY));
+    QCOMPARE(f.stored(QStringLiteral("Settings"), QStringLiteral("MainWidth")), twipsText(frame.width(), dpiX));
+    QCOMPARE(f.stored(QStringLiteral("Settings"), QStringLiteral("MainHeight")), twipsText(frame.height(), dpiY));
+    QCOMPARE(f.stored(QStringLiteral("Mediadefaults"), QStringLiteral("Media")), QStringLiteral("VHS"));
+    QCOMPARE(f.stored(QStringLiteral("Mediadefaults"), QStringLiteral("Language")), QStringLiteral("English"));
+
+    // The next run reads the position back.
+    QCOMPARE(f.start(f.file(QStringLiteral("c.mdb"))), MainWindow::LoadResult::Loaded);
+    QCOMPARE(f.window().pos(), frame.topLeft());
+    QCOMPARE(f.window().state().mediaDefaults.media, QStringLiteral("VHS"));
+}
+
+void TestStartup::minimisedCloseStoresOnlyMediaDefaults()
+{
+    AppFixture f;
+    QCOMPARE(f.start(f.file(QStringLiteral("c.mdb"))), MainWindow::LoadResult::Loaded);
+    MainWindow& w = f.window();
+    w.showMinimized();
+    QVERIFY(w.isMinimized());
+    w.state().mediaDefaults.format = QStringLiteral("PAL");
+    w.close();
+    QCOMPARE(f.stored(QStringLiteral("Settings"), QStringLiteral("MainLeft")), QStringLiteral("<absent>"));
+    QCOMPARE(f.stored(QStringLiteral("Settings"), QStringLiteral("MainWidth")), QStringLiteral("<absent>"));
+    QCOMPARE(f.stored(QStringLiteral("Mediadefaults"), QStringLiteral("Format")), QStringLiteral("PAL"));
+}
+
+void TestStartup::quitSkipsTheCloseStep()
+{
+    AppFixture f;
+    QCOMPARE(f.start(f.file(QStringLiteral("c.mdb"))), MainWindow::LoadResult::Loaded);
+    f.window().show();
+    QSignalSpy quit(&f.window(), &MainWindow::quitRequested);
+    f.find<QAction>(QStringLiteral("mnQuit"))->trigger();
+    QCOMPARE(quit.size(), 1);
+    f.window().close();
+    QCOMPARE(f.stored(QStringLiteral("Settings"), QStringLiteral("MainLeft")), QStringLiteral("<absent>"));
+    QCOMPARE(f.stored(QStringLiteral("Mediadefaults"), QStringLiteral("Media")), QStringLiteral("<absent>"));
+}
+
+void TestStartup::menuBarItemsInOrder()
+{
+    AppFixture f;
+    QCOMPARE(f.start(f.file(QStringLiteral("c.mdb"))), MainWindow::LoadResult::Loaded);
+    QCOMPARE(f.window().windowTitle(), QStringLiteral("Quelto 1.2"));
+    QStringList seen;
+    for (QAction* top : f.window().menuBar()->actions()) {
+        seen << top->objectName() + QLatin1Char('=') + top->text();
+        for (QAction* item : top->menu()->actions())
+            seen << item->objectName() + QLatin1Char('=') + item->text();
+    }
+    const QStringList expected = {
+        "mnFile=File",          "mnPrintShort=Print Short List", "mnPrintLong=Print Long List",
+        "mnPrintLabel=Print Label", "mnEmpty=",                  "mnQuit=Quit",
+        "mnSearch=Search",      "mnSrchTitle=by Title",         "mnSrchDir=by Director",
+        "mnSrchActor=by Actress/Actor", "mnSrchGenre=by Genre",  "mnSrchMedia=by Media-ID",
+        "mnOrder=Sort",         "mnOrdTitle=by Title",          "mnOrdDir=by Director",
+        "mnOrdGen=by Genre",    "mnOrdCat=by Catalog ID",       "mnuHelp=Help",
+        "mnuHelpCont=Contents", "mnuAbout=About"};
+    QCOMPARE(seen, expected);
+    QVERIFY(f.find<QAction>(QStringLiteral("mnOrdTitle"))->isChecked());
+    QVERIFY(!f.find<QAction>(QStringLiteral("mnOrdDir"))->isChecked());
+}
+
+void TestStartup::resizeRule()
+{
+    // 15 twips to a pixel at 96 dpi.
+    const app::ResizeRule at96 = app::ResizeRule::forWindow(QSize(638, 570), 96, 96);
+    QCOMPARE(at96.tabs, QRect(5, 67, 620, 435));
+    QCOMPARE(at96.browser, QRect(4, 60, 612, 365));
+    // 12 twips to a pixel at 120 dpi.
+    const app::ResizeRule at120 = app::ResizeRule::forWindow(QSize(800, 700), 120, 120);
+    QCOMPARE(at120.tabs, QRect(7, 83, 778, 531));
+    // A tiny window gives empty, never negative sizes.
+    for (const QSize outer : {QSize(0, 0), QSize(17, 130), QSize(20, 130), QSize(30, 200)}) {
+        const app::ResizeRule rule = app::ResizeRule::forWindow(outer, 96, 96);
+        QVERIFY(rule.tabs.width() >= 0 && rule.tabs.height() >= 0);
+        QVERIFY(rule.browser.width() >= 0 && rule.browser.height() >= 0);
+    }
+    QCOMPARE(app::ResizeRule::forWindow(QSize(20, 130), 96, 96).browser.size(), QSize(0, 0));
+}
+
+void TestStartup::resizeKeepsTheTabAndSizesTheBrowser()
+{
+    AppFixture f;
+    QCOMPARE(f.start(f.file(QStringLiteral("c.mdb"))), MainWindow::LoadResult::Loaded);
+    MainWindow& w = f.window();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.tabs()->setCurrentIndex(0);
+    w.resize(900, 700);
+    QTRY_COMPARE(w.tabs()->width(), app::ResizeRule::forWindow(w.frameGeometry().size(), w.logicalDpiX(), w.logicalDpiY()).tabs.width());
+    QCOMPARE(w.tabs()->currentIndex(), 0);
+    const app::ResizeRule rule = app::ResizeRule::forWindow(w.frameGeometry().size(), w.logicalDpiX(), w.logicalDpiY());
+    QCOMPARE(w.tabs()->geometry(), rule.tabs);
+    QWidget* browser = f.find<QWebEngineView>(QStringLiteral("WebBrowser1"));
+    QCOMPARE(QRect(browser->mapTo(w.tabs(), QPoint(0, 0)), browser->size()), rule.browser);
+    w.resize(10, 10); // no negative sizes, no crash
+    QVERIFY(w.tabs()->width() >= 0);
+    w.close();
+}
+
+void TestStartup::databaseDialog()
+{
+    test::ScriptedPrompts files;
+    app::DatabaseDialog dialog(files);
+    QCOMPARE(dialog.objectName(), QStringLiteral("promptdb"));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Initialize Database"));
+    QStringList texts;
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        texts << label->text();
+    QVERIFY(texts.contains(QStringLiteral("Welcome to Quelto 1.0")));
+    QVERIFY(texts.contains(QStringLiteral("Since a database could  not be found, I'll either have to create one and "
+                                          "initialize it, or you'll have to tell me, which to use..")));
+    QVERIFY(texts.contains(QStringLiteral("Please help me: What database should I use ?")));
+    auto* path = dialog.findChild<QLineEdit*>(QStringLiteral("path"));
+    auto* browse = dialog.findChild<QPushButton*>(QStringLiteral("browsecmd"));
+    auto* useit = dialog.findChild<QPushButton*>(QStringLiteral("useit"));
+    QCOMPARE(path->text(), QString());
+    QCOMPARE(useit->text(), QStringLiteral("That's it !"));
+    QCOMPARE(dialog.findChild<QPushButton*>(QStringLiteral("cancel"))->text(), QStringLiteral("Cancel"));
+
+    // A cancelled file dialog leaves its current name, the preset at first.
+    files.fileAnswers.push_back(std::nullopt);
+    browse->click();
+    QCOMPARE(path->text(), QStringLiteral("quelto.mdb"));
+    const editing::FileRequest& request = files.fileRequests.at(0);
+    QCOMPARE(request.title, QStringLiteral("Create Quelto DB"));
+    QCOMPARE(request.fileName, QStringLiteral("quelto.mdb"));
+    QCOMPARE(request.filter, QStringLiteral("Access Database (*.mdb)"));
+    QCOMPARE(request.defaultSuffix, QStringLiteral("mdb"));
+    files.fileAnswers.push_back(QStringLiteral("/data/movies.mdb"));
+    browse->click();
+    files.fileAnswers.push_back(std::nullopt);
+    path->setText(QStringLiteral("typed"));
+    browse->click();
+    QCOMPARE(path->text(), QStringLiteral("/data/movies.mdb"));
+    QCOMPARE(files.fileRequests.at(2).fileName, QStringLiteral("/data/movies.mdb"));
+
+    dialog.show();
+    useit->click();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.path(), QStringLiteral("/data/movies.mdb"));
+    dialog.show();
+    dialog.findChild<QPushButton*>(QStringLiteral("cancel"))->click();
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    dialog.show();
+    dialog.close(); // the close box counts as Cancel
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+}
+
+void TestStartup::splashHidesOnTimerOrClick()
+{
+    app::SplashWindow splash;
+    QCOMPARE(splash.objectName(), QStringLiteral("frmSplash"));
+    QCOMPARE(app::SplashWindow::picture().size(), QSize(500, 350));
+    splash.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&splash));
+    QVERIFY(splash.timer()->isActive());
+    QCOMPARE(splash.timer()->interval(), 2000);
+    QLabel* image = splash.findChild<QLabel*>(QStringLiteral("Image1"));
+    QTest::mouseClick(image, Qt::LeftButton);
+    QVERIFY(!splash.isVisible());
+    QVERIFY(!splash.timer()->isActive());
+
+    // The timer hides it and ends the modal display.
+    QTimer::singleShot(0, &splash, [&splash] { splash.timer()->setInterval(10); splash.timer()->start(); });
+    QElapsedTimer clock;
+    clock.start();
+    splash.exec();
+    QVERIFY(clock.elapsed() < 1500);
+    QVERIFY(!splash.isVisible());
+}
+
+void TestStartup::launchOptions()
+{
+    using app::LaunchOptions;
+    auto parse = [](QStringList args) { return LaunchOptions::parse(QStringList{QStringLiteral("quelto")} + args); };
+    QCOMPARE(parse({}).databasePath, QString());
+    QCOMPARE(parse({QStringLiteral("/a/b.mdb")}).databasePath, QStringLiteral("/a/b.mdb"));
+    QCOMPARE(parse({QStringLiteral("--database"), QStringLiteral("x.mdb")}).databasePath, QStringLiteral("x.mdb"));
+    QCOMPARE(parse({QStringLiteral("--database=y.mdb")}).databasePath, QStringLiteral("y.mdb"));
+    QVERIFY(parse({QStringLiteral("--help")}).help);
+    QVERIFY(!parse({QStringLiteral("--database")}).error.isEmpty());
+    QVERIFY(!parse({QStringLiteral("a.mdb"), QStringLiteral("b.mdb")}).error.isEmpty());
+    QVERIFY(!parse({QStringLiteral("--colour")}).error.isEmpty());
+    QVERIFY(LaunchOptions::usage().contains(QStringLiteral("--database PATH")));
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"

@@ -1,0 +1,42 @@
+#include "AppFixture.h"
+
+#include "app/LookupTab.h"
+
+#include <QCoreApplication>
+#include <QWebEngineView>
+
+namespace quelto::test {
+
+AppFixture::AppFixture()
+{
+    app::Settings::setLocation(m_dir.filePath(QStringLiteral("settings")));
+    m_settings = std::make_unique<app::Settings>();
+}
+
+AppFixture::~AppFixture() { discardWindow(); }
+
+app::MainWindow::LoadResult AppFixture::start(const QString& databaseOverride)
+{
+    discardWindow();
+    m_window = std::make_unique<app::MainWindow>(*m_settings, m_prompts);
+    m_window->lookupTab().setServer(QUrl());
+    return m_window->load(databaseOverride);
+}
+
+void AppFixture::discardWindow()
+{
+    if (!m_window)
+        return;
+    m_window->lookupTab().browser()->stop();
+    m_window.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+QString AppFixture::stored(const QString& section, const QString& key) const
+{
+    m_settings->sync();
+    app::Settings fresh;
+    return fresh.value(section, key, QStringLiteral("<absent>"));
+}
+
+} // namespace quelto::test

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "ScriptedPrompts.h"
+#include "app/MainWindow.h"
+#include "app/Settings.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+namespace quelto::test {
+
+// A fresh settings store and folder per test, and the real main window on
+// scripted prompts. The browser pane stays blank.
+class AppFixture
+{
+public:
+    AppFixture();
+    ~AppFixture();
+
+    QString file(const QString& name) const { return m_dir.filePath(name); }
+    app::Settings& settings() { return *m_settings; }
+    ScriptedPrompts& prompts() { return m_prompts; }
+
+    // Makes the main window (a new one each call) and runs its load step.
+    app::MainWindow::LoadResult start(const QString& databaseOverride = {});
+    app::MainWindow& window() { return *m_window; }
+    // Drops the window without its close step, as when the program ends.
+    void discardWindow();
+
+    // Settings as a new run would read them.
+    QString stored(const QString& section, const QString& key) const;
+
+    template <typename T>
+    T* find(const QString& name) const
+    {
+        return m_window ? m_window->findChild<T*>(name) : nullptr;
+    }
+
+private:
+    QTemporaryDir m_dir;
+    ScriptedPrompts m_prompts;
+    std::unique_ptr<app::Settings> m_settings;
+    std::unique_ptr<app::MainWindow> m_window;
+};
+
+} // namespace quelto::test

@@ -1,0 +1,39 @@
+#include "ScriptedPrompts.h"
+
+namespace quelto::test {
+
+void ScriptedPrompts::exclamation(const QString& text) { exclamations << text; }
+
+bool ScriptedPrompts::confirm(const QString& text)
+{
+    confirmations << text;
+    if (confirmAnswers.isEmpty()) {
+        unexpected << QStringLiteral("confirm: ") + text;
+        return false;
+    }
+    return confirmAnswers.takeFirst();
+}
+
+void ScriptedPrompts::error(const QString& text) { errors << text; }
+
+std::optional<QString> ScriptedPrompts::chooseFile(const editing::FileRequest& request)
+{
+    fileRequests.push_back(request);
+    if (fileAnswers.isEmpty()) {
+        unexpected << QStringLiteral("file dialog: ") + request.title;
+        return std::nullopt;
+    }
+    return fileAnswers.takeFirst();
+}
+
+std::optional<QString> ScriptedPrompts::chooseDatabase()
+{
+    ++databaseRequests;
+    if (databaseAnswers.isEmpty()) {
+        unexpected << QStringLiteral("database dialog");
+        return std::nullopt;
+    }
+    return databaseAnswers.takeFirst();
+}
+
+} // namespace quelto::test
