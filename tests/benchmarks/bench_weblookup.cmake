@@ -1,0 +1,1 @@
+quelto_add_benchmark(bench_weblookup SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_weblookup.cpp LIBS quelto_weblookup_core)
