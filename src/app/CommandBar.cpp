@@ -46,8 +46,6 @@ CommandBar::CommandBar(editing::RecordForm& form, QWidget* parent) : QWidget(par
     form.labelRecords = new QLabel(this);
     form.labelRecords->setObjectName(QStringLiteral("labelRecords"));
     form.labelRecords->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    form.labelRecords->setMinimumWidth(form.labelRecords->fontMetrics().horizontalAdvance(
-        QStringLiteral("00,000 records in database")));
 
     form.title = form::textBox(QStringLiteral("title"), this);
     form.title->setToolTip(QStringLiteral("Programme Title"));

@@ -31,6 +31,7 @@ QLabel* caption(const QString& text, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
     label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    label->setContentsMargins(0, 0, 8, 0);
     return label;
 }
 

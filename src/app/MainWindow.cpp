@@ -63,8 +63,10 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     m_display = std::make_unique<editing::RecordDisplay>(m_form, m_state);
     connect(m_menu->quit(), &QAction::triggered, this, &MainWindow::quit);
 
-    const QSize client_(twips::toPixels(DesignWidth, logicalDpiX()), twips::toPixels(DesignHeight, logicalDpiY()));
-    resize(client_.width(), client_.height() + menuBar()->sizeHint().height());
+    const QSize design(twips::toPixels(DesignWidth, logicalDpiX()), twips::toPixels(DesignHeight, logicalDpiY()));
+    resize(design.width(), design.height() + menuBar()->sizeHint().height());
+    // Small enough for any screen, large enough that the command strip fits.
+    setMinimumSize(m_commandBar->minimumSizeHint().width() + twips::toPixels(270, logicalDpiX()), 320);
 }
 
 MainWindow::~MainWindow() = default;

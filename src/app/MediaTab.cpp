@@ -16,7 +16,7 @@ MediaTab::MediaTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("mediaTab"));
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(14, 14, 14, 14);
-    grid->setHorizontalSpacing(10);
+    grid->setHorizontalSpacing(3);
     grid->setVerticalSpacing(8);
     int row = 0;
 

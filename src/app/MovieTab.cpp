@@ -17,7 +17,7 @@ MovieTab::MovieTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("movieTab"));
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(10, 10, 10, 10);
-    grid->setHorizontalSpacing(8);
+    grid->setHorizontalSpacing(3);
     grid->setVerticalSpacing(6);
 
     // Columns: caption, field, edit buttons | gap | caption, field, edit button.
@@ -82,7 +82,7 @@ MovieTab::MovieTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
     }
 
     grid->setColumnStretch(1, 3);
-    grid->setColumnMinimumWidth(3, 12);
+    grid->setColumnMinimumWidth(3, 16);
     grid->setColumnStretch(5, 2);
     grid->setRowStretch(10, 1);
 }

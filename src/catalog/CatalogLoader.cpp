@@ -5,6 +5,7 @@
 #include "catalog/Database.h"
 #include "catalog/EngineError.h"
 #include "catalog/RecordSet.h"
+#include "catalog/SqliteConnection.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,13 +24,46 @@ void requireFixedLists(Database& db)
     }
 }
 
+// The tables and seed rows made at start-up go in as one change: a failure
+// leaves the file as it was, and the file is written once, not once a row.
+class Transaction
+{
+public:
+    explicit Transaction(Database& db) : m_connection(db.connection())
+    {
+        m_connection->exec(QStringLiteral("begin"));
+    }
+    ~Transaction()
+    {
+        if (m_connection) {
+            try {
+                m_connection->exec(QStringLiteral("rollback"));
+            } catch (const EngineError&) {
+            }
+        }
+    }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    void commit()
+    {
+        m_connection->exec(QStringLiteral("commit"));
+        m_connection.reset();
+    }
+
+private:
+    std::shared_ptr<SqliteConnection> m_connection;
+};
+
 } // namespace
 
 void CatalogLoader::createCatalogFile(const QString& path)
 {
     std::unique_ptr<Database> db = Database::create(path);
     try {
+        Transaction transaction(*db);
         CatalogSchema::createCatalogTables(*db);
+        transaction.commit();
     } catch (const EngineError& error) {
         db->close();
         QFile::remove(path);
@@ -59,14 +93,17 @@ void CatalogLoader::open(CatalogState& state)
     Database& db = *state.database;
     requireFixedLists(db);
 
-    for (const OptionListDef& list : CatalogSchema::optionLists())
-        state.optionSets[list.table] = CatalogSchema::openOptionList(db, list);
-
     state.filterClause = CatalogState::InitialFilter;
     state.orderClause = CatalogState::InitialOrder;
     state.filterActive = false;
-    state.current = CatalogSchema::openWithRecovery(db, currentQuery(state), QStringLiteral("archive"),
-                                                    [&db] { CatalogSchema::createArchiveTable(db); });
+    {
+        Transaction transaction(db);
+        for (const OptionListDef& list : CatalogSchema::optionLists())
+            state.optionSets[list.table] = CatalogSchema::openOptionList(db, list);
+        state.current = CatalogSchema::openWithRecovery(db, currentQuery(state), QStringLiteral("archive"),
+                                                        [&db] { CatalogSchema::createArchiveTable(db); });
+        transaction.commit();
+    }
     // An empty set refuses the moves; the count is complete either way.
     try {
         state.current->moveLast();

@@ -40,12 +40,17 @@ QString FieldBinding::text() const
 
 void FieldBinding::setText(const QString& text) const
 {
-    if (m_edit)
+    // A long value shows from its start, not from its end.
+    if (m_edit) {
         m_edit->setText(text);
-    else if (m_box)
+        m_edit->setCursorPosition(0);
+    } else if (m_box) {
         m_box->setCurrentText(text);
-    else
+        if (QLineEdit* edit = m_box->lineEdit())
+            edit->setCursorPosition(0);
+    } else {
         m_label->setText(text);
+    }
 }
 
 std::vector<FieldBinding> FieldBinding::of(const RecordForm& f)
