@@ -3,6 +3,8 @@
 #include "catalog/Utf8.h"
 #include "catalog/WesternCollation.h"
 
+#include <type_traits>
+
 namespace quelto::catalog {
 
 LikePattern::LikePattern(std::string_view utf8Pattern)
@@ -68,16 +70,17 @@ LikePattern::LikePattern(std::string_view utf8Pattern)
 
 bool LikePattern::matchOne(const Token& token, char32_t c) const
 {
+    const bool ascii = c < 0x80;
+    const char32_t folded = ascii ? ((c >= U'A' && c <= U'Z') ? c + 32 : c) : WesternCollation::foldCase(c);
     switch (token.kind) {
     case Kind::Literal:
-        return WesternCollation::foldCase(c) == token.literal;
+        return folded == token.literal;
     case Kind::AnyOne:
         return true;
     case Kind::Digit:
         return c >= U'0' && c <= U'9';
     case Kind::Set: {
-        const char32_t folded = WesternCollation::foldCase(c);
-        const char32_t base = WesternCollation::baseLetter(c);
+        const char32_t base = ascii ? folded : WesternCollation::baseLetter(c);
         bool inSet = false;
         for (size_t r = token.firstRange; r < token.firstRange + token.rangeCount && !inSet; ++r) {
             const Range& range = m_ranges[r];
@@ -91,13 +94,8 @@ bool LikePattern::matchOne(const Token& token, char32_t c) const
     return false;
 }
 
-bool LikePattern::matches(std::string_view utf8Text) const
+template <typename Text> bool LikePattern::matchSequence(const Text& text) const
 {
-    if (!m_valid)
-        return false;
-    thread_local std::u32string text;
-    Utf8::decodeInto(utf8Text, text);
-
     // Glob matching with one backtrack point for the last "*": linear for the
     // patterns the searches build (a single run of characters between stars).
     size_t t = 0, k = 0;
@@ -106,7 +104,7 @@ bool LikePattern::matches(std::string_view utf8Text) const
         if (k < m_tokens.size() && m_tokens[k].kind == Kind::AnyRun) {
             starToken = k++;
             starText = t;
-        } else if (k < m_tokens.size() && matchOne(m_tokens[k], text[t])) {
+        } else if (k < m_tokens.size() && matchOne(m_tokens[k], char32_t(static_cast<std::make_unsigned_t<typename Text::value_type>>(text[t])))) {
             ++k;
             ++t;
         } else if (starToken != size_t(-1)) {
@@ -119,6 +117,25 @@ bool LikePattern::matches(std::string_view utf8Text) const
     while (k < m_tokens.size() && m_tokens[k].kind == Kind::AnyRun)
         ++k;
     return k == m_tokens.size();
+}
+
+bool LikePattern::matches(std::string_view utf8Text) const
+{
+    if (!m_valid)
+        return false;
+    // Most catalogue text is ASCII: match its bytes as they are.
+    bool ascii = true;
+    for (const char c : utf8Text) {
+        if (static_cast<unsigned char>(c) & 0x80) {
+            ascii = false;
+            break;
+        }
+    }
+    if (ascii)
+        return matchSequence(utf8Text);
+    thread_local std::u32string text;
+    Utf8::decodeInto(utf8Text, text);
+    return matchSequence(text);
 }
 
 } // namespace quelto::catalog

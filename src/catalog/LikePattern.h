@@ -44,6 +44,7 @@ private:
     };
 
     bool matchOne(const Token& token, char32_t c) const;
+    template <typename Text> bool matchSequence(const Text& text) const;
 
     std::vector<Token> m_tokens;
     std::vector<Range> m_ranges;
