@@ -13,6 +13,7 @@
 #include "editing/OptionFields.h"
 #include "editing/StatusShape.h"
 #include "editing/UserPrompts.h"
+#include "search/SearchCommands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -61,6 +62,8 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     setTabOrder(m_form.title, m_tabs);
 
     m_display = std::make_unique<editing::RecordDisplay>(m_form, m_state);
+    m_search = new search::SearchCommands(m_state, *m_display, m_prompts, this);
+    m_search->connectCommands();
     connect(m_menu->quit(), &QAction::triggered, this, &MainWindow::quit);
 
     const QSize design(twips::toPixels(DesignWidth, logicalDpiX()), twips::toPixels(DesignHeight, logicalDpiY()));

@@ -12,6 +12,9 @@ class QTabWidget;
 namespace quelto::editing {
 class UserPrompts;
 }
+namespace quelto::search {
+class SearchCommands;
+}
 
 namespace quelto::app {
 
@@ -51,6 +54,7 @@ public:
     Settings& settings() { return m_settings; }
     MainMenu& menu() { return *m_menu; }
     LookupTab& lookupTab() { return *m_lookup; }
+    search::SearchCommands& searchCommands() { return *m_search; }
     QTabWidget* tabs() const { return m_tabs; }
 
     // The designed size of the client area, in twips.
@@ -78,6 +82,7 @@ private:
     catalog::CatalogState m_state;
     editing::RecordForm m_form;
     std::unique_ptr<editing::RecordDisplay> m_display;
+    search::SearchCommands* m_search = nullptr;
     MainMenu* m_menu;
     CommandBar* m_commandBar;
     QTabWidget* m_tabs;

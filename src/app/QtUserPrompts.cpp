@@ -2,6 +2,7 @@
 
 #include "app/DatabaseDialog.h"
 
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -47,5 +48,7 @@ std::optional<QString> QtUserPrompts::chooseDatabase()
         return std::nullopt;
     return dialog.path();
 }
+
+void QtUserPrompts::showModal(QDialog& dialog) { dialog.exec(); }
 
 } // namespace quelto::app

@@ -20,6 +20,7 @@ public:
     void error(const QString& text) override;
     std::optional<QString> chooseFile(const editing::FileRequest& request) override;
     std::optional<QString> chooseDatabase() override;
+    void showModal(QDialog& dialog) override;
 
 private:
     QWidget* parent() const;

@@ -3,6 +3,8 @@
 #include <QString>
 #include <optional>
 
+class QDialog;
+
 namespace quelto::editing {
 
 // What the file dialog is opened with.
@@ -33,6 +35,9 @@ public:
     // The database dialog; the path the user settled on, nothing when the
     // dialog was cancelled or closed.
     virtual std::optional<QString> chooseDatabase() = 0;
+    // Shows one of the program's own modal dialogs and returns once it has
+    // been hidden; the dialog's buttons do the work.
+    virtual void showModal(QDialog& dialog) = 0;
 };
 
 } // namespace quelto::editing

@@ -1,6 +1,7 @@
 #include "AppFixture.h"
 
 #include "app/LookupTab.h"
+#include "app/MainMenu.h"
 
 #include <QCoreApplication>
 #include <QWebEngineView>
@@ -37,6 +38,14 @@ QString AppFixture::stored(const QString& section, const QString& key) const
     m_settings->sync();
     app::Settings fresh;
     return fresh.value(section, key, QStringLiteral("<absent>"));
+}
+
+QAction* AppFixture::menu(const char* name) const
+{
+    QAction* action = m_window ? m_window->menu().action(QString::fromLatin1(name)) : nullptr;
+    if (!action)
+        qFatal("no menu item %s", name);
+    return action;
 }
 
 } // namespace quelto::test

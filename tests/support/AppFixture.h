@@ -5,6 +5,8 @@
 #include "app/Settings.h"
 
 #include <QTemporaryDir>
+
+class QAction;
 #include <memory>
 
 namespace quelto::test {
@@ -29,6 +31,9 @@ public:
 
     // Settings as a new run would read them.
     QString stored(const QString& section, const QString& key) const;
+
+    // A menu item of the window by its object name.
+    QAction* menu(const char* name) const;
 
     template <typename T>
     T* find(const QString& name) const

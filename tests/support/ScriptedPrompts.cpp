@@ -1,5 +1,7 @@
 #include "ScriptedPrompts.h"
 
+#include <QDialog>
+
 namespace quelto::test {
 
 void ScriptedPrompts::exclamation(const QString& text) { exclamations << text; }
@@ -34,6 +36,19 @@ std::optional<QString> ScriptedPrompts::chooseDatabase()
         return std::nullopt;
     }
     return databaseAnswers.takeFirst();
+}
+
+void ScriptedPrompts::showModal(QDialog& dialog)
+{
+    dialogsShown << dialog.objectName();
+    if (dialogScripts.isEmpty()) {
+        unexpected << QStringLiteral("dialog: ") + dialog.objectName();
+        return;
+    }
+    const auto script = dialogScripts.takeFirst();
+    dialog.show();
+    script(dialog);
+    dialog.hide();
 }
 
 } // namespace quelto::test

@@ -5,8 +5,11 @@
 #include <QString>
 #include <QStringList>
 #include <QList>
+#include <functional>
 #include <optional>
 #include <vector>
+
+class QDialog;
 
 namespace quelto::test {
 
@@ -19,12 +22,17 @@ public:
     QList<bool> confirmAnswers;
     QList<std::optional<QString>> fileAnswers;
     QList<std::optional<QString>> databaseAnswers;
+    // What the user does in the next modal dialogs: each script gets the
+    // dialog, shown but not modal, and acts on its controls. A dialog still
+    // visible afterwards is hidden, as if the user had closed it.
+    QList<std::function<void(QDialog&)>> dialogScripts;
 
     QStringList exclamations;
     QStringList confirmations;
     QStringList errors;
     std::vector<editing::FileRequest> fileRequests;
     int databaseRequests = 0;
+    QStringList dialogsShown; // object names
     QStringList unexpected;
 
     void exclamation(const QString& text) override;
@@ -32,6 +40,7 @@ public:
     void error(const QString& text) override;
     std::optional<QString> chooseFile(const editing::FileRequest& request) override;
     std::optional<QString> chooseDatabase() override;
+    void showModal(QDialog& dialog) override;
 };
 
 } // namespace quelto::test

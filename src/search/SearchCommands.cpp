@@ -1,0 +1,254 @@
+#include "search/SearchCommands.h"
+
+#include "catalog/CatalogState.h"
+#include "catalog/EngineError.h"
+#include "editing/RecordDisplay.h"
+#include "editing/RecordForm.h"
+#include "editing/StatusShape.h"
+#include "editing/UserPrompts.h"
+#include "search/GenreSearchDialog.h"
+#include "search/SearchQuery.h"
+#include "search/SortOrder.h"
+#include "search/SubstringSearchDialog.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+
+namespace quelto::search {
+
+using catalog::EngineError;
+
+const std::vector<SearchCommands::SubstringSearch>& SearchCommands::substringSearches()
+{
+    static const std::vector<SubstringSearch> searches = {
+        {QStringLiteral("mnSrchTitle"), QStringLiteral("Search movie by title"), QStringLiteral("title"),
+         QStringLiteral("Title: ")},
+        {QStringLiteral("mnSrchDir"), QStringLiteral("Search movie by director"), QStringLiteral("mv_director"),
+         QStringLiteral("Director: ")},
+        {QStringLiteral("mnSrchActor"), QStringLiteral("Search movie by cast"), SearchQuery::CastColumn,
+         QStringLiteral("Cast: ")},
+        {QStringLiteral("mnSrchMedia"), QStringLiteral("Search records by media-id"), QStringLiteral("catalog"),
+         QStringLiteral("Media: ")},
+    };
+    return searches;
+}
+
+SearchCommands::SearchCommands(catalog::CatalogState& state, editing::RecordDisplay& display,
+                               editing::UserPrompts& prompts, QWidget* window)
+    : QObject(window),
+      m_state(state),
+      m_display(display),
+      m_prompts(prompts),
+      m_window(window),
+      m_substringDialog(std::make_unique<SubstringSearchDialog>(window)),
+      m_genreDialog(std::make_unique<GenreSearchDialog>(window))
+{
+    connect(m_substringDialog->cmdSearch(), &QPushButton::clicked, this, &SearchCommands::runSubstringSearch);
+    connect(m_substringDialog->cmdCancel(), &QPushButton::clicked, this, &SearchCommands::cancelSubstringSearch);
+    connect(m_genreDialog->searchButton(), &QPushButton::clicked, this, &SearchCommands::runGenreSearch);
+    connect(m_genreDialog->cancelButton(), &QPushButton::clicked, m_genreDialog.get(), &QDialog::hide);
+}
+
+SearchCommands::~SearchCommands() = default;
+
+QAction* SearchCommands::action(const QString& name) const
+{
+    return m_window ? m_window->findChild<QAction*>(name) : nullptr;
+}
+
+void SearchCommands::connectCommands()
+{
+    for (const SortOrder& order : SortOrder::all()) {
+        if (QAction* item = action(order.actionName)) {
+            item->setCheckable(true);
+            item->setChecked(order.actionName == SortOrder::byTitle().actionName);
+            connect(item, &QAction::triggered, this, [this, &order] { sortBy(order); });
+        }
+    }
+    for (const SubstringSearch& search : substringSearches()) {
+        if (QAction* item = action(search.actionName))
+            connect(item, &QAction::triggered, this, [this, &search] { searchSubstring(search); });
+    }
+    if (QAction* item = action(QStringLiteral("mnSrchGenre")))
+        connect(item, &QAction::triggered, this, &SearchCommands::searchGenre);
+    if (QPushButton* button = m_display.form().dbNoFilter) {
+        button->setToolTip(QStringLiteral("Switch off filter"));
+        connect(button, &QPushButton::clicked, this, &SearchCommands::showAllData);
+    }
+}
+
+bool SearchCommands::refuseInNewRecordMode()
+{
+    // A new record has only the window's fields: showing another record now
+    // would put that record's values into the new one.
+    if (!m_state.newRecordMode)
+        return false;
+    m_prompts.exclamation(FinishNewRecord);
+    return true;
+}
+
+void SearchCommands::replaceCurrent(const QString& sql)
+{
+    if (m_state.current)
+        m_state.current->close();
+    m_state.current = m_state.database->openRecordSet(sql);
+}
+
+void SearchCommands::moveToEndsIgnoringErrors()
+{
+    try {
+        m_state.current->moveLast();
+        m_state.current->moveFirst();
+    } catch (const EngineError&) {
+    }
+}
+
+void SearchCommands::moveFirstIgnoringErrors()
+{
+    try {
+        m_state.current->moveFirst();
+    } catch (const EngineError&) {
+    }
+}
+
+void SearchCommands::leaveFilterDisplay()
+{
+    editing::RecordForm& form = m_display.form();
+    form.dbNoFilter->setEnabled(false);
+    form.dbNew->setEnabled(true);
+    form.filterset->clear();
+    form.Shape1->setMode(editing::StatusShape::Mode::Browsing);
+}
+
+void SearchCommands::sortBy(const SortOrder& order)
+{
+    if (refuseInNewRecordMode())
+        return;
+    for (const SortOrder& other : SortOrder::all()) {
+        if (QAction* item = action(other.actionName))
+            item->setChecked(&other == &order);
+    }
+    m_state.orderClause = order.clause;
+    replaceCurrent(SearchQuery::sortQuery(m_state.filterClause, m_state.orderClause));
+    m_display.recordToForm();
+}
+
+void SearchCommands::showAllData()
+{
+    if (refuseInNewRecordMode())
+        return;
+    m_state.filterActive = false;
+    m_state.filterClause.clear();
+    replaceCurrent(SearchQuery::sortQuery(m_state.filterClause, m_state.orderClause));
+    moveToEndsIgnoringErrors();
+    m_display.recordToForm();
+    leaveFilterDisplay();
+}
+
+void SearchCommands::searchSubstring(const SubstringSearch& search)
+{
+    if (refuseInNewRecordMode())
+        return;
+    m_substringDialog->heading()->setText(search.heading);
+    m_substringDialog->what()->setText(search.column);
+    m_substringDialog->hidden()->setText(search.prefix);
+    m_substringDialog->srchString()->setFocus();
+    m_prompts.showModal(*m_substringDialog);
+    if (m_state.filterActive)
+        m_display.showFilterState();
+}
+
+void SearchCommands::runSubstringSearch()
+{
+    const QString text = m_substringDialog->srchString()->text();
+    if (text.isEmpty()) {
+        m_prompts.exclamation(NoSearchText);
+        return;
+    }
+    const QString filter = SearchQuery::substringFilter(m_substringDialog->what()->text(), text);
+    replaceCurrent(SearchQuery::substringQuery(filter, m_state.orderClause));
+    if (m_state.current->bof() && m_state.current->eof()) {
+        m_prompts.exclamation(NoRecordsFound);
+        const bool wasFiltered = m_state.filterActive;
+        m_state.filterActive = false;
+        m_state.filterClause.clear();
+        replaceCurrent(QStringLiteral("select * from archive order by title"));
+        m_display.recordToForm();
+        if (wasFiltered)
+            leaveFilterDisplay(); // the window no longer shows a filtered set
+        return;
+    }
+    moveToEndsIgnoringErrors();
+    m_state.filterClause = filter;
+    m_state.filterDescription =
+        SearchQuery::description(m_substringDialog->hidden()->text(), text, m_state.current->recordCount());
+    m_state.filterActive = true;
+    m_substringDialog->srchString()->clear();
+    m_substringDialog->hide();
+}
+
+void SearchCommands::cancelSubstringSearch()
+{
+    // The description of a search still in force stays on show.
+    m_substringDialog->srchString()->clear();
+    m_substringDialog->hide();
+}
+
+void SearchCommands::searchGenre()
+{
+    if (refuseInNewRecordMode())
+        return;
+    auto genres = m_state.database->openRecordSet(
+        QStringLiteral("select mv_genre from archive group by mv_genre order by mv_genre"));
+    m_genreDialog->heading()->setText(QStringLiteral("Show movies by Genre"));
+    m_genreDialog->heading2()->setText(QStringLiteral("Select genre and search !"));
+    QComboBox* combo = m_genreDialog->combo();
+    combo->clear();
+    QStringList names;
+    for (; !genres->eof(); genres->moveNext()) {
+        const QVariant genre = genres->value(QStringLiteral("mv_genre"));
+        if (!genre.isNull()) // a record without a genre offers nothing to search for
+            names << genre.toString();
+    }
+    genres->close();
+    if (names.isEmpty()) {
+        m_prompts.exclamation(NoDatasets);
+        return;
+    }
+    combo->addItems(names);
+    combo->setCurrentIndex(0);
+    m_prompts.showModal(*m_genreDialog);
+    if (m_state.filterActive)
+        m_display.showFilterState();
+    moveFirstIgnoringErrors();
+    m_display.recordToForm();
+}
+
+void SearchCommands::runGenreSearch()
+{
+    const QString genre = m_genreDialog->combo()->currentText();
+    const QString filter = SearchQuery::genreFilter(genre);
+    replaceCurrent(SearchQuery::sortQuery(filter, m_state.orderClause));
+    if (!(m_state.current->bof() && m_state.current->eof())) {
+        m_state.filterClause = filter;
+        m_state.filterDescription =
+            SearchQuery::description(QStringLiteral("Genre: "), genre, m_state.current->recordCount());
+        m_state.filterActive = true;
+        moveToEndsIgnoringErrors();
+        m_genreDialog->hide();
+        return;
+    }
+    m_prompts.exclamation(NoRecordsFound);
+    const bool wasFiltered = m_state.filterActive;
+    m_state.filterActive = false;
+    m_state.filterClause.clear();
+    replaceCurrent(SearchQuery::Base + m_state.orderClause);
+    if (wasFiltered)
+        leaveFilterDisplay();
+}
+
+} // namespace quelto::search

@@ -1,0 +1,371 @@
+// Searches and sorts through the real main window and its dialogs.
+#include "AppFixture.h"
+#include "TestCatalog.h"
+#include "editing/StatusShape.h"
+#include "search/GenreSearchDialog.h"
+#include "search/SearchCommands.h"
+#include "search/SubstringSearchDialog.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace quelto;
+using quelto::app::MainWindow;
+using quelto::editing::StatusShape;
+using quelto::test::AppFixture;
+using quelto::test::TestCatalog;
+
+class TestSearchWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void sortKeepsTheSearchAndOneItemIsChecked();
+    void titleSearchFindsAnyCaseAnywhere();
+    void castSearchLooksInTheSixthColumn();
+    void nothingFoundLeavesAllRecordsInTitleOrder();
+    void emptySearchTextIsRefusedInTheDialog();
+    void cancelKeepsAnEarlierSearchOnShow();
+    void allDataSwitchesTheFilterOff();
+    void genreListIsDistinctAndSorted();
+    void cancelledGenreDialogStillShowsTheFirstRecord();
+    void quotesAndPatternCharactersAreLiteral();
+    void newRecordModeRefusesSearchesAndSorts();
+
+private:
+    static TestCatalog::Row row(const QString& title, const QString& director, const QString& genre,
+                                const QString& catalog = QStringLiteral("A1"))
+    {
+        TestCatalog::Row r = TestCatalog::record(title, catalog);
+        r[QStringLiteral("mv_director")] = director;
+        r[QStringLiteral("mv_genre")] = genre;
+        r[QStringLiteral("mv_year")] = QStringLiteral("1950");
+        return r;
+    }
+    static QList<TestCatalog::Row> movies()
+    {
+        return {
+            row(QStringLiteral("Key Largo"), QStringLiteral("John Huston"), QStringLiteral("Film noir"), QStringLiteral("B2")),
+            row(QStringLiteral("The Maltese Falcon"), QStringLiteral("John Huston"), QStringLiteral("Film noir"), QStringLiteral("A1")),
+            row(QStringLiteral("Abbey Road"), QStringLiteral("Penny Marshall"), QStringLiteral("comedy"), QStringLiteral("C3")),
+            row(QStringLiteral("Big"), QStringLiteral("Penny Marshall"), QStringLiteral("Comedy"), QStringLiteral("C3")),
+            row(QStringLiteral("Grab Bag"), QStringLiteral("Ann Marsh"), QStringLiteral("Drama"), QStringLiteral("D4")),
+            row(QStringLiteral("Taboo"), QStringLiteral("Zed"), QStringLiteral("Drama"), QStringLiteral("D5")),
+        };
+    }
+    static void start(AppFixture& f, const QList<TestCatalog::Row>& rows = movies())
+    {
+        const QString path = f.file(QStringLiteral("s.mdb"));
+        TestCatalog::create(path, rows);
+        QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+    }
+    static search::SearchCommands& commands(AppFixture& f) { return f.window().searchCommands(); }
+    static const search::SearchCommands::SubstringSearch& kind(const char* action)
+    {
+        for (const auto& s : search::SearchCommands::substringSearches()) {
+            if (s.actionName == QLatin1String(action))
+                return s;
+        }
+        qFatal("no such search");
+    }
+    // Types text into the substring dialog and presses Search; the dialog is
+    // closed afterwards if it is still open.
+    static void substringSearch(AppFixture& f, const char* action, const QString& text)
+    {
+        f.prompts().dialogScripts << [text](QDialog& d) {
+            auto& dialog = static_cast<search::SubstringSearchDialog&>(d);
+            dialog.srchString()->setText(text);
+            dialog.cmdSearch()->click();
+            if (dialog.isVisible())
+                dialog.cmdCancel()->click();
+        };
+        f.menu(action)->trigger();
+    }
+    static QStringList titles(AppFixture& f)
+    {
+        QStringList out;
+        catalog::RecordSet& set = *f.window().state().current;
+        if (set.recordCount() == 0)
+            return out;
+        for (set.moveFirst(); !set.eof(); set.moveNext())
+            out << set.text(QStringLiteral("title"));
+        set.moveFirst();
+        return out;
+    }
+    static QString shownTitle(AppFixture& f) { return f.window().form().title->text(); }
+    static QString checkedSort(AppFixture& f)
+    {
+        QString checked;
+        for (const char* name : {"mnOrdTitle", "mnOrdDir", "mnOrdGen", "mnOrdCat"}) {
+            if (f.menu(name)->isChecked())
+                checked += QString::fromLatin1(name);
+        }
+        return checked;
+    }
+};
+
+void TestSearchWindow::sortKeepsTheSearchAndOneItemIsChecked()
+{
+    AppFixture f;
+    start(f);
+    QCOMPARE(checkedSort(f), QStringLiteral("mnOrdTitle"));
+    substringSearch(f, "mnSrchDir", QStringLiteral("marsh"));
+    const QString filter = QStringLiteral("where mv_director like \"*[Mm][Aa][Rr][Ss][Hh]*\" ");
+    QCOMPARE(f.window().state().filterClause, filter);
+    QCOMPARE(f.window().state().current->sql(), QStringLiteral("select * from archive ") + filter + QStringLiteral(" ORDER by title"));
+    QCOMPARE(f.window().form().filterset->text(), QStringLiteral("Director: marsh [3]"));
+
+    f.menu("mnOrdDir")->trigger();
+    QCOMPARE(checkedSort(f), QStringLiteral("mnOrdDir"));
+    QCOMPARE(f.window().state().current->sql(),
+             QStringLiteral("select * from archive ") + filter + QStringLiteral(" order by mv_director,mv_year"));
+    QCOMPARE(titles(f).size(), 3);
+    QCOMPARE(shownTitle(f), QStringLiteral("Grab Bag"));
+    QCOMPARE(f.window().form().Shape1->mode(), StatusShape::Mode::Filtered);
+
+    f.menu("mnOrdCat")->trigger();
+    QCOMPARE(checkedSort(f), QStringLiteral("mnOrdCat"));
+    QCOMPARE(titles(f).size(), 3);
+    QVERIFY(f.prompts().unexpected.isEmpty());
+}
+
+void TestSearchWindow::titleSearchFindsAnyCaseAnywhere()
+{
+    AppFixture f;
+    start(f);
+    substringSearch(f, "mnSrchTitle", QStringLiteral("AB"));
+    QCOMPARE(titles(f), QStringList({"Abbey Road", "Grab Bag", "Taboo"}));
+    const editing::RecordForm& form = f.window().form();
+    QCOMPARE(form.filterset->text(), QStringLiteral("Title: AB [3]"));
+    QVERIFY(f.window().state().filterActive);
+    QVERIFY(form.dbNoFilter->isEnabled());
+    QVERIFY(!form.dbNew->isEnabled());
+    QCOMPARE(form.Shape1->mode(), StatusShape::Mode::Filtered);
+    QCOMPARE(shownTitle(f), QStringLiteral("Abbey Road"));
+    QVERIFY(!form.dbPrev->isEnabled());
+    QVERIFY(form.dbNext->isEnabled());
+    // The dialog closed with the text emptied for the next search.
+    QVERIFY(commands(f).substringDialog().srchString()->text().isEmpty());
+    QVERIFY(!commands(f).substringDialog().isVisible());
+    QCOMPARE(form.labelRecords->text(), QStringLiteral("6 records in database"));
+}
+
+void TestSearchWindow::castSearchLooksInTheSixthColumn()
+{
+    AppFixture f;
+    QList<TestCatalog::Row> rows = movies();
+    for (auto& r : rows) {
+        for (int i = 1; i <= 6; ++i)
+            r[QStringLiteral("mv_cast%1").arg(i)] = QStringLiteral("Extra %1").arg(i);
+    }
+    rows[4][QStringLiteral("mv_cast6")] = QStringLiteral("Lauren Bacall");
+    start(f, rows);
+    substringSearch(f, "mnSrchActor", QStringLiteral("bacall"));
+    QCOMPARE(titles(f), QStringList({"Grab Bag"}));
+    QCOMPARE(f.window().form().filterset->text(), QStringLiteral("Cast: bacall [1]"));
+    // The first cast box shows the sixth column.
+    QCOMPARE(f.find<QComboBox>(QStringLiteral("mvCast_0"))->currentText(), QStringLiteral("Lauren Bacall"));
+}
+
+void TestSearchWindow::nothingFoundLeavesAllRecordsInTitleOrder()
+{
+    AppFixture f;
+    start(f);
+    f.menu("mnOrdCat")->trigger();
+    bool stayedOpen = false;
+    f.prompts().dialogScripts << [&](QDialog& d) {
+        auto& dialog = static_cast<search::SubstringSearchDialog&>(d);
+        dialog.srchString()->setText(QStringLiteral("zzz"));
+        dialog.cmdSearch()->click();
+        stayedOpen = dialog.isVisible() && dialog.srchString()->text() == QLatin1String("zzz");
+        dialog.cmdCancel()->click();
+    };
+    f.menu("mnSrchMedia")->trigger();
+    QVERIFY(stayedOpen);
+    QCOMPARE(f.prompts().exclamations, QStringList{"No records found"});
+    QVERIFY(!f.window().state().filterActive);
+    QVERIFY(f.window().state().filterClause.isEmpty());
+    QCOMPARE(f.window().state().current->sql(), QStringLiteral("select * from archive order by title"));
+    QCOMPARE(titles(f).first(), QStringLiteral("Abbey Road"));
+    QCOMPARE(shownTitle(f), QStringLiteral("Abbey Road"));
+    QCOMPARE(checkedSort(f), QStringLiteral("mnOrdCat"));
+    f.menu("mnOrdGen")->trigger();
+    QCOMPARE(titles(f).size(), 6);
+}
+
+void TestSearchWindow::emptySearchTextIsRefusedInTheDialog()
+{
+    AppFixture f;
+    start(f);
+    bool stayedOpen = false;
+    f.prompts().dialogScripts << [&](QDialog& d) {
+        auto& dialog = static_cast<search::SubstringSearchDialog&>(d);
+        dialog.cmdSearch()->click();
+        stayedOpen = dialog.isVisible();
+        dialog.cmdCancel()->click();
+    };
+    f.menu("mnSrchTitle")->trigger();
+    QVERIFY(stayedOpen);
+    QCOMPARE(f.prompts().exclamations, QStringList{search::SearchCommands::NoSearchText});
+    QVERIFY(!f.window().state().filterActive);
+    QCOMPARE(titles(f).size(), 6);
+}
+
+void TestSearchWindow::cancelKeepsAnEarlierSearchOnShow()
+{
+    AppFixture f;
+    start(f);
+    substringSearch(f, "mnSrchDir", QStringLiteral("huston"));
+    QCOMPARE(titles(f).size(), 2);
+    f.window().state().current->moveLast();
+    f.window().display().recordToForm();
+    f.prompts().dialogScripts << [](QDialog& d) {
+        auto& dialog = static_cast<search::SubstringSearchDialog&>(d);
+        dialog.srchString()->setText(QStringLiteral("big"));
+        dialog.cmdCancel()->click();
+    };
+    f.menu("mnSrchTitle")->trigger();
+    QVERIFY(f.window().state().filterActive);
+    QCOMPARE(titles(f).size(), 2);
+    QCOMPARE(f.window().form().filterset->text(), QStringLiteral("Director: huston [2]"));
+    QCOMPARE(shownTitle(f), QStringLiteral("Key Largo")); // back on the first record
+    QVERIFY(commands(f).substringDialog().srchString()->text().isEmpty());
+}
+
+void TestSearchWindow::allDataSwitchesTheFilterOff()
+{
+    AppFixture f;
+    start(f);
+    f.menu("mnOrdDir")->trigger();
+    substringSearch(f, "mnSrchTitle", QStringLiteral("g"));
+    QCOMPARE(titles(f).size(), 3);
+    const editing::RecordForm& form = f.window().form();
+    QCOMPARE(form.dbNoFilter->toolTip(), QStringLiteral("Switch off filter"));
+    form.dbNoFilter->click();
+    QCOMPARE(f.window().state().current->sql(), QStringLiteral("select * from archive  order by mv_director,mv_year"));
+    QCOMPARE(titles(f).size(), 6);
+    QVERIFY(!f.window().state().filterActive);
+    QVERIFY(!form.dbNoFilter->isEnabled());
+    QVERIFY(form.dbNew->isEnabled());
+    QVERIFY(form.filterset->text().isEmpty());
+    QCOMPARE(form.Shape1->mode(), StatusShape::Mode::Browsing);
+    QCOMPARE(shownTitle(f), QStringLiteral("Grab Bag"));
+
+    // A search that finds nothing while a filter is on leaves filter mode too.
+    substringSearch(f, "mnSrchTitle", QStringLiteral("key"));
+    QVERIFY(!form.dbNew->isEnabled());
+    substringSearch(f, "mnSrchTitle", QStringLiteral("nothing like it"));
+    QVERIFY(!f.window().state().filterActive);
+    QCOMPARE(form.Shape1->mode(), StatusShape::Mode::Browsing);
+    QVERIFY(form.dbNew->isEnabled());
+    QVERIFY(!form.dbNoFilter->isEnabled());
+    QVERIFY(form.filterset->text().isEmpty());
+}
+
+void TestSearchWindow::genreListIsDistinctAndSorted()
+{
+    AppFixture f;
+    start(f);
+    QStringList offered;
+    QString preselected;
+    f.prompts().dialogScripts << [&](QDialog& d) {
+        auto& dialog = static_cast<search::GenreSearchDialog&>(d);
+        QCOMPARE(dialog.heading()->text(), QStringLiteral("Show movies by Genre"));
+        QCOMPARE(dialog.heading2()->text(), QStringLiteral("Select genre and search !"));
+        for (int i = 0; i < dialog.combo()->count(); ++i)
+            offered << dialog.combo()->itemText(i);
+        preselected = dialog.combo()->currentText();
+        dialog.combo()->setCurrentIndex(1);
+        dialog.searchButton()->click();
+    };
+    f.menu("mnSrchGenre")->trigger();
+    QCOMPARE(offered.size(), 3); // "comedy" and "Comedy" are one genre
+    QCOMPARE(offered.at(0).toLower(), QStringLiteral("comedy"));
+    QCOMPARE(offered.mid(1), QStringList({"Drama", "Film noir"}));
+    QCOMPARE(preselected, offered.at(0));
+    QCOMPARE(f.window().state().filterClause, QStringLiteral("where mv_genre like 'Drama' "));
+    QCOMPARE(f.window().form().filterset->text(), QStringLiteral("Genre: Drama [2]"));
+    QCOMPARE(shownTitle(f), QStringLiteral("Grab Bag"));
+}
+
+void TestSearchWindow::cancelledGenreDialogStillShowsTheFirstRecord()
+{
+    AppFixture f;
+    start(f);
+    f.window().state().current->moveLast();
+    f.window().display().recordToForm();
+    QCOMPARE(shownTitle(f), QStringLiteral("The Maltese Falcon"));
+    f.prompts().dialogScripts << [](QDialog& d) {
+        static_cast<search::GenreSearchDialog&>(d).cancelButton()->click();
+    };
+    f.menu("mnSrchGenre")->trigger();
+    QVERIFY(!f.window().state().filterActive);
+    QCOMPARE(shownTitle(f), QStringLiteral("Abbey Road"));
+
+    // An empty catalogue has no genres to offer.
+    AppFixture empty;
+    start(empty, {});
+    empty.menu("mnSrchGenre")->trigger();
+    QCOMPARE(empty.prompts().exclamations, QStringList{search::SearchCommands::NoDatasets});
+    QVERIFY(empty.prompts().dialogsShown.isEmpty());
+}
+
+void TestSearchWindow::quotesAndPatternCharactersAreLiteral()
+{
+    AppFixture f;
+    start(f, {row(QStringLiteral("Say \"Cheese\""), QStringLiteral("O'Brien"), QStringLiteral("Rock 'n' Roll")),
+              row(QStringLiteral("Say Cheese"), QStringLiteral("OBrien"), QStringLiteral("Rock n Roll")),
+              row(QStringLiteral("[REC] #2 - *uncut*!"), QStringLiteral("Balagueró"), QStringLiteral("Horror [uncut]")),
+              row(QStringLiteral("REC 2 uncut"), QStringLiteral("Balaguero"), QStringLiteral("Horror uncut"))});
+    substringSearch(f, "mnSrchTitle", QStringLiteral("\"cheese\""));
+    QCOMPARE(titles(f), QStringList{"Say \"Cheese\""});
+    f.window().form().dbNoFilter->click();
+    substringSearch(f, "mnSrchDir", QStringLiteral("o'b"));
+    QCOMPARE(titles(f), QStringList{"Say \"Cheese\""});
+    f.window().form().dbNoFilter->click();
+    substringSearch(f, "mnSrchTitle", QStringLiteral("] #2 - *uncut*!"));
+    QCOMPARE(titles(f), QStringList{"[REC] #2 - *uncut*!"});
+    f.window().form().dbNoFilter->click();
+    substringSearch(f, "mnSrchDir", QStringLiteral("GUERÓ"));
+    QCOMPARE(titles(f), QStringList{"[REC] #2 - *uncut*!"});
+    f.window().form().dbNoFilter->click();
+
+    for (const QString genre : {QStringLiteral("Rock 'n' Roll"), QStringLiteral("Horror [uncut]")}) {
+        f.prompts().dialogScripts << [genre](QDialog& d) {
+            auto& dialog = static_cast<search::GenreSearchDialog&>(d);
+            dialog.combo()->setCurrentText(genre);
+            QCOMPARE(dialog.combo()->currentText(), genre);
+            dialog.searchButton()->click();
+        };
+        f.menu("mnSrchGenre")->trigger();
+        QCOMPARE(f.window().state().current->recordCount(), 1);
+        QCOMPARE(f.window().state().current->text(QStringLiteral("mv_genre")), genre);
+        f.window().form().dbNoFilter->click();
+    }
+    QVERIFY(f.prompts().exclamations.isEmpty());
+}
+
+void TestSearchWindow::newRecordModeRefusesSearchesAndSorts()
+{
+    AppFixture f;
+    start(f);
+    f.window().form().dbNew->click();
+    QVERIFY(f.window().state().newRecordMode);
+    f.window().form().title->setText(QStringLiteral("Typed by hand"));
+    f.menu("mnOrdDir")->trigger();
+    f.menu("mnSrchTitle")->trigger();
+    f.menu("mnSrchGenre")->trigger();
+    QCOMPARE(f.prompts().exclamations.size(), 3);
+    QCOMPARE(f.prompts().exclamations.first(), search::SearchCommands::FinishNewRecord);
+    QVERIFY(f.prompts().dialogsShown.isEmpty());
+    QCOMPARE(checkedSort(f), QStringLiteral("mnOrdTitle"));
+    QCOMPARE(shownTitle(f), QStringLiteral("Typed by hand"));
+    QCOMPARE(f.window().state().current->sql(), QStringLiteral("select * from archive  ORDER by title"));
+}
+
+QTEST_MAIN(TestSearchWindow)
+#include "tst_search_window.moc"
