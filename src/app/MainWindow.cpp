@@ -11,6 +11,7 @@
 #include "catalog/CatalogLoader.h"
 #include "catalog/EngineError.h"
 #include "editing/OptionFields.h"
+#include "editing/RecordCommands.h"
 #include "editing/StatusShape.h"
 #include "editing/UserPrompts.h"
 #include "search/SearchCommands.h"
@@ -64,6 +65,7 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     m_display = std::make_unique<editing::RecordDisplay>(m_form, m_state);
     m_search = new search::SearchCommands(m_state, *m_display, m_prompts, this);
     m_search->connectCommands();
+    new editing::RecordCommands(m_form, m_state, *m_display, m_prompts, this);
     connect(m_menu->quit(), &QAction::triggered, this, &MainWindow::quit);
 
     const QSize design(twips::toPixels(DesignWidth, logicalDpiX()), twips::toPixels(DesignHeight, logicalDpiY()));

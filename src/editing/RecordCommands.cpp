@@ -1,0 +1,243 @@
+#include "editing/RecordCommands.h"
+
+#include "catalog/CatalogState.h"
+#include "catalog/EngineError.h"
+#include "editing/RecordDisplay.h"
+#include "editing/RecordForm.h"
+#include "editing/StatusShape.h"
+#include "editing/UserPrompts.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace quelto::editing {
+
+using catalog::EngineError;
+using catalog::RecordSet;
+
+namespace {
+
+bool isEmptySet(const RecordSet& set) { return set.bof() && set.eof(); }
+
+} // namespace
+
+RecordCommands::RecordCommands(RecordForm& form, catalog::CatalogState& state, RecordDisplay& display,
+                               UserPrompts& prompts, QObject* parent)
+    : QObject(parent), m_form(form), m_state(state), m_display(display), m_prompts(prompts)
+{
+    const auto bind = [this](QPushButton* button, void (RecordCommands::*command)()) {
+        connect(button, &QPushButton::clicked, this, [this, command] { guarded(command); });
+    };
+    bind(form.dbFirst, &RecordCommands::first);
+    bind(form.dbPrev, &RecordCommands::previous);
+    bind(form.dbNext, &RecordCommands::next);
+    bind(form.dbLast, &RecordCommands::last);
+    bind(form.dbNew, &RecordCommands::newRecord);
+    bind(form.dbSave, &RecordCommands::save);
+    bind(form.dbDelete, &RecordCommands::deleteOrCancel);
+}
+
+void RecordCommands::guarded(void (RecordCommands::*command)())
+{
+    try {
+        (this->*command)();
+    } catch (const EngineError& error) {
+        m_prompts.exclamation(error.message());
+    }
+}
+
+void RecordCommands::first()
+{
+    RecordSet& set = *m_state.current;
+    if (!set.bof())
+        set.moveFirst();
+    m_form.dbPrev->setEnabled(false);
+    if (isEmptySet(set))
+        m_display.clearFields();
+    else
+        m_display.recordToForm();
+}
+
+void RecordCommands::previous()
+{
+    RecordSet& set = *m_state.current;
+    m_form.dbNext->setEnabled(true);
+    if (set.bof()) {
+        m_prompts.exclamation(NoMoreRecords);
+        m_form.dbPrev->setEnabled(false);
+        return;
+    }
+    set.movePrevious();
+    if (set.absolutePosition() == 0)
+        m_form.dbPrev->setEnabled(false);
+    m_display.recordToForm();
+}
+
+void RecordCommands::next()
+{
+    RecordSet& set = *m_state.current;
+    m_form.dbPrev->setEnabled(true);
+    if (set.eof()) {
+        m_prompts.exclamation(NoMoreRecords);
+        m_form.dbNext->setEnabled(false);
+        return;
+    }
+    set.moveNext();
+    if (set.recordCount() == set.absolutePosition() + 1) {
+        m_form.dbNext->setEnabled(false);
+        m_display.recordToForm();
+    } else if (set.eof()) {
+        // Past the end: the fields keep the previous record.
+        m_prompts.exclamation(NoMoreRecords);
+        m_form.dbNext->setEnabled(false);
+    } else {
+        m_display.recordToForm();
+    }
+}
+
+void RecordCommands::last()
+{
+    RecordSet& set = *m_state.current;
+    if (set.eof()) {
+        m_form.dbNext->setEnabled(false);
+        return;
+    }
+    set.moveLast();
+    m_form.dbNext->setEnabled(false);
+    if (!set.eof())
+        m_display.recordToForm();
+}
+
+void RecordCommands::newRecord()
+{
+    m_display.clearFields();
+    setNewRecordMode(true);
+}
+
+void RecordCommands::save()
+{
+    if (m_state.newRecordMode)
+        saveNew();
+    else
+        saveCurrent();
+}
+
+void RecordCommands::saveNew()
+{
+    if (m_form.title->text().isEmpty()) {
+        m_prompts.exclamation(NoTitle);
+        return;
+    }
+    if (m_form.catalog->text().isEmpty()) {
+        m_prompts.exclamation(NoCatalogId);
+        return;
+    }
+    RecordSet& set = *m_state.current;
+    set.addNew();
+    try {
+        m_display.formToRecord();
+        set.update();
+    } catch (const EngineError&) {
+        // Nothing is stored: the window stays in new-record mode with the
+        // typed values, and the media defaults stay as they were.
+        if (set.isEditing())
+            set.cancelUpdate();
+        m_prompts.exclamation(NotAllFieldsFilled);
+        return;
+    }
+
+    // The stored row becomes the current one, so the fields and the current
+    // record agree for the next Save.
+    set.setBookmark(set.lastModified());
+    catalog::MediaDefaults& defaults = m_state.mediaDefaults;
+    defaults.media = set.value(QStringLiteral("md_type")).toString();
+    defaults.image = set.value(QStringLiteral("md_image")).toString();
+    defaults.format = set.value(QStringLiteral("md_format")).toString();
+    defaults.sound = set.value(QStringLiteral("md_sound")).toString();
+    defaults.language = set.value(QStringLiteral("md_language")).toString();
+    setNewRecordMode(false);
+    m_display.recordToForm();
+    m_display.showRecordCount();
+}
+
+void RecordCommands::saveCurrent()
+{
+    RecordSet& set = *m_state.current;
+    if (!set.hasCurrentRow()) {
+        m_prompts.exclamation(NoCurrentRecord);
+    } else {
+        try {
+            set.edit();
+            m_display.formToRecord();
+            set.update();
+        } catch (const EngineError&) {
+            // Whatever the cause, nothing is stored and the fields keep the
+            // user's values.
+            if (set.isEditing())
+                set.cancelUpdate();
+            m_prompts.exclamation(NotAllFieldsFilled);
+        }
+    }
+    m_display.showRecordCount();
+}
+
+void RecordCommands::deleteOrCancel()
+{
+    if (m_state.newRecordMode)
+        cancelNew();
+    else
+        deleteCurrent();
+}
+
+void RecordCommands::cancelNew()
+{
+    setNewRecordMode(false);
+    showCurrent();
+}
+
+void RecordCommands::deleteCurrent()
+{
+    if (!m_prompts.confirm(ConfirmDelete))
+        return;
+    RecordSet& set = *m_state.current;
+    if (set.hasCurrentRow()) {
+        const int position = set.absolutePosition();
+        set.deleteRecord();
+        set.requery(); // keeps the set's search and order
+        if (isEmptySet(set)) {
+            m_display.clearFields();
+            m_display.showRecordCount();
+            return;
+        }
+        // The row that followed the deleted one, or the new last row.
+        set.moveFirst();
+        if (position > 0)
+            set.move(position);
+        if (set.eof())
+            set.moveLast();
+    }
+    m_display.recordToForm();
+    m_display.showRecordCount();
+}
+
+void RecordCommands::setNewRecordMode(bool on)
+{
+    m_state.newRecordMode = on;
+    m_form.catalog->setEnabled(on);
+    m_form.dbDelete->setText(on ? CancelCaption : DeleteCaption);
+    for (QPushButton* button : {m_form.dbPrev, m_form.dbNext, m_form.dbFirst, m_form.dbLast})
+        button->setEnabled(!on);
+    m_form.Shape1->setMode(on ? StatusShape::Mode::NewRecord : StatusShape::Mode::Browsing);
+    m_form.dbNew->setEnabled(!on);
+}
+
+void RecordCommands::showCurrent()
+{
+    RecordSet& set = *m_state.current;
+    if (isEmptySet(set))
+        m_display.clearFields();
+    else
+        m_display.recordToForm();
+}
+
+} // namespace quelto::editing

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace quelto::catalog {
+struct CatalogState;
+}
+
+namespace quelto::editing {
+
+struct RecordForm;
+class RecordDisplay;
+class UserPrompts;
+
+// The record buttons: moving through the current record set, entering a new
+// record, storing the shown fields and deleting the current record.
+//
+// The shown fields always belong to the current row (or to the new record in
+// new-record mode): a stored new record becomes the current row, and leaving
+// new-record mode without storing shows the current row again.
+class RecordCommands : public QObject
+{
+    Q_OBJECT
+public:
+    static inline const QString NoMoreRecords = QStringLiteral("No more records.");
+    static inline const QString NoTitle = QStringLiteral("No title entered !");
+    static inline const QString NoCatalogId = QStringLiteral("No catalog ID entered !");
+    static inline const QString NoCurrentRecord = QStringLiteral("Cannot save: No current record.");
+    static inline const QString NotAllFieldsFilled = QStringLiteral("Cannot save: Not all necessary fields were filled.");
+    static inline const QString ConfirmDelete = QStringLiteral("Are you sure that this entry is to be deleted ?");
+    static inline const QString DeleteCaption = QStringLiteral("Delete");
+    static inline const QString CancelCaption = QStringLiteral("Cancel");
+
+    // Connects the form's record buttons to the commands.
+    RecordCommands(RecordForm& form, catalog::CatalogState& state, RecordDisplay& display, UserPrompts& prompts,
+                   QObject* parent = nullptr);
+
+    void first();          // dbFirst
+    void previous();       // dbPrev
+    void next();           // dbNext
+    void last();           // dbLast
+    void newRecord();      // dbNew
+    void save();           // dbSave
+    void deleteOrCancel(); // dbDelete, "Cancel" in new-record mode
+
+private:
+    void saveNew();
+    void saveCurrent();
+    void cancelNew();
+    void deleteCurrent();
+    void setNewRecordMode(bool on);
+    void showCurrent();
+    // Runs a command; an engine error without a rule of its own is reported
+    // and leaves the fields as they are.
+    void guarded(void (RecordCommands::*command)());
+
+    RecordForm& m_form;
+    catalog::CatalogState& m_state;
+    RecordDisplay& m_display;
+    UserPrompts& m_prompts;
+};
+
+} // namespace quelto::editing
