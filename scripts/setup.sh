@@ -9,7 +9,7 @@ build=${QUELTO_BUILD_DIR:-$here/build}
 
 packages=(
     build-essential cmake ninja-build clang libclang-rt-14-dev
-    qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libqt6webenginecore6-bin libgl-dev
     libsqlite3-dev sqlite3 libbenchmark-dev
     fonts-liberation2 poppler-utils xvfb xauth
 )
@@ -20,7 +20,7 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    apt-get install -y -qq "${missing[@]}"
 fi
 
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
