@@ -65,7 +65,6 @@ void SearchCommands::connectCommands()
     for (const SortOrder& order : SortOrder::all()) {
         if (QAction* item = action(order.actionName)) {
             item->setCheckable(true);
-            item->setChecked(order.actionName == SortOrder::byTitle().actionName);
             connect(item, &QAction::triggered, this, [this, &order] { sortBy(order); });
         }
     }
@@ -75,6 +74,7 @@ void SearchCommands::connectCommands()
     }
     if (QAction* item = action(QStringLiteral("mnSrchGenre")))
         connect(item, &QAction::triggered, this, &SearchCommands::searchGenre);
+    showSortChecks();
     if (QPushButton* button = m_display.form().dbNoFilter) {
         button->setToolTip(QStringLiteral("Switch off filter"));
         connect(button, &QPushButton::clicked, this, &SearchCommands::showAllData);
@@ -124,15 +124,27 @@ void SearchCommands::leaveFilterDisplay()
     form.Shape1->setMode(editing::StatusShape::Mode::Browsing);
 }
 
+void SearchCommands::showSortChecks()
+{
+    // A checkable item toggles itself when chosen: the check always follows
+    // the order in force.
+    const QString current = m_state.orderClause.trimmed();
+    for (const SortOrder& order : SortOrder::all()) {
+        if (QAction* item = action(order.actionName)) {
+            const bool inForce = order.clause.compare(current, Qt::CaseInsensitive) == 0;
+            item->setChecked(inForce);
+        }
+    }
+}
+
 void SearchCommands::sortBy(const SortOrder& order)
 {
-    if (refuseInNewRecordMode())
+    if (refuseInNewRecordMode()) {
+        showSortChecks();
         return;
-    for (const SortOrder& other : SortOrder::all()) {
-        if (QAction* item = action(other.actionName))
-            item->setChecked(&other == &order);
     }
     m_state.orderClause = order.clause;
+    showSortChecks();
     replaceCurrent(SearchQuery::sortQuery(m_state.filterClause, m_state.orderClause));
     m_display.recordToForm();
 }

@@ -64,6 +64,7 @@ private:
     void cancelSubstringSearch();
     void runGenreSearch(); // Search of the genre dialog
     bool refuseInNewRecordMode();
+    void showSortChecks();
     void replaceCurrent(const QString& sql);
     void moveToEndsIgnoringErrors();
     void moveFirstIgnoringErrors();
