@@ -47,9 +47,11 @@ SearchCommands::SearchCommands(catalog::CatalogState& state, editing::RecordDisp
       m_substringDialog(std::make_unique<SubstringSearchDialog>(window)),
       m_genreDialog(std::make_unique<GenreSearchDialog>(window))
 {
-    connect(m_substringDialog->cmdSearch(), &QPushButton::clicked, this, &SearchCommands::runSubstringSearch);
+    connect(m_substringDialog->cmdSearch(), &QPushButton::clicked, this,
+            [this] { guarded([this] { runSubstringSearch(); }); });
     connect(m_substringDialog->cmdCancel(), &QPushButton::clicked, this, &SearchCommands::cancelSubstringSearch);
-    connect(m_genreDialog->searchButton(), &QPushButton::clicked, this, &SearchCommands::runGenreSearch);
+    connect(m_genreDialog->searchButton(), &QPushButton::clicked, this,
+            [this] { guarded([this] { runGenreSearch(); }); });
     connect(m_genreDialog->cancelButton(), &QPushButton::clicked, m_genreDialog.get(), &QDialog::hide);
 }
 
@@ -65,19 +67,30 @@ void SearchCommands::connectCommands()
     for (const SortOrder& order : SortOrder::all()) {
         if (QAction* item = action(order.actionName)) {
             item->setCheckable(true);
-            connect(item, &QAction::triggered, this, [this, &order] { sortBy(order); });
+            connect(item, &QAction::triggered, this, [this, &order] { guarded([&] { sortBy(order); }); });
         }
     }
     for (const SubstringSearch& search : substringSearches()) {
         if (QAction* item = action(search.actionName))
-            connect(item, &QAction::triggered, this, [this, &search] { searchSubstring(search); });
+            connect(item, &QAction::triggered, this,
+                    [this, &search] { guarded([&] { searchSubstring(search); }); });
     }
     if (QAction* item = action(QStringLiteral("mnSrchGenre")))
-        connect(item, &QAction::triggered, this, &SearchCommands::searchGenre);
+        connect(item, &QAction::triggered, this, [this] { guarded([this] { searchGenre(); }); });
     showSortChecks();
     if (QPushButton* button = m_display.form().dbNoFilter) {
         button->setToolTip(QStringLiteral("Switch off filter"));
-        connect(button, &QPushButton::clicked, this, &SearchCommands::showAllData);
+        connect(button, &QPushButton::clicked, this, [this] { guarded([this] { showAllData(); }); });
+    }
+}
+
+void SearchCommands::guarded(const std::function<void()>& command)
+{
+    // An engine error has no rule of its own here: tell the user, keep running.
+    try {
+        command();
+    } catch (const EngineError& error) {
+        m_prompts.exclamation(error.message());
     }
 }
 

@@ -2,7 +2,9 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QWidget;
@@ -63,6 +65,7 @@ private:
     void runSubstringSearch(); // cmdSearch
     void cancelSubstringSearch();
     void runGenreSearch(); // Search of the genre dialog
+    void guarded(const std::function<void()>& command);
     bool refuseInNewRecordMode();
     void showSortChecks();
     void replaceCurrent(const QString& sql);
