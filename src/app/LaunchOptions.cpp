@@ -18,6 +18,18 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
             paths << arguments.at(++i);
         } else if (argument.startsWith(QLatin1String("--database="))) {
             paths << argument.mid(int(qstrlen("--database=")));
+        } else if (argument == QLatin1String("--lookup")) {
+            if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty()) {
+                options.error = QStringLiteral("--lookup needs the address of a title page.");
+                return options;
+            }
+            options.lookupUrl = arguments.at(++i);
+        } else if (argument.startsWith(QLatin1String("--lookup="))) {
+            options.lookupUrl = argument.mid(int(qstrlen("--lookup=")));
+            if (options.lookupUrl.isEmpty()) {
+                options.error = QStringLiteral("--lookup needs the address of a title page.");
+                return options;
+            }
         } else if (argument == QLatin1String("--")) {
             paths << arguments.mid(i + 1);
             break;
@@ -28,7 +40,9 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
             paths << argument;
         }
     }
-    if (paths.size() > 1)
+    if (!options.lookupUrl.isEmpty() && !paths.isEmpty())
+        options.error = QStringLiteral("--lookup opens no catalogue.");
+    else if (paths.size() > 1)
         options.error = QStringLiteral("Name one catalogue only.");
     else if (paths.size() == 1 && paths.first().isEmpty())
         options.error = QStringLiteral("The catalogue's path is empty.");
@@ -41,12 +55,17 @@ QString LaunchOptions::usage()
 {
     return QStringLiteral(
         "Usage: quelto [PATH | --database PATH]\n"
+        "       quelto --lookup URL\n"
         "\n"
         "Quelto, a catalogue of recorded movies.\n"
         "\n"
         "  PATH, --database PATH  open the catalogue at PATH (created there when no\n"
         "                         file exists) instead of the stored one; the stored\n"
         "                         catalogue setting is left as it is\n"
+        "  --lookup URL           read the movie's title page at URL, then its credits\n"
+        "                         and companies pages on the same server, print the\n"
+        "                         fields as a JSON object keyed by archive column and\n"
+        "                         exit; needs no display and opens no catalogue\n"
         "  -h, --help             show this help and exit\n");
 }
 

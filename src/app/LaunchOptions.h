@@ -5,10 +5,12 @@
 
 namespace quelto::app {
 
-// The command line: quelto [PATH | --database PATH] [--help].
+// The command line: quelto [PATH | --database PATH] [--help], or
+// quelto --lookup URL.
 struct LaunchOptions
 {
     QString databasePath; // empty: the stored catalogue
+    QString lookupUrl;    // --lookup: the title page to read; no window, no catalogue
     bool help = false;
     QString error;        // set when the command line cannot be used
 

@@ -1,6 +1,10 @@
 #include "app/LookupTab.h"
 
+#include "app/MovieSiteDialog.h"
+#include "app/Settings.h"
 #include "editing/RecordForm.h"
+#include "editing/UserPrompts.h"
+#include "weblookup/LookupWorkflow.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -22,8 +26,9 @@ QPushButton* button(const char* name, const QString& text, const QString& tip, Q
 
 } // namespace
 
-LookupTab::LookupTab(editing::RecordForm& form, QWidget* parent)
-    : QWidget(parent), m_browser(new QWebEngineView(this)), m_bar(new QWidget(this))
+LookupTab::LookupTab(editing::RecordForm& form, editing::UserPrompts& prompts, Settings& settings, QWidget* parent)
+    : QWidget(parent), m_browser(new QWebEngineView(this)), m_bar(new QWidget(this)), m_prompts(prompts),
+      m_settings(settings)
 {
     setObjectName(QStringLiteral("lookupTab"));
     m_browser->setObjectName(QStringLiteral("WebBrowser1"));
@@ -41,6 +46,7 @@ LookupTab::LookupTab(editing::RecordForm& form, QWidget* parent)
     m_titlelabel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     m_titlelabel->setTextFormat(Qt::PlainText);
     m_titlelabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_site = button("siteButton", QStringLiteral("Site..."), QStringLiteral("Choose the server of the movie site"), m_bar);
 
     auto* row = new QHBoxLayout(m_bar);
     row->setContentsMargins(0, 0, 0, 0);
@@ -53,25 +59,48 @@ LookupTab::LookupTab(editing::RecordForm& form, QWidget* parent)
     row->addWidget(m_searchbtn);
     row->addSpacing(10);
     row->addWidget(m_grabit);
+    row->addSpacing(10);
+    row->addWidget(m_site);
 
     form.titlelabel = m_titlelabel;
     form.searchbtn = m_searchbtn;
+
+    weblookup::LookupControls controls;
+    controls.WebBrowser1 = m_browser;
+    controls.Command1 = m_command1;
+    controls.srchIMDB = m_srchIMDB;
+    controls.searchbtn = m_searchbtn;
+    controls.Command2 = m_command2;
+    controls.grabit = m_grabit;
+    controls.titlelabel = m_titlelabel;
+    m_workflow = new weblookup::LookupWorkflow(controls, form, prompts, this);
+    connect(m_site, &QPushButton::clicked, this, &LookupTab::chooseSite);
 }
 
-QUrl LookupTab::address(const QString& pathAndQuery) const
+LookupTab::~LookupTab() = default;
+
+void LookupTab::setServer(const QUrl& server) { m_workflow->setSite(weblookup::MovieSite(server)); }
+
+QUrl LookupTab::server() const
 {
-    if (m_server.isEmpty())
-        return {};
-    // The user's text goes into the address unchanged.
-    return QUrl(m_server.toString(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::StripTrailingSlash) + pathAndQuery,
-                QUrl::TolerantMode);
+    const QString root = m_workflow->site().root();
+    return root.isEmpty() ? QUrl() : QUrl(root);
 }
 
-void LookupTab::goHome()
+QUrl LookupTab::address(const QString& pathAndQuery) const { return m_workflow->site().address(pathAndQuery); }
+
+void LookupTab::goHome() { m_workflow->goHome(); }
+
+void LookupTab::chooseSite()
 {
-    const QUrl home = address(QStringLiteral("/"));
-    if (!home.isEmpty())
-        m_browser->setUrl(home);
+    MovieSiteDialog dialog(server().isEmpty() ? QUrl(weblookup::MovieSite::PublicAddress) : server(), this);
+    m_prompts.showModal(dialog);
+    if (!dialog.chosen())
+        return;
+    m_settings.setMovieSite(*dialog.chosen());
+    m_settings.sync();
+    setServer(*dialog.chosen());
+    goHome();
 }
 
 void LookupTab::setBrowserArea(const QRect& inTabControl)

@@ -10,21 +10,27 @@ class QWebEngineView;
 
 namespace quelto::editing {
 struct RecordForm;
+class UserPrompts;
+} // namespace quelto::editing
+namespace quelto::weblookup {
+class LookupWorkflow;
 }
 
 namespace quelto::app {
 
+class Settings;
+
 // The "IMDb" tab: the browser pane WebBrowser1 and the buttons of the web
-// lookup above it. The buttons' commands are connected by the lookup; this
-// class only places them and knows the movie site's server.
+// lookup above it. The lookup workflow runs the buttons; this class places
+// them and lets the user choose the movie site's server ("Site...").
 class LookupTab : public QWidget
 {
     Q_OBJECT
 public:
-    // The server used when none is configured.
-    static inline const QString DefaultServer = QStringLiteral("https://www.imdb.com");
+    LookupTab(editing::RecordForm& form, editing::UserPrompts& prompts, Settings& settings, QWidget* parent = nullptr);
+    ~LookupTab() override;
 
-    LookupTab(editing::RecordForm& form, QWidget* parent = nullptr);
+    weblookup::LookupWorkflow& workflow() const { return *m_workflow; }
 
     QWebEngineView* browser() const { return m_browser; }
     QPushButton* command1() const { return m_command1; }
@@ -33,13 +39,17 @@ public:
     QPushButton* command2() const { return m_command2; }
     QPushButton* grabit() const { return m_grabit; }
     QLabel* titlelabel() const { return m_titlelabel; }
+    QPushButton* siteButton() const { return m_site; }
 
     // Scheme and host of the movie site; an empty URL keeps the pane blank.
-    void setServer(const QUrl& server) { m_server = server; }
-    const QUrl& server() const { return m_server; }
+    void setServer(const QUrl& server);
+    QUrl server() const;
     // The site's address for a path such as "/search".
     QUrl address(const QString& pathAndQuery) const;
     void goHome();
+
+    // "Site...": asks for the server, stores it and shows its home page.
+    void chooseSite();
 
     // Places the browser pane, in the coordinates of the tab control that
     // holds this page; the buttons take the strip above it.
@@ -59,7 +69,10 @@ private:
     QPushButton* m_command2;
     QPushButton* m_grabit;
     QLabel* m_titlelabel;
-    QUrl m_server;
+    QPushButton* m_site;
+    editing::UserPrompts& m_prompts;
+    Settings& m_settings;
+    weblookup::LookupWorkflow* m_workflow;
     QRect m_area;
 };
 

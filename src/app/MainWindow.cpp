@@ -58,7 +58,7 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     m_tabs->setObjectName(QStringLiteral("SSTab1"));
     m_tabs->addTab(new MediaTab(m_form, m_tabs), QStringLiteral("Media"));
     m_tabs->addTab(new MovieTab(m_form, m_tabs), QStringLiteral("Movie"));
-    m_lookup = new LookupTab(m_form, m_tabs);
+    m_lookup = new LookupTab(m_form, m_prompts, m_settings, m_tabs);
     m_tabs->addTab(m_lookup, QStringLiteral("IMDb"));
     setTabOrder(m_form.title, m_tabs);
 
@@ -81,6 +81,7 @@ MainWindow::LoadResult MainWindow::load(const QString& databaseOverride)
     move(twips::toPixels(m_settings.mainLeft(), logicalDpiX()), twips::toPixels(m_settings.mainTop(), logicalDpiY()));
     m_state.databasePath = m_settings.databaseFilename();
     m_state.mediaDefaults = m_settings.mediaDefaults();
+    m_lookup->setServer(m_settings.movieSite());
     m_lookup->goHome();
     m_form.catalog->setEnabled(false);
     m_state.newRecordMode = false;

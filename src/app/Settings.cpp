@@ -1,5 +1,7 @@
 #include "app/Settings.h"
 
+#include "weblookup/MovieSite.h"
+
 namespace quelto::app {
 namespace {
 
@@ -51,6 +53,20 @@ void Settings::storeWindow(double left, double top, double width, double height)
 QString Settings::databaseFilename() const { return value(DatabaseSection, QStringLiteral("Filename")); }
 
 void Settings::setDatabaseFilename(const QString& path) { setValue(DatabaseSection, QStringLiteral("Filename"), path); }
+
+QUrl Settings::movieSite() const
+{
+    using weblookup::MovieSite;
+    const QString stored = value(SettingsSection, QStringLiteral("MovieSite"), MovieSite::PublicAddress);
+    if (stored.trimmed().isEmpty())
+        return {};
+    return MovieSite::parseServer(stored).value_or(QUrl(MovieSite::PublicAddress));
+}
+
+void Settings::setMovieSite(const QUrl& server)
+{
+    setValue(SettingsSection, QStringLiteral("MovieSite"), server.toString());
+}
 
 catalog::MediaDefaults Settings::mediaDefaults() const
 {

@@ -4,6 +4,7 @@
 
 #include <QSettings>
 #include <QString>
+#include <QUrl>
 
 namespace quelto::app {
 
@@ -28,6 +29,12 @@ public:
 
     QString databaseFilename() const;
     void setDatabaseFilename(const QString& path);
+
+    // The movie site's server (section "Settings", key "MovieSite"): the
+    // public site when nothing usable is stored; a stored empty text gives an
+    // empty URL, which keeps the browser pane blank.
+    QUrl movieSite() const;
+    void setMovieSite(const QUrl& server);
 
     catalog::MediaDefaults mediaDefaults() const;
     void storeMediaDefaults(const catalog::MediaDefaults& defaults);

@@ -1,6 +1,5 @@
 #include "app/StartSequence.h"
 
-#include "app/LookupTab.h"
 #include "app/MainWindow.h"
 #include "app/QtUserPrompts.h"
 #include "app/Settings.h"
@@ -19,7 +18,6 @@ int StartSequence::run(const Options& options)
     Settings settings;
     QtUserPrompts prompts;
     MainWindow window(settings, prompts);
-    window.lookupTab().setServer(options.lookupServer);
     const MainWindow::LoadResult result = window.load(options.databasePath);
     splash.reset();
     if (result == MainWindow::LoadResult::Cancelled)

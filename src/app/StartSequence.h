@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QUrl>
 
 namespace quelto::app {
 
@@ -13,7 +12,6 @@ public:
     struct Options
     {
         QString databasePath; // from the command line; empty for the stored one
-        QUrl lookupServer;
         bool showSplash = true;
     };
 

@@ -1,6 +1,6 @@
 #include "app/LaunchOptions.h"
-#include "app/LookupTab.h"
 #include "app/StartSequence.h"
+#include "weblookup/CommandLineLookup.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -23,15 +23,20 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    using quelto::weblookup::CommandLineLookup;
+    if (!launch.lookupUrl.isEmpty())
+        CommandLineLookup::prepareHeadlessEnvironment();
+
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Quelto"));
     QCoreApplication::setApplicationName(QStringLiteral("Quelto"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.2"));
 
+    if (!launch.lookupUrl.isEmpty())
+        return CommandLineLookup::main(launch.lookupUrl);
+
     StartSequence::Options options;
     options.databasePath = launch.databasePath;
-    const QString server = qEnvironmentVariable("QUELTO_LOOKUP_SERVER", LookupTab::DefaultServer);
-    options.lookupServer = QUrl(server);
     return StartSequence::run(options);
 }

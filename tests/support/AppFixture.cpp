@@ -2,6 +2,7 @@
 
 #include "app/LookupTab.h"
 #include "app/MainMenu.h"
+#include "weblookup/LookupWorkflow.h"
 
 #include <QCoreApplication>
 #include <QWebEngineView>
@@ -12,6 +13,13 @@ AppFixture::AppFixture()
 {
     app::Settings::setLocation(m_dir.filePath(QStringLiteral("settings")));
     m_settings = std::make_unique<app::Settings>();
+    useMovieSite(QUrl());
+}
+
+void AppFixture::useMovieSite(const QUrl& server)
+{
+    m_settings->setMovieSite(server);
+    m_settings->sync();
 }
 
 AppFixture::~AppFixture() { discardWindow(); }
@@ -20,7 +28,6 @@ app::MainWindow::LoadResult AppFixture::start(const QString& databaseOverride)
 {
     discardWindow();
     m_window = std::make_unique<app::MainWindow>(*m_settings, m_prompts);
-    m_window->lookupTab().setServer(QUrl());
     return m_window->load(databaseOverride);
 }
 
@@ -28,7 +35,7 @@ void AppFixture::discardWindow()
 {
     if (!m_window)
         return;
-    m_window->lookupTab().browser()->stop();
+    m_window->lookupTab().workflow().stop();
     m_window.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

@@ -12,7 +12,8 @@ class QAction;
 namespace quelto::test {
 
 // A fresh settings store and folder per test, and the real main window on
-// scripted prompts. The browser pane stays blank.
+// scripted prompts. The browser pane stays blank unless a test names a movie
+// site before start().
 class AppFixture
 {
 public:
@@ -22,6 +23,8 @@ public:
     QString file(const QString& name) const { return m_dir.filePath(name); }
     app::Settings& settings() { return *m_settings; }
     ScriptedPrompts& prompts() { return m_prompts; }
+    // The movie site the next start() reads from the settings.
+    void useMovieSite(const QUrl& server);
 
     // Makes the main window (a new one each call) and runs its load step.
     app::MainWindow::LoadResult start(const QString& databaseOverride = {});

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "weblookup/LookupFields.h"
+
+namespace quelto::editing {
+struct RecordForm;
+}
+
+namespace quelto::weblookup {
+
+// Moves the lookup's fields between LookupFields and the record form's
+// controls: the text and tooltip of each drop-down, the text of the title and
+// year boxes, the caption of the rating label.
+namespace FormFields {
+
+// Which page's fields to write.
+enum class Page
+{
+    Title,    // title, year, director, genre, country, language, colour, sound, rating
+    Credits,  // writer, the six cast slots, composer
+    Companies // producer
+};
+
+LookupFields read(const editing::RecordForm& form);
+// Writes only the fields of page, so that whatever the user changed in the
+// others while a page loaded stays as it is.
+void write(const LookupFields& fields, editing::RecordForm& form, Page page);
+
+} // namespace FormFields
+} // namespace quelto::weblookup

@@ -1,0 +1,136 @@
+#pragma once
+
+#include "weblookup/MovieSite.h"
+#include "weblookup/PageReader.h"
+
+#include <QObject>
+#include <QString>
+
+class QLabel;
+class QPushButton;
+class QTimer;
+class QWebEnginePage;
+class QWebEngineView;
+
+namespace quelto::editing {
+struct RecordForm;
+class UserPrompts;
+} // namespace quelto::editing
+
+namespace quelto::weblookup {
+
+class TransferDialog;
+
+// The IMDb tab's controls that the lookup drives.
+struct LookupControls
+{
+    QWebEngineView* WebBrowser1 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* srchIMDB = nullptr;
+    QPushButton* searchbtn = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* grabit = nullptr;
+    QLabel* titlelabel = nullptr;
+};
+
+// The web lookup: the IMDb tab's buttons, and the grab that copies the movie
+// shown in WebBrowser1 into the record form. The title page is read at once;
+// the credits page and then the companies page load in WebBrowser2, a page
+// that is never shown, while transf offers to cancel. Timer1 and Timer2 poll
+// every 100 ms until the pending page has completed, then run the step for
+// it. The engine hands over a page's text asynchronously; each step runs when
+// its text has arrived, in order, on the one thread.
+//
+// A grab runs to its end before the next may start: grabit stays disabled
+// meanwhile. Nothing is stored; the user saves the record.
+class LookupWorkflow : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int PollInterval = 100; // ms
+
+    static inline const QString CreditsText = QStringLiteral("Getting additional data from other IMDb pages (extd. cast)");
+    static inline const QString CompaniesText =
+        QStringLiteral("Getting additional data from other IMDb pages (prod. company)");
+    static inline const QString ErrorPageMessage =
+        QStringLiteral("The page in the browser did not load, so there is no movie data to transfer.");
+    static inline const QString NoBodyMessage =
+        QStringLiteral("The browser does not show a web page (it may be an image or a document), "
+                       "so there is no movie data to transfer.");
+
+    LookupWorkflow(const LookupControls& controls, editing::RecordForm& form, editing::UserPrompts& prompts,
+                   QWidget* dialogParent);
+    ~LookupWorkflow() override;
+
+    void setSite(const MovieSite& site) { m_site = site; }
+    const MovieSite& site() const { return m_site; }
+
+    // WebBrowser1 to the site's home page (nothing without a site).
+    void goHome();
+
+    // The handlers, one per event.
+    void command1Click();
+    void srchIMDBClick();
+    void searchbtnClick();
+    void command2Click();
+    void grabitClick();
+    void cancelButtonClick();
+
+    bool grabCancelled() const { return m_grabCancelled; }
+    bool pagePending() const { return m_pagePending; }
+    // From the grabit click until the grab's last step has run.
+    bool grabRunning() const { return m_grabRunning; }
+
+    QTimer* timer1() const { return m_timer1; }
+    QTimer* timer2() const { return m_timer2; }
+    TransferDialog* transf() const { return m_transf; }
+    QWebEnginePage* webBrowser2() const { return m_browser2; }
+
+    // Stops both browsers; for the window's tear-down.
+    void stop();
+
+signals:
+    // The title page's fields are in the form.
+    void titlePageDone();
+    // grabit_pt2 has run (normally or in its cancelled form).
+    void creditsDone();
+    // The grab is over: the companies step ran, a cancel during the credits
+    // page ended it, or the title page could not be read.
+    void grabEnded();
+
+private:
+    void webBrowser1DocumentComplete(bool ok);
+    void webBrowser2BeforeNavigate();
+    void webBrowser2DocumentComplete(bool ok);
+    void timer1Tick();
+    void timer2Tick();
+
+    void titlePageRead(const DocumentText& document);
+    void grabit_pt2();
+    void creditsRead(const QString& text);
+    void grabit_pt3();
+    void companiesRead(const QString& text);
+    void endGrab();
+    void updateGrabit();
+    void navigate1(const QUrl& url);
+    // The server for the secondary pages: the configured site, or the title page's own.
+    MovieSite secondarySite() const;
+
+    LookupControls m_c;
+    editing::RecordForm& m_form;
+    editing::UserPrompts& m_prompts;
+    MovieSite m_site;
+
+    QWebEnginePage* m_browser2;
+    TransferDialog* m_transf;
+    QTimer* m_timer1;
+    QTimer* m_timer2;
+
+    bool m_grabCancelled = false;
+    bool m_pagePending = false;
+    bool m_grabRunning = false;
+    bool m_pageComplete = false; // WebBrowser1 has completed a page since the last title search
+    bool m_pageFailed = false;   // and that page did not load
+};
+
+} // namespace quelto::weblookup

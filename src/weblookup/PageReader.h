@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+class QWebEnginePage;
+
+namespace quelto::weblookup {
+
+// What a loaded document offers the lookup.
+struct DocumentText
+{
+    bool hasBody = false; // a web page with a body (not an image, an SVG or a PDF)
+    QString title;        // the document's title
+    QString body;         // the body's innerText
+};
+
+// The engine reads a page asynchronously: each function returns at once and
+// calls done later, on the same thread, once the text has arrived. done is
+// not called when the page goes away first.
+namespace PageReader {
+
+void readDocument(QWebEnginePage* page, std::function<void(const DocumentText&)> done);
+
+// The body's innerText; nothing when the document has no body.
+void readBody(QWebEnginePage* page, std::function<void(const std::optional<QString>&)> done);
+
+// Reads the body up to attempts times, one read after the other, until its
+// text holds "Cast"; a failed read keeps the text read before. done gets the
+// last text read (empty when every read failed).
+void readCredits(QWebEnginePage* page, int attempts, std::function<void(const QString&)> done);
+
+} // namespace PageReader
+} // namespace quelto::weblookup

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QUrl>
+
+class QTcpServer;
+class QTcpSocket;
+
+namespace quelto::weblookup {
+
+// A small movie site on the loopback interface, for tests and for trying the
+// web lookup without the network. It serves a home page, a search page, the
+// title search results, and for each of its movies a title page, a credits
+// page and a companies page laid out with the markers the lookup reads:
+//
+//   /                                     home page, a list of the movies
+//   /search                               the search form
+//   /M/title-substring?title=T&tv=both    titles containing T (any case)
+//   /title/<id>/                          title page; the document title is "Name (Year)"
+//   /Credits?<title>                      credits page of the movie with that document title
+//   /Companies?<title>                    companies page
+//   /poster/<id>.svg                      a poster: a document without a body
+class SampleSite : public QObject
+{
+    Q_OBJECT
+public:
+    struct CastMember
+    {
+        QString name;
+        QString role; // empty: the line holds the name alone
+    };
+    struct Movie
+    {
+        QString id;
+        QString title; // with the year, as the document title
+        QString director;
+        QString genre; // the whole genre line
+        QString country;
+        QString language;
+        QString color;
+        QString soundMix;
+        QString rating; // empty: no votes yet
+        QString plot;
+        QStringList writers;
+        QString castingBy;
+        QList<CastMember> cast;
+        QStringList producers;
+        QString music;
+        QStringList companies;
+    };
+    static const QList<Movie>& movies();
+    static const Movie* movie(const QString& title);
+
+    explicit SampleSite(QObject* parent = nullptr);
+    ~SampleSite() override;
+
+    // Listens on 127.0.0.1; port 0 picks a free one.
+    bool listen(quint16 port = 0);
+    quint16 port() const;
+    // "http://127.0.0.1:port"
+    QUrl root() const;
+    QUrl titlePage(const Movie& movie) const;
+
+    // The targets of the requests received, percent-decoded, oldest first
+    // ("/Credits?Harbour of Ashes (1949)"). Requests for /favicon.ico are left out.
+    const QStringList& requests() const { return m_requests; }
+    void clearRequests() { m_requests.clear(); }
+
+    // Requests whose decoded target starts with prefix get no answer until
+    // release() (a page that never completes).
+    void hold(const QString& prefix) { m_held << prefix; }
+    void release();
+    // Requests whose decoded target starts with prefix are answered 404.
+    void refuse(const QString& prefix) { m_refused << prefix; }
+
+signals:
+    void requested(const QString& target);
+
+private:
+    struct Response
+    {
+        int status = 200;
+        QByteArray type = "text/html; charset=utf-8";
+        QByteArray body;
+    };
+    void readRequest(QTcpSocket* socket);
+    Response respond(const QString& target) const;
+    static void send(QTcpSocket* socket, const Response& response);
+
+    QTcpServer* m_server;
+    QStringList m_requests;
+    QStringList m_held;
+    QStringList m_refused;
+    QList<QPair<QPointer<QTcpSocket>, QString>> m_waiting;
+};
+
+} // namespace quelto::weblookup
