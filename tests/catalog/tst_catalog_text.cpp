@@ -163,6 +163,10 @@ private slots:
         QCOMPARE(titles(QStringLiteral("select * from archive  ORDER by title")).mid(2, 3),
                  QStringList({QString::fromUtf8("Émile"), QStringLiteral("Fargo"), QStringLiteral("Say \"AB\"")}));
         QCOMPARE(titles(QStringLiteral("select * from archive order by mv_director,mv_year")).first(), QStringLiteral("Fargo"));
+        // The label lookup writes its pattern right behind like.
+        QCOMPARE(titles(QStringLiteral("select * from archive where title like'f*'")), QStringList{"Fargo"});
+        QCOMPARE(titles(QStringLiteral("select * from archive where title like 'fargo' and mv_genre like 'THRILLER'")),
+                 QStringList{"Fargo"});
         auto genres = db->openRecordSet(QStringLiteral("select mv_genre from archive group by mv_genre order by mv_genre"));
         QCOMPARE(genres->recordCount(), 4);
         auto people = db->openRecordSet(QStringLiteral("select * from ") + QStringLiteral("cast") + QStringLiteral(" order by text"));
