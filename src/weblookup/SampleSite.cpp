@@ -216,7 +216,8 @@ QByteArray poster(const Movie& movie)
     return QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"120\" height=\"180\" viewBox=\"0 0 120 180\">"
                           "<rect width=\"120\" height=\"180\" fill=\"#2b2d42\"/><rect x=\"8\" y=\"8\" width=\"104\" "
                           "height=\"164\" fill=\"none\" stroke=\"#f2c14e\" stroke-width=\"2\"/>"
-                          "<text x=\"60\" y=\"95\" fill=\"#f4f1ea\" font-size=\"11\" text-anchor=\"middle\">%1</text></svg>")
+                          "<text x=\"60\" y=\"95\" fill=\"#f4f1ea\" font-size=\"11\" text-anchor=\"middle\" "
+                          "textLength=\"96\" lengthAdjust=\"spacingAndGlyphs\">%1</text></svg>")
         .arg(esc(movie.title.section(QLatin1String(" ("), 0, 0)))
         .toUtf8();
 }

@@ -16,7 +16,7 @@ TransferDialog::TransferDialog(QWidget* parent) : QDialog(parent)
     m_label1->setObjectName(QStringLiteral("Label1"));
     m_label1->setTextFormat(Qt::PlainText);
     m_label1->setWordWrap(true);
-    m_label1->setMinimumWidth(300);
+    m_label1->setMinimumWidth(420);
     m_cancel = new QPushButton(QStringLiteral("Cancel"), this);
     m_cancel->setObjectName(QStringLiteral("CancelButton"));
     m_cancel->setAutoDefault(false);
