@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/CommandBar.h"
+#include "app/HelpCommands.h"
 #include "app/LookupTab.h"
 #include "app/MainMenu.h"
 #include "app/MediaTab.h"
@@ -66,6 +67,7 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     m_search = new search::SearchCommands(m_state, *m_display, m_prompts, this);
     m_search->connectCommands();
     new editing::RecordCommands(m_form, m_state, *m_display, m_prompts, this);
+    m_help = new HelpCommands(*m_menu, m_prompts, this);
     connect(m_menu->quit(), &QAction::triggered, this, &MainWindow::quit);
 
     const QSize design(twips::toPixels(DesignWidth, logicalDpiX()), twips::toPixels(DesignHeight, logicalDpiY()));

@@ -19,6 +19,7 @@ class SearchCommands;
 namespace quelto::app {
 
 class CommandBar;
+class HelpCommands;
 class LookupTab;
 class MainMenu;
 class Settings;
@@ -55,6 +56,7 @@ public:
     MainMenu& menu() { return *m_menu; }
     LookupTab& lookupTab() { return *m_lookup; }
     search::SearchCommands& searchCommands() { return *m_search; }
+    HelpCommands& helpCommands() { return *m_help; }
     QTabWidget* tabs() const { return m_tabs; }
 
     // The designed size of the client area, in twips.
@@ -83,6 +85,7 @@ private:
     editing::RecordForm m_form;
     std::unique_ptr<editing::RecordDisplay> m_display;
     search::SearchCommands* m_search = nullptr;
+    HelpCommands* m_help = nullptr;
     MainMenu* m_menu;
     CommandBar* m_commandBar;
     QTabWidget* m_tabs;

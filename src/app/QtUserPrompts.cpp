@@ -26,6 +26,12 @@ bool QtUserPrompts::confirm(const QString& text)
            QMessageBox::Yes;
 }
 
+void QtUserPrompts::message(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, Title, text, QMessageBox::Ok, parent());
+    box.exec();
+}
+
 void QtUserPrompts::error(const QString& text) { QMessageBox::critical(parent(), Title, text, QMessageBox::Ok); }
 
 std::optional<QString> QtUserPrompts::chooseFile(const editing::FileRequest& request)

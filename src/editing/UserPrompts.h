@@ -28,6 +28,8 @@ public:
     virtual void exclamation(const QString& text) = 0;
     // Question icon with Yes and No; true only for Yes.
     virtual bool confirm(const QString& text) = 0;
+    // A plain message box: no icon, OK.
+    virtual void message(const QString& text) = 0;
     // A failure that ends the program.
     virtual void error(const QString& text) = 0;
     // The file dialog; nothing when it is cancelled.

@@ -51,4 +51,6 @@ void ScriptedPrompts::showModal(QDialog& dialog)
     dialog.hide();
 }
 
+void ScriptedPrompts::message(const QString& text) { messages << text; }
+
 } // namespace quelto::test

@@ -28,6 +28,7 @@ public:
     QList<std::function<void(QDialog&)>> dialogScripts;
 
     QStringList exclamations;
+    QStringList messages; // plain message boxes
     QStringList confirmations;
     QStringList errors;
     std::vector<editing::FileRequest> fileRequests;
@@ -37,6 +38,7 @@ public:
 
     void exclamation(const QString& text) override;
     bool confirm(const QString& text) override;
+    void message(const QString& text) override;
     void error(const QString& text) override;
     std::optional<QString> chooseFile(const editing::FileRequest& request) override;
     std::optional<QString> chooseDatabase() override;
