@@ -12,6 +12,7 @@
 #include "catalog/CatalogLoader.h"
 #include "catalog/EngineError.h"
 #include "editing/OptionFields.h"
+#include "editing/OptionListCommands.h"
 #include "editing/RecordCommands.h"
 #include "editing/StatusShape.h"
 #include "editing/UserPrompts.h"
@@ -67,6 +68,7 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     m_search = new search::SearchCommands(m_state, *m_display, m_prompts, this);
     m_search->connectCommands();
     new editing::RecordCommands(m_form, m_state, *m_display, m_prompts, this);
+    new editing::OptionListCommands(m_form, m_state, m_prompts, this);
     m_help = new HelpCommands(*m_menu, m_prompts, this);
     connect(m_menu->quit(), &QAction::triggered, this, &MainWindow::quit);
 
