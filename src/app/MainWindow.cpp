@@ -16,6 +16,7 @@
 #include "editing/RecordCommands.h"
 #include "editing/StatusShape.h"
 #include "editing/UserPrompts.h"
+#include "printing/PrintCommands.h"
 #include "search/SearchCommands.h"
 
 #include <QAction>
@@ -68,6 +69,7 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     m_search = new search::SearchCommands(m_state, *m_display, m_prompts, this);
     m_search->connectCommands();
     new editing::RecordCommands(m_form, m_state, *m_display, m_prompts, this);
+    new printing::PrintCommands(m_state, *m_display, m_prompts, this);
     new editing::OptionListCommands(m_form, m_state, m_prompts, this);
     m_help = new HelpCommands(*m_menu, m_prompts, this);
     connect(m_menu->quit(), &QAction::triggered, this, &MainWindow::quit);

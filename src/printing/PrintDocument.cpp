@@ -1,0 +1,34 @@
+#include "printing/PrintDocument.h"
+
+#include <utility>
+
+namespace quelto::printing {
+
+double PageBuilder::lineHeight(double pointSize) { return pointSize * 2355.0 / 2048.0 * 25.4 / 72.0; }
+
+PrintPage& PageBuilder::page()
+{
+    if (m_pageWanted) {
+        m_document.pages.emplace_back();
+        m_pageWanted = false;
+    }
+    return m_document.pages.back();
+}
+
+void PageBuilder::text(double x, double y, const QString& text) { page().texts.push_back({x, y, text, m_font}); }
+
+double PageBuilder::textLine(double x, double y, const QString& text)
+{
+    this->text(x, y, text);
+    return y + lineHeight(m_font.pointSize);
+}
+
+void PageBuilder::line(double x1, double y1, double x2, double y2) { page().lines.push_back({x1, y1, x2, y2}); }
+
+PrintDocument PageBuilder::take()
+{
+    m_pageWanted = true;
+    return std::exchange(m_document, {});
+}
+
+} // namespace quelto::printing

@@ -1,0 +1,253 @@
+// The lists and labels as placed items, and one document painted to PDF and
+// read back.
+#include "printing/CatalogueLists.h"
+#include "printing/PrintCanvas.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace quelto::printing;
+
+namespace {
+
+ListRow row(const QString& title, const QString& catalog = QStringLiteral("A1"))
+{
+    ListRow r;
+    for (const char* column : {"md_type", "md_format", "md_image", "md_sound", "md_language", "mv_country",
+                               "mv_year", "mv_rating", "mv_language", "mv_color", "mv_sound", "mv_genre",
+                               "mv_director", "mv_producer", "mv_book", "mv_music", "mv_cast1", "mv_cast2",
+                               "mv_cast3", "mv_cast4", "mv_cast5", "mv_cast6"})
+        r.insert(QString::fromLatin1(column), QString::fromLatin1(column));
+    r.insert(QStringLiteral("title"), title);
+    r.insert(QStringLiteral("catalog"), catalog);
+    return r;
+}
+
+QList<ListRow> rows(int count)
+{
+    QList<ListRow> out;
+    for (int i = 1; i <= count; ++i)
+        out << row(QStringLiteral("Movie %1").arg(i), QStringLiteral("T%1").arg(i));
+    return out;
+}
+
+// The tops of the texts that are exactly text, page by page.
+QList<QList<double>> topsOf(const PrintDocument& document, const std::function<bool(const TextItem&)>& which)
+{
+    QList<QList<double>> out;
+    for (const PrintPage& page : document.pages) {
+        QList<double> tops;
+        for (const TextItem& item : page.texts) {
+            if (which(item))
+                tops << item.y;
+        }
+        out << tops;
+    }
+    return out;
+}
+
+bool isTitle(const TextItem& item) { return item.text.startsWith(QLatin1String("Movie ")); }
+
+const TextFont Regular10{QStringLiteral("Arial"), 10, false};
+
+} // namespace
+
+class TestPrintLayout : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void headingsNameTheSearch();
+    void longListBlocksAndPageBreaks();
+    void longListBlockPlacesEveryField();
+    void longListHeadingOnEveryPage();
+    void shortListRowsAndContinuationPages();
+    void listsOfNoRowsHaveNoPages();
+    void paintedPdfHasTheTextsWhereTheyWerePlaced();
+};
+
+void TestPrintLayout::headingsNameTheSearch()
+{
+    const QString date = QStringLiteral("05/03/2024");
+    QCOMPARE(CatalogueLists::longHeading(false, QStringLiteral("ignored"), date),
+             QStringLiteral("Quelto Long List on 05/03/2024"));
+    QCOMPARE(CatalogueLists::longHeading(true, QStringLiteral("Director: marsh [5]"), date),
+             QStringLiteral("Quelto Long List of Query <Director: marsh [5]> on 05/03/2024"));
+    QCOMPARE(CatalogueLists::shortHeading(false, QString(), date), QStringLiteral("Quelto Short List on 05/03/2024"));
+    QCOMPARE(CatalogueLists::shortHeading(true, QStringLiteral("Genre: Drama [2]"), date),
+             QStringLiteral("Quelto List of Query <Genre: Drama [2]> on 05/03/2024"));
+}
+
+void TestPrintLayout::longListBlocksAndPageBreaks()
+{
+    using Tops = QList<QList<double>>;
+    const Tops six{{30, 71, 112, 153, 194, 235}};
+    // Six blocks fill a 280 mm page; a seventh opens a second page, and a
+    // break right after the last block leaves no empty page behind.
+    QCOMPARE(topsOf(CatalogueLists::longList(rows(6), QStringLiteral("H"), 280), isTitle), six);
+    QCOMPARE(topsOf(CatalogueLists::longList(rows(7), QStringLiteral("H"), 280), isTitle), (Tops{six[0], {30}}));
+    QCOMPARE(topsOf(CatalogueLists::longList(rows(12), QStringLiteral("H"), 280), isTitle), (Tops{six[0], six[0]}));
+    // The break test: a next top of 235 still fits on 276 mm (276 - 41 = 235),
+    // not on 275.9 mm.
+    QCOMPARE(topsOf(CatalogueLists::longList(rows(6), QStringLiteral("H"), 276), isTitle).size(), 1);
+    QCOMPARE(topsOf(CatalogueLists::longList(rows(6), QStringLiteral("H"), 275.9), isTitle),
+             (Tops{{30, 71, 112, 153, 194}, {30}}));
+}
+
+void TestPrintLayout::longListBlockPlacesEveryField()
+{
+    ListRow r = row(QStringLiteral("Key Largo"), QStringLiteral("B2"));
+    r.insert(QStringLiteral("mv_rating"), QString()); // a field without a value prints empty
+    const PrintDocument document = CatalogueLists::longList({r}, QStringLiteral("H"), 280);
+    QCOMPARE(document.pages.size(), size_t(1));
+    const std::vector<TextItem>& texts = document.pages[0].texts;
+
+    const TextFont bold11{QStringLiteral("Arial"), 11, true};
+    const std::vector<TextItem> expected = {
+        {15, 15, QStringLiteral("H"), TextFont{QStringLiteral("Arial"), 14, true}},
+        {15, 30, QStringLiteral("Key Largo"), bold11},
+        {140, 30, QStringLiteral(" B2"), bold11},
+        {17, 35, QStringLiteral("mv_genre"), Regular10},
+        {58, 35, QStringLiteral(" mv_country , mv_year"), Regular10},
+        {100, 35, QStringLiteral(" Director: mv_director"), Regular10},
+        {17, 39, QStringLiteral("mv_producer"), Regular10},
+        {17, 43, QStringLiteral("mv_color"), Regular10},
+        {58, 43, QStringLiteral(" mv_sound [md_sound]"), Regular10},
+        {100, 43, QStringLiteral(" mv_language [md_language]"), Regular10},
+        {17, 47, QStringLiteral("IMdb Rating: "), Regular10},
+        {100, 47, QStringLiteral(" Media: md_type / md_format / md_image"), Regular10},
+        {17, 51, QStringLiteral("Book: mv_book"), Regular10},
+        {100, 51, QStringLiteral(" Music: mv_music"), Regular10},
+        {17, 55, QStringLiteral("Cast:"), Regular10},
+        {18, 59, QStringLiteral("mv_cast1"), Regular10},
+        {58, 59, QStringLiteral(" mv_cast2"), Regular10},
+        {100, 59, QStringLiteral(" mv_cast3"), Regular10},
+        {18, 63, QStringLiteral("mv_cast4"), Regular10},
+        {58, 63, QStringLiteral(" mv_cast5"), Regular10},
+        {100, 63, QStringLiteral(" mv_cast6"), Regular10},
+    };
+    QCOMPARE(texts.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        QCOMPARE(texts[i].text, expected[i].text);
+        QCOMPARE(texts[i].x, expected[i].x);
+        QCOMPARE(texts[i].y, expected[i].y);
+        QVERIFY2(texts[i].font == expected[i].font, qPrintable(texts[i].text));
+    }
+    QCOMPARE(document.pages[0].lines, (std::vector<LineItem>{{15, 21, 170, 21}, {15, 22, 170, 22}}));
+}
+
+void TestPrintLayout::longListHeadingOnEveryPage()
+{
+    const PrintDocument document = CatalogueLists::longList(rows(8), QStringLiteral("Quelto Long List on X"), 280);
+    QCOMPARE(document.pages.size(), size_t(2));
+    for (const PrintPage& page : document.pages) {
+        QCOMPARE(page.texts.front().text, QStringLiteral("Quelto Long List on X"));
+        QCOMPARE(page.texts.front().y, 15.0);
+        QVERIFY(page.texts.front().font.bold);
+        QCOMPARE(page.lines.size(), size_t(2));
+    }
+}
+
+void TestPrintLayout::shortListRowsAndContinuationPages()
+{
+    // 25, 30 ... 265: 49 rows fit on a 280 mm page.
+    QList<double> firstPage;
+    for (int y = 25; y <= 265; y += 5)
+        firstPage << y;
+    const auto isCatalog = [](const TextItem& item) { return item.x == 15 && item.text.startsWith(QLatin1Char('T')); };
+
+    PrintDocument document = CatalogueLists::shortList(rows(49), QStringLiteral("Short"), 280);
+    QCOMPARE(topsOf(document, isCatalog), QList<QList<double>>{firstPage});
+
+    document = CatalogueLists::shortList(rows(51), QStringLiteral("Short"), 280);
+    QCOMPARE(topsOf(document, isCatalog), (QList<QList<double>>{firstPage, {25, 30}}));
+
+    const PrintPage& first = document.pages[0];
+    QCOMPARE(first.texts[0], (TextItem{15, 15, QStringLiteral("Short"), TextFont{QStringLiteral("Arial"), 10, true}}));
+    QCOMPARE(first.lines, (std::vector<LineItem>{{15, 20, 150, 20}}));
+    const std::vector<TextItem> row1(first.texts.begin() + 1, first.texts.begin() + 4);
+    QCOMPARE(row1, (std::vector<TextItem>{{15, 25, QStringLiteral("T1"), Regular10},
+                                          {45, 25, QStringLiteral("Movie 1"), Regular10},
+                                          {140, 25, QStringLiteral("mv_director"), Regular10}}));
+
+    // Later pages: the heading in the regular weight, and no rule.
+    const PrintPage& second = document.pages[1];
+    QCOMPARE(second.texts[0], (TextItem{15, 15, QStringLiteral("Short"), Regular10}));
+    QVERIFY(second.lines.empty());
+    QCOMPARE(second.texts.size(), size_t(1 + 2 * 3));
+}
+
+void TestPrintLayout::listsOfNoRowsHaveNoPages()
+{
+    QVERIFY(CatalogueLists::longList({}, QStringLiteral("H"), 280).pages.empty());
+    QVERIFY(CatalogueLists::shortList({}, QStringLiteral("H"), 280).pages.empty());
+}
+
+void TestPrintLayout::paintedPdfHasTheTextsWhereTheyWerePlaced()
+{
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty())
+        QSKIP("pdftotext is not installed");
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("list.pdf"));
+    PdfCanvas canvas(pdf); // A4, 10 mm margins
+    QCOMPARE(canvas.printableHeight(), 277.0);
+    QVERIFY(canvas.print(CatalogueLists::longList(rows(7), QStringLiteral("Quelto Long List on X"),
+                                                  canvas.printableHeight())));
+
+    QProcess process;
+    process.start(pdftotext, {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    QVERIFY(process.waitForFinished(30000));
+    const QString html = QString::fromUtf8(process.readAllStandardOutput());
+
+    // Each word's box in points from the page's corner: the printable area
+    // starts 10 mm in, and a text's top is the top of its line.
+    const QRegularExpression word(QStringLiteral(
+        R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="([\d.]+)">([^<]*)</word>)re"));
+    struct Word
+    {
+        int page;
+        double x, top, bottom;
+        QString text;
+    };
+    QList<Word> words;
+    int page = 0;
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        if (m.captured(0).startsWith(QLatin1String("<page "))) {
+            ++page;
+            continue;
+        }
+        const double toMm = 25.4 / 72;
+        words << Word{page, m.captured(1).toDouble() * toMm - 10, m.captured(2).toDouble() * toMm - 10,
+                      m.captured(3).toDouble() * toMm - 10, m.captured(4)};
+    }
+    const auto find = [&words](int page, const QString& text, double nearY) -> const Word* {
+        for (const Word& w : words) {
+            if (w.page == page && w.text == text && qAbs(w.top - nearY) < 3)
+                return &w;
+        }
+        return nullptr;
+    };
+    QCOMPARE(page, 2);
+    const struct
+    {
+        int page;
+        const char* text;
+        double x, y;
+    } expected[] = {{1, "Quelto", 15, 15}, {1, "Movie", 15, 30},     {1, "T1", 141.1, 30},
+                    {1, "Cast:", 17, 55},  {1, "mv_cast1", 18, 59},  {1, "mv_cast3", 101, 59},
+                    {1, "Movie", 15, 235}, {2, "Quelto", 15, 15},    {2, "T7", 141.1, 30}};
+    for (const auto& e : expected) {
+        const Word* w = find(e.page, QString::fromLatin1(e.text), e.y);
+        QVERIFY2(w, e.text);
+        // A leading blank moves the word a blank's width right of its item.
+        QVERIFY2(qAbs(w->x - e.x) < 0.8, qPrintable(QStringLiteral("%1 x %2").arg(QString::fromLatin1(e.text)).arg(w->x)));
+        QVERIFY2(qAbs(w->top - e.y) < 0.8, qPrintable(QStringLiteral("%1 y %2").arg(QString::fromLatin1(e.text)).arg(w->top)));
+    }
+}
+
+QTEST_MAIN(TestPrintLayout)
+#include "tst_print_layout.moc"
