@@ -1,5 +1,10 @@
 #include "printing/PrintCommands.h"
 
+#include "catalog/CatalogState.h"
+#include "catalog/EngineError.h"
+#include "editing/UserPrompts.h"
+#include "printing/LabelDialog.h"
+
 #include <QAction>
 #include <QWidget>
 
@@ -8,7 +13,10 @@ namespace quelto::printing {
 PrintCommands::PrintCommands(catalog::CatalogState& state, editing::RecordDisplay& display,
                              editing::UserPrompts& prompts, QWidget* window)
     : QObject(window),
-      m_lists(state, display, prompts, m_devices, window)
+      m_state(state),
+      m_prompts(prompts),
+      m_lists(state, display, prompts, m_devices, window),
+      m_labelDialog(std::make_unique<LabelDialog>(state, prompts, m_devices, window))
 {
     setObjectName(QStringLiteral("printCommands"));
     const auto item = [window](const char* name) {
@@ -18,8 +26,28 @@ PrintCommands::PrintCommands(catalog::CatalogState& state, editing::RecordDispla
         connect(action, &QAction::triggered, this, [this] { m_lists.printShortList(); });
     if (QAction* action = item("mnPrintLong"))
         connect(action, &QAction::triggered, this, [this] { m_lists.printLongList(); });
+    if (QAction* action = item("mnPrintLabel"))
+        connect(action, &QAction::triggered, this, &PrintCommands::printLabel);
 }
 
 PrintCommands::~PrintCommands() = default;
+
+void PrintCommands::printLabel()
+{
+    catalog::RecordSet* set = m_state.current.get();
+    QString mediaId;
+    try {
+        if (!set || (set->bof() && set->eof()) || !set->hasCurrentRow()) {
+            m_prompts.exclamation(NoRecordSelected);
+            return;
+        }
+        mediaId = set->value(QStringLiteral("catalog")).toString();
+    } catch (const catalog::EngineError& error) {
+        m_prompts.exclamation(error.message());
+        return;
+    }
+    m_labelDialog->prepare(mediaId);
+    m_prompts.showModal(*m_labelDialog);
+}
 
 } // namespace quelto::printing

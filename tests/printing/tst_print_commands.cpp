@@ -2,11 +2,15 @@
 #include "AppFixture.h"
 #include "PrintDoubles.h"
 #include "TestCatalog.h"
+#include "printing/LabelDialog.h"
 #include "printing/PrintCommands.h"
 #include "search/SearchCommands.h"
 #include "search/SubstringSearchDialog.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QListWidget>
+#include <QRadioButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -45,6 +49,13 @@ private slots:
     void printerFailureIsReported();
     void newRecordKeepsItsFieldsDuringAList();
 
+    void labelCommandNeedsARecord();
+    void labelDialogPrintsTheTitlesInTapeOrder();
+    void labelLookupTakesApostrophesAndTheTextAsItStands();
+    void unknownMediaIdDisablesPrint();
+    void labelPrintWithoutAFormFactorKeepsTheDialogOpen();
+    void cancelledLabelPrinterDialogEmptiesAndHides();
+
 private:
     struct Rig
     {
@@ -73,6 +84,23 @@ private:
             rows << r;
         }
         return rows;
+    }
+    static printing::LabelDialog& labels(Rig& rig)
+    {
+        return rig.f.find<printing::PrintCommands>(QStringLiteral("printCommands"))->labelDialog();
+    }
+    static TestCatalog::Row tape(const char* title, const char* catalog, const char* type)
+    {
+        TestCatalog::Row r = TestCatalog::record(QString::fromLatin1(title), QString::fromLatin1(catalog));
+        r[QStringLiteral("md_type")] = QString::fromLatin1(type);
+        return r;
+    }
+    static QStringList listed(const printing::LabelDialog& dialog)
+    {
+        QStringList out;
+        for (int i = 0; i < dialog.titleList()->count(); ++i)
+            out << dialog.titleList()->item(i)->text();
+        return out;
     }
     static QString date() { return QLocale().toString(QDate(2024, 3, 5), QLocale::ShortFormat); }
 };
@@ -174,6 +202,151 @@ void TestPrintCommands::newRecordKeepsItsFieldsDuringAList()
     rig.f.menu("mnPrintLong")->trigger();
     QCOMPARE(rig.canvas->documents.size(), size_t(1));
     QCOMPARE(rig.f.window().form().title->text(), QStringLiteral("Typed, not saved"));
+}
+
+void TestPrintCommands::labelCommandNeedsARecord()
+{
+    Rig rig;
+    start(rig, {});
+    rig.f.menu("mnPrintLabel")->trigger();
+    QCOMPARE(rig.f.prompts().exclamations, QStringList{QStringLiteral("No record selected.")});
+    QVERIFY(rig.f.prompts().dialogsShown.isEmpty());
+}
+
+void TestPrintCommands::labelDialogPrintsTheTitlesInTapeOrder()
+{
+    Rig rig;
+    start(rig, {tape("Alpha", "T1", "VHS"), tape("Beta", "T1", "VHS"), tape("Gamma", "T1", "VHS"),
+                tape("Other", "T2", "Video 8")});
+    QCOMPARE(rig.f.window().form().title->text(), QStringLiteral("Alpha"));
+    QStringList seen;
+    rig.f.prompts().dialogScripts << [&seen](QDialog& d) {
+        auto& dialog = static_cast<printing::LabelDialog&>(d);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Quelto Print Label(s)"));
+        QCOMPARE(dialog.catID()->text(), QStringLiteral("T1"));
+        seen = listed(dialog);
+        QVERIFY(dialog.szvhs()->isChecked() && !dialog.sz8()->isChecked());
+        QVERIFY(dialog.prBackLab()->isChecked() && dialog.prBigLab()->isChecked() && dialog.prBigLab()->isEnabled());
+        QVERIFY(!dialog.prBox()->isChecked());
+        dialog.upButton()->click(); // nothing selected: nothing moves
+        dialog.titleList()->setCurrentRow(2);
+        dialog.upButton()->click();
+        dialog.upButton()->click();
+        dialog.upButton()->click(); // already first
+        QCOMPARE(dialog.titleList()->currentRow(), 0);
+        dialog.prBox()->click();
+        dialog.printButton()->click();
+    };
+    rig.f.menu("mnPrintLabel")->trigger();
+    QCOMPARE(seen, (QStringList{"Alpha", "Beta", "Gamma"}));
+    QCOMPARE(rig.canvas->documents.size(), size_t(1));
+    const printing::PrintDocument& document = rig.canvas->documents[0];
+    QCOMPARE(document.pages.size(), size_t(2)); // the box cover on a page of its own
+    const QStringList texts = textsOf(document);
+    QCOMPARE(texts.mid(0, 4), (QStringList{"Gamma", "Alpha", "Beta", "T1"}));
+    QVERIFY(texts.contains(QStringLiteral("Gamma.mv_genre  Gamma.mv_country/Gamma.mv_year")));
+    QVERIFY(texts.contains(QStringLiteral("Gamma.mv_director   Gamma.mv_rating")));
+    QVERIFY(!labels(rig).isVisible());
+    QCOMPARE(labels(rig).titleList()->count(), 0);
+
+    // The other tape is 8 mm: no face label, the box insert on the same page.
+    rig.f.find<QPushButton>(QStringLiteral("dbLast"))->click();
+    rig.f.prompts().dialogScripts << [](QDialog& d) {
+        auto& dialog = static_cast<printing::LabelDialog&>(d);
+        QVERIFY(dialog.sz8()->isChecked() && !dialog.szvhs()->isChecked());
+        QVERIFY(!dialog.prBigLab()->isChecked() && !dialog.prBigLab()->isEnabled());
+        QVERIFY(dialog.prBackLab()->isChecked() && dialog.prBox()->isChecked());
+        dialog.printButton()->click();
+    };
+    rig.f.menu("mnPrintLabel")->trigger();
+    QCOMPARE(rig.canvas->documents.size(), size_t(2));
+    QCOMPARE(rig.canvas->documents[1].pages.size(), size_t(1));
+    QCOMPARE(textsOf(rig.canvas->documents[1]).first(), QStringLiteral("Other"));
+    QVERIFY(rig.f.prompts().exclamations.isEmpty());
+}
+
+void TestPrintCommands::labelLookupTakesApostrophesAndTheTextAsItStands()
+{
+    Rig rig;
+    start(rig, {tape("Ocean's [11]", "O'B", "VHS"), tape("Plain", "P1", "VHS")});
+    rig.f.prompts().dialogScripts << [](QDialog& d) {
+        auto& dialog = static_cast<printing::LabelDialog&>(d);
+        QCOMPARE(listed(dialog), QStringList{QStringLiteral("Ocean's [11]")});
+        dialog.printButton()->click();
+    };
+    rig.f.menu("mnPrintLabel")->trigger();
+    QCOMPARE(rig.canvas->documents.size(), size_t(1));
+    QStringList texts = textsOf(rig.canvas->documents[0]);
+    QCOMPARE(texts.mid(0, 2), (QStringList{"Ocean's [11]", "O'B"}));
+    QVERIFY(texts.contains(QStringLiteral("Ocean's [11].mv_director   Ocean's [11].mv_rating")));
+
+    // A media ID typed after the lookup is printed, and the titles it does
+    // not hold print empty.
+    rig.f.prompts().dialogScripts << [](QDialog& d) {
+        auto& dialog = static_cast<printing::LabelDialog&>(d);
+        dialog.catID()->setText(QStringLiteral("P1"));
+        dialog.printButton()->click();
+    };
+    rig.f.menu("mnPrintLabel")->trigger();
+    QCOMPARE(rig.canvas->documents.size(), size_t(2));
+    texts = textsOf(rig.canvas->documents[1]);
+    QCOMPARE(texts.mid(0, 2), (QStringList{QString(), "P1"}));
+    QVERIFY(texts.contains(QStringLiteral("  "))); // genre + "  " + country/year, all empty
+}
+
+void TestPrintCommands::unknownMediaIdDisablesPrint()
+{
+    Rig rig;
+    start(rig, {tape("Alpha", "T1", "VHS")});
+    rig.f.prompts().dialogScripts << [](QDialog& d) {
+        auto& dialog = static_cast<printing::LabelDialog&>(d);
+        QVERIFY(dialog.printButton()->isEnabled());
+        dialog.catID()->setText(QStringLiteral("Z9"));
+        dialog.catSearch()->click();
+        QVERIFY(!dialog.printButton()->isEnabled());
+        QCOMPARE(listed(dialog), QStringList{QStringLiteral("Alpha")}); // the list keeps what it had
+        dialog.catID()->setText(QStringLiteral("t*"));                  // like's wildcards work here
+        dialog.catSearch()->click();
+        QVERIFY(dialog.printButton()->isEnabled());
+        dialog.cancelButton()->click();
+    };
+    rig.f.menu("mnPrintLabel")->trigger();
+    QCOMPARE(rig.f.prompts().exclamations, QStringList{QStringLiteral("No record found with Media-ID Z9 .")});
+    QVERIFY(rig.canvas->documents.empty());
+    QCOMPARE(rig.chooser->asked, 0);
+}
+
+void TestPrintCommands::labelPrintWithoutAFormFactorKeepsTheDialogOpen()
+{
+    Rig rig;
+    start(rig, {tape("Alpha", "D1", "DVD")});
+    bool stillOpen = false;
+    rig.f.prompts().dialogScripts << [&stillOpen](QDialog& d) {
+        auto& dialog = static_cast<printing::LabelDialog&>(d);
+        QVERIFY(!dialog.szvhs()->isChecked() && !dialog.sz8()->isChecked());
+        dialog.printButton()->click();
+        stillOpen = dialog.isVisible() && dialog.titleList()->count() == 1;
+        dialog.cancelButton()->click();
+    };
+    rig.f.menu("mnPrintLabel")->trigger();
+    QVERIFY(stillOpen);
+    QCOMPARE(rig.f.prompts().exclamations, QStringList{printing::LabelDialog::NothingToPrint});
+    QCOMPARE(rig.chooser->asked, 0);
+    QVERIFY(rig.canvas->documents.empty());
+}
+
+void TestPrintCommands::cancelledLabelPrinterDialogEmptiesAndHides()
+{
+    Rig rig;
+    start(rig, {tape("Alpha", "T1", "VHS")});
+    rig.chooser->answer.reset();
+    rig.f.prompts().dialogScripts << [](QDialog& d) { static_cast<printing::LabelDialog&>(d).printButton()->click(); };
+    rig.f.menu("mnPrintLabel")->trigger();
+    QCOMPARE(rig.chooser->asked, 1);
+    QVERIFY(rig.canvas->documents.empty());
+    QVERIFY(!labels(rig).isVisible());
+    QCOMPARE(labels(rig).titleList()->count(), 0);
+    QVERIFY(rig.f.prompts().exclamations.isEmpty());
 }
 
 QTEST_MAIN(TestPrintCommands)

@@ -2,6 +2,7 @@
 // read back.
 #include "printing/CatalogueLists.h"
 #include "printing/PrintCanvas.h"
+#include "printing/TapeLabels.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -52,6 +53,46 @@ bool isTitle(const TextItem& item) { return item.text.startsWith(QLatin1String("
 
 const TextFont Regular10{QStringLiteral("Arial"), 10, false};
 
+TextFont arial(double size, bool bold) { return TextFont{QStringLiteral("Arial"), size, bold}; }
+
+std::vector<LabelEntry> entries(int count)
+{
+    std::vector<LabelEntry> out;
+    for (int i = 1; i <= count; ++i) {
+        const QString k = QString::number(i);
+        out.push_back({QStringLiteral("Title ") + k, QStringLiteral("USA/19") + k, QStringLiteral("Genre ") + k,
+                       QStringLiteral("Director ") + k, QStringLiteral("7.") + k});
+    }
+    return out;
+}
+
+// The texts of a page that start with a prefix, as (x, y) and font.
+std::vector<TextItem> starting(const PrintPage& page, const QString& prefix)
+{
+    std::vector<TextItem> out;
+    for (const TextItem& item : page.texts) {
+        if (item.text.startsWith(prefix))
+            out.push_back(item);
+    }
+    return out;
+}
+
+QList<double> tops(const std::vector<TextItem>& items)
+{
+    QList<double> out;
+    for (const TextItem& item : items)
+        out << item.y;
+    return out;
+}
+
+std::vector<LineItem> frame(double x1, double y1, double x2, double y2)
+{
+    return {{x1, y1, x2, y1}, {x1, y2, x2, y2}, {x1, y1, x1, y2}, {x2, y1, x2, y2}};
+}
+
+LabelChoice vhs(bool back, bool face, bool box) { return {FormFactor::Vhs, back, face, box}; }
+LabelChoice eightMm(bool back, bool box) { return {FormFactor::EightMm, back, false, box}; }
+
 } // namespace
 
 class TestPrintLayout : public QObject
@@ -66,6 +107,15 @@ private slots:
     void shortListRowsAndContinuationPages();
     void listsOfNoRowsHaveNoPages();
     void paintedPdfHasTheTextsWhereTheyWerePlaced();
+
+    void labelQueriesQuoteAndMatchTitlesLiterally();
+    void formFactorFollowsTheMediaType();
+    void titlesMoveUpAndDownWithinTheList();
+    void vhsBackLabelFitsOneToFourTitles();
+    void vhsFaceLabelListsAtMostSixEntries();
+    void vhsBoxCoverGoesOnAPageOfItsOwn();
+    void eightMmBackLabelAndBoxInsertShareAPage();
+    void labelsWithoutAFormFactorOrChoiceAreEmpty();
 };
 
 void TestPrintLayout::headingsNameTheSearch()
@@ -247,6 +297,170 @@ void TestPrintLayout::paintedPdfHasTheTextsWhereTheyWerePlaced()
         QVERIFY2(qAbs(w->x - e.x) < 0.8, qPrintable(QStringLiteral("%1 x %2").arg(QString::fromLatin1(e.text)).arg(w->x)));
         QVERIFY2(qAbs(w->top - e.y) < 0.8, qPrintable(QStringLiteral("%1 y %2").arg(QString::fromLatin1(e.text)).arg(w->top)));
     }
+}
+
+void TestPrintLayout::labelQueriesQuoteAndMatchTitlesLiterally()
+{
+    QCOMPARE(TapeLabels::mediaIdQuery(QStringLiteral("A*")), QStringLiteral("select * from archive where catalog like'A*'"));
+    QCOMPARE(TapeLabels::mediaIdQuery(QStringLiteral("O'B")),
+             QStringLiteral("select * from archive where catalog like'O''B'"));
+    QCOMPARE(TapeLabels::titleQuery(QStringLiteral("K'1"), QStringLiteral("Ocean's [11] #1?*")),
+             QStringLiteral("select * from archive where catalog like 'K''1' and title like 'Ocean''s [[]11] [#]1[?][*]'"));
+}
+
+void TestPrintLayout::formFactorFollowsTheMediaType()
+{
+    QCOMPARE(TapeLabels::formFactorFor(QStringLiteral("Video 8")), std::optional(FormFactor::EightMm));
+    QCOMPARE(TapeLabels::formFactorFor(QStringLiteral("VHS")), std::optional(FormFactor::Vhs));
+    QCOMPARE(TapeLabels::formFactorFor(QStringLiteral("s-vhs")), std::optional(FormFactor::Vhs));
+    QCOMPARE(TapeLabels::formFactorFor(QStringLiteral("VHS 180 min")), std::optional(FormFactor::Vhs)); // the later test wins
+    QVERIFY(!TapeLabels::formFactorFor(QStringLiteral("Vhs")));           // case matters
+    QVERIFY(!TapeLabels::formFactorFor(QStringLiteral("DVD")));
+    QVERIFY(!TapeLabels::formFactorFor(QString()));
+}
+
+void TestPrintLayout::titlesMoveUpAndDownWithinTheList()
+{
+    QStringList titles{"A", "B", "C"};
+    QCOMPARE(TapeLabels::moveTitle(titles, 0, -1), 0);
+    QCOMPARE(TapeLabels::moveTitle(titles, 2, +1), 2);
+    QCOMPARE(TapeLabels::moveTitle(titles, -1, +1), -1); // nothing selected
+    QCOMPARE(titles, (QStringList{"A", "B", "C"}));
+    QCOMPARE(TapeLabels::moveTitle(titles, 2, -1), 1);
+    QCOMPARE(titles, (QStringList{"A", "C", "B"}));
+    QCOMPARE(TapeLabels::moveTitle(titles, 0, +1), 1);
+    QCOMPARE(titles, (QStringList{"C", "A", "B"}));
+}
+
+void TestPrintLayout::vhsBackLabelFitsOneToFourTitles()
+{
+    const auto back = [](int n) {
+        const PrintDocument d = TapeLabels::layout(entries(n), QStringLiteral("V-7"), vhs(true, false, false));
+        return d.pages.at(0);
+    };
+    PrintPage page = back(1);
+    QCOMPARE(page.lines, frame(15, 15, 162, 34));
+    QCOMPARE(page.texts, (std::vector<TextItem>{{17, 23, QStringLiteral("Title 1"), arial(12, true)},
+                                                {140, 23, QStringLiteral("V-7"), arial(12, true)}}));
+    QCOMPARE(tops(starting(back(2), QStringLiteral("Title"))), (QList<double>{19, 25}));
+    QCOMPARE(tops(starting(back(3), QStringLiteral("Title"))), (QList<double>{16, 22, 28}));
+    const std::vector<TextItem> many = starting(back(7), QStringLiteral("Title"));
+    QCOMPARE(tops(many), (QList<double>{16, 20, 24, 28}));
+    QCOMPARE(many.front().font, arial(9, true));
+    QCOMPARE(many.front().x, 17.0);
+}
+
+void TestPrintLayout::vhsFaceLabelListsAtMostSixEntries()
+{
+    // Below a back label the face label starts 25 mm lower, at Y0 = 40.
+    PrintDocument d = TapeLabels::layout(entries(11), QStringLiteral("V-7"), vhs(true, true, true));
+    QCOMPARE(d.pages.size(), size_t(2));
+    const PrintPage& page = d.pages[0];
+    std::vector<LineItem> frames = frame(15, 15, 162, 34);
+    for (const LineItem& l : frame(15, 40, 93, 87))
+        frames.push_back(l);
+    QCOMPARE(page.lines, frames);
+    std::vector<TextItem> titles = starting(page, QStringLiteral("Title "));
+    titles.erase(titles.begin(), titles.begin() + 4); // the back label's
+    QCOMPARE(tops(titles), (QList<double>{42, 50, 58, 66, 74, 82}));
+    QCOMPARE(titles.back().text, QStringLiteral("Title 6"));
+    QCOMPARE(titles.back().font, arial(6, true));
+    QCOMPARE(starting(page, QStringLiteral("Genre 6")),
+             (std::vector<TextItem>{{18, 84, QStringLiteral("Genre 6  USA/196"), arial(6, false)}}));
+    QCOMPARE(starting(page, QStringLiteral("Director 6")),
+             (std::vector<TextItem>{{18, 86, QStringLiteral("Director 6   7.6"), arial(6, false)}}));
+
+    // Up to three titles: 9 points with 2 mm more room, alone at Y0 = 15.
+    d = TapeLabels::layout(entries(3), QStringLiteral("V-7"), vhs(false, true, false));
+    QCOMPARE(d.pages.size(), size_t(1));
+    QCOMPARE(d.pages[0].lines, frame(15, 15, 93, 62));
+    QCOMPARE(starting(d.pages[0], QStringLiteral("Title 2")),
+             (std::vector<TextItem>{{17, 31, QStringLiteral("Title 2"), arial(9, true)}}));
+    QCOMPARE(tops(starting(d.pages[0], QStringLiteral("Genre"))), (QList<double>{21, 35, 49}));
+    QCOMPARE(tops(starting(d.pages[0], QStringLiteral("Director"))), (QList<double>{25, 39, 53}));
+}
+
+void TestPrintLayout::vhsBoxCoverGoesOnAPageOfItsOwn()
+{
+    PrintDocument d = TapeLabels::layout(entries(1), QStringLiteral("V-7"), vhs(false, false, true));
+    QCOMPARE(d.pages.size(), size_t(1)); // no label before it: no new page
+    const PrintPage& one = d.pages[0];
+    QCOMPARE(one.lines, frame(3, 3, 198, 261));
+    QCOMPARE(starting(one, QStringLiteral("Title 1")),
+             (std::vector<TextItem>{{13, 128, QStringLiteral("Title 1"), arial(12, true)},
+                                    {8, 155, QStringLiteral("Title 1"), arial(10, true)}}));
+    const double line = PageBuilder::lineHeight(10);
+    QCOMPARE(line, 10 * 2355.0 / 2048 * 25.4 / 72);
+    QCOMPARE(starting(one, QStringLiteral("Genre 1")),
+             (std::vector<TextItem>{{8, 155 + line, QStringLiteral("Genre 1   USA/191"), arial(10, false)}}));
+    const std::vector<TextItem> rating = starting(one, QStringLiteral("7.1"));
+    QCOMPARE(rating.size(), size_t(1));
+    QVERIFY(qAbs(rating[0].y - (155 + 3 * line)) < 1e-9);
+    QCOMPARE(starting(one, QStringLiteral("V-7")),
+             (std::vector<TextItem>{{168, 133, QStringLiteral("V-7"), arial(12, true)}}));
+
+    d = TapeLabels::layout(entries(2), QStringLiteral("V-7"), vhs(true, false, true));
+    QCOMPARE(d.pages.size(), size_t(2));
+    QCOMPARE(tops(starting(d.pages[1], QStringLiteral("Title"))), (QList<double>{126, 155, 132, 155}));
+
+    d = TapeLabels::layout(entries(5), QStringLiteral("V-7"), vhs(false, true, true));
+    QCOMPARE(d.pages.size(), size_t(2));
+    const std::vector<TextItem> cover = starting(d.pages[1], QStringLiteral("Title"));
+    QCOMPARE(cover.size(), size_t(8)); // four titles, each on the spine and in a corner
+    QList<QPointF> corners;
+    for (size_t i = 1; i < cover.size(); i += 2)
+        corners << QPointF(cover[i].x, cover[i].y);
+    QCOMPARE(corners, (QList<QPointF>{{8, 155}, {108, 155}, {8, 195}, {108, 195}}));
+    QCOMPARE((QList<double>{cover[0].y, cover[2].y, cover[4].y, cover[6].y}), (QList<double>{121, 127, 133, 139}));
+}
+
+void TestPrintLayout::eightMmBackLabelAndBoxInsertShareAPage()
+{
+    PrintDocument d = TapeLabels::layout(entries(2), QStringLiteral("E-1"), eightMm(true, false));
+    QCOMPARE(d.pages.size(), size_t(1));
+    QCOMPARE(d.pages[0].lines, frame(15, 15, 90, 25));
+    QCOMPARE(d.pages[0].texts, (std::vector<TextItem>{{17, 17, QStringLiteral("Title 1"), arial(8, true)},
+                                                      {17, 21, QStringLiteral("Title 2"), arial(8, true)},
+                                                      {76, 19, QStringLiteral("E-1"), arial(8, true)}}));
+
+    d = TapeLabels::layout(entries(4), QStringLiteral("E-1"), eightMm(true, true));
+    QCOMPARE(d.pages.size(), size_t(1));
+    const PrintPage& page = d.pages[0];
+    std::vector<LineItem> lines = frame(15, 15, 90, 25);
+    for (const LineItem& l : frame(15, 35, 110, 125))
+        lines.push_back(l);
+    lines.push_back({15, 97, 110, 97});
+    lines.push_back({15, 113, 110, 113});
+    QCOMPARE(page.lines, lines);
+
+    const std::vector<TextItem> titles = starting(page, QStringLiteral("Title"));
+    QCOMPARE(tops(titles), (QList<double>{16, 19, 22,        // back label, 6 points
+                                          40, 54, 68,        // upper panel: three fit
+                                          98, 102, 106, 110})); // spine band: four
+    QCOMPARE(titles[0].font, arial(6, true));
+    QCOMPARE(titles[3], (TextItem{20, 40, QStringLiteral("Title 1"), arial(9, true)}));
+    QCOMPARE(titles[9], (TextItem{17, 110, QStringLiteral("Title 4"), arial(9, true)}));
+    QCOMPARE(starting(page, QStringLiteral("Genre 1")),
+             (std::vector<TextItem>{{21, 44, QStringLiteral("Genre 1  USA/191"), arial(9, false)}}));
+    QCOMPARE(starting(page, QStringLiteral("Director 3")),
+             (std::vector<TextItem>{{21, 76, QStringLiteral("Director 3   7.3"), arial(9, false)}}));
+    QCOMPARE(starting(page, QStringLiteral("E-1")),
+             (std::vector<TextItem>{{76, 19, QStringLiteral("E-1"), arial(8, true)},
+                                    {95, 104, QStringLiteral("E-1"), arial(9, true)}}));
+
+    // One or two titles sit lower in the spine band.
+    d = TapeLabels::layout(entries(1), QStringLiteral("E-1"), eightMm(false, true));
+    QCOMPARE(tops(starting(d.pages[0], QStringLiteral("Title"))), (QList<double>{40, 104}));
+    d = TapeLabels::layout(entries(2), QStringLiteral("E-1"), eightMm(false, true));
+    QCOMPARE(tops(starting(d.pages[0], QStringLiteral("Title"))), (QList<double>{40, 54, 101, 105}));
+}
+
+void TestPrintLayout::labelsWithoutAFormFactorOrChoiceAreEmpty()
+{
+    QVERIFY(TapeLabels::layout(entries(2), QStringLiteral("X"), {FormFactor::None, true, true, true}).isEmpty());
+    QVERIFY(TapeLabels::layout(entries(2), QStringLiteral("X"), vhs(false, false, false)).isEmpty());
+    // 8 mm has no face label.
+    QVERIFY(TapeLabels::layout(entries(2), QStringLiteral("X"), {FormFactor::EightMm, false, true, false}).isEmpty());
 }
 
 QTEST_MAIN(TestPrintLayout)

@@ -1,0 +1,246 @@
+#include "printing/LabelDialog.h"
+
+#include "catalog/CatalogState.h"
+#include "catalog/EngineError.h"
+#include "editing/UserPrompts.h"
+#include "printing/PrintDevices.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace quelto::printing {
+
+using catalog::EngineError;
+using catalog::RecordSet;
+
+namespace {
+
+template <typename T>
+T* named(T* widget, const char* name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QString field(const RecordSet& set, const char* column) { return set.value(QString::fromLatin1(column)).toString(); }
+
+} // namespace
+
+QString LabelDialog::noRecordFound(const QString& mediaId)
+{
+    return QStringLiteral("No record found with Media-ID ") + mediaId + QStringLiteral(" .");
+}
+
+LabelDialog::LabelDialog(catalog::CatalogState& state, editing::UserPrompts& prompts, PrintDevices& devices,
+                         QWidget* parent)
+    : QDialog(parent),
+      m_state(state),
+      m_prompts(prompts),
+      m_devices(devices),
+      m_heading(named(new QLabel(QStringLiteral("Print tape labels"), this), "Label1")),
+      m_catID(named(new QLineEdit(this), "catID")),
+      m_catSearch(named(new QPushButton(QStringLiteral("Get Data"), this), "catSearch")),
+      m_titleList(named(new QListWidget(this), "titleList")),
+      m_up(named(new QPushButton(QStringLiteral("up"), this), "up")),
+      m_down(named(new QPushButton(QStringLiteral("down"), this), "down")),
+      m_szvhs(named(new QRadioButton(QStringLiteral("VHS"), this), "szvhs")),
+      m_sz8(named(new QRadioButton(QStringLiteral("8 mm"), this), "sz8")),
+      m_prBigLab(named(new QCheckBox(QStringLiteral("Print tape label"), this), "prBigLab")),
+      m_prBackLab(named(new QCheckBox(QStringLiteral("Print back label"), this), "prBackLab")),
+      m_prBox(named(new QCheckBox(QStringLiteral("Print box cover"), this), "prBox")),
+      m_print(named(new QPushButton(QStringLiteral("Print"), this), "printbtn")),
+      m_cancel(named(new QPushButton(QStringLiteral("Cancel"), this), "cancel"))
+{
+    setObjectName(QStringLiteral("frmPrLab"));
+    setWindowTitle(QStringLiteral("Quelto Print Label(s)"));
+    setModal(true);
+
+    QFont headingFont(QStringLiteral("Arial"));
+    headingFont.setPointSizeF(14);
+    headingFont.setBold(true);
+    m_heading->setFont(headingFont);
+    m_titleList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_catSearch->setDefault(true); // Enter in catID looks the media ID up
+
+    auto* idRow = new QHBoxLayout;
+    idRow->addWidget(named(new QLabel(QStringLiteral("Media-ID"), this), "Label2"));
+    idRow->addWidget(m_catID, 1);
+    idRow->addWidget(m_catSearch);
+
+    auto* order = new QVBoxLayout;
+    order->addWidget(m_up);
+    order->addWidget(m_down);
+    order->addStretch(1);
+    auto* list = new QHBoxLayout;
+    list->addWidget(m_titleList, 1);
+    list->addLayout(order);
+
+    auto* options = new QGridLayout;
+    options->addWidget(named(new QLabel(QStringLiteral("Form factor:"), this), "Label4"), 0, 0);
+    options->addWidget(m_szvhs, 0, 1);
+    options->addWidget(m_sz8, 0, 2);
+    options->addWidget(m_prBigLab, 1, 0, 1, 3);
+    options->addWidget(m_prBackLab, 2, 0, 1, 3);
+    options->addWidget(m_prBox, 3, 0, 1, 3);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_print);
+    buttons->addWidget(m_cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_heading);
+    layout->addLayout(idRow);
+    layout->addWidget(named(new QLabel(QStringLiteral("Title sequence on tape"), this), "Label3"));
+    layout->addLayout(list, 1);
+    layout->addLayout(options);
+    layout->addLayout(buttons);
+
+    connect(m_catSearch, &QPushButton::clicked, this, &LabelDialog::getData);
+    connect(m_up, &QPushButton::clicked, this, &LabelDialog::moveUp);
+    connect(m_down, &QPushButton::clicked, this, &LabelDialog::moveDown);
+    connect(m_sz8, &QRadioButton::clicked, this, [this] { setFormFactor(FormFactor::EightMm); });
+    connect(m_szvhs, &QRadioButton::clicked, this, [this] { setFormFactor(FormFactor::Vhs); });
+    connect(m_print, &QPushButton::clicked, this, &LabelDialog::print);
+    connect(m_cancel, &QPushButton::clicked, this, &LabelDialog::cancel);
+}
+
+void LabelDialog::reject() { cancel(); }
+
+void LabelDialog::prepare(const QString& mediaId)
+{
+    m_catID->setText(mediaId);
+    getData();
+}
+
+void LabelDialog::setFormFactor(FormFactor factor)
+{
+    const bool eight = factor == FormFactor::EightMm;
+    (eight ? m_sz8 : m_szvhs)->setChecked(true);
+    m_prBackLab->setChecked(true);
+    m_prBigLab->setChecked(!eight);
+    m_prBigLab->setEnabled(!eight);
+    m_prBox->setChecked(eight);
+}
+
+void LabelDialog::getData()
+{
+    const QString mediaId = m_catID->text();
+    try {
+        std::unique_ptr<RecordSet> set = m_state.database->openRecordSet(TapeLabels::mediaIdQuery(mediaId));
+        if (set->bof() && set->eof()) {
+            m_prompts.exclamation(noRecordFound(mediaId));
+            m_print->setEnabled(false);
+            return;
+        }
+        m_print->setEnabled(true);
+        set->moveFirst();
+        if (const std::optional<FormFactor> factor = TapeLabels::formFactorFor(field(*set, "md_type")))
+            setFormFactor(*factor);
+        m_titleList->clear();
+        for (; !set->eof(); set->moveNext())
+            m_titleList->addItem(field(*set, "title"));
+        set->close();
+    } catch (const EngineError& error) {
+        m_prompts.exclamation(error.message());
+        m_print->setEnabled(false);
+    }
+}
+
+void LabelDialog::moveUp() { move(-1); }
+
+void LabelDialog::moveDown() { move(+1); }
+
+void LabelDialog::move(int step)
+{
+    const QList<QListWidgetItem*> selected = m_titleList->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const int index = m_titleList->row(selected.first());
+    QStringList titles;
+    for (int i = 0; i < m_titleList->count(); ++i)
+        titles << m_titleList->item(i)->text();
+    const int target = TapeLabels::moveTitle(titles, index, step);
+    if (target == index)
+        return;
+    m_titleList->item(index)->setText(titles[index]);
+    m_titleList->item(target)->setText(titles[target]);
+    m_titleList->item(index)->setSelected(false);
+    m_titleList->setCurrentRow(target);
+}
+
+LabelChoice LabelDialog::choice() const
+{
+    LabelChoice choice;
+    if (m_sz8->isChecked())
+        choice.formFactor = FormFactor::EightMm;
+    else if (m_szvhs->isChecked())
+        choice.formFactor = FormFactor::Vhs;
+    choice.backLabel = m_prBackLab->isChecked();
+    choice.faceLabel = m_prBigLab->isChecked();
+    choice.boxCover = m_prBox->isChecked();
+    return choice;
+}
+
+std::vector<LabelEntry> LabelDialog::collectEntries(const QString& mediaId) const
+{
+    std::vector<LabelEntry> entries;
+    const int n = std::min(m_titleList->count(), TapeLabels::MaxTitles);
+    for (int k = 0; k < n; ++k) {
+        LabelEntry entry; // a title the media ID no longer holds prints empty
+        std::unique_ptr<RecordSet> set =
+            m_state.database->openRecordSet(TapeLabels::titleQuery(mediaId, m_titleList->item(k)->text()));
+        if (!(set->bof() && set->eof())) {
+            set->moveFirst();
+            entry.title = field(*set, "title");
+            entry.countryYear = field(*set, "mv_country") + QLatin1Char('/') + field(*set, "mv_year");
+            entry.genre = field(*set, "mv_genre");
+            entry.director = field(*set, "mv_director");
+            entry.rating = field(*set, "mv_rating");
+        }
+        set->close();
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
+void LabelDialog::print()
+{
+    const QString mediaId = m_catID->text();
+    PrintDocument document;
+    try {
+        document = TapeLabels::layout(collectEntries(mediaId), mediaId, choice());
+    } catch (const EngineError& error) {
+        m_prompts.exclamation(error.message());
+        return;
+    }
+    if (document.isEmpty()) {
+        m_prompts.exclamation(NothingToPrint);
+        return;
+    }
+
+    PrintCanvas& canvas = m_devices.canvas();
+    canvas.reset();
+    const std::optional<int> copies = m_devices.chooser().choose(this);
+    if (copies) {
+        canvas.setCopies(*copies);
+        if (!canvas.print(document))
+            m_prompts.exclamation(PrintFailed);
+    }
+    cancel();
+}
+
+void LabelDialog::cancel()
+{
+    m_titleList->clear();
+    hide();
+}
+
+} // namespace quelto::printing

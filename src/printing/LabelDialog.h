@@ -1,0 +1,93 @@
+#pragma once
+
+#include "printing/TapeLabels.h"
+
+#include <QDialog>
+#include <QString>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+namespace quelto::catalog {
+struct CatalogState;
+}
+namespace quelto::editing {
+class UserPrompts;
+}
+
+namespace quelto::printing {
+
+class PrintDevices;
+
+// frmPrLab: gathers the titles recorded on one tape, lets the user put them
+// in tape order, and prints its labels. Hidden, not destroyed, after printing
+// and Cancel; the form factor and the check boxes keep their last state.
+class LabelDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    static inline const QString NothingToPrint =
+        QStringLiteral("Choose a form factor and at least one label to print.");
+    static inline const QString PrintFailed = QStringLiteral("The printer could not print the labels.");
+    static QString noRecordFound(const QString& mediaId);
+
+    LabelDialog(catalog::CatalogState& state, editing::UserPrompts& prompts, PrintDevices& devices,
+                QWidget* parent = nullptr);
+
+    // Puts the media ID into catID and looks it up, as each opening does.
+    void prepare(const QString& mediaId);
+
+    void getData();  // catSearch
+    void moveUp();   // up
+    void moveDown(); // down
+    void print();    // printbtn
+    void cancel();   // cancel: empties the list and hides the dialog
+
+    // The form factor and labels the controls stand for.
+    LabelChoice choice() const;
+
+    QLineEdit* catID() const { return m_catID; }
+    QListWidget* titleList() const { return m_titleList; }
+    QPushButton* catSearch() const { return m_catSearch; }
+    QPushButton* upButton() const { return m_up; }
+    QPushButton* downButton() const { return m_down; }
+    QRadioButton* szvhs() const { return m_szvhs; }
+    QRadioButton* sz8() const { return m_sz8; }
+    QCheckBox* prBigLab() const { return m_prBigLab; }
+    QCheckBox* prBackLab() const { return m_prBackLab; }
+    QCheckBox* prBox() const { return m_prBox; }
+    QPushButton* printButton() const { return m_print; }
+    QPushButton* cancelButton() const { return m_cancel; }
+
+protected:
+    void reject() override; // Escape and the close box work as Cancel
+
+private:
+    void setFormFactor(FormFactor factor);
+    void move(int step);
+    std::vector<LabelEntry> collectEntries(const QString& mediaId) const;
+
+    catalog::CatalogState& m_state;
+    editing::UserPrompts& m_prompts;
+    PrintDevices& m_devices;
+
+    QLabel* m_heading;
+    QLineEdit* m_catID;
+    QPushButton* m_catSearch;
+    QListWidget* m_titleList;
+    QPushButton* m_up;
+    QPushButton* m_down;
+    QRadioButton* m_szvhs;
+    QRadioButton* m_sz8;
+    QCheckBox* m_prBigLab;
+    QCheckBox* m_prBackLab;
+    QCheckBox* m_prBox;
+    QPushButton* m_print;
+    QPushButton* m_cancel;
+};
+
+} // namespace quelto::printing

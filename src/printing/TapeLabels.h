@@ -1,0 +1,70 @@
+#pragma once
+
+#include "printing/PrintDocument.h"
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+namespace quelto::printing {
+
+// What one movie on a tape contributes to its labels.
+struct LabelEntry
+{
+    QString title;
+    QString countryYear; // mv_country + "/" + mv_year
+    QString genre;
+    QString director;
+    QString rating;
+};
+
+enum class FormFactor
+{
+    None,
+    Vhs,
+    EightMm
+};
+
+struct LabelChoice
+{
+    FormFactor formFactor = FormFactor::None;
+    bool backLabel = false;
+    bool faceLabel = false; // VHS only
+    bool boxCover = false;
+};
+
+// The labels of one tape: for VHS a back label, a face label and, on a page
+// of its own, a box cover; for 8 mm a back label and a box insert below it.
+class TapeLabels
+{
+public:
+    static constexpr int MaxTitles = 10;
+
+    // The titles of a media ID; the ID is matched with like, so its wildcard
+    // characters work. Apostrophes are doubled.
+    static QString mediaIdQuery(const QString& mediaId);
+    // The record of one listed title on the tape; the title matches only itself.
+    static QString titleQuery(const QString& mediaId, const QString& title);
+
+    // The form factor a medium's type implies ("8", "vhs", "VHS", the later
+    // match winning), or nothing when it names neither.
+    static std::optional<FormFactor> formFactorFor(const QString& mediaType);
+
+    // Moves entry index one place by step (-1 up, +1 down); returns the
+    // entry's new index, or index itself when it cannot move.
+    static int moveTitle(QStringList& titles, int index, int step);
+
+    // At most MaxTitles entries are used. Nothing is laid out without a form factor.
+    static PrintDocument layout(const std::vector<LabelEntry>& entries, const QString& mediaId,
+                                const LabelChoice& choice);
+
+private:
+    static void eightMm(PageBuilder& out, const std::vector<LabelEntry>& entries, int n, const QString& mediaId,
+                        const LabelChoice& choice);
+    static void vhs(PageBuilder& out, const std::vector<LabelEntry>& entries, int n, const QString& mediaId,
+                    const LabelChoice& choice);
+    static void frame(PageBuilder& out, int x1, int y1, int x2, int y2);
+};
+
+} // namespace quelto::printing
