@@ -11,30 +11,24 @@
 #include <QVBoxLayout>
 
 namespace quelto::app {
-namespace {
-
-QPushButton* button(const char* name, const QString& text, const QString& tip, QWidget* parent)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(tip);
-    b->setAutoDefault(false);
-    return b;
-}
-
-} // namespace
-
 CommandBar::CommandBar(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("commandBar"));
-    form.dbFirst = button("dbFirst", QStringLiteral("<<"), QStringLiteral("Show first record"), this);
-    form.dbPrev = button("dbPrev", QStringLiteral("<"), QStringLiteral("Show previous record"), this);
-    form.dbNext = button("dbNext", QStringLiteral(">"), QStringLiteral("Show next record"), this);
-    form.dbLast = button("dbLast", QStringLiteral(">>"), QStringLiteral("Show last record"), this);
-    form.dbNew = button("dbNew", QStringLiteral("New"), QStringLiteral("Enter a new record"), this);
-    form.dbSave = button("dbSave", QStringLiteral("Save"), QStringLiteral("Save changes / save new record"), this);
-    form.dbDelete = button("dbDelete", QStringLiteral("Delete"), QString(), this);
-    form.dbNoFilter = button("dbNoFilter", QStringLiteral("All Data"), QStringLiteral("Switch off filter"), this);
+    form.dbFirst =
+        form::commandButton("dbFirst", QStringLiteral("<<"), QStringLiteral("Show first record"), this);
+    form.dbPrev =
+        form::commandButton("dbPrev", QStringLiteral("<"), QStringLiteral("Show previous record"), this);
+    form.dbNext =
+        form::commandButton("dbNext", QStringLiteral(">"), QStringLiteral("Show next record"), this);
+    form.dbLast =
+        form::commandButton("dbLast", QStringLiteral(">>"), QStringLiteral("Show last record"), this);
+    form.dbNew =
+        form::commandButton("dbNew", QStringLiteral("New"), QStringLiteral("Enter a new record"), this);
+    form.dbSave = form::commandButton("dbSave", QStringLiteral("Save"),
+                                      QStringLiteral("Save changes / save new record"), this);
+    form.dbDelete = form::commandButton("dbDelete", QStringLiteral("Delete"), QString(), this);
+    form.dbNoFilter = form::commandButton("dbNoFilter", QStringLiteral("All Data"),
+                                          QStringLiteral("Switch off filter"), this);
     form.dbNoFilter->setEnabled(false);
     for (QPushButton* b : {form.dbFirst, form.dbPrev, form.dbNext, form.dbLast})
         b->setFixedWidth(32);

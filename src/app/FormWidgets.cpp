@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QToolButton>
 
 namespace quelto::app::form {
@@ -43,6 +44,15 @@ QToolButton* editButton(const QString& name, QWidget* parent)
     button->setToolTip(QStringLiteral("Edit the option list"));
     button->setFocusPolicy(Qt::NoFocus);
     return button;
+}
+
+QPushButton* commandButton(const char* name, const QString& text, const QString& tip, QWidget* parent)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setToolTip(tip);
+    b->setAutoDefault(false);
+    return b;
 }
 
 } // namespace quelto::app::form

@@ -5,6 +5,7 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QToolButton;
 class QWidget;
 
@@ -17,6 +18,8 @@ QComboBox* comboBox(const QString& name, QWidget* parent = nullptr);
 QLineEdit* textBox(const QString& name, QWidget* parent = nullptr);
 // A field label.
 QLabel* caption(const QString& text, QWidget* parent = nullptr);
+// A command button with its fixed tooltip; it never takes Enter for itself.
+QPushButton* commandButton(const char* name, const QString& text, const QString& tip, QWidget* parent);
 // The small button beside a drop-down that opens its option list.
 QToolButton* editButton(const QString& name, QWidget* parent = nullptr);
 

@@ -1,5 +1,6 @@
 #include "app/LookupTab.h"
 
+#include "app/FormWidgets.h"
 #include "app/MovieSiteDialog.h"
 #include "app/Settings.h"
 #include "editing/RecordForm.h"
@@ -13,40 +14,33 @@
 #include <QWebEngineView>
 
 namespace quelto::app {
-namespace {
-
-QPushButton* button(const char* name, const QString& text, const QString& tip, QWidget* parent)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setToolTip(tip);
-    b->setAutoDefault(false);
-    return b;
-}
-
-} // namespace
-
-LookupTab::LookupTab(editing::RecordForm& form, editing::UserPrompts& prompts, Settings& settings, QWidget* parent)
+LookupTab::LookupTab(editing::RecordForm& form, editing::UserPrompts& prompts, Settings& settings,
+                     QWidget* parent)
     : QWidget(parent), m_browser(new QWebEngineView(this)), m_bar(new QWidget(this)), m_prompts(prompts),
       m_settings(settings)
 {
     setObjectName(QStringLiteral("lookupTab"));
     m_browser->setObjectName(QStringLiteral("WebBrowser1"));
 
-    m_command1 = button("Command1", QStringLiteral("IMDb Home"), QStringLiteral("Display the IMDb homepage"), m_bar);
-    m_srchIMDB = button("srchIMDB", QStringLiteral("Search IMDb"), QStringLiteral("Open the IMDb search page"), m_bar);
-    m_searchbtn = button("searchbtn", QStringLiteral("Search title"), QStringLiteral("Search for a movie in the IMDb"), m_bar);
+    m_command1 = form::commandButton("Command1", QStringLiteral("IMDb Home"),
+                                     QStringLiteral("Display the IMDb homepage"), m_bar);
+    m_srchIMDB = form::commandButton("srchIMDB", QStringLiteral("Search IMDb"),
+                                     QStringLiteral("Open the IMDb search page"), m_bar);
+    m_searchbtn = form::commandButton("searchbtn", QStringLiteral("Search title"),
+                                      QStringLiteral("Search for a movie in the IMDb"), m_bar);
     m_searchbtn->setEnabled(false);
-    m_command2 = button("Command2", QStringLiteral("<<"), QString(), m_bar);
+    m_command2 = form::commandButton("Command2", QStringLiteral("<<"), QString(), m_bar);
     m_command2->setFixedWidth(34);
-    m_grabit = button("grabit", QStringLiteral("Grab Data !"), QStringLiteral("Transfer movie data to the movie tab"), m_bar);
+    m_grabit = form::commandButton("grabit", QStringLiteral("Grab Data !"),
+                                   QStringLiteral("Transfer movie data to the movie tab"), m_bar);
     m_grabit->setEnabled(false);
     m_titlelabel = new QLabel(m_bar);
     m_titlelabel->setObjectName(QStringLiteral("titlelabel"));
     m_titlelabel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     m_titlelabel->setTextFormat(Qt::PlainText);
     m_titlelabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    m_site = button("siteButton", QStringLiteral("Site..."), QStringLiteral("Choose the server of the movie site"), m_bar);
+    m_site = form::commandButton("siteButton", QStringLiteral("Site..."),
+                                 QStringLiteral("Choose the server of the movie site"), m_bar);
 
     auto* row = new QHBoxLayout(m_bar);
     row->setContentsMargins(0, 0, 0, 0);
@@ -79,7 +73,10 @@ LookupTab::LookupTab(editing::RecordForm& form, editing::UserPrompts& prompts, S
 
 LookupTab::~LookupTab() = default;
 
-void LookupTab::setServer(const QUrl& server) { m_workflow->setSite(weblookup::MovieSite(server)); }
+void LookupTab::setServer(const QUrl& server)
+{
+    m_workflow->setSite(weblookup::MovieSite(server));
+}
 
 QUrl LookupTab::server() const
 {
@@ -87,9 +84,15 @@ QUrl LookupTab::server() const
     return root.isEmpty() ? QUrl() : QUrl(root);
 }
 
-QUrl LookupTab::address(const QString& pathAndQuery) const { return m_workflow->site().address(pathAndQuery); }
+QUrl LookupTab::address(const QString& pathAndQuery) const
+{
+    return m_workflow->site().address(pathAndQuery);
+}
 
-void LookupTab::goHome() { m_workflow->goHome(); }
+void LookupTab::goHome()
+{
+    m_workflow->goHome();
+}
 
 void LookupTab::chooseSite()
 {
