@@ -1,31 +1,13 @@
 #include "printing/TapeLabels.h"
 
+#include "search/SearchQuery.h"
+
 #include <algorithm>
 
 namespace quelto::printing {
 namespace {
 
-QString quoted(QString text)
-{
-    text.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return text;
-}
-
-// Pattern characters of like written so that they match themselves.
-QString literalPattern(const QString& text)
-{
-    QString pattern;
-    for (const QChar c : text) {
-        if (c == QLatin1Char('*') || c == QLatin1Char('?') || c == QLatin1Char('#') || c == QLatin1Char('[')) {
-            pattern += QLatin1Char('[');
-            pattern += c;
-            pattern += QLatin1Char(']');
-        } else {
-            pattern += c;
-        }
-    }
-    return pattern;
-}
+QString quoted(const QString& text) { return search::SearchQuery::apostrophesDoubled(text); }
 
 } // namespace
 
@@ -37,7 +19,7 @@ QString TapeLabels::mediaIdQuery(const QString& mediaId)
 QString TapeLabels::titleQuery(const QString& mediaId, const QString& title)
 {
     return QStringLiteral("select * from archive where catalog like '") + quoted(mediaId) +
-           QStringLiteral("' and title like '") + quoted(literalPattern(title)) + QLatin1Char('\'');
+           QStringLiteral("' and title like '") + quoted(search::SearchQuery::literalPattern(title)) + QLatin1Char('\'');
 }
 
 std::optional<FormFactor> TapeLabels::formFactorFor(const QString& mediaType)

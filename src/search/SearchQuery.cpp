@@ -67,6 +67,8 @@ QString SearchQuery::literalPattern(const QString& text)
     return pattern;
 }
 
+QString SearchQuery::apostrophesDoubled(const QString& text) { return doubled(text, QLatin1Char('\'')); }
+
 QString SearchQuery::genreFilter(const QString& genre)
 {
     return QStringLiteral("where mv_genre like '%1' ").arg(doubled(literalPattern(genre), QLatin1Char('\'')));

@@ -34,8 +34,11 @@ public:
     // The query of the sort commands, "All Data" and the genre search.
     static QString sortQuery(const QString& filter, const QString& order);
 
-private:
+    // Text as a like pattern that matches it literally: "*", "?", "#" and
+    // "[" are put in brackets.
     static QString literalPattern(const QString& text);
+    // Text for a literal between apostrophes: each apostrophe doubled.
+    static QString apostrophesDoubled(const QString& text);
 };
 
 } // namespace quelto::search
