@@ -17,21 +17,25 @@ char32_t Utf8::decode(std::string_view s, size_t& i)
     }
     if ((b0 & 0xE0) == 0xC0) {
         const int c1 = cont(1);
-        if (c1 >= 0) {
+        const char32_t c = c1 >= 0 ? (char32_t(b0 & 0x1F) << 6) | char32_t(c1) : 0;
+        if (c >= 0x80) { // not overlong
             i += 2;
-            return (char32_t(b0 & 0x1F) << 6) | char32_t(c1);
+            return c;
         }
     } else if ((b0 & 0xF0) == 0xE0) {
         const int c1 = cont(1), c2 = c1 >= 0 ? cont(2) : -1;
-        if (c2 >= 0) {
+        const char32_t c = c2 >= 0 ? (char32_t(b0 & 0x0F) << 12) | (char32_t(c1) << 6) | char32_t(c2) : 0;
+        if (c >= 0x800 && (c < 0xD800 || c > 0xDFFF)) {
             i += 3;
-            return (char32_t(b0 & 0x0F) << 12) | (char32_t(c1) << 6) | char32_t(c2);
+            return c;
         }
     } else if ((b0 & 0xF8) == 0xF0) {
         const int c1 = cont(1), c2 = c1 >= 0 ? cont(2) : -1, c3 = c2 >= 0 ? cont(3) : -1;
-        if (c3 >= 0) {
+        const char32_t c =
+            c3 >= 0 ? (char32_t(b0 & 0x07) << 18) | (char32_t(c1) << 12) | (char32_t(c2) << 6) | char32_t(c3) : 0;
+        if (c >= 0x10000 && c <= 0x10FFFF) {
             i += 4;
-            return (char32_t(b0 & 0x07) << 18) | (char32_t(c1) << 12) | (char32_t(c2) << 6) | char32_t(c3);
+            return c;
         }
     }
     ++i;

@@ -6,7 +6,9 @@
 namespace quelto::catalog {
 
 // Decoding of the UTF-8 text the database hands over; a byte that starts no
-// valid sequence is taken as a Latin-1 character, so decoding never fails.
+// valid sequence (overlong forms and surrogates included) is taken as a
+// Latin-1 character, so decoding never fails and never yields a character
+// the bytes do not show.
 class Utf8
 {
 public:

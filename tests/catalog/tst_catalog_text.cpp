@@ -95,6 +95,18 @@ private slots:
         QCOMPARE(like(text, pattern), matches);
     }
 
+    void malformedUtf8IsReadAsBytes()
+    {
+        // An overlong form of "#" (C0 A3) is no wildcard, and no digit matches it.
+        QVERIFY(LikePattern("a\xc0\xa3").matches("a\xc0\xa3"));
+        QVERIFY(!LikePattern("a\xc0\xa3").matches("a5"));
+        QVERIFY(!LikePattern("a\xc0\xa3").matches("a#"));
+        // A lone surrogate's bytes compare as bytes too, consistently both ways.
+        QVERIFY(WesternCollation::compareUtf8("\xed\xa0\x80", "\xed\xa0\x80") == 0);
+        QVERIFY(WesternCollation::compareUtf8("\xc0\xa3", "#") > 0);
+        QVERIFY(WesternCollation::compareUtf8("#", "\xc0\xa3") < 0);
+    }
+
     void unclosedBracketIsInvalid()
     {
         QVERIFY(!LikePattern("*[ab").isValid());
