@@ -23,12 +23,13 @@ PrintCommands::PrintCommands(catalog::CatalogState& state, editing::RecordDispla
     const auto item = [window](const char* name) {
         return window ? window->findChild<QAction*>(QString::fromLatin1(name)) : nullptr;
     };
-    // Printing reads the stored records and shows the first one afterwards:
-    // unsaved changes are settled first.
+    // Printing reads the stored records and then shows the first one, except
+    // over a new record's fields: changes to a shown record are settled first.
     editing::RecordDisplay* shown = &display;
-    const auto settled = [shown](auto command) {
-        return [shown, command] {
-            if (shown->settleUnsavedChanges())
+    const catalog::CatalogState* shared = &state;
+    const auto settled = [shown, shared](auto command) {
+        return [shown, shared, command] {
+            if (shared->newRecordMode || shown->settleUnsavedChanges())
                 command();
         };
     };
