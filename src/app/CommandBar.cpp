@@ -1,6 +1,7 @@
 #include "app/CommandBar.h"
 
 #include "app/FormWidgets.h"
+#include "editing/RecordCommands.h"
 #include "editing/RecordForm.h"
 #include "editing/StatusShape.h"
 
@@ -23,11 +24,11 @@ CommandBar::CommandBar(editing::RecordForm& form, QWidget* parent) : QWidget(par
     form.dbLast =
         form::commandButton("dbLast", QStringLiteral(">>"), QStringLiteral("Show last record"), this);
     form.dbNew =
-        form::commandButton("dbNew", QStringLiteral("New"), QStringLiteral("Enter a new record"), this);
-    form.dbSave = form::commandButton("dbSave", QStringLiteral("Save"),
+        form::commandButton("dbNew", QStringLiteral("&New"), QStringLiteral("Enter a new record"), this);
+    form.dbSave = form::commandButton("dbSave", QStringLiteral("Sa&ve"),
                                       QStringLiteral("Save changes / save new record"), this);
-    form.dbDelete = form::commandButton("dbDelete", QStringLiteral("Delete"), QString(), this);
-    form.dbNoFilter = form::commandButton("dbNoFilter", QStringLiteral("All Data"),
+    form.dbDelete = form::commandButton("dbDelete", editing::RecordCommands::DeleteCaption, QString(), this);
+    form.dbNoFilter = form::commandButton("dbNoFilter", QStringLiteral("All &Data"),
                                           QStringLiteral("Switch off filter"), this);
     form.dbNoFilter->setEnabled(false);
     for (QPushButton* b : {form.dbFirst, form.dbPrev, form.dbNext, form.dbLast})

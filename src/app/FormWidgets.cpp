@@ -1,6 +1,9 @@
 #include "app/FormWidgets.h"
 
+#include "app/FieldLineEdit.h"
+
 #include <QComboBox>
+#include <QCompleter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -13,8 +16,15 @@ QComboBox* comboBox(const QString& name, QWidget* parent)
     auto* box = new QComboBox(parent);
     box->setObjectName(name);
     box->setEditable(true);
+    box->setLineEdit(new FieldLineEdit(box));
     box->setInsertPolicy(QComboBox::NoInsert);
-    box->setCompleter(nullptr); // what is typed is stored as typed
+    // What is typed is offered the entries of the list that begin with it,
+    // in any case; it changes only when one is chosen, and is never added.
+    auto* completer = new QCompleter(box->model(), box);
+    completer->setCaseSensitivity(Qt::CaseInsensitive);
+    completer->setCompletionMode(QCompleter::PopupCompletion);
+    completer->setFilterMode(Qt::MatchStartsWith);
+    box->setCompleter(completer);
     box->setMinimumContentsLength(8);
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     box->setMaxVisibleItems(16);
@@ -23,7 +33,7 @@ QComboBox* comboBox(const QString& name, QWidget* parent)
 
 QLineEdit* textBox(const QString& name, QWidget* parent)
 {
-    auto* edit = new QLineEdit(parent);
+    auto* edit = new FieldLineEdit(parent);
     edit->setObjectName(name);
     return edit;
 }
@@ -42,7 +52,8 @@ QToolButton* editButton(const QString& name, QWidget* parent)
     button->setObjectName(name);
     button->setText(QStringLiteral("\u2026"));
     button->setToolTip(QStringLiteral("Edit the option list"));
-    button->setFocusPolicy(Qt::NoFocus);
+    // Reached by Tab after its drop-down (and by F4 or Ctrl+E in it), not by a click.
+    button->setFocusPolicy(Qt::TabFocus);
     return button;
 }
 

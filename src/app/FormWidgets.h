@@ -13,7 +13,8 @@ namespace quelto::app::form {
 
 // The controls of the record form, made alike.
 
-// A drop-down that takes any typed text and never adds it to its list.
+// A drop-down that takes any typed text and never adds it to its list; it
+// offers the list's entries that begin with what is typed.
 QComboBox* comboBox(const QString& name, QWidget* parent = nullptr);
 QLineEdit* textBox(const QString& name, QWidget* parent = nullptr);
 // A field label.

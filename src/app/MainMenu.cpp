@@ -15,41 +15,42 @@ MainMenu::MainMenu(QMenuBar* bar) : QObject(bar), m_bar(bar)
         return menu;
     };
 
-    QMenu* file = menuOf("mnFile", QStringLiteral("File"));
-    add(file, "mnPrintShort", QStringLiteral("Print Short List"));
-    add(file, "mnPrintLong", QStringLiteral("Print Long List"));
-    add(file, "mnPrintLabel", QStringLiteral("Print Label"));
+    QMenu* file = menuOf("mnFile", QStringLiteral("&File"));
+    add(file, "mnPrintShort", QStringLiteral("Print &Short List"), QKeySequence(Qt::CTRL | Qt::Key_P));
+    add(file, "mnPrintLong", QStringLiteral("Print &Long List"));
+    add(file, "mnPrintLabel", QStringLiteral("Print L&abel"));
     QAction* empty = add(file, "mnEmpty", QString());
     empty->setSeparator(true);
-    m_quit = add(file, "mnQuit", QStringLiteral("Quit"));
+    m_quit = add(file, "mnQuit", QStringLiteral("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    QMenu* search = menuOf("mnSearch", QStringLiteral("Search"));
-    add(search, "mnSrchTitle", QStringLiteral("by Title"));
-    add(search, "mnSrchDir", QStringLiteral("by Director"));
-    add(search, "mnSrchActor", QStringLiteral("by Actress/Actor"));
-    add(search, "mnSrchGenre", QStringLiteral("by Genre"));
-    add(search, "mnSrchMedia", QStringLiteral("by Media-ID"));
+    QMenu* search = menuOf("mnSearch", QStringLiteral("&Search"));
+    add(search, "mnSrchTitle", QStringLiteral("by &Title"), QKeySequence(Qt::CTRL | Qt::Key_F));
+    add(search, "mnSrchDir", QStringLiteral("by &Director"));
+    add(search, "mnSrchActor", QStringLiteral("by &Actress/Actor"));
+    add(search, "mnSrchGenre", QStringLiteral("by &Genre"));
+    add(search, "mnSrchMedia", QStringLiteral("by &Media-ID"));
 
-    QMenu* order = menuOf("mnOrder", QStringLiteral("Sort"));
+    QMenu* order = menuOf("mnOrder", QStringLiteral("S&ort"));
     auto* orders = new QActionGroup(this);
     orders->setExclusive(true);
-    for (const auto& [name, text] : {std::pair{"mnOrdTitle", "by Title"}, std::pair{"mnOrdDir", "by Director"},
-                                     std::pair{"mnOrdGen", "by Genre"}, std::pair{"mnOrdCat", "by Catalog ID"}}) {
+    for (const auto& [name, text] : {std::pair{"mnOrdTitle", "by &Title"}, std::pair{"mnOrdDir", "by &Director"},
+                                     std::pair{"mnOrdGen", "by &Genre"}, std::pair{"mnOrdCat", "by &Catalog ID"}}) {
         QAction* item = add(order, name, QString::fromLatin1(text));
         item->setCheckable(true);
         orders->addAction(item);
     }
     action(QStringLiteral("mnOrdTitle"))->setChecked(true);
 
-    QMenu* help = menuOf("mnuHelp", QStringLiteral("Help"));
-    add(help, "mnuHelpCont", QStringLiteral("Contents"));
-    add(help, "mnuAbout", QStringLiteral("About"));
+    QMenu* help = menuOf("mnuHelp", QStringLiteral("&Help"));
+    add(help, "mnuHelpCont", QStringLiteral("&Contents"));
+    add(help, "mnuAbout", QStringLiteral("&About"));
 }
 
-QAction* MainMenu::add(QMenu* menu, const char* name, const QString& text)
+QAction* MainMenu::add(QMenu* menu, const char* name, const QString& text, const QKeySequence& shortcut)
 {
     QAction* item = menu->addAction(text);
     item->setObjectName(QString::fromLatin1(name));
+    item->setShortcut(shortcut);
     return item;
 }
 

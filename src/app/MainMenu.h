@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QKeySequence>
 #include <QObject>
 
 class QAction;
@@ -23,7 +24,7 @@ public:
     QAction* quit() const { return m_quit; }
 
 private:
-    QAction* add(QMenu* menu, const char* name, const QString& text);
+    QAction* add(QMenu* menu, const char* name, const QString& text, const QKeySequence& shortcut = {});
 
     QMenuBar* m_bar;
     QAction* m_quit = nullptr;

@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/CommandBar.h"
+#include "app/FormKeyboard.h"
 #include "app/HelpCommands.h"
 #include "app/LookupTab.h"
 #include "app/MainMenu.h"
@@ -29,6 +30,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 
 namespace quelto::app {
@@ -66,6 +68,9 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     m_lookup = new LookupTab(m_form, m_prompts, m_settings, m_tabs);
     m_tabs->addTab(m_lookup, QStringLiteral("IMDb"));
     setTabOrder(m_form.title, m_tabs);
+    m_keyboard = new FormKeyboard(m_form, m_state, m_tabs,
+                                  {m_commandBar, m_tabs->widget(0), m_tabs->widget(1), m_tabs->findChild<QTabBar*>()},
+                                  this);
 
     m_display = std::make_unique<editing::RecordDisplay>(m_form, m_state);
     m_search = new search::SearchCommands(m_state, *m_display, m_prompts, this);
@@ -172,6 +177,11 @@ void MainWindow::quit()
         return;
     m_quitting = true;
     emit quitRequested();
+}
+
+bool MainWindow::focusNextPrevChild(bool next)
+{
+    return m_keyboard->crossTabs(next) || QMainWindow::focusNextPrevChild(next);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

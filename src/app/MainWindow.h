@@ -21,6 +21,7 @@ class SearchCommands;
 namespace quelto::app {
 
 class CommandBar;
+class FormKeyboard;
 class HelpCommands;
 class LookupTab;
 class MainMenu;
@@ -61,6 +62,7 @@ public:
     LookupTab& lookupTab() { return *m_lookup; }
     search::SearchCommands& searchCommands() { return *m_search; }
     HelpCommands& helpCommands() { return *m_help; }
+    FormKeyboard& keyboard() { return *m_keyboard; }
     QTabWidget* tabs() const { return m_tabs; }
 
     // The designed size of the client area, in twips.
@@ -78,6 +80,7 @@ signals:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void locateDatabase(const QString& databaseOverride);
@@ -96,6 +99,7 @@ private:
     CommandBar* m_commandBar;
     QTabWidget* m_tabs;
     LookupTab* m_lookup;
+    FormKeyboard* m_keyboard;
     bool m_loaded = false; // a window whose load step failed stores nothing
     bool m_quitting = false;
 };

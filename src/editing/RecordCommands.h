@@ -29,8 +29,9 @@ public:
     static inline const QString NoCurrentRecord = QStringLiteral("Cannot save: No current record.");
     static inline const QString NotAllFieldsFilled = QStringLiteral("Cannot save: Not all necessary fields were filled.");
     static inline const QString ConfirmDelete = QStringLiteral("Are you sure that this entry is to be deleted ?");
-    static inline const QString DeleteCaption = QStringLiteral("Delete");
-    static inline const QString CancelCaption = QStringLiteral("Cancel");
+    // With their mnemonics: Alt+L deletes, Alt+C cancels a new record.
+    static inline const QString DeleteCaption = QStringLiteral("De&lete");
+    static inline const QString CancelCaption = QStringLiteral("&Cancel");
 
     // Connects the form's record buttons to the commands.
     RecordCommands(RecordForm& form, catalog::CatalogState& state, RecordDisplay& display, UserPrompts& prompts,

@@ -326,13 +326,13 @@ void TestStartup::menuBarItemsInOrder()
             seen << item->objectName() + QLatin1Char('=') + item->text();
     }
     const QStringList expected = {
-        "mnFile=File",          "mnPrintShort=Print Short List", "mnPrintLong=Print Long List",
-        "mnPrintLabel=Print Label", "mnEmpty=",                  "mnQuit=Quit",
-        "mnSearch=Search",      "mnSrchTitle=by Title",         "mnSrchDir=by Director",
-        "mnSrchActor=by Actress/Actor", "mnSrchGenre=by Genre",  "mnSrchMedia=by Media-ID",
-        "mnOrder=Sort",         "mnOrdTitle=by Title",          "mnOrdDir=by Director",
-        "mnOrdGen=by Genre",    "mnOrdCat=by Catalog ID",       "mnuHelp=Help",
-        "mnuHelpCont=Contents", "mnuAbout=About"};
+        "mnFile=&File",          "mnPrintShort=Print &Short List", "mnPrintLong=Print &Long List",
+        "mnPrintLabel=Print L&abel", "mnEmpty=",                  "mnQuit=&Quit",
+        "mnSearch=&Search",      "mnSrchTitle=by &Title",         "mnSrchDir=by &Director",
+        "mnSrchActor=by &Actress/Actor", "mnSrchGenre=by &Genre",  "mnSrchMedia=by &Media-ID",
+        "mnOrder=S&ort",         "mnOrdTitle=by &Title",          "mnOrdDir=by &Director",
+        "mnOrdGen=by &Genre",    "mnOrdCat=by &Catalog ID",       "mnuHelp=&Help",
+        "mnuHelpCont=&Contents", "mnuAbout=&About"};
     QCOMPARE(seen, expected);
     QVERIFY(f.find<QAction>(QStringLiteral("mnOrdTitle"))->isChecked());
     QVERIFY(!f.find<QAction>(QStringLiteral("mnOrdDir"))->isChecked());

@@ -224,7 +224,7 @@ void TestRecordCommands::newAndCancelSwitchTheButtons()
     QVERIFY(f.window().state().newRecordMode);
     QVERIFY(navigationEnabled(f, false, false, false));
     QVERIFY(!r.dbNew->isEnabled());
-    QCOMPARE(r.dbDelete->text(), QStringLiteral("Cancel"));
+    QCOMPARE(r.dbDelete->text(), RecordCommands::CancelCaption);
     QVERIFY(r.catalog->isEnabled());
     QCOMPARE(r.Shape1->fillColour(), NewRecord);
     QCOMPARE(r.title->text(), QString());
@@ -236,7 +236,7 @@ void TestRecordCommands::newAndCancelSwitchTheButtons()
     click(r.dbDelete);
     QVERIFY(f.prompts().confirmations.isEmpty()); // Cancel asks nothing
     QVERIFY(!f.window().state().newRecordMode);
-    QCOMPARE(r.dbDelete->text(), QStringLiteral("Delete"));
+    QCOMPARE(r.dbDelete->text(), RecordCommands::DeleteCaption);
     QVERIFY(r.dbNew->isEnabled());
     QVERIFY(!r.catalog->isEnabled());
     QVERIFY(navigationEnabled(f, true, true, true));
@@ -266,7 +266,7 @@ void TestRecordCommands::newRecordNeedsTitleAndCatalogId()
     click(r.dbSave);
     QCOMPARE(f.prompts().exclamations, QStringList{RecordCommands::NoTitle});
     QVERIFY(f.window().state().newRecordMode);
-    QCOMPARE(r.dbDelete->text(), QStringLiteral("Cancel"));
+    QCOMPARE(r.dbDelete->text(), RecordCommands::CancelCaption);
     QCOMPARE(r.mvDirector->currentText(), QStringLiteral("Typed Director"));
 
     r.title->setText(QStringLiteral("Titled"));
@@ -299,7 +299,7 @@ void TestRecordCommands::savedNewRecordBecomesCurrent()
 
     QVERIFY(f.prompts().exclamations.isEmpty());
     QVERIFY(!f.window().state().newRecordMode);
-    QCOMPARE(r.dbDelete->text(), QStringLiteral("Delete"));
+    QCOMPARE(r.dbDelete->text(), RecordCommands::DeleteCaption);
     QVERIFY(!r.catalog->isEnabled());
     QVERIFY(r.dbNew->isEnabled());
     QCOMPARE(r.Shape1->fillColour(), Browsing);
@@ -343,7 +343,7 @@ void TestRecordCommands::refusedNewRecordKeepsEverythingTyped()
 
     QCOMPARE(f.prompts().exclamations, QStringList{RecordCommands::NotAllFieldsFilled});
     QVERIFY(f.window().state().newRecordMode);
-    QCOMPARE(r.dbDelete->text(), QStringLiteral("Cancel"));
+    QCOMPARE(r.dbDelete->text(), RecordCommands::CancelCaption);
     QCOMPARE(r.Shape1->fillColour(), NewRecord);
     QVERIFY(r.catalog->isEnabled());
     QCOMPARE(r.title->text(), QStringLiteral("Refused"));

@@ -1,0 +1,327 @@
+// Typing into the record form on the shown main window: the blank field of an
+// emptied record, the record keys, mnemonics, tab order and completion.
+#include "AppFixture.h"
+#include "TestCatalog.h"
+#include "app/FormKeyboard.h"
+#include "app/MainMenu.h"
+#include "editing/OptionListEditor.h"
+#include "editing/RecordCommands.h"
+#include "editing/RecordForm.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QCompleter>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace quelto;
+using quelto::app::MainWindow;
+using quelto::test::AppFixture;
+using quelto::test::TestCatalog;
+
+class TestFormKeyboard : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void blankFieldClickedAndTyped();
+    void blankFieldGivesNoEntryToTheEditor();
+    void recordKeysFromAnyField();
+    void optionListKeys();
+    void mnemonicsAndMenuShortcuts();
+    void tabRunsThroughTheTabsInReadingOrder();
+    void completionFromTheList();
+
+private:
+    static editing::RecordForm& form(AppFixture& f) { return f.window().form(); }
+    // The window on screen and active, so that focus and shortcuts work.
+    static void startShown(AppFixture& f, const QStringList& titles)
+    {
+        const QString path = f.file(QStringLiteral("c.mdb"));
+        QList<TestCatalog::Row> rows;
+        for (const QString& title : titles)
+            rows << TestCatalog::record(title, QStringLiteral("ID-") + title);
+        TestCatalog::create(path, rows);
+        if (f.start(path) != MainWindow::LoadResult::Loaded)
+            qFatal("the test catalogue did not load");
+        f.window().show();
+        QApplication::setActiveWindow(&f.window());
+        if (!QTest::qWaitForWindowActive(&f.window()))
+            qFatal("the main window did not become active");
+    }
+    static void focus(QWidget* w)
+    {
+        w->setFocus(Qt::OtherFocusReason);
+        QTRY_VERIFY(w->hasFocus() || w->isAncestorOf(QApplication::focusWidget()));
+    }
+    static void press(QKeyCombination key) { QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers()); }
+    // A click at the right end of the field's text, where the cursor would land after a space.
+    static void clickEnd(QLineEdit* edit)
+    {
+        QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->width() - 4, edit->height() / 2));
+    }
+};
+
+void TestFormKeyboard::blankFieldClickedAndTyped()
+{
+    AppFixture f;
+    startShown(f, {"A"});
+    editing::RecordForm& r = form(f);
+    r.dbNew->click();
+    f.window().tabs()->setCurrentIndex(MainWindow::MovieTabIndex);
+    focus(r.title);
+
+    // A click puts the focus into the field: the space is replaced, not followed.
+    clickEnd(r.mv_year);
+    QVERIFY(r.mv_year->hasFocus());
+    QTest::keyClicks(r.mv_year, QStringLiteral("1985"));
+    QCOMPARE(r.mv_year->text(), QStringLiteral("1985"));
+
+    QLineEdit* country = r.mv_country->lineEdit();
+    clickEnd(country);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("UK"));
+    QCOMPARE(r.mv_country->currentText(), QStringLiteral("UK"));
+
+    // Reached by Tab or set by a program, likewise.
+    focus(r.mvCast[1]);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // to the cast box's edit button
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), r.mvCast[2]->objectName());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Tom Hanks"));
+    QCOMPARE(r.mvCast[2]->currentText(), QStringLiteral("Tom Hanks"));
+
+    // A field with more than the space keeps the cursor where it is clicked.
+    r.mvGenre->setEditText(QStringLiteral(" x"));
+    focus(r.title);
+    clickEnd(r.mvGenre->lineEdit());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("y"));
+    QCOMPARE(r.mvGenre->currentText(), QStringLiteral(" xy"));
+}
+
+void TestFormKeyboard::blankFieldGivesNoEntryToTheEditor()
+{
+    AppFixture f;
+    startShown(f, {"A"});
+    editing::RecordForm& r = form(f);
+    r.dbNew->click();
+    QString offered = QStringLiteral("<not shown>");
+    QString before, after;
+    f.prompts().dialogScripts << [&](QDialog& d) {
+        auto& editor = static_cast<editing::OptionListEditor&>(d);
+        offered = editor.newitem()->text();
+        before = editor.text();
+        editor.newitem()->setText(QStringLiteral("  "));
+        editor.addButton()->click();
+        after = editor.text();
+        editor.cancelButton()->click();
+    };
+    f.find<QToolButton>(QStringLiteral("Image12"))->click();
+    QCOMPARE(offered, QString());
+    QVERIFY(!before.isEmpty());
+    QCOMPARE(after, before); // a blank entry is not added
+}
+
+void TestFormKeyboard::recordKeysFromAnyField()
+{
+    AppFixture f;
+    startShown(f, {"A", "B", "C"});
+    editing::RecordForm& r = form(f);
+    f.window().tabs()->setCurrentIndex(MainWindow::MovieTabIndex);
+    const auto title = [&r] { return r.title->text(); };
+
+    focus(r.mv_year); // a text field keeps Ctrl+Home for itself unless the form claims it
+    press(Qt::Key_PageDown);
+    QCOMPARE(title(), QStringLiteral("B"));
+    press(Qt::CTRL | Qt::Key_End);
+    QCOMPARE(title(), QStringLiteral("C"));
+    focus(r.mvGenre); // a drop-down would change its item on PageUp
+    const int genreIndex = r.mvGenre->currentIndex();
+    press(Qt::Key_PageUp);
+    QCOMPARE(title(), QStringLiteral("B"));
+    QCOMPARE(r.mvGenre->currentIndex(), genreIndex);
+    press(Qt::CTRL | Qt::Key_Home);
+    QCOMPARE(title(), QStringLiteral("A"));
+
+    // New, Escape (Cancel), New again, Save.
+    focus(r.title);
+    press(Qt::CTRL | Qt::Key_N);
+    QVERIFY(f.window().state().newRecordMode);
+    press(Qt::Key_Escape);
+    QVERIFY(!f.window().state().newRecordMode);
+    QCOMPARE(title(), QStringLiteral("A"));
+    press(Qt::Key_Escape); // outside new-record mode: nothing
+    QCOMPARE(title(), QStringLiteral("A"));
+    press(Qt::CTRL | Qt::Key_N);
+    QTest::keyClicks(r.title, QStringLiteral("D"));
+    r.catalog->setText(QStringLiteral("ID-D"));
+    press(Qt::CTRL | Qt::Key_S);
+    QVERIFY(!f.window().state().newRecordMode);
+    QCOMPARE(TestCatalog::rowCount(f.file(QStringLiteral("c.mdb")), QStringLiteral("archive")), 4);
+    QCOMPARE(f.prompts().exclamations, QStringList{});
+    QCOMPARE(f.prompts().unexpected, QStringList{});
+}
+
+void TestFormKeyboard::optionListKeys()
+{
+    AppFixture f;
+    startShown(f, {"A"});
+    editing::RecordForm& r = form(f);
+    f.window().tabs()->setCurrentIndex(MainWindow::MovieTabIndex);
+    for (int i = 0; i < 3; ++i)
+        f.prompts().dialogScripts << [](QDialog& d) { d.hide(); };
+    QStringList lists; // the drop-down each editor was opened for, by its list's first entry
+    const auto opened = [&] { return f.prompts().dialogsShown.size(); };
+
+    focus(r.mv_country);
+    press(Qt::Key_F4);
+    QCOMPARE(opened(), 1);
+    QVERIFY(!r.mv_country->view()->isVisible()); // the editor, not the drop-down's own list
+    focus(r.mvCast[4]);
+    press(Qt::CTRL | Qt::Key_E);
+    QCOMPARE(opened(), 2);
+    focus(r.mv_year); // not a drop-down: nothing
+    press(Qt::Key_F4);
+    QCOMPARE(opened(), 2);
+    // The buttons themselves take the focus from the keyboard.
+    QToolButton* image15 = f.find<QToolButton>(QStringLiteral("Image15"));
+    focus(image15);
+    press(Qt::Key_Space);
+    QCOMPARE(opened(), 3);
+    QCOMPARE(f.prompts().dialogsShown, QStringList(3, QStringLiteral("fDataEntry")));
+}
+
+void TestFormKeyboard::mnemonicsAndMenuShortcuts()
+{
+    AppFixture f;
+    startShown(f, {"A"});
+    const auto mnemonic = [](const QString& text) {
+        const qsizetype at = text.indexOf(u'&');
+        return at >= 0 && at + 1 < text.size() ? text.at(at + 1).toLower() : QChar();
+    };
+    // The menu bar and the command buttons share Alt: no letter twice.
+    QList<QChar> windowLetters;
+    for (QAction* top : f.window().menuBar()->actions()) {
+        QVERIFY2(!mnemonic(top->text()).isNull(), qPrintable(top->text()));
+        windowLetters << mnemonic(top->text());
+        QList<QChar> itemLetters;
+        for (QAction* item : top->menu()->actions()) {
+            if (item->isSeparator())
+                continue;
+            QVERIFY2(!mnemonic(item->text()).isNull(), qPrintable(item->text()));
+            QVERIFY2(!itemLetters.contains(mnemonic(item->text())), qPrintable(item->text()));
+            itemLetters << mnemonic(item->text());
+        }
+    }
+    editing::RecordForm& r = form(f);
+    for (QPushButton* b : {r.dbNew, r.dbSave, r.dbDelete, r.dbNoFilter}) {
+        QVERIFY2(!mnemonic(b->text()).isNull(), qPrintable(b->text()));
+        QVERIFY2(!windowLetters.contains(mnemonic(b->text())), qPrintable(b->text()));
+        windowLetters << mnemonic(b->text());
+    }
+    QVERIFY(!windowLetters.contains(mnemonic(editing::RecordCommands::CancelCaption)));
+
+    QCOMPARE(f.menu("mnSrchTitle")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
+    QCOMPARE(f.menu("mnPrintShort")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+    QCOMPARE(f.menu("mnQuit")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    // Ctrl+F works from inside a field, and Alt+N presses New.
+    f.prompts().dialogScripts << [](QDialog& d) { d.hide(); };
+    focus(r.title);
+    press(Qt::CTRL | Qt::Key_F);
+    QCOMPARE(f.prompts().dialogsShown, QStringList{QStringLiteral("srchForm2")});
+    press(Qt::ALT | Qt::Key_N);
+    QTRY_VERIFY(f.window().state().newRecordMode); // a mnemonic clicks after a short animation
+}
+
+void TestFormKeyboard::tabRunsThroughTheTabsInReadingOrder()
+{
+    AppFixture f;
+    startShown(f, {"A"});
+    editing::RecordForm& r = form(f);
+    r.dbNew->click(); // the catalogue ID takes the focus only now
+    QTabWidget* tabs = f.window().tabs();
+    tabs->setCurrentIndex(0);
+    focus(r.mediatype);
+
+    QStringList seen{QApplication::focusWidget()->objectName()};
+    for (int i = 0; i < 12; ++i) {
+        press(Qt::Key_Tab);
+        seen << QApplication::focusWidget()->objectName();
+    }
+    const QStringList expected = {"mediatype", "Picture2", "catalog", "vidfmt", "Picture4", "screenformat",
+                                  "Picture1", "soundfmt", "Picture3", "mdLang", "Picture5",
+                                  // on to the Movie tab
+                                  "mv_country", "Image1"};
+    QCOMPARE(seen, expected);
+    QCOMPARE(tabs->currentIndex(), int(MainWindow::MovieTabIndex));
+
+    // The Movie tab in reading order: row by row, left to right.
+    QStringList movie;
+    for (QWidget* w : f.window().keyboard().chain(MainWindow::MovieTabIndex))
+        movie << w->objectName();
+    QCOMPARE(movie, (QStringList{"mv_country", "Image1", "Image18", "mv_year", "mv_lang", "Image4", "mvColor",
+                                 "Image6", "mvSound", "Image5", "mvGenre", "Image7", "mvDirector", "Image8",
+                                 "mvProducer", "Image9", "mvBook", "Image10", "mvMusic", "Image11", "mvCast_0",
+                                 "Image12", "mvCast_1", "Image13", "mvCast_2", "Image16", "mvCast_3", "Image14",
+                                 "mvCast_4", "Image15", "mvCast_5", "Image17"}));
+    for (qsizetype i = 2; i < movie.size(); ++i) {
+        press(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), movie[i]);
+    }
+
+    // Back across: Shift+Tab from the first Movie field reaches the last Media widget.
+    focus(r.mv_country);
+    press(Qt::SHIFT | Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Picture5"));
+    QCOMPARE(tabs->currentIndex(), 0);
+}
+
+void TestFormKeyboard::completionFromTheList()
+{
+    AppFixture f;
+    startShown(f, {"A"});
+    editing::RecordForm& r = form(f);
+    f.window().tabs()->setCurrentIndex(MainWindow::MovieTabIndex);
+    QComboBox* genre = r.mvGenre;
+    const int items = genre->count();
+    genre->setEditText(QString());
+    focus(genre);
+
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("fIL"));
+    QCompleter* completer = genre->completer();
+    QVERIFY(completer);
+    QTRY_VERIFY(completer->popup()->isVisible());
+    QCOMPARE(completer->completionCount(), 1);
+    QCOMPARE(completer->currentCompletion(), QStringLiteral("Film noir"));
+    QCOMPARE(genre->currentText(), QStringLiteral("fIL")); // nothing chosen yet
+    QTest::keyClick(completer->popup(), Qt::Key_Down);
+    QTest::keyClick(completer->popup(), Qt::Key_Return);
+    QCOMPARE(genre->currentText(), QStringLiteral("Film noir"));
+
+    // A value that is not in the list stays as typed and is not added.
+    genre->setEditText(QString());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Heimatfilm"));
+    QVERIFY(!completer->popup()->isVisible());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(genre->currentText(), QStringLiteral("Heimatfilm"));
+    QCOMPARE(genre->count(), items);
+
+    // Every drop-down of the form completes in the same way.
+    for (const editing::RecordForm::EditButton& edit : r.editButtons) {
+        QVERIFY(edit.box->completer());
+        QCOMPARE(edit.box->completer()->caseSensitivity(), Qt::CaseInsensitive);
+        QCOMPARE(edit.box->completer()->completionMode(), QCompleter::PopupCompletion);
+        QCOMPARE(edit.box->completer()->model(), edit.box->model());
+    }
+}
+
+QTEST_MAIN(TestFormKeyboard)
+#include "tst_form_keyboard.moc"
