@@ -9,6 +9,7 @@
 #include "catalog/EngineError.h"
 #include "editing/FieldBinding.h"
 #include "editing/OptionFields.h"
+#include "editing/RecordDisplay.h"
 #include "editing/StatusShape.h"
 #include "editing/UserPrompts.h"
 #include "search/SearchCommands.h"
@@ -56,6 +57,8 @@ CatalogueSwitcher::CatalogueSwitcher(MainWindow& window)
 
 bool CatalogueSwitcher::mayReplaceRecord()
 {
+    if (!m_window.display().settleUnsavedChanges())
+        return false;
     if (m_window.state().newRecordMode) {
         m_window.prompts().exclamation(search::SearchCommands::FinishNewRecord);
         return false;
@@ -159,6 +162,7 @@ void CatalogueSwitcher::showFirstRecord()
     m_window.display().recordToForm();
     m_window.tabs()->setCurrentIndex(MainWindow::MovieTabIndex);
     m_window.display().showRecordCount();
+    m_window.display().markUnchanged();
 }
 
 void CatalogueSwitcher::showCatalogueName()

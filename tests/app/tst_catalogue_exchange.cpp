@@ -8,6 +8,7 @@
 #include "catalog/Database.h"
 #include "catalog/RecordSet.h"
 #include "catalog/SqliteConnection.h"
+#include "editing/UserPrompts.h"
 #include "exchange/CsvReader.h"
 #include "search/SearchCommands.h"
 #include "search/SubstringSearchDialog.h"
@@ -214,13 +215,25 @@ void TestCatalogueExchange::switchingIsRefusedWithoutLosingAnything()
     QCOMPARE(w.form().title->text(), QStringLiteral("Key Largo"));
     QCOMPARE(records(f), 1);
 
-    // A new record on screen is not thrown away.
-    w.form().dbNew->click();
-    w.form().title->setText(QStringLiteral("Typed"));
+    // Changed fields are settled first: Cancel keeps them and the catalogue.
+    w.form().mv_year->setText(QStringLiteral("1948"));
+    f.prompts().saveAnswers << editing::SaveChoice::Cancel;
     f.menu("mnOpenCatalogue")->trigger();
-    QCOMPARE(f.prompts().exclamations.last(), search::SearchCommands::FinishNewRecord);
-    QCOMPARE(w.form().title->text(), QStringLiteral("Typed"));
+    QCOMPARE(f.prompts().saveAnswers.size(), 0);
+    QCOMPARE(w.form().mv_year->text(), QStringLiteral("1948"));
+    QCOMPARE(w.state().databasePath, first);
+    f.prompts().saveAnswers << editing::SaveChoice::Cancel;
+    f.menu("mnImportCsv")->trigger();
+    QCOMPARE(f.prompts().saveAnswers.size(), 0);
+
+    // An empty new record is not thrown away either; the user ends it first.
+    f.prompts().saveAnswers << editing::SaveChoice::Discard;
+    w.form().dbNew->click();
     QVERIFY(w.state().newRecordMode);
+    f.menu("mnNewCatalogue")->trigger();
+    QCOMPARE(f.prompts().exclamations.last(), search::SearchCommands::FinishNewRecord);
+    QVERIFY(w.state().newRecordMode);
+    QCOMPARE(w.state().databasePath, first);
     QVERIFY(f.prompts().unexpected.isEmpty());
 }
 
