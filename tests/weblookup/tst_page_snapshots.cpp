@@ -232,6 +232,8 @@ void TestPageSnapshots::readsLabelledItems()
     // A heading with a count, wrapped twice, over a list whose items start with a photo.
     QCOMPARE(shapes.labelValues(QStringLiteral("Writers")),
              (QStringList{QStringLiteral("Ann Writer"), QStringLiteral("Bob Writer")}));
+    // Items with lists of their own: the actor, not the characters.
+    QCOMPARE(shapes.labelValues(QStringLiteral("Cast*")), (QStringList{QStringLiteral("Cat Actor"), QStringLiteral("Dan Actor")}));
     QCOMPARE(shapes.labelValues(QStringLiteral("Country")), (QStringList{QStringLiteral("France"), QStringLiteral("Italy")}));
     QCOMPARE(shapes.labelValues(QStringLiteral("Color")),
              (QStringList{QStringLiteral("Black and White"), QStringLiteral("Color")}));

@@ -163,6 +163,19 @@
                 out.push(t);
         }
     }
+    // The items of the first list in an element (an item may hold lists of
+    // its own, such as a cast member's characters).
+    function listItems(el) {
+        if (el.localName === 'li')
+            return [el];
+        var list = el.localName === 'ul' || el.localName === 'ol' ? el : el.querySelector('ul, ol');
+        var items = [];
+        for (var c = list ? list.firstElementChild : null; c; c = c.nextElementSibling) {
+            if (c.localName === 'li')
+                items.push(c);
+        }
+        return items;
+    }
     // The values inside one element: a table's rows (the first cell with
     // text), a list's items (their first link, or their text), links, or text.
     function valuesOf(el, out) {
@@ -189,11 +202,9 @@
             }
             return;
         }
-        var items = el.localName === 'li' ? [el] : el.querySelectorAll('li');
+        var items = listItems(el);
         var any = false;
         for (var i = 0; i < items.length && out.length < MAX_VALUES * 2; ++i) {
-            if (items[i].querySelector('li'))
-                continue;
             // The first link with text names the item (a photo's link has none).
             var v = '';
             var links = items[i].querySelectorAll('a');
