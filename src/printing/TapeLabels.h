@@ -64,7 +64,6 @@ private:
                         const LabelChoice& choice);
     static void vhs(PageBuilder& out, const std::vector<LabelEntry>& entries, int n, const QString& mediaId,
                     const LabelChoice& choice);
-    static void frame(PageBuilder& out, int x1, int y1, int x2, int y2);
 };
 
 } // namespace quelto::printing
