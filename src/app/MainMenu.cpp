@@ -19,6 +19,14 @@ MainMenu::MainMenu(QMenuBar* bar) : QObject(bar), m_bar(bar)
     add(file, "mnPrintShort", QStringLiteral("Print Short List"));
     add(file, "mnPrintLong", QStringLiteral("Print Long List"));
     add(file, "mnPrintLabel", QStringLiteral("Print Label"));
+    QMenu* preview = file->addMenu(QStringLiteral("Print Preview"));
+    preview->setObjectName(QStringLiteral("mnPreview"));
+    add(preview, "mnPreviewShort", QStringLiteral("Short List..."));
+    add(preview, "mnPreviewLong", QStringLiteral("Long List..."));
+    QMenu* pdf = file->addMenu(QStringLiteral("Export PDF"));
+    pdf->setObjectName(QStringLiteral("mnPdf"));
+    add(pdf, "mnPdfShort", QStringLiteral("Short List..."));
+    add(pdf, "mnPdfLong", QStringLiteral("Long List..."));
     QAction* empty = add(file, "mnEmpty", QString());
     empty->setSeparator(true);
     m_quit = add(file, "mnQuit", QStringLiteral("Quit"));

@@ -22,10 +22,20 @@ PrintCommands::PrintCommands(catalog::CatalogState& state, editing::RecordDispla
     const auto item = [window](const char* name) {
         return window ? window->findChild<QAction*>(QString::fromLatin1(name)) : nullptr;
     };
-    if (QAction* action = item("mnPrintShort"))
-        connect(action, &QAction::triggered, this, [this] { m_lists.printShortList(); });
-    if (QAction* action = item("mnPrintLong"))
-        connect(action, &QAction::triggered, this, [this] { m_lists.printLongList(); });
+    using Kind = ListPrintCommands::Kind;
+    using Route = ListPrintCommands::Route;
+    const struct
+    {
+        const char* name;
+        Kind kind;
+        Route route;
+    } listItems[] = {{"mnPrintShort", Kind::Short, Route::Printer}, {"mnPrintLong", Kind::Long, Route::Printer},
+                     {"mnPreviewShort", Kind::Short, Route::Preview}, {"mnPreviewLong", Kind::Long, Route::Preview},
+                     {"mnPdfShort", Kind::Short, Route::Pdf},         {"mnPdfLong", Kind::Long, Route::Pdf}};
+    for (const auto& list : listItems) {
+        if (QAction* action = item(list.name))
+            connect(action, &QAction::triggered, this, [this, list] { m_lists.run(list.kind, list.route); });
+    }
     if (QAction* action = item("mnPrintLabel"))
         connect(action, &QAction::triggered, this, &PrintCommands::printLabel);
 }

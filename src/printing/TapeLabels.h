@@ -41,6 +41,9 @@ class TapeLabels
 public:
     static constexpr int MaxTitles = 10;
 
+    // The document's title: "Tape labels " + the media ID.
+    static QString documentTitle(const QString& mediaId) { return QStringLiteral("Tape labels ") + mediaId; }
+
     // The titles of a media ID; the ID is matched with like, so its wildcard
     // characters work. Apostrophes are doubled.
     static QString mediaIdQuery(const QString& mediaId);

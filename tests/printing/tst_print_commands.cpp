@@ -163,7 +163,6 @@ void TestPrintCommands::shortListTakesTheCopiesAndTheSortOrder()
     rig.chooser->answer = 3;
     rig.f.menu("mnPrintShort")->trigger();
 
-    QCOMPARE(rig.canvas->resets, 1);
     QCOMPARE(rig.canvas->copies, QList<int>{3});
     QCOMPARE(rig.canvas->documents.size(), size_t(1));
     const QStringList texts = textsOf(rig.canvas->documents[0]);

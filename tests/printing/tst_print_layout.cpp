@@ -245,7 +245,8 @@ void TestPrintLayout::paintedPdfHasTheTextsWhereTheyWerePlaced()
     PdfCanvas canvas(pdf); // A4, 10 mm margins
     QCOMPARE(canvas.printableHeight(), 277.0);
     QVERIFY(canvas.print(CatalogueLists::longList(rows(7), QStringLiteral("Quelto Long List on X"),
-                                                  canvas.printableHeight())));
+                                                  canvas.printableHeight()),
+                         QStringLiteral("Quelto Long List")));
 
     QProcess process;
     process.start(pdftotext, {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
