@@ -1,11 +1,20 @@
 #include "app/LaunchOptions.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace quelto::app {
 
 LaunchOptions LaunchOptions::parse(const QStringList& arguments)
 {
     LaunchOptions options;
     QStringList paths;
+    QStringList databaseOptions;
+    QString exportWhat;
+    bool exporting = false;
+    bool vhs = false, eightMm = false, back = false, face = false, box = false;
+    const std::pair<const char*, bool*> labelFlags[] = {
+        {"--vhs", &vhs}, {"--8mm", &eightMm}, {"--back", &back}, {"--face", &face}, {"--box", &box}};
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments.at(i);
         if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
@@ -15,9 +24,20 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
                 options.error = QStringLiteral("--database needs the path of a catalogue.");
                 return options;
             }
-            paths << arguments.at(++i);
+            databaseOptions << arguments.at(++i);
         } else if (argument.startsWith(QLatin1String("--database="))) {
-            paths << argument.mid(int(qstrlen("--database=")));
+            databaseOptions << argument.mid(int(qstrlen("--database=")));
+        } else if (argument == QLatin1String("--export-pdf")) {
+            if (i + 1 >= arguments.size()) {
+                options.error = QStringLiteral("--export-pdf needs long, short or labels.");
+                return options;
+            }
+            exporting = true;
+            exportWhat = arguments.at(++i);
+        } else if (std::any_of(std::begin(labelFlags), std::end(labelFlags),
+                               [&argument](const auto& flag) { return argument == QLatin1String(flag.first); })) {
+            for (const auto& [name, value] : labelFlags)
+                *value = *value || argument == QLatin1String(name);
         } else if (argument == QLatin1String("--lookup")) {
             if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty()) {
                 options.error = QStringLiteral("--lookup needs the address of a title page.");
@@ -40,6 +60,22 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
             paths << argument;
         }
     }
+    if (exporting) {
+        if (!options.lookupUrl.isEmpty()) {
+            options.error = QStringLiteral("Choose either --lookup or --export-pdf.");
+            return options;
+        }
+        options.exportPdf =
+            printing::PdfExportRequest::fromArguments(exportWhat, paths, vhs, eightMm, back, face, box, options.error);
+        paths = databaseOptions;
+    } else if (vhs || eightMm || back || face || box) {
+        options.error = QStringLiteral("--vhs, --8mm, --back, --face and --box go with --export-pdf labels.");
+        return options;
+    } else {
+        paths = databaseOptions + paths;
+    }
+    if (!options.error.isEmpty())
+        return options;
     if (!options.lookupUrl.isEmpty() && !paths.isEmpty())
         options.error = QStringLiteral("--lookup opens no catalogue.");
     else if (paths.size() > 1)
@@ -56,6 +92,9 @@ QString LaunchOptions::usage()
     return QStringLiteral(
         "Usage: quelto [PATH | --database PATH]\n"
         "       quelto --lookup URL\n"
+        "       quelto --export-pdf long|short OUT.pdf [--database PATH]\n"
+        "       quelto --export-pdf labels MEDIA-ID OUT.pdf [--vhs|--8mm] [--back] [--face]\n"
+        "              [--box] [--database PATH]\n"
         "\n"
         "Quelto, a catalogue of recorded movies.\n"
         "\n"
@@ -66,6 +105,15 @@ QString LaunchOptions::usage()
         "                         and companies pages on the same server, print the\n"
         "                         fields as a JSON object keyed by archive column and\n"
         "                         exit; needs no display and opens no catalogue\n"
+        "  --export-pdf long|short OUT.pdf\n"
+        "                         write the long or short list of every record, by\n"
+        "                         title, to the PDF file OUT.pdf, as printed, and exit\n"
+        "  --export-pdf labels MEDIA-ID OUT.pdf\n"
+        "                         write the labels of the tape MEDIA-ID to OUT.pdf:\n"
+        "                         --vhs or --8mm sets the form factor (else the\n"
+        "                         medium's type does), --back, --face and --box pick\n"
+        "                         the labels (else VHS prints back and face label,\n"
+        "                         8 mm back label and box insert)\n"
         "  -h, --help             show this help and exit\n");
 }
 

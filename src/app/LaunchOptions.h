@@ -1,16 +1,20 @@
 #pragma once
 
+#include "printing/PdfExportRequest.h"
+
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace quelto::app {
 
-// The command line: quelto [PATH | --database PATH] [--help], or
-// quelto --lookup URL.
+// The command line: quelto [PATH | --database PATH] [--help],
+// quelto --lookup URL, or quelto --export-pdf ... [--database PATH].
 struct LaunchOptions
 {
     QString databasePath; // empty: the stored catalogue
     QString lookupUrl;    // --lookup: the title page to read; no window, no catalogue
+    std::optional<printing::PdfExportRequest> exportPdf; // --export-pdf: a PDF file, no window
     bool help = false;
     QString error;        // set when the command line cannot be used
 
