@@ -17,6 +17,14 @@ struct FileRequest
     bool save = false; // a file to write: a save dialog that asks before replacing one
 };
 
+// The answers to "Save changes to ...?".
+enum class SaveChoice
+{
+    Save,
+    Discard,
+    Cancel
+};
+
 // Every modal question the program asks goes through here, so that tests can
 // answer in advance and no modal window ever blocks them. Message boxes carry
 // the program's title, "Quelto".
@@ -29,6 +37,8 @@ public:
     virtual void exclamation(const QString& text) = 0;
     // Question icon with Yes and No; true only for Yes.
     virtual bool confirm(const QString& text) = 0;
+    // Question icon with Save, Discard and Cancel; closing the box cancels.
+    virtual SaveChoice askSave(const QString& text) = 0;
     // A plain message box: no icon, OK.
     virtual void message(const QString& text) = 0;
     // A failure that ends the program.

@@ -2,6 +2,7 @@
 
 #include "catalog/CatalogState.h"
 #include "catalog/EngineError.h"
+#include "editing/RecordDisplay.h"
 #include "editing/UserPrompts.h"
 #include "printing/LabelDialog.h"
 
@@ -22,6 +23,16 @@ PrintCommands::PrintCommands(catalog::CatalogState& state, editing::RecordDispla
     const auto item = [window](const char* name) {
         return window ? window->findChild<QAction*>(QString::fromLatin1(name)) : nullptr;
     };
+    // Printing reads the stored records and then shows the first one, except
+    // over a new record's fields: changes to a shown record are settled first.
+    editing::RecordDisplay* shown = &display;
+    const catalog::CatalogState* shared = &state;
+    const auto settled = [shown, shared](auto command) {
+        return [shown, shared, command] {
+            if (shared->newRecordMode || shown->settleUnsavedChanges())
+                command();
+        };
+    };
     using Kind = ListPrintCommands::Kind;
     using Route = ListPrintCommands::Route;
     const struct
@@ -34,10 +45,10 @@ PrintCommands::PrintCommands(catalog::CatalogState& state, editing::RecordDispla
                      {"mnPdfShort", Kind::Short, Route::Pdf},         {"mnPdfLong", Kind::Long, Route::Pdf}};
     for (const auto& list : listItems) {
         if (QAction* action = item(list.name))
-            connect(action, &QAction::triggered, this, [this, list] { m_lists.run(list.kind, list.route); });
+            connect(action, &QAction::triggered, this, settled([this, list] { m_lists.run(list.kind, list.route); }));
     }
     if (QAction* action = item("mnPrintLabel"))
-        connect(action, &QAction::triggered, this, &PrintCommands::printLabel);
+        connect(action, &QAction::triggered, this, settled([this] { printLabel(); }));
 }
 
 PrintCommands::~PrintCommands() = default;
