@@ -21,10 +21,12 @@ MainMenu::MainMenu(QMenuBar* bar) : QObject(bar), m_bar(bar)
     add(file, "mnPrintLabel", QStringLiteral("Print Label"));
     QMenu* preview = file->addMenu(QStringLiteral("Print Preview"));
     preview->setObjectName(QStringLiteral("mnPreview"));
+    preview->menuAction()->setObjectName(QStringLiteral("mnPreview"));
     add(preview, "mnPreviewShort", QStringLiteral("Short List..."));
     add(preview, "mnPreviewLong", QStringLiteral("Long List..."));
     QMenu* pdf = file->addMenu(QStringLiteral("Export PDF"));
     pdf->setObjectName(QStringLiteral("mnPdf"));
+    pdf->menuAction()->setObjectName(QStringLiteral("mnPdf"));
     add(pdf, "mnPdfShort", QStringLiteral("Short List..."));
     add(pdf, "mnPdfLong", QStringLiteral("Long List..."));
     QAction* empty = add(file, "mnEmpty", QString());
