@@ -16,19 +16,27 @@ MainMenu::MainMenu(QMenuBar* bar) : QObject(bar), m_bar(bar)
     };
 
     QMenu* file = menuOf("mnFile", QStringLiteral("File"));
+    add(file, "mnNewCatalogue", QStringLiteral("New Catalogue..."));
+    add(file, "mnOpenCatalogue", QStringLiteral("Open Catalogue..."));
+    file->addSeparator();
+    auto subMenu = [file](const char* name, const QString& title) {
+        QMenu* menu = file->addMenu(title);
+        menu->setObjectName(QString::fromLatin1(name));
+        menu->menuAction()->setObjectName(QString::fromLatin1(name));
+        return menu;
+    };
+    add(subMenu("mnImport", QStringLiteral("Import")), "mnImportCsv", QStringLiteral("CSV..."));
+    QMenu* exports = subMenu("mnExport", QStringLiteral("Export"));
+    add(exports, "mnExportCsv", QStringLiteral("CSV..."));
+    add(exports, "mnPdfShort", QStringLiteral("Short List as PDF..."));
+    add(exports, "mnPdfLong", QStringLiteral("Long List as PDF..."));
+    file->addSeparator();
     add(file, "mnPrintShort", QStringLiteral("Print Short List"));
     add(file, "mnPrintLong", QStringLiteral("Print Long List"));
     add(file, "mnPrintLabel", QStringLiteral("Print Label"));
-    QMenu* preview = file->addMenu(QStringLiteral("Print Preview"));
-    preview->setObjectName(QStringLiteral("mnPreview"));
-    preview->menuAction()->setObjectName(QStringLiteral("mnPreview"));
+    QMenu* preview = subMenu("mnPreview", QStringLiteral("Print Preview"));
     add(preview, "mnPreviewShort", QStringLiteral("Short List..."));
     add(preview, "mnPreviewLong", QStringLiteral("Long List..."));
-    QMenu* pdf = file->addMenu(QStringLiteral("Export PDF"));
-    pdf->setObjectName(QStringLiteral("mnPdf"));
-    pdf->menuAction()->setObjectName(QStringLiteral("mnPdf"));
-    add(pdf, "mnPdfShort", QStringLiteral("Short List..."));
-    add(pdf, "mnPdfLong", QStringLiteral("Long List..."));
     QAction* empty = add(file, "mnEmpty", QString());
     empty->setSeparator(true);
     m_quit = add(file, "mnQuit", QStringLiteral("Quit"));
