@@ -3,10 +3,13 @@
 #include "app/Twips.h"
 #include "editing/UserPrompts.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 
 namespace quelto::app {
@@ -66,6 +69,19 @@ DatabaseDialog::DatabaseDialog(editing::UserPrompts& files, QWidget* parent)
 }
 
 QString DatabaseDialog::path() const { return m_path->text(); }
+
+void DatabaseDialog::setPath(const QString& path) { m_path->setText(path); }
+
+QString DatabaseDialog::fullPath(const QString& typed)
+{
+    const QString name = QDir::fromNativeSeparators(typed.trimmed());
+    if (QDir::isAbsolutePath(name))
+        return QDir::cleanPath(name);
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    return QDir::cleanPath(QDir(folder).filePath(name));
+}
 
 void DatabaseDialog::browse()
 {

@@ -21,6 +21,11 @@ public:
     explicit DatabaseDialog(editing::UserPrompts& files, QWidget* parent = nullptr);
 
     QString path() const;
+    void setPath(const QString& path);
+
+    // Where a name typed into the dialog points: a relative one lies in the
+    // user's documents folder (the home folder when there is none).
+    static QString fullPath(const QString& typed);
 
 private:
     void browse();

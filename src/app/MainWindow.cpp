@@ -3,6 +3,7 @@
 #include "app/AccessConversionFlow.h"
 #include "app/CatalogueSwitcher.h"
 #include "app/CommandBar.h"
+#include "app/DatabaseDialog.h"
 #include "app/CsvCommands.h"
 #include "app/FormKeyboard.h"
 #include "app/HelpCommands.h"
@@ -13,6 +14,7 @@
 #include "app/ResizeRule.h"
 #include "app/Settings.h"
 #include "app/Twips.h"
+#include "app/WindowPlacement.h"
 #include "catalog/CatalogFileCheck.h"
 #include "catalog/CatalogLoader.h"
 #include "catalog/EngineError.h"
@@ -34,6 +36,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
 
@@ -102,7 +105,13 @@ MainWindow::~MainWindow() = default;
 
 MainWindow::LoadResult MainWindow::load(const QString& databaseOverride)
 {
-    move(twips::toPixels(m_settings.mainLeft(), logicalDpiX()), twips::toPixels(m_settings.mainTop(), logicalDpiY()));
+    // At the stored position, unless that would leave the window off every screen.
+    const QPoint stored(twips::toPixels(m_settings.mainLeft(), logicalDpiX()),
+                        twips::toPixels(m_settings.mainTop(), logicalDpiY()));
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    move(WindowPlacement::visiblePosition(QRect(stored, frameGeometry().size()), screens));
     m_state.databasePath = m_settings.databaseFilename();
     m_state.mediaDefaults = m_settings.mediaDefaults();
     m_lookup->setServer(m_settings.movieSite());
@@ -171,24 +180,32 @@ void MainWindow::locateDatabase(const QString& databaseOverride)
         return;
     }
 
-    std::optional<QString> chosen;
+    // A choice that cannot be used is explained and the dialog comes back, as
+    // does an Access file the user declines to convert.
     for (;;) {
-        chosen = m_prompts.chooseDatabase();
-        if (!chosen)
+        const std::optional<QString> typed = m_prompts.chooseDatabase();
+        if (!typed)
             throw DialogCancelled();
-        if (chosen->isEmpty())
-            throw EngineError(QStringLiteral("No catalogue file was named."));
-        // An Access file the user declines to convert brings the dialog back.
-        chosen = convertedIfAccess(absolute(*chosen));
-        if (chosen)
+        if (typed->trimmed().isEmpty()) {
+            m_prompts.exclamation(NoCatalogueNamed);
+            continue;
+        }
+        try {
+            const std::optional<QString> chosen = convertedIfAccess(DatabaseDialog::fullPath(*typed));
+            if (!chosen)
+                continue;
+            const QString path = absolute(*chosen);
+            if (isFile(path)) {
+                CatalogLoader::checkCatalogFile(path);
+            } else {
+                CatalogLoader::createCatalogFile(path);
+                m_state.newDatabase = true;
+            }
+            m_state.databasePath = path;
             break;
-    }
-    m_state.databasePath = absolute(*chosen);
-    if (isFile(m_state.databasePath)) {
-        CatalogLoader::checkCatalogFile(m_state.databasePath);
-    } else {
-        CatalogLoader::createCatalogFile(m_state.databasePath);
-        m_state.newDatabase = true;
+        } catch (const EngineError& error) {
+            m_prompts.exclamation(error.message());
+        }
     }
     m_settings.setDatabaseFilename(m_state.databasePath);
     m_settings.sync();

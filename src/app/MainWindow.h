@@ -43,6 +43,7 @@ public:
         Cancelled, // the database dialog was cancelled or closed
         Failed     // a start-up error, already reported to the user
     };
+    static inline const QString NoCatalogueNamed = QStringLiteral("No catalogue file was named.");
     static constexpr int MovieTabIndex = 1;
     static constexpr int LookupTabIndex = 2;
 

@@ -65,9 +65,12 @@ std::optional<QString> QtUserPrompts::chooseFile(const editing::FileRequest& req
 
 std::optional<QString> QtUserPrompts::chooseDatabase()
 {
+    // Shown again after a choice that could not be used, with that choice.
     DatabaseDialog dialog(*this, parent());
+    dialog.setPath(m_lastDatabase);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
+    m_lastDatabase = dialog.path();
     return dialog.path();
 }
 

@@ -28,6 +28,7 @@ private:
     QWidget* parent() const;
 
     QPointer<QWidget> m_window;
+    QString m_lastDatabase; // the database dialog's last choice
 };
 
 } // namespace quelto::app

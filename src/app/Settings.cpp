@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include "app/WindowPlacement.h"
 #include "weblookup/MovieSite.h"
 
 namespace quelto::app {
@@ -34,9 +35,7 @@ void Settings::setValue(const QString& section, const QString& key, const QStrin
 
 double Settings::position(const QString& key) const
 {
-    bool ok = false;
-    const double number = value(SettingsSection, key).trimmed().toDouble(&ok);
-    return ok ? number : DefaultPosition;
+    return WindowPlacement::sensibleTwips(value(SettingsSection, key), DefaultPosition);
 }
 
 double Settings::mainLeft() const { return position(QStringLiteral("MainLeft")); }

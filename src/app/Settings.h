@@ -22,7 +22,8 @@ public:
     static void setLocation(const QString& folder);
     QString fileName() const { return m_store.fileName(); }
 
-    // The stored position in twips; absent or not a number gives 1000.
+    // The stored position in twips; absent, not a number or not a sensible
+    // one (infinite, or beyond a million twips) gives 1000.
     double mainLeft() const;
     double mainTop() const;
     void storeWindow(double left, double top, double width, double height);

@@ -47,13 +47,31 @@ void SplashWindow::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     m_timer->start();
+    emit shown();
+}
+
+void SplashWindow::setVisible(bool visible)
+{
+    if (!visible) {
+        QDialog::setVisible(false);
+        return;
+    }
+    m_showing = true;
+    m_clickedEarly = false;
+    QDialog::setVisible(true);
+    m_showing = false;
+    if (m_clickedEarly)
+        QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
 }
 
 bool SplashWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_image && event->type() == QEvent::MouseButtonPress) {
         m_timer->stop();
-        hide();
+        if (m_showing)
+            m_clickedEarly = true;
+        else
+            hide();
         return true;
     }
     return QDialog::eventFilter(watched, event);

@@ -9,6 +9,10 @@ namespace quelto::app {
 
 // frmSplash: the picture shown at start, for at most two seconds; a click on
 // it hides it at once. Hiding ends its modal display.
+//
+// A click that arrives while the splash is still being shown, before its
+// modal loop runs, is answered once the window stands, from that loop, so
+// that the loop ends instead of starting after the hide and never ending.
 class SplashWindow : public QDialog
 {
     Q_OBJECT
@@ -21,6 +25,12 @@ public:
     static QPixmap picture();
     QTimer* timer() const { return m_timer; }
 
+    void setVisible(bool visible) override;
+
+signals:
+    // The window is being shown and its timer runs.
+    void shown();
+
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -28,6 +38,8 @@ protected:
 private:
     QLabel* m_image;
     QTimer* m_timer;
+    bool m_showing = false;      // inside show()
+    bool m_clickedEarly = false; // clicked inside show()
 };
 
 } // namespace quelto::app

@@ -3,9 +3,24 @@
 #include "catalog/Utf8.h"
 #include "catalog/WesternCollation.h"
 
+#include <QChar>
 #include <type_traits>
 
 namespace quelto::catalog {
+namespace {
+
+// Case by Unicode's rules: the lower case, then the case folding, so that
+// final sigma meets sigma and dotted capital I meets i.
+char32_t folded(char32_t c)
+{
+    if (c < 0x80)
+        return (c >= U'A' && c <= U'Z') ? c + 32 : c;
+    if (c == 0x130) // "İ": its lower case is "i" with a combining dot
+        return U'i';
+    return QChar::toCaseFolded(WesternCollation::foldCase(c));
+}
+
+} // namespace
 
 LikePattern::LikePattern(std::string_view utf8Pattern)
 {
@@ -48,7 +63,7 @@ LikePattern::LikePattern(std::string_view utf8Pattern)
                         {WesternCollation::baseLetter(p[j]), WesternCollation::baseLetter(p[j + 2]), true});
                     j += 3;
                 } else {
-                    m_ranges.push_back({WesternCollation::foldCase(p[j]), 0, false});
+                    m_ranges.push_back({folded(p[j]), 0, false});
                     ++j;
                 }
             }
@@ -61,7 +76,7 @@ LikePattern::LikePattern(std::string_view utf8Pattern)
             break;
         }
         default:
-            token.literal = WesternCollation::foldCase(c);
+            token.literal = folded(c);
             break;
         }
         m_tokens.push_back(token);
@@ -71,20 +86,20 @@ LikePattern::LikePattern(std::string_view utf8Pattern)
 bool LikePattern::matchOne(const Token& token, char32_t c) const
 {
     const bool ascii = c < 0x80;
-    const char32_t folded = ascii ? ((c >= U'A' && c <= U'Z') ? c + 32 : c) : WesternCollation::foldCase(c);
+    const char32_t fold = folded(c);
     switch (token.kind) {
     case Kind::Literal:
-        return folded == token.literal;
+        return fold == token.literal;
     case Kind::AnyOne:
         return true;
     case Kind::Digit:
         return c >= U'0' && c <= U'9';
     case Kind::Set: {
-        const char32_t base = ascii ? folded : WesternCollation::baseLetter(c);
+        const char32_t base = ascii ? fold : WesternCollation::baseLetter(c);
         bool inSet = false;
         for (size_t r = token.firstRange; r < token.firstRange + token.rangeCount && !inSet; ++r) {
             const Range& range = m_ranges[r];
-            inSet = range.isRange ? (base >= range.low && base <= range.high) : folded == range.low;
+            inSet = range.isRange ? (base >= range.low && base <= range.high) : fold == range.low;
         }
         return inSet != token.negated;
     }

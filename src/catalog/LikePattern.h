@@ -5,7 +5,8 @@
 
 namespace quelto::catalog {
 
-// A pattern of the catalogue's like operator, matched without regard to case:
+// A pattern of the catalogue's like operator, matched without regard to case
+// (by Unicode's case folding: "ς" matches "Σ", "İ" matches "i"):
 //   *  any run of characters      ?  any one character      #  one digit
 //   [abc]  one of a list   [a-z]  one of a range   [!abc]  one not in the list
 // Within brackets "*", "?", "#" and "[" stand for themselves. A pattern without

@@ -24,16 +24,25 @@ QString doubled(QString text, QChar quote)
 QString SearchQuery::substringPattern(const QString& text)
 {
     QString pattern = QStringLiteral("*");
-    for (const QChar c : text) {
-        if (isListBreaking(c)) {
-            pattern += c;
+    // Whole characters, so that one outside the Basic Multilingual Plane (a
+    // surrogate pair) stays one; each by Unicode's simple case mappings, so
+    // that a letter whose upper case is two letters ("ß") keeps its place.
+    for (const char32_t c : text.toUcs4()) {
+        if (c < 0x80 && isListBreaking(QChar(c))) {
+            pattern += QChar(c);
             continue;
         }
-        // Character by character, so that a letter whose upper case is two
-        // letters ("ß") keeps its place.
+        char32_t lower = QChar::toLower(c);
+        if (lower == c) {
+            // A lower case that exists only as a longer form ("İ" to "i" and a
+            // combining dot) gives its first letter.
+            const QString full = QString::fromUcs4(&c, 1).toLower();
+            if (full.size() > 1 || full.at(0).unicode() != c)
+                lower = full.toUcs4().value(0, c);
+        }
+        const char32_t pair[] = {QChar::toUpper(c), lower};
         pattern += QLatin1Char('[');
-        pattern += c.toUpper();
-        pattern += c.toLower();
+        pattern += QString::fromUcs4(pair, 2);
         pattern += QLatin1Char(']');
     }
     pattern += QLatin1Char('*');

@@ -13,7 +13,8 @@ public:
     static inline const QString CastColumn = QStringLiteral("CAST");
 
     // The like pattern that finds text anywhere in a column, without regard to
-    // case: "marsh" gives "*[Mm][Aa][Rr][Ss][Hh]*". Characters the pattern
+    // case: "marsh" gives "*[Mm][Aa][Rr][Ss][Hh]*", one bracket a character
+    // (a character without case stands twice in it). Characters the pattern
     // language reads specially (* ? # [ ] ! -) are written so they match
     // themselves only.
     static QString substringPattern(const QString& text);

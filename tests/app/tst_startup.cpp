@@ -7,6 +7,7 @@
 #include "app/ResizeRule.h"
 #include "app/SplashWindow.h"
 #include "app/Twips.h"
+#include "app/WindowPlacement.h"
 #include "catalog/CatalogSchema.h"
 #include "editing/StatusShape.h"
 
@@ -14,12 +15,15 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWebEngineView>
 #include <QtTest>
@@ -58,6 +62,9 @@ private slots:
     void databaseDialog();
     void splashHidesOnTimerOrClick();
     void launchOptions();
+    void splashClickBeforeItsLoop();
+    void positionKeptOnAScreen();
+    void databaseDialogNames();
 };
 
 void TestStartup::firstRunCreatesSeedsAndStoresTheCatalogue()
@@ -181,6 +188,7 @@ void TestStartup::startUpErrorsEndWithoutTouchingTheFile_data()
     QTest::newRow("text file") << "text";
     QTest::newRow("database without a fixed list") << "nodirector";
     QTest::newRow("folder that cannot hold the file") << "badfolder";
+    QTest::newRow("cut-off database") << "truncated";
     QTest::newRow("command line, text file") << "cmdline";
 }
 
@@ -193,6 +201,12 @@ void TestStartup::startUpErrorsEndWithoutTouchingTheFile()
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("Not a catalogue, just a note.\n");
+    } else if (kind == QLatin1String("truncated")) {
+        const QString whole = f.file(QStringLiteral("whole.mdb"));
+        TestCatalog::create(whole);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(TestCatalog::fileBytes(whole).left(700));
     } else if (kind == QLatin1String("nodirector")) {
         auto db = catalog::Database::create(path);
         for (const QString& table : catalog::CatalogSchema::creationOrder()) {
@@ -207,21 +221,30 @@ void TestStartup::startUpErrorsEndWithoutTouchingTheFile()
     }
     const QByteArray before = TestCatalog::fileBytes(path);
 
-    MainWindow::LoadResult result;
+    QString told;
     if (kind == QLatin1String("cmdline")) {
-        result = f.start(path);
+        // Named on the command line, the file ends the start-up.
+        QCOMPARE(f.start(path), MainWindow::LoadResult::Failed);
+        QCOMPARE(f.prompts().errors.size(), 1);
+        told = f.prompts().errors.first();
     } else {
-        f.prompts().databaseAnswers.push_back(path);
-        result = f.start();
+        // Chosen in the database dialog, it is explained and the dialog is
+        // shown again for another choice.
+        const QString good = f.file(QStringLiteral("good.mdb"));
+        f.prompts().databaseAnswers << path << good;
+        QCOMPARE(f.start(), MainWindow::LoadResult::Loaded);
+        QCOMPARE(f.prompts().databaseRequests, 2);
+        QVERIFY(f.prompts().errors.isEmpty());
+        QCOMPARE(f.prompts().exclamations.size(), 1);
+        told = f.prompts().exclamations.first();
+        QCOMPARE(f.stored(QStringLiteral("Database"), QStringLiteral("Filename")), good);
     }
-    QCOMPARE(result, MainWindow::LoadResult::Failed);
-    QCOMPARE(f.prompts().errors.size(), 1);
-    QVERIFY2(f.prompts().errors.first().contains(QDir::toNativeSeparators(path)), qPrintable(f.prompts().errors.first()));
+    QVERIFY2(told.contains(QDir::toNativeSeparators(path)), qPrintable(told));
     QCOMPARE(TestCatalog::fileBytes(path), before);
     if (kind == QLatin1String("badfolder"))
         QVERIFY(!QFile::exists(path));
     if (kind == QLatin1String("nodirector"))
-        QVERIFY(f.prompts().errors.first().contains(QStringLiteral("director")));
+        QVERIFY(told.contains(QStringLiteral("director")));
 }
 
 void TestStartup::olderFileGainsTheLaterTables()
@@ -437,8 +460,8 @@ void TestStartup::splashHidesOnTimerOrClick()
     QCOMPARE(splash.timer()->interval(), 2000);
     QLabel* image = splash.findChild<QLabel*>(QStringLiteral("Image1"));
     QTest::mouseClick(image, Qt::LeftButton);
-    QVERIFY(!splash.isVisible());
     QVERIFY(!splash.timer()->isActive());
+    QTRY_VERIFY(!splash.isVisible());
 
     // The timer hides it and ends the modal display.
     QTimer::singleShot(0, &splash, [&splash] { splash.timer()->setInterval(10); splash.timer()->start(); });
@@ -462,6 +485,96 @@ void TestStartup::launchOptions()
     QVERIFY(!parse({QStringLiteral("a.mdb"), QStringLiteral("b.mdb")}).error.isEmpty());
     QVERIFY(!parse({QStringLiteral("--colour")}).error.isEmpty());
     QVERIFY(LaunchOptions::usage().contains(QStringLiteral("--database PATH")));
+}
+
+void TestStartup::splashClickBeforeItsLoop()
+{
+    // The click arrives while the splash is being shown, before its modal
+    // loop runs: the splash still ends.
+    app::SplashWindow splash;
+    QLabel* image = splash.findChild<QLabel*>(QStringLiteral("Image1"));
+    connect(&splash, &app::SplashWindow::shown, image, [image] { QTest::mouseClick(image, Qt::LeftButton); });
+    QTimer rescue; // a hang would end here, as a failure
+    rescue.setSingleShot(true);
+    connect(&rescue, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
+    rescue.start(5000);
+    splash.exec();
+    QVERIFY(rescue.isActive());
+    QVERIFY(!splash.isVisible());
+    QVERIFY(!splash.timer()->isActive());
+}
+
+void TestStartup::positionKeptOnAScreen()
+{
+    using app::WindowPlacement;
+    // Stored numbers that are not sensible fall back to 1000 twips.
+    for (const char* text : {"nan", "inf", "-inf", "1e308", "-2000000", "99999999999", "12abc", ""})
+        QCOMPARE(WindowPlacement::sensibleTwips(QString::fromLatin1(text), 1000), 1000.0);
+    QCOMPARE(WindowPlacement::sensibleTwips(QStringLiteral(" -450.5 "), 1000), -450.5);
+
+    // Two screens side by side; a window of 600 x 500.
+    const QList<QRect> screens = {QRect(0, 0, 1280, 1024), QRect(1280, 0, 1920, 1080)};
+    const auto at = [&screens](int x, int y) { return WindowPlacement::visiblePosition(QRect(x, y, 600, 500), screens); };
+    QCOMPARE(at(100, 100), QPoint(100, 100));
+    QCOMPARE(at(1000, 300), QPoint(1000, 300)); // across both screens
+    QCOMPARE(at(-300, 50), QPoint(-300, 50));   // half off, its top still in hand
+    QCOMPARE(at(-590, 50), QPoint(0, 50));      // all but a sliver off: moved in
+    QCOMPARE(at(100, -40), QPoint(100, 0));     // the top above the screen
+    QCOMPARE(at(50000, 200), QPoint(2600, 200));
+    QCOMPARE(at(700, 5000), QPoint(1280, 580)); // the nearer screen
+    QCOMPARE(at(-70000, -70000), QPoint(0, 0));
+    // A window larger than the screen keeps its top-left corner on it.
+    QCOMPARE(WindowPlacement::visiblePosition(QRect(-5000, 0, 3000, 2000), {QRect(0, 0, 1280, 1024)}), QPoint(0, 0));
+
+    // Through the window: far off and absurd values open it on the screen.
+    for (const char* left : {"300000", "nan", "1e39"}) {
+        AppFixture f;
+        const QString path = f.file(QStringLiteral("c.mdb"));
+        TestCatalog::create(path);
+        f.settings().setValue(QStringLiteral("Settings"), QStringLiteral("MainLeft"), QString::fromLatin1(left));
+        f.settings().setValue(QStringLiteral("Settings"), QStringLiteral("MainTop"), QStringLiteral("-1e30"));
+        QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const QPoint pos = f.window().pos();
+        QVERIFY2(screen.contains(pos), qPrintable(QStringLiteral("%1,%2").arg(pos.x()).arg(pos.y())));
+        if (QByteArray(left) != "300000")
+            QCOMPARE(pos.x(), px(1000, f.window().logicalDpiX()));
+    }
+}
+
+void TestStartup::databaseDialogNames()
+{
+    // An empty choice is refused and the dialog comes back.
+    {
+        AppFixture f;
+        const QString good = f.file(QStringLiteral("good.mdb"));
+        f.prompts().databaseAnswers << QStringLiteral("  ") << good;
+        QCOMPARE(f.start(), MainWindow::LoadResult::Loaded);
+        QCOMPARE(f.prompts().exclamations, QStringList{MainWindow::NoCatalogueNamed});
+        QCOMPARE(f.prompts().databaseRequests, 2);
+    }
+    // A relative name lies in the documents folder, or at home without one.
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+    const QString atHome = app::DatabaseDialog::fullPath(QStringLiteral("movies.mdb"));
+    QDir(home.path()).mkdir(QStringLiteral("Documents"));
+    const QString inDocuments = app::DatabaseDialog::fullPath(QStringLiteral("sub/../movies.mdb"));
+    const QString absolute = app::DatabaseDialog::fullPath(QStringLiteral("/data/x.mdb"));
+    {
+        AppFixture f;
+        f.prompts().databaseAnswers << QStringLiteral("mine.mdb");
+        QCOMPARE(f.start(), MainWindow::LoadResult::Loaded);
+        QCOMPARE(f.window().state().databasePath, home.filePath(QStringLiteral("Documents/mine.mdb")));
+        QVERIFY(QFile::exists(home.filePath(QStringLiteral("Documents/mine.mdb"))));
+        f.discardWindow();
+    }
+    qputenv("HOME", oldHome);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+    QCOMPARE(atHome, home.filePath(QStringLiteral("movies.mdb")));
+    QCOMPARE(inDocuments, home.filePath(QStringLiteral("Documents/movies.mdb")));
+    QCOMPARE(absolute, QStringLiteral("/data/x.mdb"));
 }
 
 QTEST_MAIN(TestStartup)

@@ -67,6 +67,9 @@ private slots:
     {
         QCOMPARE(SearchQuery::substringPattern(QStringLiteral("marsh")), QStringLiteral("*[Mm][Aa][Rr][Ss][Hh]*"));
         QCOMPARE(SearchQuery::substringPattern(QStringLiteral("R2")), QStringLiteral("*[Rr][22]*"));
+        // Whole characters: a pair of surrogates is one character with its own bracket.
+        QCOMPARE(SearchQuery::substringPattern(QStringLiteral("a\U0001F600")), QStringLiteral("*[Aa][\U0001F600\U0001F600]*"));
+        QCOMPARE(SearchQuery::substringPattern(QStringLiteral("\u03C2\u0130")), QStringLiteral("*[\u03A3\u03C2][\u0130i]*"));
         QCOMPARE(SearchQuery::substringFilter(QStringLiteral("mv_director"), QStringLiteral("ab")),
                  QStringLiteral("where mv_director like \"*[Aa][Bb]*\" "));
         QCOMPARE(SearchQuery::substringFilter(SearchQuery::CastColumn, QStringLiteral("a")),

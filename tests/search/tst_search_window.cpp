@@ -36,6 +36,7 @@ private slots:
     void cancelledGenreDialogStillShowsTheFirstRecord();
     void quotesAndPatternCharactersAreLiteral();
     void newRecordModeRefusesSearchesAndSorts();
+    void wholeCharactersAndUnicodeCase();
 
 private:
     static TestCatalog::Row row(const QString& title, const QString& director, const QString& genre,
@@ -375,6 +376,43 @@ void TestSearchWindow::newRecordModeRefusesSearchesAndSorts()
     QCOMPARE(checkedSort(f), QStringLiteral("mnOrdTitle"));
     QCOMPARE(shownTitle(f), QStringLiteral("Typed by hand"));
     QCOMPARE(f.window().state().current->sql(), QStringLiteral("select * from archive  ORDER by title"));
+}
+
+void TestSearchWindow::wholeCharactersAndUnicodeCase()
+{
+    AppFixture f;
+    const auto cast = [](TestCatalog::Row r, const QString& name) {
+        r[QStringLiteral("mv_cast3")] = name;
+        return r;
+    };
+    start(f, {
+                 row(QStringLiteral("\u039F\u03B4\u03C5\u03C3\u03C3\u03B5\u03B1\u03C2"), QStringLiteral("Greek"), QStringLiteral("Drama")),
+                 row(QStringLiteral("\u0130stanbul"), QStringLiteral("Turkish"), QStringLiteral("Drama")),
+                 row(QStringLiteral("Smile \U0001F600"), QStringLiteral("Emoji"), QStringLiteral("Comedy")),
+                 row(QStringLiteral("Grin \U0001F601"), QStringLiteral("Emoji"), QStringLiteral("Comedy")),
+                 cast(row(QStringLiteral("Yoshinoya"), QStringLiteral("Japan"), QStringLiteral("Drama")),
+                      QStringLiteral("\U00020BB7\u91CE\u5BB6")),
+                 cast(row(QStringLiteral("Other"), QStringLiteral("Japan"), QStringLiteral("Drama")),
+                      QStringLiteral("\u5409\u91CE\u5BB6")),
+             });
+    const auto found = [&f](const char* action, const QString& text) {
+        substringSearch(f, action, text);
+        const QStringList out = f.window().state().filterActive ? titles(f) : QStringList();
+        f.window().searchCommands().showAllData();
+        return out;
+    };
+    // Final sigma and the Turkish dotted capital I meet their other case.
+    QCOMPARE(found("mnSrchTitle", QStringLiteral("\u039F\u0394\u03A5\u03A3\u03A3\u0395\u0391\u03A3")),
+             QStringList{QStringLiteral("\u039F\u03B4\u03C5\u03C3\u03C3\u03B5\u03B1\u03C2")});
+    QCOMPARE(found("mnSrchTitle", QStringLiteral("istanbul")), QStringList{QStringLiteral("\u0130stanbul")});
+    QCOMPARE(found("mnSrchTitle", QStringLiteral("\u0130STANBUL")), QStringList{QStringLiteral("\u0130stanbul")});
+    // Two emoji that share their first half: each finds its own record only.
+    QCOMPARE(found("mnSrchTitle", QStringLiteral("\U0001F600")), QStringList{QStringLiteral("Smile \U0001F600")});
+    QCOMPARE(found("mnSrchTitle", QStringLiteral("\U0001F601")), QStringList{QStringLiteral("Grin \U0001F601")});
+    // A name outside the Basic Multilingual Plane, through the cast columns.
+    QCOMPARE(found("mnSrchActor", QStringLiteral("\U00020BB7\u91CE")), QStringList{QStringLiteral("Yoshinoya")});
+    QCOMPARE(found("mnSrchActor", QStringLiteral("\u91CE\u5BB6")).size(), 2);
+    QCOMPARE(f.prompts().exclamations, QStringList{});
 }
 
 QTEST_MAIN(TestSearchWindow)
