@@ -460,7 +460,24 @@ void TestStartup::launchOptions()
     QVERIFY(!parse({QStringLiteral("--database")}).error.isEmpty());
     QVERIFY(!parse({QStringLiteral("a.mdb"), QStringLiteral("b.mdb")}).error.isEmpty());
     QVERIFY(!parse({QStringLiteral("--colour")}).error.isEmpty());
-    QVERIFY(LaunchOptions::usage().contains(QStringLiteral("--database PATH")));
+    QVERIFY(!parse({QStringLiteral("")}).error.isEmpty());
+    QVERIFY(LaunchOptions::usage().startsWith(QStringLiteral("Usage: quelto [options] [PATH]\n")));
+    QVERIFY(LaunchOptions::usage().contains(QStringLiteral("--database <PATH>")));
+
+    // Version, and the modes that need no display.
+    QVERIFY(parse({QStringLiteral("--version")}).version);
+    QVERIFY(parse({QStringLiteral("-v")}).runsWithoutWindow());
+    QVERIFY(parse({QStringLiteral("-h")}).runsWithoutWindow());
+    QVERIFY(!parse({QStringLiteral("x.mdb")}).runsWithoutWindow());
+    QVERIFY(LaunchOptions::versionText().startsWith(QStringLiteral("quelto 1.2.")));
+
+    // Before Qt has taken its options they are unknown, but what follows
+    // them is still read, and "-reverse" is not -r -e -v ...
+    const LaunchOptions raw = parse({QStringLiteral("-reverse"), QStringLiteral("-style"), QStringLiteral("fusion"),
+                                     QStringLiteral("--verbose"), QStringLiteral("--help")});
+    QVERIFY(!raw.error.isEmpty());
+    QVERIFY(!raw.version);
+    QVERIFY(raw.help && raw.verbose);
 }
 
 QTEST_MAIN(TestStartup)
