@@ -4,6 +4,7 @@
 #include "weblookup/CommandLineLookup.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QStringList>
 #include <cstdio>
 
@@ -45,6 +46,10 @@ int main(int argc, char** argv)
     QCoreApplication::setOrganizationName(QStringLiteral("Quelto"));
     QCoreApplication::setApplicationName(QStringLiteral("Quelto"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUELTO_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quelto.Quelto"));
+    QIcon icon(QStringLiteral(":/icons/org.quelto.Quelto-256.png"));
+    icon.addFile(QStringLiteral(":/icons/org.quelto.Quelto-48.png"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.quelto.Quelto"), icon));
 
     const LaunchOptions launch = LaunchOptions::parse(QCoreApplication::arguments());
     if (launch.help) {
