@@ -22,7 +22,9 @@ void EngineDiagnostics::apply(bool verbose)
             flags += (flags.isEmpty() ? "" : " ") + QByteArray(flag);
     }
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
-    QLoggingCategory::setFilterRules(QStringLiteral("qt.webengine*=false\njs=false"));
+    // default.info: the engine's "Sandboxing disabled by user." (the program
+    // itself reports nothing at that level).
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webengine*=false\njs=false\ndefault.info=false"));
 }
 
 } // namespace quelto::app

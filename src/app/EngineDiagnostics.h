@@ -3,7 +3,8 @@
 namespace quelto::app {
 
 // The browser engine reports on the terminal at every start (Chromium's own
-// log lines, Qt WebEngine's context report, page console messages). Those are
+// log lines, Qt WebEngine's context report and sandbox notice, page console
+// messages). Those are
 // for whoever debugs the engine: they stay off unless asked for with
 // --verbose or QUELTO_VERBOSE=1.
 class EngineDiagnostics
