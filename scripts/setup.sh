@@ -16,13 +16,13 @@ run_packages=(
     build-essential cmake ninja-build
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libqt6webenginecore6-bin
     qt6-qpa-plugins libgl-dev
-    libsqlite3-dev
+    libsqlite3-dev mdbtools-dev libcsv-dev pkg-config
     fonts-liberation2 xvfb xauth
 )
 # What only the tests, benchmarks and fuzzing need.
 test_packages=(
     clang libclang-rt-14-dev libbenchmark-dev
-    sqlite3 poppler-utils
+    sqlite3 poppler-utils mdbtools
     desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl libglib2.0-bin man-db
     python3-pyatspi at-spi2-core dbus-x11
 )

@@ -24,6 +24,19 @@ struct Options
                                              "by archive column and exit; needs no display and opens no "
                                              "catalogue."),
                               QStringLiteral("URL")};
+    // Two paths each: the option's value and the one argument after it.
+    QCommandLineOption importAccess{QStringLiteral("import-access"),
+                                    QStringLiteral("--import-access OLD NEW: copy the old Access catalogue OLD into "
+                                                   "the new catalogue NEW (never overwritten), print a summary and "
+                                                   "exit; OLD is only read."),
+                                    QStringLiteral("OLD")};
+    QCommandLineOption acceptNull{QStringLiteral("accept-null"),
+                                  QStringLiteral("With --import-access: store values a catalogue refuses (empty or "
+                                                 "over 255 characters) as Null instead of stopping.")};
+    QCommandLineOption exportCsv{QStringLiteral("export-csv"),
+                                 QStringLiteral("--export-csv CATALOGUE OUT: write every record of CATALOGUE, "
+                                                "ordered by title, to OUT as CSV (UTF-8) and exit."),
+                                 QStringLiteral("CATALOGUE")};
     QCommandLineOption verbose{QStringLiteral("verbose"),
                                QStringLiteral("Show the browser engine's diagnostics on the terminal "
                                               "(as does QUELTO_VERBOSE=1).")};
@@ -45,6 +58,9 @@ void setUp(QCommandLineParser& parser, const Options& options)
                                  QStringLiteral("[PATH]"));
     parser.addOption(options.database);
     parser.addOption(options.lookup);
+    parser.addOption(options.importAccess);
+    parser.addOption(options.acceptNull);
+    parser.addOption(options.exportCsv);
     parser.addOption(options.verbose);
     parser.addOption(options.help);
     parser.addOption(options.version);
@@ -64,14 +80,40 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
     options.version = parser.isSet(known.version);
     options.verbose = parser.isSet(known.verbose);
     options.lookupUrl = parser.value(known.lookup);
+    options.acceptNull = parser.isSet(known.acceptNull);
     QStringList paths = parser.values(known.database) + parser.positionalArguments();
+
+    // --import-access and --export-csv take the first argument that follows
+    // as their second path.
+    const auto takePair = [&](const QCommandLineOption& option, QStringList& pair) {
+        if (!parser.isSet(option))
+            return true;
+        if (parser.value(option).isEmpty() || parser.positionalArguments().size() != 1
+            || parser.positionalArguments().first().isEmpty())
+            return false;
+        pair = {parser.value(option), parser.positionalArguments().first()};
+        paths.clear();
+        return true;
+    };
+    const bool importComplete = takePair(known.importAccess, options.importAccess);
+    const bool exportComplete = takePair(known.exportCsv, options.exportCsv);
+    const int commands = int(parser.isSet(known.lookup)) + int(parser.isSet(known.importAccess))
+        + int(parser.isSet(known.exportCsv));
 
     if (!understood)
         options.error = parser.errorText();
+    else if (commands > 1)
+        options.error = QStringLiteral("Give one of --lookup, --import-access and --export-csv.");
     else if (parser.isSet(known.lookup) && options.lookupUrl.isEmpty())
         options.error = QStringLiteral("--lookup needs the address of a title page.");
+    else if (!importComplete)
+        options.error = QStringLiteral("--import-access needs the Access file and the new catalogue.");
+    else if (!exportComplete)
+        options.error = QStringLiteral("--export-csv needs the catalogue and the CSV file.");
+    else if (options.acceptNull && options.importAccess.isEmpty())
+        options.error = QStringLiteral("--accept-null goes with --import-access.");
     else if (!options.lookupUrl.isEmpty() && !paths.isEmpty())
-        options.error = QStringLiteral("--lookup opens no catalogue.");
+        options.error = QStringLiteral("--lookup opens no catalogue in a window.");
     else if (paths.size() > 1)
         options.error = QStringLiteral("Name one catalogue only.");
     else if (paths.size() == 1 && paths.first().isEmpty())
@@ -91,7 +133,9 @@ QString LaunchOptions::usage()
     QString text = parser.helpText();
     text.replace(0, text.indexOf(QLatin1Char('\n')),
                  QStringLiteral("Usage: quelto [options] [PATH]\n"
-                                "       quelto --lookup URL\n"));
+                                "       quelto --lookup URL\n"
+                                "       quelto --import-access OLD.mdb NEW.mdb [--accept-null]\n"
+                                "       quelto --export-csv CATALOGUE OUT.csv\n"));
     return text;
 }
 
@@ -102,7 +146,7 @@ QString LaunchOptions::versionText()
 
 bool LaunchOptions::runsWithoutWindow() const
 {
-    return help || version || !lookupUrl.isEmpty();
+    return help || version || !lookupUrl.isEmpty() || !importAccess.isEmpty() || !exportCsv.isEmpty();
 }
 
 } // namespace quelto::app

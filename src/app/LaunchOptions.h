@@ -9,6 +9,8 @@ namespace quelto::app {
 // -platform, -reverse, ...):
 //   quelto [PATH | --database PATH]
 //   quelto --lookup URL
+//   quelto --import-access OLD NEW [--accept-null]
+//   quelto --export-csv CATALOGUE OUT
 //   quelto --help | --version
 // To add an option: a field here, its QCommandLineOption in
 // LaunchOptions.cpp (makeOptions), its reading in parse(), and, when it runs
@@ -17,6 +19,9 @@ struct LaunchOptions
 {
     QString databasePath; // empty: the stored catalogue
     QString lookupUrl;    // --lookup: the title page to read; no window, no catalogue
+    QStringList importAccess; // --import-access: the Access file and the new catalogue
+    bool acceptNull = false;  // --accept-null: refused values of the import become Null
+    QStringList exportCsv;    // --export-csv: the catalogue and the CSV file
     bool help = false;
     bool version = false;
     bool verbose = false; // the browser engine's diagnostics on the terminal

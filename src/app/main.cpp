@@ -1,11 +1,13 @@
 #include "app/EngineDiagnostics.h"
 #include "app/LaunchOptions.h"
 #include "app/StartSequence.h"
+#include "exchange/CommandLineExchange.h"
 #include "weblookup/CommandLineLookup.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QStringList>
+#include <QTextStream>
 #include <cstdio>
 
 namespace {
@@ -67,6 +69,15 @@ int main(int argc, char** argv)
 
     if (!launch.lookupUrl.isEmpty())
         return CommandLineLookup::main(launch.lookupUrl);
+    using quelto::exchange::CommandLineExchange;
+    if (!launch.importAccess.isEmpty() || !launch.exportCsv.isEmpty()) {
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return launch.importAccess.isEmpty()
+                   ? CommandLineExchange::exportCsv(launch.exportCsv.at(0), launch.exportCsv.at(1), out, err)
+                   : CommandLineExchange::importAccess(launch.importAccess.at(0), launch.importAccess.at(1),
+                                                       launch.acceptNull, out, err);
+    }
     if (offscreenForErrors) {
         std::fputs("quelto: no display to open the window on (DISPLAY is not set).\n", stderr);
         return 1;

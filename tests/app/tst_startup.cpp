@@ -326,7 +326,8 @@ void TestStartup::menuBarItemsInOrder()
             seen << item->objectName() + QLatin1Char('=') + item->text();
     }
     const QStringList expected = {
-        "mnFile=File",          "mnPrintShort=Print Short List", "mnPrintLong=Print Long List",
+        "mnFile=File",          "mnNewCatalogue=New Catalogue...", "mnOpenCatalogue=Open Catalogue...", "=",
+        "mnImport=Import",      "mnExport=Export",              "=",  "mnPrintShort=Print Short List", "mnPrintLong=Print Long List",
         "mnPrintLabel=Print Label", "mnEmpty=",                  "mnQuit=Quit",
         "mnSearch=Search",      "mnSrchTitle=by Title",         "mnSrchDir=by Director",
         "mnSrchActor=by Actress/Actor", "mnSrchGenre=by Genre",  "mnSrchMedia=by Media-ID",
@@ -470,6 +471,22 @@ void TestStartup::launchOptions()
     QVERIFY(parse({QStringLiteral("-h")}).runsWithoutWindow());
     QVERIFY(!parse({QStringLiteral("x.mdb")}).runsWithoutWindow());
     QVERIFY(LaunchOptions::versionText().startsWith(QStringLiteral("quelto 1.2.")));
+
+    // The catalogue commands take two paths.
+    const LaunchOptions import = parse({QStringLiteral("--import-access"), QStringLiteral("old.mdb"),
+                                        QStringLiteral("new.mdb"), QStringLiteral("--accept-null")});
+    QCOMPARE(import.importAccess, QStringList({"old.mdb", "new.mdb"}));
+    QVERIFY(import.acceptNull && import.error.isEmpty() && import.databasePath.isEmpty());
+    QVERIFY(import.runsWithoutWindow());
+    QCOMPARE(parse({QStringLiteral("--export-csv=c.mdb"), QStringLiteral("out.csv")}).exportCsv,
+             QStringList({"c.mdb", "out.csv"}));
+    QVERIFY(!parse({QStringLiteral("--import-access"), QStringLiteral("old.mdb")}).error.isEmpty());
+    QVERIFY(!parse({QStringLiteral("--export-csv"), QStringLiteral("c"), QStringLiteral("o"), QStringLiteral("x")})
+                 .error.isEmpty());
+    QVERIFY(!parse({QStringLiteral("--accept-null"), QStringLiteral("a.mdb")}).error.isEmpty());
+    QVERIFY(!parse({QStringLiteral("--export-csv"), QStringLiteral("c"), QStringLiteral("o"), QStringLiteral("--lookup"),
+                    QStringLiteral("http://h/")})
+                 .error.isEmpty());
 
     // Before Qt has taken its options they are unknown, but what follows
     // them is still read, and "-reverse" is not -r -e -v ...
