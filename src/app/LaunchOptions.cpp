@@ -37,6 +37,21 @@ struct Options
                                  QStringLiteral("--export-csv CATALOGUE OUT: write every record of CATALOGUE, "
                                                 "ordered by title, to OUT as CSV (UTF-8) and exit."),
                                  QStringLiteral("CATALOGUE")};
+    QCommandLineOption exportPdf{QStringLiteral("export-pdf"),
+                                 QStringLiteral("--export-pdf long|short OUT.pdf: write the long or short list of "
+                                                "every record, by title, to the PDF file OUT.pdf, as printed, and "
+                                                "exit. --export-pdf labels MEDIA-ID OUT.pdf: write the labels of the "
+                                                "tape MEDIA-ID to OUT.pdf. Both read the catalogue of --database, "
+                                                "else the stored one."),
+                                 QStringLiteral("WHAT")};
+    QCommandLineOption vhs{QStringLiteral("vhs"), QStringLiteral("With --export-pdf labels: VHS labels (else the "
+                                                                 "medium's type sets the form factor).")};
+    QCommandLineOption eightMm{QStringLiteral("8mm"), QStringLiteral("With --export-pdf labels: 8 mm labels.")};
+    QCommandLineOption back{QStringLiteral("back"), QStringLiteral("With --export-pdf labels: the back label.")};
+    QCommandLineOption face{QStringLiteral("face"), QStringLiteral("With --export-pdf labels: the face label.")};
+    QCommandLineOption box{QStringLiteral("box"),
+                           QStringLiteral("With --export-pdf labels: the box insert (without --back, --face and "
+                                          "--box: VHS prints back and face label, 8 mm back label and box insert).")};
     QCommandLineOption verbose{QStringLiteral("verbose"),
                                QStringLiteral("Show the browser engine's diagnostics on the terminal "
                                               "(as does QUELTO_VERBOSE=1).")};
@@ -61,6 +76,9 @@ void setUp(QCommandLineParser& parser, const Options& options)
     parser.addOption(options.importAccess);
     parser.addOption(options.acceptNull);
     parser.addOption(options.exportCsv);
+    for (const QCommandLineOption* option :
+         {&options.exportPdf, &options.vhs, &options.eightMm, &options.back, &options.face, &options.box})
+        parser.addOption(*option);
     parser.addOption(options.verbose);
     parser.addOption(options.help);
     parser.addOption(options.version);
@@ -98,12 +116,28 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
     const bool importComplete = takePair(known.importAccess, options.importAccess);
     const bool exportComplete = takePair(known.exportCsv, options.exportCsv);
     const int commands = int(parser.isSet(known.lookup)) + int(parser.isSet(known.importAccess))
-        + int(parser.isSet(known.exportCsv));
+        + int(parser.isSet(known.exportCsv)) + int(parser.isSet(known.exportPdf));
+    const bool labelFlags = parser.isSet(known.vhs) || parser.isSet(known.eightMm) || parser.isSet(known.back)
+        || parser.isSet(known.face) || parser.isSet(known.box);
+    // --export-pdf takes the arguments that follow; the catalogue comes from
+    // --database only.
+    QString pdfError;
+    if (parser.isSet(known.exportPdf) && commands == 1) {
+        options.exportPdf = printing::PdfExportRequest::fromArguments(
+            parser.value(known.exportPdf), parser.positionalArguments(), parser.isSet(known.vhs),
+            parser.isSet(known.eightMm), parser.isSet(known.back), parser.isSet(known.face), parser.isSet(known.box),
+            pdfError);
+        paths = parser.values(known.database);
+    }
 
     if (!understood)
         options.error = parser.errorText();
     else if (commands > 1)
-        options.error = QStringLiteral("Give one of --lookup, --import-access and --export-csv.");
+        options.error = QStringLiteral("Give one of --lookup, --import-access, --export-csv and --export-pdf.");
+    else if (!pdfError.isEmpty())
+        options.error = pdfError;
+    else if (labelFlags && !parser.isSet(known.exportPdf))
+        options.error = QStringLiteral("--vhs, --8mm, --back, --face and --box go with --export-pdf labels.");
     else if (parser.isSet(known.lookup) && options.lookupUrl.isEmpty())
         options.error = QStringLiteral("--lookup needs the address of a title page.");
     else if (!importComplete)
@@ -135,7 +169,10 @@ QString LaunchOptions::usage()
                  QStringLiteral("Usage: quelto [options] [PATH]\n"
                                 "       quelto --lookup URL\n"
                                 "       quelto --import-access OLD.mdb NEW.mdb [--accept-null]\n"
-                                "       quelto --export-csv CATALOGUE OUT.csv\n"));
+                                "       quelto --export-csv CATALOGUE OUT.csv\n"
+                                "       quelto --export-pdf long|short OUT.pdf [--database PATH]\n"
+                                "       quelto --export-pdf labels MEDIA-ID OUT.pdf [--vhs|--8mm] [--back] [--face]\n"
+                                "              [--box] [--database PATH]\n"));
     return text;
 }
 
@@ -146,7 +183,8 @@ QString LaunchOptions::versionText()
 
 bool LaunchOptions::runsWithoutWindow() const
 {
-    return help || version || !lookupUrl.isEmpty() || !importAccess.isEmpty() || !exportCsv.isEmpty();
+    return help || version || !lookupUrl.isEmpty() || !importAccess.isEmpty() || !exportCsv.isEmpty()
+        || exportPdf.has_value();
 }
 
 } // namespace quelto::app

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "printing/PdfExportRequest.h"
+
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace quelto::app {
 
@@ -11,6 +14,8 @@ namespace quelto::app {
 //   quelto --lookup URL
 //   quelto --import-access OLD NEW [--accept-null]
 //   quelto --export-csv CATALOGUE OUT
+//   quelto --export-pdf long|short OUT [--database PATH]
+//   quelto --export-pdf labels MEDIA-ID OUT [--vhs|--8mm] [--back] [--face] [--box] [--database PATH]
 //   quelto --help | --version
 // To add an option: a field here, its QCommandLineOption in
 // LaunchOptions.cpp (makeOptions), its reading in parse(), and, when it runs
@@ -22,6 +27,7 @@ struct LaunchOptions
     QStringList importAccess; // --import-access: the Access file and the new catalogue
     bool acceptNull = false;  // --accept-null: refused values of the import become Null
     QStringList exportCsv;    // --export-csv: the catalogue and the CSV file
+    std::optional<printing::PdfExportRequest> exportPdf; // --export-pdf: a PDF file, no window
     bool help = false;
     bool version = false;
     bool verbose = false; // the browser engine's diagnostics on the terminal

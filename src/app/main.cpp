@@ -1,7 +1,9 @@
 #include "app/EngineDiagnostics.h"
 #include "app/LaunchOptions.h"
+#include "app/Settings.h"
 #include "app/StartSequence.h"
 #include "exchange/CommandLineExchange.h"
+#include "printing/CommandLinePdfExport.h"
 #include "weblookup/CommandLineLookup.h"
 
 #include <QApplication>
@@ -69,6 +71,10 @@ int main(int argc, char** argv)
 
     if (!launch.lookupUrl.isEmpty())
         return CommandLineLookup::main(launch.lookupUrl);
+    if (launch.exportPdf) {
+        const QString database = launch.databasePath.isEmpty() ? Settings().databaseFilename() : launch.databasePath;
+        return quelto::printing::CommandLinePdfExport::main(*launch.exportPdf, database);
+    }
     using quelto::exchange::CommandLineExchange;
     if (!launch.importAccess.isEmpty() || !launch.exportCsv.isEmpty()) {
         QTextStream out(stdout);
