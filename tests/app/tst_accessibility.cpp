@@ -7,6 +7,7 @@
 #include "editing/StatusShape.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
@@ -67,11 +68,14 @@ private slots:
 
         // No field of the window or its dialogs is left without a name of its own.
         QList<QWidget*> fields;
+        // The text part of a drop-down or spin box goes by the whole's name.
         for (auto* edit : f.window().findChildren<QLineEdit*>()) {
-            if (!qobject_cast<QComboBox*>(edit->parentWidget()))
+            if (!qobject_cast<QComboBox*>(edit->parentWidget()) && !qobject_cast<QAbstractSpinBox*>(edit->parentWidget()))
                 fields << edit;
         }
         for (auto* box : f.window().findChildren<QComboBox*>())
+            fields << box;
+        for (auto* box : f.window().findChildren<QAbstractSpinBox*>())
             fields << box;
         for (QWidget* field : fields) {
             QVERIFY2(!field->accessibleName().isEmpty() || !labelledBy(field).isEmpty(),
