@@ -4,6 +4,7 @@
 #include "editing/UserPrompts.h"
 #include "weblookup/FieldExtraction.h"
 #include "weblookup/FormFields.h"
+#include "weblookup/PageLoader.h"
 #include "weblookup/TransferDialog.h"
 
 #include <QComboBox>
@@ -24,13 +25,26 @@ LookupWorkflow::LookupWorkflow(const LookupControls& controls, editing::RecordFo
 {
     setObjectName(QStringLiteral("webLookup"));
 
-    // WebBrowser2 shares WebBrowser1's profile (and so its cookies) but is
-    // never shown; a page that fails to load stays failed rather than showing
-    // the engine's error page.
-    m_browser2 = new QWebEnginePage(m_c.WebBrowser1->page()->profile(), this);
-    m_browser2->setObjectName(QStringLiteral("WebBrowser2"));
+    // WebBrowser2 shares WebBrowser1's profile (and so its cookies). Its
+    // window is never shown, but has a desktop size, so that pages lay out
+    // (and hide or show their parts) as they would on the screen. A page
+    // that fails to load stays failed rather than showing the engine's
+    // error page.
+    m_browser2Window = new QWidget(dialogParent, Qt::Window);
+    m_browser2Window->setObjectName(QStringLiteral("browser2"));
+    m_browser2Window->setWindowTitle(QStringLiteral("Additional IMDb Pages"));
+    auto* view = new QWebEngineView(m_browser2Window);
+    view->setObjectName(QStringLiteral("WebBrowser2"));
+    m_browser2 = new QWebEnginePage(m_c.WebBrowser1->page()->profile(), view);
+    m_browser2->setObjectName(QStringLiteral("WebBrowser2Page"));
     m_browser2->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     m_browser2->settings()->setAttribute(QWebEngineSettings::AutoLoadImages, false);
+    view->setPage(m_browser2);
+    // Sized directly: a layout would act only once the window is shown.
+    m_browser2Window->resize(Browser2Size);
+    view->resize(Browser2Size);
+    m_loader = new PageLoader(m_browser2, this);
+    m_loader->setTimeout(DefaultPageTimeout);
 
     m_transf = new TransferDialog(dialogParent);
     m_timer1 = new QTimer(this);
@@ -47,13 +61,22 @@ LookupWorkflow::LookupWorkflow(const LookupControls& controls, editing::RecordFo
     connect(m_c.grabit, &QPushButton::clicked, this, &LookupWorkflow::grabitClick);
     connect(m_transf, &TransferDialog::cancelClicked, this, &LookupWorkflow::cancelButtonClick);
     connect(m_c.WebBrowser1, &QWebEngineView::loadFinished, this, &LookupWorkflow::webBrowser1DocumentComplete);
-    connect(m_browser2, &QWebEnginePage::loadStarted, this, &LookupWorkflow::webBrowser2BeforeNavigate);
-    connect(m_browser2, &QWebEnginePage::loadFinished, this, &LookupWorkflow::webBrowser2DocumentComplete);
+    connect(m_loader, &PageLoader::started, this, &LookupWorkflow::webBrowser2BeforeNavigate);
+    connect(m_loader, &PageLoader::completed, this, &LookupWorkflow::webBrowser2DocumentComplete);
+    connect(m_loader, &PageLoader::failed, this, &LookupWorkflow::webBrowser2Failed);
     connect(m_timer1, &QTimer::timeout, this, &LookupWorkflow::timer1Tick);
     connect(m_timer2, &QTimer::timeout, this, &LookupWorkflow::timer2Tick);
 }
 
-LookupWorkflow::~LookupWorkflow() = default;
+LookupWorkflow::~LookupWorkflow()
+{
+    // The pages go before the profile that their owner deletes after this.
+    delete m_browser2Window;
+}
+
+void LookupWorkflow::setPageTimeout(std::chrono::milliseconds timeout) { m_loader->setTimeout(timeout); }
+
+std::chrono::milliseconds LookupWorkflow::pageTimeout() const { return m_loader->timeout(); }
 
 void LookupWorkflow::goHome() { navigate1(m_site.home()); }
 
@@ -80,7 +103,7 @@ void LookupWorkflow::navigate1(const QUrl& url)
 void LookupWorkflow::webBrowser1DocumentComplete(bool ok)
 {
     m_pageComplete = true;
-    m_pageFailed = !ok;
+    m_titlePageFailed = !ok;
     updateGrabit();
 }
 
@@ -92,7 +115,8 @@ void LookupWorkflow::grabitClick()
         return; // the pending grab goes on alone
     m_grabRunning = true;
     updateGrabit();
-    if (m_pageFailed) {
+    setNotice(QString());
+    if (m_titlePageFailed) {
         m_prompts.exclamation(ErrorPageMessage);
         endGrab();
         return;
@@ -117,9 +141,8 @@ void LookupWorkflow::titlePageRead(const DocumentText& document)
     emit titlePageDone();
 
     m_grabCancelled = false;
-    m_pagePending = true;
     m_transf->label1()->setText(CreditsText);
-    m_browser2->load(secondarySite().credits(m_form.title->text()));
+    loadSecondary(secondarySite().credits(m_form.title->text()), QStringLiteral("credits"));
     m_timer1->setInterval(PollInterval);
     m_timer1->start();
 }
@@ -129,16 +152,42 @@ MovieSite LookupWorkflow::secondarySite() const
     return m_site.isEmpty() ? MovieSite(m_c.WebBrowser1->url()) : m_site;
 }
 
-void LookupWorkflow::webBrowser2BeforeNavigate() { m_transf->show(); }
-
-void LookupWorkflow::webBrowser2DocumentComplete(bool ok)
+void LookupWorkflow::loadSecondary(const QUrl& url, const QString& pageName)
 {
-    // A page that failed (server down, an error status) has not completed:
-    // the timer goes on polling until the user cancels.
-    if (!ok)
-        return;
+    m_pagePending = true;
+    m_pageFailed = false;
+    m_pendingName = pageName;
+    m_loader->load(url);
+}
+
+void LookupWorkflow::webBrowser2BeforeNavigate()
+{
+    if (m_pagePending)
+        m_transf->show();
+}
+
+void LookupWorkflow::webBrowser2DocumentComplete()
+{
     m_transf->hide();
     m_pagePending = false;
+}
+
+void LookupWorkflow::webBrowser2Failed(const QString& reason)
+{
+    // The step for the page runs at the next tick and reads nothing.
+    m_transf->hide();
+    m_pagePending = false;
+    m_pageFailed = true;
+    const QString line = QStringLiteral("%1 page %2").arg(m_pendingName, reason);
+    setNotice(m_notice.isEmpty() ? line : m_notice + QStringLiteral("; ") + line);
+}
+
+void LookupWorkflow::setNotice(const QString& notice)
+{
+    if (notice == m_notice)
+        return;
+    m_notice = notice;
+    emit noticeChanged(m_notice);
 }
 
 void LookupWorkflow::cancelButtonClick()
@@ -146,7 +195,7 @@ void LookupWorkflow::cancelButtonClick()
     m_grabCancelled = true;
     m_pagePending = false;
     m_transf->hide();
-    m_browser2->triggerAction(QWebEnginePage::Stop);
+    m_loader->stop();
 }
 
 void LookupWorkflow::timer1Tick()
@@ -179,6 +228,13 @@ void LookupWorkflow::grabit_pt2()
         endGrab();
         return;
     }
+    if (m_pageFailed) {
+        // Nothing to read; the companies page may still be there.
+        m_grabCancelled = false;
+        emit creditsDone();
+        requestCompanies();
+        return;
+    }
     QPointer<LookupWorkflow> self(this);
     PageReader::readCredits(m_browser2, creditsReadAttempts, [self](const QString& text) {
         if (self)
@@ -193,10 +249,13 @@ void LookupWorkflow::creditsRead(const QString& text)
     FormFields::write(fields, m_form, FormFields::Page::Credits);
     m_grabCancelled = false;
     emit creditsDone();
+    requestCompanies();
+}
 
+void LookupWorkflow::requestCompanies()
+{
     m_transf->label1()->setText(CompaniesText);
-    m_pagePending = true;
-    m_browser2->load(secondarySite().companies(m_form.title->text()));
+    loadSecondary(secondarySite().companies(m_form.title->text()), QStringLiteral("companies"));
     m_timer2->setInterval(PollInterval);
     m_timer2->start();
 }
@@ -205,6 +264,10 @@ void LookupWorkflow::grabit_pt3()
 {
     if (m_grabCancelled) {
         m_form.mvProducer->setCurrentText(QString());
+        endGrab();
+        return;
+    }
+    if (m_pageFailed) {
         endGrab();
         return;
     }
@@ -234,7 +297,7 @@ void LookupWorkflow::stop()
 {
     m_timer1->stop();
     m_timer2->stop();
-    m_browser2->triggerAction(QWebEnginePage::Stop);
+    m_loader->stop();
     m_c.WebBrowser1->stop();
     m_transf->hide();
 }

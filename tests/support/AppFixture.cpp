@@ -2,6 +2,7 @@
 
 #include "app/LookupTab.h"
 #include "app/MainMenu.h"
+#include "weblookup/BrowserProfile.h"
 #include "weblookup/LookupWorkflow.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,7 @@ namespace quelto::test {
 AppFixture::AppFixture()
 {
     app::Settings::setLocation(m_dir.filePath(QStringLiteral("settings")));
+    weblookup::BrowserProfile::setLocation(m_dir.filePath(QStringLiteral("browser")));
     m_settings = std::make_unique<app::Settings>();
     useMovieSite(QUrl());
 }

@@ -1,0 +1,37 @@
+#include "weblookup/BrowserProfile.h"
+
+#include <QDir>
+#include <QStandardPaths>
+#include <QWebEngineProfile>
+
+namespace quelto::weblookup::BrowserProfile {
+namespace {
+
+QString& chosenLocation()
+{
+    static QString folder;
+    return folder;
+}
+
+} // namespace
+
+QString location()
+{
+    if (!chosenLocation().isEmpty())
+        return chosenLocation();
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath(QStringLiteral("browser"));
+}
+
+void setLocation(const QString& folder) { chosenLocation() = folder; }
+
+QWebEngineProfile* create(QObject* parent)
+{
+    const QString folder = location();
+    auto* profile = new QWebEngineProfile(QStringLiteral("quelto"), parent);
+    profile->setPersistentStoragePath(folder);
+    // Otherwise the cache goes to the user's cache folder, outside location().
+    profile->setCachePath(QDir(folder).filePath(QStringLiteral("cache")));
+    return profile;
+}
+
+} // namespace quelto::weblookup::BrowserProfile
