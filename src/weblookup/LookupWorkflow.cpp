@@ -5,6 +5,8 @@
 #include "weblookup/FieldExtraction.h"
 #include "weblookup/FormFields.h"
 #include "weblookup/PageLoader.h"
+#include "weblookup/PageSnapshot.h"
+#include "weblookup/StructuredGrab.h"
 #include "weblookup/TransferDialog.h"
 
 #include <QComboBox>
@@ -78,21 +80,46 @@ void LookupWorkflow::setPageTimeout(std::chrono::milliseconds timeout) { m_loade
 
 std::chrono::milliseconds LookupWorkflow::pageTimeout() const { return m_loader->timeout(); }
 
-void LookupWorkflow::goHome() { navigate1(m_site.home()); }
+const SiteProfile* LookupWorkflow::siteProfile() const
+{
+    // The classic addresses are the movie site's own; other sites have theirs.
+    const SiteProfile& profile = m_profiles.forAddress(QUrl(m_site.root()));
+    return profile.kind() == SiteProfile::Kind::Classic ? nullptr : &profile;
+}
 
-void LookupWorkflow::command1Click() { navigate1(m_site.home()); }
+QUrl LookupWorkflow::homeAddress() const
+{
+    const SiteProfile* profile = siteProfile();
+    return profile ? profile->home(QUrl(m_site.root())) : m_site.home();
+}
 
-void LookupWorkflow::srchIMDBClick() { navigate1(m_site.searchPage()); }
+QUrl LookupWorkflow::searchAddress() const
+{
+    const SiteProfile* profile = siteProfile();
+    return profile ? profile->searchPage(QUrl(m_site.root())) : m_site.searchPage();
+}
+
+QUrl LookupWorkflow::titleSearchAddress(const QString& title) const
+{
+    const SiteProfile* profile = siteProfile();
+    return profile ? profile->titleSearch(QUrl(m_site.root()), title) : m_site.titleSearch(title);
+}
+
+void LookupWorkflow::goHome() { navigate1(homeAddress()); }
+
+void LookupWorkflow::command1Click() { navigate1(homeAddress()); }
+
+void LookupWorkflow::srchIMDBClick() { navigate1(searchAddress()); }
 
 void LookupWorkflow::searchbtnClick()
 {
-    const QUrl url = m_site.titleSearch(m_c.titlelabel->text());
+    const QUrl url = titleSearchAddress(m_c.titlelabel->text());
     m_pageComplete = false;
     updateGrabit();
     navigate1(url);
 }
 
-void LookupWorkflow::command2Click() { navigate1(m_site.titleSearch(m_c.titlelabel->text())); }
+void LookupWorkflow::command2Click() { navigate1(titleSearchAddress(m_c.titlelabel->text())); }
 
 void LookupWorkflow::navigate1(const QUrl& url)
 {
@@ -116,27 +143,39 @@ void LookupWorkflow::grabitClick()
     m_grabRunning = true;
     updateGrabit();
     setNotice(QString());
+    m_structured.reset();
+    m_titleRead = false;
     if (m_titlePageFailed) {
         m_prompts.exclamation(ErrorPageMessage);
         endGrab();
         return;
     }
     QPointer<LookupWorkflow> self(this);
-    PageReader::readDocument(m_c.WebBrowser1->page(), [self](const DocumentText& document) {
+    PageReader::readSnapshot(m_c.WebBrowser1->page(), [self](const std::optional<PageSnapshot>& page) {
         if (self)
-            self->titlePageRead(document);
+            self->titlePageRead(page);
     });
 }
 
-void LookupWorkflow::titlePageRead(const DocumentText& document)
+void LookupWorkflow::titlePageRead(const std::optional<PageSnapshot>& page)
 {
-    if (!document.hasBody) {
+    if (!page || !page->hasBody) {
         m_prompts.exclamation(NoBodyMessage);
         endGrab();
         return;
     }
+    m_titleRead = true;
+    const SiteProfile& profile = m_profiles.recognise(*page);
+    if (profile.kind() == SiteProfile::Kind::Structured)
+        startStructured(profile, *page);
+    else
+        startClassic(*page);
+}
+
+void LookupWorkflow::startClassic(const PageSnapshot& page)
+{
     LookupFields fields = FormFields::read(m_form);
-    extractTitlePage(fields, document.title, document.body);
+    extractTitlePage(fields, page.title, page.bodyText);
     FormFields::write(fields, m_form, FormFields::Page::Title);
     emit titlePageDone();
 
@@ -204,7 +243,10 @@ void LookupWorkflow::timer1Tick()
         return;
     m_timer1->stop();
     m_timer1->setInterval(0);
-    grabit_pt2();
+    if (m_structured)
+        structuredPageStep();
+    else
+        grabit_pt2();
 }
 
 void LookupWorkflow::timer2Tick()
@@ -286,10 +328,81 @@ void LookupWorkflow::companiesRead(const QString& text)
     endGrab();
 }
 
+void LookupWorkflow::startStructured(const SiteProfile& profile, const PageSnapshot& page)
+{
+    m_structured = std::make_unique<StructuredGrab>(profile);
+    m_structuredProfile = &profile;
+    m_structured->readTitlePage(page);
+    m_titlePage = page;
+    m_remaining = profile.secondaryPages();
+    // The title page starts a new movie: whatever the form held goes. The
+    // secondary pages only add to it.
+    FormFields::writeAll(m_structured->fields(), m_form);
+    emit titlePageDone();
+    m_grabCancelled = false;
+    nextStructuredPage();
+}
+
+void LookupWorkflow::nextStructuredPage()
+{
+    const SiteProfile& profile = *m_structuredProfile;
+    while (!m_remaining.isEmpty()) {
+        m_current = m_remaining.takeFirst();
+        if (!m_structured->needs(m_current))
+            continue;
+        const QUrl url = profile.secondaryPageAddress(m_current, m_titlePage, m_structured->title());
+        if (url.isEmpty())
+            continue;
+        m_transf->label1()->setText(progressText(m_current.name));
+        loadSecondary(url, m_current.name);
+        m_timer1->setInterval(PollInterval);
+        m_timer1->start();
+        return;
+    }
+    endGrab();
+}
+
+void LookupWorkflow::structuredPageStep()
+{
+    // A cancel ends the grab; what the pages read so far gave stays.
+    if (m_grabCancelled) {
+        endGrab();
+        return;
+    }
+    if (m_pageFailed) {
+        nextStructuredPage();
+        return;
+    }
+    QPointer<LookupWorkflow> self(this);
+    PageReader::readSnapshot(m_browser2, [self](const std::optional<PageSnapshot>& page) {
+        if (!self || !self->m_structured)
+            return;
+        if (page && page->hasBody) {
+            self->m_structured->readSecondaryPage(self->m_current, *page);
+            FormFields::writeFound(self->m_structured->fields(), self->m_form);
+        }
+        self->nextStructuredPage();
+    });
+}
+
+QString LookupWorkflow::progressText(const QString& pageName)
+{
+    if (pageName == u"credits")
+        return CreditsText;
+    if (pageName == u"companies")
+        return CompaniesText;
+    return QStringLiteral("Getting additional data from other pages (%1)").arg(pageName);
+}
+
 void LookupWorkflow::endGrab()
 {
     m_grabRunning = false;
     updateGrabit();
+    if (m_titleRead) {
+        m_summary = m_structured ? grabSummary(m_structured->profileName(), m_structured->fields())
+                                 : grabSummary(m_profiles.classic().name(), FormFields::read(m_form));
+        emit summaryChanged(m_summary);
+    }
     emit grabEnded();
 }
 

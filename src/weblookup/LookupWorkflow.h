@@ -2,12 +2,15 @@
 
 #include "weblookup/MovieSite.h"
 #include "weblookup/PageReader.h"
+#include "weblookup/PageSnapshot.h"
+#include "weblookup/SiteProfileRegistry.h"
 
 #include <QObject>
 #include <QSize>
 #include <QString>
 #include <QStringList>
 #include <chrono>
+#include <memory>
 
 class QLabel;
 class QPushButton;
@@ -23,6 +26,7 @@ class UserPrompts;
 namespace quelto::weblookup {
 
 class PageLoader;
+class StructuredGrab;
 class TransferDialog;
 
 // The IMDb tab's controls that the lookup drives.
@@ -105,6 +109,13 @@ public:
     // The pages of the last grab that failed, with the reason each time
     // ("credits page not found (404)"); empty when none failed.
     const QString& notice() const { return m_notice; }
+    // The last grab's summary: its profile, and the fields filled and not
+    // found ("IMDb: filled 15 of 18; not found: Music, Sound").
+    const QString& summary() const { return m_summary; }
+
+    // The site profiles: the one that recognises a title page reads it; a
+    // site without a profile of its own is read by the classic steps.
+    const SiteProfileRegistry& profiles() const { return m_profiles; }
 
     // Stops both browsers; for the window's tear-down.
     void stop();
@@ -132,7 +143,17 @@ private:
     void timer1Tick();
     void timer2Tick();
 
-    void titlePageRead(const DocumentText& document);
+    const SiteProfile* siteProfile() const;
+    QUrl homeAddress() const;
+    QUrl searchAddress() const;
+    QUrl titleSearchAddress(const QString& title) const;
+
+    void titlePageRead(const std::optional<PageSnapshot>& page);
+    void startClassic(const PageSnapshot& page);
+    void startStructured(const SiteProfile& profile, const PageSnapshot& page);
+    void nextStructuredPage();
+    void structuredPageStep();
+    static QString progressText(const QString& pageName);
     void grabit_pt2();
     void creditsRead(const QString& text);
     void requestCompanies();
@@ -161,7 +182,15 @@ private:
     bool m_pageFailed = false; // the secondary page last asked for failed
     QString m_pendingName;      // "credits", "companies"
     QString m_notice;
-    bool m_grabRunning = false;
+    QString m_summary;
+    bool m_titleRead = false; // the grab has read its title page
+
+    SiteProfileRegistry m_profiles;
+    std::unique_ptr<StructuredGrab> m_structured; // a grab by a structured profile
+    const SiteProfile* m_structuredProfile = nullptr;
+    PageSnapshot m_titlePage;
+    QList<SecondaryPage> m_remaining; // its secondary pages still to come
+    SecondaryPage m_current;    bool m_grabRunning = false;
     bool m_pageComplete = false; // WebBrowser1 has completed a page since the last title search
     bool m_titlePageFailed = false; // and that page did not load
 };

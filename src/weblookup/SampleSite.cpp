@@ -340,6 +340,9 @@ SampleSite::Response SampleSite::respond(const QString& target, const QByteArray
 
     if (const auto saved = m_pages.constFind(withoutTrailingSlash(path)); saved != m_pages.cend()) {
         r.body = *saved;
+        // The page as its server rendered it: its scripts do not run, and
+        // nothing is fetched from the real site (images, fonts, styles).
+        r.policy = "default-src 'self'; script-src 'none'; style-src 'self' 'unsafe-inline'; img-src 'self' data:";
     } else if (path == u"/") {
         r.body = homePage(movies());
     } else if (path == u"/search") {
@@ -379,6 +382,8 @@ void SampleSite::send(QTcpSocket* socket, const Response& response)
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reason + "\r\n";
     head += "Content-Type: " + response.type + "\r\n";
     head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+    if (!response.policy.isEmpty())
+        head += "Content-Security-Policy: " + response.policy + "\r\n";
     head += "Cache-Control: no-store\r\nConnection: close\r\n\r\n";
     socket->write(head + response.body);
     socket->disconnectFromHost();

@@ -96,6 +96,7 @@ private:
         int status = 200;
         QByteArray type = "text/html; charset=utf-8";
         QByteArray body;
+        QByteArray policy; // Content-Security-Policy, if any
     };
     void readRequest(QTcpSocket* socket);
     Response respond(const QString& target, const QByteArray& rawTarget);
