@@ -30,6 +30,18 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
                 options.error = QStringLiteral("--lookup needs the address of a title page.");
                 return options;
             }
+        } else if (argument == QLatin1String("--profile")) {
+            if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty()) {
+                options.error = QStringLiteral("--profile needs the name of a site profile.");
+                return options;
+            }
+            options.lookupProfile = arguments.at(++i);
+        } else if (argument.startsWith(QLatin1String("--profile="))) {
+            options.lookupProfile = argument.mid(int(qstrlen("--profile=")));
+            if (options.lookupProfile.isEmpty()) {
+                options.error = QStringLiteral("--profile needs the name of a site profile.");
+                return options;
+            }
         } else if (argument == QLatin1String("--")) {
             paths << arguments.mid(i + 1);
             break;
@@ -42,6 +54,8 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
     }
     if (!options.lookupUrl.isEmpty() && !paths.isEmpty())
         options.error = QStringLiteral("--lookup opens no catalogue.");
+    else if (!options.lookupProfile.isEmpty() && options.lookupUrl.isEmpty())
+        options.error = QStringLiteral("--profile goes with --lookup.");
     else if (paths.size() > 1)
         options.error = QStringLiteral("Name one catalogue only.");
     else if (paths.size() == 1 && paths.first().isEmpty())
@@ -55,17 +69,22 @@ QString LaunchOptions::usage()
 {
     return QStringLiteral(
         "Usage: quelto [PATH | --database PATH]\n"
-        "       quelto --lookup URL\n"
+        "       quelto --lookup URL [--profile NAME]\n"
         "\n"
         "Quelto, a catalogue of recorded movies.\n"
         "\n"
         "  PATH, --database PATH  open the catalogue at PATH (created there when no\n"
         "                         file exists) instead of the stored one; the stored\n"
         "                         catalogue setting is left as it is\n"
-        "  --lookup URL           read the movie's title page at URL, then its credits\n"
-        "                         and companies pages on the same server, print the\n"
-        "                         fields as a JSON object keyed by archive column and\n"
-        "                         exit; needs no display and opens no catalogue\n"
+        "  --lookup URL           read the movie's title page at URL with the site\n"
+        "                         profile that recognises it, then the secondary\n"
+        "                         pages the profile names (credits, companies, ...),\n"
+        "                         print the fields as a JSON object keyed by archive\n"
+        "                         column, with the profile, each field's source and\n"
+        "                         the pages that failed under \"lookup\", and exit;\n"
+        "                         needs no display and opens no catalogue\n"
+        "  --profile NAME         read the page with the site profile NAME (classic,\n"
+        "                         IMDb, schema.org or one of the user's)\n"
         "  -h, --help             show this help and exit\n");
 }
 

@@ -34,7 +34,7 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationVersion(QStringLiteral("1.2"));
 
     if (!launch.lookupUrl.isEmpty())
-        return CommandLineLookup::main(launch.lookupUrl);
+        return CommandLineLookup::main(launch.lookupUrl, launch.lookupProfile);
 
     StartSequence::Options options;
     options.databasePath = launch.databasePath;
