@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <chrono>
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -82,6 +83,8 @@ public:
     // How long a secondary page may take to load.
     void setPageTimeout(std::chrono::milliseconds timeout);
     std::chrono::milliseconds pageTimeout() const;
+    // Asked before a grab writes into the form; false leaves the grab undone.
+    void setGrabCheck(std::function<bool()> check) { m_grabCheck = std::move(check); }
     const MovieSite& site() const { return m_site; }
 
     // WebBrowser1 to the site's home page (nothing without a site).
@@ -169,6 +172,7 @@ private:
     editing::RecordForm& m_form;
     editing::UserPrompts& m_prompts;
     MovieSite m_site;
+    std::function<bool()> m_grabCheck;
 
     QWidget* m_browser2Window;
     QWebEnginePage* m_browser2;
