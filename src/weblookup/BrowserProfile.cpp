@@ -19,7 +19,9 @@ QString location()
 {
     if (!chosenLocation().isEmpty())
         return chosenLocation();
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath(QStringLiteral("browser"));
+    // Next to the user's site profiles: ~/.local/share/quelto/browser.
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("quelto/browser"));
 }
 
 void setLocation(const QString& folder) { chosenLocation() = folder; }

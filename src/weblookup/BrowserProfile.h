@@ -9,7 +9,7 @@ namespace quelto::weblookup {
 
 // The browser engine's profile of the lookup's browsers. Cookies, the cache and
 // the answers given to a site's consent questions are kept between runs in a
-// folder of the user's data ("browser" in the program's data folder).
+// folder of the user's data (~/.local/share/quelto/browser).
 namespace BrowserProfile {
 
 // The folder in use.
