@@ -19,6 +19,7 @@
 #include <QLoggingCategory>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QComboBox>
 #include <QWebEngineView>
 
 using namespace quelto;
@@ -51,6 +52,7 @@ private slots:
     void cleanupTestCase();
     void grabsEveryField_data();
     void grabsEveryField();
+    void secondaryPagesFailOrAreCancelled();
 
 private:
     SampleSite m_site;
@@ -151,6 +153,46 @@ void TestSavedPagesGrab::grabsEveryField()
             QVERIFY2(!workflow.notice().isEmpty(), qPrintable(target)); // a page not there is reported
     }
     QVERIFY(!workflow.transf()->isVisible());
+}
+
+void TestSavedPagesGrab::secondaryPagesFailOrAreCancelled()
+{
+    MainWindow& window = m_app->window();
+    app::LookupTab& tab = window.lookupTab();
+    LookupWorkflow& workflow = tab.workflow();
+    auto open = [&](const QString& path) {
+        QSignalSpy loaded(tab.browser(), &QWebEngineView::loadFinished);
+        tab.browser()->setUrl(QUrl(m_site.root().toString() + path));
+        return loaded.wait(PageWait) && tab.grabit()->isEnabled();
+    };
+
+    // The Matrix's credits page is not there: its step ends with the notice,
+    // and the title page's values stay.
+    QVERIFY(open(QStringLiteral("/title/tt0133093/")));
+    QSignalSpy ended(&workflow, &LookupWorkflow::grabEnded);
+    QTest::mouseClick(tab.grabit(), Qt::LeftButton);
+    QVERIFY(ended.wait(PageWait));
+    QCOMPARE(workflow.notice(), QStringLiteral("credits page not found (404)"));
+    QCOMPARE(window.form().mvCast[0]->currentText(), QStringLiteral("Keanu Reeves"));
+
+    // Cancel while the credits page loads ends the grab; what the title page
+    // gave stays and no further page is asked for.
+    m_site.hold(QStringLiteral("/title/tt0468569/fullcredits"));
+    QVERIFY(open(QStringLiteral("/title/tt0468569/")));
+    m_site.clearRequests();
+    QTest::mouseClick(tab.grabit(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(workflow.transf()->isVisible(), PageWait);
+    QCOMPARE(workflow.transf()->label1()->text(), LookupWorkflow::CreditsText);
+    QTest::mouseClick(workflow.transf()->cancelButton(), Qt::LeftButton);
+    QVERIFY(ended.wait(PageWait));
+    QVERIFY(!workflow.transf()->isVisible());
+    QCOMPARE(window.form().mvDirector->currentText(), QStringLiteral("Christopher Nolan"));
+    QCOMPARE(window.form().mvCast[2]->currentText(), QStringLiteral("Aaron Eckhart"));
+    QCOMPARE(window.form().mvMusic->currentText(), QString());
+    m_site.release();
+    QTest::qWait(300);
+    QCOMPARE(m_site.requests().filter(QStringLiteral("companycredits")), QStringList());
+    QVERIFY(workflow.notice().isEmpty());
 }
 
 QUELTO_WEBENGINE_TEST_MAIN(TestSavedPagesGrab)
