@@ -112,7 +112,6 @@ void TestSavedPagesGrab::grabsEveryField()
     QVERIFY(loaded.wait(PageWait));
     QVERIFY(tab.grabit()->isEnabled());
 
-    m_site.clearRequests();
     QSignalSpy ended(&workflow, &LookupWorkflow::grabEnded);
     QElapsedTimer clock;
     clock.start();
@@ -133,8 +132,8 @@ void TestSavedPagesGrab::grabsEveryField()
     qInfo("%s: %d of %lld fields right", page->key, right, static_cast<long long>(expected.size()));
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1Char('\n'))));
 
-    // The summary names the profile and what was not found; the pages asked
-    // for and not there are in the notice.
+    // The summary names the profile and what was not found; the pages read
+    // are not in the notice.
     const QString summary = m_app->find<QLabel>(QStringLiteral("grabSummary"))->text();
     const QString profile = QLatin1String(page->path).startsWith(QLatin1String("/title/")) ? QStringLiteral("IMDb")
                                                                                            : QStringLiteral("schema.org");
@@ -145,13 +144,6 @@ void TestSavedPagesGrab::grabsEveryField()
     QVERIFY2(summary.contains(QStringLiteral("filled %1 of %2").arg(filled).arg(expected.size())), qPrintable(summary));
     for (const QString& name : secondaryPages)
         QVERIFY2(!workflow.notice().contains(name), qPrintable(workflow.notice()));
-    for (const QString& target : m_site.requests()) {
-        const bool served = std::any_of(SavedPages::pages().cbegin(), SavedPages::pages().cend(), [&](const SavedPages::Page& p) {
-            return target.startsWith(QLatin1String(p.path).chopped(QLatin1String(p.path).endsWith(u'/') ? 1 : 0));
-        });
-        if (!served)
-            QVERIFY2(!workflow.notice().isEmpty(), qPrintable(target)); // a page not there is reported
-    }
     QVERIFY(!workflow.transf()->isVisible());
 }
 
