@@ -18,6 +18,10 @@ const QList<Page>& pages()
         {"parasite", "letterboxd/parasite-2019-2026-05-29.html", "/film/parasite-2019/"},
         {"shawshank-rt", "rottentomatoes/shawshank_redemption-2020-01.html", "/m/shawshank_redemption"},
         {"truman", "filmaffinity/en-film504889-the-truman-show-2020-10-12.html", "/us/film504889.html"},
+        {"antman", "imdb-old/antman-2015-tt0478970-main-2018.html", "/title/tt0478970/"},
+        {"antman-credits", "imdb-old/antman-2015-tt0478970-fullcredits-2017.html", "/title/tt0478970/fullcredits"},
+        {"antman-companies", "imdb-old/antman-2015-tt0478970-companycredits-2017.html",
+         "/title/tt0478970/companycredits"},
     };
     return all;
 }
@@ -80,6 +84,10 @@ const QList<Grab>& grabs()
              {"The Shawshank Redemption (1994)", "1994", "Frank Darabont", "Drama", "", "", "", "", "90/100",
               "Frank Darabont", "", "Columbia Pictures", "Tim Robbins", "Morgan Freeman", "Bob Gunton",
               "William Sadler", "Clancy Brown", "Gil Bellows"}),
+        grab("IMDb 2017-2018", {"antman", "credits:antman-credits", "companies:antman-companies"},
+             {"Ant-Man (2015)", "2015", "Peyton Reed", "Action", "USA", "English", "Color", "Datasat",
+              "7.3/10 (402,411 votes)", "Edgar Wright", "Christophe Beck", "Marvel Enterprises", "Paul Rudd",
+              "Michael Douglas", "Evangeline Lilly", "Corey Stoll", "Bobby Cannavale", "Anthony Mackie"}),
         grab("FilmAffinity", {"truman"},
              {"The Truman Show (1998)", "1998", "Peter Weir", "Drama", "United States", "", "", "",
               "7.7/10 (120,122 votes)", "Andrew Niccol", "Burkhard Dallwitz", "Paramount Pictures", "Jim Carrey",

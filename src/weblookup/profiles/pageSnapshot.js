@@ -5,7 +5,7 @@
 (function () {
     'use strict';
     var MAX_LINKS = 4000, MAX_LABELLED = 3000, MAX_VALUES = 60, MAX_LABEL = 80, MAX_VALUE = 400;
-    var MAX_ITEMS = 200, MAX_DEPTH = 8;
+    var MAX_ITEMS = 200, MAX_DEPTH = 8, MAX_DOM_DEPTH = 200;
     // Labelled items are the costly part; on a huge page the collection stops
     // after this long, keeping what it found.
     var LABEL_BUDGET_MS = 1500;
@@ -108,27 +108,28 @@
         else
             item[name] = [item[name], value];
     }
-    function collectProperties(item, el, depth) {
+    // itemDepth counts nested items, domDepth the elements below the item.
+    function collectProperties(item, el, itemDepth, domDepth) {
         for (var c = el.firstElementChild; c; c = c.nextElementSibling) {
             var scoped = c.hasAttribute('itemscope');
             if (c.hasAttribute('itemprop')) {
-                var value = scoped ? (depth < MAX_DEPTH ? itemOf(c, depth + 1) : {}) : propertyValue(c);
+                var value = scoped ? (itemDepth < MAX_DEPTH ? itemOf(c, itemDepth + 1) : {}) : propertyValue(c);
                 var names = clean(c.getAttribute('itemprop')).split(' ');
                 for (var n = 0; n < names.length; ++n) {
                     if (names[n])
                         addProperty(item, names[n], value);
                 }
             }
-            if (!scoped && depth < MAX_DEPTH * 4)
-                collectProperties(item, c, depth + 1);
+            if (!scoped && domDepth < MAX_DOM_DEPTH)
+                collectProperties(item, c, itemDepth, domDepth + 1);
         }
     }
-    function itemOf(el, depth) {
+    function itemOf(el, itemDepth) {
         var item = {};
         var type = clean(el.getAttribute('itemtype'));
         if (type)
             item['@type'] = type.split(' ');
-        collectProperties(item, el, depth);
+        collectProperties(item, el, itemDepth, 0);
         return item;
     }
     attempt(function () {
