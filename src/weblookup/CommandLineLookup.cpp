@@ -187,8 +187,6 @@ void CommandLineLookup::nextSecondaryPage()
 {
     while (!m_remaining.isEmpty()) {
         m_current = m_remaining.takeFirst();
-        if (!m_grab->needs(m_current))
-            continue;
         const QUrl url = m_profile->secondaryPageAddress(m_current, m_titlePage, m_grab->title());
         if (url.isEmpty())
             continue;

@@ -349,9 +349,9 @@ void LookupWorkflow::nextStructuredPage()
 {
     const SiteProfile& profile = *m_structuredProfile;
     while (!m_remaining.isEmpty()) {
+        // Every page is read: a secondary page is the better source for
+        // what it holds (the companies page lists the producer first).
         m_current = m_remaining.takeFirst();
-        if (!m_structured->needs(m_current))
-            continue;
         const QUrl url = profile.secondaryPageAddress(m_current, m_titlePage, m_structured->title());
         if (url.isEmpty())
             continue;
