@@ -129,7 +129,7 @@ void TestPageSnapshots::initTestCase()
     for (const auto& saved : SavedPages::pages())
         m_server.files.insert(saved.path, QDir(folder).filePath(QLatin1String(saved.file)));
     m_server.files.insert("/shapes", QDir(folder).filePath(QStringLiteral("shapes.html")));
-    m_server.written.insert("/picture.svg", {"image/svg+xml", "<svg xmlns='http://www.w3.org/2000/svg'><title>t</title><table/></svg>"});
+    m_server.written.insert("/picture.svg", {"image/svg+xml", "<svg xmlns='http://www.w3.org/2000/svg'><title>t</title><table/><a href='/x'><text>x</text></a></svg>"});
     QVERIFY(m_server.listen(QHostAddress::LocalHost));
     QVERIFY(m_registry.errors().isEmpty());
 
@@ -223,6 +223,7 @@ void TestPageSnapshots::readsLabelledItems()
     // A document that is no web page still gives a snapshot.
     QVERIFY(!page("picture").hasBody);
     QVERIFY(page("picture").labelled.empty());
+    QVERIFY(page("picture").links.empty());
 
     // Table rows with a label cell, on the technical specifications page.
     QCOMPARE(page("darkknight-technical").labelValues(QStringLiteral("Color")).value(0), QStringLiteral("Color"));

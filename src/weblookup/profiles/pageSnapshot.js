@@ -89,9 +89,9 @@
         if (tag === 'meta')
             return clean(el.getAttribute('content'));
         if (tag === 'a' || tag === 'link' || tag === 'area')
-            return el.href ? String(el.href) : textOf(el);
+            return typeof el.href === 'string' && el.href ? el.href : textOf(el);
         if (tag === 'img' || tag === 'source' || tag === 'iframe' || tag === 'embed' || tag === 'audio' || tag === 'video')
-            return el.src ? String(el.src) : '';
+            return typeof el.src === 'string' ? el.src : '';
         if (tag === 'time' && el.getAttribute('datetime'))
             return clean(el.getAttribute('datetime'));
         if ((tag === 'data' || tag === 'meter') && el.hasAttribute('value'))
@@ -293,8 +293,11 @@
 
     attempt(function () {
         var links = document.querySelectorAll('a[href]');
-        for (var i = 0; i < links.length && i < MAX_LINKS; ++i)
-            result.links.push({ text: textOf(links[i]).slice(0, MAX_VALUE), href: String(links[i].href) });
+        for (var i = 0; i < links.length && result.links.length < MAX_LINKS; ++i) {
+            // An SVG link's href is no text; it is of no use here.
+            if (typeof links[i].href === 'string')
+                result.links.push({ text: textOf(links[i]).slice(0, MAX_VALUE), href: links[i].href });
+        }
     });
 
     return JSON.stringify(result);
