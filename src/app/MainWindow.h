@@ -18,6 +18,7 @@ class SearchCommands;
 
 namespace quelto::app {
 
+class CatalogSafety;
 class CommandBar;
 class HelpCommands;
 class LookupTab;
@@ -84,6 +85,7 @@ private:
     catalog::CatalogState m_state;
     editing::RecordForm m_form;
     std::unique_ptr<editing::RecordDisplay> m_display;
+    std::unique_ptr<CatalogSafety> m_safety;
     search::SearchCommands* m_search = nullptr;
     HelpCommands* m_help = nullptr;
     MainMenu* m_menu;

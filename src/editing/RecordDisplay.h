@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QHash>
 #include <QLocale>
 #include <QString>
+#include <QVariant>
 
 namespace quelto::catalog {
 class Database;
@@ -36,6 +38,10 @@ public:
     // first row of the current record set.
     void showFilterState();
 
+    // The stored values the last recordToForm showed, by column; empty after
+    // clearFields. Save checks that the row still holds them.
+    const QHash<QString, QVariant>& shownValues() const { return m_shown; }
+
     static int archiveCount(catalog::Database& db);
     static QString recordCountText(int count, const QLocale& locale = QLocale());
 
@@ -45,6 +51,7 @@ public:
 private:
     RecordForm& m_form;
     catalog::CatalogState& m_state;
+    QHash<QString, QVariant> m_shown;
 };
 
 } // namespace quelto::editing

@@ -49,8 +49,10 @@ CommandLineLookup::Result CommandLineLookup::run(const QUrl& titlePage)
 {
     m_result = {};
     m_over = false;
-    if (!titlePage.isValid() || titlePage.host().isEmpty()) {
-        m_result.error = QStringLiteral("\"%1\" is not the address of a web page.").arg(titlePage.toString());
+    if (!titlePage.isValid() || titlePage.host().isEmpty() || !isWebAddress(titlePage)) {
+        m_result.error = QStringLiteral("\"%1\" is not the address of a web page: --lookup takes http and https "
+                                        "addresses only.")
+                             .arg(titlePage.toString());
         return m_result;
     }
     QEventLoop loop;
@@ -159,6 +161,12 @@ void CommandLineLookup::prepareHeadlessEnvironment()
     // The engine's start-up report would only clutter the error output.
     if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
         qputenv("QT_LOGGING_RULES", "qt.webenginecontext.info=false");
+}
+
+bool CommandLineLookup::isWebAddress(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
 }
 
 int CommandLineLookup::main(const QString& url)

@@ -36,6 +36,10 @@ public:
     // Runs the lookup in a local event loop and returns when it is over.
     Result run(const QUrl& titlePage);
 
+    // Only http and https pages are read: a file or other local address is
+    // refused before anything is loaded.
+    static bool isWebAddress(const QUrl& url);
+
     // The fields as one JSON object keyed by archive column.
     static QByteArray toJson(const LookupFields& fields);
 

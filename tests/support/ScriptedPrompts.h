@@ -20,6 +20,7 @@ class ScriptedPrompts : public editing::UserPrompts
 {
 public:
     QList<bool> confirmAnswers;
+    QList<int> choiceAnswers; // indexes into the buttons of choose()
     QList<std::optional<QString>> fileAnswers;
     QList<std::optional<QString>> databaseAnswers;
     // What the user does in the next modal dialogs: each script gets the
@@ -30,6 +31,7 @@ public:
     QStringList exclamations;
     QStringList messages; // plain message boxes
     QStringList confirmations;
+    QStringList choices; // the texts of choose()
     QStringList errors;
     std::vector<editing::FileRequest> fileRequests;
     int databaseRequests = 0;
@@ -38,6 +40,7 @@ public:
 
     void exclamation(const QString& text) override;
     bool confirm(const QString& text) override;
+    int choose(const QString& text, const QStringList& buttons) override;
     void message(const QString& text) override;
     void error(const QString& text) override;
     std::optional<QString> chooseFile(const editing::FileRequest& request) override;

@@ -101,6 +101,11 @@ void TestCommandLineLookup::failuresExitNonZero_data()
     QTest::newRow("no body") << QStringLiteral("/poster/tt9000102.svg") << QString() << QStringLiteral("no body");
     QTest::newRow("credits missing") << QStringLiteral("/title/tt9000102/") << QStringLiteral("/Credits")
                                      << QStringLiteral("status 404");
+    // Nothing but web pages: a local file is never read as a title page.
+    QTest::newRow("local file") << QStringLiteral("file://localhost/etc/passwd") << QString()
+                                << QStringLiteral("http and https");
+    QTest::newRow("ftp") << QStringLiteral("ftp://example.org/title/tt1/") << QString()
+                         << QStringLiteral("http and https");
 }
 
 void TestCommandLineLookup::failuresExitNonZero()
@@ -116,6 +121,8 @@ void TestCommandLineLookup::failuresExitNonZero()
         QVERIFY(closed.listen());
         url = closed.root().toString() + QStringLiteral("/title/tt9000101/");
     }
+    if (path.contains(QLatin1String("://")))
+        url = path;
     if (!refused.isEmpty())
         site.refuse(refused);
     const Run run = runLookup(url);
