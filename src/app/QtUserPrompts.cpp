@@ -42,6 +42,22 @@ int QtUserPrompts::choose(const QString& text, const QStringList& buttons)
     return int(made.indexOf(box.clickedButton()));
 }
 
+editing::SaveChoice QtUserPrompts::askSave(const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, Title, text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                    parent());
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return editing::SaveChoice::Save;
+    case QMessageBox::Discard:
+        return editing::SaveChoice::Discard;
+    default:
+        return editing::SaveChoice::Cancel;
+    }
+}
+
 void QtUserPrompts::message(const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, Title, text, QMessageBox::Ok, parent());

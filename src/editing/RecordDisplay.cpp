@@ -6,6 +6,7 @@
 #include "editing/FieldBinding.h"
 #include "editing/RecordForm.h"
 #include "editing/StatusShape.h"
+#include "editing/UnsavedChanges.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -38,6 +39,12 @@ void RecordDisplay::recordToForm()
     RecordSet* set = m_state.current.get();
     if (!set)
         return;
+    // Whatever the display leaves on show is what the user starts from.
+    struct Snapshot
+    {
+        RecordDisplay* display;
+        ~Snapshot() { display->markUnchanged(); }
+    } snapshot{this};
     try {
         if (set->bof() && set->eof())
             return;
@@ -50,7 +57,7 @@ void RecordDisplay::recordToForm()
             shown.insert(field.column(), value);
             texts.push_back(value.toString()); // Null reads as empty
         }
-        m_shown = std::move(shown);
+        m_shownValues = std::move(shown);
         for (size_t i = 0; i < fields.size(); ++i)
             fields[i].setText(texts[i]);
         for (size_t i = 0; i < fields.size(); ++i) {
@@ -85,7 +92,7 @@ void RecordDisplay::clearFields()
 {
     RecordForm& f = m_form;
     const catalog::MediaDefaults& defaults = m_state.mediaDefaults;
-    m_shown.clear();
+    m_shownValues.clear();
     f.title->clear();
     f.catalog->clear();
     f.vidfmt->setEditText(defaults.format);
@@ -101,7 +108,30 @@ void RecordDisplay::clearFields()
     f.mvRanking->setText(Space);
     for (QComboBox* box : f.mvCast)
         box->setEditText(Space);
+    markUnchanged();
 }
+
+std::vector<QString> RecordDisplay::fieldTexts() const
+{
+    std::vector<QString> texts;
+    for (const FieldBinding& field : FieldBinding::of(m_form))
+        texts.push_back(field.text());
+    return texts;
+}
+
+void RecordDisplay::markUnchanged() { m_shown = fieldTexts(); }
+
+bool RecordDisplay::fieldsChanged() const
+{
+    if (!m_state.newRecordMode) {
+        const RecordSet* set = m_state.current.get();
+        if (!set || !set->hasCurrentRow())
+            return false;
+    }
+    return fieldTexts() != m_shown;
+}
+
+bool RecordDisplay::settleUnsavedChanges() { return !m_guard || m_guard->settle(); }
 
 int RecordDisplay::archiveCount(catalog::Database& db)
 {

@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <QString>
 #include <QVariant>
+#include <vector>
 
 namespace quelto::catalog {
 class Database;
@@ -13,6 +14,7 @@ struct CatalogState;
 namespace quelto::editing {
 
 struct RecordForm;
+class UnsavedChanges;
 
 // The display operations every record command uses: between the current row
 // of the current record set and the form's controls, plus the count and
@@ -40,7 +42,19 @@ public:
 
     // The stored values the last recordToForm showed, by column; empty after
     // clearFields. Save checks that the row still holds them.
-    const QHash<QString, QVariant>& shownValues() const { return m_shown; }
+    const QHash<QString, QVariant>& shownValues() const { return m_shownValues; }
+    // Whether the fields differ from what the last display operation showed
+    // (the current record, or the empty form of a new record). Without a
+    // current row outside new-record mode there is nothing they could belong
+    // to, so nothing counts as changed.
+    bool fieldsChanged() const;
+    // The fields as they stand now belong to the record (after a save).
+    void markUnchanged();
+
+    // The guard that commands ask before they replace the record on screen;
+    // settleUnsavedChanges() is true when the command may go on.
+    void setUnsavedChanges(UnsavedChanges* guard) { m_guard = guard; }
+    bool settleUnsavedChanges();
 
     static int archiveCount(catalog::Database& db);
     static QString recordCountText(int count, const QLocale& locale = QLocale());
@@ -49,9 +63,13 @@ public:
     catalog::CatalogState& state() const { return m_state; }
 
 private:
+    std::vector<QString> fieldTexts() const;
+
     RecordForm& m_form;
     catalog::CatalogState& m_state;
-    QHash<QString, QVariant> m_shown;
+    QHash<QString, QVariant> m_shownValues; // as read from the row
+    std::vector<QString> m_shown; // the field texts the last display operation left
+    UnsavedChanges* m_guard = nullptr;
 };
 
 } // namespace quelto::editing

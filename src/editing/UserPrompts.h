@@ -17,6 +17,14 @@ struct FileRequest
     QString defaultSuffix;
 };
 
+// The answers to "Save changes to ...?".
+enum class SaveChoice
+{
+    Save,
+    Discard,
+    Cancel
+};
+
 // Every modal question the program asks goes through here, so that tests can
 // answer in advance and no modal window ever blocks them. Message boxes carry
 // the program's title, "Quelto".
@@ -32,6 +40,8 @@ public:
     // Exclamation icon with buttons of the given captions; the index of the
     // one pressed, or -1 when the box was closed otherwise.
     virtual int choose(const QString& text, const QStringList& buttons) = 0;
+    // Question icon with Save, Discard and Cancel; closing the box cancels.
+    virtual SaveChoice askSave(const QString& text) = 0;
     // A plain message box: no icon, OK.
     virtual void message(const QString& text) = 0;
     // A failure that ends the program.

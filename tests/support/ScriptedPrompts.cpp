@@ -27,6 +27,16 @@ int ScriptedPrompts::choose(const QString& text, const QStringList& buttons)
     return answer < buttons.size() ? answer : -1;
 }
 
+editing::SaveChoice ScriptedPrompts::askSave(const QString& text)
+{
+    saveQuestions << text;
+    if (saveAnswers.isEmpty()) {
+        unexpected << QStringLiteral("save question: ") + text;
+        return editing::SaveChoice::Cancel;
+    }
+    return saveAnswers.takeFirst();
+}
+
 void ScriptedPrompts::error(const QString& text) { errors << text; }
 
 std::optional<QString> ScriptedPrompts::chooseFile(const editing::FileRequest& request)

@@ -15,12 +15,13 @@ namespace quelto::test {
 
 // Prompts answered in advance: a test queues the answers, runs the code, and
 // reads what was asked. A question without a queued answer is recorded in
-// unexpected and answered No / cancelled, so no modal window ever opens.
+// unexpected and answered No / Cancel / cancelled, so no modal window ever opens.
 class ScriptedPrompts : public editing::UserPrompts
 {
 public:
     QList<bool> confirmAnswers;
     QList<int> choiceAnswers; // indexes into the buttons of choose()
+    QList<editing::SaveChoice> saveAnswers;
     QList<std::optional<QString>> fileAnswers;
     QList<std::optional<QString>> databaseAnswers;
     // What the user does in the next modal dialogs: each script gets the
@@ -32,6 +33,7 @@ public:
     QStringList messages; // plain message boxes
     QStringList confirmations;
     QStringList choices; // the texts of choose()
+    QStringList saveQuestions;
     QStringList errors;
     std::vector<editing::FileRequest> fileRequests;
     int databaseRequests = 0;
@@ -41,6 +43,7 @@ public:
     void exclamation(const QString& text) override;
     bool confirm(const QString& text) override;
     int choose(const QString& text, const QStringList& buttons) override;
+    editing::SaveChoice askSave(const QString& text) override;
     void message(const QString& text) override;
     void error(const QString& text) override;
     std::optional<QString> chooseFile(const editing::FileRequest& request) override;
