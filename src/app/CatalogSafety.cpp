@@ -15,9 +15,9 @@ CatalogSafety::CatalogSafety(catalog::CatalogState& state, editing::UserPrompts&
 {
 }
 
-catalog::CatalogLoader::Questions CatalogSafety::questions()
+catalog::CatalogLoader::Questions CatalogSafety::questions(const QString& path)
 {
-    const QString file = QDir::toNativeSeparators(m_state.databasePath);
+    const QString file = QDir::toNativeSeparators(path);
     catalog::CatalogLoader::Questions questions;
     questions.removeForeignObjects = [this, file](const QString& report) {
         return m_prompts.confirm(ForeignObjects.arg(file, report));
@@ -25,7 +25,7 @@ catalog::CatalogLoader::Questions CatalogSafety::questions()
     questions.writeToDamagedFile = [this, file](const QString& report) {
         return m_prompts.confirm(Damaged.arg(file, report));
     };
-    questions.beforeFirstWrite = [this] { makeBackup(); };
+    questions.beforeFirstWrite = [this, path] { makeBackup(path); };
     return questions;
 }
 
@@ -39,10 +39,10 @@ void CatalogSafety::tellAfterOpening()
         m_prompts.exclamation(OpenElsewhere.arg(file, m_state.lock->otherHolder()));
 }
 
-void CatalogSafety::makeBackup()
+void CatalogSafety::makeBackup(const QString& path)
 {
     try {
-        catalog::CatalogBackup::make(m_state.databasePath);
+        catalog::CatalogBackup::make(path);
     } catch (const catalog::EngineError& error) {
         m_prompts.exclamation(NoBackup.arg(error.message()));
     }

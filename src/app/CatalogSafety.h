@@ -38,13 +38,14 @@ public:
 
     CatalogSafety(catalog::CatalogState& state, editing::UserPrompts& prompts);
 
-    // The questions the loader asks while it opens the catalogue.
-    catalog::CatalogLoader::Questions questions();
+    // The questions the loader asks while it opens the catalogue at path;
+    // the backup copy is made of that file.
+    catalog::CatalogLoader::Questions questions(const QString& path);
     // The notices once the catalogue is open: read-only, open elsewhere.
     void tellAfterOpening();
 
 private:
-    void makeBackup();
+    void makeBackup(const QString& path);
 
     catalog::CatalogState& m_state;
     editing::UserPrompts& m_prompts;

@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <memory>
+#include <optional>
 
 class QTabWidget;
 
@@ -21,6 +22,7 @@ class SearchCommands;
 namespace quelto::app {
 
 class CatalogSafety;
+class CatalogueSwitcher;
 class CommandBar;
 class HelpCommands;
 class LookupTab;
@@ -62,6 +64,8 @@ public:
     LookupTab& lookupTab() { return *m_lookup; }
     search::SearchCommands& searchCommands() { return *m_search; }
     HelpCommands& helpCommands() { return *m_help; }
+    CatalogSafety& safety() { return *m_safety; }
+    CatalogueSwitcher& catalogueSwitcher() { return *m_switcher; }
     QTabWidget* tabs() const { return m_tabs; }
 
     // The designed size of the client area, in twips.
@@ -82,6 +86,7 @@ protected:
 
 private:
     void locateDatabase(const QString& databaseOverride);
+    std::optional<QString> convertedIfAccess(const QString& path);
     void applyResizeRule();
     void storeOnClose();
 
@@ -94,6 +99,7 @@ private:
     std::unique_ptr<editing::UnsavedChanges> m_unsaved;
     search::SearchCommands* m_search = nullptr;
     HelpCommands* m_help = nullptr;
+    CatalogueSwitcher* m_switcher = nullptr;
     MainMenu* m_menu;
     CommandBar* m_commandBar;
     QTabWidget* m_tabs;

@@ -159,16 +159,18 @@ private slots:
         QCOMPARE(f.prompts().exclamations, QStringList{CatalogSafety::ReadOnly.arg(QDir::toNativeSeparators(path))});
 
         f.prompts().exclamations.clear();
-        form(f).title->setText(QStringLiteral("Changed"));
-        form(f).dbSave->click();
         form(f).dbDelete->click();
         form(f).dbNew->click();
+        form(f).title->setText(QStringLiteral("Changed"));
+        form(f).dbSave->click();
         QCOMPARE(f.prompts().exclamations.size(), 3);
         for (const QString& said : f.prompts().exclamations)
             QVERIFY2(said.contains(QLatin1String("read-only")), qPrintable(said));
         QVERIFY(f.prompts().confirmations.isEmpty()); // no delete question first
         QVERIFY(!f.window().state().newRecordMode);
         QCOMPARE(form(f).title->text(), QStringLiteral("Changed"));
+        QVERIFY(f.prompts().unexpected.isEmpty());
+        form(f).title->setText(QStringLiteral("Alien"));
 
         // The option lists: told on opening, and Save refuses.
         f.prompts().exclamations.clear();
