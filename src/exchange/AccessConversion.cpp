@@ -109,7 +109,8 @@ void AccessConversion::plan(const AccessFile& file)
             if (indexOf(columns, column) < 0)
                 m_summary.leftOutColumns << name + QLatin1Char('.') + column;
         }
-        checkValues(table);
+        for (RefusedValue& value : refuseInvalidValues(name, table.data))
+            m_refused.push_back(std::move(value));
         m_totalRows += int(table.data.rows.size());
         m_tables.push_back(std::move(table));
     }
@@ -119,20 +120,25 @@ void AccessConversion::plan(const AccessFile& file)
     }
 }
 
-void AccessConversion::checkValues(CopiedTable& table)
+std::vector<RefusedValue> AccessConversion::refuseInvalidValues(const QString& catalogueName, AccessTable& table)
 {
-    for (size_t r = 0; r < table.data.rows.size(); ++r) {
-        std::vector<QVariant>& row = table.data.rows[r];
-        for (qsizetype c = 0; c < table.catalogueColumns.size(); ++c) {
-            const int source = table.sourceColumn[size_t(c)];
-            if (source < 0 || !row[size_t(source)].isValid())
+    std::vector<RefusedValue> refused;
+    const QStringList known = catalogueName == archiveName()
+                                  ? CatalogSchema::archiveColumns()
+                                  : QStringList{QStringLiteral("text"), QStringLiteral("ordinal")};
+    for (size_t r = 0; r < table.rows.size(); ++r) {
+        std::vector<QVariant>& row = table.rows[r];
+        for (qsizetype c = 0; c < table.columns.size() && size_t(c) < row.size(); ++c) {
+            QVariant& value = row[size_t(c)];
+            if (!value.isValid())
                 continue;
-            QVariant& value = row[size_t(source)];
-            const QString& column = table.catalogueColumns.at(c);
+            const QString& column = table.columns.at(c);
+            if (indexOf(known, column) < 0)
+                continue; // left out anyway
             QString reason;
-            if (column == QLatin1String("ordinal")) {
+            if (column.compare(QLatin1String("ordinal"), Qt::CaseInsensitive) == 0 && catalogueName != archiveName()) {
                 bool ok = false;
-                const qlonglong number = value.toLongLong(&ok);
+                const qlonglong number = value.toString().trimmed().toLongLong(&ok);
                 if (!ok || number < -32768 || number > 32767)
                     reason = QStringLiteral("\"%1\" is no whole number from -32768 to 32767").arg(value.toString());
                 else
@@ -147,11 +153,12 @@ void AccessConversion::checkValues(CopiedTable& table)
                     value = text;
             }
             if (!reason.isEmpty()) {
-                m_refused.push_back({table.catalogueName, int(r) + 1, column, reason});
+                refused.push_back({catalogueName, int(r) + 1, column, reason});
                 value = QVariant();
             }
         }
     }
+    return refused;
 }
 
 QString AccessConversion::suggestedTarget(const QString& accessPath)

@@ -40,6 +40,11 @@ public:
     // A name for the new file next to the old one that names no file yet.
     static QString suggestedTarget(const QString& accessPath);
 
+    // Sets the values of a table read for the catalogue table catalogueName
+    // that the new file refuses to Null and returns them; whole-number
+    // ordinals and texts are made the types the new file stores.
+    static std::vector<RefusedValue> refuseInvalidValues(const QString& catalogueName, AccessTable& table);
+
 private:
     struct CopiedTable
     {
@@ -50,7 +55,6 @@ private:
     };
 
     void plan(const AccessFile& file);
-    void checkValues(CopiedTable& table);
     bool copyInto(const QString& path, const Progress& progress);
 
     QString m_accessPath;

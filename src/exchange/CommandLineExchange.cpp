@@ -51,6 +51,12 @@ int CommandLineExchange::exportCsv(const QString& cataloguePath, const QString& 
                                    QTextStream& err)
 {
     try {
+        if (catalog::CatalogFileCheck::inspect(cataloguePath) == catalog::CatalogFileCheck::Kind::AccessDatabase) {
+            err << QStringLiteral("quelto: \"%1\" is an old Access catalogue; copy it into a Quelto catalogue first "
+                                  "with --import-access.\n")
+                       .arg(QDir::toNativeSeparators(cataloguePath));
+            return 1;
+        }
         std::unique_ptr<catalog::Database> db = catalog::Database::open(cataloguePath);
         if (!db->hasTable(QStringLiteral("archive")))
             throw EngineError(QStringLiteral("The catalogue \"%1\" has no records (no table archive).")

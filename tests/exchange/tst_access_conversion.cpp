@@ -76,6 +76,7 @@ private slots:
     void everyValueAsMdbExportReadsIt();
     void olderLayoutGainsItsListsSeeded();
     void fileWithoutArchiveGainsAnEmptyOne();
+    void refusedValuesBecomeNull();
     void fileThatIsNoCatalogueIsRefused();
     void neverOverwritesAndCancelLeavesNoFile();
     void largeFileConvertsAndOpens();
@@ -174,6 +175,30 @@ void TestAccessConversion::fileWithoutArchiveGainsAnEmptyOne()
     catalog::CatalogLoader::open(state);
     QVERIFY(state.current->bof() && state.current->eof());
     QCOMPARE(state.optionSet(QStringLiteral("genre")).recordCount(), 7);
+}
+
+void TestAccessConversion::refusedValuesBecomeNull()
+{
+    exchange::AccessTable genre;
+    genre.columns = QStringList{QStringLiteral("Text"), QStringLiteral("Ordinal"), QStringLiteral("Remark")};
+    genre.rows = {{QStringLiteral("Drama"), QStringLiteral(" 2"), QString()},
+                  {QString(), 40000, QStringLiteral("x")},
+                  {QString(256, QLatin1Char('y')), QVariant(), QVariant()},
+                  {QString(255, QLatin1Char('z')), QStringLiteral("two"), QVariant()}};
+    const auto refused = AccessConversion::refuseInvalidValues(QStringLiteral("genre"), genre);
+    QStringList seen;
+    for (const exchange::RefusedValue& v : refused)
+        seen << QStringLiteral("%1 %2 %3: %4").arg(v.table).arg(v.row).arg(v.column, v.reason);
+    QCOMPARE(seen, (QStringList{QStringLiteral("genre 2 Text: empty text"),
+                                QStringLiteral("genre 2 Ordinal: \"40000\" is no whole number from -32768 to 32767"),
+                                QStringLiteral("genre 3 Text: text of 256 characters, more than 255"),
+                                QStringLiteral("genre 4 Ordinal: \"two\" is no whole number from -32768 to 32767")}));
+    QCOMPARE(genre.rows[0][1], QVariant(qlonglong(2)));
+    QVERIFY(!genre.rows[1][0].isValid() && !genre.rows[1][1].isValid());
+    QVERIFY(!genre.rows[2][0].isValid());
+    QCOMPARE(genre.rows[3][0].toString().size(), 255);
+    QCOMPARE(genre.rows[0][2], QVariant(QString())); // a column left out is not judged
+    QVERIFY(exchange::ConversionSummary::describe(refused, 1).contains(QStringLiteral("genre, row 2, column Text")));
 }
 
 void TestAccessConversion::fileThatIsNoCatalogueIsRefused()
