@@ -52,6 +52,8 @@ bool PrinterCanvas::print(const PrintDocument& document, const QString& title)
 std::optional<int> PrintDialogChooser::choose(QWidget* parent)
 {
     QPrinter& printer = m_canvas.printer();
+    // A page range belongs to one document; everything else is offered again.
+    printer.setPrintRange(QPrinter::AllPages);
     QPrintDialog dialog(&printer, parent);
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize |
                       QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintPageRange);
