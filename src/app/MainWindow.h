@@ -21,6 +21,7 @@ class SearchCommands;
 
 namespace quelto::app {
 
+class CatalogSafety;
 class CatalogueSwitcher;
 class CommandBar;
 class FormKeyboard;
@@ -66,6 +67,7 @@ public:
     search::SearchCommands& searchCommands() { return *m_search; }
     HelpCommands& helpCommands() { return *m_help; }
     FormKeyboard& keyboard() { return *m_keyboard; }
+    CatalogSafety& safety() { return *m_safety; }
     CatalogueSwitcher& catalogueSwitcher() { return *m_switcher; }
     QTabWidget* tabs() const { return m_tabs; }
 
@@ -101,6 +103,7 @@ private:
     catalog::CatalogState m_state;
     editing::RecordForm m_form;
     std::unique_ptr<editing::RecordDisplay> m_display;
+    std::unique_ptr<CatalogSafety> m_safety;
     std::unique_ptr<editing::UnsavedChanges> m_unsaved;
     search::SearchCommands* m_search = nullptr;
     HelpCommands* m_help = nullptr;

@@ -55,8 +55,13 @@ public:
 
     // AddNew/Edit open the edit buffer, Update stores it. An added row joins
     // the end of the set but does not become the current row.
+    //
+    // Update of an edited row checks, in the transaction that writes it, that
+    // the row still exists (else Kind::Deleted) and still holds the values
+    // given to expect(), if any (else Kind::Changed); nothing is written then.
     void addNew();
     void edit();
+    void expect(const QHash<QString, QVariant>& values); // column -> value, while editing
     void update();
     void cancelUpdate();
     bool isEditing() const { return m_editMode != EditMode::None; }
@@ -78,6 +83,9 @@ public:
     // The key of the current row, and a move to the row with a key.
     qint64 bookmark() const;
     void setBookmark(qint64 key);
+    // Drops what was read of the current row, so the next value() reads the file.
+    void reread() { m_rowCacheValid = false; }
+
     // The key of the row stored last by Update.
     qint64 lastModified() const { return m_lastModified; }
 
@@ -97,6 +105,7 @@ private:
     void setPosition(int position);
     void endEdit();
     const std::vector<QVariant>& currentRow() const;
+    void updateRow(const QStringList& names, const std::vector<QVariant>& values);
     int columnIndex(const QString& column) const;
     void validate(int column, QVariant& value) const;
 
@@ -120,8 +129,10 @@ private:
     EditMode m_editMode = EditMode::None;
     std::vector<QVariant> m_buffer;
     std::vector<bool> m_changed;
+    QHash<QString, QVariant> m_expected;
 
     mutable std::unique_ptr<SqliteStatement> m_rowQuery;
+    mutable int m_rowQueryGeneration = 0;
     mutable std::vector<QVariant> m_rowCache;
     mutable qint64 m_rowCacheKey = 0;
     mutable bool m_rowCacheValid = false;
