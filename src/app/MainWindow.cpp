@@ -17,6 +17,8 @@
 #include "editing/StatusShape.h"
 #include "editing/UserPrompts.h"
 #include "printing/PrintCommands.h"
+#include "search/RecordListCommands.h"
+#include "search/RecordListPane.h"
 #include "search/SearchCommands.h"
 
 #include <QAction>
@@ -39,6 +41,10 @@ using catalog::EngineError;
 struct DialogCancelled
 {
 };
+
+// The record list's columns: which are shown, their order and widths.
+const QString ListSection = QStringLiteral("Settings");
+const QString ListColumnsKey = QStringLiteral("ListColumns");
 
 bool isFile(const QString& path) { return QFileInfo(path).isFile(); }
 
@@ -63,11 +69,21 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     m_tabs->addTab(new MovieTab(m_form, m_tabs), QStringLiteral("Movie"));
     m_lookup = new LookupTab(m_form, m_prompts, m_settings, m_tabs);
     m_tabs->addTab(m_lookup, QStringLiteral("IMDb"));
+    m_listPane = new search::RecordListPane(m_tabs);
+    m_tabs->addTab(m_listPane, QStringLiteral("List"));
     setTabOrder(m_form.title, m_tabs);
 
     m_display = std::make_unique<editing::RecordDisplay>(m_form, m_state);
     m_search = new search::SearchCommands(m_state, *m_display, m_prompts, this);
     m_search->connectCommands();
+    m_list = new search::RecordListCommands(m_state, *m_display, *m_search, m_prompts, *m_listPane, this);
+    m_listPane->restoreColumnState(QByteArray::fromBase64(m_settings.value(ListSection, ListColumnsKey).toLatin1()));
+    connect(m_listPane, &search::RecordListPane::columnsChanged, this, [this] {
+        m_settings.setValue(ListSection, ListColumnsKey, QString::fromLatin1(m_listPane->columnState().toBase64()));
+        m_settings.sync();
+    });
+    // Enter on a row opens the record.
+    connect(m_list, &search::RecordListCommands::rowOpened, this, [this] { m_tabs->setCurrentIndex(MovieTabIndex); });
     new editing::RecordCommands(m_form, m_state, *m_display, m_prompts, this);
     new printing::PrintCommands(m_state, *m_display, m_prompts, this);
     new editing::OptionListCommands(m_form, m_state, m_prompts, this);
@@ -188,6 +204,7 @@ void MainWindow::storeOnClose()
                                twips::fromPixels(frame.width(), dpiX), twips::fromPixels(frame.height(), dpiY));
     }
     m_settings.storeMediaDefaults(m_state.mediaDefaults);
+    m_settings.setValue(ListSection, ListColumnsKey, QString::fromLatin1(m_listPane->columnState().toBase64()));
     m_settings.sync();
 }
 

@@ -13,8 +13,10 @@ namespace quelto::editing {
 class UserPrompts;
 }
 namespace quelto::search {
+class RecordListCommands;
+class RecordListPane;
 class SearchCommands;
-}
+} // namespace quelto::search
 
 namespace quelto::app {
 
@@ -40,6 +42,7 @@ public:
     };
     static constexpr int MovieTabIndex = 1;
     static constexpr int LookupTabIndex = 2;
+    static constexpr int ListTabIndex = 3;
 
     MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -56,6 +59,7 @@ public:
     MainMenu& menu() { return *m_menu; }
     LookupTab& lookupTab() { return *m_lookup; }
     search::SearchCommands& searchCommands() { return *m_search; }
+    search::RecordListCommands& recordList() { return *m_list; }
     HelpCommands& helpCommands() { return *m_help; }
     QTabWidget* tabs() const { return m_tabs; }
 
@@ -85,6 +89,8 @@ private:
     editing::RecordForm m_form;
     std::unique_ptr<editing::RecordDisplay> m_display;
     search::SearchCommands* m_search = nullptr;
+    search::RecordListPane* m_listPane = nullptr;
+    search::RecordListCommands* m_list = nullptr;
     HelpCommands* m_help = nullptr;
     MainMenu* m_menu;
     CommandBar* m_commandBar;

@@ -1,5 +1,6 @@
 #include "catalog/CatalogLoader.h"
 
+#include "catalog/ArchiveKeys.h"
 #include "catalog/CatalogSchema.h"
 #include "catalog/CatalogState.h"
 #include "catalog/Database.h"
@@ -104,6 +105,9 @@ void CatalogLoader::open(CatalogState& state)
                                                         [&db] { CatalogSchema::createArchiveTable(db); });
         transaction.commit();
     }
+    // Key columns for an older file; the set is then opened again to use them.
+    if (ArchiveKeys::install(db))
+        state.current = db.openRecordSet(currentQuery(state));
     // An empty set refuses the moves; the count is complete either way.
     try {
         state.current->moveLast();

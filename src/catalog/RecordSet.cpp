@@ -5,6 +5,7 @@
 #include "catalog/SqliteConnection.h"
 
 #include <QRegularExpression>
+#include <atomic>
 
 namespace quelto::catalog {
 namespace {
@@ -43,19 +44,60 @@ RecordSet::FieldType typeOf(const QString& declared)
 RecordSet::RecordSet(std::shared_ptr<SqliteConnection> connection, QString sql, QString translatedSql)
     : m_connection(std::move(connection)), m_sql(std::move(sql)), m_translated(std::move(translatedSql))
 {
-    // "select * from TABLE rest" over one table is kept by row key and is updatable.
+    parseQuery();
+    runQuery();
+}
+
+RecordSet::RecordSet(std::shared_ptr<SqliteConnection> connection, QString sql, QString translatedSql,
+                     std::vector<qint64> keys)
+    : m_connection(std::move(connection)), m_sql(std::move(sql)), m_translated(std::move(translatedSql))
+{
+    parseQuery();
+    if (!isUpdatable())
+        throw EngineError(QStringLiteral("Operation is not supported for this type of object."));
+    m_keys = std::move(keys);
+    loadSchema();
+    m_position = recordCount() > 0 ? 0 : BeforeFirst;
+}
+
+namespace {
+
+// "select * from TABLE rest" over one table is kept by row key and is updatable.
+struct KeyedQuery
+{
+    QString table;
+    QString keyQuery;
+};
+
+KeyedQuery keyedQuery(const QString& translated)
+{
     static const QRegularExpression keyed(
         QStringLiteral(R"(^\s*select\s+\*\s+from\s+("(?:[^"]|"")+"|\[[^\]]+\]|\w+)(.*)$)"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression notSingleTable(QStringLiteral(R"(^\s*,|\bgroup\s+by\b|\bjoin\b|\bunion\b)"),
                                                    QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = keyed.match(m_translated);
-    if (match.hasMatch() && !match.captured(2).contains(notSingleTable)) {
-        m_table = unquoteName(match.captured(1));
-        m_keyQuery = QStringLiteral("select rowid from ") + SqlTranslator::quoteName(m_table) + match.captured(2);
-    }
-    runQuery();
+    const QRegularExpressionMatch match = keyed.match(translated);
+    if (!match.hasMatch() || match.captured(2).contains(notSingleTable))
+        return {};
+    const QString table = unquoteName(match.captured(1));
+    return {table, QStringLiteral("select rowid from ") + SqlTranslator::quoteName(table) + match.captured(2)};
 }
+
+std::atomic<quint64> lastGeneration{0};
+
+} // namespace
+
+QString RecordSet::keyQueryFor(const QString& translatedSql) { return keyedQuery(translatedSql).keyQuery; }
+
+void RecordSet::parseQuery()
+{
+    KeyedQuery keyed = keyedQuery(m_translated);
+    m_table = std::move(keyed.table);
+    m_keyQuery = std::move(keyed.keyQuery);
+    touch();
+}
+
+void RecordSet::touch() { m_generation = ++lastGeneration; }
 
 RecordSet::~RecordSet() = default;
 
@@ -75,6 +117,7 @@ void RecordSet::loadSchema()
 
 void RecordSet::runQuery()
 {
+    touch();
     m_rowCacheValid = false;
     m_rowQuery.reset();
     if (isUpdatable()) {
@@ -290,6 +333,7 @@ void RecordSet::update()
         const bool wasAfterLast = !m_onDeletedRow && m_position >= recordCount();
         m_lastModified = m_connection->lastInsertRowId();
         m_keys.push_back(m_lastModified);
+        touch();
         if (wasAfterLast)
             m_position = recordCount();
     } else {
@@ -310,6 +354,7 @@ void RecordSet::update()
         }
         m_lastModified = key;
         m_rowCacheValid = false;
+        touch();
     }
     endEdit();
 }
@@ -325,6 +370,7 @@ void RecordSet::deleteRecord()
     statement->bindInt64(1, m_keys.at(m_position));
     statement->step();
     m_keys.erase(m_keys.begin() + m_position);
+    touch();
     m_onDeletedRow = true;
     m_rowCacheValid = false;
 }
@@ -340,6 +386,7 @@ void RecordSet::close()
 {
     endEdit();
     m_open = false;
+    touch();
     m_rowQuery.reset();
     m_keys = {};
     m_rows = {};

@@ -110,8 +110,9 @@ void RecordCommands::last()
 
 void RecordCommands::newRecord()
 {
-    m_display.clearFields();
+    // The mode first, so that the views clearFields notifies see it.
     setNewRecordMode(true);
+    m_display.clearFields();
 }
 
 void RecordCommands::save()

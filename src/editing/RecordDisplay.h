@@ -2,6 +2,8 @@
 
 #include <QLocale>
 #include <QString>
+#include <functional>
+#include <vector>
 
 namespace quelto::catalog {
 class Database;
@@ -39,11 +41,18 @@ public:
     static int archiveCount(catalog::Database& db);
     static QString recordCountText(int count, const QLocale& locale = QLocale());
 
+    // Called after recordToForm, clearFields and showRecordCount, so that other views of the
+    // current record set (the record list) follow every command.
+    void addShownListener(std::function<void()> listener);
+
     RecordForm& form() const { return m_form; }
     catalog::CatalogState& state() const { return m_state; }
 
 private:
+    void notifyShown();
+
     RecordForm& m_form;
+    std::vector<std::function<void()>> m_shownListeners;
     catalog::CatalogState& m_state;
 };
 
