@@ -15,11 +15,13 @@
 #include "editing/OptionListCommands.h"
 #include "editing/RecordCommands.h"
 #include "editing/StatusShape.h"
+#include "editing/UnsavedChanges.h"
 #include "editing/UserPrompts.h"
 #include "printing/PrintCommands.h"
 #include "search/RecordListCommands.h"
 #include "search/RecordListPane.h"
 #include "search/SearchCommands.h"
+#include "weblookup/LookupWorkflow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -76,6 +78,12 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     m_display = std::make_unique<editing::RecordDisplay>(m_form, m_state);
     m_search = new search::SearchCommands(m_state, *m_display, m_prompts, this);
     m_search->connectCommands();
+    auto* records = new editing::RecordCommands(m_form, m_state, *m_display, m_prompts, this);
+    m_unsaved = std::make_unique<editing::UnsavedChanges>(*m_display, *records, m_prompts);
+    m_display->setUnsavedChanges(m_unsaved.get());
+    // A grab fills the new record being entered; into a shown record it
+    // replaces what was typed there.
+    m_lookup->workflow().setGrabCheck([this] { return m_state.newRecordMode || m_unsaved->settle(); });
     m_list = new search::RecordListCommands(m_state, *m_display, *m_search, m_prompts, *m_listPane, this);
     m_listPane->restoreColumnState(QByteArray::fromBase64(m_settings.value(ListSection, ListColumnsKey).toLatin1()));
     connect(m_listPane, &search::RecordListPane::columnsChanged, this, [this] {
@@ -84,7 +92,6 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     });
     // Enter on a row opens the record.
     connect(m_list, &search::RecordListCommands::rowOpened, this, [this] { m_tabs->setCurrentIndex(MovieTabIndex); });
-    new editing::RecordCommands(m_form, m_state, *m_display, m_prompts, this);
     new printing::PrintCommands(m_state, *m_display, m_prompts, this);
     new editing::OptionListCommands(m_form, m_state, m_prompts, this);
     m_help = new HelpCommands(*m_menu, m_prompts, this);
@@ -177,14 +184,21 @@ void MainWindow::applyResizeRule()
 
 void MainWindow::quit()
 {
+    if (m_loaded && !m_unsaved->settle())
+        return;
     m_quitting = true;
     emit quitRequested();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (m_loaded && !m_quitting)
+    if (m_loaded && !m_quitting) {
+        if (!m_unsaved->settle()) {
+            event->ignore();
+            return;
+        }
         storeOnClose();
+    }
     event->accept();
 }
 

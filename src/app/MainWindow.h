@@ -10,8 +10,10 @@
 class QTabWidget;
 
 namespace quelto::editing {
+class RecordCommands;
+class UnsavedChanges;
 class UserPrompts;
-}
+} // namespace quelto::editing
 namespace quelto::search {
 class RecordListCommands;
 class RecordListPane;
@@ -55,6 +57,8 @@ public:
     editing::RecordForm& form() { return m_form; }
     editing::RecordDisplay& display() { return *m_display; }
     editing::UserPrompts& prompts() { return m_prompts; }
+    // Commands that replace the record on screen call settle() on it first.
+    editing::UnsavedChanges& unsavedChanges() { return *m_unsaved; }
     Settings& settings() { return m_settings; }
     MainMenu& menu() { return *m_menu; }
     LookupTab& lookupTab() { return *m_lookup; }
@@ -67,7 +71,8 @@ public:
     static constexpr double DesignWidth = 9450;
     static constexpr double DesignHeight = 7740;
 
-    // mnQuit: ends the program at once, without the close step.
+    // mnQuit: ends the program at once, without the close step, once any
+    // unsaved change has been settled.
     void quit();
 
 signals:
@@ -88,6 +93,7 @@ private:
     catalog::CatalogState m_state;
     editing::RecordForm m_form;
     std::unique_ptr<editing::RecordDisplay> m_display;
+    std::unique_ptr<editing::UnsavedChanges> m_unsaved;
     search::SearchCommands* m_search = nullptr;
     search::RecordListPane* m_listPane = nullptr;
     search::RecordListCommands* m_list = nullptr;

@@ -26,6 +26,22 @@ bool QtUserPrompts::confirm(const QString& text)
            QMessageBox::Yes;
 }
 
+editing::SaveChoice QtUserPrompts::askSave(const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, Title, text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                    parent());
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return editing::SaveChoice::Save;
+    case QMessageBox::Discard:
+        return editing::SaveChoice::Discard;
+    default:
+        return editing::SaveChoice::Cancel;
+    }
+}
+
 void QtUserPrompts::message(const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, Title, text, QMessageBox::Ok, parent());

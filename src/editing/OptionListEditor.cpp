@@ -119,7 +119,8 @@ void OptionListEditor::load(RecordSet& set, const QString& boxText)
         for (set.moveFirst(); !set.eof(); set.moveNext())
             text += set.value(QStringLiteral("text")).toString() + QLatin1Char('\n');
         set.moveFirst();
-        m_newitem->setText(boxText);
+        // A blank field (the single space of an emptied record) offers no entry.
+        m_newitem->setText(boxText.trimmed().isEmpty() ? QString() : boxText);
     }
     m_dataentry->setPlainText(text);
     m_dataentry->moveCursor(QTextCursor::Start);
@@ -158,7 +159,7 @@ QStringList OptionListEditor::lines(const QString& text)
 void OptionListEditor::addItem()
 {
     const QString item = m_newitem->text();
-    if (item.isEmpty())
+    if (item.trimmed().isEmpty())
         return;
     QTextCursor cursor(m_dataentry->document());
     cursor.movePosition(QTextCursor::End);

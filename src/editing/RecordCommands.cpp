@@ -28,11 +28,14 @@ RecordCommands::RecordCommands(RecordForm& form, catalog::CatalogState& state, R
     const auto bind = [this](QPushButton* button, void (RecordCommands::*command)()) {
         connect(button, &QPushButton::clicked, this, [this, command] { guarded(command); });
     };
-    bind(form.dbFirst, &RecordCommands::first);
-    bind(form.dbPrev, &RecordCommands::previous);
-    bind(form.dbNext, &RecordCommands::next);
-    bind(form.dbLast, &RecordCommands::last);
-    bind(form.dbNew, &RecordCommands::newRecord);
+    const auto bindSettled = [this](QPushButton* button, void (RecordCommands::*command)()) {
+        connect(button, &QPushButton::clicked, this, [this, command] { settledThenGuarded(command); });
+    };
+    bindSettled(form.dbFirst, &RecordCommands::first);
+    bindSettled(form.dbPrev, &RecordCommands::previous);
+    bindSettled(form.dbNext, &RecordCommands::next);
+    bindSettled(form.dbLast, &RecordCommands::last);
+    bindSettled(form.dbNew, &RecordCommands::newRecord);
     bind(form.dbSave, &RecordCommands::save);
     bind(form.dbDelete, &RecordCommands::deleteOrCancel);
 }
@@ -44,6 +47,12 @@ void RecordCommands::guarded(void (RecordCommands::*command)())
     } catch (const EngineError& error) {
         m_prompts.exclamation(error.message());
     }
+}
+
+void RecordCommands::settledThenGuarded(void (RecordCommands::*command)())
+{
+    if (m_display.settleUnsavedChanges())
+        guarded(command);
 }
 
 void RecordCommands::first()
@@ -171,6 +180,7 @@ void RecordCommands::saveCurrent()
             set.edit();
             m_display.formToRecord();
             set.update();
+            m_display.markUnchanged();
         } catch (const EngineError&) {
             // Whatever the cause, nothing is stored and the fields keep the
             // user's values.
@@ -188,6 +198,14 @@ void RecordCommands::deleteOrCancel()
         cancelNew();
     else
         deleteCurrent();
+}
+
+void RecordCommands::discardChanges()
+{
+    if (m_state.newRecordMode)
+        cancelNew();
+    else
+        showCurrent();
 }
 
 void RecordCommands::cancelNew()

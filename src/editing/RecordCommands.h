@@ -43,6 +43,9 @@ public:
     void newRecord();      // dbNew
     void save();           // dbSave
     void deleteOrCancel(); // dbDelete, "Cancel" in new-record mode
+    // Throws away what was typed: leaves new-record mode, or shows the
+    // current record as stored.
+    void discardChanges();
 
 private:
     void saveNew();
@@ -54,6 +57,9 @@ private:
     // Runs a command; an engine error without a rule of its own is reported
     // and leaves the fields as they are.
     void guarded(void (RecordCommands::*command)());
+    // The same for a command that replaces the record on screen: unsaved
+    // changes are settled first.
+    void settledThenGuarded(void (RecordCommands::*command)());
 
     RecordForm& m_form;
     catalog::CatalogState& m_state;

@@ -8,6 +8,7 @@
 #include "editing/FieldBinding.h"
 #include "editing/RecordForm.h"
 #include "editing/StatusShape.h"
+#include "editing/UnsavedChanges.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -56,6 +57,12 @@ void RecordDisplay::recordToForm()
     RecordSet* set = m_state.current.get();
     if (!set)
         return;
+    // Whatever the display leaves on show is what the user starts from.
+    struct Snapshot
+    {
+        RecordDisplay* display;
+        ~Snapshot() { display->markUnchanged(); }
+    } snapshot{this};
     try {
         if (set->bof() && set->eof())
             return;
@@ -113,8 +120,31 @@ void RecordDisplay::clearFields()
     f.mvRanking->setText(Space);
     for (QComboBox* box : f.mvCast)
         box->setEditText(Space);
+    markUnchanged();
     notifyShown();
 }
+
+std::vector<QString> RecordDisplay::fieldTexts() const
+{
+    std::vector<QString> texts;
+    for (const FieldBinding& field : FieldBinding::of(m_form))
+        texts.push_back(field.text());
+    return texts;
+}
+
+void RecordDisplay::markUnchanged() { m_shown = fieldTexts(); }
+
+bool RecordDisplay::fieldsChanged() const
+{
+    if (!m_state.newRecordMode) {
+        const RecordSet* set = m_state.current.get();
+        if (!set || !set->hasCurrentRow())
+            return false;
+    }
+    return fieldTexts() != m_shown;
+}
+
+bool RecordDisplay::settleUnsavedChanges() { return !m_guard || m_guard->settle(); }
 
 int RecordDisplay::archiveCount(catalog::Database& db)
 {

@@ -13,6 +13,7 @@ struct CatalogState;
 namespace quelto::editing {
 
 struct RecordForm;
+class UnsavedChanges;
 
 // The display operations every record command uses: between the current row
 // of the current record set and the form's controls, plus the count and
@@ -38,6 +39,19 @@ public:
     // first row of the current record set.
     void showFilterState();
 
+    // Whether the fields differ from what the last display operation showed
+    // (the current record, or the empty form of a new record). Without a
+    // current row outside new-record mode there is nothing they could belong
+    // to, so nothing counts as changed.
+    bool fieldsChanged() const;
+    // The fields as they stand now belong to the record (after a save).
+    void markUnchanged();
+
+    // The guard that commands ask before they replace the record on screen;
+    // settleUnsavedChanges() is true when the command may go on.
+    void setUnsavedChanges(UnsavedChanges* guard) { m_guard = guard; }
+    bool settleUnsavedChanges();
+
     static int archiveCount(catalog::Database& db);
     static QString recordCountText(int count, const QLocale& locale = QLocale());
 
@@ -50,10 +64,13 @@ public:
 
 private:
     void notifyShown();
+    std::vector<QString> fieldTexts() const;
 
     RecordForm& m_form;
     std::vector<std::function<void()>> m_shownListeners;
     catalog::CatalogState& m_state;
+    std::vector<QString> m_shown; // the field texts the last display operation left
+    UnsavedChanges* m_guard = nullptr;
 };
 
 } // namespace quelto::editing

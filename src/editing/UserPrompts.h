@@ -16,6 +16,14 @@ struct FileRequest
     QString defaultSuffix;
 };
 
+// The answers to "Save changes to ...?".
+enum class SaveChoice
+{
+    Save,
+    Discard,
+    Cancel
+};
+
 // Every modal question the program asks goes through here, so that tests can
 // answer in advance and no modal window ever blocks them. Message boxes carry
 // the program's title, "Quelto".
@@ -28,6 +36,8 @@ public:
     virtual void exclamation(const QString& text) = 0;
     // Question icon with Yes and No; true only for Yes.
     virtual bool confirm(const QString& text) = 0;
+    // Question icon with Save, Discard and Cancel; closing the box cancels.
+    virtual SaveChoice askSave(const QString& text) = 0;
     // A plain message box: no icon, OK.
     virtual void message(const QString& text) = 0;
     // A failure that ends the program.

@@ -2,6 +2,7 @@
 
 #include "catalog/CatalogState.h"
 #include "catalog/EngineError.h"
+#include "editing/RecordDisplay.h"
 #include "editing/UserPrompts.h"
 #include "printing/LabelDialog.h"
 
@@ -22,12 +23,22 @@ PrintCommands::PrintCommands(catalog::CatalogState& state, editing::RecordDispla
     const auto item = [window](const char* name) {
         return window ? window->findChild<QAction*>(QString::fromLatin1(name)) : nullptr;
     };
+    // Printing reads the stored records and then shows the first one, except
+    // over a new record's fields: changes to a shown record are settled first.
+    editing::RecordDisplay* shown = &display;
+    const catalog::CatalogState* shared = &state;
+    const auto settled = [shown, shared](auto command) {
+        return [shown, shared, command] {
+            if (shared->newRecordMode || shown->settleUnsavedChanges())
+                command();
+        };
+    };
     if (QAction* action = item("mnPrintShort"))
-        connect(action, &QAction::triggered, this, [this] { m_lists.printShortList(); });
+        connect(action, &QAction::triggered, this, settled([this] { m_lists.printShortList(); }));
     if (QAction* action = item("mnPrintLong"))
-        connect(action, &QAction::triggered, this, [this] { m_lists.printLongList(); });
+        connect(action, &QAction::triggered, this, settled([this] { m_lists.printLongList(); }));
     if (QAction* action = item("mnPrintLabel"))
-        connect(action, &QAction::triggered, this, &PrintCommands::printLabel);
+        connect(action, &QAction::triggered, this, settled([this] { printLabel(); }));
 }
 
 PrintCommands::~PrintCommands() = default;

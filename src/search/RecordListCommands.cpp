@@ -122,6 +122,12 @@ void RecordListCommands::selectCurrentRow()
 
 void RecordListCommands::chooseRow(int row)
 {
+    if (row == m_model->currentRow() && !m_state.newRecordMode)
+        return;
+    if (!m_display.settleUnsavedChanges()) {
+        selectCurrentRow();
+        return;
+    }
     if (m_state.newRecordMode) {
         m_prompts.exclamation(SearchCommands::FinishNewRecord);
         selectCurrentRow();
@@ -203,6 +209,11 @@ void RecordListCommands::runFilter()
     }
     if (m_state.newRecordMode)
         return;
+    if (!m_display.settleUnsavedChanges()) {
+        // The record on screen stays, and so does the filter in force.
+        m_pane.filterField()->setText(quickFilterInForce() ? m_appliedText : QString());
+        return;
+    }
     try {
         catalog::Database& db = *m_state.database;
         const bool keyed = catalog::ArchiveKeys::hasKeys(db);
@@ -245,12 +256,15 @@ void RecordListCommands::applyFilterAnswer(quint64 ticket, std::vector<qint64>& 
         runFilter(); // the catalogue changed meanwhile: ask again
         return;
     }
+    if (!m_display.settleUnsavedChanges())
+        return;
     try {
         if (m_state.current)
             m_state.current->close();
         m_state.current = db.openRecordSet(m_requestSql, std::move(keys));
         m_state.filterClause = m_requestClause;
         m_appliedClause = m_requestClause;
+        m_appliedText = m_requestText;
         m_state.filterActive = true;
         m_state.filterDescription = QuickFilter::description(m_requestText, m_state.current->recordCount());
         m_display.showFilterState();

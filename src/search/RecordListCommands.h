@@ -82,6 +82,7 @@ private:
     QString m_requestSql;
     qint64 m_changesAtRequest = 0;
     QString m_appliedClause; // the filter clause the field put in force
+    QString m_appliedText;
 };
 
 } // namespace quelto::search

@@ -153,7 +153,7 @@ void SearchCommands::showSortChecks()
 
 void SearchCommands::sortBy(const SortOrder& order)
 {
-    if (refuseInNewRecordMode()) {
+    if (!m_display.settleUnsavedChanges() || refuseInNewRecordMode()) {
         showSortChecks();
         return;
     }
@@ -165,7 +165,7 @@ void SearchCommands::sortBy(const SortOrder& order)
 
 void SearchCommands::showAllData()
 {
-    if (refuseInNewRecordMode())
+    if (!m_display.settleUnsavedChanges() || refuseInNewRecordMode())
         return;
     m_state.filterActive = false;
     m_state.filterClause.clear();
@@ -177,7 +177,7 @@ void SearchCommands::showAllData()
 
 void SearchCommands::searchSubstring(const SubstringSearch& search)
 {
-    if (refuseInNewRecordMode())
+    if (!m_display.settleUnsavedChanges() || refuseInNewRecordMode())
         return;
     m_substringDialog->heading()->setText(search.heading);
     m_substringDialog->what()->setText(search.column);
@@ -226,7 +226,7 @@ void SearchCommands::cancelSubstringSearch()
 
 void SearchCommands::searchGenre()
 {
-    if (refuseInNewRecordMode())
+    if (!m_display.settleUnsavedChanges() || refuseInNewRecordMode())
         return;
     auto genres = m_state.database->openRecordSet(
         QStringLiteral("select mv_genre from archive group by mv_genre order by mv_genre"));

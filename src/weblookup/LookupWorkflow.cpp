@@ -90,6 +90,8 @@ void LookupWorkflow::grabitClick()
 {
     if (m_grabRunning)
         return; // the pending grab goes on alone
+    if (m_grabCheck && !m_grabCheck())
+        return;
     m_grabRunning = true;
     updateGrabit();
     if (m_pageFailed) {

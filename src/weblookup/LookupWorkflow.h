@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -63,6 +64,8 @@ public:
     ~LookupWorkflow() override;
 
     void setSite(const MovieSite& site) { m_site = site; }
+    // Asked before a grab writes into the form; false leaves the grab undone.
+    void setGrabCheck(std::function<bool()> check) { m_grabCheck = std::move(check); }
     const MovieSite& site() const { return m_site; }
 
     // WebBrowser1 to the site's home page (nothing without a site).
@@ -120,6 +123,7 @@ private:
     editing::RecordForm& m_form;
     editing::UserPrompts& m_prompts;
     MovieSite m_site;
+    std::function<bool()> m_grabCheck;
 
     QWebEnginePage* m_browser2;
     TransferDialog* m_transf;

@@ -8,6 +8,7 @@
 #include "editing/FieldBinding.h"
 #include "editing/RecordCommands.h"
 #include "editing/StatusShape.h"
+#include "editing/UserPrompts.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -449,11 +450,18 @@ void TestRecordCommands::searchesWaitForTheNewRecord()
     const QString path = start(f, records({"A", "B"}));
     editing::RecordForm& r = form(f);
     click(r.dbNew);
+    // Nothing typed yet: the sort is refused, the empty form stays.
+    f.window().menu().action(QStringLiteral("mnOrdCat"))->trigger();
+    QCOMPARE(f.prompts().exclamations, QStringList{QStringLiteral("Please save or cancel the new record first.")});
+    QVERIFY(f.window().state().newRecordMode);
+
+    // Typed, the sort asks; Cancel keeps the new record as it is.
     r.title->setText(QStringLiteral("Half typed"));
     r.catalog->setText(QStringLiteral("H1"));
+    f.prompts().saveAnswers << editing::SaveChoice::Cancel;
     f.window().menu().action(QStringLiteral("mnOrdCat"))->trigger();
-
-    QCOMPARE(f.prompts().exclamations, QStringList{QStringLiteral("Please save or cancel the new record first.")});
+    QCOMPARE(f.prompts().saveQuestions, QStringList{QStringLiteral("Save changes to \"Half typed\"?")});
+    QCOMPARE(f.prompts().exclamations.size(), 1);
     QVERIFY(f.window().state().newRecordMode);
     QCOMPARE(r.title->text(), QStringLiteral("Half typed"));
     click(r.dbSave);

@@ -2,6 +2,7 @@
 #include "AppFixture.h"
 #include "TestCatalog.h"
 #include "editing/StatusShape.h"
+#include "editing/UserPrompts.h"
 #include "search/GenreSearchDialog.h"
 #include "search/SearchCommands.h"
 #include "search/SubstringSearchDialog.h"
@@ -356,12 +357,20 @@ void TestSearchWindow::newRecordModeRefusesSearchesAndSorts()
     start(f);
     f.window().form().dbNew->click();
     QVERIFY(f.window().state().newRecordMode);
-    f.window().form().title->setText(QStringLiteral("Typed by hand"));
+    // The empty form of a new record: refused.
     f.menu("mnOrdDir")->trigger();
     f.menu("mnSrchTitle")->trigger();
     f.menu("mnSrchGenre")->trigger();
     QCOMPARE(f.prompts().exclamations.size(), 3);
     QCOMPARE(f.prompts().exclamations.first(), search::SearchCommands::FinishNewRecord);
+    // Typed into: the question comes first, and Cancel keeps the typing.
+    f.window().form().title->setText(QStringLiteral("Typed by hand"));
+    f.prompts().saveAnswers = {editing::SaveChoice::Cancel, editing::SaveChoice::Cancel, editing::SaveChoice::Cancel};
+    f.menu("mnOrdDir")->trigger();
+    f.menu("mnSrchTitle")->trigger();
+    f.menu("mnSrchGenre")->trigger();
+    QCOMPARE(f.prompts().saveQuestions.size(), 3);
+    QCOMPARE(f.prompts().exclamations.size(), 3);
     QVERIFY(f.prompts().dialogsShown.isEmpty());
     QCOMPARE(checkedSort(f), QStringLiteral("mnOrdTitle"));
     QCOMPARE(shownTitle(f), QStringLiteral("Typed by hand"));

@@ -16,6 +16,16 @@ bool ScriptedPrompts::confirm(const QString& text)
     return confirmAnswers.takeFirst();
 }
 
+editing::SaveChoice ScriptedPrompts::askSave(const QString& text)
+{
+    saveQuestions << text;
+    if (saveAnswers.isEmpty()) {
+        unexpected << QStringLiteral("save question: ") + text;
+        return editing::SaveChoice::Cancel;
+    }
+    return saveAnswers.takeFirst();
+}
+
 void ScriptedPrompts::error(const QString& text) { errors << text; }
 
 std::optional<QString> ScriptedPrompts::chooseFile(const editing::FileRequest& request)

@@ -15,11 +15,12 @@ namespace quelto::test {
 
 // Prompts answered in advance: a test queues the answers, runs the code, and
 // reads what was asked. A question without a queued answer is recorded in
-// unexpected and answered No / cancelled, so no modal window ever opens.
+// unexpected and answered No / Cancel / cancelled, so no modal window ever opens.
 class ScriptedPrompts : public editing::UserPrompts
 {
 public:
     QList<bool> confirmAnswers;
+    QList<editing::SaveChoice> saveAnswers;
     QList<std::optional<QString>> fileAnswers;
     QList<std::optional<QString>> databaseAnswers;
     // What the user does in the next modal dialogs: each script gets the
@@ -30,6 +31,7 @@ public:
     QStringList exclamations;
     QStringList messages; // plain message boxes
     QStringList confirmations;
+    QStringList saveQuestions;
     QStringList errors;
     std::vector<editing::FileRequest> fileRequests;
     int databaseRequests = 0;
@@ -38,6 +40,7 @@ public:
 
     void exclamation(const QString& text) override;
     bool confirm(const QString& text) override;
+    editing::SaveChoice askSave(const QString& text) override;
     void message(const QString& text) override;
     void error(const QString& text) override;
     std::optional<QString> chooseFile(const editing::FileRequest& request) override;

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+namespace quelto::editing {
+
+class RecordCommands;
+class RecordDisplay;
+class UserPrompts;
+
+// The guard against silent loss: before a command replaces the record on
+// screen (or ends the program), settle() asks "Save changes to "<title>"?"
+// when the fields differ from the record they show, or from the empty form of
+// a new record. Save runs the record's Save command, Discard shows the record
+// as stored again (or leaves new-record mode), Cancel changes nothing.
+class UnsavedChanges
+{
+public:
+    UnsavedChanges(RecordDisplay& display, RecordCommands& records, UserPrompts& prompts);
+
+    bool hasChanges() const;
+    // True when the command may go on: nothing was changed, the changes were
+    // stored or the user threw them away. False after Cancel, and when Save
+    // was refused (the refusal has been shown and the fields stay as typed).
+    bool settle();
+
+    // "Save changes to "Alien"?"
+    QString question() const;
+
+private:
+    RecordDisplay& m_display;
+    RecordCommands& m_records;
+    UserPrompts& m_prompts;
+};
+
+} // namespace quelto::editing

@@ -1,0 +1,130 @@
+#include "weblookup/SiteProfileRegistry.h"
+
+#include "weblookup/PageSnapshot.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace quelto::weblookup {
+namespace {
+
+const QString ClassicName = QStringLiteral("classic");
+
+// The shipped profiles, in the order they are loaded.
+const char* const shippedProfiles[] = {":/weblookup/profiles/classic.json", ":/weblookup/profiles/imdb.json",
+                                       ":/weblookup/profiles/schema.org.json"};
+
+} // namespace
+
+QString SiteProfileRegistry::defaultUserFolder()
+{
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return data.isEmpty() ? QString() : data + QLatin1String("/quelto/profiles");
+}
+
+SiteProfileRegistry::SiteProfileRegistry(const QString& userFolder)
+{
+    for (const char* path : shippedProfiles)
+        loadFile(QString::fromLatin1(path), true);
+    if (!find(ClassicName)) {
+        // Only a build without its resources gets here; the classic steps need no data.
+        SiteProfile classic = *SiteProfile::fromJson(R"({"name": "classic", "kind": "classic"})", nullptr);
+        add(std::move(classic));
+    }
+    if (userFolder.isEmpty())
+        return;
+    const QDir folder(userFolder);
+    const QStringList files = folder.entryList({QStringLiteral("*.json")}, QDir::Files | QDir::Readable, QDir::Name);
+    for (const QString& file : files)
+        loadFile(folder.filePath(file), false);
+}
+
+void SiteProfileRegistry::loadFile(const QString& path, bool shipped)
+{
+    const QString shown = shipped ? QFileInfo(path).fileName() : QDir::toNativeSeparators(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_errors.append(QStringLiteral("%1: cannot be read: %2").arg(shown, file.errorString()));
+        return;
+    }
+    constexpr qint64 largestProfile = 1 << 20;
+    if (file.size() > largestProfile) {
+        m_errors.append(QStringLiteral("%1: too large for a profile (over 1 MB)").arg(shown));
+        return;
+    }
+    QString error;
+    std::optional<SiteProfile> profile = SiteProfile::fromJson(file.readAll(), &error);
+    if (!profile) {
+        m_errors.append(QStringLiteral("%1: %2").arg(shown, error));
+        return;
+    }
+    if (!shipped && profile->name().compare(ClassicName, Qt::CaseInsensitive) == 0
+        && profile->kind() != SiteProfile::Kind::Classic) {
+        m_errors.append(QStringLiteral("%1: the profile \"classic\" must be of kind \"classic\"").arg(shown));
+        return;
+    }
+    add(std::move(*profile));
+}
+
+void SiteProfileRegistry::add(SiteProfile profile)
+{
+    for (SiteProfile& known : m_profiles) {
+        if (known.name().compare(profile.name(), Qt::CaseInsensitive) == 0) {
+            known = std::move(profile);
+            return;
+        }
+    }
+    m_profiles.push_back(std::move(profile));
+}
+
+QStringList SiteProfileRegistry::names() const
+{
+    QStringList names;
+    for (const SiteProfile& p : m_profiles)
+        names.append(p.name());
+    return names;
+}
+
+const SiteProfile* SiteProfileRegistry::find(const QString& name) const
+{
+    for (const SiteProfile& p : m_profiles) {
+        if (p.name().compare(name.trimmed(), Qt::CaseInsensitive) == 0)
+            return &p;
+    }
+    return nullptr;
+}
+
+const SiteProfile& SiteProfileRegistry::classic() const
+{
+    return *find(ClassicName);
+}
+
+const SiteProfile& SiteProfileRegistry::recognise(const PageSnapshot& page) const
+{
+    const SiteProfile* best = nullptr;
+    SiteProfile::Match bestMatch = SiteProfile::NoMatch;
+    for (const SiteProfile& p : m_profiles) {
+        const SiteProfile::Match match = p.recognise(page);
+        if (match == SiteProfile::NoMatch)
+            continue;
+        if (!best || match > bestMatch || (match == bestMatch && p.priority() > best->priority())) {
+            best = &p;
+            bestMatch = match;
+        }
+    }
+    return best ? *best : classic();
+}
+
+const SiteProfile& SiteProfileRegistry::forAddress(const QUrl& address) const
+{
+    const SiteProfile* best = nullptr;
+    for (const SiteProfile& p : m_profiles) {
+        if (p.recognisesHost(address.host()) && (!best || p.priority() > best->priority()))
+            best = &p;
+    }
+    return best ? *best : classic();
+}
+
+} // namespace quelto::weblookup

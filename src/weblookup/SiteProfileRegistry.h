@@ -1,0 +1,51 @@
+#pragma once
+
+#include "weblookup/SiteProfile.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace quelto::weblookup {
+
+class PageSnapshot;
+
+// The site profiles the lookup knows: the shipped ones ("classic", "IMDb",
+// "schema.org") and those of the user's profile folder, where a file adds a
+// profile or, under a shipped profile's name, replaces it. A file that cannot
+// be read is left out and reported in errors(); it never stops the others.
+class SiteProfileRegistry
+{
+public:
+    // The user's profile folder: ".../quelto/profiles" under the user's data
+    // folder (XDG_DATA_HOME, usually ~/.local/share).
+    static QString defaultUserFolder();
+
+    // Loads the shipped profiles, then the *.json files of userFolder (none
+    // when it is empty or missing).
+    explicit SiteProfileRegistry(const QString& userFolder = defaultUserFolder());
+
+    // One line per profile file that was left out: "file: why".
+    const QStringList& errors() const { return m_errors; }
+
+    QStringList names() const;
+    // By name, ignoring case; nullptr when there is none.
+    const SiteProfile* find(const QString& name) const;
+    // Always present: a broken user file cannot replace it.
+    const SiteProfile& classic() const;
+
+    // The profile that reads page: the strongest recognition wins, then the
+    // higher priority; classic when no other profile recognises the page.
+    const SiteProfile& recognise(const PageSnapshot& page) const;
+    // The profile for an address before its page is loaded (by host only).
+    const SiteProfile& forAddress(const QUrl& address) const;
+
+private:
+    void add(SiteProfile profile);
+    void loadFile(const QString& path, bool shipped);
+
+    std::vector<SiteProfile> m_profiles;
+    QStringList m_errors;
+};
+
+} // namespace quelto::weblookup

@@ -1,0 +1,361 @@
+// The page snapshot script on saved pages of real movie sites, served on
+// loopback under their real paths, and the structured grab on what it
+// collects: every field of every page against what a person would type.
+#include "WebEngineTestMain.h"
+#include "weblookup/ArchiveValues.h"
+#include "weblookup/PageSnapshot.h"
+#include "weblookup/SiteProfileRegistry.h"
+#include "weblookup/StructuredGrab.h"
+
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QJsonDocument>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInterceptor>
+
+using namespace quelto::weblookup;
+
+namespace {
+
+// The saved pages, by the key the tests use, with the path each was served under.
+struct SavedPage
+{
+    const char* key;
+    const char* file;
+    const char* path;
+};
+const SavedPage savedPages[] = {
+    {"darkknight", "imdb/darkknight-tt0468569-main-2021-07.html", "/title/tt0468569/"},
+    {"darkknight-credits", "imdb/darkknight-tt0468569-fullcredits-2021-07.html", "/title/tt0468569/fullcredits"},
+    {"darkknight-companies", "imdb/darkknight-tt0468569-companycredits-2021-07.html", "/title/tt0468569/companycredits"},
+    {"darkknight-technical", "imdb/darkknight-tt0468569-technical-2021-07.html", "/title/tt0468569/technical"},
+    {"matrix", "imdb/matrix-1999-tt0133093-main-2023-05-26.html", "/title/tt0133093/"},
+    {"house", "imdb/house-tt0412142-tvseries-main-2022.html", "/title/tt0412142/"},
+    {"shawshank-hu", "imdb/shawshank-tt0111161-main-2020-01-hu-locale.html", "/title/tt0111161/"},
+    {"dune", "letterboxd/dune-part-two-2024-2026-05-29.html", "/film/dune-part-two/"},
+    {"parasite", "letterboxd/parasite-2019-2026-05-29.html", "/film/parasite-2019/"},
+    {"shawshank-rt", "rottentomatoes/shawshank_redemption-2020-01.html", "/m/shawshank_redemption"},
+    {"truman", "filmaffinity/en-film504889-the-truman-show-2020-10-12.html", "/us/film504889.html"},
+};
+
+// Serves the saved pages by path, once per connection; 404 for anything else.
+class LoopbackPages : public QTcpServer
+{
+public:
+    QHash<QByteArray, QString> files; // path -> file
+
+    LoopbackPages()
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { answer(socket); });
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+
+private:
+    void answer(QTcpSocket* socket)
+    {
+        const QByteArray request = socket->peek(socket->bytesAvailable());
+        if (!request.contains("\r\n\r\n"))
+            return;
+        socket->readAll();
+        const QList<QByteArray> line = request.left(request.indexOf("\r\n")).split(' ');
+        QByteArray path = line.value(1);
+        path = path.left(path.indexOf('?') < 0 ? path.size() : path.indexOf('?'));
+        QFile file(files.value(path));
+        QByteArray status = "404 Not Found";
+        QByteArray body = "<html><body>not found</body></html>";
+        if (files.contains(path) && file.open(QIODevice::ReadOnly)) {
+            status = "200 OK";
+            body = file.readAll();
+        }
+        socket->write("HTTP/1.1 " + status + "\r\nContent-Type: text/html\r\nContent-Length: "
+                      + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+        socket->disconnectFromHost();
+    }
+};
+
+// Only loopback is reached: the saved pages' images, scripts and fonts are not.
+class LoopbackOnly : public QWebEngineUrlRequestInterceptor
+{
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override
+    {
+        const QString host = info.requestUrl().host();
+        if (host != u"127.0.0.1" && info.requestUrl().scheme() != u"data")
+            info.block(true);
+    }
+};
+
+using Fields = QHash<QString, QString>;
+
+Fields columns(const LookupFields& fields)
+{
+    Fields out;
+    for (const auto& [column, value] : archiveValues(fields))
+        out.insert(column, value);
+    return out;
+}
+
+} // namespace
+
+class TestPageSnapshots : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void collectsTheDocument();
+    void readsLabelledItems();
+    void recognisesTheSite_data();
+    void recognisesTheSite();
+    void findsSecondaryPages();
+    void fillsEveryField_data();
+    void fillsEveryField();
+    void summarisesTheGrab();
+
+private:
+    const PageSnapshot& page(const char* key) const { return m_pages.find(QByteArray(key)).value(); }
+    QUrl served(const char* path) const { return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(QLatin1String(path))); }
+
+    LoopbackPages m_server;
+    SiteProfileRegistry m_registry{QString()};
+    QHash<QByteArray, PageSnapshot> m_pages;
+};
+
+void TestPageSnapshots::initTestCase()
+{
+    const QString folder = QFINDTESTDATA("../data/pages");
+    QVERIFY(!folder.isEmpty());
+    for (const SavedPage& saved : savedPages)
+        m_server.files.insert(saved.path, QDir(folder).filePath(QLatin1String(saved.file)));
+    QVERIFY(m_server.listen(QHostAddress::LocalHost));
+    QVERIFY(m_registry.errors().isEmpty());
+
+    QWebEngineProfile profile;
+    LoopbackOnly interceptor;
+    profile.setUrlRequestInterceptor(&interceptor);
+    QWebEnginePage web(&profile);
+    web.settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    web.settings()->setAttribute(QWebEngineSettings::AutoLoadImages, false);
+    const QString script = PageSnapshot::collectorScript();
+    QVERIFY(script.contains(QLatin1String("JSON.stringify")));
+
+    const QString dump = qEnvironmentVariable("QUELTO_DUMP_SNAPSHOTS");
+    for (const SavedPage& saved : savedPages) {
+        QSignalSpy loaded(&web, &QWebEnginePage::loadFinished);
+        web.load(served(saved.path));
+        QVERIFY2(loaded.wait(30000), saved.key);
+        QVERIFY2(loaded.first().first().toBool(), saved.key);
+        QVariant result;
+        bool done = false;
+        web.runJavaScript(script, QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
+            result = v;
+            done = true;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(done, 30000);
+        if (!dump.isEmpty()) {
+            QFile out(QDir(dump).filePath(QLatin1String(saved.key) + QLatin1String(".json")));
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(QJsonDocument::fromJson(result.toString().toUtf8()).toJson(QJsonDocument::Indented));
+        }
+        std::optional<PageSnapshot> snapshot = PageSnapshot::fromScriptResult(result);
+        QVERIFY2(snapshot, saved.key);
+        m_pages.insert(saved.key, *snapshot);
+    }
+    web.triggerAction(QWebEnginePage::Stop);
+}
+
+void TestPageSnapshots::cleanupTestCase()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void TestPageSnapshots::collectsTheDocument()
+{
+    const PageSnapshot& dk = page("darkknight");
+    QCOMPARE(dk.address, served("/title/tt0468569/"));
+    QVERIFY(dk.hasBody);
+    QCOMPARE(dk.title, QStringLiteral("The Dark Knight (2008) - IMDb"));
+    QCOMPARE(dk.canonical, QUrl(QStringLiteral("https://www.imdb.com/title/tt0468569/")));
+    QCOMPARE(dk.siteName, QStringLiteral("IMDb"));
+    QCOMPARE(dk.headings.value(0), QStringLiteral("The Dark Knight"));
+    QVERIFY(dk.bodyText.contains(QLatin1String("Christopher Nolan")));
+    QCOMPARE(dk.itemsOfType({QStringLiteral("Movie")}).size(), 1);
+    QVERIFY(dk.links.size() > 50);
+
+    // JSON-LD inside CDATA comments, entities in JSON-LD text.
+    const PageSnapshot& dune = page("dune");
+    const QList<QJsonObject> movie = dune.itemsOfType({QStringLiteral("Movie")});
+    QCOMPARE(movie.size(), 1);
+    QCOMPARE(movie.first().value(QLatin1String("name")).toString(), QStringLiteral("Dune: Part Two"));
+
+    // Microdata, nested items included.
+    const QList<QJsonObject> truman = page("truman").itemsOfType({QStringLiteral("Movie")});
+    QCOMPARE(truman.size(), 1);
+    const QJsonValue director = truman.first().value(QLatin1String("director"));
+    QCOMPARE(director.toObject().value(QLatin1String("name")).toString(), QStringLiteral("Peter Weir"));
+}
+
+void TestPageSnapshots::readsLabelledItems()
+{
+    // Table rows with a label cell, on the technical specifications page.
+    QCOMPARE(page("darkknight-technical").labelValues(QStringLiteral("Color")).value(0), QStringLiteral("Color"));
+    // A heading over a table: the first cell of each row, actors only.
+    const QStringList cast = page("darkknight-credits").labelValues(QStringLiteral("Cast*"));
+    QCOMPARE(cast.mid(0, 3), (QStringList{QStringLiteral("Christian Bale"), QStringLiteral("Heath Ledger"),
+                                          QStringLiteral("Aaron Eckhart")}));
+    // A heading over a list of links.
+    QCOMPARE(page("darkknight-companies").labelValues(QStringLiteral("Production Companies")).value(0),
+             QStringLiteral("Warner Bros."));
+    // A list item that starts with its label: the value, never the label's own words.
+    QCOMPARE(page("darkknight").labelValues(QStringLiteral("Countries of origin")).value(0),
+             QStringLiteral("United States"));
+    // Definition lists.
+    QCOMPARE(page("truman").labelValues(QStringLiteral("Country")).value(0), QStringLiteral("United States"));
+}
+
+void TestPageSnapshots::recognisesTheSite_data()
+{
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<QString>("profile");
+    // Served from loopback: IMDb by its canonical address and og:site_name,
+    // the others by their schema.org description.
+    for (const char* key : {"darkknight", "darkknight-credits", "matrix", "house", "shawshank-hu"})
+        QTest::newRow(key) << QByteArray(key) << QStringLiteral("IMDb");
+    for (const char* key : {"dune", "parasite", "shawshank-rt", "truman"})
+        QTest::newRow(key) << QByteArray(key) << QStringLiteral("schema.org");
+}
+
+void TestPageSnapshots::recognisesTheSite()
+{
+    QFETCH(QByteArray, key);
+    QFETCH(QString, profile);
+    QCOMPARE(m_registry.recognise(page(key.constData())).name(), profile);
+}
+
+void TestPageSnapshots::findsSecondaryPages()
+{
+    const SiteProfile& imdb = *m_registry.find(QStringLiteral("IMDb"));
+    QStringList found;
+    for (const SecondaryPage& secondary : imdb.secondaryPages()) {
+        const QUrl address = imdb.secondaryPageAddress(secondary, page("darkknight"), QStringLiteral("The Dark Knight (2008)"));
+        found.append(secondary.name + u' ' + address.adjusted(QUrl::RemoveQuery).toString());
+    }
+    const QString root = served("").toString();
+    QCOMPARE(found, (QStringList{QStringLiteral("credits ") + root + QStringLiteral("/title/tt0468569/fullcredits/"),
+                                 QStringLiteral("companies ") + root + QStringLiteral("/title/tt0468569/companycredits"),
+                                 QStringLiteral("technical ") + root + QStringLiteral("/title/tt0468569/technical")}));
+}
+
+void TestPageSnapshots::fillsEveryField_data()
+{
+    QTest::addColumn<QList<QByteArray>>("pages"); // title page, then the secondary pages by name
+    QTest::addColumn<Fields>("expected");
+
+    auto row = [](const char* name, QList<QByteArray> pages, QStringList values) {
+        static const QStringList order = {
+            QStringLiteral("title"),      QStringLiteral("mv_year"),     QStringLiteral("mv_director"),
+            QStringLiteral("mv_genre"),   QStringLiteral("mv_country"),  QStringLiteral("mv_language"),
+            QStringLiteral("mv_color"),   QStringLiteral("mv_sound"),    QStringLiteral("mv_rating"),
+            QStringLiteral("mv_book"),    QStringLiteral("mv_music"),    QStringLiteral("mv_producer"),
+            QStringLiteral("mv_cast6"),   QStringLiteral("mv_cast1"),    QStringLiteral("mv_cast2"),
+            QStringLiteral("mv_cast3"),   QStringLiteral("mv_cast4"),    QStringLiteral("mv_cast5")};
+        Fields expected;
+        for (int i = 0; i < order.size(); ++i)
+            expected.insert(order[i], values.value(i));
+        QTest::newRow(name) << pages << expected;
+    };
+    // title, year, director, genre, country, language, colour, sound, rating,
+    // writer, composer, company, cast 1 to 6
+    row("IMDb 2021 with credits, companies, technical",
+        {"darkknight", "credits:darkknight-credits", "companies:darkknight-companies", "technical:darkknight-technical"},
+        {"The Dark Knight (2008)", "2008", "Christopher Nolan", "Action", "United States", "English", "Color",
+         "Dolby Digital", "9.0/10 (2,371,641 votes)", "Jonathan Nolan", "James Newton Howard", "Warner Bros.",
+         "Christian Bale", "Heath Ledger", "Aaron Eckhart", "Michael Caine", "Maggie Gyllenhaal", "Gary Oldman"});
+    row("IMDb 2021 title page alone", {"darkknight"},
+        {"The Dark Knight (2008)", "2008", "Christopher Nolan", "Action", "United States", "English", "",
+         "Dolby Digital", "9.0/10 (2,371,641 votes)", "Jonathan Nolan", "", "Warner Bros.", "Christian Bale",
+         "Heath Ledger", "Aaron Eckhart"});
+    row("IMDb 2023", {"matrix"},
+        {"The Matrix (1999)", "1999", "Lana Wachowski", "Action", "United States", "English", "Color",
+         "Dolby Digital", "8.7/10 (1,956,171 votes)", "Lilly Wachowski", "", "Warner Bros.", "Keanu Reeves",
+         "Laurence Fishburne", "Carrie-Anne Moss"});
+    row("IMDb series", {"house"},
+        {"House (2004)", "2004", "", "Drama", "United States", "English", "Color", "Stereo",
+         "8.8/10 (444,861 votes)", "David Shore", "", "Heel & Toe Films", "Hugh Laurie", "Omar Epps",
+         "Robert Sean Leonard"});
+    row("IMDb 2020 in Hungarian", {"shawshank-hu"},
+        {"A remény rabjai (1994)", "1994", "Frank Darabont", "Drama", "USA", "English", "Color", "Dolby Digital",
+         "9.3/10 (2,181,187 votes)", "Stephen King", "", "Castle Rock Entertainment", "Tim Robbins",
+         "Morgan Freeman", "Bob Gunton", "William Sadler"});
+    row("Letterboxd", {"dune"},
+        {"Dune: Part Two (2024)", "2024", "Denis Villeneuve", "Adventure", "USA", "English", "", "",
+         "4.4/5 (3,337,973 votes)", "Denis Villeneuve", "Hans Zimmer", "Legendary Pictures", "Timothée Chalamet",
+         "Zendaya", "Rebecca Ferguson", "Javier Bardem", "Josh Brolin", "Austin Butler"});
+    row("Letterboxd, second film", {"parasite"},
+        {"Parasite (2019)", "2019", "Bong Joon Ho", "Thriller", "South Korea", "Korean", "", "",
+         "4.5/5 (5,396,750 votes)", "Kim Dae-hwan", "Jung Jae-il", "Barunson E&A", "Song Kang-ho", "Lee Sun-kyun",
+         "Cho Yeo-jeong", "Choi Woo-shik", "Park So-dam", "Lee Jung-eun"});
+    row("Rotten Tomatoes", {"shawshank-rt"},
+        {"The Shawshank Redemption (1994)", "1994", "Frank Darabont", "Drama", "", "", "", "", "90/100",
+         "Frank Darabont", "", "Columbia Pictures", "Tim Robbins", "Morgan Freeman", "Bob Gunton",
+         "William Sadler", "Clancy Brown", "Gil Bellows"});
+    row("FilmAffinity", {"truman"},
+        {"The Truman Show (1998)", "1998", "Peter Weir", "Drama", "United States", "", "", "",
+         "7.7/10 (120,122 votes)", "Andrew Niccol", "Burkhard Dallwitz", "Paramount Pictures", "Jim Carrey",
+         "Laura Linney", "Noah Emmerich", "Ed Harris", "Natascha McElhone", "Holland Taylor"});
+}
+
+void TestPageSnapshots::fillsEveryField()
+{
+    QFETCH(QList<QByteArray>, pages);
+    QFETCH(Fields, expected);
+
+    const PageSnapshot& titlePage = page(pages.first().constData());
+    const SiteProfile& profile = m_registry.recognise(titlePage);
+    StructuredGrab grab(profile);
+    grab.readTitlePage(titlePage);
+    for (const QByteArray& secondary : pages.mid(1)) {
+        const QList<QByteArray> parts = secondary.split(':');
+        const auto& known = profile.secondaryPages();
+        const auto it = std::find_if(known.begin(), known.end(),
+                                     [&](const SecondaryPage& p) { return p.name.toUtf8() == parts[0]; });
+        QVERIFY(it != known.end());
+        grab.readSecondaryPage(*it, page(parts[1].constData()));
+    }
+    const Fields actual = columns(grab.fields());
+    QStringList wrong;
+    for (auto it = expected.begin(); it != expected.end(); ++it) {
+        if (actual.value(it.key()) != it.value())
+            wrong.append(QStringLiteral("%1: \"%2\" (expected \"%3\", from %4)")
+                             .arg(it.key(), actual.value(it.key()), it.value(), grab.sources().value(it.key())));
+    }
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
+}
+
+void TestPageSnapshots::summarisesTheGrab()
+{
+    const SiteProfile& profile = m_registry.recognise(page("matrix"));
+    StructuredGrab grab(profile);
+    grab.readTitlePage(page("matrix"));
+    QCOMPARE(grabSummary(grab.profileName(), grab.fields()),
+             QStringLiteral("IMDb: filled 14 of 18; not found: Music, Cast 4, Cast 5, Cast 6"));
+    QCOMPARE(grab.sources().value(QStringLiteral("mv_director")), QStringLiteral("structured director (title page)"));
+    QCOMPARE(grab.sources().value(QStringLiteral("mv_sound")), QStringLiteral("label Sound mix (title page)"));
+}
+
+QUELTO_WEBENGINE_TEST_MAIN(TestPageSnapshots)
+#include "tst_page_snapshots.moc"
