@@ -56,6 +56,8 @@ void installTriggers(SqliteConnection& connection, bool withKeys)
         "update quelto_archive_count set n = n - 1; end;"));
     if (!withKeys)
         return;
+    connection.exec(QStringLiteral("create temp table if not exists quelto_keys_seen (version integer not null);"
+                                   "delete from quelto_keys_seen; insert into quelto_keys_seen values (-1);"));
     QStringList watched = ArchiveKeys::keyedColumns();
     for (const QString& column : ArchiveKeys::searchedColumns()) {
         if (!watched.contains(column))
@@ -181,11 +183,39 @@ QString ArchiveKeys::useKeyColumns(const QString& sql, const QSet<QString>& name
     return sql.left(last.capturedEnd()) + items.join(u',');
 }
 
+namespace {
+
+qint64 dataVersion(SqliteConnection& connection)
+{
+    auto query = connection.prepare(QStringLiteral("pragma data_version"));
+    query->step();
+    return query->int64(0);
+}
+
+} // namespace
+
+void ArchiveKeys::catchUp(SqliteConnection& connection)
+{
+    try {
+        const qint64 version = dataVersion(connection);
+        auto seen = connection.prepare(QStringLiteral("select version from quelto_keys_seen"));
+        if (!seen->step() || seen->int64(0) == version)
+            return;
+        seen.reset();
+        connection.exec(QStringLiteral("update archive set %1 where quelto_key_title is null and title is not null")
+                            .arg(keyAssignments(QString())));
+        auto store = connection.prepare(QStringLiteral("update quelto_keys_seen set version = ?"));
+        store->bindInt64(1, version);
+        store->step();
+    } catch (const EngineError&) {
+        // Without the TEMP table or on a file the program cannot write:
+        // such rows sort first until the file is opened again.
+    }
+}
+
 int ArchiveKeys::count(SqliteConnection& connection)
 {
-    auto versionQuery = connection.prepare(QStringLiteral("pragma data_version"));
-    versionQuery->step();
-    const qint64 version = versionQuery->int64(0);
+    const qint64 version = dataVersion(connection);
     try {
         auto kept = connection.prepare(QStringLiteral("select n, version from quelto_archive_count"));
         if (kept->step() && kept->int64(1) == version && kept->int64(0) >= 0)

@@ -51,6 +51,10 @@ public:
     // other texts pass unchanged.
     static QString useKeyColumns(const QString& sql, const QSet<QString>& names);
 
+    // Gives keys to rows another program has added since the last call; a
+    // cheap check when no other program has written to the file.
+    static void catchUp(SqliteConnection& connection);
+
     // The number of rows of archive: kept by the TEMP counter, counted again
     // only when another program has changed the file.
     static int count(SqliteConnection& connection);

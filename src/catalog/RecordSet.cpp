@@ -1,5 +1,6 @@
 #include "catalog/RecordSet.h"
 
+#include "catalog/ArchiveKeys.h"
 #include "catalog/EngineError.h"
 #include "catalog/SqlTranslator.h"
 #include "catalog/SqliteConnection.h"
@@ -121,6 +122,8 @@ void RecordSet::runQuery()
     m_rowCacheValid = false;
     m_rowQuery.reset();
     if (isUpdatable()) {
+        if (m_keyQuery.contains(ArchiveKeys::Prefix))
+            ArchiveKeys::catchUp(*m_connection);
         auto statement = m_connection->prepare(m_keyQuery);
         std::vector<qint64> keys;
         while (statement->step())

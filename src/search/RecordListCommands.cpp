@@ -211,7 +211,9 @@ void RecordListCommands::runFilter()
         return;
     if (!m_display.settleUnsavedChanges()) {
         // The record on screen stays, and so does the filter in force.
+        m_following = true;
         m_pane.filterField()->setText(quickFilterInForce() ? m_appliedText : QString());
+        m_following = false;
         return;
     }
     try {
@@ -220,6 +222,7 @@ void RecordListCommands::runFilter()
         const QString clause = QuickFilter::clause(text, keyed);
         const QString sql = SearchQuery::sortQuery(clause, m_state.orderClause);
         const QString keyQuery = catalog::RecordSet::keyQueryFor(db.translate(sql));
+        catalog::ArchiveKeys::catchUp(*db.connection()); // the worker reads the keys as they are
         if (!m_runner || m_runnerPath != db.path()) {
             m_runner = std::make_unique<catalog::KeyQueryRunner>(db.path());
             m_runnerPath = db.path();
