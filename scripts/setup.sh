@@ -10,7 +10,7 @@ build=${QUELTO_BUILD_DIR:-$here/build}
 packages=(
     build-essential cmake ninja-build clang libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libqt6webenginecore6-bin libgl-dev
-    libsqlite3-dev sqlite3 libbenchmark-dev
+    libsqlite3-dev sqlite3 libbenchmark-dev mdbtools mdbtools-dev libcsv-dev
     fonts-liberation2 poppler-utils xvfb xauth
 )
 missing=()

@@ -30,6 +30,17 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
                 options.error = QStringLiteral("--lookup needs the address of a title page.");
                 return options;
             }
+        } else if (argument == QLatin1String("--import-access") || argument == QLatin1String("--export-csv")) {
+            const bool import = argument == QLatin1String("--import-access");
+            if (i + 2 >= arguments.size() || arguments.at(i + 1).isEmpty() || arguments.at(i + 2).isEmpty()) {
+                options.error = import ? QStringLiteral("--import-access needs the Access file and the new catalogue.")
+                                       : QStringLiteral("--export-csv needs the catalogue and the CSV file.");
+                return options;
+            }
+            (import ? options.importAccess : options.exportCsv) = arguments.mid(i + 1, 2);
+            i += 2;
+        } else if (argument == QLatin1String("--accept-null")) {
+            options.acceptNull = true;
         } else if (argument == QLatin1String("--")) {
             paths << arguments.mid(i + 1);
             break;
@@ -40,8 +51,17 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
             paths << argument;
         }
     }
-    if (!options.lookupUrl.isEmpty() && !paths.isEmpty())
-        options.error = QStringLiteral("--lookup opens no catalogue.");
+    const int commands = int(!options.lookupUrl.isEmpty()) + int(!options.importAccess.isEmpty()) +
+                         int(!options.exportCsv.isEmpty());
+    if (commands > 1)
+        options.error = QStringLiteral("Give one of --lookup, --import-access and --export-csv.");
+    else if (options.acceptNull && options.importAccess.isEmpty())
+        options.error = QStringLiteral("--accept-null goes with --import-access.");
+    else if (commands == 1 && !paths.isEmpty())
+        options.error = QStringLiteral("%1 opens no catalogue in a window.")
+                            .arg(!options.lookupUrl.isEmpty()         ? QStringLiteral("--lookup")
+                                 : !options.importAccess.isEmpty() ? QStringLiteral("--import-access")
+                                                                   : QStringLiteral("--export-csv"));
     else if (paths.size() > 1)
         options.error = QStringLiteral("Name one catalogue only.");
     else if (paths.size() == 1 && paths.first().isEmpty())
@@ -56,6 +76,8 @@ QString LaunchOptions::usage()
     return QStringLiteral(
         "Usage: quelto [PATH | --database PATH]\n"
         "       quelto --lookup URL\n"
+        "       quelto --import-access OLD.mdb NEW.mdb [--accept-null]\n"
+        "       quelto --export-csv CATALOGUE OUT.csv\n"
         "\n"
         "Quelto, a catalogue of recorded movies.\n"
         "\n"
@@ -66,6 +88,14 @@ QString LaunchOptions::usage()
         "                         and companies pages on the same server, print the\n"
         "                         fields as a JSON object keyed by archive column and\n"
         "                         exit; needs no display and opens no catalogue\n"
+        "  --import-access OLD NEW  copy the old Access catalogue OLD into the new\n"
+        "                         catalogue NEW (never overwritten), print a summary\n"
+        "                         and exit; OLD is only read\n"
+        "  --accept-null          with --import-access: store values a catalogue\n"
+        "                         refuses (empty or over 255 characters) as Null\n"
+        "                         instead of stopping\n"
+        "  --export-csv CATALOGUE OUT  write every record of CATALOGUE, ordered by\n"
+        "                         title, to OUT as CSV (UTF-8) and exit\n"
         "  -h, --help             show this help and exit\n");
 }
 

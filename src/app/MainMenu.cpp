@@ -16,6 +16,18 @@ MainMenu::MainMenu(QMenuBar* bar) : QObject(bar), m_bar(bar)
     };
 
     QMenu* file = menuOf("mnFile", QStringLiteral("File"));
+    add(file, "mnNewCatalogue", QStringLiteral("New Catalogue..."));
+    add(file, "mnOpenCatalogue", QStringLiteral("Open Catalogue..."));
+    file->addSeparator();
+    auto subMenu = [file](const char* name, const QString& title) {
+        QMenu* menu = file->addMenu(title);
+        menu->setObjectName(QString::fromLatin1(name));
+        menu->menuAction()->setObjectName(QString::fromLatin1(name));
+        return menu;
+    };
+    add(subMenu("mnImport", QStringLiteral("Import")), "mnImportCsv", QStringLiteral("CSV..."));
+    add(subMenu("mnExport", QStringLiteral("Export")), "mnExportCsv", QStringLiteral("CSV..."));
+    file->addSeparator();
     add(file, "mnPrintShort", QStringLiteral("Print Short List"));
     add(file, "mnPrintLong", QStringLiteral("Print Long List"));
     add(file, "mnPrintLabel", QStringLiteral("Print Label"));

@@ -1,6 +1,9 @@
 #include "app/MainWindow.h"
 
+#include "app/AccessConversionFlow.h"
+#include "app/CatalogueSwitcher.h"
 #include "app/CommandBar.h"
+#include "app/CsvCommands.h"
 #include "app/HelpCommands.h"
 #include "app/LookupTab.h"
 #include "app/MainMenu.h"
@@ -9,6 +12,7 @@
 #include "app/ResizeRule.h"
 #include "app/Settings.h"
 #include "app/Twips.h"
+#include "catalog/CatalogFileCheck.h"
 #include "catalog/CatalogLoader.h"
 #include "catalog/EngineError.h"
 #include "editing/OptionFields.h"
@@ -95,6 +99,8 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     new printing::PrintCommands(m_state, *m_display, m_prompts, this);
     new editing::OptionListCommands(m_form, m_state, m_prompts, this);
     m_help = new HelpCommands(*m_menu, m_prompts, this);
+    m_switcher = new CatalogueSwitcher(*this);
+    new CsvCommands(*this, [this] { return m_switcher->mayReplaceRecord(); });
     connect(m_menu->quit(), &QAction::triggered, this, &MainWindow::quit);
 
     const QSize design(twips::toPixels(DesignWidth, logicalDpiX()), twips::toPixels(DesignHeight, logicalDpiY()));
@@ -124,6 +130,7 @@ MainWindow::LoadResult MainWindow::load(const QString& databaseOverride)
         m_display->recordToForm();
         m_tabs->setCurrentIndex(MovieTabIndex);
         m_display->showRecordCount();
+        m_switcher->showCatalogueName();
     } catch (const DialogCancelled&) {
         return LoadResult::Cancelled;
     } catch (const EngineError& error) {
@@ -138,6 +145,21 @@ MainWindow::LoadResult MainWindow::load(const QString& databaseOverride)
     return LoadResult::Loaded;
 }
 
+// An old Access file is offered for conversion: the new catalogue is the file
+// to open, and its path is stored. Nothing when the user declined.
+std::optional<QString> MainWindow::convertedIfAccess(const QString& path)
+{
+    using catalog::CatalogFileCheck;
+    if (!isFile(path) || CatalogFileCheck::inspect(path) != CatalogFileCheck::Kind::AccessDatabase)
+        return path;
+    const std::optional<QString> converted = AccessConversionFlow(m_prompts, this).convert(path);
+    if (converted) {
+        m_settings.setDatabaseFilename(*converted);
+        m_settings.sync();
+    }
+    return converted;
+}
+
 void MainWindow::locateDatabase(const QString& databaseOverride)
 {
     if (!databaseOverride.isEmpty()) {
@@ -146,16 +168,32 @@ void MainWindow::locateDatabase(const QString& databaseOverride)
             CatalogLoader::createCatalogFile(m_state.databasePath);
             m_state.newDatabase = true;
         }
+        const std::optional<QString> catalogue = convertedIfAccess(m_state.databasePath);
+        if (!catalogue)
+            throw DialogCancelled();
+        m_state.databasePath = *catalogue;
         return;
     }
-    if (!m_state.databasePath.isEmpty() && isFile(m_state.databasePath))
+    if (!m_state.databasePath.isEmpty() && isFile(m_state.databasePath)) {
+        const std::optional<QString> catalogue = convertedIfAccess(m_state.databasePath);
+        if (!catalogue)
+            throw DialogCancelled();
+        m_state.databasePath = *catalogue;
         return;
+    }
 
-    const std::optional<QString> chosen = m_prompts.chooseDatabase();
-    if (!chosen)
-        throw DialogCancelled();
-    if (chosen->isEmpty())
-        throw EngineError(QStringLiteral("No catalogue file was named."));
+    std::optional<QString> chosen;
+    for (;;) {
+        chosen = m_prompts.chooseDatabase();
+        if (!chosen)
+            throw DialogCancelled();
+        if (chosen->isEmpty())
+            throw EngineError(QStringLiteral("No catalogue file was named."));
+        // An Access file the user declines to convert brings the dialog back.
+        chosen = convertedIfAccess(absolute(*chosen));
+        if (chosen)
+            break;
+    }
     m_state.databasePath = absolute(*chosen);
     if (isFile(m_state.databasePath)) {
         CatalogLoader::checkCatalogFile(m_state.databasePath);

@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <memory>
+#include <optional>
 
 class QTabWidget;
 
@@ -22,6 +23,7 @@ class SearchCommands;
 
 namespace quelto::app {
 
+class CatalogueSwitcher;
 class CommandBar;
 class HelpCommands;
 class LookupTab;
@@ -65,6 +67,7 @@ public:
     search::SearchCommands& searchCommands() { return *m_search; }
     search::RecordListCommands& recordList() { return *m_list; }
     HelpCommands& helpCommands() { return *m_help; }
+    CatalogueSwitcher& catalogueSwitcher() { return *m_switcher; }
     QTabWidget* tabs() const { return m_tabs; }
 
     // The designed size of the client area, in twips.
@@ -85,6 +88,7 @@ protected:
 
 private:
     void locateDatabase(const QString& databaseOverride);
+    std::optional<QString> convertedIfAccess(const QString& path);
     void applyResizeRule();
     void storeOnClose();
 
@@ -98,6 +102,7 @@ private:
     search::RecordListPane* m_listPane = nullptr;
     search::RecordListCommands* m_list = nullptr;
     HelpCommands* m_help = nullptr;
+    CatalogueSwitcher* m_switcher = nullptr;
     MainMenu* m_menu;
     CommandBar* m_commandBar;
     QTabWidget* m_tabs;

@@ -1,9 +1,11 @@
 #include "app/LaunchOptions.h"
 #include "app/StartSequence.h"
+#include "exchange/CommandLineExchange.h"
 #include "weblookup/CommandLineLookup.h"
 
 #include <QApplication>
 #include <QStringList>
+#include <QTextStream>
 #include <cstdio>
 
 int main(int argc, char** argv)
@@ -21,6 +23,16 @@ int main(int argc, char** argv)
     if (!launch.error.isEmpty()) {
         std::fprintf(stderr, "quelto: %s\n\n%s", qPrintable(launch.error), qPrintable(LaunchOptions::usage()));
         return 2;
+    }
+
+    using quelto::exchange::CommandLineExchange;
+    if (!launch.importAccess.isEmpty() || !launch.exportCsv.isEmpty()) {
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return launch.importAccess.isEmpty()
+                   ? CommandLineExchange::exportCsv(launch.exportCsv.at(0), launch.exportCsv.at(1), out, err)
+                   : CommandLineExchange::importAccess(launch.importAccess.at(0), launch.importAccess.at(1),
+                                                       launch.acceptNull, out, err);
     }
 
     using quelto::weblookup::CommandLineLookup;

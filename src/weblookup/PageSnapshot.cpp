@@ -222,6 +222,9 @@ QString PageSnapshot::normalisedLabel(QStringView label)
     text = text.simplified();
     while (text.endsWith(u':') || text.endsWith(u' '))
         text.chop(1);
+    // A count shown with the label ("Writers3", "User reviews7.4K").
+    static const QRegularExpression count(QStringLiteral("(?<=[^\\d\\s])\\d[\\d.,]*[km]?\\+?$"));
+    text.remove(count);
     // A label written twice, for wide and narrow layouts ("Writers Writers").
     const qsizetype half = text.size() / 2;
     if (text.size() % 2 == 1 && text[half] == u' ' && QStringView(text).left(half) == QStringView(text).mid(half + 1))

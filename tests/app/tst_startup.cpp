@@ -326,7 +326,8 @@ void TestStartup::menuBarItemsInOrder()
             seen << item->objectName() + QLatin1Char('=') + item->text();
     }
     const QStringList expected = {
-        "mnFile=File",          "mnPrintShort=Print Short List", "mnPrintLong=Print Long List",
+        "mnFile=File",          "mnNewCatalogue=New Catalogue...", "mnOpenCatalogue=Open Catalogue...", "=",
+        "mnImport=Import",      "mnExport=Export",              "=",  "mnPrintShort=Print Short List", "mnPrintLong=Print Long List",
         "mnPrintLabel=Print Label", "mnEmpty=",                  "mnQuit=Quit",
         "mnSearch=Search",      "mnSrchTitle=by Title",         "mnSrchDir=by Director",
         "mnSrchActor=by Actress/Actor", "mnSrchGenre=by Genre",  "mnSrchMedia=by Media-ID",

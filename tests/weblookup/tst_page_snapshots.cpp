@@ -19,6 +19,7 @@
 #include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInterceptor>
+#include <tuple>
 
 using namespace quelto::weblookup;
 
@@ -50,6 +51,7 @@ class LoopbackPages : public QTcpServer
 {
 public:
     QHash<QByteArray, QString> files; // path -> file
+    QHash<QByteArray, QPair<QByteArray, QByteArray>> written; // path -> (content type, body)
 
     LoopbackPages()
     {
@@ -73,12 +75,16 @@ private:
         path = path.left(path.indexOf('?') < 0 ? path.size() : path.indexOf('?'));
         QFile file(files.value(path));
         QByteArray status = "404 Not Found";
+        QByteArray type = "text/html";
         QByteArray body = "<html><body>not found</body></html>";
         if (files.contains(path) && file.open(QIODevice::ReadOnly)) {
             status = "200 OK";
             body = file.readAll();
+        } else if (written.contains(path)) {
+            status = "200 OK";
+            std::tie(type, body) = std::pair(written[path].first, written[path].second);
         }
-        socket->write("HTTP/1.1 " + status + "\r\nContent-Type: text/html\r\nContent-Length: "
+        socket->write("HTTP/1.1 " + status + "\r\nContent-Type: " + type + "\r\nContent-Length: "
                       + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
         socket->disconnectFromHost();
     }
@@ -141,6 +147,8 @@ void TestPageSnapshots::initTestCase()
     QVERIFY(!folder.isEmpty());
     for (const SavedPage& saved : savedPages)
         m_server.files.insert(saved.path, QDir(folder).filePath(QLatin1String(saved.file)));
+    m_server.files.insert("/shapes", QDir(folder).filePath(QStringLiteral("shapes.html")));
+    m_server.written.insert("/picture.svg", {"image/svg+xml", "<svg xmlns='http://www.w3.org/2000/svg'><title>t</title><table/></svg>"});
     QVERIFY(m_server.listen(QHostAddress::LocalHost));
     QVERIFY(m_registry.errors().isEmpty());
 
@@ -154,7 +162,10 @@ void TestPageSnapshots::initTestCase()
     QVERIFY(script.contains(QLatin1String("JSON.stringify")));
 
     const QString dump = qEnvironmentVariable("QUELTO_DUMP_SNAPSHOTS");
-    for (const SavedPage& saved : savedPages) {
+    QList<SavedPage> pages(std::begin(savedPages), std::end(savedPages));
+    pages.append({"shapes", "", "/shapes"});
+    pages.append({"picture", "", "/picture.svg"});
+    for (const SavedPage& saved : std::as_const(pages)) {
         QSignalSpy loaded(&web, &QWebEnginePage::loadFinished);
         web.load(served(saved.path));
         QVERIFY2(loaded.wait(30000), saved.key);
@@ -211,6 +222,27 @@ void TestPageSnapshots::collectsTheDocument()
 
 void TestPageSnapshots::readsLabelledItems()
 {
+    const PageSnapshot& shapes = page("shapes");
+    const QList<QJsonObject> movie = shapes.itemsOfType({QStringLiteral("Movie")});
+    QCOMPARE(movie.value(0).value(QLatin1String("name")).toString(), QStringLiteral("Film & Co"));
+    const QList<QJsonObject> person = shapes.itemsOfType({QStringLiteral("Person")});
+    QCOMPARE(person.value(0).value(QLatin1String("name")).toString(), QStringLiteral("Some One"));
+    QCOMPARE(person.value(0).value(QLatin1String("knowsAbout")).toObject().value(QLatin1String("name")).toString(),
+             QStringLiteral("Films"));
+    // A heading with a count, wrapped twice, over a list whose items start with a photo.
+    QCOMPARE(shapes.labelValues(QStringLiteral("Writers")),
+             (QStringList{QStringLiteral("Ann Writer"), QStringLiteral("Bob Writer")}));
+    // Items with lists of their own: the actor, not the characters.
+    QCOMPARE(shapes.labelValues(QStringLiteral("Cast*")), (QStringList{QStringLiteral("Cat Actor"), QStringLiteral("Dan Actor")}));
+    QCOMPARE(shapes.labelValues(QStringLiteral("Country")), (QStringList{QStringLiteral("France"), QStringLiteral("Italy")}));
+    QCOMPARE(shapes.labelValues(QStringLiteral("Color")),
+             (QStringList{QStringLiteral("Black and White"), QStringLiteral("Color")}));
+    QCOMPARE(shapes.labelValues(QStringLiteral("Language")), (QStringList{QStringLiteral("French"), QStringLiteral("English")}));
+
+    // A document that is no web page still gives a snapshot.
+    QVERIFY(!page("picture").hasBody);
+    QVERIFY(page("picture").labelled.empty());
+
     // Table rows with a label cell, on the technical specifications page.
     QCOMPARE(page("darkknight-technical").labelValues(QStringLiteral("Color")).value(0), QStringLiteral("Color"));
     // A heading over a table: the first cell of each row, actors only.

@@ -209,7 +209,9 @@ void TestSiteProfiles::matchesLabels()
     page.labelled = {{QStringLiteral("Casting By"), {QStringLiteral("A")}},
                      {QStringLiteral("Cast (in credits order) verified as complete"), {QStringLiteral("B")}},
                      {QStringLiteral("Country of origin:"), {QStringLiteral("C")}},
-                     {QStringLiteral("Writers Writers"), {QStringLiteral("D")}}};
+                     {QStringLiteral("Writers Writers"), {QStringLiteral("D")}},
+                     {QStringLiteral("Directors2"), {QStringLiteral("E")}},
+                     {QStringLiteral("Top 250"), {QStringLiteral("F")}}};
     QCOMPARE(page.labelValues(QStringLiteral("Cast*")), QStringList{QStringLiteral("B")});
     QCOMPARE(page.labelValues(QStringLiteral("cast")), QStringList());
     QCOMPARE(page.labelValues(QStringLiteral("Country")), QStringList());
@@ -218,6 +220,9 @@ void TestSiteProfiles::matchesLabels()
     QCOMPARE(matched, QStringLiteral("Country of origin:"));
     QCOMPARE(page.labelValues(QStringLiteral("Writers")), QStringList{QStringLiteral("D")});
     QCOMPARE(page.labelValues(QStringLiteral("*")), QStringList());
+    // A count shown with a label is not part of it; a number standing apart is.
+    QCOMPARE(page.labelValues(QStringLiteral("Directors")), QStringList{QStringLiteral("E")});
+    QCOMPARE(page.labelValues(QStringLiteral("Top")), QStringList());
 }
 
 void TestSiteProfiles::decodesEntities()

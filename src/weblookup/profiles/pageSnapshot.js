@@ -6,6 +6,13 @@
     'use strict';
     var MAX_LINKS = 4000, MAX_LABELLED = 3000, MAX_VALUES = 60, MAX_LABEL = 80, MAX_VALUE = 400;
     var MAX_ITEMS = 200, MAX_DEPTH = 8;
+    // Labelled items are the costly part; on a huge page the collection stops
+    // after this long, keeping what it found.
+    var LABEL_BUDGET_MS = 1500;
+    var started = Date.now();
+    function overBudget() {
+        return Date.now() - started > LABEL_BUDGET_MS;
+    }
 
     function clean(s) {
         return String(s || '').replace(/[\s\u00a0\u200b\u200e\u200f\ufeff]+/g, ' ').trim();
@@ -156,6 +163,19 @@
                 out.push(t);
         }
     }
+    // The items of the first list in an element (an item may hold lists of
+    // its own, such as a cast member's characters).
+    function listItems(el) {
+        if (el.localName === 'li')
+            return [el];
+        var list = el.localName === 'ul' || el.localName === 'ol' ? el : el.querySelector('ul, ol');
+        var items = [];
+        for (var c = list ? list.firstElementChild : null; c; c = c.nextElementSibling) {
+            if (c.localName === 'li')
+                items.push(c);
+        }
+        return items;
+    }
     // The values inside one element: a table's rows (the first cell with
     // text), a list's items (their first link, or their text), links, or text.
     function valuesOf(el, out) {
@@ -167,8 +187,9 @@
             return;
         var table = el.localName === 'table' ? el : null;
         if (table) {
-            for (var r = 0; r < table.rows.length && out.length < MAX_VALUES * 2; ++r) {
-                var cells = table.rows[r].cells;
+            var rows = table.rows || [];
+            for (var r = 0; r < rows.length && out.length < MAX_VALUES * 2; ++r) {
+                var cells = rows[r].cells || [];
                 if (cells.length === 1 && cells[0].colSpan > 1)
                     continue;
                 for (var c = 0; c < cells.length; ++c) {
@@ -181,13 +202,14 @@
             }
             return;
         }
-        var items = el.localName === 'li' ? [el] : el.querySelectorAll('li');
+        var items = listItems(el);
         var any = false;
         for (var i = 0; i < items.length && out.length < MAX_VALUES * 2; ++i) {
-            if (items[i].querySelector('li'))
-                continue;
-            var link = items[i].querySelector('a');
-            var v = link ? textOf(link) : '';
+            // The first link with text names the item (a photo's link has none).
+            var v = '';
+            var links = items[i].querySelectorAll('a');
+            for (var a = 0; a < links.length && !v; ++a)
+                v = textOf(links[a]);
             if (!v)
                 v = textOf(items[i]);
             if (v) {
@@ -222,7 +244,8 @@
         var from = label;
         for (var level = 0; level < 3 && from; ++level) {
             var out = [];
-            for (var n = from.nextSibling; n && out.length < MAX_VALUES * 2; n = n.nextSibling) {
+            var siblings = 0;
+            for (var n = from.nextSibling; n && out.length < MAX_VALUES * 2 && siblings < 100; n = n.nextSibling, ++siblings) {
                 if (n.nodeType === 1 && (isLabelLike(n) || n.localName === 'dt'))
                     break;
                 valuesOf(n, out);
@@ -237,7 +260,7 @@
     }
     attempt(function () {
         var labels = document.querySelectorAll(LABEL_SELECTOR);
-        for (var i = 0; i < labels.length && result.labelled.length < MAX_LABELLED; ++i) {
+        for (var i = 0; i < labels.length && result.labelled.length < MAX_LABELLED && !overBudget(); ++i) {
             var label = textOf(labels[i]);
             if (label && label.length <= MAX_LABEL)
                 addLabelled(label, valuesAfter(labels[i]));
@@ -245,7 +268,7 @@
     });
     attempt(function () {
         var terms = document.querySelectorAll('dt');
-        for (var i = 0; i < terms.length && result.labelled.length < MAX_LABELLED; ++i) {
+        for (var i = 0; i < terms.length && result.labelled.length < MAX_LABELLED && !overBudget(); ++i) {
             var out = [];
             for (var d = terms[i].nextElementSibling; d && d.localName !== 'dt'; d = d.nextElementSibling)
                 valuesOf(d, out);
@@ -254,8 +277,8 @@
     });
     attempt(function () {
         var rows = document.querySelectorAll('tr');
-        for (var i = 0; i < rows.length && result.labelled.length < MAX_LABELLED; ++i) {
-            var cells = rows[i].cells;
+        for (var i = 0; i < rows.length && result.labelled.length < MAX_LABELLED && !overBudget(); ++i) {
+            var cells = rows[i].cells || [];
             if (cells.length !== 2)
                 continue;
             var label = textOf(cells[0]);

@@ -1,0 +1,76 @@
+#include "exchange/CommandLineExchange.h"
+
+#include "catalog/CatalogFileCheck.h"
+#include "catalog/CatalogSchema.h"
+#include "catalog/CatalogState.h"
+#include "catalog/Database.h"
+#include "catalog/EngineError.h"
+#include "exchange/AccessConversion.h"
+#include "exchange/CsvExport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace quelto::exchange {
+
+using catalog::EngineError;
+
+int CommandLineExchange::importAccess(const QString& accessPath, const QString& newPath, bool acceptNull,
+                                      QTextStream& out, QTextStream& err)
+{
+    try {
+        if (QFileInfo::exists(newPath)) {
+            err << QStringLiteral("quelto: \"%1\" exists already; name a new file for the converted catalogue.\n")
+                       .arg(QDir::toNativeSeparators(newPath));
+            return 1;
+        }
+        if (catalog::CatalogFileCheck::inspect(accessPath) != catalog::CatalogFileCheck::Kind::AccessDatabase) {
+            err << QStringLiteral("quelto: \"%1\" is not an Access database.\n").arg(QDir::toNativeSeparators(accessPath));
+            return 1;
+        }
+        AccessConversion conversion(accessPath);
+        if (!conversion.refusedValues().empty() && !acceptNull) {
+            err << QStringLiteral("quelto: %1 values of \"%2\" cannot be stored in a Quelto catalogue:\n%3\n"
+                                  "Nothing was written. Run again with --accept-null to store them as Null.\n")
+                       .arg(conversion.refusedValues().size())
+                       .arg(QDir::toNativeSeparators(accessPath),
+                            ConversionSummary::describe(conversion.refusedValues(), 50));
+            return 1;
+        }
+        conversion.write(newPath);
+        out << conversion.summary().text() << '\n';
+        return 0;
+    } catch (const EngineError& error) {
+        err << QStringLiteral("quelto: %1\n").arg(error.message());
+        return 1;
+    }
+}
+
+int CommandLineExchange::exportCsv(const QString& cataloguePath, const QString& csvPath, QTextStream& out,
+                                   QTextStream& err)
+{
+    try {
+        if (catalog::CatalogFileCheck::inspect(cataloguePath) == catalog::CatalogFileCheck::Kind::AccessDatabase) {
+            err << QStringLiteral("quelto: \"%1\" is an old Access catalogue; copy it into a Quelto catalogue first "
+                                  "with --import-access.\n")
+                       .arg(QDir::toNativeSeparators(cataloguePath));
+            return 1;
+        }
+        std::unique_ptr<catalog::Database> db = catalog::Database::open(cataloguePath);
+        if (!db->hasTable(QStringLiteral("archive")))
+            throw EngineError(QStringLiteral("The catalogue \"%1\" has no records (no table archive).")
+                                  .arg(QDir::toNativeSeparators(cataloguePath)));
+        const int count = CsvExport::writeFile(
+            *db, catalog::CatalogSchema::ArchiveQuery + catalog::CatalogState::InitialFilter +
+                     catalog::CatalogState::InitialOrder,
+            csvPath);
+        out << QStringLiteral("%1 records written to \"%2\".\n").arg(count).arg(QDir::toNativeSeparators(csvPath));
+        return 0;
+    } catch (const EngineError& error) {
+        err << QStringLiteral("quelto: %1\n").arg(error.message());
+        return 1;
+    }
+}
+
+} // namespace quelto::exchange

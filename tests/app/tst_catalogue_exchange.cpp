@@ -1,0 +1,311 @@
+// The window's side of catalogue exchange: old Access files met at start-up
+// or opened from the File menu, New and Open Catalogue, and CSV export and
+// import of the record set in force.
+#include "AppFixture.h"
+#include "TestCatalog.h"
+#include "app/AccessConversionFlow.h"
+#include "catalog/CatalogSchema.h"
+#include "catalog/Database.h"
+#include "catalog/RecordSet.h"
+#include "catalog/SqliteConnection.h"
+#include "editing/UserPrompts.h"
+#include "exchange/CsvReader.h"
+#include "search/SearchCommands.h"
+#include "search/SubstringSearchDialog.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace quelto;
+using quelto::app::MainWindow;
+using quelto::test::AppFixture;
+using quelto::test::TestCatalog;
+
+namespace {
+
+QString copyFixture(AppFixture& f, const char* name, const QString& as)
+{
+    const QString target = f.file(as);
+    QFile::copy(QStringLiteral(QUELTO_TEST_DATA "/access/") + QString::fromLatin1(name), target);
+    QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    return target;
+}
+
+QByteArray checksum(const QString& path)
+{
+    return QCryptographicHash::hash(TestCatalog::fileBytes(path), QCryptographicHash::Sha256);
+}
+
+TestCatalog::Row movie(const char* title, const char* catalog, const char* director)
+{
+    TestCatalog::Row row = TestCatalog::record(QString::fromUtf8(title), QString::fromLatin1(catalog));
+    row[QStringLiteral("mv_director")] = QString::fromUtf8(director);
+    return row;
+}
+
+void searchDirector(AppFixture& f, const QString& text)
+{
+    f.prompts().dialogScripts << [text](QDialog& d) {
+        auto& dialog = static_cast<search::SubstringSearchDialog&>(d);
+        dialog.srchString()->setText(text);
+        dialog.cmdSearch()->click();
+        if (dialog.isVisible())
+            dialog.cmdCancel()->click();
+    };
+    f.menu("mnSrchDir")->trigger();
+}
+
+QString statusName(AppFixture& f) { return f.find<QLabel>(QStringLiteral("catalogueName"))->text(); }
+
+int records(AppFixture& f) { return f.window().state().current->recordCount(); }
+
+} // namespace
+
+class TestCatalogueExchange : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void accessFileChosenAtStartIsConvertedAndOpened();
+    void accessFileDeclinedOrRefusedBringsTheDialogBack();
+    void largeAccessFileNamedOnTheCommandLine();
+    void openAndNewCatalogueSwitchTheWindow();
+    void switchingIsRefusedWithoutLosingAnything();
+    void exportWritesTheRecordSetInForce();
+    void importAppendsOnlyAcceptedRows();
+};
+
+void TestCatalogueExchange::accessFileChosenAtStartIsConvertedAndOpened()
+{
+    AppFixture f;
+    const QString old = copyFixture(f, "jet4-catalogue.mdb", QStringLiteral("quelto.mdb"));
+    const QByteArray before = checksum(old);
+    const QString converted = f.file(QStringLiteral("mine.mdb"));
+    f.prompts().databaseAnswers << old;
+    f.prompts().fileAnswers << converted;
+    QCOMPARE(f.start(), MainWindow::LoadResult::Loaded);
+
+    QCOMPARE(f.prompts().fileRequests.at(0).fileName, f.file(QStringLiteral("quelto-converted.mdb")));
+    QCOMPARE(f.prompts().messages.at(0), app::AccessConversionFlow::OldFormat);
+    QVERIFY(f.prompts().messages.at(1).contains(QStringLiteral("archive 10")));
+    QCOMPARE(f.window().state().databasePath, converted);
+    QCOMPARE(f.stored(QStringLiteral("Database"), QStringLiteral("Filename")), converted);
+    QCOMPARE(checksum(old), before);
+    QCOMPARE(records(f), 10);
+    QCOMPARE(f.window().form().title->text(), QStringLiteral("Casablanca (1942)"));
+    QCOMPARE(f.find<QComboBox>(QStringLiteral("mvGenre"))->itemText(0), QStringLiteral("Film noir"));
+    QCOMPARE(statusName(f), QStringLiteral("Catalogue: mine.mdb"));
+
+    // The same from the File menu, with the old layout: the four lists arrive seeded.
+    const QString older = copyFixture(f, "jet4-old-layout.mdb", QStringLiteral("older.mdb"));
+    const QString second = f.file(QStringLiteral("second.mdb"));
+    f.prompts().fileAnswers << older << second;
+    f.menu("mnOpenCatalogue")->trigger();
+    QCOMPARE(f.window().state().databasePath, second);
+    QCOMPARE(f.find<QComboBox>(QStringLiteral("mvProducer"))->count(), 5);
+    QCOMPARE(records(f), 10);
+    QCOMPARE(statusName(f), QStringLiteral("Catalogue: second.mdb"));
+    QVERIFY(f.prompts().unexpected.isEmpty());
+    QVERIFY(f.prompts().exclamations.isEmpty());
+}
+
+void TestCatalogueExchange::accessFileDeclinedOrRefusedBringsTheDialogBack()
+{
+    AppFixture f;
+    const QString notCatalogue = copyFixture(f, "jet3-not-a-catalogue.mdb", QStringLiteral("tables.mdb"));
+    const QString old = copyFixture(f, "jet4-catalogue.mdb", QStringLiteral("quelto.mdb"));
+    const QStringList before = QDir(f.file(QString())).entryList(QDir::Files);
+    f.prompts().databaseAnswers << notCatalogue << old << std::nullopt;
+    f.prompts().fileAnswers << std::nullopt; // the file dialog for the new file is cancelled
+    QCOMPARE(f.start(), MainWindow::LoadResult::Cancelled);
+    QCOMPARE(f.prompts().databaseRequests, 3);
+    QCOMPARE(f.prompts().exclamations.size(), 1);
+    QVERIFY(f.prompts().exclamations.at(0).contains(QStringLiteral("not a Quelto catalogue")));
+    QCOMPARE(QDir(f.file(QString())).entryList(QDir::Files), before);
+}
+
+void TestCatalogueExchange::largeAccessFileNamedOnTheCommandLine()
+{
+    AppFixture f;
+    const QString old = copyFixture(f, "jet4-5000.mdb", QStringLiteral("big.mdb"));
+    f.prompts().fileAnswers << f.file(QStringLiteral("big-new.mdb"));
+    QCOMPARE(f.start(old), MainWindow::LoadResult::Loaded);
+    QCOMPARE(records(f), 5010);
+    QCOMPARE(f.window().state().databasePath, f.file(QStringLiteral("big-new.mdb")));
+}
+
+void TestCatalogueExchange::openAndNewCatalogueSwitchTheWindow()
+{
+    AppFixture f;
+    const QString first = f.file(QStringLiteral("first.mdb"));
+    TestCatalog::create(first, {movie("Key Largo", "A1", "John Huston"), movie("Vertigo", "A2", "Alfred Hitchcock"),
+                                movie("The Maltese Falcon", "A3", "John Huston")});
+    const QString second = f.file(QStringLiteral("second.mdb"));
+    TestCatalog::create(second, {movie("Zardoz", "B1", "John Boorman"), movie("Alien", "B2", "Ridley Scott")});
+    {
+        auto db = catalog::Database::open(second);
+        db->connection()->exec(QStringLiteral("insert into genre (text, ordinal) values ('Only here', 1)"));
+    }
+    QCOMPARE(f.start(first), MainWindow::LoadResult::Loaded);
+    searchDirector(f, QStringLiteral("huston"));
+    f.menu("mnOrdDir")->trigger();
+    QVERIFY(f.window().state().filterActive);
+
+    f.prompts().fileAnswers << second;
+    f.menu("mnOpenCatalogue")->trigger();
+    MainWindow& w = f.window();
+    QCOMPARE(w.state().databasePath, second);
+    QCOMPARE(w.state().current->sql(), QStringLiteral("select * from archive  ORDER by title"));
+    QVERIFY(!w.state().filterActive);
+    QVERIFY(w.form().filterset->text().isEmpty());
+    QVERIFY(!w.form().dbNoFilter->isEnabled());
+    QVERIFY(f.menu("mnOrdTitle")->isChecked() && !f.menu("mnOrdDir")->isChecked());
+    QCOMPARE(w.form().title->text(), QStringLiteral("Alien"));
+    QCOMPARE(w.form().labelRecords->text(), QStringLiteral("2 records in database"));
+    const QComboBox* genre = f.find<QComboBox>(QStringLiteral("mvGenre"));
+    QCOMPARE(genre->count(), 1);
+    QCOMPARE(genre->itemText(0), QStringLiteral("Only here"));
+    QCOMPARE(f.stored(QStringLiteral("Database"), QStringLiteral("Filename")), second);
+    QCOMPARE(statusName(f), QStringLiteral("Catalogue: second.mdb"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Quelto 1.2"));
+
+    // New: offered a free name next to the open catalogue; the new file is seeded and empty.
+    const QString third = f.file(QStringLiteral("third.mdb"));
+    f.prompts().fileAnswers << third;
+    f.menu("mnNewCatalogue")->trigger();
+    QCOMPARE(f.prompts().fileRequests.back().fileName, f.file(QStringLiteral("quelto.mdb")));
+    QCOMPARE(w.state().databasePath, third);
+    QCOMPARE(records(f), 0);
+    QVERIFY(w.form().title->text().isEmpty());
+    QVERIFY(f.find<QComboBox>(QStringLiteral("mvDirector"))->currentText().isEmpty());
+    QCOMPARE(f.find<QComboBox>(QStringLiteral("mediatype"))->currentText(), QStringLiteral("LaserDisk"));
+    QCOMPARE(genre->count(), 6);
+    QCOMPARE(w.form().labelRecords->text(), QStringLiteral("0 records in database"));
+    QCOMPARE(TestCatalog::rowCount(third, QStringLiteral("mediatype")), 6);
+    QVERIFY(f.prompts().unexpected.isEmpty());
+    QVERIFY(f.prompts().exclamations.isEmpty());
+}
+
+void TestCatalogueExchange::switchingIsRefusedWithoutLosingAnything()
+{
+    AppFixture f;
+    const QString first = f.file(QStringLiteral("first.mdb"));
+    TestCatalog::create(first, {movie("Key Largo", "A1", "John Huston")});
+    QCOMPARE(f.start(first), MainWindow::LoadResult::Loaded);
+    MainWindow& w = f.window();
+
+    const QString text = f.file(QStringLiteral("notes.mdb"));
+    {
+        QFile file(text);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("not a catalogue");
+    }
+    f.prompts().fileAnswers << text << first;
+    f.menu("mnOpenCatalogue")->trigger(); // not a database
+    f.menu("mnNewCatalogue")->trigger();  // a file that exists
+    QCOMPARE(f.prompts().exclamations.size(), 2);
+    QCOMPARE(TestCatalog::fileBytes(text), QByteArray("not a catalogue"));
+    QCOMPARE(w.state().databasePath, first);
+    QCOMPARE(w.form().title->text(), QStringLiteral("Key Largo"));
+    QCOMPARE(records(f), 1);
+
+    // Changed fields are settled first: Cancel keeps them and the catalogue.
+    w.form().mv_year->setText(QStringLiteral("1948"));
+    f.prompts().saveAnswers << editing::SaveChoice::Cancel;
+    f.menu("mnOpenCatalogue")->trigger();
+    QCOMPARE(f.prompts().saveAnswers.size(), 0);
+    QCOMPARE(w.form().mv_year->text(), QStringLiteral("1948"));
+    QCOMPARE(w.state().databasePath, first);
+    f.prompts().saveAnswers << editing::SaveChoice::Cancel;
+    f.menu("mnImportCsv")->trigger();
+    QCOMPARE(f.prompts().saveAnswers.size(), 0);
+
+    // An empty new record is not thrown away either; the user ends it first.
+    f.prompts().saveAnswers << editing::SaveChoice::Discard;
+    w.form().dbNew->click();
+    QVERIFY(w.state().newRecordMode);
+    f.menu("mnNewCatalogue")->trigger();
+    QCOMPARE(f.prompts().exclamations.last(), search::SearchCommands::FinishNewRecord);
+    QVERIFY(w.state().newRecordMode);
+    QCOMPARE(w.state().databasePath, first);
+    QVERIFY(f.prompts().unexpected.isEmpty());
+}
+
+void TestCatalogueExchange::exportWritesTheRecordSetInForce()
+{
+    AppFixture f;
+    const QString path = f.file(QStringLiteral("c.mdb"));
+    TestCatalog::create(path, {movie("Key Largo", "A1", "John Huston"), movie("Vertigo", "A2", "Alfred Hitchcock"),
+                               movie("The Maltese Falcon", "A3", "John Huston")});
+    QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+    searchDirector(f, QStringLiteral("huston"));
+    f.menu("mnOrdCat")->trigger();
+
+    const QString csv = f.file(QStringLiteral("out.csv"));
+    f.prompts().fileAnswers << csv;
+    f.menu("mnExportCsv")->trigger();
+    QCOMPARE(f.prompts().fileRequests.back().fileName, f.file(QStringLiteral("c.csv")));
+    QVERIFY2(f.prompts().exclamations.isEmpty(), qPrintable(f.prompts().exclamations.join(QLatin1Char('\n'))));
+    const auto rows = exchange::CsvReader::parse(TestCatalog::fileBytes(csv));
+    QCOMPARE(rows.size(), size_t(3));
+    QCOMPARE(rows[0].fields.size(), size_t(24));
+    QCOMPARE(rows[0].fields[0].toString(), QStringLiteral("catalog"));
+    QCOMPARE(rows[1].fields[23].toString(), QStringLiteral("Key Largo"));
+    QCOMPARE(rows[2].fields[23].toString(), QStringLiteral("The Maltese Falcon"));
+    QCOMPARE(f.prompts().messages.last(), QStringLiteral("2 records written to \"%1\".").arg(QDir::toNativeSeparators(csv)));
+
+    // An existing file is replaced only when the user says so.
+    const QByteArray written = TestCatalog::fileBytes(csv);
+    f.window().searchCommands().showAllData();
+    f.prompts().fileAnswers << csv;
+    f.prompts().confirmAnswers << false;
+    f.menu("mnExportCsv")->trigger();
+    QCOMPARE(TestCatalog::fileBytes(csv), written);
+    f.prompts().fileAnswers << csv;
+    f.prompts().confirmAnswers << true;
+    f.menu("mnExportCsv")->trigger();
+    QCOMPARE(exchange::CsvReader::parse(TestCatalog::fileBytes(csv)).size(), size_t(4));
+    QVERIFY(f.prompts().unexpected.isEmpty());
+}
+
+void TestCatalogueExchange::importAppendsOnlyAcceptedRows()
+{
+    AppFixture f;
+    const QString path = f.file(QStringLiteral("c.mdb"));
+    TestCatalog::create(path, {movie("Vertigo", "A2", "Alfred Hitchcock")});
+    QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+    const QString csv = f.file(QStringLiteral("in.csv"));
+    {
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("\xEF\xBB\xBFTitle,Catalog,Director,Remarks\r\n"
+                   "\"Alphaville\",\"N1\",\"Godard\",\"x\"\r\n"
+                   "\"No ID\",,\"Nobody\",\"x\"\r\n"
+                   "\"Zazie\",\"N2\",\"Malle\",\"x\"\r\n");
+    }
+    f.prompts().fileAnswers << csv;
+    f.prompts().confirmAnswers << false;
+    f.menu("mnImportCsv")->trigger();
+    QVERIFY(f.prompts().confirmations.last().contains(QStringLiteral("Line 3: no catalogue ID")));
+    QVERIFY(f.prompts().confirmations.last().contains(QStringLiteral("Remarks")));
+    QCOMPARE(TestCatalog::rowCount(path, QStringLiteral("archive")), 1);
+
+    f.prompts().fileAnswers << csv;
+    f.prompts().confirmAnswers << true;
+    f.menu("mnImportCsv")->trigger();
+    QCOMPARE(TestCatalog::rowCount(path, QStringLiteral("archive")), 3);
+    QCOMPARE(records(f), 3);
+    QCOMPARE(f.window().form().labelRecords->text(), QStringLiteral("3 records in database"));
+    QCOMPARE(f.window().form().title->text(), QStringLiteral("Vertigo")); // the record on screen stays
+    QVERIFY(f.prompts().messages.last().startsWith(QStringLiteral("2 records imported")));
+    QVERIFY(f.prompts().unexpected.isEmpty());
+}
+
+QTEST_MAIN(TestCatalogueExchange)
+#include "tst_catalogue_exchange.moc"

@@ -1,0 +1,291 @@
+// Converting old Access catalogues: every value as mdb-export reads it, the
+// recovery and seeding rules, refusal of files that are no catalogue, and an
+// old file that is never written to.
+#include "TestCatalog.h"
+#include "catalog/CatalogLoader.h"
+#include "catalog/CatalogSchema.h"
+#include "catalog/CatalogState.h"
+#include "catalog/Database.h"
+#include "catalog/EngineError.h"
+#include "catalog/SqliteConnection.h"
+#include "exchange/AccessConversion.h"
+#include "exchange/CommandLineExchange.h"
+#include "exchange/CsvReader.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace quelto;
+using catalog::EngineError;
+using exchange::AccessConversion;
+
+namespace {
+
+QString fixture(const char* name)
+{
+    return QStringLiteral(QUELTO_TEST_DATA "/access/") + QString::fromLatin1(name);
+}
+
+QByteArray checksum(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(&file);
+    return hash.result();
+}
+
+QByteArray run(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        qFatal("%s failed: %s", qPrintable(program), process.readAllStandardError().constData());
+    return process.readAllStandardOutput();
+}
+
+// The rows of a table of the new file, in the order they were copied.
+std::vector<std::vector<QVariant>> rowsOf(const QString& path, const QString& table)
+{
+    auto db = catalog::Database::open(path);
+    auto statement = db->connection()->prepare(QStringLiteral("select * from \"%1\" order by rowid").arg(table));
+    std::vector<std::vector<QVariant>> rows;
+    while (statement->step()) {
+        std::vector<QVariant> row;
+        for (int c = 0; c < statement->columnCount(); ++c)
+            row.push_back(statement->value(c));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+QString show(const QVariant& v) { return v.isValid() ? QLatin1Char('"') + v.toString() + QLatin1Char('"') : QStringLiteral("Null"); }
+
+} // namespace
+
+class TestAccessConversion : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void everyValueAsMdbExportReadsIt_data();
+    void everyValueAsMdbExportReadsIt();
+    void olderLayoutGainsItsListsSeeded();
+    void fileWithoutArchiveGainsAnEmptyOne();
+    void refusedValuesBecomeNull();
+    void fileThatIsNoCatalogueIsRefused();
+    void neverOverwritesAndCancelLeavesNoFile();
+    void largeFileConvertsAndOpens();
+    void commandLine();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestAccessConversion::everyValueAsMdbExportReadsIt_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("Jet 4") << fixture("jet4-catalogue.mdb");
+    QTest::newRow("Access 2002-2003") << fixture("access2003-catalogue.mdb");
+}
+
+void TestAccessConversion::everyValueAsMdbExportReadsIt()
+{
+    QFETCH(QString, file);
+    const QByteArray before = checksum(file);
+    const QString target = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()).remove(QLatin1Char(' ')) + ".mdb");
+
+    AccessConversion conversion(file);
+    QVERIFY(conversion.refusedValues().empty());
+    QVERIFY(conversion.write(target));
+    QCOMPARE(checksum(file), before);
+    const exchange::ConversionSummary& summary = conversion.summary();
+    QVERIFY(summary.leftOutTables.isEmpty() && summary.created.isEmpty() && summary.seeded.isEmpty());
+    QCOMPARE(summary.copied.size(), size_t(15));
+
+    const QStringList tables = QString::fromUtf8(run(QStringLiteral("mdb-tables"), {QStringLiteral("-1"), file}))
+                                   .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(tables.size(), 15);
+    for (const QString& table : tables) {
+        std::vector<exchange::CsvRecord> expected =
+            exchange::CsvReader::parse(run(QStringLiteral("mdb-export"), {file, table}));
+        expected.erase(expected.begin()); // the header
+        const auto actual = rowsOf(target, table);
+        QCOMPARE(actual.size(), expected.size());
+        for (size_t r = 0; r < actual.size(); ++r) {
+            QCOMPARE(actual[r].size(), expected[r].fields.size());
+            for (size_t c = 0; c < actual[r].size(); ++c) {
+                const QVariant& want = expected[r].fields[c];
+                const QVariant& got = actual[r][c];
+                QVERIFY2(want.isValid() == got.isValid() && want.toString() == got.toString(),
+                         qPrintable(QStringLiteral("%1 row %2 column %3: %4, mdb-export %5")
+                                        .arg(table)
+                                        .arg(r + 1)
+                                        .arg(c + 1)
+                                        .arg(show(got), show(want))));
+            }
+        }
+    }
+    // A few values read back by hand, so that a shared decoding fault cannot hide.
+    const auto archive = rowsOf(target, QStringLiteral("archive"));
+    QCOMPARE(archive[8][23].toString(), QStringLiteral(u"Das \"Boot\" \u2013 Director\u2019s Cut \u20ac (1981)"));
+    QVERIFY(!archive[8][2].isValid());
+    QCOMPARE(archive[1][19].toString(), QStringLiteral(" "));
+    QCOMPARE(archive[0][12].toString(), QStringLiteral("Drama "));
+    QCOMPARE(archive[3][22].toString(), QStringLiteral(u"Toshir\u014d Mifune"));
+    const auto genre = rowsOf(target, QStringLiteral("genre"));
+    QCOMPARE(genre[0][0].toString(), QStringLiteral("Film noir"));
+    QCOMPARE(genre[0][1].toInt(), 1);
+}
+
+void TestAccessConversion::olderLayoutGainsItsListsSeeded()
+{
+    const QString target = m_dir.filePath(QStringLiteral("old-layout.mdb"));
+    AccessConversion conversion(fixture("jet4-old-layout.mdb"));
+    QVERIFY(conversion.write(target));
+    const QStringList lists = {QStringLiteral("produce"), QStringLiteral("book"), QStringLiteral("music"),
+                               QStringLiteral("cast")};
+    QCOMPARE(conversion.summary().created, lists);
+    QCOMPARE(conversion.summary().seeded, lists);
+    for (const QString& list : lists) {
+        const auto rows = rowsOf(target, list);
+        const auto& seeds = catalog::CatalogSchema::optionList(list).seeds;
+        QCOMPARE(rows.size(), seeds.size());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            QCOMPARE(rows[i][0].toString(), seeds[i].text);
+            QCOMPARE(rows[i][1].toInt(), seeds[i].ordinal);
+        }
+    }
+    QCOMPARE(test::TestCatalog::rowCount(target, QStringLiteral("archive")), 10);
+    QVERIFY(conversion.summary().text().contains(QStringLiteral("produce, book, music, cast")));
+}
+
+void TestAccessConversion::fileWithoutArchiveGainsAnEmptyOne()
+{
+    const QString target = m_dir.filePath(QStringLiteral("no-archive.mdb"));
+    AccessConversion conversion(fixture("jet4-no-archive.mdb"));
+    QVERIFY(conversion.write(target));
+    QCOMPARE(conversion.summary().created, QStringList{QStringLiteral("archive")});
+    catalog::CatalogState state;
+    state.databasePath = target;
+    catalog::CatalogLoader::open(state);
+    QVERIFY(state.current->bof() && state.current->eof());
+    QCOMPARE(state.optionSet(QStringLiteral("genre")).recordCount(), 7);
+}
+
+void TestAccessConversion::refusedValuesBecomeNull()
+{
+    exchange::AccessTable genre;
+    genre.columns = QStringList{QStringLiteral("Text"), QStringLiteral("Ordinal"), QStringLiteral("Remark")};
+    genre.rows = {{QStringLiteral("Drama"), QStringLiteral(" 2"), QString()},
+                  {QString(), 40000, QStringLiteral("x")},
+                  {QString(256, QLatin1Char('y')), QVariant(), QVariant()},
+                  {QString(255, QLatin1Char('z')), QStringLiteral("two"), QVariant()}};
+    const auto refused = AccessConversion::refuseInvalidValues(QStringLiteral("genre"), genre);
+    QStringList seen;
+    for (const exchange::RefusedValue& v : refused)
+        seen << QStringLiteral("%1 %2 %3: %4").arg(v.table).arg(v.row).arg(v.column, v.reason);
+    QCOMPARE(seen, (QStringList{QStringLiteral("genre 2 Text: empty text"),
+                                QStringLiteral("genre 2 Ordinal: \"40000\" is no whole number from -32768 to 32767"),
+                                QStringLiteral("genre 3 Text: text of 256 characters, more than 255"),
+                                QStringLiteral("genre 4 Ordinal: \"two\" is no whole number from -32768 to 32767")}));
+    QCOMPARE(genre.rows[0][1], QVariant(qlonglong(2)));
+    QVERIFY(!genre.rows[1][0].isValid() && !genre.rows[1][1].isValid());
+    QVERIFY(!genre.rows[2][0].isValid());
+    QCOMPARE(genre.rows[3][0].toString().size(), 255);
+    QCOMPARE(genre.rows[0][2], QVariant(QString())); // a column left out is not judged
+    QVERIFY(exchange::ConversionSummary::describe(refused, 1).contains(QStringLiteral("genre, row 2, column Text")));
+}
+
+void TestAccessConversion::fileThatIsNoCatalogueIsRefused()
+{
+    const QString file = fixture("jet3-not-a-catalogue.mdb");
+    const QByteArray before = checksum(file);
+    try {
+        AccessConversion conversion(file);
+        QFAIL("a file without catalogue tables was accepted");
+    } catch (const EngineError& error) {
+        QVERIFY2(error.message().contains(QStringLiteral("not a Quelto catalogue")) &&
+                     error.message().contains(QStringLiteral("Table1")),
+                 qPrintable(error.message()));
+    }
+    QCOMPARE(checksum(file), before);
+    QVERIFY_THROWS_EXCEPTION(EngineError, AccessConversion(m_dir.filePath(QStringLiteral("none.mdb"))));
+}
+
+void TestAccessConversion::neverOverwritesAndCancelLeavesNoFile()
+{
+    AccessConversion conversion(fixture("jet4-catalogue.mdb"));
+    const QString existing = m_dir.filePath(QStringLiteral("existing.mdb"));
+    {
+        QFile file(existing);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("keep me");
+    }
+    QVERIFY_THROWS_EXCEPTION(EngineError, conversion.write(existing));
+    QCOMPARE(test::TestCatalog::fileBytes(existing), QByteArray("keep me"));
+
+    const QString target = m_dir.filePath(QStringLiteral("cancelled.mdb"));
+    const QStringList before = QDir(m_dir.path()).entryList(QDir::Files);
+    int calls = 0;
+    QVERIFY(!conversion.write(target, [&](int done, int total) {
+        ++calls;
+        return done < total;
+    }));
+    QVERIFY(calls >= 2);
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), before);
+
+    const QString suggested = AccessConversion::suggestedTarget(existing);
+    QCOMPARE(QFileInfo(suggested).absolutePath(), QFileInfo(existing).absolutePath());
+    QVERIFY(!QFileInfo::exists(suggested));
+    QVERIFY(conversion.write(suggested));
+    QVERIFY(AccessConversion::suggestedTarget(existing) != suggested);
+}
+
+void TestAccessConversion::largeFileConvertsAndOpens()
+{
+    const QString target = m_dir.filePath(QStringLiteral("large.mdb"));
+    AccessConversion conversion(fixture("jet4-5000.mdb"));
+    QCOMPARE(conversion.totalRows(), 5069);
+    QVERIFY(conversion.write(target));
+    catalog::CatalogState state;
+    state.databasePath = target;
+    catalog::CatalogLoader::open(state);
+    QCOMPARE(state.current->recordCount(), 5010);
+}
+
+void TestAccessConversion::commandLine()
+{
+    QString output;
+    QString errors;
+    QTextStream out(&output);
+    QTextStream err(&errors);
+    const QString target = m_dir.filePath(QStringLiteral("command-line.mdb"));
+    using exchange::CommandLineExchange;
+    QCOMPARE(CommandLineExchange::importAccess(fixture("jet4-old-layout.mdb"), target, false, out, err), 0);
+    QVERIFY(output.contains(QStringLiteral("archive 10")));
+    const QByteArray made = checksum(target);
+
+    // A second run refuses to touch the file it made; so do files that are no catalogue.
+    QCOMPARE(CommandLineExchange::importAccess(fixture("jet4-catalogue.mdb"), target, false, out, err), 1);
+    QVERIFY(errors.contains(QStringLiteral("exists already")));
+    QCOMPARE(checksum(target), made);
+    const QString other = m_dir.filePath(QStringLiteral("other.mdb"));
+    QCOMPARE(CommandLineExchange::importAccess(fixture("jet3-not-a-catalogue.mdb"), other, false, out, err), 1);
+    QCOMPARE(CommandLineExchange::importAccess(target, other, false, out, err), 1);
+    QVERIFY(!QFileInfo::exists(other));
+
+    const QString csv = m_dir.filePath(QStringLiteral("all.csv"));
+    QCOMPARE(CommandLineExchange::exportCsv(target, csv, out, err), 0);
+    const auto records = exchange::CsvReader::parse(test::TestCatalog::fileBytes(csv));
+    QCOMPARE(records.size(), size_t(11));
+    QCOMPARE(records[1].fields[23].toString(), QStringLiteral("Casablanca (1942)")); // ordered by title
+    QCOMPARE(CommandLineExchange::exportCsv(fixture("jet4-catalogue.mdb"), csv, out, err), 1);
+}
+
+QTEST_GUILESS_MAIN(TestAccessConversion)
+#include "tst_access_conversion.moc"
