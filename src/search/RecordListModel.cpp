@@ -89,9 +89,9 @@ bool RecordListModel::refresh()
     m_generation = set ? set->generation() : 0;
     m_rows = usable ? set->recordCount() : 0;
     m_cache.clear();
-    if (m_rowQueryDatabase != m_state.database.get()) {
+    if (!m_state.database || m_rowQueryConnection != m_state.database->connection().get()) {
         m_rowQuery.reset();
-        m_rowQueryDatabase = nullptr;
+        m_rowQueryConnection = nullptr;
     }
     endResetModel();
     return true;
@@ -131,7 +131,7 @@ const QStringList* RecordListModel::rowTexts(int row) const
             m_rowQuery = m_state.database->connection()->prepare(
                 QStringLiteral("select %1 from %2 where rowid = ?")
                     .arg(names.join(u','), catalog::SqlTranslator::quoteName(set->table())));
-            m_rowQueryDatabase = m_state.database.get();
+            m_rowQueryConnection = m_state.database->connection().get();
         }
         m_rowQuery->reset();
         m_rowQuery->bindInt64(1, key);

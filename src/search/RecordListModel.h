@@ -58,7 +58,8 @@ private:
     quint64 m_generation = 0;
     int m_rows = 0;
     mutable std::unique_ptr<catalog::SqliteStatement> m_rowQuery;
-    mutable const void* m_rowQueryDatabase = nullptr;
+    // The statement keeps its connection alive, so no other can take its address.
+    mutable const void* m_rowQueryConnection = nullptr;
     mutable QCache<qint64, QStringList> m_cache;
     mutable bool m_refreshScheduled = false;
 };
