@@ -26,11 +26,17 @@ MainMenu::MainMenu(QMenuBar* bar) : QObject(bar), m_bar(bar)
         return menu;
     };
     add(subMenu("mnImport", QStringLiteral("Import")), "mnImportCsv", QStringLiteral("CSV..."));
-    add(subMenu("mnExport", QStringLiteral("Export")), "mnExportCsv", QStringLiteral("CSV..."));
+    QMenu* exports = subMenu("mnExport", QStringLiteral("Export"));
+    add(exports, "mnExportCsv", QStringLiteral("CSV..."));
+    add(exports, "mnPdfShort", QStringLiteral("Short List as PDF..."));
+    add(exports, "mnPdfLong", QStringLiteral("Long List as PDF..."));
     file->addSeparator();
     add(file, "mnPrintShort", QStringLiteral("Print Short List"));
     add(file, "mnPrintLong", QStringLiteral("Print Long List"));
     add(file, "mnPrintLabel", QStringLiteral("Print Label"));
+    QMenu* preview = subMenu("mnPreview", QStringLiteral("Print Preview"));
+    add(preview, "mnPreviewShort", QStringLiteral("Short List..."));
+    add(preview, "mnPreviewLong", QStringLiteral("Long List..."));
     QAction* empty = add(file, "mnEmpty", QString());
     empty->setSeparator(true);
     m_quit = add(file, "mnQuit", QStringLiteral("Quit"));

@@ -54,7 +54,7 @@ std::optional<QString> QtUserPrompts::chooseFile(const editing::FileRequest& req
 {
     QFileDialog dialog(parent(), request.title);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setNameFilter(request.filter);
     dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.selectFile(request.fileName);

@@ -1,6 +1,8 @@
 #include "app/LaunchOptions.h"
+#include "app/Settings.h"
 #include "app/StartSequence.h"
 #include "exchange/CommandLineExchange.h"
+#include "printing/CommandLinePdfExport.h"
 #include "weblookup/CommandLineLookup.h"
 
 #include <QApplication>
@@ -38,6 +40,10 @@ int main(int argc, char** argv)
     using quelto::weblookup::CommandLineLookup;
     if (!launch.lookupUrl.isEmpty())
         CommandLineLookup::prepareHeadlessEnvironment();
+    // A PDF needs fonts but no screen.
+    if (launch.exportPdf && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
@@ -47,6 +53,10 @@ int main(int argc, char** argv)
 
     if (!launch.lookupUrl.isEmpty())
         return CommandLineLookup::main(launch.lookupUrl);
+    if (launch.exportPdf) {
+        const QString database = launch.databasePath.isEmpty() ? Settings().databaseFilename() : launch.databasePath;
+        return quelto::printing::CommandLinePdfExport::main(*launch.exportPdf, database);
+    }
 
     StartSequence::Options options;
     options.databasePath = launch.databasePath;

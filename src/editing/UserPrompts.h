@@ -14,6 +14,7 @@ struct FileRequest
     QString fileName; // preset name
     QString filter;   // in Qt's form, "Access Database (*.mdb)"
     QString defaultSuffix;
+    bool save = false; // a file to write: a save dialog that asks before replacing one
 };
 
 // The answers to "Save changes to ...?".

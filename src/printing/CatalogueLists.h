@@ -21,6 +21,10 @@ public:
     static constexpr int C2 = 100;
     static constexpr int BlockHeight = 41;
 
+    // The documents' titles (what a PDF file or a print queue shows).
+    static inline const QString LongTitle = QStringLiteral("Quelto Long List");
+    static inline const QString ShortTitle = QStringLiteral("Quelto Short List");
+
     // The page headings; a search in force is named by its description.
     static QString longHeading(bool filterActive, const QString& description, const QString& date);
     static QString shortHeading(bool filterActive, const QString& description, const QString& date);

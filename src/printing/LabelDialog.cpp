@@ -3,7 +3,10 @@
 #include "catalog/CatalogState.h"
 #include "catalog/EngineError.h"
 #include "editing/UserPrompts.h"
+#include "printing/LabelOffsets.h"
+#include "printing/LabelOffsetsDialog.h"
 #include "printing/PrintDevices.h"
+#include "printing/TapeRecords.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -28,8 +31,6 @@ T* named(T* widget, const char* name)
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
 }
-
-QString field(const RecordSet& set, const char* column) { return set.value(QString::fromLatin1(column)).toString(); }
 
 } // namespace
 
@@ -56,7 +57,11 @@ LabelDialog::LabelDialog(catalog::CatalogState& state, editing::UserPrompts& pro
       m_prBackLab(named(new QCheckBox(QStringLiteral("Print back label"), this), "prBackLab")),
       m_prBox(named(new QCheckBox(QStringLiteral("Print box cover"), this), "prBox")),
       m_print(named(new QPushButton(QStringLiteral("Print"), this), "printbtn")),
-      m_cancel(named(new QPushButton(QStringLiteral("Cancel"), this), "cancel"))
+      m_preview(named(new QPushButton(QStringLiteral("Preview..."), this), "previewbtn")),
+      m_exportPdf(named(new QPushButton(QStringLiteral("Export PDF..."), this), "pdfbtn")),
+      m_offsets(named(new QPushButton(QStringLiteral("Label Offsets..."), this), "offsetsbtn")),
+      m_cancel(named(new QPushButton(QStringLiteral("Cancel"), this), "cancel")),
+      m_offsetsDialog(new LabelOffsetsDialog(prompts, devices, this))
 {
     setObjectName(QStringLiteral("frmPrLab"));
     setWindowTitle(QStringLiteral("Quelto Print Label(s)"));
@@ -91,7 +96,10 @@ LabelDialog::LabelDialog(catalog::CatalogState& state, editing::UserPrompts& pro
     options->addWidget(m_prBox, 3, 0, 1, 3);
 
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_offsets);
     buttons->addStretch(1);
+    buttons->addWidget(m_preview);
+    buttons->addWidget(m_exportPdf);
     buttons->addWidget(m_print);
     buttons->addWidget(m_cancel);
 
@@ -109,6 +117,9 @@ LabelDialog::LabelDialog(catalog::CatalogState& state, editing::UserPrompts& pro
     connect(m_sz8, &QRadioButton::clicked, this, [this] { setFormFactor(FormFactor::EightMm); });
     connect(m_szvhs, &QRadioButton::clicked, this, [this] { setFormFactor(FormFactor::Vhs); });
     connect(m_print, &QPushButton::clicked, this, &LabelDialog::print);
+    connect(m_preview, &QPushButton::clicked, this, &LabelDialog::preview);
+    connect(m_exportPdf, &QPushButton::clicked, this, &LabelDialog::exportPdf);
+    connect(m_offsets, &QPushButton::clicked, this, &LabelDialog::editOffsets);
     connect(m_cancel, &QPushButton::clicked, this, &LabelDialog::cancel);
 }
 
@@ -130,27 +141,31 @@ void LabelDialog::setFormFactor(FormFactor factor)
     m_prBox->setChecked(eight);
 }
 
+void LabelDialog::setPrintable(bool printable)
+{
+    m_print->setEnabled(printable);
+    m_preview->setEnabled(printable);
+    m_exportPdf->setEnabled(printable);
+}
+
 void LabelDialog::getData()
 {
     const QString mediaId = m_catID->text();
     try {
-        std::unique_ptr<RecordSet> set = m_state.database->openRecordSet(TapeLabels::mediaIdQuery(mediaId));
-        if (set->bof() && set->eof()) {
+        const TapeRecords::Lookup found = TapeRecords::lookup(*m_state.database, mediaId);
+        if (found.titles.isEmpty()) {
             m_prompts.exclamation(noRecordFound(mediaId));
-            m_print->setEnabled(false);
+            setPrintable(false);
             return;
         }
-        m_print->setEnabled(true);
-        set->moveFirst();
-        if (const std::optional<FormFactor> factor = TapeLabels::formFactorFor(field(*set, "md_type")))
+        setPrintable(true);
+        if (const std::optional<FormFactor> factor = TapeLabels::formFactorFor(found.mediaType))
             setFormFactor(*factor);
         m_titleList->clear();
-        for (; !set->eof(); set->moveNext())
-            m_titleList->addItem(field(*set, "title"));
-        set->close();
+        m_titleList->addItems(found.titles);
     } catch (const EngineError& error) {
         m_prompts.exclamation(error.message());
-        m_print->setEnabled(false);
+        setPrintable(false);
     }
 }
 
@@ -189,52 +204,94 @@ LabelChoice LabelDialog::choice() const
     return choice;
 }
 
-std::vector<LabelEntry> LabelDialog::collectEntries(const QString& mediaId) const
+QStringList LabelDialog::listedTitles() const
 {
-    std::vector<LabelEntry> entries;
-    const int n = std::min(m_titleList->count(), TapeLabels::MaxTitles);
-    for (int k = 0; k < n; ++k) {
-        LabelEntry entry; // a title the media ID no longer holds prints empty
-        std::unique_ptr<RecordSet> set =
-            m_state.database->openRecordSet(TapeLabels::titleQuery(mediaId, m_titleList->item(k)->text()));
-        if (!(set->bof() && set->eof())) {
-            set->moveFirst();
-            entry.title = field(*set, "title");
-            entry.countryYear = field(*set, "mv_country") + QLatin1Char('/') + field(*set, "mv_year");
-            entry.genre = field(*set, "mv_genre");
-            entry.director = field(*set, "mv_director");
-            entry.rating = field(*set, "mv_rating");
-        }
-        set->close();
-        entries.push_back(entry);
+    QStringList titles;
+    for (int i = 0; i < m_titleList->count(); ++i)
+        titles << m_titleList->item(i)->text();
+    return titles;
+}
+
+std::optional<PrintDocument> LabelDialog::labels()
+{
+    PrintDocument document;
+    try {
+        const QString mediaId = m_catID->text();
+        document = TapeLabels::layout(TapeRecords::entries(*m_state.database, mediaId, listedTitles()), mediaId,
+                                      choice());
+    } catch (const EngineError& error) {
+        m_prompts.exclamation(error.message());
+        return std::nullopt;
     }
-    return entries;
+    if (document.isEmpty()) {
+        m_prompts.exclamation(NothingToPrint);
+        return std::nullopt;
+    }
+    return document;
+}
+
+void LabelDialog::report(bool printed, const PrintCanvas& canvas)
+{
+    if (!printed)
+        m_prompts.exclamation(PrintFailed);
+    else if (!canvas.outputFile().isEmpty())
+        m_prompts.message(writtenToFile(canvas.outputFile()));
 }
 
 void LabelDialog::print()
 {
-    const QString mediaId = m_catID->text();
-    PrintDocument document;
-    try {
-        document = TapeLabels::layout(collectEntries(mediaId), mediaId, choice());
-    } catch (const EngineError& error) {
-        m_prompts.exclamation(error.message());
+    const std::optional<PrintDocument> document = labels();
+    if (!document)
         return;
-    }
-    if (document.isEmpty()) {
-        m_prompts.exclamation(NothingToPrint);
-        return;
-    }
-
     PrintCanvas& canvas = m_devices.canvas();
-    canvas.reset();
-    const std::optional<int> copies = m_devices.chooser().choose(this);
-    if (copies) {
+    if (const std::optional<int> copies = m_devices.chooser().choose(this)) {
         canvas.setCopies(*copies);
-        if (!canvas.print(document))
-            m_prompts.exclamation(PrintFailed);
+        const LabelOffsets offsets = LabelOffsets::load(canvas.printerName());
+        report(canvas.print(offsets.applied(*document), TapeLabels::documentTitle(m_catID->text())), canvas);
     }
     cancel();
+}
+
+void LabelDialog::preview()
+{
+    const std::optional<PrintDocument> document = labels();
+    if (!document)
+        return;
+    // The preview shows the labels where the chosen printer puts them.
+    const PrintDocument& pages = *document;
+    const bool printed = m_devices.chooser().preview(this, TapeLabels::documentTitle(m_catID->text()),
+                                                     [&pages](const PrintCanvas& canvas) {
+                                                         return LabelOffsets::load(canvas.printerName()).applied(pages);
+                                                     });
+    if (printed) {
+        report(true, m_devices.canvas());
+        cancel();
+    }
+}
+
+void LabelDialog::exportPdf()
+{
+    const std::optional<PrintDocument> document = labels();
+    if (!document)
+        return;
+    const QString mediaId = m_catID->text();
+    editing::FileRequest request{QStringLiteral("Export PDF"), TapeLabels::documentTitle(mediaId) + QStringLiteral(".pdf"),
+                                 QStringLiteral("PDF Files (*.pdf)"), QStringLiteral("pdf")};
+    request.save = true;
+    const std::optional<QString> file = m_prompts.chooseFile(request);
+    if (!file)
+        return;
+    PdfCanvas pdf(*file);
+    if (pdf.print(*document, TapeLabels::documentTitle(mediaId)))
+        m_prompts.message(writtenToFile(*file));
+    else
+        m_prompts.exclamation(PdfFailed);
+}
+
+void LabelDialog::editOffsets()
+{
+    m_offsetsDialog->prepare();
+    m_prompts.showModal(*m_offsetsDialog);
 }
 
 void LabelDialog::cancel()

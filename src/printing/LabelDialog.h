@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <optional>
 
 class QCheckBox;
 class QLabel;
@@ -21,6 +22,8 @@ class UserPrompts;
 
 namespace quelto::printing {
 
+class LabelOffsetsDialog;
+class PrintCanvas;
 class PrintDevices;
 
 // frmPrLab: gathers the titles recorded on one tape, lets the user put them
@@ -33,6 +36,7 @@ public:
     static inline const QString NothingToPrint =
         QStringLiteral("Choose a form factor and at least one label to print.");
     static inline const QString PrintFailed = QStringLiteral("The printer could not print the labels.");
+    static inline const QString PdfFailed = QStringLiteral("The PDF file could not be written.");
     static QString noRecordFound(const QString& mediaId);
 
     LabelDialog(catalog::CatalogState& state, editing::UserPrompts& prompts, PrintDevices& devices,
@@ -44,8 +48,11 @@ public:
     void getData();  // catSearch
     void moveUp();   // up
     void moveDown(); // down
-    void print();    // printbtn
-    void cancel();   // cancel: empties the list and hides the dialog
+    void print();     // printbtn
+    void preview();   // previewbtn: the labels in a preview that can print them
+    void exportPdf(); // pdfbtn: the labels as a PDF file, as printed
+    void editOffsets(); // offsetsbtn: the Label Offsets dialog
+    void cancel();    // cancel: empties the list and hides the dialog
 
     // The form factor and labels the controls stand for.
     LabelChoice choice() const;
@@ -61,6 +68,10 @@ public:
     QCheckBox* prBackLab() const { return m_prBackLab; }
     QCheckBox* prBox() const { return m_prBox; }
     QPushButton* printButton() const { return m_print; }
+    QPushButton* previewButton() const { return m_preview; }
+    QPushButton* pdfButton() const { return m_exportPdf; }
+    QPushButton* offsetsButton() const { return m_offsets; }
+    LabelOffsetsDialog& offsetsDialog() const { return *m_offsetsDialog; }
     QPushButton* cancelButton() const { return m_cancel; }
 
 protected:
@@ -68,8 +79,14 @@ protected:
 
 private:
     void setFormFactor(FormFactor factor);
+    void setPrintable(bool printable);
     void move(int step);
-    std::vector<LabelEntry> collectEntries(const QString& mediaId) const;
+    QStringList listedTitles() const;
+    // The labels the controls ask for; nothing (and the user told why) when
+    // there is nothing to print.
+    std::optional<PrintDocument> labels();
+    // Tells the user how printing on canvas went.
+    void report(bool printed, const PrintCanvas& canvas);
 
     catalog::CatalogState& m_state;
     editing::UserPrompts& m_prompts;
@@ -87,7 +104,11 @@ private:
     QCheckBox* m_prBackLab;
     QCheckBox* m_prBox;
     QPushButton* m_print;
+    QPushButton* m_preview;
+    QPushButton* m_exportPdf;
+    QPushButton* m_offsets;
     QPushButton* m_cancel;
+    LabelOffsetsDialog* m_offsetsDialog;
 };
 
 } // namespace quelto::printing

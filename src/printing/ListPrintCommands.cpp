@@ -21,9 +21,9 @@ ListPrintCommands::ListPrintCommands(catalog::CatalogState& state, editing::Reco
 {
 }
 
-void ListPrintCommands::printLongList() { print(Kind::Long); }
+void ListPrintCommands::printLongList() { run(Kind::Long, Route::Printer); }
 
-void ListPrintCommands::printShortList() { print(Kind::Short); }
+void ListPrintCommands::printShortList() { run(Kind::Short, Route::Printer); }
 
 QString ListPrintCommands::dateText() const { return QLocale().toString(m_clock(), QLocale::ShortFormat); }
 
@@ -42,45 +42,88 @@ QList<ListRow> ListPrintCommands::readRows(RecordSet& set)
     return rows;
 }
 
-void ListPrintCommands::print(Kind kind)
+QString ListPrintCommands::heading(Kind kind, bool filterActive, const QString& description, const QString& date)
 {
-    PrintCanvas& canvas = m_devices.canvas();
-    canvas.reset();
-    const std::optional<int> copies = m_devices.chooser().choose(m_window);
-    if (!copies)
-        return;
-    canvas.setCopies(*copies);
+    return kind == Kind::Long ? CatalogueLists::longHeading(filterActive, description, date)
+                              : CatalogueLists::shortHeading(filterActive, description, date);
+}
 
+PrintDocument ListPrintCommands::layout(Kind kind, const QList<ListRow>& rows, const QString& heading,
+                                        double printableHeight)
+{
+    return kind == Kind::Long ? CatalogueLists::longList(rows, heading, printableHeight)
+                              : CatalogueLists::shortList(rows, heading, printableHeight);
+}
+
+std::optional<QList<ListRow>> ListPrintCommands::rowsToPrint(Kind kind)
+{
     RecordSet* set = m_state.current.get();
     if (!set)
-        return;
-    PrintDocument document;
+        return std::nullopt;
+    QList<ListRow> rows;
     try {
         set->requery();
-        const QList<ListRow> rows = readRows(*set);
-        if (rows.isEmpty()) {
-            if (kind == Kind::Long)
-                m_prompts.exclamation(NoRecordsFound);
-            showFirstRow();
-            return;
-        }
-        const bool filter = m_state.filterActive;
-        const QString description = m_display.form().filterset->text();
-        if (kind == Kind::Long) {
-            document = CatalogueLists::longList(rows, CatalogueLists::longHeading(filter, description, dateText()),
-                                                canvas.printableHeight());
-        } else {
-            document = CatalogueLists::shortList(rows, CatalogueLists::shortHeading(filter, description, dateText()),
-                                                 canvas.printableHeight());
-        }
+        rows = readRows(*set);
     } catch (const EngineError& error) {
         m_prompts.exclamation(error.message());
         showFirstRow();
-        return;
+        return std::nullopt;
     }
     showFirstRow();
-    if (!canvas.print(document))
+    if (rows.isEmpty()) {
+        if (kind == Kind::Long)
+            m_prompts.exclamation(NoRecordsFound);
+        return std::nullopt;
+    }
+    return rows;
+}
+
+void ListPrintCommands::run(Kind kind, Route route)
+{
+    PrintCanvas& canvas = m_devices.canvas();
+    const QString title = kind == Kind::Long ? CatalogueLists::LongTitle : CatalogueLists::ShortTitle;
+    std::optional<QString> pdfFile;
+    if (route == Route::Printer) {
+        const std::optional<int> copies = m_devices.chooser().choose(m_window);
+        if (!copies)
+            return;
+        canvas.setCopies(*copies);
+    } else if (route == Route::Pdf) {
+        editing::FileRequest request{QStringLiteral("Export PDF"), title + QStringLiteral(".pdf"),
+                                     QStringLiteral("PDF Files (*.pdf)"), QStringLiteral("pdf")};
+        request.save = true;
+        pdfFile = m_prompts.chooseFile(request);
+        if (!pdfFile)
+            return;
+    }
+
+    const std::optional<QList<ListRow>> rows = rowsToPrint(kind);
+    if (!rows)
+        return;
+    const QString text = heading(kind, m_state.filterActive, m_display.form().filterset->text(), dateText());
+
+    if (route == Route::Pdf) {
+        PdfCanvas pdf(*pdfFile);
+        if (pdf.print(layout(kind, *rows, text, pdf.printableHeight()), title))
+            m_prompts.message(writtenToFile(*pdfFile));
+        else
+            m_prompts.exclamation(PdfFailed);
+        return;
+    }
+    bool printed = true;
+    if (route == Route::Preview) {
+        printed = m_devices.chooser().preview(m_window, title, [&](const PrintCanvas& target) {
+            return layout(kind, *rows, text, target.printableHeight());
+        });
+        if (!printed)
+            return;
+    } else {
+        printed = canvas.print(layout(kind, *rows, text, canvas.printableHeight()), title);
+    }
+    if (!printed)
         m_prompts.exclamation(PrintFailed);
+    else if (!canvas.outputFile().isEmpty())
+        m_prompts.message(writtenToFile(canvas.outputFile()));
 }
 
 void ListPrintCommands::showFirstRow()

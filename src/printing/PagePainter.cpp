@@ -1,6 +1,8 @@
 #include "printing/PagePainter.h"
 
-#include <QFont>
+#include "printing/PageFitter.h"
+#include "printing/TextMetrics.h"
+
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -8,8 +10,17 @@
 
 namespace quelto::printing {
 
-bool PagePainter::paint(const PrintDocument& document, QPagedPaintDevice& device)
+bool PagePainter::paint(const PrintDocument& document, QPagedPaintDevice& device, const QPageRanges& pages)
 {
+    PrintDocument chosen;
+    for (size_t i = 0; i < document.pages.size(); ++i) {
+        if (pages.isEmpty() || pages.contains(int(i) + 1))
+            chosen.pages.push_back(document.pages[i]);
+    }
+    if (chosen.pages.empty())
+        return false;
+    PageFitter::fit(chosen, printableSize(device).width());
+
     QPainter painter;
     if (!painter.begin(&device))
         return false;
@@ -18,7 +29,7 @@ bool PagePainter::paint(const PrintDocument& document, QPagedPaintDevice& device
     painter.setPen(QPen(Qt::black, 0));
 
     bool first = true;
-    for (const PrintPage& page : document.pages) {
+    for (const PrintPage& page : chosen.pages) {
         if (!first && !device.newPage()) {
             painter.end();
             return false;
@@ -28,9 +39,7 @@ bool PagePainter::paint(const PrintDocument& document, QPagedPaintDevice& device
             painter.drawLine(QPointF(line.x1 * toX, line.y1 * toY), QPointF(line.x2 * toX, line.y2 * toY));
         for (const TextItem& text : page.texts) {
             // Point sizes resolve against the device, so the painter is not scaled.
-            QFont font(text.font.family);
-            font.setPointSizeF(text.font.pointSize);
-            font.setBold(text.font.bold);
+            const QFont font = TextMetrics::qfont(text.font);
             painter.setFont(font);
             const QFontMetricsF metrics(font, &device);
             painter.drawText(QPointF(text.x * toX, text.y * toY + metrics.ascent()), text.text);
@@ -39,9 +48,9 @@ bool PagePainter::paint(const PrintDocument& document, QPagedPaintDevice& device
     return painter.end();
 }
 
-double PagePainter::printableHeight(const QPagedPaintDevice& device)
+QSizeF PagePainter::printableSize(const QPagedPaintDevice& device)
 {
-    return device.pageLayout().paintRect(QPageLayout::Millimeter).height();
+    return device.pageLayout().paintRect(QPageLayout::Millimeter).size();
 }
 
 } // namespace quelto::printing

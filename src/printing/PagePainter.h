@@ -2,6 +2,9 @@
 
 #include "printing/PrintDocument.h"
 
+#include <QPageRanges>
+#include <QSizeF>
+
 class QPagedPaintDevice;
 
 namespace quelto::printing {
@@ -9,14 +12,18 @@ namespace quelto::printing {
 // Paints a document on a paged device (a printer, a PDF writer). Millimetres
 // are measured from the top-left corner of the device's printable area, which
 // is where a painter on a paged device has its origin; a text's position is
-// the top-left corner of its line.
+// the top-left corner of its line. Each text is first fitted into the room it
+// has on its page (PageFitter).
 class PagePainter
 {
 public:
-    // False when the device refused to start (no printer, an unwritable file).
-    static bool paint(const PrintDocument& document, QPagedPaintDevice& device);
-    // The height of the device's printable area in millimetres.
-    static double printableHeight(const QPagedPaintDevice& device);
+    // Only the pages in pages (numbered from 1) are painted, all when it is
+    // empty. False when the device refused to start (no printer, an
+    // unwritable file) or no page was left to paint.
+    static bool paint(const PrintDocument& document, QPagedPaintDevice& device, const QPageRanges& pages = {});
+    // The size of the device's printable area in millimetres.
+    static QSizeF printableSize(const QPagedPaintDevice& device);
+    static double printableHeight(const QPagedPaintDevice& device) { return printableSize(device).height(); }
 };
 
 } // namespace quelto::printing

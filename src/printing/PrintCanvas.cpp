@@ -19,12 +19,13 @@ QPageLayout PdfCanvas::defaultLayout()
                        QPageLayout::Millimeter);
 }
 
-double PdfCanvas::printableHeight() const { return m_layout.paintRect(QPageLayout::Millimeter).height(); }
+QSizeF PdfCanvas::printableSize() const { return m_layout.paintRect(QPageLayout::Millimeter).size(); }
 
-bool PdfCanvas::print(const PrintDocument& document)
+bool PdfCanvas::print(const PrintDocument& document, const QString& title)
 {
     QPdfWriter writer(m_path);
     writer.setCreator(QStringLiteral("Quelto"));
+    writer.setTitle(title);
     if (!writer.setPageLayout(m_layout))
         return false;
     if (!PagePainter::paint(document, writer))

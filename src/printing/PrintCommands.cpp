@@ -33,10 +33,20 @@ PrintCommands::PrintCommands(catalog::CatalogState& state, editing::RecordDispla
                 command();
         };
     };
-    if (QAction* action = item("mnPrintShort"))
-        connect(action, &QAction::triggered, this, settled([this] { m_lists.printShortList(); }));
-    if (QAction* action = item("mnPrintLong"))
-        connect(action, &QAction::triggered, this, settled([this] { m_lists.printLongList(); }));
+    using Kind = ListPrintCommands::Kind;
+    using Route = ListPrintCommands::Route;
+    const struct
+    {
+        const char* name;
+        Kind kind;
+        Route route;
+    } listItems[] = {{"mnPrintShort", Kind::Short, Route::Printer}, {"mnPrintLong", Kind::Long, Route::Printer},
+                     {"mnPreviewShort", Kind::Short, Route::Preview}, {"mnPreviewLong", Kind::Long, Route::Preview},
+                     {"mnPdfShort", Kind::Short, Route::Pdf},         {"mnPdfLong", Kind::Long, Route::Pdf}};
+    for (const auto& list : listItems) {
+        if (QAction* action = item(list.name))
+            connect(action, &QAction::triggered, this, settled([this, list] { m_lists.run(list.kind, list.route); }));
+    }
     if (QAction* action = item("mnPrintLabel"))
         connect(action, &QAction::triggered, this, settled([this] { printLabel(); }));
 }

@@ -14,7 +14,9 @@ namespace quelto::printing {
 class LabelDialog;
 
 // The File menu's print items: mnPrintShort, mnPrintLong and mnPrintLabel,
-// found in the window by name. Owns the printer the three share.
+// the lists' previews (mnPreviewShort, mnPreviewLong) and PDF exports
+// (mnPdfShort, mnPdfLong), found in the window by name. Owns the printer they
+// share.
 class PrintCommands : public QObject
 {
     Q_OBJECT

@@ -3,6 +3,7 @@
 #include "printing/PagePainter.h"
 
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 
 namespace quelto::printing {
@@ -12,45 +13,68 @@ PrinterChooser::~PrinterChooser() = default;
 PrinterCanvas::PrinterCanvas() = default;
 PrinterCanvas::~PrinterCanvas() = default;
 
-void PrinterCanvas::reset()
+QPrinter& PrinterCanvas::printer() const
 {
-    // A new printer object starts on the system's default printer.
-    m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    m_printer->setResolution(300); // draft quality
-}
-
-QPrinter& PrinterCanvas::printer()
-{
-    if (!m_printer)
-        reset();
+    if (!m_printer) {
+        // Starts on the system's default printer, in draft quality.
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        m_printer->setResolution(300);
+    }
     return *m_printer;
 }
 
 void PrinterCanvas::setCopies(int copies) { printer().setCopyCount(copies); }
 
-double PrinterCanvas::printableHeight() const
+QSizeF PrinterCanvas::printableSize() const { return PagePainter::printableSize(printer()); }
+
+QString PrinterCanvas::printerName() const
 {
-    return m_printer ? PagePainter::printableHeight(*m_printer) : 0;
+    const QPrinter& device = printer();
+    return device.outputFormat() == QPrinter::NativeFormat ? device.printerName() : QString();
 }
 
-bool PrinterCanvas::print(const PrintDocument& document)
+QString PrinterCanvas::outputFile() const
+{
+    const QPrinter& device = printer();
+    return device.outputFormat() == QPrinter::PdfFormat ? device.outputFileName() : QString();
+}
+
+bool PrinterCanvas::print(const PrintDocument& document, const QString& title)
 {
     QPrinter& device = printer();
     if (!device.isValid())
         return false;
-    return PagePainter::paint(document, device);
+    device.setDocName(title);
+    const QPageRanges pages = device.printRange() == QPrinter::PageRange ? device.pageRanges() : QPageRanges();
+    return PagePainter::paint(document, device, pages);
 }
 
 std::optional<int> PrintDialogChooser::choose(QWidget* parent)
 {
     QPrinter& printer = m_canvas.printer();
+    // A page range belongs to one document; everything else is offered again.
+    printer.setPrintRange(QPrinter::AllPages);
     QPrintDialog dialog(&printer, parent);
-    // Every command prints all it has: no page ranges or selections.
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize |
-                      QAbstractPrintDialog::PrintCollateCopies);
+                      QAbstractPrintDialog::PrintCollateCopies | QAbstractPrintDialog::PrintPageRange);
+    dialog.setMinMax(1, 9999);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return printer.copyCount();
+}
+
+bool PrintDialogChooser::preview(QWidget* parent, const QString& title, const PageSource& pages)
+{
+    QPrinter& printer = m_canvas.printer();
+    // The preview shows every page; a range is chosen when printing from it.
+    printer.setPrintRange(QPrinter::AllPages);
+    QPrintPreviewDialog dialog(&printer, parent);
+    dialog.setWindowTitle(title);
+    // Laid out anew for each request, so a change of paper in the preview
+    // lays the pages out for the new paper.
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [this, &title, &pages](QPrinter*) { m_canvas.print(pages(m_canvas), title); });
+    return dialog.exec() == QDialog::Accepted;
 }
 
 PrintDevices::PrintDevices()

@@ -25,6 +25,15 @@ double PageBuilder::textLine(double x, double y, const QString& text)
 
 void PageBuilder::line(double x1, double y1, double x2, double y2) { page().lines.push_back({x1, y1, x2, y2}); }
 
+void PageBuilder::frame(double x1, double y1, double x2, double y2)
+{
+    line(x1, y1, x2, y1);
+    line(x1, y2, x2, y2);
+    line(x1, y1, x1, y2);
+    line(x2, y1, x2, y2);
+    page().frames.push_back({x1, y1, x2, y2});
+}
+
 PrintDocument PageBuilder::take()
 {
     m_pageWanted = true;

@@ -40,10 +40,23 @@ struct LineItem
     bool operator==(const LineItem&) const = default;
 };
 
+// A rectangle drawn as four lines that its texts must stay inside.
+struct FrameItem
+{
+    double x1 = 0;
+    double y1 = 0;
+    double x2 = 0;
+    double y2 = 0;
+
+    bool contains(double x, double y) const { return x >= x1 && x < x2 && y >= y1 && y < y2; }
+    bool operator==(const FrameItem&) const = default;
+};
+
 struct PrintPage
 {
     std::vector<TextItem> texts;
     std::vector<LineItem> lines;
+    std::vector<FrameItem> frames; // drawn among the lines
 
     bool isEmpty() const { return texts.empty() && lines.empty(); }
     bool operator==(const PrintPage&) const = default;
@@ -84,6 +97,8 @@ public:
     // A text that ends its line; returns the top of the next line.
     double textLine(double x, double y, const QString& text);
     void line(double x1, double y1, double x2, double y2);
+    // Four lines (top, bottom, left, right) that enclose the texts inside them.
+    void frame(double x1, double y1, double x2, double y2);
     // Items from now on go to a further page.
     void newPage() { m_pageWanted = true; }
 

@@ -1,5 +1,6 @@
 #include "printing/TapeLabels.h"
 
+#include "printing/TextMetrics.h"
 #include "search/SearchQuery.h"
 
 #include <algorithm>
@@ -53,21 +54,13 @@ PrintDocument TapeLabels::layout(const std::vector<LabelEntry>& entries, const Q
     return out.take();
 }
 
-void TapeLabels::frame(PageBuilder& out, int x1, int y1, int x2, int y2)
-{
-    out.line(x1, y1, x2, y1);
-    out.line(x1, y2, x2, y2);
-    out.line(x1, y1, x1, y2);
-    out.line(x2, y1, x2, y2);
-}
-
 void TapeLabels::eightMm(PageBuilder& out, const std::vector<LabelEntry>& entries, int n, const QString& mediaId,
                          const LabelChoice& choice)
 {
     int x0 = 15;
     int y0 = 15;
     if (choice.backLabel) {
-        frame(out, 15, 15, 90, 25);
+        out.frame(15, 15, 90, 25);
         const bool small = n >= 3;
         out.setFont(small ? 6 : 8, true);
         int y = small ? 16 : 17;
@@ -83,7 +76,7 @@ void TapeLabels::eightMm(PageBuilder& out, const std::vector<LabelEntry>& entrie
         return;
 
     y0 += 20;
-    frame(out, x0, y0, x0 + 95, y0 + 90);
+    out.frame(x0, y0, x0 + 95, y0 + 90);
     out.line(x0, y0 + 62, x0 + 95, y0 + 62);
     out.line(x0, y0 + 78, x0 + 95, y0 + 78);
 
@@ -100,10 +93,12 @@ void TapeLabels::eightMm(PageBuilder& out, const std::vector<LabelEntry>& entrie
             break;
     }
 
-    // The spine band between the fold lines.
+    // The spine band between the fold lines: a title that would reach the
+    // lower fold is left off.
     out.setFont(9, true);
+    const double titleHeight = TextMetrics::height(out.font());
     y = y0 + 63 + (n == 1 ? 6 : n == 2 ? 3 : 0);
-    for (int k = 0; k < n && y < y0 + 76; ++k) {
+    for (int k = 0; k < n && y < y0 + 76 && y + titleHeight <= y0 + 78; ++k) {
         out.text(x0 + 2, y, entries[k].title);
         y += 4;
     }
@@ -117,7 +112,7 @@ void TapeLabels::vhs(PageBuilder& out, const std::vector<LabelEntry>& entries, i
     int y0 = 15;
     bool labelPrinted = false;
     if (choice.backLabel) {
-        frame(out, 15, 15, 162, 34);
+        out.frame(15, 15, 162, 34);
         const bool small = n >= 4;
         out.setFont(small ? 9 : 12, true);
         const int step = small ? 4 : 6;
@@ -132,12 +127,16 @@ void TapeLabels::vhs(PageBuilder& out, const std::vector<LabelEntry>& entries, i
         labelPrinted = true;
     }
     if (choice.faceLabel) {
-        frame(out, x0, y0, x0 + 78, y0 + 47);
+        out.frame(x0, y0, x0 + 78, y0 + 47);
         const bool small = n >= 4;
         const double size = small ? 6 : 9;
         const int s = small ? 0 : 2;
+        // An entry is printed only when its last line ends inside the frame.
+        const double lineHeight = TextMetrics::height(TextFont{TextFont().family, size, false});
         int y = y0 + 2;
         for (int k = 0; k < n; ++k) {
+            if (y + 4 + 2 * s + lineHeight > y0 + 47)
+                break;
             const LabelEntry& e = entries[k];
             out.setFont(size, true);
             out.text(x0 + 2, y, e.title);
@@ -157,7 +156,7 @@ void TapeLabels::vhs(PageBuilder& out, const std::vector<LabelEntry>& entries, i
         out.newPage();
     x0 = 3;
     y0 = 3;
-    frame(out, 3, 3, 198, 261);
+    out.frame(3, 3, 198, 261);
     const int d = n == 1 ? 7 : n == 2 ? 5 : 0;
     static constexpr int cornerX[] = {5, 105, 5, 105};
     static constexpr int cornerY[] = {152, 152, 192, 192};

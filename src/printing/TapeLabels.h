@@ -41,6 +41,9 @@ class TapeLabels
 public:
     static constexpr int MaxTitles = 10;
 
+    // The document's title: "Tape labels " + the media ID.
+    static QString documentTitle(const QString& mediaId) { return QStringLiteral("Tape labels ") + mediaId; }
+
     // The titles of a media ID; the ID is matched with like, so its wildcard
     // characters work. Apostrophes are doubled.
     static QString mediaIdQuery(const QString& mediaId);
@@ -64,7 +67,6 @@ private:
                         const LabelChoice& choice);
     static void vhs(PageBuilder& out, const std::vector<LabelEntry>& entries, int n, const QString& mediaId,
                     const LabelChoice& choice);
-    static void frame(PageBuilder& out, int x1, int y1, int x2, int y2);
 };
 
 } // namespace quelto::printing

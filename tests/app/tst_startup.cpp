@@ -328,7 +328,7 @@ void TestStartup::menuBarItemsInOrder()
     const QStringList expected = {
         "mnFile=File",          "mnNewCatalogue=New Catalogue...", "mnOpenCatalogue=Open Catalogue...", "=",
         "mnImport=Import",      "mnExport=Export",              "=",  "mnPrintShort=Print Short List", "mnPrintLong=Print Long List",
-        "mnPrintLabel=Print Label", "mnEmpty=",                  "mnQuit=Quit",
+        "mnPrintLabel=Print Label", "mnPreview=Print Preview",  "mnEmpty=",                  "mnQuit=Quit",
         "mnSearch=Search",      "mnSrchTitle=by Title",         "mnSrchDir=by Director",
         "mnSrchActor=by Actress/Actor", "mnSrchGenre=by Genre",  "mnSrchMedia=by Media-ID",
         "mnOrder=Sort",         "mnOrdTitle=by Title",          "mnOrdDir=by Director",

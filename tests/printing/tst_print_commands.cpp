@@ -3,12 +3,15 @@
 #include "PrintDoubles.h"
 #include "TestCatalog.h"
 #include "printing/LabelDialog.h"
+#include "printing/LabelOffsets.h"
+#include "printing/LabelOffsetsDialog.h"
 #include "printing/PrintCommands.h"
 #include "search/SearchCommands.h"
 #include "search/SubstringSearchDialog.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QLabel>
@@ -55,6 +58,9 @@ private slots:
     void unknownMediaIdDisablesPrint();
     void labelPrintWithoutAFormFactorKeepsTheDialogOpen();
     void cancelledLabelPrinterDialogEmptiesAndHides();
+
+    void listsPreviewAndExportAndSayWhereFilesWent();
+    void labelOffsetsAreKeptPerPrinterAndMoveLabelsOnly();
 
 private:
     struct Rig
@@ -163,7 +169,6 @@ void TestPrintCommands::shortListTakesTheCopiesAndTheSortOrder()
     rig.chooser->answer = 3;
     rig.f.menu("mnPrintShort")->trigger();
 
-    QCOMPARE(rig.canvas->resets, 1);
     QCOMPARE(rig.canvas->copies, QList<int>{3});
     QCOMPARE(rig.canvas->documents.size(), size_t(1));
     const QStringList texts = textsOf(rig.canvas->documents[0]);
@@ -347,6 +352,96 @@ void TestPrintCommands::cancelledLabelPrinterDialogEmptiesAndHides()
     QVERIFY(!labels(rig).isVisible());
     QCOMPARE(labels(rig).titleList()->count(), 0);
     QVERIFY(rig.f.prompts().exclamations.isEmpty());
+}
+
+void TestPrintCommands::listsPreviewAndExportAndSayWhereFilesWent()
+{
+    Rig rig;
+    start(rig, movies());
+
+    // A preview closed without printing prints nothing.
+    rig.f.menu("mnPreviewLong")->trigger();
+    QCOMPARE(rig.chooser->previewTitles, QStringList{QStringLiteral("Quelto Long List")});
+    QCOMPARE(textsOf(rig.chooser->previews[0]).first(), QStringLiteral("Quelto Long List on ") + date());
+    QVERIFY(rig.canvas->documents.empty());
+    QCOMPARE(rig.chooser->asked, 0);
+
+    // Printed from the preview to a file, the user is told where it went.
+    rig.chooser->printFromPreview = true;
+    rig.canvas->file = rig.f.file(QStringLiteral("printed.pdf"));
+    rig.f.menu("mnPreviewShort")->trigger();
+    QCOMPARE(rig.canvas->titles, QStringList{QStringLiteral("Quelto Short List")});
+    QCOMPARE(rig.f.prompts().messages, QStringList{printing::writtenToFile(rig.canvas->file)});
+    rig.f.menu("mnPrintLong")->trigger();
+    QCOMPARE(rig.canvas->titles.last(), QStringLiteral("Quelto Long List"));
+    QCOMPARE(rig.f.prompts().messages.size(), 2);
+
+    // Export: a save dialog, then the file as printed.
+    const QString pdf = rig.f.file(QStringLiteral("short.pdf"));
+    rig.f.prompts().fileAnswers << std::optional<QString>() << pdf;
+    rig.f.menu("mnPdfShort")->trigger(); // cancelled
+    QVERIFY(!QFile::exists(pdf));
+    rig.f.menu("mnPdfShort")->trigger();
+    QVERIFY(rig.f.prompts().fileRequests.back().save);
+    QCOMPARE(rig.f.prompts().fileRequests.back().fileName, QStringLiteral("Quelto Short List.pdf"));
+    QVERIFY(QFileInfo(pdf).size() > 0);
+    QCOMPARE(rig.f.prompts().messages.last(), printing::writtenToFile(pdf));
+    QVERIFY(rig.f.prompts().exclamations.isEmpty());
+    QVERIFY(rig.f.prompts().unexpected.isEmpty());
+}
+
+void TestPrintCommands::labelOffsetsAreKeptPerPrinterAndMoveLabelsOnly()
+{
+    Rig rig;
+    start(rig, {tape("Alpha", "T1", "VHS")});
+    const auto titleAt = [](const printing::PrintDocument& d) {
+        const printing::TextItem& t = d.pages.at(0).texts.at(0);
+        return QPointF(t.x, t.y);
+    };
+    const QString pdf = rig.f.file(QStringLiteral("labels.pdf"));
+    rig.f.prompts().fileAnswers << pdf;
+    rig.f.prompts().dialogScripts << [&rig](QDialog& d) {
+        auto& dialog = static_cast<printing::LabelDialog&>(d);
+        // Offsets typed, tried on a test page, and kept with OK.
+        rig.f.prompts().dialogScripts << [](QDialog& o) {
+            auto& offsets = static_cast<printing::LabelOffsetsDialog&>(o);
+            QCOMPARE(offsets.offsetX()->value(), 0.0);
+            offsets.offsetX()->setValue(2.5);
+            offsets.offsetY()->setValue(-1);
+            offsets.testPageButton()->click();
+            offsets.okButton()->click();
+        };
+        dialog.offsetsButton()->click();
+        dialog.previewButton()->click();
+        dialog.pdfButton()->click();
+        QVERIFY(dialog.isVisible()); // neither preview nor export closes the dialog
+        dialog.printButton()->click();
+    };
+    rig.f.menu("mnPrintLabel")->trigger();
+
+    QCOMPARE(printing::LabelOffsets::load(QStringLiteral("Label Printer")), (printing::LabelOffsets{2.5, -1}));
+    QCOMPARE(printing::LabelOffsets::load(QStringLiteral("Other Printer")), printing::LabelOffsets{});
+    QCOMPARE(rig.canvas->titles, (QStringList{printing::LabelOffsetsDialog::TestPageTitle, "Tape labels T1"}));
+    // The test page carries the offsets it was printed with.
+    QVERIFY(textsOf(rig.canvas->documents[0]).contains(QStringLiteral("Printed with offsets x 2.5 mm, y -1.0 mm.")));
+    // Back label title at (17, 23), moved on the printer and in its preview.
+    QCOMPARE(titleAt(rig.canvas->documents[1]), QPointF(19.5, 22));
+    QCOMPARE(titleAt(rig.chooser->previews.at(0)), QPointF(19.5, 22));
+    QCOMPARE(rig.chooser->previewTitles, QStringList{QStringLiteral("Tape labels T1")});
+    QVERIFY(QFileInfo(pdf).size() > 0);
+    QCOMPARE(rig.f.prompts().messages, QStringList{printing::writtenToFile(pdf)});
+
+    // The lists stay where they are.
+    rig.f.menu("mnPrintShort")->trigger();
+    QCOMPARE(rig.canvas->documents.back().pages[0].texts[0].x, 15.0);
+
+    // Output to a file keeps no offsets: the dialog says so.
+    rig.canvas->file = rig.f.file(QStringLiteral("x.pdf"));
+    auto& offsets = labels(rig).offsetsDialog();
+    offsets.prepare();
+    QVERIFY(!offsets.offsetX()->isEnabled());
+    QCOMPARE(offsets.findChild<QLabel*>(QStringLiteral("offsetPrinter"))->text(), printing::LabelOffsetsDialog::NoPrinter);
+    QVERIFY(rig.f.prompts().unexpected.isEmpty());
 }
 
 QTEST_MAIN(TestPrintCommands)

@@ -1,0 +1,58 @@
+#include "printing/TextMetrics.h"
+
+#include <QFontMetricsF>
+#include <QImage>
+
+namespace quelto::printing {
+namespace {
+
+constexpr double Dpi = 1200;
+constexpr double PixelsPerMm = Dpi / 25.4;
+
+// Point sizes resolve against the device's resolution; at 1200 dpi hinting
+// and rounding are far below what a printer shows.
+const QPaintDevice& grid()
+{
+    static const QImage device = [] {
+        QImage image(1, 1, QImage::Format_Mono);
+        const int dotsPerMeter = int(Dpi / 0.0254 + 0.5);
+        image.setDotsPerMeterX(dotsPerMeter);
+        image.setDotsPerMeterY(dotsPerMeter);
+        return image;
+    }();
+    return device;
+}
+
+QFontMetricsF metrics(const TextFont& font) { return QFontMetricsF(TextMetrics::qfont(font), &grid()); }
+
+} // namespace
+
+QFont TextMetrics::qfont(const TextFont& font)
+{
+    QFont result(font.family);
+    result.setPointSizeF(font.pointSize);
+    result.setBold(font.bold);
+    return result;
+}
+
+double TextMetrics::width(const TextFont& font, const QString& text)
+{
+    return metrics(font).horizontalAdvance(text) / PixelsPerMm;
+}
+
+double TextMetrics::ascent(const TextFont& font) { return metrics(font).ascent() / PixelsPerMm; }
+
+double TextMetrics::descent(const TextFont& font) { return metrics(font).descent() / PixelsPerMm; }
+
+double TextMetrics::capTop(const TextFont& font)
+{
+    const QFontMetricsF m = metrics(font);
+    return (m.ascent() - m.capHeight()) / PixelsPerMm;
+}
+
+QString TextMetrics::elided(const TextFont& font, const QString& text, double width)
+{
+    return metrics(font).elidedText(text, Qt::ElideRight, width * PixelsPerMm);
+}
+
+} // namespace quelto::printing

@@ -1,0 +1,81 @@
+// The lists as printed: laid out, every text fitted into its room, and
+// painted into a PDF file.
+#include "printing/CatalogueLists.h"
+#include "printing/PageFitter.h"
+#include "printing/PrintCanvas.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <benchmark/benchmark.h>
+
+using namespace quelto::printing;
+
+namespace {
+
+QList<ListRow> rows(int count)
+{
+    QList<ListRow> out;
+    for (int i = 0; i < count; ++i) {
+        ListRow r;
+        for (const char* column : {"md_type", "md_format", "md_image", "md_sound", "md_language", "mv_country",
+                                   "mv_year", "mv_rating", "mv_language", "mv_color", "mv_sound", "mv_genre",
+                                   "mv_producer", "mv_book", "mv_music", "mv_cast1", "mv_cast2", "mv_cast3",
+                                   "mv_cast4", "mv_cast5", "mv_cast6"})
+            r.insert(QString::fromLatin1(column), QStringLiteral("%1 value of record %2").arg(QLatin1String(column)).arg(i));
+        // Every third title is too long for its place.
+        r.insert(QStringLiteral("title"), i % 3 ? QStringLiteral("Movie %1").arg(i)
+                                                : QStringLiteral("Dr. Strangelove or: How I Learned to Stop Worrying "
+                                                                 "and Love the Bomb, part %1").arg(i));
+        r.insert(QStringLiteral("catalog"), QStringLiteral("V%1").arg(i, 5, 10, QLatin1Char('0')));
+        r.insert(QStringLiteral("mv_director"), QStringLiteral("Florian Henckel von Donnersmarck"));
+        out << r;
+    }
+    return out;
+}
+
+void BM_LongListFitted(benchmark::State& state)
+{
+    const QList<ListRow> input = rows(int(state.range(0)));
+    for (auto _ : state) {
+        PrintDocument document = CatalogueLists::longList(input, QStringLiteral("Quelto Long List on 1/1/25"), 277);
+        PageFitter::fit(document, 190);
+        benchmark::DoNotOptimize(document.pages.data());
+    }
+}
+BENCHMARK(BM_LongListFitted)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+void BM_ShortListFitted(benchmark::State& state)
+{
+    const QList<ListRow> input = rows(int(state.range(0)));
+    for (auto _ : state) {
+        PrintDocument document = CatalogueLists::shortList(input, QStringLiteral("Quelto Short List on 1/1/25"), 277);
+        PageFitter::fit(document, 190);
+        benchmark::DoNotOptimize(document.pages.data());
+    }
+}
+BENCHMARK(BM_ShortListFitted)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void BM_LongListPdf(benchmark::State& state)
+{
+    const QList<ListRow> input = rows(int(state.range(0)));
+    PdfCanvas pdf(QDir::temp().filePath(QStringLiteral("quelto-bench-long.pdf")));
+    const PrintDocument document = CatalogueLists::longList(input, QStringLiteral("Quelto Long List on 1/1/25"), 277);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(pdf.print(document, CatalogueLists::LongTitle));
+    QFile::remove(QDir::temp().filePath(QStringLiteral("quelto-bench-long.pdf")));
+}
+BENCHMARK(BM_LongListPdf)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Fonts need a GUI application, not a screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
