@@ -44,10 +44,13 @@ CommandBar::CommandBar(editing::RecordForm& form, QWidget* parent) : QWidget(par
     form.labelRecords = new QLabel(this);
     form.labelRecords->setObjectName(QStringLiteral("labelRecords"));
     form.labelRecords->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Its text ("1,234 records in database") is its name.
+    form.labelRecords->setAccessibleDescription(QStringLiteral("Record count"));
 
     form.title = form::textBox(QStringLiteral("title"), this);
     form.title->setToolTip(QStringLiteral("Programme Title"));
     form.title->setPlaceholderText(QStringLiteral("Title"));
+    form::nameField(form.title, QStringLiteral("Title"));
     QFont titleFont = form.title->font();
     titleFont.setBold(true);
     form.title->setFont(titleFont);
@@ -60,6 +63,7 @@ CommandBar::CommandBar(editing::RecordForm& form, QWidget* parent) : QWidget(par
     red.setColor(QPalette::WindowText, QColor(255, 0, 0));
     form.filterset->setPalette(red);
     form.filterset->setMinimumWidth(150);
+    form.filterset->setAccessibleDescription(QStringLiteral("Active search"));
 
     auto* commands = new QHBoxLayout;
     commands->setSpacing(4);

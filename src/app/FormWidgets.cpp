@@ -1,15 +1,19 @@
 #include "app/FormWidgets.h"
 
+#include "app/AccessibleComboBox.h"
+
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QToolButton>
 
 namespace quelto::app::form {
 
 QComboBox* comboBox(const QString& name, QWidget* parent)
 {
+    AccessibleComboBox::install(); // named by its caption, not by its text
     auto* box = new QComboBox(parent);
     box->setObjectName(name);
     box->setEditable(true);
@@ -36,12 +40,31 @@ QLabel* caption(const QString& text, QWidget* parent)
     return label;
 }
 
-QToolButton* editButton(const QString& name, QWidget* parent)
+QLabel* caption(const QString& text, QWidget* field, QWidget* parent)
+{
+    QLabel* label = caption(text, parent);
+    label->setBuddy(field);
+    nameField(field, text);
+    return label;
+}
+
+void nameField(QWidget* field, const QString& caption)
+{
+    QString name = caption;
+    name.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    field->setAccessibleName(name);
+    if (auto* box = qobject_cast<QComboBox*>(field); box && box->lineEdit())
+        box->lineEdit()->setAccessibleName(name);
+}
+
+QToolButton* editButton(const QString& name, const QString& listTitle, QWidget* parent)
 {
     auto* button = new QToolButton(parent);
     button->setObjectName(name);
     button->setText(QStringLiteral("\u2026"));
-    button->setToolTip(QStringLiteral("Edit the option list"));
+    const QString what = QStringLiteral("Edit the %1 list").arg(listTitle);
+    button->setToolTip(what);
+    button->setAccessibleName(what);
     button->setFocusPolicy(Qt::NoFocus);
     return button;
 }

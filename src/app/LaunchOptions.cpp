@@ -1,99 +1,153 @@
 #include "app/LaunchOptions.h"
 
-#include <algorithm>
-#include <iterator>
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+
+#ifndef QUELTO_VERSION
+#error "QUELTO_VERSION comes from the build (the project version)"
+#endif
 
 namespace quelto::app {
 
+namespace {
+
+struct Options
+{
+    QCommandLineOption database{QStringLiteral("database"),
+                                QStringLiteral("Open the catalogue at PATH (created there when no file exists) "
+                                               "instead of the stored one; the stored catalogue setting is "
+                                               "left as it is."),
+                                QStringLiteral("PATH")};
+    QCommandLineOption lookup{QStringLiteral("lookup"),
+                              QStringLiteral("Read the movie's title page at URL, then its credits and companies "
+                                             "pages on the same server, print the fields as a JSON object keyed "
+                                             "by archive column and exit; needs no display and opens no "
+                                             "catalogue."),
+                              QStringLiteral("URL")};
+    // Two paths each: the option's value and the one argument after it.
+    QCommandLineOption importAccess{QStringLiteral("import-access"),
+                                    QStringLiteral("--import-access OLD NEW: copy the old Access catalogue OLD into "
+                                                   "the new catalogue NEW (never overwritten), print a summary and "
+                                                   "exit; OLD is only read."),
+                                    QStringLiteral("OLD")};
+    QCommandLineOption acceptNull{QStringLiteral("accept-null"),
+                                  QStringLiteral("With --import-access: store values a catalogue refuses (empty or "
+                                                 "over 255 characters) as Null instead of stopping.")};
+    QCommandLineOption exportCsv{QStringLiteral("export-csv"),
+                                 QStringLiteral("--export-csv CATALOGUE OUT: write every record of CATALOGUE, "
+                                                "ordered by title, to OUT as CSV (UTF-8) and exit."),
+                                 QStringLiteral("CATALOGUE")};
+    QCommandLineOption exportPdf{QStringLiteral("export-pdf"),
+                                 QStringLiteral("--export-pdf long|short OUT.pdf: write the long or short list of "
+                                                "every record, by title, to the PDF file OUT.pdf, as printed, and "
+                                                "exit. --export-pdf labels MEDIA-ID OUT.pdf: write the labels of the "
+                                                "tape MEDIA-ID to OUT.pdf. Both read the catalogue of --database, "
+                                                "else the stored one."),
+                                 QStringLiteral("WHAT")};
+    QCommandLineOption vhs{QStringLiteral("vhs"), QStringLiteral("With --export-pdf labels: VHS labels (else the "
+                                                                 "medium's type sets the form factor).")};
+    QCommandLineOption eightMm{QStringLiteral("8mm"), QStringLiteral("With --export-pdf labels: 8 mm labels.")};
+    QCommandLineOption back{QStringLiteral("back"), QStringLiteral("With --export-pdf labels: the back label.")};
+    QCommandLineOption face{QStringLiteral("face"), QStringLiteral("With --export-pdf labels: the face label.")};
+    QCommandLineOption box{QStringLiteral("box"),
+                           QStringLiteral("With --export-pdf labels: the box insert (without --back, --face and "
+                                          "--box: VHS prints back and face label, 8 mm back label and box insert).")};
+    QCommandLineOption verbose{QStringLiteral("verbose"),
+                               QStringLiteral("Show the browser engine's diagnostics on the terminal "
+                                              "(as does QUELTO_VERBOSE=1).")};
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Show this help and exit.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Show the version and exit.")};
+};
+
+// The parser with every option; `options` must outlive it.
+void setUp(QCommandLineParser& parser, const Options& options)
+{
+    // "-reverse" is one of Qt's options, never -r -e -v ...
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(
+        QStringLiteral("Quelto, a catalogue of recorded movies.\n"
+                       "Qt's own options (-style NAME, -platform NAME, -reverse, ...) are accepted as well."));
+    parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("The same as --database PATH."),
+                                 QStringLiteral("[PATH]"));
+    parser.addOption(options.database);
+    parser.addOption(options.lookup);
+    parser.addOption(options.importAccess);
+    parser.addOption(options.acceptNull);
+    parser.addOption(options.exportCsv);
+    for (const QCommandLineOption* option :
+         {&options.exportPdf, &options.vhs, &options.eightMm, &options.back, &options.face, &options.box})
+        parser.addOption(*option);
+    parser.addOption(options.verbose);
+    parser.addOption(options.help);
+    parser.addOption(options.version);
+}
+
+} // namespace
+
 LaunchOptions LaunchOptions::parse(const QStringList& arguments)
 {
+    const Options known;
+    QCommandLineParser parser;
+    setUp(parser, known);
+
     LaunchOptions options;
-    QStringList paths;
-    QStringList databaseOptions;
-    QString exportWhat;
-    bool exporting = false;
-    bool vhs = false, eightMm = false, back = false, face = false, box = false;
-    const std::pair<const char*, bool*> labelFlags[] = {
-        {"--vhs", &vhs}, {"--8mm", &eightMm}, {"--back", &back}, {"--face", &face}, {"--box", &box}};
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& argument = arguments.at(i);
-        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
-            options.help = true;
-        } else if (argument == QLatin1String("--database")) {
-            if (i + 1 >= arguments.size()) {
-                options.error = QStringLiteral("--database needs the path of a catalogue.");
-                return options;
-            }
-            databaseOptions << arguments.at(++i);
-        } else if (argument.startsWith(QLatin1String("--database="))) {
-            databaseOptions << argument.mid(int(qstrlen("--database=")));
-        } else if (argument == QLatin1String("--export-pdf")) {
-            if (i + 1 >= arguments.size()) {
-                options.error = QStringLiteral("--export-pdf needs long, short or labels.");
-                return options;
-            }
-            exporting = true;
-            exportWhat = arguments.at(++i);
-        } else if (std::any_of(std::begin(labelFlags), std::end(labelFlags),
-                               [&argument](const auto& flag) { return argument == QLatin1String(flag.first); })) {
-            for (const auto& [name, value] : labelFlags)
-                *value = *value || argument == QLatin1String(name);
-        } else if (argument == QLatin1String("--lookup")) {
-            if (i + 1 >= arguments.size() || arguments.at(i + 1).isEmpty()) {
-                options.error = QStringLiteral("--lookup needs the address of a title page.");
-                return options;
-            }
-            options.lookupUrl = arguments.at(++i);
-        } else if (argument.startsWith(QLatin1String("--lookup="))) {
-            options.lookupUrl = argument.mid(int(qstrlen("--lookup=")));
-            if (options.lookupUrl.isEmpty()) {
-                options.error = QStringLiteral("--lookup needs the address of a title page.");
-                return options;
-            }
-        } else if (argument == QLatin1String("--import-access") || argument == QLatin1String("--export-csv")) {
-            const bool import = argument == QLatin1String("--import-access");
-            if (i + 2 >= arguments.size() || arguments.at(i + 1).isEmpty() || arguments.at(i + 2).isEmpty()) {
-                options.error = import ? QStringLiteral("--import-access needs the Access file and the new catalogue.")
-                                       : QStringLiteral("--export-csv needs the catalogue and the CSV file.");
-                return options;
-            }
-            (import ? options.importAccess : options.exportCsv) = arguments.mid(i + 1, 2);
-            i += 2;
-        } else if (argument == QLatin1String("--accept-null")) {
-            options.acceptNull = true;
-        } else if (argument == QLatin1String("--")) {
-            paths << arguments.mid(i + 1);
-            break;
-        } else if (argument.startsWith(QLatin1Char('-')) && argument.size() > 1) {
-            options.error = QStringLiteral("Unknown option \"%1\".").arg(argument);
-            return options;
-        } else {
-            paths << argument;
-        }
+    const bool understood = parser.parse(arguments);
+    options.help = parser.isSet(known.help);
+    options.version = parser.isSet(known.version);
+    options.verbose = parser.isSet(known.verbose);
+    options.lookupUrl = parser.value(known.lookup);
+    options.acceptNull = parser.isSet(known.acceptNull);
+    QStringList paths = parser.values(known.database) + parser.positionalArguments();
+
+    // --import-access and --export-csv take the first argument that follows
+    // as their second path.
+    const auto takePair = [&](const QCommandLineOption& option, QStringList& pair) {
+        if (!parser.isSet(option))
+            return true;
+        if (parser.value(option).isEmpty() || parser.positionalArguments().size() != 1
+            || parser.positionalArguments().first().isEmpty())
+            return false;
+        pair = {parser.value(option), parser.positionalArguments().first()};
+        paths.clear();
+        return true;
+    };
+    const bool importComplete = takePair(known.importAccess, options.importAccess);
+    const bool exportComplete = takePair(known.exportCsv, options.exportCsv);
+    const int commands = int(parser.isSet(known.lookup)) + int(parser.isSet(known.importAccess))
+        + int(parser.isSet(known.exportCsv)) + int(parser.isSet(known.exportPdf));
+    const bool labelFlags = parser.isSet(known.vhs) || parser.isSet(known.eightMm) || parser.isSet(known.back)
+        || parser.isSet(known.face) || parser.isSet(known.box);
+    // --export-pdf takes the arguments that follow; the catalogue comes from
+    // --database only.
+    QString pdfError;
+    if (parser.isSet(known.exportPdf) && commands == 1) {
+        options.exportPdf = printing::PdfExportRequest::fromArguments(
+            parser.value(known.exportPdf), parser.positionalArguments(), parser.isSet(known.vhs),
+            parser.isSet(known.eightMm), parser.isSet(known.back), parser.isSet(known.face), parser.isSet(known.box),
+            pdfError);
+        paths = parser.values(known.database);
     }
-    if (exporting) {
-        options.exportPdf =
-            printing::PdfExportRequest::fromArguments(exportWhat, paths, vhs, eightMm, back, face, box, options.error);
-        paths = databaseOptions;
-    } else if (vhs || eightMm || back || face || box) {
-        options.error = QStringLiteral("--vhs, --8mm, --back, --face and --box go with --export-pdf labels.");
-        return options;
-    } else {
-        paths = databaseOptions + paths;
-    }
-    if (!options.error.isEmpty())
-        return options;
-    const int commands = int(!options.lookupUrl.isEmpty()) + int(!options.importAccess.isEmpty()) +
-                         int(!options.exportCsv.isEmpty()) + int(exporting);
-    if (commands > 1)
+
+    if (!understood)
+        options.error = parser.errorText();
+    else if (commands > 1)
         options.error = QStringLiteral("Give one of --lookup, --import-access, --export-csv and --export-pdf.");
+    else if (!pdfError.isEmpty())
+        options.error = pdfError;
+    else if (labelFlags && !parser.isSet(known.exportPdf))
+        options.error = QStringLiteral("--vhs, --8mm, --back, --face and --box go with --export-pdf labels.");
+    else if (parser.isSet(known.lookup) && options.lookupUrl.isEmpty())
+        options.error = QStringLiteral("--lookup needs the address of a title page.");
+    else if (!importComplete)
+        options.error = QStringLiteral("--import-access needs the Access file and the new catalogue.");
+    else if (!exportComplete)
+        options.error = QStringLiteral("--export-csv needs the catalogue and the CSV file.");
     else if (options.acceptNull && options.importAccess.isEmpty())
         options.error = QStringLiteral("--accept-null goes with --import-access.");
-    else if (commands == 1 && !exporting && !paths.isEmpty())
-        options.error = QStringLiteral("%1 opens no catalogue in a window.")
-                            .arg(!options.lookupUrl.isEmpty()         ? QStringLiteral("--lookup")
-                                 : !options.importAccess.isEmpty() ? QStringLiteral("--import-access")
-                                                                   : QStringLiteral("--export-csv"));
+    else if (!options.lookupUrl.isEmpty() && !paths.isEmpty())
+        options.error = QStringLiteral("--lookup opens no catalogue in a window.");
     else if (paths.size() > 1)
         options.error = QStringLiteral("Name one catalogue only.");
     else if (paths.size() == 1 && paths.first().isEmpty())
@@ -105,42 +159,32 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
 
 QString LaunchOptions::usage()
 {
-    return QStringLiteral(
-        "Usage: quelto [PATH | --database PATH]\n"
-        "       quelto --lookup URL\n"
-        "       quelto --import-access OLD.mdb NEW.mdb [--accept-null]\n"
-        "       quelto --export-csv CATALOGUE OUT.csv\n"
-        "       quelto --export-pdf long|short OUT.pdf [--database PATH]\n"
-        "       quelto --export-pdf labels MEDIA-ID OUT.pdf [--vhs|--8mm] [--back] [--face]\n"
-        "              [--box] [--database PATH]\n"
-        "\n"
-        "Quelto, a catalogue of recorded movies.\n"
-        "\n"
-        "  PATH, --database PATH  open the catalogue at PATH (created there when no\n"
-        "                         file exists) instead of the stored one; the stored\n"
-        "                         catalogue setting is left as it is\n"
-        "  --lookup URL           read the movie's title page at URL, then its credits\n"
-        "                         and companies pages on the same server, print the\n"
-        "                         fields as a JSON object keyed by archive column and\n"
-        "                         exit; needs no display and opens no catalogue\n"
-        "  --import-access OLD NEW  copy the old Access catalogue OLD into the new\n"
-        "                         catalogue NEW (never overwritten), print a summary\n"
-        "                         and exit; OLD is only read\n"
-        "  --accept-null          with --import-access: store values a catalogue\n"
-        "                         refuses (empty or over 255 characters) as Null\n"
-        "                         instead of stopping\n"
-        "  --export-csv CATALOGUE OUT  write every record of CATALOGUE, ordered by\n"
-        "                         title, to OUT as CSV (UTF-8) and exit\n"
-        "  --export-pdf long|short OUT.pdf\n"
-        "                         write the long or short list of every record, by\n"
-        "                         title, to the PDF file OUT.pdf, as printed, and exit\n"
-        "  --export-pdf labels MEDIA-ID OUT.pdf\n"
-        "                         write the labels of the tape MEDIA-ID to OUT.pdf:\n"
-        "                         --vhs or --8mm sets the form factor (else the\n"
-        "                         medium's type does), --back, --face and --box pick\n"
-        "                         the labels (else VHS prints back and face label,\n"
-        "                         8 mm back label and box insert)\n"
-        "  -h, --help             show this help and exit\n");
+    const Options known;
+    QCommandLineParser parser;
+    setUp(parser, known);
+    // The first line names the program after the running binary; use its
+    // installed name, and show the window-less form too.
+    QString text = parser.helpText();
+    text.replace(0, text.indexOf(QLatin1Char('\n')),
+                 QStringLiteral("Usage: quelto [options] [PATH]\n"
+                                "       quelto --lookup URL\n"
+                                "       quelto --import-access OLD.mdb NEW.mdb [--accept-null]\n"
+                                "       quelto --export-csv CATALOGUE OUT.csv\n"
+                                "       quelto --export-pdf long|short OUT.pdf [--database PATH]\n"
+                                "       quelto --export-pdf labels MEDIA-ID OUT.pdf [--vhs|--8mm] [--back] [--face]\n"
+                                "              [--box] [--database PATH]\n"));
+    return text;
+}
+
+QString LaunchOptions::versionText()
+{
+    return QStringLiteral("quelto " QUELTO_VERSION);
+}
+
+bool LaunchOptions::runsWithoutWindow() const
+{
+    return help || version || !lookupUrl.isEmpty() || !importAccess.isEmpty() || !exportCsv.isEmpty()
+        || exportPdf.has_value();
 }
 
 } // namespace quelto::app

@@ -8,9 +8,18 @@
 
 namespace quelto::app {
 
-// The command line: quelto [PATH | --database PATH] [--help], or
-// quelto --lookup URL, or quelto --import-access OLD NEW [--accept-null], or
-// quelto --export-csv CATALOGUE OUT, or quelto --export-pdf ... [--database PATH].
+// The command line, read once Qt has taken its own options (-style,
+// -platform, -reverse, ...):
+//   quelto [PATH | --database PATH]
+//   quelto --lookup URL
+//   quelto --import-access OLD NEW [--accept-null]
+//   quelto --export-csv CATALOGUE OUT
+//   quelto --export-pdf long|short OUT [--database PATH]
+//   quelto --export-pdf labels MEDIA-ID OUT [--vhs|--8mm] [--back] [--face] [--box] [--database PATH]
+//   quelto --help | --version
+// To add an option: a field here, its QCommandLineOption in
+// LaunchOptions.cpp (makeOptions), its reading in parse(), and, when it runs
+// without the main window, a clause in runsWithoutWindow().
 struct LaunchOptions
 {
     QString databasePath; // empty: the stored catalogue
@@ -20,10 +29,20 @@ struct LaunchOptions
     QStringList exportCsv;    // --export-csv: the catalogue and the CSV file
     std::optional<printing::PdfExportRequest> exportPdf; // --export-pdf: a PDF file, no window
     bool help = false;
+    bool version = false;
+    bool verbose = false; // the browser engine's diagnostics on the terminal
     QString error;        // set when the command line cannot be used
 
+    // Reads the arguments (the program's name first). Every option that was
+    // understood is filled in even when error is set, so the raw command line
+    // can be read before the application object exists.
     static LaunchOptions parse(const QStringList& arguments);
     static QString usage();
+    static QString versionText(); // "quelto 1.2.0"
+
+    // True when the program prints something and exits instead of opening
+    // the main window, so no display is needed.
+    bool runsWithoutWindow() const;
 };
 
 } // namespace quelto::app

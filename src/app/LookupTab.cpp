@@ -31,6 +31,7 @@ LookupTab::LookupTab(editing::RecordForm& form, editing::UserPrompts& prompts, S
     m_searchbtn->setEnabled(false);
     m_command2 = form::commandButton("Command2", QStringLiteral("<<"), QString(), m_bar);
     m_command2->setFixedWidth(34);
+    m_command2->setAccessibleName(QStringLiteral("Back"));
     m_grabit = form::commandButton("grabit", QStringLiteral("Grab Data !"),
                                    QStringLiteral("Transfer movie data to the movie tab"), m_bar);
     m_grabit->setEnabled(false);
@@ -39,6 +40,7 @@ LookupTab::LookupTab(editing::RecordForm& form, editing::UserPrompts& prompts, S
     m_titlelabel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     m_titlelabel->setTextFormat(Qt::PlainText);
     m_titlelabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_titlelabel->setAccessibleDescription(QStringLiteral("Title to search for"));
     m_site = form::commandButton("siteButton", QStringLiteral("Site..."),
                                  QStringLiteral("Choose the server of the movie site"), m_bar);
 

@@ -21,26 +21,27 @@ MediaTab::MediaTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
     int row = 0;
 
     auto addBox = [&](const QString& caption, QComboBox*& box, const char* boxName, const char* buttonName,
-                      const char* list) {
+                      const char* list, const QString& listTitle) {
         box = form::comboBox(QString::fromLatin1(boxName), this);
-        QToolButton* edit = form::editButton(QString::fromLatin1(buttonName), this);
+        QToolButton* edit = form::editButton(QString::fromLatin1(buttonName), listTitle, this);
         form.editButtons.push_back({edit, QString::fromLatin1(list), box});
-        grid->addWidget(form::caption(caption, this), row, 0);
+        grid->addWidget(form::caption(caption, box, this), row, 0);
         grid->addWidget(box, row, 1);
         grid->addWidget(edit, row, 2);
         ++row;
     };
 
-    addBox(QStringLiteral("Media"), form.mediatype, "mediatype", "Picture2", "mediatype");
+    addBox(QStringLiteral("Media"), form.mediatype, "mediatype", "Picture2", "mediatype", QStringLiteral("Media"));
     form.catalog = form::textBox(QStringLiteral("catalog"), this);
     form.catalog->setToolTip(QStringLiteral("Catalog-ID (alphanumeric)"));
-    grid->addWidget(form::caption(QStringLiteral("Catalog"), this), row, 0);
+    grid->addWidget(form::caption(QStringLiteral("Catalog"), form.catalog, this), row, 0);
     grid->addWidget(form.catalog, row, 1);
     ++row;
-    addBox(QStringLiteral("Format"), form.vidfmt, "vidfmt", "Picture4", "vidfmt");
-    addBox(QStringLiteral("Image"), form.screenformat, "screenformat", "Picture1", "screenformat");
-    addBox(QStringLiteral("Sound"), form.soundfmt, "soundfmt", "Picture3", "soundfmt");
-    addBox(QStringLiteral("Language"), form.mdLang, "mdLang", "Picture5", "olang");
+    addBox(QStringLiteral("Format"), form.vidfmt, "vidfmt", "Picture4", "vidfmt", QStringLiteral("Video Format"));
+    addBox(QStringLiteral("Image"), form.screenformat, "screenformat", "Picture1", "screenformat",
+           QStringLiteral("Image Format"));
+    addBox(QStringLiteral("Sound"), form.soundfmt, "soundfmt", "Picture3", "soundfmt", QStringLiteral("Sound Format"));
+    addBox(QStringLiteral("Language"), form.mdLang, "mdLang", "Picture5", "olang", QStringLiteral("Language"));
 
     grid->setColumnMinimumWidth(1, 220);
     grid->setColumnStretch(3, 1);

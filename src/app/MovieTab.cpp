@@ -21,11 +21,12 @@ MovieTab::MovieTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
     grid->setVerticalSpacing(6);
 
     // Columns: caption, field, edit buttons | gap | caption, field, edit button.
-    auto editButtons = [&](QComboBox* box, std::initializer_list<const char*> names, const char* list) {
+    auto editButtons = [&](QComboBox* box, std::initializer_list<const char*> names, const char* list,
+                           const QString& listTitle) {
         auto* row = new QHBoxLayout;
         row->setSpacing(2);
         for (const char* name : names) {
-            QToolButton* edit = form::editButton(QString::fromLatin1(name), this);
+            QToolButton* edit = form::editButton(QString::fromLatin1(name), listTitle, this);
             form.editButtons.push_back({edit, QString::fromLatin1(list), box});
             row->addWidget(edit);
         }
@@ -33,40 +34,49 @@ MovieTab::MovieTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
         return row;
     };
     auto place = [&](int row, int column, const QString& caption, QComboBox*& box, const char* name,
-                     std::initializer_list<const char*> buttons, const char* list, int span = 1) {
+                     std::initializer_list<const char*> buttons, const char* list, const QString& listTitle,
+                     int span = 1) {
         box = form::comboBox(QString::fromLatin1(name), this);
-        grid->addWidget(form::caption(caption, this), row, column);
+        grid->addWidget(form::caption(caption, box, this), row, column);
         grid->addWidget(box, row, column + 1, 1, span);
-        grid->addLayout(editButtons(box, buttons, list), row, column + 1 + span);
+        grid->addLayout(editButtons(box, buttons, list, listTitle), row, column + 1 + span);
     };
 
-    place(0, 0, QStringLiteral("Country"), form.mv_country, "mv_country", {"Image1", "Image18"}, "country");
-    grid->addWidget(form::caption(QStringLiteral("Year"), this), 0, 4);
+    place(0, 0, QStringLiteral("Country"), form.mv_country, "mv_country", {"Image1", "Image18"}, "country",
+          QStringLiteral("Country"));
     form.mv_year = form::textBox(QStringLiteral("mv_year"), this);
+    grid->addWidget(form::caption(QStringLiteral("Year"), form.mv_year, this), 0, 4);
     grid->addWidget(form.mv_year, 0, 5);
 
-    place(1, 0, QStringLiteral("Orig. Language"), form.mv_lang, "mv_lang", {"Image4"}, "olang");
+    place(1, 0, QStringLiteral("Orig. Language"), form.mv_lang, "mv_lang", {"Image4"}, "olang",
+          QStringLiteral("Language"));
     grid->addWidget(form::caption(QStringLiteral("IMDb-Rating"), this), 1, 4);
     form.mvRanking = new QLabel(this);
     form.mvRanking->setObjectName(QStringLiteral("mvRanking"));
+    // A read-only field: its text is what a screen reader says, so the
+    // caption goes in the description.
+    form.mvRanking->setAccessibleDescription(QStringLiteral("IMDb-Rating"));
     form.mvRanking->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     form.mvRanking->setMinimumHeight(form.mv_year->sizeHint().height());
     grid->addWidget(form.mvRanking, 1, 5);
 
-    place(2, 0, QStringLiteral("Color"), form.mvColor, "mvColor", {"Image6"}, "ocolor");
-    place(2, 4, QStringLiteral("Sound"), form.mvSound, "mvSound", {"Image5"}, "osound");
-    place(3, 0, QStringLiteral("Genre"), form.mvGenre, "mvGenre", {"Image7"}, "genre");
+    place(2, 0, QStringLiteral("Color"), form.mvColor, "mvColor", {"Image6"}, "ocolor", QStringLiteral("Color"));
+    place(2, 4, QStringLiteral("Sound"), form.mvSound, "mvSound", {"Image5"}, "osound", QStringLiteral("Sound"));
+    place(3, 0, QStringLiteral("Genre"), form.mvGenre, "mvGenre", {"Image7"}, "genre", QStringLiteral("Genre"));
 
     // People and companies take the whole width.
-    place(4, 0, QStringLiteral("Director"), form.mvDirector, "mvDirector", {"Image8"}, "director", 5);
-    place(5, 0, QStringLiteral("Produced by"), form.mvProducer, "mvProducer", {"Image9"}, "produce", 5);
-    place(6, 0, QStringLiteral("Book"), form.mvBook, "mvBook", {"Image10"}, "book", 5);
-    place(7, 0, QStringLiteral("Music"), form.mvMusic, "mvMusic", {"Image11"}, "music", 5);
+    place(4, 0, QStringLiteral("Director"), form.mvDirector, "mvDirector", {"Image8"}, "director",
+          QStringLiteral("Director"), 5);
+    place(5, 0, QStringLiteral("Produced by"), form.mvProducer, "mvProducer", {"Image9"}, "produce",
+          QStringLiteral("Producer"), 5);
+    place(6, 0, QStringLiteral("Book"), form.mvBook, "mvBook", {"Image10"}, "book", QStringLiteral("Book"), 5);
+    place(7, 0, QStringLiteral("Music"), form.mvMusic, "mvMusic", {"Image11"}, "music", QStringLiteral("Music"), 5);
 
     // Cast: indices 0-2 in the upper row, 3-5 in the lower.
     static const char* const castButtons[editing::RecordForm::castSlots] = {"Image12", "Image13", "Image16",
                                                                             "Image14", "Image15", "Image17"};
-    grid->addWidget(form::caption(QStringLiteral("Cast"), this), 8, 0);
+    QLabel* castCaption = form::caption(QStringLiteral("Cast"), this);
+    grid->addWidget(castCaption, 8, 0);
     for (int line = 0; line < 2; ++line) {
         auto* cast = new QHBoxLayout;
         cast->setSpacing(2);
@@ -75,11 +85,13 @@ MovieTab::MovieTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
                 cast->addSpacing(8);
             form.mvCast[i] = form::comboBox(QStringLiteral("mvCast_%1").arg(i), this);
             form.mvCast[i]->setMinimumContentsLength(4);
+            form::nameField(form.mvCast[i], QStringLiteral("Cast %1").arg(i + 1));
             cast->addWidget(form.mvCast[i], 1);
-            cast->addLayout(editButtons(form.mvCast[i], {castButtons[i]}, "cast"));
+            cast->addLayout(editButtons(form.mvCast[i], {castButtons[i]}, "cast", QStringLiteral("Cast")));
         }
         grid->addLayout(cast, 8 + line, 1, 1, 6);
     }
+    castCaption->setBuddy(form.mvCast[0]);
 
     grid->setColumnStretch(1, 3);
     grid->setColumnMinimumWidth(3, 16);

@@ -1,3 +1,4 @@
+#include "app/EngineDiagnostics.h"
 #include "app/LaunchOptions.h"
 #include "app/Settings.h"
 #include "app/StartSequence.h"
@@ -6,20 +7,61 @@
 #include "weblookup/CommandLineLookup.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QStringList>
 #include <QTextStream>
 #include <cstdio>
 
-int main(int argc, char** argv)
-{
-    using namespace quelto::app;
+namespace {
 
+QStringList rawArguments(int argc, char** argv)
+{
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const LaunchOptions launch = LaunchOptions::parse(arguments);
+    return arguments;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    using namespace quelto::app;
+    using quelto::weblookup::CommandLineLookup;
+
+    // Qt takes its own options (-style, -platform, -reverse, ...) when the
+    // application object is made, and only then is the rest ours to read. A
+    // first look at the raw command line tells whether the program will need
+    // a display and how talkative the engine may be.
+    const LaunchOptions early = LaunchOptions::parse(rawArguments(argc, argv));
+    const bool noDisplay = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    // Without a display a mistyped option would end in Qt's platform abort
+    // before its message: read the command line on the offscreen platform.
+    const bool offscreenForErrors = noDisplay && !early.runsWithoutWindow() && !early.error.isEmpty();
+    if (!early.lookupUrl.isEmpty())
+        CommandLineLookup::prepareHeadlessEnvironment();
+    else if ((early.runsWithoutWindow() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) || offscreenForErrors)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    EngineDiagnostics::apply(early.verbose || EngineDiagnostics::requestedByEnvironment());
+
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Quelto"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quelto"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUELTO_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quelto.Quelto"));
+    QIcon icon(QStringLiteral(":/icons/org.quelto.Quelto-256.png"));
+    icon.addFile(QStringLiteral(":/icons/org.quelto.Quelto-48.png"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.quelto.Quelto"), icon));
+
+    const LaunchOptions launch = LaunchOptions::parse(QCoreApplication::arguments());
     if (launch.help) {
         std::fputs(qPrintable(LaunchOptions::usage()), stdout);
+        return 0;
+    }
+    if (launch.version) {
+        std::printf("%s\n", qPrintable(LaunchOptions::versionText()));
         return 0;
     }
     if (!launch.error.isEmpty()) {
@@ -27,6 +69,12 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    if (!launch.lookupUrl.isEmpty())
+        return CommandLineLookup::main(launch.lookupUrl);
+    if (launch.exportPdf) {
+        const QString database = launch.databasePath.isEmpty() ? Settings().databaseFilename() : launch.databasePath;
+        return quelto::printing::CommandLinePdfExport::main(*launch.exportPdf, database);
+    }
     using quelto::exchange::CommandLineExchange;
     if (!launch.importAccess.isEmpty() || !launch.exportCsv.isEmpty()) {
         QTextStream out(stdout);
@@ -36,26 +84,9 @@ int main(int argc, char** argv)
                    : CommandLineExchange::importAccess(launch.importAccess.at(0), launch.importAccess.at(1),
                                                        launch.acceptNull, out, err);
     }
-
-    using quelto::weblookup::CommandLineLookup;
-    if (!launch.lookupUrl.isEmpty())
-        CommandLineLookup::prepareHeadlessEnvironment();
-    // A PDF needs fonts but no screen.
-    if (launch.exportPdf && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Quelto"));
-    QCoreApplication::setApplicationName(QStringLiteral("Quelto"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.2"));
-
-    if (!launch.lookupUrl.isEmpty())
-        return CommandLineLookup::main(launch.lookupUrl);
-    if (launch.exportPdf) {
-        const QString database = launch.databasePath.isEmpty() ? Settings().databaseFilename() : launch.databasePath;
-        return quelto::printing::CommandLinePdfExport::main(*launch.exportPdf, database);
+    if (offscreenForErrors) {
+        std::fputs("quelto: no display to open the window on (DISPLAY is not set).\n", stderr);
+        return 1;
     }
 
     StartSequence::Options options;

@@ -99,6 +99,7 @@ void CatalogLoader::open(CatalogState& state)
     state.filterActive = false;
     {
         Transaction transaction(db);
+        db.adoptApplicationId(); // catalogues made before the mark existed
         for (const OptionListDef& list : CatalogSchema::optionLists())
             state.optionSets[list.table] = CatalogSchema::openOptionList(db, list);
         state.current = CatalogSchema::openWithRecovery(db, currentQuery(state), QStringLiteral("archive"),

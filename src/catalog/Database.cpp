@@ -14,9 +14,6 @@
 namespace quelto::catalog {
 namespace {
 
-// "QELT": marks a file as made by this program.
-constexpr int kApplicationId = 0x51454C54;
-
 QString fileLabel(const QString& path) { return QDir::toNativeSeparators(path); }
 
 QString columnDeclaration(const FieldDef& field)
@@ -42,7 +39,7 @@ std::unique_ptr<Database> Database::create(const QString& path, const QString& c
         throw EngineError(QStringLiteral("Cannot create \"%1\": the file exists already.").arg(fileLabel(path)));
     try {
         auto connection = SqliteConnection::open(path, SqliteConnection::Mode::CreateNew);
-        connection->exec(QStringLiteral("PRAGMA application_id = %1; PRAGMA user_version = 1;").arg(kApplicationId));
+        connection->exec(QStringLiteral("PRAGMA application_id = %1; PRAGMA user_version = 1;").arg(ApplicationId));
         return std::unique_ptr<Database>(new Database(path, std::move(connection)));
     } catch (const EngineError& error) {
         QFile::remove(path); // leave no half-made file behind
@@ -104,6 +101,19 @@ QStringList Database::tableNames() const
     while (statement->step())
         names << statement->value(0).toString();
     return names;
+}
+
+int Database::applicationId() const
+{
+    requireOpen();
+    auto statement = m_connection->prepare(QStringLiteral("pragma application_id"));
+    return statement->step() ? statement->value(0).toInt() : 0;
+}
+
+void Database::adoptApplicationId()
+{
+    if (applicationId() == 0)
+        m_connection->exec(QStringLiteral("PRAGMA application_id = %1").arg(ApplicationId));
 }
 
 void Database::refreshNames()

@@ -19,6 +19,9 @@ class Database
 public:
     // The collation string of a new catalogue: the general Western sort order.
     static inline const QString GeneralCollation = QStringLiteral(";LANGID=0x0409;CP=1252;COUNTRY=0");
+    // This program's mark in the file header (pragma application_id), ASCII
+    // "QELT": the desktop tells a catalogue from other SQLite files by it.
+    static constexpr int ApplicationId = 0x51454C54;
 
     // Creates a new, empty database file; the path must name no existing file.
     static std::unique_ptr<Database> create(const QString& path, const QString& collation = GeneralCollation);
@@ -37,6 +40,11 @@ public:
     void appendTable(const TableDef& definition);
     bool hasTable(const QString& name) const;
     QStringList tableNames() const;
+
+    int applicationId() const;
+    // Marks a file that carries no application id as this program's; a file
+    // with another program's id keeps it. Writes, so call it in a transaction.
+    void adoptApplicationId();
 
     // Opens a record set over the rows of an SQL text.
     std::unique_ptr<RecordSet> openRecordSet(const QString& sql);

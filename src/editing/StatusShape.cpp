@@ -8,6 +8,28 @@ StatusShape::StatusShape(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Shape1"));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setAccessibleName(QStringLiteral("Record status"));
+    describe();
+}
+
+QString StatusShape::description(Mode mode)
+{
+    switch (mode) {
+    case Mode::Browsing:
+        return QStringLiteral("Browsing all records");
+    case Mode::NewRecord:
+        return QStringLiteral("New record");
+    case Mode::Filtered:
+        return QStringLiteral("Search filter active");
+    }
+    return {};
+}
+
+// The colour in words, for screen readers and as a tooltip.
+void StatusShape::describe()
+{
+    setAccessibleDescription(description(m_mode));
+    setToolTip(description(m_mode));
 }
 
 QColor StatusShape::colour(Mode mode)
@@ -28,6 +50,7 @@ void StatusShape::setMode(Mode mode)
     if (mode == m_mode)
         return;
     m_mode = mode;
+    describe();
     update();
 }
 

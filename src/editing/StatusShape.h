@@ -20,6 +20,7 @@ public:
     explicit StatusShape(QWidget* parent = nullptr);
 
     static QColor colour(Mode mode);
+    static QString description(Mode mode);
     void setMode(Mode mode);
     Mode mode() const { return m_mode; }
     QColor fillColour() const { return colour(m_mode); }
@@ -30,6 +31,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void describe();
+
     Mode m_mode = Mode::Browsing;
 };
 

@@ -75,7 +75,9 @@ LabelDialog::LabelDialog(catalog::CatalogState& state, editing::UserPrompts& pro
     m_catSearch->setDefault(true); // Enter in catID looks the media ID up
 
     auto* idRow = new QHBoxLayout;
-    idRow->addWidget(named(new QLabel(QStringLiteral("Media-ID"), this), "Label2"));
+    QLabel* idCaption = named(new QLabel(QStringLiteral("Media-ID"), this), "Label2");
+    idCaption->setBuddy(m_catID); // names the field for screen readers
+    idRow->addWidget(idCaption);
     idRow->addWidget(m_catID, 1);
     idRow->addWidget(m_catSearch);
 

@@ -22,6 +22,7 @@ GenreSearchDialog::GenreSearchDialog(QWidget* parent)
     m_heading->setObjectName(QStringLiteral("heading"));
     m_heading2->setObjectName(QStringLiteral("heading2"));
     m_combo->setObjectName(QStringLiteral("Combo1"));
+    m_heading2->setBuddy(m_combo); // names the list for screen readers
     m_search->setObjectName(QStringLiteral("Search"));
     m_cancel->setObjectName(QStringLiteral("cancel"));
 

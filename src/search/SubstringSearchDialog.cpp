@@ -25,6 +25,7 @@ SubstringSearchDialog::SubstringSearchDialog(QWidget* parent)
     m_heading->setObjectName(QStringLiteral("heading"));
     m_heading2->setObjectName(QStringLiteral("heading2"));
     m_srchString->setObjectName(QStringLiteral("srchString"));
+    m_heading2->setBuddy(m_srchString); // names the field for screen readers
     m_what->setObjectName(QStringLiteral("what"));
     m_hidden->setObjectName(QStringLiteral("hidden"));
     m_cmdSearch->setObjectName(QStringLiteral("cmdSearch"));

@@ -241,8 +241,14 @@ QStringList PageSnapshot::labelValues(const QString& wantedLabel, QString* match
     wanted = normalisedLabel(wanted);
     if (wanted.isEmpty())
         return {};
-    for (const LabelledItem& item : labelled) {
-        const QString label = normalisedLabel(item.label);
+    if (m_normalisedLabels.size() != qsizetype(labelled.size())) {
+        m_normalisedLabels.clear();
+        for (const LabelledItem& item : labelled)
+            m_normalisedLabels.append(normalisedLabel(item.label));
+    }
+    for (size_t i = 0; i < labelled.size(); ++i) {
+        const LabelledItem& item = labelled[i];
+        const QString& label = m_normalisedLabels[qsizetype(i)];
         const bool match = prefix ? label.startsWith(wanted) && (label.size() == wanted.size() || !label[wanted.size()].isLetter())
                                   : label == wanted;
         if (match) {

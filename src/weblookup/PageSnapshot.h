@@ -71,6 +71,11 @@ public:
 
     // The text of a label as the comparison above sees it.
     static QString normalisedLabel(QStringView label);
+
+private:
+    // The labels of labelled as normalisedLabel() gives them, made at the first
+    // lookup (and again when the number of items changes).
+    mutable QStringList m_normalisedLabels;
 };
 
 } // namespace quelto::weblookup

@@ -461,7 +461,40 @@ void TestStartup::launchOptions()
     QVERIFY(!parse({QStringLiteral("--database")}).error.isEmpty());
     QVERIFY(!parse({QStringLiteral("a.mdb"), QStringLiteral("b.mdb")}).error.isEmpty());
     QVERIFY(!parse({QStringLiteral("--colour")}).error.isEmpty());
-    QVERIFY(LaunchOptions::usage().contains(QStringLiteral("--database PATH")));
+    QVERIFY(!parse({QStringLiteral("")}).error.isEmpty());
+    QVERIFY(LaunchOptions::usage().startsWith(QStringLiteral("Usage: quelto [options] [PATH]\n")));
+    QVERIFY(LaunchOptions::usage().contains(QStringLiteral("--database <PATH>")));
+
+    // Version, and the modes that need no display.
+    QVERIFY(parse({QStringLiteral("--version")}).version);
+    QVERIFY(parse({QStringLiteral("-v")}).runsWithoutWindow());
+    QVERIFY(parse({QStringLiteral("-h")}).runsWithoutWindow());
+    QVERIFY(!parse({QStringLiteral("x.mdb")}).runsWithoutWindow());
+    QVERIFY(LaunchOptions::versionText().startsWith(QStringLiteral("quelto 1.2.")));
+
+    // The catalogue commands take two paths.
+    const LaunchOptions import = parse({QStringLiteral("--import-access"), QStringLiteral("old.mdb"),
+                                        QStringLiteral("new.mdb"), QStringLiteral("--accept-null")});
+    QCOMPARE(import.importAccess, QStringList({"old.mdb", "new.mdb"}));
+    QVERIFY(import.acceptNull && import.error.isEmpty() && import.databasePath.isEmpty());
+    QVERIFY(import.runsWithoutWindow());
+    QCOMPARE(parse({QStringLiteral("--export-csv=c.mdb"), QStringLiteral("out.csv")}).exportCsv,
+             QStringList({"c.mdb", "out.csv"}));
+    QVERIFY(!parse({QStringLiteral("--import-access"), QStringLiteral("old.mdb")}).error.isEmpty());
+    QVERIFY(!parse({QStringLiteral("--export-csv"), QStringLiteral("c"), QStringLiteral("o"), QStringLiteral("x")})
+                 .error.isEmpty());
+    QVERIFY(!parse({QStringLiteral("--accept-null"), QStringLiteral("a.mdb")}).error.isEmpty());
+    QVERIFY(!parse({QStringLiteral("--export-csv"), QStringLiteral("c"), QStringLiteral("o"), QStringLiteral("--lookup"),
+                    QStringLiteral("http://h/")})
+                 .error.isEmpty());
+
+    // Before Qt has taken its options they are unknown, but what follows
+    // them is still read, and "-reverse" is not -r -e -v ...
+    const LaunchOptions raw = parse({QStringLiteral("-reverse"), QStringLiteral("-style"), QStringLiteral("fusion"),
+                                     QStringLiteral("--verbose"), QStringLiteral("--help")});
+    QVERIFY(!raw.error.isEmpty());
+    QVERIFY(!raw.version);
+    QVERIFY(raw.help && raw.verbose);
 }
 
 QTEST_MAIN(TestStartup)

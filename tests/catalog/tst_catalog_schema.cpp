@@ -1,8 +1,11 @@
 #include "catalog/CatalogFileCheck.h"
+#include "catalog/CatalogLoader.h"
 #include "catalog/CatalogSchema.h"
+#include "catalog/CatalogState.h"
 #include "catalog/Database.h"
 #include "catalog/EngineError.h"
 #include "catalog/RecordSet.h"
+#include "catalog/SqliteConnection.h"
 
 #include <QCryptographicHash>
 #include <QTemporaryDir>
@@ -197,6 +200,38 @@ private slots:
         QCOMPARE(tool.exitCode(), 0);
         QCOMPARE(QString::fromUtf8(tool.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts),
                  QStringList({"A", "b", "c"}));
+    }
+
+    // The desktop recognises a catalogue by the SQLite header and this
+    // program's id in it (big-endian at offset 68), whatever the file's name.
+    void catalogueCarriesTheApplicationId()
+    {
+        const auto header = [](const QString& path) {
+            QFile f(path);
+            return f.open(QIODevice::ReadOnly) ? f.read(72) : QByteArray();
+        };
+        const auto setId = [](const QString& path, int id) {
+            auto db = Database::open(path);
+            db->connection()->exec(QStringLiteral("PRAGMA application_id = %1").arg(id));
+        };
+        const auto idAfterOpening = [](const QString& path) {
+            CatalogState state;
+            state.databasePath = path;
+            CatalogLoader::open(state);
+            return state.database->applicationId();
+        };
+
+        const QString path = newPath();
+        CatalogLoader::createCatalogFile(path);
+        QVERIFY(header(path).startsWith(QByteArray("SQLite format 3\0", 16)));
+        QCOMPARE(header(path).mid(68, 4), QByteArray("QELT"));
+
+        // A catalogue made before the mark gains it; another program's id stays.
+        setId(path, 0);
+        QCOMPARE(idAfterOpening(path), Database::ApplicationId);
+        QCOMPARE(header(path).mid(68, 4), QByteArray("QELT"));
+        setId(path, 0x12345678);
+        QCOMPARE(idAfterOpening(path), 0x12345678);
     }
 
     void filesThatAreNoCatalogue_data()

@@ -336,7 +336,7 @@ void TestSearchWindow::quotesAndPatternCharactersAreLiteral()
     QCOMPARE(titles(f), QStringList{"[REC] #2 - *uncut*!"});
     f.window().form().dbNoFilter->click();
 
-    for (const QString genre : {QStringLiteral("Rock 'n' Roll"), QStringLiteral("Horror [uncut]")}) {
+    for (const QString& genre : {QStringLiteral("Rock 'n' Roll"), QStringLiteral("Horror [uncut]")}) {
         f.prompts().dialogScripts << [genre](QDialog& d) {
             auto& dialog = static_cast<search::GenreSearchDialog&>(d);
             dialog.combo()->setCurrentText(genre);

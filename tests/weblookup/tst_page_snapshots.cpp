@@ -44,6 +44,9 @@ const SavedPage savedPages[] = {
     {"parasite", "letterboxd/parasite-2019-2026-05-29.html", "/film/parasite-2019/"},
     {"shawshank-rt", "rottentomatoes/shawshank_redemption-2020-01.html", "/m/shawshank_redemption"},
     {"truman", "filmaffinity/en-film504889-the-truman-show-2020-10-12.html", "/us/film504889.html"},
+    {"antman", "imdb-old/antman-2015-tt0478970-main-2018.html", "/title/tt0478970/"},
+    {"antman-credits", "imdb-old/antman-2015-tt0478970-fullcredits-2017.html", "/title/tt0478970/fullcredits"},
+    {"antman-companies", "imdb-old/antman-2015-tt0478970-companycredits-2017.html", "/title/tt0478970/companycredits"},
 };
 
 // Serves the saved pages by path, once per connection; 404 for anything else.
@@ -148,7 +151,7 @@ void TestPageSnapshots::initTestCase()
     for (const SavedPage& saved : savedPages)
         m_server.files.insert(saved.path, QDir(folder).filePath(QLatin1String(saved.file)));
     m_server.files.insert("/shapes", QDir(folder).filePath(QStringLiteral("shapes.html")));
-    m_server.written.insert("/picture.svg", {"image/svg+xml", "<svg xmlns='http://www.w3.org/2000/svg'><title>t</title><table/></svg>"});
+    m_server.written.insert("/picture.svg", {"image/svg+xml", "<svg xmlns='http://www.w3.org/2000/svg'><title>t</title><table/><a href='/x'><text>x</text></a></svg>"});
     QVERIFY(m_server.listen(QHostAddress::LocalHost));
     QVERIFY(m_registry.errors().isEmpty());
 
@@ -242,6 +245,7 @@ void TestPageSnapshots::readsLabelledItems()
     // A document that is no web page still gives a snapshot.
     QVERIFY(!page("picture").hasBody);
     QVERIFY(page("picture").labelled.empty());
+    QVERIFY(page("picture").links.empty());
 
     // Table rows with a label cell, on the technical specifications page.
     QCOMPARE(page("darkknight-technical").labelValues(QStringLiteral("Color")).value(0), QStringLiteral("Color"));
@@ -345,6 +349,10 @@ void TestPageSnapshots::fillsEveryField_data()
         {"The Shawshank Redemption (1994)", "1994", "Frank Darabont", "Drama", "", "", "", "", "90/100",
          "Frank Darabont", "", "Columbia Pictures", "Tim Robbins", "Morgan Freeman", "Bob Gunton",
          "William Sadler", "Clancy Brown", "Gil Bellows"});
+    row("IMDb 2017-2018", {"antman", "credits:antman-credits", "companies:antman-companies"},
+        {"Ant-Man (2015)", "2015", "Peyton Reed", "Action", "USA", "English", "Color", "Datasat",
+         "7.3/10 (402,411 votes)", "Edgar Wright", "Christophe Beck", "Marvel Enterprises", "Paul Rudd",
+         "Michael Douglas", "Evangeline Lilly", "Corey Stoll", "Bobby Cannavale", "Anthony Mackie"});
     row("FilmAffinity", {"truman"},
         {"The Truman Show (1998)", "1998", "Peter Weir", "Drama", "United States", "", "", "",
          "7.7/10 (120,122 votes)", "Andrew Niccol", "Burkhard Dallwitz", "Paramount Pictures", "Jim Carrey",

@@ -5,7 +5,7 @@
 (function () {
     'use strict';
     var MAX_LINKS = 4000, MAX_LABELLED = 3000, MAX_VALUES = 60, MAX_LABEL = 80, MAX_VALUE = 400;
-    var MAX_ITEMS = 200, MAX_DEPTH = 8;
+    var MAX_ITEMS = 200, MAX_DEPTH = 8, MAX_DOM_DEPTH = 200;
     // Labelled items are the costly part; on a huge page the collection stops
     // after this long, keeping what it found.
     var LABEL_BUDGET_MS = 1500;
@@ -89,9 +89,9 @@
         if (tag === 'meta')
             return clean(el.getAttribute('content'));
         if (tag === 'a' || tag === 'link' || tag === 'area')
-            return el.href ? String(el.href) : textOf(el);
+            return typeof el.href === 'string' && el.href ? el.href : textOf(el);
         if (tag === 'img' || tag === 'source' || tag === 'iframe' || tag === 'embed' || tag === 'audio' || tag === 'video')
-            return el.src ? String(el.src) : '';
+            return typeof el.src === 'string' ? el.src : '';
         if (tag === 'time' && el.getAttribute('datetime'))
             return clean(el.getAttribute('datetime'));
         if ((tag === 'data' || tag === 'meter') && el.hasAttribute('value'))
@@ -108,27 +108,28 @@
         else
             item[name] = [item[name], value];
     }
-    function collectProperties(item, el, depth) {
+    // itemDepth counts nested items, domDepth the elements below the item.
+    function collectProperties(item, el, itemDepth, domDepth) {
         for (var c = el.firstElementChild; c; c = c.nextElementSibling) {
             var scoped = c.hasAttribute('itemscope');
             if (c.hasAttribute('itemprop')) {
-                var value = scoped ? (depth < MAX_DEPTH ? itemOf(c, depth + 1) : {}) : propertyValue(c);
+                var value = scoped ? (itemDepth < MAX_DEPTH ? itemOf(c, itemDepth + 1) : {}) : propertyValue(c);
                 var names = clean(c.getAttribute('itemprop')).split(' ');
                 for (var n = 0; n < names.length; ++n) {
                     if (names[n])
                         addProperty(item, names[n], value);
                 }
             }
-            if (!scoped && depth < MAX_DEPTH * 4)
-                collectProperties(item, c, depth + 1);
+            if (!scoped && domDepth < MAX_DOM_DEPTH)
+                collectProperties(item, c, itemDepth, domDepth + 1);
         }
     }
-    function itemOf(el, depth) {
+    function itemOf(el, itemDepth) {
         var item = {};
         var type = clean(el.getAttribute('itemtype'));
         if (type)
             item['@type'] = type.split(' ');
-        collectProperties(item, el, depth);
+        collectProperties(item, el, itemDepth, 0);
         return item;
     }
     attempt(function () {
@@ -292,8 +293,11 @@
 
     attempt(function () {
         var links = document.querySelectorAll('a[href]');
-        for (var i = 0; i < links.length && i < MAX_LINKS; ++i)
-            result.links.push({ text: textOf(links[i]).slice(0, MAX_VALUE), href: String(links[i].href) });
+        for (var i = 0; i < links.length && result.links.length < MAX_LINKS; ++i) {
+            // An SVG link's href is no text; it is of no use here.
+            if (typeof links[i].href === 'string')
+                result.links.push({ text: textOf(links[i]).slice(0, MAX_VALUE), href: links[i].href });
+        }
     });
 
     return JSON.stringify(result);

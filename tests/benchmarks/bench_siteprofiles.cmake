@@ -1,0 +1,1 @@
+quelto_add_benchmark(bench_siteprofiles SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_siteprofiles.cpp LIBS quelto_siteprofiles)
