@@ -6,7 +6,7 @@ set(CPACK_PACKAGE_NAME quelto)
 set(CPACK_PACKAGE_VENDOR "Quelto")
 set(CPACK_PACKAGE_CONTACT "Quelto maintainers <quelto@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "catalogue of a collection of recorded movies")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "Quelto keeps a catalogue of a private collection of recorded movies: video tapes, laser discs "
     "and DVDs, filled by hand or from a movie web site, searched, sorted and printed as lists, tape "
     "labels and box covers.")

@@ -52,6 +52,9 @@ if [ ${#missing[@]} -gt 0 ]; then
     apt-get install -y -qq "${missing[@]}"
 fi
 
+if command -v ccache >/dev/null; then
+    build_options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${build_options[@]}"
 cmake --build "$build" -j2
 

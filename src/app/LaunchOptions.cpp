@@ -19,11 +19,17 @@ struct Options
                                                "left as it is."),
                                 QStringLiteral("PATH")};
     QCommandLineOption lookup{QStringLiteral("lookup"),
-                              QStringLiteral("Read the movie's title page at URL, then its credits and companies "
-                                             "pages on the same server, print the fields as a JSON object keyed "
-                                             "by archive column and exit; needs no display and opens no "
+                              QStringLiteral("Read the movie's title page at URL with the site profile that "
+                                             "recognises it, then the further pages the profile names (credits, "
+                                             "companies, ...), print the fields as a JSON object keyed by archive "
+                                             "column, with the profile, each field's source and the pages that "
+                                             "failed under \"lookup\", and exit; needs no display and opens no "
                                              "catalogue."),
                               QStringLiteral("URL")};
+    QCommandLineOption profile{QStringLiteral("profile"),
+                               QStringLiteral("With --lookup: read the page with the site profile NAME (classic, "
+                                              "IMDb, schema.org or one of the user's)."),
+                               QStringLiteral("NAME")};
     // Two paths each: the option's value and the one argument after it.
     QCommandLineOption importAccess{QStringLiteral("import-access"),
                                     QStringLiteral("--import-access OLD NEW: copy the old Access catalogue OLD into "
@@ -73,6 +79,7 @@ void setUp(QCommandLineParser& parser, const Options& options)
                                  QStringLiteral("[PATH]"));
     parser.addOption(options.database);
     parser.addOption(options.lookup);
+    parser.addOption(options.profile);
     parser.addOption(options.importAccess);
     parser.addOption(options.acceptNull);
     parser.addOption(options.exportCsv);
@@ -98,6 +105,7 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
     options.version = parser.isSet(known.version);
     options.verbose = parser.isSet(known.verbose);
     options.lookupUrl = parser.value(known.lookup);
+    options.lookupProfile = parser.value(known.profile);
     options.acceptNull = parser.isSet(known.acceptNull);
     QStringList paths = parser.values(known.database) + parser.positionalArguments();
 
@@ -140,6 +148,8 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
         options.error = QStringLiteral("--vhs, --8mm, --back, --face and --box go with --export-pdf labels.");
     else if (parser.isSet(known.lookup) && options.lookupUrl.isEmpty())
         options.error = QStringLiteral("--lookup needs the address of a title page.");
+    else if (parser.isSet(known.profile) && (options.lookupProfile.isEmpty() || !parser.isSet(known.lookup)))
+        options.error = QStringLiteral("--profile goes with --lookup and names a site profile.");
     else if (!importComplete)
         options.error = QStringLiteral("--import-access needs the Access file and the new catalogue.");
     else if (!exportComplete)
@@ -167,7 +177,7 @@ QString LaunchOptions::usage()
     QString text = parser.helpText();
     text.replace(0, text.indexOf(QLatin1Char('\n')),
                  QStringLiteral("Usage: quelto [options] [PATH]\n"
-                                "       quelto --lookup URL\n"
+                                "       quelto --lookup URL [--profile NAME]\n"
                                 "       quelto --import-access OLD.mdb NEW.mdb [--accept-null]\n"
                                 "       quelto --export-csv CATALOGUE OUT.csv\n"
                                 "       quelto --export-pdf long|short OUT.pdf [--database PATH]\n"

@@ -11,7 +11,7 @@ namespace quelto::app {
 // The command line, read once Qt has taken its own options (-style,
 // -platform, -reverse, ...):
 //   quelto [PATH | --database PATH]
-//   quelto --lookup URL
+//   quelto --lookup URL [--profile NAME]
 //   quelto --import-access OLD NEW [--accept-null]
 //   quelto --export-csv CATALOGUE OUT
 //   quelto --export-pdf long|short OUT [--database PATH]
@@ -24,6 +24,7 @@ struct LaunchOptions
 {
     QString databasePath; // empty: the stored catalogue
     QString lookupUrl;    // --lookup: the title page to read; no window, no catalogue
+    QString lookupProfile; // --profile: the site profile that reads it
     QStringList importAccess; // --import-access: the Access file and the new catalogue
     bool acceptNull = false;  // --accept-null: refused values of the import become Null
     QStringList exportCsv;    // --export-csv: the catalogue and the CSV file

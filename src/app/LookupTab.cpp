@@ -5,22 +5,27 @@
 #include "app/Settings.h"
 #include "editing/RecordForm.h"
 #include "editing/UserPrompts.h"
+#include "weblookup/BrowserProfile.h"
 #include "weblookup/LookupWorkflow.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 namespace quelto::app {
 LookupTab::LookupTab(editing::RecordForm& form, editing::UserPrompts& prompts, Settings& settings,
                      QWidget* parent)
-    : QWidget(parent), m_browser(new QWebEngineView(this)), m_bar(new QWidget(this)), m_prompts(prompts),
-      m_settings(settings)
+    : QWidget(parent), m_profile(weblookup::BrowserProfile::create(this)), m_browser(new QWebEngineView(this)),
+      m_bar(new QWidget(this)), m_prompts(prompts), m_settings(settings)
 {
     setObjectName(QStringLiteral("lookupTab"));
     m_browser->setObjectName(QStringLiteral("WebBrowser1"));
+    // Both browsers keep the user's cookies and consent answers between runs.
+    m_browser->setPage(new QWebEnginePage(m_profile, m_browser));
 
     m_command1 = form::commandButton("Command1", QStringLiteral("IMDb Home"),
                                      QStringLiteral("Display the IMDb homepage"), m_bar);
@@ -73,7 +78,13 @@ LookupTab::LookupTab(editing::RecordForm& form, editing::UserPrompts& prompts, S
     connect(m_site, &QPushButton::clicked, this, &LookupTab::chooseSite);
 }
 
-LookupTab::~LookupTab() = default;
+LookupTab::~LookupTab()
+{
+    // The engine wants every page gone before their profile.
+    delete m_workflow;
+    delete m_browser;
+    delete m_profile;
+}
 
 void LookupTab::setServer(const QUrl& server)
 {

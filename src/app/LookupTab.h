@@ -6,6 +6,7 @@
 
 class QLabel;
 class QPushButton;
+class QWebEngineProfile;
 class QWebEngineView;
 
 namespace quelto::editing {
@@ -61,6 +62,7 @@ protected:
 private:
     void placeChildren();
 
+    QWebEngineProfile* m_profile;
     QWebEngineView* m_browser;
     QWidget* m_bar;
     QPushButton* m_command1;

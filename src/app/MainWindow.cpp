@@ -5,6 +5,7 @@
 #include "app/CommandBar.h"
 #include "app/CsvCommands.h"
 #include "app/HelpCommands.h"
+#include "app/LookupStatus.h"
 #include "app/LookupTab.h"
 #include "app/MainMenu.h"
 #include "app/MediaTab.h"
@@ -35,6 +36,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTabWidget>
 
 namespace quelto::app {
@@ -102,9 +104,11 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     m_switcher = new CatalogueSwitcher(*this);
     new CsvCommands(*this, [this] { return m_switcher->mayReplaceRecord(); });
     connect(m_menu->quit(), &QAction::triggered, this, &MainWindow::quit);
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    new LookupStatus(m_lookup->workflow(), statusBar());
 
     const QSize design(twips::toPixels(DesignWidth, logicalDpiX()), twips::toPixels(DesignHeight, logicalDpiY()));
-    resize(design.width(), design.height() + menuBar()->sizeHint().height());
+    resize(design.width(), design.height() + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     // Small enough for any screen, large enough that the command strip fits.
     setMinimumSize(m_commandBar->minimumSizeHint().width() + twips::toPixels(270, logicalDpiX()), 320);
 }
@@ -214,10 +218,16 @@ void MainWindow::resizeEvent(QResizeEvent* event)
 
 void MainWindow::applyResizeRule()
 {
-    const ResizeRule rule = ResizeRule::forWindow(frameGeometry().size(), logicalDpiX(), logicalDpiY());
+    const ResizeRule rule = ResizeRule::forWindow(ruleSize(), logicalDpiX(), logicalDpiY());
     m_tabs->setGeometry(rule.tabs);
     m_lookup->setBrowserArea(rule.browser);
     m_commandBar->setGeometry(rule.tabs.left(), 0, rule.tabs.width(), rule.tabs.top());
+}
+
+QSize MainWindow::ruleSize() const
+{
+    // The status bar comes below the client area the rule was made for.
+    return frameGeometry().size() - QSize(0, statusBar()->sizeHint().height());
 }
 
 void MainWindow::quit()

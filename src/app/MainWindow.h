@@ -74,6 +74,10 @@ public:
     static constexpr double DesignWidth = 9450;
     static constexpr double DesignHeight = 7740;
 
+    // The window size the resize rule places the tabs for: the frame without
+    // the status bar.
+    QSize ruleSize() const;
+
     // mnQuit: ends the program at once, without the close step, once any
     // unsaved change has been settled.
     void quit();

@@ -3,14 +3,15 @@
 #include "weblookup/ArchiveValues.h"
 #include "weblookup/FieldExtraction.h"
 #include "weblookup/MovieSite.h"
+#include "weblookup/PageLoader.h"
 #include "weblookup/PageReader.h"
+#include "weblookup/StructuredGrab.h"
 
 #include <QEventLoop>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
-#include <QTimer>
-#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
 #include <cstdio>
@@ -19,127 +20,215 @@
 namespace quelto::weblookup {
 namespace {
 
-QString shown(const QUrl& url) { return url.toDisplayString(); }
+const QString TitlePage = QStringLiteral("title");
+const QString CreditsPage = QStringLiteral("credits");
+const QString CompaniesPage = QStringLiteral("companies");
+
+// Where the classic steps found each field that holds a value; the cast
+// slots share the key "mv_cast", as with the other profiles.
+QHash<QString, QString> classicSources(const LookupFields& fields)
+{
+    const QHash<QString, QString> from = {
+        {QStringLiteral("title"), QStringLiteral("document title (title page)")},
+        {QStringLiteral("mv_year"), QStringLiteral("document title (title page)")},
+        {QStringLiteral("mv_director"), QStringLiteral("marker Directed by (title page)")},
+        {QStringLiteral("mv_genre"), QStringLiteral("marker Genre (title page)")},
+        {QStringLiteral("mv_country"), QStringLiteral("marker Country (title page)")},
+        {QStringLiteral("mv_language"), QStringLiteral("marker Language (title page)")},
+        {QStringLiteral("mv_color"), QStringLiteral("marker Color (title page)")},
+        {QStringLiteral("mv_sound"), QStringLiteral("marker Sound Mix (title page)")},
+        {QStringLiteral("mv_rating"), QStringLiteral("marker Rating: (title page)")},
+        {QStringLiteral("mv_book"), QStringLiteral("marker Written by (credits page)")},
+        {QStringLiteral("mv_music"), QStringLiteral("marker usic by (credits page)")},
+        {QStringLiteral("mv_producer"), QStringLiteral("marker Companies (companies page)")},
+    };
+    QHash<QString, QString> sources;
+    for (const auto& [column, value] : archiveValues(fields)) {
+        if (value.trimmed().isEmpty() || (column == u"mv_rating" && value == u"No rating"))
+            continue;
+        if (column.startsWith(QLatin1String("mv_cast")))
+            sources.insert(QStringLiteral("mv_cast"), QStringLiteral("list under Cast (credits page)"));
+        else
+            sources.insert(column, from.value(column));
+    }
+    return sources;
+}
 
 } // namespace
 
 CommandLineLookup::CommandLineLookup(std::chrono::milliseconds pageTimeout, QObject* parent)
-    : QObject(parent), m_timeout(pageTimeout), m_page(new QWebEnginePage(this)), m_timer(new QTimer(this))
+    : QObject(parent), m_page(new QWebEnginePage(this)), m_loader(new PageLoader(m_page, this))
 {
     m_page->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     m_page->settings()->setAttribute(QWebEngineSettings::AutoLoadImages, false);
-    m_timer->setSingleShot(true);
-    connect(m_timer, &QTimer::timeout, this, [this] {
-        fail(QStringLiteral("%1 did not complete within %2 seconds.")
-                 .arg(shown(m_url))
-                 .arg(std::chrono::duration<double>(m_timeout).count()));
-    });
-    connect(m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
-        if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus)
-            m_loadError = info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain
-                              ? QStringLiteral("the server answered with status %1").arg(info.errorCode())
-                              : info.errorString();
-    });
-    connect(m_page, &QWebEnginePage::loadFinished, this, &CommandLineLookup::loaded);
+    m_loader->setTimeout(pageTimeout);
+    connect(m_loader, &PageLoader::completed, this, &CommandLineLookup::pageCompleted);
+    connect(m_loader, &PageLoader::failed, this, &CommandLineLookup::pageFailed);
 }
 
 CommandLineLookup::~CommandLineLookup() = default;
 
-CommandLineLookup::Result CommandLineLookup::run(const QUrl& titlePage)
+CommandLineLookup::Result CommandLineLookup::run(const QUrl& titlePage, const QString& profileName)
 {
     m_result = {};
+    m_grab.reset();
     m_over = false;
+    m_forced = profileName.isEmpty() ? nullptr : m_profiles.find(profileName);
+    if (!profileName.isEmpty() && !m_forced) {
+        m_result.error = QStringLiteral("There is no site profile \"%1\" (known: %2).")
+                             .arg(profileName, m_profiles.names().join(QStringLiteral(", ")));
+        return m_result;
+    }
     if (!titlePage.isValid() || titlePage.host().isEmpty()) {
         m_result.error = QStringLiteral("\"%1\" is not the address of a web page.").arg(titlePage.toString());
         return m_result;
     }
     QEventLoop loop;
     m_loop = &loop;
-    load(titlePage, Stage::Title);
+    load(titlePage, TitlePage);
     if (!m_over)
         loop.exec();
     m_loop = nullptr;
-    m_page->triggerAction(QWebEnginePage::Stop);
+    m_loader->stop();
     return m_result;
 }
 
-void CommandLineLookup::load(const QUrl& url, Stage stage)
+void CommandLineLookup::load(const QUrl& url, const QString& pageName)
 {
-    m_stage = stage;
-    m_url = url;
-    m_loadError.clear();
-    m_timer->start(m_timeout);
-    m_page->load(url);
+    m_pageName = pageName;
+    m_loader->load(url);
 }
 
-void CommandLineLookup::loaded(bool ok)
+void CommandLineLookup::pageFailed(const QString& reason)
 {
-    if (m_over || !m_timer->isActive())
-        return;
-    if (!ok) {
-        // The failure's reason arrives with the loading state just after this.
-        QTimer::singleShot(0, this, [this] {
-            fail(QStringLiteral("Cannot load %1: %2.")
-                     .arg(shown(m_url), m_loadError.isEmpty() ? QStringLiteral("the page did not load") : m_loadError));
-        });
+    if (m_pageName == TitlePage) {
+        m_result.error = QStringLiteral("Cannot read %1: title page %2.").arg(m_loader->url().toDisplayString(), reason);
+        finish();
         return;
     }
-    m_timer->stop();
+    m_result.failedPages.append({m_pageName, m_loader->url(), reason});
+    if (m_pageName == CreditsPage && !m_grab)
+        requestClassicCompanies();
+    else if (m_pageName == CompaniesPage && !m_grab)
+        finish();
+    else
+        nextSecondaryPage();
+}
+
+void CommandLineLookup::pageCompleted()
+{
     QPointer<CommandLineLookup> self(this);
-    PageReader::readDocument(m_page, [self](const DocumentText& document) {
+    if (m_pageName == CreditsPage && !m_grab) {
+        classicCredits();
+        return;
+    }
+    PageReader::readSnapshot(m_page, [self](const std::optional<PageSnapshot>& page) {
         if (!self || self->m_over)
             return;
-        if (!document.hasBody) {
-            self->fail(QStringLiteral("%1 is not a web page: its document has no body.").arg(shown(self->m_url)));
+        const bool readable = page && page->hasBody;
+        if (self->m_pageName == TitlePage) {
+            if (readable)
+                self->titlePageRead(*page);
+            else {
+                self->m_result.error = QStringLiteral("%1 is not a web page: its document has no body.")
+                                           .arg(self->m_loader->url().toDisplayString());
+                self->finish();
+            }
             return;
         }
-        const MovieSite site(self->m_url);
-        LookupFields& fields = self->m_result.fields;
-        switch (self->m_stage) {
-        case Stage::Title:
-            extractTitlePage(fields, document.title, document.body);
-            self->load(site.credits(fields.title), Stage::Credits);
-            break;
-        case Stage::Credits:
-            PageReader::readCredits(self->m_page, creditsReadAttempts, [self](const QString& text) {
-                if (!self || self->m_over)
-                    return;
-                LookupFields& f = self->m_result.fields;
-                grabit_pt2(f, [&text]() -> std::optional<QString> { return text; });
-                self->load(MovieSite(self->m_url).companies(f.title), Stage::Companies);
-            });
-            break;
-        case Stage::Companies:
-            grabit_pt3(fields, document.body);
-            self->m_result.ok = true;
+        if (!readable)
+            self->m_result.failedPages.append({self->m_pageName, self->m_loader->url(), QStringLiteral("is not a web page")});
+        if (!self->m_grab) { // the classic companies page
+            if (readable)
+                grabit_pt3(self->m_result.fields, page->bodyText);
             self->finish();
-            break;
+            return;
         }
+        if (readable)
+            self->m_grab->readSecondaryPage(self->m_current, *page);
+        self->nextSecondaryPage();
     });
 }
 
-void CommandLineLookup::fail(const QString& error)
+void CommandLineLookup::titlePageRead(const PageSnapshot& page)
 {
-    if (m_over)
+    m_result.titleRead = true;
+    m_titlePage = page;
+    m_profile = m_forced ? m_forced : &m_profiles.recognise(page);
+    m_result.profile = m_profile->name();
+    if (m_profile->kind() == SiteProfile::Kind::Classic) {
+        extractTitlePage(m_result.fields, page.title, page.bodyText);
+        load(MovieSite(m_loader->url()).credits(m_result.fields.title), CreditsPage);
         return;
-    m_result.ok = false;
-    m_result.error = error;
+    }
+    m_grab = std::make_unique<StructuredGrab>(*m_profile);
+    m_grab->readTitlePage(page);
+    m_remaining = m_profile->secondaryPages();
+    nextSecondaryPage();
+}
+
+void CommandLineLookup::classicCredits()
+{
+    QPointer<CommandLineLookup> self(this);
+    PageReader::readCredits(m_page, creditsReadAttempts, [self](const QString& text) {
+        if (!self || self->m_over)
+            return;
+        grabit_pt2(self->m_result.fields, [&text]() -> std::optional<QString> { return text; });
+        self->requestClassicCompanies();
+    });
+}
+
+void CommandLineLookup::requestClassicCompanies()
+{
+    load(MovieSite(m_titlePage.address).companies(m_result.fields.title), CompaniesPage);
+}
+
+void CommandLineLookup::nextSecondaryPage()
+{
+    while (!m_remaining.isEmpty()) {
+        m_current = m_remaining.takeFirst();
+        const QUrl url = m_profile->secondaryPageAddress(m_current, m_titlePage, m_grab->title());
+        if (url.isEmpty())
+            continue;
+        load(url, m_current.name);
+        return;
+    }
     finish();
 }
 
 void CommandLineLookup::finish()
 {
+    if (m_over)
+        return;
     m_over = true;
-    m_timer->stop();
+    if (m_grab) {
+        m_result.fields = m_grab->fields();
+        m_result.sources = m_grab->sources();
+    } else if (m_result.titleRead) {
+        m_result.sources = classicSources(m_result.fields);
+    }
     if (m_loop)
         m_loop->quit();
 }
 
-QByteArray CommandLineLookup::toJson(const LookupFields& fields)
+QByteArray CommandLineLookup::toJson(const Result& result)
 {
     QJsonObject object;
-    for (const auto& [column, value] : archiveValues(fields))
+    for (const auto& [column, value] : archiveValues(result.fields))
         object.insert(column, value);
+
+    QJsonObject sources;
+    for (auto it = result.sources.cbegin(); it != result.sources.cend(); ++it)
+        sources.insert(it.key(), it.value());
+    QJsonArray failed;
+    for (const FailedPage& page : result.failedPages) {
+        failed.append(QJsonObject{{QStringLiteral("page"), page.page},
+                                  {QStringLiteral("address"), page.address.toString(QUrl::FullyEncoded)},
+                                  {QStringLiteral("reason"), page.reason}});
+    }
+    object.insert(QStringLiteral("lookup"), QJsonObject{{QStringLiteral("profile"), result.profile},
+                                                        {QStringLiteral("sources"), sources},
+                                                        {QStringLiteral("failedPages"), failed}});
     return QJsonDocument(object).toJson(QJsonDocument::Indented);
 }
 
@@ -156,20 +245,31 @@ void CommandLineLookup::prepareHeadlessEnvironment()
             flags += (flags.isEmpty() ? "" : " ") + QByteArray(flag);
     }
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
-    // The engine's start-up report would only clutter the error output.
+    // The engine's start-up report and the pages' console would only clutter
+    // the error output.
     if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
-        qputenv("QT_LOGGING_RULES", "qt.webenginecontext.info=false");
+        qputenv("QT_LOGGING_RULES", "qt.webenginecontext.info=false;js=false");
 }
 
-int CommandLineLookup::main(const QString& url)
+int CommandLineLookup::main(const QString& url, const QString& profileName)
 {
+    if (!profileName.isEmpty()) {
+        const SiteProfileRegistry profiles;
+        if (!profiles.find(profileName)) {
+            std::fprintf(stderr, "quelto: there is no site profile \"%s\" (known: %s).\n", qPrintable(profileName),
+                         qPrintable(profiles.names().join(QStringLiteral(", "))));
+            return 2;
+        }
+    }
     CommandLineLookup lookup;
-    const Result result = lookup.run(QUrl(url, QUrl::TolerantMode));
-    if (!result.ok) {
+    const Result result = lookup.run(QUrl(url, QUrl::TolerantMode), profileName);
+    if (!result.titleRead) {
         std::fprintf(stderr, "quelto: %s\n", qPrintable(result.error));
         return 1;
     }
-    const QByteArray json = toJson(result.fields);
+    for (const FailedPage& page : result.failedPages)
+        std::fprintf(stderr, "quelto: %s page %s\n", qPrintable(page.page), qPrintable(page.reason));
+    const QByteArray json = toJson(result);
     std::fwrite(json.constData(), 1, size_t(json.size()), stdout);
     std::fflush(stdout);
     return 0;

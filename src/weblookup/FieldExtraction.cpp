@@ -47,14 +47,13 @@ bool findCastHeading(PageText& s)
 }
 
 // Fills the cast slots from the lines after the heading: one name a line, cut at
-// the first "..", and ended by a line that mentions the producers.
+// the first "..", and ended by a line that mentions the producers. A list that
+// runs to the end of the text reads empty names there, which empty their slots.
 void readCastList(PageText& s, LookupFields& fields)
 {
     for (ComboField& slot : fields.mvCast) {
         s.toEOL();
         s.skipWS();
-        if (s.isEmpty())
-            break; // the list ran to the end of the page
         const QStringView name = s.rest().left(s.eoCast() - 1);
         if (name.contains(u"Produ"))
             break;

@@ -22,8 +22,9 @@ void extractTitlePage(LookupFields& fields, const QString& documentTitle, const 
 
 // Credits page: reads the page with readBody until its text holds "Cast" (at most
 // creditsReadAttempts reads; a failed read keeps the text read before), then sets
-// the writer, up to six cast names and the composer. Cast slots after the last
-// name found keep their contents.
+// the writer, up to six cast names and the composer. A list ended by a line
+// that mentions the producers leaves the slots after it as they were; a list
+// that runs to the end of the text empties them.
 void grabit_pt2(LookupFields& fields, const PageTextReader& readBody);
 
 // Companies page: sets the producer to the first production company.

@@ -73,4 +73,35 @@ void write(const LookupFields& f, editing::RecordForm& form, Page page)
     }
 }
 
+void writeAll(const LookupFields& fields, editing::RecordForm& form)
+{
+    for (Page page : {Page::Title, Page::Credits, Page::Companies})
+        write(fields, form, page);
+}
+
+void writeFound(const LookupFields& f, editing::RecordForm& form)
+{
+    auto found = [](const ComboField& field, QComboBox* box) {
+        if (!field.text.trimmed().isEmpty())
+            put(field, box);
+    };
+    if (!f.title.trimmed().isEmpty())
+        put(f.title, form.title);
+    if (!f.mv_year.trimmed().isEmpty())
+        put(f.mv_year, form.mv_year);
+    found(f.mvDirector, form.mvDirector);
+    found(f.mvGenre, form.mvGenre);
+    found(f.mv_country, form.mv_country);
+    found(f.mv_lang, form.mv_lang);
+    found(f.mvColor, form.mvColor);
+    found(f.mvSound, form.mvSound);
+    if (!f.mvRanking.trimmed().isEmpty())
+        form.mvRanking->setText(f.mvRanking);
+    found(f.mvBook, form.mvBook);
+    for (int i = 0; i < LookupFields::castSlots; ++i)
+        found(f.mvCast[size_t(i)], form.mvCast[size_t(i)]);
+    found(f.mvMusic, form.mvMusic);
+    found(f.mvProducer, form.mvProducer);
+}
+
 } // namespace quelto::weblookup::FormFields

@@ -25,6 +25,10 @@ LookupFields read(const editing::RecordForm& form);
 // Writes only the fields of page, so that whatever the user changed in the
 // others while a page loaded stays as it is.
 void write(const LookupFields& fields, editing::RecordForm& form, Page page);
+// Writes every field.
+void writeAll(const LookupFields& fields, editing::RecordForm& form);
+// Writes the fields that hold a value; the form keeps the others.
+void writeFound(const LookupFields& fields, editing::RecordForm& form);
 
 } // namespace FormFields
 } // namespace quelto::weblookup

@@ -4,6 +4,9 @@
 #include "editing/UserPrompts.h"
 #include "weblookup/FieldExtraction.h"
 #include "weblookup/FormFields.h"
+#include "weblookup/PageLoader.h"
+#include "weblookup/PageSnapshot.h"
+#include "weblookup/StructuredGrab.h"
 #include "weblookup/TransferDialog.h"
 
 #include <QComboBox>
@@ -24,13 +27,26 @@ LookupWorkflow::LookupWorkflow(const LookupControls& controls, editing::RecordFo
 {
     setObjectName(QStringLiteral("webLookup"));
 
-    // WebBrowser2 shares WebBrowser1's profile (and so its cookies) but is
-    // never shown; a page that fails to load stays failed rather than showing
-    // the engine's error page.
-    m_browser2 = new QWebEnginePage(m_c.WebBrowser1->page()->profile(), this);
-    m_browser2->setObjectName(QStringLiteral("WebBrowser2"));
+    // WebBrowser2 shares WebBrowser1's profile (and so its cookies). Its
+    // window is never shown, but has a desktop size, so that pages lay out
+    // (and hide or show their parts) as they would on the screen. A page
+    // that fails to load stays failed rather than showing the engine's
+    // error page.
+    m_browser2Window = new QWidget(dialogParent, Qt::Window);
+    m_browser2Window->setObjectName(QStringLiteral("browser2"));
+    m_browser2Window->setWindowTitle(QStringLiteral("Additional IMDb Pages"));
+    auto* view = new QWebEngineView(m_browser2Window);
+    view->setObjectName(QStringLiteral("WebBrowser2"));
+    m_browser2 = new QWebEnginePage(m_c.WebBrowser1->page()->profile(), view);
+    m_browser2->setObjectName(QStringLiteral("WebBrowser2Page"));
     m_browser2->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     m_browser2->settings()->setAttribute(QWebEngineSettings::AutoLoadImages, false);
+    view->setPage(m_browser2);
+    // Sized directly: a layout would act only once the window is shown.
+    m_browser2Window->resize(Browser2Size);
+    view->resize(Browser2Size);
+    m_loader = new PageLoader(m_browser2, this);
+    m_loader->setTimeout(DefaultPageTimeout);
 
     m_transf = new TransferDialog(dialogParent);
     m_timer1 = new QTimer(this);
@@ -47,29 +63,63 @@ LookupWorkflow::LookupWorkflow(const LookupControls& controls, editing::RecordFo
     connect(m_c.grabit, &QPushButton::clicked, this, &LookupWorkflow::grabitClick);
     connect(m_transf, &TransferDialog::cancelClicked, this, &LookupWorkflow::cancelButtonClick);
     connect(m_c.WebBrowser1, &QWebEngineView::loadFinished, this, &LookupWorkflow::webBrowser1DocumentComplete);
-    connect(m_browser2, &QWebEnginePage::loadStarted, this, &LookupWorkflow::webBrowser2BeforeNavigate);
-    connect(m_browser2, &QWebEnginePage::loadFinished, this, &LookupWorkflow::webBrowser2DocumentComplete);
+    connect(m_loader, &PageLoader::started, this, &LookupWorkflow::webBrowser2BeforeNavigate);
+    connect(m_loader, &PageLoader::completed, this, &LookupWorkflow::webBrowser2DocumentComplete);
+    connect(m_loader, &PageLoader::failed, this, &LookupWorkflow::webBrowser2Failed);
     connect(m_timer1, &QTimer::timeout, this, &LookupWorkflow::timer1Tick);
     connect(m_timer2, &QTimer::timeout, this, &LookupWorkflow::timer2Tick);
 }
 
-LookupWorkflow::~LookupWorkflow() = default;
+LookupWorkflow::~LookupWorkflow()
+{
+    // The pages go before the profile that their owner deletes after this.
+    delete m_browser2Window;
+}
 
-void LookupWorkflow::goHome() { navigate1(m_site.home()); }
+void LookupWorkflow::setPageTimeout(std::chrono::milliseconds timeout) { m_loader->setTimeout(timeout); }
 
-void LookupWorkflow::command1Click() { navigate1(m_site.home()); }
+std::chrono::milliseconds LookupWorkflow::pageTimeout() const { return m_loader->timeout(); }
 
-void LookupWorkflow::srchIMDBClick() { navigate1(m_site.searchPage()); }
+const SiteProfile* LookupWorkflow::siteProfile() const
+{
+    // The classic addresses are the movie site's own; other sites have theirs.
+    const SiteProfile& profile = m_profiles.forAddress(QUrl(m_site.root()));
+    return profile.kind() == SiteProfile::Kind::Classic ? nullptr : &profile;
+}
+
+QUrl LookupWorkflow::homeAddress() const
+{
+    const SiteProfile* profile = siteProfile();
+    return profile ? profile->home(QUrl(m_site.root())) : m_site.home();
+}
+
+QUrl LookupWorkflow::searchAddress() const
+{
+    const SiteProfile* profile = siteProfile();
+    return profile ? profile->searchPage(QUrl(m_site.root())) : m_site.searchPage();
+}
+
+QUrl LookupWorkflow::titleSearchAddress(const QString& title) const
+{
+    const SiteProfile* profile = siteProfile();
+    return profile ? profile->titleSearch(QUrl(m_site.root()), title) : m_site.titleSearch(title);
+}
+
+void LookupWorkflow::goHome() { navigate1(homeAddress()); }
+
+void LookupWorkflow::command1Click() { navigate1(homeAddress()); }
+
+void LookupWorkflow::srchIMDBClick() { navigate1(searchAddress()); }
 
 void LookupWorkflow::searchbtnClick()
 {
-    const QUrl url = m_site.titleSearch(m_c.titlelabel->text());
+    const QUrl url = titleSearchAddress(m_c.titlelabel->text());
     m_pageComplete = false;
     updateGrabit();
     navigate1(url);
 }
 
-void LookupWorkflow::command2Click() { navigate1(m_site.titleSearch(m_c.titlelabel->text())); }
+void LookupWorkflow::command2Click() { navigate1(titleSearchAddress(m_c.titlelabel->text())); }
 
 void LookupWorkflow::navigate1(const QUrl& url)
 {
@@ -80,7 +130,7 @@ void LookupWorkflow::navigate1(const QUrl& url)
 void LookupWorkflow::webBrowser1DocumentComplete(bool ok)
 {
     m_pageComplete = true;
-    m_pageFailed = !ok;
+    m_titlePageFailed = !ok;
     updateGrabit();
 }
 
@@ -94,34 +144,46 @@ void LookupWorkflow::grabitClick()
         return;
     m_grabRunning = true;
     updateGrabit();
-    if (m_pageFailed) {
+    setNotice(QString());
+    m_structured.reset();
+    m_titleRead = false;
+    if (m_titlePageFailed) {
         m_prompts.exclamation(ErrorPageMessage);
         endGrab();
         return;
     }
     QPointer<LookupWorkflow> self(this);
-    PageReader::readDocument(m_c.WebBrowser1->page(), [self](const DocumentText& document) {
+    PageReader::readSnapshot(m_c.WebBrowser1->page(), [self](const std::optional<PageSnapshot>& page) {
         if (self)
-            self->titlePageRead(document);
+            self->titlePageRead(page);
     });
 }
 
-void LookupWorkflow::titlePageRead(const DocumentText& document)
+void LookupWorkflow::titlePageRead(const std::optional<PageSnapshot>& page)
 {
-    if (!document.hasBody) {
+    if (!page || !page->hasBody) {
         m_prompts.exclamation(NoBodyMessage);
         endGrab();
         return;
     }
+    m_titleRead = true;
+    const SiteProfile& profile = m_profiles.recognise(*page);
+    if (profile.kind() == SiteProfile::Kind::Structured)
+        startStructured(profile, *page);
+    else
+        startClassic(*page);
+}
+
+void LookupWorkflow::startClassic(const PageSnapshot& page)
+{
     LookupFields fields = FormFields::read(m_form);
-    extractTitlePage(fields, document.title, document.body);
+    extractTitlePage(fields, page.title, page.bodyText);
     FormFields::write(fields, m_form, FormFields::Page::Title);
     emit titlePageDone();
 
     m_grabCancelled = false;
-    m_pagePending = true;
     m_transf->label1()->setText(CreditsText);
-    m_browser2->load(secondarySite().credits(m_form.title->text()));
+    loadSecondary(secondarySite().credits(m_form.title->text()), QStringLiteral("credits"));
     m_timer1->setInterval(PollInterval);
     m_timer1->start();
 }
@@ -131,16 +193,42 @@ MovieSite LookupWorkflow::secondarySite() const
     return m_site.isEmpty() ? MovieSite(m_c.WebBrowser1->url()) : m_site;
 }
 
-void LookupWorkflow::webBrowser2BeforeNavigate() { m_transf->show(); }
-
-void LookupWorkflow::webBrowser2DocumentComplete(bool ok)
+void LookupWorkflow::loadSecondary(const QUrl& url, const QString& pageName)
 {
-    // A page that failed (server down, an error status) has not completed:
-    // the timer goes on polling until the user cancels.
-    if (!ok)
-        return;
+    m_pagePending = true;
+    m_pageFailed = false;
+    m_pendingName = pageName;
+    m_loader->load(url);
+}
+
+void LookupWorkflow::webBrowser2BeforeNavigate()
+{
+    if (m_pagePending)
+        m_transf->show();
+}
+
+void LookupWorkflow::webBrowser2DocumentComplete()
+{
     m_transf->hide();
     m_pagePending = false;
+}
+
+void LookupWorkflow::webBrowser2Failed(const QString& reason)
+{
+    // The step for the page runs at the next tick and reads nothing.
+    m_transf->hide();
+    m_pagePending = false;
+    m_pageFailed = true;
+    const QString line = QStringLiteral("%1 page %2").arg(m_pendingName, reason);
+    setNotice(m_notice.isEmpty() ? line : m_notice + QStringLiteral("; ") + line);
+}
+
+void LookupWorkflow::setNotice(const QString& notice)
+{
+    if (notice == m_notice)
+        return;
+    m_notice = notice;
+    emit noticeChanged(m_notice);
 }
 
 void LookupWorkflow::cancelButtonClick()
@@ -148,7 +236,7 @@ void LookupWorkflow::cancelButtonClick()
     m_grabCancelled = true;
     m_pagePending = false;
     m_transf->hide();
-    m_browser2->triggerAction(QWebEnginePage::Stop);
+    m_loader->stop();
 }
 
 void LookupWorkflow::timer1Tick()
@@ -157,7 +245,10 @@ void LookupWorkflow::timer1Tick()
         return;
     m_timer1->stop();
     m_timer1->setInterval(0);
-    grabit_pt2();
+    if (m_structured)
+        structuredPageStep();
+    else
+        grabit_pt2();
 }
 
 void LookupWorkflow::timer2Tick()
@@ -181,6 +272,13 @@ void LookupWorkflow::grabit_pt2()
         endGrab();
         return;
     }
+    if (m_pageFailed) {
+        // Nothing to read; the companies page may still be there.
+        m_grabCancelled = false;
+        emit creditsDone();
+        requestCompanies();
+        return;
+    }
     QPointer<LookupWorkflow> self(this);
     PageReader::readCredits(m_browser2, creditsReadAttempts, [self](const QString& text) {
         if (self)
@@ -195,10 +293,13 @@ void LookupWorkflow::creditsRead(const QString& text)
     FormFields::write(fields, m_form, FormFields::Page::Credits);
     m_grabCancelled = false;
     emit creditsDone();
+    requestCompanies();
+}
 
+void LookupWorkflow::requestCompanies()
+{
     m_transf->label1()->setText(CompaniesText);
-    m_pagePending = true;
-    m_browser2->load(secondarySite().companies(m_form.title->text()));
+    loadSecondary(secondarySite().companies(m_form.title->text()), QStringLiteral("companies"));
     m_timer2->setInterval(PollInterval);
     m_timer2->start();
 }
@@ -207,6 +308,10 @@ void LookupWorkflow::grabit_pt3()
 {
     if (m_grabCancelled) {
         m_form.mvProducer->setCurrentText(QString());
+        endGrab();
+        return;
+    }
+    if (m_pageFailed) {
         endGrab();
         return;
     }
@@ -225,10 +330,81 @@ void LookupWorkflow::companiesRead(const QString& text)
     endGrab();
 }
 
+void LookupWorkflow::startStructured(const SiteProfile& profile, const PageSnapshot& page)
+{
+    m_structured = std::make_unique<StructuredGrab>(profile);
+    m_structuredProfile = &profile;
+    m_structured->readTitlePage(page);
+    m_titlePage = page;
+    m_remaining = profile.secondaryPages();
+    // The title page starts a new movie: whatever the form held goes. The
+    // secondary pages only add to it.
+    FormFields::writeAll(m_structured->fields(), m_form);
+    emit titlePageDone();
+    m_grabCancelled = false;
+    nextStructuredPage();
+}
+
+void LookupWorkflow::nextStructuredPage()
+{
+    const SiteProfile& profile = *m_structuredProfile;
+    while (!m_remaining.isEmpty()) {
+        // Every page is read: a secondary page is the better source for
+        // what it holds (the companies page lists the producer first).
+        m_current = m_remaining.takeFirst();
+        const QUrl url = profile.secondaryPageAddress(m_current, m_titlePage, m_structured->title());
+        if (url.isEmpty())
+            continue;
+        m_transf->label1()->setText(progressText(m_current.name));
+        loadSecondary(url, m_current.name);
+        m_timer1->setInterval(PollInterval);
+        m_timer1->start();
+        return;
+    }
+    endGrab();
+}
+
+void LookupWorkflow::structuredPageStep()
+{
+    // A cancel ends the grab; what the pages read so far gave stays.
+    if (m_grabCancelled) {
+        endGrab();
+        return;
+    }
+    if (m_pageFailed) {
+        nextStructuredPage();
+        return;
+    }
+    QPointer<LookupWorkflow> self(this);
+    PageReader::readSnapshot(m_browser2, [self](const std::optional<PageSnapshot>& page) {
+        if (!self || !self->m_structured)
+            return;
+        if (page && page->hasBody) {
+            self->m_structured->readSecondaryPage(self->m_current, *page);
+            FormFields::writeFound(self->m_structured->fields(), self->m_form);
+        }
+        self->nextStructuredPage();
+    });
+}
+
+QString LookupWorkflow::progressText(const QString& pageName)
+{
+    if (pageName == u"credits")
+        return CreditsText;
+    if (pageName == u"companies")
+        return CompaniesText;
+    return QStringLiteral("Getting additional data from other pages (%1)").arg(pageName);
+}
+
 void LookupWorkflow::endGrab()
 {
     m_grabRunning = false;
     updateGrabit();
+    if (m_titleRead) {
+        m_summary = m_structured ? grabSummary(m_structured->profileName(), m_structured->fields())
+                                 : grabSummary(m_profiles.classic().name(), FormFields::read(m_form));
+        emit summaryChanged(m_summary);
+    }
     emit grabEnded();
 }
 
@@ -236,7 +412,7 @@ void LookupWorkflow::stop()
 {
     m_timer1->stop();
     m_timer2->stop();
-    m_browser2->triggerAction(QWebEnginePage::Stop);
+    m_loader->stop();
     m_c.WebBrowser1->stop();
     m_transf->hide();
 }

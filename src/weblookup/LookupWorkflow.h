@@ -2,10 +2,16 @@
 
 #include "weblookup/MovieSite.h"
 #include "weblookup/PageReader.h"
+#include "weblookup/PageSnapshot.h"
+#include "weblookup/SiteProfileRegistry.h"
 
 #include <QObject>
+#include <QSize>
 #include <QString>
+#include <QStringList>
+#include <chrono>
 #include <functional>
+#include <memory>
 
 class QLabel;
 class QPushButton;
@@ -20,6 +26,8 @@ class UserPrompts;
 
 namespace quelto::weblookup {
 
+class PageLoader;
+class StructuredGrab;
 class TransferDialog;
 
 // The IMDb tab's controls that the lookup drives.
@@ -36,11 +44,16 @@ struct LookupControls
 
 // The web lookup: the IMDb tab's buttons, and the grab that copies the movie
 // shown in WebBrowser1 into the record form. The title page is read at once;
-// the credits page and then the companies page load in WebBrowser2, a page
-// that is never shown, while transf offers to cancel. Timer1 and Timer2 poll
-// every 100 ms until the pending page has completed, then run the step for
-// it. The engine hands over a page's text asynchronously; each step runs when
-// its text has arrived, in order, on the one thread.
+// the credits page and then the companies page load in WebBrowser2, on the
+// window browser2 that is never shown, while transf offers to cancel. Timer1
+// and Timer2 poll every 100 ms until the pending page has completed or
+// failed, then run the step for it. The engine hands over a page's text
+// asynchronously; each step runs when its text has arrived, in order, on the
+// one thread.
+//
+// A secondary page that fails (an error status, a network error) or has not
+// completed within the page timeout ends its step: the fields stay as they
+// are, the next step runs, and notice() says which page failed and why.
 //
 // A grab runs to its end before the next may start: grabit stays disabled
 // meanwhile. Nothing is stored; the user saves the record.
@@ -49,6 +62,9 @@ class LookupWorkflow : public QObject
     Q_OBJECT
 public:
     static constexpr int PollInterval = 100; // ms
+    static constexpr std::chrono::milliseconds DefaultPageTimeout{30000};
+    // WebBrowser2 lays its pages out at this size, as a desktop browser would.
+    static constexpr QSize Browser2Size{1280, 1024};
 
     static inline const QString CreditsText = QStringLiteral("Getting additional data from other IMDb pages (extd. cast)");
     static inline const QString CompaniesText =
@@ -64,6 +80,9 @@ public:
     ~LookupWorkflow() override;
 
     void setSite(const MovieSite& site) { m_site = site; }
+    // How long a secondary page may take to load.
+    void setPageTimeout(std::chrono::milliseconds timeout);
+    std::chrono::milliseconds pageTimeout() const;
     // Asked before a grab writes into the form; false leaves the grab undone.
     void setGrabCheck(std::function<bool()> check) { m_grabCheck = std::move(check); }
     const MovieSite& site() const { return m_site; }
@@ -87,7 +106,19 @@ public:
     QTimer* timer1() const { return m_timer1; }
     QTimer* timer2() const { return m_timer2; }
     TransferDialog* transf() const { return m_transf; }
+    QWidget* browser2() const { return m_browser2Window; }
     QWebEnginePage* webBrowser2() const { return m_browser2; }
+
+    // The pages of the last grab that failed, with the reason each time
+    // ("credits page not found (404)"); empty when none failed.
+    const QString& notice() const { return m_notice; }
+    // The last grab's summary: its profile, and the fields filled and not
+    // found ("IMDb: filled 15 of 18; not found: Music, Sound").
+    const QString& summary() const { return m_summary; }
+
+    // The site profiles: the one that recognises a title page reads it; a
+    // site without a profile of its own is read by the classic steps.
+    const SiteProfileRegistry& profiles() const { return m_profiles; }
 
     // Stops both browsers; for the window's tear-down.
     void stop();
@@ -100,17 +131,35 @@ signals:
     // The grab is over: the companies step ran, a cancel during the credits
     // page ended it, or the title page could not be read.
     void grabEnded();
+    // notice() has changed: a page failed, or a new grab began.
+    void noticeChanged(const QString& notice);
+    // The summary line of a grab that has ended.
+    void summaryChanged(const QString& summary);
 
 private:
     void webBrowser1DocumentComplete(bool ok);
     void webBrowser2BeforeNavigate();
-    void webBrowser2DocumentComplete(bool ok);
+    void webBrowser2DocumentComplete();
+    void webBrowser2Failed(const QString& reason);
+    void loadSecondary(const QUrl& url, const QString& pageName);
+    void setNotice(const QString& notice);
     void timer1Tick();
     void timer2Tick();
 
-    void titlePageRead(const DocumentText& document);
+    const SiteProfile* siteProfile() const;
+    QUrl homeAddress() const;
+    QUrl searchAddress() const;
+    QUrl titleSearchAddress(const QString& title) const;
+
+    void titlePageRead(const std::optional<PageSnapshot>& page);
+    void startClassic(const PageSnapshot& page);
+    void startStructured(const SiteProfile& profile, const PageSnapshot& page);
+    void nextStructuredPage();
+    void structuredPageStep();
+    static QString progressText(const QString& pageName);
     void grabit_pt2();
     void creditsRead(const QString& text);
+    void requestCompanies();
     void grabit_pt3();
     void companiesRead(const QString& text);
     void endGrab();
@@ -125,16 +174,29 @@ private:
     MovieSite m_site;
     std::function<bool()> m_grabCheck;
 
+    QWidget* m_browser2Window;
     QWebEnginePage* m_browser2;
+    PageLoader* m_loader;
     TransferDialog* m_transf;
     QTimer* m_timer1;
     QTimer* m_timer2;
 
     bool m_grabCancelled = false;
     bool m_pagePending = false;
-    bool m_grabRunning = false;
+    bool m_pageFailed = false; // the secondary page last asked for failed
+    QString m_pendingName;      // "credits", "companies"
+    QString m_notice;
+    QString m_summary;
+    bool m_titleRead = false; // the grab has read its title page
+
+    SiteProfileRegistry m_profiles;
+    std::unique_ptr<StructuredGrab> m_structured; // a grab by a structured profile
+    const SiteProfile* m_structuredProfile = nullptr;
+    PageSnapshot m_titlePage;
+    QList<SecondaryPage> m_remaining; // its secondary pages still to come
+    SecondaryPage m_current;    bool m_grabRunning = false;
     bool m_pageComplete = false; // WebBrowser1 has completed a page since the last title search
-    bool m_pageFailed = false;   // and that page did not load
+    bool m_titlePageFailed = false; // and that page did not load
 };
 
 } // namespace quelto::weblookup

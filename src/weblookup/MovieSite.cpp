@@ -3,7 +3,25 @@
 namespace quelto::weblookup {
 namespace {
 
-QString asTyped(QString text) { return text.replace(QLatin1Char('#'), QLatin1String("%23")); }
+// The user's text as it goes into an address: as typed, but for the characters
+// that would change the request ("#" starts a fragment the browser keeps to
+// itself, "&" a new query value, "%" an escape, "+" a space). Spaces and other
+// letters are encoded by the address parser.
+QString asTyped(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'%': out += QLatin1String("%25"); break;
+        case u'#': out += QLatin1String("%23"); break;
+        case u'&': out += QLatin1String("%26"); break;
+        case u'+': out += QLatin1String("%2B"); break;
+        default: out += c;
+        }
+    }
+    return out;
+}
 
 } // namespace
 

@@ -7,8 +7,8 @@
 namespace quelto::weblookup {
 
 // The movie site's server and the addresses of its pages. The user's text is
-// put into an address as typed, not encoded; only a "#" is escaped, since a
-// browser would otherwise keep the rest of the text to itself as a fragment.
+// put into an address as typed, except for "#", "&", "%" and "+", which are
+// percent-encoded so that the server receives the whole text unchanged.
 class MovieSite
 {
 public:

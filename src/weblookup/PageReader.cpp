@@ -67,6 +67,13 @@ void readDocument(QWebEnginePage* page, std::function<void(const DocumentText&)>
     });
 }
 
+void readSnapshot(QWebEnginePage* page, std::function<void(const std::optional<PageSnapshot>&)> done)
+{
+    run(page, PageSnapshot::collectorScript(), [done = std::move(done)](const QVariant& v) {
+        done(PageSnapshot::fromScriptResult(v));
+    });
+}
+
 void readBody(QWebEnginePage* page, std::function<void(const std::optional<QString>&)> done)
 {
     run(page, BodyScript, [done = std::move(done)](const QVariant& v) {

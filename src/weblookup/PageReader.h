@@ -1,5 +1,7 @@
 #pragma once
 
+#include "weblookup/PageSnapshot.h"
+
 #include <QString>
 #include <functional>
 #include <optional>
@@ -22,6 +24,10 @@ struct DocumentText
 namespace PageReader {
 
 void readDocument(QWebEnginePage* page, std::function<void(const DocumentText&)> done);
+
+// Everything the lookup reads from a document (see PageSnapshot); nothing
+// when the page's answer cannot be read.
+void readSnapshot(QWebEnginePage* page, std::function<void(const std::optional<PageSnapshot>&)> done);
 
 // The body's innerText; nothing when the document has no body.
 void readBody(QWebEnginePage* page, std::function<void(const std::optional<QString>&)> done);

@@ -222,6 +222,28 @@ QByteArray poster(const Movie& movie)
         .toUtf8();
 }
 
+// The value of key in a query as a form sends it: "+" for a space, the rest
+// percent-encoded.
+QString formValue(const QByteArray& query, const QByteArray& key)
+{
+    for (const QByteArray& pair : query.split('&')) {
+        const qsizetype eq = pair.indexOf('=');
+        if (eq >= 0 && pair.left(eq) == key) {
+            QByteArray value = pair.mid(eq + 1);
+            value.replace('+', ' ');
+            return QString::fromUtf8(QByteArray::fromPercentEncoding(value));
+        }
+    }
+    return {};
+}
+
+QString withoutTrailingSlash(QString path)
+{
+    while (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
 const QByteArray NotFound = QByteArrayLiteral("<!DOCTYPE html><html><head><title>Not found</title></head>"
                                               "<body><h1>Not found</h1></body></html>\n");
 
@@ -275,31 +297,34 @@ void SampleSite::readRequest(QTcpSocket* socket)
     socket->setProperty("answered", true);
 
     const QList<QByteArray> requestLine = received.left(received.indexOf("\r\n")).split(' ');
-    const QString target = requestLine.size() >= 2 ? QUrl::fromPercentEncoding(requestLine.at(1)) : QString();
+    const QByteArray rawTarget = requestLine.value(1);
+    const QString target = QUrl::fromPercentEncoding(rawTarget);
     if (target != u"/favicon.ico") {
         m_requests << target;
         emit requested(target);
     }
     for (const QString& prefix : std::as_const(m_held)) {
         if (target.startsWith(prefix)) {
-            m_waiting.append({QPointer<QTcpSocket>(socket), target});
+            m_waiting.append({QPointer<QTcpSocket>(socket), target, rawTarget});
             return;
         }
     }
-    send(socket, respond(target));
+    send(socket, respond(target, rawTarget));
 }
 
 void SampleSite::release()
 {
     m_held.clear();
     const auto waiting = std::exchange(m_waiting, {});
-    for (const auto& [socket, target] : waiting) {
-        if (socket && socket->state() == QAbstractSocket::ConnectedState)
-            send(socket, respond(target));
+    for (const Waiting& w : waiting) {
+        if (w.socket && w.socket->state() == QAbstractSocket::ConnectedState)
+            send(w.socket, respond(w.target, w.rawTarget));
     }
 }
 
-SampleSite::Response SampleSite::respond(const QString& target) const
+void SampleSite::addPage(const QString& path, const QByteArray& html) { m_pages.insert(withoutTrailingSlash(path), html); }
+
+SampleSite::Response SampleSite::respond(const QString& target, const QByteArray& rawTarget)
 {
     Response r;
     for (const QString& prefix : m_refused) {
@@ -313,16 +338,20 @@ SampleSite::Response SampleSite::respond(const QString& target) const
     const QString path = mark < 0 ? target : target.left(mark);
     const QString query = mark < 0 ? QString() : target.mid(mark + 1);
 
-    if (path == u"/") {
+    if (const auto saved = m_pages.constFind(withoutTrailingSlash(path)); saved != m_pages.cend()) {
+        r.body = *saved;
+        // The page as its server rendered it: its scripts do not run, and
+        // nothing is fetched from the real site (images, fonts, styles).
+        r.policy = "default-src 'self'; script-src 'none'; style-src 'self' 'unsafe-inline'; img-src 'self' data:";
+    } else if (path == u"/") {
         r.body = homePage(movies());
     } else if (path == u"/search") {
         r.body = searchPage();
     } else if (path == u"/M/title-substring") {
-        // A form sends spaces as "+", the program as "%20"; the query is decoded already.
-        QString wanted = query.section(QLatin1String("&tv="), 0, 0);
-        if (wanted.startsWith(QLatin1String("title=")))
-            wanted = wanted.mid(6);
-        r.body = resultPage(movies(), wanted.replace(QLatin1Char('+'), QLatin1Char(' ')));
+        const qsizetype rawMark = rawTarget.indexOf('?');
+        const QString wanted = rawMark < 0 ? QString() : formValue(rawTarget.mid(rawMark + 1), "title");
+        m_searches << wanted;
+        r.body = resultPage(movies(), wanted);
     } else if (path == u"/Credits" || path == u"/Companies") {
         if (const Movie* found = movie(query))
             r.body = path == u"/Credits" ? creditsPage(*found) : companiesPage(*found);
@@ -353,6 +382,8 @@ void SampleSite::send(QTcpSocket* socket, const Response& response)
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reason + "\r\n";
     head += "Content-Type: " + response.type + "\r\n";
     head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+    if (!response.policy.isEmpty())
+        head += "Content-Security-Policy: " + response.policy + "\r\n";
     head += "Cache-Control: no-store\r\nConnection: close\r\n\r\n";
     socket->write(head + response.body);
     socket->disconnectFromHost();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
@@ -24,6 +25,9 @@ namespace quelto::weblookup {
 //   /Credits?<title>                      credits page of the movie with that document title
 //   /Companies?<title>                    companies page
 //   /poster/<id>.svg                      a poster: a document without a body
+//
+// Saved pages of real sites can be added under their own paths
+// ("/title/tt0133093/"), to be grabbed as if from the site itself.
 class SampleSite : public QObject
 {
     Q_OBJECT
@@ -69,6 +73,12 @@ public:
     // ("/Credits?Harbour of Ashes (1949)"). Requests for /favicon.ico are left out.
     const QStringList& requests() const { return m_requests; }
     void clearRequests() { m_requests.clear(); }
+    // The titles the title search was asked for, decoded as a form's values are.
+    const QStringList& searches() const { return m_searches; }
+
+    // Serves html at path (with or without a trailing "/", any query) ahead
+    // of the site's own pages.
+    void addPage(const QString& path, const QByteArray& html);
 
     // Requests whose decoded target starts with prefix get no answer until
     // release() (a page that never completes).
@@ -86,16 +96,25 @@ private:
         int status = 200;
         QByteArray type = "text/html; charset=utf-8";
         QByteArray body;
+        QByteArray policy; // Content-Security-Policy, if any
     };
     void readRequest(QTcpSocket* socket);
-    Response respond(const QString& target) const;
+    Response respond(const QString& target, const QByteArray& rawTarget);
     static void send(QTcpSocket* socket, const Response& response);
 
     QTcpServer* m_server;
     QStringList m_requests;
+    QStringList m_searches;
+    QHash<QString, QByteArray> m_pages;
     QStringList m_held;
     QStringList m_refused;
-    QList<QPair<QPointer<QTcpSocket>, QString>> m_waiting;
+    struct Waiting
+    {
+        QPointer<QTcpSocket> socket;
+        QString target;
+        QByteArray rawTarget;
+    };
+    QList<Waiting> m_waiting;
 };
 
 } // namespace quelto::weblookup

@@ -366,9 +366,9 @@ void TestStartup::resizeKeepsTheTabAndSizesTheBrowser()
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     w.tabs()->setCurrentIndex(0);
     w.resize(900, 700);
-    QTRY_COMPARE(w.tabs()->width(), app::ResizeRule::forWindow(w.frameGeometry().size(), w.logicalDpiX(), w.logicalDpiY()).tabs.width());
+    QTRY_COMPARE(w.tabs()->width(), app::ResizeRule::forWindow(w.ruleSize(), w.logicalDpiX(), w.logicalDpiY()).tabs.width());
     QCOMPARE(w.tabs()->currentIndex(), 0);
-    const app::ResizeRule rule = app::ResizeRule::forWindow(w.frameGeometry().size(), w.logicalDpiX(), w.logicalDpiY());
+    const app::ResizeRule rule = app::ResizeRule::forWindow(w.ruleSize(), w.logicalDpiX(), w.logicalDpiY());
     QCOMPARE(w.tabs()->geometry(), rule.tabs);
     QWidget* browser = f.find<QWebEngineView>(QStringLiteral("WebBrowser1"));
     QCOMPARE(QRect(browser->mapTo(w.tabs(), QPoint(0, 0)), browser->size()), rule.browser);

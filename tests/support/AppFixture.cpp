@@ -2,9 +2,13 @@
 
 #include "app/LookupTab.h"
 #include "app/MainMenu.h"
+#include "weblookup/BrowserProfile.h"
 #include "weblookup/LookupWorkflow.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QTimer>
 #include <QWebEngineView>
 
 namespace quelto::test {
@@ -12,6 +16,7 @@ namespace quelto::test {
 AppFixture::AppFixture()
 {
     app::Settings::setLocation(m_dir.filePath(QStringLiteral("settings")));
+    weblookup::BrowserProfile::setLocation(m_dir.filePath(QStringLiteral("browser")));
     m_settings = std::make_unique<app::Settings>();
     useMovieSite(QUrl());
 }
@@ -22,7 +27,18 @@ void AppFixture::useMovieSite(const QUrl& server)
     m_settings->sync();
 }
 
-AppFixture::~AppFixture() { discardWindow(); }
+AppFixture::~AppFixture()
+{
+    discardWindow();
+    // The browser engine writes the last of its profile a moment after the
+    // profile is gone; wait for it, so that the folder goes as a whole.
+    for (int attempt = 0; attempt < 10 && QDir(m_dir.path()).exists(); ++attempt) {
+        QEventLoop wait;
+        QTimer::singleShot(50, &wait, &QEventLoop::quit);
+        wait.exec();
+        m_dir.remove();
+    }
+}
 
 app::MainWindow::LoadResult AppFixture::start(const QString& databaseOverride)
 {

@@ -11,7 +11,7 @@ class QAction;
 
 namespace quelto::test {
 
-// A fresh settings store and folder per test, and the real main window on
+// A fresh settings store, browser profile and folder per test, and the real main window on
 // scripted prompts. The browser pane stays blank unless a test names a movie
 // site before start().
 class AppFixture

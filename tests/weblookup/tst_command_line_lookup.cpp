@@ -1,41 +1,52 @@
-// quelto --lookup URL: the program run headless against the sample site, and
-// the lookup's failures in process where a timeout can be made short.
+// quelto --lookup URL: the program run headless against the sample site and
+// against saved pages of real sites served under their real paths, and the
+// lookup's page timeout in process, where it can be made short.
+#include "SavedPages.h"
 #include "WebEngineTestMain.h"
 #include "app/LaunchOptions.h"
 #include "catalog/CatalogSchema.h"
 #include "weblookup/CommandLineLookup.h"
 #include "weblookup/SampleSite.h"
 
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QSet>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 
 using namespace quelto;
 using quelto::weblookup::CommandLineLookup;
 using quelto::weblookup::SampleSite;
+namespace SavedPages = quelto::test::SavedPages;
 
 namespace {
 
 struct Run
 {
     int exitCode = -1;
+    QJsonObject json;
     QByteArray out;
     QString err;
 };
 
 // Runs the program with no display and none of the engine's switches set,
-// serving the site from this process while it runs.
-Run runLookup(const QString& url)
+// with a data folder of its own, serving the site from this process while it
+// runs.
+Run runLookup(const QStringList& arguments)
 {
+    QTemporaryDir data;
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QTWEBENGINE_DISABLE_SANDBOX"})
         env.remove(QLatin1String(name));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
     process.setProcessEnvironment(env);
     QSignalSpy finished(&process, &QProcess::finished);
-    process.start(QStringLiteral(QUELTO_EXECUTABLE), {QStringLiteral("--lookup"), url});
+    process.start(QStringLiteral(QUELTO_EXECUTABLE), arguments);
     Run run;
     if (!process.waitForStarted() || !finished.wait(60000)) {
         process.kill();
@@ -43,8 +54,17 @@ Run runLookup(const QString& url)
     }
     run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     run.out = process.readAllStandardOutput();
+    run.json = QJsonDocument::fromJson(run.out).object();
     run.err = QString::fromLocal8Bit(process.readAllStandardError());
     return run;
+}
+
+Run runLookup(const QString& url) { return runLookup({QStringLiteral("--lookup"), url}); }
+
+QSet<QString> keysOf(const QJsonObject& object)
+{
+    const QStringList keys = object.keys();
+    return QSet<QString>(keys.cbegin(), keys.cend());
 }
 
 } // namespace
@@ -55,8 +75,10 @@ class TestCommandLineLookup : public QObject
 
 private slots:
     void printsTheGrabbedFieldsAsJson();
+    void failedSecondaryPageIsListed();
     void failuresExitNonZero_data();
     void failuresExitNonZero();
+    void savedPagesOfRealSites();
     void pageThatNeverCompletesTimesOut();
     void commandLine();
 };
@@ -67,46 +89,77 @@ void TestCommandLineLookup::printsTheGrabbedFieldsAsJson()
     QVERIFY(site.listen());
     const Run run = runLookup(site.titlePage(*SampleSite::movie(QStringLiteral("Harbour of Ashes (1949)"))).toString());
     QCOMPARE(run.exitCode, 0);
-    QJsonParseError error;
-    const QJsonObject json = QJsonDocument::fromJson(run.out, &error).object();
-    QCOMPARE(error.error, QJsonParseError::NoError);
+    QVERIFY2(!run.json.isEmpty(), run.out.constData());
 
-    // Every archive column a grab fills, and no other: not the catalogue ID
-    // nor the medium.
-    QSet<QString> grabbed;
+    // Every archive column a grab fills, and no other (not the catalogue ID
+    // nor the medium); what the lookup did is under a key of its own.
+    QSet<QString> grabbed{QStringLiteral("lookup")};
     for (const QString& column : catalog::CatalogSchema::archiveColumns()) {
         if (column != u"catalog" && !column.startsWith(QLatin1String("md_")))
             grabbed << column;
     }
-    const QStringList keys = json.keys();
-    QCOMPARE(QSet<QString>(keys.cbegin(), keys.cend()), grabbed);
+    QCOMPARE(keysOf(run.json), grabbed);
 
+    QVariantMap fields = run.json.toVariantMap();
+    fields.remove(QStringLiteral("lookup"));
     const QVariantMap expected = {
         {"title", "Harbour of Ashes (1949)"}, {"mv_year", "1949"}, {"mv_director", "Matteo Ruggeri"},
         {"mv_genre", "War"}, {"mv_country", "Italy"}, {"mv_language", "Italian"}, {"mv_color", "Black and White"},
         {"mv_sound", "Mono"}, {"mv_rating", "8.0/10 (2,311 votes)"}, {"mv_book", "Matteo Ruggeri (story)"},
         {"mv_cast6", "Lia Moretti "}, {"mv_cast1", "Bruno Sala "}, {"mv_cast2", "Enzo Ferri "}, {"mv_cast3", ""},
         {"mv_cast4", ""}, {"mv_cast5", ""}, {"mv_music", "Nino Albani"}, {"mv_producer", "Cinefaro Roma"}};
-    QCOMPARE(json.toVariantMap(), expected);
+    QCOMPARE(fields, expected);
+
+    const QJsonObject lookup = run.json.value(QLatin1String("lookup")).toObject();
+    QCOMPARE(lookup.value(QLatin1String("profile")).toString(), QStringLiteral("classic"));
+    const QJsonObject sources = lookup.value(QLatin1String("sources")).toObject();
+    QCOMPARE(sources.value(QLatin1String("mv_director")).toString(), QStringLiteral("marker Directed by (title page)"));
+    QCOMPARE(sources.value(QLatin1String("mv_cast")).toString(), QStringLiteral("list under Cast (credits page)"));
+    QCOMPARE(sources.size(), 13); // the fields with a value, the cast as one
+    QCOMPARE(lookup.value(QLatin1String("failedPages")).toArray(), QJsonArray());
     QVERIFY(site.requests().contains(QStringLiteral("/Credits?Harbour of Ashes (1949)")));
     QVERIFY(site.requests().contains(QStringLiteral("/Companies?Harbour of Ashes (1949)")));
+}
+
+void TestCommandLineLookup::failedSecondaryPageIsListed()
+{
+    // The title page was read: the fields come, with the failed page, and the
+    // exit status says the lookup worked.
+    SampleSite site;
+    QVERIFY(site.listen());
+    site.refuse(QStringLiteral("/Credits"));
+    const Run run = runLookup(site.titlePage(*SampleSite::movie(QStringLiteral("Grandma's Last Heist (1987)"))).toString());
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.json.value(QLatin1String("mv_director")).toString(), QStringLiteral("Dario Benedetti"));
+    QCOMPARE(run.json.value(QLatin1String("mv_book")).toString(), QString());
+    QCOMPARE(run.json.value(QLatin1String("mv_producer")).toString(), QStringLiteral("Silver Thimble Productions"));
+    const QJsonArray failed = run.json.value(QLatin1String("lookup")).toObject().value(QLatin1String("failedPages")).toArray();
+    QCOMPARE(failed.size(), 1);
+    QCOMPARE(failed.at(0).toObject().value(QLatin1String("page")).toString(), QStringLiteral("credits"));
+    QCOMPARE(failed.at(0).toObject().value(QLatin1String("reason")).toString(), QStringLiteral("not found (404)"));
+    QVERIFY(failed.at(0).toObject().value(QLatin1String("address")).toString().contains(QLatin1String("/Credits?Grandma")));
+    QVERIFY2(run.err.contains(QStringLiteral("credits page not found (404)")), qPrintable(run.err));
 }
 
 void TestCommandLineLookup::failuresExitNonZero_data()
 {
     QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("refused");
+    QTest::addColumn<QString>("profile");
+    QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("message");
-    QTest::newRow("unreachable") << QString() << QString() << QStringLiteral("Cannot load");
-    QTest::newRow("no body") << QStringLiteral("/poster/tt9000102.svg") << QString() << QStringLiteral("no body");
-    QTest::newRow("credits missing") << QStringLiteral("/title/tt9000102/") << QStringLiteral("/Credits")
-                                     << QStringLiteral("status 404");
+    QTest::newRow("unreachable") << QString() << QString() << 1 << QStringLiteral("could not be reached");
+    QTest::newRow("title page missing") << QStringLiteral("/title/tt0000000/") << QString() << 1
+                                        << QStringLiteral("title page not found (404)");
+    QTest::newRow("no body") << QStringLiteral("/poster/tt9000102.svg") << QString() << 1 << QStringLiteral("no body");
+    QTest::newRow("unknown profile") << QStringLiteral("/title/tt9000102/") << QStringLiteral("Cinema Paradiso") << 2
+                                     << QStringLiteral("no site profile \"Cinema Paradiso\" (known: classic, IMDb, schema.org)");
 }
 
 void TestCommandLineLookup::failuresExitNonZero()
 {
     QFETCH(QString, path);
-    QFETCH(QString, refused);
+    QFETCH(QString, profile);
+    QFETCH(int, exitCode);
     QFETCH(QString, message);
     SampleSite site;
     QVERIFY(site.listen());
@@ -116,12 +169,63 @@ void TestCommandLineLookup::failuresExitNonZero()
         QVERIFY(closed.listen());
         url = closed.root().toString() + QStringLiteral("/title/tt9000101/");
     }
-    if (!refused.isEmpty())
-        site.refuse(refused);
-    const Run run = runLookup(url);
-    QCOMPARE(run.exitCode, 1);
+    QStringList arguments{QStringLiteral("--lookup"), url};
+    if (!profile.isEmpty())
+        arguments << QStringLiteral("--profile") << profile;
+    const Run run = runLookup(arguments);
+    QCOMPARE(run.exitCode, exitCode);
     QVERIFY(run.out.isEmpty());
     QVERIFY2(run.err.contains(QStringLiteral("quelto: ")) && run.err.contains(message), qPrintable(run.err));
+}
+
+void TestCommandLineLookup::savedPagesOfRealSites()
+{
+    SampleSite site;
+    const QDir folder(QFINDTESTDATA("../data/pages"));
+    for (const SavedPages::Page& page : SavedPages::pages()) {
+        QFile file(folder.filePath(QLatin1String(page.file)));
+        QVERIFY2(file.open(QIODevice::ReadOnly), page.file);
+        site.addPage(QLatin1String(page.path), file.readAll());
+    }
+    QVERIFY(site.listen());
+    auto address = [&](const char* path) { return site.root().toString() + QLatin1String(path); };
+
+    // IMDb with its three secondary pages, and a schema.org page.
+    for (const SavedPages::Grab& grab : SavedPages::servedGrabs()) {
+        const QByteArray key = grab.pages.first();
+        if (key != "darkknight" && key != "dune")
+            continue;
+        const auto page = std::find_if(SavedPages::pages().cbegin(), SavedPages::pages().cend(),
+                                       [&](const SavedPages::Page& p) { return key == p.key; });
+        const Run run = runLookup(address(page->path));
+        QCOMPARE(run.exitCode, 0);
+        for (auto it = grab.expected.cbegin(); it != grab.expected.cend(); ++it)
+            QCOMPARE(run.json.value(it.key()).toString(), it.value());
+        const QJsonObject lookup = run.json.value(QLatin1String("lookup")).toObject();
+        QCOMPARE(lookup.value(QLatin1String("profile")).toString(),
+                 key == "dune" ? QStringLiteral("schema.org") : QStringLiteral("IMDb"));
+        QCOMPARE(lookup.value(QLatin1String("failedPages")).toArray(), QJsonArray());
+        const QJsonObject sources = lookup.value(QLatin1String("sources")).toObject();
+        for (auto it = grab.expected.cbegin(); it != grab.expected.cend(); ++it) {
+            const QString column = it.key().startsWith(QLatin1String("mv_cast")) ? QStringLiteral("mv_cast") : it.key();
+            QVERIFY2(sources.contains(column) || it.value().isEmpty(), qPrintable(column));
+        }
+        if (key == "darkknight")
+            QVERIFY2(sources.value(QLatin1String("mv_sound")).toString().contains(QLatin1String("technical page")),
+                     qPrintable(sources.value(QLatin1String("mv_sound")).toString()));
+    }
+
+    // A forced profile: the classic steps on an IMDb page keep the site's
+    // suffix in the title, and its credits address is the classic one.
+    site.clearRequests();
+    const Run classic = runLookup({QStringLiteral("--lookup"), address("/title/tt0468569/"), QStringLiteral("--profile"),
+                                   QStringLiteral("classic")});
+    QCOMPARE(classic.exitCode, 0);
+    const QJsonObject lookup = classic.json.value(QLatin1String("lookup")).toObject();
+    QCOMPARE(lookup.value(QLatin1String("profile")).toString(), QStringLiteral("classic"));
+    QCOMPARE(classic.json.value(QLatin1String("title")).toString(), QStringLiteral("The Dark Knight (2008) - IMDb"));
+    QVERIFY(site.requests().contains(QStringLiteral("/Credits?The Dark Knight (2008) - IMDb")));
+    QCOMPARE(lookup.value(QLatin1String("failedPages")).toArray().size(), 2); // no such pages there
 }
 
 void TestCommandLineLookup::pageThatNeverCompletesTimesOut()
@@ -132,12 +236,15 @@ void TestCommandLineLookup::pageThatNeverCompletesTimesOut()
     CommandLineLookup lookup(std::chrono::milliseconds(700));
     const CommandLineLookup::Result result =
         lookup.run(site.titlePage(*SampleSite::movie(QStringLiteral("2040 Overdrive (2012)"))));
-    QVERIFY(!result.ok);
-    QVERIFY2(result.error.contains(QStringLiteral("did not complete within 0.7 seconds")), qPrintable(result.error));
-    QVERIFY(result.error.contains(QStringLiteral("/Companies?2040")));
+    QVERIFY(result.titleRead);
+    QCOMPARE(result.failedPages.size(), 1);
+    QCOMPARE(result.failedPages.first().page, QStringLiteral("companies"));
+    QCOMPARE(result.failedPages.first().reason, QStringLiteral("did not answer within 0.7 seconds"));
+    QVERIFY(result.failedPages.first().address.toString().contains(QStringLiteral("/Companies?2040")));
     // The steps before it ran.
     QCOMPARE(result.fields.mvCast[0].text, QStringLiteral("Julien Roy"));
     QCOMPARE(result.fields.mvGenre.text, QStringLiteral("Action "));
+    QCOMPARE(result.fields.mvProducer.text, QString());
 }
 
 void TestCommandLineLookup::commandLine()
@@ -150,7 +257,15 @@ void TestCommandLineLookup::commandLine()
     QVERIFY(!parse({QStringLiteral("--lookup")}).error.isEmpty());
     QVERIFY(!parse({QStringLiteral("--lookup="), QStringLiteral("a.mdb")}).error.isEmpty());
     QVERIFY(!parse({QStringLiteral("--lookup"), QStringLiteral("http://h/"), QStringLiteral("a.mdb")}).error.isEmpty());
-    QVERIFY(LaunchOptions::usage().contains(QStringLiteral("--lookup URL")));
+    const LaunchOptions forced = parse({QStringLiteral("--profile"), QStringLiteral("IMDb"), QStringLiteral("--lookup"),
+                                        QStringLiteral("http://h/")});
+    QCOMPARE(forced.lookupProfile, QStringLiteral("IMDb"));
+    QVERIFY(forced.error.isEmpty());
+    QCOMPARE(parse({QStringLiteral("--lookup=http://h/"), QStringLiteral("--profile=schema.org")}).lookupProfile,
+             QStringLiteral("schema.org"));
+    QVERIFY(!parse({QStringLiteral("--profile"), QStringLiteral("IMDb")}).error.isEmpty()); // without --lookup
+    QVERIFY(!parse({QStringLiteral("--lookup=http://h/"), QStringLiteral("--profile")}).error.isEmpty());
+    QVERIFY(LaunchOptions::usage().contains(QStringLiteral("--lookup URL [--profile NAME]")));
 }
 
 QUELTO_WEBENGINE_TEST_MAIN(TestCommandLineLookup)

@@ -21,6 +21,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 using namespace quelto;
@@ -160,7 +161,9 @@ private slots:
     void searchbtnDisablesGrabitUntilTheResultsHaveLoaded();
     void cancelDuringTheCreditsPage();
     void cancelDuringTheCompaniesPage();
-    void failedSecondaryPageWaitsForCancel();
+    void failedPagesEndTheirStep();
+    void titleSearchSendsTheWholeTitle();
+    void browsersKeepTheirProfile();
     void pageWithoutBodyStopsTheGrab_data();
     void pageWithoutBodyStopsTheGrab();
     void siteDialogStoresTheServer();
@@ -222,7 +225,8 @@ void TestLookupWorkflow::idleStateAtStart()
     QTRY_VERIFY_WITH_TIMEOUT(l.grabit()->isEnabled(), PageWait);
     QCOMPARE(l.site.requests().value(0), QStringLiteral("/"));
     QCOMPARE(l.tab().browser()->url(), QUrl(l.site.root().toString() + QStringLiteral("/")));
-    QVERIFY(!QWebEngineView::forPage(w.webBrowser2())); // never shown
+    QCOMPARE(w.browser2()->windowTitle(), QStringLiteral("Additional IMDb Pages"));
+    QVERIFY(!w.browser2()->isVisible()); // never shown
 }
 
 void TestLookupWorkflow::searchOpenAndGrab()
@@ -256,6 +260,8 @@ void TestLookupWorkflow::searchOpenAndGrab()
     QVERIFY(l.site.requests().contains(QStringLiteral("/Companies?Harbour of Ashes (1949)")));
     QVERIFY(l.grabit()->isEnabled()); // stays enabled after a grab
     QVERIFY(!l.workflow().transf()->isVisible());
+    QVERIFY(l.workflow().notice().isEmpty());
+    QVERIFY(!l.f.find<QLabel>(QStringLiteral("grabNotice"))->isVisibleTo(&l.f.window()));
     QCOMPARE(l.workflow().transf()->label1()->text(), LookupWorkflow::CompaniesText);
 }
 
@@ -404,31 +410,93 @@ void TestLookupWorkflow::cancelDuringTheCompaniesPage()
         QCOMPARE(got.value(QLatin1String(column)), expected.value(QLatin1String(column)));
 }
 
-void TestLookupWorkflow::failedSecondaryPageWaitsForCancel()
+void TestLookupWorkflow::failedPagesEndTheirStep()
 {
     Lookup l;
     LookupWorkflow& w = l.workflow();
+    QLabel* notice = l.f.find<QLabel>(QStringLiteral("grabNotice"));
+    QVERIFY(notice);
+
+    // A credits page answered 404: the grab goes on to the companies page,
+    // and the failed page empties nothing.
     l.site.refuse(QStringLiteral("/Credits"));
     QVERIFY(l.openTitlePage(QStringLiteral("Harbour of Ashes (1949)")));
     l.presetCast();
-
-    QSignalSpy ticks(w.timer1(), &QTimer::timeout);
-    click(l.grabit());
-    QTRY_VERIFY_WITH_TIMEOUT(l.requestsFor(QStringLiteral("/Credits")) == 1, PageWait);
-    QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 5, PageWait);
-    // The 404 never completes: transf stays up and Timer1 goes on polling.
-    QVERIFY(w.transf()->isVisible());
-    QVERIFY(w.pagePending());
-    QVERIFY(w.timer1()->isActive());
-    QVERIFY(!l.grabit()->isEnabled());
-
-    QSignalSpy ended(&w, &LookupWorkflow::grabEnded);
-    click(w.transf()->cancelButton());
-    QVERIFY(ended.wait(1000));
+    l.form().mvBook->setCurrentText(QStringLiteral("old writer"));
+    QVERIFY(l.grab());
+    QCOMPARE(w.notice(), QStringLiteral("credits page not found (404)"));
+    QCOMPARE(notice->text(), w.notice());
+    QVERIFY(notice->isVisibleTo(&l.f.window()));
+    QCOMPARE(l.form().mvBook->currentText(), QStringLiteral("old writer"));
+    QCOMPARE(l.form().mvCast[0]->currentText(), QStringLiteral("keep0"));
+    QCOMPARE(l.form().mvDirector->currentText(), QStringLiteral("Matteo Ruggeri"));
+    QCOMPARE(l.form().mvProducer->currentText(), QStringLiteral("Cinefaro Roma"));
     QVERIFY(!w.transf()->isVisible());
-    QCOMPARE(l.form().mvCast[3]->currentText(), QString());
-    QCOMPARE(l.requestsFor(QStringLiteral("/Companies")), 0);
+    QVERIFY(!w.timer1()->isActive() && !w.timer2()->isActive());
     QVERIFY(l.grabit()->isEnabled());
+    QVERIFY(l.f.prompts().exclamations.isEmpty()); // no message box
+
+    // A companies page that never answers ends at the page timeout.
+    l.site.hold(QStringLiteral("/Companies"));
+    w.setPageTimeout(std::chrono::milliseconds(600));
+    l.form().mvProducer->setCurrentText(QStringLiteral("old producer"));
+    QSignalSpy notices(&w, &LookupWorkflow::noticeChanged);
+    QVERIFY(l.grab());
+    QCOMPARE(notices.value(0).value(0).toString(), QString()); // the new grab cleared the old notice
+    QCOMPARE(w.notice(), QStringLiteral("credits page not found (404); companies page did not answer within 0.6 seconds"));
+    QCOMPARE(l.form().mvProducer->currentText(), QStringLiteral("old producer"));
+    QVERIFY(!w.transf()->isVisible());
+    QVERIFY(!w.pagePending());
+
+    // Each grab has a notice of its own.
+    l.site.release();
+    QVERIFY(l.openTitlePage(QStringLiteral("Static on Channel Nine (2003)")));
+    w.setPageTimeout(LookupWorkflow::DefaultPageTimeout);
+    QVERIFY(l.grab());
+    QCOMPARE(w.notice(), QStringLiteral("credits page not found (404)"));
+    QCOMPARE(l.form().mvProducer->currentText(), QStringLiteral("Nightfall Eizo"));
+}
+
+void TestLookupWorkflow::titleSearchSendsTheWholeTitle()
+{
+    Lookup l;
+    QTRY_VERIFY_WITH_TIMEOUT(l.grabit()->isEnabled(), PageWait);
+    const QString title = QStringLiteral("Romeo & Juliet + 100% #1 (1968)");
+    l.form().title->setText(title);
+    QSignalSpy loaded(l.tab().browser(), &QWebEngineView::loadFinished);
+    click(l.tab().searchbtn());
+    QVERIFY(loaded.wait(PageWait));
+    QCOMPARE(l.site.searches(), QStringList{title});
+}
+
+void TestLookupWorkflow::browsersKeepTheirProfile()
+{
+    Lookup l;
+    QWebEngineProfile* profile = l.tab().browser()->page()->profile();
+    QVERIFY(!profile->isOffTheRecord());
+    QCOMPARE(profile->persistentStoragePath(), l.f.file(QStringLiteral("browser")));
+    QVERIFY(profile->cachePath().startsWith(l.f.file(QStringLiteral("browser"))));
+    QCOMPARE(l.workflow().webBrowser2()->profile(), profile);
+
+    // The hidden browser lays its pages out at a desktop size.
+    QVERIFY(l.openTitlePage(QStringLiteral("2040 Overdrive (2012)")));
+    QVERIFY(l.grab());
+    QVariant width;
+    l.workflow().webBrowser2()->runJavaScript(QStringLiteral("window.innerWidth"), [&](const QVariant& v) { width = v; });
+    QTRY_VERIFY_WITH_TIMEOUT(width.isValid(), PageWait);
+    QCOMPARE(width.toInt(), LookupWorkflow::Browser2Size.width());
+
+    // A cookie set on the site is there again in the next run.
+    QVariant set;
+    l.tab().browser()->page()->runJavaScript(QStringLiteral("document.cookie = 'consent=yes; max-age=86400'; 1"),
+                                             [&](const QVariant& v) { set = v; });
+    QTRY_VERIFY_WITH_TIMEOUT(set.isValid(), PageWait);
+    QCOMPARE(l.f.start(l.f.file(QStringLiteral("c.mdb"))), MainWindow::LoadResult::Loaded);
+    QVERIFY(l.openTitlePage(QStringLiteral("2040 Overdrive (2012)")));
+    QVariant cookies;
+    l.tab().browser()->page()->runJavaScript(QStringLiteral("document.cookie"), [&](const QVariant& v) { cookies = v; });
+    QTRY_VERIFY_WITH_TIMEOUT(cookies.isValid(), PageWait);
+    QVERIFY2(cookies.toString().contains(QLatin1String("consent=yes")), qPrintable(cookies.toString()));
 }
 
 void TestLookupWorkflow::pageWithoutBodyStopsTheGrab_data()

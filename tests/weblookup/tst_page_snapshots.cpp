@@ -1,6 +1,7 @@
 // The page snapshot script on saved pages of real movie sites, served on
 // loopback under their real paths, and the structured grab on what it
 // collects: every field of every page against what a person would type.
+#include "SavedPages.h"
 #include "WebEngineTestMain.h"
 #include "weblookup/ArchiveValues.h"
 #include "weblookup/PageSnapshot.h"
@@ -25,29 +26,8 @@ using namespace quelto::weblookup;
 
 namespace {
 
-// The saved pages, by the key the tests use, with the path each was served under.
-struct SavedPage
-{
-    const char* key;
-    const char* file;
-    const char* path;
-};
-const SavedPage savedPages[] = {
-    {"darkknight", "imdb/darkknight-tt0468569-main-2021-07.html", "/title/tt0468569/"},
-    {"darkknight-credits", "imdb/darkknight-tt0468569-fullcredits-2021-07.html", "/title/tt0468569/fullcredits"},
-    {"darkknight-companies", "imdb/darkknight-tt0468569-companycredits-2021-07.html", "/title/tt0468569/companycredits"},
-    {"darkknight-technical", "imdb/darkknight-tt0468569-technical-2021-07.html", "/title/tt0468569/technical"},
-    {"matrix", "imdb/matrix-1999-tt0133093-main-2023-05-26.html", "/title/tt0133093/"},
-    {"house", "imdb/house-tt0412142-tvseries-main-2022.html", "/title/tt0412142/"},
-    {"shawshank-hu", "imdb/shawshank-tt0111161-main-2020-01-hu-locale.html", "/title/tt0111161/"},
-    {"dune", "letterboxd/dune-part-two-2024-2026-05-29.html", "/film/dune-part-two/"},
-    {"parasite", "letterboxd/parasite-2019-2026-05-29.html", "/film/parasite-2019/"},
-    {"shawshank-rt", "rottentomatoes/shawshank_redemption-2020-01.html", "/m/shawshank_redemption"},
-    {"truman", "filmaffinity/en-film504889-the-truman-show-2020-10-12.html", "/us/film504889.html"},
-    {"antman", "imdb-old/antman-2015-tt0478970-main-2018.html", "/title/tt0478970/"},
-    {"antman-credits", "imdb-old/antman-2015-tt0478970-fullcredits-2017.html", "/title/tt0478970/fullcredits"},
-    {"antman-companies", "imdb-old/antman-2015-tt0478970-companycredits-2017.html", "/title/tt0478970/companycredits"},
-};
+namespace SavedPages = quelto::test::SavedPages;
+using SavedPages::Fields;
 
 // Serves the saved pages by path, once per connection; 404 for anything else.
 class LoopbackPages : public QTcpServer
@@ -106,8 +86,6 @@ public:
     }
 };
 
-using Fields = QHash<QString, QString>;
-
 Fields columns(const LookupFields& fields)
 {
     Fields out;
@@ -148,7 +126,7 @@ void TestPageSnapshots::initTestCase()
 {
     const QString folder = QFINDTESTDATA("../data/pages");
     QVERIFY(!folder.isEmpty());
-    for (const SavedPage& saved : savedPages)
+    for (const auto& saved : SavedPages::pages())
         m_server.files.insert(saved.path, QDir(folder).filePath(QLatin1String(saved.file)));
     m_server.files.insert("/shapes", QDir(folder).filePath(QStringLiteral("shapes.html")));
     m_server.written.insert("/picture.svg", {"image/svg+xml", "<svg xmlns='http://www.w3.org/2000/svg'><title>t</title><table/><a href='/x'><text>x</text></a></svg>"});
@@ -165,10 +143,10 @@ void TestPageSnapshots::initTestCase()
     QVERIFY(script.contains(QLatin1String("JSON.stringify")));
 
     const QString dump = qEnvironmentVariable("QUELTO_DUMP_SNAPSHOTS");
-    QList<SavedPage> pages(std::begin(savedPages), std::end(savedPages));
+    QList<SavedPages::Page> pages = SavedPages::pages();
     pages.append({"shapes", "", "/shapes"});
     pages.append({"picture", "", "/picture.svg"});
-    for (const SavedPage& saved : std::as_const(pages)) {
+    for (const SavedPages::Page& saved : std::as_const(pages)) {
         QSignalSpy loaded(&web, &QWebEnginePage::loadFinished);
         web.load(served(saved.path));
         QVERIFY2(loaded.wait(30000), saved.key);
@@ -301,62 +279,8 @@ void TestPageSnapshots::fillsEveryField_data()
     QTest::addColumn<QList<QByteArray>>("pages"); // title page, then the secondary pages by name
     QTest::addColumn<Fields>("expected");
 
-    auto row = [](const char* name, QList<QByteArray> pages, QStringList values) {
-        static const QStringList order = {
-            QStringLiteral("title"),      QStringLiteral("mv_year"),     QStringLiteral("mv_director"),
-            QStringLiteral("mv_genre"),   QStringLiteral("mv_country"),  QStringLiteral("mv_language"),
-            QStringLiteral("mv_color"),   QStringLiteral("mv_sound"),    QStringLiteral("mv_rating"),
-            QStringLiteral("mv_book"),    QStringLiteral("mv_music"),    QStringLiteral("mv_producer"),
-            QStringLiteral("mv_cast6"),   QStringLiteral("mv_cast1"),    QStringLiteral("mv_cast2"),
-            QStringLiteral("mv_cast3"),   QStringLiteral("mv_cast4"),    QStringLiteral("mv_cast5")};
-        Fields expected;
-        for (int i = 0; i < order.size(); ++i)
-            expected.insert(order[i], values.value(i));
-        QTest::newRow(name) << pages << expected;
-    };
-    // title, year, director, genre, country, language, colour, sound, rating,
-    // writer, composer, company, cast 1 to 6
-    row("IMDb 2021 with credits, companies, technical",
-        {"darkknight", "credits:darkknight-credits", "companies:darkknight-companies", "technical:darkknight-technical"},
-        {"The Dark Knight (2008)", "2008", "Christopher Nolan", "Action", "United States", "English", "Color",
-         "Dolby Digital", "9.0/10 (2,371,641 votes)", "Jonathan Nolan", "James Newton Howard", "Warner Bros.",
-         "Christian Bale", "Heath Ledger", "Aaron Eckhart", "Michael Caine", "Maggie Gyllenhaal", "Gary Oldman"});
-    row("IMDb 2021 title page alone", {"darkknight"},
-        {"The Dark Knight (2008)", "2008", "Christopher Nolan", "Action", "United States", "English", "",
-         "Dolby Digital", "9.0/10 (2,371,641 votes)", "Jonathan Nolan", "", "Warner Bros.", "Christian Bale",
-         "Heath Ledger", "Aaron Eckhart"});
-    row("IMDb 2023", {"matrix"},
-        {"The Matrix (1999)", "1999", "Lana Wachowski", "Action", "United States", "English", "Color",
-         "Dolby Digital", "8.7/10 (1,956,171 votes)", "Lilly Wachowski", "", "Warner Bros.", "Keanu Reeves",
-         "Laurence Fishburne", "Carrie-Anne Moss"});
-    row("IMDb series", {"house"},
-        {"House (2004)", "2004", "", "Drama", "United States", "English", "Color", "Stereo",
-         "8.8/10 (444,861 votes)", "David Shore", "", "Heel & Toe Films", "Hugh Laurie", "Omar Epps",
-         "Robert Sean Leonard"});
-    row("IMDb 2020 in Hungarian", {"shawshank-hu"},
-        {"A remény rabjai (1994)", "1994", "Frank Darabont", "Drama", "USA", "English", "Color", "Dolby Digital",
-         "9.3/10 (2,181,187 votes)", "Stephen King", "", "Castle Rock Entertainment", "Tim Robbins",
-         "Morgan Freeman", "Bob Gunton", "William Sadler"});
-    row("Letterboxd", {"dune"},
-        {"Dune: Part Two (2024)", "2024", "Denis Villeneuve", "Adventure", "USA", "English", "", "",
-         "4.4/5 (3,337,973 votes)", "Denis Villeneuve", "Hans Zimmer", "Legendary Pictures", "Timothée Chalamet",
-         "Zendaya", "Rebecca Ferguson", "Javier Bardem", "Josh Brolin", "Austin Butler"});
-    row("Letterboxd, second film", {"parasite"},
-        {"Parasite (2019)", "2019", "Bong Joon Ho", "Thriller", "South Korea", "Korean", "", "",
-         "4.5/5 (5,396,750 votes)", "Kim Dae-hwan", "Jung Jae-il", "Barunson E&A", "Song Kang-ho", "Lee Sun-kyun",
-         "Cho Yeo-jeong", "Choi Woo-shik", "Park So-dam", "Lee Jung-eun"});
-    row("Rotten Tomatoes", {"shawshank-rt"},
-        {"The Shawshank Redemption (1994)", "1994", "Frank Darabont", "Drama", "", "", "", "", "90/100",
-         "Frank Darabont", "", "Columbia Pictures", "Tim Robbins", "Morgan Freeman", "Bob Gunton",
-         "William Sadler", "Clancy Brown", "Gil Bellows"});
-    row("IMDb 2017-2018", {"antman", "credits:antman-credits", "companies:antman-companies"},
-        {"Ant-Man (2015)", "2015", "Peyton Reed", "Action", "USA", "English", "Color", "Datasat",
-         "7.3/10 (402,411 votes)", "Edgar Wright", "Christophe Beck", "Marvel Enterprises", "Paul Rudd",
-         "Michael Douglas", "Evangeline Lilly", "Corey Stoll", "Bobby Cannavale", "Anthony Mackie"});
-    row("FilmAffinity", {"truman"},
-        {"The Truman Show (1998)", "1998", "Peter Weir", "Drama", "United States", "", "", "",
-         "7.7/10 (120,122 votes)", "Andrew Niccol", "Burkhard Dallwitz", "Paramount Pictures", "Jim Carrey",
-         "Laura Linney", "Noah Emmerich", "Ed Harris", "Natascha McElhone", "Holland Taylor"});
+    for (const auto& grab : SavedPages::grabs())
+        QTest::newRow(grab.name) << grab.pages << grab.expected;
 }
 
 void TestPageSnapshots::fillsEveryField()

@@ -1,0 +1,34 @@
+#include "app/LookupStatus.h"
+
+#include "weblookup/LookupWorkflow.h"
+
+#include <QLabel>
+#include <QStatusBar>
+
+namespace quelto::app {
+
+LookupStatus::LookupStatus(weblookup::LookupWorkflow& workflow, QStatusBar* bar)
+    : QObject(bar), m_summary(new QLabel(bar)), m_notice(new QLabel(bar))
+{
+    setObjectName(QStringLiteral("lookupStatus"));
+    m_summary->setObjectName(QStringLiteral("grabSummary"));
+    m_summary->setTextFormat(Qt::PlainText);
+    m_notice->setObjectName(QStringLiteral("grabNotice"));
+    m_notice->setTextFormat(Qt::PlainText);
+    m_notice->setStyleSheet(QStringLiteral("QLabel { color: #a4000f; }"));
+    m_notice->hide();
+    bar->addWidget(m_summary);
+    bar->addWidget(m_notice, 1);
+
+    connect(&workflow, &weblookup::LookupWorkflow::noticeChanged, this, &LookupStatus::showNotice);
+    connect(&workflow, &weblookup::LookupWorkflow::summaryChanged, m_summary, &QLabel::setText);
+}
+
+void LookupStatus::showNotice(const QString& text)
+{
+    m_notice->setText(text);
+    m_notice->setToolTip(text);
+    m_notice->setVisible(!text.isEmpty());
+}
+
+} // namespace quelto::app

@@ -1,0 +1,112 @@
+#include "SavedPages.h"
+
+#include <QStringList>
+
+namespace quelto::test::SavedPages {
+
+const QList<Page>& pages()
+{
+    static const QList<Page> all = {
+        {"darkknight", "imdb/darkknight-tt0468569-main-2021-07.html", "/title/tt0468569/"},
+        {"darkknight-credits", "imdb/darkknight-tt0468569-fullcredits-2021-07.html", "/title/tt0468569/fullcredits"},
+        {"darkknight-companies", "imdb/darkknight-tt0468569-companycredits-2021-07.html", "/title/tt0468569/companycredits"},
+        {"darkknight-technical", "imdb/darkknight-tt0468569-technical-2021-07.html", "/title/tt0468569/technical"},
+        {"matrix", "imdb/matrix-1999-tt0133093-main-2023-05-26.html", "/title/tt0133093/"},
+        {"house", "imdb/house-tt0412142-tvseries-main-2022.html", "/title/tt0412142/"},
+        {"shawshank-hu", "imdb/shawshank-tt0111161-main-2020-01-hu-locale.html", "/title/tt0111161/"},
+        {"dune", "letterboxd/dune-part-two-2024-2026-05-29.html", "/film/dune-part-two/"},
+        {"parasite", "letterboxd/parasite-2019-2026-05-29.html", "/film/parasite-2019/"},
+        {"shawshank-rt", "rottentomatoes/shawshank_redemption-2020-01.html", "/m/shawshank_redemption"},
+        {"truman", "filmaffinity/en-film504889-the-truman-show-2020-10-12.html", "/us/film504889.html"},
+        {"antman", "imdb-old/antman-2015-tt0478970-main-2018.html", "/title/tt0478970/"},
+        {"antman-credits", "imdb-old/antman-2015-tt0478970-fullcredits-2017.html", "/title/tt0478970/fullcredits"},
+        {"antman-companies", "imdb-old/antman-2015-tt0478970-companycredits-2017.html",
+         "/title/tt0478970/companycredits"},
+    };
+    return all;
+}
+
+namespace {
+
+Grab grab(const char* name, QList<QByteArray> pages, const QStringList& values)
+{
+    // title, year, director, genre, country, language, colour, sound, rating,
+    // writer, composer, company, cast 1 to 6
+    static const QStringList order = {
+        QStringLiteral("title"),    QStringLiteral("mv_year"),     QStringLiteral("mv_director"),
+        QStringLiteral("mv_genre"), QStringLiteral("mv_country"),  QStringLiteral("mv_language"),
+        QStringLiteral("mv_color"), QStringLiteral("mv_sound"),    QStringLiteral("mv_rating"),
+        QStringLiteral("mv_book"),  QStringLiteral("mv_music"),    QStringLiteral("mv_producer"),
+        QStringLiteral("mv_cast6"), QStringLiteral("mv_cast1"),    QStringLiteral("mv_cast2"),
+        QStringLiteral("mv_cast3"), QStringLiteral("mv_cast4"),    QStringLiteral("mv_cast5")};
+    Fields expected;
+    for (qsizetype i = 0; i < order.size(); ++i)
+        expected.insert(order[i], values.value(i));
+    return {name, std::move(pages), expected};
+}
+
+} // namespace
+
+const QList<Grab>& grabs()
+{
+    static const QList<Grab> all = {
+        grab("IMDb 2021 with credits, companies, technical",
+             {"darkknight", "credits:darkknight-credits", "companies:darkknight-companies",
+              "technical:darkknight-technical"},
+             {"The Dark Knight (2008)", "2008", "Christopher Nolan", "Action", "United States", "English", "Color",
+              "Dolby Digital", "9.0/10 (2,371,641 votes)", "Jonathan Nolan", "James Newton Howard", "Warner Bros.",
+              "Christian Bale", "Heath Ledger", "Aaron Eckhart", "Michael Caine", "Maggie Gyllenhaal", "Gary Oldman"}),
+        grab("IMDb 2021 title page alone", {"darkknight"},
+             {"The Dark Knight (2008)", "2008", "Christopher Nolan", "Action", "United States", "English", "",
+              "Dolby Digital", "9.0/10 (2,371,641 votes)", "Jonathan Nolan", "", "Warner Bros.", "Christian Bale",
+              "Heath Ledger", "Aaron Eckhart"}),
+        grab("IMDb 2023", {"matrix"},
+             {"The Matrix (1999)", "1999", "Lana Wachowski", "Action", "United States", "English", "Color",
+              "Dolby Digital", "8.7/10 (1,956,171 votes)", "Lilly Wachowski", "", "Warner Bros.", "Keanu Reeves",
+              "Laurence Fishburne", "Carrie-Anne Moss"}),
+        grab("IMDb series", {"house"},
+             {"House (2004)", "2004", "", "Drama", "United States", "English", "Color", "Stereo",
+              "8.8/10 (444,861 votes)", "David Shore", "", "Heel & Toe Films", "Hugh Laurie", "Omar Epps",
+              "Robert Sean Leonard"}),
+        grab("IMDb 2020 in Hungarian", {"shawshank-hu"},
+             {"A remény rabjai (1994)", "1994", "Frank Darabont", "Drama", "USA", "English", "Color", "Dolby Digital",
+              "9.3/10 (2,181,187 votes)", "Stephen King", "", "Castle Rock Entertainment", "Tim Robbins",
+              "Morgan Freeman", "Bob Gunton", "William Sadler"}),
+        grab("Letterboxd", {"dune"},
+             {"Dune: Part Two (2024)", "2024", "Denis Villeneuve", "Adventure", "USA", "English", "", "",
+              "4.4/5 (3,337,973 votes)", "Denis Villeneuve", "Hans Zimmer", "Legendary Pictures", "Timothée Chalamet",
+              "Zendaya", "Rebecca Ferguson", "Javier Bardem", "Josh Brolin", "Austin Butler"}),
+        grab("Letterboxd, second film", {"parasite"},
+             {"Parasite (2019)", "2019", "Bong Joon Ho", "Thriller", "South Korea", "Korean", "", "",
+              "4.5/5 (5,396,750 votes)", "Kim Dae-hwan", "Jung Jae-il", "Barunson E&A", "Song Kang-ho",
+              "Lee Sun-kyun", "Cho Yeo-jeong", "Choi Woo-shik", "Park So-dam", "Lee Jung-eun"}),
+        grab("Rotten Tomatoes", {"shawshank-rt"},
+             {"The Shawshank Redemption (1994)", "1994", "Frank Darabont", "Drama", "", "", "", "", "90/100",
+              "Frank Darabont", "", "Columbia Pictures", "Tim Robbins", "Morgan Freeman", "Bob Gunton",
+              "William Sadler", "Clancy Brown", "Gil Bellows"}),
+        grab("IMDb 2017-2018", {"antman", "credits:antman-credits", "companies:antman-companies"},
+             {"Ant-Man (2015)", "2015", "Peyton Reed", "Action", "USA", "English", "Color", "Datasat",
+              "7.3/10 (402,411 votes)", "Edgar Wright", "Christophe Beck", "Marvel Enterprises", "Paul Rudd",
+              "Michael Douglas", "Evangeline Lilly", "Corey Stoll", "Bobby Cannavale", "Anthony Mackie"}),
+        grab("FilmAffinity", {"truman"},
+             {"The Truman Show (1998)", "1998", "Peter Weir", "Drama", "United States", "", "", "",
+              "7.7/10 (120,122 votes)", "Andrew Niccol", "Burkhard Dallwitz", "Paramount Pictures", "Jim Carrey",
+              "Laura Linney", "Noah Emmerich", "Ed Harris", "Natascha McElhone", "Holland Taylor"}),
+    };
+    return all;
+}
+
+QList<Grab> servedGrabs()
+{
+    QList<Grab> out;
+    for (const Grab& g : grabs()) {
+        auto same = std::find_if(out.begin(), out.end(), [&](const Grab& o) { return o.pages.first() == g.pages.first(); });
+        if (same == out.end())
+            out.append(g);
+        else if (same->pages.size() < g.pages.size())
+            *same = g;
+    }
+    return out;
+}
+
+} // namespace quelto::test::SavedPages

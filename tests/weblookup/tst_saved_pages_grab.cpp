@@ -1,0 +1,192 @@
+// Grabs of saved pages of real movie sites, served by the sample site on
+// loopback under their real paths, through the main window and the browser
+// engine: the profile that reads each page, every field in the form, the
+// summary line and the notice of secondary pages that are not there.
+#include "AppFixture.h"
+#include "SavedPages.h"
+#include "TestCatalog.h"
+#include "WebEngineTestMain.h"
+#include "app/LookupTab.h"
+#include "editing/FieldBinding.h"
+#include "weblookup/LookupWorkflow.h"
+#include "weblookup/SampleSite.h"
+#include "weblookup/TransferDialog.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLoggingCategory>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QComboBox>
+#include <QWebEngineView>
+
+using namespace quelto;
+using quelto::app::MainWindow;
+using quelto::weblookup::LookupWorkflow;
+using quelto::weblookup::SampleSite;
+namespace SavedPages = quelto::test::SavedPages;
+
+namespace {
+
+constexpr int PageWait = 30000; // ms; a saved page of a megabyte loads in about a second
+
+const SavedPages::Page* savedPage(const QByteArray& key)
+{
+    for (const SavedPages::Page& page : SavedPages::pages()) {
+        if (key == page.key)
+            return &page;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class TestSavedPagesGrab : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void grabsEveryField_data();
+    void grabsEveryField();
+    void secondaryPagesFailOrAreCancelled();
+
+private:
+    SampleSite m_site;
+    std::unique_ptr<test::AppFixture> m_app;
+};
+
+void TestSavedPagesGrab::initTestCase()
+{
+    // The saved pages' console reports the scripts and images the site's
+    // policy keeps out, hundreds of lines of them.
+    QLoggingCategory::setFilterRules(QStringLiteral("js=false"));
+    const QDir folder(QFINDTESTDATA("../data/pages"));
+    QVERIFY(folder.exists());
+    for (const SavedPages::Page& page : SavedPages::pages()) {
+        QFile file(folder.filePath(QLatin1String(page.file)));
+        QVERIFY2(file.open(QIODevice::ReadOnly), page.file);
+        m_site.addPage(QLatin1String(page.path), file.readAll());
+    }
+    QVERIFY(m_site.listen());
+
+    m_app = std::make_unique<test::AppFixture>();
+    m_app->useMovieSite(m_site.root());
+    const QString catalogue = m_app->file(QStringLiteral("c.mdb"));
+    test::TestCatalog::create(catalogue);
+    QCOMPARE(m_app->start(catalogue), MainWindow::LoadResult::Loaded);
+}
+
+void TestSavedPagesGrab::cleanupTestCase() { m_app.reset(); }
+
+void TestSavedPagesGrab::grabsEveryField_data()
+{
+    QTest::addColumn<QByteArray>("titlePage");
+    QTest::addColumn<QStringList>("secondaryPages");
+    QTest::addColumn<SavedPages::Fields>("expected");
+    for (const SavedPages::Grab& grab : SavedPages::servedGrabs()) {
+        QStringList secondary;
+        for (const QByteArray& page : grab.pages.mid(1))
+            secondary << QString::fromLatin1(page).section(QLatin1Char(':'), 0, 0);
+        QTest::newRow(grab.name) << grab.pages.first() << secondary << grab.expected;
+    }
+}
+
+void TestSavedPagesGrab::grabsEveryField()
+{
+    QFETCH(QByteArray, titlePage);
+    QFETCH(QStringList, secondaryPages);
+    QFETCH(SavedPages::Fields, expected);
+
+    MainWindow& window = m_app->window();
+    app::LookupTab& tab = window.lookupTab();
+    LookupWorkflow& workflow = tab.workflow();
+    const SavedPages::Page* page = savedPage(titlePage);
+    QVERIFY(page);
+
+    QSignalSpy loaded(tab.browser(), &QWebEngineView::loadFinished);
+    tab.browser()->setUrl(QUrl(m_site.root().toString() + QLatin1String(page->path)));
+    QVERIFY(loaded.wait(PageWait));
+    QVERIFY(tab.grabit()->isEnabled());
+
+    QSignalSpy ended(&workflow, &LookupWorkflow::grabEnded);
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(tab.grabit(), Qt::LeftButton);
+    QVERIFY(!ended.isEmpty() || ended.wait(PageWait));
+    qInfo("%s: grab took %lld ms", page->key, static_cast<long long>(clock.elapsed()));
+
+    QStringList wrong;
+    int right = 0;
+    for (const editing::FieldBinding& field : editing::FieldBinding::of(window.form())) {
+        if (!expected.contains(field.column()))
+            continue;
+        if (field.text() == expected.value(field.column()))
+            ++right;
+        else
+            wrong << QStringLiteral("%1: \"%2\", expected \"%3\"").arg(field.column(), field.text(), expected.value(field.column()));
+    }
+    qInfo("%s: %d of %lld fields right", page->key, right, static_cast<long long>(expected.size()));
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QLatin1Char('\n'))));
+
+    // The summary names the profile and what was not found; the pages read
+    // are not in the notice.
+    const QString summary = m_app->find<QLabel>(QStringLiteral("grabSummary"))->text();
+    const QString profile = QLatin1String(page->path).startsWith(QLatin1String("/title/")) ? QStringLiteral("IMDb")
+                                                                                           : QStringLiteral("schema.org");
+    QVERIFY2(summary.startsWith(profile + QLatin1String(": filled ")), qPrintable(summary));
+    int filled = 0;
+    for (const QString& value : expected)
+        filled += value.isEmpty() ? 0 : 1;
+    QVERIFY2(summary.contains(QStringLiteral("filled %1 of %2").arg(filled).arg(expected.size())), qPrintable(summary));
+    for (const QString& name : secondaryPages)
+        QVERIFY2(!workflow.notice().contains(name), qPrintable(workflow.notice()));
+    QVERIFY(!workflow.transf()->isVisible());
+}
+
+void TestSavedPagesGrab::secondaryPagesFailOrAreCancelled()
+{
+    MainWindow& window = m_app->window();
+    app::LookupTab& tab = window.lookupTab();
+    LookupWorkflow& workflow = tab.workflow();
+    auto open = [&](const QString& path) {
+        QSignalSpy loaded(tab.browser(), &QWebEngineView::loadFinished);
+        tab.browser()->setUrl(QUrl(m_site.root().toString() + path));
+        return loaded.wait(PageWait) && tab.grabit()->isEnabled();
+    };
+
+    // The Matrix's credits page is not there: its step ends with the notice,
+    // and the title page's values stay.
+    QVERIFY(open(QStringLiteral("/title/tt0133093/")));
+    QSignalSpy ended(&workflow, &LookupWorkflow::grabEnded);
+    QTest::mouseClick(tab.grabit(), Qt::LeftButton);
+    QVERIFY(ended.wait(PageWait));
+    QVERIFY2(workflow.notice().startsWith(QStringLiteral("credits page not found (404); companies page not found (404)")),
+             qPrintable(workflow.notice()));
+    QCOMPARE(window.form().mvCast[0]->currentText(), QStringLiteral("Keanu Reeves"));
+
+    // Cancel while the credits page loads ends the grab; what the title page
+    // gave stays and no further page is asked for.
+    m_site.hold(QStringLiteral("/title/tt0468569/fullcredits"));
+    QVERIFY(open(QStringLiteral("/title/tt0468569/")));
+    m_site.clearRequests();
+    QTest::mouseClick(tab.grabit(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(workflow.transf()->isVisible(), PageWait);
+    QCOMPARE(workflow.transf()->label1()->text(), LookupWorkflow::CreditsText);
+    QTest::mouseClick(workflow.transf()->cancelButton(), Qt::LeftButton);
+    QVERIFY(ended.wait(PageWait));
+    QVERIFY(!workflow.transf()->isVisible());
+    QCOMPARE(window.form().mvDirector->currentText(), QStringLiteral("Christopher Nolan"));
+    QCOMPARE(window.form().mvCast[2]->currentText(), QStringLiteral("Aaron Eckhart"));
+    QCOMPARE(window.form().mvMusic->currentText(), QString());
+    m_site.release();
+    QTest::qWait(300);
+    QCOMPARE(m_site.requests().filter(QStringLiteral("companycredits")), QStringList());
+    QVERIFY(workflow.notice().isEmpty());
+}
+
+QUELTO_WEBENGINE_TEST_MAIN(TestSavedPagesGrab)
+#include "tst_saved_pages_grab.moc"
