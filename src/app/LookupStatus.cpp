@@ -17,11 +17,20 @@ LookupStatus::LookupStatus(weblookup::LookupWorkflow& workflow, QStatusBar* bar)
     m_notice->setTextFormat(Qt::PlainText);
     m_notice->setStyleSheet(QStringLiteral("QLabel { color: #a4000f; }"));
     m_notice->hide();
-    bar->addWidget(m_summary);
-    bar->addWidget(m_notice, 1);
+    // Both give way on a narrow window; the tooltips keep the whole text.
+    for (QLabel* label : {m_summary, m_notice})
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    bar->addWidget(m_summary, 2);
+    bar->addWidget(m_notice, 3);
 
     connect(&workflow, &weblookup::LookupWorkflow::noticeChanged, this, &LookupStatus::showNotice);
-    connect(&workflow, &weblookup::LookupWorkflow::summaryChanged, m_summary, &QLabel::setText);
+    connect(&workflow, &weblookup::LookupWorkflow::summaryChanged, this, &LookupStatus::showSummary);
+}
+
+void LookupStatus::showSummary(const QString& text)
+{
+    m_summary->setText(text);
+    m_summary->setToolTip(text);
 }
 
 void LookupStatus::showNotice(const QString& text)

@@ -24,6 +24,7 @@ public:
     QLabel* notice() const { return m_notice; }
 
 private:
+    void showSummary(const QString& text);
     void showNotice(const QString& text);
 
     QLabel* m_summary;

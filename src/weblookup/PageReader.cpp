@@ -1,24 +1,12 @@
 #include "weblookup/PageReader.h"
 
 #include <QPointer>
-#include <QVariantMap>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <memory>
 
 namespace quelto::weblookup::PageReader {
 namespace {
-
-// Runs in a script world apart from the page's own scripts, which can
-// neither see nor replace it. Only web pages (text or XHTML) count as having a
-// body; an image or a PDF shown by the engine does not.
-const QString DocumentScript = QStringLiteral(
-    "(function () {"
-    "  var type = document.contentType || '';"
-    "  var page = /^text\\//.test(type) || /xhtml/.test(type);"
-    "  return { title: document.title,"
-    "           body: page && document.body ? document.body.innerText : null };"
-    "})()");
 
 const QString BodyScript = QStringLiteral("document.body ? document.body.innerText : null");
 
@@ -53,19 +41,6 @@ void readCreditsOnce(const std::shared_ptr<CreditsRead>& read)
 }
 
 } // namespace
-
-void readDocument(QWebEnginePage* page, std::function<void(const DocumentText&)> done)
-{
-    run(page, DocumentScript, [done = std::move(done)](const QVariant& v) {
-        const QVariantMap result = v.toMap();
-        DocumentText text;
-        text.title = result.value(QStringLiteral("title")).toString();
-        const QVariant body = result.value(QStringLiteral("body"));
-        text.hasBody = body.typeId() == QMetaType::QString;
-        text.body = body.toString();
-        done(text);
-    });
-}
 
 void readSnapshot(QWebEnginePage* page, std::function<void(const std::optional<PageSnapshot>&)> done)
 {

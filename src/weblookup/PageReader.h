@@ -10,20 +10,10 @@ class QWebEnginePage;
 
 namespace quelto::weblookup {
 
-// What a loaded document offers the lookup.
-struct DocumentText
-{
-    bool hasBody = false; // a web page with a body (not an image, an SVG or a PDF)
-    QString title;        // the document's title
-    QString body;         // the body's innerText
-};
-
 // The engine reads a page asynchronously: each function returns at once and
 // calls done later, on the same thread, once the text has arrived. done is
 // not called when the page goes away first.
 namespace PageReader {
-
-void readDocument(QWebEnginePage* page, std::function<void(const DocumentText&)> done);
 
 // Everything the lookup reads from a document (see PageSnapshot); nothing
 // when the page's answer cannot be read.

@@ -15,6 +15,7 @@
 #include "weblookup/TransferDialog.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -491,6 +492,14 @@ void TestLookupWorkflow::browsersKeepTheirProfile()
     l.tab().browser()->page()->runJavaScript(QStringLiteral("document.cookie = 'consent=yes; max-age=86400'; 1"),
                                              [&](const QVariant& v) { set = v; });
     QTRY_VERIFY_WITH_TIMEOUT(set.isValid(), PageWait);
+    // The engine writes its cookies to disk in the background as the program
+    // ends; the next run starts once they are there.
+    l.f.discardWindow();
+    auto stored = [&] {
+        QFile cookieFile(l.f.file(QStringLiteral("browser/Cookies")));
+        return cookieFile.open(QIODevice::ReadOnly) && cookieFile.readAll().contains("consent");
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(stored(), PageWait);
     QCOMPARE(l.f.start(l.f.file(QStringLiteral("c.mdb"))), MainWindow::LoadResult::Loaded);
     QVERIFY(l.openTitlePage(QStringLiteral("2040 Overdrive (2012)")));
     QVariant cookies;
