@@ -21,7 +21,6 @@
 namespace quelto::printing {
 
 using catalog::EngineError;
-using catalog::RecordSet;
 
 namespace {
 
