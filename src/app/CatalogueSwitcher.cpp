@@ -2,6 +2,7 @@
 
 #include "app/AccessConversionFlow.h"
 #include "app/MainMenu.h"
+#include "app/CatalogSafety.h"
 #include "app/MainWindow.h"
 #include "app/Settings.h"
 #include "catalog/CatalogFileCheck.h"
@@ -113,8 +114,11 @@ bool CatalogueSwitcher::switchTo(const QString& path)
 {
     CatalogState opened;
     opened.databasePath = QFileInfo(path).absoluteFilePath();
+    // The window's own lock would count as another Quelto's.
+    if (opened.databasePath == m_window.state().databasePath)
+        m_window.state().lock.reset();
     try {
-        CatalogLoader::open(opened);
+        CatalogLoader::open(opened, m_window.safety().questions(opened.databasePath));
     } catch (const EngineError& error) {
         m_window.prompts().exclamation(error.message());
         return false;
@@ -124,6 +128,7 @@ bool CatalogueSwitcher::switchTo(const QString& path)
     state.current.reset();
     state.optionSets.clear();
     state.database = std::move(opened.database);
+    state.lock = std::move(opened.lock);
     state.optionSets = std::move(opened.optionSets);
     state.current = std::move(opened.current);
     state.databasePath = opened.databasePath;
@@ -138,6 +143,7 @@ bool CatalogueSwitcher::switchTo(const QString& path)
     m_window.settings().setDatabaseFilename(state.databasePath);
     m_window.settings().sync();
     showCatalogueName();
+    m_window.safety().tellAfterOpening();
     emit catalogueSwitched();
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "app/AccessConversionFlow.h"
 #include "app/CatalogueSwitcher.h"
+#include "app/CatalogSafety.h"
 #include "app/CommandBar.h"
 #include "app/CsvCommands.h"
 #include "app/HelpCommands.h"
@@ -82,6 +83,7 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     setTabOrder(m_form.title, m_tabs);
 
     m_display = std::make_unique<editing::RecordDisplay>(m_form, m_state);
+    m_safety = std::make_unique<CatalogSafety>(m_state, m_prompts);
     m_search = new search::SearchCommands(m_state, *m_display, m_prompts, this);
     m_search->connectCommands();
     auto* records = new editing::RecordCommands(m_form, m_state, *m_display, m_prompts, this);
@@ -128,13 +130,14 @@ MainWindow::LoadResult MainWindow::load(const QString& databaseOverride)
 
     try {
         locateDatabase(databaseOverride);
-        CatalogLoader::open(m_state);
+        CatalogLoader::open(m_state, m_safety->questions(m_state.databasePath));
         editing::OptionFields::fillAll(m_state, m_form);
         m_form.dbNoFilter->setEnabled(false);
         m_display->recordToForm();
         m_tabs->setCurrentIndex(MovieTabIndex);
         m_display->showRecordCount();
         m_switcher->showCatalogueName();
+        m_safety->tellAfterOpening();
     } catch (const DialogCancelled&) {
         return LoadResult::Cancelled;
     } catch (const EngineError& error) {

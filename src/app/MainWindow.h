@@ -23,6 +23,7 @@ class SearchCommands;
 
 namespace quelto::app {
 
+class CatalogSafety;
 class CatalogueSwitcher;
 class CommandBar;
 class HelpCommands;
@@ -67,6 +68,7 @@ public:
     search::SearchCommands& searchCommands() { return *m_search; }
     search::RecordListCommands& recordList() { return *m_list; }
     HelpCommands& helpCommands() { return *m_help; }
+    CatalogSafety& safety() { return *m_safety; }
     CatalogueSwitcher& catalogueSwitcher() { return *m_switcher; }
     QTabWidget* tabs() const { return m_tabs; }
 
@@ -101,6 +103,7 @@ private:
     catalog::CatalogState m_state;
     editing::RecordForm m_form;
     std::unique_ptr<editing::RecordDisplay> m_display;
+    std::unique_ptr<CatalogSafety> m_safety;
     std::unique_ptr<editing::UnsavedChanges> m_unsaved;
     search::SearchCommands* m_search = nullptr;
     search::RecordListPane* m_listPane = nullptr;

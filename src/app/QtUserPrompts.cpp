@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace quelto::app {
 namespace {
@@ -24,6 +25,21 @@ bool QtUserPrompts::confirm(const QString& text)
 {
     return QMessageBox::question(parent(), Title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
            QMessageBox::Yes;
+}
+
+int QtUserPrompts::choose(const QString& text, const QStringList& buttons)
+{
+    QMessageBox box(QMessageBox::Warning, Title, text, QMessageBox::NoButton, parent());
+    QList<QAbstractButton*> made;
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        const bool last = i == buttons.size() - 1;
+        QAbstractButton* button = box.addButton(buttons.at(i), last ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+        made << button;
+    }
+    if (!made.isEmpty())
+        box.setEscapeButton(made.last());
+    box.exec();
+    return int(made.indexOf(box.clickedButton()));
 }
 
 editing::SaveChoice QtUserPrompts::askSave(const QString& text)

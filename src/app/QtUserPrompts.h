@@ -17,6 +17,7 @@ public:
 
     void exclamation(const QString& text) override;
     bool confirm(const QString& text) override;
+    int choose(const QString& text, const QStringList& buttons) override;
     editing::SaveChoice askSave(const QString& text) override;
     void message(const QString& text) override;
     void error(const QString& text) override;

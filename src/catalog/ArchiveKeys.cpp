@@ -24,6 +24,17 @@ const OrderIndex kIndexes[] = {
     {"quelto_order_year", "quelto_key_mv_year"},
 };
 
+bool hasRowsWithoutKeys(SqliteConnection& connection)
+{
+    try {
+        auto query = connection.prepare(
+            QStringLiteral("select 1 from archive where quelto_key_title is null and title is not null limit 1"));
+        return query->step();
+    } catch (const EngineError&) {
+        return false; // no key columns yet
+    }
+}
+
 QStringList tableColumns(SqliteConnection& connection)
 {
     QStringList columns;
@@ -120,7 +131,16 @@ bool ArchiveKeys::install(Database& db)
         }
         if (!columns.contains(SearchColumn))
             added << SearchColumn + QStringLiteral(" TEXT");
-        if (!added.isEmpty() || !connection.isReadOnly()) {
+        bool indexesMissing = false;
+        for (const OrderIndex& index : kIndexes) {
+            auto found = connection.prepare(
+                QStringLiteral("select 1 from sqlite_master where type = 'index' and name = ?"));
+            found->bind(1, QString::fromLatin1(index.name));
+            indexesMissing = indexesMissing || !found->step();
+        }
+        const bool work = !added.isEmpty() || indexesMissing || hasRowsWithoutKeys(connection);
+        if (work && !connection.writesRefused() && !connection.isReadOnly()) {
+            connection.beginWrite();
             connection.exec(QStringLiteral("savepoint quelto_keys"));
             try {
                 for (const QString& column : added)
@@ -129,7 +149,7 @@ bool ArchiveKeys::install(Database& db)
                     connection.exec(QStringLiteral("create index if not exists %1 on archive (%2)")
                                         .arg(QLatin1String(index.name), QLatin1String(index.columns)));
                 // Rows written by another program have no keys yet.
-                connection.exec(QStringLiteral("update archive set %1 where quelto_key_title is null")
+                connection.exec(QStringLiteral("update archive set %1 where quelto_key_title is null and title is not null")
                                     .arg(keyAssignments(QString())));
                 connection.exec(QStringLiteral("release quelto_keys"));
             } catch (const EngineError&) {
@@ -202,8 +222,11 @@ void ArchiveKeys::catchUp(SqliteConnection& connection)
         if (!seen->step() || seen->int64(0) == version)
             return;
         seen.reset();
-        connection.exec(QStringLiteral("update archive set %1 where quelto_key_title is null and title is not null")
-                            .arg(keyAssignments(QString())));
+        if (hasRowsWithoutKeys(connection) && !connection.writesRefused()) {
+            connection.beginWrite();
+            connection.exec(QStringLiteral("update archive set %1 where quelto_key_title is null and title is not null")
+                                .arg(keyAssignments(QString())));
+        }
         auto store = connection.prepare(QStringLiteral("update quelto_keys_seen set version = ?"));
         store->bindInt64(1, version);
         store->step();

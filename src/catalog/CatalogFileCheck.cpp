@@ -38,17 +38,13 @@ CatalogFileCheck::Kind CatalogFileCheck::inspect(const QString& path)
         return Kind::NotADatabase;
     if (header.size() < 100)
         return Kind::Truncated;
+    // A page count in the header beyond the file's end, or a partial last page,
+    // is left to the engine: a hot journal may still mend it, and the engine
+    // reports what it cannot read.
     quint32 pageSize = bigEndian(header, 16, 2);
     if (pageSize == 1)
         pageSize = 65536;
-    const quint32 changeCounter = bigEndian(header, 24, 4);
-    const quint32 pageCount = bigEndian(header, 28, 4);
-    const quint32 validFor = bigEndian(header, 92, 4);
-    // The page count in the header is trustworthy only when it was written
-    // with the current change counter.
-    if (pageSize < 512 || (pageCount > 0 && validFor == changeCounter && qint64(pageCount) * pageSize > size))
-        return Kind::Truncated;
-    if (size % pageSize != 0)
+    if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0)
         return Kind::Truncated;
     return Kind::SqliteDatabase;
 }

@@ -6,7 +6,8 @@ namespace quelto::catalog {
 
 // Looks at a file's first bytes before the engine touches it, so that a file
 // that is not a catalogue is refused with a message naming the file and what it
-// is, and is never written to.
+// is, and is never written to. Whether the pages are whole is the engine's to
+// tell, after its own recovery from an interrupted write.
 class CatalogFileCheck
 {
 public:

@@ -1,6 +1,8 @@
 #include "catalog/CatalogLoader.h"
 
 #include "catalog/ArchiveKeys.h"
+#include "catalog/CatalogIntegrity.h"
+#include "catalog/CatalogLock.h"
 #include "catalog/CatalogSchema.h"
 #include "catalog/CatalogState.h"
 #include "catalog/Database.h"
@@ -86,13 +88,48 @@ QString CatalogLoader::currentQuery(const CatalogState& state)
     return CatalogSchema::ArchiveQuery + state.filterClause + state.orderClause;
 }
 
-void CatalogLoader::open(CatalogState& state)
+void CatalogLoader::open(CatalogState& state, const Questions& questions)
 {
     state.current.reset();
     state.optionSets.clear();
+    state.database.reset();
+    state.lock.reset();
     state.database = Database::open(state.databasePath);
     Database& db = *state.database;
     requireFixedLists(db);
+    SqliteConnection& connection = *db.connection();
+    const QString file = QDir::toNativeSeparators(db.path());
+    if (!connection.writesRefused()) {
+        state.lock = std::make_unique<CatalogLock>(db.path());
+        connection.setOtherHolder(state.lock->otherHolder());
+    }
+    if (questions.beforeFirstWrite)
+        connection.setFirstWriteHook(questions.beforeFirstWrite);
+
+    // Both checks come before the option lists are seeded: a trigger would
+    // run on those writes too.
+    const auto foreign = CatalogIntegrity::foreignObjects(connection);
+    if (!foreign.empty() && !connection.writesRefused()) {
+        const QString report = CatalogIntegrity::describe(foreign);
+        if (questions.removeForeignObjects && questions.removeForeignObjects(report)) {
+            CatalogIntegrity::removeForeignObjects(connection, foreign);
+            db.forgetNames();
+        } else {
+            connection.refuseWrites(EngineError(
+                EngineError::Kind::Hostile,
+                QStringLiteral("The catalogue \"%1\" carries triggers, views or indexes that Quelto did not make; "
+                               "Quelto changes nothing in it until they are removed:\n%2")
+                    .arg(file, report)));
+        }
+    }
+    const QString damage = CatalogIntegrity::quickCheck(connection);
+    if (!damage.isEmpty()) {
+        if (!(questions.writeToDamagedFile && questions.writeToDamagedFile(damage))) {
+            connection.refuseWrites(EngineError(
+                EngineError::Kind::Damaged,
+                QStringLiteral("The catalogue \"%1\" is damaged; Quelto changes nothing in it:\n%2").arg(file, damage)));
+        }
+    }
 
     state.filterClause = CatalogState::InitialFilter;
     state.orderClause = CatalogState::InitialOrder;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 namespace quelto::catalog {
 
@@ -20,10 +21,25 @@ public:
     // holding every option list that an older file cannot gain on opening.
     static void checkCatalogFile(const QString& path);
 
-    // Opens state.databasePath, opens and seeds the option lists in start-up
+    // What opening asks when a file is not as Quelto left it. Each question
+    // gets a plain report; an absent answer counts as No.
+    struct Questions
+    {
+        // The file carries triggers, views or foreign indexes: remove them?
+        // No bars every write to the file for the run.
+        std::function<bool(const QString& report)> removeForeignObjects;
+        // The engine's check found damage: write to the file all the same?
+        std::function<bool(const QString& report)> writeToDamagedFile;
+        // Runs once, before the first write to the file (the backup copy).
+        std::function<void()> beforeFirstWrite;
+    };
+
+    // Opens state.databasePath (taking the lock beside it), checks it for
+    // foreign objects and damage, opens and seeds the option lists in start-up
     // order, resets the query pieces and opens the current record set with
-    // its count complete. Nothing is written to a file that fails the check.
-    static void open(CatalogState& state);
+    // its count complete. Nothing is written to a file that fails a check,
+    // unless the answer allows it, nor to a read-only file.
+    static void open(CatalogState& state, const Questions& questions = {});
 
     // "select * from archive" + filter clause + order clause.
     static QString currentQuery(const CatalogState& state);

@@ -3,6 +3,7 @@
 #include "catalog/Database.h"
 #include "catalog/EngineError.h"
 #include "catalog/RecordSet.h"
+#include "catalog/SqliteConnection.h"
 #include "catalog/TableDef.h"
 
 namespace quelto::catalog {
@@ -147,7 +148,8 @@ std::unique_ptr<RecordSet> CatalogSchema::openOptionList(Database& db, const Opt
         list.createdWhenMissing
             ? openWithRecovery(db, list.query, list.table, [&] { createOptionTable(db, list.table); })
             : db.openRecordSet(list.query);
-    seedIfEmpty(*set, list.seeds);
+    if (!db.connection()->writesRefused()) // a list left empty shows no entries
+        seedIfEmpty(*set, list.seeds);
     return set;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalog/CatalogLock.h"
 #include "catalog/Database.h"
 #include "catalog/MediaDefaults.h"
 #include "catalog/RecordSet.h"
@@ -22,6 +23,7 @@ struct CatalogState
     bool newDatabase = false; // the file was created at this start
 
     std::unique_ptr<Database> database;
+    std::unique_ptr<CatalogLock> lock; // none on a read-only file
     std::map<QString, std::unique_ptr<RecordSet>> optionSets; // by table name
     std::unique_ptr<RecordSet> current;
 

@@ -47,20 +47,52 @@ std::unique_ptr<Database> Database::create(const QString& path, const QString& c
     }
 }
 
+bool Database::isWritableOnDisk(const QString& path)
+{
+    // The write bits count even for a user the system lets write anyway: a
+    // file marked read-only is opened read-only.
+    constexpr QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    return file.isWritable() && (file.permissions() & anyWrite) && folder.isWritable() &&
+           (folder.permissions() & anyWrite);
+}
+
 std::unique_ptr<Database> Database::open(const QString& path)
 {
-    CatalogFileCheck::requireDatabase(path);
+    const CatalogFileCheck::Kind kind = CatalogFileCheck::inspect(path);
+    if (kind != CatalogFileCheck::Kind::SqliteDatabase && kind != CatalogFileCheck::Kind::Truncated)
+        CatalogFileCheck::requireDatabase(path);
+    const bool writable = isWritableOnDisk(path);
     std::shared_ptr<SqliteConnection> connection;
     try {
-        connection = SqliteConnection::open(path, SqliteConnection::Mode::OpenExisting);
-        // Reading the schema proves the file is a readable database.
+        connection = SqliteConnection::open(path, writable ? SqliteConnection::Mode::OpenExisting
+                                                           : SqliteConnection::Mode::OpenReadOnly);
+        // Reading the schema proves the file is a readable database; the
+        // engine first rolls back a write that was interrupted (hot journal).
         auto statement = connection->prepare(QStringLiteral("select count(*) from sqlite_master"));
         statement->step();
     } catch (const EngineError& error) {
+        CatalogFileCheck::requireDatabase(path); // a header cut short
+        if (error.kind() != EngineError::Kind::Other)
+            throw;
         throw EngineError(QStringLiteral("The file \"%1\" cannot be opened as a catalogue: %2")
                               .arg(fileLabel(path), error.message()));
     }
+    CatalogFileCheck::requireDatabase(path);
+    if (!writable || connection->isReadOnly()) {
+        connection->refuseWrites(EngineError(
+            EngineError::Kind::ReadOnly,
+            QStringLiteral("The catalogue \"%1\" is read-only: the file or its folder cannot be written.")
+                .arg(fileLabel(path))));
+    }
     return std::unique_ptr<Database>(new Database(path, std::move(connection)));
+}
+
+bool Database::isReadOnly() const
+{
+    requireOpen();
+    return m_connection->isReadOnly();
 }
 
 void Database::requireOpen() const
@@ -78,6 +110,7 @@ void Database::appendTable(const TableDef& definition)
     for (const FieldDef& field : definition.fields())
         columns << columnDeclaration(field);
     m_namesValid = false;
+    m_connection->beginWrite();
     m_connection->exec(QStringLiteral("create table %1 (%2)")
                            .arg(SqlTranslator::quoteName(definition.name()), columns.join(QStringLiteral(", "))));
 }

@@ -26,8 +26,11 @@ public:
     // Creates a new, empty database file; the path must name no existing file.
     static std::unique_ptr<Database> create(const QString& path, const QString& collation = GeneralCollation);
     // Opens an existing database file, shared, for reading and writing. A file
-    // that is no database is refused before anything touches it.
+    // that is no database is refused before anything touches it. A file that
+    // cannot be written, or lies in a folder that cannot, is opened read-only
+    // and refuses every write with an error of kind ReadOnly.
     static std::unique_ptr<Database> open(const QString& path);
+    static bool isWritableOnDisk(const QString& path);
 
     ~Database();
     Database(const Database&) = delete;
@@ -35,6 +38,7 @@ public:
 
     const QString& path() const { return m_path; }
     bool isOpen() const { return m_connection != nullptr; }
+    bool isReadOnly() const;
 
     // Creates the table; throws when a table of that name exists already.
     void appendTable(const TableDef& definition);
@@ -61,6 +65,8 @@ public:
     // For the engine's own record sets.
     std::shared_ptr<SqliteConnection> connection() const { return m_connection; }
     QString translate(const QString& sql);
+    // After the schema changed behind the names the translation knows.
+    void forgetNames() { m_namesValid = false; }
 
 private:
     Database(QString path, std::shared_ptr<SqliteConnection> connection);

@@ -4,7 +4,9 @@
 #include "catalog/EngineError.h"
 #include "catalog/SqlTranslator.h"
 #include "catalog/SqliteConnection.h"
+#include "catalog/WriteTransaction.h"
 
+#include <QDir>
 #include <QRegularExpression>
 #include <atomic>
 
@@ -38,6 +40,15 @@ RecordSet::FieldType typeOf(const QString& declared)
     if (t.contains(QLatin1String("TEXT")) || t.contains(QLatin1String("CHAR")))
         return RecordSet::FieldType::Text;
     return RecordSet::FieldType::Other;
+}
+
+bool sameValue(const QVariant& stored, const QVariant& shown)
+{
+    const bool storedNull = !stored.isValid() || stored.isNull();
+    const bool shownNull = !shown.isValid() || shown.isNull();
+    if (storedNull || shownNull)
+        return storedNull == shownNull;
+    return stored.toString() == shown.toString();
 }
 
 } // namespace
@@ -118,6 +129,7 @@ void RecordSet::loadSchema()
 
 void RecordSet::runQuery()
 {
+    m_connection->reopenIfMoved(); // a file put back in place of one that vanished
     touch();
     m_rowCacheValid = false;
     m_rowQuery.reset();
@@ -163,7 +175,7 @@ void RecordSet::requireCurrentRow() const
 {
     requireOpen();
     if (m_onDeletedRow)
-        throw EngineError(QStringLiteral("Record is deleted."));
+        throw EngineError(EngineError::Kind::Deleted, QStringLiteral("Record is deleted."));
     if (!hasCurrentRow())
         throw EngineError(noCurrentRecord());
 }
@@ -190,6 +202,8 @@ void RecordSet::setPosition(int position)
     const int count = recordCount();
     m_position = position < 0 ? BeforeFirst : std::min(position, count);
     m_onDeletedRow = false;
+    // A row is read afresh on every move: another program may have changed it.
+    m_rowCacheValid = false;
 }
 
 void RecordSet::moveFirst()
@@ -259,11 +273,19 @@ void RecordSet::edit()
     m_editMode = EditMode::Edit;
 }
 
+void RecordSet::expect(const QHash<QString, QVariant>& values)
+{
+    if (m_editMode != EditMode::Edit)
+        throw EngineError(QStringLiteral("Expected values without Edit."));
+    m_expected = values;
+}
+
 void RecordSet::endEdit()
 {
     m_editMode = EditMode::None;
     m_buffer.clear();
     m_changed.clear();
+    m_expected.clear();
 }
 
 void RecordSet::cancelUpdate() { endEdit(); }
@@ -279,9 +301,11 @@ void RecordSet::validate(int column, QVariant& value) const
     case FieldType::Text: {
         const QString text = value.toString();
         if (text.isEmpty())
-            throw EngineError(QStringLiteral("Field '%1.%2' cannot be a zero-length string.").arg(m_table, name));
+            throw EngineError(EngineError::Kind::Refused,
+                              QStringLiteral("Field '%1.%2' cannot be a zero-length string.").arg(m_table, name));
         if (text.size() > kMaxTextLength)
-            throw EngineError(QStringLiteral("The text for field '%1.%2' is longer than %3 characters.")
+            throw EngineError(EngineError::Kind::Refused,
+                              QStringLiteral("The text for field '%1.%2' is longer than %3 characters.")
                                   .arg(m_table, name)
                                   .arg(kMaxTextLength));
         value = text;
@@ -291,9 +315,11 @@ void RecordSet::validate(int column, QVariant& value) const
         bool ok = false;
         const qlonglong number = value.toLongLong(&ok);
         if (!ok)
-            throw EngineError(QStringLiteral("Data type conversion error in field '%1.%2'.").arg(m_table, name));
+            throw EngineError(EngineError::Kind::Refused,
+                              QStringLiteral("Data type conversion error in field '%1.%2'.").arg(m_table, name));
         if (number < -32768 || number > 32767)
-            throw EngineError(QStringLiteral("Numeric field overflow in field '%1.%2'.").arg(m_table, name));
+            throw EngineError(EngineError::Kind::Refused,
+                              QStringLiteral("Numeric field overflow in field '%1.%2'.").arg(m_table, name));
         value = QVariant(number);
         break;
     }
@@ -317,6 +343,7 @@ void RecordSet::update()
         names << SqlTranslator::quoteName(m_columns.at(int(c)));
         values.push_back(v);
     }
+    m_connection->beginWrite();
     const QString table = SqlTranslator::quoteName(m_table);
     if (m_editMode == EditMode::Add) {
         QString sql;
@@ -340,26 +367,43 @@ void RecordSet::update()
         if (wasAfterLast)
             m_position = recordCount();
     } else {
-        const qint64 key = m_keys.at(m_position);
-        if (!names.isEmpty()) {
-            QStringList assignments;
-            for (const QString& name : names)
-                assignments << name + QStringLiteral(" = ?");
-            auto statement = m_connection->prepare(
-                QStringLiteral("update %1 set %2 where rowid = ?").arg(table, assignments.join(QLatin1Char(','))));
-            int index = 1;
-            for (const QVariant& v : values)
-                statement->bind(index++, v);
-            statement->bindInt64(index, key);
-            statement->step();
-            if (m_connection->changes() == 0)
-                throw EngineError(QStringLiteral("Record is deleted."));
-        }
-        m_lastModified = key;
-        m_rowCacheValid = false;
+        updateRow(names, values);
         touch();
     }
     endEdit();
+}
+
+void RecordSet::updateRow(const QStringList& names, const std::vector<QVariant>& values)
+{
+    const qint64 key = m_keys.at(m_position);
+    const QString table = SqlTranslator::quoteName(m_table);
+    WriteTransaction transaction(*m_connection);
+    {
+        // Read under the write lock: what is compared is what gets overwritten.
+        auto stored = m_connection->prepare(QStringLiteral("select * from %1 where rowid = ?").arg(table));
+        stored->bindInt64(1, key);
+        if (!stored->step())
+            throw EngineError(EngineError::Kind::Deleted, QStringLiteral("The record has been deleted elsewhere."));
+        for (auto it = m_expected.cbegin(); it != m_expected.cend(); ++it) {
+            if (!sameValue(stored->value(columnIndex(it.key())), it.value()))
+                throw EngineError(EngineError::Kind::Changed, QStringLiteral("The record has been changed elsewhere."));
+        }
+    }
+    if (!names.isEmpty()) {
+        QStringList assignments;
+        for (const QString& name : names)
+            assignments << name + QStringLiteral(" = ?");
+        auto statement = m_connection->prepare(
+            QStringLiteral("update %1 set %2 where rowid = ?").arg(table, assignments.join(QLatin1Char(','))));
+        int index = 1;
+        for (const QVariant& v : values)
+            statement->bind(index++, v);
+        statement->bindInt64(index, key);
+        statement->step();
+    }
+    transaction.commit();
+    m_lastModified = key;
+    m_rowCacheValid = false;
 }
 
 void RecordSet::deleteRecord()
@@ -368,6 +412,7 @@ void RecordSet::deleteRecord()
     if (!isUpdatable())
         throw EngineError(QStringLiteral("Operation is not supported for this type of object."));
     endEdit();
+    m_connection->beginWrite();
     auto statement = m_connection->prepare(
         QStringLiteral("delete from %1 where rowid = ?").arg(SqlTranslator::quoteName(m_table)));
     statement->bindInt64(1, m_keys.at(m_position));
@@ -413,7 +458,8 @@ const std::vector<QVariant>& RecordSet::currentRow() const
     const qint64 key = m_keys.at(m_position);
     if (m_rowCacheValid && m_rowCacheKey == key)
         return m_rowCache;
-    if (!m_rowQuery) {
+    if (!m_rowQuery || m_rowQueryGeneration != m_connection->generation()) {
+        m_rowQueryGeneration = m_connection->generation();
         m_rowQuery = m_connection->prepare(QStringLiteral("select * from %1 where rowid = ?")
                                                .arg(SqlTranslator::quoteName(m_table)));
     }
@@ -421,7 +467,7 @@ const std::vector<QVariant>& RecordSet::currentRow() const
     m_rowQuery->bindInt64(1, key);
     if (!m_rowQuery->step()) {
         m_rowQuery->reset();
-        throw EngineError(QStringLiteral("Record is deleted."));
+        throw EngineError(EngineError::Kind::Deleted, QStringLiteral("Record is deleted."));
     }
     const int columns = m_rowQuery->columnCount();
     m_rowCache.resize(columns);

@@ -58,8 +58,13 @@ public:
 
     // AddNew/Edit open the edit buffer, Update stores it. An added row joins
     // the end of the set but does not become the current row.
+    //
+    // Update of an edited row checks, in the transaction that writes it, that
+    // the row still exists (else Kind::Deleted) and still holds the values
+    // given to expect(), if any (else Kind::Changed); nothing is written then.
     void addNew();
     void edit();
+    void expect(const QHash<QString, QVariant>& values); // column -> value, while editing
     void update();
     void cancelUpdate();
     bool isEditing() const { return m_editMode != EditMode::None; }
@@ -93,6 +98,8 @@ public:
     // A number no other set has had, renewed by every change of the rows: a
     // new query, an added, stored or deleted row, closing.
     quint64 generation() const { return m_generation; }
+    // Drops what was read of the current row, so the next value() reads the file.
+    void reread() { m_rowCacheValid = false; }
 
     // The key of the row stored last by Update.
     qint64 lastModified() const { return m_lastModified; }
@@ -114,6 +121,7 @@ private:
     void setPosition(int position);
     void endEdit();
     const std::vector<QVariant>& currentRow() const;
+    void updateRow(const QStringList& names, const std::vector<QVariant>& values);
     int columnIndex(const QString& column) const;
     void validate(int column, QVariant& value) const;
 
@@ -139,8 +147,10 @@ private:
     EditMode m_editMode = EditMode::None;
     std::vector<QVariant> m_buffer;
     std::vector<bool> m_changed;
+    QHash<QString, QVariant> m_expected;
 
     mutable std::unique_ptr<SqliteStatement> m_rowQuery;
+    mutable int m_rowQueryGeneration = 0;
     mutable std::vector<QVariant> m_rowCache;
     mutable qint64 m_rowCacheKey = 0;
     mutable bool m_rowCacheValid = false;

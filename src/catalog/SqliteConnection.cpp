@@ -5,7 +5,13 @@
 #include "catalog/TextKeys.h"
 #include "catalog/WesternCollation.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStorageInfo>
+#include <cerrno>
+#include <cstring>
 #include <sqlite3.h>
+#include <sys/resource.h>
 
 namespace quelto::catalog {
 namespace {
@@ -99,7 +105,7 @@ void SqliteStatement::bind(int index, const QVariant& value)
         rc = sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
     }
     if (rc != SQLITE_OK)
-        throw EngineError(m_connection->errorMessage());
+        throw m_connection->failure(rc);
 }
 
 void SqliteStatement::bindInt64(int index, qint64 value) { sqlite3_bind_int64(m_statement, index, value); }
@@ -111,9 +117,9 @@ bool SqliteStatement::step()
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    const QString message = m_connection->errorMessage();
+    const EngineError error = m_connection->failure(rc);
     sqlite3_reset(m_statement);
-    throw EngineError(message);
+    throw error;
 }
 
 void SqliteStatement::reset()
@@ -147,10 +153,14 @@ QVariant SqliteStatement::value(int column) const
 
 qint64 SqliteStatement::int64(int column) const { return sqlite3_column_int64(m_statement, column); }
 
-std::shared_ptr<SqliteConnection> SqliteConnection::open(const QString& path, Mode mode)
+sqlite3* SqliteConnection::openHandle(const QString& path, Mode mode)
 {
     sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | (mode == Mode::CreateNew ? SQLITE_OPEN_CREATE : 0);
+    int flags = SQLITE_OPEN_READWRITE;
+    if (mode == Mode::CreateNew)
+        flags |= SQLITE_OPEN_CREATE;
+    else if (mode == Mode::OpenReadOnly)
+        flags = SQLITE_OPEN_READONLY;
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
@@ -158,15 +168,117 @@ std::shared_ptr<SqliteConnection> SqliteConnection::open(const QString& path, Mo
         throw EngineError(message);
     }
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, 5000);
-    std::shared_ptr<SqliteConnection> connection(new SqliteConnection(db));
+    sqlite3_busy_timeout(db, LockWaitMs);
+    // No memory map: a mapped file that shrinks under the program kills it
+    // with SIGBUS, where the engine's own reads report an error.
+    sqlite3_exec(db, "PRAGMA mmap_size = 0", nullptr, nullptr, nullptr);
+    return db;
+}
+
+std::shared_ptr<SqliteConnection> SqliteConnection::open(const QString& path, Mode mode)
+{
+    std::shared_ptr<SqliteConnection> connection(new SqliteConnection(openHandle(path, mode), path, mode));
     connection->installCatalogFunctions();
-    // Reading through a memory map spares a copy of every page a scan or sort reads.
-    connection->exec(QStringLiteral("PRAGMA mmap_size = 67108864"));
     return connection;
 }
 
 SqliteConnection::~SqliteConnection() { sqlite3_close_v2(m_db); }
+
+bool SqliteConnection::reopenIfMoved()
+{
+    int moved = 0;
+    if (m_path.isEmpty() || sqlite3_file_control(m_db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK ||
+        !moved || inTransaction() || !QFileInfo(m_path).isFile())
+        return false;
+    sqlite3* fresh = openHandle(m_path, m_mode == Mode::CreateNew ? Mode::OpenExisting : m_mode);
+    sqlite3_close_v2(m_db); // statements still held keep the old handle alive until they go
+    m_db = fresh;
+    installCatalogFunctions();
+    ++m_generation;
+    return true;
+}
+
+EngineError SqliteConnection::failure(int rc) const
+{
+    using Kind = EngineError::Kind;
+    const QString file = QDir::toNativeSeparators(m_path);
+    const QString engine = errorMessage();
+    const int primary = rc & 0xff;
+    const int systemError = sqlite3_system_errno(m_db);
+    const QFileInfo info(m_path);
+    const bool gone = !m_path.isEmpty() && (!info.exists() || (info.size() == 0 && m_mode != Mode::CreateNew));
+    if (rc == SQLITE_READONLY_DBMOVED || (gone && primary != SQLITE_BUSY && primary != SQLITE_LOCKED)) {
+        return {Kind::Vanished,
+                QStringLiteral("The catalogue file \"%1\" is gone or has been emptied: it was deleted, moved or "
+                               "replaced while Quelto had it open.")
+                    .arg(file)};
+    }
+    const auto diskFull = [&] {
+        return EngineError(Kind::DiskFull,
+                           QStringLiteral("The disk that holds the catalogue \"%1\" is full.").arg(file));
+    };
+    switch (primary) {
+    case SQLITE_FULL:
+        return diskFull();
+    case SQLITE_IOERR: {
+        // The error number may be lost by the time the engine reports; a
+        // nearly full disk or a file size limit tells the same.
+        const QStorageInfo storage(info.absolutePath());
+        rlimit sizeLimit{};
+        const bool limited = getrlimit(RLIMIT_FSIZE, &sizeLimit) == 0 && sizeLimit.rlim_cur != RLIM_INFINITY;
+        if (systemError == ENOSPC || systemError == EFBIG || systemError == EDQUOT || limited ||
+            (storage.isValid() && storage.bytesAvailable() < 64 * 1024))
+            return diskFull();
+        QString detail = engine;
+        if (systemError != 0)
+            detail += QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(systemError));
+        return {Kind::IoError,
+                QStringLiteral("The catalogue file \"%1\" could not be read or written (%2).").arg(file, detail)};
+    }
+    case SQLITE_READONLY:
+        return {Kind::ReadOnly, QStringLiteral("The catalogue \"%1\" is read-only.").arg(file)};
+    case SQLITE_CANTOPEN:
+        if (!QFileInfo(info.absolutePath()).isWritable()) {
+            return {Kind::ReadOnly,
+                    QStringLiteral("The catalogue \"%1\" is read-only: its folder cannot be written.").arg(file)};
+        }
+        return {Kind::IoError, QStringLiteral("The catalogue file \"%1\" could not be opened (%2).").arg(file, engine)};
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return {Kind::Locked,
+                QStringLiteral("The catalogue \"%1\" is locked by another program that is using it%2.")
+                    .arg(file, m_otherHolder.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(m_otherHolder))};
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return {Kind::Damaged, QStringLiteral("The catalogue \"%1\" is damaged (%2).").arg(file, engine)};
+    case SQLITE_CONSTRAINT:
+    case SQLITE_TOOBIG:
+    case SQLITE_MISMATCH:
+        return {Kind::Refused, engine};
+    default:
+        return {Kind::Other, engine};
+    }
+}
+
+void SqliteConnection::refuseWrites(const EngineError& reason) { m_refusal = std::make_unique<EngineError>(reason); }
+
+void SqliteConnection::allowWrites() { m_refusal.reset(); }
+
+void SqliteConnection::requireWritable() const
+{
+    if (m_refusal)
+        throw *m_refusal;
+}
+
+void SqliteConnection::beginWrite()
+{
+    reopenIfMoved();
+    requireWritable();
+    if (!m_firstWriteDone && m_firstWriteHook) {
+        m_firstWriteDone = true;
+        m_firstWriteHook();
+    }
+}
 
 void SqliteConnection::installCatalogFunctions()
 {
@@ -186,20 +298,18 @@ void SqliteConnection::installCatalogFunctions()
 
 void SqliteConnection::exec(const QString& sql)
 {
-    char* error = nullptr;
-    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
-        const QString message = QString::fromUtf8(error ? error : sqlite3_errmsg(m_db));
-        sqlite3_free(error);
-        throw EngineError(message);
-    }
+    const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK)
+        throw failure(rc);
 }
 
 std::unique_ptr<SqliteStatement> SqliteConnection::prepare(const QString& sql)
 {
     sqlite3_stmt* statement = nullptr;
     const QByteArray utf8 = sql.toUtf8();
-    if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &statement, nullptr) != SQLITE_OK)
-        throw EngineError(errorMessage());
+    const int rc = sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &statement, nullptr);
+    if (rc != SQLITE_OK)
+        throw failure(rc);
     return std::make_unique<SqliteStatement>(shared_from_this(), statement);
 }
 
@@ -209,5 +319,6 @@ qint64 SqliteConnection::totalChanges() const { return sqlite3_total_changes64(m
 void SqliteConnection::interrupt() { sqlite3_interrupt(m_db); }
 QString SqliteConnection::errorMessage() const { return QString::fromUtf8(sqlite3_errmsg(m_db)); }
 bool SqliteConnection::isReadOnly() const { return sqlite3_db_readonly(m_db, "main") == 1; }
+bool SqliteConnection::inTransaction() const { return sqlite3_get_autocommit(m_db) == 0; }
 
 } // namespace quelto::catalog

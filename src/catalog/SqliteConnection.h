@@ -1,7 +1,10 @@
 #pragma once
 
+#include "catalog/EngineError.h"
+
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <memory>
 
 struct sqlite3;
@@ -38,17 +41,29 @@ private:
 
 // An open SQLite database with the catalogue's text order and like operator
 // installed on it.
+//
+// Reads go through the engine's own page reads, never a memory map: a file
+// that shrinks or is replaced while open gives an error, not a crash.
+//
+// Every write starts with beginWrite(), which refuses while writes are barred
+// (a read-only, damaged or foreign-made file) and runs the first-write hook
+// once (the backup copy).
 class SqliteConnection : public std::enable_shared_from_this<SqliteConnection>
 {
 public:
     enum class Mode
     {
         OpenExisting,
+        OpenReadOnly,
         CreateNew
     };
+    // How long a write waits for another program's lock before it gives up.
+    static constexpr int LockWaitMs = 2000;
+
     static std::shared_ptr<SqliteConnection> open(const QString& path, Mode mode);
     ~SqliteConnection();
 
+    const QString& path() const { return m_path; }
     void exec(const QString& sql);
     std::unique_ptr<SqliteStatement> prepare(const QString& sql);
     qint64 lastInsertRowId() const;
@@ -59,13 +74,47 @@ public:
     void interrupt();
     QString errorMessage() const;
     bool isReadOnly() const;
+    bool inTransaction() const;
     sqlite3* handle() const { return m_db; }
+    // Counts the reopenings, so that holders of prepared statements know
+    // when theirs belong to a closed handle.
+    int generation() const { return m_generation; }
+
+    // The error for a failed call that returned rc, with its kind told from
+    // the engine's code, the system's error number and the file's state.
+    EngineError failure(int rc) const;
+    // Who else has the file open, as the lock message names it.
+    void setOtherHolder(const QString& description) { m_otherHolder = description; }
+
+    // Writes are refused with this error until allowWrites().
+    void refuseWrites(const EngineError& reason);
+    void allowWrites();
+    bool writesRefused() const { return m_refusal != nullptr; }
+    const EngineError* refusal() const { return m_refusal.get(); }
+    // Throws the refusal, if any.
+    void requireWritable() const;
+    void setFirstWriteHook(std::function<void()> hook) { m_firstWriteHook = std::move(hook); }
+    // Before every write: reconnects to a file put back after it vanished,
+    // throws when writes are refused, and runs the first-write hook once.
+    void beginWrite();
+
+    // When the file was deleted or moved away and a file is at the path again,
+    // opens that one instead. True when it did.
+    bool reopenIfMoved();
 
 private:
-    explicit SqliteConnection(sqlite3* db) : m_db(db) {}
+    SqliteConnection(sqlite3* db, QString path, Mode mode) : m_db(db), m_path(std::move(path)), m_mode(mode) {}
+    static sqlite3* openHandle(const QString& path, Mode mode);
     void installCatalogFunctions();
 
     sqlite3* m_db;
+    QString m_path;
+    Mode m_mode;
+    int m_generation = 0;
+    QString m_otherHolder;
+    std::unique_ptr<EngineError> m_refusal;
+    std::function<void()> m_firstWriteHook;
+    bool m_firstWriteDone = false;
 };
 
 } // namespace quelto::catalog

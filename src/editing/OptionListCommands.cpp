@@ -2,6 +2,7 @@
 
 #include "catalog/CatalogState.h"
 #include "catalog/EngineError.h"
+#include "catalog/SqliteConnection.h"
 #include "editing/OptionFields.h"
 #include "editing/OptionListEditor.h"
 #include "editing/RecordForm.h"
@@ -34,6 +35,8 @@ OptionListCommands::OptionListCommands(RecordForm& form, catalog::CatalogState& 
 void OptionListCommands::editOptionList(catalog::RecordSet& set, QComboBox* box)
 {
     const QString shown = box->currentText();
+    if (const EngineError* refusal = m_state.database ? m_state.database->connection()->refusal() : nullptr)
+        m_prompts.exclamation(ReadOnlyList.arg(refusal->message()));
     if (!m_editor)
         m_editor = new OptionListEditor(m_state, m_prompts, m_window);
     m_editor->load(set, shown);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 class QComboBox;
 class QWidget;
@@ -24,6 +25,8 @@ class OptionListCommands : public QObject
 {
     Q_OBJECT
 public:
+    static inline const QString ReadOnlyList = QStringLiteral("%1\n\nThe list can be looked at, but not changed.");
+
     // Connects every edit button of the form. The editor is made the first
     // time it is needed, over window, and kept for the rest of the run.
     OptionListCommands(RecordForm& form, catalog::CatalogState& state, UserPrompts& prompts, QWidget* window);

@@ -2,6 +2,7 @@
 
 #include "catalog/CatalogState.h"
 #include "catalog/EngineError.h"
+#include "catalog/SqliteConnection.h"
 #include "editing/RecordDisplay.h"
 #include "editing/RecordForm.h"
 #include "editing/StatusShape.h"
@@ -117,8 +118,18 @@ void RecordCommands::last()
         m_display.recordToForm();
 }
 
+const EngineError* RecordCommands::writeRefusal() const
+{
+    return m_state.database ? m_state.database->connection()->refusal() : nullptr;
+}
+
 void RecordCommands::newRecord()
 {
+    // Said before anything is typed that could not be stored.
+    if (const EngineError* refusal = writeRefusal()) {
+        m_prompts.exclamation(CannotAdd.arg(refusal->message()));
+        return;
+    }
     // The mode first, so that the views clearFields notifies see it.
     setNewRecordMode(true);
     m_display.clearFields();
@@ -147,12 +158,12 @@ void RecordCommands::saveNew()
     try {
         m_display.formToRecord();
         set.update();
-    } catch (const EngineError&) {
+    } catch (const EngineError& error) {
         // Nothing is stored: the window stays in new-record mode with the
         // typed values, and the media defaults stay as they were.
         if (set.isEditing())
             set.cancelUpdate();
-        m_prompts.exclamation(NotAllFieldsFilled);
+        reportSaveFailure(error);
         return;
     }
 
@@ -172,24 +183,83 @@ void RecordCommands::saveNew()
 
 void RecordCommands::saveCurrent()
 {
-    RecordSet& set = *m_state.current;
-    if (!set.hasCurrentRow()) {
+    if (!m_state.current->hasCurrentRow())
         m_prompts.exclamation(NoCurrentRecord);
-    } else {
-        try {
-            set.edit();
-            m_display.formToRecord();
-            set.update();
-            m_display.markUnchanged();
-        } catch (const EngineError&) {
-            // Whatever the cause, nothing is stored and the fields keep the
-            // user's values.
-            if (set.isEditing())
-                set.cancelUpdate();
-            m_prompts.exclamation(NotAllFieldsFilled);
-        }
-    }
+    else
+        storeShown(true);
     m_display.showRecordCount();
+}
+
+void RecordCommands::storeShown(bool checkShown)
+{
+    RecordSet& set = *m_state.current;
+    try {
+        set.edit();
+        m_display.formToRecord();
+        if (checkShown)
+            set.expect(m_display.shownValues());
+        set.update();
+    } catch (const EngineError& error) {
+        // Nothing is stored and the fields keep the user's values.
+        if (set.isEditing())
+            set.cancelUpdate();
+        if (error.kind() == EngineError::Kind::Changed)
+            resolveChange();
+        else if (error.kind() == EngineError::Kind::Deleted)
+            offerAsNew();
+        else
+            reportSaveFailure(error);
+        return;
+    }
+    m_display.recordToForm(); // what is shown is now what is stored
+}
+
+void RecordCommands::resolveChange()
+{
+    switch (m_prompts.choose(ChangedElsewhere, {Overwrite, ShowStored, CancelCaption})) {
+    case 0:
+        storeShown(false);
+        break;
+    case 1:
+        m_state.current->reread();
+        m_display.recordToForm();
+        break;
+    default:
+        break;
+    }
+}
+
+void RecordCommands::offerAsNew()
+{
+    if (!m_prompts.confirm(DeletedElsewhere))
+        return;
+    RecordSet& set = *m_state.current;
+    try {
+        set.addNew();
+        m_display.formToRecord();
+        set.update();
+    } catch (const EngineError& error) {
+        if (set.isEditing())
+            set.cancelUpdate();
+        reportSaveFailure(error);
+        return;
+    }
+    const qint64 stored = set.lastModified();
+    set.requery(); // the deleted row leaves the set
+    try {
+        set.setBookmark(stored);
+    } catch (const EngineError&) {
+        // A search that the new record does not match: its first row then.
+    }
+    showCurrent();
+}
+
+void RecordCommands::reportSaveFailure(const EngineError& error)
+{
+    if (error.kind() == EngineError::Kind::Refused)
+        m_prompts.exclamation(NotAllFieldsFilled);
+    else
+        m_prompts.exclamation(CannotSave.arg(error.message()));
 }
 
 void RecordCommands::deleteOrCancel()
@@ -216,12 +286,21 @@ void RecordCommands::cancelNew()
 
 void RecordCommands::deleteCurrent()
 {
+    if (const EngineError* refusal = writeRefusal()) {
+        m_prompts.exclamation(CannotDelete.arg(refusal->message()));
+        return;
+    }
     if (!m_prompts.confirm(ConfirmDelete))
         return;
     RecordSet& set = *m_state.current;
     if (set.hasCurrentRow()) {
         const int position = set.absolutePosition();
-        set.deleteRecord();
+        try {
+            set.deleteRecord();
+        } catch (const EngineError& error) {
+            m_prompts.exclamation(CannotDelete.arg(error.message()));
+            return;
+        }
         set.requery(); // keeps the set's search and order
         if (isEmptySet(set)) {
             m_display.clearFields();

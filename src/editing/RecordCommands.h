@@ -4,8 +4,9 @@
 #include <QString>
 
 namespace quelto::catalog {
+class EngineError;
 struct CatalogState;
-}
+} // namespace quelto::catalog
 
 namespace quelto::editing {
 
@@ -29,6 +30,20 @@ public:
     static inline const QString NoCurrentRecord = QStringLiteral("Cannot save: No current record.");
     static inline const QString NotAllFieldsFilled = QStringLiteral("Cannot save: Not all necessary fields were filled.");
     static inline const QString ConfirmDelete = QStringLiteral("Are you sure that this entry is to be deleted ?");
+    static inline const QString ChangedElsewhere =
+        QStringLiteral("This record was changed in another window or program after it was shown here.\n\n"
+                       "Overwrite it with the fields shown here, show the stored record instead (what you typed "
+                       "here is dropped), or cancel and keep the fields as they are?");
+    static inline const QString Overwrite = QStringLiteral("Overwrite");
+    static inline const QString ShowStored = QStringLiteral("Show stored record");
+    static inline const QString DeletedElsewhere =
+        QStringLiteral("This record was deleted in another window or program after it was shown here.\n\n"
+                       "Store the fields shown here as a new record?");
+    // "Cannot save: " + the cause, for every failure but a refused value.
+    static inline const QString CannotSave =
+        QStringLiteral("Cannot save: %1\n\nThe fields keep what you typed; press Save again once this is put right.");
+    static inline const QString CannotDelete = QStringLiteral("Cannot delete: %1");
+    static inline const QString CannotAdd = QStringLiteral("Cannot add a record: %1");
     static inline const QString DeleteCaption = QStringLiteral("Delete");
     static inline const QString CancelCaption = QStringLiteral("Cancel");
 
@@ -50,6 +65,14 @@ public:
 private:
     void saveNew();
     void saveCurrent();
+    // Stores the fields into the current row; with checkShown only while the
+    // row still holds what was shown.
+    void storeShown(bool checkShown);
+    void resolveChange();
+    void offerAsNew();
+    void reportSaveFailure(const catalog::EngineError& error);
+    // The reason writes are barred (read-only, damaged, foreign objects), or null.
+    const catalog::EngineError* writeRefusal() const;
     void cancelNew();
     void deleteCurrent();
     void setNewRecordMode(bool on);

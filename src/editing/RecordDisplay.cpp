@@ -69,8 +69,13 @@ void RecordDisplay::recordToForm()
         const std::vector<FieldBinding> fields = FieldBinding::of(m_form);
         std::vector<QString> texts;
         texts.reserve(fields.size());
-        for (const FieldBinding& field : fields)
-            texts.push_back(set->value(field.column()).toString()); // Null reads as empty
+        QHash<QString, QVariant> shown;
+        for (const FieldBinding& field : fields) {
+            const QVariant value = set->value(field.column());
+            shown.insert(field.column(), value);
+            texts.push_back(value.toString()); // Null reads as empty
+        }
+        m_shownValues = std::move(shown);
         for (size_t i = 0; i < fields.size(); ++i)
             fields[i].setText(texts[i]);
         for (size_t i = 0; i < fields.size(); ++i) {
@@ -105,6 +110,7 @@ void RecordDisplay::clearFields()
 {
     RecordForm& f = m_form;
     const catalog::MediaDefaults& defaults = m_state.mediaDefaults;
+    m_shownValues.clear();
     f.title->clear();
     f.catalog->clear();
     f.vidfmt->setEditText(defaults.format);

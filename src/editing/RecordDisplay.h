@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QHash>
 #include <QLocale>
 #include <QString>
+#include <QVariant>
 #include <functional>
 #include <vector>
 
@@ -39,6 +41,9 @@ public:
     // first row of the current record set.
     void showFilterState();
 
+    // The stored values the last recordToForm showed, by column; empty after
+    // clearFields. Save checks that the row still holds them.
+    const QHash<QString, QVariant>& shownValues() const { return m_shownValues; }
     // Whether the fields differ from what the last display operation showed
     // (the current record, or the empty form of a new record). Without a
     // current row outside new-record mode there is nothing they could belong
@@ -69,6 +74,7 @@ private:
     RecordForm& m_form;
     std::vector<std::function<void()>> m_shownListeners;
     catalog::CatalogState& m_state;
+    QHash<QString, QVariant> m_shownValues; // as read from the row
     std::vector<QString> m_shown; // the field texts the last display operation left
     UnsavedChanges* m_guard = nullptr;
 };

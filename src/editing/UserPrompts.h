@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QDialog;
@@ -37,6 +38,9 @@ public:
     virtual void exclamation(const QString& text) = 0;
     // Question icon with Yes and No; true only for Yes.
     virtual bool confirm(const QString& text) = 0;
+    // Exclamation icon with buttons of the given captions; the index of the
+    // one pressed, or -1 when the box was closed otherwise.
+    virtual int choose(const QString& text, const QStringList& buttons) = 0;
     // Question icon with Save, Discard and Cancel; closing the box cancels.
     virtual SaveChoice askSave(const QString& text) = 0;
     // A plain message box: no icon, OK.

@@ -79,8 +79,10 @@ CommandLineLookup::Result CommandLineLookup::run(const QUrl& titlePage, const QS
                              .arg(profileName, m_profiles.names().join(QStringLiteral(", ")));
         return m_result;
     }
-    if (!titlePage.isValid() || titlePage.host().isEmpty()) {
-        m_result.error = QStringLiteral("\"%1\" is not the address of a web page.").arg(titlePage.toString());
+    if (!titlePage.isValid() || titlePage.host().isEmpty() || !isWebAddress(titlePage)) {
+        m_result.error = QStringLiteral("\"%1\" is not the address of a web page: --lookup takes http and https "
+                                        "addresses only.")
+                             .arg(titlePage.toString());
         return m_result;
     }
     QEventLoop loop;
@@ -249,6 +251,12 @@ void CommandLineLookup::prepareHeadlessEnvironment()
     // the error output.
     if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
         qputenv("QT_LOGGING_RULES", "qt.webenginecontext.info=false;js=false");
+}
+
+bool CommandLineLookup::isWebAddress(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
 }
 
 int CommandLineLookup::main(const QString& url, const QString& profileName)

@@ -55,6 +55,10 @@ public:
     // The profiles to choose from (the shipped ones and the user's).
     const SiteProfileRegistry& profiles() const { return m_profiles; }
 
+    // Only http and https pages are read: a file or other local address is
+    // refused before anything is loaded.
+    static bool isWebAddress(const QUrl& url);
+
     // Runs the lookup in a local event loop and returns when it is over.
     // profileName forces a profile; it must be one of profiles().
     Result run(const QUrl& titlePage, const QString& profileName = {});

@@ -283,9 +283,14 @@ private slots:
         f.resize(f.size() / 2 + 100);
         f.close();
         const QByteArray before = fileHash(path);
-        QVERIFY_THROWS_EXCEPTION(EngineError, Database::open(path));
+        try {
+            Database::open(path);
+            QFAIL("the file was opened");
+        } catch (const EngineError& error) {
+            QCOMPARE(error.kind(), EngineError::Kind::Damaged);
+            QVERIFY2(error.message().contains(QFileInfo(path).fileName()), qPrintable(error.message()));
+        }
         QCOMPARE(fileHash(path), before);
-        QCOMPARE(CatalogFileCheck::inspect(path), CatalogFileCheck::Kind::Truncated);
     }
 
     void createRefusesAnExistingFileAndLeavesNothingOnFailure()

@@ -16,6 +16,17 @@ bool ScriptedPrompts::confirm(const QString& text)
     return confirmAnswers.takeFirst();
 }
 
+int ScriptedPrompts::choose(const QString& text, const QStringList& buttons)
+{
+    choices << text;
+    if (choiceAnswers.isEmpty()) {
+        unexpected << QStringLiteral("choose: ") + text;
+        return -1;
+    }
+    const int answer = choiceAnswers.takeFirst();
+    return answer < buttons.size() ? answer : -1;
+}
+
 editing::SaveChoice ScriptedPrompts::askSave(const QString& text)
 {
     saveQuestions << text;

@@ -20,6 +20,7 @@ class ScriptedPrompts : public editing::UserPrompts
 {
 public:
     QList<bool> confirmAnswers;
+    QList<int> choiceAnswers; // indexes into the buttons of choose()
     QList<editing::SaveChoice> saveAnswers;
     QList<std::optional<QString>> fileAnswers;
     QList<std::optional<QString>> databaseAnswers;
@@ -31,6 +32,7 @@ public:
     QStringList exclamations;
     QStringList messages; // plain message boxes
     QStringList confirmations;
+    QStringList choices; // the texts of choose()
     QStringList saveQuestions;
     QStringList errors;
     std::vector<editing::FileRequest> fileRequests;
@@ -40,6 +42,7 @@ public:
 
     void exclamation(const QString& text) override;
     bool confirm(const QString& text) override;
+    int choose(const QString& text, const QStringList& buttons) override;
     editing::SaveChoice askSave(const QString& text) override;
     void message(const QString& text) override;
     void error(const QString& text) override;

@@ -153,6 +153,11 @@ void TestCommandLineLookup::failuresExitNonZero_data()
     QTest::newRow("no body") << QStringLiteral("/poster/tt9000102.svg") << QString() << 1 << QStringLiteral("no body");
     QTest::newRow("unknown profile") << QStringLiteral("/title/tt9000102/") << QStringLiteral("Cinema Paradiso") << 2
                                      << QStringLiteral("no site profile \"Cinema Paradiso\" (known: classic, IMDb, schema.org)");
+    // Nothing but web pages: a local file is never read as a title page.
+    QTest::newRow("local file") << QStringLiteral("file://localhost/etc/passwd") << QString() << 1
+                                << QStringLiteral("http and https");
+    QTest::newRow("ftp") << QStringLiteral("ftp://example.org/title/tt1/") << QString() << 1
+                         << QStringLiteral("http and https");
 }
 
 void TestCommandLineLookup::failuresExitNonZero()
@@ -169,6 +174,8 @@ void TestCommandLineLookup::failuresExitNonZero()
         QVERIFY(closed.listen());
         url = closed.root().toString() + QStringLiteral("/title/tt9000101/");
     }
+    if (path.contains(QLatin1String("://")))
+        url = path;
     QStringList arguments{QStringLiteral("--lookup"), url};
     if (!profile.isEmpty())
         arguments << QStringLiteral("--profile") << profile;

@@ -1,0 +1,51 @@
+#include "app/CatalogSafety.h"
+
+#include "catalog/CatalogBackup.h"
+#include "catalog/CatalogState.h"
+#include "catalog/EngineError.h"
+#include "catalog/SqliteConnection.h"
+#include "editing/UserPrompts.h"
+
+#include <QDir>
+
+namespace quelto::app {
+
+CatalogSafety::CatalogSafety(catalog::CatalogState& state, editing::UserPrompts& prompts)
+    : m_state(state), m_prompts(prompts)
+{
+}
+
+catalog::CatalogLoader::Questions CatalogSafety::questions(const QString& path)
+{
+    const QString file = QDir::toNativeSeparators(path);
+    catalog::CatalogLoader::Questions questions;
+    questions.removeForeignObjects = [this, file](const QString& report) {
+        return m_prompts.confirm(ForeignObjects.arg(file, report));
+    };
+    questions.writeToDamagedFile = [this, file](const QString& report) {
+        return m_prompts.confirm(Damaged.arg(file, report));
+    };
+    questions.beforeFirstWrite = [this, path] { makeBackup(path); };
+    return questions;
+}
+
+void CatalogSafety::tellAfterOpening()
+{
+    const QString file = QDir::toNativeSeparators(m_state.databasePath);
+    const catalog::EngineError* refusal = m_state.database->connection()->refusal();
+    if (refusal && refusal->kind() == catalog::EngineError::Kind::ReadOnly)
+        m_prompts.exclamation(ReadOnly.arg(file));
+    if (m_state.lock && !m_state.lock->held() && !m_state.lock->otherHolder().isEmpty())
+        m_prompts.exclamation(OpenElsewhere.arg(file, m_state.lock->otherHolder()));
+}
+
+void CatalogSafety::makeBackup(const QString& path)
+{
+    try {
+        catalog::CatalogBackup::make(path);
+    } catch (const catalog::EngineError& error) {
+        m_prompts.exclamation(NoBackup.arg(error.message()));
+    }
+}
+
+} // namespace quelto::app

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "catalog/CatalogLoader.h"
+
+#include <QString>
+
+namespace quelto::catalog {
+struct CatalogState;
+}
+namespace quelto::editing {
+class UserPrompts;
+}
+
+namespace quelto::app {
+
+// What the user is told and asked about the catalogue's safety when it opens:
+// foreign triggers, views and indexes, damage, a read-only file, another
+// Quelto on the same file; and the backup copy before the first change.
+class CatalogSafety
+{
+public:
+    static inline const QString ForeignObjects = QStringLiteral(
+        "The catalogue \"%1\" carries things that Quelto did not make:\n%2\n\n"
+        "Triggers can change or delete records whenever Quelto saves, views can hide what Quelto reads, and an "
+        "index that another program made on a text column is broken by Quelto's writes. Quelto changes nothing "
+        "in this catalogue while they are there.\n\nRemove them now? (A backup copy is made first.)");
+    static inline const QString Damaged = QStringLiteral(
+        "The catalogue \"%1\" is damaged. The check found:\n%2\n\n"
+        "Changing a damaged catalogue can lose more of it; keep a copy of the file first. Without your leave "
+        "Quelto shows it but changes nothing.\n\nAllow changes to this catalogue all the same?");
+    static inline const QString ReadOnly = QStringLiteral(
+        "The catalogue \"%1\" is read-only: the file or its folder cannot be written.\n\n"
+        "You can browse, search and print; saving, deleting, new records and the option lists are not available.");
+    static inline const QString OpenElsewhere = QStringLiteral(
+        "The catalogue \"%1\" is already open in another Quelto (%2).\n\n"
+        "You can go on: a Save that would overwrite a change made there is caught, and you are asked what to do.");
+    static inline const QString NoBackup = QStringLiteral("%1\n\nThe change goes ahead without a backup copy.");
+
+    CatalogSafety(catalog::CatalogState& state, editing::UserPrompts& prompts);
+
+    // The questions the loader asks while it opens the catalogue at path;
+    // the backup copy is made of that file.
+    catalog::CatalogLoader::Questions questions(const QString& path);
+    // The notices once the catalogue is open: read-only, open elsewhere.
+    void tellAfterOpening();
+
+private:
+    void makeBackup(const QString& path);
+
+    catalog::CatalogState& m_state;
+    editing::UserPrompts& m_prompts;
+};
+
+} // namespace quelto::app

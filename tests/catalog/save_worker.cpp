@@ -1,0 +1,43 @@
+// Saves records into a catalogue until it is killed, the way the record
+// commands do: a new record, then an edit of it checked against what was
+// read. After each stored change it prints "added N" or "edited N", so the
+// one who kills it knows what must be in the file.
+#include "catalog/CatalogSchema.h"
+#include "catalog/Database.h"
+#include "catalog/RecordSet.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+using namespace quelto::catalog;
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 3)
+        return 2;
+    auto db = Database::open(QString::fromLocal8Bit(argv[1]));
+    auto set = db->openRecordSet(CatalogSchema::ArchiveQuery);
+    const QString prefix = QString::fromLocal8Bit(argv[2]);
+    for (int n = 0;; ++n) {
+        const QString title = prefix + QString::number(n);
+        set->addNew();
+        for (const QString& column : CatalogSchema::archiveColumns())
+            set->setValue(column, title + QLatin1Char('.') + column + QString(120, QLatin1Char('x')));
+        set->setValue(QStringLiteral("title"), title);
+        set->update();
+        std::printf("added %d\n", n);
+        std::fflush(stdout);
+
+        set->setBookmark(set->lastModified());
+        QHash<QString, QVariant> shown;
+        for (const QString& column : CatalogSchema::archiveColumns())
+            shown.insert(column, set->value(column));
+        set->edit();
+        set->setValue(QStringLiteral("mv_year"), QStringLiteral("edited"));
+        set->expect(shown);
+        set->update();
+        std::printf("edited %d\n", n);
+        std::fflush(stdout);
+    }
+}

@@ -1,0 +1,249 @@
+// Two main windows on one catalogue, and a catalogue that cannot be written,
+// carries foreign objects or vanishes: what the user is told and asked, and
+// that nothing typed or stored is lost.
+#include "AppFixture.h"
+#include "TestCatalog.h"
+#include "app/CatalogSafety.h"
+#include "catalog/CatalogBackup.h"
+#include "catalog/Database.h"
+#include "catalog/RecordSet.h"
+#include "editing/OptionListEditor.h"
+#include "editing/RecordCommands.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+#include <QtTest>
+#include <sqlite3.h>
+
+using namespace quelto;
+using quelto::app::CatalogSafety;
+using quelto::app::MainWindow;
+using quelto::editing::RecordCommands;
+using quelto::test::AppFixture;
+using quelto::test::TestCatalog;
+
+namespace {
+
+QString storedValue(const QString& path, const QString& title, const QString& column)
+{
+    auto db = catalog::Database::open(path);
+    auto set = db->openRecordSet(QStringLiteral("select * from archive where title = '%1'").arg(title));
+    return set->eof() ? QStringLiteral("<none>") : set->value(column).toString();
+}
+
+void runSql(const QString& path, const char* sql)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &db);
+    QCOMPARE(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+}
+
+} // namespace
+
+class TestRecordSafety : public QObject
+{
+    Q_OBJECT
+
+    static editing::RecordForm& form(AppFixture& f) { return f.window().form(); }
+
+    // Window a on a new catalogue, then window b on the same file.
+    static QString startBoth(AppFixture& a, AppFixture& b, const QStringList& titles)
+    {
+        const QString path = a.file(QStringLiteral("shared.mdb"));
+        QList<TestCatalog::Row> rows;
+        for (const QString& title : titles)
+            rows << TestCatalog::record(title, QStringLiteral("ID-") + title);
+        TestCatalog::create(path, rows);
+        if (a.start(path) != MainWindow::LoadResult::Loaded || b.start(path) != MainWindow::LoadResult::Loaded)
+            qFatal("the shared catalogue did not load");
+        return path;
+    }
+
+private slots:
+    void secondWindowIsToldTheCatalogueIsOpen()
+    {
+        AppFixture a;
+        AppFixture b;
+        const QString path = startBoth(a, b, {"Alien"});
+        QVERIFY(a.prompts().exclamations.isEmpty());
+        QCOMPARE(b.prompts().exclamations.size(), 1);
+        QVERIFY(b.prompts().exclamations.first().startsWith(
+            CatalogSafety::OpenElsewhere.arg(QDir::toNativeSeparators(path)).section(QLatin1Char('('), 0, 0)));
+        // The first window gone, the next start is told nothing.
+        a.discardWindow();
+        b.prompts().exclamations.clear();
+        QCOMPARE(b.start(path), MainWindow::LoadResult::Loaded);
+        QVERIFY(b.prompts().exclamations.isEmpty());
+    }
+
+    void changeMadeElsewhereIsNeverOverwrittenSilently()
+    {
+        AppFixture a;
+        AppFixture b;
+        const QString path = startBoth(a, b, {"Alien", "Brazil"});
+        b.prompts().exclamations.clear();
+
+        form(a).mvDirector->setEditText(QStringLiteral("Ridley Scott"));
+        form(a).dbSave->click();
+        form(b).title->setText(QStringLiteral("Alien (1979)"));
+
+        // Cancel keeps what B typed and stores nothing.
+        b.prompts().choiceAnswers << 2;
+        form(b).dbSave->click();
+        QCOMPARE(b.prompts().choices, QStringList{RecordCommands::ChangedElsewhere});
+        QCOMPARE(form(b).title->text(), QStringLiteral("Alien (1979)"));
+        QCOMPARE(storedValue(path, QStringLiteral("Alien"), QStringLiteral("mv_director")),
+                 QStringLiteral("Ridley Scott"));
+
+        // Show the stored record: A's director appears, B's typing is dropped.
+        b.prompts().choiceAnswers << 1;
+        form(b).dbSave->click();
+        QCOMPARE(form(b).title->text(), QStringLiteral("Alien"));
+        QCOMPARE(form(b).mvDirector->currentText(), QStringLiteral("Ridley Scott"));
+
+        // Shown afresh, B's next change is stored with A's.
+        form(b).mv_year->setText(QStringLiteral("1979"));
+        form(b).dbSave->click();
+        QCOMPARE(b.prompts().choices.size(), 2);
+        QCOMPARE(storedValue(path, QStringLiteral("Alien"), QStringLiteral("mv_year")), QStringLiteral("1979"));
+        QCOMPARE(storedValue(path, QStringLiteral("Alien"), QStringLiteral("mv_director")),
+                 QStringLiteral("Ridley Scott"));
+
+        // Overwrite: what A shows replaces B's change.
+        form(a).mvGenre->setEditText(QStringLiteral("Horror"));
+        b.prompts().choiceAnswers.clear();
+        a.prompts().choiceAnswers << 0;
+        form(a).dbSave->click();
+        QCOMPARE(a.prompts().choices, QStringList{RecordCommands::ChangedElsewhere});
+        QCOMPARE(storedValue(path, QStringLiteral("Alien"), QStringLiteral("mv_genre")), QStringLiteral("Horror"));
+        QCOMPARE(storedValue(path, QStringLiteral("Alien"), QStringLiteral("mv_year")), QStringLiteral("Alien.mv_year"));
+        QVERIFY(a.prompts().unexpected.isEmpty() && b.prompts().unexpected.isEmpty());
+    }
+
+    void recordDeletedElsewhereCanBeStoredAgain()
+    {
+        AppFixture a;
+        AppFixture b;
+        const QString path = startBoth(a, b, {"Alien", "Brazil"});
+        a.prompts().confirmAnswers << true;
+        form(a).dbDelete->click();
+        QCOMPARE(TestCatalog::rowCount(path, QStringLiteral("archive")), 1);
+
+        form(b).mv_year->setText(QStringLiteral("1979"));
+        b.prompts().confirmAnswers << false;
+        form(b).dbSave->click();
+        QCOMPARE(b.prompts().confirmations, QStringList{RecordCommands::DeletedElsewhere});
+        QVERIFY(!b.prompts().exclamations.contains(RecordCommands::NotAllFieldsFilled));
+        QCOMPARE(TestCatalog::rowCount(path, QStringLiteral("archive")), 1);
+        QCOMPARE(form(b).mv_year->text(), QStringLiteral("1979"));
+
+        b.prompts().confirmAnswers << true;
+        form(b).dbSave->click();
+        QCOMPARE(TestCatalog::rowCount(path, QStringLiteral("archive")), 2);
+        QCOMPARE(storedValue(path, QStringLiteral("Alien"), QStringLiteral("mv_year")), QStringLiteral("1979"));
+        QCOMPARE(b.window().state().current->value(QStringLiteral("title")).toString(), QStringLiteral("Alien"));
+        QCOMPARE(b.window().state().current->recordCount(), 2);
+    }
+
+    void readOnlyCatalogueSaysSoWhereverItWouldChange()
+    {
+        AppFixture f;
+        const QString path = f.file(QStringLiteral("ro.mdb"));
+        TestCatalog::create(path, {TestCatalog::record(QStringLiteral("Alien"))});
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+        QCOMPARE(f.prompts().exclamations, QStringList{CatalogSafety::ReadOnly.arg(QDir::toNativeSeparators(path))});
+
+        f.prompts().exclamations.clear();
+        form(f).dbDelete->click();
+        form(f).dbNew->click();
+        form(f).title->setText(QStringLiteral("Changed"));
+        form(f).dbSave->click();
+        QCOMPARE(f.prompts().exclamations.size(), 3);
+        for (const QString& said : f.prompts().exclamations)
+            QVERIFY2(said.contains(QLatin1String("read-only")), qPrintable(said));
+        QVERIFY(f.prompts().confirmations.isEmpty()); // no delete question first
+        QVERIFY(!f.window().state().newRecordMode);
+        QCOMPARE(form(f).title->text(), QStringLiteral("Changed"));
+        QVERIFY(f.prompts().unexpected.isEmpty());
+        form(f).title->setText(QStringLiteral("Alien"));
+
+        // The option lists: told on opening, and Save refuses.
+        f.prompts().exclamations.clear();
+        f.prompts().dialogScripts << [](QDialog& dialog) {
+            auto& editor = static_cast<editing::OptionListEditor&>(dialog);
+            editor.dataentry()->setPlainText(QStringLiteral("Only\n"));
+            editor.saveButton()->click();
+        };
+        form(f).editButtons.front().button->click();
+        QCOMPARE(f.prompts().exclamations.size(), 2);
+        for (const QString& said : f.prompts().exclamations)
+            QVERIFY2(said.contains(QLatin1String("read-only")), qPrintable(said));
+        QCOMPARE(storedValue(path, QStringLiteral("Alien"), QStringLiteral("title")), QStringLiteral("Alien"));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+    void failuresHaveTheirOwnMessagesAndSaveWorksOnceMended()
+    {
+        AppFixture f;
+        const QString path = f.file(QStringLiteral("gone.mdb"));
+        TestCatalog::create(path, {TestCatalog::record(QStringLiteral("Alien"))});
+        QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+        const QString copy = path + QStringLiteral(".copy");
+        QVERIFY(QFile::copy(path, copy));
+
+        QVERIFY(QFile::remove(path));
+        form(f).mv_year->setText(QStringLiteral("1979"));
+        form(f).dbSave->click();
+        QVERIFY(!f.prompts().exclamations.isEmpty());
+        QVERIFY2(f.prompts().exclamations.first().startsWith(QLatin1String("Cannot save: The catalogue file")) &&
+                     f.prompts().exclamations.first().contains(QLatin1String("is gone")),
+                 qPrintable(f.prompts().exclamations.first()));
+        QCOMPARE(form(f).mv_year->text(), QStringLiteral("1979"));
+
+        QVERIFY(QFile::copy(copy, path));
+        f.prompts().exclamations.clear();
+        form(f).dbSave->click();
+        QVERIFY2(f.prompts().exclamations.isEmpty(), qPrintable(f.prompts().exclamations.join(QLatin1Char('\n'))));
+        QCOMPARE(storedValue(path, QStringLiteral("Alien"), QStringLiteral("mv_year")), QStringLiteral("1979"));
+    }
+
+    void foreignTriggerIsRemovedOnlyWithLeaveAndBackupComesFirst()
+    {
+        AppFixture f;
+        const QString path = f.file(QStringLiteral("trap.mdb"));
+        TestCatalog::create(path, {TestCatalog::record(QStringLiteral("Alien")), TestCatalog::record(QStringLiteral("Brazil"))});
+        runSql(path, "create trigger wipe after update on archive begin delete from archive; end;");
+
+        f.prompts().confirmAnswers << false;
+        QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+        QCOMPARE(f.prompts().confirmations.size(), 1);
+        QVERIFY(f.prompts().confirmations.first().contains(QLatin1String("trigger \"wipe\" on archive")));
+        form(f).mv_year->setText(QStringLiteral("1979"));
+        form(f).dbSave->click();
+        QVERIFY(f.prompts().exclamations.last().startsWith(QLatin1String("Cannot save:")));
+        QCOMPARE(TestCatalog::rowCount(path, QStringLiteral("archive")), 2);
+        QVERIFY(catalog::CatalogBackup::existing(path).isEmpty());
+
+        f.prompts().confirmAnswers << true;
+        QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+        // The copy was made before the trigger went.
+        const QStringList copies = catalog::CatalogBackup::existing(path);
+        QCOMPARE(copies.size(), 1);
+        auto copy = catalog::Database::open(copies.first());
+        QVERIFY(copy->openRecordSet(QStringLiteral("select * from sqlite_master where type = 'trigger'"))->recordCount() == 1);
+
+        form(f).mv_year->setText(QStringLiteral("1979"));
+        form(f).dbSave->click();
+        QCOMPARE(TestCatalog::rowCount(path, QStringLiteral("archive")), 2);
+        QCOMPARE(storedValue(path, QStringLiteral("Alien"), QStringLiteral("mv_year")), QStringLiteral("1979"));
+        QCOMPARE(catalog::CatalogBackup::existing(path).size(), 1); // one copy a run
+    }
+};
+
+QTEST_MAIN(TestRecordSafety)
+#include "tst_record_safety.moc"
