@@ -25,6 +25,8 @@ QString SearchQuery::substringPattern(const QString& text)
 {
     QString pattern = QStringLiteral("*");
     for (const QChar c : text) {
+        if (c.isNull()) // a NUL cannot stand in SQL text: it is left out
+            continue;
         if (isListBreaking(c)) {
             pattern += c;
             continue;
@@ -56,6 +58,8 @@ QString SearchQuery::literalPattern(const QString& text)
 {
     QString pattern;
     for (const QChar c : text) {
+        if (c.isNull()) // a NUL cannot stand in SQL text: it is left out
+            continue;
         if (isPatternSpecial(c)) {
             pattern += QLatin1Char('[');
             pattern += c;
@@ -67,7 +71,10 @@ QString SearchQuery::literalPattern(const QString& text)
     return pattern;
 }
 
-QString SearchQuery::apostrophesDoubled(const QString& text) { return doubled(text, QLatin1Char('\'')); }
+QString SearchQuery::apostrophesDoubled(const QString& text)
+{
+    return doubled(QString(text).remove(QChar(0)), QLatin1Char('\''));
+}
 
 QString SearchQuery::genreFilter(const QString& genre)
 {
