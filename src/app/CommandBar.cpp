@@ -1,5 +1,6 @@
 #include "app/CommandBar.h"
 
+#include "app/ElidedLabel.h"
 #include "app/FormWidgets.h"
 #include "editing/RecordCommands.h"
 #include "editing/RecordForm.h"
@@ -31,10 +32,13 @@ CommandBar::CommandBar(editing::RecordForm& form, QWidget* parent) : QWidget(par
     form.dbNoFilter = form::commandButton("dbNoFilter", QStringLiteral("All &Data"),
                                           QStringLiteral("Switch off filter"), this);
     form.dbNoFilter->setEnabled(false);
+    // Narrow enough that "1,000,000 records in database" reads whole at the
+    // designed window size.
     for (QPushButton* b : {form.dbFirst, form.dbPrev, form.dbNext, form.dbLast})
-        b->setFixedWidth(32);
-    for (QPushButton* b : {form.dbNew, form.dbSave, form.dbDelete, form.dbNoFilter})
-        b->setFixedWidth(62);
+        b->setFixedWidth(28);
+    for (QPushButton* b : {form.dbNew, form.dbSave, form.dbDelete})
+        b->setFixedWidth(56);
+    form.dbNoFilter->setFixedWidth(62);
 
     form.Shape1 = new editing::StatusShape(this);
     form.Shape1->setFixedSize(22, 22);
@@ -52,7 +56,8 @@ CommandBar::CommandBar(editing::RecordForm& form, QWidget* parent) : QWidget(par
     titleFont.setBold(true);
     form.title->setFont(titleFont);
 
-    form.filterset = new QLabel(this);
+    // A long description is shortened; the tooltip has it whole.
+    form.filterset = new ElidedLabel(this);
     form.filterset->setObjectName(QStringLiteral("filterset"));
     form.filterset->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     QPalette red = form.filterset->palette();
@@ -65,13 +70,15 @@ CommandBar::CommandBar(editing::RecordForm& form, QWidget* parent) : QWidget(par
     commands->setSpacing(4);
     for (QPushButton* b : {form.dbFirst, form.dbPrev, form.dbNext, form.dbLast})
         commands->addWidget(b);
-    commands->addSpacing(8);
+    commands->addSpacing(6);
     for (QPushButton* b : {form.dbNew, form.dbSave, form.dbDelete})
         commands->addWidget(b);
-    commands->addSpacing(8);
+    commands->addSpacing(6);
     commands->addWidget(form.dbNoFilter);
     commands->addStretch(1);
     commands->addWidget(form.labelRecords);
+    form.labelRecords->setMinimumWidth(
+        form.labelRecords->fontMetrics().horizontalAdvance(QStringLiteral("1,000,000 records in database")));
     commands->addSpacing(6);
     commands->addWidget(form.Shape1);
 

@@ -27,6 +27,8 @@
 #include "editing/UnsavedChanges.h"
 #include "editing/UserPrompts.h"
 #include "printing/PrintCommands.h"
+#include "search/RecordListCommands.h"
+#include "search/RecordListPane.h"
 #include "search/SearchCommands.h"
 #include "weblookup/LookupWorkflow.h"
 
@@ -54,6 +56,10 @@ struct DialogCancelled
 {
 };
 
+// The record list's columns: which are shown, their order and widths.
+const QString ListSection = QStringLiteral("Settings");
+const QString ListColumnsKey = QStringLiteral("ListColumns");
+
 bool isFile(const QString& path) { return QFileInfo(path).isFile(); }
 
 QString absolute(const QString& path) { return QFileInfo(path).absoluteFilePath(); }
@@ -77,6 +83,8 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     m_tabs->addTab(new MovieTab(m_form, m_tabs), QStringLiteral("Movie"));
     m_lookup = new LookupTab(m_form, m_prompts, m_settings, m_tabs);
     m_tabs->addTab(m_lookup, QStringLiteral("IMDb"));
+    m_listPane = new search::RecordListPane(m_tabs);
+    m_tabs->addTab(m_listPane, QStringLiteral("List"));
     setTabOrder(m_form.title, m_tabs);
     m_keyboard = new FormKeyboard(m_form, m_state, m_tabs,
                                   {m_commandBar, m_tabs->widget(0), m_tabs->widget(1), m_tabs->findChild<QTabBar*>()},
@@ -92,6 +100,14 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     // A grab fills the new record being entered; into a shown record it
     // replaces what was typed there.
     m_lookup->workflow().setGrabCheck([this] { return m_state.newRecordMode || m_unsaved->settle(); });
+    m_list = new search::RecordListCommands(m_state, *m_display, *m_search, m_prompts, *m_listPane, this);
+    m_listPane->restoreColumnState(QByteArray::fromBase64(m_settings.value(ListSection, ListColumnsKey).toLatin1()));
+    connect(m_listPane, &search::RecordListPane::columnsChanged, this, [this] {
+        m_settings.setValue(ListSection, ListColumnsKey, QString::fromLatin1(m_listPane->columnState().toBase64()));
+        m_settings.sync();
+    });
+    // Enter on a row opens the record.
+    connect(m_list, &search::RecordListCommands::rowOpened, this, [this] { m_tabs->setCurrentIndex(MovieTabIndex); });
     new printing::PrintCommands(m_state, *m_display, m_prompts, this);
     new editing::OptionListCommands(m_form, m_state, m_prompts, this);
     m_help = new HelpCommands(*m_menu, m_prompts, this);
@@ -280,6 +296,7 @@ void MainWindow::storeOnClose()
                                twips::fromPixels(frame.width(), dpiX), twips::fromPixels(frame.height(), dpiY));
     }
     m_settings.storeMediaDefaults(m_state.mediaDefaults);
+    m_settings.setValue(ListSection, ListColumnsKey, QString::fromLatin1(m_listPane->columnState().toBase64()));
     m_settings.sync();
 }
 

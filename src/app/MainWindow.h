@@ -16,8 +16,10 @@ class UnsavedChanges;
 class UserPrompts;
 } // namespace quelto::editing
 namespace quelto::search {
+class RecordListCommands;
+class RecordListPane;
 class SearchCommands;
-}
+} // namespace quelto::search
 
 namespace quelto::app {
 
@@ -47,6 +49,7 @@ public:
     static inline const QString NoCatalogueNamed = QStringLiteral("No catalogue file was named.");
     static constexpr int MovieTabIndex = 1;
     static constexpr int LookupTabIndex = 2;
+    static constexpr int ListTabIndex = 3;
 
     MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -65,6 +68,7 @@ public:
     MainMenu& menu() { return *m_menu; }
     LookupTab& lookupTab() { return *m_lookup; }
     search::SearchCommands& searchCommands() { return *m_search; }
+    search::RecordListCommands& recordList() { return *m_list; }
     HelpCommands& helpCommands() { return *m_help; }
     FormKeyboard& keyboard() { return *m_keyboard; }
     CatalogSafety& safety() { return *m_safety; }
@@ -106,6 +110,8 @@ private:
     std::unique_ptr<CatalogSafety> m_safety;
     std::unique_ptr<editing::UnsavedChanges> m_unsaved;
     search::SearchCommands* m_search = nullptr;
+    search::RecordListPane* m_listPane = nullptr;
+    search::RecordListCommands* m_list = nullptr;
     HelpCommands* m_help = nullptr;
     CatalogueSwitcher* m_switcher = nullptr;
     MainMenu* m_menu;

@@ -1,5 +1,6 @@
 #include "catalog/CatalogLoader.h"
 
+#include "catalog/ArchiveKeys.h"
 #include "catalog/CatalogIntegrity.h"
 #include "catalog/CatalogLock.h"
 #include "catalog/CatalogSchema.h"
@@ -142,6 +143,9 @@ void CatalogLoader::open(CatalogState& state, const Questions& questions)
                                                         [&db] { CatalogSchema::createArchiveTable(db); });
         transaction.commit();
     }
+    // Key columns for an older file; the set is then opened again to use them.
+    if (ArchiveKeys::install(db))
+        state.current = db.openRecordSet(currentQuery(state));
     // An empty set refuses the moves; the count is complete either way.
     try {
         state.current->moveLast();

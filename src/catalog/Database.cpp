@@ -1,5 +1,6 @@
 #include "catalog/Database.h"
 
+#include "catalog/ArchiveKeys.h"
 #include "catalog/CatalogFileCheck.h"
 #include "catalog/EngineError.h"
 #include "catalog/RecordSet.h"
@@ -165,12 +166,17 @@ QString Database::translate(const QString& sql)
     requireOpen();
     if (!m_namesValid)
         refreshNames();
-    return SqlTranslator(m_names).translate(sql);
+    return ArchiveKeys::useKeyColumns(SqlTranslator(m_names).translate(sql), m_names);
 }
 
 std::unique_ptr<RecordSet> Database::openRecordSet(const QString& sql)
 {
     return std::make_unique<RecordSet>(m_connection, sql, translate(sql));
+}
+
+std::unique_ptr<RecordSet> Database::openRecordSet(const QString& sql, std::vector<qint64> keys)
+{
+    return std::make_unique<RecordSet>(m_connection, sql, translate(sql), std::move(keys));
 }
 
 void Database::close() { m_connection.reset(); }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 namespace quelto::catalog {
 
@@ -53,6 +54,13 @@ public:
     std::unique_ptr<RecordSet> openRecordSet(const QString& sql);
 
     void close();
+
+    // Opens a record set over rows found elsewhere (a query run on another
+    // connection): keys are the row keys of sql's answer, in order.
+    std::unique_ptr<RecordSet> openRecordSet(const QString& sql, std::vector<qint64> keys);
+
+    // After a schema change made through connection().
+    void schemaChanged() { m_namesValid = false; }
 
     // For the engine's own record sets.
     std::shared_ptr<SqliteConnection> connection() const { return m_connection; }

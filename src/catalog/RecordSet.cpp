@@ -1,5 +1,6 @@
 #include "catalog/RecordSet.h"
 
+#include "catalog/ArchiveKeys.h"
 #include "catalog/EngineError.h"
 #include "catalog/SqlTranslator.h"
 #include "catalog/SqliteConnection.h"
@@ -7,6 +8,7 @@
 
 #include <QDir>
 #include <QRegularExpression>
+#include <atomic>
 
 namespace quelto::catalog {
 namespace {
@@ -54,19 +56,60 @@ bool sameValue(const QVariant& stored, const QVariant& shown)
 RecordSet::RecordSet(std::shared_ptr<SqliteConnection> connection, QString sql, QString translatedSql)
     : m_connection(std::move(connection)), m_sql(std::move(sql)), m_translated(std::move(translatedSql))
 {
-    // "select * from TABLE rest" over one table is kept by row key and is updatable.
+    parseQuery();
+    runQuery();
+}
+
+RecordSet::RecordSet(std::shared_ptr<SqliteConnection> connection, QString sql, QString translatedSql,
+                     std::vector<qint64> keys)
+    : m_connection(std::move(connection)), m_sql(std::move(sql)), m_translated(std::move(translatedSql))
+{
+    parseQuery();
+    if (!isUpdatable())
+        throw EngineError(QStringLiteral("Operation is not supported for this type of object."));
+    m_keys = std::move(keys);
+    loadSchema();
+    m_position = recordCount() > 0 ? 0 : BeforeFirst;
+}
+
+namespace {
+
+// "select * from TABLE rest" over one table is kept by row key and is updatable.
+struct KeyedQuery
+{
+    QString table;
+    QString keyQuery;
+};
+
+KeyedQuery keyedQuery(const QString& translated)
+{
     static const QRegularExpression keyed(
         QStringLiteral(R"(^\s*select\s+\*\s+from\s+("(?:[^"]|"")+"|\[[^\]]+\]|\w+)(.*)$)"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression notSingleTable(QStringLiteral(R"(^\s*,|\bgroup\s+by\b|\bjoin\b|\bunion\b)"),
                                                    QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = keyed.match(m_translated);
-    if (match.hasMatch() && !match.captured(2).contains(notSingleTable)) {
-        m_table = unquoteName(match.captured(1));
-        m_keyQuery = QStringLiteral("select rowid from ") + SqlTranslator::quoteName(m_table) + match.captured(2);
-    }
-    runQuery();
+    const QRegularExpressionMatch match = keyed.match(translated);
+    if (!match.hasMatch() || match.captured(2).contains(notSingleTable))
+        return {};
+    const QString table = unquoteName(match.captured(1));
+    return {table, QStringLiteral("select rowid from ") + SqlTranslator::quoteName(table) + match.captured(2)};
 }
+
+std::atomic<quint64> lastGeneration{0};
+
+} // namespace
+
+QString RecordSet::keyQueryFor(const QString& translatedSql) { return keyedQuery(translatedSql).keyQuery; }
+
+void RecordSet::parseQuery()
+{
+    KeyedQuery keyed = keyedQuery(m_translated);
+    m_table = std::move(keyed.table);
+    m_keyQuery = std::move(keyed.keyQuery);
+    touch();
+}
+
+void RecordSet::touch() { m_generation = ++lastGeneration; }
 
 RecordSet::~RecordSet() = default;
 
@@ -87,9 +130,12 @@ void RecordSet::loadSchema()
 void RecordSet::runQuery()
 {
     m_connection->reopenIfMoved(); // a file put back in place of one that vanished
+    touch();
     m_rowCacheValid = false;
     m_rowQuery.reset();
     if (isUpdatable()) {
+        if (m_keyQuery.contains(ArchiveKeys::Prefix))
+            ArchiveKeys::catchUp(*m_connection);
         auto statement = m_connection->prepare(m_keyQuery);
         std::vector<qint64> keys;
         while (statement->step())
@@ -317,10 +363,12 @@ void RecordSet::update()
         const bool wasAfterLast = !m_onDeletedRow && m_position >= recordCount();
         m_lastModified = m_connection->lastInsertRowId();
         m_keys.push_back(m_lastModified);
+        touch();
         if (wasAfterLast)
             m_position = recordCount();
     } else {
         updateRow(names, values);
+        touch();
     }
     endEdit();
 }
@@ -370,6 +418,7 @@ void RecordSet::deleteRecord()
     statement->bindInt64(1, m_keys.at(m_position));
     statement->step();
     m_keys.erase(m_keys.begin() + m_position);
+    touch();
     m_onDeletedRow = true;
     m_rowCacheValid = false;
 }
@@ -385,6 +434,7 @@ void RecordSet::close()
 {
     endEdit();
     m_open = false;
+    touch();
     m_rowQuery.reset();
     m_keys = {};
     m_rows = {};

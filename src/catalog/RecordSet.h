@@ -33,6 +33,9 @@ public:
     };
 
     RecordSet(std::shared_ptr<SqliteConnection> connection, QString sql, QString translatedSql);
+    // An updatable set whose query has been run elsewhere: keys are its rows.
+    RecordSet(std::shared_ptr<SqliteConnection> connection, QString sql, QString translatedSql,
+              std::vector<qint64> keys);
     ~RecordSet();
     RecordSet(const RecordSet&) = delete;
     RecordSet& operator=(const RecordSet&) = delete;
@@ -83,6 +86,18 @@ public:
     // The key of the current row, and a move to the row with a key.
     qint64 bookmark() const;
     void setBookmark(qint64 key);
+    // "select rowid from TABLE ..." for a translated "select * from TABLE ..."
+    // over one table; empty for any other query.
+    static QString keyQueryFor(const QString& translatedSql);
+
+    // The key of the row at a 0-based position of an updatable set.
+    qint64 keyAt(int position) const { return m_keys.at(size_t(position)); }
+    // "select rowid from TABLE ..." of an updatable set, as SQLite reads it.
+    const QString& keyQuery() const { return m_keyQuery; }
+    const QString& table() const { return m_table; }
+    // A number no other set has had, renewed by every change of the rows: a
+    // new query, an added, stored or deleted row, closing.
+    quint64 generation() const { return m_generation; }
     // Drops what was read of the current row, so the next value() reads the file.
     void reread() { m_rowCacheValid = false; }
 
@@ -100,6 +115,7 @@ private:
 
     void requireOpen() const;
     void requireCurrentRow() const;
+    void parseQuery();
     void runQuery();
     void loadSchema();
     void setPosition(int position);
@@ -125,6 +141,8 @@ private:
     bool m_onDeletedRow = false;
     bool m_open = true;
     qint64 m_lastModified = 0;
+    quint64 m_generation = 0;
+    void touch();
 
     EditMode m_editMode = EditMode::None;
     std::vector<QVariant> m_buffer;

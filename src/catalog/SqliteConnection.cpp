@@ -2,6 +2,7 @@
 
 #include "catalog/EngineError.h"
 #include "catalog/LikePattern.h"
+#include "catalog/TextKeys.h"
 #include "catalog/WesternCollation.h"
 
 #include <QDir>
@@ -52,6 +53,34 @@ void likeFunction(sqlite3_context* context, int argc, sqlite3_value** argv)
     }
     const auto* t = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
     sqlite3_result_int(context, pattern->matches({t, size_t(sqlite3_value_bytes(argv[1]))}));
+}
+
+std::string_view textArgument(sqlite3_value* value)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
+    return text ? std::string_view(text, size_t(sqlite3_value_bytes(value))) : std::string_view();
+}
+
+// quelto_sortkey(text): the text's sort key as a blob; Null stays Null.
+void sortKeyFunction(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
+        return;
+    const std::string key = TextKeys::sortKey(textArgument(argv[0]));
+    sqlite3_result_blob64(context, key.data(), key.size(), SQLITE_TRANSIENT);
+}
+
+// quelto_searchtext(text, ...): the folded texts, one per line.
+void searchTextFunction(sqlite3_context* context, int argc, sqlite3_value** argv)
+{
+    std::string out;
+    for (int i = 0; i < argc; ++i) {
+        if (i > 0)
+            out += '\n';
+        if (sqlite3_value_type(argv[i]) != SQLITE_NULL)
+            TextKeys::appendFolded(textArgument(argv[i]), out);
+    }
+    sqlite3_result_text64(context, out.data(), out.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
 } // namespace
@@ -260,6 +289,11 @@ void SqliteConnection::installCatalogFunctions()
         sqlite3_create_function_v2(m_db, "like", args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, likeFunction,
                                    nullptr, nullptr, nullptr);
     }
+    // For the key columns (ArchiveKeys); only the program's TEMP triggers call them.
+    sqlite3_create_function_v2(m_db, "quelto_sortkey", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                               sortKeyFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(m_db, "quelto_searchtext", -1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                               searchTextFunction, nullptr, nullptr, nullptr);
 }
 
 void SqliteConnection::exec(const QString& sql)
@@ -281,6 +315,8 @@ std::unique_ptr<SqliteStatement> SqliteConnection::prepare(const QString& sql)
 
 qint64 SqliteConnection::lastInsertRowId() const { return sqlite3_last_insert_rowid(m_db); }
 int SqliteConnection::changes() const { return sqlite3_changes(m_db); }
+qint64 SqliteConnection::totalChanges() const { return sqlite3_total_changes64(m_db); }
+void SqliteConnection::interrupt() { sqlite3_interrupt(m_db); }
 QString SqliteConnection::errorMessage() const { return QString::fromUtf8(sqlite3_errmsg(m_db)); }
 bool SqliteConnection::isReadOnly() const { return sqlite3_db_readonly(m_db, "main") == 1; }
 bool SqliteConnection::inTransaction() const { return sqlite3_get_autocommit(m_db) == 0; }

@@ -68,6 +68,10 @@ public:
     std::unique_ptr<SqliteStatement> prepare(const QString& sql);
     qint64 lastInsertRowId() const;
     int changes() const;
+    // Rows changed through this connection since it was opened.
+    qint64 totalChanges() const;
+    // Makes a statement running on another thread stop with an error.
+    void interrupt();
     QString errorMessage() const;
     bool isReadOnly() const;
     bool inTransaction() const;

@@ -145,4 +145,6 @@ char32_t WesternCollation::baseLetter(char32_t c)
     return QChar::toLower(c);
 }
 
+char32_t WesternCollation::secondLetter(char32_t c) { return c < kBaseTableSize ? tables().second[c] : 0; }
+
 } // namespace quelto::catalog

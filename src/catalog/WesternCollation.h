@@ -22,6 +22,9 @@ public:
     // The character in lower case with its accent removed ("É" -> "e").
     // Letters that stand for two ("ß", "æ") give their first letter here.
     static char32_t baseLetter(char32_t c);
+    // The second letter of a letter that sorts as two ("ß" -> "s", "æ" -> "e"),
+    // or 0.
+    static char32_t secondLetter(char32_t c);
 };
 
 } // namespace quelto::catalog

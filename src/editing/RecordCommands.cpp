@@ -130,8 +130,9 @@ void RecordCommands::newRecord()
         m_prompts.exclamation(CannotAdd.arg(refusal->message()));
         return;
     }
-    m_display.clearFields();
+    // The mode first, so that the views clearFields notifies see it.
     setNewRecordMode(true);
+    m_display.clearFields();
 }
 
 void RecordCommands::save()

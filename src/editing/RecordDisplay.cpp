@@ -1,6 +1,8 @@
 #include "editing/RecordDisplay.h"
 
+#include "catalog/ArchiveKeys.h"
 #include "catalog/CatalogSchema.h"
+#include "catalog/Database.h"
 #include "catalog/CatalogState.h"
 #include "catalog/EngineError.h"
 #include "editing/FieldBinding.h"
@@ -34,8 +36,24 @@ RecordDisplay::RecordDisplay(RecordForm& form, catalog::CatalogState& state) : m
     });
 }
 
+void RecordDisplay::addShownListener(std::function<void()> listener)
+{
+    m_shownListeners.push_back(std::move(listener));
+}
+
+void RecordDisplay::notifyShown()
+{
+    for (const auto& listener : m_shownListeners)
+        listener();
+}
+
 void RecordDisplay::recordToForm()
 {
+    struct Notify
+    {
+        RecordDisplay* display;
+        ~Notify() { display->notifyShown(); }
+    } notify{this};
     RecordSet* set = m_state.current.get();
     if (!set)
         return;
@@ -109,6 +127,7 @@ void RecordDisplay::clearFields()
     for (QComboBox* box : f.mvCast)
         box->setEditText(Space);
     markUnchanged();
+    notifyShown();
 }
 
 std::vector<QString> RecordDisplay::fieldTexts() const
@@ -135,14 +154,8 @@ bool RecordDisplay::settleUnsavedChanges() { return !m_guard || m_guard->settle(
 
 int RecordDisplay::archiveCount(catalog::Database& db)
 {
-    std::unique_ptr<RecordSet> set = db.openRecordSet(catalog::CatalogSchema::ArchiveQuery);
-    int count = 0;
-    if (!(set->bof() && set->eof())) {
-        set->moveLast();
-        count = set->recordCount();
-    }
-    set->close();
-    return count;
+    // Kept by the engine rather than counted after every save.
+    return catalog::ArchiveKeys::count(*db.connection());
 }
 
 QString RecordDisplay::recordCountText(int count, const QLocale& locale)
@@ -153,11 +166,13 @@ QString RecordDisplay::recordCountText(int count, const QLocale& locale)
 void RecordDisplay::showRecordCount()
 {
     m_form.labelRecords->setText(recordCountText(archiveCount(*m_state.database)));
+    notifyShown(); // after a save or a delete
 }
 
 void RecordDisplay::showFilterState()
 {
     m_form.filterset->setText(m_state.filterDescription);
+    m_form.filterset->setToolTip(m_state.filterDescription);
     m_form.dbNoFilter->setEnabled(true);
     m_form.dbNew->setEnabled(false);
     m_form.Shape1->setMode(StatusShape::Mode::Filtered);

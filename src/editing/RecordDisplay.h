@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <vector>
 
 namespace quelto::catalog {
@@ -59,13 +60,19 @@ public:
     static int archiveCount(catalog::Database& db);
     static QString recordCountText(int count, const QLocale& locale = QLocale());
 
+    // Called after recordToForm, clearFields and showRecordCount, so that other views of the
+    // current record set (the record list) follow every command.
+    void addShownListener(std::function<void()> listener);
+
     RecordForm& form() const { return m_form; }
     catalog::CatalogState& state() const { return m_state; }
 
 private:
+    void notifyShown();
     std::vector<QString> fieldTexts() const;
 
     RecordForm& m_form;
+    std::vector<std::function<void()>> m_shownListeners;
     catalog::CatalogState& m_state;
     QHash<QString, QVariant> m_shownValues; // as read from the row
     std::vector<QString> m_shown; // the field texts the last display operation left

@@ -134,6 +134,7 @@ void SearchCommands::leaveFilterDisplay()
     form.dbNoFilter->setEnabled(false);
     form.dbNew->setEnabled(true);
     form.filterset->clear();
+    form.filterset->setToolTip(QString());
     form.Shape1->setMode(editing::StatusShape::Mode::Browsing);
 }
 

@@ -28,6 +28,8 @@ QString SearchQuery::substringPattern(const QString& text)
     // surrogate pair) stays one; each by Unicode's simple case mappings, so
     // that a letter whose upper case is two letters ("ß") keeps its place.
     for (const char32_t c : text.toUcs4()) {
+        if (c == 0) // a NUL cannot stand in SQL text: it is left out
+            continue;
         if (c < 0x80 && isListBreaking(QChar(c))) {
             pattern += QChar(c);
             continue;
@@ -65,6 +67,8 @@ QString SearchQuery::literalPattern(const QString& text)
 {
     QString pattern;
     for (const QChar c : text) {
+        if (c.isNull()) // a NUL cannot stand in SQL text: it is left out
+            continue;
         if (isPatternSpecial(c)) {
             pattern += QLatin1Char('[');
             pattern += c;
@@ -76,7 +80,10 @@ QString SearchQuery::literalPattern(const QString& text)
     return pattern;
 }
 
-QString SearchQuery::apostrophesDoubled(const QString& text) { return doubled(text, QLatin1Char('\'')); }
+QString SearchQuery::apostrophesDoubled(const QString& text)
+{
+    return doubled(QString(text).remove(QChar(0)), QLatin1Char('\''));
+}
 
 QString SearchQuery::genreFilter(const QString& genre)
 {

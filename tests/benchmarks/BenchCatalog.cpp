@@ -76,6 +76,12 @@ void generate(const QString& path, int records)
 
 } // namespace
 
+QString catalogFile(int records)
+{
+    catalog(records);
+    return catalogPath(records);
+}
+
 Database& catalog(int records)
 {
     static std::map<int, std::unique_ptr<Database>> open;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 namespace quelto::catalog {
 class Database;
 }
@@ -10,5 +12,7 @@ namespace quelto::bench {
 // made once and kept in QUELTO_BENCH_DIR (default the temporary folder), and
 // opened once per process.
 catalog::Database& catalog(int records);
+// The file of that catalogue, made if need be.
+QString catalogFile(int records);
 
 } // namespace quelto::bench

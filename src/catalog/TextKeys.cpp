@@ -1,0 +1,95 @@
+#include "catalog/TextKeys.h"
+
+#include "catalog/Utf8.h"
+#include "catalog/WesternCollation.h"
+
+namespace quelto::catalog {
+namespace {
+
+// Code points as UTF-8-like bytes; the byte order of the encoding is the order
+// of the numbers, and no character but U+0000 (kept as 1) gives a zero byte.
+void appendCode(char32_t c, std::string& out)
+{
+    if (c == 0)
+        c = 1;
+    if (c < 0x80) {
+        out += char(c);
+    } else if (c < 0x800) {
+        out += char(0xC0 | (c >> 6));
+        out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += char(0xE0 | (c >> 12));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    } else {
+        out += char(0xF0 | ((c >> 18) & 0x07));
+        out += char(0x80 | ((c >> 12) & 0x3F));
+        out += char(0x80 | ((c >> 6) & 0x3F));
+        out += char(0x80 | (c & 0x3F));
+    }
+}
+
+inline char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c + 32) : c; }
+
+bool isAscii(std::string_view s)
+{
+    for (char c : s) {
+        if (static_cast<unsigned char>(c) & 0x80)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string TextKeys::sortKey(std::string_view utf8)
+{
+    std::string key;
+    key.reserve(utf8.size() + 2);
+    if (isAscii(utf8)) {
+        // Base letters and lower case agree: one level decides.
+        for (char c : utf8)
+            key += c == 0 ? char(1) : asciiLower(c);
+        return key;
+    }
+    std::string secondary;
+    bool secondaryDiffers = false;
+    for (size_t i = 0; i < utf8.size();) {
+        const char32_t c = Utf8::decode(utf8, i);
+        const char32_t base = WesternCollation::baseLetter(c);
+        const char32_t lower = WesternCollation::foldCase(c);
+        appendCode(base, key);
+        if (const char32_t second = WesternCollation::secondLetter(c)) // "ß" sorts as "ss"
+            appendCode(second, key);
+        appendCode(lower, secondary);
+        secondaryDiffers = secondaryDiffers || lower != base;
+    }
+    // A text without accents sorts before its accented forms: its key is a
+    // prefix of theirs.
+    if (secondaryDiffers) {
+        key += '\0';
+        key += secondary;
+    }
+    return key;
+}
+
+void TextKeys::appendFolded(std::string_view utf8, std::string& out)
+{
+    if (isAscii(utf8)) {
+        for (char c : utf8)
+            out += asciiLower(c);
+        return;
+    }
+    for (size_t i = 0; i < utf8.size();)
+        appendCode(WesternCollation::foldCase(Utf8::decode(utf8, i)), out);
+}
+
+std::string TextKeys::folded(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    appendFolded(utf8, out);
+    return out;
+}
+
+} // namespace quelto::catalog

@@ -1,0 +1,282 @@
+#include "search/RecordListCommands.h"
+
+#include "catalog/ArchiveKeys.h"
+#include "catalog/CatalogState.h"
+#include "catalog/EngineError.h"
+#include "catalog/KeyQueryRunner.h"
+#include "catalog/SqliteConnection.h"
+#include "editing/RecordDisplay.h"
+#include "editing/UserPrompts.h"
+#include "search/QuickFilter.h"
+#include "search/RecordListModel.h"
+#include "search/RecordListPane.h"
+#include "search/SearchCommands.h"
+#include "search/SearchQuery.h"
+#include "search/SortOrder.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QTableView>
+#include <QTimer>
+#include <QWidget>
+
+namespace quelto::search {
+
+using catalog::EngineError;
+
+RecordListCommands::RecordListCommands(catalog::CatalogState& state, editing::RecordDisplay& display,
+                                       SearchCommands& search, editing::UserPrompts& prompts, RecordListPane& pane,
+                                       QWidget* window)
+    : QObject(window),
+      m_state(state),
+      m_display(display),
+      m_search(search),
+      m_prompts(prompts),
+      m_pane(pane),
+      m_window(window),
+      m_model(new RecordListModel(state, this))
+{
+    QTableView* table = pane.table();
+    table->setModel(m_model);
+    pane.showDefaultColumns(RecordListModel::DefaultColumnCount);
+    connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (!m_following && current.isValid())
+                    chooseRow(current.row());
+            });
+    connect(table, &QTableView::activated, this, [this](const QModelIndex& index) {
+        if (!index.isValid())
+            return;
+        chooseRow(index.row());
+        if (m_model->currentRow() == index.row())
+            emit rowOpened();
+    });
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        selectCurrentRow();
+        showSortIndicator();
+    });
+    connect(table->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
+        if (section >= 0 && section < int(RecordListModel::columns().size()))
+            sortByColumn(RecordListModel::columns()[size_t(section)].name);
+        else
+            showSortIndicator();
+    });
+
+    m_filterDelay = new QTimer(this);
+    m_filterDelay->setSingleShot(true);
+    m_filterDelay->setInterval(FilterDelayMs);
+    connect(m_filterDelay, &QTimer::timeout, this, &RecordListCommands::runFilter);
+    connect(pane.filterField(), &QLineEdit::textEdited, m_filterDelay, qOverload<>(&QTimer::start));
+    // The clear button empties the field without an edit signal of its own.
+    connect(pane.filterField(), &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (text.isEmpty() && !m_following)
+            m_filterDelay->start();
+    });
+
+    display.addShownListener([this] { follow(); });
+}
+
+RecordListCommands::~RecordListCommands() = default;
+
+void RecordListCommands::follow()
+{
+    m_following = true;
+    if (!m_model->refresh())
+        selectCurrentRow();
+    QLineEdit* field = m_pane.filterField();
+    field->setEnabled(!m_state.newRecordMode);
+    if (!quickFilterInForce() && !m_filterDelay->isActive() && m_awaitedTicket == 0 && !field->text().isEmpty())
+        field->clear(); // another search or "All Data" has replaced the field's filter
+    showSortIndicator();
+    m_following = false;
+}
+
+void RecordListCommands::selectCurrentRow()
+{
+    const bool wasFollowing = m_following;
+    m_following = true;
+    QTableView* table = m_pane.table();
+    const int row = m_model->currentRow();
+    if (row < 0 || m_state.newRecordMode) {
+        table->selectionModel()->clear();
+    } else {
+        // The selection's current cell in the first column on show.
+        const QHeaderView* header = table->horizontalHeader();
+        int column = 0;
+        for (int visual = 0; visual < header->count(); ++visual) {
+            if (!header->isSectionHidden(header->logicalIndex(visual))) {
+                column = header->logicalIndex(visual);
+                break;
+            }
+        }
+        const QModelIndex index = m_model->index(row, column);
+        table->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                            QItemSelectionModel::Rows);
+        table->scrollTo(index);
+    }
+    m_following = wasFollowing;
+}
+
+void RecordListCommands::chooseRow(int row)
+{
+    if (row == m_model->currentRow() && !m_state.newRecordMode)
+        return;
+    if (!m_display.settleUnsavedChanges()) {
+        selectCurrentRow();
+        return;
+    }
+    if (m_state.newRecordMode) {
+        m_prompts.exclamation(SearchCommands::FinishNewRecord);
+        selectCurrentRow();
+        return;
+    }
+    catalog::RecordSet* set = m_state.current.get();
+    if (!set || row < 0 || row >= set->recordCount() || row == m_model->currentRow())
+        return;
+    try {
+        set->moveFirst();
+        if (row > 0)
+            set->move(row);
+    } catch (const EngineError& error) {
+        m_prompts.exclamation(error.message());
+    }
+    m_display.recordToForm();
+}
+
+void RecordListCommands::sortByColumn(const QString& column)
+{
+    try {
+        for (const SortOrder& order : SortOrder::all()) {
+            // The Sort menu's own orders go through the menu, whose check follows.
+            const QString first = order.clause.section(QLatin1Char(' '), 2).section(QLatin1Char(','), 0, 0);
+            if (first.compare(column, Qt::CaseInsensitive) == 0) {
+                if (QAction* item = m_window ? m_window->findChild<QAction*>(order.actionName) : nullptr)
+                    item->trigger();
+                else
+                    m_search.sortBy(order);
+                showSortIndicator();
+                return;
+            }
+        }
+        const int index = RecordListModel::columnOf(column);
+        const SortOrder byColumn{QString(), index >= 0 ? RecordListModel::columns()[size_t(index)].caption : column,
+                                 QStringLiteral("order by ") + column};
+        m_search.sortBy(byColumn);
+    } catch (const EngineError& error) {
+        m_prompts.exclamation(error.message());
+    }
+    showSortIndicator();
+}
+
+void RecordListCommands::showSortIndicator()
+{
+    static const QRegularExpression orderBy(QStringLiteral(R"(order\s+by\s+(\w+))"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    QHeaderView* header = m_pane.table()->horizontalHeader();
+    const QRegularExpressionMatch match = orderBy.match(m_state.orderClause);
+    const int section = match.hasMatch() ? RecordListModel::columnOf(match.captured(1)) : -1;
+    header->setSortIndicator(section, Qt::AscendingOrder);
+}
+
+bool RecordListCommands::quickFilterInForce() const
+{
+    return m_state.filterActive && !m_appliedClause.isEmpty() && m_state.filterClause == m_appliedClause;
+}
+
+void RecordListCommands::runFilter()
+{
+    m_filterDelay->stop();
+    if (!m_state.database || !m_state.current)
+        return;
+    const QString text = m_pane.filterField()->text();
+    if (text.isEmpty()) {
+        if (m_runner)
+            m_runner->cancel();
+        m_awaitedTicket = 0;
+        if (m_state.filterActive && !m_state.newRecordMode) {
+            try {
+                m_search.showAllData();
+            } catch (const EngineError& error) {
+                m_prompts.exclamation(error.message());
+            }
+        }
+        m_appliedClause.clear();
+        emit filterShown();
+        return;
+    }
+    if (m_state.newRecordMode)
+        return;
+    if (!m_display.settleUnsavedChanges()) {
+        // The record on screen stays, and so does the filter in force.
+        m_following = true;
+        m_pane.filterField()->setText(quickFilterInForce() ? m_appliedText : QString());
+        m_following = false;
+        return;
+    }
+    try {
+        catalog::Database& db = *m_state.database;
+        const bool keyed = catalog::ArchiveKeys::hasKeys(db);
+        const QString clause = QuickFilter::clause(text, keyed);
+        const QString sql = SearchQuery::sortQuery(clause, m_state.orderClause);
+        const QString keyQuery = catalog::RecordSet::keyQueryFor(db.translate(sql));
+        catalog::ArchiveKeys::catchUp(*db.connection()); // the worker reads the keys as they are
+        if (!m_runner || m_runnerPath != db.path()) {
+            m_runner = std::make_unique<catalog::KeyQueryRunner>(db.path());
+            m_runnerPath = db.path();
+            connect(m_runner.get(), &catalog::KeyQueryRunner::answered, this,
+                    &RecordListCommands::applyFilterAnswer);
+            connect(m_runner.get(), &catalog::KeyQueryRunner::failed, this,
+                    [this](quint64 ticket, const QString& message) {
+                        if (ticket != m_awaitedTicket)
+                            return;
+                        m_awaitedTicket = 0;
+                        m_prompts.exclamation(message);
+                    });
+        }
+        m_requestText = text;
+        m_requestClause = clause;
+        m_requestSql = sql;
+        m_changesAtRequest = db.connection()->totalChanges();
+        m_awaitedTicket = m_runner->request(keyQuery);
+    } catch (const EngineError& error) {
+        m_prompts.exclamation(error.message());
+    }
+}
+
+void RecordListCommands::applyFilterAnswer(quint64 ticket, std::vector<qint64>& keys)
+{
+    if (ticket != m_awaitedTicket || !m_runner || ticket != m_runner->latestTicket())
+        return;
+    m_awaitedTicket = 0;
+    if (m_state.newRecordMode || !m_state.database || m_filterDelay->isActive() ||
+        m_pane.filterField()->text() != m_requestText)
+        return; // the user has moved on; a newer request follows
+    catalog::Database& db = *m_state.database;
+    if (db.connection()->totalChanges() != m_changesAtRequest) {
+        runFilter(); // the catalogue changed meanwhile: ask again
+        return;
+    }
+    if (!m_display.settleUnsavedChanges())
+        return;
+    try {
+        if (m_state.current)
+            m_state.current->close();
+        m_state.current = db.openRecordSet(m_requestSql, std::move(keys));
+        m_state.filterClause = m_requestClause;
+        m_appliedClause = m_requestClause;
+        m_appliedText = m_requestText;
+        m_state.filterActive = true;
+        m_state.filterDescription = QuickFilter::description(m_requestText, m_state.current->recordCount());
+        m_display.showFilterState();
+        if (m_state.current->bof() && m_state.current->eof())
+            m_display.clearFields(); // nothing found: no record's values stay on show
+    } catch (const EngineError& error) {
+        m_prompts.exclamation(error.message());
+    }
+    emit filterShown();
+}
+
+} // namespace quelto::search

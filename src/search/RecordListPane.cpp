@@ -1,0 +1,101 @@
+#include "search/RecordListPane.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace quelto::search {
+
+RecordListPane::RecordListPane(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("recordList"));
+    m_filter = new QLineEdit(this);
+    m_filter->setObjectName(QStringLiteral("quickFilter"));
+    m_filter->setPlaceholderText(QStringLiteral("Filter by title, director, cast or media ID"));
+    m_filter->setClearButtonEnabled(true);
+    m_filter->setToolTip(QStringLiteral("Shows the records whose title, director, a cast member or media ID "
+                                        "contains the text; empty shows all records"));
+    m_filter->setAccessibleName(QStringLiteral("Filter"));
+
+    m_table = new QTableView(this);
+    m_table->setObjectName(QStringLiteral("recordTable"));
+    m_table->setAccessibleName(QStringLiteral("Records"));
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setWordWrap(false);
+    m_table->setAlternatingRowColors(true);
+    m_table->setTabKeyNavigation(false);
+    m_table->verticalHeader()->hide();
+    // Fixed row heights: the view never measures rows it does not show.
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    QHeaderView* header = m_table->horizontalHeader();
+    header->setSectionsMovable(true);
+    header->setSectionsClickable(true);
+    header->setHighlightSections(false);
+    header->setStretchLastSection(true);
+    header->setSortIndicatorShown(true);
+    header->setContextMenuPolicy(Qt::CustomContextMenu);
+    header->setToolTip(QStringLiteral("Click to sort; right-click to choose the columns"));
+    connect(header, &QHeaderView::customContextMenuRequested, this, &RecordListPane::showColumnMenu);
+    connect(header, &QHeaderView::sectionMoved, this, &RecordListPane::columnsChanged);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
+    layout->addWidget(m_filter);
+    layout->addWidget(m_table, 1);
+    setFocusProxy(m_filter);
+}
+
+void RecordListPane::showDefaultColumns(int defaultCount)
+{
+    QHeaderView* header = m_table->horizontalHeader();
+    const int count = header->count();
+    for (int section = 0; section < count; ++section)
+        header->setSectionHidden(section, section >= defaultCount);
+    const int character = fontMetrics().averageCharWidth();
+    const int widths[] = {9, 26, 6, 18, 10, 9};
+    for (int section = 0; section < std::min(count, int(std::size(widths))); ++section)
+        header->resizeSection(section, widths[section] * character + 12);
+}
+
+QByteArray RecordListPane::columnState() const { return m_table->horizontalHeader()->saveState(); }
+
+bool RecordListPane::restoreColumnState(const QByteArray& state)
+{
+    QHeaderView* header = m_table->horizontalHeader();
+    if (state.isEmpty() || !header->restoreState(state))
+        return false;
+    // Never leave the user without a column to choose.
+    if (header->hiddenSectionCount() >= header->count())
+        header->setSectionHidden(0, false);
+    return true;
+}
+
+void RecordListPane::showColumnMenu(const QPoint& position)
+{
+    QHeaderView* header = m_table->horizontalHeader();
+    QAbstractItemModel* model = m_table->model();
+    if (!model)
+        return;
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("listColumnsMenu"));
+    for (int section = 0; section < header->count(); ++section) {
+        QAction* item = menu.addAction(model->headerData(section, Qt::Horizontal).toString());
+        item->setCheckable(true);
+        item->setChecked(!header->isSectionHidden(section));
+        // The last column shown stays.
+        item->setEnabled(header->isSectionHidden(section) || header->count() - header->hiddenSectionCount() > 1);
+        connect(item, &QAction::toggled, this, [this, header, section](bool on) {
+            header->setSectionHidden(section, !on);
+            emit columnsChanged();
+        });
+    }
+    menu.exec(header->mapToGlobal(position));
+}
+
+} // namespace quelto::search

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QWidget>
+
+class QLineEdit;
+class QTableView;
+
+namespace quelto::search {
+
+// The list of the current record set with the filter field above it. The
+// user picks the columns from the header's context menu and drags them into
+// any order.
+class RecordListPane : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit RecordListPane(QWidget* parent = nullptr);
+
+    QLineEdit* filterField() const { return m_filter; }
+    QTableView* table() const { return m_table; }
+
+    // Call once the table has its model: shows the default columns.
+    void showDefaultColumns(int defaultCount);
+    // The columns shown, their order and widths, for the settings.
+    QByteArray columnState() const;
+    bool restoreColumnState(const QByteArray& state);
+
+signals:
+    // The user has shown, hidden or moved a column.
+    void columnsChanged();
+
+private:
+    void showColumnMenu(const QPoint& position);
+
+    QLineEdit* m_filter;
+    QTableView* m_table;
+};
+
+} // namespace quelto::search

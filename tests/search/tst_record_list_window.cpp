@@ -1,0 +1,274 @@
+// The record list and its filter field in the real main window.
+#include "AppFixture.h"
+#include "TestCatalog.h"
+#include "editing/RecordCommands.h"
+#include "editing/RecordDisplay.h"
+#include "editing/StatusShape.h"
+#include "search/RecordListCommands.h"
+#include "search/RecordListModel.h"
+#include "search/SearchCommands.h"
+#include "search/SubstringSearchDialog.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QtTest>
+
+using namespace quelto;
+using quelto::app::MainWindow;
+using quelto::editing::StatusShape;
+using quelto::test::AppFixture;
+using quelto::test::TestCatalog;
+
+class TestRecordListWindow : public QObject
+{
+    Q_OBJECT
+
+    static TestCatalog::Row row(const QString& title, const QString& director, const QString& year,
+                                const QString& catalog, const QString& cast = QStringLiteral(" "))
+    {
+        TestCatalog::Row r = TestCatalog::record(title, catalog);
+        r[QStringLiteral("mv_director")] = director;
+        r[QStringLiteral("mv_year")] = year;
+        r[QStringLiteral("mv_cast6")] = cast;
+        return r;
+    }
+    static void start(AppFixture& f)
+    {
+        const QString path = f.file(QStringLiteral("l.mdb"));
+        TestCatalog::create(path, {row(QStringLiteral("Key Largo"), QStringLiteral("John Huston"), QStringLiteral("1948"), QStringLiteral("B2")),
+                                   row(QStringLiteral("The Maltese Falcon"), QStringLiteral("John Huston"), QStringLiteral("1941"), QStringLiteral("A1"), QStringLiteral("Humphrey Bogart")),
+                                   row(QStringLiteral("Big"), QStringLiteral("Penny Marshall"), QStringLiteral("1988"), QStringLiteral("C3")),
+                                   row(QStringLiteral("Abbey Road"), QStringLiteral("Ann Marsh"), QStringLiteral("1970"), QStringLiteral("D4")),
+                                   row(QStringLiteral("Casablanca"), QStringLiteral("Michael Curtiz"), QStringLiteral("1942"), QStringLiteral("E5"), QStringLiteral("Humphrey Bogart"))});
+        QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+        f.window().tabs()->setCurrentIndex(MainWindow::ListTabIndex);
+        f.window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.window()));
+    }
+    static QTableView* table(AppFixture& f) { return f.find<QTableView>(QStringLiteral("recordTable")); }
+    static QLineEdit* filterField(AppFixture& f) { return f.find<QLineEdit>(QStringLiteral("quickFilter")); }
+    static QStringList listTitles(AppFixture& f)
+    {
+        QAbstractItemModel* model = table(f)->model();
+        QStringList out;
+        for (int r = 0; r < model->rowCount(); ++r)
+            out << model->data(model->index(r, 1)).toString();
+        return out;
+    }
+    // The list, the fields and the record set agree on the records and the current one.
+    static void verifyInStep(AppFixture& f)
+    {
+        QCoreApplication::processEvents();
+        catalog::RecordSet& set = *f.window().state().current;
+        QTableView* view = table(f);
+        QCOMPARE(view->model()->rowCount(), set.recordCount());
+        const int row = view->selectionModel()->currentIndex().row();
+        QCOMPARE(row, set.absolutePosition());
+        if (row >= 0) {
+            QCOMPARE(view->model()->data(view->model()->index(row, 1)).toString(), f.window().form().title->text());
+            QCOMPARE(set.text(QStringLiteral("title")), f.window().form().title->text());
+        }
+    }
+    static void typeFilter(AppFixture& f, const QString& text)
+    {
+        QLineEdit* field = filterField(f);
+        field->selectAll();
+        if (text.isEmpty())
+            QTest::keyClick(field, Qt::Key_Delete);
+        else
+            QTest::keyClicks(field, text);
+        QTRY_VERIFY(!f.window().recordList().isFiltering() && f.window().state().filterActive == !text.isEmpty());
+        QTest::qWait(search::RecordListCommands::FilterDelayMs + 50);
+        QTRY_VERIFY(!f.window().recordList().isFiltering());
+    }
+    static void clickRow(AppFixture& f, int row)
+    {
+        QTableView* view = table(f);
+        const QRect cell = view->visualRect(view->model()->index(row, 1));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+
+private slots:
+    void listFollowsEveryCommand()
+    {
+        AppFixture f;
+        start(f);
+        QCOMPARE(listTitles(f), (QStringList{"Abbey Road", "Big", "Casablanca", "Key Largo", "The Maltese Falcon"}));
+        verifyInStep(f);
+
+        f.window().form().dbNext->click();
+        verifyInStep(f);
+        QCOMPARE(table(f)->selectionModel()->currentIndex().row(), 1);
+
+        f.menu("mnOrdDir")->trigger();
+        QCOMPARE(listTitles(f).first(), QStringLiteral("Abbey Road")); // Ann Marsh
+        QCOMPARE(listTitles(f).at(1), QStringLiteral("The Maltese Falcon")); // Huston 1941 before 1948
+        verifyInStep(f);
+
+        f.prompts().dialogScripts << [](QDialog& d) {
+            auto& dialog = static_cast<search::SubstringSearchDialog&>(d);
+            dialog.srchString()->setText(QStringLiteral("mars"));
+            dialog.cmdSearch()->click();
+        };
+        f.menu("mnSrchDir")->trigger();
+        QCOMPARE(listTitles(f), (QStringList{"Abbey Road", "Big"}));
+        verifyInStep(f);
+
+        clickRow(f, 1);
+        f.window().form().title->setText(QStringLiteral("Big (1988)"));
+        f.window().form().dbSave->click();
+        QCOMPARE(listTitles(f), (QStringList{"Abbey Road", "Big (1988)"}));
+        verifyInStep(f);
+
+        f.prompts().confirmAnswers << true;
+        f.window().form().dbDelete->click();
+        QCOMPARE(listTitles(f), QStringList{"Abbey Road"});
+        verifyInStep(f);
+
+        f.window().form().dbNoFilter->click();
+        QCOMPARE(listTitles(f).size(), 4);
+        verifyInStep(f);
+
+        // New clears the selection; Cancel shows the current record again.
+        f.window().form().dbNew->click();
+        QVERIFY(!filterField(f)->isEnabled());
+        clickRow(f, 2);
+        QCOMPARE(f.prompts().exclamations.last(), search::SearchCommands::FinishNewRecord);
+        QVERIFY(f.window().form().title->text().isEmpty());
+        f.window().form().title->setText(QStringLiteral("Aardvark"));
+        f.window().form().catalog->setText(QStringLiteral("F6"));
+        f.window().form().dbSave->click();
+        QCOMPARE(listTitles(f).size(), 5);
+        verifyInStep(f);
+        QCOMPARE(f.window().form().title->text(), QStringLiteral("Aardvark"));
+        QCOMPARE(f.window().form().labelRecords->text(), QStringLiteral("5 records in database"));
+        QVERIFY(f.prompts().unexpected.isEmpty());
+    }
+
+    void choosingARowShowsItsRecord()
+    {
+        AppFixture f;
+        start(f);
+        clickRow(f, 3);
+        QCOMPARE(f.window().form().title->text(), QStringLiteral("Key Largo"));
+        QCOMPARE(f.window().form().mvDirector->currentText(), QStringLiteral("John Huston"));
+        verifyInStep(f);
+        QTest::keyClick(table(f), Qt::Key_Down);
+        QCOMPARE(f.window().form().title->text(), QStringLiteral("The Maltese Falcon"));
+        QVERIFY(!f.window().form().dbNext->isEnabled());
+        verifyInStep(f);
+        QTest::keyClick(table(f), Qt::Key_Return);
+        QCOMPARE(f.window().tabs()->currentIndex(), int(MainWindow::MovieTabIndex));
+        f.window().form().dbPrev->click();
+        QCOMPARE(f.window().form().title->text(), QStringLiteral("Key Largo"));
+        verifyInStep(f);
+    }
+
+    void headerClickSortsLikeTheSortMenu()
+    {
+        AppFixture f;
+        start(f);
+        QHeaderView* header = table(f)->horizontalHeader();
+        const auto click = [&](const QString& column) {
+            const int section = search::RecordListModel::columnOf(column);
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(header->sectionViewportPosition(section) + 5, header->height() / 2));
+        };
+        click(QStringLiteral("catalog"));
+        QVERIFY(f.menu("mnOrdCat")->isChecked());
+        QCOMPARE(f.window().state().orderClause, QStringLiteral("order by catalog"));
+        QCOMPARE(listTitles(f).first(), QStringLiteral("The Maltese Falcon"));
+        QCOMPARE(header->sortIndicatorSection(), search::RecordListModel::columnOf(QStringLiteral("catalog")));
+        verifyInStep(f);
+
+        click(QStringLiteral("mv_year"));
+        QVERIFY(!f.menu("mnOrdCat")->isChecked() && !f.menu("mnOrdTitle")->isChecked());
+        QCOMPARE(listTitles(f), (QStringList{"The Maltese Falcon", "Casablanca", "Key Largo", "Abbey Road", "Big"}));
+        verifyInStep(f);
+
+        f.menu("mnOrdTitle")->trigger();
+        QCOMPARE(header->sortIndicatorSection(), search::RecordListModel::columnOf(QStringLiteral("title")));
+    }
+
+    void filterFieldNarrowsLikeASearch()
+    {
+        AppFixture f;
+        start(f);
+        editing::RecordForm& form = f.window().form();
+
+        typeFilter(f, QStringLiteral("BOGART")); // a cast member
+        QCOMPARE(listTitles(f), (QStringList{"Casablanca", "The Maltese Falcon"}));
+        QCOMPARE(form.filterset->text(), QStringLiteral("Quick: BOGART [2]"));
+        QCOMPARE(form.Shape1->mode(), StatusShape::Mode::Filtered);
+        QVERIFY(form.dbNoFilter->isEnabled() && !form.dbNew->isEnabled());
+        verifyInStep(f);
+
+        // A sort keeps the filter, as it keeps a search.
+        f.menu("mnOrdCat")->trigger();
+        QCOMPARE(listTitles(f), (QStringList{"The Maltese Falcon", "Casablanca"}));
+        verifyInStep(f);
+
+        typeFilter(f, QStringLiteral("zzz"));
+        QCOMPARE(listTitles(f), QStringList{});
+        QCOMPARE(form.filterset->text(), QStringLiteral("Quick: zzz [0]"));
+        QVERIFY(form.title->text().isEmpty());
+
+        // Emptying the field is "All Data".
+        typeFilter(f, QString());
+        QCOMPARE(listTitles(f).size(), 5);
+        QCOMPARE(form.Shape1->mode(), StatusShape::Mode::Browsing);
+        QVERIFY(form.filterset->text().isEmpty());
+
+        // "All Data" and a menu search take the field's text away.
+        typeFilter(f, QStringLiteral("b2"));
+        QCOMPARE(listTitles(f), QStringList{"Key Largo"});
+        form.dbNoFilter->click();
+        QVERIFY(filterField(f)->text().isEmpty());
+        QCOMPARE(listTitles(f).size(), 5);
+        QVERIFY(f.prompts().unexpected.isEmpty());
+        QVERIFY(f.prompts().exclamations.isEmpty());
+    }
+
+    void columnChoiceIsKept()
+    {
+        AppFixture f;
+        start(f);
+        QHeaderView* header = table(f)->horizontalHeader();
+        QVERIFY(!header->isSectionHidden(search::RecordListModel::columnOf(QStringLiteral("md_type"))));
+        QVERIFY(header->isSectionHidden(search::RecordListModel::columnOf(QStringLiteral("mv_country"))));
+        header->setSectionHidden(search::RecordListModel::columnOf(QStringLiteral("mv_country")), false);
+        header->moveSection(1, 0);
+        f.window().close();
+        f.start(f.file(QStringLiteral("l.mdb")));
+        header = table(f)->horizontalHeader();
+        QVERIFY(!header->isSectionHidden(search::RecordListModel::columnOf(QStringLiteral("mv_country"))));
+        QCOMPARE(header->logicalIndex(0), 1);
+    }
+
+    void countAndFilterDescriptionFitTheWindow()
+    {
+        AppFixture f;
+        start(f);
+        QTest::qWait(50);
+        QLabel* count = f.window().form().labelRecords;
+        count->setText(editing::RecordDisplay::recordCountText(1000000, QLocale(QLocale::English)));
+        QCoreApplication::processEvents();
+        QVERIFY(count->width() >= count->fontMetrics().horizontalAdvance(count->text()));
+
+        const int titleWidth = f.window().form().title->width();
+        f.window().state().filterDescription = QStringLiteral("Quick: ") + QString(120, QLatin1Char('x')) + QStringLiteral(" [1]");
+        f.window().display().showFilterState();
+        QCoreApplication::processEvents();
+        QCOMPARE(f.window().form().title->width(), titleWidth);
+        QCOMPARE(f.window().form().filterset->toolTip(), f.window().state().filterDescription);
+    }
+};
+
+QTEST_MAIN(TestRecordListWindow)
+#include "tst_record_list_window.moc"
