@@ -225,7 +225,7 @@ void TestPageSnapshots::readsLabelledItems()
     QVERIFY(page("picture").labelled.empty());
     QVERIFY(page("picture").links.empty());
 
-    // Table rows with a label cell, on the technical specifications page.
+    // Table rows with a label cell, on the technical page.
     QCOMPARE(page("darkknight-technical").labelValues(QStringLiteral("Color")).value(0), QStringLiteral("Color"));
     // A heading over a table: the first cell of each row, actors only.
     const QStringList cast = page("darkknight-credits").labelValues(QStringLiteral("Cast*"));
