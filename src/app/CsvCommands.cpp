@@ -6,6 +6,8 @@
 #include "editing/UserPrompts.h"
 #include "exchange/CsvExport.h"
 #include "exchange/CsvImport.h"
+#include "history/RecordImport.h"
+#include "catalog/SqliteConnection.h"
 
 #include <QAction>
 #include <QDir>
@@ -84,7 +86,13 @@ void CsvCommands::importCsv()
                                  .arg(shown(*chosen), exchange::CsvImport::describe(refused), leftOut)
                                  .arg(import.acceptedCount())))
             return;
+        catalog::SqliteConnection& connection = *m_window.state().database->connection();
+        const qint64 lastBefore = history::RecordImport::lastKey(connection);
         const int stored = import.append(*m_window.state().database);
+        // The import's rows are those appended after the last one before it.
+        if (stored > 0)
+            m_window.history().add(std::make_unique<history::RecordImport>(
+                lastBefore + 1, history::RecordImport::lastKey(connection), stored, QFileInfo(*chosen).fileName()));
         showAfterImport();
         prompts.message(QStringLiteral("%1 records imported from \"%2\".%3").arg(stored).arg(shown(*chosen), leftOut));
     } catch (const EngineError& error) {

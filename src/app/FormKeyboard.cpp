@@ -4,6 +4,7 @@
 #include "editing/RecordForm.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
@@ -26,10 +27,7 @@ FormKeyboard::FormKeyboard(editing::RecordForm& form, const catalog::CatalogStat
     addRecordKey(QKeySequence(Qt::CTRL | Qt::Key_End), form.dbLast, areas);
     for (QWidget* area : areas) {
         auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), area, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
-        connect(escape, &QShortcut::activated, this, [this] {
-            if (m_state.newRecordMode && m_form.dbDelete->isEnabled())
-                m_form.dbDelete->click(); // reads "Cancel"
-        });
+        connect(escape, &QShortcut::activated, this, &FormKeyboard::escape);
     }
     m_claimed << QKeySequence(Qt::Key_Escape);
     addOptionListKeys();
@@ -76,17 +74,16 @@ void FormKeyboard::addOptionListKeys()
     m_claimed << optionListKey() << QKeySequence(Qt::CTRL | Qt::Key_E);
 }
 
-QList<QWidget*> FormKeyboard::fieldsFollowedByButtons(const QList<QWidget*>& fields) const
+void FormKeyboard::escape()
 {
-    QList<QWidget*> chain;
-    for (QWidget* field : fields) {
-        chain << field;
-        for (const editing::RecordForm::EditButton& edit : m_form.editButtons) {
-            if (edit.box == field)
-                chain << edit.button;
-        }
+    // An open completion list or drop-down takes the key for itself: it
+    // closes, and nothing typed is touched.
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+        popup->close();
+        return;
     }
-    return chain;
+    if (m_state.newRecordMode && m_form.dbDelete->isEnabled() && m_leaveNewRecord)
+        m_leaveNewRecord();
 }
 
 void FormKeyboard::buildChains()
@@ -96,8 +93,8 @@ void FormKeyboard::buildChains()
                              f.mvDirector, f.mvProducer, f.mvBook, f.mvMusic};
     for (QComboBox* box : f.mvCast)
         movie << box;
-    m_chains = {fieldsFollowedByButtons({f.mediatype, f.catalog, f.vidfmt, f.screenformat, f.soundfmt, f.mdLang}),
-                fieldsFollowedByButtons(movie)};
+    // The option-list buttons are no Tab stops: F4, Ctrl+E and the mouse reach them.
+    m_chains = {{f.mediatype, f.catalog, f.vidfmt, f.screenformat, f.soundfmt, f.mdLang}, movie};
     for (const QList<QWidget*>& chain : m_chains) {
         for (qsizetype i = 1; i < chain.size(); ++i)
             QWidget::setTabOrder(chain[i - 1], chain[i]);
@@ -150,6 +147,13 @@ bool FormKeyboard::eventFilter(QObject* watched, QEvent* event)
         // Not passed on: the field does not claim the key, so the shortcut runs.
         if (m_claimed.contains(pressed))
             return true;
+        // Ctrl+Z takes back typing while the field has any; after that it is
+        // the Edit menu's Undo of the catalogue's changes, and likewise Redo.
+        if (auto* edit = qobject_cast<QLineEdit*>(watched)) {
+            if ((key->matches(QKeySequence::Undo) && !edit->isUndoAvailable()) ||
+                (key->matches(QKeySequence::Redo) && !edit->isRedoAvailable()))
+                return true;
+        }
     }
     return QObject::eventFilter(watched, event);
 }

@@ -3,6 +3,7 @@
 #include <QKeySequence>
 #include <QList>
 #include <QObject>
+#include <functional>
 #include <vector>
 
 class QAbstractButton;
@@ -18,11 +19,13 @@ struct RecordForm;
 
 namespace quelto::app {
 
-// The record form from the keyboard: Ctrl+N New, Ctrl+S Save, Escape Cancel
-// (in new-record mode), Ctrl+Home / PageUp / PageDown / Ctrl+End first,
-// previous, next and last record, and F4 or Ctrl+E on a drop-down for its
-// option list. Tab runs through each tab's fields in reading order, every
-// field followed by its option-list buttons, and on to the next tab's fields.
+// The record form from the keyboard: Ctrl+N New, Ctrl+S Save, Escape leaves
+// a new record (after the question, when something was typed) or closes an
+// open completion list or drop-down and nothing else, Ctrl+Home / PageUp /
+// PageDown / Ctrl+End first, previous, next and last record, and F4 or Ctrl+E
+// on a drop-down for its option list. Tab runs through each tab's fields in
+// reading order and on to the next tab's fields; the option-list buttons are
+// no Tab stops.
 //
 // The record keys work wherever the focus is in the record form (the command
 // strip and the two field tabs), also inside a text field that would
@@ -44,6 +47,9 @@ public:
 
     static QKeySequence optionListKey() { return QKeySequence(Qt::Key_F4); }
 
+    // What Escape does in new-record mode when no pop-up is open.
+    void setLeaveNewRecord(std::function<void()> leave) { m_leaveNewRecord = std::move(leave); }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -51,7 +57,7 @@ private:
     void addRecordKey(const QKeySequence& key, QAbstractButton* button, const QList<QWidget*>& areas);
     void addOptionListKeys();
     void buildChains();
-    QList<QWidget*> fieldsFollowedByButtons(const QList<QWidget*>& fields) const;
+    void escape();
     bool focusFirst(int tab, bool first);
 
     editing::RecordForm& m_form;
@@ -59,6 +65,7 @@ private:
     QTabWidget* m_tabs;
     std::vector<QList<QWidget*>> m_chains; // Media, Movie
     QList<QKeySequence> m_claimed;         // keys taken from the text fields
+    std::function<void()> m_leaveNewRecord;
 };
 
 } // namespace quelto::app

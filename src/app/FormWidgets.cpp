@@ -74,8 +74,9 @@ QToolButton* editButton(const QString& name, const QString& listTitle, QWidget* 
     const QString what = QStringLiteral("Edit the %1 list").arg(listTitle);
     button->setToolTip(what);
     button->setAccessibleName(what);
-    // Reached by Tab after its drop-down (and by F4 or Ctrl+E in it), not by a click.
-    button->setFocusPolicy(Qt::TabFocus);
+    // No Tab stop and no focus from a click: F4 or Ctrl+E in its drop-down
+    // and the mouse press it, and the focus stays in the field.
+    button->setFocusPolicy(Qt::NoFocus);
     return button;
 }
 

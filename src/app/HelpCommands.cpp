@@ -17,6 +17,7 @@ HelpCommands::HelpCommands(MainMenu& menu, editing::UserPrompts& prompts, QWidge
 {
     connect(menu.action(QStringLiteral("mnuHelpCont")), &QAction::triggered, this, &HelpCommands::showContents);
     connect(menu.action(QStringLiteral("mnuAbout")), &QAction::triggered, this, &HelpCommands::showAbout);
+    connect(menu.action(QStringLiteral("mnuHelpTab")), &QAction::triggered, this, &HelpCommands::showTabSection);
 }
 
 HelpCommands::~HelpCommands()
@@ -24,9 +25,14 @@ HelpCommands::~HelpCommands()
     delete m_help;
 }
 
-void HelpCommands::showContents()
+void HelpCommands::showContents() { showSection(QString()); }
+
+void HelpCommands::showTabSection() { showSection(m_sectionOfTab ? m_sectionOfTab() : QString()); }
+
+void HelpCommands::showSection(const QString& anchor)
 {
-    if (!m_help) {
+    const bool first = !m_help;
+    if (first) {
         // A window of its own, like a separate help viewer: the main window
         // stays usable while it is open.
         m_help = new QTextBrowser;
@@ -34,9 +40,17 @@ void HelpCommands::showContents()
         m_help->setWindowTitle(QStringLiteral("Quelto Help"));
         m_help->setOpenExternalLinks(true);
         m_help->document()->setDocumentMargin(16);
-        m_help->setSource(QUrl(QStringLiteral("qrc:/help/") + HelpFile));
+        // As tall as a page of it reads well, but never more than the screen
+        // holds (ScreenFit keeps it there).
         m_help->resize(640, 720);
     }
+    QUrl page(QStringLiteral("qrc:/help/") + HelpFile);
+    if (!anchor.isEmpty())
+        page.setFragment(anchor);
+    if (first || m_help->source() != page)
+        m_help->setSource(page);
+    if (!anchor.isEmpty())
+        m_help->scrollToAnchor(anchor);
     m_help->show();
     m_help->raise();
     m_help->activateWindow();

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QTextBrowser>
+#include <functional>
 #include <memory>
 
 
@@ -31,6 +32,11 @@ public:
     ~HelpCommands() override;
 
     void showContents(); // mnuHelpCont: does not wait for the reader to close it
+    // The help at one of its sections ("records"); mnuHelpTab and F1 show the
+    // section of the tab in front, as sectionOfTab tells it.
+    void showSection(const QString& anchor);
+    void showTabSection();
+    void setSectionOfTab(std::function<QString()> section) { m_sectionOfTab = std::move(section); }
     void showAbout();    // mnuAbout
     void startSysInfo(); // cmdSysInfo
 
@@ -42,6 +48,7 @@ private:
     QWidget* m_window;
     SystemInfoLauncher m_sysInfo;
     QPointer<QTextBrowser> m_help;
+    std::function<QString()> m_sectionOfTab;
     std::unique_ptr<AboutDialog> m_about;
 };
 

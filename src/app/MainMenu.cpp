@@ -18,6 +18,9 @@ MainMenu::MainMenu(QMenuBar* bar) : QObject(bar), m_bar(bar)
     QMenu* file = menuOf("mnFile", QStringLiteral("&File"));
     add(file, "mnNewCatalogue", QStringLiteral("&New Catalogue..."));
     add(file, "mnOpenCatalogue", QStringLiteral("&Open Catalogue..."), QKeySequence(Qt::CTRL | Qt::Key_O));
+    QMenu* recent = file->addMenu(QStringLiteral("&Recent Catalogues"));
+    recent->setObjectName(QStringLiteral("mnRecent"));
+    recent->menuAction()->setObjectName(QStringLiteral("mnRecent"));
     file->addSeparator();
     auto subMenu = [file](const char* name, const QString& title) {
         QMenu* menu = file->addMenu(title);
@@ -41,6 +44,10 @@ MainMenu::MainMenu(QMenuBar* bar) : QObject(bar), m_bar(bar)
     empty->setSeparator(true);
     m_quit = add(file, "mnQuit", QStringLiteral("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q));
 
+    QMenu* edit = menuOf("mnEdit", QStringLiteral("&Edit"));
+    add(edit, "mnUndo", QStringLiteral("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    add(edit, "mnRedo", QStringLiteral("&Redo"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+
     QMenu* search = menuOf("mnSearch", QStringLiteral("&Search"));
     add(search, "mnSrchTitle", QStringLiteral("by &Title"), QKeySequence(Qt::CTRL | Qt::Key_F));
     add(search, "mnSrchDir", QStringLiteral("by &Director"));
@@ -61,6 +68,7 @@ MainMenu::MainMenu(QMenuBar* bar) : QObject(bar), m_bar(bar)
 
     QMenu* help = menuOf("mnuHelp", QStringLiteral("&Help"));
     add(help, "mnuHelpCont", QStringLiteral("&Contents"));
+    add(help, "mnuHelpTab", QStringLiteral("Help on This &Tab"), QKeySequence(Qt::Key_F1));
     add(help, "mnuAbout", QStringLiteral("&About"));
 }
 

@@ -8,12 +8,15 @@
 #include "app/DatabaseDialog.h"
 #include "app/FormKeyboard.h"
 #include "app/HelpCommands.h"
+#include "app/HistoryCommands.h"
 #include "app/LookupStatus.h"
 #include "app/LookupTab.h"
 #include "app/MainMenu.h"
 #include "app/MediaTab.h"
 #include "app/MovieTab.h"
+#include "app/RecentCatalogues.h"
 #include "app/ResizeRule.h"
+#include "app/ScreenFit.h"
 #include "app/Settings.h"
 #include "app/Twips.h"
 #include "app/WindowPlacement.h"
@@ -41,6 +44,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -79,8 +83,18 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     m_commandBar = new CommandBar(m_form, client);
     m_tabs = new QTabWidget(client);
     m_tabs->setObjectName(QStringLiteral("SSTab1"));
-    m_tabs->addTab(new MediaTab(m_form, m_tabs), QStringLiteral("Media"));
-    m_tabs->addTab(new MovieTab(m_form, m_tabs), QStringLiteral("Movie"));
+    // The field tabs scroll when the window is smaller than their fields need.
+    const auto scrolling = [this](QWidget* page) {
+        auto* area = new QScrollArea(m_tabs);
+        area->setObjectName(page->objectName() + QStringLiteral("Scroll"));
+        area->setFrameShape(QFrame::NoFrame);
+        area->setWidgetResizable(true);
+        area->setWidget(page);
+        m_scrollAreas << area;
+        return area;
+    };
+    m_tabs->addTab(scrolling(new MediaTab(m_form, m_tabs)), QStringLiteral("Media"));
+    m_tabs->addTab(scrolling(new MovieTab(m_form, m_tabs)), QStringLiteral("Movie"));
     m_lookup = new LookupTab(m_form, m_prompts, m_settings, m_tabs);
     m_tabs->addTab(m_lookup, QStringLiteral("IMDb"));
     m_listPane = new search::RecordListPane(m_tabs);
@@ -95,8 +109,20 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     m_search = new search::SearchCommands(m_state, *m_display, m_prompts, this);
     m_search->connectCommands();
     auto* records = new editing::RecordCommands(m_form, m_state, *m_display, m_prompts, this);
+    records->setHistory(&m_history);
     m_unsaved = std::make_unique<editing::UnsavedChanges>(*m_display, *records, m_prompts);
     m_display->setUnsavedChanges(m_unsaved.get());
+    // Escape leaves a new record, but asks first when something was typed.
+    m_keyboard->setLeaveNewRecord([this, records] {
+        if (m_unsaved->settle() && m_state.newRecordMode)
+            records->deleteOrCancel();
+    });
+    // A new record is typed on a tab with fields, from the title on.
+    connect(records, &editing::RecordCommands::newRecordStarted, this, [this] {
+        if (m_tabs->currentIndex() != MediaTabIndex && m_tabs->currentIndex() != MovieTabIndex)
+            m_tabs->setCurrentIndex(MovieTabIndex);
+        m_form.title->setFocus(Qt::OtherFocusReason);
+    });
     // A grab fills the new record being entered; into a shown record it
     // replaces what was typed there.
     m_lookup->workflow().setGrabCheck([this] { return m_state.newRecordMode || m_unsaved->settle(); });
@@ -109,18 +135,37 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     // Enter on a row opens the record.
     connect(m_list, &search::RecordListCommands::rowOpened, this, [this] { m_tabs->setCurrentIndex(MovieTabIndex); });
     new printing::PrintCommands(m_state, *m_display, m_prompts, this);
-    new editing::OptionListCommands(m_form, m_state, m_prompts, this);
+    auto* optionLists = new editing::OptionListCommands(m_form, m_state, m_prompts, this);
+    optionLists->setHistory(&m_history);
     m_help = new HelpCommands(*m_menu, m_prompts, this);
     m_switcher = new CatalogueSwitcher(*this);
+    new HistoryCommands(*this, m_history);
+    m_recent = new RecentCatalogues(m_settings, m_menu->menu(QStringLiteral("mnRecent")), this);
+    connect(m_recent, &RecentCatalogues::openRequested, this, &MainWindow::openRecent);
+    // Another catalogue: this run's changes belonged to the one before.
+    connect(m_switcher, &CatalogueSwitcher::catalogueSwitched, this, [this] {
+        m_history.clear();
+        m_recent->opened(m_state.databasePath);
+    });
     new CsvCommands(*this, [this] { return m_switcher->mayReplaceRecord(); });
     connect(m_menu->quit(), &QAction::triggered, this, &MainWindow::quit);
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     new LookupStatus(m_lookup->workflow(), statusBar());
 
+    // A field that takes the focus in a scrolled tab comes into view.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        for (QScrollArea* area : std::as_const(m_scrollAreas)) {
+            if (now && area->widget()->isAncestorOf(now))
+                area->ensureWidgetVisible(now, 8, 8);
+        }
+    });
+    m_help->setSectionOfTab([this] { return helpSection(m_tabs->currentIndex()); });
+
     const QSize design(twips::toPixels(DesignWidth, logicalDpiX()), twips::toPixels(DesignHeight, logicalDpiY()));
     resize(design.width(), design.height() + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
-    // Small enough for any screen, large enough that the command strip fits.
-    setMinimumSize(m_commandBar->minimumSizeHint().width() + twips::toPixels(270, logicalDpiX()), 320);
+    setMinimumSize(minimumWindowSize());
+    // The window and every dialog fit the screen, at any scale factor.
+    ScreenFit::install();
 }
 
 MainWindow::~MainWindow() = default;
@@ -163,6 +208,7 @@ MainWindow::LoadResult MainWindow::load(const QString& databaseOverride)
         return LoadResult::Failed;
     }
     m_loaded = true;
+    m_recent->opened(m_state.databasePath);
     return LoadResult::Loaded;
 }
 
@@ -234,6 +280,18 @@ void MainWindow::locateDatabase(const QString& databaseOverride)
     m_settings.sync();
 }
 
+void MainWindow::openRecent(const QString& path)
+{
+    if (!m_switcher->mayReplaceRecord())
+        return;
+    if (!isFile(path)) {
+        m_prompts.exclamation(RecentCatalogues::Missing.arg(QDir::toNativeSeparators(path)));
+        m_recent->forget(path);
+        return;
+    }
+    m_switcher->switchTo(path);
+}
+
 void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
@@ -244,9 +302,41 @@ void MainWindow::resizeEvent(QResizeEvent* event)
 void MainWindow::applyResizeRule()
 {
     const ResizeRule rule = ResizeRule::forWindow(ruleSize(), logicalDpiX(), logicalDpiY());
-    m_tabs->setGeometry(rule.tabs);
+    QRect tabs = rule.tabs;
+    // Larger fonts make the command strip taller than the rule's top margin:
+    // the tabs then start below it rather than over it.
+    const int strip = m_commandBar->minimumSizeHint().height();
+    if (tabs.top() < strip)
+        tabs.setTop(strip);
+    m_tabs->setGeometry(tabs);
     m_lookup->setBrowserArea(rule.browser);
-    m_commandBar->setGeometry(rule.tabs.left(), 0, rule.tabs.width(), rule.tabs.top());
+    m_commandBar->setGeometry(tabs.left(), 0, tabs.width(), tabs.top());
+}
+
+QSize MainWindow::minimumWindowSize() const
+{
+    // The command strip whole, and below it the tabs with a few rows of
+    // fields (the rest scrolls); the rule's margins around both.
+    const int width = m_commandBar->minimumSizeHint().width() + twips::toPixels(270, logicalDpiX());
+    const int tabs = m_tabs->tabBar()->sizeHint().height() + 4 * (fontMetrics().height() + 12);
+    const int height = std::max(m_commandBar->minimumSizeHint().height(), twips::toPixels(1000, logicalDpiY())) +
+                       tabs + twips::toPixels(1030, logicalDpiY()) + statusBar()->sizeHint().height();
+    return {width, height};
+}
+
+QString MainWindow::helpSection(int tab)
+{
+    switch (tab) {
+    case MediaTabIndex:
+    case MovieTabIndex:
+        return QStringLiteral("records");
+    case LookupTabIndex:
+        return QStringLiteral("lookup");
+    case ListTabIndex:
+        return QStringLiteral("list");
+    default:
+        return {};
+    }
 }
 
 QSize MainWindow::ruleSize() const

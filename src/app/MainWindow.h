@@ -3,11 +3,13 @@
 #include "catalog/CatalogState.h"
 #include "editing/RecordDisplay.h"
 #include "editing/RecordForm.h"
+#include "history/CatalogHistory.h"
 
 #include <QMainWindow>
 #include <memory>
 #include <optional>
 
+class QScrollArea;
 class QTabWidget;
 
 namespace quelto::editing {
@@ -30,6 +32,7 @@ class FormKeyboard;
 class HelpCommands;
 class LookupTab;
 class MainMenu;
+class RecentCatalogues;
 class Settings;
 
 // frmMain: owns the shared state for the whole run, lays out the record form,
@@ -47,6 +50,7 @@ public:
         Failed     // a start-up error, already reported to the user
     };
     static inline const QString NoCatalogueNamed = QStringLiteral("No catalogue file was named.");
+    static constexpr int MediaTabIndex = 0;
     static constexpr int MovieTabIndex = 1;
     static constexpr int LookupTabIndex = 2;
     static constexpr int ListTabIndex = 3;
@@ -73,6 +77,9 @@ public:
     FormKeyboard& keyboard() { return *m_keyboard; }
     CatalogSafety& safety() { return *m_safety; }
     CatalogueSwitcher& catalogueSwitcher() { return *m_switcher; }
+    // This run's changes of the open catalogue, for Undo and Redo.
+    history::CatalogHistory& history() { return m_history; }
+    RecentCatalogues& recentCatalogues() { return *m_recent; }
     QTabWidget* tabs() const { return m_tabs; }
 
     // The designed size of the client area, in twips.
@@ -82,6 +89,12 @@ public:
     // The window size the resize rule places the tabs for: the frame without
     // the status bar.
     QSize ruleSize() const;
+
+    // The smallest window in which nothing lies on anything else; the tabs'
+    // fields scroll below it.
+    QSize minimumWindowSize() const;
+    // The help section for a tab of the window ("records").
+    static QString helpSection(int tab);
 
     // mnQuit: ends the program at once, without the close step, once any
     // unsaved change has been settled.
@@ -98,6 +111,7 @@ protected:
 
 private:
     void locateDatabase(const QString& databaseOverride);
+    void openRecent(const QString& path);
     std::optional<QString> convertedIfAccess(const QString& path);
     void applyResizeRule();
     void storeOnClose();
@@ -114,11 +128,14 @@ private:
     search::RecordListCommands* m_list = nullptr;
     HelpCommands* m_help = nullptr;
     CatalogueSwitcher* m_switcher = nullptr;
+    RecentCatalogues* m_recent = nullptr;
+    history::CatalogHistory m_history;
     MainMenu* m_menu;
     CommandBar* m_commandBar;
     QTabWidget* m_tabs;
     LookupTab* m_lookup;
     FormKeyboard* m_keyboard;
+    QList<QScrollArea*> m_scrollAreas;
     bool m_loaded = false; // a window whose load step failed stores nothing
     bool m_quitting = false;
 };

@@ -19,6 +19,8 @@ MediaTab::MediaTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
     grid->setHorizontalSpacing(3);
     grid->setVerticalSpacing(8);
     int row = 0;
+    // Every caption has a letter of its own (Alt+letter moves to the field);
+    // the menus and command buttons keep F E S O H N V L D.
 
     auto addBox = [&](const QString& caption, QComboBox*& box, const char* boxName, const char* buttonName,
                       const char* list, const QString& listTitle) {
@@ -31,17 +33,17 @@ MediaTab::MediaTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
         ++row;
     };
 
-    addBox(QStringLiteral("Media"), form.mediatype, "mediatype", "Picture2", "mediatype", QStringLiteral("Media"));
+    addBox(QStringLiteral("&Media"), form.mediatype, "mediatype", "Picture2", "mediatype", QStringLiteral("Media"));
     form.catalog = form::textBox(QStringLiteral("catalog"), this);
     form.catalog->setToolTip(QStringLiteral("Catalog-ID (alphanumeric)"));
-    grid->addWidget(form::caption(QStringLiteral("Catalog"), form.catalog, this), row, 0);
+    grid->addWidget(form::caption(QStringLiteral("&Catalog"), form.catalog, this), row, 0);
     grid->addWidget(form.catalog, row, 1);
     ++row;
-    addBox(QStringLiteral("Format"), form.vidfmt, "vidfmt", "Picture4", "vidfmt", QStringLiteral("Video Format"));
-    addBox(QStringLiteral("Image"), form.screenformat, "screenformat", "Picture1", "screenformat",
+    addBox(QStringLiteral("Fo&rmat"), form.vidfmt, "vidfmt", "Picture4", "vidfmt", QStringLiteral("Video Format"));
+    addBox(QStringLiteral("&Image"), form.screenformat, "screenformat", "Picture1", "screenformat",
            QStringLiteral("Image Format"));
-    addBox(QStringLiteral("Sound"), form.soundfmt, "soundfmt", "Picture3", "soundfmt", QStringLiteral("Sound Format"));
-    addBox(QStringLiteral("Language"), form.mdLang, "mdLang", "Picture5", "olang", QStringLiteral("Language"));
+    addBox(QStringLiteral("So&und"), form.soundfmt, "soundfmt", "Picture3", "soundfmt", QStringLiteral("Sound Format"));
+    addBox(QStringLiteral("Lan&guage"), form.mdLang, "mdLang", "Picture5", "olang", QStringLiteral("Language"));
 
     grid->setColumnMinimumWidth(1, 220);
     grid->setColumnStretch(3, 1);

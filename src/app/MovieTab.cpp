@@ -21,6 +21,8 @@ MovieTab::MovieTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
     grid->setVerticalSpacing(6);
 
     // Columns: caption, field, edit buttons | gap | caption, field, edit button.
+    // Every caption has a letter of its own (Alt+letter moves to the field);
+    // the menus and command buttons keep F E S O H N V L D.
     auto editButtons = [&](QComboBox* box, std::initializer_list<const char*> names, const char* list,
                            const QString& listTitle) {
         auto* row = new QHBoxLayout;
@@ -42,17 +44,23 @@ MovieTab::MovieTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
         grid->addLayout(editButtons(box, buttons, list, listTitle), row, column + 1 + span);
     };
 
-    place(0, 0, QStringLiteral("Country"), form.mv_country, "mv_country", {"Image1", "Image18"}, "country",
+    place(0, 0, QStringLiteral("Coun&try"), form.mv_country, "mv_country", {"Image1", "Image18"}, "country",
           QStringLiteral("Country"));
     form.mv_year = form::textBox(QStringLiteral("mv_year"), this);
-    grid->addWidget(form::caption(QStringLiteral("Year"), form.mv_year, this), 0, 4);
+    grid->addWidget(form::caption(QStringLiteral("&Year"), form.mv_year, this), 0, 4);
     grid->addWidget(form.mv_year, 0, 5);
 
-    place(1, 0, QStringLiteral("Orig. Language"), form.mv_lang, "mv_lang", {"Image4"}, "olang",
+    place(1, 0, QStringLiteral("Orig. L&anguage"), form.mv_lang, "mv_lang", {"Image4"}, "olang",
           QStringLiteral("Language"));
-    grid->addWidget(form::caption(QStringLiteral("IMDb-Rating"), this), 1, 4);
     form.mvRanking = new QLabel(this);
     form.mvRanking->setObjectName(QStringLiteral("mvRanking"));
+    // Read-only, but its mnemonic reaches it and the rating can be copied;
+    // no Tab stop.
+    form.mvRanking->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    form.mvRanking->setFocusPolicy(Qt::ClickFocus);
+    QLabel* ratingCaption = form::caption(QStringLiteral("IMD&b-Rating"), this);
+    ratingCaption->setBuddy(form.mvRanking);
+    grid->addWidget(ratingCaption, 1, 4);
     // A read-only field: its text is what a screen reader says, so the
     // caption goes in the description.
     form.mvRanking->setAccessibleDescription(QStringLiteral("IMDb-Rating"));
@@ -60,22 +68,22 @@ MovieTab::MovieTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
     form.mvRanking->setMinimumHeight(form.mv_year->sizeHint().height());
     grid->addWidget(form.mvRanking, 1, 5);
 
-    place(2, 0, QStringLiteral("Color"), form.mvColor, "mvColor", {"Image6"}, "ocolor", QStringLiteral("Color"));
-    place(2, 4, QStringLiteral("Sound"), form.mvSound, "mvSound", {"Image5"}, "osound", QStringLiteral("Sound"));
-    place(3, 0, QStringLiteral("Genre"), form.mvGenre, "mvGenre", {"Image7"}, "genre", QStringLiteral("Genre"));
+    place(2, 0, QStringLiteral("Colo&r"), form.mvColor, "mvColor", {"Image6"}, "ocolor", QStringLiteral("Color"));
+    place(2, 4, QStringLiteral("So&und"), form.mvSound, "mvSound", {"Image5"}, "osound", QStringLiteral("Sound"));
+    place(3, 0, QStringLiteral("&Genre"), form.mvGenre, "mvGenre", {"Image7"}, "genre", QStringLiteral("Genre"));
 
     // People and companies take the whole width.
-    place(4, 0, QStringLiteral("Director"), form.mvDirector, "mvDirector", {"Image8"}, "director",
+    place(4, 0, QStringLiteral("D&irector"), form.mvDirector, "mvDirector", {"Image8"}, "director",
           QStringLiteral("Director"), 5);
-    place(5, 0, QStringLiteral("Produced by"), form.mvProducer, "mvProducer", {"Image9"}, "produce",
+    place(5, 0, QStringLiteral("&Produced by"), form.mvProducer, "mvProducer", {"Image9"}, "produce",
           QStringLiteral("Producer"), 5);
-    place(6, 0, QStringLiteral("Book"), form.mvBook, "mvBook", {"Image10"}, "book", QStringLiteral("Book"), 5);
-    place(7, 0, QStringLiteral("Music"), form.mvMusic, "mvMusic", {"Image11"}, "music", QStringLiteral("Music"), 5);
+    place(6, 0, QStringLiteral("Boo&k"), form.mvBook, "mvBook", {"Image10"}, "book", QStringLiteral("Book"), 5);
+    place(7, 0, QStringLiteral("&Music"), form.mvMusic, "mvMusic", {"Image11"}, "music", QStringLiteral("Music"), 5);
 
     // Cast: indices 0-2 in the upper row, 3-5 in the lower.
     static const char* const castButtons[editing::RecordForm::castSlots] = {"Image12", "Image13", "Image16",
                                                                             "Image14", "Image15", "Image17"};
-    QLabel* castCaption = form::caption(QStringLiteral("Cast"), this);
+    QLabel* castCaption = form::caption(QStringLiteral("&Cast"), this);
     grid->addWidget(castCaption, 8, 0);
     for (int line = 0; line < 2; ++line) {
         auto* cast = new QHBoxLayout;

@@ -54,4 +54,14 @@ QPoint WindowPlacement::visiblePosition(const QRect& frame, const QList<QRect>& 
             clampInto(frame.top(), frame.height(), nearest->top(), nearest->top() + nearest->height())};
 }
 
+QRect WindowPlacement::fitted(const QRect& frame, const QRect& available)
+{
+    if (!available.isValid())
+        return frame;
+    const int width = std::min(frame.width(), available.width());
+    const int height = std::min(frame.height(), available.height());
+    return {clampInto(frame.left(), width, available.left(), available.left() + available.width()),
+            clampInto(frame.top(), height, available.top(), available.top() + available.height()), width, height};
+}
+
 } // namespace quelto::app

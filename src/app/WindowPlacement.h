@@ -22,6 +22,10 @@ public:
     // part of its top strip (where it is taken hold of) lies on one screen;
     // otherwise it moves onto the nearest screen, as far inside as it fits.
     static QPoint visiblePosition(const QRect& frame, const QList<QRect>& screens);
+
+    // A window frame made to fit a screen's available area: no larger than
+    // the area, and moved inside it where it sticks out.
+    static QRect fitted(const QRect& frame, const QRect& available);
 };
 
 } // namespace quelto::app

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QRegularExpression>
+#include <algorithm>
 #include <atomic>
 
 namespace quelto::catalog {
@@ -506,6 +507,21 @@ void RecordSet::setValue(const QString& column, const QVariant& value)
     const int index = columnIndex(column);
     m_buffer[index] = value;
     m_changed[index] = true;
+}
+
+void RecordSet::placeRow(qint64 key, int position)
+{
+    requireOpen();
+    if (!isUpdatable())
+        throw EngineError(QStringLiteral("Operation is not supported for this type of object."));
+    endEdit();
+    const auto at = std::find(m_keys.begin(), m_keys.end(), key);
+    if (at != m_keys.end())
+        m_keys.erase(at);
+    position = std::clamp(position, 0, int(m_keys.size()));
+    m_keys.insert(m_keys.begin() + position, key);
+    touch();
+    setPosition(position);
 }
 
 qint64 RecordSet::bookmark() const

@@ -101,6 +101,11 @@ public:
     // Drops what was read of the current row, so the next value() reads the file.
     void reread() { m_rowCacheValid = false; }
 
+    // Puts the row with a key at a 0-based position of an updatable set,
+    // taking it from where it stood if it was in the set, and makes it the
+    // current row (a saved record moved to its place in the order).
+    void placeRow(qint64 key, int position);
+
     // The key of the row stored last by Update.
     qint64 lastModified() const { return m_lastModified; }
 

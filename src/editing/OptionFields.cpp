@@ -3,6 +3,7 @@
 #include "catalog/CatalogSchema.h"
 #include "catalog/CatalogState.h"
 #include "catalog/RecordSet.h"
+#include "editing/OptionEntries.h"
 #include "editing/RecordForm.h"
 
 #include <QComboBox>
@@ -14,15 +15,18 @@ using catalog::RecordSet;
 
 void OptionFields::fill(RecordSet& set, const QList<QComboBox*>& boxes)
 {
-    QStringList entries;
+    QStringList rows;
     if (!(set.bof() && set.eof())) {
         set.moveFirst();
         while (!set.eof()) {
-            entries << set.value(QStringLiteral("text")).toString();
+            rows << set.value(QStringLiteral("text")).toString();
             set.moveNext();
         }
         set.moveFirst();
     }
+    // Each value once, without the blanks old rows carry.
+    const bool alphabetical = set.sql().endsWith(QLatin1String("order by text"), Qt::CaseInsensitive);
+    const QStringList entries = OptionEntries::distinct(rows, alphabetical);
     for (QComboBox* box : boxes) {
         const QString shown = box->currentText();
         box->clear();

@@ -18,8 +18,9 @@ class OptionFields
 {
 public:
     // Replaces the items of every box by the set's text column, row by row in
-    // the set's order, and leaves the set on its first row. The boxes keep
-    // the text they show.
+    // the set's order, each value once and without leading and trailing
+    // blanks, and leaves the set on its first row. The boxes keep the text
+    // they show.
     static void fill(catalog::RecordSet& set, const QList<QComboBox*>& boxes);
 
     // Start-up: fills every drop-down of the form from the open option sets,

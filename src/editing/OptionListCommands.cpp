@@ -7,9 +7,12 @@
 #include "editing/OptionListEditor.h"
 #include "editing/RecordForm.h"
 #include "editing/UserPrompts.h"
+#include "history/CatalogHistory.h"
+#include "history/OptionListEdit.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QHash>
 
 namespace quelto::editing {
 
@@ -37,8 +40,15 @@ void OptionListCommands::editOptionList(catalog::RecordSet& set, QComboBox* box)
     const QString shown = box->currentText();
     if (const EngineError* refusal = m_state.database ? m_state.database->connection()->refusal() : nullptr)
         m_prompts.exclamation(ReadOnlyList.arg(refusal->message()));
-    if (!m_editor)
+    if (!m_editor) {
         m_editor = new OptionListEditor(m_state, m_prompts, m_window);
+        connect(m_editor, &OptionListEditor::listSaved, this,
+                [this](const QString& table, const std::vector<history::ArchiveRow>& before,
+                       const std::vector<history::ArchiveRow>& after) {
+                    if (m_history)
+                        m_history->add(std::make_unique<history::OptionListEdit>(table, listTitle(table), before, after));
+                });
+    }
     m_editor->load(set, shown);
     m_prompts.showModal(*m_editor);
 
@@ -46,6 +56,31 @@ void OptionListCommands::editOptionList(catalog::RecordSet& set, QComboBox* box)
     OptionFields::fill(set, {box});
     box->setEditText(shown);
     box->update();
+}
+
+} // namespace quelto::editing
+
+namespace quelto::editing {
+
+QString OptionListCommands::listTitle(const QString& table)
+{
+    static const QHash<QString, QString> titles = {
+        {QStringLiteral("screenformat"), QStringLiteral("Image Format")},
+        {QStringLiteral("mediatype"), QStringLiteral("Media")},
+        {QStringLiteral("soundfmt"), QStringLiteral("Sound Format")},
+        {QStringLiteral("vidfmt"), QStringLiteral("Video Format")},
+        {QStringLiteral("country"), QStringLiteral("Country")},
+        {QStringLiteral("olang"), QStringLiteral("Language")},
+        {QStringLiteral("ocolor"), QStringLiteral("Color")},
+        {QStringLiteral("osound"), QStringLiteral("Sound")},
+        {QStringLiteral("genre"), QStringLiteral("Genre")},
+        {QStringLiteral("director"), QStringLiteral("Director")},
+        {QStringLiteral("produce"), QStringLiteral("Producer")},
+        {QStringLiteral("book"), QStringLiteral("Book")},
+        {QStringLiteral("music"), QStringLiteral("Music")},
+        {QStringLiteral("cast"), QStringLiteral("Cast")},
+    };
+    return titles.value(table, table);
 }
 
 } // namespace quelto::editing

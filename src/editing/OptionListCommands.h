@@ -11,6 +11,10 @@ class RecordSet;
 struct CatalogState;
 } // namespace quelto::catalog
 
+namespace quelto::history {
+class CatalogHistory;
+}
+
 namespace quelto::editing {
 
 struct RecordForm;
@@ -38,11 +42,17 @@ public:
     // Null until the first edit.
     OptionListEditor* editor() const { return m_editor; }
 
+    // Where saved lists are kept for Undo.
+    void setHistory(history::CatalogHistory* history) { m_history = history; }
+    // The list as the window names it: "Genre", "Video Format".
+    static QString listTitle(const QString& table);
+
 private:
     catalog::CatalogState& m_state;
     UserPrompts& m_prompts;
     QWidget* m_window;
     OptionListEditor* m_editor = nullptr;
+    history::CatalogHistory* m_history = nullptr;
 };
 
 } // namespace quelto::editing

@@ -4,6 +4,7 @@
 #include "catalog/EngineError.h"
 #include "catalog/RecordSet.h"
 #include "catalog/SqliteConnection.h"
+#include "catalog/WriteTransaction.h"
 #include "editing/UserPrompts.h"
 
 #include <QGridLayout>
@@ -116,8 +117,11 @@ void OptionListEditor::load(RecordSet& set, const QString& boxText)
     set.requery();
     QString text;
     if (!isEmptySet(set)) {
-        for (set.moveFirst(); !set.eof(); set.moveNext())
-            text += set.value(QStringLiteral("text")).toString() + QLatin1Char('\n');
+        for (set.moveFirst(); !set.eof(); set.moveNext()) {
+            const QString entry = set.value(QStringLiteral("text")).toString().trimmed();
+            if (!entry.isEmpty())
+                text += entry + QLatin1Char('\n');
+        }
         set.moveFirst();
         // A blank field (the single space of an emptied record) offers no entry.
         m_newitem->setText(boxText.trimmed().isEmpty() ? QString() : boxText);
@@ -179,7 +183,7 @@ void OptionListEditor::save()
     const QStringList all = lines(text());
     QStringList entries;
     for (qsizetype i = 0; i < all.size(); ++i) {
-        const QString& line = all.at(i);
+        const QString line = all.at(i).trimmed(); // blanks typed around an entry are dropped
         if (line.isEmpty())
             continue;
         if (line.size() > MaxEntryLength) {
@@ -204,9 +208,14 @@ void OptionListEditor::save()
 void OptionListEditor::rewrite(const QStringList& entries)
 {
     RecordSet& set = *m_set;
-    const auto connection = m_state.database->connection();
-    connection->exec(QStringLiteral("begin"));
+    catalog::SqliteConnection& connection = *m_state.database->connection();
+    const QString table = set.table();
+    std::vector<history::ArchiveRow> before;
+    std::vector<history::ArchiveRow> after;
     try {
+        connection.beginWrite();
+        catalog::WriteTransaction transaction(connection);
+        before = history::ArchiveRow::readAll(connection, table);
         while (!isEmptySet(set)) {
             set.moveFirst();
             set.deleteRecord();
@@ -218,12 +227,9 @@ void OptionListEditor::rewrite(const QStringList& entries)
             set.setValue(QStringLiteral("text"), entry);
             set.update();
         }
-        connection->exec(QStringLiteral("commit"));
+        after = history::ArchiveRow::readAll(connection, table);
+        transaction.commit();
     } catch (const EngineError&) {
-        try {
-            connection->exec(QStringLiteral("rollback"));
-        } catch (const EngineError&) {
-        }
         // The set's rows are those of the file again.
         try {
             set.requery();
@@ -232,6 +238,7 @@ void OptionListEditor::rewrite(const QStringList& entries)
         throw;
     }
     set.requery();
+    emit listSaved(table, before, after);
 }
 
 void OptionListEditor::refuseLine(int index, const QString& message)

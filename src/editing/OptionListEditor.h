@@ -4,6 +4,10 @@
 #include <QString>
 #include <QStringList>
 
+#include "history/ArchiveRow.h"
+
+#include <vector>
+
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -23,8 +27,9 @@ class UserPrompts;
 //
 // Save checks every line before anything is written and does the rewrite in
 // one transaction: a line the list cannot hold, or a refused write, leaves the
-// list as it was and the editor open with the text as typed. Empty lines are
-// not entries and are left out.
+// list as it was and the editor open with the text as typed. A line is stored
+// without its leading and trailing blanks; empty lines are not entries and are
+// left out.
 class OptionListEditor : public QDialog
 {
     Q_OBJECT
@@ -61,6 +66,11 @@ public:
     void addItem(); // Image1: newitem as a new last line; nothing is stored
     void save();
     void cancel();
+
+signals:
+    // Save has replaced the list's rows: before and after, for Undo.
+    void listSaved(const QString& table, const std::vector<quelto::history::ArchiveRow>& before,
+                  const std::vector<quelto::history::ArchiveRow>& after);
 
 protected:
     void reject() override; // Escape and the close box work as Cancel

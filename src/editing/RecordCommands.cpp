@@ -3,8 +3,14 @@
 #include "catalog/CatalogState.h"
 #include "catalog/EngineError.h"
 #include "catalog/SqliteConnection.h"
+#include "catalog/WriteTransaction.h"
+#include "history/CatalogHistory.h"
+#include "history/RecordAddition.h"
+#include "history/RecordDeletion.h"
+#include "history/RecordEdit.h"
 #include "editing/RecordDisplay.h"
 #include "editing/RecordForm.h"
+#include "editing/RecordPlacement.h"
 #include "editing/StatusShape.h"
 #include "editing/UserPrompts.h"
 
@@ -133,6 +139,9 @@ void RecordCommands::newRecord()
     // The mode first, so that the views clearFields notifies see it.
     setNewRecordMode(true);
     m_display.clearFields();
+    // Typing starts with the title, wherever the focus was.
+    m_form.title->setFocus(Qt::OtherFocusReason);
+    emit newRecordStarted();
 }
 
 void RecordCommands::save()
@@ -145,11 +154,12 @@ void RecordCommands::save()
 
 void RecordCommands::saveNew()
 {
-    if (m_form.title->text().isEmpty()) {
+    // Blanks alone are no title and no ID: they are dropped on saving.
+    if (m_form.title->text().trimmed().isEmpty()) {
         m_prompts.exclamation(NoTitle);
         return;
     }
-    if (m_form.catalog->text().isEmpty()) {
+    if (m_form.catalog->text().trimmed().isEmpty()) {
         m_prompts.exclamation(NoCatalogId);
         return;
     }
@@ -167,9 +177,11 @@ void RecordCommands::saveNew()
         return;
     }
 
-    // The stored row becomes the current one, so the fields and the current
-    // record agree for the next Save.
-    set.setBookmark(set.lastModified());
+    // The stored row becomes the current one, in its place in the order
+    // shown, so the fields and the current record agree for the next Save.
+    const qint64 stored = set.lastModified();
+    keepAddition(stored);
+    placeStored(stored);
     catalog::MediaDefaults& defaults = m_state.mediaDefaults;
     defaults.media = set.value(QStringLiteral("md_type")).toString();
     defaults.image = set.value(QStringLiteral("md_image")).toString();
@@ -193,7 +205,10 @@ void RecordCommands::saveCurrent()
 void RecordCommands::storeShown(bool checkShown)
 {
     RecordSet& set = *m_state.current;
+    history::ArchiveRow before;
     try {
+        if (m_history)
+            before = history::ArchiveRow::read(connection(), set.bookmark());
         set.edit();
         m_display.formToRecord();
         if (checkShown)
@@ -211,7 +226,47 @@ void RecordCommands::storeShown(bool checkShown)
             reportSaveFailure(error);
         return;
     }
+    keepEdit(before);
+    placeStored(set.lastModified());
     m_display.recordToForm(); // what is shown is now what is stored
+}
+
+catalog::SqliteConnection& RecordCommands::connection() const { return *m_state.database->connection(); }
+
+void RecordCommands::keepEdit(const history::ArchiveRow& before)
+{
+    if (!m_history || !before.isValid())
+        return;
+    try {
+        history::ArchiveRow after = history::ArchiveRow::read(connection(), before.rowid);
+        if (after.isValid() && !after.sameData(before))
+            m_history->add(std::make_unique<history::RecordEdit>(before, std::move(after)));
+    } catch (const EngineError&) {
+        // Stored all the same; only its undo is lost.
+    }
+}
+
+void RecordCommands::keepAddition(qint64 key)
+{
+    if (!m_history)
+        return;
+    try {
+        history::RecordSnapshot added = history::RecordSnapshot::take(connection(), key);
+        if (added.isValid())
+            m_history->add(std::make_unique<history::RecordAddition>(std::move(added)));
+    } catch (const EngineError&) {
+    }
+}
+
+void RecordCommands::placeStored(qint64 key)
+{
+    RecordSet& set = *m_state.current;
+    try {
+        RecordPlacement::place(set, *m_state.database->connection(), key);
+    } catch (const EngineError&) {
+        // Stored all the same; it stands where it was until the next query.
+        set.setBookmark(key);
+    }
 }
 
 void RecordCommands::resolveChange()
@@ -245,6 +300,7 @@ void RecordCommands::offerAsNew()
         return;
     }
     const qint64 stored = set.lastModified();
+    keepAddition(stored);
     set.requery(); // the deleted row leaves the set
     try {
         set.setBookmark(stored);
@@ -295,10 +351,28 @@ void RecordCommands::deleteCurrent()
     RecordSet& set = *m_state.current;
     if (set.hasCurrentRow()) {
         const int position = set.absolutePosition();
+        const qint64 key = set.bookmark();
         try {
+            // The record goes whole, with its companions' rows, and is kept so
+            // that Undo brings it back with every column it had.
+            catalog::SqliteConnection& db = connection();
+            db.beginWrite();
+            catalog::WriteTransaction transaction(db);
+            history::RecordSnapshot deleted = history::RecordSnapshot::take(db, key);
+            deleted.removeCompanions(db);
             set.deleteRecord();
+            transaction.commit();
+            if (m_history && deleted.isValid())
+                m_history->add(std::make_unique<history::RecordDeletion>(std::move(deleted)));
         } catch (const EngineError& error) {
             m_prompts.exclamation(CannotDelete.arg(error.message()));
+            // Nothing was deleted: the set shows the file as it is.
+            try {
+                set.requery();
+                set.setBookmark(key);
+            } catch (const EngineError&) {
+            }
+            showCurrent();
             return;
         }
         set.requery(); // keeps the set's search and order
@@ -322,7 +396,7 @@ void RecordCommands::setNewRecordMode(bool on)
 {
     m_state.newRecordMode = on;
     m_form.catalog->setEnabled(on);
-    m_form.dbDelete->setText(on ? CancelCaption : DeleteCaption);
+    m_form.dbDelete->setText(on ? CancelNewCaption : DeleteCaption);
     for (QPushButton* button : {m_form.dbPrev, m_form.dbNext, m_form.dbFirst, m_form.dbLast})
         button->setEnabled(!on);
     m_form.Shape1->setMode(on ? StatusShape::Mode::NewRecord : StatusShape::Mode::Browsing);

@@ -5,8 +5,13 @@
 
 namespace quelto::catalog {
 class EngineError;
+class SqliteConnection;
 struct CatalogState;
 } // namespace quelto::catalog
+namespace quelto::history {
+struct ArchiveRow;
+class CatalogHistory;
+} // namespace quelto::history
 
 namespace quelto::editing {
 
@@ -44,8 +49,11 @@ public:
         QStringLiteral("Cannot save: %1\n\nThe fields keep what you typed; press Save again once this is put right.");
     static inline const QString CannotDelete = QStringLiteral("Cannot delete: %1");
     static inline const QString CannotAdd = QStringLiteral("Cannot add a record: %1");
-    // With their mnemonics: Alt+L deletes, Alt+C cancels a new record.
+    // The Delete button keeps Alt+L when it reads "Cancel" in new-record
+    // mode, so the letter C stays free for the field labels.
     static inline const QString DeleteCaption = QStringLiteral("De&lete");
+    static inline const QString CancelNewCaption = QStringLiteral("Cance&l");
+    // Cancel in a question.
     static inline const QString CancelCaption = QStringLiteral("&Cancel");
 
     // Connects the form's record buttons to the commands.
@@ -63,7 +71,18 @@ public:
     // current record as stored.
     void discardChanges();
 
+    // Where saves, new records and deletes are kept for Undo.
+    void setHistory(history::CatalogHistory* history) { m_history = history; }
+
+signals:
+    // New has emptied the form for a new record; the title has the focus.
+    void newRecordStarted();
+
 private:
+    void placeStored(qint64 key);
+    catalog::SqliteConnection& connection() const;
+    void keepEdit(const history::ArchiveRow& before);
+    void keepAddition(qint64 key);
     void saveNew();
     void saveCurrent();
     // Stores the fields into the current row; with checkShown only while the
@@ -89,6 +108,7 @@ private:
     catalog::CatalogState& m_state;
     RecordDisplay& m_display;
     UserPrompts& m_prompts;
+    history::CatalogHistory* m_history = nullptr;
 };
 
 } // namespace quelto::editing

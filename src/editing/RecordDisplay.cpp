@@ -5,6 +5,7 @@
 #include "catalog/Database.h"
 #include "catalog/CatalogState.h"
 #include "catalog/EngineError.h"
+#include "editing/BlankText.h"
 #include "editing/FieldBinding.h"
 #include "editing/RecordForm.h"
 #include "editing/StatusShape.h"
@@ -19,12 +20,6 @@ namespace quelto::editing {
 
 using catalog::EngineError;
 using catalog::RecordSet;
-
-namespace {
-
-const QString Space = QStringLiteral(" ");
-
-} // namespace
 
 RecordDisplay::RecordDisplay(RecordForm& form, catalog::CatalogState& state) : m_form(form), m_state(state)
 {
@@ -43,8 +38,32 @@ void RecordDisplay::addShownListener(std::function<void()> listener)
 
 void RecordDisplay::notifyShown()
 {
+    showNavigationState();
     for (const auto& listener : m_shownListeners)
         listener();
+}
+
+void RecordDisplay::showNavigationState()
+{
+    // "<<" and "<" where there is a record before, ">" and ">>" where there is
+    // one after; none on an empty set or in a new record.
+    bool back = false;
+    bool forward = false;
+    const RecordSet* set = m_state.current.get();
+    if (!m_state.newRecordMode && set && set->isOpen()) {
+        const int count = set->recordCount();
+        if (set->hasCurrentRow()) {
+            const int position = set->absolutePosition();
+            back = position > 0;
+            forward = position + 1 < count;
+        } else {
+            back = forward = count > 0; // between rows: either end can be reached
+        }
+    }
+    m_form.dbFirst->setEnabled(back);
+    m_form.dbPrev->setEnabled(back);
+    m_form.dbNext->setEnabled(forward);
+    m_form.dbLast->setEnabled(forward);
 }
 
 void RecordDisplay::recordToForm()
@@ -73,7 +92,7 @@ void RecordDisplay::recordToForm()
         for (const FieldBinding& field : fields) {
             const QVariant value = set->value(field.column());
             shown.insert(field.column(), value);
-            texts.push_back(value.toString()); // Null reads as empty
+            texts.push_back(BlankText::shown(value)); // Null and the blank show empty
         }
         m_shownValues = std::move(shown);
         for (size_t i = 0; i < fields.size(); ++i)
@@ -93,17 +112,21 @@ void RecordDisplay::recordToForm()
 void RecordDisplay::formToRecord()
 {
     RecordSet& set = *m_state.current;
-    const std::vector<FieldBinding> fields = FieldBinding::of(m_form);
-    for (const FieldBinding& field : fields) {
-        const QString& column = field.column();
-        // Title, catalogue ID and the medium go as typed; the refusal of an
-        // empty one is the caller's to report.
-        const bool asTyped = column == QLatin1String("title") || column == QLatin1String("catalog") ||
-                             column.startsWith(QLatin1String("md_"));
-        if (!asTyped && field.text().isEmpty())
-            field.setText(column == QLatin1String("mv_rating") ? QStringLiteral("unknown") : Space);
-        set.setValue(column, field.text());
-    }
+    for (const FieldBinding& field : FieldBinding::of(m_form))
+        set.setValue(field.column(), storedText(field));
+}
+
+bool RecordDisplay::isRequired(const QString& column)
+{
+    // An empty title, catalogue ID or medium is refused by the store, and the
+    // refusal is the caller's to report.
+    return column == QLatin1String("title") || column == QLatin1String("catalog") ||
+           column.startsWith(QLatin1String("md_"));
+}
+
+QString RecordDisplay::storedText(const FieldBinding& field)
+{
+    return BlankText::stored(field.text(), isRequired(field.column()));
 }
 
 void RecordDisplay::clearFields()
@@ -121,20 +144,21 @@ void RecordDisplay::clearFields()
 
     for (QComboBox* box : {f.mv_country, f.mv_lang, f.mvColor, f.mvSound, f.mvGenre, f.mvDirector, f.mvProducer,
                            f.mvBook, f.mvMusic})
-        box->setEditText(Space);
-    f.mv_year->setText(Space);
-    f.mvRanking->setText(Space);
+        box->setEditText(QString());
+    f.mv_year->clear();
+    f.mvRanking->clear();
     for (QComboBox* box : f.mvCast)
-        box->setEditText(Space);
+        box->setEditText(QString());
     markUnchanged();
     notifyShown();
 }
 
 std::vector<QString> RecordDisplay::fieldTexts() const
 {
+    // As they would be stored: blanks typed around a value change nothing.
     std::vector<QString> texts;
     for (const FieldBinding& field : FieldBinding::of(m_form))
-        texts.push_back(field.text());
+        texts.push_back(field.text().trimmed());
     return texts;
 }
 

@@ -14,6 +14,7 @@ struct CatalogState;
 
 namespace quelto::editing {
 
+class FieldBinding;
 struct RecordForm;
 class UnsavedChanges;
 
@@ -30,8 +31,9 @@ public:
     // nothing; a set without a current row stops the display silently. A
     // column without a value shows as an empty field.
     void recordToForm();
-    // Writes the fields into the current record set's open edit buffer. Empty
-    // movie fields become " " and an empty rating "unknown", in the window too.
+    // Writes the fields into the current record set's open edit buffer, each
+    // without leading and trailing blanks; an empty movie field or rating is
+    // stored as the catalogue's blank (a single space). The fields stay as they are.
     void formToRecord();
     // Empties the fields for a new record; the medium gets the media defaults.
     void clearFields();
@@ -57,8 +59,17 @@ public:
     void setUnsavedChanges(UnsavedChanges* guard) { m_guard = guard; }
     bool settleUnsavedChanges();
 
+    // Whether a column must hold a value (title, catalogue ID, the medium).
+    static bool isRequired(const QString& column);
+    // The text a field stores.
+    static QString storedText(const FieldBinding& field);
+
     static int archiveCount(catalog::Database& db);
     static QString recordCountText(int count, const QLocale& locale = QLocale());
+
+    // Enables the four navigation buttons where they can move: none on an
+    // empty set or in new-record mode. Run after every display operation.
+    void showNavigationState();
 
     // Called after recordToForm, clearFields and showRecordCount, so that other views of the
     // current record set (the record list) follow every command.

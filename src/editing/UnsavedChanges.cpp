@@ -20,7 +20,10 @@ bool UnsavedChanges::hasChanges() const { return m_display.fieldsChanged(); }
 
 QString UnsavedChanges::question() const
 {
-    return QStringLiteral("Save changes to \"%1\"?").arg(m_display.form().title->text());
+    const QString title = m_display.form().title->text().trimmed();
+    if (title.isEmpty() && m_display.state().newRecordMode)
+        return NewRecordQuestion;
+    return QStringLiteral("Save changes to \"%1\"?").arg(title);
 }
 
 bool UnsavedChanges::settle()

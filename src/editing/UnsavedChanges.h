@@ -16,6 +16,8 @@ class UserPrompts;
 class UnsavedChanges
 {
 public:
+    static inline const QString NewRecordQuestion = QStringLiteral("Save the new record?");
+
     UnsavedChanges(RecordDisplay& display, RecordCommands& records, UserPrompts& prompts);
 
     bool hasChanges() const;
@@ -24,7 +26,7 @@ public:
     // was refused (the refusal has been shown and the fields stay as typed).
     bool settle();
 
-    // "Save changes to "Alien"?"
+    // "Save changes to "Alien"?"; "Save the new record?" for a new one without a title.
     QString question() const;
 
 private:

@@ -18,7 +18,6 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
-#include <QRegularExpression>
 #include <QTableView>
 #include <QTimer>
 #include <QWidget>
@@ -42,6 +41,7 @@ RecordListCommands::RecordListCommands(catalog::CatalogState& state, editing::Re
     QTableView* table = pane.table();
     table->setModel(m_model);
     pane.showDefaultColumns(RecordListModel::DefaultColumnCount);
+    pane.setStretchColumn(RecordListModel::columnOf(QStringLiteral("title")));
     connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 if (!m_following && current.isValid())
@@ -120,17 +120,25 @@ void RecordListCommands::selectCurrentRow()
     m_following = wasFollowing;
 }
 
+void RecordListCommands::keepSelectionOnShownRecord()
+{
+    selectCurrentRow();
+    // A click selects its row after the press has been handled, that is after
+    // the question was answered: the shown record's row is marked again then.
+    QTimer::singleShot(0, this, [this] { selectCurrentRow(); });
+}
+
 void RecordListCommands::chooseRow(int row)
 {
     if (row == m_model->currentRow() && !m_state.newRecordMode)
         return;
     if (!m_display.settleUnsavedChanges()) {
-        selectCurrentRow();
+        keepSelectionOnShownRecord();
         return;
     }
     if (m_state.newRecordMode) {
         m_prompts.exclamation(SearchCommands::FinishNewRecord);
-        selectCurrentRow();
+        keepSelectionOnShownRecord();
         return;
     }
     catalog::RecordSet* set = m_state.current.get();
@@ -149,22 +157,22 @@ void RecordListCommands::chooseRow(int row)
 void RecordListCommands::sortByColumn(const QString& column)
 {
     try {
-        for (const SortOrder& order : SortOrder::all()) {
-            // The Sort menu's own orders go through the menu, whose check follows.
-            const QString first = order.clause.section(QLatin1Char(' '), 2).section(QLatin1Char(','), 0, 0);
-            if (first.compare(column, Qt::CaseInsensitive) == 0) {
-                if (QAction* item = m_window ? m_window->findChild<QAction*>(order.actionName) : nullptr)
-                    item->trigger();
-                else
-                    m_search.sortBy(order);
-                showSortIndicator();
-                return;
+        // One of the Sort menu's orders when it starts with the column, else by the column.
+        const int index = RecordListModel::columnOf(column);
+        SortOrder order{QString(), index >= 0 ? RecordListModel::columns()[size_t(index)].caption : column,
+                        QStringLiteral("order by ") + column};
+        for (const SortOrder& menuOrder : SortOrder::all()) {
+            if (SortOrder::firstColumn(menuOrder.clause).compare(column, Qt::CaseInsensitive) == 0) {
+                order = menuOrder;
+                break;
             }
         }
-        const int index = RecordListModel::columnOf(column);
-        const SortOrder byColumn{QString(), index >= 0 ? RecordListModel::columns()[size_t(index)].caption : column,
-                                 QStringLiteral("order by ") + column};
-        m_search.sortBy(byColumn);
+        // A second click on the column in force reverses its order.
+        const QString inForce = m_state.orderClause;
+        if (SortOrder::ascending(inForce).compare(order.clause, Qt::CaseInsensitive) == 0 &&
+            !SortOrder::isDescending(inForce))
+            order.clause = SortOrder::reversed(order.clause);
+        m_search.sortBy(order);
     } catch (const EngineError& error) {
         m_prompts.exclamation(error.message());
     }
@@ -173,12 +181,11 @@ void RecordListCommands::sortByColumn(const QString& column)
 
 void RecordListCommands::showSortIndicator()
 {
-    static const QRegularExpression orderBy(QStringLiteral(R"(order\s+by\s+(\w+))"),
-                                            QRegularExpression::CaseInsensitiveOption);
+    // The arrow shows the order in force, whoever set it.
     QHeaderView* header = m_pane.table()->horizontalHeader();
-    const QRegularExpressionMatch match = orderBy.match(m_state.orderClause);
-    const int section = match.hasMatch() ? RecordListModel::columnOf(match.captured(1)) : -1;
-    header->setSortIndicator(section, Qt::AscendingOrder);
+    const int section = RecordListModel::columnOf(SortOrder::firstColumn(m_state.orderClause));
+    header->setSortIndicator(section,
+                             SortOrder::isDescending(m_state.orderClause) ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 bool RecordListCommands::quickFilterInForce() const

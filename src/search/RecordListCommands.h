@@ -44,7 +44,8 @@ public:
     void follow();
     // Makes the record of a row the current one and shows it.
     void chooseRow(int row);
-    // Sorts by a column of archive: one of the Sort menu's orders, or by the column.
+    // Sorts by a column of archive: one of the Sort menu's orders, or by the
+    // column; the column in force a second time reverses the order.
     void sortByColumn(const QString& column);
     // Runs the filter field's text now (the field runs it after a pause).
     void runFilter();
@@ -62,6 +63,8 @@ private:
     bool quickFilterInForce() const;
     void showSortIndicator();
     void selectCurrentRow();
+    // After a row was chosen but the record on show stayed.
+    void keepSelectionOnShownRecord();
 
     catalog::CatalogState& m_state;
     editing::RecordDisplay& m_display;

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace quelto::search {
@@ -36,12 +37,21 @@ RecordListPane::RecordListPane(QWidget* parent) : QWidget(parent)
     header->setSectionsMovable(true);
     header->setSectionsClickable(true);
     header->setHighlightSections(false);
-    header->setStretchLastSection(true);
+    header->setStretchLastSection(true); // until a stretch column is named
     header->setSortIndicatorShown(true);
     header->setContextMenuPolicy(Qt::CustomContextMenu);
     header->setToolTip(QStringLiteral("Click to sort; right-click to choose the columns"));
     connect(header, &QHeaderView::customContextMenuRequested, this, &RecordListPane::showColumnMenu);
     connect(header, &QHeaderView::sectionMoved, this, &RecordListPane::columnsChanged);
+    // A width the user drags is kept; the stretching column follows the window.
+    m_resized = new QTimer(this);
+    m_resized->setSingleShot(true);
+    m_resized->setInterval(400);
+    connect(m_resized, &QTimer::timeout, this, &RecordListPane::columnsChanged);
+    connect(header, &QHeaderView::sectionResized, this, [this](int section) {
+        if (!m_applying && section != m_stretchColumn)
+            m_resized->start();
+    });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -61,6 +71,29 @@ void RecordListPane::showDefaultColumns(int defaultCount)
     const int widths[] = {9, 26, 6, 18, 10, 9};
     for (int section = 0; section < std::min(count, int(std::size(widths))); ++section)
         header->resizeSection(section, widths[section] * character + 12);
+    applyStretch();
+}
+
+void RecordListPane::setStretchColumn(int section)
+{
+    m_stretchColumn = section;
+    applyStretch();
+}
+
+void RecordListPane::applyStretch()
+{
+    QHeaderView* header = m_table->horizontalHeader();
+    if (m_stretchColumn < 0 || m_stretchColumn >= header->count())
+        return;
+    m_applying = true;
+    for (int section = 0; section < header->count(); ++section) {
+        if (section != m_stretchColumn)
+            header->setSectionResizeMode(section, QHeaderView::Interactive);
+    }
+    const bool shown = !header->isSectionHidden(m_stretchColumn);
+    header->setSectionResizeMode(m_stretchColumn, shown ? QHeaderView::Stretch : QHeaderView::Interactive);
+    header->setStretchLastSection(!shown);
+    m_applying = false;
 }
 
 QByteArray RecordListPane::columnState() const { return m_table->horizontalHeader()->saveState(); }
@@ -73,6 +106,7 @@ bool RecordListPane::restoreColumnState(const QByteArray& state)
     // Never leave the user without a column to choose.
     if (header->hiddenSectionCount() >= header->count())
         header->setSectionHidden(0, false);
+    applyStretch();
     return true;
 }
 
@@ -92,6 +126,7 @@ void RecordListPane::showColumnMenu(const QPoint& position)
         item->setEnabled(header->isSectionHidden(section) || header->count() - header->hiddenSectionCount() > 1);
         connect(item, &QAction::toggled, this, [this, header, section](bool on) {
             header->setSectionHidden(section, !on);
+            applyStretch();
             emit columnsChanged();
         });
     }

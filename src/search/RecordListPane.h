@@ -5,6 +5,7 @@
 
 class QLineEdit;
 class QTableView;
+class QTimer;
 
 namespace quelto::search {
 
@@ -22,19 +23,27 @@ public:
 
     // Call once the table has its model: shows the default columns.
     void showDefaultColumns(int defaultCount);
+    // The column that takes the window's spare width (the title); when it is
+    // hidden, the last column does.
+    void setStretchColumn(int section);
     // The columns shown, their order and widths, for the settings.
     QByteArray columnState() const;
     bool restoreColumnState(const QByteArray& state);
 
 signals:
-    // The user has shown, hidden or moved a column.
+    // The user has shown, hidden, moved or resized a column (a resize is told
+    // once the dragging has paused).
     void columnsChanged();
 
 private:
     void showColumnMenu(const QPoint& position);
+    void applyStretch();
 
     QLineEdit* m_filter;
     QTableView* m_table;
+    QTimer* m_resized;
+    int m_stretchColumn = -1;
+    bool m_applying = false;
 };
 
 } // namespace quelto::search

@@ -2,6 +2,7 @@
 
 #include "catalog/CatalogState.h"
 #include "catalog/EngineError.h"
+#include "editing/OptionEntries.h"
 #include "editing/RecordDisplay.h"
 #include "editing/RecordForm.h"
 #include "editing/StatusShape.h"
@@ -142,7 +143,8 @@ void SearchCommands::showSortChecks()
 {
     // A checkable item toggles itself when chosen: the check always follows
     // the order in force.
-    const QString current = m_state.orderClause.trimmed();
+    // An order reversed by a second header click is still the menu's order.
+    const QString current = SortOrder::ascending(m_state.orderClause);
     for (const SortOrder& order : SortOrder::all()) {
         if (QAction* item = action(order.actionName)) {
             const bool inForce = order.clause.compare(current, Qt::CaseInsensitive) == 0;
@@ -196,18 +198,8 @@ void SearchCommands::runSubstringSearch()
         return;
     }
     const QString filter = SearchQuery::substringFilter(m_substringDialog->what()->text(), text);
-    replaceCurrent(SearchQuery::substringQuery(filter, m_state.orderClause));
-    if (m_state.current->bof() && m_state.current->eof()) {
-        m_prompts.exclamation(NoRecordsFound);
-        const bool wasFiltered = m_state.filterActive;
-        m_state.filterActive = false;
-        m_state.filterClause.clear();
-        replaceCurrent(QStringLiteral("select * from archive order by title"));
-        m_display.recordToForm();
-        if (wasFiltered)
-            leaveFilterDisplay(); // the window no longer shows a filtered set
-        return;
-    }
+    if (!replaceIfFound(SearchQuery::substringQuery(filter, m_state.orderClause)))
+        return; // the dialog stays open with the text
     moveToEndsIgnoringErrors();
     m_state.filterClause = filter;
     m_state.filterDescription =
@@ -241,6 +233,8 @@ void SearchCommands::searchGenre()
             names << genre.toString();
     }
     genres->close();
+    // Old rows' blanks ("Drama ", " ") make no genre of their own.
+    names = editing::OptionEntries::distinctIgnoringCase(names);
     if (names.isEmpty()) {
         m_prompts.exclamation(NoDatasets);
         return;
@@ -258,23 +252,29 @@ void SearchCommands::runGenreSearch()
 {
     const QString genre = m_genreDialog->combo()->currentText();
     const QString filter = SearchQuery::genreFilter(genre);
-    replaceCurrent(SearchQuery::sortQuery(filter, m_state.orderClause));
-    if (!(m_state.current->bof() && m_state.current->eof())) {
-        m_state.filterClause = filter;
-        m_state.filterDescription =
-            SearchQuery::description(QStringLiteral("Genre: "), genre, m_state.current->recordCount());
-        m_state.filterActive = true;
-        moveToEndsIgnoringErrors();
-        m_genreDialog->hide();
-        return;
+    if (!replaceIfFound(SearchQuery::sortQuery(filter, m_state.orderClause)))
+        return; // the dialog stays open
+    m_state.filterClause = filter;
+    m_state.filterDescription =
+        SearchQuery::description(QStringLiteral("Genre: "), genre, m_state.current->recordCount());
+    m_state.filterActive = true;
+    moveToEndsIgnoringErrors();
+    m_genreDialog->hide();
+}
+
+bool SearchCommands::replaceIfFound(const QString& sql)
+{
+    std::unique_ptr<catalog::RecordSet> found = m_state.database->openRecordSet(sql);
+    if (found->bof() && found->eof()) {
+        // The record set, the search and the order in force stay as they were.
+        found->close();
+        m_prompts.exclamation(NoRecordsFound);
+        return false;
     }
-    m_prompts.exclamation(NoRecordsFound);
-    const bool wasFiltered = m_state.filterActive;
-    m_state.filterActive = false;
-    m_state.filterClause.clear();
-    replaceCurrent(SearchQuery::Base + m_state.orderClause);
-    if (wasFiltered)
-        leaveFilterDisplay();
+    if (m_state.current)
+        m_state.current->close();
+    m_state.current = std::move(found);
+    return true;
 }
 
 } // namespace quelto::search

@@ -69,6 +69,9 @@ private:
     bool refuseInNewRecordMode();
     void showSortChecks();
     void replaceCurrent(const QString& sql);
+    // Makes the query's set the current one if it has records; otherwise says
+    // "No records found" and leaves everything as it was.
+    bool replaceIfFound(const QString& sql);
     void moveToEndsIgnoringErrors();
     void moveFirstIgnoringErrors();
     void leaveFilterDisplay();

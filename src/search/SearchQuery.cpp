@@ -87,7 +87,8 @@ QString SearchQuery::apostrophesDoubled(const QString& text)
 
 QString SearchQuery::genreFilter(const QString& genre)
 {
-    return QStringLiteral("where mv_genre like '%1' ").arg(doubled(literalPattern(genre), QLatin1Char('\'')));
+    // Blanks that old rows carry around a genre do not make another genre.
+    return QStringLiteral("where trim(mv_genre) like '%1' ").arg(doubled(literalPattern(genre.trimmed()), QLatin1Char('\'')));
 }
 
 QString SearchQuery::description(const QString& prefix, const QString& text, int count)

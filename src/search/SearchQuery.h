@@ -23,8 +23,9 @@ public:
     // for CastColumn; a double quote in the pattern is doubled.
     static QString substringFilter(const QString& column, const QString& text);
 
-    // "where mv_genre like 'G' ": the genre exactly, apostrophes doubled and
-    // wildcard characters written to match themselves.
+    // "where trim(mv_genre) like 'G' ": the genre exactly, apostrophes doubled
+    // and wildcard characters written to match themselves; blanks around a
+    // stored genre do not count.
     static QString genreFilter(const QString& genre);
 
     // "Director: marsh [5]"

@@ -349,14 +349,16 @@ void TestStartup::menuBarItemsInOrder()
             seen << item->objectName() + QLatin1Char('=') + item->text();
     }
     const QStringList expected = {
-        "mnFile=&File",          "mnNewCatalogue=&New Catalogue...", "mnOpenCatalogue=&Open Catalogue...", "=",
+        "mnFile=&File",          "mnNewCatalogue=&New Catalogue...", "mnOpenCatalogue=&Open Catalogue...",
+        "mnRecent=&Recent Catalogues", "=",
         "mnImport=&Import",      "mnExport=&Export",              "=",  "mnPrintShort=Print &Short List", "mnPrintLong=Print &Long List",
         "mnPrintLabel=Print L&abel", "mnPreview=Print Pre&view",  "mnEmpty=",                  "mnQuit=&Quit",
+        "mnEdit=&Edit",          "mnUndo=&Undo",                  "mnRedo=&Redo",
         "mnSearch=&Search",      "mnSrchTitle=by &Title",         "mnSrchDir=by &Director",
         "mnSrchActor=by &Actress/Actor", "mnSrchGenre=by &Genre",  "mnSrchMedia=by &Media-ID",
         "mnOrder=S&ort",         "mnOrdTitle=by &Title",          "mnOrdDir=by &Director",
         "mnOrdGen=by &Genre",    "mnOrdCat=by &Catalog ID",       "mnuHelp=&Help",
-        "mnuHelpCont=&Contents", "mnuAbout=&About"};
+        "mnuHelpCont=&Contents", "mnuHelpTab=Help on This &Tab", "mnuAbout=&About"};
     QCOMPARE(seen, expected);
     QVERIFY(f.find<QAction>(QStringLiteral("mnOrdTitle"))->isChecked());
     QVERIFY(!f.find<QAction>(QStringLiteral("mnOrdDir"))->isChecked());

@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -39,6 +40,8 @@ private slots:
     void mnemonicsAndMenuShortcuts();
     void tabRunsThroughTheTabsInReadingOrder();
     void completionFromTheList();
+    void escapeClosesPopupsAndAsksBeforeDropping();
+    void newStartsInTheTitleOnAFieldTab();
 
 private:
     static editing::RecordForm& form(AppFixture& f) { return f.window().form(); }
@@ -92,7 +95,6 @@ void TestFormKeyboard::blankFieldClickedAndTyped()
 
     // Reached by Tab or set by a program, likewise.
     focus(r.mvCast[1]);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // to the cast box's edit button
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget()->objectName(), r.mvCast[2]->objectName());
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Tom Hanks"));
@@ -190,11 +192,14 @@ void TestFormKeyboard::optionListKeys()
     focus(r.mv_year); // not a drop-down: nothing
     press(Qt::Key_F4);
     QCOMPARE(opened(), 2);
-    // The buttons themselves take the focus from the keyboard.
+    // The buttons are no Tab stops; the mouse presses them and the focus stays in the field.
     QToolButton* image15 = f.find<QToolButton>(QStringLiteral("Image15"));
-    focus(image15);
-    press(Qt::Key_Space);
+    QCOMPARE(image15->focusPolicy(), Qt::NoFocus);
+    QVERIFY(!image15->accessibleName().isEmpty());
+    focus(r.mvCast[4]);
+    QTest::mouseClick(image15, Qt::LeftButton);
     QCOMPARE(opened(), 3);
+    QVERIFY(QApplication::focusWidget() != image15);
     QCOMPARE(f.prompts().dialogsShown, QStringList(3, QStringLiteral("fDataEntry")));
 }
 
@@ -226,7 +231,33 @@ void TestFormKeyboard::mnemonicsAndMenuShortcuts()
         QVERIFY2(!windowLetters.contains(mnemonic(b->text())), qPrintable(b->text()));
         windowLetters << mnemonic(b->text());
     }
-    QVERIFY(!windowLetters.contains(mnemonic(editing::RecordCommands::CancelCaption)));
+    // The Delete button keeps its letter when it reads "Cancel".
+    QCOMPARE(mnemonic(editing::RecordCommands::CancelNewCaption), mnemonic(editing::RecordCommands::DeleteCaption));
+
+    // Every field caption has a letter of its own that moves to its field,
+    // one the menus and command buttons do not use.
+    QTabWidget* tabs = f.window().tabs();
+    r.dbNew->click(); // the media ID takes the focus only in a new record
+    for (int tab : {int(MainWindow::MediaTabIndex), int(MainWindow::MovieTabIndex)}) {
+        tabs->setCurrentIndex(tab);
+        QList<QChar> tabLetters;
+        int captions = 0;
+        for (QLabel* label : tabs->widget(tab)->findChildren<QLabel*>()) {
+            if (!label->buddy())
+                continue;
+            ++captions;
+            const QChar letter = mnemonic(label->text());
+            QVERIFY2(!letter.isNull(), qPrintable(label->text()));
+            QVERIFY2(!windowLetters.contains(letter) && !tabLetters.contains(letter), qPrintable(label->text()));
+            tabLetters << letter;
+            focus(r.title);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(letter.toUpper().unicode()), Qt::AltModifier);
+            QWidget* focused = QApplication::focusWidget();
+            QVERIFY2(focused == label->buddy() || label->buddy()->isAncestorOf(focused), qPrintable(label->text()));
+        }
+        QCOMPARE(captions, tab == MainWindow::MediaTabIndex ? 6 : 12);
+    }
+    r.dbDelete->click(); // Cancel
 
     QCOMPARE(f.menu("mnSrchTitle")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
     QCOMPARE(f.menu("mnPrintShort")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
@@ -256,10 +287,9 @@ void TestFormKeyboard::tabRunsThroughTheTabsInReadingOrder()
         press(Qt::Key_Tab);
         seen << QApplication::focusWidget()->objectName();
     }
-    const QStringList expected = {"mediatype", "Picture2", "catalog", "vidfmt", "Picture4", "screenformat",
-                                  "Picture1", "soundfmt", "Picture3", "mdLang", "Picture5",
+    const QStringList expected = {"mediatype", "catalog", "vidfmt", "screenformat", "soundfmt", "mdLang",
                                   // on to the Movie tab
-                                  "mv_country", "Image1"};
+                                  "mv_country", "mv_year", "mv_lang", "mvColor", "mvSound", "mvGenre", "mvDirector"};
     QCOMPARE(seen, expected);
     QCOMPARE(tabs->currentIndex(), int(MainWindow::MovieTabIndex));
 
@@ -267,12 +297,11 @@ void TestFormKeyboard::tabRunsThroughTheTabsInReadingOrder()
     QStringList movie;
     for (QWidget* w : f.window().keyboard().chain(MainWindow::MovieTabIndex))
         movie << w->objectName();
-    QCOMPARE(movie, (QStringList{"mv_country", "Image1", "Image18", "mv_year", "mv_lang", "Image4", "mvColor",
-                                 "Image6", "mvSound", "Image5", "mvGenre", "Image7", "mvDirector", "Image8",
-                                 "mvProducer", "Image9", "mvBook", "Image10", "mvMusic", "Image11", "mvCast_0",
-                                 "Image12", "mvCast_1", "Image13", "mvCast_2", "Image16", "mvCast_3", "Image14",
-                                 "mvCast_4", "Image15", "mvCast_5", "Image17"}));
-    for (qsizetype i = 2; i < movie.size(); ++i) {
+    QCOMPARE(movie, (QStringList{"mv_country", "mv_year", "mv_lang", "mvColor", "mvSound", "mvGenre", "mvDirector",
+                                 "mvProducer", "mvBook", "mvMusic", "mvCast_0", "mvCast_1", "mvCast_2", "mvCast_3",
+                                 "mvCast_4", "mvCast_5"}));
+    focus(r.mvDirector);
+    for (qsizetype i = 7; i < movie.size(); ++i) {
         press(Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget()->objectName(), movie[i]);
     }
@@ -280,7 +309,7 @@ void TestFormKeyboard::tabRunsThroughTheTabsInReadingOrder()
     // Back across: Shift+Tab from the first Movie field reaches the last Media widget.
     focus(r.mv_country);
     press(Qt::SHIFT | Qt::Key_Backtab);
-    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Picture5"));
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("mdLang"));
     QCOMPARE(tabs->currentIndex(), 0);
 }
 
@@ -321,6 +350,74 @@ void TestFormKeyboard::completionFromTheList()
         QCOMPARE(edit.box->completer()->completionMode(), QCompleter::PopupCompletion);
         QCOMPARE(edit.box->completer()->model(), edit.box->model());
     }
+}
+
+void TestFormKeyboard::escapeClosesPopupsAndAsksBeforeDropping()
+{
+    AppFixture f;
+    startShown(f, {"A"});
+    editing::RecordForm& r = form(f);
+    f.window().tabs()->setCurrentIndex(MainWindow::MovieTabIndex);
+    r.dbNew->click();
+    QTest::keyClicks(r.title, QStringLiteral("Typed"));
+
+    // An open completion list: Escape closes it and nothing else.
+    focus(r.mvGenre);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("dr"));
+    QTRY_VERIFY(r.mvGenre->completer()->popup()->isVisible());
+    press(Qt::Key_Escape);
+    QTRY_VERIFY(!r.mvGenre->completer()->popup()->isVisible());
+    QVERIFY(f.window().state().newRecordMode);
+    QCOMPARE(r.title->text(), QStringLiteral("Typed"));
+    QCOMPARE(r.mvGenre->currentText(), QStringLiteral("dr"));
+    QVERIFY(f.prompts().saveQuestions.isEmpty());
+
+    // Something typed: Escape asks first; Cancel keeps everything.
+    f.prompts().saveAnswers << editing::SaveChoice::Cancel << editing::SaveChoice::Discard;
+    press(Qt::Key_Escape);
+    QCOMPARE(f.prompts().saveQuestions.size(), 1);
+    QVERIFY(f.window().state().newRecordMode);
+    QCOMPARE(r.title->text(), QStringLiteral("Typed"));
+    // Discard drops the new record.
+    press(Qt::Key_Escape);
+    QVERIFY(!f.window().state().newRecordMode);
+    QCOMPARE(r.title->text(), QStringLiteral("A"));
+
+    // Nothing typed: Escape leaves at once.
+    r.dbNew->click();
+    press(Qt::Key_Escape);
+    QVERIFY(!f.window().state().newRecordMode);
+    QCOMPARE(f.prompts().saveQuestions.size(), 2);
+    QCOMPARE(TestCatalog::rowCount(f.file(QStringLiteral("c.mdb")), QStringLiteral("archive")), 1);
+    QCOMPARE(f.prompts().unexpected, QStringList{});
+}
+
+void TestFormKeyboard::newStartsInTheTitleOnAFieldTab()
+{
+    AppFixture f;
+    startShown(f, {"A"});
+    editing::RecordForm& r = form(f);
+    QTabWidget* tabs = f.window().tabs();
+    // From the List, where no field is: the Movie tab comes to the front.
+    tabs->setCurrentIndex(MainWindow::ListTabIndex);
+    focus(f.find<QLineEdit>(QStringLiteral("quickFilter")));
+    r.dbNew->click();
+    QCOMPARE(tabs->currentIndex(), int(MainWindow::MovieTabIndex));
+    QTRY_VERIFY(r.title->hasFocus());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("The Title"));
+    QCOMPARE(r.title->text(), QStringLiteral("The Title"));
+    r.dbDelete->click();
+
+    // From a field on the Media tab, which has fields: it stays in front.
+    tabs->setCurrentIndex(MainWindow::MediaTabIndex);
+    focus(r.mediatype);
+    press(Qt::CTRL | Qt::Key_N);
+    QCOMPARE(tabs->currentIndex(), int(MainWindow::MediaTabIndex));
+    QTRY_VERIFY(r.title->hasFocus());
+    // A space typed first goes into the title, not into some button.
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral(" X"));
+    QCOMPARE(r.title->text(), QStringLiteral(" X"));
+    QCOMPARE(f.prompts().dialogsShown, QStringList{});
 }
 
 QTEST_MAIN(TestFormKeyboard)

@@ -73,6 +73,7 @@ private slots:
     void onlyTheAskingBoxIsRefilled();
     void emptiedListAndTheReusedEditor();
     void valueSavedWithARecordIsNotAddedToTheList();
+    void oldBlanksGiveEachValueOnce();
 
 private:
     QString m_path;
@@ -218,8 +219,8 @@ void TestOptionLists::savedLinesBecomeRows_data()
     QTest::newRow("pasted CR LF") << QStringLiteral("Mono\r\nStereo\r\n") << QStringList{"Mono", "Stereo"};
     QTest::newRow("empty lines are left out")
         << QStringLiteral("\n\nMono\n\n\nStereo\n\n") << QStringList{"Mono", "Stereo"};
-    QTest::newRow("spaces and duplicates as typed")
-        << QStringLiteral("  Mono \nMono\n \n") << QStringList{"  Mono ", "Mono", " "};
+    QTest::newRow("blanks around an entry dropped, duplicates as typed")
+        << QStringLiteral("  Mono \nMono\n \n\tStereo") << QStringList{"Mono", "Mono", "Stereo"};
     QTest::newRow("no-break space kept") << QStringLiteral("Dolby\u00a0SR") << QStringList{"Dolby\u00a0SR"};
     QTest::newRow("255 characters") << QString(255, u'x') << QStringList{QString(255, u'x')};
 }
@@ -233,6 +234,7 @@ void TestOptionLists::savedLinesBecomeRows()
     saveText(f, "Image5", text);
     QVERIFY2(f.prompts().exclamations.isEmpty(), qPrintable(f.prompts().exclamations.join(u'|')));
     QCOMPARE(storedRows(m_path, QStringLiteral("osound")), numbered(rows));
+    rows.removeDuplicates(); // the drop-down offers a value once
     QCOMPARE(items(f.window().form().mvSound), rows);
 }
 
@@ -364,6 +366,39 @@ void TestOptionLists::valueSavedWithARecordIsNotAddedToTheList()
     QVERIFY(f.prompts().exclamations.isEmpty());
     QCOMPARE(storedRows(m_path, QStringLiteral("genre")), numbered(Genres));
     QVERIFY(!items(f.window().form().mvGenre).contains(QStringLiteral("Western")));
+}
+
+void TestOptionLists::oldBlanksGiveEachValueOnce()
+{
+    // A list written by an older program: blanks around entries, an entry
+    // that is only a blank, the same value twice.
+    AppFixture f;
+    m_path = f.file(QStringLiteral("o.mdb"));
+    TestCatalog::create(m_path);
+    {
+        auto db = catalog::Database::open(m_path);
+        db->connection()->exec(QStringLiteral(
+            "delete from genre; insert into genre (text, ordinal) values ('Drama ', 1), ('Comedy', 2), (' ', 3), "
+            "('Drama', 4), ('  Western', 5); "
+            "delete from director; insert into director (text, ordinal) values ('Lang', 1), ('  Zinnemann', 2), "
+            "(' Curtiz', 3), ('Curtiz', 4)"));
+    }
+    const QStringList before = storedRows(m_path, QStringLiteral("genre"));
+    start(f);
+    QCOMPARE(items(f.find<QComboBox>(QStringLiteral("mvGenre"))), (QStringList{"Drama", "Comedy", "Western"}));
+    // People stay alphabetical once their blanks are gone.
+    QCOMPARE(items(f.find<QComboBox>(QStringLiteral("mvDirector"))), (QStringList{"Curtiz", "Lang", "Zinnemann"}));
+    // Offering changes no stored entry.
+    QCOMPARE(storedRows(m_path, QStringLiteral("genre")), before);
+
+    // The editor shows the entries without their blanks, and Save stores them so.
+    QString shown;
+    edit(f, "Image7", [&](OptionListEditor& e) {
+        shown = e.text();
+        e.saveButton()->click();
+    });
+    QCOMPARE(shown, QStringLiteral("Drama\r\nComedy\r\nDrama\r\nWestern\r\n"));
+    QCOMPARE(storedRows(m_path, QStringLiteral("genre")), numbered({"Drama", "Comedy", "Drama", "Western"}));
 }
 
 QTEST_MAIN(TestOptionLists)

@@ -24,7 +24,7 @@ class TestRecordForm : public QObject
 private slots:
     void castBindingBothWays();
     void everyFieldShowsItsColumnAndTooltip();
-    void emptyFieldsAreStoredAsSpaceAndRatingAsUnknown();
+    void blankIsEmptyBothWays();
     void clearFieldsUsesMediaDefaults();
     void navigationButtonsFollowThePosition();
     void emptySetAndMissingRowChangeNothing();
@@ -114,32 +114,57 @@ void TestRecordForm::everyFieldShowsItsColumnAndTooltip()
     QCOMPARE(cast(f, 0)->toolTip(), QStringLiteral("Metropolis.mv_cast6"));
 }
 
-void TestRecordForm::emptyFieldsAreStoredAsSpaceAndRatingAsUnknown()
+void TestRecordForm::blankIsEmptyBothWays()
 {
     AppFixture f;
-    start(f, {TestCatalog::record(QStringLiteral("M"))});
-    f.find<QComboBox>(QStringLiteral("mv_country"))->setEditText(QString());
+    TestCatalog::Row old = TestCatalog::record(QStringLiteral("M"));
+    // An old record: blanks where nothing is, and blanks around values.
+    for (const char* column : {"mv_country", "mv_rating", "mv_cast3"})
+        old[QString::fromLatin1(column)] = QStringLiteral(" ");
+    old[QStringLiteral("mv_genre")] = QStringLiteral("Drama ");
+    old[QStringLiteral("mv_language")] = QStringLiteral("  ");
+    old[QStringLiteral("mv_book")] = QStringLiteral("\u00a0Chandler");
+    start(f, {old});
+
+    // Shown: the blank as an empty field of every kind, values without their blanks.
+    QCOMPARE(f.find<QComboBox>(QStringLiteral("mv_country"))->currentText(), QString());
+    QCOMPARE(f.find<QComboBox>(QStringLiteral("mv_country"))->toolTip(), QString());
+    QCOMPARE(f.find<QLabel>(QStringLiteral("mvRanking"))->text(), QString());
+    QCOMPARE(cast(f, 3)->currentText(), QString());
+    QCOMPARE(f.find<QComboBox>(QStringLiteral("mv_lang"))->currentText(), QString());
+    QCOMPARE(f.find<QComboBox>(QStringLiteral("mvGenre"))->currentText(), QStringLiteral("Drama"));
+    QCOMPARE(f.find<QComboBox>(QStringLiteral("mvBook"))->currentText(), QStringLiteral("Chandler"));
+    // Showing is no change; blanks typed around a value are none either.
+    QVERIFY(!f.window().display().fieldsChanged());
+    f.find<QComboBox>(QStringLiteral("mvGenre"))->setEditText(QStringLiteral(" Drama  "));
+    QVERIFY(!f.window().display().fieldsChanged());
+    // Nothing is written by showing it.
+    QCOMPARE(column(f, "mv_genre"), QStringLiteral("Drama "));
+
     f.find<QLineEdit>(QStringLiteral("mv_year"))->clear();
     for (int i = 0; i < 6; ++i)
         cast(f, i)->setEditText(QString());
-    f.find<QLabel>(QStringLiteral("mvRanking"))->clear();
     f.find<QComboBox>(QStringLiteral("mvDirector"))->setEditText(QStringLiteral("  Fritz Lang "));
+    f.find<QComboBox>(QStringLiteral("mvSound"))->setEditText(QStringLiteral("\t "));
     saveShown(f);
 
+    // Stored: the catalogue's blank for an empty field, the rating included;
+    // values without the blanks typed around them.
     QCOMPARE(column(f, "mv_country"), QStringLiteral(" "));
     QCOMPARE(column(f, "mv_year"), QStringLiteral(" "));
     QCOMPARE(column(f, "mv_cast6"), QStringLiteral(" "));
     QCOMPARE(column(f, "mv_cast3"), QStringLiteral(" "));
-    QCOMPARE(column(f, "mv_rating"), QStringLiteral("unknown"));
-    QCOMPARE(column(f, "mv_director"), QStringLiteral("  Fritz Lang "));
-    // The replacements show in the window.
-    QCOMPARE(f.find<QComboBox>(QStringLiteral("mv_country"))->currentText(), QStringLiteral(" "));
-    QCOMPARE(f.find<QLineEdit>(QStringLiteral("mv_year"))->text(), QStringLiteral(" "));
-    QCOMPARE(cast(f, 4)->currentText(), QStringLiteral(" "));
-    QCOMPARE(f.find<QLabel>(QStringLiteral("mvRanking"))->text(), QStringLiteral("unknown"));
+    QCOMPARE(column(f, "mv_rating"), QStringLiteral(" "));
+    QCOMPARE(column(f, "mv_sound"), QStringLiteral(" "));
+    QCOMPARE(column(f, "mv_director"), QStringLiteral("Fritz Lang"));
+    QCOMPARE(column(f, "mv_genre"), QStringLiteral("Drama"));
+    QCOMPARE(column(f, "mv_book"), QStringLiteral("Chandler"));
+    // The fields stay as typed; they never show the space.
+    QCOMPARE(f.find<QComboBox>(QStringLiteral("mv_country"))->currentText(), QString());
+    QCOMPARE(f.find<QLineEdit>(QStringLiteral("mv_year"))->text(), QString());
 
-    // An empty title is passed on as typed, and the store refuses it.
-    f.find<QLineEdit>(QStringLiteral("title"))->clear();
+    // An empty title is passed on, and the store refuses it.
+    f.find<QLineEdit>(QStringLiteral("title"))->setText(QStringLiteral("   "));
     catalog::RecordSet& set = *f.window().state().current;
     set.edit();
     f.window().display().formToRecord();
@@ -162,12 +187,13 @@ void TestRecordForm::clearFieldsUsesMediaDefaults()
     QCOMPARE(f.find<QComboBox>(QStringLiteral("vidfmt"))->currentText(), QStringLiteral("PAL"));
     QCOMPARE(f.find<QComboBox>(QStringLiteral("mediatype"))->currentText(), QStringLiteral("LaserDisk"));
     QCOMPARE(f.find<QComboBox>(QStringLiteral("mdLang"))->currentText(), QStringLiteral("English"));
-    QCOMPARE(f.find<QComboBox>(QStringLiteral("mvGenre"))->currentText(), QStringLiteral(" "));
-    QCOMPARE(f.find<QLineEdit>(QStringLiteral("mv_year"))->text(), QStringLiteral(" "));
-    QCOMPARE(cast(f, 5)->currentText(), QStringLiteral(" "));
+    QCOMPARE(f.find<QComboBox>(QStringLiteral("mvGenre"))->currentText(), QString());
+    QCOMPARE(f.find<QLineEdit>(QStringLiteral("mv_year"))->text(), QString());
+    QCOMPARE(cast(f, 5)->currentText(), QString());
+    QCOMPARE(f.find<QLabel>(QStringLiteral("mvRanking"))->text(), QString());
     QCOMPARE(f.find<QComboBox>(QStringLiteral("mvGenre"))->toolTip(), tipBefore);
 
-    // A new record saved without a lookup keeps the space as its rating.
+    // A new record saved without a lookup stores the blank as its rating.
     f.find<QLineEdit>(QStringLiteral("title"))->setText(QStringLiteral("New"));
     f.find<QLineEdit>(QStringLiteral("catalog"))->setText(QStringLiteral("B2"));
     catalog::RecordSet& set = *f.window().state().current;
@@ -218,12 +244,13 @@ void TestRecordForm::emptySetAndMissingRowChangeNothing()
     QCOMPARE(title->text(), QStringLiteral("Kept"));
     QVERIFY(next->isEnabled());
 
-    // An empty set.
+    // An empty set: the fields stay, and no navigation button can move.
     f.window().state().current =
         f.window().state().database->openRecordSet(QStringLiteral("select * from archive where title = 'none'"));
     f.window().display().recordToForm();
     QCOMPARE(title->text(), QStringLiteral("Kept"));
-    QVERIFY(next->isEnabled());
+    for (const char* button : {"dbFirst", "dbPrev", "dbNext", "dbLast"})
+        QVERIFY2(!f.find<QPushButton>(QString::fromLatin1(button))->isEnabled(), button);
 }
 
 void TestRecordForm::nullColumnShowsEmptyAndTheRestStillShows()

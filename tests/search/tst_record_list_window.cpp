@@ -4,6 +4,7 @@
 #include "editing/RecordCommands.h"
 #include "editing/RecordDisplay.h"
 #include "editing/StatusShape.h"
+#include "editing/UserPrompts.h"
 #include "search/RecordListCommands.h"
 #include "search/RecordListModel.h"
 #include "search/SearchCommands.h"
@@ -249,6 +250,158 @@ private slots:
         header = table(f)->horizontalHeader();
         QVERIFY(!header->isSectionHidden(search::RecordListModel::columnOf(QStringLiteral("mv_country"))));
         QCOMPARE(header->logicalIndex(0), 1);
+    }
+
+    void savedRecordTakesItsPlaceInTheOrderShown()
+    {
+        AppFixture f;
+        start(f);
+        editing::RecordForm& form = f.window().form();
+        // A new record, in title order.
+        form.dbNew->click();
+        form.title->setText(QStringLiteral("Dial M"));
+        form.catalog->setText(QStringLiteral("F6"));
+        form.dbSave->click();
+        QCOMPARE(listTitles(f), (QStringList{"Abbey Road", "Big", "Casablanca", "Dial M", "Key Largo", "The Maltese Falcon"}));
+        verifyInStep(f);
+        form.dbNext->click();
+        QCOMPARE(form.title->text(), QStringLiteral("Key Largo"));
+        form.dbPrev->click();
+        form.dbPrev->click();
+        QCOMPARE(form.title->text(), QStringLiteral("Casablanca"));
+
+        // A changed title moves its record, here to the end: ">" cannot go on.
+        form.title->setText(QStringLiteral("Zanzibar"));
+        form.dbSave->click();
+        QCOMPARE(listTitles(f).last(), QStringLiteral("Zanzibar"));
+        QVERIFY(!form.dbNext->isEnabled() && !form.dbLast->isEnabled());
+        verifyInStep(f);
+
+        // In a reversed order the same.
+        f.window().recordList().sortByColumn(QStringLiteral("title")); // title order in force: reversed
+        QCOMPARE(listTitles(f).first(), QStringLiteral("Zanzibar"));
+        form.dbLast->click();
+        form.title->setText(QStringLiteral("Zz Top"));
+        form.dbSave->click();
+        QCOMPARE(listTitles(f).first(), QStringLiteral("Zz Top"));
+        QCOMPARE(f.window().state().current->absolutePosition(), 0);
+        verifyInStep(f);
+        QVERIFY(f.prompts().unexpected.isEmpty() && f.prompts().exclamations.isEmpty());
+    }
+
+    void secondHeaderClickReversesTheOrder()
+    {
+        AppFixture f;
+        start(f);
+        QHeaderView* header = table(f)->horizontalHeader();
+        const auto click = [&](const QString& column) {
+            const int section = search::RecordListModel::columnOf(column);
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(header->sectionViewportPosition(section) + 5, header->height() / 2));
+        };
+        const int title = search::RecordListModel::columnOf(QStringLiteral("title"));
+        const int director = search::RecordListModel::columnOf(QStringLiteral("mv_director"));
+        QCOMPARE(header->sortIndicatorSection(), title);
+        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+
+        typeFilter(f, QStringLiteral("john"));
+        const QString description = f.window().form().filterset->text();
+        const QString count = f.window().form().labelRecords->text();
+        QCOMPARE(listTitles(f), (QStringList{"Key Largo", "The Maltese Falcon"}));
+        click(QStringLiteral("title"));
+        QCOMPARE(listTitles(f), (QStringList{"The Maltese Falcon", "Key Largo"}));
+        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+        QVERIFY(f.menu("mnOrdTitle")->isChecked()); // still the menu's order, reversed
+        QCOMPARE(f.window().form().filterset->text(), description);
+        QCOMPARE(f.window().form().labelRecords->text(), count);
+        QCOMPARE(filterField(f)->text(), QStringLiteral("john"));
+        verifyInStep(f);
+        click(QStringLiteral("title"));
+        QCOMPARE(listTitles(f), (QStringList{"Key Largo", "The Maltese Falcon"}));
+        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+        typeFilter(f, QString());
+
+        // A Sort menu order with two columns reverses both; the menu item
+        // itself always sorts ascending.
+        click(QStringLiteral("mv_director"));
+        QCOMPARE(f.window().state().orderClause, QStringLiteral("order by mv_director,mv_year"));
+        QVERIFY(f.menu("mnOrdDir")->isChecked());
+        click(QStringLiteral("mv_director"));
+        QCOMPARE(f.window().state().orderClause, QStringLiteral("order by mv_director desc,mv_year desc"));
+        QCOMPARE(listTitles(f), (QStringList{"Big", "Casablanca", "Key Largo", "The Maltese Falcon", "Abbey Road"}));
+        QCOMPARE(header->sortIndicatorSection(), director);
+        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+        QVERIFY(f.menu("mnOrdDir")->isChecked());
+        f.menu("mnOrdDir")->trigger();
+        QCOMPARE(f.window().state().orderClause, QStringLiteral("order by mv_director,mv_year"));
+        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+
+        // After "No records found" the arrow still shows the order in force.
+        click(QStringLiteral("mv_year"));
+        click(QStringLiteral("mv_year"));
+        f.prompts().dialogScripts << [](QDialog& d) {
+            auto& dialog = static_cast<search::SubstringSearchDialog&>(d);
+            dialog.srchString()->setText(QStringLiteral("nothing at all"));
+            dialog.cmdSearch()->click();
+            dialog.cmdCancel()->click();
+        };
+        f.menu("mnSrchTitle")->trigger();
+        QCOMPARE(f.prompts().exclamations, QStringList{search::SearchCommands::NoRecordsFound});
+        QCOMPARE(header->sortIndicatorSection(), search::RecordListModel::columnOf(QStringLiteral("mv_year")));
+        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+        QCOMPARE(listTitles(f).first(), QStringLiteral("Big"));
+        verifyInStep(f);
+    }
+
+    void selectionMarksTheRecordShown()
+    {
+        AppFixture f;
+        start(f);
+        clickRow(f, 1);
+        f.window().form().mvGenre->setEditText(QStringLiteral("Changed"));
+        // Cancel in the question: the record stays, and so does its row's mark.
+        f.prompts().saveAnswers << editing::SaveChoice::Cancel;
+        clickRow(f, 3);
+        QCOMPARE(f.prompts().saveQuestions.size(), 1);
+        QCOMPARE(f.window().form().title->text(), QStringLiteral("Big"));
+        QTRY_COMPARE(table(f)->selectionModel()->selectedRows().value(0).row(), 1);
+        QCOMPARE(table(f)->selectionModel()->selectedRows().size(), 1);
+        verifyInStep(f);
+        // Discard shows the row clicked.
+        f.prompts().saveAnswers << editing::SaveChoice::Discard;
+        clickRow(f, 3);
+        QCOMPARE(f.window().form().title->text(), QStringLiteral("Key Largo"));
+        QTRY_COMPARE(table(f)->selectionModel()->selectedRows().value(0).row(), 3);
+        verifyInStep(f);
+    }
+
+    void titleTakesTheSpareWidthAndWidthsAreKept()
+    {
+        AppFixture f;
+        start(f);
+        QHeaderView* header = table(f)->horizontalHeader();
+        const int title = search::RecordListModel::columnOf(QStringLiteral("title"));
+        const int director = search::RecordListModel::columnOf(QStringLiteral("mv_director"));
+        const int media = search::RecordListModel::columnOf(QStringLiteral("md_type"));
+        QCoreApplication::processEvents();
+        const int mediaWidth = header->sectionSize(media);
+        const int narrow = header->sectionSize(title);
+        f.window().resize(f.window().width() + 300, f.window().height());
+        QCoreApplication::processEvents();
+        QTRY_COMPARE(header->sectionSize(title), narrow + 300);
+        QCOMPARE(header->sectionSize(media), mediaWidth); // the last column keeps its width
+
+        // A width the user gives a column is kept for the next run.
+        header->resizeSection(director, 222);
+        QTRY_VERIFY(f.stored(QStringLiteral("Settings"), QStringLiteral("ListColumns")) != QLatin1String("<absent>"));
+        f.window().close();
+        f.start(f.file(QStringLiteral("l.mdb")));
+        f.window().tabs()->setCurrentIndex(MainWindow::ListTabIndex);
+        f.window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.window()));
+        header = table(f)->horizontalHeader();
+        QCOMPARE(header->sectionSize(director), 222);
+        QCOMPARE(header->sectionResizeMode(title), QHeaderView::Stretch);
     }
 
     void countAndFilterDescriptionFitTheWindow()

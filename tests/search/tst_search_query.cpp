@@ -76,7 +76,7 @@ private slots:
                  QStringLiteral("where mv_cast1 like \"*[Aa]*\" OR mv_cast2 like \"*[Aa]*\" OR mv_cast3 like "
                                 "\"*[Aa]*\" OR mv_cast4 like \"*[Aa]*\" OR mv_cast5 like \"*[Aa]*\" OR "
                                 "mv_cast6 like \"*[Aa]*\" "));
-        QCOMPARE(SearchQuery::genreFilter(QStringLiteral("Drama")), QStringLiteral("where mv_genre like 'Drama' "));
+        QCOMPARE(SearchQuery::genreFilter(QStringLiteral("Drama")), QStringLiteral("where trim(mv_genre) like 'Drama' "));
         QCOMPARE(SearchQuery::description(QStringLiteral("Director: "), QStringLiteral("marsh"), 5),
                  QStringLiteral("Director: marsh [5]"));
         QCOMPARE(SearchQuery::sortQuery(QStringLiteral(" "), QStringLiteral("order by title")),

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "history/ArchiveRow.h"
+#include "history/CatalogChange.h"
+
+namespace quelto::history {
+
+// Save of a shown record: the row before and after.
+class RecordEdit : public CatalogChange
+{
+public:
+    RecordEdit(ArchiveRow before, ArchiveRow after);
+
+    QString name() const override; // Save "Casablanca (1942)"
+    void undo(catalog::SqliteConnection& connection, bool force) override;
+    void redo(catalog::SqliteConnection& connection, bool force) override;
+    qint64 recordAfterUndo() const override { return m_before.rowid; }
+    qint64 recordAfterRedo() const override { return m_after.rowid; }
+
+private:
+    // Puts target in place of expected; the row may have gone meanwhile.
+    void replace(catalog::SqliteConnection& connection, const ArchiveRow& expected, ArchiveRow& target, bool force);
+
+    ArchiveRow m_before;
+    ArchiveRow m_after;
+};
+
+} // namespace quelto::history

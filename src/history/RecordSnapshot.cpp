@@ -1,0 +1,57 @@
+#include "history/RecordSnapshot.h"
+
+#include "catalog/SqliteConnection.h"
+#include "history/RecordCompanions.h"
+
+namespace quelto::history {
+namespace {
+
+bool tableExists(catalog::SqliteConnection& connection, const QString& table)
+{
+    auto statement = connection.prepare(
+        QStringLiteral("select 1 from sqlite_master where type = 'table' and name = ?1 collate nocase"));
+    statement->bind(1, table);
+    return statement->step();
+}
+
+} // namespace
+
+RecordSnapshot RecordSnapshot::take(catalog::SqliteConnection& connection, qint64 rowid)
+{
+    RecordSnapshot snapshot;
+    snapshot.row = ArchiveRow::read(connection, rowid);
+    if (!snapshot.row.isValid())
+        return snapshot;
+    for (const RecordCompanions::Companion& companion : RecordCompanions::all()) {
+        const QVariant key = snapshot.row.value(companion.recordColumn);
+        if (key.isNull() || !key.isValid() || !tableExists(connection, companion.table))
+            continue; // a record without that identity has no such rows
+        for (ArchiveRow& row : ArchiveRow::readWhere(connection, companion.table, companion.keyColumn, key))
+            snapshot.companions.push_back(std::move(row));
+    }
+    return snapshot;
+}
+
+void RecordSnapshot::removeCompanions(catalog::SqliteConnection& connection) const
+{
+    for (const ArchiveRow& companion : companions)
+        companion.remove(connection);
+}
+
+bool RecordSnapshot::remove(catalog::SqliteConnection& connection) const
+{
+    removeCompanions(connection);
+    return row.remove(connection);
+}
+
+qint64 RecordSnapshot::restore(catalog::SqliteConnection& connection)
+{
+    row.rowid = row.insert(connection);
+    for (ArchiveRow& companion : companions) {
+        if (tableExists(connection, companion.table))
+            companion.rowid = companion.insert(connection);
+    }
+    return row.rowid;
+}
+
+} // namespace quelto::history
