@@ -149,7 +149,11 @@ bool FormKeyboard::eventFilter(QObject* watched, QEvent* event)
             return true;
         // Ctrl+Z takes back typing while the field has any; after that it is
         // the Edit menu's Undo of the catalogue's changes, and likewise Redo.
-        if (auto* edit = qobject_cast<QLineEdit*>(watched)) {
+        // A drop-down has the focus itself and passes the key to its text part.
+        auto* edit = qobject_cast<QLineEdit*>(watched);
+        if (auto* box = qobject_cast<QComboBox*>(watched))
+            edit = box->lineEdit();
+        if (edit) {
             if ((key->matches(QKeySequence::Undo) && !edit->isUndoAvailable()) ||
                 (key->matches(QKeySequence::Redo) && !edit->isRedoAvailable()))
                 return true;

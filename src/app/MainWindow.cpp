@@ -155,8 +155,12 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     // A field that takes the focus in a scrolled tab comes into view.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         for (QScrollArea* area : std::as_const(m_scrollAreas)) {
-            if (now && area->widget()->isAncestorOf(now))
-                area->ensureWidgetVisible(now, 8, 8);
+            if (now && area->widget()->isAncestorOf(now)) {
+                // The whole field, not only its text cursor.
+                const QRect field(now->mapTo(area->widget(), QPoint(0, 0)), now->size());
+                area->ensureVisible(field.center().x(), field.center().y(), field.width() / 2 + 8,
+                                    field.height() / 2 + 8);
+            }
         }
     });
     m_help->setSectionOfTab([this] { return helpSection(m_tabs->currentIndex()); });

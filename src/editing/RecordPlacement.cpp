@@ -44,6 +44,12 @@ QString RecordPlacement::orderClause(const QString& sql)
 
 void RecordPlacement::place(catalog::RecordSet& set, catalog::SqliteConnection& connection, qint64 key)
 {
+    QString order = orderClause(set.keyQuery());
+    if (order.isEmpty()) {
+        // No order asked for: the record stays where it is (a new one at the end).
+        set.setBookmark(key);
+        return;
+    }
     // The other rows of the set, in its order.
     std::vector<qint64> others;
     others.reserve(size_t(set.recordCount()));
@@ -51,9 +57,8 @@ void RecordPlacement::place(catalog::RecordSet& set, catalog::SqliteConnection& 
         if (set.keyAt(i) != key)
             others.push_back(set.keyAt(i));
     }
-    QString order = orderClause(set.keyQuery());
-    // Equal rows keep the order of their keys, as an index scan gives them.
-    order = order.isEmpty() ? QStringLiteral("order by rowid") : order + QStringLiteral(", rowid");
+    // Among rows that are equal in the order, by key.
+    order += QStringLiteral(", rowid");
     auto compare = connection.prepare(QStringLiteral("select rowid from %1 where rowid in (?1, ?2) %2")
                                           .arg(catalog::SqlTranslator::quoteName(set.table()), order));
     const auto comesBefore = [&compare, key](qint64 other) {

@@ -16,7 +16,9 @@ namespace quelto::editing {
 // million records.
 //
 // The record stays in the set even when it no longer matches the search in
-// force; the next search or sort leaves it out.
+// force; the next search or sort leaves it out. Without an order clause it
+// stays where it is. Among rows equal in the order its place may differ from
+// the one the query would give them.
 class RecordPlacement
 {
 public:

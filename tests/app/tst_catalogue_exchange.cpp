@@ -4,6 +4,8 @@
 #include "AppFixture.h"
 #include "TestCatalog.h"
 #include "app/AccessConversionFlow.h"
+#include "app/MainMenu.h"
+#include "app/RecentCatalogues.h"
 #include "catalog/CatalogSchema.h"
 #include "catalog/Database.h"
 #include "catalog/RecordSet.h"
@@ -17,8 +19,10 @@
 #include <QComboBox>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QtTest>
 
@@ -79,6 +83,7 @@ private slots:
     void switchingIsRefusedWithoutLosingAnything();
     void exportWritesTheRecordSetInForce();
     void importAppendsOnlyAcceptedRows();
+    void recentCataloguesKeepTheLastFive();
 };
 
 void TestCatalogueExchange::accessFileChosenAtStartIsConvertedAndOpened()
@@ -305,6 +310,59 @@ void TestCatalogueExchange::importAppendsOnlyAcceptedRows()
     QCOMPARE(f.window().form().title->text(), QStringLiteral("Vertigo")); // the record on screen stays
     QVERIFY(f.prompts().messages.last().startsWith(QStringLiteral("2 records imported")));
     QVERIFY(f.prompts().unexpected.isEmpty());
+}
+
+void TestCatalogueExchange::recentCataloguesKeepTheLastFive()
+{
+    AppFixture f;
+    QStringList paths;
+    for (int i = 1; i <= 7; ++i) {
+        paths << f.file(QStringLiteral("c%1.mdb").arg(i));
+        TestCatalog::create(paths.last(), {movie(qPrintable(QStringLiteral("Movie %1").arg(i)), "A1", "X")});
+    }
+    QCOMPARE(f.start(paths[0]), MainWindow::LoadResult::Loaded);
+    QMenu* recent = f.window().menu().menu(QStringLiteral("mnRecent"));
+    const auto listed = [&] {
+        QStringList names;
+        for (QAction* item : recent->actions())
+            names << item->toolTip();
+        return names;
+    };
+    QCOMPARE(listed(), QStringList{QDir::toNativeSeparators(paths[0])});
+    for (int i = 1; i < 7; ++i) {
+        f.prompts().fileAnswers << paths[i];
+        f.menu("mnOpenCatalogue")->trigger();
+    }
+    // The newest first, five of them, each with a letter of its own.
+    QCOMPARE(listed(), (QStringList{QDir::toNativeSeparators(paths[6]), QDir::toNativeSeparators(paths[5]),
+                                    QDir::toNativeSeparators(paths[4]), QDir::toNativeSeparators(paths[3]),
+                                    QDir::toNativeSeparators(paths[2])}));
+    QCOMPARE(recent->actions().at(0)->text(), QStringLiteral("&1 c7.mdb  (%1)").arg(QDir::toNativeSeparators(QFileInfo(paths[6]).absolutePath())));
+
+    // Choosing one opens it and puts it on top; the next run lists the same.
+    recent->actions().at(3)->trigger();
+    QCOMPARE(f.window().state().databasePath, paths[3]);
+    QCOMPARE(f.window().form().title->text(), QStringLiteral("Movie 4"));
+    QCOMPARE(listed().first(), QDir::toNativeSeparators(paths[3]));
+    f.window().close();
+    QCOMPARE(f.start(paths[3]), MainWindow::LoadResult::Loaded);
+    recent = f.window().menu().menu(QStringLiteral("mnRecent"));
+    QCOMPARE(listed().size(), 5);
+    QCOMPARE(listed().first(), QDir::toNativeSeparators(paths[3]));
+
+    // A catalogue that is gone is said so and leaves the list.
+    QFile::remove(paths[6]);
+    QAction* gone = nullptr;
+    for (QAction* item : recent->actions()) {
+        if (item->toolTip() == QDir::toNativeSeparators(paths[6]))
+            gone = item;
+    }
+    QVERIFY(gone);
+    gone->trigger();
+    QCOMPARE(f.prompts().exclamations.last(), app::RecentCatalogues::Missing.arg(QDir::toNativeSeparators(paths[6])));
+    QCOMPARE(f.window().state().databasePath, paths[3]);
+    QCOMPARE(listed().size(), 4);
+    QVERIFY(!listed().contains(QDir::toNativeSeparators(paths[6])));
 }
 
 QTEST_MAIN(TestCatalogueExchange)

@@ -6,6 +6,10 @@
 #include "app/SystemInfoLauncher.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTextBlock>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QtTest>
@@ -126,6 +130,47 @@ private slots:
         QVERIFY(help->toPlainText().contains(QStringLiteral("Searching and sorting")));
         f.menu("mnuHelpCont")->trigger(); // the same window again
         QCOMPARE(f.window().helpCommands().helpWindow(), help);
+        QVERIFY(f.prompts().unexpected.isEmpty());
+    }
+
+    void f1OpensTheSectionOfTheTabInFront()
+    {
+        AppFixture f;
+        const QString path = f.file(QStringLiteral("h.mdb"));
+        test::TestCatalog::create(path);
+        QCOMPARE(f.start(path), app::MainWindow::LoadResult::Loaded);
+        app::MainWindow& w = f.window();
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QCOMPARE(f.menu("mnuHelpTab")->shortcut(), QKeySequence(Qt::Key_F1));
+        const struct
+        {
+            int tab;
+            const char* anchor;
+            const char* heading;
+        } tabs[] = {{app::MainWindow::ListTabIndex, "list", "The List"},
+                    {app::MainWindow::MovieTabIndex, "records", "Browsing and editing records"},
+                    {app::MainWindow::LookupTabIndex, "lookup", "Filling a record from the movie web site"},
+                    {app::MainWindow::MediaTabIndex, "records", "Browsing and editing records"}};
+        for (const auto& t : tabs) {
+            w.tabs()->setCurrentIndex(t.tab);
+            QApplication::setActiveWindow(&w);
+            QTRY_VERIFY(w.isActiveWindow());
+            w.form().title->setFocus();
+            QTest::keyClick(&w, Qt::Key_F1);
+            QTextBrowser* help = w.helpCommands().helpWindow();
+            QVERIFY(help && help->isVisible());
+            QCOMPARE(help->source().fragment(), QString::fromLatin1(t.anchor));
+            // The section's heading is at the top of what the window shows.
+            QTextCursor at = help->cursorForPosition(QPoint(20, 20));
+            QTRY_VERIFY2(help->document()->findBlock(at.position()).text().contains(QString::fromLatin1(t.heading)) ||
+                             help->cursorForPosition(QPoint(20, 40)).block().text().contains(QString::fromLatin1(t.heading)),
+                         t.anchor);
+        }
+        // Contents still shows the top.
+        f.menu("mnuHelpCont")->trigger();
+        QCOMPARE(w.helpCommands().helpWindow()->source().fragment(), QString());
         QVERIFY(f.prompts().unexpected.isEmpty());
     }
 };

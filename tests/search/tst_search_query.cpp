@@ -3,6 +3,7 @@
 #include "catalog/EngineError.h"
 #include "catalog/RecordSet.h"
 #include "search/SearchQuery.h"
+#include "search/SortOrder.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -127,6 +128,23 @@ private slots:
         QCOMPARE(titlesOf(SearchQuery::sortQuery(SearchQuery::genreFilter(QStringLiteral("plain")),
                                                  QStringLiteral("order by title"))),
                  QStringList{"Plain"});
+    }
+
+    void sortOrdersTurnAround()
+    {
+        using quelto::search::SortOrder;
+        QCOMPARE(SortOrder::ascending(QStringLiteral(" ORDER by title")), QStringLiteral("order by title"));
+        QCOMPARE(SortOrder::reversed(QStringLiteral(" ORDER by title")), QStringLiteral("order by title desc"));
+        QCOMPARE(SortOrder::reversed(QStringLiteral("order by mv_director,mv_year")),
+                 QStringLiteral("order by mv_director desc,mv_year desc"));
+        QCOMPARE(SortOrder::reversed(QStringLiteral("order by mv_director DESC, mv_year desc")),
+                 QStringLiteral("order by mv_director,mv_year"));
+        QVERIFY(SortOrder::isDescending(QStringLiteral("order by catalog desc")));
+        QVERIFY(!SortOrder::isDescending(QStringLiteral("order by catalog asc")));
+        QCOMPARE(SortOrder::firstColumn(QStringLiteral("order by mv_director desc,mv_year desc")),
+                 QStringLiteral("mv_director"));
+        QCOMPARE(SortOrder::firstColumn(QStringLiteral(" ")), QString());
+        QCOMPARE(SortOrder::reversed(QString()), QString());
     }
 };
 
