@@ -7,6 +7,7 @@
 #include "app/CsvCommands.h"
 #include "app/DatabaseDialog.h"
 #include "app/FormKeyboard.h"
+#include "app/GlanceFeatures.h"
 #include "app/HelpCommands.h"
 #include "app/HistoryCommands.h"
 #include "app/LookupStatus.h"
@@ -29,6 +30,7 @@
 #include "editing/StatusShape.h"
 #include "editing/UnsavedChanges.h"
 #include "editing/UserPrompts.h"
+#include "glance/GroupPane.h"
 #include "printing/PrintCommands.h"
 #include "search/RecordListCommands.h"
 #include "search/RecordListPane.h"
@@ -45,6 +47,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -93,12 +96,19 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
         m_scrollAreas << area;
         return area;
     };
-    m_tabs->addTab(scrolling(new MediaTab(m_form, m_tabs)), QStringLiteral("Media"));
+    auto* mediaTab = new MediaTab(m_form, m_tabs);
+    m_tabs->addTab(scrolling(mediaTab), QStringLiteral("Media"));
     m_tabs->addTab(scrolling(new MovieTab(m_form, m_tabs)), QStringLiteral("Movie"));
     m_lookup = new LookupTab(m_form, m_prompts, m_settings, m_tabs);
     m_tabs->addTab(m_lookup, QStringLiteral("IMDb"));
-    m_listPane = new search::RecordListPane(m_tabs);
-    m_tabs->addTab(m_listPane, QStringLiteral("List"));
+    // The List tab: the group pane beside the record list.
+    auto* listSplitter = new QSplitter(Qt::Horizontal, m_tabs);
+    listSplitter->setObjectName(QStringLiteral("listSplitter"));
+    listSplitter->setChildrenCollapsible(false);
+    auto* groupPane = new glance::GroupPane(listSplitter);
+    m_listPane = new search::RecordListPane(listSplitter);
+    listSplitter->setStretchFactor(1, 1);
+    m_tabs->addTab(listSplitter, QStringLiteral("List"));
     setTabOrder(m_form.title, m_tabs);
     m_keyboard = new FormKeyboard(m_form, m_state, m_tabs,
                                   {m_commandBar, m_tabs->widget(0), m_tabs->widget(1), m_tabs->findChild<QTabBar*>()},
@@ -148,6 +158,7 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
         m_recent->opened(m_state.databasePath);
     });
     new CsvCommands(*this, [this] { return m_switcher->mayReplaceRecord(); });
+    m_glance = new GlanceFeatures(*this, *mediaTab, *groupPane, *listSplitter);
     connect(m_menu->quit(), &QAction::triggered, this, &MainWindow::quit);
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     new LookupStatus(m_lookup->workflow(), statusBar());

@@ -26,6 +26,7 @@ class SearchCommands;
 namespace quelto::app {
 
 class CatalogSafety;
+class GlanceFeatures;
 class CatalogueSwitcher;
 class CommandBar;
 class FormKeyboard;
@@ -80,6 +81,7 @@ public:
     // This run's changes of the open catalogue, for Undo and Redo.
     history::CatalogHistory& history() { return m_history; }
     RecentCatalogues& recentCatalogues() { return *m_recent; }
+    GlanceFeatures& glance() { return *m_glance; }
     QTabWidget* tabs() const { return m_tabs; }
 
     // The designed size of the client area, in twips.
@@ -130,6 +132,7 @@ private:
     CatalogueSwitcher* m_switcher = nullptr;
     RecentCatalogues* m_recent = nullptr;
     history::CatalogHistory m_history;
+    GlanceFeatures* m_glance = nullptr;
     MainMenu* m_menu;
     CommandBar* m_commandBar;
     QTabWidget* m_tabs;

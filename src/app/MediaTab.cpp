@@ -14,13 +14,13 @@ namespace quelto::app {
 MediaTab::MediaTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("mediaTab"));
-    auto* grid = new QGridLayout(this);
+    auto* grid = m_grid = new QGridLayout(this);
     grid->setContentsMargins(14, 14, 14, 14);
     grid->setHorizontalSpacing(3);
     grid->setVerticalSpacing(8);
     int row = 0;
     // Every caption has a letter of its own (Alt+letter moves to the field);
-    // the menus and command buttons keep F E S O H N V L D.
+    // the menus and command buttons keep F E S O I H N V L D, the loan line R.
 
     auto addBox = [&](const QString& caption, QComboBox*& box, const char* boxName, const char* buttonName,
                       const char* list, const QString& listTitle) {
@@ -39,15 +39,24 @@ MediaTab::MediaTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
     grid->addWidget(form::caption(QStringLiteral("&Catalog"), form.catalog, this), row, 0);
     grid->addWidget(form.catalog, row, 1);
     ++row;
-    addBox(QStringLiteral("Fo&rmat"), form.vidfmt, "vidfmt", "Picture4", "vidfmt", QStringLiteral("Video Format"));
-    addBox(QStringLiteral("&Image"), form.screenformat, "screenformat", "Picture1", "screenformat",
+    addBox(QStringLiteral("Forma&t"), form.vidfmt, "vidfmt", "Picture4", "vidfmt", QStringLiteral("Video Format"));
+    addBox(QStringLiteral("Im&age"), form.screenformat, "screenformat", "Picture1", "screenformat",
            QStringLiteral("Image Format"));
     addBox(QStringLiteral("So&und"), form.soundfmt, "soundfmt", "Picture3", "soundfmt", QStringLiteral("Sound Format"));
     addBox(QStringLiteral("Lan&guage"), form.mdLang, "mdLang", "Picture5", "olang", QStringLiteral("Language"));
 
     grid->setColumnMinimumWidth(1, 220);
     grid->setColumnStretch(3, 1);
+    m_rows = row;
     grid->setRowStretch(row, 1);
+}
+
+void MediaTab::addFullRow(QWidget* widget)
+{
+    m_grid->setRowStretch(m_rows, 0);
+    m_grid->addWidget(widget, m_rows, 0, 1, m_grid->columnCount());
+    ++m_rows;
+    m_grid->setRowStretch(m_rows, 1);
 }
 
 } // namespace quelto::app

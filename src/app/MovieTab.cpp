@@ -21,8 +21,10 @@ MovieTab::MovieTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
     grid->setVerticalSpacing(6);
 
     // Columns: caption, field, edit buttons | gap | caption, field, edit button.
-    // Every caption has a letter of its own (Alt+letter moves to the field);
-    // the menus and command buttons keep F E S O H N V L D.
+    // Every caption has a letter (Alt+letter moves to the field); the menus and
+    // command buttons keep F E S O I H N V L D. Country and Year share Y, as
+    // twelve captions cannot all have a letter of their own: Alt+Y goes to one,
+    // then to the other.
     auto editButtons = [&](QComboBox* box, std::initializer_list<const char*> names, const char* list,
                            const QString& listTitle) {
         auto* row = new QHBoxLayout;
@@ -44,7 +46,7 @@ MovieTab::MovieTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
         grid->addLayout(editButtons(box, buttons, list, listTitle), row, column + 1 + span);
     };
 
-    place(0, 0, QStringLiteral("Coun&try"), form.mv_country, "mv_country", {"Image1", "Image18"}, "country",
+    place(0, 0, QStringLiteral("Countr&y"), form.mv_country, "mv_country", {"Image1", "Image18"}, "country",
           QStringLiteral("Country"));
     form.mv_year = form::textBox(QStringLiteral("mv_year"), this);
     grid->addWidget(form::caption(QStringLiteral("&Year"), form.mv_year, this), 0, 4);
@@ -68,12 +70,12 @@ MovieTab::MovieTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
     form.mvRanking->setMinimumHeight(form.mv_year->sizeHint().height());
     grid->addWidget(form.mvRanking, 1, 5);
 
-    place(2, 0, QStringLiteral("Colo&r"), form.mvColor, "mvColor", {"Image6"}, "ocolor", QStringLiteral("Color"));
+    place(2, 0, QStringLiteral("&Color"), form.mvColor, "mvColor", {"Image6"}, "ocolor", QStringLiteral("Color"));
     place(2, 4, QStringLiteral("So&und"), form.mvSound, "mvSound", {"Image5"}, "osound", QStringLiteral("Sound"));
     place(3, 0, QStringLiteral("&Genre"), form.mvGenre, "mvGenre", {"Image7"}, "genre", QStringLiteral("Genre"));
 
     // People and companies take the whole width.
-    place(4, 0, QStringLiteral("D&irector"), form.mvDirector, "mvDirector", {"Image8"}, "director",
+    place(4, 0, QStringLiteral("Di&rector"), form.mvDirector, "mvDirector", {"Image8"}, "director",
           QStringLiteral("Director"), 5);
     place(5, 0, QStringLiteral("&Produced by"), form.mvProducer, "mvProducer", {"Image9"}, "produce",
           QStringLiteral("Producer"), 5);
@@ -83,7 +85,7 @@ MovieTab::MovieTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
     // Cast: indices 0-2 in the upper row, 3-5 in the lower.
     static const char* const castButtons[editing::RecordForm::castSlots] = {"Image12", "Image13", "Image16",
                                                                             "Image14", "Image15", "Image17"};
-    QLabel* castCaption = form::caption(QStringLiteral("&Cast"), this);
+    QLabel* castCaption = form::caption(QStringLiteral("Cas&t"), this);
     grid->addWidget(castCaption, 8, 0);
     for (int line = 0; line < 2; ++line) {
         auto* cast = new QHBoxLayout;

@@ -234,12 +234,16 @@ void TestFormKeyboard::mnemonicsAndMenuShortcuts()
     // The Delete button keeps its letter when it reads "Cancel".
     QCOMPARE(mnemonic(editing::RecordCommands::CancelNewCaption), mnemonic(editing::RecordCommands::DeleteCaption));
 
-    // Every field caption has a letter of its own that moves to its field,
-    // one the menus and command buttons do not use.
+    // Every field caption has a letter that moves to its field, one the menus
+    // and command buttons do not use, nor a button of the tab. Two captions
+    // may share one (Country and Year): a second press goes on to the other.
     QTabWidget* tabs = f.window().tabs();
     r.dbNew->click(); // the media ID takes the focus only in a new record
     for (int tab : {int(MainWindow::MediaTabIndex), int(MainWindow::MovieTabIndex)}) {
         tabs->setCurrentIndex(tab);
+        QList<QChar> buttonLetters;
+        for (QPushButton* b : tabs->widget(tab)->findChildren<QPushButton*>())
+            buttonLetters << mnemonic(b->text());
         QList<QChar> tabLetters;
         int captions = 0;
         for (QLabel* label : tabs->widget(tab)->findChildren<QLabel*>()) {
@@ -248,14 +252,20 @@ void TestFormKeyboard::mnemonicsAndMenuShortcuts()
             ++captions;
             const QChar letter = mnemonic(label->text());
             QVERIFY2(!letter.isNull(), qPrintable(label->text()));
-            QVERIFY2(!windowLetters.contains(letter) && !tabLetters.contains(letter), qPrintable(label->text()));
+            QVERIFY2(!windowLetters.contains(letter) && !buttonLetters.contains(letter), qPrintable(label->text()));
+            QVERIFY2(tabLetters.count(letter) < 2, qPrintable(label->text()));
             tabLetters << letter;
             focus(r.title);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key(letter.toUpper().unicode()), Qt::AltModifier);
-            QWidget* focused = QApplication::focusWidget();
-            QVERIFY2(focused == label->buddy() || label->buddy()->isAncestorOf(focused), qPrintable(label->text()));
+            const auto reached = [&] {
+                QWidget* focused = QApplication::focusWidget();
+                return focused == label->buddy() || label->buddy()->isAncestorOf(focused);
+            };
+            for (int presses = 0; presses < 2 && !reached(); ++presses)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key(letter.toUpper().unicode()), Qt::AltModifier);
+            QVERIFY2(reached(), qPrintable(label->text()));
         }
         QCOMPARE(captions, tab == MainWindow::MediaTabIndex ? 6 : 12);
+        QVERIFY(tabLetters.size() - QSet<QChar>(tabLetters.begin(), tabLetters.end()).size() <= 1);
     }
     r.dbDelete->click(); // Cancel
 
