@@ -33,7 +33,9 @@ void ScreenFit::install()
     qApp->installEventFilter(installed);
 }
 
-void ScreenFit::fit(QWidget* window)
+void ScreenFit::fit(QWidget* window) { fit(window, false); }
+
+void ScreenFit::fit(QWidget* window, bool sizeOnly)
 {
     QScreen* screen = window->screen();
     if (!screen)
@@ -45,18 +47,35 @@ void ScreenFit::fit(QWidget* window)
                      frame.bottom() - inner.bottom());
     if (margins.isNull()) {
         margins = ExpectedFrame;
-        frame = window->geometry().marginsAdded(margins);
+        frame = inner.marginsAdded(margins);
+    }
+    if (sizeOnly) {
+        // Only made smaller: where a dialog goes is decided as it is shown
+        // (over its parent), after this.
+        const QSize room = available.size().shrunkBy(margins);
+        const QSize size = inner.size().boundedTo(room);
+        if (size != inner.size()) {
+            lowerMinimum(window, size);
+            window->resize(size);
+        }
+        return;
     }
     const QRect fitted = WindowPlacement::fitted(frame, available);
     if (fitted == frame)
         return;
     const QRect client = fitted.marginsRemoved(margins);
-    // Smaller than its contents would have it only as far as they allow.
+    lowerMinimum(window, client.size());
+    // The inner rectangle is placed, not the frame: before the window manager
+    // has framed it, a frame position could put its title bar off the screen.
+    window->setGeometry(client);
+}
+
+void ScreenFit::lowerMinimum(QWidget* window, const QSize& size)
+{
+    // Smaller than its contents would have it only when the screen is.
     const QSize least = window->minimumSize();
-    if (client.width() < least.width() || client.height() < least.height())
-        window->setMinimumSize(std::min(least.width(), client.width()), std::min(least.height(), client.height()));
-    window->resize(client.size());
-    window->move(fitted.topLeft());
+    if (size.width() < least.width() || size.height() < least.height())
+        window->setMinimumSize(least.boundedTo(size));
 }
 
 bool ScreenFit::eventFilter(QObject* watched, QEvent* event)
@@ -64,12 +83,15 @@ bool ScreenFit::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::Show && watched->isWidgetType()) {
         auto* w = static_cast<QWidget*>(watched);
         if (isFitted(w)) {
-            fit(w);
-            // Once the window manager has framed it, with the frame it really has.
-            QTimer::singleShot(0, w, [w = QPointer<QWidget>(w)] {
-                if (w && w->isVisible())
-                    fit(w);
-            });
+            fit(w, true);
+            // Then where it stands, once placed and framed by the window
+            // manager, with the frame it really has.
+            for (int delay : {0, 200, 600, 1500}) {
+                QTimer::singleShot(delay, w, [w = QPointer<QWidget>(w)] {
+                    if (w && w->isVisible())
+                        fit(w, false);
+                });
+            }
         }
     }
     return QObject::eventFilter(watched, event);

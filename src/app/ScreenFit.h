@@ -24,6 +24,8 @@ protected:
 
 private:
     using QObject::QObject;
+    static void fit(QWidget* window, bool sizeOnly);
+    static void lowerMinimum(QWidget* window, const QSize& size);
 };
 
 } // namespace quelto::app

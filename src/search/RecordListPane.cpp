@@ -1,5 +1,6 @@
 #include "search/RecordListPane.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
@@ -49,9 +50,12 @@ RecordListPane::RecordListPane(QWidget* parent) : QWidget(parent)
     m_resized->setInterval(400);
     connect(m_resized, &QTimer::timeout, this, &RecordListPane::columnsChanged);
     connect(header, &QHeaderView::sectionResized, this, [this](int section) {
-        if (!m_applying && section != m_stretchColumn)
-            m_resized->start();
+        if (m_applying || section == m_stretchColumn)
+            return;
+        m_resized->start();
+        fitStretchColumn(); // a wider column takes its room from the title
     });
+    m_table->viewport()->installEventFilter(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -86,14 +90,39 @@ void RecordListPane::applyStretch()
     if (m_stretchColumn < 0 || m_stretchColumn >= header->count())
         return;
     m_applying = true;
-    for (int section = 0; section < header->count(); ++section) {
-        if (section != m_stretchColumn)
-            header->setSectionResizeMode(section, QHeaderView::Interactive);
-    }
-    const bool shown = !header->isSectionHidden(m_stretchColumn);
-    header->setSectionResizeMode(m_stretchColumn, shown ? QHeaderView::Stretch : QHeaderView::Interactive);
-    header->setStretchLastSection(!shown);
+    for (int section = 0; section < header->count(); ++section)
+        header->setSectionResizeMode(section, QHeaderView::Interactive);
+    header->setStretchLastSection(header->isSectionHidden(m_stretchColumn));
     m_applying = false;
+    fitStretchColumn();
+}
+
+void RecordListPane::fitStretchColumn()
+{
+    // The title takes the width the other columns leave, but never less than
+    // a readable title; a list too narrow for that scrolls sideways.
+    QHeaderView* header = m_table->horizontalHeader();
+    if (m_stretchColumn < 0 || m_stretchColumn >= header->count() || header->isSectionHidden(m_stretchColumn))
+        return;
+    int others = 0;
+    for (int section = 0; section < header->count(); ++section) {
+        if (section != m_stretchColumn && !header->isSectionHidden(section))
+            others += header->sectionSize(section);
+    }
+    const int least = MinimumTitleCharacters * fontMetrics().averageCharWidth() + 12;
+    const int width = std::max(least, m_table->viewport()->width() - others);
+    if (width == header->sectionSize(m_stretchColumn))
+        return;
+    m_applying = true;
+    header->resizeSection(m_stretchColumn, width);
+    m_applying = false;
+}
+
+bool RecordListPane::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_table->viewport() && event->type() == QEvent::Resize)
+        fitStretchColumn();
+    return QWidget::eventFilter(watched, event);
 }
 
 QByteArray RecordListPane::columnState() const { return m_table->horizontalHeader()->saveState(); }

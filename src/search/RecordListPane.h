@@ -23,12 +23,17 @@ public:
 
     // Call once the table has its model: shows the default columns.
     void showDefaultColumns(int defaultCount);
-    // The column that takes the window's spare width (the title); when it is
-    // hidden, the last column does.
+    // The column that takes the window's spare width (the title), never
+    // narrower than MinimumTitleCharacters; when it is hidden, the last
+    // column takes it.
     void setStretchColumn(int section);
+    static constexpr int MinimumTitleCharacters = 24;
     // The columns shown, their order and widths, for the settings.
     QByteArray columnState() const;
     bool restoreColumnState(const QByteArray& state);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 signals:
     // The user has shown, hidden, moved or resized a column (a resize is told
@@ -38,6 +43,7 @@ signals:
 private:
     void showColumnMenu(const QPoint& position);
     void applyStretch();
+    void fitStretchColumn();
 
     QLineEdit* m_filter;
     QTableView* m_table;
