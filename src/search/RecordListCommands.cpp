@@ -219,7 +219,8 @@ void RecordListCommands::runFilter()
     try {
         catalog::Database& db = *m_state.database;
         const bool keyed = catalog::ArchiveKeys::hasKeys(db);
-        const QString clause = QuickFilter::clause(text, keyed);
+        const QString clause =
+            QuickFilter::clause(text, keyed, catalog::ArchiveKeys::searchedColumns(*db.connection()));
         const QString sql = SearchQuery::sortQuery(clause, m_state.orderClause);
         const QString keyQuery = catalog::RecordSet::keyQueryFor(db.translate(sql));
         catalog::ArchiveKeys::catchUp(*db.connection()); // the worker reads the keys as they are
