@@ -2,12 +2,15 @@
 
 #include "catalog/CatalogState.h"
 #include "editing/RecordForm.h"
+#include "editing/StarRating.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabWidget>
@@ -101,8 +104,9 @@ void FormKeyboard::buildChains()
         media << f.tapeLength << f.speed;
     m_chains = {fieldsFollowedByButtons(media), fieldsFollowedByButtons(movie)};
     if (f.myRating) {
-        m_chains.push_back(fieldsFollowedByButtons({f.myRating, f.seen, f.seenDate, f.purchased, f.price, f.location,
-                                                    f.condition, f.runningTime, f.notes}));
+        const QList<QWidget*> personal = {f.myRating, f.seen,      f.seenDate,    f.purchased, f.price,
+                                          f.location, f.condition, f.runningTime, f.notes};
+        m_chains.push_back(fieldsFollowedByButtons(personal));
     }
     for (const QList<QWidget*>& chain : m_chains) {
         for (qsizetype i = 1; i < chain.size(); ++i)

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+class QGridLayout;
+
 namespace quelto::editing {
 struct RecordForm;
 }
@@ -20,7 +22,7 @@ public:
     void setTapePanel(QWidget* panel);
 
 private:
-    class QGridLayout* m_grid;
+    QGridLayout* m_grid;
     int m_rows = 0;
 };
 
