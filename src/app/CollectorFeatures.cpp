@@ -1,5 +1,7 @@
 #include "app/CollectorFeatures.h"
 
+#include "app/CoversCommands.h"
+#include "app/CoversPane.h"
 #include "app/MainWindow.h"
 #include "app/MediaTab.h"
 #include "app/TapePanel.h"
@@ -39,6 +41,12 @@ CollectorFeatures::CollectorFeatures(MainWindow& window)
     if (auto* media = qobject_cast<MediaTab*>(window.tabs()->widget(0)))
         media->setTapePanel(m_tapePanel);
     display.addShownListener([this] { m_tapePanel->refreshSoon(); });
+
+    m_coversPane = new CoversPane(window.tabs());
+    window.tabs()->addTab(m_coversPane, QStringLiteral("Covers"));
+    m_covers = new CoversCommands(window, *m_coversPane);
+    display.addShownListener([this] { m_covers->follow(); });
+    connect(m_cover, &editing::CoverField::coverWritten, m_covers, &CoversCommands::coverChanged);
 }
 
 CollectorFeatures::~CollectorFeatures() = default;

@@ -11,6 +11,8 @@ class TapeFields;
 
 namespace quelto::app {
 
+class CoversCommands;
+class CoversPane;
 class MainWindow;
 class TapePanel;
 
@@ -27,6 +29,8 @@ public:
     editing::TapeFields& tape() { return *m_tape; }
     editing::CoverField& cover() { return *m_cover; }
     TapePanel& tapePanel() { return *m_tapePanel; }
+    CoversPane& coversPane() { return *m_coversPane; }
+    CoversCommands& covers() { return *m_covers; }
 
 private:
     MainWindow& m_window;
@@ -34,6 +38,8 @@ private:
     std::unique_ptr<editing::TapeFields> m_tape;
     editing::CoverField* m_cover;
     TapePanel* m_tapePanel;
+    CoversPane* m_coversPane;
+    CoversCommands* m_covers;
 };
 
 } // namespace quelto::app

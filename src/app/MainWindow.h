@@ -52,6 +52,7 @@ public:
     static constexpr int PersonalTabIndex = 2;
     static constexpr int LookupTabIndex = 3;
     static constexpr int ListTabIndex = 4;
+    static constexpr int CoversTabIndex = 5;
 
     MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidget* parent = nullptr);
     ~MainWindow() override;

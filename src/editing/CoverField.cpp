@@ -84,6 +84,7 @@ void CoverField::stored(catalog::Database& db, qint64 recordId)
         collection::CoverStore::store(connection, recordId, *m_current);
     else if (recordId > 0)
         collection::CoverStore::remove(connection, recordId);
+    emit coverWritten(recordId);
 }
 
 bool CoverField::refusedByFile()

@@ -50,6 +50,8 @@ public:
 signals:
     // The cover on screen has changed (shown, given or removed).
     void pictureChanged();
+    // A record's cover is being stored or removed with the record.
+    void coverWritten(qint64 recordId);
 
 private:
     bool refusedByFile();
