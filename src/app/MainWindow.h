@@ -24,6 +24,7 @@ class SearchCommands;
 namespace quelto::app {
 
 class CatalogSafety;
+class GlanceFeatures;
 class CatalogueSwitcher;
 class CollectorFeatures;
 class CommandBar;
@@ -77,6 +78,7 @@ public:
     CatalogSafety& safety() { return *m_safety; }
     CatalogueSwitcher& catalogueSwitcher() { return *m_switcher; }
     CollectorFeatures& collector() { return *m_collector; }
+    GlanceFeatures& glance() { return *m_glance; }
     QTabWidget* tabs() const { return m_tabs; }
 
     // The designed size of the client area, in twips.
@@ -119,6 +121,7 @@ private:
     HelpCommands* m_help = nullptr;
     CatalogueSwitcher* m_switcher = nullptr;
     CollectorFeatures* m_collector = nullptr;
+    GlanceFeatures* m_glance = nullptr;
     MainMenu* m_menu;
     CommandBar* m_commandBar;
     QTabWidget* m_tabs;

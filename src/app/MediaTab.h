@@ -21,9 +21,13 @@ public:
     // Puts the panel of what the tape holds beside the fields.
     void setTapePanel(QWidget* panel);
 
+    // Adds a row across the tab, below the fields.
+    void addFullRow(QWidget* widget);
+
 private:
     QGridLayout* m_grid;
     int m_rows = 0;
+    int m_fieldRows = 0;
 };
 
 } // namespace quelto::app

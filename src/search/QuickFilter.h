@@ -20,6 +20,8 @@ public:
     // columns: the searched columns the file has (by default those every
     // catalogue has).
     static QString clause(const QString& text, bool keyed, const QStringList& columns = {});
+    // The same condition without "where ", to combine with another.
+    static QString condition(const QString& text, bool keyed, const QStringList& columns = {});
     // "Quick: bogart [2]"
     static QString description(const QString& text, int count);
 };
