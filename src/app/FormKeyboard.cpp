@@ -2,13 +2,16 @@
 
 #include "catalog/CatalogState.h"
 #include "editing/RecordForm.h"
+#include "editing/StarRating.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabWidget>
@@ -94,7 +97,15 @@ void FormKeyboard::buildChains()
     for (QComboBox* box : f.mvCast)
         movie << box;
     // The option-list buttons are no Tab stops: F4, Ctrl+E and the mouse reach them.
-    m_chains = {{f.mediatype, f.catalog, f.vidfmt, f.screenformat, f.soundfmt, f.mdLang}, movie};
+    QList<QWidget*> media = {f.mediatype, f.catalog, f.vidfmt, f.screenformat, f.soundfmt, f.mdLang};
+    if (f.tapeLength)
+        media << f.tapeLength << f.speed;
+    m_chains = {media, movie};
+    if (f.myRating) {
+        const QList<QWidget*> personal = {f.myRating, f.seen,      f.seenDate,    f.purchased, f.price,
+                                          f.location, f.condition, f.runningTime, f.notes};
+        m_chains.push_back(personal);
+    }
     for (const QList<QWidget*>& chain : m_chains) {
         for (qsizetype i = 1; i < chain.size(); ++i)
             QWidget::setTabOrder(chain[i - 1], chain[i]);

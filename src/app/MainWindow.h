@@ -28,6 +28,7 @@ namespace quelto::app {
 class CatalogSafety;
 class GlanceFeatures;
 class CatalogueSwitcher;
+class CollectorFeatures;
 class CommandBar;
 class FormKeyboard;
 class HelpCommands;
@@ -53,8 +54,10 @@ public:
     static inline const QString NoCatalogueNamed = QStringLiteral("No catalogue file was named.");
     static constexpr int MediaTabIndex = 0;
     static constexpr int MovieTabIndex = 1;
-    static constexpr int LookupTabIndex = 2;
-    static constexpr int ListTabIndex = 3;
+    static constexpr int PersonalTabIndex = 2;
+    static constexpr int LookupTabIndex = 3;
+    static constexpr int ListTabIndex = 4;
+    static constexpr int CoversTabIndex = 5;
 
     MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -81,6 +84,7 @@ public:
     // This run's changes of the open catalogue, for Undo and Redo.
     history::CatalogHistory& history() { return m_history; }
     RecentCatalogues& recentCatalogues() { return *m_recent; }
+    CollectorFeatures& collector() { return *m_collector; }
     GlanceFeatures& glance() { return *m_glance; }
     QTabWidget* tabs() const { return m_tabs; }
 
@@ -132,6 +136,7 @@ private:
     CatalogueSwitcher* m_switcher = nullptr;
     RecentCatalogues* m_recent = nullptr;
     history::CatalogHistory m_history;
+    CollectorFeatures* m_collector = nullptr;
     GlanceFeatures* m_glance = nullptr;
     MainMenu* m_menu;
     CommandBar* m_commandBar;

@@ -103,9 +103,8 @@ void SqliteStatement::bind(int index, const QVariant& value)
     } else if (value.typeId() == QMetaType::Double) {
         rc = sqlite3_bind_double(m_statement, index, value.toDouble());
     } else if (value.typeId() == QMetaType::QByteArray) {
-        // Bytes as they are: a picture, a key.
         const QByteArray bytes = value.toByteArray();
-        rc = sqlite3_bind_blob(m_statement, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+        rc = sqlite3_bind_blob64(m_statement, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
     } else {
         const QByteArray utf8 = value.toString().toUtf8();
         rc = sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
@@ -151,8 +150,8 @@ QVariant SqliteStatement::value(int column) const
     case SQLITE_FLOAT:
         return QVariant(sqlite3_column_double(m_statement, column));
     case SQLITE_BLOB: {
-        const auto* bytes = static_cast<const char*>(sqlite3_column_blob(m_statement, column));
-        return QVariant(QByteArray(bytes, sqlite3_column_bytes(m_statement, column)));
+        const void* bytes = sqlite3_column_blob(m_statement, column);
+        return QVariant(QByteArray(static_cast<const char*>(bytes), sqlite3_column_bytes(m_statement, column)));
     }
     default: {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));

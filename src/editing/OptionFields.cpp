@@ -28,6 +28,8 @@ void OptionFields::fill(RecordSet& set, const QList<QComboBox*>& boxes)
     const bool alphabetical = set.sql().endsWith(QLatin1String("order by text"), Qt::CaseInsensitive);
     const QStringList entries = OptionEntries::distinct(rows, alphabetical);
     for (QComboBox* box : boxes) {
+        if (!box)
+            continue;
         const QString shown = box->currentText();
         box->clear();
         box->addItems(entries);
@@ -48,6 +50,12 @@ void OptionFields::fillAll(const catalog::CatalogState& state, const RecordForm&
             for (QComboBox* box : boxes)
                 box->setEditText(set.value(QStringLiteral("text")).toString());
         }
+    }
+    // The program's own lists, from the file or held in memory.
+    for (const catalog::OptionListDef& list : catalog::CatalogSchema::ownOptionLists()) {
+        const auto it = state.optionSets.find(list.table);
+        if (it != state.optionSets.end() && it->second)
+            fill(*it->second, form.boxesFor(list.table));
     }
 }
 

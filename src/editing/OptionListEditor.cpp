@@ -1,5 +1,6 @@
 #include "editing/OptionListEditor.h"
 
+#include "catalog/CatalogSchema.h"
 #include "catalog/CatalogState.h"
 #include "catalog/EngineError.h"
 #include "catalog/RecordSet.h"
@@ -215,6 +216,12 @@ void OptionListEditor::rewrite(const QStringList& entries)
     try {
         connection.beginWrite();
         catalog::WriteTransaction transaction(connection);
+        // One of the program's own lists, offered from memory so far, goes
+        // into the file with its first edit.
+        if (catalog::CatalogSchema::isHeldInMemory(*m_state.database, table)) {
+            catalog::CatalogSchema::storeOwnOptionLists(*m_state.database, table);
+            set.requery();
+        }
         before = history::ArchiveRow::readAll(connection, table);
         while (!isEmptySet(set)) {
             set.moveFirst();

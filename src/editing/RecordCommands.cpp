@@ -30,7 +30,7 @@ bool isEmptySet(const RecordSet& set) { return set.bof() && set.eof(); }
 
 RecordCommands::RecordCommands(RecordForm& form, catalog::CatalogState& state, RecordDisplay& display,
                                UserPrompts& prompts, QObject* parent)
-    : QObject(parent), m_form(form), m_state(state), m_display(display), m_prompts(prompts)
+    : QObject(parent), m_form(form), m_state(state), m_display(display), m_prompts(prompts), m_writer(state, display)
 {
     const auto bind = [this](QPushButton* button, void (RecordCommands::*command)()) {
         connect(button, &QPushButton::clicked, this, [this, command] { guarded(command); });
@@ -144,8 +144,19 @@ void RecordCommands::newRecord()
     emit newRecordStarted();
 }
 
+bool RecordCommands::refusedByForm()
+{
+    const QString problem = m_writer.problem();
+    if (problem.isEmpty())
+        return false;
+    m_prompts.exclamation(problem);
+    return true;
+}
+
 void RecordCommands::save()
 {
+    if (refusedByForm())
+        return;
     if (m_state.newRecordMode)
         saveNew();
     else
@@ -164,15 +175,11 @@ void RecordCommands::saveNew()
         return;
     }
     RecordSet& set = *m_state.current;
-    set.addNew();
     try {
-        m_display.formToRecord();
-        set.update();
+        m_writer.storeNew();
     } catch (const EngineError& error) {
         // Nothing is stored: the window stays in new-record mode with the
         // typed values, and the media defaults stay as they were.
-        if (set.isEditing())
-            set.cancelUpdate();
         reportSaveFailure(error);
         return;
     }
@@ -209,15 +216,9 @@ void RecordCommands::storeShown(bool checkShown)
     try {
         if (m_history)
             before = history::ArchiveRow::read(connection(), set.bookmark());
-        set.edit();
-        m_display.formToRecord();
-        if (checkShown)
-            set.expect(m_display.shownValues());
-        set.update();
+        m_writer.storeCurrent(checkShown);
     } catch (const EngineError& error) {
         // Nothing is stored and the fields keep the user's values.
-        if (set.isEditing())
-            set.cancelUpdate();
         if (error.kind() == EngineError::Kind::Changed)
             resolveChange();
         else if (error.kind() == EngineError::Kind::Deleted)
@@ -290,12 +291,8 @@ void RecordCommands::offerAsNew()
         return;
     RecordSet& set = *m_state.current;
     try {
-        set.addNew();
-        m_display.formToRecord();
-        set.update();
+        m_writer.storeNew();
     } catch (const EngineError& error) {
-        if (set.isEditing())
-            set.cancelUpdate();
         reportSaveFailure(error);
         return;
     }
@@ -355,13 +352,7 @@ void RecordCommands::deleteCurrent()
         try {
             // The record goes whole, with its companions' rows, and is kept so
             // that Undo brings it back with every column it had.
-            catalog::SqliteConnection& db = connection();
-            db.beginWrite();
-            catalog::WriteTransaction transaction(db);
-            history::RecordSnapshot deleted = history::RecordSnapshot::take(db, key);
-            deleted.removeCompanions(db);
-            set.deleteRecord();
-            transaction.commit();
+            history::RecordSnapshot deleted = m_writer.deleteCurrent();
             if (m_history && deleted.isValid())
                 m_history->add(std::make_unique<history::RecordDeletion>(std::move(deleted)));
         } catch (const EngineError& error) {

@@ -7,6 +7,7 @@
 #include "catalog/EngineError.h"
 #include "editing/BlankText.h"
 #include "editing/FieldBinding.h"
+#include "editing/FormSection.h"
 #include "editing/RecordForm.h"
 #include "editing/StatusShape.h"
 #include "editing/UnsavedChanges.h"
@@ -94,9 +95,13 @@ void RecordDisplay::recordToForm()
             shown.insert(field.column(), value);
             texts.push_back(BlankText::shown(value)); // Null and the blank show empty
         }
-        m_shownValues = std::move(shown);
         for (size_t i = 0; i < fields.size(); ++i)
             fields[i].setText(texts[i]);
+        for (FormSection* section : m_sections) {
+            section->show(*set);
+            section->addShownValues(shown);
+        }
+        m_shownValues = std::move(shown);
         for (size_t i = 0; i < fields.size(); ++i) {
             if (fields[i].valueTooltip())
                 fields[i].widget()->setToolTip(texts[i]);
@@ -114,6 +119,8 @@ void RecordDisplay::formToRecord()
     RecordSet& set = *m_state.current;
     for (const FieldBinding& field : FieldBinding::of(m_form))
         set.setValue(field.column(), storedText(field));
+    for (FormSection* section : m_sections)
+        section->toRecord(set);
 }
 
 bool RecordDisplay::isRequired(const QString& column)
@@ -149,6 +156,8 @@ void RecordDisplay::clearFields()
     f.mvRanking->clear();
     for (QComboBox* box : f.mvCast)
         box->setEditText(QString());
+    for (FormSection* section : m_sections)
+        section->clear();
     markUnchanged();
     notifyShown();
 }
@@ -162,7 +171,12 @@ std::vector<QString> RecordDisplay::fieldTexts() const
     return texts;
 }
 
-void RecordDisplay::markUnchanged() { m_shown = fieldTexts(); }
+void RecordDisplay::markUnchanged()
+{
+    m_shown = fieldTexts();
+    for (FormSection* section : m_sections)
+        section->markUnchanged();
+}
 
 bool RecordDisplay::fieldsChanged() const
 {
@@ -171,7 +185,13 @@ bool RecordDisplay::fieldsChanged() const
         if (!set || !set->hasCurrentRow())
             return false;
     }
-    return fieldTexts() != m_shown;
+    if (fieldTexts() != m_shown)
+        return true;
+    for (const FormSection* section : m_sections) {
+        if (section->changed())
+            return true;
+    }
+    return false;
 }
 
 bool RecordDisplay::settleUnsavedChanges() { return !m_guard || m_guard->settle(); }

@@ -14,6 +14,17 @@ bool tableExists(catalog::SqliteConnection& connection, const QString& table)
     return statement->step();
 }
 
+// Whether another archive row names the same record (a copy made by another
+// tool shares its original's identity): then the companions stay with it.
+bool sharedKey(catalog::SqliteConnection& connection, const QString& column, const QVariant& key, qint64 rowid)
+{
+    auto statement = connection.prepare(
+        QStringLiteral("select 1 from archive where \"%1\" = ?1 and rowid <> ?2 limit 1").arg(column));
+    statement->bind(1, key);
+    statement->bindInt64(2, rowid);
+    return statement->step();
+}
+
 } // namespace
 
 RecordSnapshot RecordSnapshot::take(catalog::SqliteConnection& connection, qint64 rowid)
@@ -26,6 +37,8 @@ RecordSnapshot RecordSnapshot::take(catalog::SqliteConnection& connection, qint6
         const QVariant key = snapshot.row.value(companion.recordColumn);
         if (key.isNull() || !key.isValid() || !tableExists(connection, companion.table))
             continue; // a record without that identity has no such rows
+        if (sharedKey(connection, companion.recordColumn, key, rowid))
+            continue;
         for (ArchiveRow& row : ArchiveRow::readWhere(connection, companion.table, companion.keyColumn, key))
             snapshot.companions.push_back(std::move(row));
     }

@@ -17,6 +17,8 @@ struct RecordSnapshot
     QString describe() const { return row.describe(); }
 
     // The record with the key as it is stored now; invalid when it is gone.
+    // Companion rows keyed by a value another archive row shares stay out:
+    // they belong to that row as well.
     static RecordSnapshot take(catalog::SqliteConnection& connection, qint64 rowid);
     // Removes the companions' rows (the caller removes the archive row).
     void removeCompanions(catalog::SqliteConnection& connection) const;
