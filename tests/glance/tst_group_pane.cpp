@@ -166,7 +166,9 @@ private slots:
         QCOMPARE(rows(f), (QStringList{"All records=5", "Comedy=1", "Drama=1", "Film noir=2", "(none)=1"}));
         QCOMPARE(groups(f).fullCounts(), counted);
 
-        // Hiding the pane from the menu, and showing it again.
+        // Hiding the pane from the menu, and showing it again (New brought
+        // a tab with fields to the front: back to the List).
+        f.window().tabs()->setCurrentIndex(MainWindow::ListTabIndex);
         f.menu("mnGroupPane")->trigger();
         QVERIFY(!f.find<glance::GroupPane>(QStringLiteral("groupPane"))->isVisible());
         QCOMPARE(f.stored(QStringLiteral("Settings"), QStringLiteral("GroupPane")), QStringLiteral("0"));

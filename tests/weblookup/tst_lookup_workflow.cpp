@@ -587,8 +587,11 @@ void TestLookupWorkflow::lookedUpMovieSavedAsNewRecord()
     QVERIFY(!set->eof());
     Fields expected = movieFields(QStringLiteral("The Lighthouse Keeper (1956)"));
     expected[QStringLiteral("catalog")] = QStringLiteral("T-100");
-    for (auto it = expected.cbegin(); it != expected.cend(); ++it)
-        QCOMPARE(set->value(it.key()).toString(), it.value());
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
+        // Saved without the blanks around a value, as everything typed.
+        const QString value = it.value().trimmed();
+        QCOMPARE(set->value(it.key()).toString(), value.isEmpty() ? it.value() : value);
+    }
     set->moveNext();
     QVERIFY(set->eof());
 }
