@@ -174,6 +174,7 @@ QByteArray titleHtml(const Movie& movie)
     content += item(QStringLiteral("Directed by"), movie.director);
     content += item(QStringLiteral("Genre:"), movie.genre);
     content += item(QStringLiteral("Plot:"), movie.plot);
+    content += item(QStringLiteral("Runtime:"), movie.runtime);
     content += item(QStringLiteral("Country:"), movie.country);
     content += item(QStringLiteral("Language:"), movie.language);
     content += item(QStringLiteral("Color:"), movie.color);
@@ -327,6 +328,14 @@ void SampleSite::addPage(const QString& path, const QByteArray& html) { m_pages.
 SampleSite::Response SampleSite::respond(const QString& target, const QByteArray& rawTarget)
 {
     Response r;
+    for (auto it = m_redirects.cbegin(); it != m_redirects.cend(); ++it) {
+        if (target.startsWith(it.key())) {
+            r.status = 302;
+            r.location = it.value().toString(QUrl::FullyEncoded).toUtf8();
+            r.body = "<html><body>Moved</body></html>";
+            return r;
+        }
+    }
     for (const QString& prefix : m_refused) {
         if (target.startsWith(prefix)) {
             r.status = 404;
@@ -378,8 +387,10 @@ SampleSite::Response SampleSite::respond(const QString& target, const QByteArray
 
 void SampleSite::send(QTcpSocket* socket, const Response& response)
 {
-    const QByteArray reason = response.status == 200 ? "OK" : "Not Found";
+    const QByteArray reason = response.status == 200 ? "OK" : (response.status == 302 ? "Found" : "Not Found");
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reason + "\r\n";
+    if (!response.location.isEmpty())
+        head += "Location: " + response.location + "\r\n";
     head += "Content-Type: " + response.type + "\r\n";
     head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     if (!response.policy.isEmpty())

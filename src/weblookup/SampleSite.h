@@ -26,6 +26,8 @@ namespace quelto::weblookup {
 //   /Companies?<title>                    companies page
 //   /poster/<id>.svg                      a poster: a document without a body
 //
+// The title page shows the running time ("Runtime: 94 min") and the poster.
+//
 // Saved pages of real sites can be added under their own paths
 // ("/title/tt0133093/"), to be grabbed as if from the site itself.
 class SampleSite : public QObject
@@ -55,6 +57,7 @@ public:
         QStringList producers;
         QString music;
         QStringList companies;
+        QString runtime = QStringLiteral("94 min"); // as the title page shows it
     };
     static const QList<Movie>& movies();
     static const Movie* movie(const QString& title);
@@ -86,6 +89,9 @@ public:
     void release();
     // Requests whose decoded target starts with prefix are answered 404.
     void refuse(const QString& prefix) { m_refused << prefix; }
+    // Requests whose decoded target starts with prefix are sent on to target
+    // (302 Found), another server or another page.
+    void redirect(const QString& prefix, const QUrl& target) { m_redirects.insert(prefix, target); }
 
 signals:
     void requested(const QString& target);
@@ -97,6 +103,7 @@ private:
         QByteArray type = "text/html; charset=utf-8";
         QByteArray body;
         QByteArray policy; // Content-Security-Policy, if any
+        QByteArray location; // where a redirect sends the browser
     };
     void readRequest(QTcpSocket* socket);
     Response respond(const QString& target, const QByteArray& rawTarget);
@@ -108,6 +115,7 @@ private:
     QHash<QString, QByteArray> m_pages;
     QStringList m_held;
     QStringList m_refused;
+    QHash<QString, QUrl> m_redirects;
     struct Waiting
     {
         QPointer<QTcpSocket> socket;

@@ -102,7 +102,8 @@ void TestSiteProfiles::rejectsBadProfiles()
 
 void TestSiteProfiles::userFolderAddsAndReplaces()
 {
-    QCOMPARE(m_registry.names(), (QStringList{QStringLiteral("classic"), QStringLiteral("IMDb"), QStringLiteral("schema.org")}));
+    QCOMPARE(m_registry.names(), (QStringList{QStringLiteral("classic"), QStringLiteral("IMDb"), QStringLiteral("Wikipedia"),
+                                              QStringLiteral("schema.org"), QStringLiteral("any site")}));
     QVERIFY(m_registry.errors().isEmpty());
 
     QTemporaryDir folder;
@@ -116,7 +117,7 @@ void TestSiteProfiles::userFolderAddsAndReplaces()
     QVERIFY(writeFile(folder.filePath(QStringLiteral("notes.txt")), "not a profile"));
 
     const SiteProfileRegistry registry(folder.path());
-    QCOMPARE(registry.names().size(), 4);
+    QCOMPARE(registry.names().size(), 6);
     QVERIFY(registry.find(QStringLiteral("my site")));
     QVERIFY(registry.find(QStringLiteral("IMDb"))->recognisesHost(QStringLiteral("imdb.example")));
     QVERIFY(!registry.find(QStringLiteral("IMDb"))->recognisesHost(QStringLiteral("www.imdb.com")));
@@ -136,7 +137,9 @@ void TestSiteProfiles::recognisesPages()
     const QJsonArray movieLd{QString::fromUtf8(json(movie))};
 
     QCOMPARE(name({{QStringLiteral("url"), QStringLiteral("https://m.imdb.com/title/tt1/")}}), QStringLiteral("IMDb"));
-    QCOMPARE(name({{QStringLiteral("url"), QStringLiteral("https://notimdb.com/title/tt1/")}}), QStringLiteral("classic"));
+    // A mirror by the site's addresses; a page of any other site by the profile for any page.
+    QCOMPARE(name({{QStringLiteral("url"), QStringLiteral("https://notimdb.com/title/tt1/")}}), QStringLiteral("IMDb"));
+    QCOMPARE(name({{QStringLiteral("url"), QStringLiteral("https://notimdb.com/film/1/")}}), QStringLiteral("any site"));
     QCOMPARE(name({{QStringLiteral("canonical"), QStringLiteral("https://www.imdb.com/title/tt1/")}}), QStringLiteral("IMDb"));
     QCOMPARE(name({{QStringLiteral("siteName"), QStringLiteral("imdb")}}), QStringLiteral("IMDb"));
     QCOMPARE(name({{QStringLiteral("jsonLd"), movieLd}}), QStringLiteral("schema.org"));
@@ -146,7 +149,9 @@ void TestSiteProfiles::recognisesPages()
     // A microdata item counts too; another type does not.
     QCOMPARE(name({{QStringLiteral("microdata"), QJsonArray{QJsonObject{{QStringLiteral("@type"), QJsonArray{QStringLiteral("http://schema.org/TVSeries")}}}}}}),
              QStringLiteral("schema.org"));
-    QCOMPARE(name({{QStringLiteral("jsonLd"), QJsonArray{QStringLiteral(R"({"@type": "Book"})")}}}), QStringLiteral("classic"));
+    QCOMPARE(name({{QStringLiteral("url"), QStringLiteral("http://127.0.0.1:8080/book/1")},
+                   {QStringLiteral("jsonLd"), QJsonArray{QStringLiteral(R"({"@type": "Book"})")}}}),
+             QStringLiteral("any site"));
 
     QCOMPARE(m_registry.forAddress(QUrl(QStringLiteral("https://www.imdb.com/"))).name(), QStringLiteral("IMDb"));
     QCOMPARE(m_registry.forAddress(QUrl(QStringLiteral("http://127.0.0.1:8080/"))).name(), QStringLiteral("classic"));
@@ -346,9 +351,9 @@ void TestSiteProfiles::summarises()
     f.mvCast[0].set(QStringLiteral("A"));
     f.mvCast[1].set(QStringLiteral("B"));
     QCOMPARE(grabSummary(QStringLiteral("classic"), f),
-             QStringLiteral("classic: filled 4 of 18; not found: Country, IMDb-Rating, Orig. Language, Color, Sound, "
-                            "Genre, Director, Produced by, Book, Music, Cast 3, Cast 4, Cast 5, Cast 6"));
-    QCOMPARE(grabFields().size(), 18);
+             QStringLiteral("classic: filled 4 of 20; not found: Country, IMDb-Rating, Orig. Language, Color, Sound, "
+                            "Genre, Director, Produced by, Book, Music, Cast 3, Cast 4, Cast 5, Cast 6, Running time, Cover"));
+    QCOMPARE(grabFields().size(), 20);
 }
 
 QTEST_GUILESS_MAIN(TestSiteProfiles)
