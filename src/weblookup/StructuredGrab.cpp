@@ -94,16 +94,13 @@ QString ratingText(const QJsonObject& rating)
     return text;
 }
 
-// A rating in a page's text: "7.0/10 (41,310 votes)" as it stands, "7.2/10
-// 371,144 votes", "87%", "8,1".
+// A rating in a page's text, written as the grab writes every rating:
+// "7.0/10 (41,310 votes)", "7.2/10 371,144 votes", "87%", "8,1".
 QString ratingFromText(const QString& text)
 {
-    static const QRegularExpression shown(QStringLiteral("^[0-9]+([.,][0-9]+)?\\s*/\\s*[0-9]+"));
-    if (shown.match(text).hasMatch())
-        return text;
     static const QRegularExpression scale(QStringLiteral("(?<![0-9.,])([0-9]{1,3}(?:[.,][0-9]{1,2})?)\\s*/\\s*(10|5|100)(?![0-9])"));
     static const QRegularExpression votes(
-        QStringLiteral("([0-9][0-9.,\\x{00A0} ]*[0-9]|[0-9])\\s*(?:votes|ratings|user ratings|stimmen|bewertungen|votos|voti|"
+        QStringLiteral("([0-9][0-9.,\\x{00A0}\\x{202F}]*[0-9]|[0-9])\\s*(?:votes|ratings|user ratings|stimmen|bewertungen|votos|voti|"
                        "stemmen|głos|hlas|szavaz|голос|оцен|人评价|人評價|件|명)"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::UseUnicodePropertiesOption);
     const QRegularExpressionMatch m = scale.match(text);
@@ -455,9 +452,10 @@ private:
     {
         QList<Candidate> out;
         if (column == u"mv_rating") {
+            // The whole text first: it has the scale and the votes beside the value.
+            out.append({ratingFromText(ValueCheck::cleaned(item.text))});
             for (const QString& v : item.values)
                 out.append({ratingFromText(ValueCheck::cleaned(v))});
-            out.append({ratingFromText(ValueCheck::cleaned(item.text))});
         } else if (column == u"cover") {
             for (const QString& v : item.values)
                 out.append({v});
@@ -497,9 +495,10 @@ private:
             if (why.isEmpty() && value.startsWith(u'(') && value.endsWith(u')'))
                 why = QStringLiteral("a note");
             if (!why.isEmpty()) {
-                if (m_refusals.size() < mostRefusals)
-                    m_refusals.append(QStringLiteral("%1: %2 (%3 page) gave \"%4\", %5")
-                                          .arg(column, source, m_pageName, value.left(60), why));
+                const QString line = QStringLiteral("%1: %2 (%3 page) gave \"%4\", %5")
+                                         .arg(column, source, m_pageName, value.left(60), why);
+                if (m_refusals.size() < mostRefusals && !m_refusals.contains(line))
+                    m_refusals.append(line);
                 continue;
             }
             if (!found.values.contains(value))

@@ -120,7 +120,10 @@ std::vector<LabelledItem> read(const QString& input, const std::function<bool(co
             if (!labelOf(next, nullptr).isEmpty())
                 break;
             ++taken;
-            values.append(splitValues(next.toString()));
+            // A table row under a heading: its first cell names the thing
+            // ("Brad Pitt<TAB>....<TAB>Achilles").
+            const qsizetype tab = next.indexOf(u'\t');
+            values.append(splitValues((tab > 0 ? next.left(tab) : next).toString()));
             if (values.size() >= mostValues)
                 break;
         }

@@ -22,6 +22,12 @@ const QList<Page>& pages()
         {"antman-credits", "imdb-old/antman-2015-tt0478970-fullcredits-2017.html", "/title/tt0478970/fullcredits"},
         {"antman-companies", "imdb-old/antman-2015-tt0478970-companycredits-2017.html",
          "/title/tt0478970/companycredits"},
+        {"troy", "imdb-old/troy-2004-tt0332452-main-2005-11-17.html", "/title/tt0332452/"},
+        {"unclebuck", "wikipedia-en/uncle-buck-1989-2019-02-24.html", "/wiki/Uncle_Buck"},
+        {"titanic", "wikipedia-en/titanic-1997-2019-02-26.html", "/wiki/Titanic_(1997_film)"},
+        {"matrix-rest", "wikipedia-en-rest/the-matrix-1999-rest-2021-11-11.html", "/api/rest_v1/page/html/The_Matrix"},
+        {"wanderdarkly-rest", "wikipedia-en-rest/wander-darkly-2020-rest-2021-09-30.html",
+         "/api/rest_v1/page/html/Wander_Darkly"},
     };
     return all;
 }
@@ -102,6 +108,27 @@ const QList<Grab>& grabs()
               "7.7/10 (120,122 votes)", "Andrew Niccol", "Burkhard Dallwitz", "Paramount Pictures", "Jim Carrey",
               "Laura Linney", "Noah Emmerich", "Ed Harris", "Natascha McElhone", "Holland Taylor", "103",
               "https://pics.filmaffinity.com/the_truman_show-130091557-mmed.jpg"}),
+        grab("IMDb 2005", {"troy"},
+             {"Troy (2004)", "2004", "Wolfgang Petersen", "Action", "USA", "English", "Color", "DTS-ES",
+              "7.0/10 (41,310 votes)", "Homer", "", "", "Julian Glover", "Brian Cox", "Nathan Jones", "Adoni Maropis",
+              "Jacob Smith", "Brad Pitt", "163", "http://ia.imdb.com/media/imdb/01/I/21/65/48m.jpg"}),
+        grab("Wikipedia 2019", {"unclebuck"},
+             {"Uncle Buck (1989)", "1989", "John Hughes", "", "United States", "English", "", "", "", "John Hughes",
+              "Ira Newborn", "Hughes Entertainment", "John Candy", "Amy Madigan", "", "", "", "", "99",
+              "https://upload.wikimedia.org/wikipedia/en/8/8c/Uncle_buck.jpg"}),
+        grab("Wikipedia 2019 with footnotes", {"titanic"},
+             {"Titanic (1997)", "1997", "James Cameron", "", "United States", "English", "", "", "", "James Cameron",
+              "James Horner", "Paramount Pictures", "Leonardo DiCaprio", "Kate Winslet", "Billy Zane", "Kathy Bates",
+              "Frances Fisher", "Bernard Hill", "195", "https://upload.wikimedia.org/wikipedia/en/2/22/Titanic_poster.jpg"}),
+        grab("Wikipedia page HTML", {"matrix-rest"},
+             {"The Matrix (1999)", "1999", "The Wachowskis", "", "United States", "English", "", "", "",
+              "The Wachowskis", "Don Davis", "Warner Bros.", "Keanu Reeves", "Laurence Fishburne", "Carrie-Anne Moss",
+              "Hugo Weaving", "Joe Pantoliano", "", "136",
+              "http://upload.wikimedia.org/wikipedia/en/thumb/c/c1/The_Matrix_Poster.jpg/220px-The_Matrix_Poster.jpg"}),
+        grab("Wikipedia page HTML, small", {"wanderdarkly-rest"},
+             {"Wander Darkly (2020)", "2020", "Tara Miele", "", "United States", "English", "", "", "", "Tara Miele",
+              "Alex Weston", "51 Entertainment", "Sienna Miller", "Diego Luna", "Beth Grant", "Aimee Carrero",
+              "Tory Kittles", "Vanessa Bayer", "97", "http://upload.wikimedia.org/wikipedia/en/9/9e/Wander_Darkly.png"}),
     };
     return all;
 }

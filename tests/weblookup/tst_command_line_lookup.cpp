@@ -92,16 +92,20 @@ void TestCommandLineLookup::printsTheGrabbedFieldsAsJson()
     QVERIFY2(!run.json.isEmpty(), run.out.constData());
 
     // Every archive column a grab fills, and no other (not the catalogue ID
-    // nor the medium); what the lookup did is under a key of its own.
-    QSet<QString> grabbed{QStringLiteral("lookup")};
+    // nor the medium), the running time and the poster; what the lookup did
+    // is under a key of its own.
+    QSet<QString> grabbed{QStringLiteral("lookup"), QStringLiteral("quelto_running_time"), QStringLiteral("cover")};
     for (const QString& column : catalog::CatalogSchema::archiveColumns()) {
         if (column != u"catalog" && !column.startsWith(QLatin1String("md_")))
             grabbed << column;
     }
     QCOMPARE(keysOf(run.json), grabbed);
 
+    QCOMPARE(run.json.value(QLatin1String("quelto_running_time")).toString(), QStringLiteral("94"));
+    QCOMPARE(run.json.value(QLatin1String("cover")).toString(), site.root().toString() + QStringLiteral("/poster/tt9000103.svg"));
     QVariantMap fields = run.json.toVariantMap();
-    fields.remove(QStringLiteral("lookup"));
+    for (const char* key : {"lookup", "quelto_running_time", "cover"})
+        fields.remove(QLatin1String(key));
     const QVariantMap expected = {
         {"title", "Harbour of Ashes (1949)"}, {"mv_year", "1949"}, {"mv_director", "Matteo Ruggeri"},
         {"mv_genre", "War"}, {"mv_country", "Italy"}, {"mv_language", "Italian"}, {"mv_color", "Black and White"},
@@ -115,7 +119,8 @@ void TestCommandLineLookup::printsTheGrabbedFieldsAsJson()
     const QJsonObject sources = lookup.value(QLatin1String("sources")).toObject();
     QCOMPARE(sources.value(QLatin1String("mv_director")).toString(), QStringLiteral("marker Directed by (title page)"));
     QCOMPARE(sources.value(QLatin1String("mv_cast")).toString(), QStringLiteral("list under Cast (credits page)"));
-    QCOMPARE(sources.size(), 13); // the fields with a value, the cast as one
+    QCOMPARE(sources.value(QLatin1String("quelto_running_time")).toString(), QStringLiteral("label Runtime: (title page)"));
+    QCOMPARE(sources.size(), 15); // the fields with a value, the cast as one
     QCOMPARE(lookup.value(QLatin1String("failedPages")).toArray(), QJsonArray());
     QVERIFY(site.requests().contains(QStringLiteral("/Credits?Harbour of Ashes (1949)")));
     QVERIFY(site.requests().contains(QStringLiteral("/Companies?Harbour of Ashes (1949)")));
@@ -152,7 +157,7 @@ void TestCommandLineLookup::failuresExitNonZero_data()
                                         << QStringLiteral("title page not found (404)");
     QTest::newRow("no body") << QStringLiteral("/poster/tt9000102.svg") << QString() << 1 << QStringLiteral("no body");
     QTest::newRow("unknown profile") << QStringLiteral("/title/tt9000102/") << QStringLiteral("Cinema Paradiso") << 2
-                                     << QStringLiteral("no site profile \"Cinema Paradiso\" (known: classic, IMDb, schema.org)");
+                                     << QStringLiteral("no site profile \"Cinema Paradiso\" (known: classic, IMDb, Wikipedia, schema.org, any site)");
     // Nothing but web pages: a local file is never read as a title page.
     QTest::newRow("local file") << QStringLiteral("file://localhost/etc/passwd") << QString() << 1
                                 << QStringLiteral("http and https");

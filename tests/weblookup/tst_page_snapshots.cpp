@@ -253,6 +253,11 @@ void TestPageSnapshots::recognisesTheSite_data()
         QTest::newRow(key) << QByteArray(key) << QStringLiteral("IMDb");
     for (const char* key : {"dune", "parasite", "shawshank-rt", "truman"})
         QTest::newRow(key) << QByteArray(key) << QStringLiteral("schema.org");
+    // An old IMDb page without canonical address by its own address; Wikipedia
+    // by its canonical address or the program that made the page.
+    QTest::newRow("troy") << QByteArray("troy") << QStringLiteral("IMDb");
+    for (const char* key : {"unclebuck", "titanic", "matrix-rest", "wanderdarkly-rest"})
+        QTest::newRow(key) << QByteArray(key) << QStringLiteral("Wikipedia");
 }
 
 void TestPageSnapshots::recognisesTheSite()

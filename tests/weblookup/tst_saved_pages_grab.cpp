@@ -144,8 +144,11 @@ void TestSavedPagesGrab::grabsEveryField()
     // The summary names the profile and what was not found; the pages read
     // are not in the notice.
     const QString summary = m_app->find<QLabel>(QStringLiteral("grabSummary"))->text();
-    const QString profile = QLatin1String(page->path).startsWith(QLatin1String("/title/")) ? QStringLiteral("IMDb")
-                                                                                           : QStringLiteral("schema.org");
+    const QString path = QLatin1String(page->path);
+    const QString profile = path.startsWith(QLatin1String("/title/"))   ? QStringLiteral("IMDb")
+                            : path.contains(QLatin1String("/wiki/")) || path.startsWith(QLatin1String("/api/"))
+                                ? QStringLiteral("Wikipedia")
+                                : QStringLiteral("schema.org");
     QVERIFY2(summary.startsWith(profile + QLatin1String(": filled ")), qPrintable(summary));
     int filled = 0;
     for (const QString& value : expected)

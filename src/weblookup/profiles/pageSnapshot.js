@@ -170,11 +170,11 @@
             }
             if (!named)
                 continue;
-            var src = img.currentSrc || img.src || '';
-            if (!src || /^data:/i.test(src)) {
-                var lazy = img.getAttribute('data-src');
-                src = lazy ? new URL(lazy, document.baseURI).href : '';
-            }
+            // currentSrc may be as written ("//host/x.jpg") when the picture was not loaded.
+            var src = img.currentSrc || img.src || img.getAttribute('data-src') || '';
+            if (/^data:/i.test(src))
+                src = img.getAttribute('data-src') || '';
+            src = src ? new URL(src, document.baseURI).href : '';
             if (src && !/^data:/i.test(src) && result.posterImages.indexOf(src) < 0)
                 result.posterImages.push(src);
         }
