@@ -2,6 +2,7 @@
 
 #include "weblookup/ArchiveValues.h"
 #include "weblookup/FieldExtraction.h"
+#include "weblookup/GuardedPage.h"
 #include "weblookup/MovieSite.h"
 #include "weblookup/PageGuard.h"
 #include "weblookup/PageLoader.h"
@@ -59,10 +60,9 @@ QHash<QString, QString> classicSources(const LookupFields& fields)
 } // namespace
 
 CommandLineLookup::CommandLineLookup(std::chrono::milliseconds pageTimeout, QObject* parent)
-    : QObject(parent), m_page(new QWebEnginePage(this)), m_guard(new PageGuard(PageGuard::Mode::Enforce, this)),
+    : QObject(parent), m_page(new GuardedPage(this)), m_guard(static_cast<GuardedPage*>(m_page)->guard()),
       m_loader(new PageLoader(m_page, this))
 {
-    m_page->setUrlRequestInterceptor(m_guard);
     m_page->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     m_page->settings()->setAttribute(QWebEngineSettings::AutoLoadImages, false);
     m_loader->setTimeout(pageTimeout);

@@ -4,6 +4,7 @@
 #include "editing/UserPrompts.h"
 #include "weblookup/FieldExtraction.h"
 #include "weblookup/FormFields.h"
+#include "weblookup/GuardedPage.h"
 #include "weblookup/PageGuard.h"
 #include "weblookup/PageLoader.h"
 #include "weblookup/PageSnapshot.h"
@@ -39,7 +40,9 @@ LookupWorkflow::LookupWorkflow(const LookupControls& controls, editing::RecordFo
     m_browser2Window->setWindowTitle(QStringLiteral("Additional IMDb Pages"));
     auto* view = new QWebEngineView(m_browser2Window);
     view->setObjectName(QStringLiteral("WebBrowser2"));
-    m_browser2 = new QWebEnginePage(m_c.WebBrowser1->page()->profile(), view);
+    auto* guarded = new GuardedPage(m_c.WebBrowser1->page()->profile(), view);
+    m_browser2 = guarded;
+    m_guard = guarded->guard();
     m_browser2->setObjectName(QStringLiteral("WebBrowser2Page"));
     m_browser2->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     m_browser2->settings()->setAttribute(QWebEngineSettings::AutoLoadImages, false);
@@ -49,8 +52,6 @@ LookupWorkflow::LookupWorkflow(const LookupControls& controls, editing::RecordFo
     view->resize(Browser2Size);
     m_loader = new PageLoader(m_browser2, this);
     m_loader->setTimeout(DefaultPageTimeout);
-    m_guard = new PageGuard(PageGuard::Mode::Enforce, this);
-    m_browser2->setUrlRequestInterceptor(m_guard);
     m_watch = new PageGuard(PageGuard::Mode::Watch, this);
     m_c.WebBrowser1->page()->setUrlRequestInterceptor(m_watch);
 
@@ -159,10 +160,13 @@ void LookupWorkflow::grabitClick()
         endGrab();
         return;
     }
-    if (!m_watch->redirectedFrom().isEmpty() && SiteBoundary::sameSite(m_watch->redirectedTo(), m_c.WebBrowser1->url())) {
-        const QString message = PageGuard::leftSiteMessage(m_watch->redirectedFrom(), m_watch->redirectedTo());
+    const QUrl asked = m_c.WebBrowser1->page()->requestedUrl();
+    const QUrl shown = m_c.WebBrowser1->url();
+    const auto web = [](const QUrl& url) { return url.scheme() == u"http" || url.scheme() == u"https"; };
+    if (web(asked) && web(shown) && !SiteBoundary::sameSite(asked, shown)) {
+        const QString message = PageGuard::leftSiteMessage(asked, shown);
         setNotice(QStringLiteral("title page not read: it was sent on from %1 to %2, another site")
-                      .arg(SiteBoundary::shown(m_watch->redirectedFrom()), SiteBoundary::shown(m_watch->redirectedTo())));
+                      .arg(SiteBoundary::shown(asked), SiteBoundary::shown(shown)));
         m_prompts.exclamation(message);
         endGrab();
         return;

@@ -34,16 +34,18 @@ void PageGuard::clearBlocked()
     m_blocked.clear();
 }
 
-QUrl PageGuard::redirectedFrom() const
+bool PageGuard::mayLoad(const QUrl& url)
 {
     QMutexLocker lock(&m_mutex);
-    return m_redirectedFrom;
-}
-
-QUrl PageGuard::redirectedTo() const
-{
-    QMutexLocker lock(&m_mutex);
-    return m_redirectedTo;
+    if (m_mode == Mode::Watch || m_site.isEmpty())
+        return true;
+    const QString scheme = url.scheme().toLower();
+    if (scheme != u"http" && scheme != u"https")
+        return true; // about:blank, data:, the engine's own
+    if (SiteBoundary::mayFollow(m_site, url))
+        return true;
+    m_blocked = url;
+    return false;
 }
 
 void PageGuard::interceptRequest(QWebEngineUrlRequestInfo& info)
@@ -54,23 +56,12 @@ void PageGuard::interceptRequest(QWebEngineUrlRequestInfo& info)
     if (scheme != u"http" && scheme != u"https" && scheme != u"ws" && scheme != u"wss")
         return; // data:, blob:, the engine's own
     const bool mainFrame = info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame;
-    const bool redirect = info.navigationType() == QWebEngineUrlRequestInfo::NavigationTypeRedirect;
 
     if (m_mode == Mode::Watch) {
-        if (mainFrame) {
-            if (!redirect) {
-                m_loadStart = url;
-                m_redirectedFrom.clear();
-                m_redirectedTo.clear();
-            } else if (!m_loadStart.isEmpty() && !SiteBoundary::sameSite(m_loadStart, url)) {
-                m_redirectedFrom = m_loadStart;
-                m_redirectedTo = url;
-            }
-            return;
-        }
         // A page's parts never reach the local network from the open one.
         const QUrl page = info.firstPartyUrl();
-        if (SiteBoundary::isLocalHost(url.host()) && !page.host().isEmpty() && !SiteBoundary::isLocalHost(page.host()))
+        if (!mainFrame && SiteBoundary::isLocalHost(url.host()) && !page.host().isEmpty()
+            && !SiteBoundary::isLocalHost(page.host()))
             info.block(true);
         return;
     }
@@ -79,7 +70,9 @@ void PageGuard::interceptRequest(QWebEngineUrlRequestInfo& info)
         return;
     const bool publicSite = !SiteBoundary::isLocalHost(m_site.host());
     bool refuse = publicSite && SiteBoundary::isLocalHost(url.host());
-    if (mainFrame && redirect && !SiteBoundary::mayFollow(m_site, url))
+    // The lookup itself asks only for pages of the site: a document from
+    // anywhere else comes from a redirect or the page's own doing.
+    if (mainFrame && !SiteBoundary::mayFollow(m_site, url))
         refuse = true;
     if (refuse) {
         m_blocked = url;

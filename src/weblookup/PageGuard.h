@@ -10,15 +10,15 @@ namespace quelto::weblookup {
 // browser page.
 //
 // Enforcing (the hidden page of the grab and of "quelto --lookup"): once
-// the lookup has its site (the title page's address), a redirect of the
-// page to another site is refused, and so is every request to a loopback or
-// private address when the site is on the open network. blocked() tells
-// what was refused last, for the notice.
+// the lookup has its site (the title page's address), the page loads no
+// document of another site (a server's redirect, a script's navigation),
+// and nothing at all from a loopback or private address when the site is on
+// the open network. blocked() tells what was refused last, for the notice.
 //
-// Watching (the browser pane the user browses in): nothing the user asks
-// for is refused, but the guard remembers when the page shown was reached
-// through a redirect from another site, so that the grab does not read it;
-// a page on the open network still reaches no local address with its parts.
+// Watching (the browser pane the user browses in): the pages the user opens
+// are not refused, but a page on the open network reaches no local address
+// with its parts. (Whether the page shown was sent on from another site is
+// the page's own requestedUrl() against its url().)
 class PageGuard : public QWebEngineUrlRequestInterceptor
 {
     Q_OBJECT
@@ -39,10 +39,9 @@ public:
     QUrl blocked() const;
     void clearBlocked();
 
-    // Watch: where the load of the page shown began, when a redirect took it
-    // to another site; empty otherwise.
-    QUrl redirectedFrom() const;
-    QUrl redirectedTo() const;
+    // Enforce: whether the page may load url as its document; a refusal is
+    // noted as blocked().
+    bool mayLoad(const QUrl& url);
 
     void interceptRequest(QWebEngineUrlRequestInfo& info) override;
 
@@ -54,9 +53,6 @@ private:
     mutable QMutex m_mutex;
     QUrl m_site;
     QUrl m_blocked;
-    QUrl m_loadStart;
-    QUrl m_redirectedFrom;
-    QUrl m_redirectedTo;
 };
 
 } // namespace quelto::weblookup

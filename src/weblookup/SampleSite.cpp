@@ -298,7 +298,12 @@ void SampleSite::readRequest(QTcpSocket* socket)
     socket->setProperty("answered", true);
 
     const QList<QByteArray> requestLine = received.left(received.indexOf("\r\n")).split(' ');
-    const QByteArray rawTarget = requestLine.value(1);
+    QByteArray rawTarget = requestLine.value(1);
+    // A proxy's request names the whole address: keep its path and query.
+    if (rawTarget.startsWith("http://")) {
+        const qsizetype slash = rawTarget.indexOf('/', 7);
+        rawTarget = slash < 0 ? QByteArray("/") : rawTarget.mid(slash);
+    }
     const QString target = QUrl::fromPercentEncoding(rawTarget);
     if (target != u"/favicon.ico") {
         m_requests << target;
@@ -323,7 +328,14 @@ void SampleSite::release()
     }
 }
 
-void SampleSite::addPage(const QString& path, const QByteArray& html) { m_pages.insert(withoutTrailingSlash(path), html); }
+void SampleSite::addPage(const QString& path, const QByteArray& html, Policy policy)
+{
+    m_pages.insert(withoutTrailingSlash(path), html);
+    if (policy == Policy::Live)
+        m_livePages.insert(withoutTrailingSlash(path));
+    else
+        m_livePages.remove(withoutTrailingSlash(path));
+}
 
 SampleSite::Response SampleSite::respond(const QString& target, const QByteArray& rawTarget)
 {
@@ -351,7 +363,8 @@ SampleSite::Response SampleSite::respond(const QString& target, const QByteArray
         r.body = *saved;
         // The page as its server rendered it: its scripts do not run, and
         // nothing is fetched from the real site (images, fonts, styles).
-        r.policy = "default-src 'self'; script-src 'none'; style-src 'self' 'unsafe-inline'; img-src 'self' data:";
+        if (!m_livePages.contains(withoutTrailingSlash(path)))
+            r.policy = "default-src 'self'; script-src 'none'; style-src 'self' 'unsafe-inline'; img-src 'self' data:";
     } else if (path == u"/") {
         r.body = homePage(movies());
     } else if (path == u"/search") {

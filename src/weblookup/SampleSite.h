@@ -5,6 +5,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
 #include <QUrl>
 
@@ -29,7 +30,9 @@ namespace quelto::weblookup {
 // The title page shows the running time ("Runtime: 94 min") and the poster.
 //
 // Saved pages of real sites can be added under their own paths
-// ("/title/tt0133093/"), to be grabbed as if from the site itself.
+// ("/title/tt0133093/"), to be grabbed as if from the site itself. The site
+// also answers as a proxy ("GET http://host/path"), so that a browser told to
+// use it as its proxy finds any host name here.
 class SampleSite : public QObject
 {
     Q_OBJECT
@@ -80,8 +83,14 @@ public:
     const QStringList& searches() const { return m_searches; }
 
     // Serves html at path (with or without a trailing "/", any query) ahead
-    // of the site's own pages.
-    void addPage(const QString& path, const QByteArray& html);
+    // of the site's own pages. A saved page comes with a policy that keeps
+    // its scripts and everything of other sites out; a live one with none.
+    enum class Policy
+    {
+        Saved,
+        Live
+    };
+    void addPage(const QString& path, const QByteArray& html, Policy policy = Policy::Saved);
 
     // Requests whose decoded target starts with prefix get no answer until
     // release() (a page that never completes).
@@ -113,6 +122,7 @@ private:
     QStringList m_requests;
     QStringList m_searches;
     QHash<QString, QByteArray> m_pages;
+    QSet<QString> m_livePages;
     QStringList m_held;
     QStringList m_refused;
     QHash<QString, QUrl> m_redirects;
