@@ -3,6 +3,7 @@
 #include "weblookup/LookupFields.h"
 
 #include <QHash>
+#include <QMetaType>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -25,3 +26,5 @@ struct GrabResult
 };
 
 } // namespace quelto::weblookup
+
+Q_DECLARE_METATYPE(quelto::weblookup::GrabResult)

@@ -110,7 +110,7 @@ QString ratingFromText(const QString& text)
         rating.insert(QStringLiteral("bestRating"), m.captured(2));
     } else {
         static const QRegularExpression percent(QStringLiteral("^([0-9]{1,3})\\s*%$"));
-        static const QRegularExpression bare(QStringLiteral("^([0-9]{1,2}[.,][0-9])$"));
+        static const QRegularExpression bare(QStringLiteral("^([0-9]{1,2}[.,][0-9]{1,3})$"));
         if (const QRegularExpressionMatch p = percent.match(text); p.hasMatch()) {
             rating.insert(QStringLiteral("ratingValue"), p.captured(1));
             rating.insert(QStringLiteral("bestRating"), 100);
@@ -243,7 +243,8 @@ bool isPersonColumn(const QString& column)
 QString personName(const QString& text)
 {
     QString name = text;
-    static const QRegularExpression role(QStringLiteral("\\s*(?:\\.{2,}|…|\\t).*$"));
+    // "Name .... Role", "Name … Role", "Name: Role", a table row's next cells.
+    static const QRegularExpression role(QStringLiteral("\\s*(?:\\.{2,}|…|\\t|:\\s).*$"));
     name.remove(role);
     static const QRegularExpression note(QStringLiteral("\\s*\\([^()]*\\)$"));
     while (name.contains(note) && name.size() > 2) {

@@ -28,6 +28,12 @@ const QList<Page>& pages()
         {"matrix-rest", "wikipedia-en-rest/the-matrix-1999-rest-2021-11-11.html", "/api/rest_v1/page/html/The_Matrix"},
         {"wanderdarkly-rest", "wikipedia-en-rest/wander-darkly-2020-rest-2021-09-30.html",
          "/api/rest_v1/page/html/Wander_Darkly"},
+        // Written for the tests in the shapes of their sites' pages.
+        {"wikipedia-de", "shapes/wikipedia-de.html", "/wiki/Nebelhafen_(Film)"},
+        {"wikipedia-fr", "shapes/wikipedia-fr.html", "/wiki/Le_Phare_du_Nord"},
+        {"douban", "shapes/douban.html", "/subject/9000001/"},
+        {"csfd-2020", "shapes/csfd-2020.html", "/film/900001-mlzny-pristav/prehled/"},
+        {"kinopoisk-2019", "shapes/kinopoisk-2019.html", "/film/9000001/"},
     };
     return all;
 }
@@ -129,6 +135,26 @@ const QList<Grab>& grabs()
              {"Wander Darkly (2020)", "2020", "Tara Miele", "", "United States", "English", "", "", "", "Tara Miele",
               "Alex Weston", "51 Entertainment", "Sienna Miller", "Diego Luna", "Beth Grant", "Aimee Carrero",
               "Tory Kittles", "Vanessa Bayer", "97", "http://upload.wikimedia.org/wikipedia/en/9/9e/Wander_Darkly.png"}),
+        grab("Wikipedia in German", {"wikipedia-de"},
+             {"Nebelhafen (1962)", "1962", "Maeve Doyle", "", "Vereinigtes Königreich", "Englisch", "", "", "",
+              "Ronan Keane", "Aoife Brennan", "", "Declan Rourke", "Siobhan Kerr", "Colm Daly", "Peadar Lynch", "", "",
+              "104", "https://upload.wikimedia.org/wikipedia/de/1/1a/Nebelhafen_Plakat.jpg"}),
+        grab("Wikipedia in French", {"wikipedia-fr"},
+             {"Le Phare du Nord (1974)", "1974", "Claire Morvan", "Drame", "France", "", "", "", "", "Yves Le Goff",
+              "Anne Riou", "Films de l'Iroise", "Paul Kerjean", "Louise Tanguy", "Marc Le Bihan", "", "", "", "97",
+              "http://upload.wikimedia.org/wikipedia/commons/thumb/3/3c/Phare_du_Nord.jpg/220px-Phare_du_Nord.jpg"}),
+        grab("Douban", {"douban"},
+             {"雾港 Harbour of Mist (1962)", "1962", "梅芙·多伊尔", "剧情", "英国", "英语", "", "", "7.9/10 (2,841 votes)",
+              "罗南·基恩", "", "", "德克兰·鲁尔克", "希沃恩·克尔", "科尔姆·戴利", "", "", "", "104",
+              "https://img9.doubanio.com/view/photo/s_ratio_poster/public/p9000001.webp"}),
+        grab("ČSFD 2020", {"csfd-2020"},
+             {"Mlžný přístav (1962)", "1962", "Maeve Doyle", "Drama", "Velká Británie", "", "", "", "78/100 (412 votes)",
+              "Ronan Keane", "Aoife Brennan", "", "Declan Rourke", "Siobhan Kerr", "Colm Daly", "Peadar Lynch", "", "",
+              "104", "http://img.csfd.cz/files/images/film/posters/900/001/900001_poster.jpg?h180"}),
+        grab("Kinopoisk 2019", {"kinopoisk-2019"},
+             {"Туманная гавань (1962)", "1962", "Мейв Дойл", "драма", "Великобритания", "", "", "", "7.4/10",
+              "Ронан Кин", "Эшлинг Бреннан", "", "Деклан Рурк", "Шивон Керр", "Колм Дейли", "", "", "", "104",
+              "https://st.kp.yandex.net/images/film_big/9000001.jpg"}),
     };
     return all;
 }

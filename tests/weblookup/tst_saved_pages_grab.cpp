@@ -145,10 +145,13 @@ void TestSavedPagesGrab::grabsEveryField()
     // are not in the notice.
     const QString summary = m_app->find<QLabel>(QStringLiteral("grabSummary"))->text();
     const QString path = QLatin1String(page->path);
+    // IMDb and Wikipedia by their addresses; a page without structured data
+    // by the profile for any page.
     const QString profile = path.startsWith(QLatin1String("/title/"))   ? QStringLiteral("IMDb")
                             : path.contains(QLatin1String("/wiki/")) || path.startsWith(QLatin1String("/api/"))
                                 ? QStringLiteral("Wikipedia")
-                                : QStringLiteral("schema.org");
+                            : titlePage == "kinopoisk-2019" ? QStringLiteral("any site")
+                                                            : QStringLiteral("schema.org");
     QVERIFY2(summary.startsWith(profile + QLatin1String(": filled ")), qPrintable(summary));
     int filled = 0;
     for (const QString& value : expected)
