@@ -7,6 +7,7 @@
 #include "app/CsvCommands.h"
 #include "app/DatabaseDialog.h"
 #include "app/FormKeyboard.h"
+#include "app/GlanceFeatures.h"
 #include "app/HelpCommands.h"
 #include "app/LookupStatus.h"
 #include "app/LookupTab.h"
@@ -26,6 +27,7 @@
 #include "editing/StatusShape.h"
 #include "editing/UnsavedChanges.h"
 #include "editing/UserPrompts.h"
+#include "glance/GroupPane.h"
 #include "printing/PrintCommands.h"
 #include "search/RecordListCommands.h"
 #include "weblookup/ProfileList.h"
@@ -42,6 +44,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -80,12 +83,19 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     m_commandBar = new CommandBar(m_form, client);
     m_tabs = new QTabWidget(client);
     m_tabs->setObjectName(QStringLiteral("SSTab1"));
-    m_tabs->addTab(new MediaTab(m_form, m_tabs), QStringLiteral("Media"));
+    auto* mediaTab = new MediaTab(m_form, m_tabs);
+    m_tabs->addTab(mediaTab, QStringLiteral("Media"));
     m_tabs->addTab(new MovieTab(m_form, m_tabs), QStringLiteral("Movie"));
     m_lookup = new LookupTab(m_form, m_prompts, m_settings, m_tabs);
     m_tabs->addTab(m_lookup, QStringLiteral("IMDb"));
-    m_listPane = new search::RecordListPane(m_tabs);
-    m_tabs->addTab(m_listPane, QStringLiteral("List"));
+    // The List tab: the group pane beside the record list.
+    auto* listSplitter = new QSplitter(Qt::Horizontal, m_tabs);
+    listSplitter->setObjectName(QStringLiteral("listSplitter"));
+    listSplitter->setChildrenCollapsible(false);
+    auto* groupPane = new glance::GroupPane(listSplitter);
+    m_listPane = new search::RecordListPane(listSplitter);
+    listSplitter->setStretchFactor(1, 1);
+    m_tabs->addTab(listSplitter, QStringLiteral("List"));
     setTabOrder(m_form.title, m_tabs);
     m_keyboard = new FormKeyboard(m_form, m_state, m_tabs,
                                   {m_commandBar, m_tabs->widget(0), m_tabs->widget(1), m_tabs->findChild<QTabBar*>()},
@@ -116,6 +126,7 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
                         [this] { return weblookup::profileListHtml(m_lookup->workflow().profiles()); });
     m_switcher = new CatalogueSwitcher(*this);
     new CsvCommands(*this, [this] { return m_switcher->mayReplaceRecord(); });
+    m_glance = new GlanceFeatures(*this, *mediaTab, *groupPane, *listSplitter);
     connect(m_menu->quit(), &QAction::triggered, this, &MainWindow::quit);
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     new LookupStatus(m_lookup->workflow(), statusBar());

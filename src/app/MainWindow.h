@@ -24,6 +24,7 @@ class SearchCommands;
 namespace quelto::app {
 
 class CatalogSafety;
+class GlanceFeatures;
 class CatalogueSwitcher;
 class CommandBar;
 class FormKeyboard;
@@ -73,6 +74,7 @@ public:
     FormKeyboard& keyboard() { return *m_keyboard; }
     CatalogSafety& safety() { return *m_safety; }
     CatalogueSwitcher& catalogueSwitcher() { return *m_switcher; }
+    GlanceFeatures& glance() { return *m_glance; }
     QTabWidget* tabs() const { return m_tabs; }
 
     // The designed size of the client area, in twips.
@@ -114,6 +116,7 @@ private:
     search::RecordListCommands* m_list = nullptr;
     HelpCommands* m_help = nullptr;
     CatalogueSwitcher* m_switcher = nullptr;
+    GlanceFeatures* m_glance = nullptr;
     MainMenu* m_menu;
     CommandBar* m_commandBar;
     QTabWidget* m_tabs;

@@ -14,7 +14,7 @@ namespace quelto::app {
 MediaTab::MediaTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("mediaTab"));
-    auto* grid = new QGridLayout(this);
+    auto* grid = m_grid = new QGridLayout(this);
     grid->setContentsMargins(14, 14, 14, 14);
     grid->setHorizontalSpacing(3);
     grid->setVerticalSpacing(8);
@@ -45,7 +45,16 @@ MediaTab::MediaTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
 
     grid->setColumnMinimumWidth(1, 220);
     grid->setColumnStretch(3, 1);
+    m_rows = row;
     grid->setRowStretch(row, 1);
+}
+
+void MediaTab::addFullRow(QWidget* widget)
+{
+    m_grid->setRowStretch(m_rows, 0);
+    m_grid->addWidget(widget, m_rows, 0, 1, m_grid->columnCount());
+    ++m_rows;
+    m_grid->setRowStretch(m_rows, 1);
 }
 
 } // namespace quelto::app

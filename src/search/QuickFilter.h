@@ -17,6 +17,8 @@ public:
     // a plain substring search in one column answers; otherwise each column
     // is searched with a like pattern.
     static QString clause(const QString& text, bool keyed);
+    // The same condition without "where ", to combine with another.
+    static QString condition(const QString& text, bool keyed);
     // "Quick: bogart [2]"
     static QString description(const QString& text, int count);
 };
