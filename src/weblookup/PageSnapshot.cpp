@@ -277,10 +277,10 @@ QString PageSnapshot::normalisedLabel(QStringView label)
 
 QStringList PageSnapshot::labelValues(const QString& wantedLabel, QString* matchedLabel) const
 {
-    return labelValues(labelled, m_normalisedLabels, wantedLabel, matchedLabel);
+    return labelValues(labelled, m_labelIndex, wantedLabel, matchedLabel);
 }
 
-QStringList PageSnapshot::labelValues(const std::vector<LabelledItem>& items, QStringList& normalised,
+QStringList PageSnapshot::labelValues(const std::vector<LabelledItem>& items, LabelIndex& index,
                                       const QString& wantedLabel, QString* matchedLabel)
 {
     QString wanted = wantedLabel;
@@ -290,20 +290,28 @@ QStringList PageSnapshot::labelValues(const std::vector<LabelledItem>& items, QS
     wanted = normalisedLabel(wanted);
     if (wanted.isEmpty())
         return {};
-    if (normalised.size() != qsizetype(items.size())) {
-        normalised.clear();
-        for (const LabelledItem& item : items)
-            normalised.append(normalisedLabel(item.label));
+    if (index.normalised.size() != qsizetype(items.size())) {
+        index.normalised.clear();
+        index.first.clear();
+        for (const LabelledItem& item : items) {
+            index.normalised.append(normalisedLabel(item.label));
+        }
+        for (qsizetype i = index.normalised.size() - 1; i >= 0; --i)
+            index.first.insert(index.normalised[i], i);
+    }
+    auto found = [&](size_t i) {
+        if (matchedLabel)
+            *matchedLabel = items[i].label;
+        return items[i].values;
+    };
+    if (!prefix) {
+        const auto it = index.first.constFind(wanted);
+        return it == index.first.cend() ? QStringList() : found(size_t(it.value()));
     }
     for (size_t i = 0; i < items.size(); ++i) {
-        const QString& label = normalised[qsizetype(i)];
-        const bool match = prefix ? label.startsWith(wanted) && (label.size() == wanted.size() || !label[wanted.size()].isLetter())
-                                  : label == wanted;
-        if (match) {
-            if (matchedLabel)
-                *matchedLabel = items[i].label;
-            return items[i].values;
-        }
+        const QString& label = index.normalised[qsizetype(i)];
+        if (label.startsWith(wanted) && (label.size() == wanted.size() || !label[wanted.size()].isLetter()))
+            return found(i);
     }
     return {};
 }

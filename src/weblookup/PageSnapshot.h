@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QJsonObject>
 #include <QList>
 #include <QPair>
@@ -29,6 +30,15 @@ struct LabelledItem
     QString label;
     QStringList values;
     QString text = {}; // the whole text after the label, as one line ("7.2/10 371,144 votes")
+};
+
+// The labels of a list of labelled items as PageSnapshot::normalisedLabel()
+// gives them, with the first item of each, for quick lookups. Made at the
+// first lookup, and again when the number of items changes.
+struct LabelIndex
+{
+    QStringList normalised;
+    QHash<QString, qsizetype> first;
 };
 
 // What the web lookup knows of one loaded document. The collector script runs
@@ -90,15 +100,12 @@ public:
 
     // The text of a label as the comparison above sees it.
     static QString normalisedLabel(QStringView label);
-    // labelValues() on any list of labelled items; normalised holds their
-    // labels as normalisedLabel() gives them (made when its size differs).
-    static QStringList labelValues(const std::vector<LabelledItem>& items, QStringList& normalised,
+    // labelValues() on any list of labelled items, with its index.
+    static QStringList labelValues(const std::vector<LabelledItem>& items, LabelIndex& index,
                                    const QString& wantedLabel, QString* matchedLabel);
 
 private:
-    // The labels of labelled as normalisedLabel() gives them, made at the first
-    // lookup (and again when the number of items changes).
-    mutable QStringList m_normalisedLabels;
+    mutable LabelIndex m_labelIndex;
 };
 
 } // namespace quelto::weblookup

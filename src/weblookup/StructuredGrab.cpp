@@ -85,7 +85,8 @@ QString ratingText(const QJsonObject& rating)
     // A rating of nothing by nobody is no rating.
     if (*value == 0 && (!votes || *votes < 1))
         return {};
-    const bool oneDecimal = *best <= 10 || std::floor(*value) != *value;
+    // Ten or five stars with a decimal; a percentage as a whole number.
+    const bool oneDecimal = *best <= 10;
     QString text = QStringLiteral("%1/%2")
                        .arg(oneDecimal ? QString::number(*value, 'f', 1) : QString::number(qint64(std::round(*value))))
                        .arg(QString::number(*best, 'g', 6));
@@ -427,7 +428,7 @@ private:
             // The page's markup first, under every label; then its text.
             for (const bool text : {false, true}) {
                 for (const QString& label : labels) {
-                    const LabelledItem* item = text ? textLabelled(label) : findIn(m_page.labelled, m_pageNormalised, label);
+                    const LabelledItem* item = text ? textLabelled(label) : findIn(m_page.labelled, m_pageIndex, label);
                     if (!item)
                         continue;
                     QList<Candidate> values = labelCandidates(column, *item);
@@ -534,13 +535,13 @@ private:
                 return false;
             });
         }
-        return findIn(m_textItems, m_textNormalised, label);
+        return findIn(m_textItems, m_textIndex, label);
     }
 
-    static const LabelledItem* findIn(const std::vector<LabelledItem>& items, QStringList& normalised, const QString& label)
+    static const LabelledItem* findIn(const std::vector<LabelledItem>& items, LabelIndex& index, const QString& label)
     {
         QString matched;
-        const QStringList values = PageSnapshot::labelValues(items, normalised, label, &matched);
+        const QStringList values = PageSnapshot::labelValues(items, index, label, &matched);
         if (values.isEmpty())
             return nullptr;
         for (const LabelledItem& item : items) {
@@ -571,10 +572,10 @@ private:
     QSet<QString> m_people; // case-folded
     QStringList& m_refusals;
     QString m_pageName;
-    QStringList m_pageNormalised;
+    LabelIndex m_pageIndex;
     bool m_textRead = false;
     std::vector<LabelledItem> m_textItems;
-    QStringList m_textNormalised;
+    LabelIndex m_textIndex;
 };
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "weblookup/StructuredGrab.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
 #include <QJsonDocument>
@@ -141,7 +142,7 @@ void TestPageSnapshots::initTestCase()
     QWebEnginePage web(&profile);
     web.settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     web.settings()->setAttribute(QWebEngineSettings::AutoLoadImages, false);
-    const QString script = PageSnapshot::collectorScript();
+    const QString script = m_registry.snapshotScript();
     QVERIFY(script.contains(QLatin1String("JSON.stringify")));
 
     const QString dump = qEnvironmentVariable("QUELTO_DUMP_SNAPSHOTS");
@@ -155,11 +156,14 @@ void TestPageSnapshots::initTestCase()
         QVERIFY2(loaded.first().first().toBool(), saved.key);
         QVariant result;
         bool done = false;
+        QElapsedTimer clock;
+        clock.start();
         web.runJavaScript(script, QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
             result = v;
             done = true;
         });
         QTRY_VERIFY_WITH_TIMEOUT(done, 30000);
+        qInfo("%s: snapshot collected in %lld ms", saved.key, static_cast<long long>(clock.elapsed()));
         if (!dump.isEmpty()) {
             QFile out(QDir(dump).filePath(QLatin1String(saved.key) + QLatin1String(".json")));
             QVERIFY(out.open(QIODevice::WriteOnly));

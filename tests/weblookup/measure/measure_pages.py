@@ -14,7 +14,8 @@ An expected file is a JSON list of pages:
      "fields": {"title": "X (1999)", "mv_director": "...", ...}}
 A field left out, or "", is one the page does not show; the score counts the
 fields the page shows that the lookup got right, and lists any field filled
-that the page does not show.
+that the page does not show. "more": [{"file": ..., "path": ...}] serves the
+further pages a profile reads after the title page.
 """
 import argparse
 import http.server
@@ -84,7 +85,8 @@ def main():
 
     routes = {}
     for case in cases:
-        routes[case["path"].rstrip("/") or "/"] = os.path.join(os.path.abspath(locate(case["file"])), case["file"])
+        for page in [case] + case.get("more", []):
+            routes[page["path"].rstrip("/") or "/"] = os.path.join(os.path.abspath(locate(page["file"])), page["file"])
     server = serve("/", routes)
     root = "http://127.0.0.1:%d" % server.server_address[1]
 
