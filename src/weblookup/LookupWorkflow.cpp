@@ -152,6 +152,12 @@ void LookupWorkflow::grabitClick()
     m_grabRunning = true;
     updateGrabit();
     setNotice(QString());
+    // The summary is of the grab under way, once it has read its page.
+    if (!m_summary.isEmpty()) {
+        m_summary.clear();
+        m_summaryDetails.clear();
+        emit summaryChanged(m_summary);
+    }
     m_structured.reset();
     m_extras.reset();
     m_titleRead = false;
