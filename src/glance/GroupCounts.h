@@ -51,10 +51,16 @@ private:
         QString value;
         int count = 0;
     };
+    struct Entry
+    {
+        Group group;
+        int labelCount = 0; // records spelt as group.label, while it is the only spelling
+    };
     void name(Group& group);
 
-    QHash<QByteArray, Group> m_groups;
-    QHash<QByteArray, QHash<QString, Spelling>> m_spellings; // by key, then label
+    QHash<QByteArray, Entry> m_groups;
+    // Only groups with more than one spelling: by key, then label.
+    QHash<QByteArray, QHash<QString, Spelling>> m_spellings;
     int m_records = 0;
 };
 

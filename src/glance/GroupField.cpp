@@ -26,7 +26,7 @@ const std::vector<GroupField>& GroupField::all()
         text("image", "Image", "md_image"),
         text("mediasound", "Media sound", "md_sound"),
         text("medialanguage", "Media language", "md_language"),
-        text("rating", "IMDb-Rating", "mv_rating"),
+        {QStringLiteral("rating"), QStringLiteral("IMDb-Rating"), QStringLiteral("mv_rating"), Kind::Rating},
         text("color", "Color", "mv_color"),
         text("sound", "Sound", "mv_sound"),
         text("producer", "Produced by", "mv_producer"),

@@ -49,6 +49,13 @@ QString GroupKeying::decadeDigits(std::string_view year)
     return QString::fromLatin1(year.data(), 3);
 }
 
+std::string_view GroupKeying::ratingOf(std::string_view rating)
+{
+    rating = trimmedSpaces(rating);
+    const size_t votes = rating.find(" (");
+    return votes == std::string_view::npos ? rating : trimmedSpaces(rating.substr(0, votes));
+}
+
 void GroupKeying::textGroup(std::string_view raw, std::vector<Group>& out) const
 {
     if (isBlank(raw)) {
@@ -67,6 +74,12 @@ void GroupKeying::groupsOf(std::string_view raw, bool isNull, std::vector<Group>
             out.push_back(Group{});
         else
             textGroup(raw, out);
+        return;
+    case GroupField::Kind::Rating:
+        if (isNull)
+            out.push_back(Group{});
+        else
+            textGroup(ratingOf(raw), out);
         return;
     case GroupField::Kind::Decade: {
         const QString digits = isNull ? QString() : decadeDigits(raw);

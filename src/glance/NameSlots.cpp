@@ -6,8 +6,12 @@ namespace quelto::glance {
 
 int NameSlots::slotOf(std::string_view raw)
 {
-    if (const auto it = m_slotOfText.find(raw); it != m_slotOfText.end())
-        return it->second;
+    if (m_last.value && m_last.text == raw)
+        return *m_last.value;
+    const uint64_t hash = FlatTextMap::hashOf(raw);
+    m_last = m_slotOfText.find(raw, hash);
+    if (m_last.value)
+        return *m_last.value;
     int slot = -1;
     if (!GroupKeying::isBlank(raw)) {
         const QByteArray key = GroupKeying::textKey(raw);
@@ -20,14 +24,14 @@ int NameSlots::slotOf(std::string_view raw)
             m_slotOfKey.insert(key, slot);
         }
     }
-    m_slotOfText.emplace(std::string(raw), slot);
+    m_last = m_slotOfText.insert(m_texts.keep(raw), hash, slot);
     return slot;
 }
 
-int NameSlots::find(std::string_view raw) const
+int NameSlots::find(std::string_view raw)
 {
-    if (const auto it = m_slotOfText.find(raw); it != m_slotOfText.end())
-        return it->second;
+    if (const FlatTextMap::Entry known = m_slotOfText.find(raw, FlatTextMap::hashOf(raw)); known.value)
+        return *known.value;
     if (GroupKeying::isBlank(raw))
         return -1;
     const auto known = m_slotOfKey.constFind(GroupKeying::textKey(raw));

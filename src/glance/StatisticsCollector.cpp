@@ -58,12 +58,12 @@ GroupCounts grouped(const TextTally& tally, const QString& fieldId)
     const GroupKeying keying(*GroupField::byId(fieldId));
     GroupCounts counts;
     std::vector<Group> groups;
-    for (const auto& [text, n] : tally.counts()) {
+    tally.forEach([&](std::string_view text, int n) {
         groups.clear();
         keying.groupsOf(text, false, groups);
         for (const Group& group : groups)
             counts.add(group, n);
-    }
+    });
     if (tally.nulls() > 0)
         counts.add(Group{}, tally.nulls());
     return counts;
@@ -84,7 +84,7 @@ struct TapeTally
     int withoutRunningTime = 0;
 };
 
-void countTapes(catalog::SqliteConnection& connection, const NameSlots& tapes, const std::vector<TapeTally>& tally,
+void countTapes(catalog::SqliteConnection& connection, NameSlots& tapes, const std::vector<TapeTally>& tally,
                 TapeFigures& figures)
 {
     figures.tapes = int(tapes.groups().size());
@@ -108,7 +108,7 @@ void countTapes(catalog::SqliteConnection& connection, const NameSlots& tapes, c
     }
 }
 
-void countLoans(catalog::SqliteConnection& connection, const NameSlots& tapes, bool scoped, const QDate& today,
+void countLoans(catalog::SqliteConnection& connection, NameSlots& tapes, bool scoped, const QDate& today,
                 StatisticsFigures& figures)
 {
     if (RawQuery::tableColumns(connection, LoanStore::Table).isEmpty())
@@ -278,10 +278,10 @@ StatisticsFigures StatisticsCollector::collect(catalog::SqliteConnection& connec
     figures.myRating = sharesOf(grouped(rating, QStringLiteral("myrating")), Order::ByName, records);
     figures.topDirectors = topPeople(directors, directorCounts, records);
     figures.topCast = topPeople(cast, castCounts, records);
-    for (const auto& [text, n] : seen.counts()) {
+    seen.forEach([&](std::string_view text, int n) {
         if (isSeen(fromUtf8(text)))
             figures.seen += n;
-    }
+    });
     figures.notSeen = records - figures.seen;
     countTapes(connection, tapes, tapeTally, figures.tapes);
     countLoans(connection, tapes, !condition.trimmed().isEmpty(), today, figures);
