@@ -53,14 +53,15 @@ GroupCounts GroupCounter::count(catalog::SqliteConnection& connection, const Gro
     int records = 0;
     while (scan.step()) {
         ++records;
-        if (scan.isNull(0))
-            tally.addNull();
+        if (const std::optional<std::string_view> text = scan.value(0))
+            tally.add(*text);
         else
-            tally.add(scan.text(0));
+            tally.addNull();
     }
     const GroupKeying keying(field, field.kind == GroupField::Kind::Borrower ? currentBorrowers(connection)
                                                                            : QHash<QByteArray, QString>());
     std::vector<Group> groups;
+    counts.reserve(int(tally.distinct()) + 1);
     tally.forEach([&](std::string_view text, int n) {
         groups.clear();
         keying.groupsOf(text, false, groups);
@@ -121,7 +122,8 @@ GroupCounts GroupCounter::countCast(catalog::SqliteConnection& connection, const
         ++records;
         int found = 0;
         for (int c = 0; c < 6; ++c) {
-            const int slot = scan.isNull(c) ? -1 : names.slotOf(scan.text(c));
+            const std::optional<std::string_view> name = scan.value(c);
+            const int slot = name ? names.slotOf(*name) : -1;
             if (slot < 0)
                 continue;
             bool seen = false; // a name in two cast boxes counts once

@@ -35,6 +35,8 @@ public:
     void add(const Group& group, int n = 1);
     std::vector<Group> sorted(Order order) const;
     const Group* find(const QByteArray& key) const;
+    // Room for this many groups without growing.
+    void reserve(int groups) { m_groups.reserve(groups); }
     int groupCount() const { return int(m_groups.size()); }
     bool isEmpty() const { return m_groups.isEmpty(); }
 

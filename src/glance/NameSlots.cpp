@@ -6,6 +6,8 @@ namespace quelto::glance {
 
 int NameSlots::slotOf(std::string_view raw)
 {
+    if (raw.empty() || (raw.size() == 1 && raw.front() == ' '))
+        return -1; // an empty field, as the program stores it
     if (m_last.value && m_last.text == raw)
         return *m_last.value;
     const uint64_t hash = FlatTextMap::hashOf(raw);
@@ -25,6 +27,32 @@ int NameSlots::slotOf(std::string_view raw)
         }
     }
     m_last = m_slotOfText.insert(m_texts.keep(raw), hash, slot);
+    return slot;
+}
+
+int NameSlots::slotOfKey(std::string_view sortKey, std::string_view raw)
+{
+    if (m_lastKey.value && m_lastKey.text == sortKey)
+        return *m_lastKey.value;
+    const uint64_t hash = FlatTextMap::hashOf(sortKey);
+    m_lastKey = m_slotOfSortKey.find(sortKey, hash);
+    if (m_lastKey.value)
+        return *m_lastKey.value;
+    int slot = -1;
+    if (!GroupKeying::isBlank(raw)) {
+        QByteArray key;
+        key.reserve(qsizetype(sortKey.size()) + 1);
+        key.append('v').append(sortKey.data(), qsizetype(sortKey.size()));
+        if (const auto known = m_slotOfKey.constFind(key); known != m_slotOfKey.cend()) {
+            slot = *known;
+        } else {
+            slot = int(m_groups.size());
+            const QString text = QString::fromUtf8(raw.data(), qsizetype(raw.size()));
+            m_groups.push_back(Group{text, text, key, 0});
+            m_slotOfKey.insert(key, slot);
+        }
+    }
+    m_lastKey = m_slotOfSortKey.insert(m_texts.keep(sortKey), hash, slot);
     return slot;
 }
 
