@@ -3,6 +3,7 @@
 #include "app/AccessConversionFlow.h"
 #include "app/CatalogueSwitcher.h"
 #include "app/CatalogSafety.h"
+#include "app/CollectorFeatures.h"
 #include "app/CommandBar.h"
 #include "app/CsvCommands.h"
 #include "app/DatabaseDialog.h"
@@ -14,6 +15,7 @@
 #include "app/MainMenu.h"
 #include "app/MediaTab.h"
 #include "app/MovieTab.h"
+#include "app/PersonalTab.h"
 #include "app/ResizeRule.h"
 #include "app/Settings.h"
 #include "app/Twips.h"
@@ -85,6 +87,7 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     auto* mediaTab = new MediaTab(m_form, m_tabs);
     m_tabs->addTab(mediaTab, QStringLiteral("Media"));
     m_tabs->addTab(new MovieTab(m_form, m_tabs), QStringLiteral("Movie"));
+    m_tabs->addTab(new PersonalTab(m_form, m_tabs), QStringLiteral("&Personal"));
     m_lookup = new LookupTab(m_form, m_prompts, m_settings, m_tabs);
     m_tabs->addTab(m_lookup, QStringLiteral("IMDb"));
     // The List tab: the group pane beside the record list.
@@ -97,7 +100,8 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     m_tabs->addTab(listSplitter, QStringLiteral("List"));
     setTabOrder(m_form.title, m_tabs);
     m_keyboard = new FormKeyboard(m_form, m_state, m_tabs,
-                                  {m_commandBar, m_tabs->widget(0), m_tabs->widget(1), m_tabs->findChild<QTabBar*>()},
+                                  {m_commandBar, m_tabs->widget(0), m_tabs->widget(1), m_tabs->widget(PersonalTabIndex),
+                                   m_tabs->findChild<QTabBar*>()},
                                   this);
 
     m_display = std::make_unique<editing::RecordDisplay>(m_form, m_state);
@@ -107,6 +111,7 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     auto* records = new editing::RecordCommands(m_form, m_state, *m_display, m_prompts, this);
     m_unsaved = std::make_unique<editing::UnsavedChanges>(*m_display, *records, m_prompts);
     m_display->setUnsavedChanges(m_unsaved.get());
+    m_collector = new CollectorFeatures(*this);
     // A grab fills the new record being entered; into a shown record it
     // replaces what was typed there.
     m_lookup->workflow().setGrabCheck([this] { return m_state.newRecordMode || m_unsaved->settle(); });

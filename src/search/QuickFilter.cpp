@@ -8,12 +8,12 @@
 
 namespace quelto::search {
 
-QString QuickFilter::clause(const QString& text, bool keyed)
+QString QuickFilter::clause(const QString& text, bool keyed, const QStringList& columns)
 {
-    return QStringLiteral("where ") + condition(text, keyed) + QLatin1Char(' ');
+    return QStringLiteral("where ") + condition(text, keyed, columns) + QLatin1Char(' ');
 }
 
-QString QuickFilter::condition(const QString& text, bool keyed)
+QString QuickFilter::condition(const QString& text, bool keyed, const QStringList& columns)
 {
     if (keyed) {
         const QByteArray utf8 = text.toUtf8();
@@ -24,7 +24,15 @@ QString QuickFilter::condition(const QString& text, bool keyed)
     QString pattern = SearchQuery::substringPattern(text);
     pattern.replace(QLatin1Char('"'), QLatin1String("\"\""));
     QStringList terms;
-    for (const QString& column : catalog::ArchiveKeys::searchedColumns())
+    QStringList searched = columns;
+    if (searched.isEmpty()) {
+        // Those every archive has.
+        for (const QString& column : catalog::ArchiveKeys::searchedColumns()) {
+            if (!column.startsWith(catalog::ArchiveKeys::Prefix))
+                searched << column;
+        }
+    }
+    for (const QString& column : searched)
         terms << QStringLiteral("%1 like \"%2\"").arg(column, pattern);
     return terms.join(QStringLiteral(" OR "));
 }

@@ -214,11 +214,13 @@ void RecordListCommands::clearRestriction()
 
 QString RecordListCommands::filterClause(const QString& text, bool keyed) const
 {
+    // The notes and location only where the file has them.
+    const QStringList columns = catalog::ArchiveKeys::searchedColumns(*m_state.database->connection());
     if (!hasRestriction())
-        return QuickFilter::clause(text, keyed);
+        return QuickFilter::clause(text, keyed, columns);
     if (text.isEmpty())
         return QStringLiteral("where (%1) ").arg(m_restriction);
-    return QStringLiteral("where (%1) and (%2) ").arg(m_restriction, QuickFilter::condition(text, keyed));
+    return QStringLiteral("where (%1) and (%2) ").arg(m_restriction, QuickFilter::condition(text, keyed, columns));
 }
 
 void RecordListCommands::runFilter()
