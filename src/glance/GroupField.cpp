@@ -18,7 +18,7 @@ const std::vector<GroupField>& GroupField::all()
         text("language", "Language", "mv_language"),
         text("location", "Location", "quelto_location"),
         text("condition", "Condition", "quelto_condition"),
-        text("myrating", "My rating", "quelto_my_rating"),
+        {QStringLiteral("myrating"), QStringLiteral("My rating"), QStringLiteral("quelto_my_rating"), Kind::Number},
         {QStringLiteral("borrower"), QStringLiteral("Borrower"), QStringLiteral("catalog"), Kind::Borrower},
         {QStringLiteral("cast"), QStringLiteral("Cast"), QString(), Kind::Cast},
         text("tape", "Media-ID", "catalog"),
@@ -32,7 +32,7 @@ const std::vector<GroupField>& GroupField::all()
         text("producer", "Produced by", "mv_producer"),
         text("book", "Book", "mv_book"),
         text("music", "Music", "mv_music"),
-        text("seen", "Seen", "quelto_seen"),
+        {QStringLiteral("seen"), QStringLiteral("Seen"), QStringLiteral("quelto_seen"), Kind::Seen},
         text("speed", "Speed", "quelto_speed"),
     };
     return fields;

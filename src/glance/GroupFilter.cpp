@@ -70,6 +70,13 @@ QString GroupFilter::condition(const GroupField& field, const Group& group, bool
             .arg(length)
             .arg(length + 1);
     }
+    case Kind::Seen: {
+        const QString seen = QStringLiteral("trim(%1)").arg(asText(field.column));
+        const QString no = QStringLiteral("lower(%1) in ('0', 'no', 'false')").arg(seen);
+        if (group.isNone())
+            return QStringLiteral("(%1 is null or %2 = '' or %3)").arg(field.column, seen, no);
+        return QStringLiteral("(%1 is not null and %2 <> '' and not %3)").arg(field.column, seen, no);
+    }
     case Kind::Decade:
         if (group.isNone())
             return QStringLiteral("(ifnull(trim(%1), '') not glob '[0-9][0-9][0-9][0-9]*')").arg(field.column);

@@ -177,8 +177,8 @@ double StatisticsCollector::speedDivisor(std::string_view speed)
 
 bool StatisticsCollector::isSeen(const QString& text)
 {
-    const QString t = text.trimmed().toLower();
-    return !t.isEmpty() && t != QLatin1String("0") && t != QLatin1String("no") && t != QLatin1String("false");
+    const QByteArray utf8 = text.toUtf8();
+    return GroupKeying::isSeen({utf8.constData(), size_t(utf8.size())});
 }
 
 StatisticsTally StatisticsCollector::tally(catalog::SqliteConnection& connection, const QStringList& columns,
@@ -249,7 +249,7 @@ StatisticsFigures StatisticsCollector::collect(catalog::SqliteConnection& connec
     figures.topDirectors = topPeople(t.directors, t.directorCounts, records);
     figures.topCast = topPeople(t.cast, t.castCounts, records);
     t.seen.forEach([&](std::string_view text, int n) {
-        if (isSeen(fromUtf8(text)))
+        if (GroupKeying::isSeen(text))
             figures.seen += n;
     });
     figures.notSeen = records - figures.seen;

@@ -135,7 +135,12 @@ private slots:
         auto db = catalog::Database::open(m_path);
         db->connection()->exec(QStringLiteral(
             "alter table archive add column quelto_location TEXT;"
-            "alter table archive add column quelto_my_rating INTEGER;"
+            "alter table archive add column quelto_my_rating REAL;"
+            "alter table archive add column quelto_seen TEXT;"
+            "update archive set quelto_seen = '2026-11-02' where catalog = 'T1';"
+            "update archive set quelto_seen = 'seen' where catalog = 'T2';"
+            "update archive set quelto_seen = ' No ' where catalog = 'T3';"
+            "update archive set quelto_seen = '0' where catalog = 'T4';"
             "update archive set quelto_location = 'Shelf A' where catalog = 'T1';"
             "update archive set quelto_location = 'shelf a ' where catalog = 'T2';"
             "update archive set quelto_my_rating = 4 where title like 'C*' or title like 'B*';"
@@ -152,8 +157,12 @@ private slots:
         catalog::ArchiveKeys::install(*db);
         QCOMPARE(shown(glance::GroupCounter::count(c, field("borrower"))),
                  (QStringList{QStringLiteral("Anna=3"), QStringLiteral("(none)=4")}));
+        // Ratings kept as real numbers read without a needless ".0".
         QCOMPARE(shown(glance::GroupCounter::count(c, field("myrating"))),
                  (QStringList{QStringLiteral("4=2"), QStringLiteral("10=1"), QStringLiteral("(none)=4")}));
+        // A date, "seen" or 1 is seen; nothing, 0, "no" or "false" is not.
+        QCOMPARE(shown(glance::GroupCounter::count(c, field("seen"))),
+                 (QStringList{QStringLiteral("Seen=3"), QStringLiteral("(none)=4")}));
         QCOMPARE(shown(glance::GroupCounter::count(c, field("location"))),
                  (QStringList{QStringLiteral("Shelf A=2"), QStringLiteral("shelf a =1"), QStringLiteral("(none)=4")}));
         for (const GroupField& f : GroupField::all())
