@@ -60,6 +60,11 @@ const std::vector<RecordListModel::Column>& RecordListModel::columns()
         {QStringLiteral("quelto_speed"), QStringLiteral("Speed"), true},
         {QStringLiteral("quelto_notes"), QStringLiteral("Notes"), true},
         {CoverColumn, QStringLiteral("Cover"), true},
+        // Who has the record's tape now, and until when.
+        {QStringLiteral("quelto_loan"), QStringLiteral("Loan"), false,
+         QStringLiteral("(select l.borrower || ifnull(', due ' || l.due, '') from quelto_loans l "
+                        "where l.catalog = archive.catalog and l.returned is null order by l.id desc limit 1)"),
+         QStringLiteral("quelto_loans")},
     };
     return all;
 }
@@ -146,6 +151,15 @@ bool RecordListModel::refresh()
     return true;
 }
 
+void RecordListModel::reread()
+{
+    m_cache.clear();
+    m_rowQuery.reset();
+    m_rowQueryConnection = nullptr;
+    if (m_rows > 0)
+        emit dataChanged(index(0, 0), index(m_rows - 1, columnCount() - 1));
+}
+
 int RecordListModel::currentRow() const
 {
     const catalog::RecordSet* set = m_state.current.get();
@@ -185,7 +199,10 @@ const QStringList* RecordListModel::rowTexts(int row) const
             QStringList names;
             for (const Column& column : columns()) {
                 const QString name = column.name == CoverColumn ? QStringLiteral("quelto_id") : column.name;
-                names << (!column.own || present.contains(name) ? name : QStringLiteral("null"));
+                if (column.isWorkedOut())
+                    names << (m_state.database->hasTable(column.needs) ? column.expression : QStringLiteral("null"));
+                else
+                    names << (!column.own || present.contains(name) ? name : QStringLiteral("null"));
             }
             m_rowQuery = m_state.database->connection()->prepare(
                 QStringLiteral("select %1 from %2 where rowid = ?")
