@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/HelpBrowser.h"
 #include "app/SystemInfoLauncher.h"
 
 #include <QObject>
@@ -31,6 +32,10 @@ public:
                  SystemInfoLauncher::Environment environment = SystemInfoLauncher::systemEnvironment());
     ~HelpCommands() override;
 
+    // What the program puts into the help page at its "<!--quelto:NAME-->"
+    // markers, asked each time the page is loaded.
+    void setHelpPart(const QString& name, HelpBrowser::Part part) { m_parts.insert(name, std::move(part)); }
+
     void showContents(); // mnuHelpCont: does not wait for the reader to close it
     // The help at one of its sections ("records"); mnuHelpTab and F1 show the
     // section of the tab in front, as sectionOfTab tells it.
@@ -49,6 +54,7 @@ private:
     SystemInfoLauncher m_sysInfo;
     QPointer<QTextBrowser> m_help;
     std::function<QString()> m_sectionOfTab;
+    QHash<QString, HelpBrowser::Part> m_parts;
     std::unique_ptr<AboutDialog> m_about;
 };
 

@@ -35,6 +35,7 @@
 #include "glance/GroupPane.h"
 #include "printing/PrintCommands.h"
 #include "search/RecordListCommands.h"
+#include "weblookup/ProfileList.h"
 #include "search/RecordListPane.h"
 #include "search/SearchCommands.h"
 #include "weblookup/LookupWorkflow.h"
@@ -154,6 +155,8 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     auto* optionLists = new editing::OptionListCommands(m_form, m_state, m_prompts, this);
     optionLists->setHistory(&m_history);
     m_help = new HelpCommands(*m_menu, m_prompts, this);
+    m_help->setHelpPart(QStringLiteral("site-profiles"),
+                        [this] { return weblookup::profileListHtml(m_lookup->workflow().profiles()); });
     m_switcher = new CatalogueSwitcher(*this);
     new HistoryCommands(*this, m_history);
     m_recent = new RecentCatalogues(m_settings, m_menu->menu(QStringLiteral("mnRecent")), this);

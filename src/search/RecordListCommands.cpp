@@ -42,6 +42,7 @@ RecordListCommands::RecordListCommands(catalog::CatalogState& state, editing::Re
     table->setModel(m_model);
     pane.showDefaultColumns(RecordListModel::DefaultColumnCount);
     pane.setStretchColumn(RecordListModel::columnOf(QStringLiteral("title")));
+    table->horizontalHeader()->setSectionHidden(RecordListModel::columnOf(QStringLiteral("quelto_loan")), false);
     connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 if (!m_following && current.isValid())
@@ -59,7 +60,8 @@ RecordListCommands::RecordListCommands(catalog::CatalogState& state, editing::Re
         showSortIndicator();
     });
     connect(table->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
-        if (section >= 0 && section < int(RecordListModel::columns().size()))
+        if (section >= 0 && section < int(RecordListModel::columns().size()) &&
+            !RecordListModel::columns()[size_t(section)].isWorkedOut())
             sortByColumn(RecordListModel::columns()[size_t(section)].name);
         else
             showSortIndicator();
@@ -165,6 +167,12 @@ void RecordListCommands::chooseRow(int row)
 void RecordListCommands::sortByColumn(const QString& column)
 {
     try {
+        // The cover is no order; a personal column the file lacks yet is
+        // empty everywhere, so the records keep the order in force.
+        if (column == RecordListModel::CoverColumn || !m_model->hasColumn(column)) {
+            showSortIndicator();
+            return;
+        }
         // One of the Sort menu's orders when it starts with the column, else by the column.
         const int index = RecordListModel::columnOf(column);
         SortOrder order{QString(), index >= 0 ? RecordListModel::columns()[size_t(index)].caption : column,
