@@ -6,7 +6,9 @@
 #include "catalog/SqliteConnection.h"
 #include "editing/UserPrompts.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QThread>
 
 namespace quelto::app {
 
@@ -44,7 +46,14 @@ void CatalogSafety::makeBackup(const QString& path)
     try {
         catalog::CatalogBackup::make(path);
     } catch (const catalog::EngineError& error) {
-        m_prompts.exclamation(NoBackup.arg(error.message()));
+        const QString text = NoBackup.arg(error.message());
+        // The first change may be stored by a long command's worker thread;
+        // the message is shown by the window's thread, which waits for it.
+        QCoreApplication* app = QCoreApplication::instance();
+        if (app && QThread::currentThread() != app->thread())
+            QMetaObject::invokeMethod(app, [this, text] { m_prompts.exclamation(text); }, Qt::BlockingQueuedConnection);
+        else
+            m_prompts.exclamation(text);
     }
 }
 

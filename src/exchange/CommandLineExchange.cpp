@@ -1,11 +1,13 @@
 #include "exchange/CommandLineExchange.h"
 
+#include "catalog/ArchiveReader.h"
 #include "catalog/CatalogFileCheck.h"
 #include "catalog/CatalogSchema.h"
 #include "catalog/CatalogState.h"
 #include "catalog/Database.h"
 #include "catalog/EngineError.h"
 #include "exchange/AccessConversion.h"
+#include "exchange/CsvColumns.h"
 #include "exchange/CsvExport.h"
 
 #include <QDir>
@@ -61,10 +63,12 @@ int CommandLineExchange::exportCsv(const QString& cataloguePath, const QString& 
         if (!db->hasTable(QStringLiteral("archive")))
             throw EngineError(QStringLiteral("The catalogue \"%1\" has no records (no table archive).")
                                   .arg(QDir::toNativeSeparators(cataloguePath)));
-        const int count = CsvExport::writeFile(
-            *db, catalog::CatalogSchema::ArchiveQuery + catalog::CatalogState::InitialFilter +
-                     catalog::CatalogState::InitialOrder,
-            csvPath);
+        const QString query = db->translate(catalog::CatalogSchema::ArchiveQuery + catalog::CatalogState::InitialFilter +
+                                            catalog::CatalogState::InitialOrder);
+        db->close();
+        catalog::ArchiveReader rows(cataloguePath, CsvColumns::names());
+        rows.readQuery(query);
+        const qint64 count = CsvExport::writeFile(rows, csvPath);
         out << QStringLiteral("%1 records written to \"%2\".\n").arg(count).arg(QDir::toNativeSeparators(csvPath));
         return 0;
     } catch (const EngineError& error) {
