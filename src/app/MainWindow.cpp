@@ -21,6 +21,7 @@
 #include "catalog/CatalogLoader.h"
 #include "catalog/EngineError.h"
 #include "editing/OptionFields.h"
+#include "exchange/ConversionLeftovers.h"
 #include "editing/OptionListCommands.h"
 #include "editing/RecordCommands.h"
 #include "editing/StatusShape.h"
@@ -141,6 +142,8 @@ MainWindow::LoadResult MainWindow::load(const QString& databaseOverride)
     m_form.catalog->setEnabled(false);
     m_state.newRecordMode = false;
     m_state.newDatabase = false;
+    // What a conversion killed in an earlier run left behind.
+    exchange::ConversionLeftovers::removeStale();
 
     try {
         locateDatabase(databaseOverride);

@@ -98,6 +98,7 @@ private slots:
     void importIsRefusedWhereWritesAre();
     void importingTheSameRowsAgainAsksFirst();
     void cancelLeavesCatalogueAndFileAsTheyWere();
+    void damagedOrCancelledConversionMakesNothing();
 };
 
 void TestCatalogueExchange::accessFileChosenAtStartIsConvertedAndOpened()
@@ -471,6 +472,38 @@ void TestCatalogueExchange::cancelLeavesCatalogueAndFileAsTheyWere()
     QCOMPARE(TestCatalog::fileBytes(out), QByteArray("kept"));
     QVERIFY(QDir(f.file(QString())).entryList({QStringLiteral("out.csv*")}, QDir::Files).size() == 1);
     QVERIFY(f.prompts().exclamations.isEmpty());
+    QVERIFY(f.prompts().unexpected.isEmpty());
+}
+
+void TestCatalogueExchange::damagedOrCancelledConversionMakesNothing()
+{
+    AppFixture f;
+    const QString old = copyFixture(f, "jet4-catalogue.mdb", QStringLiteral("quelto.mdb"));
+    const QStringList before = QDir(f.file(QString())).entryList(QDir::Files);
+
+    // The converter dies on the file: it is called damaged, and the dialog comes back.
+    const QByteArray helper = qgetenv("QUELTO_CONVERT_HELPER");
+    qputenv("QUELTO_CONVERT_HELPER", QUELTO_FAKE_CONVERTER);
+    qputenv("QUELTO_FAKE_CONVERTER", "crash");
+    f.prompts().databaseAnswers << old << std::nullopt;
+    QCOMPARE(f.start(), MainWindow::LoadResult::Cancelled);
+    qputenv("QUELTO_CONVERT_HELPER", helper);
+    qunsetenv("QUELTO_FAKE_CONVERTER");
+    QCOMPARE(f.prompts().exclamations.size(), 1);
+    QVERIFY2(f.prompts().exclamations.at(0).contains(QStringLiteral("appears to be damaged")),
+             qPrintable(f.prompts().exclamations.at(0)));
+    QCOMPARE(f.prompts().tasksRun.size(), 1);
+    QVERIFY(f.prompts().tasksRun.at(0).startsWith(QStringLiteral("Reading the old catalogue")));
+    QCOMPARE(QDir(f.file(QString())).entryList(QDir::Files), before);
+
+    // Cancel while the records are copied: no new file, the dialog again.
+    f.prompts().databaseAnswers << old << std::nullopt;
+    f.prompts().fileAnswers << f.file(QStringLiteral("new.mdb"));
+    f.prompts().taskCancels << test::ScriptedPrompts::TaskCancel{std::numeric_limits<qint64>::max(), {}}
+                            << test::ScriptedPrompts::TaskCancel{0, QStringLiteral("Copying the records...")};
+    QCOMPARE(f.start(), MainWindow::LoadResult::Cancelled);
+    QCOMPARE(f.prompts().messages.last(), app::AccessConversionFlow::Cancelled);
+    QCOMPARE(QDir(f.file(QString())).entryList(QDir::Files), before);
     QVERIFY(f.prompts().unexpected.isEmpty());
 }
 

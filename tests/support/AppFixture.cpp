@@ -2,6 +2,7 @@
 
 #include "app/LookupTab.h"
 #include "app/MainMenu.h"
+#include "exchange/ConversionLeftovers.h"
 #include "weblookup/BrowserProfile.h"
 #include "weblookup/LookupWorkflow.h"
 
@@ -17,6 +18,7 @@ AppFixture::AppFixture()
 {
     app::Settings::setLocation(m_dir.filePath(QStringLiteral("settings")));
     weblookup::BrowserProfile::setLocation(m_dir.filePath(QStringLiteral("browser")));
+    exchange::ConversionLeftovers::setLocation(m_dir.filePath(QStringLiteral("conversions")));
     m_settings = std::make_unique<app::Settings>();
     useMovieSite(QUrl());
 }
