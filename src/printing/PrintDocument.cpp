@@ -1,5 +1,6 @@
 #include "printing/PrintDocument.h"
 
+#include <iterator>
 #include <utility>
 
 namespace quelto::printing {
@@ -32,6 +33,15 @@ void PageBuilder::frame(double x1, double y1, double x2, double y2)
     line(x1, y1, x1, y2);
     line(x2, y1, x2, y2);
     page().frames.push_back({x1, y1, x2, y2});
+}
+
+std::vector<PrintPage> PageBuilder::takeCompletePages()
+{
+    std::vector<PrintPage>& pages = m_document.pages;
+    const size_t complete = m_pageWanted ? pages.size() : (pages.empty() ? 0 : pages.size() - 1);
+    std::vector<PrintPage> done(std::make_move_iterator(pages.begin()), std::make_move_iterator(pages.begin() + qsizetype(complete)));
+    pages.erase(pages.begin(), pages.begin() + qsizetype(complete));
+    return done;
 }
 
 PrintDocument PageBuilder::take()

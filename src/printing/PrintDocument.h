@@ -103,6 +103,10 @@ public:
     void newPage() { m_pageWanted = true; }
 
     PrintDocument take();
+    // The pages nothing more can go on: all but the one being filled, or all
+    // once a new page has been asked for. A long document is handed on a few
+    // pages at a time this way.
+    std::vector<PrintPage> takeCompletePages();
 
 private:
     PrintPage& page();

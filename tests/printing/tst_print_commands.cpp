@@ -2,6 +2,8 @@
 #include "AppFixture.h"
 #include "PrintDoubles.h"
 #include "TestCatalog.h"
+#include "catalog/Database.h"
+#include "catalog/SqliteConnection.h"
 #include "printing/LabelDialog.h"
 #include "printing/LabelOffsets.h"
 #include "printing/LabelOffsetsDialog.h"
@@ -11,6 +13,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QListWidget>
 #include <QRadioButton>
@@ -60,6 +63,7 @@ private slots:
     void cancelledLabelPrinterDialogEmptiesAndHides();
 
     void listsPreviewAndExportAndSayWhereFilesWent();
+    void listsRunBesideTheWindowAndCancelLeavesNoTrace();
     void labelOffsetsAreKeptPerPrinterAndMoveLabelsOnly();
 
 private:
@@ -387,6 +391,53 @@ void TestPrintCommands::listsPreviewAndExportAndSayWhereFilesWent()
     QVERIFY(QFileInfo(pdf).size() > 0);
     QCOMPARE(rig.f.prompts().messages.last(), printing::writtenToFile(pdf));
     QVERIFY(rig.f.prompts().exclamations.isEmpty());
+    QVERIFY(rig.f.prompts().unexpected.isEmpty());
+}
+
+void TestPrintCommands::listsRunBesideTheWindowAndCancelLeavesNoTrace()
+{
+    Rig rig;
+    start(rig, movies());
+    rig.f.menu("mnPrintShort")->trigger();
+    QCOMPARE(rig.f.prompts().tasksRun, QStringList{QStringLiteral("Printing the short list")});
+    QCOMPARE(rig.canvas->documents.size(), size_t(1));
+    QCOMPARE(textsOf(rig.canvas->documents[0]).at(1), QStringLiteral("Ab")); // by title: "Abbey Road" first
+
+    // Cancel: nothing goes to the printer, and the user is told.
+    rig.f.prompts().taskCancels << test::ScriptedPrompts::TaskCancel{};
+    rig.f.menu("mnPrintLong")->trigger();
+    QCOMPARE(rig.canvas->documents.size(), size_t(1));
+    QCOMPARE(rig.f.prompts().messages.last(), printing::ListPrintCommands::Cancelled);
+
+    // A PDF export cancelled over an existing file leaves the file as it was.
+    const QString pdf = rig.f.file(QStringLiteral("list.pdf"));
+    {
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("old");
+    }
+    rig.f.prompts().fileAnswers << pdf;
+    rig.f.prompts().taskCancels << test::ScriptedPrompts::TaskCancel{};
+    rig.f.menu("mnPdfLong")->trigger();
+    QCOMPARE(TestCatalog::fileBytes(pdf), QByteArray("old"));
+    QCOMPARE(rig.f.prompts().messages.last(), printing::ListPrintCommands::PdfCancelled.arg(QDir::toNativeSeparators(pdf)));
+    QCOMPARE(QDir(rig.f.file(QString())).entryList({QStringLiteral("list.pdf*")}, QDir::Files).size(), 1);
+
+    // A list too long to preview is refused with the reason; printing it is not.
+    {
+        auto db = catalog::Database::open(rig.f.file(QStringLiteral("p.mdb")));
+        db->connection()->exec(QStringLiteral(
+            "with recursive n(i) as (select 1 union all select i + 1 from n where i < %1) "
+            "insert into archive (catalog, title) select 'X' || i, 'Extra ' || i from n")
+                                   .arg(printing::ListPrintCommands::PreviewLimit));
+    }
+    rig.f.menu("mnPreviewShort")->trigger();
+    QCOMPARE(rig.f.prompts().exclamations.size(), 1);
+    QVERIFY(rig.f.prompts().exclamations.at(0).startsWith(QStringLiteral("The list has 5")));
+    QVERIFY(rig.chooser->previews.empty());
+    rig.f.menu("mnPrintShort")->trigger();
+    QCOMPARE(rig.canvas->documents.size(), size_t(2));
+    QCOMPARE(rig.canvas->documents[1].pages.size(), size_t((5004 + 48) / 49));
     QVERIFY(rig.f.prompts().unexpected.isEmpty());
 }
 
