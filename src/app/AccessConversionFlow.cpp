@@ -56,7 +56,7 @@ std::optional<QString> AccessConversionFlow::convert(const QString& accessPath)
 
     exchange::ConversionPlan plan;
     if (!step(QStringLiteral("Reading the old catalogue \"%1\"").arg(file), [&](tasks::TaskProgress& progress) {
-            progress.begin(QStringLiteral("Reading the tables..."));
+            progress.begin(QStringLiteral("Reading the tables..."), 0, QStringLiteral("rows"));
             plan = converter.plan(&progress);
         }))
         return std::nullopt;
@@ -74,7 +74,7 @@ std::optional<QString> AccessConversionFlow::convert(const QString& accessPath)
     exchange::ConversionSummary summary;
     if (!step(QStringLiteral("Copying the old catalogue into \"%1\"").arg(QDir::toNativeSeparators(*target)),
               [&](tasks::TaskProgress& progress) {
-                  progress.begin(QStringLiteral("Copying the records..."), plan.totalRows);
+                  progress.begin(QStringLiteral("Copying the records..."), plan.totalRows, QStringLiteral("rows"));
                   summary = converter.write(*target, &progress);
               }))
         return std::nullopt;

@@ -64,7 +64,7 @@ void CsvCommands::exportCsv()
     const QString cataloguePath = state.databasePath;
     qint64 count = 0;
     tasks::BackgroundTask task([&](tasks::TaskProgress& progress) {
-        progress.begin(QStringLiteral("Writing the records..."), qint64(keys.size()));
+        progress.begin(QStringLiteral("Writing the records..."), qint64(keys.size()), QStringLiteral("records"));
         catalog::ArchiveReader rows(cataloguePath, exchange::CsvColumns::names());
         rows.readKeys(std::move(keys));
         count = exchange::CsvExport::writeFile(rows, path, &progress);
@@ -124,7 +124,20 @@ void CsvCommands::importCsv()
 
     catalog::Database& db = *state.database;
     qint64 stored = 0;
-    tasks::BackgroundTask storing([&](tasks::TaskProgress& progress) { stored = import.append(db, duplicates, &progress); });
+    // The record set's rows afterwards are found by the worker too.
+    const QString keyQuery = state.current ? state.current->keyQuery() : QString();
+    std::optional<std::vector<qint64>> keys;
+    tasks::BackgroundTask storing([&](tasks::TaskProgress& progress) {
+        stored = import.append(db, duplicates, &progress);
+        if (stored > 0 && !keyQuery.isEmpty()) {
+            progress.begin(QStringLiteral("Updating the record list..."));
+            try {
+                keys = catalog::ArchiveReader::keysOf(cataloguePath, keyQuery);
+            } catch (const EngineError&) {
+                // the window runs the query itself
+            }
+        }
+    });
     prompts.runTask(QStringLiteral("Importing \"%1\"").arg(file), storing);
     if (storing.wasCancelled()) {
         prompts.message(ImportCancelled);
@@ -138,7 +151,8 @@ void CsvCommands::importCsv()
                                 : CannotImport.arg(error.message()));
         return;
     }
-    showAfterImport();
+    if (stored > 0)
+        showAfterImport(std::move(keys));
     if (stored > 0)
         emit imported(import.firstStoredKey(), import.lastStoredKey());
     QString text = QStringLiteral("%1 records imported from \"%2\".").arg(number(stored), file);
@@ -200,12 +214,24 @@ CsvCommands::Decision CsvCommands::decide(const exchange::CsvImport& import, con
     }
 }
 
-void CsvCommands::showAfterImport()
+void CsvCommands::showAfterImport(std::optional<std::vector<qint64>> keys)
 {
-    catalog::RecordSet& set = *m_window.state().current;
-    const bool hadRow = set.hasCurrentRow();
-    const qint64 key = hadRow ? set.bookmark() : 0;
-    set.requery(); // the new records join the search and order in force
+    catalog::CatalogState& state = m_window.state();
+    const bool hadRow = state.current->hasCurrentRow();
+    const qint64 key = hadRow ? state.current->bookmark() : 0;
+    // The new records join the search and order in force.
+    try {
+        if (keys) {
+            const QString sql = state.current->sql();
+            state.current->close();
+            state.current = state.database->openRecordSet(sql, std::move(*keys));
+        } else {
+            state.current->requery();
+        }
+    } catch (const EngineError& error) {
+        m_window.prompts().exclamation(error.message());
+    }
+    catalog::RecordSet& set = *state.current;
     try {
         set.moveLast();
         set.moveFirst();

@@ -2,6 +2,8 @@
 
 #include <QObject>
 #include <functional>
+#include <optional>
+#include <vector>
 
 namespace quelto::exchange {
 class CsvImport;
@@ -50,7 +52,9 @@ private:
         Stop
     };
     Decision decide(const exchange::CsvImport& import, const QString& file);
-    void showAfterImport();
+    // The record set in force again, with the new records among its rows:
+    // keys found by the import's worker, or the set's query run anew.
+    void showAfterImport(std::optional<std::vector<qint64>> keys);
 
     MainWindow& m_window;
     std::function<bool()> m_mayReplaceRecord;

@@ -83,9 +83,11 @@ void TaskProgressDialog::refresh()
     const tasks::TaskProgress::Snapshot now = m_task->progress().snapshot();
     if (m_task->progress().cancelRequested()) {
         m_step->setText(Cancelling);
-    } else if (now.total > 0) {
+    } else if (now.total > 0 && !now.unit.isEmpty()) {
         const QLocale locale;
-        m_step->setText(QStringLiteral("%1 %2 of %3").arg(now.step, locale.toString(now.done), locale.toString(now.total)));
+        m_step->setText(QStringLiteral("%1 %2 of %3 %4")
+                            .arg(now.step, locale.toString(std::min(now.done, now.total)), locale.toString(now.total),
+                                 now.unit));
     } else {
         m_step->setText(now.step);
     }

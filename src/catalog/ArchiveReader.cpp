@@ -147,6 +147,17 @@ QVariant ArchiveReader::value(int column) const
     }
 }
 
+std::vector<qint64> ArchiveReader::keysOf(const QString& path, const QString& keyQuery)
+{
+    const std::shared_ptr<SqliteConnection> connection =
+        SqliteConnection::open(path, SqliteConnection::Mode::OpenReadOnly);
+    auto statement = connection->prepare(keyQuery);
+    std::vector<qint64> keys;
+    while (statement->step())
+        keys.push_back(statement->int64(0));
+    return keys;
+}
+
 qint64 ArchiveReader::maxRowid()
 {
     auto statement = m_connection->prepare(QStringLiteral("select max(rowid) from archive"));

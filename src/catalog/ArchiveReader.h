@@ -54,6 +54,12 @@ public:
 
     SqliteConnection& connection() { return *m_connection; }
 
+    // The row keys a key query ("select rowid from archive ...", as
+    // RecordSet::keyQuery() gives it) finds, read on a connection of its own:
+    // a record set's rows after a long command changed the file, found off
+    // the window's thread.
+    static std::vector<qint64> keysOf(const QString& path, const QString& keyQuery);
+
 private:
     void prepare(const QString& sql);
     void finish();

@@ -205,7 +205,7 @@ qint64 CsvImport::append(catalog::Database& db, Duplicates duplicates, tasks::Ta
                                           .arg(names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
 
     if (progress)
-        progress->begin(QStringLiteral("Storing the records..."), toStore(duplicates));
+        progress->begin(QStringLiteral("Storing the records..."), m_acceptedCount + m_refusedCount, QStringLiteral("rows"));
     const std::unique_ptr<QIODevice> device = openSource();
     CsvReader reader(*device);
     CsvRecord record;
@@ -241,7 +241,7 @@ qint64 CsvImport::append(catalog::Database& db, Duplicates duplicates, tasks::Ta
             }
         }
         if (progress && ++rows % ProgressEvery == 0) {
-            progress->setDone(stored);
+            progress->setDone(rows);
             progress->check();
         }
     }

@@ -126,7 +126,7 @@ void ListPrintCommands::run(Kind kind, Route route)
     const qint64 count = qint64(keys->size());
     bool printed = false;
     tasks::BackgroundTask task([&](tasks::TaskProgress& progress) {
-        progress.begin(QStringLiteral("Laying out the pages..."), count);
+        progress.begin(QStringLiteral("Laying out the pages..."), count, QStringLiteral("records"));
         catalog::ArchiveReader rows(path, ListLayout::columns(kind));
         rows.readKeys(std::move(*keys));
         printed = ListPrintJob::print(kind, rows, text, target, title(kind), &progress);

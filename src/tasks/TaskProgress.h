@@ -21,12 +21,15 @@ public:
     struct Snapshot
     {
         QString step;
+        QString unit; // what is counted ("records"); empty: only the share is shown
         qint64 done = 0;
         qint64 total = 0; // 0: not known
     };
 
-    // A new step with its text and its size (0 when not known); done restarts at 0.
-    void begin(const QString& step, qint64 total = 0);
+    // A new step with its text and its size (0 when not known) in units
+    // ("records", "pages"; empty for bytes and the like, shown only as a
+    // share); done restarts at 0.
+    void begin(const QString& step, qint64 total = 0, const QString& unit = {});
     void setTotal(qint64 total);
     void setDone(qint64 done) { m_done.store(done, std::memory_order_relaxed); }
     void add(qint64 units = 1) { m_done.fetch_add(units, std::memory_order_relaxed); }
@@ -42,8 +45,9 @@ public:
     }
 
 private:
-    mutable std::mutex m_mutex; // guards the step's text
+    mutable std::mutex m_mutex; // guards the step's texts
     QString m_step;
+    QString m_unit;
     std::atomic<qint64> m_done{0};
     std::atomic<qint64> m_total{0};
     std::atomic<bool> m_cancel{false};
