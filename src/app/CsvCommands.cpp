@@ -10,6 +10,8 @@
 #include "exchange/CsvColumns.h"
 #include "exchange/CsvExport.h"
 #include "exchange/CsvImport.h"
+#include "glance/LoanStore.h"
+#include "glance/LoansCsv.h"
 #include "tasks/BackgroundTask.h"
 
 #include <QAction>
@@ -55,6 +57,20 @@ void CsvCommands::exportCsv()
     }
     if (QFileInfo::exists(path) && !prompts.confirm(QStringLiteral("\"%1\" exists already. Replace it?").arg(shown(path))))
         return;
+    // The loans go to a file of their own beside the records, when the user wants them.
+    QString loansPath;
+    try {
+        if (glance::LoanStore(*state.database).hasTable()) {
+            const QString beside = glance::LoansCsv::besideExport(path);
+            if (prompts.confirm(QStringLiteral("Write the loans too, to \"%1\" beside it?").arg(shown(beside))) &&
+                (!QFileInfo::exists(beside) ||
+                 prompts.confirm(QStringLiteral("\"%1\" exists already. Replace it?").arg(shown(beside)))))
+                loansPath = beside;
+        }
+    } catch (const EngineError& error) {
+        prompts.exclamation(error.message());
+        return;
+    }
 
     // The rows of the record set in force, in its order; read by the worker.
     const catalog::RecordSet& set = *state.current;
@@ -76,7 +92,12 @@ void CsvCommands::exportCsv()
     }
     try {
         task.rethrow();
-        prompts.message(QStringLiteral("%1 records written to \"%2\".").arg(count).arg(shown(path)));
+        QString done = QStringLiteral("%1 records written to \"%2\".").arg(count).arg(shown(path));
+        if (!loansPath.isEmpty()) {
+            const int loans = glance::LoansCsv::writeFile(*state.database, loansPath);
+            done += QStringLiteral("\n%1 loans written to \"%2\".").arg(loans).arg(shown(loansPath));
+        }
+        prompts.message(done);
     } catch (const EngineError& error) {
         prompts.exclamation(error.message());
     }

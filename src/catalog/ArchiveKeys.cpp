@@ -44,15 +44,16 @@ QStringList tableColumns(SqliteConnection& connection)
     return columns;
 }
 
-// "quelto_key_title = quelto_sortkey(new.title), ..." for the given row prefix.
-QString keyAssignments(const QString& row)
+// "quelto_key_title = quelto_sortkey(new.title), ..." for the given row
+// prefix; a searched column the table lacks counts as Null.
+QString keyAssignments(const QString& row, const QStringList& present)
 {
     QStringList parts;
     for (const QString& column : ArchiveKeys::keyedColumns())
         parts << QStringLiteral("%1 = quelto_sortkey(%2%3)").arg(ArchiveKeys::keyColumn(column), row, column);
     QStringList searched;
     for (const QString& column : ArchiveKeys::searchedColumns())
-        searched << row + column;
+        searched << (present.contains(column) ? row + column : QStringLiteral("null"));
     parts << QStringLiteral("%1 = quelto_searchtext(%2)").arg(ArchiveKeys::SearchColumn, searched.join(u','));
     return parts.join(QStringLiteral(", "));
 }
@@ -69,16 +70,17 @@ void installTriggers(SqliteConnection& connection, bool withKeys)
         return;
     connection.exec(QStringLiteral("create temp table if not exists quelto_keys_seen (version integer not null);"
                                    "delete from quelto_keys_seen; insert into quelto_keys_seen values (-1);"));
+    const QStringList present = tableColumns(connection);
     QStringList watched = ArchiveKeys::keyedColumns();
     for (const QString& column : ArchiveKeys::searchedColumns()) {
-        if (!watched.contains(column))
+        if (!watched.contains(column) && present.contains(column))
             watched << column;
     }
     connection.exec(QStringLiteral("create temp trigger if not exists quelto_keys_insert after insert on archive "
                                    "begin update archive set %1 where rowid = new.rowid; end;"
                                    "create temp trigger if not exists quelto_keys_update after update of %2 on "
                                    "archive begin update archive set %1 where rowid = new.rowid; end;")
-                        .arg(keyAssignments(QStringLiteral("new.")), watched.join(QStringLiteral(", "))));
+                        .arg(keyAssignments(QStringLiteral("new."), present), watched.join(QStringLiteral(", "))));
 }
 
 } // namespace
@@ -98,8 +100,32 @@ const QStringList& ArchiveKeys::searchedColumns()
     static const QStringList columns = {
         QStringLiteral("title"),     QStringLiteral("mv_director"), QStringLiteral("mv_cast1"),
         QStringLiteral("mv_cast2"),  QStringLiteral("mv_cast3"),    QStringLiteral("mv_cast4"),
-        QStringLiteral("mv_cast5"),  QStringLiteral("mv_cast6"),    QStringLiteral("catalog")};
+        QStringLiteral("mv_cast5"),  QStringLiteral("mv_cast6"),    QStringLiteral("catalog"),
+        QStringLiteral("quelto_notes"), QStringLiteral("quelto_location")};
     return columns;
+}
+
+QStringList ArchiveKeys::searchedColumns(SqliteConnection& connection)
+{
+    const QStringList present = tableColumns(connection);
+    QStringList columns;
+    for (const QString& column : searchedColumns()) {
+        if (present.contains(column))
+            columns << column;
+    }
+    return columns;
+}
+
+void ArchiveKeys::columnsAdded(Database& db)
+{
+    SqliteConnection& connection = *db.connection();
+    try {
+        connection.exec(QStringLiteral("drop trigger if exists temp.quelto_keys_insert;"
+                                       "drop trigger if exists temp.quelto_keys_update"));
+        installTriggers(connection, hasKeys(db));
+    } catch (const EngineError&) {
+        // Without keys the quick filter searches the columns themselves.
+    }
 }
 
 bool ArchiveKeys::hasKeys(Database& db)
@@ -150,7 +176,7 @@ bool ArchiveKeys::install(Database& db)
                                         .arg(QLatin1String(index.name), QLatin1String(index.columns)));
                 // Rows written by another program have no keys yet.
                 connection.exec(QStringLiteral("update archive set %1 where quelto_key_title is null and title is not null")
-                                    .arg(keyAssignments(QString())));
+                                    .arg(keyAssignments(QString(), tableColumns(connection))));
                 connection.exec(QStringLiteral("release quelto_keys"));
             } catch (const EngineError&) {
                 connection.exec(QStringLiteral("rollback to quelto_keys; release quelto_keys"));
@@ -225,7 +251,7 @@ void ArchiveKeys::catchUp(SqliteConnection& connection)
         if (hasRowsWithoutKeys(connection) && !connection.writesRefused()) {
             connection.beginWrite();
             connection.exec(QStringLiteral("update archive set %1 where quelto_key_title is null and title is not null")
-                                .arg(keyAssignments(QString())));
+                                .arg(keyAssignments(QString(), tableColumns(connection))));
         }
         auto store = connection.prepare(QStringLiteral("update quelto_keys_seen set version = ?"));
         store->bindInt64(1, version);

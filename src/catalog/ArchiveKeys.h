@@ -36,8 +36,15 @@ public:
     // The columns that have a key column, and the key column of one.
     static const QStringList& keyedColumns();
     static QString keyColumn(const QString& column);
-    // The columns whose folded text makes up quelto_search.
+    // The columns whose folded text makes up quelto_search: the title,
+    // director, cast and catalogue ID, then the program's own notes and
+    // location (which a file gains only with the first personal data).
     static const QStringList& searchedColumns();
+    // Those of them that the file's archive has.
+    static QStringList searchedColumns(SqliteConnection& connection);
+    // After columns were added to archive: the TEMP triggers that keep the
+    // keys and the search text are made again, so that they cover them.
+    static void columnsAdded(Database& db);
 
     // Adds the key columns and indexes to an archive that lacks them, fills
     // keys that are missing, and installs the TEMP triggers and counter. A

@@ -143,6 +143,9 @@ void CatalogLoader::open(CatalogState& state, const Questions& questions)
                                                         [&db] { CatalogSchema::createArchiveTable(db); });
         transaction.commit();
     }
+    // The program's own lists: from the file, or in memory until first used.
+    for (const OptionListDef& list : CatalogSchema::ownOptionLists())
+        state.optionSets[list.table] = CatalogSchema::openOwnOptionList(db, list);
     // Key columns for an older file; the set is then opened again to use them.
     if (ArchiveKeys::install(db))
         state.current = db.openRecordSet(currentQuery(state));

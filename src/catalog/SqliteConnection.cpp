@@ -100,6 +100,9 @@ void SqliteStatement::bind(int index, const QVariant& value)
     } else if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong ||
                value.typeId() == QMetaType::Short) {
         rc = sqlite3_bind_int64(m_statement, index, value.toLongLong());
+    } else if (value.typeId() == QMetaType::QByteArray) {
+        const QByteArray bytes = value.toByteArray();
+        rc = sqlite3_bind_blob64(m_statement, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
     } else {
         const QByteArray utf8 = value.toString().toUtf8();
         rc = sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
@@ -144,6 +147,10 @@ QVariant SqliteStatement::value(int column) const
         return QVariant(qlonglong(sqlite3_column_int64(m_statement, column)));
     case SQLITE_FLOAT:
         return QVariant(sqlite3_column_double(m_statement, column));
+    case SQLITE_BLOB: {
+        const void* bytes = sqlite3_column_blob(m_statement, column);
+        return QVariant(QByteArray(static_cast<const char*>(bytes), sqlite3_column_bytes(m_statement, column)));
+    }
     default: {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
         return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(m_statement, column)));

@@ -15,7 +15,8 @@ namespace quelto::catalog {
 class SqliteConnection;
 
 // One prepared statement; values go in and come out as QVariant (Null as an
-// invalid QVariant, text as QString, whole numbers as qlonglong).
+// invalid QVariant, text as QString, whole numbers as qlonglong, blobs as
+// QByteArray).
 class SqliteStatement
 {
 public:

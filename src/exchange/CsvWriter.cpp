@@ -13,6 +13,12 @@ constexpr qsizetype BlockBytes = 256 * 1024;
 
 } // namespace
 
+CsvWriter::~CsvWriter()
+{
+    if (!m_buffer.isEmpty())
+        m_out.write(m_buffer);
+}
+
 void CsvWriter::separate()
 {
     if (m_recordStarted)

@@ -12,11 +12,16 @@ namespace quelto::exchange {
 // Writes RFC 4180 CSV in UTF-8 through libcsv: every text quoted (quotes
 // doubled), records ended by CR LF, Null written as nothing between the
 // delimiters so that it reads back as Null. Bytes are gathered and handed to
-// the device in large blocks; finish() hands over the rest.
+// the device in large blocks; finish() hands over the rest and reports a
+// failure (the destructor hands it over too, leaving a failure to the
+// device's error state, which QSaveFile::commit() then reports).
 class CsvWriter
 {
 public:
     explicit CsvWriter(QIODevice& out) : m_out(out) {}
+    ~CsvWriter();
+    CsvWriter(const CsvWriter&) = delete;
+    CsvWriter& operator=(const CsvWriter&) = delete;
 
     // Throws catalog::EngineError when the device refuses the bytes.
     void writeRecord(const std::vector<QVariant>& fields);

@@ -1,12 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace quelto::search {
 
 // The filter field of the record list: the records whose title, director, a
-// cast member or media ID contains the typed text, in any case, every
-// character taken as it stands.
+// cast member, media ID, notes or location contains the typed text, in any
+// case, every character taken as it stands.
 class QuickFilter
 {
 public:
@@ -16,7 +17,11 @@ public:
     // keyed: the catalogue has the folded search column (ArchiveKeys), which
     // a plain substring search in one column answers; otherwise each column
     // is searched with a like pattern.
-    static QString clause(const QString& text, bool keyed);
+    // columns: the searched columns the file has (by default those every
+    // catalogue has).
+    static QString clause(const QString& text, bool keyed, const QStringList& columns = {});
+    // The same condition without "where ", to combine with another.
+    static QString condition(const QString& text, bool keyed, const QStringList& columns = {});
     // "Quick: bogart [2]"
     static QString description(const QString& text, int count);
 };
