@@ -4,7 +4,7 @@
 #include "editing/UserPrompts.h"
 #include "exchange/AccessConversion.h"
 #include "exchange/AccessConversionProcess.h"
-#include "tasks/BackgroundTask.h"
+#include "tasks/WorkerTask.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -39,7 +39,7 @@ std::optional<QString> AccessConversionFlow::convert(const QString& accessPath)
     // Runs one step of the conversion; false when it was cancelled or failed
     // (the user has been told).
     const auto step = [this](const QString& text, const std::function<void(tasks::TaskProgress&)>& work) {
-        tasks::BackgroundTask task(work);
+        tasks::WorkerTask task(work);
         m_prompts.runTask(text, task);
         if (task.wasCancelled()) {
             m_prompts.message(Cancelled);

@@ -12,7 +12,7 @@
 #include "exchange/CsvImport.h"
 #include "glance/LoanStore.h"
 #include "glance/LoansCsv.h"
-#include "tasks/BackgroundTask.h"
+#include "tasks/WorkerTask.h"
 
 #include <QAction>
 #include <QDir>
@@ -79,7 +79,7 @@ void CsvCommands::exportCsv()
         keys[i] = set.keyAt(int(i));
     const QString cataloguePath = state.databasePath;
     qint64 count = 0;
-    tasks::BackgroundTask task([&](tasks::TaskProgress& progress) {
+    tasks::WorkerTask task([&](tasks::TaskProgress& progress) {
         progress.begin(QStringLiteral("Writing the records..."), qint64(keys.size()), QStringLiteral("records"));
         catalog::ArchiveReader rows(cataloguePath, exchange::CsvColumns::names());
         rows.readKeys(std::move(keys));
@@ -124,7 +124,7 @@ void CsvCommands::importCsv()
     CsvImport import(*chosen);
     const QString cataloguePath = state.databasePath;
     {
-        tasks::BackgroundTask reading([&](tasks::TaskProgress& progress) { import.check(cataloguePath, &progress); });
+        tasks::WorkerTask reading([&](tasks::TaskProgress& progress) { import.check(cataloguePath, &progress); });
         prompts.runTask(QStringLiteral("Reading \"%1\"").arg(file), reading);
         if (reading.wasCancelled()) {
             prompts.message(ImportCancelled);
@@ -148,7 +148,7 @@ void CsvCommands::importCsv()
     // The record set's rows afterwards are found by the worker too.
     const QString keyQuery = state.current ? state.current->keyQuery() : QString();
     std::optional<std::vector<qint64>> keys;
-    tasks::BackgroundTask storing([&](tasks::TaskProgress& progress) {
+    tasks::WorkerTask storing([&](tasks::TaskProgress& progress) {
         stored = import.append(db, duplicates, &progress);
         if (stored > 0 && !keyQuery.isEmpty()) {
             progress.begin(QStringLiteral("Updating the record list..."));

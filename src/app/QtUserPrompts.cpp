@@ -93,7 +93,7 @@ std::optional<QString> QtUserPrompts::chooseDatabase()
 
 void QtUserPrompts::showModal(QDialog& dialog) { dialog.exec(); }
 
-void QtUserPrompts::runTask(const QString& text, tasks::BackgroundTask& task)
+void QtUserPrompts::runTask(const QString& text, tasks::WorkerTask& task)
 {
     TaskProgressDialog dialog(text, parent());
     dialog.run(task);

@@ -1,6 +1,6 @@
 #include "app/TaskProgressDialog.h"
 
-#include "tasks/BackgroundTask.h"
+#include "tasks/WorkerTask.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -43,7 +43,7 @@ TaskProgressDialog::TaskProgressDialog(const QString& text, QWidget* parent)
     connect(m_refresh, &QTimer::timeout, this, &TaskProgressDialog::refresh);
 }
 
-void TaskProgressDialog::run(tasks::BackgroundTask& task)
+void TaskProgressDialog::run(tasks::WorkerTask& task)
 {
     m_task = &task;
     QEventLoop loop;

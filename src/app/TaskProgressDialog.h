@@ -8,7 +8,7 @@ class QPushButton;
 class QTimer;
 
 namespace quelto::tasks {
-class BackgroundTask;
+class WorkerTask;
 }
 
 namespace quelto::app {
@@ -28,7 +28,7 @@ public:
 
     TaskProgressDialog(const QString& text, QWidget* parent);
 
-    void run(tasks::BackgroundTask& task);
+    void run(tasks::WorkerTask& task);
 
 protected:
     void reject() override; // Escape and the close button cancel the task
@@ -38,7 +38,7 @@ private:
     void refresh();
     void cancel();
 
-    tasks::BackgroundTask* m_task = nullptr;
+    tasks::WorkerTask* m_task = nullptr;
     QLabel* m_text;
     QLabel* m_step;
     QProgressBar* m_bar;

@@ -7,7 +7,7 @@
 class QDialog;
 
 namespace quelto::tasks {
-class BackgroundTask;
+class WorkerTask;
 }
 
 namespace quelto::editing {
@@ -63,7 +63,7 @@ public:
     // Meanwhile the window keeps answering but takes no other input, and a
     // progress dialog titled "Quelto" shows the task's step and progress with
     // a Cancel button that asks the task to cancel. text says what runs.
-    virtual void runTask(const QString& text, tasks::BackgroundTask& task) = 0;
+    virtual void runTask(const QString& text, tasks::WorkerTask& task) = 0;
 };
 
 } // namespace quelto::editing

@@ -178,7 +178,7 @@ QByteArray AccessConversionProcess::run(const QStringList& arguments, tasks::Tas
                              errors.contains("Cannot allocate memory") || peak > m_limits.memoryBytes * 8 / 10;
     switch (stop) {
     case Stop::Cancelled:
-        throw tasks::TaskCancelled();
+        throw tasks::WorkCancelled();
     case Stop::TimedOut:
         throw damaged(m_accessPath, QStringLiteral("reading it took longer than %1 seconds").arg(m_limits.seconds));
     case Stop::Stalled:

@@ -32,7 +32,7 @@ struct ConversionLimits
 //
 // Both calls block, so run them on a worker thread; they report to progress
 // and throw catalog::EngineError with a message for the user, or
-// tasks::TaskCancelled.
+// tasks::WorkCancelled.
 class AccessConversionProcess
 {
 public:

@@ -64,7 +64,7 @@ public:
     // Reads and checks every row; rows identical to a record of the catalogue
     // at cataloguePath are counted (none without a catalogue). Throws
     // catalog::EngineError when the file cannot be read or used at all, and
-    // tasks::TaskCancelled on Cancel.
+    // tasks::WorkCancelled on Cancel.
     void check(const QString& cataloguePath = {}, tasks::TaskProgress* progress = nullptr);
 
     const QString& source() const { return m_path; }

@@ -9,7 +9,7 @@
 #include "editing/UserPrompts.h"
 #include "printing/ListPrintJob.h"
 #include "printing/PrintDevices.h"
-#include "tasks/BackgroundTask.h"
+#include "tasks/WorkerTask.h"
 
 #include <QDir>
 #include <QLabel>
@@ -125,7 +125,7 @@ void ListPrintCommands::run(Kind kind, Route route)
     const QString path = m_state.databasePath;
     const qint64 count = qint64(keys->size());
     bool printed = false;
-    tasks::BackgroundTask task([&](tasks::TaskProgress& progress) {
+    tasks::WorkerTask task([&](tasks::TaskProgress& progress) {
         progress.begin(QStringLiteral("Laying out the pages..."), count, QStringLiteral("records"));
         catalog::ArchiveReader rows(path, ListLayout::columns(kind));
         rows.readKeys(std::move(*keys));

@@ -25,7 +25,7 @@ public:
     // The rows' columns must be ListLayout::columns(kind). Returns whether
     // the canvas printed (false when it failed or there was no row, which
     // rowsRead tells apart); throws
-    // tasks::TaskCancelled on Cancel and catalog::EngineError when the rows
+    // tasks::WorkCancelled on Cancel and catalog::EngineError when the rows
     // cannot be read. Progress counts the rows.
     static bool print(ListKind kind, catalog::ArchiveReader& rows, const QString& heading, PrintCanvas& canvas,
                       const QString& title, tasks::TaskProgress* progress = nullptr, qint64* rowsRead = nullptr);

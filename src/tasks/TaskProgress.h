@@ -8,7 +8,7 @@ namespace quelto::tasks {
 
 // Thrown by TaskProgress::check() once Cancel has been asked for; the task
 // ends there, after its own clean-up (a rolled back transaction, a removed file).
-struct TaskCancelled
+struct WorkCancelled
 {
 };
 
@@ -37,11 +37,11 @@ public:
 
     void requestCancel() { m_cancel.store(true); }
     bool cancelRequested() const { return m_cancel.load(std::memory_order_relaxed); }
-    // Throws TaskCancelled when Cancel was asked for.
+    // Throws WorkCancelled when Cancel was asked for.
     void check() const
     {
         if (cancelRequested())
-            throw TaskCancelled();
+            throw WorkCancelled();
     }
 
 private:

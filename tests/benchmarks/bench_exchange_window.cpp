@@ -31,7 +31,7 @@ class WindowPrompts : public test::ScriptedPrompts
 {
 public:
     QWidget* window = nullptr;
-    void runTask(const QString& text, tasks::BackgroundTask& task) override
+    void runTask(const QString& text, tasks::WorkerTask& task) override
     {
         app::TaskProgressDialog dialog(text, window);
         dialog.run(task);

@@ -412,7 +412,7 @@ void TestAccessConversion::cancelStopsTheConverterAndLeavesNothing()
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         progress.requestCancel();
     });
-    QVERIFY_THROWS_EXCEPTION(tasks::TaskCancelled, converter.write(QDir(folder).filePath(QStringLiteral("new.mdb")), &progress));
+    QVERIFY_THROWS_EXCEPTION(tasks::WorkCancelled, converter.write(QDir(folder).filePath(QStringLiteral("new.mdb")), &progress));
     cancel.join();
     QCOMPARE(filesIn(folder), QStringList());
     QCOMPARE(filesIn(QDir(folder).filePath(QStringLiteral("notes"))), QStringList());

@@ -452,7 +452,7 @@ void TestCsv::cancelledOrChangedImportStoresNothing()
     progress.requestCancel();
     {
         auto db = catalog::Database::open(path);
-        QVERIFY_THROWS_EXCEPTION(tasks::TaskCancelled, import.append(*db, CsvImport::Duplicates::Skip, &progress));
+        QVERIFY_THROWS_EXCEPTION(tasks::WorkCancelled, import.append(*db, CsvImport::Duplicates::Skip, &progress));
         QVERIFY(!db->connection()->inTransaction());
     }
     QCOMPARE(checksum(path), before);

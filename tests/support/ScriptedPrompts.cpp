@@ -1,6 +1,6 @@
 #include "ScriptedPrompts.h"
 
-#include "tasks/BackgroundTask.h"
+#include "tasks/WorkerTask.h"
 
 #include <QCoreApplication>
 #include <QDialog>
@@ -82,7 +82,7 @@ void ScriptedPrompts::message(const QString& text) { messages << text; }
 
 namespace quelto::test {
 
-void ScriptedPrompts::runTask(const QString& text, tasks::BackgroundTask& task)
+void ScriptedPrompts::runTask(const QString& text, tasks::WorkerTask& task)
 {
     tasksRun << text;
     std::optional<TaskCancel> cancel;

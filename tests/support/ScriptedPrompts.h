@@ -62,7 +62,7 @@ public:
     void showModal(QDialog& dialog) override;
     // Runs the task, keeping the event loop going, and presses Cancel as
     // taskCancels says.
-    void runTask(const QString& text, tasks::BackgroundTask& task) override;
+    void runTask(const QString& text, tasks::WorkerTask& task) override;
 };
 
 } // namespace quelto::test

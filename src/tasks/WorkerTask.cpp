@@ -1,12 +1,12 @@
-#include "tasks/BackgroundTask.h"
+#include "tasks/WorkerTask.h"
 
 #include <chrono>
 
 namespace quelto::tasks {
 
-BackgroundTask::BackgroundTask(Work work) : m_work(std::move(work)) {}
+WorkerTask::WorkerTask(Work work) : m_work(std::move(work)) {}
 
-BackgroundTask::~BackgroundTask()
+WorkerTask::~WorkerTask()
 {
     if (m_thread.joinable()) {
         m_progress.requestCancel();
@@ -14,7 +14,7 @@ BackgroundTask::~BackgroundTask()
     }
 }
 
-void BackgroundTask::start()
+void WorkerTask::start()
 {
     if (m_started)
         return;
@@ -22,13 +22,13 @@ void BackgroundTask::start()
     m_thread = std::thread([this] { run(); });
 }
 
-void BackgroundTask::run()
+void WorkerTask::run()
 {
     bool cancelled = false;
     std::exception_ptr error;
     try {
         m_work(m_progress);
-    } catch (const TaskCancelled&) {
+    } catch (const WorkCancelled&) {
         cancelled = true;
     } catch (...) {
         error = std::current_exception();
@@ -44,13 +44,13 @@ void BackgroundTask::run()
         m_finishedCallback();
 }
 
-bool BackgroundTask::isFinished() const
+bool WorkerTask::isFinished() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
     return m_finished;
 }
 
-bool BackgroundTask::wait(int timeoutMs)
+bool WorkerTask::wait(int timeoutMs)
 {
     {
         std::unique_lock<std::mutex> lock(m_mutex);
@@ -65,7 +65,7 @@ bool BackgroundTask::wait(int timeoutMs)
     return true;
 }
 
-void BackgroundTask::rethrow() const
+void WorkerTask::rethrow() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
     if (m_error)

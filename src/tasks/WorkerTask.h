@@ -16,22 +16,22 @@ namespace quelto::tasks {
 // Cancel to take effect at once.
 //
 // The work must not touch widgets. What it throws is kept and thrown again by
-// rethrow() on the caller's thread; TaskCancelled only marks the task cancelled.
+// rethrow() on the caller's thread; WorkCancelled only marks the task cancelled.
 //
-//     tasks::BackgroundTask task([&](tasks::TaskProgress& progress) { ... });
+//     tasks::WorkerTask task([&](tasks::TaskProgress& progress) { ... });
 //     prompts.runTask(QStringLiteral("Importing ..."), task); // or task.start(); task.wait();
 //     if (task.wasCancelled()) ...
 //     task.rethrow();
-class BackgroundTask
+class WorkerTask
 {
 public:
     using Work = std::function<void(TaskProgress&)>;
 
-    explicit BackgroundTask(Work work);
+    explicit WorkerTask(Work work);
     // Asks a task still running to cancel and waits for it.
-    ~BackgroundTask();
-    BackgroundTask(const BackgroundTask&) = delete;
-    BackgroundTask& operator=(const BackgroundTask&) = delete;
+    ~WorkerTask();
+    WorkerTask(const WorkerTask&) = delete;
+    WorkerTask& operator=(const WorkerTask&) = delete;
 
     // Called on the worker thread once the work has ended (before wait() returns);
     // set it before start(). The progress dialog wakes up on it.
