@@ -42,6 +42,7 @@ RecordListCommands::RecordListCommands(catalog::CatalogState& state, editing::Re
     QTableView* table = pane.table();
     table->setModel(m_model);
     pane.showDefaultColumns(RecordListModel::DefaultColumnCount);
+    table->horizontalHeader()->setSectionHidden(RecordListModel::columnOf(QStringLiteral("quelto_loan")), false);
     connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 if (!m_following && current.isValid())
@@ -59,7 +60,8 @@ RecordListCommands::RecordListCommands(catalog::CatalogState& state, editing::Re
         showSortIndicator();
     });
     connect(table->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
-        if (section >= 0 && section < int(RecordListModel::columns().size()))
+        if (section >= 0 && section < int(RecordListModel::columns().size()) &&
+            !RecordListModel::columns()[size_t(section)].isWorkedOut())
             sortByColumn(RecordListModel::columns()[size_t(section)].name);
         else
             showSortIndicator();

@@ -43,6 +43,11 @@ const std::vector<RecordListModel::Column>& RecordListModel::columns()
         {QStringLiteral("mv_cast3"), QStringLiteral("Cast 4")},
         {QStringLiteral("mv_cast4"), QStringLiteral("Cast 5")},
         {QStringLiteral("mv_cast5"), QStringLiteral("Cast 6")},
+        // Who has the record's tape now, and until when.
+        {QStringLiteral("quelto_loan"), QStringLiteral("Loan"),
+         QStringLiteral("(select l.borrower || ifnull(', due ' || l.due, '') from quelto_loans l "
+                        "where l.catalog = archive.catalog and l.returned is null order by l.id desc limit 1)"),
+         QStringLiteral("quelto_loans")},
     };
     return all;
 }
@@ -97,6 +102,15 @@ bool RecordListModel::refresh()
     return true;
 }
 
+void RecordListModel::reread()
+{
+    m_cache.clear();
+    m_rowQuery.reset();
+    m_rowQueryConnection = nullptr;
+    if (m_rows > 0)
+        emit dataChanged(index(0, 0), index(m_rows - 1, columnCount() - 1));
+}
+
 int RecordListModel::currentRow() const
 {
     const catalog::RecordSet* set = m_state.current.get();
@@ -126,8 +140,12 @@ const QStringList* RecordListModel::rowTexts(int row) const
     try {
         if (!m_rowQuery) {
             QStringList names;
-            for (const Column& column : columns())
-                names << column.name;
+            for (const Column& column : columns()) {
+                if (!column.isWorkedOut())
+                    names << column.name;
+                else
+                    names << (m_state.database->hasTable(column.needs) ? column.expression : QStringLiteral("null"));
+            }
             m_rowQuery = m_state.database->connection()->prepare(
                 QStringLiteral("select %1 from %2 where rowid = ?")
                     .arg(names.join(u','), catalog::SqlTranslator::quoteName(set->table())));

@@ -27,10 +27,17 @@ class RecordListModel : public QAbstractTableModel
 public:
     struct Column
     {
-        QString name;    // of archive
+        QString name;    // of archive, or of a value worked out for the row
         QString caption; // of the header
+        // A worked-out value: this SQL expression over the row of archive,
+        // read when the catalogue has the table `needs` (else empty).
+        QString expression = {};
+        QString needs = {};
+
+        bool isWorkedOut() const { return !expression.isEmpty(); }
     };
-    // Every column of archive, the list's default columns first.
+    // Every column of archive, the list's default columns first, then the
+    // worked-out values (the tape's loan).
     static const std::vector<Column>& columns();
     static constexpr int DefaultColumnCount = 6;
     static int columnOf(const QString& name); // -1 if none
@@ -48,6 +55,8 @@ public:
     bool refresh();
     // The row of the set's current record, -1 if none.
     int currentRow() const;
+    // Reads every row again (a loan changed what a worked-out column shows).
+    void reread();
 
 private:
     bool inStep() const;
