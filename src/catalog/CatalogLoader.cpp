@@ -122,7 +122,7 @@ void CatalogLoader::open(CatalogState& state, const Questions& questions)
                     .arg(file, report)));
         }
     }
-    const QString damage = CatalogIntegrity::quickCheck(connection);
+    const QString damage = CatalogIntegrity::quickCheck(connection, CatalogIntegrity::checkedLater());
     if (!damage.isEmpty()) {
         if (!(questions.writeToDamagedFile && questions.writeToDamagedFile(damage))) {
             connection.refuseWrites(EngineError(

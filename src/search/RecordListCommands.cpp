@@ -171,6 +171,12 @@ void RecordListCommands::sortByColumn(const QString& column)
                 return;
             }
         }
+        // The cover is no order; a personal column the file lacks yet is
+        // empty everywhere, so the records keep the order in force.
+        if (column == RecordListModel::CoverColumn || !m_model->hasColumn(column)) {
+            showSortIndicator();
+            return;
+        }
         const int index = RecordListModel::columnOf(column);
         const SortOrder byColumn{QString(), index >= 0 ? RecordListModel::columns()[size_t(index)].caption : column,
                                  QStringLiteral("order by ") + column};
