@@ -25,6 +25,7 @@ test_packages=(
     sqlite3 poppler-utils mdbtools
     desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl libglib2.0-bin man-db
     python3-pyatspi at-spi2-core dbus-x11
+    xdotool openbox x11-apps
 )
 
 case "$mode" in

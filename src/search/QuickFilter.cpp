@@ -1,21 +1,14 @@
 #include "search/QuickFilter.h"
 
 #include "catalog/ArchiveKeys.h"
-#include "catalog/TextKeys.h"
 #include "search/SearchQuery.h"
 
 #include <QStringList>
 
 namespace quelto::search {
 
-QString QuickFilter::clause(const QString& text, bool keyed)
+QString QuickFilter::clause(const QString& text)
 {
-    if (keyed) {
-        const QByteArray utf8 = text.toUtf8();
-        const std::string folded = catalog::TextKeys::folded({utf8.constData(), size_t(utf8.size())});
-        const QString needle = SearchQuery::apostrophesDoubled(QString::fromStdString(folded));
-        return QStringLiteral("where instr(%1, '%2') > 0 ").arg(catalog::ArchiveKeys::SearchColumn, needle);
-    }
     QString pattern = SearchQuery::substringPattern(text);
     pattern.replace(QLatin1Char('"'), QLatin1String("\"\""));
     QStringList terms;

@@ -12,11 +12,9 @@ class QuickFilter
 public:
     static inline const QString DescriptionPrefix = QStringLiteral("Quick: ");
 
-    // The filter clause, ending with a space like the substring searches'.
-    // keyed: the catalogue has the folded search column (ArchiveKeys), which
-    // a plain substring search in one column answers; otherwise each column
-    // is searched with a like pattern.
-    static QString clause(const QString& text, bool keyed);
+    // The filter clause, ending with a space like the substring searches':
+    // the substring search's pattern in each searched column, joined by OR.
+    static QString clause(const QString& text);
     // "Quick: bogart [2]"
     static QString description(const QString& text, int count);
 };

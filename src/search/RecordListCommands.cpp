@@ -1,6 +1,5 @@
 #include "search/RecordListCommands.h"
 
-#include "catalog/ArchiveKeys.h"
 #include "catalog/CatalogState.h"
 #include "catalog/EngineError.h"
 #include "catalog/KeyQueryRunner.h"
@@ -18,6 +17,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QTableView>
 #include <QTimer>
@@ -218,11 +218,9 @@ void RecordListCommands::runFilter()
     }
     try {
         catalog::Database& db = *m_state.database;
-        const bool keyed = catalog::ArchiveKeys::hasKeys(db);
-        const QString clause = QuickFilter::clause(text, keyed);
+        const QString clause = QuickFilter::clause(text);
         const QString sql = SearchQuery::sortQuery(clause, m_state.orderClause);
-        const QString keyQuery = catalog::RecordSet::keyQueryFor(db.translate(sql));
-        catalog::ArchiveKeys::catchUp(*db.connection()); // the worker reads the keys as they are
+        const QString translated = db.translate(sql);
         if (!m_runner || m_runnerPath != db.path()) {
             m_runner = std::make_unique<catalog::KeyQueryRunner>(db.path());
             m_runnerPath = db.path();
@@ -236,11 +234,20 @@ void RecordListCommands::runFilter()
                         m_prompts.exclamation(message);
                     });
         }
+        if (m_hookedConnection != db.connection().get()) {
+            // The filter's reading gives way to the window's own writes.
+            m_hookedConnection = db.connection().get();
+            QPointer<catalog::KeyQueryRunner> runner = m_runner.get();
+            db.connection()->addBeforeWrite([runner] {
+                if (runner)
+                    runner->yieldToWriter();
+            });
+        }
         m_requestText = text;
         m_requestClause = clause;
         m_requestSql = sql;
         m_changesAtRequest = db.connection()->totalChanges();
-        m_awaitedTicket = m_runner->request(keyQuery);
+        m_awaitedTicket = m_runner->request(translated);
     } catch (const EngineError& error) {
         m_prompts.exclamation(error.message());
     }

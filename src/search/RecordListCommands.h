@@ -73,6 +73,7 @@ private:
     QTimer* m_filterDelay;
     std::unique_ptr<catalog::KeyQueryRunner> m_runner;
     QString m_runnerPath;
+    const void* m_hookedConnection = nullptr; // whose writes the runner gives way to
     bool m_following = false;
 
     // The request in flight and what it was for.
