@@ -1,7 +1,8 @@
 # cpack -G DEB: a Debian package of what `cmake --install` installs. Library
 # dependencies come from dpkg-shlibdeps; the ones it cannot see are named here:
-# the browser engine's helper process, Qt's platform plugins and the font with
-# Arial's metrics that printed lists and labels are laid out for.
+# the browser engine's helper process, Qt's platform plugins, the picture
+# format plugins (posters are often WebP) and the font with Arial's metrics
+# that printed lists and labels are laid out for.
 set(CPACK_PACKAGE_NAME quelto)
 set(CPACK_PACKAGE_VENDOR "Quelto")
 set(CPACK_PACKAGE_CONTACT "Quelto maintainers <quelto@localhost>")
@@ -18,6 +19,6 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6webenginecore6-bin, qt6-qpa-plugins, fonts-liberation2")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6webenginecore6-bin, qt6-qpa-plugins, qt6-image-formats-plugins, fonts-liberation2")
 
 include(CPack)

@@ -6,6 +6,8 @@
 #include "editing/UserPrompts.h"
 #include "exchange/CsvExport.h"
 #include "exchange/CsvImport.h"
+#include "glance/LoanStore.h"
+#include "glance/LoansCsv.h"
 
 #include <QAction>
 #include <QDir>
@@ -46,9 +48,28 @@ void CsvCommands::exportCsv()
     }
     if (QFileInfo::exists(path) && !prompts.confirm(QStringLiteral("\"%1\" exists already. Replace it?").arg(shown(path))))
         return;
+    // The loans go to a file of their own beside the records, when the user wants them.
+    QString loansPath;
+    try {
+        if (glance::LoanStore(*state.database).hasTable()) {
+            const QString beside = glance::LoansCsv::besideExport(path);
+            if (prompts.confirm(QStringLiteral("Write the loans too, to \"%1\" beside it?").arg(shown(beside))) &&
+                (!QFileInfo::exists(beside) ||
+                 prompts.confirm(QStringLiteral("\"%1\" exists already. Replace it?").arg(shown(beside)))))
+                loansPath = beside;
+        }
+    } catch (const EngineError& error) {
+        prompts.exclamation(error.message());
+        return;
+    }
     try {
         const int count = exchange::CsvExport::writeFile(*state.database, state.current->sql(), path);
-        prompts.message(QStringLiteral("%1 records written to \"%2\".").arg(count).arg(shown(path)));
+        QString done = QStringLiteral("%1 records written to \"%2\".").arg(count).arg(shown(path));
+        if (!loansPath.isEmpty()) {
+            const int loans = glance::LoansCsv::writeFile(*state.database, loansPath);
+            done += QStringLiteral("\n%1 loans written to \"%2\".").arg(loans).arg(shown(loansPath));
+        }
+        prompts.message(done);
     } catch (const EngineError& error) {
         prompts.exclamation(error.message());
     }

@@ -2,12 +2,15 @@
 
 #include "catalog/CatalogState.h"
 #include "editing/RecordForm.h"
+#include "editing/StarRating.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabWidget>
@@ -96,8 +99,15 @@ void FormKeyboard::buildChains()
                              f.mvDirector, f.mvProducer, f.mvBook, f.mvMusic};
     for (QComboBox* box : f.mvCast)
         movie << box;
-    m_chains = {fieldsFollowedByButtons({f.mediatype, f.catalog, f.vidfmt, f.screenformat, f.soundfmt, f.mdLang}),
-                fieldsFollowedByButtons(movie)};
+    QList<QWidget*> media = {f.mediatype, f.catalog, f.vidfmt, f.screenformat, f.soundfmt, f.mdLang};
+    if (f.tapeLength)
+        media << f.tapeLength << f.speed;
+    m_chains = {fieldsFollowedByButtons(media), fieldsFollowedByButtons(movie)};
+    if (f.myRating) {
+        const QList<QWidget*> personal = {f.myRating, f.seen,      f.seenDate,    f.purchased, f.price,
+                                          f.location, f.condition, f.runningTime, f.notes};
+        m_chains.push_back(fieldsFollowedByButtons(personal));
+    }
     for (const QList<QWidget*>& chain : m_chains) {
         for (qsizetype i = 1; i < chain.size(); ++i)
             QWidget::setTabOrder(chain[i - 1], chain[i]);

@@ -25,7 +25,7 @@ namespace quelto::app {
 // field followed by its option-list buttons, and on to the next tab's fields.
 //
 // The record keys work wherever the focus is in the record form (the command
-// strip and the two field tabs), also inside a text field that would
+// strip and the field tabs), also inside a text field that would
 // otherwise keep them for itself; the IMDb tab's browser keeps its own keys.
 class FormKeyboard : public QObject
 {
@@ -57,7 +57,7 @@ private:
     editing::RecordForm& m_form;
     const catalog::CatalogState& m_state;
     QTabWidget* m_tabs;
-    std::vector<QList<QWidget*>> m_chains; // Media, Movie
+    std::vector<QList<QWidget*>> m_chains; // Media, Movie, Personal
     QList<QKeySequence> m_claimed;         // keys taken from the text fields
 };
 

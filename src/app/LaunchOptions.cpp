@@ -43,6 +43,12 @@ struct Options
                                  QStringLiteral("--export-csv CATALOGUE OUT: write every record of CATALOGUE, "
                                                 "ordered by title, to OUT as CSV (UTF-8) and exit."),
                                  QStringLiteral("CATALOGUE")};
+    QCommandLineOption statistics{QStringLiteral("statistics"),
+                                  QStringLiteral("Print the statistics of CATALOGUE (counts and shares by medium, "
+                                                 "genre, decade and country, the most frequent directors and cast "
+                                                 "members, ratings, seen, tapes and free minutes, loans) as JSON "
+                                                 "and exit; the catalogue is only read."),
+                                  QStringLiteral("CATALOGUE")};
     QCommandLineOption exportPdf{QStringLiteral("export-pdf"),
                                  QStringLiteral("--export-pdf long|short OUT.pdf: write the long or short list of "
                                                 "every record, by title, to the PDF file OUT.pdf, as printed, and "
@@ -83,6 +89,7 @@ void setUp(QCommandLineParser& parser, const Options& options)
     parser.addOption(options.importAccess);
     parser.addOption(options.acceptNull);
     parser.addOption(options.exportCsv);
+    parser.addOption(options.statistics);
     for (const QCommandLineOption* option :
          {&options.exportPdf, &options.vhs, &options.eightMm, &options.back, &options.face, &options.box})
         parser.addOption(*option);
@@ -124,7 +131,9 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
     const bool importComplete = takePair(known.importAccess, options.importAccess);
     const bool exportComplete = takePair(known.exportCsv, options.exportCsv);
     const int commands = int(parser.isSet(known.lookup)) + int(parser.isSet(known.importAccess))
-        + int(parser.isSet(known.exportCsv)) + int(parser.isSet(known.exportPdf));
+        + int(parser.isSet(known.exportCsv)) + int(parser.isSet(known.exportPdf))
+        + int(parser.isSet(known.statistics));
+    options.statistics = parser.value(known.statistics);
     const bool labelFlags = parser.isSet(known.vhs) || parser.isSet(known.eightMm) || parser.isSet(known.back)
         || parser.isSet(known.face) || parser.isSet(known.box);
     // --export-pdf takes the arguments that follow; the catalogue comes from
@@ -141,7 +150,8 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
     if (!understood)
         options.error = parser.errorText();
     else if (commands > 1)
-        options.error = QStringLiteral("Give one of --lookup, --import-access, --export-csv and --export-pdf.");
+        options.error =
+            QStringLiteral("Give one of --lookup, --import-access, --export-csv, --export-pdf and --statistics.");
     else if (!pdfError.isEmpty())
         options.error = pdfError;
     else if (labelFlags && !parser.isSet(known.exportPdf))
@@ -154,6 +164,10 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
         options.error = QStringLiteral("--import-access needs the Access file and the new catalogue.");
     else if (!exportComplete)
         options.error = QStringLiteral("--export-csv needs the catalogue and the CSV file.");
+    else if (parser.isSet(known.statistics) && options.statistics.isEmpty())
+        options.error = QStringLiteral("--statistics needs the catalogue.");
+    else if (parser.isSet(known.statistics) && !paths.isEmpty())
+        options.error = QStringLiteral("--statistics names its catalogue itself.");
     else if (options.acceptNull && options.importAccess.isEmpty())
         options.error = QStringLiteral("--accept-null goes with --import-access.");
     else if (!options.lookupUrl.isEmpty() && !paths.isEmpty())
@@ -180,6 +194,7 @@ QString LaunchOptions::usage()
                                 "       quelto --lookup URL [--profile NAME]\n"
                                 "       quelto --import-access OLD.mdb NEW.mdb [--accept-null]\n"
                                 "       quelto --export-csv CATALOGUE OUT.csv\n"
+                                "       quelto --statistics CATALOGUE\n"
                                 "       quelto --export-pdf long|short OUT.pdf [--database PATH]\n"
                                 "       quelto --export-pdf labels MEDIA-ID OUT.pdf [--vhs|--8mm] [--back] [--face]\n"
                                 "              [--box] [--database PATH]\n"));
@@ -194,7 +209,7 @@ QString LaunchOptions::versionText()
 bool LaunchOptions::runsWithoutWindow() const
 {
     return help || version || !lookupUrl.isEmpty() || !importAccess.isEmpty() || !exportCsv.isEmpty()
-        || exportPdf.has_value();
+        || exportPdf.has_value() || !statistics.isEmpty();
 }
 
 } // namespace quelto::app

@@ -14,6 +14,7 @@ namespace quelto::app {
 //   quelto --lookup URL [--profile NAME]
 //   quelto --import-access OLD NEW [--accept-null]
 //   quelto --export-csv CATALOGUE OUT
+//   quelto --statistics CATALOGUE
 //   quelto --export-pdf long|short OUT [--database PATH]
 //   quelto --export-pdf labels MEDIA-ID OUT [--vhs|--8mm] [--back] [--face] [--box] [--database PATH]
 //   quelto --help | --version
@@ -29,6 +30,7 @@ struct LaunchOptions
     bool acceptNull = false;  // --accept-null: refused values of the import become Null
     QStringList exportCsv;    // --export-csv: the catalogue and the CSV file
     std::optional<printing::PdfExportRequest> exportPdf; // --export-pdf: a PDF file, no window
+    QString statistics;       // --statistics: the catalogue whose figures are printed as JSON
     bool help = false;
     bool version = false;
     bool verbose = false; // the browser engine's diagnostics on the terminal

@@ -3,16 +3,19 @@
 #include "app/AccessConversionFlow.h"
 #include "app/CatalogueSwitcher.h"
 #include "app/CatalogSafety.h"
+#include "app/CollectorFeatures.h"
 #include "app/CommandBar.h"
 #include "app/CsvCommands.h"
 #include "app/DatabaseDialog.h"
 #include "app/FormKeyboard.h"
+#include "app/GlanceFeatures.h"
 #include "app/HelpCommands.h"
 #include "app/LookupStatus.h"
 #include "app/LookupTab.h"
 #include "app/MainMenu.h"
 #include "app/MediaTab.h"
 #include "app/MovieTab.h"
+#include "app/PersonalTab.h"
 #include "app/ResizeRule.h"
 #include "app/Settings.h"
 #include "app/Twips.h"
@@ -28,6 +31,7 @@
 #include "editing/StatusShape.h"
 #include "editing/UnsavedChanges.h"
 #include "editing/UserPrompts.h"
+#include "glance/GroupPane.h"
 #include "printing/PrintCommands.h"
 #include "search/RecordListCommands.h"
 #include "search/RecordListPane.h"
@@ -45,6 +49,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -83,15 +88,24 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     m_commandBar = new CommandBar(m_form, client);
     m_tabs = new QTabWidget(client);
     m_tabs->setObjectName(QStringLiteral("SSTab1"));
-    m_tabs->addTab(new MediaTab(m_form, m_tabs), QStringLiteral("Media"));
+    auto* mediaTab = new MediaTab(m_form, m_tabs);
+    m_tabs->addTab(mediaTab, QStringLiteral("Media"));
     m_tabs->addTab(new MovieTab(m_form, m_tabs), QStringLiteral("Movie"));
+    m_tabs->addTab(new PersonalTab(m_form, m_tabs), QStringLiteral("&Personal"));
     m_lookup = new LookupTab(m_form, m_prompts, m_settings, m_tabs);
     m_tabs->addTab(m_lookup, QStringLiteral("IMDb"));
-    m_listPane = new search::RecordListPane(m_tabs);
-    m_tabs->addTab(m_listPane, QStringLiteral("List"));
+    // The List tab: the group pane beside the record list.
+    auto* listSplitter = new QSplitter(Qt::Horizontal, m_tabs);
+    listSplitter->setObjectName(QStringLiteral("listSplitter"));
+    listSplitter->setChildrenCollapsible(false);
+    auto* groupPane = new glance::GroupPane(listSplitter);
+    m_listPane = new search::RecordListPane(listSplitter);
+    listSplitter->setStretchFactor(1, 1);
+    m_tabs->addTab(listSplitter, QStringLiteral("List"));
     setTabOrder(m_form.title, m_tabs);
     m_keyboard = new FormKeyboard(m_form, m_state, m_tabs,
-                                  {m_commandBar, m_tabs->widget(0), m_tabs->widget(1), m_tabs->findChild<QTabBar*>()},
+                                  {m_commandBar, m_tabs->widget(0), m_tabs->widget(1), m_tabs->widget(PersonalTabIndex),
+                                   m_tabs->findChild<QTabBar*>()},
                                   this);
 
     m_display = std::make_unique<editing::RecordDisplay>(m_form, m_state);
@@ -106,6 +120,7 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     auto* records = new editing::RecordCommands(m_form, m_state, *m_display, m_prompts, this);
     m_unsaved = std::make_unique<editing::UnsavedChanges>(*m_display, *records, m_prompts);
     m_display->setUnsavedChanges(m_unsaved.get());
+    m_collector = new CollectorFeatures(*this);
     // A grab fills the new record being entered; into a shown record it
     // replaces what was typed there.
     m_lookup->workflow().setGrabCheck([this] { return m_state.newRecordMode || m_unsaved->settle(); });
@@ -123,6 +138,7 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     m_help = new HelpCommands(*m_menu, m_prompts, this);
     m_switcher = new CatalogueSwitcher(*this);
     new CsvCommands(*this, [this] { return m_switcher->mayReplaceRecord(); });
+    m_glance = new GlanceFeatures(*this, *mediaTab, *groupPane, *listSplitter);
     connect(m_menu->quit(), &QAction::triggered, this, &MainWindow::quit);
     new LookupStatus(m_lookup->workflow(), statusBar());
 

@@ -28,7 +28,9 @@ class SearchCommands;
 namespace quelto::app {
 
 class CatalogSafety;
+class GlanceFeatures;
 class CatalogueSwitcher;
+class CollectorFeatures;
 class CommandBar;
 class FormKeyboard;
 class HelpCommands;
@@ -52,8 +54,10 @@ public:
     };
     static inline const QString NoCatalogueNamed = QStringLiteral("No catalogue file was named.");
     static constexpr int MovieTabIndex = 1;
-    static constexpr int LookupTabIndex = 2;
-    static constexpr int ListTabIndex = 3;
+    static constexpr int PersonalTabIndex = 2;
+    static constexpr int LookupTabIndex = 3;
+    static constexpr int ListTabIndex = 4;
+    static constexpr int CoversTabIndex = 5;
 
     MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -79,6 +83,8 @@ public:
     CatalogueSwitcher& catalogueSwitcher() { return *m_switcher; }
     // Runs the window's long commands off its thread, the window answering.
     tasks::CommandRunner& commandRunner() { return *m_runner; }
+    CollectorFeatures& collector() { return *m_collector; }
+    GlanceFeatures& glance() { return *m_glance; }
     QTabWidget* tabs() const { return m_tabs; }
 
     // The designed size of the client area, in twips.
@@ -126,6 +132,8 @@ private:
     search::RecordListCommands* m_list = nullptr;
     HelpCommands* m_help = nullptr;
     CatalogueSwitcher* m_switcher = nullptr;
+    CollectorFeatures* m_collector = nullptr;
+    GlanceFeatures* m_glance = nullptr;
     MainMenu* m_menu;
     CommandBar* m_commandBar;
     QTabWidget* m_tabs;

@@ -14,7 +14,7 @@ namespace quelto::app {
 MediaTab::MediaTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("mediaTab"));
-    auto* grid = new QGridLayout(this);
+    auto* grid = m_grid = new QGridLayout(this);
     grid->setContentsMargins(14, 14, 14, 14);
     grid->setHorizontalSpacing(3);
     grid->setVerticalSpacing(8);
@@ -43,9 +43,37 @@ MediaTab::MediaTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
     addBox(QStringLiteral("Sound"), form.soundfmt, "soundfmt", "Picture3", "soundfmt", QStringLiteral("Sound Format"));
     addBox(QStringLiteral("Language"), form.mdLang, "mdLang", "Picture5", "olang", QStringLiteral("Language"));
 
+    // The tape: its length (by media ID) and this movie's speed.
+    addBox(QStringLiteral("Tape length"), form.tapeLength, "tapeLength", "tapeLengthList", "quelto_otapelength",
+           QStringLiteral("Tape Length"));
+    form.tapeLength->setToolTip(QStringLiteral("The tape's length at standard play; every movie on the tape shares it"));
+    form.speed = new QComboBox(this);
+    form.speed->setObjectName(QStringLiteral("speed"));
+    form.speed->setToolTip(QStringLiteral("The speed this movie was recorded at"));
+    grid->addWidget(form::caption(QStringLiteral("Speed"), form.speed, this), row, 0);
+    grid->addWidget(form.speed, row, 1, Qt::AlignLeft);
+    ++row;
+
     grid->setColumnMinimumWidth(1, 220);
-    grid->setColumnStretch(3, 1);
+    grid->setColumnMinimumWidth(3, 16);
+    grid->setColumnStretch(4, 1);
+    m_rows = row;
     grid->setRowStretch(row, 1);
+    m_fieldRows = row;
+}
+
+void MediaTab::setTapePanel(QWidget* panel)
+{
+    panel->setParent(this);
+    m_grid->addWidget(panel, 0, 4, m_fieldRows, 1);
+}
+
+void MediaTab::addFullRow(QWidget* widget)
+{
+    m_grid->setRowStretch(m_rows, 0);
+    m_grid->addWidget(widget, m_rows, 0, 1, m_grid->columnCount());
+    ++m_rows;
+    m_grid->setRowStretch(m_rows, 1);
 }
 
 } // namespace quelto::app

@@ -1,6 +1,7 @@
 #include "app/MovieTab.h"
 
 #include "app/FormWidgets.h"
+#include "editing/CoverView.h"
 #include "editing/RecordForm.h"
 
 #include <QComboBox>
@@ -89,9 +90,14 @@ MovieTab::MovieTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
             cast->addWidget(form.mvCast[i], 1);
             cast->addLayout(editButtons(form.mvCast[i], {castButtons[i]}, "cast", QStringLiteral("Cast")));
         }
-        grid->addLayout(cast, 8 + line, 1, 1, 6);
+        grid->addLayout(cast, 8 + line, 1, 1, 7);
     }
     castCaption->setBuddy(form.mvCast[0]);
+
+    // The cover beside the movie's data, above the cast.
+    form.cover = new editing::CoverView(this);
+    grid->addWidget(form.cover, 0, 7, 8, 1);
+    grid->setColumnMinimumWidth(6, 8);
 
     grid->setColumnStretch(1, 3);
     grid->setColumnMinimumWidth(3, 16);

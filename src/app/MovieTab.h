@@ -8,7 +8,8 @@ struct RecordForm;
 
 namespace quelto::app {
 
-// The "Movie" tab: the movie's data and its six cast members in two rows.
+// The "Movie" tab: the movie's data, its cover and its six cast members in
+// two rows.
 class MovieTab : public QWidget
 {
     Q_OBJECT

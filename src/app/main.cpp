@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 #include "app/StartSequence.h"
 #include "exchange/CommandLineExchange.h"
+#include "glance/CommandLineStatistics.h"
 #include "printing/CommandLinePdfExport.h"
 #include "weblookup/CommandLineLookup.h"
 
@@ -88,6 +89,11 @@ int main(int argc, char** argv)
                    ? CommandLineExchange::exportCsv(launch.exportCsv.at(0), launch.exportCsv.at(1), out, err)
                    : CommandLineExchange::importAccess(launch.importAccess.at(0), launch.importAccess.at(1),
                                                        launch.acceptNull, out, err);
+    }
+    if (!launch.statistics.isEmpty()) {
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return quelto::glance::CommandLineStatistics::run(launch.statistics, out, err);
     }
     if (offscreenForErrors) {
         std::fputs("quelto: no display to open the window on (DISPLAY is not set).\n", stderr);

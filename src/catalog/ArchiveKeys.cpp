@@ -64,10 +64,32 @@ qint64 dataVersion(SqliteConnection& connection)
 const QStringList& ArchiveKeys::searchedColumns()
 {
     static const QStringList columns = {
-        QStringLiteral("title"),    QStringLiteral("mv_director"), QStringLiteral("mv_cast1"),
-        QStringLiteral("mv_cast2"), QStringLiteral("mv_cast3"),    QStringLiteral("mv_cast4"),
-        QStringLiteral("mv_cast5"), QStringLiteral("mv_cast6"),    QStringLiteral("catalog")};
+        QStringLiteral("title"),        QStringLiteral("mv_director"),    QStringLiteral("mv_cast1"),
+        QStringLiteral("mv_cast2"),     QStringLiteral("mv_cast3"),       QStringLiteral("mv_cast4"),
+        QStringLiteral("mv_cast5"),     QStringLiteral("mv_cast6"),       QStringLiteral("catalog"),
+        QStringLiteral("quelto_notes"), QStringLiteral("quelto_location")};
     return columns;
+}
+
+QStringList ArchiveKeys::searchedColumns(SqliteConnection& connection)
+{
+    const QStringList present = tableColumns(connection);
+    QStringList columns;
+    for (const QString& column : searchedColumns()) {
+        if (present.contains(column))
+            columns << column;
+    }
+    return columns;
+}
+
+void ArchiveKeys::columnsAdded(Database& db)
+{
+    try {
+        db.connection()->exec(QStringLiteral("drop trigger if exists temp.quelto_keys_insert;"
+                                             "drop trigger if exists temp.quelto_keys_update"));
+    } catch (const EngineError&) {
+    }
+    install(*db.connection());
 }
 
 bool ArchiveKeys::hasLegacyKeys(SqliteConnection& connection)
@@ -84,13 +106,16 @@ bool ArchiveKeys::hasLegacyKeys(SqliteConnection& connection)
 
 void ArchiveKeys::install(Database& db)
 {
-    if (!db.hasTable(QStringLiteral("archive")))
-        return;
-    SqliteConnection& connection = *db.connection();
+    if (db.hasTable(QStringLiteral("archive")))
+        install(*db.connection());
+}
+
+void ArchiveKeys::install(SqliteConnection& connection)
+{
     try {
         connection.exec(QStringLiteral(
             "create temp table if not exists quelto_archive_count (n integer not null, version integer not null);"
-            "delete from quelto_archive_count; insert into quelto_archive_count values (-1, -1);"
+            "insert into quelto_archive_count select -1, -1 where not exists (select 1 from quelto_archive_count);"
             "create temp trigger if not exists quelto_count_insert after insert on archive begin "
             "update quelto_archive_count set n = n + 1; end;"
             "create temp trigger if not exists quelto_count_delete after delete on archive begin "

@@ -25,12 +25,20 @@ public:
     static inline const QString Prefix = QStringLiteral("quelto_");
     static constexpr int KeyTextLimit = 256;
 
-    // The columns the quick filter searches (the record list's filter field).
+    // The columns the quick filter searches (the record list's filter field):
+    // the title, director, cast and catalogue ID, then the program's own
+    // notes and location (which a file gains only with the first personal data).
     static const QStringList& searchedColumns();
+    // Those of them that the file's archive has.
+    static QStringList searchedColumns(SqliteConnection& connection);
+    // After columns were added to archive: the TEMP triggers are made again
+    // for the table as it is now.
+    static void columnsAdded(Database& db);
 
     // Installs the TEMP counter and, where the file has the helper columns,
     // the TEMP triggers that keep them up. Writes nothing to the file.
     static void install(Database& db);
+    static void install(SqliteConnection& connection);
     // Whether the file carries the helper columns of Quelto 1.2.0.
     static bool hasLegacyKeys(SqliteConnection& connection);
 

@@ -144,6 +144,9 @@ void CatalogLoader::open(CatalogState& state, const Questions& questions)
                                                         [&db] { CatalogSchema::createArchiveTable(db); });
         transaction.commit();
     }
+    // The program's own lists: from the file, or in memory until first used.
+    for (const OptionListDef& list : CatalogSchema::ownOptionLists())
+        state.optionSets[list.table] = CatalogSchema::openOwnOptionList(db, list);
     // The set holds every record: the counter starts from its size.
     ArchiveKeys::install(db);
     ArchiveKeys::knowCount(connection, state.current->recordCount());

@@ -4,6 +4,7 @@
 #include "catalog/EngineError.h"
 #include "catalog/RecordSet.h"
 #include "catalog/SqliteConnection.h"
+#include "catalog/SqlTranslator.h"
 #include "catalog/TableDef.h"
 
 namespace quelto::catalog {
@@ -71,9 +72,26 @@ const std::vector<OptionListDef>& CatalogSchema::optionLists()
     return lists;
 }
 
+const std::vector<OptionListDef>& CatalogSchema::ownOptionLists()
+{
+    static const std::vector<OptionListDef> lists = {
+        byOrdinal("quelto_olocation", {"Shelf 1", "Shelf 2", "Shelf 3", "Box 1", "Box 2", "Cellar"}),
+        byOrdinal("quelto_ocondition", {"New", "Good", "Worn", "Damaged"}),
+        byOrdinal("quelto_otapelength",
+                  {"E-120", "E-180", "E-240", "E-300", "T-60", "T-120", "T-160", "T-180", "P5-60", "P5-90",
+                   "P6-120", "LaserDisc CAV side (30 min)", "LaserDisc CLV side (60 min)",
+                   "LaserDisc CLV, both sides (120 min)"}),
+    };
+    return lists;
+}
+
 const OptionListDef& CatalogSchema::optionList(const QString& table)
 {
     for (const OptionListDef& list : optionLists()) {
+        if (list.table == table)
+            return list;
+    }
+    for (const OptionListDef& list : ownOptionLists()) {
         if (list.table == table)
             return list;
     }
@@ -162,6 +180,72 @@ std::unique_ptr<RecordSet> CatalogSchema::openOptionList(Database& db, const Opt
         }
     }
     return set;
+}
+
+namespace {
+
+bool hasTempTable(Database& db, const QString& table)
+{
+    auto statement = db.connection()->prepare(
+        QStringLiteral("select 1 from sqlite_temp_master where type = 'table' and name = ?1 collate nocase"));
+    statement->bind(1, table);
+    return statement->step();
+}
+
+} // namespace
+
+std::unique_ptr<RecordSet> CatalogSchema::openOwnOptionList(Database& db, const OptionListDef& list)
+{
+    if (!db.hasTable(list.table) && !hasTempTable(db, list.table)) {
+        // In the connection's TEMP schema: the file is not touched.
+        SqliteConnection& connection = *db.connection();
+        const QString table = SqlTranslator::quoteName(list.table);
+        connection.exec(QStringLiteral("create temp table %1 (\"text\" TEXT COLLATE NOCASE, \"ordinal\" SMALLINT)")
+                            .arg(table));
+        auto insert = connection.prepare(QStringLiteral("insert into temp.%1 (text, ordinal) values (?, ?)").arg(table));
+        for (const SeedRow& seed : list.seeds) {
+            insert->bind(1, seed.text);
+            insert->bindInt64(2, seed.ordinal);
+            insert->step();
+            insert->reset();
+        }
+    }
+    return db.openRecordSet(list.query);
+}
+
+bool CatalogSchema::isHeldInMemory(Database& db, const QString& table)
+{
+    return !db.hasTable(table) && hasTempTable(db, table);
+}
+
+bool CatalogSchema::storeOwnOptionLists(Database& db, const QString& only)
+{
+    bool stored = false;
+    for (const OptionListDef& list : ownOptionLists()) {
+        if (db.hasTable(list.table) || (!only.isEmpty() && list.table.compare(only, Qt::CaseInsensitive) != 0))
+            continue;
+        db.connection()->beginWrite();
+        createOptionTable(db, list.table);
+        const QString table = SqlTranslator::quoteName(list.table);
+        if (hasTempTable(db, list.table)) {
+            db.connection()->exec(QStringLiteral("insert into main.%1 (text, ordinal) select text, ordinal from temp.%1 "
+                                                 "order by rowid; drop table temp.%1")
+                                      .arg(table));
+        } else {
+            auto insert =
+                db.connection()->prepare(QStringLiteral("insert into main.%1 (text, ordinal) values (?, ?)").arg(table));
+            for (const SeedRow& seed : list.seeds) {
+                insert->bind(1, seed.text);
+                insert->bindInt64(2, seed.ordinal);
+                insert->step();
+                insert->reset();
+            }
+        }
+        stored = true;
+    }
+    if (stored)
+        db.schemaChanged();
+    return stored;
 }
 
 } // namespace quelto::catalog

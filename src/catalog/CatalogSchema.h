@@ -60,6 +60,23 @@ public:
                                                        const std::function<void()>& create);
     // Opens an option list's record set under its rules, seeded.
     static std::unique_ptr<RecordSet> openOptionList(Database& db, const OptionListDef& list);
+
+    // The program's own option lists (quelto_olocation, quelto_ocondition,
+    // quelto_otapelength). They are offered from the first start, but a file
+    // holds them only once the user edits one or first stores data of the
+    // program's own; until then their rows live in a TEMP table of the
+    // connection, and nothing is written to the file.
+    static const std::vector<OptionListDef>& ownOptionLists();
+    // The file's table when it has one (as it stands, even empty), otherwise
+    // the seed rows in a TEMP table of the same name.
+    static std::unique_ptr<RecordSet> openOwnOptionList(Database& db, const OptionListDef& list);
+    // Whether an own list lives only in memory so far.
+    static bool isHeldInMemory(Database& db, const QString& table);
+    // Writes the own lists still held in memory into the file, with the rows
+    // they hold now; inside the caller's write transaction. Open record sets
+    // over them see the file's table after a requery. True if it wrote any.
+    // With a table named, only that list.
+    static bool storeOwnOptionLists(Database& db, const QString& table = {});
 };
 
 } // namespace quelto::catalog

@@ -59,13 +59,20 @@ public:
     std::unique_ptr<RecordSet> openRecordSet(const QString& sql, std::vector<qint64> keys);
 
     // After a schema change made through connection().
-    void schemaChanged() { m_namesValid = false; }
+    void schemaChanged()
+    {
+        m_namesValid = false;
+        ++m_schemaVersion;
+    }
+    // Counts the schema changes told to schemaChanged(), so that holders of
+    // prepared column lists know when to prepare them again.
+    int schemaVersion() const { return m_schemaVersion; }
 
     // For the engine's own record sets.
     std::shared_ptr<SqliteConnection> connection() const { return m_connection; }
     QString translate(const QString& sql);
     // After the schema changed behind the names the translation knows.
-    void forgetNames() { m_namesValid = false; }
+    void forgetNames() { schemaChanged(); }
 
 private:
     Database(QString path, std::shared_ptr<SqliteConnection> connection);
@@ -76,6 +83,7 @@ private:
     std::shared_ptr<SqliteConnection> m_connection;
     QSet<QString> m_names;
     bool m_namesValid = false;
+    int m_schemaVersion = 0;
 };
 
 } // namespace quelto::catalog

@@ -475,6 +475,30 @@ void RecordSet::close()
     m_rowCacheValid = false;
 }
 
+void RecordSet::columnsChanged()
+{
+    if (!isUpdatable() || !m_open)
+        return;
+    const QStringList before = m_columns;
+    std::vector<QVariant> buffer = std::move(m_buffer);
+    std::vector<bool> changed = std::move(m_changed);
+    loadSchema();
+    m_rowQuery.reset();
+    m_rowCacheValid = false;
+    if (m_editMode == EditMode::None)
+        return;
+    // The buffer follows the columns by name.
+    m_buffer.assign(m_columns.size(), QVariant());
+    m_changed.assign(m_columns.size(), false);
+    for (qsizetype c = 0; c < before.size() && size_t(c) < buffer.size(); ++c) {
+        const auto it = m_columnIndex.constFind(before.at(c).toLower());
+        if (it == m_columnIndex.constEnd())
+            continue;
+        m_buffer[size_t(it.value())] = buffer[size_t(c)];
+        m_changed[size_t(it.value())] = changed[size_t(c)];
+    }
+}
+
 QStringList RecordSet::fieldNames() const { return m_columns; }
 
 int RecordSet::columnIndex(const QString& column) const

@@ -75,6 +75,12 @@ public:
     void requery();
     void close();
 
+    // After columns were added to the set's table (or taken away again by a
+    // rollback): reads its column list anew; rows, position and the edit
+    // buffer's values stay.
+    void columnsChanged();
+    bool hasField(const QString& column) const { return m_columnIndex.contains(column.toLower()); }
+
     QStringList fieldNames() const;
     // The value of a column of the current row (or of the edit buffer while
     // editing); an invalid QVariant is Null.

@@ -124,6 +124,9 @@ void SqliteStatement::bind(int index, const QVariant& value)
     } else if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong ||
                value.typeId() == QMetaType::Short) {
         rc = sqlite3_bind_int64(m_statement, index, value.toLongLong());
+    } else if (value.typeId() == QMetaType::QByteArray) {
+        const QByteArray bytes = value.toByteArray();
+        rc = sqlite3_bind_blob64(m_statement, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_TRANSIENT);
     } else {
         const QByteArray utf8 = value.toString().toUtf8();
         rc = sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
@@ -177,6 +180,10 @@ QVariant SqliteStatement::value(int column) const
         return QVariant(qlonglong(sqlite3_column_int64(m_statement, column)));
     case SQLITE_FLOAT:
         return QVariant(sqlite3_column_double(m_statement, column));
+    case SQLITE_BLOB: {
+        const void* bytes = sqlite3_column_blob(m_statement, column);
+        return QVariant(QByteArray(static_cast<const char*>(bytes), sqlite3_column_bytes(m_statement, column)));
+    }
     default: {
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
         return QVariant(QString::fromUtf8(text, sqlite3_column_bytes(m_statement, column)));
@@ -320,11 +327,14 @@ void SqliteConnection::checkWritable()
 void SqliteConnection::beginWrite()
 {
     checkWritable();
-    if (m_writeBegun && inTransaction())
-        return; // the first-change steps ran for this transaction already
-    if (!m_stored && m_firstWriteHook)
+    // The first-change steps, once for the change under way (a caller may
+    // pass the checks before its transaction and again in it).
+    if (!m_stored && m_firstWriteHook && !m_hookRan) {
+        m_hookRan = true;
         m_firstWriteHook();
-    if (!m_idSettled && m_applicationId != 0)
+    }
+    // The id goes into the change's transaction, so both are stored or neither.
+    if (inTransaction() && !m_idSettled && !m_idWritten && m_applicationId != 0)
         adoptApplicationId();
     m_writeBegun = true;
 }
@@ -338,8 +348,6 @@ void SqliteConnection::adoptApplicationId()
         m_idSettled = true; // this program's, or another program's that it keeps
         return;
     }
-    // In the transaction of the change, if there is one: both are stored or
-    // neither. Outside one the pragma commits on its own.
     m_idWritten = true;
     try {
         exec(QStringLiteral("PRAGMA application_id = %1").arg(m_applicationId));
@@ -359,6 +367,7 @@ int SqliteConnection::onCommit(void* self)
     c->m_idSettled = c->m_idSettled || c->m_idWritten;
     c->m_writeBegun = false;
     c->m_idWritten = false;
+    c->m_hookRan = false;
     c->m_afterCommit = true;
     return 0;
 }
@@ -372,6 +381,7 @@ void SqliteConnection::onRollback(void* self)
     }
     c->m_writeBegun = false;
     c->m_idWritten = false;
+    c->m_hookRan = false;
     c->m_afterCommit = false;
 }
 

@@ -16,7 +16,8 @@ namespace quelto::catalog {
 class SqliteConnection;
 
 // One prepared statement; values go in and come out as QVariant (Null as an
-// invalid QVariant, text as QString, whole numbers as qlonglong).
+// invalid QVariant, text as QString, whole numbers as qlonglong, blobs as
+// QByteArray).
 class SqliteStatement
 {
 public:
@@ -147,7 +148,8 @@ private:
     // The first-change state. A commit that fails after the commit hook has
     // run is rolled back within the same call, so the rollback hook puts back
     // what the commit hook took for stored.
-    bool m_writeBegun = false;  // beginWrite() ran in the transaction under way
+    bool m_writeBegun = false;  // beginWrite() ran for the change under way
+    bool m_hookRan = false;     // the first-write hook ran for it
     bool m_idWritten = false;   // the application id is written in it
     bool m_stored = false;      // a change has been committed
     bool m_idSettled = false;   // the file carries an application id

@@ -24,6 +24,8 @@ void OptionFields::fill(RecordSet& set, const QList<QComboBox*>& boxes)
         set.moveFirst();
     }
     for (QComboBox* box : boxes) {
+        if (!box)
+            continue;
         const QString shown = box->currentText();
         box->clear();
         box->addItems(entries);
@@ -44,6 +46,12 @@ void OptionFields::fillAll(const catalog::CatalogState& state, const RecordForm&
             for (QComboBox* box : boxes)
                 box->setEditText(set.value(QStringLiteral("text")).toString());
         }
+    }
+    // The program's own lists, from the file or held in memory.
+    for (const catalog::OptionListDef& list : catalog::CatalogSchema::ownOptionLists()) {
+        const auto it = state.optionSets.find(list.table);
+        if (it != state.optionSets.end() && it->second)
+            fill(*it->second, form.boxesFor(list.table));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "editing/OptionListEditor.h"
 
+#include "catalog/CatalogSchema.h"
 #include "catalog/CatalogState.h"
 #include "catalog/EngineError.h"
 #include "catalog/RecordSet.h"
@@ -207,6 +208,12 @@ void OptionListEditor::rewrite(const QStringList& entries)
     const auto connection = m_state.database->connection();
     connection->exec(QStringLiteral("begin"));
     try {
+        // One of the program's own lists, offered from memory so far, goes
+        // into the file with its first edit.
+        if (catalog::CatalogSchema::isHeldInMemory(*m_state.database, set.table())) {
+            catalog::CatalogSchema::storeOwnOptionLists(*m_state.database, set.table());
+            set.requery();
+        }
         while (!isEmptySet(set)) {
             set.moveFirst();
             set.deleteRecord();

@@ -24,7 +24,7 @@ bool isEmptySet(const RecordSet& set) { return set.bof() && set.eof(); }
 
 RecordCommands::RecordCommands(RecordForm& form, catalog::CatalogState& state, RecordDisplay& display,
                                UserPrompts& prompts, QObject* parent)
-    : QObject(parent), m_form(form), m_state(state), m_display(display), m_prompts(prompts)
+    : QObject(parent), m_form(form), m_state(state), m_display(display), m_prompts(prompts), m_writer(state, display)
 {
     const auto bind = [this](QPushButton* button, void (RecordCommands::*command)()) {
         connect(button, &QPushButton::clicked, this, [this, command] { guarded(command); });
@@ -135,8 +135,19 @@ void RecordCommands::newRecord()
     m_display.clearFields();
 }
 
+bool RecordCommands::refusedByForm()
+{
+    const QString problem = m_writer.problem();
+    if (problem.isEmpty())
+        return false;
+    m_prompts.exclamation(problem);
+    return true;
+}
+
 void RecordCommands::save()
 {
+    if (refusedByForm())
+        return;
     if (m_state.newRecordMode)
         saveNew();
     else
@@ -154,15 +165,11 @@ void RecordCommands::saveNew()
         return;
     }
     RecordSet& set = *m_state.current;
-    set.addNew();
     try {
-        m_display.formToRecord();
-        set.update();
+        m_writer.storeNew();
     } catch (const EngineError& error) {
         // Nothing is stored: the window stays in new-record mode with the
         // typed values, and the media defaults stay as they were.
-        if (set.isEditing())
-            set.cancelUpdate();
         reportSaveFailure(error);
         return;
     }
@@ -192,17 +199,10 @@ void RecordCommands::saveCurrent()
 
 void RecordCommands::storeShown(bool checkShown)
 {
-    RecordSet& set = *m_state.current;
     try {
-        set.edit();
-        m_display.formToRecord();
-        if (checkShown)
-            set.expect(m_display.shownValues());
-        set.update();
+        m_writer.storeCurrent(checkShown);
     } catch (const EngineError& error) {
         // Nothing is stored and the fields keep the user's values.
-        if (set.isEditing())
-            set.cancelUpdate();
         if (error.kind() == EngineError::Kind::Changed)
             resolveChange();
         else if (error.kind() == EngineError::Kind::Deleted)
@@ -235,12 +235,8 @@ void RecordCommands::offerAsNew()
         return;
     RecordSet& set = *m_state.current;
     try {
-        set.addNew();
-        m_display.formToRecord();
-        set.update();
+        m_writer.storeNew();
     } catch (const EngineError& error) {
-        if (set.isEditing())
-            set.cancelUpdate();
         reportSaveFailure(error);
         return;
     }
@@ -296,7 +292,7 @@ void RecordCommands::deleteCurrent()
     if (set.hasCurrentRow()) {
         const int position = set.absolutePosition();
         try {
-            set.deleteRecord();
+            m_writer.deleteCurrent();
         } catch (const EngineError& error) {
             m_prompts.exclamation(CannotDelete.arg(error.message()));
             return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editing/RecordWriter.h"
+
 #include <QObject>
 #include <QString>
 
@@ -85,10 +87,14 @@ private:
     // changes are settled first.
     void settledThenGuarded(void (RecordCommands::*command)());
 
+    // Something typed that cannot be stored: told, and true.
+    bool refusedByForm();
+
     RecordForm& m_form;
     catalog::CatalogState& m_state;
     RecordDisplay& m_display;
     UserPrompts& m_prompts;
+    RecordWriter m_writer;
 };
 
 } // namespace quelto::editing

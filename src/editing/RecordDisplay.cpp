@@ -6,6 +6,7 @@
 #include "catalog/CatalogState.h"
 #include "catalog/EngineError.h"
 #include "editing/FieldBinding.h"
+#include "editing/FormSection.h"
 #include "editing/RecordForm.h"
 #include "editing/StatusShape.h"
 #include "editing/UnsavedChanges.h"
@@ -75,9 +76,13 @@ void RecordDisplay::recordToForm()
             shown.insert(field.column(), value);
             texts.push_back(value.toString()); // Null reads as empty
         }
-        m_shownValues = std::move(shown);
         for (size_t i = 0; i < fields.size(); ++i)
             fields[i].setText(texts[i]);
+        for (FormSection* section : m_sections) {
+            section->show(*set);
+            section->addShownValues(shown);
+        }
+        m_shownValues = std::move(shown);
         for (size_t i = 0; i < fields.size(); ++i) {
             if (fields[i].valueTooltip())
                 fields[i].widget()->setToolTip(texts[i]);
@@ -104,6 +109,8 @@ void RecordDisplay::formToRecord()
             field.setText(column == QLatin1String("mv_rating") ? QStringLiteral("unknown") : Space);
         set.setValue(column, field.text());
     }
+    for (FormSection* section : m_sections)
+        section->toRecord(set);
 }
 
 void RecordDisplay::clearFields()
@@ -126,6 +133,8 @@ void RecordDisplay::clearFields()
     f.mvRanking->setText(Space);
     for (QComboBox* box : f.mvCast)
         box->setEditText(Space);
+    for (FormSection* section : m_sections)
+        section->clear();
     markUnchanged();
     notifyShown();
 }
@@ -138,7 +147,12 @@ std::vector<QString> RecordDisplay::fieldTexts() const
     return texts;
 }
 
-void RecordDisplay::markUnchanged() { m_shown = fieldTexts(); }
+void RecordDisplay::markUnchanged()
+{
+    m_shown = fieldTexts();
+    for (FormSection* section : m_sections)
+        section->markUnchanged();
+}
 
 bool RecordDisplay::fieldsChanged() const
 {
@@ -147,7 +161,13 @@ bool RecordDisplay::fieldsChanged() const
         if (!set || !set->hasCurrentRow())
             return false;
     }
-    return fieldTexts() != m_shown;
+    if (fieldTexts() != m_shown)
+        return true;
+    for (const FormSection* section : m_sections) {
+        if (section->changed())
+            return true;
+    }
+    return false;
 }
 
 bool RecordDisplay::settleUnsavedChanges() { return !m_guard || m_guard->settle(); }

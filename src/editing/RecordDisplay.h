@@ -15,6 +15,7 @@ struct CatalogState;
 namespace quelto::editing {
 
 struct RecordForm;
+class FormSection;
 class UnsavedChanges;
 
 // The display operations every record command uses: between the current row
@@ -64,6 +65,11 @@ public:
     // current record set (the record list) follow every command.
     void addShownListener(std::function<void()> listener);
 
+    // Parts of the form beyond archive's 24 columns, shown, cleared, compared
+    // and stored with them; not owned.
+    void addSection(FormSection* section) { m_sections.push_back(section); }
+    const std::vector<FormSection*>& sections() const { return m_sections; }
+
     RecordForm& form() const { return m_form; }
     catalog::CatalogState& state() const { return m_state; }
 
@@ -76,6 +82,7 @@ private:
     catalog::CatalogState& m_state;
     QHash<QString, QVariant> m_shownValues; // as read from the row
     std::vector<QString> m_shown; // the field texts the last display operation left
+    std::vector<FormSection*> m_sections;
     UnsavedChanges* m_guard = nullptr;
 };
 

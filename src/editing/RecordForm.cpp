@@ -28,6 +28,12 @@ QList<QComboBox*> RecordForm::boxesFor(const QString& list) const
         return {mvProducer};
     if (list == QLatin1String("book"))
         return {mvBook};
+    if (list == QLatin1String("quelto_olocation"))
+        return {location};
+    if (list == QLatin1String("quelto_ocondition"))
+        return {condition};
+    if (list == QLatin1String("quelto_otapelength"))
+        return {tapeLength};
     if (list == QLatin1String("music"))
         return {mvMusic};
     if (list == QLatin1String("cast"))

@@ -6,13 +6,17 @@
 #include <vector>
 
 class QAbstractButton;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
 
 namespace quelto::editing {
 
+class CoverView;
+class StarRating;
 class StatusShape;
 
 // The main window's controls that show a record and the buttons that work on
@@ -46,6 +50,22 @@ struct RecordForm
     QComboBox* mvBook = nullptr;
     QComboBox* mvMusic = nullptr;
     std::array<QComboBox*, castSlots> mvCast{}; // upper row 0-2, lower row 3-5
+    CoverView* cover = nullptr;
+
+    // Personal tab: the program's own columns of archive (quelto_...)
+    StarRating* myRating = nullptr; // quelto_my_rating, half stars
+    QCheckBox* seen = nullptr;      // quelto_seen: a date, or seen without one
+    QLineEdit* seenDate = nullptr;
+    QPlainTextEdit* notes = nullptr;
+    QComboBox* location = nullptr;
+    QLineEdit* purchased = nullptr;
+    QLineEdit* price = nullptr;
+    QComboBox* condition = nullptr;
+    QLineEdit* runningTime = nullptr; // minutes
+
+    // Media tab: the tape (its length by media ID) and this movie's speed
+    QComboBox* tapeLength = nullptr;
+    QComboBox* speed = nullptr;
 
     // Status
     QLabel* labelRecords = nullptr;

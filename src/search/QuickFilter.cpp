@@ -7,14 +7,27 @@
 
 namespace quelto::search {
 
-QString QuickFilter::clause(const QString& text)
+QString QuickFilter::clause(const QString& text, const QStringList& columns)
+{
+    return QStringLiteral("where ") + condition(text, columns) + QLatin1Char(' ');
+}
+
+QString QuickFilter::condition(const QString& text, const QStringList& columns)
 {
     QString pattern = SearchQuery::substringPattern(text);
     pattern.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    QStringList searched = columns;
+    if (searched.isEmpty()) {
+        // Those every archive has.
+        for (const QString& column : catalog::ArchiveKeys::searchedColumns()) {
+            if (!column.startsWith(catalog::ArchiveKeys::Prefix))
+                searched << column;
+        }
+    }
     QStringList terms;
-    for (const QString& column : catalog::ArchiveKeys::searchedColumns())
-        terms << QStringLiteral("%1 like \"%2\" ").arg(column, pattern);
-    return QStringLiteral("where ") + terms.join(QStringLiteral("OR "));
+    for (const QString& column : searched)
+        terms << QStringLiteral("%1 like \"%2\"").arg(column, pattern);
+    return terms.join(QStringLiteral(" OR "));
 }
 
 QString QuickFilter::description(const QString& text, int count)

@@ -88,8 +88,16 @@ void RecordListCommands::follow()
         selectCurrentRow();
     QLineEdit* field = m_pane.filterField();
     field->setEnabled(!m_state.newRecordMode);
-    if (!quickFilterInForce() && !m_filterDelay->isActive() && m_awaitedTicket == 0 && !field->text().isEmpty())
-        field->clear(); // another search or "All Data" has replaced the field's filter
+    if (!quickFilterInForce() && !m_filterDelay->isActive() && m_awaitedTicket == 0) {
+        // Another search or "All Data" has replaced the field's filter.
+        if (!field->text().isEmpty())
+            field->clear();
+        if (hasRestriction()) {
+            m_restriction.clear();
+            m_restrictionLabel.clear();
+            emit restrictionDropped();
+        }
+    }
     showSortIndicator();
     m_following = false;
 }
@@ -186,13 +194,40 @@ bool RecordListCommands::quickFilterInForce() const
     return m_state.filterActive && !m_appliedClause.isEmpty() && m_state.filterClause == m_appliedClause;
 }
 
+void RecordListCommands::setRestriction(const QString& condition, const QString& label)
+{
+    m_restriction = condition;
+    m_restrictionLabel = label;
+    runFilter();
+}
+
+void RecordListCommands::clearRestriction()
+{
+    if (!hasRestriction())
+        return;
+    m_restriction.clear();
+    m_restrictionLabel.clear();
+    runFilter();
+}
+
+QString RecordListCommands::filterClause(const QString& text) const
+{
+    // The notes and location only where the file has them.
+    const QStringList columns = catalog::ArchiveKeys::searchedColumns(*m_state.database->connection());
+    if (!hasRestriction())
+        return QuickFilter::clause(text, columns);
+    if (text.isEmpty())
+        return QStringLiteral("where (%1) ").arg(m_restriction);
+    return QStringLiteral("where (%1) and (%2) ").arg(m_restriction, QuickFilter::condition(text, columns));
+}
+
 void RecordListCommands::runFilter()
 {
     m_filterDelay->stop();
     if (!m_state.database || !m_state.current)
         return;
     const QString text = m_pane.filterField()->text();
-    if (text.isEmpty()) {
+    if (text.isEmpty() && !hasRestriction()) {
         if (m_runner)
             m_runner->cancel();
         m_awaitedTicket = 0;
@@ -218,7 +253,7 @@ void RecordListCommands::runFilter()
     }
     try {
         catalog::Database& db = *m_state.database;
-        const QString clause = QuickFilter::clause(text);
+        const QString clause = filterClause(text);
         const QString sql = SearchQuery::sortQuery(clause, m_state.orderClause);
         const QString translated = db.translate(sql);
         if (!m_runner || m_runnerPath != db.path()) {
@@ -244,6 +279,7 @@ void RecordListCommands::runFilter()
             });
         }
         m_requestText = text;
+        m_requestLabel = m_restrictionLabel;
         m_requestClause = clause;
         m_requestSql = sql;
         m_changesAtRequest = db.connection()->totalChanges();
@@ -276,7 +312,14 @@ void RecordListCommands::applyFilterAnswer(quint64 ticket, std::vector<qint64>& 
         m_appliedClause = m_requestClause;
         m_appliedText = m_requestText;
         m_state.filterActive = true;
-        m_state.filterDescription = QuickFilter::description(m_requestText, m_state.current->recordCount());
+        const int count = m_state.current->recordCount();
+        if (m_requestLabel.isEmpty())
+            m_state.filterDescription = QuickFilter::description(m_requestText, count);
+        else if (m_requestText.isEmpty())
+            m_state.filterDescription = SearchQuery::description(m_requestLabel, QString(), count);
+        else
+            m_state.filterDescription =
+                m_requestLabel + QStringLiteral(", ") + QuickFilter::description(m_requestText, count);
         m_display.showFilterState();
         if (m_state.current->bof() && m_state.current->eof())
             m_display.clearFields(); // nothing found: no record's values stay on show

@@ -51,15 +51,28 @@ public:
     // True while a filter answer is still to come.
     bool isFiltering() const { return m_awaitedTicket != 0; }
 
+    // A condition over archive that the filter field's text is combined with
+    // (a group of the group pane, the tapes on loan): the list shows the
+    // records that meet it and, with text in the field, match the text too.
+    // label leads the filter description: "Genre: Film noir [42]",
+    // "Genre: Film noir, Quick: bogart [3]". Both run the filter.
+    void setRestriction(const QString& condition, const QString& label);
+    void clearRestriction();
+    const QString& restrictionLabel() const { return m_restrictionLabel; }
+    bool hasRestriction() const { return !m_restriction.isEmpty(); }
+
 signals:
     // Enter or a double click on a row.
     void rowOpened();
     // A filter answer has been shown.
     void filterShown();
+    // Another search or "All Data" has replaced the restriction.
+    void restrictionDropped();
 
 private:
     void applyFilterAnswer(quint64 ticket, std::vector<qint64>& keys);
     bool quickFilterInForce() const;
+    QString filterClause(const QString& text) const;
     void showSortIndicator();
     void selectCurrentRow();
 
@@ -84,6 +97,9 @@ private:
     qint64 m_changesAtRequest = 0;
     QString m_appliedClause; // the filter clause the field put in force
     QString m_appliedText;
+    QString m_restriction; // a condition, or empty
+    QString m_restrictionLabel;
+    QString m_requestLabel;
 };
 
 } // namespace quelto::search

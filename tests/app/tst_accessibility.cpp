@@ -104,7 +104,8 @@ private slots:
         QCOMPARE(names.size(), nameOfList.size());
         QCOMPARE(nameOfList.value(QStringLiteral("director")), QStringLiteral("Edit the Director list"));
         QCOMPARE(nameOfList.value(QStringLiteral("cast")), QStringLiteral("Edit the Cast list"));
-        QCOMPARE(nameOfList.size(), 14);
+        QCOMPARE(nameOfList.value(QStringLiteral("quelto_ocondition")), QStringLiteral("Edit the Condition list"));
+        QCOMPARE(nameOfList.size(), 17); // the fourteen, location, condition and tape length
     }
 
     void statusShapeAndCountSayWhatTheyShow()

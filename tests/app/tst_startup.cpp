@@ -354,8 +354,11 @@ void TestStartup::menuBarItemsInOrder()
         "mnPrintLabel=Print L&abel", "mnPreview=Print Pre&view",  "mnEmpty=",                  "mnQuit=&Quit",
         "mnSearch=&Search",      "mnSrchTitle=by &Title",         "mnSrchDir=by &Director",
         "mnSrchActor=by &Actress/Actor", "mnSrchGenre=by &Genre",  "mnSrchMedia=by &Media-ID",
+        "=",                     "mnSrchOnLoan=On &Loan",         "mnSrchOverdue=O&verdue",
         "mnOrder=S&ort",         "mnOrdTitle=by &Title",          "mnOrdDir=by &Director",
-        "mnOrdGen=by &Genre",    "mnOrdCat=by &Catalog ID",       "mnuHelp=&Help",
+        "mnOrdGen=by &Genre",    "mnOrdCat=by &Catalog ID",
+        "mnCollection=Collect&ion", "mnLoans=&Loans...",          "mnStatistics=&Statistics...", "=",
+        "mnGroupPane=&Group Pane", "mnuHelp=&Help",
         "mnuHelpCont=&Contents", "mnuAbout=&About"};
     QCOMPARE(seen, expected);
     QVERIFY(f.find<QAction>(QStringLiteral("mnOrdTitle"))->isChecked());

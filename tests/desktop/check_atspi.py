@@ -69,15 +69,17 @@ with tempfile.TemporaryDirectory() as home:
                 by_role.setdefault(node.getRoleName(), []).append(node.name)
             combos = by_role.get("combo box", [])
             for caption in ["Media", "Format", "Image", "Sound", "Language", "Country", "Orig. Language",
-                            "Color", "Genre", "Director", "Produced by", "Book", "Music", "Cast 1", "Cast 6"]:
+                            "Color", "Genre", "Director", "Produced by", "Book", "Music", "Cast 1", "Cast 6",
+                            "Tape length", "Speed", "Location", "Condition"]:
                 check(caption in combos, "no drop-down named %r (drop-downs: %r)" % (caption, sorted(set(combos))))
             texts = by_role.get("text", [])
-            for caption in ["Catalog", "Year", "Title"]:
+            for caption in ["Catalog", "Year", "Title", "Seen on", "Purchased", "Price", "Running time", "Notes"]:
                 check(caption in texts, "no text field named %r" % caption)
+            check("My rating" in by_role.get("slider", []), "no slider named 'My rating'")
             buttons = [n for n in by_role.get("push button", []) if n.startswith("Edit the ")]
             for name in ["Edit the Director list", "Edit the Cast list", "Edit the Media list"]:
                 check(name in buttons, "no button %r" % name)
-            check(len(set(buttons)) == 14, "option-list buttons: %r" % sorted(set(buttons)))
+            check(len(set(buttons)) == 17, "option-list buttons: %r" % sorted(set(buttons)))
             statuses = [n for n in nodes if n.name == "Record status"]
             check(len(statuses) == 1 and statuses[0].description == "Browsing all records",
                   "the status shape is not described")

@@ -252,12 +252,13 @@ void TestFormKeyboard::tabRunsThroughTheTabsInReadingOrder()
     focus(r.mediatype);
 
     QStringList seen{QApplication::focusWidget()->objectName()};
-    for (int i = 0; i < 12; ++i) {
+    for (int i = 0; i < 14; ++i) {
         press(Qt::Key_Tab);
         seen << QApplication::focusWidget()->objectName();
     }
     const QStringList expected = {"mediatype", "Picture2", "catalog", "vidfmt", "Picture4", "screenformat",
-                                  "Picture1", "soundfmt", "Picture3", "mdLang", "Picture5",
+                                  "Picture1", "soundfmt", "Picture3", "mdLang", "Picture5", "tapeLength",
+                                  "tapeLengthList", // the speed: none on a LaserDisk
                                   // on to the Movie tab
                                   "mv_country", "Image1"};
     QCOMPARE(seen, expected);
@@ -280,7 +281,7 @@ void TestFormKeyboard::tabRunsThroughTheTabsInReadingOrder()
     // Back across: Shift+Tab from the first Movie field reaches the last Media widget.
     focus(r.mv_country);
     press(Qt::SHIFT | Qt::Key_Backtab);
-    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Picture5"));
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("tapeLengthList"));
     QCOMPARE(tabs->currentIndex(), 0);
 }
 

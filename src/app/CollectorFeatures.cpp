@@ -1,0 +1,54 @@
+#include "app/CollectorFeatures.h"
+
+#include "app/CoversCommands.h"
+#include "app/CoversPane.h"
+#include "app/MainWindow.h"
+#include "app/MediaTab.h"
+#include "app/TapePanel.h"
+#include "editing/CoverField.h"
+#include "editing/PersonalFields.h"
+#include "editing/TapeFields.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTabWidget>
+
+namespace quelto::app {
+
+CollectorFeatures::CollectorFeatures(MainWindow& window)
+    : QObject(&window),
+      m_window(window),
+      m_personal(std::make_unique<editing::PersonalFields>(window.form())),
+      m_tape(std::make_unique<editing::TapeFields>(window.form(), window.state()))
+{
+    editing::RecordForm& form = window.form();
+    editing::RecordDisplay& display = window.display();
+    display.addSection(m_personal.get());
+    display.addSection(m_tape.get());
+    m_cover = new editing::CoverField(form, window.state(), window.prompts(), &window);
+    display.addSection(m_cover);
+
+    // The speeds offered follow the medium's system.
+    connect(form.mediatype, &QComboBox::currentTextChanged, this,
+            [this](const QString& type) { m_personal->offerSpeedsFor(type); });
+    // A new record typed onto a tape that has a length shows it.
+    connect(form.catalog, &QLineEdit::textEdited, this, [this](const QString& mediaId) {
+        if (m_window.state().newRecordMode)
+            m_tape->mediaIdTyped(mediaId);
+    });
+
+    m_tapePanel = new TapePanel(form, window.state(), *m_tape);
+    if (auto* media = qobject_cast<MediaTab*>(window.tabs()->widget(0)))
+        media->setTapePanel(m_tapePanel);
+    display.addShownListener([this] { m_tapePanel->refreshSoon(); });
+
+    m_coversPane = new CoversPane(window.tabs());
+    window.tabs()->addTab(m_coversPane, QStringLiteral("Covers"));
+    m_covers = new CoversCommands(window, *m_coversPane);
+    display.addShownListener([this] { m_covers->follow(); });
+    connect(m_cover, &editing::CoverField::coverWritten, m_covers, &CoversCommands::coverChanged);
+}
+
+CollectorFeatures::~CollectorFeatures() = default;
+
+} // namespace quelto::app

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+namespace quelto::editing {
+class CoverField;
+class PersonalFields;
+class TapeFields;
+} // namespace quelto::editing
+
+namespace quelto::app {
+
+class CoversCommands;
+class CoversPane;
+class MainWindow;
+class TapePanel;
+
+// What the collector keeps beside the movie's data, joined to the main
+// window: the personal fields, the cover, the tape and its free minutes.
+class CollectorFeatures : public QObject
+{
+    Q_OBJECT
+public:
+    explicit CollectorFeatures(MainWindow& window);
+    ~CollectorFeatures() override;
+
+    editing::PersonalFields& personal() { return *m_personal; }
+    editing::TapeFields& tape() { return *m_tape; }
+    editing::CoverField& cover() { return *m_cover; }
+    TapePanel& tapePanel() { return *m_tapePanel; }
+    CoversPane& coversPane() { return *m_coversPane; }
+    CoversCommands& covers() { return *m_covers; }
+
+private:
+    MainWindow& m_window;
+    std::unique_ptr<editing::PersonalFields> m_personal;
+    std::unique_ptr<editing::TapeFields> m_tape;
+    editing::CoverField* m_cover;
+    TapePanel* m_tapePanel;
+    CoversPane* m_coversPane;
+    CoversCommands* m_covers;
+};
+
+} // namespace quelto::app

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+namespace quelto::collection {
+class CoverGridModel;
+class CoverThumbnails;
+} // namespace quelto::collection
+
+namespace quelto::app {
+
+class CoversPane;
+class MainWindow;
+
+// What the Covers view does: it follows the current record set after every
+// command, makes a chosen card's record the current one (as a List row does),
+// opens it on the Movie tab with Enter or a double click, and keeps the
+// thumbnails of the open catalogue.
+class CoversCommands : public QObject
+{
+    Q_OBJECT
+public:
+    CoversCommands(MainWindow& window, CoversPane& pane);
+    ~CoversCommands() override;
+
+    collection::CoverGridModel& model() const { return *m_model; }
+    // Null until the view is first shown for a catalogue.
+    collection::CoverThumbnails* thumbnails() const { return m_thumbnails.get(); }
+
+    void follow();
+    void chooseRow(int row);
+    // A record's cover was stored or removed.
+    void coverChanged(qint64 recordId);
+
+private:
+    void ensureThumbnails();
+    void selectCurrentRow();
+    void showSummary();
+
+    MainWindow& m_window;
+    CoversPane& m_pane;
+    collection::CoverGridModel* m_model;
+    std::unique_ptr<collection::CoverThumbnails> m_thumbnails;
+    bool m_following = false;
+};
+
+} // namespace quelto::app

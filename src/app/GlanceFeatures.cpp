@@ -1,0 +1,263 @@
+#include "app/GlanceFeatures.h"
+
+#include "app/MainMenu.h"
+#include "app/MainWindow.h"
+#include "app/MediaTab.h"
+#include "app/Settings.h"
+#include "catalog/EngineError.h"
+#include "editing/RecordDisplay.h"
+#include "editing/UserPrompts.h"
+#include "glance/ChartPrinter.h"
+#include "glance/GroupCommands.h"
+#include "glance/GroupFilter.h"
+#include "glance/GroupPane.h"
+#include "glance/LoanCommands.h"
+#include "glance/LoanPanel.h"
+#include "glance/LoanRules.h"
+#include "glance/LoanStore.h"
+#include "glance/LoanText.h"
+#include "glance/LoansWindow.h"
+#include "glance/StatisticsWindow.h"
+#include "search/RecordListCommands.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+
+namespace quelto::app {
+namespace {
+
+const QString Section = QStringLiteral("Settings");
+const QString GroupFieldKey = QStringLiteral("GroupField");
+const QString GroupOrderKey = QStringLiteral("GroupOrder");
+const QString GroupPaneKey = QStringLiteral("GroupPane");
+const QString ListSplitKey = QStringLiteral("ListSplit");
+const QString LoanPeriodKey = QStringLiteral("LoanPeriodDays");
+
+} // namespace
+
+GlanceFeatures::GlanceFeatures(MainWindow& window, MediaTab& mediaTab, glance::GroupPane& groupPane,
+                               QSplitter& listSplitter)
+    : QObject(&window),
+      m_window(window),
+      m_groupPane(groupPane),
+      m_splitter(listSplitter),
+      m_loans(new glance::LoanCommands(window.state(), window.prompts(), &window)),
+      m_panel(new glance::LoanPanel(window.state(), *m_loans, &mediaTab)),
+      m_groups(new glance::GroupCommands(window.state(), window.recordList(), window.prompts(), groupPane, this)),
+      m_printer(std::make_unique<glance::SystemChartPrinter>()),
+      m_notice(new QLabel(&window))
+{
+    mediaTab.addFullRow(m_panel);
+    m_notice->setObjectName(QStringLiteral("overdueNotice"));
+    m_notice->setStyleSheet(QStringLiteral("color: rgb(192, 0, 0);"));
+    m_notice->setTextFormat(Qt::RichText);
+    m_notice->setToolTip(QStringLiteral("Show the tapes out now"));
+    m_notice->hide();
+    window.statusBar()->addPermanentWidget(m_notice);
+    connect(m_notice, &QLabel::linkActivated, this, &GlanceFeatures::showLoans);
+    addMenus();
+    restoreSettings();
+
+    window.display().addShownListener([this] { afterShown(); });
+    connect(m_loans, &glance::LoanCommands::loansChanged, this, [this] {
+        updateOverdueNotice();
+        if (m_groups->field().kind == glance::GroupField::Kind::Borrower)
+            m_groups->recount();
+    });
+    connect(m_loans, &glance::LoanCommands::defaultPeriodChanged, this,
+            [this](int days) { storeSetting(LoanPeriodKey, QString::number(days)); });
+    connect(m_groups, &glance::GroupCommands::fieldChanged, this,
+            [this](const QString& id) { storeSetting(GroupFieldKey, id); });
+    connect(m_groups, &glance::GroupCommands::orderChanged, this, [this](glance::GroupCounts::Order order) {
+        storeSetting(GroupOrderKey, order == glance::GroupCounts::Order::ByCount ? QStringLiteral("count")
+                                                                                 : QStringLiteral("name"));
+    });
+    connect(&m_splitter, &QSplitter::splitterMoved, this, [this] {
+        storeSetting(ListSplitKey, QString::fromLatin1(m_splitter.saveState().toBase64()));
+    });
+}
+
+GlanceFeatures::~GlanceFeatures() = default;
+
+void GlanceFeatures::addMenus()
+{
+    MainMenu& menu = m_window.menu();
+    if (QMenu* search = menu.menu(QStringLiteral("mnSearch"))) {
+        search->addSeparator();
+        QAction* onLoan = search->addAction(QStringLiteral("On &Loan"));
+        onLoan->setObjectName(QStringLiteral("mnSrchOnLoan"));
+        QAction* overdue = search->addAction(QStringLiteral("O&verdue"));
+        overdue->setObjectName(QStringLiteral("mnSrchOverdue"));
+        connect(onLoan, &QAction::triggered, this, &GlanceFeatures::searchOnLoan);
+        connect(overdue, &QAction::triggered, this, &GlanceFeatures::searchOverdue);
+    }
+    QMenuBar* bar = m_window.menuBar();
+    auto* collection = new QMenu(QStringLiteral("Collect&ion"), bar);
+    collection->setObjectName(QStringLiteral("mnCollection"));
+    collection->menuAction()->setObjectName(QStringLiteral("mnCollection"));
+    QMenu* help = menu.menu(QStringLiteral("mnuHelp"));
+    bar->insertMenu(help ? help->menuAction() : nullptr, collection);
+    QAction* loans = collection->addAction(QStringLiteral("&Loans..."));
+    loans->setObjectName(QStringLiteral("mnLoans"));
+    QAction* statistics = collection->addAction(QStringLiteral("&Statistics..."));
+    statistics->setObjectName(QStringLiteral("mnStatistics"));
+    collection->addSeparator();
+    QAction* pane = collection->addAction(QStringLiteral("&Group Pane"));
+    pane->setObjectName(QStringLiteral("mnGroupPane"));
+    pane->setCheckable(true);
+    pane->setChecked(true);
+    pane->setToolTip(QStringLiteral("Show the groups beside the record list"));
+    connect(loans, &QAction::triggered, this, &GlanceFeatures::showLoans);
+    connect(statistics, &QAction::triggered, this, &GlanceFeatures::showStatistics);
+    connect(pane, &QAction::toggled, this, &GlanceFeatures::setGroupPaneVisible);
+}
+
+void GlanceFeatures::restoreSettings()
+{
+    Settings& settings = m_window.settings();
+    bool ok = false;
+    const int period = settings.value(Section, LoanPeriodKey).toInt(&ok);
+    m_loans->setDefaultPeriod(ok ? period : glance::LoanRules::DefaultPeriodDays);
+    const QString field = settings.value(Section, GroupFieldKey);
+    if (glance::GroupField::byId(field))
+        m_groups->setField(field);
+    if (settings.value(Section, GroupOrderKey) == QLatin1String("count"))
+        m_groups->setOrder(glance::GroupCounts::Order::ByCount);
+    const QByteArray split = QByteArray::fromBase64(settings.value(Section, ListSplitKey).toLatin1());
+    if (split.isEmpty() || !m_splitter.restoreState(split))
+        m_splitter.setSizes({220, 600});
+    const bool visible = settings.value(Section, GroupPaneKey, QStringLiteral("1")) != QLatin1String("0");
+    if (QAction* item = m_window.menu().action(QStringLiteral("mnGroupPane")))
+        item->setChecked(visible);
+    m_groupPane.setVisible(visible);
+}
+
+void GlanceFeatures::storeSetting(const QString& key, const QString& value)
+{
+    m_window.settings().setValue(Section, key, value);
+    m_window.settings().sync();
+}
+
+void GlanceFeatures::setGroupPaneVisible(bool visible)
+{
+    m_groupPane.setVisible(visible);
+    if (QAction* item = m_window.menu().action(QStringLiteral("mnGroupPane")); item && item->isChecked() != visible)
+        item->setChecked(visible);
+    storeSetting(GroupPaneKey, visible ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void GlanceFeatures::setToday(std::function<QDate()> today)
+{
+    m_today = today;
+    m_loans->setToday(today);
+    if (m_statisticsWindow)
+        m_statisticsWindow->setToday(today);
+    m_panel->refresh();
+    updateOverdueNotice();
+}
+
+void GlanceFeatures::setChartPrinter(std::unique_ptr<glance::ChartPrinter> printer) { m_printer = std::move(printer); }
+
+void GlanceFeatures::afterShown()
+{
+    m_panel->refresh();
+    m_groups->sync();
+    // A catalogue opened (at start or switched to) gets its notice once.
+    if (m_window.state().databasePath != m_noticePath)
+        updateOverdueNotice();
+}
+
+void GlanceFeatures::updateOverdueNotice()
+{
+    const catalog::CatalogState& state = m_window.state();
+    m_noticePath = state.databasePath;
+    int overdue = 0;
+    try {
+        if (state.database)
+            overdue = glance::LoanStore(*state.database).overdueCount(m_today());
+    } catch (const catalog::EngineError&) {
+    }
+    const QString text = glance::LoanText::overdueNotice(overdue);
+    m_notice->setText(text.isEmpty() ? QString() : QStringLiteral("<a href=\"loans\" style=\"color: rgb(192, 0, 0);\">%1</a>").arg(text));
+    m_notice->setAccessibleName(text);
+    m_notice->setVisible(!text.isEmpty());
+}
+
+glance::LoansWindow& GlanceFeatures::loansWindow()
+{
+    if (!m_loansWindow)
+        m_loansWindow = new glance::LoansWindow(*m_loans, &m_window);
+    return *m_loansWindow;
+}
+
+glance::StatisticsWindow& GlanceFeatures::statisticsWindow()
+{
+    if (!m_statisticsWindow) {
+        m_statisticsWindow = new glance::StatisticsWindow(m_window.state(), m_window.prompts(), *m_printer, &m_window);
+        m_statisticsWindow->setToday(m_today);
+    }
+    return *m_statisticsWindow;
+}
+
+void GlanceFeatures::showLoans()
+{
+    glance::LoansWindow& window = loansWindow();
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+void GlanceFeatures::showStatistics()
+{
+    glance::StatisticsWindow& window = statisticsWindow();
+    if (window.isVisible())
+        window.refresh();
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+void GlanceFeatures::searchOnLoan()
+{
+    editing::UserPrompts& prompts = m_window.prompts();
+    if (m_window.state().newRecordMode) {
+        prompts.exclamation(glance::LoanCommands::FinishNewRecord);
+        return;
+    }
+    try {
+        catalog::Database& db = *m_window.state().database;
+        if (glance::LoanStore(db).currentLoans().empty()) {
+            prompts.exclamation(NoTapeOnLoan);
+            return;
+        }
+        m_window.recordList().setRestriction(glance::GroupFilter::onLoanCondition(true), QStringLiteral("On loan"));
+    } catch (const catalog::EngineError& error) {
+        prompts.exclamation(error.message());
+    }
+}
+
+void GlanceFeatures::searchOverdue()
+{
+    editing::UserPrompts& prompts = m_window.prompts();
+    if (m_window.state().newRecordMode) {
+        prompts.exclamation(glance::LoanCommands::FinishNewRecord);
+        return;
+    }
+    try {
+        catalog::Database& db = *m_window.state().database;
+        if (glance::LoanStore(db).overdueCount(m_today()) == 0) {
+            prompts.exclamation(NoTapeOverdue);
+            return;
+        }
+        m_window.recordList().setRestriction(
+            glance::GroupFilter::overdueCondition(true, glance::LoanText::isoDate(m_today())), QStringLiteral("Overdue"));
+    } catch (const catalog::EngineError& error) {
+        prompts.exclamation(error.message());
+    }
+}
+
+} // namespace quelto::app

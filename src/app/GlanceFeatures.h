@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QDate>
+#include <QObject>
+#include <functional>
+#include <memory>
+
+class QLabel;
+class QSplitter;
+
+namespace quelto::glance {
+class ChartPrinter;
+class GroupCommands;
+class GroupPane;
+class LoanCommands;
+class LoanPanel;
+class LoansWindow;
+class StatisticsWindow;
+} // namespace quelto::glance
+
+namespace quelto::app {
+
+class MainWindow;
+class MediaTab;
+
+// Loans, groups and statistics in the main window: the Collection menu, the
+// Search menu's "On Loan" and "Overdue", the loan line of the Media tab, the
+// group pane beside the list, the notice of overdue tapes in the status bar
+// (never a dialog), the Loans and Statistics windows, and their settings.
+class GlanceFeatures : public QObject
+{
+    Q_OBJECT
+public:
+    static inline const QString NoTapeOnLoan = QStringLiteral("No tape is on loan.");
+    static inline const QString NoTapeOverdue = QStringLiteral("No tape is overdue.");
+
+    GlanceFeatures(MainWindow& window, MediaTab& mediaTab, glance::GroupPane& groupPane, QSplitter& listSplitter);
+    ~GlanceFeatures() override;
+
+    glance::LoanCommands& loans() const { return *m_loans; }
+    glance::LoanPanel& loanPanel() const { return *m_panel; }
+    glance::GroupCommands& groups() const { return *m_groups; }
+    glance::LoansWindow& loansWindow();
+    glance::StatisticsWindow& statisticsWindow();
+    QLabel* overdueNotice() const { return m_notice; }
+
+    // The date taken as today, everywhere loans are shown (tests set their own).
+    void setToday(std::function<QDate()> today);
+    // Where charts are printed (tests put a recording in).
+    void setChartPrinter(std::unique_ptr<glance::ChartPrinter> printer);
+
+    void showLoans();
+    void showStatistics();
+    void searchOnLoan();  // mnSrchOnLoan
+    void searchOverdue(); // mnSrchOverdue
+    void setGroupPaneVisible(bool visible);
+    // "2 tapes overdue" in the status bar, or nothing.
+    void updateOverdueNotice();
+
+private:
+    void addMenus();
+    void restoreSettings();
+    void storeSetting(const QString& key, const QString& value);
+    void afterShown();
+
+    MainWindow& m_window;
+    glance::GroupPane& m_groupPane;
+    QSplitter& m_splitter;
+    glance::LoanCommands* m_loans;
+    glance::LoanPanel* m_panel;
+    glance::GroupCommands* m_groups;
+    std::unique_ptr<glance::ChartPrinter> m_printer;
+    glance::LoansWindow* m_loansWindow = nullptr;
+    glance::StatisticsWindow* m_statisticsWindow = nullptr;
+    QLabel* m_notice;
+    std::function<QDate()> m_today = [] { return QDate::currentDate(); };
+    QString m_noticePath; // the catalogue the notice was made for
+};
+
+} // namespace quelto::app

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "glance/StatisticsFigures.h"
+
+#include <QImage>
+#include <QRectF>
+#include <QString>
+
+class QPainter;
+
+namespace quelto::glance {
+
+// A chart drawn away from the screen, at a size of its own: for the
+// clipboard, PNG and PDF files and the printer. The chart is laid out at a
+// fixed size (ChartSize) and scaled into the target, so its text keeps its
+// proportions on any device.
+class ChartExport
+{
+public:
+    static constexpr int ChartWidth = 1200;
+    static constexpr int ChartHeight = 800;
+
+    // Draws the chart into target, centred and as large as fits.
+    static void paint(const QString& id, const StatisticsFigures& figures, QPainter& painter, const QRectF& target);
+    static QImage image(const QString& id, const StatisticsFigures& figures);
+    // Writes a PNG, or a PDF when the name ends in ".pdf" (any case); throws
+    // catalog::EngineError naming the file when it cannot be written.
+    static void save(const QString& id, const StatisticsFigures& figures, const QString& path);
+};
+
+} // namespace quelto::glance

@@ -1,0 +1,111 @@
+#include "glance/GroupCounter.h"
+
+#include "glance/GroupKeying.h"
+#include "glance/LoanStore.h"
+#include "glance/NameSlots.h"
+#include "glance/RawQuery.h"
+#include "glance/TextTally.h"
+
+#include <array>
+
+namespace quelto::glance {
+
+QHash<QByteArray, QString> GroupCounter::currentBorrowers(catalog::SqliteConnection& connection)
+{
+    QHash<QByteArray, QString> borrowers;
+    if (RawQuery::tableColumns(connection, LoanStore::Table).isEmpty())
+        return borrowers;
+    RawQuery loans(connection,
+                   QStringLiteral("select catalog, borrower from quelto_loans where returned is null order by id"));
+    while (loans.step()) {
+        const std::string_view catalog = loans.text(0);
+        const std::string_view borrower = loans.text(1);
+        borrowers.insert(LoanStore::tapeKey(QString::fromUtf8(catalog.data(), qsizetype(catalog.size()))),
+                         QString::fromUtf8(borrower.data(), qsizetype(borrower.size())));
+    }
+    return borrowers;
+}
+
+GroupCounts GroupCounter::count(catalog::SqliteConnection& connection, const GroupField& field)
+{
+    GroupCounts counts;
+    const QStringList columns = RawQuery::tableColumns(connection, QStringLiteral("archive"));
+    if (columns.isEmpty())
+        return counts;
+    bool present = true;
+    for (const QString& column : field.columns())
+        present = present && columns.contains(column);
+    if (!present) {
+        RawQuery all(connection, QStringLiteral("select count(*) from archive"));
+        all.step();
+        const int records = int(all.integer(0));
+        counts.add(Group{}, records);
+        counts.setRecords(records);
+        return counts;
+    }
+    if (field.kind == GroupField::Kind::Cast)
+        return countCast(connection, field);
+
+    TextTally tally;
+    RawQuery scan(connection, QStringLiteral("select %1 from archive").arg(field.column));
+    int records = 0;
+    while (scan.step()) {
+        ++records;
+        if (scan.isNull(0))
+            tally.addNull();
+        else
+            tally.add(scan.text(0));
+    }
+    const GroupKeying keying(field, field.kind == GroupField::Kind::Borrower ? currentBorrowers(connection)
+                                                                           : QHash<QByteArray, QString>());
+    std::vector<Group> groups;
+    for (const auto& [text, n] : tally.counts()) {
+        groups.clear();
+        keying.groupsOf(text, false, groups);
+        for (const Group& group : groups)
+            counts.add(group, n);
+    }
+    if (tally.nulls() > 0) {
+        groups.clear();
+        keying.groupsOf({}, true, groups);
+        for (const Group& group : groups)
+            counts.add(group, tally.nulls());
+    }
+    counts.setRecords(records);
+    return counts;
+}
+
+GroupCounts GroupCounter::countCast(catalog::SqliteConnection& connection, const GroupField& field)
+{
+    NameSlots names;
+    RawQuery scan(connection, QStringLiteral("select %1 from archive").arg(field.columns().join(u',')));
+    int records = 0;
+    int withoutCast = 0;
+    std::array<int, 6> taken{};
+    while (scan.step()) {
+        ++records;
+        int found = 0;
+        for (int c = 0; c < 6; ++c) {
+            const int slot = scan.isNull(c) ? -1 : names.slotOf(scan.text(c));
+            if (slot < 0)
+                continue;
+            bool seen = false; // a name in two cast boxes counts once
+            for (int i = 0; i < found && !seen; ++i)
+                seen = taken[size_t(i)] == slot;
+            if (!seen)
+                taken[size_t(found++)] = slot;
+        }
+        if (found == 0)
+            ++withoutCast;
+        for (int i = 0; i < found; ++i)
+            ++names.groups()[size_t(taken[size_t(i)])].count;
+    }
+    GroupCounts counts;
+    for (const Group& group : names.groups())
+        counts.add(group, group.count);
+    counts.add(Group{}, withoutCast);
+    counts.setRecords(records);
+    return counts;
+}
+
+} // namespace quelto::glance
