@@ -1,6 +1,7 @@
 #include "catalog/ArchiveQuery.h"
 
 #include "catalog/ArchiveQueryPlan.h"
+#include "catalog/ArchiveScan.h"
 #include "catalog/ColumnValues.h"
 #include "catalog/EngineError.h"
 #include "catalog/LikePattern.h"
@@ -81,55 +82,6 @@ std::optional<Collation> collationOf(SqliteConnection& connection, const QString
     return {}; // a collation of another program's: SQLite's to apply
 }
 
-// The filter compiled against the columns of one scan statement.
-struct CompiledFilter
-{
-    Plan::Filter::Kind kind;
-    int column = -1;
-    const LikePattern* pattern = nullptr;
-    std::vector<CompiledFilter> parts;
-
-    bool matches(sqlite3_stmt* row) const
-    {
-        switch (kind) {
-        case Plan::Filter::Kind::Like: {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(row, column));
-            return text && pattern->matches({text, size_t(sqlite3_column_bytes(row, column))});
-        }
-        case Plan::Filter::Kind::And:
-            return std::all_of(parts.begin(), parts.end(), [row](const CompiledFilter& p) { return p.matches(row); });
-        case Plan::Filter::Kind::Or:
-            return std::any_of(parts.begin(), parts.end(), [row](const CompiledFilter& p) { return p.matches(row); });
-        }
-        return false;
-    }
-};
-
-CompiledFilter compile(const Plan::Filter& filter, const QStringList& columns, int firstColumn)
-{
-    CompiledFilter compiled;
-    compiled.kind = filter.kind;
-    if (filter.kind == Plan::Filter::Kind::Like) {
-        for (int i = 0; i < columns.size(); ++i) {
-            if (columns[i].compare(filter.column, Qt::CaseInsensitive) == 0)
-                compiled.column = firstColumn + i;
-        }
-        compiled.pattern = filter.pattern.get();
-        return compiled;
-    }
-    for (const Plan::Filter& part : filter.parts)
-        compiled.parts.push_back(compile(part, columns, firstColumn));
-    return compiled;
-}
-
-QString columnList(const QStringList& columns)
-{
-    QStringList quoted;
-    for (const QString& c : columns)
-        quoted << SqlTranslator::quoteName(c);
-    return quoted.join(u',');
-}
-
 void reportProgress(tasks::TaskControl* control, qint64 done, qint64 total)
 {
     if (!control)
@@ -161,8 +113,10 @@ class RowsQuery
 {
 public:
     RowsQuery(SqliteConnection& connection, const Plan& plan, tasks::TaskControl* control)
-        : m_connection(connection), m_plan(plan), m_control(control)
+        : m_connection(connection), m_plan(plan)
     {
+        m_request.filter = m_plan.filter ? &*m_plan.filter : nullptr;
+        m_request.control = control;
     }
 
     std::optional<std::vector<qint64>> run()
@@ -173,7 +127,7 @@ public:
         for (const QString& c : m_plan.filterColumns()) {
             if (!columns.contains(c.toLower()))
                 return {}; // SQLite names the unknown column
-            m_filterColumns << columns.value(c.toLower());
+            m_request.filterColumns << columns.value(c.toLower());
         }
         for (const Plan::OrderTerm& term : m_plan.order) {
             if (!columns.contains(term.column.toLower()))
@@ -181,8 +135,8 @@ public:
             const std::optional<OrderKeys::Collation> collation = collationOf(m_connection, term.column);
             if (!collation)
                 return {};
-            m_orderColumns << columns.value(term.column.toLower());
-            m_collations.push_back(*collation);
+            m_request.orderColumns << columns.value(term.column.toLower());
+            m_request.order.push_back({*collation, term.descending, false});
         }
 
         ReadTransaction transaction(m_connection);
@@ -198,27 +152,43 @@ public:
             positions = cache.order(*stamp, signature);
 
         std::vector<char> match;
-        if (!keys || (!m_plan.order.empty() && !positions)) {
-            fullPass(match, keys, positions, transaction);
-            if (stamp) {
-                cache.storeKeys(*stamp, keys);
-                if (positions)
-                    cache.storeOrder(*stamp, signature, positions);
-            }
-        } else if (m_plan.filter) {
-            if (!filterPass(*keys, match)) {
+        if (keys && (m_plan.order.empty() || positions)) {
+            m_request.expectedRows = qint64(keys->size());
+            if (m_plan.filter && !ArchiveScan::filterOnly(m_connection, m_request, *keys, match, stamp)) {
                 // The table did not hold what the stamp promised: start afresh.
                 cache.clear();
                 keys.reset();
-                positions.reset();
-                fullPass(match, keys, positions, transaction);
             }
         }
-        if (!m_plan.sqlFilter.isEmpty() && !m_sqlMatched)
-            match = sqlMatches(m_connection, m_plan.sqlFilter, *keys);
+        if (!keys || (!m_plan.order.empty() && !positions)) {
+            m_request.expectedRows = estimate();
+            for (size_t c = 0; c < m_request.order.size(); ++c)
+                m_request.order[c].fewValues = hasFewValues(m_request.orderColumns[int(c)]);
+            ArchiveScan::Result scanned = ArchiveScan::full(m_connection, m_request, stamp);
+            auto known = std::make_shared<OrderCache::Keys>(std::move(scanned.keys));
+            match = std::move(scanned.match);
+            if (!m_plan.sqlFilter.isEmpty())
+                passSql(match, *known);
+            // The file is let go before the sort: what it needs has been read.
+            transaction.finish();
+            if (scanned.order) {
+                if (m_request.control) {
+                    m_request.control->throwIfCancelled();
+                    m_request.control->setProgress(qint64(known->size()), qint64(known->size()));
+                }
+                positions = std::make_shared<OrderCache::Positions>(scanned.order->order());
+            }
+            keys = known;
+            if (stamp) {
+                cache.storeKeys(*stamp, keys);
+                if (positions)
+                    cache.storeOrder(*stamp, m_plan.orderSignature(), positions);
+            }
+        } else if (!m_plan.sqlFilter.isEmpty()) {
+            passSql(match, *keys);
+        }
 
         std::vector<qint64> result;
-        const size_t n = keys->size();
         const auto take = [&](size_t i) {
             if (match.empty() || match[i])
                 result.push_back((*keys)[i]);
@@ -227,75 +197,24 @@ public:
             for (const uint32_t p : *positions)
                 take(p);
         } else {
-            for (size_t i = 0; i < n; ++i)
+            for (size_t i = 0; i < keys->size(); ++i)
                 take(i);
         }
         return result;
     }
 
 private:
-    // One pass reading the keys, the filter's columns and the order's.
-    // The file is let go before the sort: what the sort needs has been read.
-    void fullPass(std::vector<char>& match, std::shared_ptr<const OrderCache::Keys>& keysOut,
-                  std::shared_ptr<const OrderCache::Positions>& positionsOut, ReadTransaction& transaction)
+    // The rows the part of the filter SQLite evaluates lets through, on top
+    // of those the engine's part did.
+    void passSql(std::vector<char>& match, const OrderCache::Keys& keys)
     {
-        QStringList read = m_filterColumns;
-        read += m_orderColumns;
-        auto statement = m_connection.prepare(QStringLiteral("select rowid%1%2 from archive")
-                                                  .arg(read.isEmpty() ? QString() : QStringLiteral(","),
-                                                       columnList(read)));
-        sqlite3_stmt* row = statementHandle(*statement);
-        const int orderFirst = 1 + int(m_filterColumns.size());
-        std::optional<CompiledFilter> filter;
-        if (m_plan.filter)
-            filter = compile(*m_plan.filter, m_filterColumns, 1);
-        const qint64 expected = estimate();
-        std::vector<OrderKeys::Column> how;
-        for (size_t c = 0; c < m_collations.size(); ++c)
-            how.push_back({m_collations[c], m_plan.order[c].descending, hasFewValues(m_orderColumns[int(c)])});
-        OrderKeys order(how, m_orderColumns.isEmpty() ? 0 : size_t(expected));
-        auto keys = std::make_shared<OrderCache::Keys>();
-        keys->reserve(size_t(expected));
-        if (filter)
-            match.reserve(size_t(expected));
-        while (statement->step()) {
-            if (keys->size() % CheckEvery == 0)
-                reportProgress(m_control, qint64(keys->size()), expected);
-            keys->push_back(sqlite3_column_int64(row, 0));
-            if (filter)
-                match.push_back(filter->matches(row) ? 1 : 0);
-            if (!how.empty())
-                order.addRow(row, orderFirst);
+        const std::vector<char> passed = sqlMatches(m_connection, m_plan.sqlFilter, keys);
+        if (match.empty()) {
+            match = passed;
+            return;
         }
-        statement.reset();
-        if (!m_plan.sqlFilter.isEmpty()) {
-            match = sqlMatches(m_connection, m_plan.sqlFilter, *keys);
-            m_sqlMatched = true;
-        }
-        transaction.finish();
-        if (!how.empty()) {
-            reportProgress(m_control, qint64(keys->size()), qint64(keys->size()));
-            positionsOut = std::make_shared<OrderCache::Positions>(order.order());
-        }
-        keysOut = std::move(keys);
-    }
-
-    // A pass over the filter's columns alone, row i being the i-th key.
-    bool filterPass(const OrderCache::Keys& keys, std::vector<char>& match)
-    {
-        auto statement = m_connection.prepare(QStringLiteral("select %1 from archive").arg(columnList(m_filterColumns)));
-        sqlite3_stmt* row = statementHandle(*statement);
-        const CompiledFilter filter = compile(*m_plan.filter, m_filterColumns, 0);
-        match.assign(keys.size(), 0);
-        size_t i = 0;
-        while (statement->step()) {
-            if (i >= keys.size())
-                return false;
-            if (i % CheckEvery == 0)
-                reportProgress(m_control, qint64(i), qint64(keys.size()));
-            match[i++] = filter.matches(row) ? 1 : 0;
-        }
-        return i == keys.size();
+        for (size_t i = 0; i < match.size(); ++i)
+            match[i] = match[i] && passed[i];
     }
 
     // Whether a column's values repeat much, from the first rows: a genre,
@@ -321,15 +240,9 @@ private:
         return highest->step() ? std::min<qint64>(highest->int64(0), qint64(1) << 26) : 0;
     }
 
-    static sqlite3_stmt* statementHandle(SqliteStatement& statement) { return statement.handle(); }
-
     SqliteConnection& m_connection;
     const Plan& m_plan;
-    tasks::TaskControl* m_control;
-    QStringList m_filterColumns;
-    QStringList m_orderColumns;
-    std::vector<OrderKeys::Collation> m_collations;
-    bool m_sqlMatched = false;
+    ArchiveScan::Request m_request;
 };
 
 } // namespace

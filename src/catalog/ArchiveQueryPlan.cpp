@@ -101,22 +101,8 @@ public:
         QString table;
         if (!keyword("from") || !name(table) || table.compare(QLatin1String("archive"), Qt::CaseInsensitive) != 0)
             return {};
-        if (keyword("where")) {
-            const qsizetype whereStart = peek().start;
-            const size_t mark = m_at;
-            std::optional<ArchiveQueryPlan::Filter> filter = orExpression();
-            if (filter && atClauseEnd()) {
-                plan.filter = std::move(filter);
-            } else {
-                // Kept for SQLite: everything up to "order by" or the end.
-                m_at = mark;
-                while (peek().type != Token::Type::End && !isOrderBy())
-                    ++m_at;
-                plan.sqlFilter = m_sql.mid(whereStart, peek().start - whereStart).trimmed();
-                if (plan.sqlFilter.isEmpty())
-                    return {};
-            }
-        }
+        if (keyword("where") && !whereClause(plan))
+            return {};
         if (plan.kind == ArchiveQueryPlan::Kind::Distinct) {
             QString grouped;
             if (plan.filter || !plan.sqlFilter.isEmpty() || !keyword("group") || !keyword("by") || !name(grouped) ||
@@ -147,6 +133,57 @@ public:
     }
 
 private:
+    // The where clause: its parts joined by AND (outside parentheses) that
+    // are made of like tests go to the engine, the others to SQLite, which
+    // picks the rows that pass them.
+    bool whereClause(ArchiveQueryPlan& plan)
+    {
+        std::vector<std::pair<size_t, size_t>> parts; // token ranges
+        size_t begin = m_at;
+        int depth = 0;
+        while (peek().type != Token::Type::End && !(depth == 0 && (isOrderBy() || isGroupBy()))) {
+            const Token& t = peek();
+            if (t.type == Token::Type::Symbol && t.text == QLatin1String("("))
+                ++depth;
+            else if (t.type == Token::Type::Symbol && t.text == QLatin1String(")"))
+                --depth;
+            else if (depth == 0 && t.type == Token::Type::Word &&
+                     t.text.compare(QLatin1String("and"), Qt::CaseInsensitive) == 0) {
+                parts.emplace_back(begin, m_at);
+                begin = m_at + 1;
+            }
+            ++m_at;
+        }
+        parts.emplace_back(begin, m_at);
+        std::vector<ArchiveQueryPlan::Filter> compiled;
+        QStringList opaque;
+        for (const auto& [from, to] : parts) {
+            if (from >= to)
+                return false;
+            std::vector<Token> slice(m_tokens.begin() + std::ptrdiff_t(from), m_tokens.begin() + std::ptrdiff_t(to));
+            Token end;
+            end.start = m_tokens[to].start;
+            slice.push_back(end);
+            Parser part(m_sql, std::move(slice));
+            std::optional<ArchiveQueryPlan::Filter> filter = part.orExpression();
+            if (filter && part.peek().type == Token::Type::End)
+                compiled.push_back(std::move(*filter));
+            else
+                opaque << QLatin1Char('(') + m_sql.mid(m_tokens[from].start, m_tokens[to].start - m_tokens[from].start).trimmed() +
+                              QLatin1Char(')');
+        }
+        if (compiled.size() == 1) {
+            plan.filter = std::move(compiled.front());
+        } else if (compiled.size() > 1) {
+            ArchiveQueryPlan::Filter all;
+            all.kind = ArchiveQueryPlan::Filter::Kind::And;
+            all.parts = std::move(compiled);
+            plan.filter = std::move(all);
+        }
+        plan.sqlFilter = opaque.join(QStringLiteral(" and "));
+        return true;
+    }
+
     const Token& peek() const { return m_tokens[m_at]; }
     const Token& peekAt(size_t ahead) const { return m_tokens[std::min(m_at + ahead, m_tokens.size() - 1)]; }
 
@@ -189,7 +226,6 @@ private:
                peekAt(1).type == Token::Type::Word &&
                peekAt(1).text.compare(QLatin1String("by"), Qt::CaseInsensitive) == 0;
     }
-    bool atClauseEnd() const { return peek().type == Token::Type::End || isOrderBy() || isGroupBy(); }
     bool isGroupBy() const
     {
         return peek().type == Token::Type::Word && peek().text.compare(QLatin1String("group"), Qt::CaseInsensitive) == 0;

@@ -14,7 +14,8 @@ class LikePattern;
 // evaluation: "select * from archive [where F] [order by c [asc|desc], ...]"
 // and the list of one column's values, "select c from archive group by c
 // order by c". F is made of "column like 'pattern'" joined by AND, OR and
-// parentheses; any other filter is kept as SQL for SQLite to pick the rows.
+// parentheses; the parts of a filter (joined by AND) that are not are kept as
+// SQL, for SQLite to pick the rows that pass them.
 // Texts the parser does not know give no plan: SQLite answers them.
 struct ArchiveQueryPlan
 {
@@ -44,7 +45,7 @@ struct ArchiveQueryPlan
 
     Kind kind = Kind::Rows;
     std::optional<Filter> filter; // compiled
-    QString sqlFilter;            // a where clause SQLite evaluates instead
+    QString sqlFilter;            // a condition SQLite evaluates as well
     std::vector<OrderTerm> order;
     QString distinctColumn;
 

@@ -171,6 +171,14 @@ uint32_t ColumnValues::intern(char valueClass, std::string_view value)
     return number;
 }
 
+uint32_t ColumnValues::adopt(const ColumnValues& other, uint32_t number)
+{
+    if (number == 0)
+        return 0;
+    const std::string_view value = other.stored(number);
+    return intern(value[0], value.substr(1));
+}
+
 uint32_t ColumnValues::add(sqlite3_stmt* statement, int column)
 {
     switch (sqlite3_column_type(statement, column)) {

@@ -30,6 +30,8 @@ public:
 
     // The number of the value in a column of the statement's current row.
     uint32_t add(sqlite3_stmt* statement, int column);
+    // The number here of a value of another set (read by a second scan).
+    uint32_t adopt(const ColumnValues& other, uint32_t number);
     // Values seen, Null included.
     uint32_t count() const { return uint32_t(m_offsets.size()); }
 

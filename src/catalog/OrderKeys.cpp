@@ -165,6 +165,27 @@ void OrderKeys::addRow(sqlite3_stmt* statement, int first)
     }
 }
 
+void OrderKeys::append(const OrderKeys& other)
+{
+    for (size_t c = 0; c < m_columns.size(); ++c) {
+        ColumnData& data = m_data[c];
+        const ColumnData& more = other.m_data[c];
+        if (data.values) {
+            std::vector<uint32_t> mapped(more.values->count(), 0);
+            for (uint32_t number = 1; number < more.values->count(); ++number)
+                mapped[number] = data.values->adopt(*more.values, number);
+            for (const uint32_t number : more.numbers)
+                data.numbers.push_back(mapped[number]);
+        } else {
+            const uint64_t shift = data.keys.size();
+            data.keys.append(more.keys);
+            for (const uint64_t start : more.starts)
+                data.starts.push_back(start + shift);
+        }
+    }
+    m_rows += other.m_rows;
+}
+
 // Positions sorted by the ranks of their values, the first column deciding,
 // equal rows in the order met: a stable counting sort, last column first.
 std::vector<uint32_t> OrderKeys::orderByRanks(const std::vector<std::vector<uint32_t>>& ranks) const

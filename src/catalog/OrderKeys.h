@@ -45,6 +45,8 @@ public:
     // the order's columns.
     void addRow(sqlite3_stmt* statement, int first);
     size_t rows() const { return m_rows; }
+    // Adds the rows of another scan of the same columns (that came after these).
+    void append(const OrderKeys& other);
 
     // The rows' positions (0 = the first row added) in order.
     std::vector<uint32_t> order() const;

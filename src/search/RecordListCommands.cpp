@@ -1,5 +1,6 @@
 #include "search/RecordListCommands.h"
 
+#include "catalog/ArchiveKeys.h"
 #include "catalog/CatalogState.h"
 #include "catalog/EngineError.h"
 #include "catalog/KeyQueryRunner.h"

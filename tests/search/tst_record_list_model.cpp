@@ -4,6 +4,7 @@
 #include "catalog/CatalogState.h"
 #include "catalog/Database.h"
 #include "catalog/RecordSet.h"
+#include "catalog/SqliteConnection.h"
 #include "search/QuickFilter.h"
 #include "search/RecordListModel.h"
 #include "search/SearchQuery.h"
