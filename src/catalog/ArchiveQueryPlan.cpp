@@ -139,22 +139,32 @@ private:
     bool whereClause(ArchiveQueryPlan& plan)
     {
         std::vector<std::pair<size_t, size_t>> parts; // token ranges
+        const size_t whereStart = m_at;
         size_t begin = m_at;
         int depth = 0;
+        // An OR outside parentheses binds less tightly than AND, and the AND
+        // of a BETWEEN or inside a CASE joins no parts: then the clause is one part.
+        bool splittable = true;
+        const auto isWord = [](const Token& t, const char* word) {
+            return t.type == Token::Type::Word && t.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+        };
         while (peek().type != Token::Type::End && !(depth == 0 && (isOrderBy() || isGroupBy()))) {
             const Token& t = peek();
             if (t.type == Token::Type::Symbol && t.text == QLatin1String("("))
                 ++depth;
             else if (t.type == Token::Type::Symbol && t.text == QLatin1String(")"))
                 --depth;
-            else if (depth == 0 && t.type == Token::Type::Word &&
-                     t.text.compare(QLatin1String("and"), Qt::CaseInsensitive) == 0) {
+            else if (depth == 0 && (isWord(t, "or") || isWord(t, "between") || isWord(t, "case")))
+                splittable = false;
+            else if (depth == 0 && isWord(t, "and")) {
                 parts.emplace_back(begin, m_at);
                 begin = m_at + 1;
             }
             ++m_at;
         }
         parts.emplace_back(begin, m_at);
+        if (!splittable)
+            parts.assign(1, {whereStart, m_at});
         std::vector<ArchiveQueryPlan::Filter> compiled;
         QStringList opaque;
         for (const auto& [from, to] : parts) {

@@ -143,6 +143,10 @@ private slots:
                "mv_cast6 like '*[Ll]*')"
             << "title";
         QTest::newRow("SQLite's alone") << "where mv_year > '1949' or title like 'Zulu'" << "catalog";
+        QTest::newRow("AND binds before OR") << "where title like '*a*' and mv_year > '1949' or title like 'Zulu'"
+                                             << "catalog";
+        QTest::newRow("the AND of a BETWEEN") << "where title like '*e*' and mv_year between '1940' and '1950'"
+                                              << "title";
         QTest::newRow("Null rows never match") << "where mv_genre like '*'" << "mv_year";
     }
     void answersExactlyAsSqliteDoes()
