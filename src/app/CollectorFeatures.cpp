@@ -4,7 +4,17 @@
 #include "app/CoversPane.h"
 #include "app/MainWindow.h"
 #include "app/MediaTab.h"
+#include "app/CatalogSafety.h"
 #include "app/TapePanel.h"
+#include "app/TapeRoomCommand.h"
+#include "catalog/CatalogState.h"
+#include "catalog/SqliteConnection.h"
+#include "collection/CoverCheck.h"
+#include "editing/UserPrompts.h"
+#include "search/RecordListCommands.h"
+#include "search/RecordListModel.h"
+
+#include <QDir>
 #include "editing/CoverField.h"
 #include "editing/PersonalFields.h"
 #include "editing/TapeFields.h"
@@ -47,6 +57,33 @@ CollectorFeatures::CollectorFeatures(MainWindow& window)
     m_covers = new CoversCommands(window, *m_coversPane);
     display.addShownListener([this] { m_covers->follow(); });
     connect(m_cover, &editing::CoverField::coverWritten, m_covers, &CoversCommands::coverChanged);
+    m_tapeRoom = new TapeRoomCommand(window);
+    display.addShownListener([this] {
+        const catalog::CatalogState& state = m_window.state();
+        if (state.database && (!m_coverCheck || m_coverCheck->path() != state.database->path())) {
+            checkCoversOf(state.database->path());
+            m_covers->ensureThumbnails(); // for the List's cover column as well
+        }
+    });
+}
+
+void CollectorFeatures::checkCoversOf(const QString& path)
+{
+    m_coverCheck = std::make_unique<collection::CoverCheck>(path);
+    connect(m_coverCheck.get(), &collection::CoverCheck::finished, this, [this, path](const QString& problems) {
+        catalog::CatalogState& state = m_window.state();
+        if (problems.isEmpty() || !state.database || state.database->path() != path)
+            return;
+        catalog::SqliteConnection& connection = *state.database->connection();
+        if (connection.writesRefused())
+            return;
+        const QString file = QDir::toNativeSeparators(path);
+        if (!m_window.prompts().confirm(CatalogSafety::Damaged.arg(file, problems))) {
+            connection.refuseWrites(catalog::EngineError(
+                catalog::EngineError::Kind::Damaged,
+                QStringLiteral("The catalogue \"%1\" is damaged; Quelto changes nothing in it:\n%2").arg(file, problems)));
+        }
+    });
 }
 
 CollectorFeatures::~CollectorFeatures() = default;

@@ -3,6 +3,9 @@
 #include <QObject>
 #include <memory>
 
+namespace quelto::collection {
+class CoverCheck;
+}
 namespace quelto::editing {
 class CoverField;
 class PersonalFields;
@@ -15,6 +18,7 @@ class CoversCommands;
 class CoversPane;
 class MainWindow;
 class TapePanel;
+class TapeRoomCommand;
 
 // What the collector keeps beside the movie's data, joined to the main
 // window: the personal fields, the cover, the tape and its free minutes.
@@ -31,8 +35,13 @@ public:
     TapePanel& tapePanel() { return *m_tapePanel; }
     CoversPane& coversPane() { return *m_coversPane; }
     CoversCommands& covers() { return *m_covers; }
+    TapeRoomCommand& tapeRoom() { return *m_tapeRoom; }
 
 private:
+    // After a catalogue has opened: its covers, which opening does not read,
+    // are checked on a worker thread.
+    void checkCoversOf(const QString& path);
+
     MainWindow& m_window;
     std::unique_ptr<editing::PersonalFields> m_personal;
     std::unique_ptr<editing::TapeFields> m_tape;
@@ -40,6 +49,8 @@ private:
     TapePanel* m_tapePanel;
     CoversPane* m_coversPane;
     CoversCommands* m_covers;
+    TapeRoomCommand* m_tapeRoom;
+    std::unique_ptr<collection::CoverCheck> m_coverCheck;
 };
 
 } // namespace quelto::app

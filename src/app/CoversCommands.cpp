@@ -6,6 +6,7 @@
 #include "collection/CoverGridModel.h"
 #include "collection/CoverThumbnails.h"
 #include "search/RecordListCommands.h"
+#include "search/RecordListModel.h"
 
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -49,25 +50,29 @@ CoversCommands::CoversCommands(MainWindow& window, CoversPane& pane)
 CoversCommands::~CoversCommands()
 {
     m_model->setThumbnails(nullptr);
+    m_window.recordList().model().setThumbnails(nullptr);
 }
 
-void CoversCommands::ensureThumbnails()
+collection::CoverThumbnails* CoversCommands::ensureThumbnails()
 {
     const catalog::CatalogState& state = m_window.state();
     const QString path = state.database ? state.database->path() : QString();
     if (m_thumbnails && m_thumbnails->path() == path)
-        return;
+        return m_thumbnails.get();
     m_model->setThumbnails(nullptr);
+    m_window.recordList().model().setThumbnails(nullptr);
     m_thumbnails.reset();
     if (path.isEmpty())
-        return;
+        return nullptr;
     const qreal ratio = m_pane.devicePixelRatioF();
     const QSize picture = m_pane.delegate()->pictureSize();
     // Room for the largest card size, so the slider needs no new pictures.
     const QSize bound(int(std::max(picture.width(), 160) * ratio), int(std::max(picture.height(), 240) * ratio));
     m_thumbnails = std::make_unique<collection::CoverThumbnails>(path, bound);
     m_model->setThumbnails(m_thumbnails.get());
+    m_window.recordList().model().setThumbnails(m_thumbnails.get());
     m_pane.grid()->viewport()->update();
+    return m_thumbnails.get();
 }
 
 void CoversCommands::follow()

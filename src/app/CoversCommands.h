@@ -30,11 +30,13 @@ public:
 
     void follow();
     void chooseRow(int row);
+    // Makes the thumbnails of the open catalogue (a worker that waits for
+    // requests) if there are none yet; they serve the List's cover column too.
+    collection::CoverThumbnails* ensureThumbnails();
     // A record's cover was stored or removed.
     void coverChanged(qint64 recordId);
 
 private:
-    void ensureThumbnails();
     void selectCurrentRow();
     void showSummary();
 

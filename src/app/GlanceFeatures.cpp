@@ -19,6 +19,7 @@
 #include "glance/LoansWindow.h"
 #include "glance/StatisticsWindow.h"
 #include "search/RecordListCommands.h"
+#include "search/RecordListModel.h"
 
 #include <QAction>
 #include <QLabel>
@@ -65,6 +66,7 @@ GlanceFeatures::GlanceFeatures(MainWindow& window, MediaTab& mediaTab, glance::G
     window.display().addShownListener([this] { afterShown(); });
     connect(m_loans, &glance::LoanCommands::loansChanged, this, [this] {
         updateOverdueNotice();
+        m_window.recordList().model().reread(); // the Loan column
         if (m_groups->field().kind == glance::GroupField::Kind::Borrower)
             m_groups->recount();
     });
@@ -234,7 +236,8 @@ void GlanceFeatures::searchOnLoan()
             prompts.exclamation(NoTapeOnLoan);
             return;
         }
-        m_window.recordList().setRestriction(glance::GroupFilter::onLoanCondition(true), QStringLiteral("On loan"));
+        m_window.recordList().setRestriction(glance::GroupFilter::restriction(glance::GroupFilter::onLoanCondition(true)),
+                                             QStringLiteral("On loan"));
     } catch (const catalog::EngineError& error) {
         prompts.exclamation(error.message());
     }
@@ -253,8 +256,9 @@ void GlanceFeatures::searchOverdue()
             prompts.exclamation(NoTapeOverdue);
             return;
         }
-        m_window.recordList().setRestriction(
-            glance::GroupFilter::overdueCondition(true, glance::LoanText::isoDate(m_today())), QStringLiteral("Overdue"));
+        m_window.recordList().setRestriction(glance::GroupFilter::restriction(glance::GroupFilter::overdueCondition(
+                                                 true, glance::LoanText::isoDate(m_today()))),
+                                             QStringLiteral("Overdue"));
     } catch (const catalog::EngineError& error) {
         prompts.exclamation(error.message());
     }

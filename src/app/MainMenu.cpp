@@ -47,6 +47,8 @@ MainMenu::MainMenu(QMenuBar* bar) : QObject(bar), m_bar(bar)
     add(search, "mnSrchActor", QStringLiteral("by &Actress/Actor"));
     add(search, "mnSrchGenre", QStringLiteral("by &Genre"));
     add(search, "mnSrchMedia", QStringLiteral("by &Media-ID"));
+    search->addSeparator();
+    add(search, "mnSrchRoom", QStringLiteral("Tapes with &Room..."));
 
     QMenu* order = menuOf("mnOrder", QStringLiteral("S&ort"));
     auto* orders = new QActionGroup(this);

@@ -2,6 +2,7 @@
 
 #include "app/DatabaseDialog.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -14,7 +15,13 @@ const QString Title = QStringLiteral("Quelto");
 
 } // namespace
 
-QWidget* QtUserPrompts::parent() const { return m_window && m_window->isVisible() ? m_window.data() : nullptr; }
+QWidget* QtUserPrompts::parent() const
+{
+    // Over the window the user works in (the Loans or Statistics window too).
+    if (QWidget* active = QApplication::activeWindow(); active && active->isVisible())
+        return active;
+    return m_window && m_window->isVisible() ? m_window.data() : nullptr;
+}
 
 void QtUserPrompts::exclamation(const QString& text)
 {

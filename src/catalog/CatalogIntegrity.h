@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace quelto::catalog {
@@ -32,8 +33,11 @@ public:
     static void removeForeignObjects(SqliteConnection& connection, const std::vector<ForeignObject>& objects);
 
     // The engine's quick check: empty when the file passes, otherwise the
-    // first few problems it found, one a line.
-    static QString quickCheck(SqliteConnection& connection);
+    // first few problems it found, one a line. Tables left out are not read.
+    static QString quickCheck(SqliteConnection& connection, const QStringList& leftOut = {});
+    // Left out at opening: the covers, which can be gigabytes; they are
+    // checked on a worker thread afterwards (CoverCheck).
+    static const QStringList& checkedLater();
 };
 
 } // namespace quelto::catalog

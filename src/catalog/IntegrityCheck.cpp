@@ -20,7 +20,7 @@ IntegrityCheck::IntegrityCheck(const std::shared_ptr<SqliteConnection>& connecti
         auto reader = SqliteConnection::open(path, SqliteConnection::Mode::OpenReadOnly);
         control.setInterrupt([reader] { reader->interrupt(); });
         try {
-            *found = CatalogIntegrity::quickCheck(*reader);
+            *found = CatalogIntegrity::quickCheck(*reader, CatalogIntegrity::checkedLater());
         } catch (const EngineError& error) {
             // A file that cannot be read through is not sound either.
             if (!control.cancelled())

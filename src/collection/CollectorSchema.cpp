@@ -22,6 +22,27 @@ QStringList archiveColumnsOf(SqliteConnection& connection)
 
 const char* const kIdentityIndex = "quelto_identity";
 
+// Plain binary indexes for sorting by the personal columns that hold numbers
+// or ISO dates (no text compared by the program's own order, so the stock tool
+// agrees with them).
+struct SortIndex
+{
+    const char* name;
+    const char* column;
+};
+const SortIndex kSortIndexes[] = {
+    {"quelto_by_my_rating", "quelto_my_rating"}, {"quelto_by_running_time", "quelto_running_time"},
+    {"quelto_by_price", "quelto_price"},         {"quelto_by_purchased", "quelto_purchased"},
+    {"quelto_by_seen", "quelto_seen"},
+};
+
+bool hasIndex(SqliteConnection& connection, const char* name)
+{
+    auto query = connection.prepare(QStringLiteral("select 1 from main.sqlite_master where type = 'index' and name = ?"));
+    query->bind(1, QString::fromLatin1(name));
+    return query->step();
+}
+
 } // namespace
 
 const std::vector<CollectorSchema::Column>& CollectorSchema::archiveColumns()
@@ -78,6 +99,12 @@ bool CollectorSchema::isPresent(SqliteConnection& connection)
         if (!hasTable(connection, list.table))
             return false;
     }
+    if (!hasIndex(connection, kIdentityIndex))
+        return false;
+    for (const SortIndex& index : kSortIndexes) {
+        if (!hasIndex(connection, index.name))
+            return false;
+    }
     return true;
 }
 
@@ -97,6 +124,10 @@ bool CollectorSchema::ensure(catalog::Database& db)
     }
     connection.exec(QStringLiteral("create index if not exists %1 on archive (%2)")
                         .arg(QLatin1String(kIdentityIndex), IdColumn));
+    for (const SortIndex& index : kSortIndexes) {
+        connection.exec(QStringLiteral("create index if not exists %1 on archive (%2)")
+                            .arg(QLatin1String(index.name), QLatin1String(index.column)));
+    }
     connection.exec(QStringLiteral("create table if not exists %1 (record_id INTEGER PRIMARY KEY, picture BLOB NOT NULL, "
                                    "format TEXT, width INTEGER, height INTEGER)")
                         .arg(CoversTable));

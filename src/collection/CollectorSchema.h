@@ -29,7 +29,8 @@ namespace quelto::collection {
 //   quelto_covers (record_id = archive.quelto_id, picture, format, width, height)
 //   quelto_tapes (catalog = the media ID, length_minutes)
 //   quelto_olocation, quelto_ocondition, quelto_otapelength: option lists
-//   quelto_identity: an index on archive (quelto_id)
+//   quelto_identity: an index on archive (quelto_id); quelto_by_...: binary
+//   indexes for sorting by rating, running time, price and the two dates
 //
 // A file gains all of it at once, in the write transaction of the first
 // change that stores such data; opening a file never adds any of it. Readers

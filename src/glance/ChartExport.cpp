@@ -32,7 +32,7 @@ void ChartExport::paint(const QString& id, const StatisticsFigures& figures, QPa
 
 QImage ChartExport::image(const QString& id, const StatisticsFigures& figures)
 {
-    QImage image(ChartWidth, ChartHeight, QImage::Format_ARGB32_Premultiplied);
+    QImage image(ChartWidth * ImageScale, ChartHeight * ImageScale, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     QPainter painter(&image);
     paint(id, figures, painter, QRectF(image.rect()));

@@ -12,13 +12,15 @@ namespace quelto::glance {
 
 // A chart drawn away from the screen, at a size of its own: for the
 // clipboard, PNG and PDF files and the printer. The chart is laid out at a
-// fixed size (ChartSize) and scaled into the target, so its text keeps its
+// fixed size (ChartWidth x ChartHeight) and scaled into the target, so its text keeps its
 // proportions on any device.
 class ChartExport
 {
 public:
-    static constexpr int ChartWidth = 1200;
-    static constexpr int ChartHeight = 800;
+    // The size the chart is laid out at, and how much finer its picture is.
+    static constexpr int ChartWidth = 900;
+    static constexpr int ChartHeight = 600;
+    static constexpr int ImageScale = 2;
 
     // Draws the chart into target, centred and as large as fits.
     static void paint(const QString& id, const StatisticsFigures& figures, QPainter& painter, const QRectF& target);

@@ -245,7 +245,7 @@ void GroupCommands::choose(int row)
         m_hasChoice = true;
         m_chosenKey = group->key;
         m_chosenField = m_field->id;
-        m_list.setRestriction(condition, GroupFilter::label(*m_field, *group));
+        m_list.setRestriction(GroupFilter::restriction(condition), GroupFilter::label(*m_field, *group));
     } catch (const EngineError& error) {
         m_prompts.exclamation(error.message());
     }

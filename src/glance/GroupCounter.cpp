@@ -45,26 +45,29 @@ GroupCounts GroupCounter::count(catalog::SqliteConnection& connection, const Gro
     }
     if (field.kind == GroupField::Kind::Cast)
         return countCast(connection, field);
+    if (field.kind == GroupField::Kind::Borrower)
+        return countBorrowers(connection, field, columns.contains(QStringLiteral("quelto_key_catalog")));
 
     TextTally tally;
     RawQuery scan(connection, QStringLiteral("select %1 from archive").arg(field.column));
     int records = 0;
     while (scan.step()) {
         ++records;
-        if (scan.isNull(0))
-            tally.addNull();
+        if (const std::optional<std::string_view> text = scan.value(0))
+            tally.add(*text);
         else
-            tally.add(scan.text(0));
+            tally.addNull();
     }
     const GroupKeying keying(field, field.kind == GroupField::Kind::Borrower ? currentBorrowers(connection)
                                                                            : QHash<QByteArray, QString>());
     std::vector<Group> groups;
-    for (const auto& [text, n] : tally.counts()) {
+    counts.reserve(int(tally.distinct()) + 1);
+    tally.forEach([&](std::string_view text, int n) {
         groups.clear();
         keying.groupsOf(text, false, groups);
         for (const Group& group : groups)
             counts.add(group, n);
-    }
+    });
     if (tally.nulls() > 0) {
         groups.clear();
         keying.groupsOf({}, true, groups);
@@ -72,6 +75,39 @@ GroupCounts GroupCounter::count(catalog::SqliteConnection& connection, const Gro
             counts.add(group, tally.nulls());
     }
     counts.setRecords(records);
+    return counts;
+}
+
+GroupCounts GroupCounter::countBorrowers(catalog::SqliteConnection& connection, const GroupField& field, bool keyed)
+{
+    // Only the records of tapes out now are read; the rest are counted.
+    GroupCounts counts;
+    RawQuery all(connection, QStringLiteral("select count(*) from archive"));
+    all.step();
+    const int records = int(all.integer(0));
+    counts.setRecords(records);
+    const QHash<QByteArray, QString> borrowers = currentBorrowers(connection);
+    int lent = 0;
+    if (!borrowers.isEmpty()) {
+        const QString out = QStringLiteral("select catalog from quelto_loans where returned is null");
+        RawQuery scan(connection,
+                      keyed ? QStringLiteral("select catalog from archive where quelto_key_catalog in (select "
+                                             "quelto_sortkey(catalog) from quelto_loans where returned is null) or "
+                                             "(quelto_key_catalog is null and catalog in (%1))")
+                                  .arg(out)
+                            : QStringLiteral("select catalog from archive where catalog in (%1)").arg(out));
+        const GroupKeying keying(field, borrowers);
+        std::vector<Group> groups;
+        while (scan.step()) {
+            groups.clear();
+            keying.groupsOf(scan.text(0), scan.isNull(0), groups);
+            if (!groups.front().isNone()) {
+                counts.add(groups.front(), 1);
+                ++lent;
+            }
+        }
+    }
+    counts.add(Group{}, records - lent);
     return counts;
 }
 
@@ -86,7 +122,8 @@ GroupCounts GroupCounter::countCast(catalog::SqliteConnection& connection, const
         ++records;
         int found = 0;
         for (int c = 0; c < 6; ++c) {
-            const int slot = scan.isNull(c) ? -1 : names.slotOf(scan.text(c));
+            const std::optional<std::string_view> name = scan.value(c);
+            const int slot = name ? names.slotOf(*name) : -1;
             if (slot < 0)
                 continue;
             bool seen = false; // a name in two cast boxes counts once

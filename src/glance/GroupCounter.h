@@ -26,6 +26,7 @@ public:
 
 private:
     static GroupCounts countCast(catalog::SqliteConnection& connection, const GroupField& field);
+    static GroupCounts countBorrowers(catalog::SqliteConnection& connection, const GroupField& field, bool keyed);
 };
 
 } // namespace quelto::glance

@@ -3,6 +3,7 @@
 #include "catalog/WesternCollation.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 namespace quelto::glance {
@@ -11,19 +12,26 @@ namespace {
 // The number a label starts with ("1950s", "7.5", "12 min"), if it does.
 std::optional<double> leadingNumber(const QString& label)
 {
-    qsizetype end = 0;
+    const qsizetype n = label.size();
+    qsizetype i = 0;
+    const bool negative = n > 0 && label.at(0) == QLatin1Char('-');
+    if (n > 0 && (negative || label.at(0) == QLatin1Char('+')))
+        ++i;
+    double number = 0;
     bool digits = false;
-    if (end < label.size() && (label.at(end) == QLatin1Char('-') || label.at(end) == QLatin1Char('+')))
-        ++end;
-    while (end < label.size() && (label.at(end).isDigit() || label.at(end) == QLatin1Char('.'))) {
-        digits = digits || label.at(end).isDigit();
-        ++end;
+    for (; i < n && label.at(i) >= QLatin1Char('0') && label.at(i) <= QLatin1Char('9'); ++i) {
+        number = number * 10 + (label.at(i).unicode() - '0');
+        digits = true;
+    }
+    if (i + 1 < n && label.at(i) == QLatin1Char('.') && label.at(i + 1) >= QLatin1Char('0') &&
+        label.at(i + 1) <= QLatin1Char('9')) {
+        double scale = 0.1;
+        for (++i; i < n && label.at(i) >= QLatin1Char('0') && label.at(i) <= QLatin1Char('9'); ++i, scale /= 10)
+            number += (label.at(i).unicode() - '0') * scale;
     }
     if (!digits)
         return std::nullopt;
-    bool ok = false;
-    const double number = label.left(end).toDouble(&ok);
-    return ok ? std::optional<double>(number) : std::nullopt;
+    return negative ? -number : number;
 }
 
 } // namespace
@@ -34,24 +42,33 @@ void GroupCounts::add(const Group& group, int n)
     if (it == m_groups.end()) {
         if (n <= 0)
             return; // a record that was never counted
-        Group added = group;
-        added.count = n;
-        it = m_groups.insert(group.key, added);
-    } else {
-        it->count += n;
-        if (it->count <= 0) {
-            m_groups.erase(it);
-            m_spellings.remove(group.key);
+        Entry entry{group, n};
+        entry.group.count = n;
+        m_groups.insert(group.key, std::move(entry));
+        return;
+    }
+    Entry& entry = *it;
+    entry.group.count += n;
+    if (entry.group.count <= 0) {
+        m_groups.erase(it);
+        m_spellings.remove(group.key);
+        return;
+    }
+    auto spelt = m_spellings.find(group.key);
+    if (spelt == m_spellings.end()) {
+        if (group.label == entry.group.label) {
+            entry.labelCount += n;
             return;
         }
+        // A second spelling: from now on each is counted on its own.
+        spelt = m_spellings.insert(group.key, {{entry.group.label, Spelling{entry.group.value, entry.labelCount}}});
     }
-    QHash<QString, Spelling>& spellings = m_spellings[group.key];
-    Spelling& spelling = spellings[group.label];
+    Spelling& spelling = (*spelt)[group.label];
     spelling.value = group.value;
     spelling.count += n;
     if (spelling.count <= 0)
-        spellings.remove(group.label);
-    name(*it);
+        spelt->remove(group.label);
+    name(entry.group);
 }
 
 void GroupCounts::name(Group& group)
@@ -74,7 +91,7 @@ void GroupCounts::name(Group& group)
 const Group* GroupCounts::find(const QByteArray& key) const
 {
     const auto it = m_groups.constFind(key);
-    return it == m_groups.cend() ? nullptr : &*it;
+    return it == m_groups.cend() ? nullptr : &it->group;
 }
 
 bool GroupCounts::lessByName(const Group& a, const Group& b)
@@ -93,14 +110,47 @@ bool GroupCounts::lessByName(const Group& a, const Group& b)
 
 std::vector<Group> GroupCounts::sorted(Order order) const
 {
-    std::vector<Group> groups(m_groups.cbegin(), m_groups.cend());
+    // Each group's place worked out once: its number, if it starts with
+    // one, then its key, whose bytes sort as the catalogue sorts text.
+    struct Place
+    {
+        const Group* group;
+        bool none;
+        bool numbered;
+        double number;
+    };
+    std::vector<Place> places;
+    places.reserve(size_t(m_groups.size()));
+    for (const Entry& entry : m_groups) {
+        const std::optional<double> number = leadingNumber(entry.group.label);
+        places.push_back({&entry.group, entry.group.isNone(), number.has_value(), number.value_or(0)});
+    }
+    const auto byName = [](const Place& a, const Place& b) {
+        if (a.none != b.none)
+            return b.none;
+        if (a.numbered != b.numbered)
+            return a.numbered; // numbers before words
+        if (a.numbered && a.number != b.number)
+            return a.number < b.number;
+        const int order = std::memcmp(a.group->key.constData(), b.group->key.constData(),
+                                      size_t(std::min(a.group->key.size(), b.group->key.size())));
+        if (order != 0)
+            return order < 0;
+        if (a.group->key.size() != b.group->key.size())
+            return a.group->key.size() < b.group->key.size();
+        return a.group->label < b.group->label;
+    };
     if (order == Order::ByName) {
-        std::sort(groups.begin(), groups.end(), lessByName);
+        std::sort(places.begin(), places.end(), byName);
     } else {
-        std::sort(groups.begin(), groups.end(), [](const Group& a, const Group& b) {
-            return a.count != b.count ? a.count > b.count : lessByName(a, b);
+        std::sort(places.begin(), places.end(), [&byName](const Place& a, const Place& b) {
+            return a.group->count != b.group->count ? a.group->count > b.group->count : byName(a, b);
         });
     }
+    std::vector<Group> groups;
+    groups.reserve(places.size());
+    for (const Place& place : places)
+        groups.push_back(*place.group);
     return groups;
 }
 

@@ -35,6 +35,8 @@ public:
     void add(const Group& group, int n = 1);
     std::vector<Group> sorted(Order order) const;
     const Group* find(const QByteArray& key) const;
+    // Room for this many groups without growing.
+    void reserve(int groups) { m_groups.reserve(groups); }
     int groupCount() const { return int(m_groups.size()); }
     bool isEmpty() const { return m_groups.isEmpty(); }
 
@@ -51,10 +53,16 @@ private:
         QString value;
         int count = 0;
     };
+    struct Entry
+    {
+        Group group;
+        int labelCount = 0; // records spelt as group.label, while it is the only spelling
+    };
     void name(Group& group);
 
-    QHash<QByteArray, Group> m_groups;
-    QHash<QByteArray, QHash<QString, Spelling>> m_spellings; // by key, then label
+    QHash<QByteArray, Entry> m_groups;
+    // Only groups with more than one spelling: by key, then label.
+    QHash<QByteArray, QHash<QString, Spelling>> m_spellings;
     int m_records = 0;
 };
 

@@ -14,7 +14,10 @@ struct GroupField
         Text,     // one column, each value a group
         Decade,   // the year's decade: "1950s"
         Borrower, // who has the record's tape now
-        Cast      // the six cast columns: a record is in the group of each cast member
+        Cast,     // the six cast columns: a record is in the group of each cast member
+        Rating,   // the web site's rating without its votes: "7.8/10 (12,345 votes)" is "7.8/10"
+        Number,   // a number, shown without a needless ".0"
+        Seen      // seen (a date, "seen", 1) or not
     };
 
     QString id;      // kept in the settings

@@ -58,6 +58,25 @@ QString GroupFilter::condition(const GroupField& field, const Group& group, bool
     if (!columnExists)
         return group.isNone() ? Everything : Nothing;
     switch (field.kind) {
+    case Kind::Rating: {
+        if (group.isNone())
+            return blank(field.column);
+        // The rating alone, or followed by its votes in parentheses.
+        const QString rating = QStringLiteral("trim(%1)").arg(field.column);
+        const qsizetype length = group.value.toUcs4().size();
+        return QStringLiteral("(%1 = %2 collate nocase or (substr(%1, 1, %3) = %2 collate nocase and "
+                              "substr(%1, %4, 1) = ' ' and trim(substr(%1, %4)) like '(*'))")
+            .arg(rating, literal(group.value))
+            .arg(length)
+            .arg(length + 1);
+    }
+    case Kind::Seen: {
+        const QString seen = QStringLiteral("trim(%1)").arg(asText(field.column));
+        const QString no = QStringLiteral("lower(%1) in ('0', 'no', 'false')").arg(seen);
+        if (group.isNone())
+            return QStringLiteral("(%1 is null or %2 = '' or %3)").arg(field.column, seen, no);
+        return QStringLiteral("(%1 is not null and %2 <> '' and not %3)").arg(field.column, seen, no);
+    }
     case Kind::Decade:
         if (group.isNone())
             return QStringLiteral("(ifnull(trim(%1), '') not glob '[0-9][0-9][0-9][0-9]*')").arg(field.column);
@@ -79,6 +98,11 @@ QString GroupFilter::shownName(const Group& group) { return group.isNone() ? Non
 QString GroupFilter::label(const GroupField& field, const Group& group)
 {
     return field.caption + QStringLiteral(": ") + shownName(group);
+}
+
+QString GroupFilter::restriction(const QString& condition)
+{
+    return QStringLiteral("rowid in (select rowid from archive where %1)").arg(condition);
 }
 
 QString GroupFilter::onLoanCondition(bool loansTable)

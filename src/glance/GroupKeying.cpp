@@ -49,6 +49,29 @@ QString GroupKeying::decadeDigits(std::string_view year)
     return QString::fromLatin1(year.data(), 3);
 }
 
+std::string_view GroupKeying::ratingOf(std::string_view rating)
+{
+    rating = trimmedSpaces(rating);
+    const size_t votes = rating.find(" (");
+    return votes == std::string_view::npos ? rating : trimmedSpaces(rating.substr(0, votes));
+}
+
+bool GroupKeying::isSeen(std::string_view seen)
+{
+    seen = trimmedSpaces(seen);
+    const auto is = [seen](std::string_view word) {
+        if (seen.size() != word.size())
+            return false;
+        for (size_t i = 0; i < word.size(); ++i) {
+            const char c = seen[i] >= 'A' && seen[i] <= 'Z' ? char(seen[i] + ('a' - 'A')) : seen[i];
+            if (c != word[i])
+                return false;
+        }
+        return true;
+    };
+    return !seen.empty() && !is("0") && !is("no") && !is("false");
+}
+
 void GroupKeying::textGroup(std::string_view raw, std::vector<Group>& out) const
 {
     if (isBlank(raw)) {
@@ -67,6 +90,29 @@ void GroupKeying::groupsOf(std::string_view raw, bool isNull, std::vector<Group>
             out.push_back(Group{});
         else
             textGroup(raw, out);
+        return;
+    case GroupField::Kind::Rating:
+        if (isNull)
+            out.push_back(Group{});
+        else
+            textGroup(ratingOf(raw), out);
+        return;
+    case GroupField::Kind::Number:
+        if (isNull || isBlank(raw)) {
+            out.push_back(Group{});
+        } else {
+            const QString text = fromUtf8(raw);
+            bool number = false;
+            const double value = text.trimmed().toDouble(&number);
+            // 4.0 reads "4", 4.5 "4.5"; the filter looks for the text as stored.
+            out.push_back(Group{number ? QString::number(value) : text, text, textKey(raw), 0});
+        }
+        return;
+    case GroupField::Kind::Seen:
+        if (isNull || !isSeen(raw))
+            out.push_back(Group{});
+        else
+            out.push_back(Group{SeenLabel, SeenLabel, QByteArrayLiteral("seen"), 0});
         return;
     case GroupField::Kind::Decade: {
         const QString digits = isNull ? QString() : decadeDigits(raw);

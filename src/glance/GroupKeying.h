@@ -34,6 +34,12 @@ public:
     // The decade of a year ("1954", "1954/I" -> "195"), empty when the text
     // does not start with four digits.
     static QString decadeDigits(std::string_view year);
+    // A rating without its votes and the spaces around it: "7.8/10 (1,234 votes)" -> "7.8/10".
+    static std::string_view ratingOf(std::string_view rating);
+    // Whether a stored "seen" value says the movie was seen: anything but
+    // nothing, 0, "no" and "false".
+    static bool isSeen(std::string_view seen);
+    static inline const QString SeenLabel = QStringLiteral("Seen");
 
     const GroupField& field() const { return m_field; }
 

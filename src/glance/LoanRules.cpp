@@ -36,7 +36,8 @@ QString LoanRules::checkBorrower(const QString& name)
                               "Type the name on one line, with letters, digits and punctuation only.");
     }
     if (clean.size() > MaxBorrowerLength) {
-        return QStringLiteral("The borrower's name is %1 characters long; at most %2 are kept. Enter a shorter name.")
+        return QStringLiteral("The borrower's name is %1 characters long; a name can have at most %2. Enter a shorter "
+                              "name.")
             .arg(clean.size())
             .arg(MaxBorrowerLength);
     }
@@ -48,7 +49,7 @@ QString LoanRules::checkNote(const QString& note)
     if (hasControlCharacters(note))
         return QStringLiteral("The note holds control characters (such as tabs or line breaks). Write it on one line.");
     if (note.size() > MaxNoteLength) {
-        return QStringLiteral("The note is %1 characters long; at most %2 are kept. Shorten it.")
+        return QStringLiteral("The note is %1 characters long; a note can have at most %2. Shorten it.")
             .arg(note.size())
             .arg(MaxNoteLength);
     }

@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -86,6 +87,7 @@ LoansWindow::LoansWindow(LoanCommands& commands, QWidget* parent)
     resize(760, 420);
 
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
     connect(m_period, &QSpinBox::valueChanged, &commands, &LoanCommands::setDefaultPeriod);
     connect(&commands, &LoanCommands::defaultPeriodChanged, m_period, &QSpinBox::setValue);
     connect(&commands, &LoanCommands::loansChanged, this, [this] {

@@ -47,6 +47,22 @@ std::string_view RawQuery::text(int column) const
     return {text, size_t(sqlite3_column_bytes(m_statement, column))};
 }
 
+std::optional<std::string_view> RawQuery::value(int column) const
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+    if (!text)
+        return std::nullopt; // Null (or no memory left to turn a number into text)
+    return std::string_view(text, size_t(sqlite3_column_bytes(m_statement, column)));
+}
+
+std::optional<std::string_view> RawQuery::blob(int column) const
+{
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(m_statement, column));
+    if (!bytes)
+        return std::nullopt;
+    return std::string_view(bytes, size_t(sqlite3_column_bytes(m_statement, column)));
+}
+
 qint64 RawQuery::integer(int column) const { return sqlite3_column_int64(m_statement, column); }
 
 double RawQuery::real(int column) const { return sqlite3_column_double(m_statement, column); }

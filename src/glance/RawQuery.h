@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <string_view>
 
 struct sqlite3_stmt;
@@ -28,6 +29,10 @@ public:
     bool isNull(int column) const;
     // Valid until the next step.
     std::string_view text(int column) const;
+    // The text, or nothing for Null, in one look at the row.
+    std::optional<std::string_view> value(int column) const;
+    // The bytes of a BLOB, or nothing for Null or no bytes.
+    std::optional<std::string_view> blob(int column) const;
     qint64 integer(int column) const;
     double real(int column) const;
 

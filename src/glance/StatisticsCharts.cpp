@@ -6,6 +6,8 @@
 #include <QChart>
 #include <QHorizontalBarSeries>
 #include <QHorizontalStackedBarSeries>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLocale>
 #include <QPieSeries>
 #include <QPieSlice>
@@ -31,19 +33,72 @@ QChart* newChart(const QString& title)
 
 QString percent(double share) { return QLocale().toString(share * 100, 'f', share < 0.1 ? 1 : 0) + QLatin1Char('%'); }
 
-QChart* pie(const QString& title, const std::vector<Share>& shares)
+// A value axis of whole numbers with a round step: 0, 200, 400 ...
+QValueAxis* countAxis(int most)
+{
+    const auto roundStep = [](int wanted) {
+        for (int base = 1;; base *= 10) {
+            for (int factor : {1, 2, 5}) {
+                if (base * factor >= wanted)
+                    return base * factor;
+            }
+        }
+    };
+    const int step = roundStep(std::max(1, most / 5));
+    auto* axis = new QValueAxis;
+    const int top = std::max(step, (most + most / 20 + step) / step * step);
+    axis->setRange(0, top);
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0);
+    axis->setTickInterval(step);
+    axis->setLabelFormat(QStringLiteral("%d"));
+    return axis;
+}
+
+// unit follows each count in the legend: "Free (99,465 min, 50%)".
+QChart* pie(const QString& title, const std::vector<Share>& shares, const QString& empty = QStringLiteral("No records"),
+            const QString& unit = QString())
 {
     QChart* chart = newChart(title);
     auto* series = new QPieSeries;
-    for (const Share& share : StatisticsCharts::limited(shares, StatisticsCharts::MaxSlices)) {
-        QPieSlice* slice = series->append(QStringLiteral("%1 (%2, %3)").arg(share.name).arg(share.count).arg(percent(share.share)),
-                                          share.count);
-        slice->setLabelVisible(shares.size() <= size_t(StatisticsCharts::MaxSlices) && share.share >= 0.04);
+    QStringList names;
+    int total = 0;
+    for (const Share& share : shares)
+        total += share.count;
+    if (total == 0) {
+        QPieSlice* slice = series->append(empty, 1);
+        slice->setColor(QColor(210, 210, 210));
+        slice->setPen(Qt::NoPen);
+        slice->setLabelVisible(true);
+        slice->setLabelPosition(QPieSlice::LabelInsideHorizontal);
+        series->setPieSize(0.75);
+        chart->addSeries(series);
+        return chart;
     }
-    series->setPieSize(0.7);
+    for (const Share& share : StatisticsCharts::limited(shares, StatisticsCharts::MaxSlices)) {
+        if (share.count == 0)
+            continue;
+        // The legend names every slice; the slices show their share.
+        names << QStringLiteral("%1 (%2%3, %4)")
+                     .arg(share.name, QLocale().toString(share.count), unit, percent(share.share));
+        QPieSlice* slice = series->append(percent(share.share), share.count);
+        slice->setLabelVisible(share.share >= 0.04);
+        slice->setLabelPosition(QPieSlice::LabelInsideHorizontal);
+        slice->setLabelColor(Qt::white);
+    }
+    if (series->count() == 1)
+        series->slices().first()->setPen(Qt::NoPen); // a whole circle has no edge to draw
+    series->setPieSize(0.75);
     chart->addSeries(series);
     chart->legend()->setVisible(true);
-    chart->legend()->setAlignment(Qt::AlignRight);
+    // Long names go below the pie, where the legend has the chart's width.
+    qsizetype longest = 0;
+    for (const QString& name : names)
+        longest = std::max(longest, name.size());
+    chart->legend()->setAlignment(longest > 24 ? Qt::AlignBottom : Qt::AlignRight);
+    const QList<QLegendMarker*> markers = chart->legend()->markers(series);
+    for (qsizetype i = 0; i < markers.size() && i < names.size(); ++i)
+        markers[i]->setLabel(names[i]);
     return chart;
 }
 
@@ -57,10 +112,12 @@ QChart* bars(const QString& title, const std::vector<Share>& shares, bool horizo
     if (horizontal)
         std::reverse(shown.begin(), shown.end());
     int most = 0;
+    qsizetype longest = 0;
     for (const Share& share : shown) {
         *set << share.count;
         categories << (share.name.size() > 32 ? share.name.left(31) + QChar(0x2026) : share.name);
         most = std::max(most, share.count);
+        longest = std::max(longest, categories.back().size());
     }
     QAbstractBarSeries* series = horizontal ? static_cast<QAbstractBarSeries*>(new QHorizontalBarSeries)
                                             : static_cast<QAbstractBarSeries*>(new QBarSeries);
@@ -70,10 +127,13 @@ QChart* bars(const QString& title, const std::vector<Share>& shares, bool horizo
     chart->addSeries(series);
     auto* names = new QBarCategoryAxis;
     names->append(categories);
-    auto* values = new QValueAxis;
-    values->setRange(0, std::max(1, most) * 1.1);
-    values->setLabelFormat(QStringLiteral("%d"));
-    values->applyNiceNumbers();
+    // Many columns side by side leave a narrow space under each: longer names
+    // ("(none)", "Others") are written aslant instead of cut short.
+    if (!horizontal && categories.size() > 8 && longest > 5) {
+        names->setLabelsAngle(-45);
+        names->setTruncateLabels(false);
+    }
+    QValueAxis* values = countAxis(most);
     chart->addAxis(names, horizontal ? Qt::AlignLeft : Qt::AlignBottom);
     chart->addAxis(values, horizontal ? Qt::AlignBottom : Qt::AlignLeft);
     series->attachAxis(names);
@@ -101,10 +161,7 @@ QChart* borrowers(const std::vector<BorrowerFigures>& figures)
     chart->addSeries(series);
     auto* axis = new QBarCategoryAxis;
     axis->append(names);
-    auto* values = new QValueAxis;
-    values->setRange(0, std::max(1, most));
-    values->setLabelFormat(QStringLiteral("%d"));
-    values->applyNiceNumbers();
+    QValueAxis* values = countAxis(most);
     chart->addAxis(axis, Qt::AlignLeft);
     chart->addAxis(values, Qt::AlignBottom);
     series->attachAxis(axis);
@@ -184,7 +241,8 @@ QChart* StatisticsCharts::build(const QString& id, const StatisticsFigures& f)
         const int used = int(f.tapes.usedMinutes);
         const int free = int(f.tapes.freeMinutes);
         return pie(QStringLiteral("%1 (%2 of %3 tapes with a known length)").arg(title).arg(f.tapes.withLength).arg(f.tapes.tapes),
-                   {{QStringLiteral("Recorded min"), used, used / total}, {QStringLiteral("Free min"), free, free / total}});
+                   {{QStringLiteral("Recorded"), used, used / total}, {QStringLiteral("Free"), free, free / total}},
+                   QStringLiteral("No tape length known yet"), QStringLiteral(" min"));
     }
     return borrowers(f.loansPerBorrower);
 }

@@ -7,38 +7,20 @@
 #include "glance/LoanStore.h"
 #include "glance/LoanText.h"
 #include "glance/NameSlots.h"
+#include "catalog/SqliteConnection.h"
 #include "glance/RawQuery.h"
+#include "glance/StatisticsTally.h"
 #include "glance/TextTally.h"
 
 #include <QHash>
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <exception>
+#include <thread>
 
 namespace quelto::glance {
 namespace {
-
-// The columns read, in the order of the scan.
-enum Column
-{
-    Medium,
-    Genre,
-    Year,
-    Country,
-    Director,
-    Cast0, // six of them
-    Catalog = Cast0 + 6,
-    MyRating,
-    Seen,
-    RunningTime,
-    Speed,
-    ColumnCount
-};
-
-const std::array<const char*, ColumnCount> kColumns = {
-    "md_type",  "mv_genre", "mv_year",  "mv_country", "mv_director", "mv_cast6", "mv_cast1",
-    "mv_cast2", "mv_cast3", "mv_cast4", "mv_cast5",   "catalog",     "quelto_my_rating", "quelto_seen",
-    "quelto_running_time", "quelto_speed"};
 
 QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
 
@@ -58,12 +40,12 @@ GroupCounts grouped(const TextTally& tally, const QString& fieldId)
     const GroupKeying keying(*GroupField::byId(fieldId));
     GroupCounts counts;
     std::vector<Group> groups;
-    for (const auto& [text, n] : tally.counts()) {
+    tally.forEach([&](std::string_view text, int n) {
         groups.clear();
         keying.groupsOf(text, false, groups);
         for (const Group& group : groups)
             counts.add(group, n);
-    }
+    });
     if (tally.nulls() > 0)
         counts.add(Group{}, tally.nulls());
     return counts;
@@ -78,14 +60,8 @@ std::vector<Share> topPeople(const NameSlots& names, const std::vector<int>& cou
     return sharesOf(ranked, GroupCounts::Order::ByCount, records, StatisticsFigures::TopPeople);
 }
 
-struct TapeTally
-{
-    double usedMinutes = 0;
-    int withoutRunningTime = 0;
-};
-
-void countTapes(catalog::SqliteConnection& connection, const NameSlots& tapes, const std::vector<TapeTally>& tally,
-                TapeFigures& figures)
+void countTapes(catalog::SqliteConnection& connection, NameSlots& tapes,
+                const std::vector<StatisticsTally::Tape>& tally, TapeFigures& figures)
 {
     figures.tapes = int(tapes.groups().size());
     if (RawQuery::tableColumns(connection, QStringLiteral("quelto_tapes")).isEmpty())
@@ -98,7 +74,7 @@ void countTapes(catalog::SqliteConnection& connection, const NameSlots& tapes, c
         if (slot < 0 || length < 0 || counted[size_t(slot)])
             continue;
         counted[size_t(slot)] = true;
-        const TapeTally& tape = tally[size_t(slot)];
+        const StatisticsTally::Tape tape = size_t(slot) < tally.size() ? tally[size_t(slot)] : StatisticsTally::Tape{};
         const qint64 used = qint64(std::llround(tape.usedMinutes));
         ++figures.withLength;
         figures.lengthMinutes += length;
@@ -108,7 +84,7 @@ void countTapes(catalog::SqliteConnection& connection, const NameSlots& tapes, c
     }
 }
 
-void countLoans(catalog::SqliteConnection& connection, const NameSlots& tapes, bool scoped, const QDate& today,
+void countLoans(catalog::SqliteConnection& connection, NameSlots& tapes, bool scoped, const QDate& today,
                 StatisticsFigures& figures)
 {
     if (RawQuery::tableColumns(connection, LoanStore::Table).isEmpty())
@@ -201,8 +177,55 @@ double StatisticsCollector::speedDivisor(std::string_view speed)
 
 bool StatisticsCollector::isSeen(const QString& text)
 {
-    const QString t = text.trimmed().toLower();
-    return !t.isEmpty() && t != QLatin1String("0") && t != QLatin1String("no") && t != QLatin1String("false");
+    const QByteArray utf8 = text.toUtf8();
+    return GroupKeying::isSeen({utf8.constData(), size_t(utf8.size())});
+}
+
+StatisticsTally StatisticsCollector::tally(catalog::SqliteConnection& connection, const QStringList& columns,
+                                           const QString& filterClause)
+{
+    StatisticsTally whole;
+    qint64 first = 0;
+    qint64 last = 0;
+    {
+        RawQuery range(connection, QStringLiteral("select min(rowid), max(rowid) from archive"));
+        if (range.step()) {
+            first = range.integer(0);
+            last = range.integer(1);
+        }
+    }
+    if (last - first < SplitAbove || connection.path().isEmpty()) {
+        RawQuery rows(connection, StatisticsTally::query(columns, filterClause));
+        whole.scan(rows);
+        return whole;
+    }
+    // Two halves at once, the second on a connection of its own.
+    const qint64 middle = first + (last - first) / 2;
+    auto helperConnection =
+        catalog::SqliteConnection::open(connection.path(), catalog::SqliteConnection::Mode::OpenReadOnly);
+    StatisticsTally secondHalf;
+    std::exception_ptr helperError;
+    std::thread helper([&] {
+        try {
+            RawQuery rows(*helperConnection, StatisticsTally::query(columns, filterClause, middle + 1, last));
+            secondHalf.scan(rows);
+        } catch (...) {
+            helperError = std::current_exception();
+        }
+    });
+    try {
+        RawQuery rows(connection, StatisticsTally::query(columns, filterClause, first, middle));
+        whole.scan(rows);
+    } catch (...) {
+        helperConnection->interrupt(); // interrupted or failed: the other half stops too
+        helper.join();
+        throw;
+    }
+    helper.join();
+    if (helperError)
+        std::rethrow_exception(helperError);
+    whole.merge(secondHalf);
+    return whole;
 }
 
 StatisticsFigures StatisticsCollector::collect(catalog::SqliteConnection& connection, const QDate& today,
@@ -212,79 +235,26 @@ StatisticsFigures StatisticsCollector::collect(catalog::SqliteConnection& connec
     const QStringList columns = RawQuery::tableColumns(connection, QStringLiteral("archive"));
     if (columns.isEmpty())
         return figures;
-    QStringList selected;
-    for (const char* column : kColumns) {
-        const QString name = QString::fromLatin1(column);
-        selected << (columns.contains(name) ? name : QStringLiteral("null"));
-    }
-    RawQuery scan(connection, QStringLiteral("select %1 from archive %2").arg(selected.join(u','), condition));
-
-    TextTally medium, genre, year, country, rating, seen;
-    NameSlots directors, cast, tapes;
-    std::vector<int> directorCounts, castCounts;
-    std::vector<TapeTally> tapeTally;
-    std::array<int, 6> taken{};
-    int records = 0;
-    const auto tally = [&scan](TextTally& into, int column) {
-        if (scan.isNull(column))
-            into.addNull();
-        else
-            into.add(scan.text(column));
-    };
-    while (scan.step()) {
-        ++records;
-        tally(medium, Medium);
-        tally(genre, Genre);
-        tally(year, Year);
-        tally(country, Country);
-        tally(rating, MyRating);
-        tally(seen, Seen);
-        if (const int slot = scan.isNull(Director) ? -1 : directors.slotOf(scan.text(Director)); slot >= 0) {
-            directorCounts.resize(directors.groups().size());
-            ++directorCounts[size_t(slot)];
-        }
-        int found = 0;
-        for (int c = Cast0; c < Cast0 + 6; ++c) {
-            const int slot = scan.isNull(c) ? -1 : cast.slotOf(scan.text(c));
-            bool again = slot < 0;
-            for (int i = 0; i < found && !again; ++i)
-                again = taken[size_t(i)] == slot;
-            if (!again)
-                taken[size_t(found++)] = slot;
-        }
-        castCounts.resize(cast.groups().size());
-        for (int i = 0; i < found; ++i)
-            ++castCounts[size_t(taken[size_t(i)])];
-
-        const int minutes = scan.isNull(RunningTime) ? -1 : minutesOf(scan.text(RunningTime));
-        if (minutes >= 0) {
-            ++figures.tapes.withRunningTime;
-            figures.tapes.runningMinutes += minutes;
-        }
-        if (const int tape = scan.isNull(Catalog) ? -1 : tapes.slotOf(scan.text(Catalog)); tape >= 0) {
-            tapeTally.resize(tapes.groups().size());
-            if (minutes >= 0)
-                tapeTally[size_t(tape)].usedMinutes += minutes / speedDivisor(scan.text(Speed));
-            else
-                ++tapeTally[size_t(tape)].withoutRunningTime;
-        }
-    }
+    StatisticsTally t = tally(connection, columns, condition);
+    const int records = t.records;
     figures.records = records;
+    figures.tapes.withRunningTime = t.withRunningTime;
+    figures.tapes.runningMinutes = t.runningMinutes;
     using Order = GroupCounts::Order;
-    figures.byMedium = sharesOf(grouped(medium, QStringLiteral("medium")), Order::ByCount, records);
-    figures.byGenre = sharesOf(grouped(genre, QStringLiteral("genre")), Order::ByCount, records);
-    figures.byDecade = sharesOf(grouped(year, QStringLiteral("decade")), Order::ByName, records);
-    figures.byCountry = sharesOf(grouped(country, QStringLiteral("country")), Order::ByCount, records);
-    figures.myRating = sharesOf(grouped(rating, QStringLiteral("myrating")), Order::ByName, records);
-    figures.topDirectors = topPeople(directors, directorCounts, records);
-    figures.topCast = topPeople(cast, castCounts, records);
-    for (const auto& [text, n] : seen.counts()) {
-        if (isSeen(fromUtf8(text)))
+    figures.byMedium = sharesOf(grouped(t.medium, QStringLiteral("medium")), Order::ByCount, records);
+    figures.byGenre = sharesOf(grouped(t.genre, QStringLiteral("genre")), Order::ByCount, records);
+    figures.byDecade = sharesOf(grouped(t.year, QStringLiteral("decade")), Order::ByName, records);
+    figures.byCountry = sharesOf(grouped(t.country, QStringLiteral("country")), Order::ByCount, records);
+    figures.myRating = sharesOf(grouped(t.myRating, QStringLiteral("myrating")), Order::ByName, records);
+    figures.topDirectors = topPeople(t.directors, t.directorCounts, records);
+    figures.topCast = topPeople(t.cast, t.castCounts, records);
+    t.seen.forEach([&](std::string_view text, int n) {
+        if (GroupKeying::isSeen(text))
             figures.seen += n;
-    }
+    });
     figures.notSeen = records - figures.seen;
-    countTapes(connection, tapes, tapeTally, figures.tapes);
-    countLoans(connection, tapes, !condition.trimmed().isEmpty(), today, figures);
+    countTapes(connection, t.tapes, t.tapeMinutes, figures.tapes);
+    countLoans(connection, t.tapes, !condition.trimmed().isEmpty(), today, figures);
     return figures;
 }
 

@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <string_view>
 
 namespace quelto::catalog {
@@ -17,9 +18,14 @@ namespace quelto::glance {
 // it), plus the tape lengths and the loans. Columns and tables of Quelto's own
 // that the catalogue does not have yet count as empty. Runs on any connection;
 // an interrupt ends it with an EngineError.
+class StatisticsTally;
+
 class StatisticsCollector
 {
 public:
+    // Catalogues with more rows than this are read in two halves at once.
+    static constexpr qint64 SplitAbove = 20000;
+
     static StatisticsFigures collect(catalog::SqliteConnection& connection, const QDate& today,
                                      const QString& condition = {});
 
@@ -33,6 +39,10 @@ public:
     static double speedDivisor(std::string_view speed);
     // Whether a stored "seen" value says the movie was seen.
     static bool isSeen(const QString& text);
+
+private:
+    static StatisticsTally tally(catalog::SqliteConnection& connection, const QStringList& columns,
+                                 const QString& filterClause);
 };
 
 } // namespace quelto::glance

@@ -18,12 +18,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
-#include <QGroupBox>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -96,6 +97,8 @@ StatisticsWindow::StatisticsWindow(catalog::CatalogState& state, editing::UserPr
     resize(980, 720);
 
     connect(m_scope, &QComboBox::currentIndexChanged, this, [this] { refresh(); });
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
     connect(m_refresh, &QPushButton::clicked, this, &StatisticsWindow::refresh);
 }
 
@@ -103,13 +106,16 @@ StatisticsWindow::~StatisticsWindow() = default;
 
 QWidget* StatisticsWindow::makeCard(const QString& id, const QString& title)
 {
-    auto* card = new QGroupBox(title);
+    auto* card = new QFrame;
     card->setObjectName(QStringLiteral("card_") + id);
+    card->setFrameShape(QFrame::StyledPanel);
     auto* view = new QChartView(card);
     view->setObjectName(QStringLiteral("chart_") + id);
     view->setAccessibleName(title);
     view->setRenderHint(QPainter::Antialiasing);
-    view->setMinimumSize(420, 300);
+    // Room for a label at each of twenty bars.
+    const bool tall = id == QLatin1String("directors") || id == QLatin1String("cast");
+    view->setMinimumSize(440, tall ? 560 : 340);
     view->setChart(new QChart);
     m_views[id] = view;
     QToolButton* copy = cardButton(QStringLiteral("Copy"), QStringLiteral("copy_") + id,

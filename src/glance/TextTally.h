@@ -1,39 +1,42 @@
 #pragma once
 
-#include <string>
+#include "glance/FlatTextMap.h"
+#include "glance/TextArena.h"
+
 #include <string_view>
-#include <unordered_map>
 
 namespace quelto::glance {
 
-// How often each stored text occurs: a text is copied only the first time it
-// is seen, so a pass over a million rows with a few hundred distinct values
-// costs little more than reading them.
+// How often each stored text occurs. A text is copied only the first time it
+// is seen, into blocks of storage kept together, and neighbouring rows with
+// the same text (the movies of one tape) are counted without a lookup, so a
+// pass over a million rows costs little more than reading them.
 class TextTally
 {
 public:
-    struct Hash
-    {
-        using is_transparent = void;
-        size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
-    };
-    using Map = std::unordered_map<std::string, int, Hash, std::equal_to<>>;
-
     void add(std::string_view text, int n = 1)
     {
-        const auto it = m_counts.find(text);
-        if (it == m_counts.end())
-            m_counts.emplace(std::string(text), n);
-        else
-            it->second += n;
+        if (m_last.value && m_last.text == text) {
+            *m_last.value += n;
+            return;
+        }
+        const uint64_t hash = FlatTextMap::hashOf(text);
+        m_last = m_counts.find(text, hash);
+        if (!m_last.value)
+            m_last = m_counts.insert(m_texts.keep(text), hash, 0);
+        *m_last.value += n;
     }
     void addNull(int n = 1) { m_nulls += n; }
 
-    const Map& counts() const { return m_counts; }
+    // Calls visit(text, count) for every distinct text.
+    template <typename F> void forEach(F&& visit) const { m_counts.forEach(visit); }
+    size_t distinct() const { return m_counts.size(); }
     int nulls() const { return m_nulls; }
 
 private:
-    Map m_counts;
+    TextArena m_texts; // the map's texts point into it
+    FlatTextMap m_counts;
+    FlatTextMap::Entry m_last; // the text counted last
     int m_nulls = 0;
 };
 

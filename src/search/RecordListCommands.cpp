@@ -43,6 +43,7 @@ RecordListCommands::RecordListCommands(catalog::CatalogState& state, editing::Re
     QTableView* table = pane.table();
     table->setModel(m_model);
     pane.showDefaultColumns(RecordListModel::DefaultColumnCount);
+    table->horizontalHeader()->setSectionHidden(RecordListModel::columnOf(QStringLiteral("quelto_loan")), false);
     connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 if (!m_following && current.isValid())
@@ -60,7 +61,8 @@ RecordListCommands::RecordListCommands(catalog::CatalogState& state, editing::Re
         showSortIndicator();
     });
     connect(table->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
-        if (section >= 0 && section < int(RecordListModel::columns().size()))
+        if (section >= 0 && section < int(RecordListModel::columns().size()) &&
+            !RecordListModel::columns()[size_t(section)].isWorkedOut())
             sortByColumn(RecordListModel::columns()[size_t(section)].name);
         else
             showSortIndicator();
@@ -169,6 +171,12 @@ void RecordListCommands::sortByColumn(const QString& column)
                 showSortIndicator();
                 return;
             }
+        }
+        // The cover is no order; a personal column the file lacks yet is
+        // empty everywhere, so the records keep the order in force.
+        if (column == RecordListModel::CoverColumn || !m_model->hasColumn(column)) {
+            showSortIndicator();
+            return;
         }
         const int index = RecordListModel::columnOf(column);
         const SortOrder byColumn{QString(), index >= 0 ? RecordListModel::columns()[size_t(index)].caption : column,

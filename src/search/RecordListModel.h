@@ -10,6 +10,9 @@ namespace quelto::catalog {
 struct CatalogState;
 class SqliteStatement;
 } // namespace quelto::catalog
+namespace quelto::collection {
+class CoverThumbnails;
+}
 
 namespace quelto::search {
 
@@ -27,10 +30,23 @@ class RecordListModel : public QAbstractTableModel
 public:
     struct Column
     {
-        QString name;    // of archive
+        QString name;    // of archive, or of a value worked out for the row
         QString caption; // of the header
+        // One of the program's own archive columns, which a file gains only
+        // with the first such data (read as empty until then).
+        bool own = false;
+        // A worked-out value: this SQL expression over the row of archive,
+        // read when the catalogue has the table `needs` (else empty).
+        QString expression = {};
+        QString needs = {};
+
+        bool isWorkedOut() const { return !expression.isEmpty(); }
     };
-    // Every column of archive, the list's default columns first.
+    // The name of the cover column: not a column of archive; it shows a
+    // thumbnail of the record's cover.
+    static inline const QString CoverColumn = QStringLiteral("cover");
+    // Every column of archive, the list's default columns first, then the
+    // personal columns and the cover, then the worked-out values (the tape's loan).
     static const std::vector<Column>& columns();
     static constexpr int DefaultColumnCount = 6;
     static int columnOf(const QString& name); // -1 if none
@@ -48,6 +64,13 @@ public:
     bool refresh();
     // The row of the set's current record, -1 if none.
     int currentRow() const;
+    // Reads every row again (a loan changed what a worked-out column shows).
+    void reread();
+
+    // Where the cover column's thumbnails come from (none: the column stays empty).
+    void setThumbnails(collection::CoverThumbnails* thumbnails);
+    // Whether the open catalogue has the column (an own column may be missing).
+    bool hasColumn(const QString& name) const;
 
 private:
     bool inStep() const;
@@ -62,6 +85,10 @@ private:
     mutable const void* m_rowQueryConnection = nullptr;
     mutable QCache<qint64, QStringList> m_cache;
     mutable bool m_refreshScheduled = false;
+    int m_schemaVersion = -1;
+    mutable QStringList m_present; // the own columns the file has, as of the row query
+    collection::CoverThumbnails* m_thumbnails = nullptr;
+    mutable QHash<qint64, int> m_rowOfRecord; // for thumbnails that arrive later
 };
 
 } // namespace quelto::search

@@ -354,6 +354,7 @@ void TestStartup::menuBarItemsInOrder()
         "mnPrintLabel=Print L&abel", "mnPreview=Print Pre&view",  "mnEmpty=",                  "mnQuit=&Quit",
         "mnSearch=&Search",      "mnSrchTitle=by &Title",         "mnSrchDir=by &Director",
         "mnSrchActor=by &Actress/Actor", "mnSrchGenre=by &Genre",  "mnSrchMedia=by &Media-ID",
+        "=",                     "mnSrchRoom=Tapes with &Room...",
         "=",                     "mnSrchOnLoan=On &Loan",         "mnSrchOverdue=O&verdue",
         "mnOrder=S&ort",         "mnOrdTitle=by &Title",          "mnOrdDir=by &Director",
         "mnOrdGen=by &Genre",    "mnOrdCat=by &Catalog ID",

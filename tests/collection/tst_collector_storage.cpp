@@ -1,6 +1,7 @@
 #include "TestCatalog.h"
 
 #include "catalog/ArchiveKeys.h"
+#include "catalog/CatalogIntegrity.h"
 #include "catalog/CatalogLoader.h"
 #include "catalog/CatalogSchema.h"
 #include "catalog/CatalogState.h"
@@ -10,6 +11,7 @@
 #include "catalog/SqliteConnection.h"
 #include "catalog/WriteTransaction.h"
 #include "collection/CollectorSchema.h"
+#include "collection/CoverCheck.h"
 #include "collection/CoverPicture.h"
 #include "collection/CoverStore.h"
 #include "collection/RecordIdentity.h"
@@ -23,6 +25,7 @@
 #include <QImage>
 #include <QImageWriter>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -267,6 +270,57 @@ private slots:
         QCOMPARE(collection::TapeStore::lengths(connection).size(), 1);
         collection::TapeStore::setLength(connection, QStringLiteral("T0"), std::nullopt);
         QVERIFY(!collection::TapeStore::length(connection, QStringLiteral("T0")));
+    }
+
+    void coversAreCheckedAfterOpeningNotWhileOpening()
+    {
+        const QString path = catalogue(2);
+        {
+            auto db = Database::open(path);
+            SqliteConnection& connection = *db->connection();
+            connection.beginWrite();
+            WriteTransaction transaction(connection);
+            CollectorSchema::ensure(*db);
+            collection::RecordIdentity::assignMissing(connection);
+            collection::CoverStore::store(connection, 1, collection::CoverPicture(QByteArray(200000, 'x'), "jpeg", {1, 1}));
+            transaction.commit();
+        }
+        // A sound file passes both checks.
+        {
+            collection::CoverCheck check(path);
+            QSignalSpy done(&check, &collection::CoverCheck::finished);
+            QVERIFY(done.wait(10000));
+            QCOMPARE(done.first().first().toString(), QString());
+        }
+        // Break the chain of the picture's overflow pages.
+        qint64 page = 0;
+        int pageSize = 0;
+        {
+            auto db = Database::open(path);
+            auto query = db->connection()->prepare(
+                QStringLiteral("select pageno from dbstat where name = 'quelto_covers' and pagetype = 'overflow' "
+                               "order by pageno limit 1"));
+            QVERIFY(query->step());
+            page = query->int64(0);
+            auto size = db->connection()->prepare(QStringLiteral("pragma page_size"));
+            size->step();
+            pageSize = int(size->int64(0));
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        file.seek((page - 1) * pageSize);
+        file.write(QByteArray("\x7f\xff\xff\xff", 4));
+        file.close();
+
+        // Opening does not read the covers, so it finds nothing and stays quick ...
+        auto db = Database::open(path);
+        QVERIFY(!CatalogIntegrity::quickCheck(*db->connection()).isEmpty());
+        QVERIFY(CatalogIntegrity::quickCheck(*db->connection(), CatalogIntegrity::checkedLater()).isEmpty());
+        // ... and the check afterwards does.
+        collection::CoverCheck check(path);
+        QSignalSpy done(&check, &collection::CoverCheck::finished);
+        QVERIFY(done.wait(10000));
+        QVERIFY2(!done.first().first().toString().isEmpty(), "the damage went unnoticed");
     }
 
     void aFileThatRefusesWritesIsNotTouched()

@@ -2,6 +2,7 @@
 // (which must find exactly the records counted), and the counts following
 // single changes through the change log.
 #include "TestCatalog.h"
+#include "catalog/ArchiveKeys.h"
 #include "catalog/Database.h"
 #include "catalog/RecordSet.h"
 #include "catalog/SqliteConnection.h"
@@ -92,8 +93,13 @@ private slots:
              movie(QStringLiteral("O'Hara's Day"), QStringLiteral("T5"), QStringLiteral("Rock'n'Roll"), QStringLiteral(" "))});
         // A row another program left without a genre at all.
         auto db = catalog::Database::open(m_path);
-        db->connection()->exec(
-            QStringLiteral("insert into archive (title, catalog, md_type) values ('Nothing', 'T6', 'VHS')"));
+        db->connection()->exec(QStringLiteral(
+            "insert into archive (title, catalog, md_type) values ('Nothing', 'T6', 'VHS');"
+            "update archive set mv_rating = '7.8/10 (12,345 votes)' where title = 'Key Largo';"
+            "update archive set mv_rating = ' 7.8/10  (99 votes)' where title = 'Dark Passage';"
+            "update archive set mv_rating = '7.8/10' where title = 'Casablanca';"
+            "update archive set mv_rating = '7.8/10 x (5 votes)' where title = 'Big';"
+            "update archive set mv_rating = '7.8/10(5 votes)' where title = 'Metropolis';"));
     }
 
     void countsMergeCaseAndBlankValues()
@@ -112,6 +118,9 @@ private slots:
         QCOMPARE(shown(glance::GroupCounter::count(c, field("cast")), GroupCounts::Order::ByCount),
                  (QStringList{QStringLiteral("(none)=4"), QStringLiteral("Humphrey Bogart=3"),
                               QStringLiteral("Lauren Bacall=2")}));
+        // A rating is grouped without its votes.
+        QCOMPARE(shown(glance::GroupCounter::count(c, field("rating")), GroupCounts::Order::ByCount).first(),
+                 QStringLiteral("7.8/10=3"));
         // The tape "T1" and "t1" are one.
         QCOMPARE(glance::GroupCounter::count(c, field("tape")).groupCount(), 6);
         // Until the catalogue has a location column, every record is in "(none)".
@@ -126,7 +135,12 @@ private slots:
         auto db = catalog::Database::open(m_path);
         db->connection()->exec(QStringLiteral(
             "alter table archive add column quelto_location TEXT;"
-            "alter table archive add column quelto_my_rating INTEGER;"
+            "alter table archive add column quelto_my_rating REAL;"
+            "alter table archive add column quelto_seen TEXT;"
+            "update archive set quelto_seen = '2026-11-02' where catalog = 'T1';"
+            "update archive set quelto_seen = 'seen' where catalog = 'T2';"
+            "update archive set quelto_seen = ' No ' where catalog = 'T3';"
+            "update archive set quelto_seen = '0' where catalog = 'T4';"
             "update archive set quelto_location = 'Shelf A' where catalog = 'T1';"
             "update archive set quelto_location = 'shelf a ' where catalog = 'T2';"
             "update archive set quelto_my_rating = 4 where title like 'C*' or title like 'B*';"
@@ -139,8 +153,16 @@ private slots:
         catalog::SqliteConnection& c = *db->connection();
         QCOMPARE(shown(glance::GroupCounter::count(c, field("borrower"))),
                  (QStringList{QStringLiteral("Anna=3"), QStringLiteral("(none)=4")}));
+        // With the engine's key columns, the tapes out are found through the index.
+        catalog::ArchiveKeys::install(*db);
+        QCOMPARE(shown(glance::GroupCounter::count(c, field("borrower"))),
+                 (QStringList{QStringLiteral("Anna=3"), QStringLiteral("(none)=4")}));
+        // Ratings kept as real numbers read without a needless ".0".
         QCOMPARE(shown(glance::GroupCounter::count(c, field("myrating"))),
                  (QStringList{QStringLiteral("4=2"), QStringLiteral("10=1"), QStringLiteral("(none)=4")}));
+        // A date, "seen" or 1 is seen; nothing, 0, "no" or "false" is not.
+        QCOMPARE(shown(glance::GroupCounter::count(c, field("seen"))),
+                 (QStringList{QStringLiteral("Seen=3"), QStringLiteral("(none)=4")}));
         QCOMPARE(shown(glance::GroupCounter::count(c, field("location"))),
                  (QStringList{QStringLiteral("Shelf A=2"), QStringLiteral("shelf a =1"), QStringLiteral("(none)=4")}));
         for (const GroupField& f : GroupField::all())

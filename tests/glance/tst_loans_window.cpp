@@ -14,6 +14,8 @@
 #include "glance/LoanStore.h"
 #include "glance/LoansWindow.h"
 #include "glance/ReturnDialog.h"
+#include "search/RecordListCommands.h"
+#include "search/RecordListModel.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -108,9 +110,17 @@ private slots:
         QCOMPARE(panel(f).status()->text(), QStringLiteral("On loan to Anna since 3 Dec 2026, due 17 Dec"));
         QVERIFY(!panel(f).showsOverdue());
         QVERIFY(!panel(f).lendButton()->isEnabled());
-        // The other movie on the tape is on loan with it.
+        // The other movie on the tape is on loan with it, in the list's Loan column too.
         showRecord(f, QStringLiteral("Key Largo"));
         QVERIFY(panel(f).status()->text().startsWith(QStringLiteral("On loan to Anna")));
+        const search::RecordListModel& list = f.window().recordList().model();
+        const int loanColumn = search::RecordListModel::columnOf(QStringLiteral("quelto_loan"));
+        QCOMPARE(list.headerData(loanColumn, Qt::Horizontal).toString(), QStringLiteral("Loan"));
+        QStringList loanTexts;
+        for (int row = 0; row < list.rowCount(); ++row)
+            loanTexts << list.data(list.index(row, loanColumn)).toString();
+        QCOMPARE(loanTexts, (QStringList{QString(), QStringLiteral("Anna, due 2026-12-17"),
+                                         QStringLiteral("Anna, due 2026-12-17"), QString()}));
 
         // Past the due date the line turns red, and the status bar tells.
         f.window().glance().setToday([] { return QDate(2026, 12, 20); });

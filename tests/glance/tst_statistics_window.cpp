@@ -19,6 +19,8 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QPainter>
 #include <QPieSeries>
 #include <QPushButton>
@@ -103,7 +105,10 @@ private slots:
         QCOMPARE(bars->barSets().first()->at(1), 20.0);
         auto* media = static_cast<QPieSeries*>(window.chartView(QStringLiteral("medium"))->chart()->series().first());
         QCOMPARE(media->count(), 2);
-        QCOMPARE(media->slices().first()->label(), QStringLiteral("VHS (24, 80%)"));
+        QCOMPARE(media->slices().first()->label(), QStringLiteral("80%"));
+        const QList<QLegendMarker*> legend =
+            window.chartView(QStringLiteral("medium"))->chart()->legend()->markers(media);
+        QCOMPARE(legend.first()->label(), QStringLiteral("VHS (24, 80%)"));
 
         // Saved as PNG and as PDF.
         const QString png = f.file(QStringLiteral("genre.png"));
@@ -112,7 +117,7 @@ private slots:
         QCOMPARE(f.prompts().fileRequests.back().fileName, f.file(QStringLiteral("stats-genre.png")));
         QVERIFY(f.prompts().fileRequests.back().save);
         const QImage saved(png);
-        QCOMPARE(saved.size(), QSize(1200, 800));
+        QCOMPARE(saved.size(), QSize(1800, 1200));
         QVERIFY(hasInk(saved));
         const QString pdf = f.file(QStringLiteral("decade.PDF"));
         f.prompts().fileAnswers << pdf;
@@ -130,7 +135,7 @@ private slots:
         QCOMPARE(f.prompts().exclamations.size(), 1);
 
         window.findChild<QToolButton*>(QStringLiteral("copy_medium"))->click();
-        QCOMPARE(QApplication::clipboard()->image().size(), QSize(1200, 800));
+        QCOMPARE(QApplication::clipboard()->image().size(), QSize(1800, 1200));
 
         window.findChild<QToolButton*>(QStringLiteral("print_directors"))->click();
         QCOMPARE(printed->titles, QStringList{QStringLiteral("Top 20 directors")});
