@@ -35,6 +35,10 @@ bool PagePainter::paint(const PrintDocument& document, QPagedPaintDevice& device
             return false;
         }
         first = false;
+        for (const ImageItem& image : page.images) {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(QRectF(image.x * toX, image.y * toY, image.width * toX, image.height * toY), image.image);
+        }
         for (const LineItem& line : page.lines)
             painter.drawLine(QPointF(line.x1 * toX, line.y1 * toY), QPointF(line.x2 * toX, line.y2 * toY));
         for (const TextItem& text : page.texts) {

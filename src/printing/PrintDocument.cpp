@@ -1,5 +1,6 @@
 #include "printing/PrintDocument.h"
 
+#include <QSizeF>
 #include <utility>
 
 namespace quelto::printing {
@@ -32,6 +33,16 @@ void PageBuilder::frame(double x1, double y1, double x2, double y2)
     line(x1, y1, x1, y2);
     line(x2, y1, x2, y2);
     page().frames.push_back({x1, y1, x2, y2});
+}
+
+void PageBuilder::picture(double x1, double y1, double x2, double y2, const QImage& image)
+{
+    if (image.isNull() || x2 <= x1 || y2 <= y1)
+        return;
+    const QSizeF fitted = QSizeF(image.size()).scaled(QSizeF(x2 - x1, y2 - y1), Qt::KeepAspectRatio);
+    const double x = x1 + (x2 - x1 - fitted.width()) / 2;
+    const double y = y1 + (y2 - y1 - fitted.height()) / 2;
+    page().images.push_back({x, y, fitted.width(), fitted.height(), image});
 }
 
 PrintDocument PageBuilder::take()

@@ -2,6 +2,10 @@
 
 #include "catalog/Database.h"
 #include "catalog/RecordSet.h"
+#include "catalog/SqliteConnection.h"
+#include "collection/CoverPicture.h"
+#include "collection/CoverStore.h"
+#include "collection/PersonalFormat.h"
 
 #include <algorithm>
 
@@ -33,6 +37,7 @@ std::vector<LabelEntry> TapeRecords::entries(catalog::Database& database, const 
                                              const QStringList& titles)
 {
     std::vector<LabelEntry> entries;
+    bool coverFound = false;
     const qsizetype n = std::min<qsizetype>(titles.size(), TapeLabels::MaxTitles);
     for (qsizetype k = 0; k < n; ++k) {
         LabelEntry entry;
@@ -44,6 +49,22 @@ std::vector<LabelEntry> TapeRecords::entries(catalog::Database& database, const 
             entry.genre = field(*set, "mv_genre");
             entry.director = field(*set, "mv_director");
             entry.rating = field(*set, "mv_rating");
+            if (set->hasField(QStringLiteral("quelto_running_time"))) {
+                const QVariant minutes = set->value(QStringLiteral("quelto_running_time"));
+                if (!minutes.isNull() && minutes.isValid())
+                    entry.runningTime =
+                        collection::PersonalFormat::runningTimeText(minutes) + QStringLiteral(" min");
+            }
+            if (!coverFound && set->hasField(QStringLiteral("quelto_id"))) {
+                // The box cover's front shows the first cover of the tape,
+                // decoded at most at 300 dpi across the front.
+                const qint64 id = set->value(QStringLiteral("quelto_id")).toLongLong();
+                if (id > 0) {
+                    if (auto cover = collection::CoverStore::load(*database.connection(), id))
+                        entry.cover = collection::CoverPicture::decode(cover->bytes(), QSize(2200, 2200));
+                    coverFound = !entry.cover.isNull();
+                }
+            }
         }
         set->close();
         entries.push_back(entry);

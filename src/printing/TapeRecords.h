@@ -25,8 +25,8 @@ public:
 
     // The records whose media ID matches mediaId with like.
     static Lookup lookup(catalog::Database& database, const QString& mediaId);
-    // What each of the first TapeLabels::MaxTitles titles prints; a title the
-    // media ID does not hold prints empty.
+    // What each of the first TapeLabels::MaxTitles titles prints, with its
+    // running time and cover; a title the media ID does not hold prints empty.
     static std::vector<LabelEntry> entries(catalog::Database& database, const QString& mediaId,
                                            const QStringList& titles);
 };
