@@ -55,7 +55,9 @@ QValueAxis* countAxis(int most)
     return axis;
 }
 
-QChart* pie(const QString& title, const std::vector<Share>& shares, const QString& empty = QStringLiteral("No records"))
+// unit follows each count in the legend: "Free (99,465 min, 50%)".
+QChart* pie(const QString& title, const std::vector<Share>& shares, const QString& empty = QStringLiteral("No records"),
+            const QString& unit = QString())
 {
     QChart* chart = newChart(title);
     auto* series = new QPieSeries;
@@ -77,7 +79,8 @@ QChart* pie(const QString& title, const std::vector<Share>& shares, const QStrin
         if (share.count == 0)
             continue;
         // The legend names every slice; the slices show their share.
-        names << QStringLiteral("%1 (%2, %3)").arg(share.name).arg(share.count).arg(percent(share.share));
+        names << QStringLiteral("%1 (%2%3, %4)")
+                     .arg(share.name, QLocale().toString(share.count), unit, percent(share.share));
         QPieSlice* slice = series->append(percent(share.share), share.count);
         slice->setLabelVisible(share.share >= 0.04);
         slice->setLabelPosition(QPieSlice::LabelInsideHorizontal);
@@ -88,7 +91,11 @@ QChart* pie(const QString& title, const std::vector<Share>& shares, const QStrin
     series->setPieSize(0.75);
     chart->addSeries(series);
     chart->legend()->setVisible(true);
-    chart->legend()->setAlignment(Qt::AlignRight);
+    // Long names go below the pie, where the legend has the chart's width.
+    qsizetype longest = 0;
+    for (const QString& name : names)
+        longest = std::max(longest, name.size());
+    chart->legend()->setAlignment(longest > 24 ? Qt::AlignBottom : Qt::AlignRight);
     const QList<QLegendMarker*> markers = chart->legend()->markers(series);
     for (qsizetype i = 0; i < markers.size() && i < names.size(); ++i)
         markers[i]->setLabel(names[i]);
@@ -105,10 +112,12 @@ QChart* bars(const QString& title, const std::vector<Share>& shares, bool horizo
     if (horizontal)
         std::reverse(shown.begin(), shown.end());
     int most = 0;
+    qsizetype longest = 0;
     for (const Share& share : shown) {
         *set << share.count;
         categories << (share.name.size() > 32 ? share.name.left(31) + QChar(0x2026) : share.name);
         most = std::max(most, share.count);
+        longest = std::max(longest, categories.back().size());
     }
     QAbstractBarSeries* series = horizontal ? static_cast<QAbstractBarSeries*>(new QHorizontalBarSeries)
                                             : static_cast<QAbstractBarSeries*>(new QBarSeries);
@@ -118,6 +127,12 @@ QChart* bars(const QString& title, const std::vector<Share>& shares, bool horizo
     chart->addSeries(series);
     auto* names = new QBarCategoryAxis;
     names->append(categories);
+    // Many columns side by side leave a narrow space under each: longer names
+    // ("(none)", "Others") are written aslant instead of cut short.
+    if (!horizontal && categories.size() > 8 && longest > 5) {
+        names->setLabelsAngle(-45);
+        names->setTruncateLabels(false);
+    }
     QValueAxis* values = countAxis(most);
     chart->addAxis(names, horizontal ? Qt::AlignLeft : Qt::AlignBottom);
     chart->addAxis(values, horizontal ? Qt::AlignBottom : Qt::AlignLeft);
@@ -226,8 +241,8 @@ QChart* StatisticsCharts::build(const QString& id, const StatisticsFigures& f)
         const int used = int(f.tapes.usedMinutes);
         const int free = int(f.tapes.freeMinutes);
         return pie(QStringLiteral("%1 (%2 of %3 tapes with a known length)").arg(title).arg(f.tapes.withLength).arg(f.tapes.tapes),
-                   {{QStringLiteral("Recorded min"), used, used / total}, {QStringLiteral("Free min"), free, free / total}},
-                   QStringLiteral("No tape length known yet"));
+                   {{QStringLiteral("Recorded"), used, used / total}, {QStringLiteral("Free"), free, free / total}},
+                   QStringLiteral("No tape length known yet"), QStringLiteral(" min"));
     }
     return borrowers(f.loansPerBorrower);
 }

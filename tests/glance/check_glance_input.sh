@@ -34,7 +34,8 @@ if ! xdpyinfo >/dev/null 2>&1; then
     pids+=($!)
     for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 fi
-if ! pgrep -x openbox >/dev/null; then
+# A window manager on this display (other displays may have their own).
+if ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
     openbox >/dev/null 2>&1 &
     pids+=($!)
     sleep 1
@@ -121,9 +122,10 @@ shot loans-window
 xdotool windowactivate --sync "$loans" key Escape
 sleep 0.5
 
-# 5. The group pane on the List tab: genre, a group chosen, then by decade.
+# 5. The group pane on the List tab (Media, Movie, Personal, IMDb, List, Covers):
+# genre, a group chosen, then by decade.
 xdotool windowactivate --sync "$main"
-xdotool mousemove 203 119 click 1
+xdotool mousemove 278 119 click 1
 sleep 2
 shot group-pane-genre
 xdotool mousemove 41 269 click 1
@@ -134,7 +136,7 @@ xdotool type --delay 60 "Deca"
 sleep 2
 shot group-pane-decade
 
-# 6. The Statistics window, and its genre chart saved as PNG.
+# 6. The Statistics window (four lines of summary above the charts), and its genre chart saved as PNG.
 xdotool key --clearmodifiers alt+i
 sleep 0.4
 xdotool key s
@@ -143,7 +145,7 @@ xdotool windowmove --sync "$stats" 0 0
 xdotool windowsize --sync "$stats" 1270 1000
 sleep 3
 shot statistics-window
-xdotool mousemove 1134 463 click 1
+xdotool mousemove 1134 477 click 1
 sleep 3
 xdotool key ctrl+a
 xdotool type --delay 20 "$tmp/genre.png"
@@ -152,6 +154,16 @@ sleep 2
 size=$(python3 -c "import struct,sys; d=open(sys.argv[1],'rb').read(24); print(struct.unpack('>II', d[16:24]) if d[:8]==b'\x89PNG\r\n\x1a\n' else '')" "$tmp/genre.png" 2>/dev/null)
 [ "$size" = "(1800, 1200)" ] || fail "the genre chart was not saved as a PNG ($size)"
 [ -n "$shots" ] && cp "$tmp/genre.png" "$shots/chart-saved-genre.png" 2>/dev/null
+# The charts further down: ratings, seen, tapes and loans.
+xdotool windowactivate --sync "$stats"
+xdotool mousemove 640 600
+for _ in $(seq 12); do xdotool click 5; sleep 0.1; done
+sleep 1
+shot statistics-window-lower
+xdotool mousemove 640 900
+for _ in $(seq 20); do xdotool click 5; sleep 0.1; done
+sleep 1
+shot statistics-window-bottom
 
 if [ "$failures" -gt 0 ]; then
     echo "$failures checks failed; the program said:"

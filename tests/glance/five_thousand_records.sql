@@ -24,3 +24,23 @@ select printf('T%04d', i / 3),
     when 4 then 'Rear Window' when 5 then 'Lady from Shanghai' when 6 then 'Touch of Evil' when 7 then 'Empire'
     when 8 then 'Vertigo Return' else 'Metropolis' end) || ' ' || (i + 1)
 from n;
+
+-- The collector's own fields on most records, and the lengths of the DVD and VHS tapes.
+alter table archive add column quelto_id INTEGER;
+alter table archive add column quelto_my_rating REAL;
+alter table archive add column quelto_seen TEXT;
+alter table archive add column quelto_location TEXT COLLATE NOCASE;
+alter table archive add column quelto_condition TEXT COLLATE NOCASE;
+alter table archive add column quelto_running_time INTEGER;
+alter table archive add column quelto_speed TEXT;
+update archive set quelto_id = rowid,
+  quelto_my_rating = case when rowid % 4 = 0 then null else 1 + (rowid * 7) % 9 * 0.5 end,
+  quelto_seen = case when rowid % 3 = 0 then '2026-10-' || printf('%02d', 1 + rowid % 28) when rowid % 3 = 1 then 'seen' end,
+  quelto_location = case when rowid % 10 = 0 then null else 'Shelf ' || char(65 + rowid % 6) end,
+  quelto_condition = case rowid % 4 when 0 then 'good' when 1 then 'worn' when 2 then 'poor' end,
+  quelto_running_time = 75 + (rowid * 11) % 70,
+  quelto_speed = case when md_type in ('VHS', 'S-VHS') then
+    case when catalog like '%0' or catalog like '%5' then 'LP' else 'EP' end end;
+create table quelto_tapes (catalog TEXT NOT NULL, length_minutes INTEGER);
+insert into quelto_tapes select distinct catalog, case when catalog like '%0' then 180 else 240 end
+  from archive where md_type = 'VHS' and rowid % 2 = 0;
