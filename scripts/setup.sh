@@ -25,7 +25,7 @@ test_packages=(
     sqlite3 poppler-utils mdbtools
     desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl libglib2.0-bin man-db
     python3-pyatspi at-spi2-core dbus-x11
-    openbox xdotool x11-apps x11-utils imagemagick
+    python3 openbox xdotool x11-apps x11-utils imagemagick
 )
 
 case "$mode" in

@@ -29,7 +29,7 @@ void HelpCommands::showContents()
     if (!m_help) {
         // A window of its own, like a separate help viewer: the main window
         // stays usable while it is open.
-        m_help = new QTextBrowser;
+        m_help = new HelpBrowser(m_parts);
         m_help->setObjectName(QStringLiteral("helpViewer"));
         m_help->setWindowTitle(QStringLiteral("Quelto Help"));
         m_help->setOpenExternalLinks(true);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/HelpBrowser.h"
 #include "app/SystemInfoLauncher.h"
 
 #include <QObject>
@@ -30,6 +31,10 @@ public:
                  SystemInfoLauncher::Environment environment = SystemInfoLauncher::systemEnvironment());
     ~HelpCommands() override;
 
+    // What the program puts into the help page at its "<!--quelto:NAME-->"
+    // markers, asked each time the page is loaded.
+    void setHelpPart(const QString& name, HelpBrowser::Part part) { m_parts.insert(name, std::move(part)); }
+
     void showContents(); // mnuHelpCont: does not wait for the reader to close it
     void showAbout();    // mnuAbout
     void startSysInfo(); // cmdSysInfo
@@ -42,6 +47,7 @@ private:
     QWidget* m_window;
     SystemInfoLauncher m_sysInfo;
     QPointer<QTextBrowser> m_help;
+    QHash<QString, HelpBrowser::Part> m_parts;
     std::unique_ptr<AboutDialog> m_about;
 };
 

@@ -24,13 +24,15 @@ LookupStatus::LookupStatus(weblookup::LookupWorkflow& workflow, QStatusBar* bar)
     bar->addWidget(m_notice, 3);
 
     connect(&workflow, &weblookup::LookupWorkflow::noticeChanged, this, &LookupStatus::showNotice);
-    connect(&workflow, &weblookup::LookupWorkflow::summaryChanged, this, &LookupStatus::showSummary);
+    connect(&workflow, &weblookup::LookupWorkflow::summaryChanged, this,
+            [this, &workflow](const QString& text) { showSummary(text, workflow.summaryDetails()); });
 }
 
-void LookupStatus::showSummary(const QString& text)
+void LookupStatus::showSummary(const QString& text, const QString& details)
 {
     m_summary->setText(text);
-    m_summary->setToolTip(text);
+    // The whole line, then where each field came from.
+    m_summary->setToolTip(details.isEmpty() ? text : text + QStringLiteral("\n\n") + details);
 }
 
 void LookupStatus::showNotice(const QString& text)

@@ -12,8 +12,9 @@ class LookupWorkflow;
 namespace quelto::app {
 
 // The web lookup's part of the main window's status bar: the summary of the
-// last grab ("grabSummary") and, after it, the pages of that grab that failed
-// ("grabNotice"). Neither asks anything of the user; a new grab replaces both.
+// last grab ("grabSummary", its tooltip says where each field came from) and,
+// after it, the pages of that grab that failed ("grabNotice"). Neither asks
+// anything of the user; a new grab replaces both.
 class LookupStatus : public QObject
 {
     Q_OBJECT
@@ -24,7 +25,7 @@ public:
     QLabel* notice() const { return m_notice; }
 
 private:
-    void showSummary(const QString& text);
+    void showSummary(const QString& text, const QString& details);
     void showNotice(const QString& text);
 
     QLabel* m_summary;

@@ -32,6 +32,7 @@
 #include "glance/GroupPane.h"
 #include "printing/PrintCommands.h"
 #include "search/RecordListCommands.h"
+#include "weblookup/ProfileList.h"
 #include "search/RecordListPane.h"
 #include "search/SearchCommands.h"
 #include "weblookup/LookupWorkflow.h"
@@ -126,6 +127,8 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     new printing::PrintCommands(m_state, *m_display, m_prompts, this);
     new editing::OptionListCommands(m_form, m_state, m_prompts, this);
     m_help = new HelpCommands(*m_menu, m_prompts, this);
+    m_help->setHelpPart(QStringLiteral("site-profiles"),
+                        [this] { return weblookup::profileListHtml(m_lookup->workflow().profiles()); });
     m_switcher = new CatalogueSwitcher(*this);
     new CsvCommands(*this, [this] { return m_switcher->mayReplaceRecord(); });
     m_glance = new GlanceFeatures(*this, *mediaTab, *groupPane, *listSplitter);

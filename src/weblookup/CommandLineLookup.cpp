@@ -2,9 +2,12 @@
 
 #include "weblookup/ArchiveValues.h"
 #include "weblookup/FieldExtraction.h"
+#include "weblookup/GuardedPage.h"
 #include "weblookup/MovieSite.h"
+#include "weblookup/PageGuard.h"
 #include "weblookup/PageLoader.h"
 #include "weblookup/PageReader.h"
+#include "weblookup/SiteBoundary.h"
 #include "weblookup/StructuredGrab.h"
 
 #include <QEventLoop>
@@ -57,7 +60,8 @@ QHash<QString, QString> classicSources(const LookupFields& fields)
 } // namespace
 
 CommandLineLookup::CommandLineLookup(std::chrono::milliseconds pageTimeout, QObject* parent)
-    : QObject(parent), m_page(new QWebEnginePage(this)), m_loader(new PageLoader(m_page, this))
+    : QObject(parent), m_page(new GuardedPage(this)), m_guard(static_cast<GuardedPage*>(m_page)->guard()),
+      m_loader(new PageLoader(m_page, this))
 {
     m_page->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     m_page->settings()->setAttribute(QWebEngineSettings::AutoLoadImages, false);
@@ -71,7 +75,9 @@ CommandLineLookup::~CommandLineLookup() = default;
 CommandLineLookup::Result CommandLineLookup::run(const QUrl& titlePage, const QString& profileName)
 {
     m_result = {};
+    m_result.profileErrors = m_profiles.errors();
     m_grab.reset();
+    m_extras.reset();
     m_over = false;
     m_forced = profileName.isEmpty() ? nullptr : m_profiles.find(profileName);
     if (!profileName.isEmpty() && !m_forced) {
@@ -87,6 +93,8 @@ CommandLineLookup::Result CommandLineLookup::run(const QUrl& titlePage, const QS
     }
     QEventLoop loop;
     m_loop = &loop;
+    m_requested = titlePage;
+    m_guard->setSite(titlePage);
     load(titlePage, TitlePage);
     if (!m_over)
         loop.exec();
@@ -101,10 +109,25 @@ void CommandLineLookup::load(const QUrl& url, const QString& pageName)
     m_loader->load(url);
 }
 
-void CommandLineLookup::pageFailed(const QString& reason)
+QString CommandLineLookup::blockedReason() const
 {
+    const QUrl blocked = m_guard->blocked();
+    if (blocked.isEmpty())
+        return {};
+    if (!SiteBoundary::sameSite(m_guard->site(), blocked))
+        return QStringLiteral("was sent on to %1, another site, and was not read").arg(SiteBoundary::shown(blocked));
+    return QStringLiteral("was not read: it asks for %1, an address on the local network").arg(SiteBoundary::shown(blocked));
+}
+
+void CommandLineLookup::pageFailed(const QString& failure)
+{
+    const QString blocked = blockedReason();
+    const QString reason = blocked.isEmpty() ? failure : blocked;
+    m_guard->clearBlocked();
     if (m_pageName == TitlePage) {
         m_result.error = QStringLiteral("Cannot read %1: title page %2.").arg(m_loader->url().toDisplayString(), reason);
+        if (!blocked.isEmpty())
+            m_result.error += QStringLiteral(" Quelto reads a movie's page only on the site it was asked of.");
         finish();
         return;
     }
@@ -120,11 +143,19 @@ void CommandLineLookup::pageFailed(const QString& reason)
 void CommandLineLookup::pageCompleted()
 {
     QPointer<CommandLineLookup> self(this);
+    if (m_pageName == TitlePage && !SiteBoundary::sameSite(m_requested, m_page->url())) {
+        // Sent on by the page itself (a script, a refresh), not by the server.
+        m_result.error = QStringLiteral("Cannot read %1: the page went on to %2, another site, and was not read. "
+                                        "Quelto reads a movie's page only on the site it was asked of.")
+                             .arg(m_requested.toDisplayString(), SiteBoundary::shown(m_page->url()));
+        finish();
+        return;
+    }
     if (m_pageName == CreditsPage && !m_grab) {
         classicCredits();
         return;
     }
-    PageReader::readSnapshot(m_page, [self](const std::optional<PageSnapshot>& page) {
+    PageReader::readSnapshot(m_page, m_profiles.snapshotScript(), [self](const std::optional<PageSnapshot>& page) {
         if (!self || self->m_over)
             return;
         const bool readable = page && page->hasBody;
@@ -158,15 +189,26 @@ void CommandLineLookup::titlePageRead(const PageSnapshot& page)
     m_titlePage = page;
     m_profile = m_forced ? m_forced : &m_profiles.recognise(page);
     m_result.profile = m_profile->name();
+    m_guard->setSite(page.address);
     if (m_profile->kind() == SiteProfile::Kind::Classic) {
         extractTitlePage(m_result.fields, page.title, page.bodyText);
-        load(MovieSite(m_loader->url()).credits(m_result.fields.title), CreditsPage);
+        readClassicExtras(page);
+        // The title goes only to the title page's own server.
+        load(MovieSite(page.address).credits(m_result.fields.title), CreditsPage);
         return;
     }
-    m_grab = std::make_unique<StructuredGrab>(*m_profile);
+    m_grab = std::make_unique<StructuredGrab>(*m_profile, m_profiles.labels());
     m_grab->readTitlePage(page);
     m_remaining = m_profile->secondaryPages();
     nextSecondaryPage();
+}
+
+void CommandLineLookup::readClassicExtras(const PageSnapshot& page)
+{
+    m_extras = std::make_unique<StructuredGrab>(*m_profile, m_profiles.labels());
+    m_extras->readTitlePage(page);
+    m_result.fields.runningTime = m_extras->fields().runningTime;
+    m_result.fields.cover = m_extras->fields().cover;
 }
 
 void CommandLineLookup::classicCredits()
@@ -206,8 +248,16 @@ void CommandLineLookup::finish()
     if (m_grab) {
         m_result.fields = m_grab->fields();
         m_result.sources = m_grab->sources();
+        m_result.refusals = m_grab->refusals();
     } else if (m_result.titleRead) {
         m_result.sources = classicSources(m_result.fields);
+        if (m_extras) {
+            for (const QString& extra : {QStringLiteral("quelto_running_time"), QStringLiteral("cover")}) {
+                if (m_extras->sources().contains(extra))
+                    m_result.sources.insert(extra, m_extras->sources().value(extra));
+            }
+            m_result.refusals = m_extras->refusals();
+        }
     }
     if (m_loop)
         m_loop->quit();
@@ -218,6 +268,8 @@ QByteArray CommandLineLookup::toJson(const Result& result)
     QJsonObject object;
     for (const auto& [column, value] : archiveValues(result.fields))
         object.insert(column, value);
+    object.insert(QStringLiteral("quelto_running_time"), result.fields.runningTime);
+    object.insert(QStringLiteral("cover"), result.fields.cover);
 
     QJsonObject sources;
     for (auto it = result.sources.cbegin(); it != result.sources.cend(); ++it)
@@ -228,9 +280,12 @@ QByteArray CommandLineLookup::toJson(const Result& result)
                                   {QStringLiteral("address"), page.address.toString(QUrl::FullyEncoded)},
                                   {QStringLiteral("reason"), page.reason}});
     }
-    object.insert(QStringLiteral("lookup"), QJsonObject{{QStringLiteral("profile"), result.profile},
-                                                        {QStringLiteral("sources"), sources},
-                                                        {QStringLiteral("failedPages"), failed}});
+    object.insert(QStringLiteral("lookup"),
+                  QJsonObject{{QStringLiteral("profile"), result.profile},
+                              {QStringLiteral("sources"), sources},
+                              {QStringLiteral("refused"), QJsonArray::fromStringList(result.refusals)},
+                              {QStringLiteral("failedPages"), failed},
+                              {QStringLiteral("profileErrors"), QJsonArray::fromStringList(result.profileErrors)}});
     return QJsonDocument(object).toJson(QJsonDocument::Indented);
 }
 
@@ -264,12 +319,16 @@ int CommandLineLookup::main(const QString& url, const QString& profileName)
     if (!profileName.isEmpty()) {
         const SiteProfileRegistry profiles;
         if (!profiles.find(profileName)) {
+            for (const QString& error : profiles.errors())
+                std::fprintf(stderr, "quelto: site profile left out: %s\n", qPrintable(error));
             std::fprintf(stderr, "quelto: there is no site profile \"%s\" (known: %s).\n", qPrintable(profileName),
                          qPrintable(profiles.names().join(QStringLiteral(", "))));
             return 2;
         }
     }
     CommandLineLookup lookup;
+    for (const QString& error : lookup.profiles().errors())
+        std::fprintf(stderr, "quelto: site profile left out: %s\n", qPrintable(error));
     const Result result = lookup.run(QUrl(url, QUrl::TolerantMode), profileName);
     if (!result.titleRead) {
         std::fprintf(stderr, "quelto: %s\n", qPrintable(result.error));

@@ -18,6 +18,7 @@ class QWebEnginePage;
 
 namespace quelto::weblookup {
 
+class PageGuard;
 class PageLoader;
 class StructuredGrab;
 
@@ -26,7 +27,9 @@ class StructuredGrab;
 // recognises it (or the one named), then reads that profile's secondary
 // pages (for the classic profile, the credits and companies pages for the
 // title on the same server). A secondary page that fails is noted and the
-// lookup goes on.
+// lookup goes on. Every page read is on the title page's site: a title page
+// that is sent on to another site is not read, nor is a further page that
+// would be; a page on the open network reaches no local address.
 class CommandLineLookup : public QObject
 {
     Q_OBJECT
@@ -44,6 +47,8 @@ public:
         QString profile;
         LookupFields fields;
         QHash<QString, QString> sources; // archive column -> where its value came from
+        QStringList refusals;            // values passed over, and why
+        QStringList profileErrors;       // profile files left out: "file: why"
         QList<FailedPage> failedPages;
         QString error; // why nothing could be read, for the user
     };
@@ -63,8 +68,11 @@ public:
     // profileName forces a profile; it must be one of profiles().
     Result run(const QUrl& titlePage, const QString& profileName = {});
 
-    // The filled fields as one JSON object keyed by archive column, and under
-    // "lookup" the profile, each field's source and the pages that failed.
+    // The filled fields as one JSON object keyed by archive column, with the
+    // running time in minutes ("quelto_running_time") and the poster's address
+    // ("cover"), each "" when not found; under "lookup" the profile, each
+    // field's source, the values passed over, the pages that failed and the
+    // profile files left out.
     static QByteArray toJson(const Result& result);
 
     // Settings the engine needs before the application object exists when it
@@ -78,6 +86,8 @@ public:
 
 private:
     void load(const QUrl& url, const QString& pageName);
+    QString blockedReason() const;
+    void readClassicExtras(const PageSnapshot& page);
     void pageCompleted();
     void pageFailed(const QString& reason);
     void titlePageRead(const PageSnapshot& page);
@@ -88,11 +98,14 @@ private:
 
     SiteProfileRegistry m_profiles;
     QWebEnginePage* m_page;
+    PageGuard* m_guard;
     PageLoader* m_loader;
+    QUrl m_requested; // the title page asked for
     QEventLoop* m_loop = nullptr;
     const SiteProfile* m_profile = nullptr;
     const SiteProfile* m_forced = nullptr;
     std::unique_ptr<StructuredGrab> m_grab;
+    std::unique_ptr<StructuredGrab> m_extras; // the running time and poster beside the classic steps
     PageSnapshot m_titlePage;
     QList<SecondaryPage> m_remaining;
     SecondaryPage m_current;

@@ -34,6 +34,12 @@ struct LookupFields
     // Companies page
     ComboField mvProducer;
 
+    // Beyond the form's fields: the running time in whole minutes ("136") and
+    // the absolute address of the movie's poster, each empty when the pages
+    // give none.
+    QString runningTime;
+    QString cover;
+
     friend bool operator==(const LookupFields&, const LookupFields&) = default;
 };
 

@@ -4,8 +4,11 @@
 #include "editing/UserPrompts.h"
 #include "weblookup/FieldExtraction.h"
 #include "weblookup/FormFields.h"
+#include "weblookup/GuardedPage.h"
+#include "weblookup/PageGuard.h"
 #include "weblookup/PageLoader.h"
 #include "weblookup/PageSnapshot.h"
+#include "weblookup/SiteBoundary.h"
 #include "weblookup/StructuredGrab.h"
 #include "weblookup/TransferDialog.h"
 
@@ -37,7 +40,9 @@ LookupWorkflow::LookupWorkflow(const LookupControls& controls, editing::RecordFo
     m_browser2Window->setWindowTitle(QStringLiteral("Additional IMDb Pages"));
     auto* view = new QWebEngineView(m_browser2Window);
     view->setObjectName(QStringLiteral("WebBrowser2"));
-    m_browser2 = new QWebEnginePage(m_c.WebBrowser1->page()->profile(), view);
+    auto* guarded = new GuardedPage(m_c.WebBrowser1->page()->profile(), view);
+    m_browser2 = guarded;
+    m_guard = guarded->guard();
     m_browser2->setObjectName(QStringLiteral("WebBrowser2Page"));
     m_browser2->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     m_browser2->settings()->setAttribute(QWebEngineSettings::AutoLoadImages, false);
@@ -47,6 +52,8 @@ LookupWorkflow::LookupWorkflow(const LookupControls& controls, editing::RecordFo
     view->resize(Browser2Size);
     m_loader = new PageLoader(m_browser2, this);
     m_loader->setTimeout(DefaultPageTimeout);
+    m_watch = new PageGuard(PageGuard::Mode::Watch, this);
+    m_c.WebBrowser1->page()->setUrlRequestInterceptor(m_watch);
 
     m_transf = new TransferDialog(dialogParent);
     m_timer1 = new QTimer(this);
@@ -145,15 +152,33 @@ void LookupWorkflow::grabitClick()
     m_grabRunning = true;
     updateGrabit();
     setNotice(QString());
+    // The summary is of the grab under way, once it has read its page.
+    if (!m_summary.isEmpty()) {
+        m_summary.clear();
+        m_summaryDetails.clear();
+        emit summaryChanged(m_summary);
+    }
     m_structured.reset();
+    m_extras.reset();
     m_titleRead = false;
     if (m_titlePageFailed) {
         m_prompts.exclamation(ErrorPageMessage);
         endGrab();
         return;
     }
+    const QUrl asked = m_c.WebBrowser1->page()->requestedUrl();
+    const QUrl shown = m_c.WebBrowser1->url();
+    const auto web = [](const QUrl& url) { return url.scheme() == u"http" || url.scheme() == u"https"; };
+    if (web(asked) && web(shown) && !SiteBoundary::sameSite(asked, shown)) {
+        const QString message = PageGuard::leftSiteMessage(asked, shown);
+        setNotice(QStringLiteral("title page not read: it was sent on from %1 to %2, another site")
+                      .arg(SiteBoundary::shown(asked), SiteBoundary::shown(shown)));
+        m_prompts.exclamation(message);
+        endGrab();
+        return;
+    }
     QPointer<LookupWorkflow> self(this);
-    PageReader::readSnapshot(m_c.WebBrowser1->page(), [self](const std::optional<PageSnapshot>& page) {
+    PageReader::readSnapshot(m_c.WebBrowser1->page(), m_profiles.snapshotScript(), [self](const std::optional<PageSnapshot>& page) {
         if (self)
             self->titlePageRead(page);
     });
@@ -167,6 +192,8 @@ void LookupWorkflow::titlePageRead(const std::optional<PageSnapshot>& page)
         return;
     }
     m_titleRead = true;
+    m_titlePage = *page;
+    m_guard->setSite(page->address);
     const SiteProfile& profile = m_profiles.recognise(*page);
     if (profile.kind() == SiteProfile::Kind::Structured)
         startStructured(profile, *page);
@@ -179,18 +206,16 @@ void LookupWorkflow::startClassic(const PageSnapshot& page)
     LookupFields fields = FormFields::read(m_form);
     extractTitlePage(fields, page.title, page.bodyText);
     FormFields::write(fields, m_form, FormFields::Page::Title);
+    m_extras = std::make_unique<StructuredGrab>(m_profiles.classic(), m_profiles.labels());
+    m_extras->readTitlePage(page);
     emit titlePageDone();
 
     m_grabCancelled = false;
     m_transf->label1()->setText(CreditsText);
-    loadSecondary(secondarySite().credits(m_form.title->text()), QStringLiteral("credits"));
+    // The title goes only to the title page's own server.
+    loadSecondary(MovieSite(page.address).credits(m_form.title->text()), QStringLiteral("credits"));
     m_timer1->setInterval(PollInterval);
     m_timer1->start();
-}
-
-MovieSite LookupWorkflow::secondarySite() const
-{
-    return m_site.isEmpty() ? MovieSite(m_c.WebBrowser1->url()) : m_site;
 }
 
 void LookupWorkflow::loadSecondary(const QUrl& url, const QString& pageName)
@@ -213,9 +238,22 @@ void LookupWorkflow::webBrowser2DocumentComplete()
     m_pagePending = false;
 }
 
-void LookupWorkflow::webBrowser2Failed(const QString& reason)
+QString LookupWorkflow::blockedReason() const
+{
+    const QUrl blocked = m_guard->blocked();
+    if (blocked.isEmpty())
+        return {};
+    if (!SiteBoundary::sameSite(m_guard->site(), blocked))
+        return QStringLiteral("was sent on to %1, another site, and was not read").arg(SiteBoundary::shown(blocked));
+    return QStringLiteral("was not read: it asks for %1, an address on the local network").arg(SiteBoundary::shown(blocked));
+}
+
+void LookupWorkflow::webBrowser2Failed(const QString& failure)
 {
     // The step for the page runs at the next tick and reads nothing.
+    const QString blocked = blockedReason();
+    const QString reason = blocked.isEmpty() ? failure : blocked;
+    m_guard->clearBlocked();
     m_transf->hide();
     m_pagePending = false;
     m_pageFailed = true;
@@ -299,7 +337,7 @@ void LookupWorkflow::creditsRead(const QString& text)
 void LookupWorkflow::requestCompanies()
 {
     m_transf->label1()->setText(CompaniesText);
-    loadSecondary(secondarySite().companies(m_form.title->text()), QStringLiteral("companies"));
+    loadSecondary(MovieSite(m_titlePage.address).companies(m_form.title->text()), QStringLiteral("companies"));
     m_timer2->setInterval(PollInterval);
     m_timer2->start();
 }
@@ -332,10 +370,9 @@ void LookupWorkflow::companiesRead(const QString& text)
 
 void LookupWorkflow::startStructured(const SiteProfile& profile, const PageSnapshot& page)
 {
-    m_structured = std::make_unique<StructuredGrab>(profile);
+    m_structured = std::make_unique<StructuredGrab>(profile, m_profiles.labels());
     m_structuredProfile = &profile;
     m_structured->readTitlePage(page);
-    m_titlePage = page;
     m_remaining = profile.secondaryPages();
     // The title page starts a new movie: whatever the form held goes. The
     // secondary pages only add to it.
@@ -376,7 +413,7 @@ void LookupWorkflow::structuredPageStep()
         return;
     }
     QPointer<LookupWorkflow> self(this);
-    PageReader::readSnapshot(m_browser2, [self](const std::optional<PageSnapshot>& page) {
+    PageReader::readSnapshot(m_browser2, m_profiles.snapshotScript(), [self](const std::optional<PageSnapshot>& page) {
         if (!self || !self->m_structured)
             return;
         if (page && page->hasBody) {
@@ -401,9 +438,35 @@ void LookupWorkflow::endGrab()
     m_grabRunning = false;
     updateGrabit();
     if (m_titleRead) {
-        m_summary = m_structured ? grabSummary(m_structured->profileName(), m_structured->fields())
-                                 : grabSummary(m_profiles.classic().name(), FormFields::read(m_form));
+        m_result = GrabResult{};
+        m_result.titlePage = m_titlePage.address;
+        if (m_structured) {
+            m_result.profile = m_structured->profileName();
+            m_result.fields = m_structured->fields();
+            m_result.sources = m_structured->sources();
+            m_result.refusals = m_structured->refusals();
+        } else {
+            m_result.profile = m_profiles.classic().name();
+            m_result.fields = FormFields::read(m_form);
+            if (m_extras) {
+                m_result.fields.runningTime = m_extras->fields().runningTime;
+                m_result.fields.cover = m_extras->fields().cover;
+                m_result.sources = m_extras->sources();
+                m_result.refusals = m_extras->refusals();
+            }
+        }
+        m_summary = grabSummary(m_result.profile, m_result.fields);
+        QStringList details = grabSources(m_result.sources, m_result.fields);
+        for (const QString& refused : std::as_const(m_result.refusals))
+            details.append(QStringLiteral("Passed over: ") + refused);
+        for (const QString& error : m_profiles.errors()) {
+            details.append(QStringLiteral("Site profile left out: ") + error);
+        }
+        if (!m_profiles.errors().isEmpty())
+            m_summary += QStringLiteral("; site profile left out: ") + m_profiles.errors().join(QStringLiteral("; "));
+        m_summaryDetails = details.join(u'\n');
         emit summaryChanged(m_summary);
+        emit grabFinished(m_result);
     }
     emit grabEnded();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "weblookup/GrabResult.h"
 #include "weblookup/MovieSite.h"
 #include "weblookup/PageReader.h"
 #include "weblookup/PageSnapshot.h"
@@ -26,6 +27,7 @@ class UserPrompts;
 
 namespace quelto::weblookup {
 
+class PageGuard;
 class PageLoader;
 class StructuredGrab;
 class TransferDialog;
@@ -57,6 +59,11 @@ struct LookupControls
 //
 // A grab runs to its end before the next may start: grabit stays disabled
 // meanwhile. Nothing is stored; the user saves the record.
+//
+// The grab stays on the title page's site: a page shown in WebBrowser1 that
+// a redirect brought from another site is not read, WebBrowser2 follows no
+// redirect to another site, and a page on the open network reaches no local
+// address. The secondary pages are asked of the title page's own server.
 class LookupWorkflow : public QObject
 {
     Q_OBJECT
@@ -113,8 +120,14 @@ public:
     // ("credits page not found (404)"); empty when none failed.
     const QString& notice() const { return m_notice; }
     // The last grab's summary: its profile, and the fields filled and not
-    // found ("IMDb: filled 15 of 18; not found: Music, Sound").
+    // found ("IMDb: filled 17 of 20; not found: Music, Sound, Cover"), then
+    // the profile files that were left out, with the reason.
     const QString& summary() const { return m_summary; }
+    // Where each field of the last grab came from, the values passed over,
+    // and the profile files left out: one line each.
+    const QString& summaryDetails() const { return m_summaryDetails; }
+    // What the last grab found, the running time and the poster included.
+    const GrabResult& lastResult() const { return m_result; }
 
     // The site profiles: the one that recognises a title page reads it; a
     // site without a profile of its own is read by the classic steps.
@@ -135,6 +148,9 @@ signals:
     void noticeChanged(const QString& notice);
     // The summary line of a grab that has ended.
     void summaryChanged(const QString& summary);
+    // A grab that read its title page has ended; result is lastResult().
+    // Emitted before grabEnded.
+    void grabFinished(const weblookup::GrabResult& result);
 
 private:
     void webBrowser1DocumentComplete(bool ok);
@@ -165,8 +181,8 @@ private:
     void endGrab();
     void updateGrabit();
     void navigate1(const QUrl& url);
-    // The server for the secondary pages: the configured site, or the title page's own.
-    MovieSite secondarySite() const;
+    // Why the last secondary page was refused, or empty.
+    QString blockedReason() const;
 
     LookupControls m_c;
     editing::RecordForm& m_form;
@@ -177,6 +193,8 @@ private:
     QWidget* m_browser2Window;
     QWebEnginePage* m_browser2;
     PageLoader* m_loader;
+    PageGuard* m_guard; // WebBrowser2's
+    PageGuard* m_watch; // WebBrowser1's
     TransferDialog* m_transf;
     QTimer* m_timer1;
     QTimer* m_timer2;
@@ -187,10 +205,13 @@ private:
     QString m_pendingName;      // "credits", "companies"
     QString m_notice;
     QString m_summary;
+    QString m_summaryDetails;
+    GrabResult m_result;
     bool m_titleRead = false; // the grab has read its title page
 
     SiteProfileRegistry m_profiles;
     std::unique_ptr<StructuredGrab> m_structured; // a grab by a structured profile
+    std::unique_ptr<StructuredGrab> m_extras;     // the running time and poster beside the classic steps
     const SiteProfile* m_structuredProfile = nullptr;
     PageSnapshot m_titlePage;
     QList<SecondaryPage> m_remaining; // its secondary pages still to come

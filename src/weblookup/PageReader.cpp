@@ -42,9 +42,10 @@ void readCreditsOnce(const std::shared_ptr<CreditsRead>& read)
 
 } // namespace
 
-void readSnapshot(QWebEnginePage* page, std::function<void(const std::optional<PageSnapshot>&)> done)
+void readSnapshot(QWebEnginePage* page, const QString& script,
+                  std::function<void(const std::optional<PageSnapshot>&)> done)
 {
-    run(page, PageSnapshot::collectorScript(), [done = std::move(done)](const QVariant& v) {
+    run(page, script, [done = std::move(done)](const QVariant& v) {
         done(PageSnapshot::fromScriptResult(v));
     });
 }

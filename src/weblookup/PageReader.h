@@ -15,9 +15,11 @@ namespace quelto::weblookup {
 // not called when the page goes away first.
 namespace PageReader {
 
-// Everything the lookup reads from a document (see PageSnapshot); nothing
-// when the page's answer cannot be read.
-void readSnapshot(QWebEnginePage* page, std::function<void(const std::optional<PageSnapshot>&)> done);
+// Everything the lookup reads from a document (see PageSnapshot), collected
+// by script (PageSnapshot::collectorScript()); nothing when the page's
+// answer cannot be read.
+void readSnapshot(QWebEnginePage* page, const QString& script,
+                  std::function<void(const std::optional<PageSnapshot>&)> done);
 
 // The body's innerText; nothing when the document has no body.
 void readBody(QWebEnginePage* page, std::function<void(const std::optional<QString>&)> done);

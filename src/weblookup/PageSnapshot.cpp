@@ -1,6 +1,7 @@
 #include "weblookup/PageSnapshot.h"
 
 #include "weblookup/HtmlEntities.h"
+#include "weblookup/LabelDictionary.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -138,12 +139,35 @@ QStringList strings(const QJsonValue& value)
 
 } // namespace
 
-QString PageSnapshot::collectorScript()
+QString PageSnapshot::collectorScript(const LabelDictionary& labels, const QStringList& extraLabels)
 {
     static const QString script = [] {
         QFile file(QStringLiteral(":/weblookup/pageSnapshot.js"));
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }();
+    QStringList known = labels.normalisedLabels();
+    QStringList prefixes;
+    for (const QString& label : extraLabels) {
+        const QString n = normalisedLabel(label.endsWith(u'*') ? QStringView(label).chopped(1) : QStringView(label));
+        if (n.isEmpty())
+            continue;
+        (label.endsWith(u'*') ? prefixes : known).append(n);
+    }
+    known.removeDuplicates();
+    prefixes.removeDuplicates();
+    auto list = [](const QStringList& texts) {
+        return QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(texts)).toJson(QJsonDocument::Compact));
+    };
+    QString filled = script;
+    filled.replace(QLatin1String("/*KNOWN_LABELS*/[]"), list(known));
+    filled.replace(QLatin1String("/*LABEL_PREFIXES*/[]"), list(prefixes));
+    filled.replace(QLatin1String("/*CLASS_WORDS*/[]"), list(labels.classWords()));
+    return filled;
+}
+
+QString PageSnapshot::collectorScript()
+{
+    static const QString script = collectorScript(LabelDictionary::shipped(), {});
     return script;
 }
 
@@ -170,6 +194,16 @@ std::optional<PageSnapshot> PageSnapshot::fromJson(const QByteArray& json)
     page.siteName = string(o, "siteName");
     page.ogTitle = string(o, "ogTitle");
     page.headings = strings(o.value(QLatin1String("headings")));
+    for (const QJsonValue& v : o.value(QLatin1String("metas")).toArray()) {
+        const QJsonArray pair = v.toArray();
+        if (pair.size() == 2 && pair[0].isString() && pair[1].isString())
+            page.metas.append({pair[0].toString().toLower(), decodeHtmlEntities(pair[1].toString())});
+    }
+    for (const QString& image : strings(o.value(QLatin1String("posterImages")))) {
+        const QUrl url(image);
+        if (url.isValid() && !url.isRelative())
+            page.posterImages.append(url);
+    }
 
     for (const QString& script : strings(o.value(QLatin1String("jsonLd")))) {
         const QJsonDocument d = parseLenient(unwrapped(script));
@@ -185,7 +219,7 @@ std::optional<PageSnapshot> PageSnapshot::fromJson(const QByteArray& json)
 
     for (const QJsonValue& v : o.value(QLatin1String("labelled")).toArray()) {
         const QJsonObject item = v.toObject();
-        LabelledItem labelled{string(item, "label"), strings(item.value(QLatin1String("values")))};
+        LabelledItem labelled{string(item, "label"), strings(item.value(QLatin1String("values"))), string(item, "text")};
         if (!labelled.label.isEmpty() && !labelled.values.isEmpty())
             page.labelled.push_back(std::move(labelled));
     }
@@ -196,6 +230,15 @@ std::optional<PageSnapshot> PageSnapshot::fromJson(const QByteArray& json)
             page.links.push_back({string(link, "text"), href});
     }
     return page;
+}
+
+QString PageSnapshot::meta(const QString& key) const
+{
+    for (const auto& [name, content] : metas) {
+        if (name == key)
+            return content;
+    }
+    return {};
 }
 
 QList<QJsonObject> PageSnapshot::itemsOfType(const QStringList& types) const
@@ -220,7 +263,7 @@ QString PageSnapshot::normalisedLabel(QStringView label)
     static const QRegularExpression notes(QStringLiteral("\\([^()]*\\)"));
     text.remove(notes);
     text = text.simplified();
-    while (text.endsWith(u':') || text.endsWith(u' '))
+    while (text.endsWith(u':') || text.endsWith(u' ') || text.endsWith(QChar(0xFF1A)))
         text.chop(1);
     // A count shown with the label ("Writers3", "User reviews7.4K").
     static const QRegularExpression count(QStringLiteral("(?<=[^\\d\\s])\\d[\\d.,]*[km]?\\+?$"));
@@ -234,6 +277,12 @@ QString PageSnapshot::normalisedLabel(QStringView label)
 
 QStringList PageSnapshot::labelValues(const QString& wantedLabel, QString* matchedLabel) const
 {
+    return labelValues(labelled, m_labelIndex, wantedLabel, matchedLabel);
+}
+
+QStringList PageSnapshot::labelValues(const std::vector<LabelledItem>& items, LabelIndex& index,
+                                      const QString& wantedLabel, QString* matchedLabel)
+{
     QString wanted = wantedLabel;
     const bool prefix = wanted.endsWith(u'*');
     if (prefix)
@@ -241,21 +290,28 @@ QStringList PageSnapshot::labelValues(const QString& wantedLabel, QString* match
     wanted = normalisedLabel(wanted);
     if (wanted.isEmpty())
         return {};
-    if (m_normalisedLabels.size() != qsizetype(labelled.size())) {
-        m_normalisedLabels.clear();
-        for (const LabelledItem& item : labelled)
-            m_normalisedLabels.append(normalisedLabel(item.label));
-    }
-    for (size_t i = 0; i < labelled.size(); ++i) {
-        const LabelledItem& item = labelled[i];
-        const QString& label = m_normalisedLabels[qsizetype(i)];
-        const bool match = prefix ? label.startsWith(wanted) && (label.size() == wanted.size() || !label[wanted.size()].isLetter())
-                                  : label == wanted;
-        if (match) {
-            if (matchedLabel)
-                *matchedLabel = item.label;
-            return item.values;
+    if (index.normalised.size() != qsizetype(items.size())) {
+        index.normalised.clear();
+        index.first.clear();
+        for (const LabelledItem& item : items) {
+            index.normalised.append(normalisedLabel(item.label));
         }
+        for (qsizetype i = index.normalised.size() - 1; i >= 0; --i)
+            index.first.insert(index.normalised[i], i);
+    }
+    auto found = [&](size_t i) {
+        if (matchedLabel)
+            *matchedLabel = items[i].label;
+        return items[i].values;
+    };
+    if (!prefix) {
+        const auto it = index.first.constFind(wanted);
+        return it == index.first.cend() ? QStringList() : found(size_t(it.value()));
+    }
+    for (size_t i = 0; i < items.size(); ++i) {
+        const QString& label = index.normalised[qsizetype(i)];
+        if (label.startsWith(wanted) && (label.size() == wanted.size() || !label[wanted.size()].isLetter()))
+            return found(i);
     }
     return {};
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QHash>
 #include <QJsonObject>
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -10,6 +12,8 @@
 #include <vector>
 
 namespace quelto::weblookup {
+
+class LabelDictionary;
 
 // A link of the page: its text and its address, resolved against the page.
 struct PageLink
@@ -25,6 +29,16 @@ struct LabelledItem
 {
     QString label;
     QStringList values;
+    QString text = {}; // the whole text after the label, as one line ("7.2/10 371,144 votes")
+};
+
+// The labels of a list of labelled items as PageSnapshot::normalisedLabel()
+// gives them, with the first item of each, for quick lookups. Made at the
+// first lookup, and again when the number of items changes.
+struct LabelIndex
+{
+    QStringList normalised;
+    QHash<QString, qsizetype> first;
 };
 
 // What the web lookup knows of one loaded document. The collector script runs
@@ -40,6 +54,13 @@ public:
     QUrl canonical;       // <link rel="canonical">, when given
     QString siteName;     // og:site_name
     QString ogTitle;      // og:title
+    // The page's meta tags, by name or property in lower case ("og:image",
+    // "description", "generator"), in page order; a key may come more than once.
+    QList<QPair<QString, QString>> metas;
+    // Pictures the page shows as the movie's poster or cover: images inside
+    // an element whose class or id names a poster, cover, main picture or
+    // infobox, or marked as the item's image; absolute addresses, page order.
+    QList<QUrl> posterImages;
     QStringList headings; // the texts of the h1 elements, in page order
     // Structured descriptions of things: every JSON-LD object (arrays and
     // @graph lists taken apart) and every top-level microdata item, turned
@@ -52,12 +73,20 @@ public:
     // The JavaScript that collects the snapshot in a page. Run it with
     // QWebEnginePage::runJavaScript (the application world keeps the page's
     // own scripts out); its result is a JSON text for fromScriptResult().
+    // An element that shows nothing but one of the dictionary's labels or of
+    // extraLabels (a trailing "*" makes a label a prefix) is a label whatever
+    // its markup; the dictionary's class words name elements by their class.
+    static QString collectorScript(const LabelDictionary& labels, const QStringList& extraLabels);
+    // The script with the shipped label dictionary.
     static QString collectorScript();
 
     // Reads the collector's JSON. Never fails on odd input: parts that cannot
     // be read are left empty; std::nullopt only when the text is no JSON object.
     static std::optional<PageSnapshot> fromJson(const QByteArray& json);
     static std::optional<PageSnapshot> fromScriptResult(const QVariant& result);
+
+    // The content of the first meta tag with this name or property ("og:image").
+    QString meta(const QString& key) const;
 
     // The items whose "@type" is one of types (compared without a schema.org
     // prefix), in page order.
@@ -71,11 +100,12 @@ public:
 
     // The text of a label as the comparison above sees it.
     static QString normalisedLabel(QStringView label);
+    // labelValues() on any list of labelled items, with its index.
+    static QStringList labelValues(const std::vector<LabelledItem>& items, LabelIndex& index,
+                                   const QString& wantedLabel, QString* matchedLabel);
 
 private:
-    // The labels of labelled as normalisedLabel() gives them, made at the first
-    // lookup (and again when the number of items changes).
-    mutable QStringList m_normalisedLabels;
+    mutable LabelIndex m_labelIndex;
 };
 
 } // namespace quelto::weblookup

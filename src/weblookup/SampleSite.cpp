@@ -174,6 +174,7 @@ QByteArray titleHtml(const Movie& movie)
     content += item(QStringLiteral("Directed by"), movie.director);
     content += item(QStringLiteral("Genre:"), movie.genre);
     content += item(QStringLiteral("Plot:"), movie.plot);
+    content += item(QStringLiteral("Runtime:"), movie.runtime);
     content += item(QStringLiteral("Country:"), movie.country);
     content += item(QStringLiteral("Language:"), movie.language);
     content += item(QStringLiteral("Color:"), movie.color);
@@ -297,7 +298,12 @@ void SampleSite::readRequest(QTcpSocket* socket)
     socket->setProperty("answered", true);
 
     const QList<QByteArray> requestLine = received.left(received.indexOf("\r\n")).split(' ');
-    const QByteArray rawTarget = requestLine.value(1);
+    QByteArray rawTarget = requestLine.value(1);
+    // A proxy's request names the whole address: keep its path and query.
+    if (rawTarget.startsWith("http://")) {
+        const qsizetype slash = rawTarget.indexOf('/', 7);
+        rawTarget = slash < 0 ? QByteArray("/") : rawTarget.mid(slash);
+    }
     const QString target = QUrl::fromPercentEncoding(rawTarget);
     if (target != u"/favicon.ico") {
         m_requests << target;
@@ -322,11 +328,26 @@ void SampleSite::release()
     }
 }
 
-void SampleSite::addPage(const QString& path, const QByteArray& html) { m_pages.insert(withoutTrailingSlash(path), html); }
+void SampleSite::addPage(const QString& path, const QByteArray& html, Policy policy)
+{
+    m_pages.insert(withoutTrailingSlash(path), html);
+    if (policy == Policy::Live)
+        m_livePages.insert(withoutTrailingSlash(path));
+    else
+        m_livePages.remove(withoutTrailingSlash(path));
+}
 
 SampleSite::Response SampleSite::respond(const QString& target, const QByteArray& rawTarget)
 {
     Response r;
+    for (auto it = m_redirects.cbegin(); it != m_redirects.cend(); ++it) {
+        if (target.startsWith(it.key())) {
+            r.status = 302;
+            r.location = it.value().toString(QUrl::FullyEncoded).toUtf8();
+            r.body = "<html><body>Moved</body></html>";
+            return r;
+        }
+    }
     for (const QString& prefix : m_refused) {
         if (target.startsWith(prefix)) {
             r.status = 404;
@@ -342,7 +363,8 @@ SampleSite::Response SampleSite::respond(const QString& target, const QByteArray
         r.body = *saved;
         // The page as its server rendered it: its scripts do not run, and
         // nothing is fetched from the real site (images, fonts, styles).
-        r.policy = "default-src 'self'; script-src 'none'; style-src 'self' 'unsafe-inline'; img-src 'self' data:";
+        if (!m_livePages.contains(withoutTrailingSlash(path)))
+            r.policy = "default-src 'self'; script-src 'none'; style-src 'self' 'unsafe-inline'; img-src 'self' data:";
     } else if (path == u"/") {
         r.body = homePage(movies());
     } else if (path == u"/search") {
@@ -378,8 +400,10 @@ SampleSite::Response SampleSite::respond(const QString& target, const QByteArray
 
 void SampleSite::send(QTcpSocket* socket, const Response& response)
 {
-    const QByteArray reason = response.status == 200 ? "OK" : "Not Found";
+    const QByteArray reason = response.status == 200 ? "OK" : (response.status == 302 ? "Found" : "Not Found");
     QByteArray head = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reason + "\r\n";
+    if (!response.location.isEmpty())
+        head += "Location: " + response.location + "\r\n";
     head += "Content-Type: " + response.type + "\r\n";
     head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     if (!response.policy.isEmpty())

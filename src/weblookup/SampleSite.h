@@ -5,6 +5,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
 #include <QUrl>
 
@@ -26,8 +27,12 @@ namespace quelto::weblookup {
 //   /Companies?<title>                    companies page
 //   /poster/<id>.svg                      a poster: a document without a body
 //
+// The title page shows the running time ("Runtime: 94 min") and the poster.
+//
 // Saved pages of real sites can be added under their own paths
-// ("/title/tt0133093/"), to be grabbed as if from the site itself.
+// ("/title/tt0133093/"), to be grabbed as if from the site itself. The site
+// also answers as a proxy ("GET http://host/path"), so that a browser told to
+// use it as its proxy finds any host name here.
 class SampleSite : public QObject
 {
     Q_OBJECT
@@ -55,6 +60,7 @@ public:
         QStringList producers;
         QString music;
         QStringList companies;
+        QString runtime = QStringLiteral("94 min"); // as the title page shows it
     };
     static const QList<Movie>& movies();
     static const Movie* movie(const QString& title);
@@ -77,8 +83,14 @@ public:
     const QStringList& searches() const { return m_searches; }
 
     // Serves html at path (with or without a trailing "/", any query) ahead
-    // of the site's own pages.
-    void addPage(const QString& path, const QByteArray& html);
+    // of the site's own pages. A saved page comes with a policy that keeps
+    // its scripts and everything of other sites out; a live one with none.
+    enum class Policy
+    {
+        Saved,
+        Live
+    };
+    void addPage(const QString& path, const QByteArray& html, Policy policy = Policy::Saved);
 
     // Requests whose decoded target starts with prefix get no answer until
     // release() (a page that never completes).
@@ -86,6 +98,9 @@ public:
     void release();
     // Requests whose decoded target starts with prefix are answered 404.
     void refuse(const QString& prefix) { m_refused << prefix; }
+    // Requests whose decoded target starts with prefix are sent on to target
+    // (302 Found), another server or another page.
+    void redirect(const QString& prefix, const QUrl& target) { m_redirects.insert(prefix, target); }
 
 signals:
     void requested(const QString& target);
@@ -97,6 +112,7 @@ private:
         QByteArray type = "text/html; charset=utf-8";
         QByteArray body;
         QByteArray policy; // Content-Security-Policy, if any
+        QByteArray location; // where a redirect sends the browser
     };
     void readRequest(QTcpSocket* socket);
     Response respond(const QString& target, const QByteArray& rawTarget);
@@ -106,8 +122,10 @@ private:
     QStringList m_requests;
     QStringList m_searches;
     QHash<QString, QByteArray> m_pages;
+    QSet<QString> m_livePages;
     QStringList m_held;
     QStringList m_refused;
+    QHash<QString, QUrl> m_redirects;
     struct Waiting
     {
         QPointer<QTcpSocket> socket;

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <functional>
 #include <optional>
 
 namespace quelto::weblookup {
@@ -24,11 +25,17 @@ struct FieldSource
         OgTitle,       // og:title
         Structured,    // a property path into the page's JSON-LD or microdata item
         Label,         // the values of a labelled item
-        AddressId      // the movie's id in the page's address (profile's idPattern)
+        AddressId,     // the movie's id in the page's address (profile's idPattern)
+        Dictionary,    // the values under any label the label dictionary has for the field
+        Meta,          // the content of a meta tag ("og:image")
+        PosterImage,   // the picture the page shows as the movie's poster
+        Links,         // the texts of the page's links whose path and query match a pattern
+        RuntimeLine    // a line of the page's text that begins with a running time ("167 mins")
     };
     Kind kind = Kind::Structured;
-    QString path;       // Structured: "director", "creator@Person", "aggregateRating"
+    QString path;       // Structured: "director", "creator@Person", "aggregateRating"; Meta: "og:image"
     QStringList labels; // Label: the labels to look for, in order
+    QRegularExpression pattern; // Links
 
     // "structured director", "label Country of origin" and so on.
     QString describe() const;
@@ -68,21 +75,29 @@ public:
 
     // Reads a profile; on failure returns nothing and says why in error
     // ("missing \"name\"", "\"fields\".\"mv_year\": unknown source kind").
-    static std::optional<SiteProfile> fromJson(const QByteArray& json, QString* error);
+    // A profile that "extends" another takes that one's addresses, suffixes,
+    // pages and fields, then its own; base finds the profile it names.
+    using BaseLookup = std::function<const SiteProfile*(const QString& name)>;
+    static std::optional<SiteProfile> fromJson(const QByteArray& json, QString* error, const BaseLookup& base = {});
 
     const QString& name() const { return m_name; }
     Kind kind() const { return m_kind; }
     int priority() const { return m_priority; }
 
     // Recognition, from strongest to weakest: the page's own host; its
-    // canonical host or og:site_name; a structured item of one of the schema
-    // types. 0 when the profile does not recognise the page.
+    // canonical host or og:site_name; its links to the site's own pages or
+    // the program that made it; a structured item of one of the schema types;
+    // an address like the site's; any page at all. 0 when the profile does
+    // not recognise the page.
     enum Match
     {
         NoMatch = 0,
-        BySchemaType = 1,
-        ByCanonicalOrSiteName = 2,
-        ByHost = 3
+        AnyPage = 1,      // "anyPage": the profile for pages no other profile knows
+        ByAddress = 2,    // the page's address looks like the site's ("paths")
+        BySchemaType = 3,
+        ByLayout = 4,     // the page's own links or its generator
+        ByCanonicalOrSiteName = 5,
+        ByHost = 6
     };
     Match recognise(const PageSnapshot& page) const;
     bool recognisesHost(const QString& host) const;
@@ -94,6 +109,9 @@ public:
 
     // The title page's text with the site suffix (" - IMDb") cut, if it ends so.
     QString withoutSuffix(const QString& documentTitle) const;
+    // A movie's name without what the profile's "titleCut" pattern matches
+    // (a disambiguation note such as " (film)").
+    QString cutTitle(const QString& name) const;
 
     // The movie's id in an address ("tt0111161"), by the profile's idPattern.
     QString idFromAddress(const QUrl& address) const;
@@ -110,8 +128,15 @@ public:
     QList<FieldSource> sources(const QString& column) const { return m_fields.value(column); }
     // The schema types of the item that describes the movie on a page.
     const QStringList& itemTypes() const { return m_itemTypes; }
-    // The columns a profile may name in its "fields" and "fills".
+    // The columns a profile may name in its "fields" and "fills": the
+    // form's fields, the running time in minutes ("quelto_running_time") and
+    // the poster's address ("cover").
     static const QStringList& fieldColumns();
+    // The labels the profile adds to the label dictionary, by column.
+    const QHash<QString, QStringList>& addedLabels() const { return m_addedLabels; }
+    // Every label the profile's "label:" sources name, as written ("Cast*"
+    // is a prefix).
+    QStringList sourceLabels() const;
 
 private:
     QUrl fill(const QUrl& server, const QString& pattern, const QString& title, const QString& id) const;
@@ -122,12 +147,18 @@ private:
     QStringList m_hosts;
     QStringList m_siteNames;
     QStringList m_schemaTypes; // recognition
+    QList<QRegularExpression> m_linkPatterns; // the page's own links, by path and query
+    QList<QRegularExpression> m_pathPatterns; // the page's own address, by path and query
+    QStringList m_generators;  // meta generator, by its first word
+    bool m_anyPage = false;
+    QHash<QString, QStringList> m_addedLabels;
     QStringList m_itemTypes;   // the page's main item
     QString m_home = QStringLiteral("/");
     QString m_search;
     QString m_titleSearch;
     TitleEncoding m_titleEncoding = TitleEncoding::Query;
     QStringList m_titleSuffixes;
+    QRegularExpression m_titleCut;
     QRegularExpression m_idPattern;
     QList<SecondaryPage> m_pages;
     QHash<QString, QList<FieldSource>> m_fields;

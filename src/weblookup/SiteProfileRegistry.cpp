@@ -14,7 +14,8 @@ const QString ClassicName = QStringLiteral("classic");
 
 // The shipped profiles, in the order they are loaded.
 const char* const shippedProfiles[] = {":/weblookup/profiles/classic.json", ":/weblookup/profiles/imdb.json",
-                                       ":/weblookup/profiles/schema.org.json"};
+                                       ":/weblookup/profiles/wikipedia.json", ":/weblookup/profiles/schema.org.json",
+                                       ":/weblookup/profiles/anysite.json"};
 
 } // namespace
 
@@ -24,14 +25,14 @@ QString SiteProfileRegistry::defaultUserFolder()
     return data.isEmpty() ? QString() : data + QLatin1String("/quelto/profiles");
 }
 
-SiteProfileRegistry::SiteProfileRegistry(const QString& userFolder)
+SiteProfileRegistry::SiteProfileRegistry(const QString& userFolder) : m_labels(LabelDictionary::shipped())
 {
     for (const char* path : shippedProfiles)
         loadFile(QString::fromLatin1(path), true);
     if (!find(ClassicName)) {
         // Only a build without its resources gets here; the classic steps need no data.
         SiteProfile classic = *SiteProfile::fromJson(R"({"name": "classic", "kind": "classic"})", nullptr);
-        add(std::move(classic));
+        add(std::move(classic), QStringLiteral("shipped"));
     }
     if (userFolder.isEmpty())
         return;
@@ -55,7 +56,8 @@ void SiteProfileRegistry::loadFile(const QString& path, bool shipped)
         return;
     }
     QString error;
-    std::optional<SiteProfile> profile = SiteProfile::fromJson(file.readAll(), &error);
+    std::optional<SiteProfile> profile =
+        SiteProfile::fromJson(file.readAll(), &error, [this](const QString& name) { return find(name); });
     if (!profile) {
         m_errors.append(QStringLiteral("%1: %2").arg(shown, error));
         return;
@@ -65,11 +67,14 @@ void SiteProfileRegistry::loadFile(const QString& path, bool shipped)
         m_errors.append(QStringLiteral("%1: the profile \"classic\" must be of kind \"classic\"").arg(shown));
         return;
     }
-    add(std::move(*profile));
+    add(std::move(*profile), shipped ? QStringLiteral("shipped") : QDir::toNativeSeparators(path));
 }
 
-void SiteProfileRegistry::add(SiteProfile profile)
+void SiteProfileRegistry::add(SiteProfile profile, const QString& origin)
 {
+    for (auto it = profile.addedLabels().cbegin(); it != profile.addedLabels().cend(); ++it)
+        m_labels.add(it.key(), it.value());
+    m_origins.insert(profile.name().toCaseFolded(), origin);
     for (SiteProfile& known : m_profiles) {
         if (known.name().compare(profile.name(), Qt::CaseInsensitive) == 0) {
             known = std::move(profile);
@@ -77,6 +82,17 @@ void SiteProfileRegistry::add(SiteProfile profile)
         }
     }
     m_profiles.push_back(std::move(profile));
+}
+
+const QString& SiteProfileRegistry::snapshotScript() const
+{
+    if (m_script.isEmpty()) {
+        QStringList labels;
+        for (const SiteProfile& p : m_profiles)
+            labels.append(p.sourceLabels());
+        m_script = PageSnapshot::collectorScript(m_labels, labels);
+    }
+    return m_script;
 }
 
 QStringList SiteProfileRegistry::names() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "weblookup/LabelDictionary.h"
 #include "weblookup/SiteProfile.h"
 
 #include <QString>
@@ -11,9 +12,11 @@ namespace quelto::weblookup {
 class PageSnapshot;
 
 // The site profiles the lookup knows: the shipped ones ("classic", "IMDb",
-// "schema.org") and those of the user's profile folder, where a file adds a
-// profile or, under a shipped profile's name, replaces it. A file that cannot
-// be read is left out and reported in errors(); it never stops the others.
+// "Wikipedia", "schema.org", "any site") and those of the user's profile
+// folder, where a file adds a profile or, under a shipped profile's name,
+// replaces it. A file that cannot be read is left out and reported in
+// errors(); it never stops the others. The label dictionary is the shipped
+// one with the labels every profile adds.
 class SiteProfileRegistry
 {
 public:
@@ -27,6 +30,15 @@ public:
 
     // One line per profile file that was left out: "file: why".
     const QStringList& errors() const { return m_errors; }
+    // The label dictionary with the labels the profiles add.
+    const LabelDictionary& labels() const { return m_labels; }
+    // The page snapshot script with the dictionary's labels and those the
+    // profiles' sources name.
+    const QString& snapshotScript() const;
+    // The profiles in the order they were loaded.
+    const std::vector<SiteProfile>& profiles() const { return m_profiles; }
+    // Where a profile came from: "shipped" or the file's path.
+    QString origin(const QString& name) const { return m_origins.value(name.toCaseFolded()); }
 
     QStringList names() const;
     // By name, ignoring case; nullptr when there is none.
@@ -35,17 +47,21 @@ public:
     const SiteProfile& classic() const;
 
     // The profile that reads page: the strongest recognition wins, then the
-    // higher priority; classic when no other profile recognises the page.
+    // higher priority; the profile for any page ("any site") when no other
+    // recognises it, classic when there is none such.
     const SiteProfile& recognise(const PageSnapshot& page) const;
     // The profile for an address before its page is loaded (by host only).
     const SiteProfile& forAddress(const QUrl& address) const;
 
 private:
-    void add(SiteProfile profile);
+    void add(SiteProfile profile, const QString& origin);
     void loadFile(const QString& path, bool shipped);
 
     std::vector<SiteProfile> m_profiles;
     QStringList m_errors;
+    LabelDictionary m_labels;
+    QHash<QString, QString> m_origins; // case-folded name -> "shipped" or path
+    mutable QString m_script;
 };
 
 } // namespace quelto::weblookup

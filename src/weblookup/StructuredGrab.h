@@ -1,5 +1,6 @@
 #pragma once
 
+#include "weblookup/LabelDictionary.h"
 #include "weblookup/LookupFields.h"
 
 #include <QHash>
@@ -14,21 +15,30 @@ struct SecondaryPage;
 
 // One grab with a structured profile: reads the title page and then any
 // secondary pages, and gathers the values of the form's fields as a person
-// would type them. A grab starts with every field empty; each page only adds
-// to it: a value found replaces the one before it, a value not found never
-// empties a field.
+// would type them, with the running time and the poster's address. A grab
+// starts with every field empty; each page only adds to it: a value found
+// replaces the one before it, a value not found never empties a field.
+//
+// Each field's sources are read in the profile's order; a value is checked
+// before it is trusted (see ValueCheck), and one that is refused is passed
+// over for the next source. A field the profile names no label for is also
+// read under the label dictionary's labels ("dictionary" source).
 class StructuredGrab
 {
 public:
-    explicit StructuredGrab(const SiteProfile& profile);
+    explicit StructuredGrab(const SiteProfile& profile, const LabelDictionary& labels = LabelDictionary::shipped());
 
     void readTitlePage(const PageSnapshot& page);
     void readSecondaryPage(const SecondaryPage& secondary, const PageSnapshot& page);
 
     const LookupFields& fields() const { return m_fields; }
-    // Where each filled field came from, by archive column: "structured
+    // Where each filled field came from, by archive column ("mv_cast" for the
+    // cast, "quelto_running_time" and "cover" for the extras): "structured
     // director (title page)", "label Sound Mix (technical page)".
     const QHash<QString, QString>& sources() const { return m_sources; }
+    // The values that were passed over, and why: "mv_director: structured
+    // director (title page) gave \"NA\", a placeholder".
+    const QStringList& refusals() const { return m_refusals; }
     // The record's title as read from the title page, for the secondary
     // pages' addresses.
     const QString& title() const { return m_fields.title; }
@@ -41,13 +51,16 @@ private:
     void read(const PageSnapshot& page, const QString& pageName, const QStringList& columns);
 
     const SiteProfile& m_profile;
+    const LabelDictionary& m_labels;
     QString m_profileName;
     LookupFields m_fields;
     QHash<QString, QString> m_sources;
+    QStringList m_refusals;
 };
 
 // The fields a grab can fill, by archive column and with their captions in
-// the window: ("title", "Title"), ("mv_country", "Country"), ..., ("mv_cast5", "Cast 6").
+// the window: ("title", "Title"), ("mv_country", "Country"), ..., ("mv_cast5",
+// "Cast 6"), then ("quelto_running_time", "Running time") and ("cover", "Cover").
 struct GrabField
 {
     QString column;
@@ -55,7 +68,14 @@ struct GrabField
 };
 const QList<GrabField>& grabFields();
 
-// The grab summary line: "IMDb: filled 15 of 18; not found: Music, Sound".
+// The values of grabFields() in their order: archiveValues() and the two extras.
+QList<QString> grabValues(const LookupFields& fields);
+
+// The grab summary line: "IMDb: filled 17 of 20; not found: Music, Sound, Cover".
 QString grabSummary(const QString& profileName, const LookupFields& fields);
+
+// Where each field came from, one line each in grabFields() order, for the
+// summary's details: "Director: structured director (title page)".
+QStringList grabSources(const QHash<QString, QString>& sources, const LookupFields& fields);
 
 } // namespace quelto::weblookup

@@ -4,6 +4,7 @@
 #include "weblookup/PageSnapshot.h"
 #include "weblookup/SiteProfileRegistry.h"
 #include "weblookup/StructuredGrab.h"
+#include "weblookup/TextLabels.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -87,6 +88,58 @@ void BM_GrabTitlePage(benchmark::State& state)
     }
 }
 BENCHMARK(BM_GrabTitlePage)->Unit(benchmark::kMillisecond);
+
+// A page of a site no profile knows, as large as the biggest: 3,000 labelled
+// items that name no field, and a body text of a million characters in
+// 40,000 "Label: value" lines, the fields' labels among the last of them.
+QByteArray unknownSiteSnapshot()
+{
+    static const QByteArray json = [] {
+        QJsonArray labelled;
+        for (int i = 0; i < 3000; ++i)
+            labelled.append(QJsonObject{{QStringLiteral("label"), QStringLiteral("Label number %1").arg(i)},
+                                        {QStringLiteral("values"), QJsonArray{QStringLiteral("one"), QStringLiteral("two")}}});
+        QString text;
+        text.reserve(1 << 20);
+        for (int i = 0; text.size() < (1 << 20) - 400; ++i)
+            text += QStringLiteral("Line %1: a value that is no field of a movie\n").arg(i);
+        text += QStringLiteral("Regie: Ana Director\nDrehbuch: Ben Writer\nBesetzung: Eve One, Fay Two\nLänge: 112 Minuten\n");
+        const QJsonObject page{{QStringLiteral("url"), QStringLiteral("https://films.example.net/film/42")},
+                               {QStringLiteral("title"), QStringLiteral("Big & Long (1999)")},
+                               {QStringLiteral("hasBody"), true},
+                               {QStringLiteral("text"), text},
+                               {QStringLiteral("labelled"), labelled}};
+        return QJsonDocument(page).toJson(QJsonDocument::Compact);
+    }();
+    return json;
+}
+
+void BM_GrabUnknownSite(benchmark::State& state)
+{
+    const SiteProfileRegistry registry{QString()};
+    const PageSnapshot page = *PageSnapshot::fromJson(unknownSiteSnapshot());
+    const SiteProfile& profile = registry.recognise(page);
+    for (auto _ : state) {
+        StructuredGrab grab(profile, registry.labels());
+        grab.readTitlePage(page);
+        if (grab.fields().mvDirector.text != u"Ana Director" || grab.fields().runningTime != u"112")
+            state.SkipWithError("wrong fields");
+    }
+}
+BENCHMARK(BM_GrabUnknownSite)->Unit(benchmark::kMillisecond);
+
+void BM_ReadTextLabels(benchmark::State& state)
+{
+    const SiteProfileRegistry registry{QString()};
+    const PageSnapshot page = *PageSnapshot::fromJson(unknownSiteSnapshot());
+    for (auto _ : state) {
+        const std::vector<LabelledItem> items =
+            TextLabels::read(page.bodyText, [&](const QString& n) { return registry.labels().isLabel(n); });
+        if (items.size() != 4)
+            state.SkipWithError("wrong items");
+    }
+}
+BENCHMARK(BM_ReadTextLabels)->Unit(benchmark::kMillisecond);
 
 void BM_LoadProfiles(benchmark::State& state)
 {

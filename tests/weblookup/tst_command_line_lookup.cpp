@@ -33,16 +33,26 @@ struct Run
     QString err;
 };
 
-// Runs the program with no display and none of the engine's switches set,
-// with a data folder of its own, serving the site from this process while it
-// runs.
-Run runLookup(const QStringList& arguments)
+// Runs the program with no display and none of the engine's switches set
+// (but for engineFlags), with a data folder of its own holding the given site
+// profile files, serving the site from this process while it runs.
+Run runLookup(const QStringList& arguments, const QByteArray& engineFlags = {},
+              const QHash<QString, QByteArray>& profileFiles = {})
 {
     QTemporaryDir data;
+    QDir(data.path()).mkpath(QStringLiteral("quelto/profiles"));
+    for (auto it = profileFiles.cbegin(); it != profileFiles.cend(); ++it) {
+        QFile file(data.filePath(QStringLiteral("quelto/profiles/") + it.key()));
+        if (!file.open(QIODevice::WriteOnly) || file.write(it.value()) != it.value().size())
+            return {};
+    }
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QTWEBENGINE_DISABLE_SANDBOX"})
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QTWEBENGINE_DISABLE_SANDBOX",
+                             "QTWEBENGINE_CHROMIUM_FLAGS"})
         env.remove(QLatin1String(name));
+    if (!engineFlags.isEmpty())
+        env.insert(QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"), QString::fromLatin1(engineFlags));
     env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
     process.setProcessEnvironment(env);
     QSignalSpy finished(&process, &QProcess::finished);
@@ -80,6 +90,8 @@ private slots:
     void failuresExitNonZero();
     void savedPagesOfRealSites();
     void pageThatNeverCompletesTimesOut();
+    void readsOnlyTheTitlePagesSite();
+    void reportsBrokenProfiles();
     void commandLine();
 };
 
@@ -92,16 +104,20 @@ void TestCommandLineLookup::printsTheGrabbedFieldsAsJson()
     QVERIFY2(!run.json.isEmpty(), run.out.constData());
 
     // Every archive column a grab fills, and no other (not the catalogue ID
-    // nor the medium); what the lookup did is under a key of its own.
-    QSet<QString> grabbed{QStringLiteral("lookup")};
+    // nor the medium), the running time and the poster; what the lookup did
+    // is under a key of its own.
+    QSet<QString> grabbed{QStringLiteral("lookup"), QStringLiteral("quelto_running_time"), QStringLiteral("cover")};
     for (const QString& column : catalog::CatalogSchema::archiveColumns()) {
         if (column != u"catalog" && !column.startsWith(QLatin1String("md_")))
             grabbed << column;
     }
     QCOMPARE(keysOf(run.json), grabbed);
 
+    QCOMPARE(run.json.value(QLatin1String("quelto_running_time")).toString(), QStringLiteral("94"));
+    QCOMPARE(run.json.value(QLatin1String("cover")).toString(), site.root().toString() + QStringLiteral("/poster/tt9000103.svg"));
     QVariantMap fields = run.json.toVariantMap();
-    fields.remove(QStringLiteral("lookup"));
+    for (const char* key : {"lookup", "quelto_running_time", "cover"})
+        fields.remove(QLatin1String(key));
     const QVariantMap expected = {
         {"title", "Harbour of Ashes (1949)"}, {"mv_year", "1949"}, {"mv_director", "Matteo Ruggeri"},
         {"mv_genre", "War"}, {"mv_country", "Italy"}, {"mv_language", "Italian"}, {"mv_color", "Black and White"},
@@ -115,7 +131,8 @@ void TestCommandLineLookup::printsTheGrabbedFieldsAsJson()
     const QJsonObject sources = lookup.value(QLatin1String("sources")).toObject();
     QCOMPARE(sources.value(QLatin1String("mv_director")).toString(), QStringLiteral("marker Directed by (title page)"));
     QCOMPARE(sources.value(QLatin1String("mv_cast")).toString(), QStringLiteral("list under Cast (credits page)"));
-    QCOMPARE(sources.size(), 13); // the fields with a value, the cast as one
+    QCOMPARE(sources.value(QLatin1String("quelto_running_time")).toString(), QStringLiteral("label Runtime: (title page)"));
+    QCOMPARE(sources.size(), 15); // the fields with a value, the cast as one
     QCOMPARE(lookup.value(QLatin1String("failedPages")).toArray(), QJsonArray());
     QVERIFY(site.requests().contains(QStringLiteral("/Credits?Harbour of Ashes (1949)")));
     QVERIFY(site.requests().contains(QStringLiteral("/Companies?Harbour of Ashes (1949)")));
@@ -152,7 +169,7 @@ void TestCommandLineLookup::failuresExitNonZero_data()
                                         << QStringLiteral("title page not found (404)");
     QTest::newRow("no body") << QStringLiteral("/poster/tt9000102.svg") << QString() << 1 << QStringLiteral("no body");
     QTest::newRow("unknown profile") << QStringLiteral("/title/tt9000102/") << QStringLiteral("Cinema Paradiso") << 2
-                                     << QStringLiteral("no site profile \"Cinema Paradiso\" (known: classic, IMDb, schema.org)");
+                                     << QStringLiteral("no site profile \"Cinema Paradiso\" (known: classic, IMDb, Wikipedia, schema.org, any site)");
     // Nothing but web pages: a local file is never read as a title page.
     QTest::newRow("local file") << QStringLiteral("file://localhost/etc/passwd") << QString() << 1
                                 << QStringLiteral("http and https");
@@ -253,6 +270,63 @@ void TestCommandLineLookup::pageThatNeverCompletesTimesOut()
     QCOMPARE(result.fields.mvCast[0].text, QStringLiteral("Julien Roy"));
     QCOMPARE(result.fields.mvGenre.text, QStringLiteral("Action "));
     QCOMPARE(result.fields.mvProducer.text, QString());
+}
+
+void TestCommandLineLookup::readsOnlyTheTitlePagesSite()
+{
+    SampleSite site;
+    SampleSite other; // another site, on loopback too
+    QVERIFY(site.listen() && other.listen());
+    const SampleSite::Movie& movie = *SampleSite::movie(QStringLiteral("Harbour of Ashes (1949)"));
+    const QString elsewhere = QStringLiteral("127.0.0.1:%1").arg(other.port());
+
+    // A title page sent on to another site is not read; the other site is
+    // not even asked.
+    site.redirect(QStringLiteral("/title/tt9000103/"), other.titlePage(movie));
+    const Run redirected = runLookup(QStringList{QStringLiteral("--lookup"), site.titlePage(movie).toString()});
+    QCOMPARE(redirected.exitCode, 1);
+    QVERIFY2(redirected.err.contains(QStringLiteral("title page was sent on to %1, another site, and was not read").arg(elsewhere)),
+             qPrintable(redirected.err));
+    QVERIFY2(other.requests().isEmpty(), qPrintable(other.requests().join(u' ')));
+
+    // A page on the open network ("movies.example", which the engine finds
+    // through this site as its proxy): its further page sent on to a local
+    // address is not read, and none of its parts reaches a local address.
+    // What the title page gave stays, and the title goes to no other site.
+    QByteArray page = QByteArrayLiteral("<!DOCTYPE html><html><head><title>Lantern Bay (1951)</title>"
+                                        "<link rel=\"stylesheet\" href=\"http://OTHER/spy.css\"></head><body>"
+                                        "<h1>Lantern Bay (1951)</h1><div>Directed by</div><div>Ada Quill</div>"
+                                        "<iframe src=\"http://OTHER/spy.html\"></iframe>"
+                                        "<a href=\"/Credits?Lantern Bay (1951)\">Full credits</a></body></html>");
+    page.replace("OTHER", elsewhere.toLatin1());
+    site.addPage(QStringLiteral("/title/tt5550001/"), page, SampleSite::Policy::Live);
+    site.redirect(QStringLiteral("/Credits"), QUrl(other.root().toString() + QStringLiteral("/Credits?Lantern")));
+    site.clearRequests();
+    const QByteArray proxy = "--proxy-server=http://127.0.0.1:" + QByteArray::number(site.port());
+    const Run open = runLookup(QStringList{QStringLiteral("--lookup"), QStringLiteral("http://movies.example/title/tt5550001/")},
+                               proxy);
+    QVERIFY2(open.exitCode == 0, qPrintable(open.err));
+    QCOMPARE(open.json.value(QLatin1String("mv_director")).toString(), QStringLiteral("Ada Quill"));
+    const QJsonArray failed = open.json.value(QLatin1String("lookup")).toObject().value(QLatin1String("failedPages")).toArray();
+    QCOMPARE(failed.first().toObject().value(QLatin1String("reason")).toString(),
+             QStringLiteral("was sent on to %1, another site, and was not read").arg(elsewhere));
+    QVERIFY2(other.requests().isEmpty(), qPrintable(other.requests().join(u' ')));
+    QVERIFY(site.requests().contains(QStringLiteral("/Credits?Lantern Bay (1951)")));
+}
+
+void TestCommandLineLookup::reportsBrokenProfiles()
+{
+    SampleSite site;
+    QVERIFY(site.listen());
+    const Run run = runLookup(QStringList{QStringLiteral("--lookup"),
+                                          site.titlePage(*SampleSite::movie(QStringLiteral("2040 Overdrive (2012)"))).toString()},
+                              {}, {{QStringLiteral("mysite.json"), QByteArrayLiteral("{ \"name\": \"My site\", ")}});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.err.contains(QLatin1String("quelto: site profile left out: ")) && run.err.contains(QLatin1String("mysite.json: not valid JSON")),
+             qPrintable(run.err));
+    const QJsonArray errors = run.json.value(QLatin1String("lookup")).toObject().value(QLatin1String("profileErrors")).toArray();
+    QCOMPARE(errors.size(), 1);
+    QVERIFY(errors.first().toString().contains(QLatin1String("mysite.json: not valid JSON")));
 }
 
 void TestCommandLineLookup::commandLine()

@@ -2,6 +2,8 @@
 // JSON and the structured grab's rules, without a browser.
 #include "weblookup/HtmlEntities.h"
 #include "weblookup/PageSnapshot.h"
+#include "weblookup/ProfileList.h"
+#include "weblookup/SiteBoundary.h"
 #include "weblookup/SiteProfileRegistry.h"
 #include "weblookup/StructuredGrab.h"
 
@@ -60,6 +62,8 @@ private slots:
     void titleAndYearAsShown();
     void laterPagesNeverEmptyAField();
     void summarises();
+    void keepsToTheTitlePagesSite();
+    void reportsBrokenProfiles();
 
 private:
     SiteProfileRegistry m_registry{QString()};
@@ -102,7 +106,8 @@ void TestSiteProfiles::rejectsBadProfiles()
 
 void TestSiteProfiles::userFolderAddsAndReplaces()
 {
-    QCOMPARE(m_registry.names(), (QStringList{QStringLiteral("classic"), QStringLiteral("IMDb"), QStringLiteral("schema.org")}));
+    QCOMPARE(m_registry.names(), (QStringList{QStringLiteral("classic"), QStringLiteral("IMDb"), QStringLiteral("Wikipedia"),
+                                              QStringLiteral("schema.org"), QStringLiteral("any site")}));
     QVERIFY(m_registry.errors().isEmpty());
 
     QTemporaryDir folder;
@@ -116,7 +121,7 @@ void TestSiteProfiles::userFolderAddsAndReplaces()
     QVERIFY(writeFile(folder.filePath(QStringLiteral("notes.txt")), "not a profile"));
 
     const SiteProfileRegistry registry(folder.path());
-    QCOMPARE(registry.names().size(), 4);
+    QCOMPARE(registry.names().size(), 6);
     QVERIFY(registry.find(QStringLiteral("my site")));
     QVERIFY(registry.find(QStringLiteral("IMDb"))->recognisesHost(QStringLiteral("imdb.example")));
     QVERIFY(!registry.find(QStringLiteral("IMDb"))->recognisesHost(QStringLiteral("www.imdb.com")));
@@ -136,7 +141,9 @@ void TestSiteProfiles::recognisesPages()
     const QJsonArray movieLd{QString::fromUtf8(json(movie))};
 
     QCOMPARE(name({{QStringLiteral("url"), QStringLiteral("https://m.imdb.com/title/tt1/")}}), QStringLiteral("IMDb"));
-    QCOMPARE(name({{QStringLiteral("url"), QStringLiteral("https://notimdb.com/title/tt1/")}}), QStringLiteral("classic"));
+    // A mirror by the site's addresses; a page of any other site by the profile for any page.
+    QCOMPARE(name({{QStringLiteral("url"), QStringLiteral("https://notimdb.com/title/tt1/")}}), QStringLiteral("IMDb"));
+    QCOMPARE(name({{QStringLiteral("url"), QStringLiteral("https://notimdb.com/film/1/")}}), QStringLiteral("any site"));
     QCOMPARE(name({{QStringLiteral("canonical"), QStringLiteral("https://www.imdb.com/title/tt1/")}}), QStringLiteral("IMDb"));
     QCOMPARE(name({{QStringLiteral("siteName"), QStringLiteral("imdb")}}), QStringLiteral("IMDb"));
     QCOMPARE(name({{QStringLiteral("jsonLd"), movieLd}}), QStringLiteral("schema.org"));
@@ -146,7 +153,9 @@ void TestSiteProfiles::recognisesPages()
     // A microdata item counts too; another type does not.
     QCOMPARE(name({{QStringLiteral("microdata"), QJsonArray{QJsonObject{{QStringLiteral("@type"), QJsonArray{QStringLiteral("http://schema.org/TVSeries")}}}}}}),
              QStringLiteral("schema.org"));
-    QCOMPARE(name({{QStringLiteral("jsonLd"), QJsonArray{QStringLiteral(R"({"@type": "Book"})")}}}), QStringLiteral("classic"));
+    QCOMPARE(name({{QStringLiteral("url"), QStringLiteral("http://127.0.0.1:8080/book/1")},
+                   {QStringLiteral("jsonLd"), QJsonArray{QStringLiteral(R"({"@type": "Book"})")}}}),
+             QStringLiteral("any site"));
 
     QCOMPARE(m_registry.forAddress(QUrl(QStringLiteral("https://www.imdb.com/"))).name(), QStringLiteral("IMDb"));
     QCOMPARE(m_registry.forAddress(QUrl(QStringLiteral("http://127.0.0.1:8080/"))).name(), QStringLiteral("classic"));
@@ -346,9 +355,86 @@ void TestSiteProfiles::summarises()
     f.mvCast[0].set(QStringLiteral("A"));
     f.mvCast[1].set(QStringLiteral("B"));
     QCOMPARE(grabSummary(QStringLiteral("classic"), f),
-             QStringLiteral("classic: filled 4 of 18; not found: Country, IMDb-Rating, Orig. Language, Color, Sound, "
-                            "Genre, Director, Produced by, Book, Music, Cast 3, Cast 4, Cast 5, Cast 6"));
-    QCOMPARE(grabFields().size(), 18);
+             QStringLiteral("classic: filled 4 of 20; not found: Country, IMDb-Rating, Orig. Language, Color, Sound, "
+                            "Genre, Director, Produced by, Book, Music, Cast 3, Cast 4, Cast 5, Cast 6, Running time, Cover"));
+    QCOMPARE(grabFields().size(), 20);
+}
+
+void TestSiteProfiles::keepsToTheTitlePagesSite()
+{
+    auto u = [](const char* text) { return QUrl(QString::fromLatin1(text)); };
+    // The same site: its www. and m. forms, and from http to https.
+    QVERIFY(SiteBoundary::sameSite(u("https://www.imdb.com/title/tt1/"), u("https://m.imdb.com/title/tt1/fullcredits")));
+    QVERIFY(SiteBoundary::sameSite(u("https://en.wikipedia.org/wiki/X"), u("https://en.m.wikipedia.org/wiki/X")));
+    QVERIFY(SiteBoundary::sameSite(u("http://imdb.com/title/tt1/"), u("https://www.imdb.com/title/tt1/")));
+    QVERIFY(SiteBoundary::sameSite(u("http://127.0.0.1:8642/a"), u("http://127.0.0.1:8642/b")));
+    // Another host, port or scheme is another site.
+    QVERIFY(!SiteBoundary::sameSite(u("https://www.imdb.com/"), u("https://evil.com/")));
+    QVERIFY(!SiteBoundary::sameSite(u("https://www.imdb.com/"), u("https://imdb.com.evil.com/")));
+    QVERIFY(!SiteBoundary::sameSite(u("https://www.imdb.com/"), u("http://www.imdb.com/")));
+    QVERIFY(!SiteBoundary::sameSite(u("http://127.0.0.1:8642/"), u("http://127.0.0.1:9000/")));
+    QVERIFY(!SiteBoundary::sameSite(u("https://de.wikipedia.org/"), u("https://en.wikipedia.org/")));
+    QVERIFY(!SiteBoundary::sameSite(u("https://www.imdb.com/"), u("file:///etc/passwd")));
+
+    for (const char* local : {"localhost", "printer.localhost", "127.0.0.1", "127.1.2.3", "10.0.0.8", "172.20.1.1",
+                              "192.168.1.1", "169.254.169.254", "100.64.0.1", "0.0.0.0", "::1", "[::1]", "fe80::1",
+                              "fd00::5", "::ffff:127.0.0.1", "::ffff:192.168.0.1", "nas", "router.lan", "box.local",
+                              "intranet.internal", "2130706433", "0x7f.1"})
+        QVERIFY2(SiteBoundary::isLocalHost(QString::fromLatin1(local)), local);
+    for (const char* open : {"www.imdb.com", "8.8.8.8", "172.32.0.1", "2606:4700::1111", "::ffff:8.8.8.8", "a.b.example"})
+        QVERIFY2(!SiteBoundary::isLocalHost(QString::fromLatin1(open)), open);
+    QVERIFY(!SiteBoundary::mayFollow(u("https://movies.example.org/"), u("http://127.0.0.1/")));
+
+    // A further page's link to another host is not followed: the profile's
+    // own address on the title page's server is read instead. A link to the
+    // site's public address on a page served elsewhere stays on that server.
+    const PageSnapshot page = snapshot(
+        {{QStringLiteral("url"), QStringLiteral("http://127.0.0.1:8080/title/tt0000001/")},
+         {QStringLiteral("links"),
+          QJsonArray{QJsonObject{{QStringLiteral("href"), QStringLiteral("http://127.0.0.1:9999/title/tt0000001/fullcredits")}},
+                     QJsonObject{{QStringLiteral("href"), QStringLiteral("https://www.imdb.com/title/tt0000001/companycredits")}}}}});
+    const QList<SecondaryPage>& pages = imdb().secondaryPages();
+    QCOMPARE(imdb().secondaryPageAddress(pages.at(0), page, QString()).toString(),
+             QStringLiteral("http://127.0.0.1:8080/title/tt0000001/fullcredits"));
+    QCOMPARE(imdb().secondaryPageAddress(pages.at(1), page, QString()).toString(),
+             QStringLiteral("http://127.0.0.1:8080/title/tt0000001/companycredits"));
+}
+
+void TestSiteProfiles::reportsBrokenProfiles()
+{
+    QTemporaryDir folder;
+    const QList<QPair<const char*, QByteArray>> files = {
+        {"a-broken.json", "{ \"name\": "},
+        {"b-extends.json", R"({"name": "Mine", "extends": "Nowhere"})"},
+        {"c-labels.json", R"({"name": "Labels", "labels": {"mv_budget": ["Budget"]}})"},
+        {"d-good.json", R"({"name": "Good", "extends": "schema.org", "recognise": {"hosts": ["films.example"]},
+                            "labels": {"mv_director": ["Regisseerd door"]}})"},
+        {"e-derived.json", R"({"name": "Derived", "extends": "Good", "fields": {"mv_genre": ["label:Kind"]}})"}};
+    for (const auto& [name, text] : files)
+        QVERIFY(writeFile(folder.filePath(QLatin1String(name)), text));
+    const SiteProfileRegistry registry(folder.path());
+
+    const QStringList errors = registry.errors();
+    QCOMPARE(errors.size(), 3);
+    QVERIFY2(errors.at(0).contains(QLatin1String("a-broken.json: not valid JSON")), qPrintable(errors.at(0)));
+    QVERIFY2(errors.at(1).contains(QLatin1String("b-extends.json: \"extends\": there is no profile \"Nowhere\"")),
+             qPrintable(errors.at(1)));
+    QVERIFY2(errors.at(2).contains(QLatin1String("c-labels.json: \"labels.mv_budget\": not a field")), qPrintable(errors.at(2)));
+
+    // A profile that extends another reads its fields, with its own on top.
+    const SiteProfile* derived = registry.find(QStringLiteral("Derived"));
+    QVERIFY(derived);
+    QCOMPARE(derived->sources(QStringLiteral("mv_director")).size(), 3);
+    QCOMPARE(derived->sources(QStringLiteral("mv_genre")).value(0).labels, QStringList{QStringLiteral("Kind")});
+    QVERIFY(!derived->recognisesHost(QStringLiteral("films.example")));
+    QVERIFY(registry.labels().labels(QStringLiteral("mv_director")).contains(QStringLiteral("Regisseerd door")));
+
+    // The help lists the profiles and, with their reasons, the files left out.
+    const QString html = profileListHtml(registry);
+    QVERIFY(html.contains(QLatin1String("<b>Wikipedia</b> (shipped with Quelto)")));
+    QVERIFY(html.contains(QLatin1String("<b>Derived</b> (from <code>")));
+    for (const QString& error : errors)
+        QVERIFY2(html.contains(error.toHtmlEscaped()), qPrintable(error));
 }
 
 QTEST_GUILESS_MAIN(TestSiteProfiles)

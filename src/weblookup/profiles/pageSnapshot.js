@@ -2,10 +2,19 @@
 // one JSON text. Runs in a script world of its own, so the page's scripts can
 // neither see nor replace what it uses. Every part is collected on its own:
 // a part that fails on an odd page is left empty and the others still come.
+//
+// The program puts the labels it knows (every language of its label
+// dictionary and the profiles' own) and the class words into the two lists
+// below before it runs the script.
 (function () {
     'use strict';
+    var KNOWN_LABELS = /*KNOWN_LABELS*/[];
+    var LABEL_PREFIXES = /*LABEL_PREFIXES*/[];
+    var CLASS_WORDS = /*CLASS_WORDS*/[];
+
     var MAX_LINKS = 4000, MAX_LABELLED = 3000, MAX_VALUES = 60, MAX_LABEL = 80, MAX_VALUE = 400;
-    var MAX_ITEMS = 200, MAX_DEPTH = 8, MAX_DOM_DEPTH = 200;
+    var MAX_ITEMS = 200, MAX_DEPTH = 8, MAX_DOM_DEPTH = 200, MAX_TEXT = 4000, MAX_METAS = 300;
+    var MAX_POSTERS = 12, MAX_CLASS_ITEMS = 60, MAX_CANDIDATES = 60000;
     // Labelled items are the costly part; on a huge page the collection stops
     // after this long, keeping what it found.
     var LABEL_BUDGET_MS = 1500;
@@ -17,8 +26,44 @@
     function clean(s) {
         return String(s || '').replace(/[\s\u00a0\u200b\u200e\u200f\ufeff]+/g, ' ').trim();
     }
+    // Footnote markers, edit links and other page furniture that is no part
+    // of a value: Wikipedia's references, hidden and print-less parts.
+    var SKIPPED = 'script, style, noscript, template, sup.reference, sup.mw-ref, .mw-ref, .reference, ' +
+        '.noprint, .mw-editsection, [hidden], [aria-hidden="true"]';
+    function skipped(el) {
+        return el.nodeType === 1 && el.matches(SKIPPED);
+    }
+    // The text of a node as a person reads it: line breaks and list items
+    // separate, footnote markers left out.
+    var BLOCKS = /^(br|p|div|li|dd|dt|tr|td|th|ul|ol|table|h[1-6]|section|article|header|footer)$/;
+    function rawText(node, out, depth) {
+        if (out.length > MAX_TEXT || depth > MAX_DOM_DEPTH)
+            return;
+        if (node.nodeType === 3) {
+            out.push(node.nodeValue);
+            return;
+        }
+        if (node.nodeType !== 1 || skipped(node))
+            return;
+        var block = BLOCKS.test(node.localName);
+        if (block)
+            out.push('\n');
+        for (var c = node.firstChild; c; c = c.nextSibling)
+            rawText(c, out, depth + 1);
+        if (block)
+            out.push('\n');
+    }
+    function lineText(node) {
+        if (!node)
+            return '';
+        if (node.nodeType === 1 && !node.querySelector('br, sup, script, style, .noprint, .mw-ref, [hidden], [aria-hidden]'))
+            return String(node.textContent || '').slice(0, MAX_TEXT * 4);
+        var out = [];
+        rawText(node, out, 0);
+        return out.join('');
+    }
     function textOf(node) {
-        return node ? clean(node.textContent) : '';
+        return node ? clean(lineText(node)) : '';
     }
     function attempt(what) {
         try {
@@ -26,6 +71,35 @@
         } catch (e) {
             return undefined;
         }
+    }
+    // A label as the program compares it: lower case, notes in parentheses,
+    // a trailing colon and a count after it left out.
+    function norm(s) {
+        var t = clean(s).toLowerCase().replace(/\([^()]*\)/g, ' ').replace(/\s+/g, ' ').trim();
+        t = t.replace(/[\s:\uff1a]+$/, '');
+        t = t.replace(/([^\d\s])\d[\d.,]*[km]?\+?$/, '$1');
+        var half = (t.length - 1) / 2;
+        if (t.length % 2 === 1 && t.charAt(half) === ' ' && t.slice(0, half) === t.slice(half + 1))
+            t = t.slice(0, half);
+        return t;
+    }
+    var knownLabels = {};
+    for (var k = 0; k < KNOWN_LABELS.length; ++k)
+        knownLabels[KNOWN_LABELS[k]] = true;
+    function isKnownLabel(text) {
+        if (!text || text.length > MAX_LABEL)
+            return false;
+        var n = norm(text);
+        if (!n)
+            return false;
+        if (knownLabels[n] === true)
+            return true;
+        for (var i = 0; i < LABEL_PREFIXES.length; ++i) {
+            var p = LABEL_PREFIXES[i];
+            if (n.length > p.length && n.slice(0, p.length) === p && !/[a-z\u00c0-\u024f\u0400-\u04ff]/.test(n.charAt(p.length)))
+                return true;
+        }
+        return false;
     }
 
     var result = {
@@ -37,6 +111,8 @@
         siteName: '',
         ogTitle: '',
         headings: [],
+        metas: [],
+        posterImages: [],
         jsonLd: [],
         microdata: [],
         labelled: [],
@@ -51,13 +127,17 @@
     });
 
     attempt(function () {
-        var link = document.querySelector('link[rel~="canonical" i][href]');
+        var link = document.querySelector('link[rel~="canonical" i][href]') ||
+            document.querySelector('link[rel~="dc:isVersionOf" i][href]');
         if (link)
             result.canonical = link.href;
-        var metas = document.querySelectorAll('meta[property], meta[name]');
-        for (var i = 0; i < metas.length; ++i) {
+        var metas = document.querySelectorAll('meta[property], meta[name], meta[itemprop]');
+        for (var i = 0; i < metas.length && result.metas.length < MAX_METAS; ++i) {
             var key = (metas[i].getAttribute('property') || metas[i].getAttribute('name') || '').toLowerCase();
-            var content = clean(metas[i].getAttribute('content'));
+            var content = clean(metas[i].getAttribute('content')).slice(0, MAX_VALUE * 5);
+            if (!key || !content)
+                continue;
+            result.metas.push([key, content]);
             if (key === 'og:site_name' && !result.siteName)
                 result.siteName = content;
             else if (key === 'og:title' && !result.ogTitle)
@@ -71,6 +151,32 @@
             var t = textOf(h1[i]);
             if (t)
                 result.headings.push(t.slice(0, MAX_VALUE));
+        }
+    });
+
+    // The poster: a picture in a box named for it, or the item's image.
+    attempt(function () {
+        var boxes = /poster|(^|[-_ ])(cover|mainpic|main-image|movie-image|film-image|infobox|infobox-image|packshot)([-_ ]|$)/i;
+        var images = document.querySelectorAll('img[src], img[srcset], img[data-src]');
+        for (var i = 0; i < images.length && result.posterImages.length < MAX_POSTERS && i < 5000; ++i) {
+            var img = images[i];
+            var w = parseInt(img.getAttribute('width') || '0', 10), h = parseInt(img.getAttribute('height') || '0', 10);
+            if ((w && w < 60) || (h && h < 60))
+                continue; // flags, icons, stars
+            var named = img.getAttribute('itemprop') === 'image' || /(^|\s)v:image(\s|$)/.test(img.getAttribute('rel') || '');
+            for (var el = img, up = 0; el && !named && up < 6; el = el.parentElement, ++up) {
+                var words = (el.getAttribute('class') || '') + ' ' + (el.id || '') + ' ' + (el.getAttribute('alt') || '');
+                named = boxes.test(words) || /poster|cover/i.test(el.getAttribute('alt') || '');
+            }
+            if (!named)
+                continue;
+            // currentSrc may be as written ("//host/x.jpg") when the picture was not loaded.
+            var src = img.currentSrc || img.src || img.getAttribute('data-src') || '';
+            if (/^data:/i.test(src))
+                src = img.getAttribute('data-src') || '';
+            src = src ? new URL(src, document.baseURI).href : '';
+            if (src && !/^data:/i.test(src) && result.posterImages.indexOf(src) < 0)
+                result.posterImages.push(src);
         }
     });
 
@@ -138,18 +244,51 @@
             result.microdata.push(itemOf(scopes[i], 0));
     });
 
+    // The older data-vocabulary RDFa ("v:directedBy", "v:average"), as one
+    // Movie item in the shape of the others.
+    attempt(function () {
+        var names = {
+            'v:itemreviewed': 'name', 'v:directedby': 'director', 'v:starring': 'actor', 'v:genre': 'genre',
+            'v:initialreleasedate': 'datePublished', 'v:runtime': 'duration', 'v:image': 'image'
+        };
+        var nodes = document.querySelectorAll('[property^="v:" i], [rel^="v:" i]');
+        if (!nodes.length)
+            return;
+        var movie = { '@type': ['Movie'] }, rating = {};
+        for (var i = 0; i < nodes.length && i < 2000; ++i) {
+            var el = nodes[i];
+            var key = (el.getAttribute('property') || el.getAttribute('rel') || '').toLowerCase().split(' ')[0];
+            var value = el.localName === 'img' ? el.src : (el.getAttribute('content') || textOf(el));
+            if (!value)
+                continue;
+            if (key === 'v:average')
+                rating.ratingValue = value;
+            else if (key === 'v:best')
+                rating.bestRating = value;
+            else if (key === 'v:votes')
+                rating.ratingCount = value;
+            else if (names[key])
+                addProperty(movie, names[key], names[key] === 'actor' || names[key] === 'director' ? { '@type': 'Person', name: value } : value);
+        }
+        if (rating.ratingValue)
+            movie.aggregateRating = rating;
+        if (Object.keys(movie).length > 1)
+            result.microdata.push(movie);
+    });
+
     // Labelled items.
-    var NOISE = /^(see (more|all|full)\b.*|more|less|edit|show (more|all)\b.*|\||,|\.|»|›|…|\.\.\.)$/i;
+    var NOISE = /^(see (more|all|full)\b.*|more|less|edit|show (more|all)\b.*|\||,|\/|\.|:|：|»|›|…|\.\.\.)$/i;
     var LABEL_SELECTOR = 'h2, h3, h4, h5, h6, [class*="label" i]';
     // A parenthesised note ("(screenplay)") is not a value of its own.
     function usable(value) {
         return value && value.length <= MAX_VALUE && !NOISE.test(value) && !/^\(.*\)$/.test(value);
     }
+    var knownLabelElements = typeof WeakSet === 'function' ? new WeakSet() : null;
     function isLabelLike(el) {
-        return el.nodeType === 1 && el.matches(LABEL_SELECTOR);
+        return el.nodeType === 1 && (el.matches(LABEL_SELECTOR) || (knownLabelElements && knownLabelElements.has(el)));
     }
     function splitText(text, out) {
-        var parts = String(text).split(/\s*(?:\||\n|•|·|, )\s*/);
+        var parts = String(text).split(/\s*(?:\||\n|•|·|, |\s\/\s|、|，)\s*/);
         for (var i = 0; i < parts.length; ++i) {
             var v = clean(parts[i]);
             if (v)
@@ -159,6 +298,9 @@
     function linkTexts(el, out) {
         var links = el.querySelectorAll('a');
         for (var i = 0; i < links.length; ++i) {
+            var furniture = links[i].closest('sup, .reference, .mw-ref, .noprint, .mw-editsection');
+            if (furniture && el.contains(furniture))
+                continue;
             var t = textOf(links[i]);
             if (t)
                 out.push(t);
@@ -184,7 +326,7 @@
             splitText(el.textContent, out);
             return;
         }
-        if (el.nodeType !== 1 || el.localName === 'script' || el.localName === 'style')
+        if (el.nodeType !== 1 || skipped(el))
             return;
         var table = el.localName === 'table' ? el : null;
         if (table) {
@@ -223,9 +365,9 @@
         var before = out.length;
         linkTexts(el, out);
         if (out.length === before)
-            splitText(el.textContent, out);
+            splitText(lineText(el), out);
     }
-    function addLabelled(label, values) {
+    function addLabelled(label, values, text) {
         label = clean(label);
         if (!label || label.length > MAX_LABEL || result.labelled.length >= MAX_LABELLED)
             return;
@@ -236,50 +378,134 @@
                 kept.push(v);
         }
         if (kept.length)
-            result.labelled.push({ label: label, values: kept });
+            result.labelled.push({ label: label, values: kept, text: clean(text || '').slice(0, MAX_VALUE) });
     }
     // The values after a label: its following siblings up to the next label.
     // A label with nothing after it looks one or two levels up, for headings
     // wrapped in a box of their own.
-    function valuesAfter(label) {
+    function valuesAfter(label, texts) {
         var from = label;
         for (var level = 0; level < 3 && from; ++level) {
             var out = [];
             var siblings = 0;
             for (var n = from.nextSibling; n && out.length < MAX_VALUES * 2 && siblings < 100; n = n.nextSibling, ++siblings) {
-                if (n.nodeType === 1 && (isLabelLike(n) || n.localName === 'dt'))
+                if (n.nodeType === 1 && (isLabelLike(n) || n.localName === 'dt' || n.localName === 'br' && out.length && label.localName !== 'h2' && label.localName !== 'h3'))
                     break;
                 valuesOf(n, out);
+                if (texts.length < 8)
+                    texts.push(n.nodeType === 3 ? n.textContent : lineText(n));
             }
             if (out.length)
                 return out;
+            texts.length = 0;
+            // A table cell's label is its row's; the rows below are other things.
+            if (from.localName === 'td' || from.localName === 'th')
+                break;
             from = from.parentElement;
             if (!from || from === document.body)
                 break;
         }
         return [];
     }
+    function labelHere(el) {
+        var label = textOf(el);
+        if (label && label.length <= MAX_LABEL) {
+            var texts = [];
+            var values = valuesAfter(el, texts);
+            addLabelled(label, values, texts.join(' '));
+        }
+    }
+    // Elements that show nothing but a known label ("Regie:", "导演", a bold
+    // "Genre:"): labels whatever their markup.
+    attempt(function () {
+        if (!KNOWN_LABELS.length || !knownLabelElements)
+            return;
+        var candidates = document.body.querySelectorAll('b, strong, span, em, i, font, label, div, p, td, th, dt, li, h2, h3, h4, h5, h6');
+        for (var i = 0; i < candidates.length && i < MAX_CANDIDATES && !overBudget(); ++i) {
+            var el = candidates[i];
+            if (el.childElementCount > 3)
+                continue;
+            var t = el.textContent;
+            if (!t || t.length > MAX_LABEL + 20 || !isKnownLabel(t))
+                continue;
+            // A link or a menu entry is navigation, not a label; in a table
+            // only the first cell of a row holds a label.
+            if (el.closest('a, button, nav, select, option, script, style, [hidden], [role="navigation"]') || el.querySelector('a'))
+                continue;
+            var cell = el.closest('td, th');
+            if (cell && cell.cellIndex > 0)
+                continue;
+            // The innermost element that holds the label alone.
+            var inner = el.firstElementChild;
+            if (inner && el.childElementCount === 1 && clean(inner.textContent) === clean(t))
+                continue;
+            knownLabelElements.add(el);
+        }
+    });
     attempt(function () {
         var labels = document.querySelectorAll(LABEL_SELECTOR);
         for (var i = 0; i < labels.length && result.labelled.length < MAX_LABELLED && !overBudget(); ++i) {
-            var label = textOf(labels[i]);
-            if (label && label.length <= MAX_LABEL)
-                addLabelled(label, valuesAfter(labels[i]));
+            if (labels[i].localName === 'td' || labels[i].localName === 'th')
+                continue; // a table row's label is read with its row below
+            labelHere(labels[i]);
+        }
+    });
+    attempt(function () {
+        if (!knownLabelElements)
+            return;
+        var elements = document.body.querySelectorAll('b, strong, span, em, i, font, label, div, p, dt, li, h2, h3, h4, h5, h6');
+        for (var i = 0; i < elements.length && i < MAX_CANDIDATES && result.labelled.length < MAX_LABELLED && !overBudget(); ++i) {
+            var el = elements[i];
+            if (!knownLabelElements.has(el) || el.matches(LABEL_SELECTOR) || el.localName === 'dt')
+                continue;
+            labelHere(el);
         }
     });
     attempt(function () {
         var terms = document.querySelectorAll('dt');
         for (var i = 0; i < terms.length && result.labelled.length < MAX_LABELLED && !overBudget(); ++i) {
-            var out = [];
-            for (var d = terms[i].nextElementSibling; d && d.localName !== 'dt'; d = d.nextElementSibling)
+            var out = [], texts = [];
+            for (var d = terms[i].nextElementSibling; d && d.localName !== 'dt'; d = d.nextElementSibling) {
                 valuesOf(d, out);
-            addLabelled(textOf(terms[i]), out);
+                texts.push(lineText(d));
+            }
+            addLabelled(textOf(terms[i]), out, texts.join(' '));
         }
     });
+    // Table rows: a label cell and a value cell; a heading row across the
+    // table ("Cast") over rows of one cell each.
     attempt(function () {
         var rows = document.querySelectorAll('tr');
+        var heading = null, under = [], underText = [];
+        function endSection() {
+            if (heading && under.length)
+                addLabelled(heading, under, underText.join(' '));
+            heading = null;
+            under = [];
+            underText = [];
+        }
+        var table = null;
         for (var i = 0; i < rows.length && result.labelled.length < MAX_LABELLED && !overBudget(); ++i) {
             var cells = rows[i].cells || [];
+            var rowTable = rows[i].closest('table');
+            if (rowTable !== table) {
+                endSection();
+                table = rowTable;
+            }
+            if (cells.length === 1) {
+                var only = cells[0];
+                if (only.localName === 'th' || (only.colSpan > 1 && !only.querySelector('ul, ol, table') && textOf(only).length <= 40)) {
+                    endSection();
+                    heading = textOf(only);
+                    if (heading.length > 40)
+                        heading = null;
+                } else if (heading) {
+                    valuesOf(only, under);
+                    underText.push(lineText(only));
+                }
+                continue;
+            }
+            endSection();
             if (cells.length !== 2)
                 continue;
             var label = textOf(cells[0]);
@@ -287,7 +513,39 @@
                 continue;
             var out = [];
             valuesOf(cells[1], out);
-            addLabelled(label, out);
+            addLabelled(label, out, lineText(cells[1]));
+        }
+        endSection();
+    });
+    // Elements named by their class or id for a field ("genre", "runtime"),
+    // labelled by that word.
+    attempt(function () {
+        if (!CLASS_WORDS.length)
+            return;
+        var words = {};
+        for (var w = 0; w < CLASS_WORDS.length; ++w)
+            words[CLASS_WORDS[w]] = true;
+        var found = 0;
+        var all = document.body.querySelectorAll('[class], [id]');
+        for (var i = 0; i < all.length && found < MAX_CLASS_ITEMS && i < MAX_CANDIDATES && !overBudget(); ++i) {
+            var el = all[i];
+            if (el.childElementCount > 30 || skipped(el) || el.localName === 'body' || el.localName === 'html')
+                continue;
+            var names = ((typeof el.className === 'string' ? el.className : '') + ' ' + (el.id || '')).toLowerCase().split(/[\s_-]+/);
+            var word = '';
+            for (var n = 0; n < names.length && !word; ++n) {
+                if (words[names[n]] === true)
+                    word = names[n];
+            }
+            if (!word)
+                continue;
+            var text = lineText(el);
+            if (!clean(text) || clean(text).length > 300)
+                continue;
+            var out = [];
+            splitText(text, out);
+            addLabelled(word, out, text);
+            ++found;
         }
     });
 

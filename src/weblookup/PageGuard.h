@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QMutex>
+#include <QUrl>
+#include <QWebEngineUrlRequestInterceptor>
+
+namespace quelto::weblookup {
+
+// Keeps the lookup's pages on their site, as a request interceptor of one
+// browser page.
+//
+// Enforcing (the hidden page of the grab and of "quelto --lookup"): once
+// the lookup has its site (the title page's address), the page loads no
+// document of another site (a server's redirect, a script's navigation),
+// and nothing at all from a loopback or private address when the site is on
+// the open network. blocked() tells what was refused last, for the notice.
+//
+// Watching (the browser pane the user browses in): the pages the user opens
+// are not refused, but a page on the open network reaches no local address
+// with its parts. (Whether the page shown was sent on from another site is
+// the page's own requestedUrl() against its url().)
+class PageGuard : public QWebEngineUrlRequestInterceptor
+{
+    Q_OBJECT
+public:
+    enum class Mode
+    {
+        Enforce,
+        Watch
+    };
+
+    explicit PageGuard(Mode mode, QObject* parent = nullptr);
+
+    // Enforce: the title page the lookup reads; an empty address lifts the guard.
+    void setSite(const QUrl& titlePage);
+    QUrl site() const;
+
+    // Enforce: the last request refused since setSite() or clearBlocked(), empty when none.
+    QUrl blocked() const;
+    void clearBlocked();
+
+    // Enforce: whether the page may load url as its document; a refusal is
+    // noted as blocked().
+    bool mayLoad(const QUrl& url);
+
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override;
+
+    // "The page was sent on from a.example to b.example ..." for the user.
+    static QString leftSiteMessage(const QUrl& from, const QUrl& to);
+
+private:
+    const Mode m_mode;
+    mutable QMutex m_mutex;
+    QUrl m_site;
+    QUrl m_blocked;
+};
+
+} // namespace quelto::weblookup
