@@ -34,6 +34,14 @@ QLabel* noticeOf(MainWindow& window)
     return label;
 }
 
+// The shown record's key; -1 for a new record or none shown.
+qint64 shownRecord(const catalog::CatalogState& state)
+{
+    if (state.newRecordMode || !state.current || state.current->absolutePosition() < 0)
+        return -1;
+    return state.current->bookmark();
+}
+
 } // namespace
 
 GrabbedCover::GrabbedCover(MainWindow& window) : QObject(&window), m_window(window)
@@ -66,7 +74,7 @@ void GrabbedCover::take(const weblookup::GrabResult& result)
     }
     const catalog::CatalogState& state = m_window.state();
     m_forNewRecord = state.newRecordMode;
-    m_forRecord = state.current && !state.newRecordMode ? state.current->bookmark() : -1;
+    m_forRecord = shownRecord(state);
     tell(QStringLiteral("Fetching the cover..."));
     m_download->start(QUrl(result.fields.cover), result.titlePage);
 }
@@ -74,7 +82,7 @@ void GrabbedCover::take(const weblookup::GrabResult& result)
 void GrabbedCover::fetched(const collection::CoverPicture& picture)
 {
     const catalog::CatalogState& state = m_window.state();
-    const qint64 record = state.current && !state.newRecordMode ? state.current->bookmark() : -1;
+    const qint64 record = shownRecord(state);
     if (state.newRecordMode != m_forNewRecord || record != m_forRecord) {
         tell(QStringLiteral("The cover arrived after another record came up; it was not taken."));
         emit settled(false, noticeOf(m_window)->text());
