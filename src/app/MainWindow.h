@@ -15,7 +15,11 @@ class RecordCommands;
 class UnsavedChanges;
 class UserPrompts;
 } // namespace quelto::editing
+namespace quelto::tasks {
+class CommandRunner;
+}
 namespace quelto::search {
+class OrderRefresher;
 class RecordListCommands;
 class RecordListPane;
 class SearchCommands;
@@ -77,6 +81,8 @@ public:
     FormKeyboard& keyboard() { return *m_keyboard; }
     CatalogSafety& safety() { return *m_safety; }
     CatalogueSwitcher& catalogueSwitcher() { return *m_switcher; }
+    // Runs the window's long commands off its thread, the window answering.
+    tasks::CommandRunner& commandRunner() { return *m_runner; }
     CollectorFeatures& collector() { return *m_collector; }
     GlanceFeatures& glance() { return *m_glance; }
     QTabWidget* tabs() const { return m_tabs; }
@@ -107,6 +113,10 @@ private:
     std::optional<QString> convertedIfAccess(const QString& path);
     void applyResizeRule();
     void storeOnClose();
+    // Keeps the orders found for the file as it is now in it, for the next
+    // run, after a run that changed it; waits up to waitMs for one being found.
+    void keepOrders(int waitMs);
+    static constexpr int KeepOrderWaitMs = 5000;
 
     Settings& m_settings;
     editing::UserPrompts& m_prompts;
@@ -115,7 +125,9 @@ private:
     std::unique_ptr<editing::RecordDisplay> m_display;
     std::unique_ptr<CatalogSafety> m_safety;
     std::unique_ptr<editing::UnsavedChanges> m_unsaved;
+    tasks::CommandRunner* m_runner = nullptr;
     search::SearchCommands* m_search = nullptr;
+    search::OrderRefresher* m_refresher = nullptr;
     search::RecordListPane* m_listPane = nullptr;
     search::RecordListCommands* m_list = nullptr;
     HelpCommands* m_help = nullptr;

@@ -297,7 +297,10 @@ void RecordCommands::deleteCurrent()
             m_prompts.exclamation(CannotDelete.arg(error.message()));
             return;
         }
-        set.requery(); // keeps the set's search and order
+        // The set without the row is what a requery would find, unless
+        // another program has changed the file meanwhile.
+        if (set.changedElsewhere())
+            set.requery(); // keeps the set's search and order
         if (isEmptySet(set)) {
             m_display.clearFields();
             m_display.showRecordCount();

@@ -72,7 +72,7 @@ signals:
 private:
     void applyFilterAnswer(quint64 ticket, std::vector<qint64>& keys);
     bool quickFilterInForce() const;
-    QString filterClause(const QString& text, bool keyed) const;
+    QString filterClause(const QString& text) const;
     void showSortIndicator();
     void selectCurrentRow();
 
@@ -86,6 +86,7 @@ private:
     QTimer* m_filterDelay;
     std::unique_ptr<catalog::KeyQueryRunner> m_runner;
     QString m_runnerPath;
+    const void* m_hookedConnection = nullptr; // whose writes the runner gives way to
     bool m_following = false;
 
     // The request in flight and what it was for.

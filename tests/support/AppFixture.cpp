@@ -2,6 +2,7 @@
 
 #include "app/LookupTab.h"
 #include "app/MainMenu.h"
+#include "tasks/CommandRunner.h"
 #include "weblookup/BrowserProfile.h"
 #include "weblookup/LookupWorkflow.h"
 
@@ -44,6 +45,10 @@ app::MainWindow::LoadResult AppFixture::start(const QString& databaseOverride)
 {
     discardWindow();
     m_window = std::make_unique<app::MainWindow>(*m_settings, m_prompts);
+    // Commands that run in the background finish before the call that asked
+    // for them returns, unless a test says otherwise: what the window shows
+    // meanwhile is the subject of tests of its own.
+    m_window->commandRunner().setPatience(Patient);
     return m_window->load(databaseOverride);
 }
 
