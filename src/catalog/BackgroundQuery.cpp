@@ -49,6 +49,16 @@ constexpr int CheckEvery = 4096;
 
 } // namespace
 
+void BackgroundQuery::run(const QString& path, tasks::TaskControl& control,
+                          const std::function<void(SqliteConnection&)>& work)
+{
+    CancellableConnection connection(path, control);
+    connection.run([&](SqliteConnection& c) {
+        work(c);
+        return 0;
+    });
+}
+
 std::vector<qint64> BackgroundQuery::keys(const QString& path, const QString& translatedSql,
                                           tasks::TaskControl& control)
 {

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <vector>
 
 namespace quelto::tasks {
@@ -35,6 +36,10 @@ public:
     // The values of a translated query's first column, one a row.
     static std::vector<QVariant> values(const QString& path, const QString& translatedSql,
                                         tasks::TaskControl& control);
+    // Any reading work on a connection of its own to the file, cancelled as
+    // the others are.
+    static void run(const QString& path, tasks::TaskControl& control,
+                    const std::function<void(SqliteConnection&)>& work);
 };
 
 } // namespace quelto::catalog

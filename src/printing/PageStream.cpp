@@ -48,6 +48,10 @@ void PageStream::paint(const PrintPage& page)
 {
     const double toX = m_device.logicalDpiX() / 25.4;
     const double toY = m_device.logicalDpiY() / 25.4;
+    for (const ImageItem& image : page.images) {
+        m_painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        m_painter.drawImage(QRectF(image.x * toX, image.y * toY, image.width * toX, image.height * toY), image.image);
+    }
     for (const LineItem& line : page.lines)
         m_painter.drawLine(QPointF(line.x1 * toX, line.y1 * toY), QPointF(line.x2 * toX, line.y2 * toY));
     for (const TextItem& text : page.texts) {

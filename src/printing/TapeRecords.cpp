@@ -3,6 +3,11 @@
 #include "catalog/BackgroundQuery.h"
 #include "catalog/Database.h"
 #include "catalog/LikePattern.h"
+#include "catalog/SqliteConnection.h"
+#include "collection/CollectorSchema.h"
+#include "collection/CoverPicture.h"
+#include "collection/CoverStore.h"
+#include "collection/PersonalFormat.h"
 #include "search/SearchQuery.h"
 
 #include <algorithm>
@@ -10,22 +15,38 @@
 namespace quelto::printing {
 namespace {
 
-const QStringList& columns()
-{
-    static const QStringList names = {QStringLiteral("title"),    QStringLiteral("md_type"),
-                                      QStringLiteral("mv_country"), QStringLiteral("mv_year"),
-                                      QStringLiteral("mv_genre"), QStringLiteral("mv_director"),
-                                      QStringLiteral("mv_rating")};
-    return names;
-}
+// Covers are read for the tape's first records only: a pattern that matches
+// half the catalogue must not load half its pictures.
+constexpr size_t CoversRead = 2 * TapeLabels::MaxTitles;
 
-TapeRecords::Tape tapeOf(const QString& mediaId, const std::vector<QVariantList>& rows)
+TapeRecords::Tape readOn(catalog::SqliteConnection& connection, const QString& mediaId, const QString& sql,
+                         tasks::TaskControl* control)
 {
+    QStringList columns = {QStringLiteral("title"),    QStringLiteral("md_type"),     QStringLiteral("mv_country"),
+                           QStringLiteral("mv_year"),  QStringLiteral("mv_genre"),    QStringLiteral("mv_director"),
+                           QStringLiteral("mv_rating")};
+    // The collector's columns when the file has them.
+    const bool hasTime = collection::CollectorSchema::hasColumn(connection, QStringLiteral("quelto_running_time"));
+    const bool hasId = collection::CollectorSchema::hasColumn(connection, QStringLiteral("quelto_id"))
+                       && collection::CollectorSchema::hasTable(connection, QStringLiteral("quelto_covers"));
+    if (hasTime)
+        columns << QStringLiteral("quelto_running_time");
+    if (hasId)
+        columns << QStringLiteral("quelto_id");
+
     TapeRecords::Tape tape;
     tape.mediaId = mediaId;
-    for (const QVariantList& row : rows) {
-        tape.rows.push_back({row.at(0).toString(), row.at(1).toString(), row.at(2).toString(), row.at(3).toString(),
-                             row.at(4).toString(), row.at(5).toString(), row.at(6).toString()});
+    for (const QVariantList& row : catalog::BackgroundQuery::rows(connection, sql, columns, control)) {
+        TapeRecords::Row r{row.at(0).toString(), row.at(1).toString(), row.at(2).toString(), row.at(3).toString(),
+                           row.at(4).toString(), row.at(5).toString(), row.at(6).toString(), {}, {}};
+        int next = 7;
+        if (hasTime)
+            r.runningTime = row.at(next++);
+        if (hasId && tape.rows.size() < CoversRead) {
+            if (auto cover = collection::CoverStore::load(connection, row.at(next).toLongLong()))
+                r.cover = cover->bytes();
+        }
+        tape.rows.push_back(std::move(r));
     }
     return tape;
 }
@@ -34,14 +55,17 @@ TapeRecords::Tape tapeOf(const QString& mediaId, const std::vector<QVariantList>
 
 TapeRecords::Tape TapeRecords::read(catalog::Database& database, const QString& mediaId)
 {
-    const QString sql = database.translate(TapeLabels::mediaIdQuery(mediaId));
-    return tapeOf(mediaId, catalog::BackgroundQuery::rows(*database.connection(), sql, columns()));
+    return readOn(*database.connection(), mediaId, database.translate(TapeLabels::mediaIdQuery(mediaId)), nullptr);
 }
 
 TapeRecords::Tape TapeRecords::read(const QString& path, const QString& mediaId, tasks::TaskControl& control)
 {
     // The query needs no names translated: archive and its columns are no keywords.
-    return tapeOf(mediaId, catalog::BackgroundQuery::rows(path, TapeLabels::mediaIdQuery(mediaId), columns(), control));
+    Tape tape;
+    catalog::BackgroundQuery::run(path, control, [&](catalog::SqliteConnection& connection) {
+        tape = readOn(connection, mediaId, TapeLabels::mediaIdQuery(mediaId), &control);
+    });
+    return tape;
 }
 
 TapeRecords::Lookup TapeRecords::lookup(const Tape& tape)
@@ -58,6 +82,7 @@ TapeRecords::Lookup TapeRecords::lookup(const Tape& tape)
 std::vector<LabelEntry> TapeRecords::entries(const Tape& tape, const QStringList& titles)
 {
     std::vector<LabelEntry> entries;
+    bool coverFound = false;
     const qsizetype n = std::min<qsizetype>(titles.size(), TapeLabels::MaxTitles);
     for (qsizetype k = 0; k < n; ++k) {
         // The title as a like pattern that matches it literally, as the
@@ -73,6 +98,15 @@ std::vector<LabelEntry> TapeRecords::entries(const Tape& tape, const QStringList
                 entry.genre = row.genre;
                 entry.director = row.director;
                 entry.rating = row.rating;
+                if (!row.runningTime.isNull() && row.runningTime.isValid())
+                    entry.runningTime =
+                        collection::PersonalFormat::runningTimeText(row.runningTime) + QStringLiteral(" min");
+                // The box cover's front shows the first cover of the tape,
+                // decoded at most at 300 dpi across the front.
+                if (!coverFound && !row.cover.isEmpty()) {
+                    entry.cover = collection::CoverPicture::decode(row.cover, QSize(2200, 2200));
+                    coverFound = !entry.cover.isNull();
+                }
                 break;
             }
         }

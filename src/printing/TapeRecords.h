@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <QByteArray>
+#include <QVariant>
 #include <vector>
 
 namespace quelto::catalog {
@@ -31,6 +33,8 @@ public:
         QString genre;
         QString director;
         QString rating;
+        QVariant runningTime; // minutes; null when not known
+        QByteArray cover;     // the record's cover as stored; empty when none
     };
     // The records whose media ID matches with like, in the catalogue's order.
     struct Tape
