@@ -3,10 +3,11 @@
 #include "catalog/EngineError.h"
 #include "editing/UserPrompts.h"
 #include "exchange/AccessConversion.h"
+#include "exchange/AccessConversionProcess.h"
+#include "tasks/WorkerTask.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProgressDialog>
 
 namespace quelto::app {
 
@@ -33,42 +34,53 @@ std::optional<QString> AccessConversionFlow::chooseTarget(const QString& accessP
 
 std::optional<QString> AccessConversionFlow::convert(const QString& accessPath)
 {
-    try {
-        AccessConversion conversion(accessPath);
-        m_prompts.message(OldFormat);
-        const std::optional<QString> target = chooseTarget(accessPath);
-        if (!target)
-            return std::nullopt;
-        const auto& refused = conversion.refusedValues();
-        if (!refused.empty() &&
-            !m_prompts.confirm(QStringLiteral("%1 values of the old catalogue cannot be stored in the new one:\n\n%2\n\n"
-                                              "Convert it anyway and leave these values empty?")
-                                   .arg(refused.size())
-                                   .arg(exchange::ConversionSummary::describe(refused))))
-            return std::nullopt;
-
-        QProgressDialog progress(QStringLiteral("Copying the old catalogue..."), QStringLiteral("Cancel"), 0,
-                                 conversion.totalRows(), m_window);
-        progress.setObjectName(QStringLiteral("conversionProgress"));
-        progress.setWindowTitle(QStringLiteral("Quelto"));
-        progress.setWindowModality(Qt::WindowModal);
-        progress.setMinimumDuration(400);
-        const bool finished = conversion.write(*target, [&progress](int done, int total) {
-            progress.setMaximum(total);
-            progress.setValue(done);
-            return !progress.wasCanceled();
-        });
-        progress.reset();
-        if (!finished) {
+    const QString file = QDir::toNativeSeparators(accessPath);
+    exchange::AccessConversionProcess converter(accessPath, exchange::ConversionLimits::forFile(accessPath));
+    // Runs one step of the conversion; false when it was cancelled or failed
+    // (the user has been told).
+    const auto step = [this](const QString& text, const std::function<void(tasks::TaskProgress&)>& work) {
+        tasks::WorkerTask task(work);
+        m_prompts.runTask(text, task);
+        if (task.wasCancelled()) {
             m_prompts.message(Cancelled);
-            return std::nullopt;
+            return false;
         }
-        m_prompts.message(conversion.summary().text());
-        return target;
-    } catch (const catalog::EngineError& error) {
-        m_prompts.exclamation(error.message());
+        try {
+            task.rethrow();
+        } catch (const catalog::EngineError& error) {
+            m_prompts.exclamation(error.message());
+            return false;
+        }
+        return true;
+    };
+
+    exchange::ConversionPlan plan;
+    if (!step(QStringLiteral("Reading the old catalogue \"%1\"").arg(file), [&](tasks::TaskProgress& progress) {
+            progress.begin(QStringLiteral("Reading the tables..."), 0, QStringLiteral("rows"));
+            plan = converter.plan(&progress);
+        }))
         return std::nullopt;
-    }
+    m_prompts.message(OldFormat);
+    const std::optional<QString> target = chooseTarget(accessPath);
+    if (!target)
+        return std::nullopt;
+    if (plan.refusedCount > 0 &&
+        !m_prompts.confirm(QStringLiteral("%1 values of the old catalogue cannot be stored in the new one:\n\n%2\n\n"
+                                          "Convert it anyway and leave these values empty?")
+                               .arg(plan.refusedCount)
+                               .arg(exchange::ConversionSummary::describe(plan.refused, plan.refusedCount))))
+        return std::nullopt;
+
+    exchange::ConversionSummary summary;
+    if (!step(QStringLiteral("Copying the old catalogue into \"%1\"").arg(QDir::toNativeSeparators(*target)),
+              [&](tasks::TaskProgress& progress) {
+                  progress.begin(QStringLiteral("Copying the records..."), plan.totalRows, QStringLiteral("rows"));
+                  summary = converter.write(*target, &progress);
+              }))
+        return std::nullopt;
+    summary.oldPath = accessPath;
+    m_prompts.message(summary.text());
+    return target;
 }
 
 } // namespace quelto::app

@@ -13,7 +13,9 @@ namespace quelto::app {
 
 // What the user sees when a catalogue turns out to be an old Access file: the
 // offer to copy it, the file dialog for the new file, the values that would
-// be left empty, the progress with Cancel, and the summary at the end.
+// be left empty, the progress with Cancel, and the summary at the end. The
+// file is read by the converter process (AccessConversionProcess), never on
+// the window's thread; a damaged file is reported as such.
 class AccessConversionFlow
 {
 public:

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class QObject;
+
 namespace quelto::catalog {
 struct CatalogState;
 }
@@ -15,7 +17,8 @@ namespace quelto::app {
 
 // What the user is told and asked about the catalogue's safety when it opens:
 // foreign triggers, views and indexes, damage, a read-only file, another
-// Quelto on the same file; and the backup copy before the first change.
+// Quelto on the same file; and the backup copy before the first change (one
+// a run: made again only when the change it was made for was not stored).
 class CatalogSafety
 {
 public:
@@ -43,12 +46,19 @@ public:
     catalog::CatalogLoader::Questions questions(const QString& path);
     // The notices once the catalogue is open: read-only, open elsewhere.
     void tellAfterOpening();
+    // Removes what killed runs left beside the catalogue.
+    void tidyUp();
+    // The engine's check of the catalogue runs in the background: its
+    // question comes now if it is over within patienceMs, else as soon as it
+    // is (on window's thread), and in any case before the first write.
+    void followCheck(QObject* window, int patienceMs);
 
 private:
     void makeBackup(const QString& path);
 
     catalog::CatalogState& m_state;
     editing::UserPrompts& m_prompts;
+    QString m_runBackup; // the copy this run made of its catalogue
 };
 
 } // namespace quelto::app

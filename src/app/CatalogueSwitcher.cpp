@@ -14,6 +14,7 @@
 #include "editing/StatusShape.h"
 #include "editing/UserPrompts.h"
 #include "search/SearchCommands.h"
+#include "tasks/CommandRunner.h"
 
 #include <QAction>
 #include <QDir>
@@ -127,7 +128,9 @@ bool CatalogueSwitcher::switchTo(const QString& path)
     CatalogState& state = m_window.state();
     state.current.reset();
     state.optionSets.clear();
+    state.integrityCheck.reset();
     state.database = std::move(opened.database);
+    state.integrityCheck = std::move(opened.integrityCheck);
     state.lock = std::move(opened.lock);
     state.optionSets = std::move(opened.optionSets);
     state.current = std::move(opened.current);
@@ -143,7 +146,9 @@ bool CatalogueSwitcher::switchTo(const QString& path)
     m_window.settings().setDatabaseFilename(state.databasePath);
     m_window.settings().sync();
     showCatalogueName();
+    m_window.safety().followCheck(&m_window, m_window.commandRunner().patience());
     m_window.safety().tellAfterOpening();
+    m_window.safety().tidyUp();
     emit catalogueSwitched();
     return true;
 }

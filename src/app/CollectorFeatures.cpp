@@ -2,6 +2,7 @@
 
 #include "app/CoversCommands.h"
 #include "app/CoversPane.h"
+#include "app/GrabbedCover.h"
 #include "app/MainWindow.h"
 #include "app/MediaTab.h"
 #include "app/CatalogSafety.h"
@@ -58,6 +59,7 @@ CollectorFeatures::CollectorFeatures(MainWindow& window)
     display.addShownListener([this] { m_covers->follow(); });
     connect(m_cover, &editing::CoverField::coverWritten, m_covers, &CoversCommands::coverChanged);
     m_tapeRoom = new TapeRoomCommand(window);
+    m_grabbedCover = new GrabbedCover(window);
     display.addShownListener([this] {
         const catalog::CatalogState& state = m_window.state();
         if (state.database && (!m_coverCheck || m_coverCheck->path() != state.database->path())) {

@@ -16,6 +16,7 @@ namespace quelto::app {
 
 class CoversCommands;
 class CoversPane;
+class GrabbedCover;
 class MainWindow;
 class TapePanel;
 class TapeRoomCommand;
@@ -36,6 +37,7 @@ public:
     CoversPane& coversPane() { return *m_coversPane; }
     CoversCommands& covers() { return *m_covers; }
     TapeRoomCommand& tapeRoom() { return *m_tapeRoom; }
+    GrabbedCover& grabbedCover() { return *m_grabbedCover; }
 
 private:
     // After a catalogue has opened: its covers, which opening does not read,
@@ -50,6 +52,7 @@ private:
     CoversPane* m_coversPane;
     CoversCommands* m_covers;
     TapeRoomCommand* m_tapeRoom;
+    GrabbedCover* m_grabbedCover;
     std::unique_ptr<collection::CoverCheck> m_coverCheck;
 };
 

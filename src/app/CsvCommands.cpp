@@ -2,27 +2,35 @@
 
 #include "app/MainMenu.h"
 #include "app/MainWindow.h"
+#include "catalog/ArchiveReader.h"
 #include "catalog/EngineError.h"
+#include "catalog/RecordSet.h"
+#include "catalog/SqliteConnection.h"
 #include "editing/UserPrompts.h"
+#include "exchange/CsvColumns.h"
 #include "exchange/CsvExport.h"
 #include "exchange/CsvImport.h"
 #include "history/RecordImport.h"
-#include "catalog/SqliteConnection.h"
 #include "glance/LoanStore.h"
 #include "glance/LoansCsv.h"
+#include "tasks/WorkerTask.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 
 namespace quelto::app {
 namespace {
 
 using catalog::EngineError;
+using exchange::CsvImport;
 
 const QString CsvFilter = QStringLiteral("CSV Files (*.csv);;All Files (*)");
 
 QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
+
+QString number(qint64 n) { return QLocale().toString(n); }
 
 } // namespace
 
@@ -64,8 +72,27 @@ void CsvCommands::exportCsv()
         prompts.exclamation(error.message());
         return;
     }
+
+    // The rows of the record set in force, in its order; read by the worker.
+    const catalog::RecordSet& set = *state.current;
+    std::vector<qint64> keys(size_t(set.recordCount()));
+    for (size_t i = 0; i < keys.size(); ++i)
+        keys[i] = set.keyAt(int(i));
+    const QString cataloguePath = state.databasePath;
+    qint64 count = 0;
+    tasks::WorkerTask task([&](tasks::TaskProgress& progress) {
+        progress.begin(QStringLiteral("Writing the records..."), qint64(keys.size()), QStringLiteral("records"));
+        catalog::ArchiveReader rows(cataloguePath, exchange::CsvColumns::names());
+        rows.readKeys(std::move(keys));
+        count = exchange::CsvExport::writeFile(rows, path, &progress);
+    });
+    prompts.runTask(QStringLiteral("Exporting the records to \"%1\"").arg(shown(path)), task);
+    if (task.wasCancelled()) {
+        prompts.message(ExportCancelled.arg(shown(path)));
+        return;
+    }
     try {
-        const int count = exchange::CsvExport::writeFile(*state.database, state.current->sql(), path);
+        task.rethrow();
         QString done = QStringLiteral("%1 records written to \"%2\".").arg(count).arg(shown(path));
         if (!loansPath.isEmpty()) {
             const int loans = glance::LoansCsv::writeFile(*state.database, loansPath);
@@ -82,51 +109,155 @@ void CsvCommands::importCsv()
     editing::UserPrompts& prompts = m_window.prompts();
     if (!m_mayReplaceRecord())
         return;
-    const QString folder = QFileInfo(m_window.state().databasePath).absolutePath();
+    catalog::CatalogState& state = m_window.state();
+    // A catalogue that refuses writes is said so at once, as Save and Delete do.
+    if (const EngineError* refusal = state.database->connection()->refusal()) {
+        prompts.exclamation(CannotImport.arg(refusal->message()));
+        return;
+    }
+    const QString folder = QFileInfo(state.databasePath).absolutePath();
     const std::optional<QString> chosen =
         prompts.chooseFile({QStringLiteral("Import CSV"), folder + QDir::separator(), CsvFilter, QStringLiteral("csv")});
     if (!chosen || chosen->isEmpty())
         return;
-    try {
-        const exchange::CsvImport import = exchange::CsvImport::fromFile(*chosen);
-        const auto& refused = import.refusedRows();
-        QString leftOut;
-        if (!import.ignoredColumns().isEmpty())
-            leftOut = QStringLiteral("\n\nColumns left out (not catalogue fields): %1.")
-                          .arg(import.ignoredColumns().join(QStringLiteral(", ")));
-        if (import.acceptedCount() == 0) {
-            prompts.exclamation(refused.empty()
-                                    ? QStringLiteral("\"%1\" holds no records.").arg(shown(*chosen))
-                                    : QStringLiteral("No row of \"%1\" can be imported:\n\n%2")
-                                          .arg(shown(*chosen), exchange::CsvImport::describe(refused)));
+    const QString file = shown(*chosen);
+
+    CsvImport import(*chosen);
+    const QString cataloguePath = state.databasePath;
+    {
+        tasks::WorkerTask reading([&](tasks::TaskProgress& progress) { import.check(cataloguePath, &progress); });
+        prompts.runTask(QStringLiteral("Reading \"%1\"").arg(file), reading);
+        if (reading.wasCancelled()) {
+            prompts.message(ImportCancelled);
             return;
         }
-        if (!refused.empty() &&
-            !prompts.confirm(QStringLiteral("%1 rows of \"%2\" cannot be imported:\n\n%3%4\n\nImport the other %5 rows?")
-                                 .arg(refused.size())
-                                 .arg(shown(*chosen), exchange::CsvImport::describe(refused), leftOut)
-                                 .arg(import.acceptedCount())))
+        try {
+            reading.rethrow();
+        } catch (const EngineError& error) {
+            prompts.exclamation(error.message());
             return;
-        catalog::SqliteConnection& connection = *m_window.state().database->connection();
-        const qint64 lastBefore = history::RecordImport::lastKey(connection);
-        const int stored = import.append(*m_window.state().database);
-        // The import's rows are those appended after the last one before it.
-        if (stored > 0)
-            m_window.history().add(std::make_unique<history::RecordImport>(
-                lastBefore + 1, history::RecordImport::lastKey(connection), stored, QFileInfo(*chosen).fileName()));
-        showAfterImport();
-        prompts.message(QStringLiteral("%1 records imported from \"%2\".%3").arg(stored).arg(shown(*chosen), leftOut));
+        }
+    }
+    const Decision decision = decide(import, file);
+    if (decision == Decision::Stop)
+        return;
+    const CsvImport::Duplicates duplicates =
+        decision == Decision::Add ? CsvImport::Duplicates::Add : CsvImport::Duplicates::Skip;
+
+    catalog::Database& db = *state.database;
+    qint64 stored = 0;
+    // The record set's rows afterwards are found by the worker too.
+    const QString keyQuery = state.current ? state.current->keyQuery() : QString();
+    std::optional<std::vector<qint64>> keys;
+    tasks::WorkerTask storing([&](tasks::TaskProgress& progress) {
+        stored = import.append(db, duplicates, &progress);
+        if (stored > 0 && !keyQuery.isEmpty()) {
+            progress.begin(QStringLiteral("Updating the record list..."));
+            try {
+                keys = catalog::ArchiveReader::keysOf(cataloguePath, keyQuery);
+            } catch (const EngineError&) {
+                // the window runs the query itself
+            }
+        }
+    });
+    prompts.runTask(QStringLiteral("Importing \"%1\"").arg(file), storing);
+    if (storing.wasCancelled()) {
+        prompts.message(ImportCancelled);
+        return;
+    }
+    try {
+        storing.rethrow();
     } catch (const EngineError& error) {
-        prompts.exclamation(error.message());
+        prompts.exclamation(error.kind() == EngineError::Kind::Other && !db.connection()->writesRefused()
+                                ? error.message()
+                                : CannotImport.arg(error.message()));
+        return;
+    }
+    if (stored > 0)
+        showAfterImport(std::move(keys));
+    if (stored > 0) {
+        emit imported(import.firstStoredKey(), import.lastStoredKey());
+        // The import's rows are the keys stored between its first and last.
+        m_window.history().add(std::make_unique<history::RecordImport>(
+            import.firstStoredKey(), import.lastStoredKey(), int(stored), QFileInfo(*chosen).fileName()));
+    }
+    QString text = QStringLiteral("%1 records imported from \"%2\".").arg(number(stored), file);
+    const qint64 skipped = import.acceptedCount() - stored;
+    if (skipped > 0)
+        text += QStringLiteral("\n\n%1 rows identical to records in the catalogue were skipped.").arg(number(skipped));
+    if (!import.ignoredColumns().isEmpty())
+        text += QStringLiteral("\n\nColumns left out (not catalogue fields): %1.")
+                    .arg(import.ignoredColumns().join(QStringLiteral(", ")));
+    prompts.message(text);
+}
+
+CsvCommands::Decision CsvCommands::decide(const exchange::CsvImport& import, const QString& file)
+{
+    editing::UserPrompts& prompts = m_window.prompts();
+    QString leftOut;
+    if (!import.ignoredColumns().isEmpty())
+        leftOut = QStringLiteral("\n\nColumns left out (not catalogue fields): %1.")
+                      .arg(import.ignoredColumns().join(QStringLiteral(", ")));
+    const qint64 refused = import.refusedCount();
+    if (import.acceptedCount() == 0) {
+        prompts.exclamation(refused == 0 ? QStringLiteral("\"%1\" holds no records.").arg(file)
+                                         : QStringLiteral("No row of \"%1\" can be imported:\n\n%2")
+                                               .arg(file, CsvImport::describe(import.refusedRows(), refused)));
+        return Decision::Stop;
+    }
+    QString refusedText;
+    if (refused > 0)
+        refusedText = QStringLiteral("%1 rows of \"%2\" cannot be imported:\n\n%3%4\n\n")
+                          .arg(number(refused), file, CsvImport::describe(import.refusedRows(), refused), leftOut);
+    const qint64 duplicates = import.duplicateCount();
+    const qint64 fresh = import.acceptedCount() - duplicates;
+    if (duplicates == 0) {
+        if (refused == 0)
+            return Decision::Skip;
+        return prompts.confirm(refusedText + QStringLiteral("Import the other %1 rows?").arg(number(fresh)))
+                   ? Decision::Skip
+                   : Decision::Stop;
+    }
+    if (fresh == 0) {
+        const QString text = refusedText +
+                             QStringLiteral("All %1 rows of \"%2\" that can be imported are identical to records in "
+                                            "the catalogue (imported before?).\n\nAdd them again all the same?")
+                                 .arg(number(duplicates), file);
+        return prompts.choose(text, {AddAgain, Cancel}) == 0 ? Decision::Add : Decision::Stop;
+    }
+    const QString text = refusedText +
+                         QStringLiteral("%1 rows of \"%2\" are identical to records in the catalogue (imported "
+                                        "before?); %3 rows are new.\n\nSkip the identical rows and import the new ones, "
+                                        "or add them all?")
+                             .arg(number(duplicates), file, number(fresh));
+    switch (prompts.choose(text, {SkipDuplicates, AddDuplicates, Cancel})) {
+    case 0:
+        return Decision::Skip;
+    case 1:
+        return Decision::Add;
+    default:
+        return Decision::Stop;
     }
 }
 
-void CsvCommands::showAfterImport()
+void CsvCommands::showAfterImport(std::optional<std::vector<qint64>> keys)
 {
-    catalog::RecordSet& set = *m_window.state().current;
-    const bool hadRow = set.hasCurrentRow();
-    const qint64 key = hadRow ? set.bookmark() : 0;
-    set.requery(); // the new records join the search and order in force
+    catalog::CatalogState& state = m_window.state();
+    const bool hadRow = state.current->hasCurrentRow();
+    const qint64 key = hadRow ? state.current->bookmark() : 0;
+    // The new records join the search and order in force.
+    try {
+        if (keys) {
+            const QString sql = state.current->sql();
+            state.current->close();
+            state.current = state.database->openRecordSet(sql, std::move(*keys));
+        } else {
+            state.current->requery();
+        }
+    } catch (const EngineError& error) {
+        m_window.prompts().exclamation(error.message());
+    }
+    catalog::RecordSet& set = *state.current;
     try {
         set.moveLast();
         set.moveFirst();

@@ -34,6 +34,8 @@ public:
     weblookup::LookupWorkflow& workflow() const { return *m_workflow; }
 
     QWebEngineView* browser() const { return m_browser; }
+    // The browser's profile: its cookies go with the program's own downloads.
+    QWebEngineProfile* profile() const { return m_profile; }
     QPushButton* command1() const { return m_command1; }
     QPushButton* srchIMDB() const { return m_srchIMDB; }
     QPushButton* searchbtn() const { return m_searchbtn; }

@@ -26,7 +26,10 @@
 #include "catalog/CatalogFileCheck.h"
 #include "catalog/CatalogLoader.h"
 #include "catalog/EngineError.h"
+#include "catalog/KeptOrder.h"
+#include "catalog/SqliteConnection.h"
 #include "editing/OptionFields.h"
+#include "exchange/ConversionLeftovers.h"
 #include "editing/OptionListCommands.h"
 #include "editing/RecordCommands.h"
 #include "editing/StatusShape.h"
@@ -37,7 +40,9 @@
 #include "search/RecordListCommands.h"
 #include "weblookup/ProfileList.h"
 #include "search/RecordListPane.h"
+#include "search/OrderRefresher.h"
 #include "search/SearchCommands.h"
+#include "tasks/CommandRunner.h"
 #include "weblookup/LookupWorkflow.h"
 
 #include <QAction>
@@ -121,7 +126,12 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
 
     m_display = std::make_unique<editing::RecordDisplay>(m_form, m_state);
     m_safety = std::make_unique<CatalogSafety>(m_state, m_prompts);
-    m_search = new search::SearchCommands(m_state, *m_display, m_prompts, this);
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    m_runner = new tasks::CommandRunner(this, statusBar(), this);
+    m_runner->setFailureReport([this](const QString& failure) { m_prompts.exclamation(failure); });
+    m_search = new search::SearchCommands(m_state, *m_display, m_prompts, *m_runner, this);
+    m_refresher = new search::OrderRefresher(m_state, *m_runner, this);
+    m_display->addShownListener([this] { m_refresher->fileMayHaveChanged(); });
     m_search->connectCommands();
     auto* records = new editing::RecordCommands(m_form, m_state, *m_display, m_prompts, this);
     records->setHistory(&m_history);
@@ -151,7 +161,8 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     });
     // Enter on a row opens the record.
     connect(m_list, &search::RecordListCommands::rowOpened, this, [this] { m_tabs->setCurrentIndex(MovieTabIndex); });
-    new printing::PrintCommands(m_state, *m_display, m_prompts, this);
+    auto* printCommands = new printing::PrintCommands(m_state, *m_display, m_prompts, this);
+    printCommands->setCommandRunner(m_runner);
     auto* optionLists = new editing::OptionListCommands(m_form, m_state, m_prompts, this);
     optionLists->setHistory(&m_history);
     m_help = new HelpCommands(*m_menu, m_prompts, this);
@@ -169,7 +180,6 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     new CsvCommands(*this, [this] { return m_switcher->mayReplaceRecord(); });
     m_glance = new GlanceFeatures(*this, *mediaTab, *groupPane, *listSplitter);
     connect(m_menu->quit(), &QAction::triggered, this, &MainWindow::quit);
-    statusBar()->setObjectName(QStringLiteral("statusBar"));
     new LookupStatus(m_lookup->workflow(), statusBar());
 
     // A field that takes the focus in a scrolled tab comes into view.
@@ -210,6 +220,8 @@ MainWindow::LoadResult MainWindow::load(const QString& databaseOverride)
     m_form.catalog->setEnabled(false);
     m_state.newRecordMode = false;
     m_state.newDatabase = false;
+    // What a conversion killed in an earlier run left behind.
+    exchange::ConversionLeftovers::removeStale();
 
     try {
         locateDatabase(databaseOverride);
@@ -220,7 +232,9 @@ MainWindow::LoadResult MainWindow::load(const QString& databaseOverride)
         m_tabs->setCurrentIndex(MovieTabIndex);
         m_display->showRecordCount();
         m_switcher->showCatalogueName();
+        m_safety->followCheck(this, m_runner->patience());
         m_safety->tellAfterOpening();
+        m_safety->tidyUp();
     } catch (const DialogCancelled&) {
         return LoadResult::Cancelled;
     } catch (const EngineError& error) {
@@ -373,6 +387,7 @@ void MainWindow::quit()
 {
     if (m_loaded && !m_unsaved->settle())
         return;
+    keepOrders(0); // at once: only an order found already
     m_quitting = true;
     emit quitRequested();
 }
@@ -390,8 +405,24 @@ void MainWindow::closeEvent(QCloseEvent* event)
             return;
         }
         storeOnClose();
+        keepOrders(KeepOrderWaitMs);
     }
     event->accept();
+}
+
+void MainWindow::keepOrders(int waitMs)
+{
+    if (!m_loaded || !m_state.database)
+        return;
+    catalog::SqliteConnection& connection = *m_state.database->connection();
+    if (!connection.changeStored() || connection.writesRefused())
+        return; // a run that changed nothing writes nothing
+    m_refresher->waitFor(waitMs);
+    try {
+        catalog::KeptOrder::keep(connection, m_refresher->signatures());
+    } catch (const catalog::EngineError&) {
+        // The next run sorts as it would anyway.
+    }
 }
 
 void MainWindow::storeOnClose()

@@ -17,7 +17,11 @@ class RecordCommands;
 class UnsavedChanges;
 class UserPrompts;
 } // namespace quelto::editing
+namespace quelto::tasks {
+class CommandRunner;
+}
 namespace quelto::search {
+class OrderRefresher;
 class RecordListCommands;
 class RecordListPane;
 class SearchCommands;
@@ -84,6 +88,8 @@ public:
     // This run's changes of the open catalogue, for Undo and Redo.
     history::CatalogHistory& history() { return m_history; }
     RecentCatalogues& recentCatalogues() { return *m_recent; }
+    // Runs the window's long commands off its thread, the window answering.
+    tasks::CommandRunner& commandRunner() { return *m_runner; }
     CollectorFeatures& collector() { return *m_collector; }
     GlanceFeatures& glance() { return *m_glance; }
     QTabWidget* tabs() const { return m_tabs; }
@@ -121,6 +127,10 @@ private:
     std::optional<QString> convertedIfAccess(const QString& path);
     void applyResizeRule();
     void storeOnClose();
+    // Keeps the orders found for the file as it is now in it, for the next
+    // run, after a run that changed it; waits up to waitMs for one being found.
+    void keepOrders(int waitMs);
+    static constexpr int KeepOrderWaitMs = 5000;
 
     Settings& m_settings;
     editing::UserPrompts& m_prompts;
@@ -129,7 +139,9 @@ private:
     std::unique_ptr<editing::RecordDisplay> m_display;
     std::unique_ptr<CatalogSafety> m_safety;
     std::unique_ptr<editing::UnsavedChanges> m_unsaved;
+    tasks::CommandRunner* m_runner = nullptr;
     search::SearchCommands* m_search = nullptr;
+    search::OrderRefresher* m_refresher = nullptr;
     search::RecordListPane* m_listPane = nullptr;
     search::RecordListCommands* m_list = nullptr;
     HelpCommands* m_help = nullptr;

@@ -1,6 +1,7 @@
 #include "app/QtUserPrompts.h"
 
 #include "app/DatabaseDialog.h"
+#include "app/TaskProgressDialog.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -98,5 +99,11 @@ std::optional<QString> QtUserPrompts::chooseDatabase()
 }
 
 void QtUserPrompts::showModal(QDialog& dialog) { dialog.exec(); }
+
+void QtUserPrompts::runTask(const QString& text, tasks::WorkerTask& task)
+{
+    TaskProgressDialog dialog(text, parent());
+    dialog.run(task);
+}
 
 } // namespace quelto::app

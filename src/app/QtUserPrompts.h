@@ -24,6 +24,7 @@ public:
     std::optional<QString> chooseFile(const editing::FileRequest& request) override;
     std::optional<QString> chooseDatabase() override;
     void showModal(QDialog& dialog) override;
+    void runTask(const QString& text, tasks::WorkerTask& task) override;
 
 private:
     QWidget* parent() const;

@@ -11,6 +11,7 @@
 #include <QIcon>
 #include <QStringList>
 #include <QTextStream>
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -29,6 +30,10 @@ int main(int argc, char** argv)
 {
     using namespace quelto::app;
     using quelto::weblookup::CommandLineLookup;
+
+    // Over the file size limit a write then fails, and the user is told the
+    // disk is full, instead of the program being ended by the signal.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     // Qt takes its own options (-style, -platform, -reverse, ...) when the
     // application object is made, and only then is the rest ours to read. A

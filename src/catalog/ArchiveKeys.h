@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -9,62 +8,46 @@ namespace quelto::catalog {
 class Database;
 class SqliteConnection;
 
-// The engine's own columns and indexes on archive, which make sorting and the
-// quick filter fast on large catalogues while the file stays correct for the
-// stock sqlite3 tool. Everything the program adds is named "quelto_...":
+// The engine's own objects on archive, all of them TEMP (in the program's
+// connection only; opening a catalogue writes nothing to it):
 //
-//   quelto_key_<column>  BLOB  TextKeys::sortKey of title, mv_director,
-//                              mv_year, mv_genre and catalog
-//   quelto_search        TEXT  the folded title, director, six cast members
-//                              and catalogue ID, one per line
-//   quelto_order_title (with quelto_search), quelto_order_director,
-//   quelto_order_genre, quelto_order_catalog, quelto_order_year
-//                        plain BINARY indexes on the key columns
+// - a counter that keeps the number of records without counting them again;
+// - the upkeep of the helper columns Quelto 1.2.0 wrote (quelto_key_<column>,
+//   quelto_search): where a file has them, every change through this program
+//   keeps them right, so that the older version still sorts and filters such
+//   a file correctly. This program neither adds them nor reads them.
 //
-// No index touches a NOCASE column: the program's NOCASE is not SQLite's, so
-// such an index would be wrong for one reader or the other. The keys are kept
-// up to date by TEMP triggers that live only in the program's connection (the
-// file holds no trigger, and the stock tool can still write to it); rows the
-// stock tool adds get their keys the next time the program opens the file.
-// A TEMP counter keeps the number of records without counting them.
+// The text that goes into those helper values is cut at KeyTextLimit
+// characters per field: one huge value does not make a huge key.
 class ArchiveKeys
 {
 public:
-    static inline const QString SearchColumn = QStringLiteral("quelto_search");
     static inline const QString Prefix = QStringLiteral("quelto_");
+    static constexpr int KeyTextLimit = 256;
 
-    // The columns that have a key column, and the key column of one.
-    static const QStringList& keyedColumns();
-    static QString keyColumn(const QString& column);
-    // The columns whose folded text makes up quelto_search: the title,
-    // director, cast and catalogue ID, then the program's own notes and
-    // location (which a file gains only with the first personal data).
+    // The columns the quick filter searches (the record list's filter field):
+    // the title, director, cast and catalogue ID, then the program's own
+    // notes and location (which a file gains only with the first personal data).
     static const QStringList& searchedColumns();
     // Those of them that the file's archive has.
     static QStringList searchedColumns(SqliteConnection& connection);
-    // After columns were added to archive: the TEMP triggers that keep the
-    // keys and the search text are made again, so that they cover them.
+    // After columns were added to archive: the TEMP triggers are made again
+    // for the table as it is now.
     static void columnsAdded(Database& db);
 
-    // Adds the key columns and indexes to an archive that lacks them, fills
-    // keys that are missing, and installs the TEMP triggers and counter. A
-    // file that cannot be written keeps its schema; the program then sorts
-    // and filters without keys. Returns true when it changed the schema.
-    static bool install(Database& db);
-    static bool hasKeys(Database& db);
-
-    // "order by title" over archive becomes "order by quelto_key_title" when
-    // the key column exists (names: the lower-case names of the database);
-    // other texts pass unchanged.
-    static QString useKeyColumns(const QString& sql, const QSet<QString>& names);
-
-    // Gives keys to rows another program has added since the last call; a
-    // cheap check when no other program has written to the file.
-    static void catchUp(SqliteConnection& connection);
+    // Installs the TEMP counter and, where the file has the helper columns,
+    // the TEMP triggers that keep them up. Writes nothing to the file.
+    static void install(Database& db);
+    static void install(SqliteConnection& connection);
+    // Whether the file carries the helper columns of Quelto 1.2.0.
+    static bool hasLegacyKeys(SqliteConnection& connection);
 
     // The number of rows of archive: kept by the TEMP counter, counted again
     // only when another program has changed the file.
     static int count(SqliteConnection& connection);
+    // Tells the counter the number of rows, known from a query that read
+    // them all; ignored when another program has changed the file since.
+    static void knowCount(SqliteConnection& connection, qint64 rows);
 };
 
 } // namespace quelto::catalog

@@ -79,7 +79,6 @@ QString CatalogIntegrity::describe(const std::vector<ForeignObject>& objects)
 
 void CatalogIntegrity::removeForeignObjects(SqliteConnection& connection, const std::vector<ForeignObject>& objects)
 {
-    connection.beginWrite();
     WriteTransaction transaction(connection);
     for (const ForeignObject& object : objects) {
         connection.exec(QStringLiteral("drop %1 if exists %2")

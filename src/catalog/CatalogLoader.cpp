@@ -2,6 +2,8 @@
 
 #include "catalog/ArchiveKeys.h"
 #include "catalog/CatalogIntegrity.h"
+#include "catalog/IntegrityCheck.h"
+#include "catalog/KeptOrder.h"
 #include "catalog/CatalogLock.h"
 #include "catalog/CatalogSchema.h"
 #include "catalog/CatalogState.h"
@@ -90,6 +92,7 @@ QString CatalogLoader::currentQuery(const CatalogState& state)
 
 void CatalogLoader::open(CatalogState& state, const Questions& questions)
 {
+    state.integrityCheck.reset();
     state.current.reset();
     state.optionSets.clear();
     state.database.reset();
@@ -106,7 +109,7 @@ void CatalogLoader::open(CatalogState& state, const Questions& questions)
     if (questions.beforeFirstWrite)
         connection.setFirstWriteHook(questions.beforeFirstWrite);
 
-    // Both checks come before the option lists are seeded: a trigger would
+    // The checks come before the option lists are seeded: a trigger would
     // run on those writes too.
     const auto foreign = CatalogIntegrity::foreignObjects(connection);
     if (!foreign.empty() && !connection.writesRefused()) {
@@ -122,21 +125,19 @@ void CatalogLoader::open(CatalogState& state, const Questions& questions)
                     .arg(file, report)));
         }
     }
-    const QString damage = CatalogIntegrity::quickCheck(connection, CatalogIntegrity::checkedLater());
-    if (!damage.isEmpty()) {
-        if (!(questions.writeToDamagedFile && questions.writeToDamagedFile(damage))) {
-            connection.refuseWrites(EngineError(
-                EngineError::Kind::Damaged,
-                QStringLiteral("The catalogue \"%1\" is damaged; Quelto changes nothing in it:\n%2").arg(file, damage)));
-        }
-    }
+    // The engine's quick check takes a while on a large file: it runs beside
+    // the rest of the opening, and every write waits for it.
+    state.integrityCheck = std::make_shared<IntegrityCheck>(db.connection(), questions.writeToDamagedFile);
+    state.integrityCheck->guardWrites();
+
+    // The order the last run that changed the file left: opening needs no sort.
+    KeptOrder::restore(connection);
 
     state.filterClause = CatalogState::InitialFilter;
     state.orderClause = CatalogState::InitialOrder;
     state.filterActive = false;
     {
         Transaction transaction(db);
-        db.adoptApplicationId(); // catalogues made before the mark existed
         for (const OptionListDef& list : CatalogSchema::optionLists())
             state.optionSets[list.table] = CatalogSchema::openOptionList(db, list);
         state.current = CatalogSchema::openWithRecovery(db, currentQuery(state), QStringLiteral("archive"),
@@ -146,9 +147,9 @@ void CatalogLoader::open(CatalogState& state, const Questions& questions)
     // The program's own lists: from the file, or in memory until first used.
     for (const OptionListDef& list : CatalogSchema::ownOptionLists())
         state.optionSets[list.table] = CatalogSchema::openOwnOptionList(db, list);
-    // Key columns for an older file; the set is then opened again to use them.
-    if (ArchiveKeys::install(db))
-        state.current = db.openRecordSet(currentQuery(state));
+    // The set holds every record: the counter starts from its size.
+    ArchiveKeys::install(db);
+    ArchiveKeys::knowCount(connection, state.current->recordCount());
     // An empty set refuses the moves; the count is complete either way.
     try {
         state.current->moveLast();

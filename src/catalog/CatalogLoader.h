@@ -29,6 +29,8 @@ public:
         // No bars every write to the file for the run.
         std::function<bool(const QString& report)> removeForeignObjects;
         // The engine's check found damage: write to the file all the same?
+        // Asked when the check is over (it runs in the background, see
+        // IntegrityCheck), before any write.
         std::function<bool(const QString& report)> writeToDamagedFile;
         // Runs once, before the first write to the file (the backup copy).
         std::function<void()> beforeFirstWrite;

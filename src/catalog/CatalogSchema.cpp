@@ -166,8 +166,19 @@ std::unique_ptr<RecordSet> CatalogSchema::openOptionList(Database& db, const Opt
         list.createdWhenMissing
             ? openWithRecovery(db, list.query, list.table, [&] { createOptionTable(db, list.table); })
             : db.openRecordSet(list.query);
-    if (!db.connection()->writesRefused()) // a list left empty shows no entries
-        seedIfEmpty(*set, list.seeds);
+    // A list left empty in a file that takes no writes shows no entries.
+    if (!db.connection()->writesRefused()) {
+        try {
+            seedIfEmpty(*set, list.seeds);
+        } catch (const EngineError& error) {
+            // The write checks refused (the engine's check found damage and
+            // the answer was No): the file stays as it is.
+            if (!db.connection()->writesRefused())
+                throw;
+            set->cancelUpdate();
+            set->requery();
+        }
+    }
     return set;
 }
 

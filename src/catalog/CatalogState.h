@@ -11,6 +11,8 @@
 
 namespace quelto::catalog {
 
+class IntegrityCheck;
+
 // The state the main window shares with every command for the whole run: the
 // catalogue, its option record sets, the current record set over archive and
 // the pieces of the current query.
@@ -23,6 +25,8 @@ struct CatalogState
     bool newDatabase = false; // the file was created at this start
 
     std::unique_ptr<Database> database;
+    // The engine's check of the file, running or over; writes wait for it.
+    std::shared_ptr<IntegrityCheck> integrityCheck;
     std::unique_ptr<CatalogLock> lock; // none on a read-only file
     std::map<QString, std::unique_ptr<RecordSet>> optionSets; // by table name
     std::unique_ptr<RecordSet> current;

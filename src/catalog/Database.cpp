@@ -1,11 +1,11 @@
 #include "catalog/Database.h"
 
-#include "catalog/ArchiveKeys.h"
 #include "catalog/CatalogFileCheck.h"
 #include "catalog/EngineError.h"
 #include "catalog/RecordSet.h"
 #include "catalog/SqlTranslator.h"
 #include "catalog/SqliteConnection.h"
+#include "catalog/WriteTransaction.h"
 
 #include <QDir>
 #include <QFile>
@@ -80,6 +80,8 @@ std::unique_ptr<Database> Database::open(const QString& path)
                               .arg(fileLabel(path), error.message()));
     }
     CatalogFileCheck::requireDatabase(path);
+    // A catalogue made before the mark existed gains it with its first change.
+    connection->setApplicationId(ApplicationId);
     if (!writable || connection->isReadOnly()) {
         connection->refuseWrites(EngineError(
             EngineError::Kind::ReadOnly,
@@ -110,9 +112,10 @@ void Database::appendTable(const TableDef& definition)
     for (const FieldDef& field : definition.fields())
         columns << columnDeclaration(field);
     m_namesValid = false;
-    m_connection->beginWrite();
+    WriteTransaction transaction(*m_connection);
     m_connection->exec(QStringLiteral("create table %1 (%2)")
                            .arg(SqlTranslator::quoteName(definition.name()), columns.join(QStringLiteral(", "))));
+    transaction.commit();
 }
 
 bool Database::hasTable(const QString& name) const
@@ -143,12 +146,6 @@ int Database::applicationId() const
     return statement->step() ? statement->value(0).toInt() : 0;
 }
 
-void Database::adoptApplicationId()
-{
-    if (applicationId() == 0)
-        m_connection->exec(QStringLiteral("PRAGMA application_id = %1").arg(ApplicationId));
-}
-
 void Database::refreshNames()
 {
     m_names.clear();
@@ -166,7 +163,7 @@ QString Database::translate(const QString& sql)
     requireOpen();
     if (!m_namesValid)
         refreshNames();
-    return ArchiveKeys::useKeyColumns(SqlTranslator(m_names).translate(sql), m_names);
+    return SqlTranslator(m_names).translate(sql);
 }
 
 std::unique_ptr<RecordSet> Database::openRecordSet(const QString& sql)

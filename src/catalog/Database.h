@@ -45,10 +45,9 @@ public:
     bool hasTable(const QString& name) const;
     QStringList tableNames() const;
 
+    // A file without an id gains this program's with its first stored
+    // change (SqliteConnection::beginWrite); another program's id stays.
     int applicationId() const;
-    // Marks a file that carries no application id as this program's; a file
-    // with another program's id keeps it. Writes, so call it in a transaction.
-    void adoptApplicationId();
 
     // Opens a record set over the rows of an SQL text.
     std::unique_ptr<RecordSet> openRecordSet(const QString& sql);

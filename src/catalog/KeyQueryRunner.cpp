@@ -1,6 +1,8 @@
 #include "catalog/KeyQueryRunner.h"
 
+#include "catalog/ArchiveQuery.h"
 #include "catalog/EngineError.h"
+#include "catalog/RecordSet.h"
 #include "catalog/SqliteConnection.h"
 
 namespace quelto::catalog {
@@ -22,13 +24,13 @@ KeyQueryRunner::~KeyQueryRunner()
     m_thread.join();
 }
 
-quint64 KeyQueryRunner::request(const QString& keyQuery)
+quint64 KeyQueryRunner::request(const QString& query)
 {
     quint64 ticket;
     {
         std::lock_guard lock(m_mutex);
         ticket = ++m_latest;
-        m_pending = keyQuery;
+        m_pending = query;
         m_pendingTicket = ticket;
         if (m_running && m_connection)
             m_connection->interrupt();
@@ -46,10 +48,42 @@ void KeyQueryRunner::cancel()
         m_connection->interrupt();
 }
 
+void KeyQueryRunner::yieldToWriter()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_running && m_connection) {
+        m_yielded = true;
+        m_connection->interrupt();
+    }
+}
+
 quint64 KeyQueryRunner::latestTicket() const
 {
     std::lock_guard lock(m_mutex);
     return m_latest;
+}
+
+QString KeyQueryRunner::runOnce(const QString& query, std::vector<qint64>& keys)
+{
+    keys.clear();
+    try {
+        if (!m_connection) {
+            auto connection = SqliteConnection::open(m_path, SqliteConnection::Mode::OpenReadOnly);
+            std::lock_guard lock(m_mutex);
+            m_connection = std::move(connection);
+        }
+        if (std::optional<std::vector<qint64>> planned = ArchiveQuery::keys(*m_connection, query)) {
+            keys = std::move(*planned);
+        } else {
+            const QString keyQuery = RecordSet::keyQueryFor(query);
+            auto statement = m_connection->prepare(keyQuery.isEmpty() ? query : keyQuery);
+            while (statement->step())
+                keys.push_back(statement->int64(0));
+        }
+    } catch (const EngineError& e) {
+        return e.message();
+    }
+    return {};
 }
 
 void KeyQueryRunner::work()
@@ -70,17 +104,16 @@ void KeyQueryRunner::work()
         }
         auto keys = std::make_shared<std::vector<qint64>>();
         QString error;
-        try {
-            if (!m_connection) {
-                auto connection = SqliteConnection::open(m_path, SqliteConnection::Mode::OpenExisting);
-                std::lock_guard lock(m_mutex);
-                m_connection = std::move(connection);
+        for (bool again = true; again;) {
+            again = false;
+            error = runOnce(query, *keys);
+            // Stopped for a write of the program's own, and not overtaken:
+            // the same query again, once the write lets it read.
+            std::lock_guard lock(m_mutex);
+            if (m_yielded) {
+                m_yielded = false;
+                again = !error.isEmpty() && ticket == m_latest && !m_stop;
             }
-            auto statement = m_connection->prepare(query);
-            while (statement->step())
-                keys->push_back(statement->int64(0));
-        } catch (const EngineError& e) {
-            error = e.message();
         }
         std::lock_guard lock(m_mutex);
         if (ticket != m_latest || m_stop)

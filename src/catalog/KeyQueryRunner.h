@@ -12,10 +12,11 @@ namespace quelto::catalog {
 
 class SqliteConnection;
 
-// Runs key queries ("select rowid from ...") on a connection of its own in a
-// worker thread, so that a long scan never holds up the window. Only the
-// newest request counts: a newer one interrupts the query still running, and
-// an answer that is no longer the newest is dropped.
+// Finds the rows of queries ("select * from archive ..." as the engine
+// answers it, ArchiveQuery, or any "select rowid from ...") on a connection of
+// its own in a worker thread, so that a long scan never holds up the window.
+// Only the newest request counts: a newer one interrupts the query still
+// running, and an answer that is no longer the newest is dropped.
 class KeyQueryRunner : public QObject
 {
     Q_OBJECT
@@ -24,10 +25,13 @@ public:
     explicit KeyQueryRunner(QString path, QObject* parent = nullptr);
     ~KeyQueryRunner() override;
 
-    // Starts a query; returns its ticket.
-    quint64 request(const QString& keyQuery);
+    // Starts a query (translated, Database::translate); returns its ticket.
+    quint64 request(const QString& query);
     // Drops the request in progress.
     void cancel();
+    // A write of the program's own is coming: the query under way stops at
+    // once, releasing the file, and runs again as soon as it can.
+    void yieldToWriter();
     quint64 latestTicket() const;
 
 signals:
@@ -37,6 +41,8 @@ signals:
 
 private:
     void work();
+    // The query once; the error's text, or nothing.
+    QString runOnce(const QString& query, std::vector<qint64>& keys);
 
     QString m_path;
     mutable std::mutex m_mutex;
@@ -45,6 +51,7 @@ private:
     quint64 m_latest = 0;
     quint64 m_pendingTicket = 0;
     bool m_running = false;
+    bool m_yielded = false; // the query under way was stopped for a write
     bool m_stop = false;
     std::shared_ptr<SqliteConnection> m_connection; // the worker's
     std::thread m_thread;

@@ -81,6 +81,84 @@ LikePattern::LikePattern(std::string_view utf8Pattern)
         }
         m_tokens.push_back(token);
     }
+    prepareAscii();
+}
+
+void LikePattern::prepareAscii()
+{
+    m_ascii.assign(m_tokens.size(), AsciiSet());
+    for (size_t k = 0; k < m_tokens.size(); ++k) {
+        if (m_tokens[k].kind == Kind::AnyRun)
+            continue;
+        for (unsigned char c = 0; c < 128; ++c) {
+            if (matchOne(m_tokens[k], c))
+                m_ascii[k].add(c);
+        }
+    }
+    size_t runs = 0;
+    for (const Token& token : m_tokens)
+        runs += token.kind == Kind::AnyRun;
+    if (runs == 0)
+        m_shape = Shape::Whole;
+    else if (runs == 2 && m_tokens.size() > 2 && m_tokens.front().kind == Kind::AnyRun &&
+             m_tokens.back().kind == Kind::AnyRun)
+        m_shape = Shape::Substring;
+}
+
+bool LikePattern::matchAscii(std::string_view text) const
+{
+    const auto* t = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size();
+    switch (m_shape) {
+    case Shape::Whole: {
+        if (n != m_tokens.size())
+            return false;
+        for (size_t i = 0; i < n; ++i) {
+            if (!m_ascii[i].has(t[i]))
+                return false;
+        }
+        return true;
+    }
+    case Shape::Substring: {
+        const size_t k = m_tokens.size() - 2;
+        if (n < k)
+            return false;
+        const AsciiSet* sets = m_ascii.data() + 1;
+        const AsciiSet& first = sets[0];
+        for (size_t start = 0; start + k <= n; ++start) {
+            if (!first.has(t[start]))
+                continue;
+            size_t j = 1;
+            while (j < k && sets[j].has(t[start + j]))
+                ++j;
+            if (j == k)
+                return true;
+        }
+        return false;
+    }
+    case Shape::General:
+        break;
+    }
+    // Glob matching with one backtrack point, as matchSequence.
+    size_t i = 0, k = 0;
+    size_t starToken = size_t(-1), starText = 0;
+    while (i < n) {
+        if (k < m_tokens.size() && m_tokens[k].kind == Kind::AnyRun) {
+            starToken = k++;
+            starText = i;
+        } else if (k < m_tokens.size() && m_ascii[k].has(t[i])) {
+            ++k;
+            ++i;
+        } else if (starToken != size_t(-1)) {
+            k = starToken + 1;
+            i = ++starText;
+        } else {
+            return false;
+        }
+    }
+    while (k < m_tokens.size() && m_tokens[k].kind == Kind::AnyRun)
+        ++k;
+    return k == m_tokens.size();
 }
 
 bool LikePattern::matchOne(const Token& token, char32_t c) const
@@ -138,16 +216,36 @@ bool LikePattern::matches(std::string_view utf8Text) const
 {
     if (!m_valid)
         return false;
-    // Most catalogue text is ASCII: match its bytes as they are.
-    bool ascii = true;
-    for (const char c : utf8Text) {
-        if (static_cast<unsigned char>(c) & 0x80) {
-            ascii = false;
-            break;
+    // Most catalogue text is ASCII: its bytes are matched as they are, until
+    // a byte shows the text is not (a character beyond ASCII may fold to an
+    // ASCII letter, "K" Kelvin sign to "k").
+    const auto* t = reinterpret_cast<const unsigned char*>(utf8Text.data());
+    const size_t n = utf8Text.size();
+    if (m_shape == Shape::Substring) {
+        const size_t k = m_tokens.size() - 2;
+        const AsciiSet* sets = m_ascii.data() + 1;
+        for (size_t start = 0; start < n; ++start) {
+            if (t[start] & 0x80)
+                return matchDecoded(utf8Text);
+            if (!sets[0].has(t[start]) || start + k > n)
+                continue;
+            size_t j = 1;
+            while (j < k && sets[j].has(t[start + j]))
+                ++j;
+            if (j == k)
+                return true; // ASCII characters only: found as decoded too
         }
+        return false;
     }
-    if (ascii)
-        return matchSequence(utf8Text);
+    for (size_t i = 0; i < n; ++i) {
+        if (t[i] & 0x80)
+            return matchDecoded(utf8Text);
+    }
+    return matchAscii(utf8Text);
+}
+
+bool LikePattern::matchDecoded(std::string_view utf8Text) const
+{
     thread_local std::u32string text;
     Utf8::decodeInto(utf8Text, text);
     return matchSequence(text);

@@ -44,11 +44,31 @@ private:
         size_t rangeCount = 0;
     };
 
+    // The ASCII characters a token takes, for texts that are all ASCII (most
+    // of a catalogue): a table lookup instead of case folding.
+    struct AsciiSet
+    {
+        unsigned long long bits[2] = {0, 0};
+        bool has(unsigned char c) const { return c < 128 && (bits[c >> 6] >> (c & 63)) & 1; }
+        void add(unsigned char c) { bits[c >> 6] |= 1ULL << (c & 63); }
+    };
+    enum class Shape
+    {
+        General,
+        Substring, // "*" one-character tokens "*"
+        Whole      // one-character tokens only
+    };
+
     bool matchOne(const Token& token, char32_t c) const;
     template <typename Text> bool matchSequence(const Text& text) const;
+    bool matchAscii(std::string_view text) const;
+    bool matchDecoded(std::string_view utf8Text) const;
+    void prepareAscii();
 
     std::vector<Token> m_tokens;
     std::vector<Range> m_ranges;
+    std::vector<AsciiSet> m_ascii; // per token
+    Shape m_shape = Shape::General;
     bool m_valid = true;
 };
 

@@ -1,6 +1,7 @@
 #include "catalog/RecordSet.h"
 
-#include "catalog/ArchiveKeys.h"
+#include "catalog/ArchiveQuery.h"
+#include "catalog/ArchiveQueryPlan.h"
 #include "catalog/EngineError.h"
 #include "catalog/SqlTranslator.h"
 #include "catalog/SqliteConnection.h"
@@ -70,8 +71,17 @@ RecordSet::RecordSet(std::shared_ptr<SqliteConnection> connection, QString sql, 
         throw EngineError(QStringLiteral("Operation is not supported for this type of object."));
     m_keys = std::move(keys);
     loadSchema();
+    m_dataVersion = dataVersion();
     m_position = recordCount() > 0 ? 0 : BeforeFirst;
 }
+
+qint64 RecordSet::dataVersion() const
+{
+    auto version = m_connection->prepare(QStringLiteral("pragma data_version"));
+    return version->step() ? version->int64(0) : -1;
+}
+
+bool RecordSet::changedElsewhere() const { return m_dataVersion < 0 || dataVersion() != m_dataVersion; }
 
 namespace {
 
@@ -101,6 +111,8 @@ std::atomic<quint64> lastGeneration{0};
 } // namespace
 
 QString RecordSet::keyQueryFor(const QString& translatedSql) { return keyedQuery(translatedSql).keyQuery; }
+
+QString RecordSet::tableFor(const QString& translatedSql) { return keyedQuery(translatedSql).table; }
 
 void RecordSet::parseQuery()
 {
@@ -132,17 +144,32 @@ void RecordSet::runQuery()
 {
     m_connection->reopenIfMoved(); // a file put back in place of one that vanished
     touch();
+    m_dataVersion = dataVersion();
     m_rowCacheValid = false;
     m_rowQuery.reset();
     if (isUpdatable()) {
-        if (m_keyQuery.contains(ArchiveKeys::Prefix))
-            ArchiveKeys::catchUp(*m_connection);
-        auto statement = m_connection->prepare(m_keyQuery);
-        std::vector<qint64> keys;
-        while (statement->step())
-            keys.push_back(statement->int64(0));
-        m_keys = std::move(keys);
+        std::optional<std::vector<qint64>> planned;
+        if (m_table.compare(QLatin1String("archive"), Qt::CaseInsensitive) == 0)
+            planned = ArchiveQuery::keys(*m_connection, m_translated);
+        if (planned) {
+            m_keys = std::move(*planned);
+        } else {
+            auto statement = m_connection->prepare(m_keyQuery);
+            std::vector<qint64> keys;
+            while (statement->step())
+                keys.push_back(statement->int64(0));
+            m_keys = std::move(keys);
+        }
         loadSchema();
+    } else if (std::optional<std::vector<QVariant>> values = ArchiveQuery::groupValues(*m_connection, m_translated)) {
+        const std::optional<ArchiveQueryPlan> plan = ArchiveQueryPlan::parse(m_translated);
+        m_rows.clear();
+        for (QVariant& value : *values)
+            m_rows.push_back({std::move(value)});
+        m_columns = QStringList{plan->distinctColumn};
+        m_columnIndex.clear();
+        m_columnIndex.insert(plan->distinctColumn.toLower(), 0);
+        m_types.assign(1, FieldType::Other);
     } else {
         auto statement = m_connection->prepare(m_translated);
         std::vector<std::vector<QVariant>> rows;
@@ -344,9 +371,9 @@ void RecordSet::update()
         names << SqlTranslator::quoteName(m_columns.at(int(c)));
         values.push_back(v);
     }
-    m_connection->beginWrite();
     const QString table = SqlTranslator::quoteName(m_table);
     if (m_editMode == EditMode::Add) {
+        WriteTransaction transaction(*m_connection);
         QString sql;
         if (names.isEmpty()) {
             sql = QStringLiteral("insert into %1 default values").arg(table);
@@ -361,8 +388,11 @@ void RecordSet::update()
         for (size_t i = 0; i < values.size(); ++i)
             statement->bind(int(i) + 1, values[i]);
         statement->step();
+        const qint64 added = m_connection->lastInsertRowId();
+        statement.reset();
+        transaction.commit();
         const bool wasAfterLast = !m_onDeletedRow && m_position >= recordCount();
-        m_lastModified = m_connection->lastInsertRowId();
+        m_lastModified = added;
         m_keys.push_back(m_lastModified);
         touch();
         if (wasAfterLast)
@@ -413,11 +443,15 @@ void RecordSet::deleteRecord()
     if (!isUpdatable())
         throw EngineError(QStringLiteral("Operation is not supported for this type of object."));
     endEdit();
-    m_connection->beginWrite();
-    auto statement = m_connection->prepare(
-        QStringLiteral("delete from %1 where rowid = ?").arg(SqlTranslator::quoteName(m_table)));
-    statement->bindInt64(1, m_keys.at(m_position));
-    statement->step();
+    {
+        WriteTransaction transaction(*m_connection);
+        auto statement = m_connection->prepare(
+            QStringLiteral("delete from %1 where rowid = ?").arg(SqlTranslator::quoteName(m_table)));
+        statement->bindInt64(1, m_keys.at(m_position));
+        statement->step();
+        statement.reset();
+        transaction.commit();
+    }
     m_keys.erase(m_keys.begin() + m_position);
     touch();
     m_onDeletedRow = true;

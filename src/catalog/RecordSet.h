@@ -95,6 +95,8 @@ public:
     // "select rowid from TABLE ..." for a translated "select * from TABLE ..."
     // over one table; empty for any other query.
     static QString keyQueryFor(const QString& translatedSql);
+    // The table of such a query; empty for any other.
+    static QString tableFor(const QString& translatedSql);
 
     // The key of the row at a 0-based position of an updatable set.
     qint64 keyAt(int position) const { return m_keys.at(size_t(position)); }
@@ -111,6 +113,10 @@ public:
     // taking it from where it stood if it was in the set, and makes it the
     // current row (a saved record moved to its place in the order).
     void placeRow(qint64 key, int position);
+    // Whether another program has changed the file since the rows were
+    // found: only then does a requery after this set's own changes find
+    // anything the set does not know.
+    bool changedElsewhere() const;
 
     // The key of the row stored last by Update.
     qint64 lastModified() const { return m_lastModified; }
@@ -152,6 +158,8 @@ private:
     bool m_onDeletedRow = false;
     bool m_open = true;
     qint64 m_lastModified = 0;
+    qint64 m_dataVersion = -1; // of the file when the rows were found
+    qint64 dataVersion() const;
     quint64 m_generation = 0;
     void touch();
 

@@ -1,8 +1,10 @@
 #include "catalog/SqliteConnection.h"
 
+#include "catalog/ArchiveKeys.h"
 #include "catalog/EngineError.h"
 #include "catalog/LikePattern.h"
 #include "catalog/TextKeys.h"
+#include "catalog/Utf8.h"
 #include "catalog/WesternCollation.h"
 
 #include <QDir>
@@ -10,6 +12,8 @@
 #include <QStorageInfo>
 #include <cerrno>
 #include <cstring>
+#include <csignal>
+#include <mutex>
 #include <sqlite3.h>
 #include <sys/resource.h>
 
@@ -61,12 +65,19 @@ std::string_view textArgument(sqlite3_value* value)
     return text ? std::string_view(text, size_t(sqlite3_value_bytes(value))) : std::string_view();
 }
 
+// The start of a text that goes into a helper value: one huge field does not
+// make a huge key.
+std::string_view keyText(sqlite3_value* value)
+{
+    return Utf8::firstCharacters(textArgument(value), ArchiveKeys::KeyTextLimit);
+}
+
 // quelto_sortkey(text): the text's sort key as a blob; Null stays Null.
 void sortKeyFunction(sqlite3_context* context, int, sqlite3_value** argv)
 {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
         return;
-    const std::string key = TextKeys::sortKey(textArgument(argv[0]));
+    const std::string key = TextKeys::sortKey(keyText(argv[0]));
     sqlite3_result_blob64(context, key.data(), key.size(), SQLITE_TRANSIENT);
 }
 
@@ -78,9 +89,22 @@ void searchTextFunction(sqlite3_context* context, int argc, sqlite3_value** argv
         if (i > 0)
             out += '\n';
         if (sqlite3_value_type(argv[i]) != SQLITE_NULL)
-            TextKeys::appendFolded(textArgument(argv[i]), out);
+            TextKeys::appendFolded(keyText(argv[i]), out);
     }
     sqlite3_result_text64(context, out.data(), out.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+}
+
+// A write beyond the file size limit raises SIGXFSZ, which ends the program
+// unless it is ignored; ignored, the write fails with EFBIG and the user gets
+// the disk-full message.
+void ignoreFileSizeSignal()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction current {};
+        if (sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+            std::signal(SIGXFSZ, SIG_IGN);
+    });
 }
 
 } // namespace
@@ -115,9 +139,18 @@ void SqliteStatement::bind(int index, const QVariant& value)
 
 void SqliteStatement::bindInt64(int index, qint64 value) { sqlite3_bind_int64(m_statement, index, value); }
 
+void SqliteStatement::bindBlob(int index, const QByteArray& value)
+{
+    const int rc = sqlite3_bind_blob64(m_statement, index, value.constData(), sqlite3_uint64(value.size()),
+                                       SQLITE_TRANSIENT);
+    if (rc != SQLITE_OK)
+        throw m_connection->failure(rc);
+}
+
 bool SqliteStatement::step()
 {
     const int rc = sqlite3_step(m_statement);
+    m_connection->m_afterCommit = false;
     if (rc == SQLITE_ROW)
         return true;
     if (rc == SQLITE_DONE)
@@ -165,11 +198,13 @@ qint64 SqliteStatement::int64(int column) const { return sqlite3_column_int64(m_
 sqlite3* SqliteConnection::openHandle(const QString& path, Mode mode)
 {
     sqlite3* db = nullptr;
-    int flags = SQLITE_OPEN_READWRITE;
+    // Each connection is used by one thread at a time (the window's, or a
+    // worker's of its own): the engine's per-call locking is not needed.
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
     if (mode == Mode::CreateNew)
         flags |= SQLITE_OPEN_CREATE;
     else if (mode == Mode::OpenReadOnly)
-        flags = SQLITE_OPEN_READONLY;
+        flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
@@ -186,6 +221,7 @@ sqlite3* SqliteConnection::openHandle(const QString& path, Mode mode)
 
 std::shared_ptr<SqliteConnection> SqliteConnection::open(const QString& path, Mode mode)
 {
+    ignoreFileSizeSignal();
     std::shared_ptr<SqliteConnection> connection(new SqliteConnection(openHandle(path, mode), path, mode));
     connection->installCatalogFunctions();
     return connection;
@@ -279,18 +315,82 @@ void SqliteConnection::requireWritable() const
         throw *m_refusal;
 }
 
+void SqliteConnection::checkWritable()
+{
+    for (const auto& hook : m_beforeWrite)
+        hook();
+    if (!inTransaction())
+        reopenIfMoved();
+    if (m_writeGate)
+        m_writeGate();
+    requireWritable();
+}
+
 void SqliteConnection::beginWrite()
 {
-    reopenIfMoved();
-    requireWritable();
-    if (!m_firstWriteDone && m_firstWriteHook) {
-        m_firstWriteDone = true;
+    checkWritable();
+    // The first-change steps, once for the change under way (a caller may
+    // pass the checks before its transaction and again in it).
+    if (!m_stored && m_firstWriteHook && !m_hookRan) {
+        m_hookRan = true;
         m_firstWriteHook();
     }
+    // The id goes into the change's transaction, so both are stored or neither.
+    if (inTransaction() && !m_idSettled && !m_idWritten && m_applicationId != 0)
+        adoptApplicationId();
+    m_writeBegun = true;
+}
+
+void SqliteConnection::adoptApplicationId()
+{
+    auto statement = prepare(QStringLiteral("pragma application_id"));
+    const bool carriesOne = statement->step() && statement->int64(0) != 0;
+    statement.reset();
+    if (carriesOne) {
+        m_idSettled = true; // this program's, or another program's that it keeps
+        return;
+    }
+    m_idWritten = true;
+    try {
+        exec(QStringLiteral("PRAGMA application_id = %1").arg(m_applicationId));
+    } catch (const EngineError&) {
+        m_idWritten = false;
+        throw;
+    }
+}
+
+int SqliteConnection::onCommit(void* self)
+{
+    auto* c = static_cast<SqliteConnection*>(self);
+    c->m_storedBefore = c->m_stored;
+    c->m_idSettledBefore = c->m_idSettled;
+    if (c->m_writeBegun)
+        c->m_stored = true;
+    c->m_idSettled = c->m_idSettled || c->m_idWritten;
+    c->m_writeBegun = false;
+    c->m_idWritten = false;
+    c->m_hookRan = false;
+    c->m_afterCommit = true;
+    return 0;
+}
+
+void SqliteConnection::onRollback(void* self)
+{
+    auto* c = static_cast<SqliteConnection*>(self);
+    if (c->m_afterCommit) { // the commit failed after its hook had run
+        c->m_stored = c->m_storedBefore;
+        c->m_idSettled = c->m_idSettledBefore;
+    }
+    c->m_writeBegun = false;
+    c->m_idWritten = false;
+    c->m_hookRan = false;
+    c->m_afterCommit = false;
 }
 
 void SqliteConnection::installCatalogFunctions()
 {
+    sqlite3_commit_hook(m_db, onCommit, this);
+    sqlite3_rollback_hook(m_db, onRollback, this);
     // The schema declares text columns COLLATE NOCASE, so the stock sqlite3 tool
     // still reads a catalogue; here that name carries the full Western order.
     sqlite3_create_collation_v2(m_db, "NOCASE", SQLITE_UTF8, nullptr, collate, nullptr);
@@ -298,7 +398,8 @@ void SqliteConnection::installCatalogFunctions()
         sqlite3_create_function_v2(m_db, "like", args, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, likeFunction,
                                    nullptr, nullptr, nullptr);
     }
-    // For the key columns (ArchiveKeys); only the program's TEMP triggers call them.
+    // For the helper columns of older files (ArchiveKeys); only the program's
+    // TEMP triggers call them.
     sqlite3_create_function_v2(m_db, "quelto_sortkey", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                sortKeyFunction, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(m_db, "quelto_searchtext", -1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
@@ -308,6 +409,7 @@ void SqliteConnection::installCatalogFunctions()
 void SqliteConnection::exec(const QString& sql)
 {
     const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, nullptr);
+    m_afterCommit = false;
     if (rc != SQLITE_OK)
         throw failure(rc);
 }

@@ -6,6 +6,7 @@
 #include <QVariant>
 #include <functional>
 #include <memory>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -27,6 +28,7 @@ public:
 
     void bind(int index, const QVariant& value); // 1-based
     void bindInt64(int index, qint64 value);
+    void bindBlob(int index, const QByteArray& value);
     bool step(); // true while a row is ready; throws EngineError on failure
     void reset();
 
@@ -34,6 +36,8 @@ public:
     QString columnName(int column) const;
     QVariant value(int column) const;
     qint64 int64(int column) const;
+    // For the engine's own passes over a table, which read values in place.
+    sqlite3_stmt* handle() const { return m_statement; }
 
 private:
     std::shared_ptr<SqliteConnection> m_connection;
@@ -47,8 +51,10 @@ private:
 // that shrinks or is replaced while open gives an error, not a crash.
 //
 // Every write starts with beginWrite(), which refuses while writes are barred
-// (a read-only, damaged or foreign-made file) and runs the first-write hook
-// once (the backup copy).
+// (a read-only, damaged or foreign-made file), waits for the checks still
+// running on the file, and takes the first-change steps until a change has
+// been stored: the first-write hook (the backup copy) and, for a file without
+// one, the application id, written in the transaction of the change.
 class SqliteConnection : public std::enable_shared_from_this<SqliteConnection>
 {
 public:
@@ -94,10 +100,26 @@ public:
     const EngineError* refusal() const { return m_refusal.get(); }
     // Throws the refusal, if any.
     void requireWritable() const;
+    // Runs before the first write of each transaction until a change has been
+    // stored: a failed first change does not use it up.
     void setFirstWriteHook(std::function<void()> hook) { m_firstWriteHook = std::move(hook); }
+    // Runs before every write, before the refusal is looked at: it may wait
+    // for a check still running on the file and refuse writes.
+    void setWriteGate(std::function<void()> gate) { m_writeGate = std::move(gate); }
+    // Run before every write, first of all: the program's own readers of
+    // the file give way (a write must not wait for them).
+    void addBeforeWrite(std::function<void()> hook) { m_beforeWrite.push_back(std::move(hook)); }
+    // The id a file without an application id takes with its first stored change.
+    void setApplicationId(int id) { m_applicationId = id; }
+    // Reconnects to a file put back after it vanished, passes the write gate
+    // and throws the refusal, if any: what a write checks before it locks.
+    void checkWritable();
     // Before every write: reconnects to a file put back after it vanished,
-    // throws when writes are refused, and runs the first-write hook once.
+    // passes the write gate, throws when writes are refused, and takes the
+    // first-change steps.
     void beginWrite();
+    // A change has been committed through this connection.
+    bool changeStored() const { return m_stored; }
 
     // When the file was deleted or moved away and a file is at the path again,
     // opens that one instead. True when it did.
@@ -106,7 +128,11 @@ public:
 private:
     SqliteConnection(sqlite3* db, QString path, Mode mode) : m_db(db), m_path(std::move(path)), m_mode(mode) {}
     static sqlite3* openHandle(const QString& path, Mode mode);
+    static int onCommit(void* self);
+    static void onRollback(void* self);
     void installCatalogFunctions();
+    void adoptApplicationId();
+    friend class SqliteStatement;
 
     sqlite3* m_db;
     QString m_path;
@@ -115,7 +141,21 @@ private:
     QString m_otherHolder;
     std::unique_ptr<EngineError> m_refusal;
     std::function<void()> m_firstWriteHook;
-    bool m_firstWriteDone = false;
+    std::function<void()> m_writeGate;
+    std::vector<std::function<void()>> m_beforeWrite;
+    int m_applicationId = 0;
+
+    // The first-change state. A commit that fails after the commit hook has
+    // run is rolled back within the same call, so the rollback hook puts back
+    // what the commit hook took for stored.
+    bool m_writeBegun = false;  // beginWrite() ran for the change under way
+    bool m_hookRan = false;     // the first-write hook ran for it
+    bool m_idWritten = false;   // the application id is written in it
+    bool m_stored = false;      // a change has been committed
+    bool m_idSettled = false;   // the file carries an application id
+    bool m_afterCommit = false; // the commit hook ran in the call under way
+    bool m_storedBefore = false;
+    bool m_idSettledBefore = false;
 };
 
 } // namespace quelto::catalog

@@ -46,13 +46,23 @@ std::string TextKeys::sortKey(std::string_view utf8)
 {
     std::string key;
     key.reserve(utf8.size() + 2);
+    appendSortKey(utf8, key);
+    return key;
+}
+
+void TextKeys::appendSortKey(std::string_view utf8, std::string& key)
+{
     if (isAscii(utf8)) {
         // Base letters and lower case agree: one level decides.
-        for (char c : utf8)
-            key += c == 0 ? char(1) : asciiLower(c);
-        return key;
+        const size_t at = key.size();
+        key.resize(at + utf8.size());
+        char* out = key.data() + at;
+        for (const char c : utf8)
+            *out++ = c == 0 ? char(1) : asciiLower(c);
+        return;
     }
-    std::string secondary;
+    thread_local std::string secondary;
+    secondary.clear();
     bool secondaryDiffers = false;
     for (size_t i = 0; i < utf8.size();) {
         const char32_t c = Utf8::decode(utf8, i);
@@ -70,7 +80,6 @@ std::string TextKeys::sortKey(std::string_view utf8)
         key += '\0';
         key += secondary;
     }
-    return key;
 }
 
 void TextKeys::appendFolded(std::string_view utf8, std::string& out)

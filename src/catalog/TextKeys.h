@@ -15,6 +15,7 @@ public:
     // letters, and only when the text has accents or letters that stand for
     // two, a zero byte and the lower-case letters with their accents.
     static std::string sortKey(std::string_view utf8);
+    static void appendSortKey(std::string_view utf8, std::string& out);
 
     // The text in lower case (accents kept), in UTF-8: a case-insensitive
     // substring search becomes a plain search in folded texts.

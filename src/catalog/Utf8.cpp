@@ -49,6 +49,16 @@ void Utf8::decodeInto(std::string_view s, std::u32string& out)
         out.push_back(decode(s, i));
 }
 
+std::string_view Utf8::firstCharacters(std::string_view s, size_t n)
+{
+    if (s.size() <= n)
+        return s; // no more characters than bytes
+    size_t i = 0;
+    for (size_t k = 0; k < n && i < s.size(); ++k)
+        decode(s, i);
+    return s.substr(0, i);
+}
+
 std::u32string Utf8::decodeAll(std::string_view s)
 {
     std::u32string out;

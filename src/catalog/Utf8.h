@@ -15,6 +15,8 @@ public:
     static char32_t decode(std::string_view s, size_t& i);
     static void decodeInto(std::string_view s, std::u32string& out);
     static std::u32string decodeAll(std::string_view s);
+    // The text cut after its first n characters (as decode() counts them).
+    static std::string_view firstCharacters(std::string_view s, size_t n);
 };
 
 } // namespace quelto::catalog

@@ -8,11 +8,20 @@ namespace quelto::catalog {
 WriteTransaction::WriteTransaction(SqliteConnection& connection)
     : m_connection(connection.inTransaction() ? nullptr : &connection)
 {
-    if (m_connection)
+    if (m_connection) {
+        // The refusal first: a barred file is not even locked.
+        connection.checkWritable();
         m_connection->exec(QStringLiteral("begin immediate"));
+    }
+    try {
+        connection.beginWrite();
+    } catch (...) {
+        rollbackQuietly();
+        throw;
+    }
 }
 
-WriteTransaction::~WriteTransaction()
+void WriteTransaction::rollbackQuietly()
 {
     if (!m_connection || !m_connection->inTransaction())
         return;
@@ -20,7 +29,10 @@ WriteTransaction::~WriteTransaction()
         m_connection->exec(QStringLiteral("rollback"));
     } catch (const EngineError&) {
     }
+    m_connection = nullptr;
 }
+
+WriteTransaction::~WriteTransaction() { rollbackQuietly(); }
 
 void WriteTransaction::commit()
 {

@@ -7,9 +7,10 @@ namespace quelto::catalog {
 class SqliteConnection;
 
 // A write transaction that takes the file's write lock at once ("begin
-// immediate"), so that what is read in it cannot change before it is written.
-// Inside a transaction the caller already runs it does nothing of its own.
-// Rolled back unless committed.
+// immediate"), so that what is read in it cannot change before it is written,
+// and passes the connection's write checks (SqliteConnection::beginWrite):
+// a refused file is not locked, let alone written. Inside a transaction the
+// caller already runs it only passes the checks. Rolled back unless committed.
 class WriteTransaction
 {
 public:
@@ -21,6 +22,8 @@ public:
     void commit();
 
 private:
+    void rollbackQuietly();
+
     SqliteConnection* m_connection; // null when the transaction is not ours or is over
 };
 

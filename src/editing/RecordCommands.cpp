@@ -366,7 +366,10 @@ void RecordCommands::deleteCurrent()
             showCurrent();
             return;
         }
-        set.requery(); // keeps the set's search and order
+        // The set without the row is what a requery would find, unless
+        // another program has changed the file meanwhile.
+        if (set.changedElsewhere())
+            set.requery(); // keeps the set's search and order
         if (isEmptySet(set)) {
             m_display.clearFields();
             m_display.showRecordCount();

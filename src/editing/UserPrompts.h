@@ -6,6 +6,10 @@
 
 class QDialog;
 
+namespace quelto::tasks {
+class WorkerTask;
+}
+
 namespace quelto::editing {
 
 // What the file dialog is opened with.
@@ -55,6 +59,11 @@ public:
     // Shows one of the program's own modal dialogs and returns once it has
     // been hidden; the dialog's buttons do the work.
     virtual void showModal(QDialog& dialog) = 0;
+    // Starts a long command on its own thread and returns once it has ended.
+    // Meanwhile the window keeps answering but takes no other input, and a
+    // progress dialog titled "Quelto" shows the task's step and progress with
+    // a Cancel button that asks the task to cancel. text says what runs.
+    virtual void runTask(const QString& text, tasks::WorkerTask& task) = 0;
 };
 
 } // namespace quelto::editing

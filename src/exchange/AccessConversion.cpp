@@ -6,6 +6,8 @@
 #include "catalog/RecordSet.h"
 #include "catalog/SqlTranslator.h"
 #include "catalog/SqliteConnection.h"
+#include "catalog/WriteTransaction.h"
+#include "exchange/ConversionLeftovers.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,8 +21,8 @@ using catalog::Database;
 using catalog::EngineError;
 using catalog::SqlTranslator;
 
-constexpr int kMaxText = 255;
-constexpr int kProgressStep = 200;
+constexpr int MaxText = 255;
+constexpr int ProgressStep = 200;
 
 QString label(const QString& path) { return QDir::toNativeSeparators(path); }
 
@@ -45,35 +47,65 @@ int indexOf(const QStringList& names, const QString& name)
     return -1;
 }
 
-// Removes the half-made file and whatever SQLite kept beside it.
-void removeDatabaseFile(const QString& path)
+// Judges one row of a table read for the catalogue table catalogueName: a
+// value the new file refuses becomes Null and is handed to refuse.
+template <typename Refuse>
+void refuseInvalidRow(const QString& catalogueName, const QStringList& columns, std::vector<QVariant>& row,
+                      int rowNumber, Refuse&& refuse)
 {
-    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
-        QFile::remove(path + QLatin1String(suffix));
-}
-
-QString scratchNameFor(const QString& target)
-{
-    for (int i = 0;; ++i) {
-        const QString name = target + (i == 0 ? QStringLiteral(".converting") : QStringLiteral(".converting%1").arg(i));
-        if (!QFileInfo::exists(name) && !QFileInfo::exists(name + QStringLiteral("-journal")))
-            return name;
+    const bool isArchive = catalogueName == archiveName();
+    for (qsizetype c = 0; c < columns.size() && size_t(c) < row.size(); ++c) {
+        QVariant& value = row[size_t(c)];
+        if (!value.isValid())
+            continue;
+        const QString& column = columns.at(c);
+        const bool isOrdinal = !isArchive && column.compare(QLatin1String("ordinal"), Qt::CaseInsensitive) == 0;
+        const bool known = isOrdinal || (isArchive ? indexOf(CatalogSchema::archiveColumns(), column) >= 0
+                                                   : column.compare(QLatin1String("text"), Qt::CaseInsensitive) == 0);
+        if (!known)
+            continue; // left out anyway
+        QString reason;
+        if (isOrdinal) {
+            bool ok = false;
+            const qlonglong number = value.toString().trimmed().toLongLong(&ok);
+            if (!ok || number < -32768 || number > 32767)
+                reason = QStringLiteral("\"%1\" is no whole number from -32768 to 32767").arg(value.toString());
+            else
+                value = number;
+        } else {
+            const QString text = value.toString();
+            if (text.isEmpty())
+                reason = QStringLiteral("empty text");
+            else if (text.size() > MaxText)
+                reason = QStringLiteral("text of %1 characters, more than %2").arg(text.size()).arg(MaxText);
+            else if (text.contains(QChar(0)))
+                reason = QStringLiteral("a NUL character in the text");
+            else
+                value = text;
+        }
+        if (!reason.isEmpty()) {
+            refuse(RefusedValue{catalogueName, rowNumber, column, reason});
+            value = QVariant();
+        }
     }
 }
 
 } // namespace
 
-AccessConversion::AccessConversion(const QString& accessPath) : m_accessPath(accessPath)
+AccessConversion::AccessConversion(const QString& accessPath, const Progress& progress)
+    : m_accessPath(accessPath), m_file(AccessFile::open(accessPath))
 {
-    const std::unique_ptr<AccessFile> file = AccessFile::open(accessPath);
     m_summary.oldPath = accessPath;
-    m_summary.format = file->formatName();
-    plan(*file);
+    m_summary.format = m_plan.format = m_file->formatName();
+    mapTables();
+    survey(progress);
 }
 
-void AccessConversion::plan(const AccessFile& file)
+AccessConversion::~AccessConversion() = default;
+
+void AccessConversion::mapTables()
 {
-    const QStringList& present = file.tableNames();
+    const QStringList& present = m_file->tableNames();
     bool anyCatalogueTable = false;
     for (const auto& [name, columns] : catalogueTables())
         anyCatalogueTable = anyCatalogueTable || indexOf(present, name) >= 0;
@@ -97,21 +129,19 @@ void AccessConversion::plan(const AccessFile& file)
         }
         CopiedTable table;
         table.catalogueName = name;
+        table.sourceName = present.at(found);
         table.catalogueColumns = columns;
-        table.data = file.readTable(present.at(found));
+        table.sourceColumns = m_file->columnsOf(table.sourceName);
         for (const QString& column : columns) {
-            const int source = indexOf(table.data.columns, column);
+            const int source = indexOf(table.sourceColumns, column);
             table.sourceColumn.push_back(source);
             if (source < 0)
                 m_summary.missingColumns << name + QLatin1Char('.') + column;
         }
-        for (const QString& column : table.data.columns) {
+        for (const QString& column : table.sourceColumns) {
             if (indexOf(columns, column) < 0)
                 m_summary.leftOutColumns << name + QLatin1Char('.') + column;
         }
-        for (RefusedValue& value : refuseInvalidValues(name, table.data))
-            m_refused.push_back(std::move(value));
-        m_totalRows += int(table.data.rows.size());
         m_tables.push_back(std::move(table));
     }
     for (const QString& name : present) {
@@ -120,43 +150,36 @@ void AccessConversion::plan(const AccessFile& file)
     }
 }
 
+void AccessConversion::survey(const Progress& progress)
+{
+    qint64 hint = 0;
+    for (const CopiedTable& table : m_tables)
+        hint += m_file->rowCountHint(table.sourceName);
+    const auto refuse = [this](RefusedValue&& value) {
+        if (m_plan.refused.size() < size_t(ConversionPlan::ListedRefusals))
+            m_plan.refused.push_back(std::move(value));
+        ++m_plan.refusedCount;
+    };
+    qint64 done = 0;
+    std::vector<QVariant> row;
+    for (const CopiedTable& table : m_tables) {
+        const std::unique_ptr<AccessRows> rows = m_file->rows(table.sourceName);
+        int number = 0;
+        while (rows->next(row)) {
+            refuseInvalidRow(table.catalogueName, table.sourceColumns, row, ++number, refuse);
+            if (++done % ProgressStep == 0 && progress && !progress(done, std::max(hint, done)))
+                throw EngineError(QStringLiteral("Reading the Access file was cancelled."));
+        }
+    }
+    m_plan.totalRows = done;
+}
+
 std::vector<RefusedValue> AccessConversion::refuseInvalidValues(const QString& catalogueName, AccessTable& table)
 {
     std::vector<RefusedValue> refused;
-    const QStringList known = catalogueName == archiveName()
-                                  ? CatalogSchema::archiveColumns()
-                                  : QStringList{QStringLiteral("text"), QStringLiteral("ordinal")};
     for (size_t r = 0; r < table.rows.size(); ++r) {
-        std::vector<QVariant>& row = table.rows[r];
-        for (qsizetype c = 0; c < table.columns.size() && size_t(c) < row.size(); ++c) {
-            QVariant& value = row[size_t(c)];
-            if (!value.isValid())
-                continue;
-            const QString& column = table.columns.at(c);
-            if (indexOf(known, column) < 0)
-                continue; // left out anyway
-            QString reason;
-            if (column.compare(QLatin1String("ordinal"), Qt::CaseInsensitive) == 0 && catalogueName != archiveName()) {
-                bool ok = false;
-                const qlonglong number = value.toString().trimmed().toLongLong(&ok);
-                if (!ok || number < -32768 || number > 32767)
-                    reason = QStringLiteral("\"%1\" is no whole number from -32768 to 32767").arg(value.toString());
-                else
-                    value = number;
-            } else {
-                const QString text = value.toString();
-                if (text.isEmpty())
-                    reason = QStringLiteral("empty text");
-                else if (text.size() > kMaxText)
-                    reason = QStringLiteral("text of %1 characters, more than %2").arg(text.size()).arg(kMaxText);
-                else
-                    value = text;
-            }
-            if (!reason.isEmpty()) {
-                refused.push_back({catalogueName, int(r) + 1, column, reason});
-                value = QVariant();
-            }
-        }
+        refuseInvalidRow(catalogueName, table.columns, table.rows[r], int(r) + 1,
+                         [&refused](RefusedValue&& value) { refused.push_back(std::move(value)); });
     }
     return refused;
 }
@@ -181,27 +204,34 @@ bool AccessConversion::write(const QString& newPath, const Progress& progress)
         throw EngineError(QStringLiteral("\"%1\" exists already; Quelto does not overwrite a file with a "
                                          "converted catalogue.")
                               .arg(label(newPath)));
-    const QString scratch = scratchNameFor(newPath);
-    bool finished = false;
-    try {
-        finished = copyInto(scratch, progress);
-    } catch (const EngineError& error) {
-        removeDatabaseFile(scratch);
-        throw EngineError(QStringLiteral("The catalogue \"%1\" could not be made: %2").arg(label(newPath), error.message()));
-    }
-    if (!finished) {
-        removeDatabaseFile(scratch);
+    const QString scratch = ConversionLeftovers::scratchNameFor(newPath);
+    if (!writeInto(scratch, progress))
         return false;
-    }
     // rename() never replaces a file that appeared meanwhile.
     if (!QFile::rename(scratch, newPath)) {
-        removeDatabaseFile(scratch);
+        ConversionLeftovers::removeScratch(scratch);
         throw EngineError(QStringLiteral("The catalogue \"%1\" could not be made: the file could not be put in "
                                          "place (does it exist already?).")
                               .arg(label(newPath)));
     }
     m_summary.newPath = newPath;
-    m_summary.nulled = int(m_refused.size());
+    return true;
+}
+
+bool AccessConversion::writeInto(const QString& path, const Progress& progress)
+{
+    bool finished = false;
+    try {
+        finished = copyInto(path, progress);
+    } catch (const EngineError& error) {
+        ConversionLeftovers::removeScratch(path);
+        throw EngineError(error.kind(), QStringLiteral("The new catalogue could not be made: %1").arg(error.message()));
+    }
+    if (!finished) {
+        ConversionLeftovers::removeScratch(path);
+        return false;
+    }
+    m_summary.newPath = path;
     return true;
 }
 
@@ -209,65 +239,60 @@ bool AccessConversion::copyInto(const QString& path, const Progress& progress)
 {
     std::unique_ptr<Database> db = Database::create(path);
     const std::shared_ptr<catalog::SqliteConnection> connection = db->connection();
-    connection->exec(QStringLiteral("begin"));
-    try {
-        CatalogSchema::createCatalogTables(*db);
-        int done = 0;
-        if (progress && !progress(0, m_totalRows)) {
-            connection->exec(QStringLiteral("rollback"));
-            db->close();
-            return false;
-        }
-        m_summary.copied.clear();
-        for (const CopiedTable& table : m_tables) {
-            QStringList names;
-            QStringList marks;
-            for (const QString& column : table.catalogueColumns) {
-                names << SqlTranslator::quoteName(column);
-                marks << QStringLiteral("?");
-            }
-            auto insert = connection->prepare(QStringLiteral("insert into %1 (%2) values (%3)")
-                                                  .arg(SqlTranslator::quoteName(table.catalogueName),
-                                                       names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
-            for (const std::vector<QVariant>& row : table.data.rows) {
-                for (size_t c = 0; c < table.sourceColumn.size(); ++c) {
-                    const int source = table.sourceColumn[c];
-                    insert->bind(int(c) + 1, source < 0 ? QVariant() : row[size_t(source)]);
-                }
-                insert->step();
-                insert->reset();
-                if (++done % kProgressStep == 0 && progress && !progress(done, m_totalRows)) {
-                    insert.reset();
-                    connection->exec(QStringLiteral("rollback"));
-                    db->close();
-                    return false;
-                }
-            }
-            m_summary.copied.push_back({table.catalogueName, int(table.data.rows.size())});
-        }
-        // Lists that are empty now get their default entries, as at every opening.
-        m_summary.seeded.clear();
-        for (const catalog::OptionListDef& list : CatalogSchema::optionLists()) {
-            std::unique_ptr<catalog::RecordSet> set = db->openRecordSet(list.query);
-            if (set->bof() && set->eof()) {
-                CatalogSchema::seedIfEmpty(*set, list.seeds);
-                m_summary.seeded << list.table;
-            }
-        }
-        if (progress && !progress(m_totalRows, m_totalRows)) {
-            connection->exec(QStringLiteral("rollback"));
-            db->close();
-            return false;
-        }
-        connection->exec(QStringLiteral("commit"));
-    } catch (...) {
-        try {
-            connection->exec(QStringLiteral("rollback"));
-        } catch (const EngineError&) {
-        }
+    const auto closeAndFail = [&db] {
         db->close();
-        throw;
+        return false;
+    };
+    connection->beginWrite();
+    catalog::WriteTransaction transaction(*connection);
+    CatalogSchema::createCatalogTables(*db);
+    qint64 done = 0;
+    const qint64 total = m_plan.totalRows;
+    if (progress && !progress(0, total))
+        return closeAndFail();
+    m_summary.copied.clear();
+    m_summary.nulled = 0;
+    const auto refuse = [this](RefusedValue&&) { ++m_summary.nulled; };
+    std::vector<QVariant> row;
+    for (const CopiedTable& table : m_tables) {
+        QStringList names;
+        QStringList marks;
+        for (const QString& column : table.catalogueColumns) {
+            names << SqlTranslator::quoteName(column);
+            marks << QStringLiteral("?");
+        }
+        auto insert = connection->prepare(QStringLiteral("insert into %1 (%2) values (%3)")
+                                              .arg(SqlTranslator::quoteName(table.catalogueName),
+                                                   names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+        const std::unique_ptr<AccessRows> rows = m_file->rows(table.sourceName);
+        int number = 0;
+        while (rows->next(row)) {
+            refuseInvalidRow(table.catalogueName, table.sourceColumns, row, ++number, refuse);
+            for (size_t c = 0; c < table.sourceColumn.size(); ++c) {
+                const int source = table.sourceColumn[c];
+                insert->bind(int(c) + 1, source < 0 || size_t(source) >= row.size() ? QVariant() : row[size_t(source)]);
+            }
+            insert->step();
+            insert->reset();
+            if (++done % ProgressStep == 0 && progress && !progress(done, std::max(total, done))) {
+                insert.reset();
+                return closeAndFail();
+            }
+        }
+        m_summary.copied.push_back({table.catalogueName, number});
     }
+    // Lists that are empty now get their default entries, as at every opening.
+    m_summary.seeded.clear();
+    for (const catalog::OptionListDef& list : CatalogSchema::optionLists()) {
+        std::unique_ptr<catalog::RecordSet> set = db->openRecordSet(list.query);
+        if (set->bof() && set->eof()) {
+            CatalogSchema::seedIfEmpty(*set, list.seeds);
+            m_summary.seeded << list.table;
+        }
+    }
+    if (progress && !progress(done, std::max(total, done)))
+        return closeAndFail();
+    transaction.commit();
     db->close();
     return true;
 }

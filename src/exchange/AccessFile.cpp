@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 #include <mdbtools.h>
 
@@ -125,36 +126,55 @@ int AccessFile::rowCountHint(const QString& table) const
     return int(readDefinition(m_handle->mdb, m_path, table)->num_rows);
 }
 
-AccessTable AccessFile::readTable(const QString& name) const
-{
-    MdbHandle* mdb = m_handle->mdb;
-    TablePtr table = readDefinition(mdb, m_path, name);
-    AccessTable result;
-    result.name = name;
+QStringList AccessFile::columnsOf(const QString& table) const { return rows(table)->columns(); }
 
-    const unsigned int columnCount = table->num_cols;
-    const size_t bindSize = mdb->bind_size;
-    std::vector<std::vector<char>> buffers(columnCount, std::vector<char>(bindSize + 1));
-    std::vector<int> lengths(columnCount);
-    std::vector<int> types(columnCount);
-    for (unsigned int c = 0; c < columnCount; ++c) {
-        auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
-        result.columns << QString::fromUtf8(column->name);
-        types[c] = column->col_type;
-        mdb_bind_column(table.get(), int(c) + 1, buffers[c].data(), &lengths[c]);
+AccessRows::~AccessRows() = default;
+
+namespace {
+
+// A table read through mdbtools' bound columns; the row's null mask is read
+// again to tell Null from an empty text.
+class MdbTableRows : public AccessRows
+{
+public:
+    MdbTableRows(TablePtr table, const QString& path, qint64 rowLimit)
+        : m_table(std::move(table)), m_path(path), m_limit(rowLimit)
+    {
+        MdbHandle* mdb = m_table->entry->mdb;
+        const unsigned int count = m_table->num_cols;
+        const size_t bindSize = mdb->bind_size;
+        m_buffers.assign(count, std::vector<char>(bindSize + 1));
+        m_lengths.assign(count, 0);
+        m_types.assign(count, 0);
+        m_nulls.assign(count, 0);
+        for (unsigned int c = 0; c < count; ++c) {
+            auto* column = static_cast<MdbColumn*>(g_ptr_array_index(m_table->columns, c));
+            m_columns << QString::fromUtf8(column->name);
+            m_types[c] = column->col_type;
+            mdb_bind_column(m_table.get(), int(c) + 1, m_buffers[c].data(), &m_lengths[c]);
+        }
+        m_hint = int(m_table->num_rows);
+        mdb_rewind_table(m_table.get());
     }
 
-    std::vector<unsigned char> nulls(columnCount);
-    mdb_rewind_table(table.get());
-    while (mdb_fetch_row(table.get())) {
-        const bool flagsRead = readNullFlags(table.get(), nulls);
-        std::vector<QVariant> row(columnCount);
-        for (unsigned int c = 0; c < columnCount; ++c) {
-            const int length = lengths[c];
-            if (length <= 0 && (!flagsRead || nulls[c]))
+    bool next(std::vector<QVariant>& row) override
+    {
+        if (!mdb_fetch_row(m_table.get()))
+            return false;
+        if (++m_read > m_limit)
+            throw EngineError(EngineError::Kind::Damaged,
+                              QStringLiteral("The table \"%1\" of the Access file \"%2\" gives more rows than the file "
+                                             "can hold; the file is damaged.")
+                                  .arg(QString::fromUtf8(m_table->name), label(m_path)));
+        const unsigned int count = m_table->num_cols;
+        const bool flagsRead = readNullFlags(m_table.get(), m_nulls);
+        row.assign(count, QVariant());
+        for (unsigned int c = 0; c < count; ++c) {
+            const int length = std::min<int>(m_lengths[c], int(m_buffers[c].size()) - 1);
+            if (length <= 0 && (!flagsRead || m_nulls[c]))
                 continue; // Null
-            const QString text = QString::fromUtf8(buffers[c].data(), length);
-            if (isWholeNumber(types[c])) {
+            const QString text = QString::fromUtf8(m_buffers[c].data(), std::max(length, 0));
+            if (isWholeNumber(m_types[c])) {
                 bool ok = false;
                 const qlonglong number = text.toLongLong(&ok);
                 row[c] = ok ? QVariant(number) : QVariant(text);
@@ -162,8 +182,39 @@ AccessTable AccessFile::readTable(const QString& name) const
                 row[c] = text;
             }
         }
-        result.rows.push_back(std::move(row));
+        return true;
     }
+
+private:
+    TablePtr m_table;
+    QString m_path;
+    qint64 m_limit;
+    qint64 m_read = 0;
+    std::vector<std::vector<char>> m_buffers;
+    std::vector<int> m_lengths;
+    std::vector<int> m_types;
+    std::vector<unsigned char> m_nulls;
+};
+
+} // namespace
+
+std::unique_ptr<AccessRows> AccessFile::rows(const QString& table) const
+{
+    // Every row takes at least a few bytes of its page: more rows than that
+    // can only come from a damaged file that leads the reader in circles.
+    const qint64 limit = std::max<qint64>(QFileInfo(m_path).size() / 4, 1000);
+    return std::make_unique<MdbTableRows>(readDefinition(m_handle->mdb, m_path, table), m_path, limit);
+}
+
+AccessTable AccessFile::readTable(const QString& name) const
+{
+    const std::unique_ptr<AccessRows> reader = rows(name);
+    AccessTable result;
+    result.name = name;
+    result.columns = reader->columns();
+    std::vector<QVariant> row;
+    while (reader->next(row))
+        result.rows.push_back(row);
     return result;
 }
 

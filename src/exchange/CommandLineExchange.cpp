@@ -1,11 +1,14 @@
 #include "exchange/CommandLineExchange.h"
 
+#include "catalog/ArchiveReader.h"
 #include "catalog/CatalogFileCheck.h"
 #include "catalog/CatalogSchema.h"
 #include "catalog/CatalogState.h"
 #include "catalog/Database.h"
 #include "catalog/EngineError.h"
-#include "exchange/AccessConversion.h"
+#include "exchange/AccessConversionProcess.h"
+#include "exchange/ConversionLeftovers.h"
+#include "exchange/CsvColumns.h"
 #include "exchange/CsvExport.h"
 
 #include <QDir>
@@ -20,6 +23,7 @@ int CommandLineExchange::importAccess(const QString& accessPath, const QString& 
                                       QTextStream& out, QTextStream& err)
 {
     try {
+        ConversionLeftovers::removeStale();
         if (QFileInfo::exists(newPath)) {
             err << QStringLiteral("quelto: \"%1\" exists already; name a new file for the converted catalogue.\n")
                        .arg(QDir::toNativeSeparators(newPath));
@@ -29,17 +33,20 @@ int CommandLineExchange::importAccess(const QString& accessPath, const QString& 
             err << QStringLiteral("quelto: \"%1\" is not an Access database.\n").arg(QDir::toNativeSeparators(accessPath));
             return 1;
         }
-        AccessConversion conversion(accessPath);
-        if (!conversion.refusedValues().empty() && !acceptNull) {
+        // The file is read by the converter process, which a damaged file cannot take down.
+        AccessConversionProcess converter(accessPath, ConversionLimits::forFile(accessPath));
+        const ConversionPlan plan = converter.plan();
+        if (plan.refusedCount > 0 && !acceptNull) {
             err << QStringLiteral("quelto: %1 values of \"%2\" cannot be stored in a Quelto catalogue:\n%3\n"
                                   "Nothing was written. Run again with --accept-null to store them as Null.\n")
-                       .arg(conversion.refusedValues().size())
+                       .arg(plan.refusedCount)
                        .arg(QDir::toNativeSeparators(accessPath),
-                            ConversionSummary::describe(conversion.refusedValues(), 50));
+                            ConversionSummary::describe(plan.refused, plan.refusedCount, 50));
             return 1;
         }
-        conversion.write(newPath);
-        out << conversion.summary().text() << '\n';
+        ConversionSummary summary = converter.write(newPath);
+        summary.oldPath = accessPath;
+        out << summary.text() << '\n';
         return 0;
     } catch (const EngineError& error) {
         err << QStringLiteral("quelto: %1\n").arg(error.message());
@@ -61,10 +68,12 @@ int CommandLineExchange::exportCsv(const QString& cataloguePath, const QString& 
         if (!db->hasTable(QStringLiteral("archive")))
             throw EngineError(QStringLiteral("The catalogue \"%1\" has no records (no table archive).")
                                   .arg(QDir::toNativeSeparators(cataloguePath)));
-        const int count = CsvExport::writeFile(
-            *db, catalog::CatalogSchema::ArchiveQuery + catalog::CatalogState::InitialFilter +
-                     catalog::CatalogState::InitialOrder,
-            csvPath);
+        const QString query = db->translate(catalog::CatalogSchema::ArchiveQuery + catalog::CatalogState::InitialFilter +
+                                            catalog::CatalogState::InitialOrder);
+        db->close();
+        catalog::ArchiveReader rows(cataloguePath, CsvColumns::names());
+        rows.readQuery(query);
+        const qint64 count = CsvExport::writeFile(rows, csvPath);
         out << QStringLiteral("%1 records written to \"%2\".\n").arg(count).arg(QDir::toNativeSeparators(csvPath));
         return 0;
     } catch (const EngineError& error) {

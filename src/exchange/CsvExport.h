@@ -5,21 +5,27 @@
 class QIODevice;
 
 namespace quelto::catalog {
-class Database;
+class ArchiveReader;
+}
+namespace quelto::tasks {
+class TaskProgress;
 }
 
 namespace quelto::exchange {
 
-// Writes records of archive as CSV: a header of archive's column names, then
-// one line a record in the order of the query, Null as an empty field.
+// Writes records of archive as CSV: a header of the CSV columns (CsvColumns),
+// then one line a record in the order the reader gives them, Null as an empty
+// field. Rows are read and written one at a time.
 class CsvExport
 {
 public:
-    // The rows of a "select * from archive ..." query; returns their number.
-    static int write(catalog::Database& db, const QString& sql, QIODevice& out);
-    // The same into a file, which is replaced only once every row is written.
-    // Throws catalog::EngineError naming the file.
-    static int writeFile(catalog::Database& db, const QString& sql, const QString& path);
+    // The reader's columns are taken as CsvColumns::names(). Returns the
+    // number of records. Progress counts keys when the reader reads keys.
+    static qint64 write(catalog::ArchiveReader& rows, QIODevice& out, tasks::TaskProgress* progress = nullptr);
+    // The same into a file, which is replaced only once every row is written;
+    // a failed or cancelled export leaves it as it was. Throws
+    // catalog::EngineError naming the file.
+    static qint64 writeFile(catalog::ArchiveReader& rows, const QString& path, tasks::TaskProgress* progress = nullptr);
 };
 
 } // namespace quelto::exchange

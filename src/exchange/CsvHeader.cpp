@@ -1,72 +1,37 @@
 #include "exchange/CsvHeader.h"
 
-#include "catalog/CatalogSchema.h"
 #include "catalog/EngineError.h"
+#include "exchange/CsvColumns.h"
 
 #include <utility>
 
 namespace quelto::exchange {
-namespace {
 
 using catalog::EngineError;
 
-// Field captions of the main window and the columns they stand for, in the
-// window's order.
-const std::vector<std::pair<QString, QStringList>>& captions()
-{
-    auto s = [](const char* text) { return QString::fromLatin1(text); };
-    static const std::vector<std::pair<QString, QStringList>> table = {
-        {s("title"), {s("title")}},
-        {s("catalog"), {s("catalog")}},
-        {s("catalog id"), {s("catalog")}},
-        {s("catalog-id"), {s("catalog")}},
-        {s("media"), {s("md_type")}},
-        {s("format"), {s("md_format")}},
-        {s("image"), {s("md_image")}},
-        {s("sound"), {s("md_sound"), s("mv_sound")}},
-        {s("language"), {s("md_language")}},
-        {s("country"), {s("mv_country")}},
-        {s("year"), {s("mv_year")}},
-        {s("imdb-rating"), {s("mv_rating")}},
-        {s("rating"), {s("mv_rating")}},
-        {s("orig. language"), {s("mv_language")}},
-        {s("color"), {s("mv_color")}},
-        {s("genre"), {s("mv_genre")}},
-        {s("director"), {s("mv_director")}},
-        {s("produced by"), {s("mv_producer")}},
-        {s("book"), {s("mv_book")}},
-        {s("music"), {s("mv_music")}},
-        {s("cast"), {s("mv_cast6"), s("mv_cast1"), s("mv_cast2"), s("mv_cast3"), s("mv_cast4"), s("mv_cast5")}},
-    };
-    return table;
-}
-
-} // namespace
-
 CsvHeader::CsvHeader(const std::vector<QVariant>& names)
 {
-    const QStringList& archive = catalog::CatalogSchema::archiveColumns();
+    const QStringList known = CsvColumns::names();
     for (const QVariant& field : names) {
         const QString written = field.toString();
+        if (written.contains(QChar(0)))
+            throw EngineError(QStringLiteral("The first line of the CSV file holds NUL characters; is the file "
+                                             "UTF-16 text? Save it as UTF-8 and import it again."));
         const QString name = written.trimmed().toLower();
-        QString column;
-        for (const QString& candidate : archive) {
-            if (candidate == name)
-                column = candidate;
-        }
+        QString column = known.contains(name) ? name : QString();
         if (column.isEmpty()) {
-            for (const auto& [caption, columns] : captions()) {
-                if (caption != name)
+            for (const CsvCaption& caption : CsvColumns::captions()) {
+                if (caption.caption != name)
                     continue;
                 // The caption's next field that no earlier name took.
-                for (const QString& candidate : columns) {
+                for (const QString& candidate : caption.columns) {
                     if (!m_columns.contains(candidate)) {
                         column = candidate;
                         break;
                     }
                 }
                 if (column.isEmpty())
-                    column = columns.first(); // reported as named twice below
+                    column = caption.columns.first(); // reported as named twice below
             }
         }
         if (column.isEmpty()) {
@@ -87,7 +52,7 @@ CsvHeader::CsvHeader(const std::vector<QVariant>& names)
 QStringList CsvHeader::missing() const
 {
     QStringList result;
-    for (const QString& column : catalog::CatalogSchema::archiveColumns()) {
+    for (const QString& column : CsvColumns::names()) {
         if (!m_columns.contains(column))
             result << column;
     }

@@ -5,127 +5,269 @@
 #include "catalog/EngineError.h"
 #include "catalog/SqlTranslator.h"
 #include "catalog/SqliteConnection.h"
+#include "catalog/WriteTransaction.h"
+#include "exchange/CsvColumns.h"
 #include "exchange/CsvReader.h"
+#include "tasks/TaskProgress.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 
 namespace quelto::exchange {
 namespace {
 
-using catalog::CatalogSchema;
 using catalog::EngineError;
 
-constexpr int kMaxText = 255;
+constexpr int MaxText = 255;
+constexpr int ProgressEvery = 256; // rows between progress reports and Cancel checks
 
-bool isMovieField(const QString& column) { return column.startsWith(QLatin1String("mv_")); }
+QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
+
+QStringList archiveColumnsOf(catalog::SqliteConnection& connection)
+{
+    QStringList present;
+    auto info = connection.prepare(QStringLiteral("pragma table_info(archive)"));
+    while (info->step())
+        present << info->value(1).toString().toLower();
+    return present;
+}
 
 } // namespace
 
-CsvImport CsvImport::fromFile(const QString& path)
+CsvImport::CsvImport(QString path, Opener open) : m_path(std::move(path)), m_open(std::move(open)) {}
+
+CsvImport::CsvImport(const QString& path)
+    : CsvImport(path, [path]() -> std::unique_ptr<QIODevice> {
+          auto file = std::make_unique<QFile>(path);
+          if (!file->open(QIODevice::ReadOnly))
+              throw EngineError(QStringLiteral("The file \"%1\" cannot be read: %2").arg(shown(path), file->errorString()));
+          return file;
+      })
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EngineError(
-            QStringLiteral("The file \"%1\" cannot be read: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
-    return CsvImport(file.readAll());
 }
 
-CsvImport::CsvImport(const QByteArray& bytes)
+CsvImport CsvImport::fromBytes(const QByteArray& bytes)
 {
-    const std::vector<CsvRecord> records = CsvReader::parse(bytes);
-    if (records.empty())
+    return CsvImport(QString(), [bytes]() -> std::unique_ptr<QIODevice> {
+        auto buffer = std::make_unique<QBuffer>();
+        buffer->setData(bytes);
+        buffer->open(QIODevice::ReadOnly);
+        return buffer;
+    });
+}
+
+CsvImport::~CsvImport() = default;
+CsvImport::CsvImport(CsvImport&&) noexcept = default;
+
+std::unique_ptr<QIODevice> CsvImport::openSource() const { return m_open(); }
+
+QStringList CsvImport::storedColumns() const { return m_stored; }
+
+void CsvImport::check(const QString& cataloguePath, tasks::TaskProgress* progress)
+{
+    m_header.reset();
+    m_refused.clear();
+    m_refusedCount = m_acceptedCount = m_duplicateCount = 0;
+    m_fingerprints = RecordFingerprints();
+
+    const std::unique_ptr<QIODevice> device = openSource();
+    const qint64 size = device->size();
+    CsvReader reader(*device);
+    CsvRecord record;
+    if (!reader.next(record))
         throw EngineError(QStringLiteral("The CSV file is empty: its first line must name the columns."));
-    m_header.emplace(records.front().fields);
-    for (size_t i = 1; i < records.size(); ++i) {
-        if (std::optional<std::vector<QVariant>> values = check(records[i].fields, records[i].line))
-            m_records.push_back(std::move(*values));
+    m_header.emplace(record.fields);
+
+    // The values of a row: archive's 24 columns, then the own columns the file has.
+    m_stored = catalog::CatalogSchema::archiveColumns();
+    for (const QString& column : m_header->columns()) {
+        if (!column.isEmpty() && !m_stored.contains(column))
+            m_stored << column;
+    }
+    m_fieldTarget.clear();
+    for (const QString& column : m_header->columns())
+        m_fieldTarget.push_back(column.isEmpty() ? -1 : int(m_stored.indexOf(column)));
+
+    std::shared_ptr<catalog::SqliteConnection> stored;
+    if (!cataloguePath.isEmpty()) {
+        if (progress)
+            progress->begin(QStringLiteral("Reading the records stored already..."));
+        m_fingerprints.build(cataloguePath, m_stored, progress);
+        stored = catalog::SqliteConnection::open(cataloguePath, catalog::SqliteConnection::Mode::OpenReadOnly);
+    }
+    if (progress)
+        progress->begin(QStringLiteral("Checking the rows of the file..."), size);
+    qint64 rows = 0;
+    while (reader.next(record)) {
+        QString reason;
+        const std::optional<std::vector<QVariant>> values = convert(record.fields, reason);
+        if (!values) {
+            if (m_refused.size() < size_t(ListedRefusals))
+                m_refused.push_back({record.line, reason});
+            ++m_refusedCount;
+        } else {
+            ++m_acceptedCount;
+            if (stored && !m_fingerprints.isEmpty() && m_fingerprints.contains(*stored, *values))
+                ++m_duplicateCount;
+        }
+        if (progress && ++rows % ProgressEvery == 0) {
+            progress->setDone(reader.bytesRead());
+            progress->check();
+        }
     }
 }
 
-std::optional<std::vector<QVariant>> CsvImport::check(const std::vector<QVariant>& fields, int line)
+std::optional<std::vector<QVariant>> CsvImport::convert(const std::vector<QVariant>& fields, QString& reason) const
 {
     const QStringList& columns = m_header->columns();
     if (fields.size() != size_t(columns.size())) {
-        m_refused.push_back({line, QStringLiteral("%1 fields where the first line names %2 columns")
-                                       .arg(fields.size())
-                                       .arg(columns.size())});
+        reason = QStringLiteral("%1 fields where the first line names %2 columns").arg(fields.size()).arg(columns.size());
         return std::nullopt;
     }
-    const QStringList& archive = CatalogSchema::archiveColumns();
-    std::vector<QVariant> values(size_t(archive.size()));
+    const std::vector<CsvColumn>& known = CsvColumns::columns();
+    std::vector<QVariant> values(size_t(m_stored.size()));
     QStringList problems;
-    for (qsizetype f = 0; f < columns.size(); ++f) {
-        const QString& column = columns.at(f);
-        const QVariant& field = fields[size_t(f)];
-        if (column.isEmpty() || !field.isValid())
+    QStringList faulty; // columns already named in problems
+    for (size_t f = 0; f < fields.size(); ++f) {
+        const int target = m_fieldTarget[f];
+        const QVariant& field = fields[f];
+        if (target < 0 || !field.isValid())
             continue;
+        const QString& column = m_stored.at(target);
         QString text = field.toString();
+        if (text.contains(QChar(0))) {
+            problems << QStringLiteral("%1 holds a NUL character").arg(column);
+            faulty << column;
+            continue;
+        }
+        const CsvColumn& definition = known[size_t(CsvColumns::indexOf(column))];
+        if (definition.convert) {
+            QString problem;
+            QVariant value = definition.convert(text, problem);
+            if (!problem.isEmpty()) {
+                problems << QStringLiteral("%1 %2").arg(column, problem);
+                faulty << column;
+            }
+            values[size_t(target)] = std::move(value);
+            continue;
+        }
         if (text.isEmpty()) {
-            if (!isMovieField(column))
+            if (!CsvColumns::isMovieField(column))
                 continue; // Null, like a missing medium; title and catalogue ID are checked below
             text = column == QLatin1String("mv_rating") ? QStringLiteral("unknown") : QStringLiteral(" ");
         }
-        if (text.size() > kMaxText)
-            problems << QStringLiteral("%1 is %2 characters long, more than %3").arg(column).arg(text.size()).arg(kMaxText);
-        values[size_t(archive.indexOf(column))] = text;
+        if (text.size() > MaxText)
+            problems << QStringLiteral("%1 is %2 characters long, more than %3").arg(column).arg(text.size()).arg(MaxText);
+        values[size_t(target)] = text;
     }
     const auto isBlank = [&](const char* column) {
-        const QVariant& v = values[size_t(archive.indexOf(QString::fromLatin1(column)))];
+        const QVariant& v = values[size_t(m_stored.indexOf(QString::fromLatin1(column)))];
         return !v.isValid() || v.toString().trimmed().isEmpty();
     };
-    if (isBlank("title"))
+    if (isBlank("title") && !faulty.contains(QLatin1String("title")))
         problems.prepend(QStringLiteral("no title"));
-    if (isBlank("catalog"))
+    if (isBlank("catalog") && !faulty.contains(QLatin1String("catalog")))
         problems.prepend(QStringLiteral("no catalogue ID"));
     if (!problems.isEmpty()) {
-        m_refused.push_back({line, problems.join(QStringLiteral("; "))});
+        reason = problems.join(QStringLiteral("; "));
         return std::nullopt;
     }
     return values;
 }
 
-int CsvImport::append(catalog::Database& db) const
+qint64 CsvImport::append(catalog::Database& db, Duplicates duplicates, tasks::TaskProgress* progress)
 {
+    if (!m_header)
+        throw EngineError(QStringLiteral("The CSV file has not been checked yet."));
     const std::shared_ptr<catalog::SqliteConnection> connection = db.connection();
+    connection->beginWrite(); // refuses a read-only, damaged or foreign-made file; the backup
+    catalog::WriteTransaction transaction(*connection);
+
+    // Own columns the file fills and the catalogue lacks are added now.
+    const QStringList present = archiveColumnsOf(*connection);
+    bool schemaChanged = false;
+    for (const QString& column : m_stored) {
+        if (present.contains(column))
+            continue;
+        const CsvColumn& definition = CsvColumns::columns()[size_t(CsvColumns::indexOf(column))];
+        connection->exec(QStringLiteral("alter table archive add column %1 %2")
+                             .arg(catalog::SqlTranslator::quoteName(column), definition.ownType));
+        schemaChanged = true;
+    }
     QStringList names;
     QStringList marks;
-    for (const QString& column : CatalogSchema::archiveColumns()) {
+    for (const QString& column : m_stored) {
         names << catalog::SqlTranslator::quoteName(column);
         marks << QStringLiteral("?");
     }
-    connection->exec(QStringLiteral("begin"));
-    try {
-        auto insert = connection->prepare(QStringLiteral("insert into archive (%1) values (%2)")
-                                              .arg(names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
-        for (const std::vector<QVariant>& record : m_records) {
-            for (size_t c = 0; c < record.size(); ++c)
-                insert->bind(int(c) + 1, record[c]);
-            insert->step();
-            insert->reset();
+    auto insert = connection->prepare(QStringLiteral("insert into archive (%1) values (%2)")
+                                          .arg(names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+
+    if (progress)
+        progress->begin(QStringLiteral("Storing the records..."), m_acceptedCount + m_refusedCount, QStringLiteral("rows"));
+    const std::unique_ptr<QIODevice> device = openSource();
+    CsvReader reader(*device);
+    CsvRecord record;
+    const auto changed = [this] {
+        return EngineError(QStringLiteral("The file \"%1\" changed while it was being imported; nothing was stored. "
+                                          "Import it again.")
+                               .arg(shown(m_path)));
+    };
+    if (!reader.next(record) || CsvHeader(record.fields).columns() != m_header->columns())
+        throw changed();
+    qint64 accepted = 0;
+    qint64 refused = 0;
+    qint64 stored = 0;
+    qint64 rows = 0;
+    m_firstKey = 0;
+    m_lastKey = -1;
+    while (reader.next(record)) {
+        QString reason;
+        const std::optional<std::vector<QVariant>> values = convert(record.fields, reason);
+        if (!values) {
+            ++refused;
+        } else {
+            ++accepted;
+            if (duplicates == Duplicates::Add || m_fingerprints.isEmpty() ||
+                !m_fingerprints.contains(*connection, *values)) {
+                for (size_t c = 0; c < values->size(); ++c)
+                    insert->bind(int(c) + 1, (*values)[c]);
+                insert->step();
+                insert->reset();
+                m_lastKey = connection->lastInsertRowId();
+                if (stored++ == 0)
+                    m_firstKey = m_lastKey;
+            }
         }
-        insert.reset();
-        connection->exec(QStringLiteral("commit"));
-    } catch (const EngineError&) {
-        try {
-            connection->exec(QStringLiteral("rollback"));
-        } catch (const EngineError&) {
+        if (progress && ++rows % ProgressEvery == 0) {
+            progress->setDone(rows);
+            progress->check();
         }
-        throw;
     }
-    return int(m_records.size());
+    if (accepted != m_acceptedCount || refused != m_refusedCount)
+        throw changed();
+    insert.reset();
+    if (progress) {
+        progress->check();
+        progress->begin(QStringLiteral("Saving..."));
+    }
+    transaction.commit();
+    if (schemaChanged)
+        db.schemaChanged();
+    return stored;
 }
 
-QString CsvImport::describe(const std::vector<RefusedRow>& rows, int limit)
+QString CsvImport::describe(const std::vector<RefusedRow>& rows, qint64 total, int limit)
 {
     QStringList lines;
     for (const RefusedRow& row : rows) {
-        if (lines.size() == limit) {
-            lines << QStringLiteral("... and %1 more.").arg(rows.size() - size_t(limit));
+        if (lines.size() == limit)
             break;
-        }
         lines << QStringLiteral("Line %1: %2").arg(row.line).arg(row.reason);
     }
+    if (total > lines.size())
+        lines << QStringLiteral("... and %1 more.").arg(total - lines.size());
     return lines.join(QLatin1Char('\n'));
 }
 

@@ -1,15 +1,23 @@
 #pragma once
 
 #include "exchange/CsvHeader.h"
+#include "exchange/RecordFingerprints.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
+class QIODevice;
+
 namespace quelto::catalog {
 class Database;
+}
+namespace quelto::tasks {
+class TaskProgress;
 }
 
 namespace quelto::exchange {
@@ -21,36 +29,94 @@ struct RefusedRow
     QString reason;
 };
 
-// Records to be appended to archive from a CSV file. Construction reads and
-// checks every row; append() then stores the rows that passed, all in one
-// transaction. Values follow the window's rules: a quoted empty movie field
-// becomes " " (the rating "unknown"), an empty medium field and a field the
-// file lacks are Null; a row without title or catalogue ID, with a text over
-// 255 characters or with more or fewer fields than the header is refused.
+// Records to be appended to archive from a CSV file, read a row at a time so
+// that a file of any size takes little memory.
+//
+// check() reads and checks every row and finds the rows identical to records
+// stored already; append() reads the file again and stores the rows that
+// passed, all in one write transaction through the catalogue's write checks
+// (a refused file is not touched; the backup is made before the first change).
+//
+// Values follow the window's rules: a quoted empty movie field becomes " "
+// (the rating "unknown"), an empty medium field and a field the file lacks
+// are Null; a row without title or catalogue ID, with a text over 255
+// characters, a NUL character in a field, or more or fewer fields than the
+// header is refused.
 class CsvImport
 {
 public:
-    // Throws catalog::EngineError when the file cannot be read or used at all.
-    static CsvImport fromFile(const QString& path);
-    explicit CsvImport(const QByteArray& bytes);
+    // How many refused rows are kept to be shown; all are counted.
+    static constexpr int ListedRefusals = 200;
 
-    const std::vector<RefusedRow>& refusedRows() const { return m_refused; }
-    int acceptedCount() const { return int(m_records.size()); }
+    enum class Duplicates
+    {
+        Skip, // rows identical to a stored record are left out
+        Add   // they are stored all the same
+    };
+
+    // A file; read when check() runs.
+    explicit CsvImport(const QString& path);
+    // A text held in memory.
+    static CsvImport fromBytes(const QByteArray& bytes);
+    ~CsvImport();
+    CsvImport(CsvImport&&) noexcept;
+
+    // Reads and checks every row; rows identical to a record of the catalogue
+    // at cataloguePath are counted (none without a catalogue). Throws
+    // catalog::EngineError when the file cannot be read or used at all, and
+    // tasks::WorkCancelled on Cancel.
+    void check(const QString& cataloguePath = {}, tasks::TaskProgress* progress = nullptr);
+
+    const QString& source() const { return m_path; }
+    const std::vector<RefusedRow>& refusedRows() const { return m_refused; } // the first ListedRefusals
+    qint64 refusedCount() const { return m_refusedCount; }
+    // Rows that passed the checks, the duplicates among them.
+    qint64 acceptedCount() const { return m_acceptedCount; }
+    qint64 duplicateCount() const { return m_duplicateCount; }
+    qint64 toStore(Duplicates duplicates) const
+    {
+        return duplicates == Duplicates::Add ? m_acceptedCount : m_acceptedCount - m_duplicateCount;
+    }
     // Header names that match no column; their fields are left out.
     QStringList ignoredColumns() const { return m_header ? m_header->ignored() : QStringList(); }
 
-    // Appends the accepted rows; returns their number.
-    int append(catalog::Database& db) const;
+    // Appends the accepted rows after check(); returns their number. Nothing
+    // is stored when it throws (the refusal of a read-only, damaged or
+    // foreign-made catalogue, a file that changed since check()) or is cancelled.
+    qint64 append(catalog::Database& db, Duplicates duplicates = Duplicates::Skip,
+                  tasks::TaskProgress* progress = nullptr);
+    // The keys of the rows the last append() stored: every key from first to last.
+    qint64 firstStoredKey() const { return m_firstKey; }
+    qint64 lastStoredKey() const { return m_lastKey; }
 
     // One line per refused row, at most limit lines, then how many more.
-    static QString describe(const std::vector<RefusedRow>& rows, int limit = 15);
+    static QString describe(const std::vector<RefusedRow>& rows, qint64 total, int limit = 15);
+    static QString describe(const std::vector<RefusedRow>& rows, int limit = 15)
+    {
+        return describe(rows, qint64(rows.size()), limit);
+    }
 
 private:
-    std::optional<std::vector<QVariant>> check(const std::vector<QVariant>& fields, int line);
+    using Opener = std::function<std::unique_ptr<QIODevice>()>;
+    CsvImport(QString path, Opener open);
 
+    std::unique_ptr<QIODevice> openSource() const;
+    // The row's values in the order of m_stored, or the reason it is refused.
+    std::optional<std::vector<QVariant>> convert(const std::vector<QVariant>& fields, QString& reason) const;
+    QStringList storedColumns() const;
+
+    QString m_path;
+    Opener m_open;
     std::optional<CsvHeader> m_header;
-    std::vector<std::vector<QVariant>> m_records; // in archive's column order
+    std::vector<int> m_fieldTarget; // per field of the file: its place in the values, or -1
+    QStringList m_stored;           // the columns a row fills: the 24, then own columns the file has
+    RecordFingerprints m_fingerprints;
     std::vector<RefusedRow> m_refused;
+    qint64 m_refusedCount = 0;
+    qint64 m_acceptedCount = 0;
+    qint64 m_duplicateCount = 0;
+    qint64 m_firstKey = 0;
+    qint64 m_lastKey = -1;
 };
 
 } // namespace quelto::exchange

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QVariant>
 #include <vector>
 
@@ -9,19 +11,34 @@ namespace quelto::exchange {
 
 // Writes RFC 4180 CSV in UTF-8 through libcsv: every text quoted (quotes
 // doubled), records ended by CR LF, Null written as nothing between the
-// delimiters so that it reads back as Null.
+// delimiters so that it reads back as Null. Bytes are gathered and handed to
+// the device in large blocks; finish() hands over the rest and reports a
+// failure (the destructor hands it over too, leaving a failure to the
+// device's error state, which QSaveFile::commit() then reports).
 class CsvWriter
 {
 public:
     explicit CsvWriter(QIODevice& out) : m_out(out) {}
+    ~CsvWriter();
+    CsvWriter(const CsvWriter&) = delete;
+    CsvWriter& operator=(const CsvWriter&) = delete;
 
     // Throws catalog::EngineError when the device refuses the bytes.
     void writeRecord(const std::vector<QVariant>& fields);
 
+    // A record field by field: text as UTF-8, or Null.
+    void addField(QByteArrayView utf8);
+    void addNull();
+    void endRecord();
+
+    void finish();
+
 private:
+    void separate();
+
     QIODevice& m_out;
-    QByteArray m_line;
-    QByteArray m_quoted;
+    QByteArray m_buffer;
+    bool m_recordStarted = false;
 };
 
 } // namespace quelto::exchange

@@ -125,20 +125,9 @@ QHash<QByteArray, QStringList> LoanStore::titlesOf(const std::vector<Loan>& loan
     QStringList marks;
     for (size_t i = 0; i < loans.size(); ++i)
         marks << QStringLiteral("?%1").arg(i + 1);
-    // With the engine's key column the index finds the tapes; without it the
-    // catalogue's text order compares the IDs.
-    const bool keyed = catalog::ArchiveKeys::hasKeys(m_db);
-    const QString test = keyed ? QStringLiteral("(quelto_key_catalog in (%1) or quelto_key_catalog is null) and "
-                                                "catalog in (%2)")
-                               : QStringLiteral("catalog in (%2)");
-    QStringList arguments = marks;
-    if (keyed) {
-        for (QString& mark : arguments)
-            mark = QStringLiteral("quelto_sortkey(%1)").arg(mark);
-    }
-    auto query = m_db.connection()->prepare(QStringLiteral("select catalog, title from archive where %1 order by %2")
-                                                .arg(test.arg(arguments.join(u','), marks.join(u',')),
-                                                     keyed ? QStringLiteral("quelto_key_title") : QStringLiteral("title")));
+    // The catalogue's text order compares the IDs.
+    auto query = m_db.connection()->prepare(
+        QStringLiteral("select catalog, title from archive where catalog in (%1) order by title").arg(marks.join(u',')));
     for (size_t i = 0; i < loans.size(); ++i)
         query->bind(int(i) + 1, loans[i].catalog);
     while (query->step())
@@ -150,11 +139,7 @@ bool LoanStore::tapeExists(const QString& catalog) const
 {
     if (!m_db.hasTable(QStringLiteral("archive")))
         return false;
-    const bool keyed = catalog::ArchiveKeys::hasKeys(m_db);
-    auto query = m_db.connection()->prepare(keyed ? QStringLiteral("select 1 from archive where (quelto_key_catalog = "
-                                                                   "quelto_sortkey(?1) or quelto_key_catalog is null) "
-                                                                   "and catalog = ?1 limit 1")
-                                                  : QStringLiteral("select 1 from archive where catalog = ?1 limit 1"));
+    auto query = m_db.connection()->prepare(QStringLiteral("select 1 from archive where catalog = ?1 limit 1"));
     query->bind(1, catalog);
     return query->step();
 }

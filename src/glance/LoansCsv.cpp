@@ -41,6 +41,7 @@ int LoansCsv::writeFile(catalog::Database& db, const QString& path)
                 ++count;
             }
         }
+        writer.finish();
     } catch (const catalog::EngineError& error) {
         file.cancelWriting();
         throw catalog::EngineError(QStringLiteral("\"%1\" was not written: %2").arg(name, error.message()));

@@ -41,13 +41,10 @@ ArchiveRow fromStatement(catalog::SqliteStatement& statement, const QString& tab
 
 bool ArchiveRow::isHelperColumn(const QString& column)
 {
-    if (column.compare(catalog::ArchiveKeys::SearchColumn, Qt::CaseInsensitive) == 0)
-        return true;
-    for (const QString& keyed : catalog::ArchiveKeys::keyedColumns()) {
-        if (column.compare(catalog::ArchiveKeys::keyColumn(keyed), Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
+    // The sort and search helpers an older Quelto wrote; the engine's TEMP
+    // triggers fill them again for a row put back.
+    return column.compare(QStringLiteral("quelto_search"), Qt::CaseInsensitive) == 0
+           || column.startsWith(QStringLiteral("quelto_key_"), Qt::CaseInsensitive);
 }
 
 QStringList ArchiveRow::columnsOf(catalog::SqliteConnection& connection, const QString& table)

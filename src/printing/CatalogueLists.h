@@ -1,25 +1,24 @@
 #pragma once
 
+#include "printing/ListLayout.h"
 #include "printing/PrintDocument.h"
 
-#include <QHash>
 #include <QList>
 #include <QString>
 
 namespace quelto::printing {
 
-// One row of archive: column name -> the field's text (empty for no value).
-using ListRow = QHash<QString, QString>;
-
 // The long list (a nine-line block per record) and the short list (one line
-// per record) of the rows the main window is working on.
+// per record) of the rows the main window is working on: their headings, and
+// the whole document for rows held in memory (ListLayout lays out a list of
+// any length a page at a time).
 class CatalogueLists
 {
 public:
-    static constexpr int C0 = 17;
-    static constexpr int C1 = 58;
-    static constexpr int C2 = 100;
-    static constexpr int BlockHeight = 41;
+    static constexpr int C0 = ListLayout::C0;
+    static constexpr int C1 = ListLayout::C1;
+    static constexpr int C2 = ListLayout::C2;
+    static constexpr int BlockHeight = ListLayout::BlockHeight;
 
     // The documents' titles (what a PDF file or a print queue shows).
     static inline const QString LongTitle = QStringLiteral("Quelto Long List");
@@ -32,9 +31,7 @@ public:
     // printableHeight is the height of the printable area in millimetres.
     static PrintDocument longList(const QList<ListRow>& rows, const QString& heading, double printableHeight);
     static PrintDocument shortList(const QList<ListRow>& rows, const QString& heading, double printableHeight);
-
-private:
-    static void longBlock(PageBuilder& out, const ListRow& row, int y0);
+    static PrintDocument layout(ListKind kind, const QList<ListRow>& rows, const QString& heading, double printableHeight);
 };
 
 } // namespace quelto::printing

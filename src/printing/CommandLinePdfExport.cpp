@@ -1,10 +1,12 @@
 #include "printing/CommandLinePdfExport.h"
 
+#include "catalog/ArchiveReader.h"
 #include "catalog/CatalogSchema.h"
 #include "catalog/CatalogState.h"
 #include "catalog/Database.h"
 #include "catalog/EngineError.h"
 #include "printing/ListPrintCommands.h"
+#include "printing/ListPrintJob.h"
 #include "printing/PrintCanvas.h"
 #include "printing/TapeRecords.h"
 
@@ -55,18 +57,20 @@ QString CommandLinePdfExport::write(const PdfExportRequest& request, catalog::Da
             return QStringLiteral("8 mm tapes have no face label; choose --back or --box.");
         title = TapeLabels::documentTitle(request.mediaId);
     } else {
-        const auto kind = request.what == What::LongList ? ListPrintCommands::Kind::Long : ListPrintCommands::Kind::Short;
-        std::unique_ptr<catalog::RecordSet> set = database.openRecordSet(
-            catalog::CatalogSchema::ArchiveQuery + catalog::CatalogState::InitialFilter +
-            catalog::CatalogState::InitialOrder);
-        const QList<ListRow> rows = ListPrintCommands::readRows(*set);
-        set->close();
-        if (rows.isEmpty())
-            return QStringLiteral("No records found.");
+        // Every record by title, laid out and written a page at a time.
+        const ListKind kind = request.what == What::LongList ? ListKind::Long : ListKind::Short;
+        const QString query = database.translate(catalog::CatalogSchema::ArchiveQuery +
+                                                 catalog::CatalogState::InitialFilter +
+                                                 catalog::CatalogState::InitialOrder);
+        catalog::ArchiveReader rows(database.path(), ListLayout::columns(kind));
+        rows.readQuery(query);
         const QString date = QLocale().toString(today, QLocale::ShortFormat);
-        document = ListPrintCommands::layout(kind, rows, ListPrintCommands::heading(kind, false, {}, date),
-                                             pdf.printableHeight());
-        title = kind == ListPrintCommands::Kind::Long ? CatalogueLists::LongTitle : CatalogueLists::ShortTitle;
+        qint64 rowsRead = 0;
+        if (ListPrintJob::print(kind, rows, ListPrintCommands::heading(kind, false, {}, date), pdf,
+                                ListPrintCommands::title(kind), nullptr, &rowsRead))
+            return {};
+        return rowsRead == 0 ? QStringLiteral("No records found.")
+                             : QStringLiteral("Cannot write \"%1\".").arg(request.output);
     }
     if (!pdf.print(document, title))
         return QStringLiteral("Cannot write \"%1\".").arg(request.output);

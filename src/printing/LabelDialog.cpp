@@ -7,6 +7,7 @@
 #include "printing/LabelOffsetsDialog.h"
 #include "printing/PrintDevices.h"
 #include "printing/TapeRecords.h"
+#include "tasks/CommandRunner.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -152,22 +153,43 @@ void LabelDialog::setPrintable(bool printable)
 void LabelDialog::getData()
 {
     const QString mediaId = m_catID->text();
-    try {
-        const TapeRecords::Lookup found = TapeRecords::lookup(*m_state.database, mediaId);
-        if (found.titles.isEmpty()) {
-            m_prompts.exclamation(noRecordFound(mediaId));
+    m_tape = {};
+    if (!m_runner) {
+        try {
+            showTape(TapeRecords::read(*m_state.database, mediaId));
+        } catch (const EngineError& error) {
+            m_prompts.exclamation(error.message());
             setPrintable(false);
-            return;
         }
-        setPrintable(true);
-        if (const std::optional<FormFactor> factor = TapeLabels::formFactorFor(found.mediaType))
-            setFormFactor(*factor);
-        m_titleList->clear();
-        m_titleList->addItems(found.titles);
-    } catch (const EngineError& error) {
-        m_prompts.exclamation(error.message());
-        setPrintable(false);
+        return;
     }
+    // A pass over the whole catalogue: away from the window's thread.
+    setPrintable(false);
+    const QString path = m_state.database->path();
+    m_runner->run<TapeRecords::Tape>(
+        tr("Looking up %1...").arg(mediaId),
+        [path, mediaId](tasks::TaskControl& control) { return TapeRecords::read(path, mediaId, control); },
+        [this, mediaId](TapeRecords::Tape& tape) {
+            if (m_catID->text() == mediaId)
+                showTape(tape);
+        },
+        [this](const QString& failure) { m_prompts.exclamation(failure); });
+}
+
+void LabelDialog::showTape(const TapeRecords::Tape& tape)
+{
+    const TapeRecords::Lookup found = TapeRecords::lookup(tape);
+    if (found.titles.isEmpty()) {
+        m_prompts.exclamation(noRecordFound(tape.mediaId));
+        setPrintable(false);
+        return;
+    }
+    m_tape = tape;
+    setPrintable(true);
+    if (const std::optional<FormFactor> factor = TapeLabels::formFactorFor(found.mediaType))
+        setFormFactor(*factor);
+    m_titleList->clear();
+    m_titleList->addItems(found.titles);
 }
 
 void LabelDialog::moveUp() { move(-1); }
@@ -217,9 +239,12 @@ std::optional<PrintDocument> LabelDialog::labels()
 {
     PrintDocument document;
     try {
+        // Printed from what the lookup found; looked up again only for a
+        // media ID typed since.
         const QString mediaId = m_catID->text();
-        document = TapeLabels::layout(TapeRecords::entries(*m_state.database, mediaId, listedTitles()), mediaId,
-                                      choice());
+        if (m_tape.mediaId != mediaId)
+            m_tape = TapeRecords::read(*m_state.database, mediaId);
+        document = TapeLabels::layout(TapeRecords::entries(m_tape, listedTitles()), mediaId, choice());
     } catch (const EngineError& error) {
         m_prompts.exclamation(error.message());
         return std::nullopt;

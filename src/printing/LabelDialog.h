@@ -1,6 +1,7 @@
 #pragma once
 
 #include "printing/TapeLabels.h"
+#include "printing/TapeRecords.h"
 
 #include <QDialog>
 #include <QString>
@@ -18,6 +19,9 @@ struct CatalogState;
 }
 namespace quelto::editing {
 class UserPrompts;
+}
+namespace quelto::tasks {
+class CommandRunner;
 }
 
 namespace quelto::printing {
@@ -44,6 +48,9 @@ public:
 
     // Puts the media ID into catID and looks it up, as each opening does.
     void prepare(const QString& mediaId);
+    // Where the lookup runs: off the window's thread through the runner, or
+    // (none) in place.
+    void setCommandRunner(tasks::CommandRunner* runner) { m_runner = runner; }
 
     void getData();  // catSearch
     void moveUp();   // up
@@ -87,10 +94,13 @@ private:
     std::optional<PrintDocument> labels();
     // Tells the user how printing on canvas went.
     void report(bool printed, const PrintCanvas& canvas);
+    void showTape(const TapeRecords::Tape& tape);
 
     catalog::CatalogState& m_state;
     editing::UserPrompts& m_prompts;
     PrintDevices& m_devices;
+    tasks::CommandRunner* m_runner = nullptr;
+    TapeRecords::Tape m_tape; // what the last lookup found, printed from
 
     QLabel* m_heading;
     QLineEdit* m_catID;

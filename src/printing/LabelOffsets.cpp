@@ -70,6 +70,10 @@ PrintDocument LabelOffsets::applied(PrintDocument document) const
             l.y1 += y;
             l.y2 += y;
         }
+        for (ImageItem& i : page.images) {
+            i.x += x;
+            i.y += y;
+        }
         for (FrameItem& f : page.frames) {
             f.x1 += x;
             f.x2 += x;

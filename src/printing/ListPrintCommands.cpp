@@ -1,12 +1,17 @@
 #include "printing/ListPrintCommands.h"
 
+#include "catalog/ArchiveReader.h"
 #include "catalog/CatalogState.h"
 #include "catalog/EngineError.h"
+#include "catalog/RecordSet.h"
 #include "editing/RecordDisplay.h"
 #include "editing/RecordForm.h"
 #include "editing/UserPrompts.h"
+#include "printing/ListPrintJob.h"
 #include "printing/PrintDevices.h"
+#include "tasks/WorkerTask.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QLocale>
 
@@ -27,61 +32,63 @@ void ListPrintCommands::printShortList() { run(Kind::Short, Route::Printer); }
 
 QString ListPrintCommands::dateText() const { return QLocale().toString(m_clock(), QLocale::ShortFormat); }
 
-QList<ListRow> ListPrintCommands::readRows(RecordSet& set)
-{
-    QList<ListRow> rows;
-    if (set.bof() && set.eof())
-        return rows;
-    const QStringList columns = set.fieldNames();
-    for (set.moveFirst(); !set.eof(); set.moveNext()) {
-        ListRow row;
-        for (const QString& column : columns)
-            row.insert(column, set.value(column).toString());
-        rows << row;
-    }
-    return rows;
-}
-
 QString ListPrintCommands::heading(Kind kind, bool filterActive, const QString& description, const QString& date)
 {
     return kind == Kind::Long ? CatalogueLists::longHeading(filterActive, description, date)
                               : CatalogueLists::shortHeading(filterActive, description, date);
 }
 
-PrintDocument ListPrintCommands::layout(Kind kind, const QList<ListRow>& rows, const QString& heading,
-                                        double printableHeight)
-{
-    return kind == Kind::Long ? CatalogueLists::longList(rows, heading, printableHeight)
-                              : CatalogueLists::shortList(rows, heading, printableHeight);
-}
-
-std::optional<QList<ListRow>> ListPrintCommands::rowsToPrint(Kind kind)
+std::optional<std::vector<qint64>> ListPrintCommands::keysToPrint(Kind kind)
 {
     RecordSet* set = m_state.current.get();
     if (!set)
         return std::nullopt;
-    QList<ListRow> rows;
+    std::vector<qint64> keys;
     try {
         set->requery();
-        rows = readRows(*set);
+        keys.resize(size_t(set->recordCount()));
+        for (size_t i = 0; i < keys.size(); ++i)
+            keys[i] = set->keyAt(int(i));
     } catch (const EngineError& error) {
         m_prompts.exclamation(error.message());
         showFirstRow();
         return std::nullopt;
     }
     showFirstRow();
-    if (rows.isEmpty()) {
+    if (keys.empty()) {
         if (kind == Kind::Long)
             m_prompts.exclamation(NoRecordsFound);
         return std::nullopt;
     }
-    return rows;
+    return keys;
+}
+
+bool ListPrintCommands::preview(Kind kind, const std::vector<qint64>& keys, const QString& text)
+{
+    if (keys.size() > size_t(PreviewLimit)) {
+        m_prompts.exclamation(TooLongToPreview.arg(QLocale().toString(qint64(keys.size()))));
+        return false;
+    }
+    // The preview paints on the window's thread; its list is short enough.
+    const QString path = m_state.databasePath;
+    return m_devices.chooser().preview(m_window, title(kind), [&](const PrintCanvas& target) {
+        catalog::ArchiveReader rows(path, ListLayout::columns(kind));
+        rows.readKeys(keys);
+        QList<ListRow> list;
+        const QStringList columns = ListLayout::columns(kind);
+        while (rows.next()) {
+            ListRow row;
+            for (qsizetype c = 0; c < columns.size(); ++c)
+                row.insert(columns.at(c), rows.text(int(c)));
+            list << row;
+        }
+        return CatalogueLists::layout(kind, list, text, target.printableHeight());
+    });
 }
 
 void ListPrintCommands::run(Kind kind, Route route)
 {
     PrintCanvas& canvas = m_devices.canvas();
-    const QString title = kind == Kind::Long ? CatalogueLists::LongTitle : CatalogueLists::ShortTitle;
     std::optional<QString> pdfFile;
     if (route == Route::Printer) {
         const std::optional<int> copies = m_devices.chooser().choose(m_window);
@@ -89,7 +96,7 @@ void ListPrintCommands::run(Kind kind, Route route)
             return;
         canvas.setCopies(*copies);
     } else if (route == Route::Pdf) {
-        editing::FileRequest request{QStringLiteral("Export PDF"), title + QStringLiteral(".pdf"),
+        editing::FileRequest request{QStringLiteral("Export PDF"), title(kind) + QStringLiteral(".pdf"),
                                      QStringLiteral("PDF Files (*.pdf)"), QStringLiteral("pdf")};
         request.save = true;
         pdfFile = m_prompts.chooseFile(request);
@@ -97,33 +104,51 @@ void ListPrintCommands::run(Kind kind, Route route)
             return;
     }
 
-    const std::optional<QList<ListRow>> rows = rowsToPrint(kind);
-    if (!rows)
+    std::optional<std::vector<qint64>> keys = keysToPrint(kind);
+    if (!keys)
         return;
     const QString text = heading(kind, m_state.filterActive, m_display.form().filterset->text(), dateText());
-
-    if (route == Route::Pdf) {
-        PdfCanvas pdf(*pdfFile);
-        if (pdf.print(layout(kind, *rows, text, pdf.printableHeight()), title))
-            m_prompts.message(writtenToFile(*pdfFile));
-        else
-            m_prompts.exclamation(PdfFailed);
+    if (route == Route::Preview) {
+        try {
+            if (preview(kind, *keys, text) && !canvas.outputFile().isEmpty())
+                m_prompts.message(writtenToFile(canvas.outputFile()));
+        } catch (const EngineError& error) {
+            m_prompts.exclamation(error.message());
+        }
         return;
     }
-    bool printed = true;
-    if (route == Route::Preview) {
-        printed = m_devices.chooser().preview(m_window, title, [&](const PrintCanvas& target) {
-            return layout(kind, *rows, text, target.printableHeight());
-        });
-        if (!printed)
-            return;
-    } else {
-        printed = canvas.print(layout(kind, *rows, text, canvas.printableHeight()), title);
+
+    std::optional<PdfCanvas> pdf;
+    if (pdfFile)
+        pdf.emplace(*pdfFile);
+    PrintCanvas& target = pdf ? static_cast<PrintCanvas&>(*pdf) : canvas;
+    const QString path = m_state.databasePath;
+    const qint64 count = qint64(keys->size());
+    bool printed = false;
+    tasks::WorkerTask task([&](tasks::TaskProgress& progress) {
+        progress.begin(QStringLiteral("Laying out the pages..."), count, QStringLiteral("records"));
+        catalog::ArchiveReader rows(path, ListLayout::columns(kind));
+        rows.readKeys(std::move(*keys));
+        printed = ListPrintJob::print(kind, rows, text, target, title(kind), &progress);
+    });
+    const QString what = kind == Kind::Long ? QStringLiteral("long list") : QStringLiteral("short list");
+    m_prompts.runTask(pdfFile ? QStringLiteral("Writing the %1 to \"%2\"").arg(what, QDir::toNativeSeparators(*pdfFile))
+                              : QStringLiteral("Printing the %1").arg(what),
+                      task);
+    if (task.wasCancelled()) {
+        m_prompts.message(pdfFile ? PdfCancelled.arg(QDir::toNativeSeparators(*pdfFile)) : Cancelled);
+        return;
+    }
+    try {
+        task.rethrow();
+    } catch (const EngineError& error) {
+        m_prompts.exclamation(error.message());
+        return;
     }
     if (!printed)
-        m_prompts.exclamation(PrintFailed);
-    else if (!canvas.outputFile().isEmpty())
-        m_prompts.message(writtenToFile(canvas.outputFile()));
+        m_prompts.exclamation(pdfFile ? PdfFailed : PrintFailed);
+    else if (!target.outputFile().isEmpty())
+        m_prompts.message(writtenToFile(target.outputFile()));
 }
 
 void ListPrintCommands::showFirstRow()

@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QWidget;
 
@@ -23,22 +24,26 @@ namespace quelto::printing {
 class PrintDevices;
 
 // The long and the short list of the current record set, with the filter and
-// the order in force. Afterwards the record set and the window stand on its
-// first row.
+// the order in force. The pages are laid out and printed off the window's
+// thread, a page at a time, with progress and Cancel. Afterwards the record
+// set and the window stand on its first row.
 class ListPrintCommands
 {
 public:
     static inline const QString NoRecordsFound = QStringLiteral("No records found.");
     static inline const QString PrintFailed = QStringLiteral("The printer could not print the list.");
     static inline const QString PdfFailed = QStringLiteral("The PDF file could not be written.");
+    static inline const QString Cancelled = QStringLiteral("The list was cancelled; nothing was printed.");
+    static inline const QString PdfCancelled =
+        QStringLiteral("The list was cancelled; \"%1\" was not written.");
+    // More records than a preview can show at once.
+    static constexpr int PreviewLimit = 5000;
+    static inline const QString TooLongToPreview = QStringLiteral(
+        "The list has %1 records, too many to preview. Print it, or export it as PDF and look at the file.");
 
     using Clock = std::function<QDate()>;
+    using Kind = ListKind;
 
-    enum class Kind
-    {
-        Long,
-        Short
-    };
     enum class Route
     {
         Printer, // the printer dialog, then the printer
@@ -57,17 +62,14 @@ public:
     // The heading's date in the system's short date format.
     QString dateText() const;
 
-    // Every row of a set from its first, each column as text (no value reads as empty).
-    static QList<ListRow> readRows(catalog::RecordSet& set);
-
-    // The list's pages for a printable area; no rows give no pages.
-    static PrintDocument layout(Kind kind, const QList<ListRow>& rows, const QString& heading, double printableHeight);
     static QString heading(Kind kind, bool filterActive, const QString& description, const QString& date);
+    static QString title(Kind kind) { return kind == Kind::Long ? CatalogueLists::LongTitle : CatalogueLists::ShortTitle; }
 
 private:
-    // The rows of the current record set, re-run; nothing when the set is
+    // The keys of the current record set, re-run; nothing when the set is
     // empty (the long list says so) or the engine failed (said too).
-    std::optional<QList<ListRow>> rowsToPrint(Kind kind);
+    std::optional<std::vector<qint64>> keysToPrint(Kind kind);
+    bool preview(Kind kind, const std::vector<qint64>& keys, const QString& heading);
     void showFirstRow();
 
     catalog::CatalogState& m_state;

@@ -9,11 +9,8 @@ class QPagedPaintDevice;
 
 namespace quelto::printing {
 
-// Paints a document on a paged device (a printer, a PDF writer). Millimetres
-// are measured from the top-left corner of the device's printable area, which
-// is where a painter on a paged device has its origin; a text's position is
-// the top-left corner of its line. Each text is first fitted into the room it
-// has on its page (PageFitter).
+// Paints a whole document on a paged device (a printer, a PDF writer) through
+// a PageStream.
 class PagePainter
 {
 public:

@@ -1,13 +1,25 @@
 #include "printing/PrintCanvas.h"
 
 #include "printing/PagePainter.h"
+#include "printing/PageStream.h"
 
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QSaveFile>
 
 namespace quelto::printing {
 
 PrintCanvas::~PrintCanvas() = default;
+
+bool PrintCanvas::printPages(const PageProducer& producer, const QString& title)
+{
+    PrintDocument document;
+    const bool made = producer([&document](PrintPage&& page) {
+        document.pages.push_back(std::move(page));
+        return true;
+    });
+    return made && print(document, title);
+}
 
 PdfCanvas::PdfCanvas(QString path, const QPageLayout& layout) : m_path(std::move(path)), m_layout(layout) {}
 
@@ -23,12 +35,34 @@ QSizeF PdfCanvas::printableSize() const { return m_layout.paintRect(QPageLayout:
 
 bool PdfCanvas::print(const PrintDocument& document, const QString& title)
 {
-    QPdfWriter writer(m_path);
-    writer.setCreator(QStringLiteral("Quelto"));
-    writer.setTitle(title);
-    if (!writer.setPageLayout(m_layout))
+    return printPages(
+        [&document](const PageSink& sink) {
+            for (const PrintPage& page : document.pages) {
+                if (!sink(PrintPage(page)))
+                    return false;
+            }
+            return true;
+        },
+        title);
+}
+
+bool PdfCanvas::printPages(const PageProducer& producer, const QString& title)
+{
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (!PagePainter::paint(document, writer))
+    bool painted = false;
+    {
+        QPdfWriter writer(&file);
+        writer.setCreator(QStringLiteral("Quelto"));
+        writer.setTitle(title);
+        if (!writer.setPageLayout(m_layout))
+            return false;
+        PageStream stream(writer);
+        const bool made = producer([&stream](PrintPage&& page) { return stream.add(std::move(page)); });
+        painted = made && stream.finish();
+    }
+    if (!painted || !file.commit())
         return false;
     ++m_printed;
     return true;

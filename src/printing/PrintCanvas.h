@@ -5,8 +5,16 @@
 #include <QPageLayout>
 #include <QSizeF>
 #include <QString>
+#include <functional>
 
 namespace quelto::printing {
+
+// Takes the pages of a document one at a time; false when the device failed
+// and no further page should be made.
+using PageSink = std::function<bool(PrintPage&& page)>;
+// Makes a document's pages and hands each to the sink as soon as it is laid
+// out; false when it stopped because the sink refused a page.
+using PageProducer = std::function<bool(const PageSink& sink)>;
 
 // Where the print commands send their pages: the printer, a PDF file, or for
 // tests a recording.
@@ -14,6 +22,12 @@ class PrintCanvas
 {
 public:
     virtual ~PrintCanvas();
+
+    // Prints a document whose pages producer makes one at a time; a long list
+    // is painted as it is laid out and never held whole. May run on a worker
+    // thread. What producer throws (Cancel) ends the document unprinted.
+    // By default the pages are gathered and printed as one document.
+    virtual bool printPages(const PageProducer& producer, const QString& title);
 
     virtual void setCopies(int copies) = 0;
     // The size of the printable area in millimetres.
@@ -42,6 +56,9 @@ public:
     QSizeF printableSize() const override;
     QString printerName() const override { return {}; }
     bool print(const PrintDocument& document, const QString& title) override;
+    // The file is replaced only once every page is written; a failed or
+    // cancelled document leaves it as it was.
+    bool printPages(const PageProducer& producer, const QString& title) override;
     QString outputFile() const override { return m_path; }
 
     int copies() const { return m_copies; }

@@ -53,6 +53,8 @@ PrintCommands::PrintCommands(catalog::CatalogState& state, editing::RecordDispla
 
 PrintCommands::~PrintCommands() = default;
 
+void PrintCommands::setCommandRunner(tasks::CommandRunner* runner) { m_labelDialog->setCommandRunner(runner); }
+
 void PrintCommands::printLabel()
 {
     catalog::RecordSet* set = m_state.current.get();

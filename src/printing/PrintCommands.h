@@ -9,6 +9,10 @@
 
 class QWidget;
 
+namespace quelto::tasks {
+class CommandRunner;
+}
+
 namespace quelto::printing {
 
 class LabelDialog;
@@ -33,6 +37,8 @@ public:
     PrintDevices& devices() { return m_devices; }
     ListPrintCommands& lists() { return m_lists; }
     LabelDialog& labelDialog() const { return *m_labelDialog; }
+    // The label lookup runs off the window's thread through the runner.
+    void setCommandRunner(tasks::CommandRunner* runner);
 
 private:
     catalog::CatalogState& m_state;

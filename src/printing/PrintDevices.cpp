@@ -1,6 +1,7 @@
 #include "printing/PrintDevices.h"
 
 #include "printing/PagePainter.h"
+#include "printing/PageStream.h"
 
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -47,6 +48,23 @@ bool PrinterCanvas::print(const PrintDocument& document, const QString& title)
     device.setDocName(title);
     const QPageRanges pages = device.printRange() == QPrinter::PageRange ? device.pageRanges() : QPageRanges();
     return PagePainter::paint(document, device, pages);
+}
+
+bool PrinterCanvas::printPages(const PageProducer& producer, const QString& title)
+{
+    QPrinter& device = printer();
+    if (!device.isValid())
+        return false;
+    device.setDocName(title);
+    const QPageRanges pages = device.printRange() == QPrinter::PageRange ? device.pageRanges() : QPageRanges();
+    PageStream stream(device, pages);
+    try {
+        const bool made = producer([&stream](PrintPage&& page) { return stream.add(std::move(page)); });
+        return made && stream.finish();
+    } catch (...) {
+        device.abort();
+        throw;
+    }
 }
 
 std::optional<int> PrintDialogChooser::choose(QWidget* parent)

@@ -43,6 +43,9 @@ public:
     QSizeF printableSize() const override;
     QString printerName() const override;
     bool print(const PrintDocument& document, const QString& title) override;
+    // Pages go to the printer as they are laid out; a cancelled document's
+    // job is aborted.
+    bool printPages(const PageProducer& producer, const QString& title) override;
     QString outputFile() const override;
 
     QPrinter& printer() const;

@@ -1,5 +1,7 @@
 #include "printing/PrintDocument.h"
 
+#include <QSizeF>
+#include <iterator>
 #include <utility>
 
 namespace quelto::printing {
@@ -32,6 +34,25 @@ void PageBuilder::frame(double x1, double y1, double x2, double y2)
     line(x1, y1, x1, y2);
     line(x2, y1, x2, y2);
     page().frames.push_back({x1, y1, x2, y2});
+}
+
+std::vector<PrintPage> PageBuilder::takeCompletePages()
+{
+    std::vector<PrintPage>& pages = m_document.pages;
+    const size_t complete = m_pageWanted ? pages.size() : (pages.empty() ? 0 : pages.size() - 1);
+    std::vector<PrintPage> done(std::make_move_iterator(pages.begin()), std::make_move_iterator(pages.begin() + qsizetype(complete)));
+    pages.erase(pages.begin(), pages.begin() + qsizetype(complete));
+    return done;
+}
+
+void PageBuilder::picture(double x1, double y1, double x2, double y2, const QImage& image)
+{
+    if (image.isNull() || x2 <= x1 || y2 <= y1)
+        return;
+    const QSizeF fitted = QSizeF(image.size()).scaled(QSizeF(x2 - x1, y2 - y1), Qt::KeepAspectRatio);
+    const double x = x1 + (x2 - x1 - fitted.width()) / 2;
+    const double y = y1 + (y2 - y1 - fitted.height()) / 2;
+    page().images.push_back({x, y, fitted.width(), fitted.height(), image});
 }
 
 PrintDocument PageBuilder::take()

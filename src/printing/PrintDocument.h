@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 #include <vector>
 
@@ -52,13 +53,26 @@ struct FrameItem
     bool operator==(const FrameItem&) const = default;
 };
 
+// A picture scaled into the rectangle from (x, y), width by height.
+struct ImageItem
+{
+    double x = 0;
+    double y = 0;
+    double width = 0;
+    double height = 0;
+    QImage image;
+
+    bool operator==(const ImageItem&) const = default;
+};
+
 struct PrintPage
 {
     std::vector<TextItem> texts;
     std::vector<LineItem> lines;
     std::vector<FrameItem> frames; // drawn among the lines
+    std::vector<ImageItem> images; // drawn below the lines and texts
 
-    bool isEmpty() const { return texts.empty() && lines.empty(); }
+    bool isEmpty() const { return texts.empty() && lines.empty() && images.empty(); }
     bool operator==(const PrintPage&) const = default;
 };
 
@@ -101,8 +115,15 @@ public:
     void frame(double x1, double y1, double x2, double y2);
     // Items from now on go to a further page.
     void newPage() { m_pageWanted = true; }
+    // A picture fitted into the rectangle, its aspect kept and centred;
+    // nothing for a null image.
+    void picture(double x1, double y1, double x2, double y2, const QImage& image);
 
     PrintDocument take();
+    // The pages nothing more can go on: all but the one being filled, or all
+    // once a new page has been asked for. A long document is handed on a few
+    // pages at a time this way.
+    std::vector<PrintPage> takeCompletePages();
 
 private:
     PrintPage& page();

@@ -10,6 +10,15 @@ namespace {
 
 QString quoted(const QString& text) { return search::SearchQuery::apostrophesDoubled(text); }
 
+// Director and rating, and the running time after them when it is known.
+QString directorLine(const LabelEntry& e)
+{
+    QString line = e.director + QStringLiteral("   ") + e.rating;
+    if (!e.runningTime.isEmpty())
+        line += QStringLiteral("   ") + e.runningTime;
+    return line;
+}
+
 } // namespace
 
 QString TapeLabels::mediaIdQuery(const QString& mediaId)
@@ -87,7 +96,7 @@ void TapeLabels::eightMm(PageBuilder& out, const std::vector<LabelEntry>& entrie
         out.text(x0 + 5, y, e.title);
         out.setBold(false);
         out.text(x0 + 6, y + 4, e.genre + QStringLiteral("  ") + e.countryYear);
-        out.text(x0 + 6, y + 8, e.director + QStringLiteral("   ") + e.rating);
+        out.text(x0 + 6, y + 8, directorLine(e));
         y += 14;
         if (y + 14 > y0 + 60)
             break;
@@ -142,7 +151,7 @@ void TapeLabels::vhs(PageBuilder& out, const std::vector<LabelEntry>& entries, i
             out.text(x0 + 2, y, e.title);
             out.setBold(false);
             out.text(x0 + 3, y + 2 + s, e.genre + QStringLiteral("  ") + e.countryYear);
-            out.text(x0 + 3, y + 4 + 2 * s, e.director + QStringLiteral("   ") + e.rating);
+            out.text(x0 + 3, y + 4 + 2 * s, directorLine(e));
             y += 8 + 3 * s;
             if (y + 14 > y0 + 60)
                 break;
@@ -156,6 +165,12 @@ void TapeLabels::vhs(PageBuilder& out, const std::vector<LabelEntry>& entries, i
         out.newPage();
     x0 = 3;
     y0 = 3;
+    for (int k = 0; k < n; ++k) {
+        if (!entries[k].cover.isNull()) {
+            out.picture(FrontLeft, FrontTop, FrontRight, FrontBottom, entries[k].cover);
+            break;
+        }
+    }
     out.frame(3, 3, 198, 261);
     const int d = n == 1 ? 7 : n == 2 ? 5 : 0;
     static constexpr int cornerX[] = {5, 105, 5, 105};
@@ -171,7 +186,9 @@ void TapeLabels::vhs(PageBuilder& out, const std::vector<LabelEntry>& entries, i
         out.setBold(false);
         y = out.textLine(x, y, e.genre + QStringLiteral("   ") + e.countryYear);
         y = out.textLine(x, y, e.director);
-        out.textLine(x, y, e.rating);
+        y = out.textLine(x, y, e.rating);
+        if (!e.runningTime.isEmpty())
+            out.textLine(x, y, e.runningTime);
     }
     out.setFont(12, true);
     out.text(x0 + 165, y0 + 130, mediaId);

@@ -2,6 +2,7 @@
 
 #include "printing/PrintDocument.h"
 
+#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -17,6 +18,8 @@ struct LabelEntry
     QString genre;
     QString director;
     QString rating;
+    QString runningTime; // "117 min"; empty when not known
+    QImage cover;        // the record's cover; null when it has none
 };
 
 enum class FormFactor
@@ -36,6 +39,8 @@ struct LabelChoice
 
 // The labels of one tape: for VHS a back label, a face label and, on a page
 // of its own, a box cover; for 8 mm a back label and a box insert below it.
+// A movie's running time follows its rating where the label has room; the
+// VHS box cover shows the first cover of the tape's movies on its front.
 class TapeLabels
 {
 public:
@@ -57,6 +62,10 @@ public:
     // Moves entry index one place by step (-1 up, +1 down); returns the
     // entry's new index, or index itself when it cannot move.
     static int moveTitle(QStringList& titles, int index, int step);
+
+    // The VHS box cover's front, above the spine band: the picture is
+    // fitted into it with its aspect kept.
+    static constexpr double FrontLeft = 8, FrontTop = 8, FrontRight = 193, FrontBottom = 116;
 
     // At most MaxTitles entries are used. Nothing is laid out without a form factor.
     static PrintDocument layout(const std::vector<LabelEntry>& entries, const QString& mediaId,

@@ -13,15 +13,13 @@ class QuickFilter
 public:
     static inline const QString DescriptionPrefix = QStringLiteral("Quick: ");
 
-    // The filter clause, ending with a space like the substring searches'.
-    // keyed: the catalogue has the folded search column (ArchiveKeys), which
-    // a plain substring search in one column answers; otherwise each column
-    // is searched with a like pattern.
+    // The filter clause, ending with a space like the substring searches':
+    // the substring search's pattern in each searched column, joined by OR.
     // columns: the searched columns the file has (by default those every
-    // catalogue has).
-    static QString clause(const QString& text, bool keyed, const QStringList& columns = {});
+    // catalogue has; ArchiveKeys::searchedColumns(connection)).
+    static QString clause(const QString& text, const QStringList& columns = {});
     // The same condition without "where ", to combine with another.
-    static QString condition(const QString& text, bool keyed, const QStringList& columns = {});
+    static QString condition(const QString& text, const QStringList& columns = {});
     // "Quick: bogart [2]"
     static QString description(const QString& text, int count);
 };

@@ -18,6 +18,8 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QPointer>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTimer>
 #include <QWidget>
@@ -225,15 +227,15 @@ void RecordListCommands::clearRestriction()
     runFilter();
 }
 
-QString RecordListCommands::filterClause(const QString& text, bool keyed) const
+QString RecordListCommands::filterClause(const QString& text) const
 {
     // The notes and location only where the file has them.
     const QStringList columns = catalog::ArchiveKeys::searchedColumns(*m_state.database->connection());
     if (!hasRestriction())
-        return QuickFilter::clause(text, keyed, columns);
+        return QuickFilter::clause(text, columns);
     if (text.isEmpty())
         return QStringLiteral("where (%1) ").arg(m_restriction);
-    return QStringLiteral("where (%1) and (%2) ").arg(m_restriction, QuickFilter::condition(text, keyed, columns));
+    return QStringLiteral("where (%1) and (%2) ").arg(m_restriction, QuickFilter::condition(text, columns));
 }
 
 void RecordListCommands::runFilter()
@@ -268,11 +270,9 @@ void RecordListCommands::runFilter()
     }
     try {
         catalog::Database& db = *m_state.database;
-        const bool keyed = catalog::ArchiveKeys::hasKeys(db);
-        const QString clause = filterClause(text, keyed);
+        const QString clause = filterClause(text);
         const QString sql = SearchQuery::sortQuery(clause, m_state.orderClause);
-        const QString keyQuery = catalog::RecordSet::keyQueryFor(db.translate(sql));
-        catalog::ArchiveKeys::catchUp(*db.connection()); // the worker reads the keys as they are
+        const QString translated = db.translate(sql);
         if (!m_runner || m_runnerPath != db.path()) {
             m_runner = std::make_unique<catalog::KeyQueryRunner>(db.path());
             m_runnerPath = db.path();
@@ -286,12 +286,21 @@ void RecordListCommands::runFilter()
                         m_prompts.exclamation(message);
                     });
         }
+        if (m_hookedConnection != db.connection().get()) {
+            // The filter's reading gives way to the window's own writes.
+            m_hookedConnection = db.connection().get();
+            QPointer<catalog::KeyQueryRunner> runner = m_runner.get();
+            db.connection()->addBeforeWrite([runner] {
+                if (runner)
+                    runner->yieldToWriter();
+            });
+        }
         m_requestText = text;
         m_requestLabel = m_restrictionLabel;
         m_requestClause = clause;
         m_requestSql = sql;
         m_changesAtRequest = db.connection()->totalChanges();
-        m_awaitedTicket = m_runner->request(keyQuery);
+        m_awaitedTicket = m_runner->request(translated);
     } catch (const EngineError& error) {
         m_prompts.exclamation(error.message());
     }

@@ -73,7 +73,7 @@ signals:
 private:
     void applyFilterAnswer(quint64 ticket, std::vector<qint64>& keys);
     bool quickFilterInForce() const;
-    QString filterClause(const QString& text, bool keyed) const;
+    QString filterClause(const QString& text) const;
     void showSortIndicator();
     void selectCurrentRow();
     // After a row was chosen but the record on show stayed.
@@ -89,6 +89,7 @@ private:
     QTimer* m_filterDelay;
     std::unique_ptr<catalog::KeyQueryRunner> m_runner;
     QString m_runnerPath;
+    const void* m_hookedConnection = nullptr; // whose writes the runner gives way to
     bool m_following = false;
 
     // The request in flight and what it was for.

@@ -7,7 +7,9 @@
 #include "collection/CoverThumbnails.h"
 #include "collection/PersonalFormat.h"
 
+#include <QDate>
 #include <QIcon>
+#include <QLocale>
 #include <QImage>
 #include <QPixmap>
 
@@ -92,6 +94,18 @@ QString shown(const QString& column, const QVariant& value)
         return PersonalFormat::runningTimeText(value) + QStringLiteral(" min");
     if (column == QLatin1String("quelto_notes"))
         return value.toString().section(QLatin1Char('\n'), 0, 0);
+    if (column == QLatin1String("quelto_loan")) {
+        // "Anna, due 2026-12-17" reads "Anna, due 17 Dec 2026", as on the Media tab.
+        QString text = value.toString();
+        static const QString Due = QStringLiteral(", due ");
+        const qsizetype at = text.size() - 10 - Due.size();
+        if (at >= 0 && QStringView(text).mid(at, Due.size()) == Due) {
+            const QDate due = QDate::fromString(text.right(10), Qt::ISODate);
+            if (due.isValid())
+                text = text.left(at + Due.size()) + QLocale(QLocale::English).toString(due, QStringLiteral("d MMM yyyy"));
+        }
+        return text;
+    }
     return value.toString();
 }
 
@@ -220,7 +234,7 @@ const QStringList* RecordListModel::rowTexts(int row) const
                     if (value.toLongLong() > 0)
                         m_rowOfRecord.insert(value.toLongLong(), row);
                 } else {
-                    texts->append(column.own ? shown(column.name, value) : value.toString());
+                    texts->append(column.own || column.isWorkedOut() ? shown(column.name, value) : value.toString());
                 }
             }
         }

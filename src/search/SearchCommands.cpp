@@ -1,5 +1,6 @@
 #include "search/SearchCommands.h"
 
+#include "catalog/BackgroundQuery.h"
 #include "catalog/CatalogState.h"
 #include "catalog/EngineError.h"
 #include "editing/OptionEntries.h"
@@ -11,6 +12,7 @@
 #include "search/SearchQuery.h"
 #include "search/SortOrder.h"
 #include "search/SubstringSearchDialog.h"
+#include "tasks/CommandRunner.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -39,11 +41,12 @@ const std::vector<SearchCommands::SubstringSearch>& SearchCommands::substringSea
 }
 
 SearchCommands::SearchCommands(catalog::CatalogState& state, editing::RecordDisplay& display,
-                               editing::UserPrompts& prompts, QWidget* window)
+                               editing::UserPrompts& prompts, tasks::CommandRunner& runner, QWidget* window)
     : QObject(window),
       m_state(state),
       m_display(display),
       m_prompts(prompts),
+      m_runner(runner),
       m_window(window),
       m_substringDialog(std::make_unique<SubstringSearchDialog>(window)),
       m_genreDialog(std::make_unique<GenreSearchDialog>(window))
@@ -105,11 +108,32 @@ bool SearchCommands::refuseInNewRecordMode()
     return true;
 }
 
-void SearchCommands::replaceCurrent(const QString& sql)
+void SearchCommands::openInBackground(const QString& what, const QString& sql,
+                                      std::function<void(std::unique_ptr<catalog::RecordSet>)> then,
+                                      std::function<void()> cancelled)
+{
+    catalog::Database& db = *m_state.database;
+    const QString path = db.path();
+    const QString translated = db.translate(sql);
+    const catalog::Database* asked = &db;
+    m_runner.run<std::vector<qint64>>(
+        what,
+        [path, translated](tasks::TaskControl& control) {
+            return catalog::BackgroundQuery::keys(path, translated, control);
+        },
+        [this, sql, asked, then = std::move(then)](std::vector<qint64>& keys) {
+            if (m_state.database.get() != asked)
+                return; // another catalogue was opened meanwhile
+            guarded([&] { then(m_state.database->openRecordSet(sql, std::move(keys))); });
+        },
+        [this](const QString& failure) { m_prompts.exclamation(failure); }, std::move(cancelled));
+}
+
+void SearchCommands::replaceCurrent(std::unique_ptr<catalog::RecordSet> set)
 {
     if (m_state.current)
         m_state.current->close();
-    m_state.current = m_state.database->openRecordSet(sql);
+    m_state.current = std::move(set);
 }
 
 void SearchCommands::moveToEndsIgnoringErrors()
@@ -159,22 +183,33 @@ void SearchCommands::sortBy(const SortOrder& order)
         showSortChecks();
         return;
     }
-    m_state.orderClause = order.clause;
-    showSortChecks();
-    replaceCurrent(SearchQuery::sortQuery(m_state.filterClause, m_state.orderClause));
-    m_display.recordToForm();
+    const QString clause = order.clause;
+    showSortChecks(); // the check moves once the rows are in the new order
+    openInBackground(
+        tr("Sorting %1...").arg(QString(order.caption).remove(QLatin1Char('&'))),
+        SearchQuery::sortQuery(m_state.filterClause, clause),
+        [this, clause](std::unique_ptr<catalog::RecordSet> set) {
+            m_state.orderClause = clause;
+            showSortChecks();
+            replaceCurrent(std::move(set));
+            m_display.recordToForm();
+        },
+        [this] { showSortChecks(); });
 }
 
 void SearchCommands::showAllData()
 {
     if (!m_display.settleUnsavedChanges() || refuseInNewRecordMode())
         return;
-    m_state.filterActive = false;
-    m_state.filterClause.clear();
-    replaceCurrent(SearchQuery::sortQuery(m_state.filterClause, m_state.orderClause));
-    moveToEndsIgnoringErrors();
-    m_display.recordToForm();
-    leaveFilterDisplay();
+    openInBackground(tr("Showing all records..."), SearchQuery::sortQuery(QString(), m_state.orderClause),
+                     [this](std::unique_ptr<catalog::RecordSet> set) {
+                         m_state.filterActive = false;
+                         m_state.filterClause.clear();
+                         replaceCurrent(std::move(set));
+                         moveToEndsIgnoringErrors();
+                         m_display.recordToForm();
+                         leaveFilterDisplay();
+                     });
 }
 
 void SearchCommands::searchSubstring(const SubstringSearch& search)
@@ -198,15 +233,25 @@ void SearchCommands::runSubstringSearch()
         return;
     }
     const QString filter = SearchQuery::substringFilter(m_substringDialog->what()->text(), text);
-    if (!replaceIfFound(SearchQuery::substringQuery(filter, m_state.orderClause)))
-        return; // the dialog stays open with the text
-    moveToEndsIgnoringErrors();
-    m_state.filterClause = filter;
-    m_state.filterDescription =
-        SearchQuery::description(m_substringDialog->hidden()->text(), text, m_state.current->recordCount());
-    m_state.filterActive = true;
-    m_substringDialog->srchString()->clear();
-    m_substringDialog->hide();
+    const QString prefix = m_substringDialog->hidden()->text();
+    openInBackground(tr("Searching..."), SearchQuery::substringQuery(filter, m_state.orderClause),
+                     [this, filter, prefix, text](std::unique_ptr<catalog::RecordSet> set) {
+                         if (set->bof() && set->eof()) {
+                             // The record set, the search and the order in force stay as
+                             // they were; the dialog stays open with the text.
+                             set->close();
+                             m_prompts.exclamation(NoRecordsFound);
+                             return;
+                         }
+                         replaceCurrent(std::move(set));
+                         moveToEndsIgnoringErrors();
+                         m_state.filterClause = filter;
+                         m_state.filterDescription =
+                             SearchQuery::description(prefix, text, m_state.current->recordCount());
+                         m_state.filterActive = true;
+                         m_substringDialog->srchString()->clear();
+                         m_substringDialog->hide();
+                     });
 }
 
 void SearchCommands::cancelSubstringSearch()
@@ -220,19 +265,34 @@ void SearchCommands::searchGenre()
 {
     if (!m_display.settleUnsavedChanges() || refuseInNewRecordMode())
         return;
-    auto genres = m_state.database->openRecordSet(
-        QStringLiteral("select mv_genre from archive group by mv_genre order by mv_genre"));
+    catalog::Database& db = *m_state.database;
+    const QString path = db.path();
+    const QString translated =
+        db.translate(QStringLiteral("select mv_genre from archive group by mv_genre order by mv_genre"));
+    const catalog::Database* asked = &db;
+    m_runner.run<std::vector<QVariant>>(
+        tr("Listing the genres..."),
+        [path, translated](tasks::TaskControl& control) {
+            return catalog::BackgroundQuery::values(path, translated, control);
+        },
+        [this, asked](std::vector<QVariant>& genres) {
+            if (m_state.database.get() == asked)
+                offerGenres(genres);
+        },
+        [this](const QString& failure) { m_prompts.exclamation(failure); });
+}
+
+void SearchCommands::offerGenres(const std::vector<QVariant>& genres)
+{
     m_genreDialog->heading()->setText(QStringLiteral("Show movies by Genre"));
     m_genreDialog->heading2()->setText(QStringLiteral("Select genre and search !"));
     QComboBox* combo = m_genreDialog->combo();
     combo->clear();
     QStringList names;
-    for (; !genres->eof(); genres->moveNext()) {
-        const QVariant genre = genres->value(QStringLiteral("mv_genre"));
+    for (const QVariant& genre : genres) {
         if (!genre.isNull()) // a record without a genre offers nothing to search for
             names << genre.toString();
     }
-    genres->close();
     // Old rows' blanks ("Drama ", " ") make no genre of their own.
     names = editing::OptionEntries::distinctIgnoringCase(names);
     if (names.isEmpty()) {
@@ -252,29 +312,22 @@ void SearchCommands::runGenreSearch()
 {
     const QString genre = m_genreDialog->combo()->currentText();
     const QString filter = SearchQuery::genreFilter(genre);
-    if (!replaceIfFound(SearchQuery::sortQuery(filter, m_state.orderClause)))
-        return; // the dialog stays open
-    m_state.filterClause = filter;
-    m_state.filterDescription =
-        SearchQuery::description(QStringLiteral("Genre: "), genre, m_state.current->recordCount());
-    m_state.filterActive = true;
-    moveToEndsIgnoringErrors();
-    m_genreDialog->hide();
-}
-
-bool SearchCommands::replaceIfFound(const QString& sql)
-{
-    std::unique_ptr<catalog::RecordSet> found = m_state.database->openRecordSet(sql);
-    if (found->bof() && found->eof()) {
-        // The record set, the search and the order in force stay as they were.
-        found->close();
-        m_prompts.exclamation(NoRecordsFound);
-        return false;
-    }
-    if (m_state.current)
-        m_state.current->close();
-    m_state.current = std::move(found);
-    return true;
+    openInBackground(tr("Searching..."), SearchQuery::sortQuery(filter, m_state.orderClause),
+                     [this, filter, genre](std::unique_ptr<catalog::RecordSet> set) {
+                         if (set->bof() && set->eof()) {
+                             // Everything stays as it was; the dialog stays open.
+                             set->close();
+                             m_prompts.exclamation(NoRecordsFound);
+                             return;
+                         }
+                         replaceCurrent(std::move(set));
+                         m_state.filterClause = filter;
+                         m_state.filterDescription = SearchQuery::description(QStringLiteral("Genre: "), genre,
+                                                                              m_state.current->recordCount());
+                         m_state.filterActive = true;
+                         moveToEndsIgnoringErrors();
+                         m_genreDialog->hide();
+                     });
 }
 
 } // namespace quelto::search

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QVariant>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -10,7 +11,11 @@ class QAction;
 class QWidget;
 
 namespace quelto::catalog {
+class RecordSet;
 struct CatalogState;
+} // namespace quelto::catalog
+namespace quelto::tasks {
+class CommandRunner;
 }
 namespace quelto::editing {
 class RecordDisplay;
@@ -26,6 +31,10 @@ struct SortOrder;
 // The Search and Sort menus and "All Data": each replaces the current record
 // set by one opened from "select * from archive " with the filter clause and
 // the order clause, so a sort keeps the search and a search keeps the sort.
+//
+// The rows are found off the window's thread (CommandRunner): the window
+// keeps answering, shows a long one busy and can cancel it; a cancelled
+// command leaves everything as it was.
 class SearchCommands : public QObject
 {
     Q_OBJECT
@@ -47,7 +56,7 @@ public:
         QStringLiteral("Please save or cancel the new record first.");
 
     SearchCommands(catalog::CatalogState& state, editing::RecordDisplay& display, editing::UserPrompts& prompts,
-                   QWidget* window);
+                   tasks::CommandRunner& runner, QWidget* window);
     ~SearchCommands() override;
 
     // Connects the menu items (found in window by object name) and dbNoFilter.
@@ -65,13 +74,15 @@ private:
     void runSubstringSearch(); // cmdSearch
     void cancelSubstringSearch();
     void runGenreSearch(); // Search of the genre dialog
+    void offerGenres(const std::vector<QVariant>& genres);
     void guarded(const std::function<void()>& command);
     bool refuseInNewRecordMode();
     void showSortChecks();
-    void replaceCurrent(const QString& sql);
-    // Makes the query's set the current one if it has records; otherwise says
-    // "No records found" and leaves everything as it was.
-    bool replaceIfFound(const QString& sql);
+    // Finds the rows of sql in the background, then hands over the set.
+    void openInBackground(const QString& what, const QString& sql,
+                          std::function<void(std::unique_ptr<catalog::RecordSet>)> then,
+                          std::function<void()> cancelled = {});
+    void replaceCurrent(std::unique_ptr<catalog::RecordSet> set);
     void moveToEndsIgnoringErrors();
     void moveFirstIgnoringErrors();
     void leaveFilterDisplay();
@@ -80,6 +91,7 @@ private:
     catalog::CatalogState& m_state;
     editing::RecordDisplay& m_display;
     editing::UserPrompts& m_prompts;
+    tasks::CommandRunner& m_runner;
     QWidget* m_window;
     std::unique_ptr<SubstringSearchDialog> m_substringDialog;
     std::unique_ptr<GenreSearchDialog> m_genreDialog;

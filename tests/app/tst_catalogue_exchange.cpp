@@ -1,11 +1,14 @@
 // The window's side of catalogue exchange: old Access files met at start-up
 // or opened from the File menu, New and Open Catalogue, and CSV export and
-// import of the record set in force.
+// import of the record set in force: through the catalogue's write checks,
+// with rows that are in the catalogue already, cancelled half-way.
 #include "AppFixture.h"
 #include "TestCatalog.h"
 #include "app/AccessConversionFlow.h"
+#include "app/CsvCommands.h"
 #include "app/MainMenu.h"
 #include "app/RecentCatalogues.h"
+#include "catalog/CatalogBackup.h"
 #include "catalog/CatalogSchema.h"
 #include "catalog/Database.h"
 #include "catalog/RecordSet.h"
@@ -69,6 +72,19 @@ QString statusName(AppFixture& f) { return f.find<QLabel>(QStringLiteral("catalo
 
 int records(AppFixture& f) { return f.window().state().current->recordCount(); }
 
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+void importFile(AppFixture& f, const QString& csv)
+{
+    f.prompts().fileAnswers << csv;
+    f.menu("mnImportCsv")->trigger();
+}
+
 } // namespace
 
 class TestCatalogueExchange : public QObject
@@ -84,6 +100,10 @@ private slots:
     void exportWritesTheRecordSetInForce();
     void importAppendsOnlyAcceptedRows();
     void recentCataloguesKeepTheLastFive();
+    void importIsRefusedWhereWritesAre();
+    void importingTheSameRowsAgainAsksFirst();
+    void cancelLeavesCatalogueAndFileAsTheyWere();
+    void damagedOrCancelledConversionMakesNothing();
 };
 
 void TestCatalogueExchange::accessFileChosenAtStartIsConvertedAndOpened()
@@ -363,6 +383,186 @@ void TestCatalogueExchange::recentCataloguesKeepTheLastFive()
     QCOMPARE(f.window().state().databasePath, paths[3]);
     QCOMPARE(listed().size(), 4);
     QVERIFY(!listed().contains(QDir::toNativeSeparators(paths[6])));
+}
+
+void TestCatalogueExchange::importIsRefusedWhereWritesAre()
+{
+    AppFixture f;
+    const QString path = f.file(QStringLiteral("c.mdb"));
+    TestCatalog::create(path, {movie("Vertigo", "A2", "Alfred Hitchcock")});
+    {
+        auto db = catalog::Database::open(path);
+        db->connection()->exec(QStringLiteral("create trigger wipe after insert on archive begin delete from archive; end"));
+    }
+    const QString csv = f.file(QStringLiteral("in.csv"));
+    writeFile(csv, "Title,Catalog\r\n\"Alphaville\",\"N1\"\r\n");
+    const QByteArray before = checksum(path);
+
+    // "No" to removing the trigger: writes are barred, the import too, with the same reason.
+    f.prompts().confirmAnswers << false;
+    QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+    f.prompts().fileAnswers << csv;
+    f.menu("mnImportCsv")->trigger();
+    QCOMPARE(f.prompts().exclamations.size(), 1);
+    QVERIFY2(f.prompts().exclamations.at(0).startsWith(QStringLiteral("Cannot import: The catalogue")) &&
+                 f.prompts().exclamations.at(0).contains(QStringLiteral("wipe")),
+             qPrintable(f.prompts().exclamations.at(0)));
+    QVERIFY(f.prompts().tasksRun.isEmpty());
+    f.discardWindow();
+    QCOMPARE(checksum(path), before);
+    QVERIFY(catalog::CatalogBackup::existing(path).isEmpty());
+
+    // A read-only catalogue: told at opening, and the import says so too.
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    f.prompts().exclamations.clear();
+    QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+    importFile(f, csv);
+    QCOMPARE(f.prompts().exclamations.size(), 2);
+    QVERIFY2(f.prompts().exclamations.at(1).startsWith(QStringLiteral("Cannot import: ")) &&
+                 f.prompts().exclamations.at(1).contains(QStringLiteral("read-only")),
+             qPrintable(f.prompts().exclamations.at(1)));
+    f.discardWindow();
+    QCOMPARE(checksum(path), before);
+
+    // Removed: the import goes ahead.
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    f.prompts().confirmAnswers << true;
+    QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+    importFile(f, csv);
+    QCOMPARE(TestCatalog::rowCount(path, QStringLiteral("archive")), 2);
+    QCOMPARE(records(f), 2);
+    QCOMPARE(f.prompts().tasksRun, (QStringList{QStringLiteral("Reading \"%1\"").arg(QDir::toNativeSeparators(csv)),
+                                                QStringLiteral("Importing \"%1\"").arg(QDir::toNativeSeparators(csv))}));
+
+    // When the import is the run's first change, the backup is made before it.
+    const QString plain = f.file(QStringLiteral("plain.mdb"));
+    TestCatalog::create(plain, {movie("Vertigo", "A2", "Alfred Hitchcock")});
+    QCOMPARE(f.start(plain), MainWindow::LoadResult::Loaded); // a first opening may add the sort keys
+    f.discardWindow();
+    for (const QString& made : catalog::CatalogBackup::existing(plain))
+        QFile::remove(made);
+    QCOMPARE(f.start(plain), MainWindow::LoadResult::Loaded);
+    QVERIFY(catalog::CatalogBackup::existing(plain).isEmpty());
+    importFile(f, csv);
+    QCOMPARE(TestCatalog::rowCount(plain, QStringLiteral("archive")), 2);
+    const QStringList backups = catalog::CatalogBackup::existing(plain);
+    QCOMPARE(backups.size(), 1);
+    QCOMPARE(TestCatalog::rowCount(backups.first(), QStringLiteral("archive")), 1);
+    QVERIFY(f.prompts().unexpected.isEmpty());
+}
+
+void TestCatalogueExchange::importingTheSameRowsAgainAsksFirst()
+{
+    AppFixture f;
+    const QString path = f.file(QStringLiteral("c.mdb"));
+    TestCatalog::create(path, {movie("Vertigo", "A2", "Alfred Hitchcock")});
+    QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+    const QString csv = f.file(QStringLiteral("in.csv"));
+    writeFile(csv, "Title,Catalog,Director\r\n\"Alphaville\",\"N1\",\"Godard\"\r\n\"Zazie\",\"N2\",\"Malle\"\r\n");
+    importFile(f, csv);
+    QCOMPARE(records(f), 3);
+    QVERIFY(f.prompts().choices.isEmpty());
+
+    // The same file again: the user is asked; Cancel stores nothing.
+    f.prompts().choiceAnswers << 1;
+    importFile(f, csv);
+    QCOMPARE(f.prompts().choices.size(), 1);
+    QVERIFY2(f.prompts().choices.last().contains(QStringLiteral("All 2 rows")), qPrintable(f.prompts().choices.last()));
+    QCOMPARE(records(f), 3);
+    QCOMPARE(TestCatalog::rowCount(path, QStringLiteral("archive")), 3);
+
+    // Some new, some not: skipping stores the new ones and says how many were left out.
+    writeFile(csv, "Title,Catalog,Director\r\n\"Alphaville\",\"N1\",\"Godard\"\r\n\"Zazie\",\"N2\",\"Malle\"\r\n"
+                   "\"Le Samouraï\",\"N3\",\"Melville\"\r\n");
+    f.prompts().choiceAnswers << 0;
+    importFile(f, csv);
+    QVERIFY(f.prompts().choices.last().contains(QStringLiteral("2 rows")));
+    QVERIFY(f.prompts().choices.last().contains(QStringLiteral("1 rows are new")));
+    QCOMPARE(records(f), 4);
+    QVERIFY2(f.prompts().messages.last().contains(QStringLiteral("2 rows identical to records in the catalogue were skipped")),
+             qPrintable(f.prompts().messages.last()));
+
+    // Adding them all on purpose.
+    f.prompts().choiceAnswers << 0;
+    importFile(f, csv);
+    QCOMPARE(f.prompts().choices.size(), 3);
+    QVERIFY(f.prompts().choices.last().contains(QStringLiteral("All 3 rows")));
+    QCOMPARE(records(f), 7);
+    QVERIFY(f.prompts().messages.last().startsWith(QStringLiteral("3 records imported")));
+    QVERIFY(f.prompts().unexpected.isEmpty());
+}
+
+void TestCatalogueExchange::cancelLeavesCatalogueAndFileAsTheyWere()
+{
+    AppFixture f;
+    const QString path = f.file(QStringLiteral("c.mdb"));
+    TestCatalog::create(path, {movie("Vertigo", "A2", "Alfred Hitchcock")});
+    QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+    QByteArray csv = "Title,Catalog\r\n";
+    for (int i = 0; i < 2000; ++i)
+        csv += "\"Title " + QByteArray::number(i) + "\",\"C" + QByteArray::number(i) + "\"\r\n";
+    const QString file = f.file(QStringLiteral("in.csv"));
+    writeFile(file, csv);
+
+    // Cancel while the rows are stored: none of them is.
+    f.prompts().taskCancels << test::ScriptedPrompts::TaskCancel{} // the reading runs to its end
+                            << test::ScriptedPrompts::TaskCancel{300, QStringLiteral("Storing the records...")};
+    f.prompts().taskCancels.first().atDone = std::numeric_limits<qint64>::max();
+    importFile(f, file);
+    QCOMPARE(f.prompts().messages.last(), app::CsvCommands::ImportCancelled);
+    QVERIFY(f.prompts().taskSteps.contains(QStringLiteral("Storing the records...")));
+    QCOMPARE(TestCatalog::rowCount(path, QStringLiteral("archive")), 1);
+    QCOMPARE(records(f), 1);
+    // Cancel while the file is read.
+    f.prompts().taskCancels << test::ScriptedPrompts::TaskCancel{};
+    importFile(f, file);
+    QCOMPARE(f.prompts().messages.last(), app::CsvCommands::ImportCancelled);
+    QCOMPARE(TestCatalog::rowCount(path, QStringLiteral("archive")), 1);
+
+    // An export cancelled over an existing file leaves the file as it was.
+    const QString out = f.file(QStringLiteral("out.csv"));
+    writeFile(out, "kept");
+    f.prompts().fileAnswers << out;
+    f.prompts().confirmAnswers << true;
+    f.prompts().taskCancels << test::ScriptedPrompts::TaskCancel{};
+    f.menu("mnExportCsv")->trigger();
+    QCOMPARE(f.prompts().messages.last(), app::CsvCommands::ExportCancelled.arg(QDir::toNativeSeparators(out)));
+    QCOMPARE(TestCatalog::fileBytes(out), QByteArray("kept"));
+    QVERIFY(QDir(f.file(QString())).entryList({QStringLiteral("out.csv*")}, QDir::Files).size() == 1);
+    QVERIFY(f.prompts().exclamations.isEmpty());
+    QVERIFY(f.prompts().unexpected.isEmpty());
+}
+
+void TestCatalogueExchange::damagedOrCancelledConversionMakesNothing()
+{
+    AppFixture f;
+    const QString old = copyFixture(f, "jet4-catalogue.mdb", QStringLiteral("quelto.mdb"));
+    const QStringList before = QDir(f.file(QString())).entryList(QDir::Files);
+
+    // The converter dies on the file: it is called damaged, and the dialog comes back.
+    const QByteArray helper = qgetenv("QUELTO_CONVERT_HELPER");
+    qputenv("QUELTO_CONVERT_HELPER", QUELTO_FAKE_CONVERTER);
+    qputenv("QUELTO_FAKE_CONVERTER", "crash");
+    f.prompts().databaseAnswers << old << std::nullopt;
+    QCOMPARE(f.start(), MainWindow::LoadResult::Cancelled);
+    qputenv("QUELTO_CONVERT_HELPER", helper);
+    qunsetenv("QUELTO_FAKE_CONVERTER");
+    QCOMPARE(f.prompts().exclamations.size(), 1);
+    QVERIFY2(f.prompts().exclamations.at(0).contains(QStringLiteral("appears to be damaged")),
+             qPrintable(f.prompts().exclamations.at(0)));
+    QCOMPARE(f.prompts().tasksRun.size(), 1);
+    QVERIFY(f.prompts().tasksRun.at(0).startsWith(QStringLiteral("Reading the old catalogue")));
+    QCOMPARE(QDir(f.file(QString())).entryList(QDir::Files), before);
+
+    // Cancel while the records are copied: no new file, the dialog again.
+    f.prompts().databaseAnswers << old << std::nullopt;
+    f.prompts().fileAnswers << f.file(QStringLiteral("new.mdb"));
+    f.prompts().taskCancels << test::ScriptedPrompts::TaskCancel{std::numeric_limits<qint64>::max(), {}}
+                            << test::ScriptedPrompts::TaskCancel{0, QStringLiteral("Copying the records...")};
+    QCOMPARE(f.start(), MainWindow::LoadResult::Cancelled);
+    QCOMPARE(f.prompts().messages.last(), app::AccessConversionFlow::Cancelled);
+    QCOMPARE(QDir(f.file(QString())).entryList(QDir::Files), before);
+    QVERIFY(f.prompts().unexpected.isEmpty());
 }
 
 QTEST_MAIN(TestCatalogueExchange)

@@ -58,7 +58,7 @@ void BM_ListSort(benchmark::State& state, QString clause)
 void BM_QuickFilter(benchmark::State& state, QString text)
 {
     catalog::Database& db = keyedCatalog(int(state.range(0)));
-    const QString sql = SearchQuery::sortQuery(search::QuickFilter::clause(text, true), QStringLiteral(" ORDER by title"));
+    const QString sql = SearchQuery::sortQuery(search::QuickFilter::clause(text), QStringLiteral(" ORDER by title"));
     int found = 0;
     for (auto _ : state) {
         auto set = db.openRecordSet(sql);

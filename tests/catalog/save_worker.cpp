@@ -1,9 +1,11 @@
 // Saves records into a catalogue until it is killed, the way the record
 // commands do: a new record, then an edit of it checked against what was
 // read. After each stored change it prints "added N" or "edited N", so the
-// one who kills it knows what must be in the file.
+// one who kills it knows what must be in the file. A save the engine refuses
+// ends it with "refused: " and the message.
 #include "catalog/CatalogSchema.h"
 #include "catalog/Database.h"
+#include "catalog/EngineError.h"
 #include "catalog/RecordSet.h"
 
 #include <QCoreApplication>
@@ -11,14 +13,10 @@
 
 using namespace quelto::catalog;
 
-int main(int argc, char** argv)
+void saveUntilKilled(const QString& path, const QString& prefix)
 {
-    QCoreApplication app(argc, argv);
-    if (argc != 3)
-        return 2;
-    auto db = Database::open(QString::fromLocal8Bit(argv[1]));
+    auto db = Database::open(path);
     auto set = db->openRecordSet(CatalogSchema::ArchiveQuery);
-    const QString prefix = QString::fromLocal8Bit(argv[2]);
     for (int n = 0;; ++n) {
         const QString title = prefix + QString::number(n);
         set->addNew();
@@ -39,5 +37,18 @@ int main(int argc, char** argv)
         set->update();
         std::printf("edited %d\n", n);
         std::fflush(stdout);
+    }
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 3)
+        return 2;
+    try {
+        saveUntilKilled(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
+    } catch (const EngineError& error) {
+        std::printf("refused: %s\n", qPrintable(error.message()));
+        return 3;
     }
 }

@@ -9,6 +9,7 @@
 #include "catalog/TextKeys.h"
 #include "catalog/WesternCollation.h"
 
+#include <QCryptographicHash>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -18,7 +19,8 @@
 
 using namespace quelto::catalog;
 
-// The engine's own sort keys, search text and record counter on archive.
+// The engine's sort keys and folded text, its record counter, and the helper
+// columns an older version left in archive.
 class TestArchiveKeys : public QObject
 {
     Q_OBJECT
@@ -55,6 +57,21 @@ class TestArchiveKeys : public QObject
         for (; !set->eof(); set->moveNext())
             titles << set->text(QStringLiteral("title"));
         return titles;
+    }
+
+    static QByteArray fileHash(const QString& path)
+    {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+    }
+
+    static QString schemaOf(const QString& path)
+    {
+        auto db = Database::open(path);
+        auto statement = db->connection()->prepare(QStringLiteral("select group_concat(sql, ';') from sqlite_master"));
+        statement->step();
+        return statement->value(0).toString();
     }
 
     // What the stock sqlite3 tool says about the file.
@@ -114,91 +131,86 @@ private slots:
                  utf8(QString::fromUtf8("bogart émile ß")));
     }
 
-    void orderClausesUseTheKeyColumns_data()
+    void openingAddsNoHelperColumnsNorAnyByte()
     {
-        QTest::addColumn<QString>("sql");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("title") << "select * from archive   ORDER by title"
-                               << "select * from archive   ORDER by quelto_key_title";
-        QTest::newRow("director and year") << "select * from archive where x like 'a' order by mv_director,mv_year"
-                                           << "select * from archive where x like 'a' order by "
-                                              "quelto_key_mv_director,quelto_key_mv_year";
-        QTest::newRow("column without key") << "select * from archive order by mv_country"
-                                            << "select * from archive order by mv_country";
-        QTest::newRow("grouped") << "select mv_genre from archive group by mv_genre order by mv_genre"
-                                 << "select mv_genre from archive group by mv_genre order by mv_genre";
-        QTest::newRow("other table") << "select * from genre order by title" << "select * from genre order by title";
-        QTest::newRow("expression") << "select * from archive order by lower(title)"
-                                    << "select * from archive order by lower(title)";
+        const QString path = plainCatalogue(QStringLiteral("plain.mdb"), {QStringLiteral("b"), QStringLiteral("a")});
+        CatalogState state;
+        state.databasePath = path;
+        CatalogLoader::open(state); // the first start seeds the option lists
+        const QByteArray before = fileHash(path);
+        CatalogLoader::open(state);
+        QCOMPARE(titlesOf(*state.database, CatalogLoader::currentQuery(state)), (QStringList{"a", "b"}));
+        QCOMPARE(fileHash(path), before);
+        // A change stores the change, not helper columns.
+        RecordSet& set = *state.current;
+        set.edit();
+        set.setValue(QStringLiteral("title"), QStringLiteral("c"));
+        set.update();
+        QVERIFY(!ArchiveKeys::hasLegacyKeys(*state.database->connection()));
+        const QString schema = schemaOf(path);
+        QVERIFY2(!schema.contains(ArchiveKeys::Prefix), qPrintable(schema));
     }
 
-    void orderClausesUseTheKeyColumns()
+    // Quelto 1.2.0 kept sort keys and a search text in archive and read them;
+    // every change here keeps them right, so that version still sorts and
+    // filters the file correctly, and a huge value gives a key of bounded size.
+    void helperColumnsOfTheOlderVersionAreKeptRight()
     {
-        QFETCH(QString, sql);
-        QFETCH(QString, expected);
-        QSet<QString> names = {QStringLiteral("archive"), QStringLiteral("title"), ArchiveKeys::SearchColumn};
-        for (const QString& column : ArchiveKeys::keyedColumns())
-            names << ArchiveKeys::keyColumn(column);
-        QCOMPARE(ArchiveKeys::useKeyColumns(sql, names), expected);
-        // A catalogue without keys sorts as before.
-        QCOMPARE(ArchiveKeys::useKeyColumns(sql, {QStringLiteral("archive"), QStringLiteral("title")}), sql);
-    }
-
-    void olderFileIsUpgradedAndStaysCorrectForTheStockTool()
-    {
-        const QStringList titles = {QStringLiteral("zebra"), QString::fromUtf8("Émile"), QStringLiteral("emile"),
-                                    QStringLiteral("Alpha"), QString::fromUtf8("Über"), QStringLiteral("uber")};
-        const QString path = plainCatalogue(QStringLiteral("old.mdb"), titles);
-
+        const QString path = plainCatalogue(QStringLiteral("older.mdb"), {QStringLiteral("Beta"), QStringLiteral("alpha")});
+        {
+            auto db = Database::open(path);
+            SqliteConnection& c = *db->connection();
+            for (const char* column : {"title", "mv_director", "mv_year", "mv_genre", "catalog"})
+                c.exec(QStringLiteral("alter table archive add column quelto_key_%1 BLOB").arg(QLatin1String(column)));
+            c.exec(QStringLiteral("alter table archive add column quelto_search TEXT;"
+                                  "create index quelto_order_title on archive (quelto_key_title, quelto_search)"));
+        }
         CatalogState state;
         state.databasePath = path;
         CatalogLoader::open(state);
-        Database& db = *state.database;
-        QVERIFY(ArchiveKeys::hasKeys(db));
-        QVERIFY(db.translate(CatalogLoader::currentQuery(state)).contains(QLatin1String("quelto_key_title")));
-        // The keyed order is the collation's order.
-        QStringList sorted = titles;
-        std::stable_sort(sorted.begin(), sorted.end(),
-                         [](const QString& a, const QString& b) { return WesternCollation::compare(a, b) < 0; });
-        const QStringList shown = titlesOf(db, CatalogLoader::currentQuery(state));
-        QCOMPARE(shown.size(), sorted.size());
-        for (int i = 0; i < shown.size(); ++i)
-            QCOMPARE(WesternCollation::compare(shown[i], sorted[i]), 0);
-
-        // Writes through the program keep the keys and the file sound.
-        RecordSet& set = *state.current;
-        set.addNew();
-        for (const QString& column : CatalogSchema::archiveColumns())
-            set.setValue(column, QStringLiteral("y"));
-        set.setValue(QStringLiteral("title"), QStringLiteral("Aardvark"));
-        set.update();
-        set.moveLast();
+        QVERIFY(ArchiveKeys::hasLegacyKeys(*state.database->connection()));
+        RecordSet& set = *state.current; // alpha, Beta
         set.edit();
-        set.setValue(QStringLiteral("title"), QStringLiteral("Beta"));
+        set.setValue(QStringLiteral("title"), QString::fromUtf8("Über"));
+        set.setValue(QStringLiteral("mv_cast6"), QStringLiteral("Humphrey BOGART"));
         set.update();
-        set.moveFirst();
-        set.deleteRecord();
-        // The added row, renamed, sorts by its new title and is found by it.
-        QCOMPARE(titlesOf(db, QStringLiteral("select * from archive order by title")).first(),
-                 QStringLiteral("Beta"));
-        QCOMPARE(titlesOf(db, QStringLiteral("select * from archive where instr(quelto_search, 'beta') > 0"))
-                     .size(),
-                 1);
-        QVERIFY(titlesOf(db, QStringLiteral("select * from archive where instr(quelto_search, 'aardvark') > 0"))
-                    .isEmpty());
-        QCOMPARE(integrityCheck(path), QStringLiteral("ok"));
-
-        // Every index of the file is the program's own and on its own columns.
-        auto indexes = db.connection()->prepare(
-            QStringLiteral("select i.name, c.name from sqlite_master i, pragma_index_info(i.name) c "
-                           "where i.type = 'index' and i.tbl_name = 'archive'"));
-        int count = 0;
-        while (indexes->step()) {
-            QVERIFY(indexes->value(0).toString().startsWith(ArchiveKeys::Prefix));
-            QVERIFY(indexes->value(1).toString().startsWith(ArchiveKeys::Prefix));
-            ++count;
+        set.addNew();
+        set.setValue(QStringLiteral("title"), QStringLiteral("Gamma"));
+        set.update();
+        // A title far beyond what the window takes, from another program.
+        const QString huge(2000000, QLatin1Char('Z'));
+        {
+            auto other = Database::open(path);
+            auto statement = other->connection()->prepare(QStringLiteral("update archive set title = ? where title = 'Beta'"));
+            statement->bind(1, huge);
+            statement->step();
         }
-        QCOMPARE(count, 7);
+        set.requery();
+        for (; !set.eof(); set.moveNext()) {
+            if (set.text(QStringLiteral("title")) == huge) {
+                set.edit();
+                set.setValue(QStringLiteral("mv_year"), QStringLiteral("1999"));
+                set.update();
+            }
+        }
+
+        auto check = state.database->connection()->prepare(
+            QStringLiteral("select title, hex(quelto_key_title), quelto_search from archive order by rowid"));
+        int rows = 0;
+        while (check->step()) {
+            ++rows;
+            const std::string title = check->value(0).toString().toStdString();
+            const std::string limited = title.substr(0, ArchiveKeys::KeyTextLimit);
+            QCOMPARE(check->value(1).toString().toLatin1(),
+                     QByteArray::fromStdString(TextKeys::sortKey(limited)).toHex().toUpper());
+            QVERIFY(check->value(2).toString().startsWith(QString::fromStdString(TextKeys::folded(limited))));
+        }
+        QCOMPARE(rows, 3);
+        auto search = state.database->connection()->prepare(
+            QStringLiteral("select count(*) from archive where instr(quelto_search, 'humphrey bogart') > 0"));
+        search->step();
+        QCOMPARE(search->int64(0), 1);
+        QCOMPARE(integrityCheck(path), QStringLiteral("ok"));
     }
 
     void recordCountIsKeptAndSeesOtherWriters()
@@ -213,8 +225,7 @@ private slots:
         QCOMPARE(ArchiveKeys::count(connection), 3);
         connection.exec(QStringLiteral("delete from archive where title = 'a'"));
         QCOMPARE(ArchiveKeys::count(connection), 2);
-        // Another program adds a row: the count follows, and the row gets its
-        // keys at the next opening.
+        // Another program adds a row: the count follows.
         {
             auto other = Database::open(path);
             other->connection()->exec(QStringLiteral("insert into archive (title) values ('0 first')"));
@@ -222,6 +233,7 @@ private slots:
         QCOMPARE(ArchiveKeys::count(connection), 3);
         CatalogLoader::open(state);
         QCOMPARE(titlesOf(*state.database, CatalogLoader::currentQuery(state)).first(), QStringLiteral("0 first"));
+        QCOMPARE(ArchiveKeys::count(*state.database->connection()), 3);
     }
 
     void runnerAnswersOnlyTheNewestRequest()

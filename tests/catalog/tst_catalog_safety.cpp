@@ -49,6 +49,21 @@ Kind kindOf(const std::function<void()>& call)
     return Kind::Other;
 }
 
+// Whole files in and out.
+struct TestFiles
+{
+    static QByteArray bytes(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    static bool write(const QString& path, const QByteArray& content)
+    {
+        QFile f(path);
+        return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
+    }
+};
+
 QStringList titles(Database& db)
 {
     auto set = db.openRecordSet(QStringLiteral("select * from archive order by title"));
@@ -322,29 +337,46 @@ private slots:
                 return allow;
             };
             CatalogLoader::open(state, questions);
-            QVERIFY(!report.isEmpty());
+            // The check runs beside the opening; the first write waits for
+            // it and for the answer.
             const Kind kind = kindOf([&] { edit(*state.current, QStringLiteral("mv_year"), QStringLiteral("1")); });
+            QVERIFY(!report.isEmpty());
             QCOMPARE(kind == Kind::Damaged, !allow);
         }
     }
 
-    void backupsAreCompleteDatedAndOnlyTheNewestThreeKept()
+    void backupsAreDatedAndKeptByTheRule()
     {
         const QString path = catalogue({"Alien", "Brazil"});
         const QDateTime day(QDate(2026, 12, 7), QTime(18, 1, 2));
         QCOMPARE(QFileInfo(CatalogBackup::nameFor(path, day)).fileName(),
                  QFileInfo(path).completeBaseName() + QStringLiteral(".backup-2026-12-07-180102.mdb"));
-        for (int i = 0; i < 5; ++i)
-            CatalogBackup::make(path, day.addDays(i));
-        const QStringList copies = CatalogBackup::existing(path);
-        QCOMPARE(copies.size(), CatalogBackup::Kept);
-        QCOMPARE(copies.first(), CatalogBackup::nameFor(path, day.addDays(4)));
-        QCOMPARE(copies.last(), CatalogBackup::nameFor(path, day.addDays(2)));
-        auto restored = Database::open(copies.first());
+        // One copy a day for ten days, two on one of them, then three quick
+        // restarts today.
+        for (int i = 10; i >= 1; --i)
+            CatalogBackup::make(path, day.addDays(-i));
+        CatalogBackup::make(path, day.addDays(-2).addSecs(3600));
+        for (int k = 0; k < 3; ++k)
+            CatalogBackup::make(path, day.addSecs(20 * k));
+        // Kept: the three newest, and the newest of each of the last seven days.
+        const auto name = [&](const QDateTime& when) { return CatalogBackup::nameFor(path, when); };
+        QStringList expected = {name(day.addSecs(40)), name(day.addSecs(20)), name(day)};
+        expected << name(day.addDays(-1)) << name(day.addDays(-2).addSecs(3600));
+        for (int i = 3; i <= 6; ++i)
+            expected << name(day.addDays(-i));
+        QCOMPARE(CatalogBackup::existing(path), expected);
+        auto restored = Database::open(expected.first());
         QCOMPARE(titles(*restored), (QStringList{"Alien", "Brazil"}));
 
-        // The hook runs once, before the first write, and copies the state
-        // before it.
+        // A second copy in the same second gets a name of its own, and
+        // replaces the copy it is told to.
+        const QString again = CatalogBackup::make(path, day.addSecs(40), expected.at(1));
+        QVERIFY(again.endsWith(QLatin1String("-180142-2.mdb")));
+        QCOMPARE(CatalogBackup::existing(path).first(), again);
+        QVERIFY(!QFile::exists(expected.at(1)));
+        QVERIFY(QFile::exists(expected.at(0)));
+
+        // The hook runs before the first write, copying the state before it.
         auto db = Database::open(path);
         int runs = 0;
         db->connection()->setFirstWriteHook([&] {
@@ -357,6 +389,89 @@ private slots:
         QCOMPARE(runs, 1);
         auto copy = Database::open(CatalogBackup::nameFor(path, day.addDays(10)));
         QCOMPARE(titles(*copy), (QStringList{"Alien", "Brazil"}));
+    }
+
+    void copyOfAFileEmptiedOrCutShortIsNoBackup()
+    {
+        QStringList many;
+        for (int i = 0; i < 300; ++i)
+            many << QStringLiteral("Movie %1").arg(i, 3, 10, QLatin1Char('0'));
+        const QString path = catalogue(many);
+        const QDateTime day(QDate(2026, 12, 7), QTime(9, 0));
+        const QString good = CatalogBackup::make(path, day);
+        const QByteArray whole = TestFiles::bytes(path);
+        // What an older version left: an empty "copy", newer than the good one.
+        const QString empty = CatalogBackup::nameFor(path, day.addSecs(60));
+        sqlite3* made = nullptr;
+        sqlite3_open(empty.toUtf8().constData(), &made);
+        sqlite3_exec(made, "pragma user_version = 1", nullptr, nullptr, nullptr);
+        sqlite3_close(made);
+
+        QFile file(path);
+        for (const qint64 size : {whole.size() / 2, qint64(0)}) {
+            QVERIFY(file.resize(size));
+            bool refused = false;
+            try {
+                CatalogBackup::make(path, day.addSecs(120));
+            } catch (const EngineError& error) {
+                refused = error.message().contains(QLatin1String("No backup copy"));
+            }
+            QVERIFY(refused);
+            QCOMPARE(CatalogBackup::existing(path), (QStringList{empty, good}));
+        }
+        QVERIFY(TestFiles::write(path, whole));
+        for (int k = 1; k <= 3; ++k)
+            CatalogBackup::make(path, day.addSecs(300 * k));
+        // Three good ones are the three newest; the empty one was never one.
+        const QStringList copies = CatalogBackup::existing(path);
+        QCOMPARE(copies.size(), 3);
+        QVERIFY(!copies.contains(empty));
+        QVERIFY(!QFile::exists(empty));
+        const QStringList leftovers = QFileInfo(path).dir().entryList({QStringLiteral("*.partial")});
+        QVERIFY2(leftovers.isEmpty(), qPrintable(leftovers.join(u' ')));
+        QCOMPARE(CatalogBackup::checkCopy(copies.first()), QString());
+    }
+
+    // A first change that fails does not use up the run's copy: the hook
+    // runs again for the next one, and no more once a change is stored.
+    void firstWriteHookRunsUntilAChangeIsStored()
+    {
+        const QString path = catalogue({"Alien"});
+        auto db = Database::open(path);
+        int runs = 0;
+        db->connection()->setFirstWriteHook([&] { ++runs; });
+        auto set = db->openRecordSet(CatalogSchema::ArchiveQuery);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit tight = saved;
+        tight.rlim_cur = 1;
+        setrlimit(RLIMIT_FSIZE, &tight);
+        const Kind full = kindOf([&] { edit(*set, QStringLiteral("title"), QStringLiteral("Alien 2")); });
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QCOMPARE(full, Kind::DiskFull);
+        set->cancelUpdate();
+        QCOMPARE(runs, 1);
+        QVERIFY(!db->connection()->changeStored());
+        edit(*set, QStringLiteral("title"), QStringLiteral("Alien 3"));
+        QCOMPARE(runs, 2);
+        edit(*set, QStringLiteral("title"), QStringLiteral("Alien 4"));
+        set->addNew();
+        set->setValue(QStringLiteral("title"), QStringLiteral("Brazil"));
+        set->update();
+        QCOMPARE(runs, 2);
+        QCOMPARE(titles(*db), (QStringList{"Alien 4", "Brazil"}));
+    }
+
+    void unfinishedCopiesOfEndedRunsAreRemoved()
+    {
+        const QString path = catalogue({"Alien"});
+        const QString stale = CatalogBackup::nameFor(path, QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5))) +
+                              QStringLiteral(".4242.partial");
+        QVERIFY(TestFiles::write(stale, "half a copy"));
+        QVERIFY(CatalogBackup::existing(path).isEmpty());
+        QCOMPARE(CatalogBackup::removeLeftovers(path), 1);
+        QVERIFY(!QFile::exists(stale));
+        QVERIFY(QFile::exists(path));
     }
 
     void lockTellsASecondProgramAndOutlivesNoHolder()

@@ -10,6 +10,7 @@
 #include <QCryptographicHash>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/resource.h>
 
 using namespace quelto::catalog;
 
@@ -214,10 +215,16 @@ private slots:
             auto db = Database::open(path);
             db->connection()->exec(QStringLiteral("PRAGMA application_id = %1").arg(id));
         };
-        const auto idAfterOpening = [](const QString& path) {
+        // Opens the catalogue, then stores a change unless told not to.
+        const auto idAfter = [](const QString& path, bool change) {
             CatalogState state;
             state.databasePath = path;
             CatalogLoader::open(state);
+            if (change) {
+                state.current->addNew();
+                state.current->setValue(QStringLiteral("title"), QStringLiteral("New"));
+                state.current->update();
+            }
             return state.database->applicationId();
         };
 
@@ -226,12 +233,55 @@ private slots:
         QVERIFY(header(path).startsWith(QByteArray("SQLite format 3\0", 16)));
         QCOMPARE(header(path).mid(68, 4), QByteArray("QELT"));
 
-        // A catalogue made before the mark gains it; another program's id stays.
+        // A catalogue made before the mark (its lists seeded by an earlier
+        // start) gains it with its first change, not by being opened;
+        // another program's id stays.
+        idAfter(path, false);
         setId(path, 0);
-        QCOMPARE(idAfterOpening(path), Database::ApplicationId);
+        const QByteArray unmarked = fileHash(path);
+        QCOMPARE(idAfter(path, false), 0);
+        QCOMPARE(fileHash(path), unmarked);
+        QCOMPARE(idAfter(path, true), Database::ApplicationId);
         QCOMPARE(header(path).mid(68, 4), QByteArray("QELT"));
         setId(path, 0x12345678);
-        QCOMPARE(idAfterOpening(path), 0x12345678);
+        QCOMPARE(idAfter(path, true), 0x12345678);
+    }
+
+    // A change that is not stored takes the id back with it; the first one
+    // that is stored brings it.
+    void applicationIdComesOnlyWithAStoredChange()
+    {
+        const QString path = newPath();
+        CatalogLoader::createCatalogFile(path);
+        Database::open(path)->connection()->exec(QStringLiteral("PRAGMA application_id = 0"));
+        auto db = Database::open(path);
+        auto set = db->openRecordSet(CatalogSchema::ArchiveQuery);
+        // Over the file size limit the change fails when it is committed,
+        // after the id went into its transaction.
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit tight = saved;
+        tight.rlim_cur = 1;
+        setrlimit(RLIMIT_FSIZE, &tight);
+        set->addNew();
+        set->setValue(QStringLiteral("title"), QStringLiteral("Lost"));
+        EngineError::Kind kind = EngineError::Kind::Other;
+        try {
+            set->update();
+        } catch (const EngineError& error) {
+            kind = error.kind();
+        }
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QCOMPARE(kind, EngineError::Kind::DiskFull);
+        set->cancelUpdate();
+        QCOMPARE(Database::open(path)->applicationId(), 0);
+        QVERIFY(!db->connection()->changeStored());
+
+        set->addNew();
+        set->setValue(QStringLiteral("title"), QStringLiteral("Kept"));
+        set->update();
+        QVERIFY(db->connection()->changeStored());
+        QCOMPARE(Database::open(path)->applicationId(), Database::ApplicationId);
     }
 
     void filesThatAreNoCatalogue_data()

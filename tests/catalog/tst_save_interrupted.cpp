@@ -79,7 +79,8 @@ private slots:
             set->update();
         };
 
-        std::signal(SIGXFSZ, SIG_IGN);
+        // The engine ignores SIGXFSZ: the limit gives an error, not the end
+        // of this program.
         rlimit saved{};
         getrlimit(RLIMIT_FSIZE, &saved);
         rlimit tight = saved;
@@ -108,6 +109,25 @@ private slots:
         add(99999);
         QCOMPARE(check->openRecordSet(CatalogSchema::ArchiveQuery)->recordCount(), stored + 1);
         qInfo("%d saves stored, %d refused as disk full, file intact", stored, refused);
+
+        // Another program on the engine, started under a file size limit
+        // with the signal at its default: told the disk is full, not killed.
+        QProcess worker;
+        const qint64 limit = QFileInfo(path).size() + 64 * 1024;
+        worker.setChildProcessModifier([limit] {
+            std::signal(SIGXFSZ, SIG_DFL);
+            rlimit l{};
+            getrlimit(RLIMIT_FSIZE, &l);
+            l.rlim_cur = rlim_t(limit);
+            setrlimit(RLIMIT_FSIZE, &l);
+        });
+        worker.start(QCoreApplication::applicationDirPath() + QStringLiteral("/save_worker"), {path, QStringLiteral("L-")});
+        QVERIFY(worker.waitForFinished(120000));
+        const QString said = QString::fromLocal8Bit(worker.readAllStandardOutput());
+        QCOMPARE(worker.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(worker.exitCode(), 3);
+        QVERIFY2(said.contains(QLatin1String("refused: The disk that holds the catalogue")), qPrintable(said.right(300)));
+        QVERIFY(CatalogIntegrity::quickCheck(*Database::open(path)->connection()).isEmpty());
     }
 };
 

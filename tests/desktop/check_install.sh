@@ -15,7 +15,7 @@ DESTDIR="$tmp/root" cmake --install "$build" --prefix /usr >"$tmp/install.log"
 share="$tmp/root/usr/share"
 id=org.quelto.Quelto
 
-for f in usr/bin/quelto "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml" \
+for f in usr/bin/quelto usr/libexec/quelto/quelto-convert-access "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml" \
          "usr/share/mime/packages/$id.xml" "usr/share/icons/hicolor/scalable/apps/$id.svg" \
          "usr/share/icons/hicolor/48x48/apps/$id.png" "usr/share/icons/hicolor/256x256/apps/$id.png" \
          usr/share/man/man1/quelto.1.gz usr/share/doc/quelto/Quelto.html; do
@@ -24,6 +24,10 @@ done
 if grep -E '^-- (Installing|Up-to-date): ' "$tmp/install.log" | grep -v -F -- "$tmp/root/usr/"; then
     fail "installed outside DESTDIR and the prefix"
 fi
+
+# The installed program finds its Access converter beside it in the library folder.
+answer=$("$tmp/root/usr/libexec/quelto/quelto-convert-access" plan "$tmp/none.mdb" || true)
+grep -q '^error ' <<<"$answer" || fail "the installed converter does not answer"
 
 desktop-file-validate "$share/applications/$id.desktop" || fail "desktop entry"
 appstreamcli validate --no-net --pedantic "$share/metainfo/$id.metainfo.xml" >"$tmp/appstream.log" 2>&1 \

@@ -7,10 +7,12 @@
 #include "catalog/CatalogBackup.h"
 #include "catalog/Database.h"
 #include "catalog/RecordSet.h"
+#include "catalog/SqliteConnection.h"
 #include "editing/OptionListEditor.h"
 #include "editing/RecordCommands.h"
 
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -40,6 +42,27 @@ void runSql(const QString& path, const char* sql)
     sqlite3_open(path.toUtf8().constData(), &db);
     QCOMPARE(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
+}
+
+// Damage where Quelto does not read: only the engine's check finds it.
+void damageUnreadPages(const QString& path)
+{
+    runSql(path, "create table notes (x); insert into notes select hex(randomblob(900)) from genre, genre;");
+    int root = 0;
+    int pageSize = 0;
+    {
+        auto db = catalog::Database::open(path);
+        auto s = db->connection()->prepare(QStringLiteral("select rootpage from sqlite_master where name = 'notes'"));
+        s->step();
+        root = int(s->int64(0));
+        auto p = db->connection()->prepare(QStringLiteral("pragma page_size"));
+        p->step();
+        pageSize = int(p->int64(0));
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    file.seek(qint64(root - 1) * pageSize);
+    file.write(QByteArray(64, '\x7f'));
 }
 
 } // namespace
@@ -185,6 +208,84 @@ private slots:
             QVERIFY2(said.contains(QLatin1String("read-only")), qPrintable(said));
         QCOMPARE(storedValue(path, QStringLiteral("Alien"), QStringLiteral("title")), QStringLiteral("Alien"));
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+    // A catalogue whose writes were refused keeps every byte, whatever the
+    // user then tries; one made before the application id existed does not
+    // gain it either.
+    void refusedCatalogueKeepsEveryByte_data()
+    {
+        QTest::addColumn<QString>("why");
+        QTest::newRow("foreign trigger, not removed") << "trigger";
+        QTest::newRow("damaged, no leave to change it") << "damaged";
+        QTest::newRow("read-only file") << "readonly";
+    }
+    void refusedCatalogueKeepsEveryByte()
+    {
+        QFETCH(QString, why);
+        AppFixture f;
+        const QString path = f.file(QStringLiteral("refused.mdb"));
+        TestCatalog::create(path, {TestCatalog::record(QStringLiteral("Alien")), TestCatalog::record(QStringLiteral("Brazil"))});
+        runSql(path, "pragma application_id = 0");
+        if (why == QLatin1String("trigger"))
+            runSql(path, "create trigger wipe after update on archive begin delete from archive; end;");
+        if (why == QLatin1String("damaged"))
+            damageUnreadPages(path);
+        if (why == QLatin1String("readonly"))
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        const QByteArray before = QCryptographicHash::hash(TestCatalog::fileBytes(path), QCryptographicHash::Sha256);
+
+        f.prompts().confirmAnswers << false; // remove the trigger? change the damaged file?
+        QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+        if (why == QLatin1String("readonly"))
+            QCOMPARE(f.prompts().exclamations, QStringList{CatalogSafety::ReadOnly.arg(QDir::toNativeSeparators(path))});
+        else
+            QCOMPARE(f.prompts().confirmations.size(), 1);
+        // Save, delete, a new record, a sort and a search.
+        form(f).mv_year->setText(QStringLiteral("1979"));
+        form(f).dbSave->click();
+        f.prompts().confirmAnswers << true;
+        form(f).dbDelete->click();
+        form(f).dbNew->click();
+        form(f).title->setText(QStringLiteral("Cobra"));
+        form(f).catalog->setText(QStringLiteral("C1"));
+        form(f).dbSave->click();
+        f.menu("mnOrdCat")->trigger();
+        QCOMPARE(QCryptographicHash::hash(TestCatalog::fileBytes(path), QCryptographicHash::Sha256), before);
+        QVERIFY(catalog::CatalogBackup::existing(path).isEmpty());
+        QCOMPARE(catalog::Database::open(path)->applicationId(), 0);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    }
+
+    // Opening and browsing write nothing; the first change stored brings the
+    // backup copy and the application id.
+    void firstStoredChangeBringsTheBackupAndTheId()
+    {
+        AppFixture f;
+        const QString path = f.file(QStringLiteral("older.mdb"));
+        TestCatalog::create(path, {TestCatalog::record(QStringLiteral("Alien")), TestCatalog::record(QStringLiteral("Brazil"))});
+        QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded); // an earlier run seeded the option lists
+        f.discardWindow();
+        for (const QString& copy : catalog::CatalogBackup::existing(path))
+            QFile::remove(copy);
+        runSql(path, "pragma application_id = 0");
+        const QByteArray before = TestCatalog::fileBytes(path);
+        QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+        form(f).dbNext->click();
+        f.menu("mnOrdCat")->trigger();
+        QCOMPARE(TestCatalog::fileBytes(path), before);
+        QVERIFY(catalog::CatalogBackup::existing(path).isEmpty());
+
+        form(f).mv_year->setText(QStringLiteral("1979"));
+        form(f).dbSave->click();
+        QVERIFY2(f.prompts().exclamations.isEmpty(), qPrintable(f.prompts().exclamations.join(u'\n')));
+        QCOMPARE(catalog::Database::open(path)->applicationId(), catalog::Database::ApplicationId);
+        const QStringList copies = catalog::CatalogBackup::existing(path);
+        QCOMPARE(copies.size(), 1);
+        // The copy holds the catalogue as it was before the change.
+        QCOMPARE(storedValue(copies.first(), QStringLiteral("Alien"), QStringLiteral("mv_year")),
+                 QStringLiteral("Alien.mv_year"));
+        QCOMPARE(storedValue(path, QStringLiteral("Alien"), QStringLiteral("mv_year")), QStringLiteral("1979"));
     }
 
     void failuresHaveTheirOwnMessagesAndSaveWorksOnceMended()

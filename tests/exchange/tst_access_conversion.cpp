@@ -1,6 +1,8 @@
 // Converting old Access catalogues: every value as mdb-export reads it, the
-// recovery and seeding rules, refusal of files that are no catalogue, and an
-// old file that is never written to.
+// recovery and seeding rules, refusal of files that are no catalogue, an old
+// file that is never written to, the converter process that a damaged file
+// cannot take further than its limits, and what an interrupted conversion
+// leaves behind.
 #include "TestCatalog.h"
 #include "catalog/CatalogLoader.h"
 #include "catalog/CatalogSchema.h"
@@ -9,14 +11,20 @@
 #include "catalog/EngineError.h"
 #include "catalog/SqliteConnection.h"
 #include "exchange/AccessConversion.h"
+#include "exchange/AccessConversionProcess.h"
 #include "exchange/CommandLineExchange.h"
+#include "exchange/ConversionLeftovers.h"
+#include "tasks/TaskProgress.h"
 #include "exchange/CsvReader.h"
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
+#include <thread>
 
 using namespace quelto;
 using catalog::EngineError;
@@ -65,6 +73,27 @@ std::vector<std::vector<QVariant>> rowsOf(const QString& path, const QString& ta
 
 QString show(const QVariant& v) { return v.isValid() ? QLatin1Char('"') + v.toString() + QLatin1Char('"') : QStringLiteral("Null"); }
 
+// Runs the converter stand-in that misbehaves as mode says, for as long as one holds.
+class FakeConverter
+{
+public:
+    explicit FakeConverter(const QByteArray& mode) : m_helper(qgetenv("QUELTO_CONVERT_HELPER"))
+    {
+        qputenv("QUELTO_CONVERT_HELPER", QUELTO_FAKE_CONVERTER);
+        qputenv("QUELTO_FAKE_CONVERTER", mode);
+    }
+    ~FakeConverter()
+    {
+        qputenv("QUELTO_CONVERT_HELPER", m_helper);
+        qunsetenv("QUELTO_FAKE_CONVERTER");
+    }
+
+private:
+    QByteArray m_helper;
+};
+
+QStringList filesIn(const QString& folder) { return QDir(folder).entryList(QDir::Files | QDir::Hidden); }
+
 } // namespace
 
 class TestAccessConversion : public QObject
@@ -81,6 +110,11 @@ private slots:
     void neverOverwritesAndCancelLeavesNoFile();
     void largeFileConvertsAndOpens();
     void commandLine();
+    void converterProcessReadsAndWrites();
+    void damagedFileIsBoundedInTimeAndMemory_data();
+    void damagedFileIsBoundedInTimeAndMemory();
+    void cancelStopsTheConverterAndLeavesNothing();
+    void leftoversOfInterruptedConversionsAreRemoved();
 
 private:
     QTemporaryDir m_dir;
@@ -184,7 +218,8 @@ void TestAccessConversion::refusedValuesBecomeNull()
     genre.rows = {{QStringLiteral("Drama"), QStringLiteral(" 2"), QString()},
                   {QString(), 40000, QStringLiteral("x")},
                   {QString(256, QLatin1Char('y')), QVariant(), QVariant()},
-                  {QString(255, QLatin1Char('z')), QStringLiteral("two"), QVariant()}};
+                  {QString(255, QLatin1Char('z')), QStringLiteral("two"), QVariant()},
+                  {QStringLiteral("Dra") + QChar(0) + QStringLiteral("ma"), 5, QVariant()}};
     const auto refused = AccessConversion::refuseInvalidValues(QStringLiteral("genre"), genre);
     QStringList seen;
     for (const exchange::RefusedValue& v : refused)
@@ -192,7 +227,8 @@ void TestAccessConversion::refusedValuesBecomeNull()
     QCOMPARE(seen, (QStringList{QStringLiteral("genre 2 Text: empty text"),
                                 QStringLiteral("genre 2 Ordinal: \"40000\" is no whole number from -32768 to 32767"),
                                 QStringLiteral("genre 3 Text: text of 256 characters, more than 255"),
-                                QStringLiteral("genre 4 Ordinal: \"two\" is no whole number from -32768 to 32767")}));
+                                QStringLiteral("genre 4 Ordinal: \"two\" is no whole number from -32768 to 32767"),
+                                QStringLiteral("genre 5 Text: a NUL character in the text")}));
     QCOMPARE(genre.rows[0][1], QVariant(qlonglong(2)));
     QVERIFY(!genre.rows[1][0].isValid() && !genre.rows[1][1].isValid());
     QVERIFY(!genre.rows[2][0].isValid());
@@ -285,6 +321,156 @@ void TestAccessConversion::commandLine()
     QCOMPARE(records.size(), size_t(11));
     QCOMPARE(records[1].fields[23].toString(), QStringLiteral("Casablanca (1942)")); // ordered by title
     QCOMPARE(CommandLineExchange::exportCsv(fixture("jet4-catalogue.mdb"), csv, out, err), 1);
+}
+
+void TestAccessConversion::converterProcessReadsAndWrites()
+{
+    const QString file = fixture("jet4-catalogue.mdb");
+    const QByteArray before = checksum(file);
+    exchange::AccessConversionProcess converter(file);
+    tasks::TaskProgress progress;
+    const exchange::ConversionPlan plan = converter.plan(&progress);
+    QCOMPARE(plan.format, QStringLiteral("Jet 4"));
+    QCOMPARE(plan.totalRows, AccessConversion(file).totalRows());
+    QCOMPARE(plan.refusedCount, 0);
+
+    const QString folder = m_dir.filePath(QStringLiteral("process"));
+    QDir().mkpath(folder);
+    const QString target = QDir(folder).filePath(QStringLiteral("new.mdb"));
+    const exchange::ConversionSummary summary = converter.write(target, &progress);
+    QCOMPARE(summary.newPath, target);
+    QCOMPARE(summary.copied.size(), size_t(15));
+    QCOMPARE(progress.snapshot().done, plan.totalRows);
+    QCOMPARE(filesIn(folder), QStringList{QStringLiteral("new.mdb")});
+    QCOMPARE(test::TestCatalog::rowCount(target, QStringLiteral("archive")), 10);
+    QCOMPARE(checksum(file), before);
+    // Never over an existing file; a file that is no catalogue is refused with the reader's reason.
+    QVERIFY_THROWS_EXCEPTION(EngineError, converter.write(target));
+    try {
+        exchange::AccessConversionProcess(fixture("jet3-not-a-catalogue.mdb")).plan();
+        QFAIL("a file without catalogue tables was accepted");
+    } catch (const EngineError& error) {
+        QVERIFY2(error.message().contains(QStringLiteral("not a Quelto catalogue")), qPrintable(error.message()));
+    }
+}
+
+void TestAccessConversion::damagedFileIsBoundedInTimeAndMemory_data()
+{
+    QTest::addColumn<QByteArray>("mode");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("crash") << QByteArray("crash") << QStringLiteral("stop abnormally (signal 11)");
+    QTest::newRow("endless") << QByteArray("hang") << QStringLiteral("took longer than 2 seconds");
+    QTest::newRow("stuck") << QByteArray("silent") << QStringLiteral("made no progress for 1 seconds");
+    QTest::newRow("memory") << QByteArray("grow") << QStringLiteral("more than the 256 MB of memory");
+    QTest::newRow("no answer") << QByteArray("mute") << QStringLiteral("without an answer");
+    QTest::newRow("scratch") << QByteArray("scratch") << QStringLiteral("took longer than 2 seconds");
+}
+
+void TestAccessConversion::damagedFileIsBoundedInTimeAndMemory()
+{
+    QFETCH(QByteArray, mode);
+    QFETCH(QString, reason);
+    const FakeConverter fake(mode);
+    const QString folder = m_dir.filePath(QStringLiteral("damaged-") + QString::fromLatin1(mode));
+    QDir().mkpath(folder);
+    exchange::ConversionLeftovers::setLocation(QDir(folder).filePath(QStringLiteral("notes")));
+    exchange::ConversionLimits limits;
+    limits.seconds = mode == "grow" ? 60 : 2; // filling memory takes a while on a busy machine
+    limits.stallSeconds = mode == "silent" ? 1 : limits.seconds;
+    limits.memoryBytes = 256LL << 20;
+    exchange::AccessConversionProcess converter(fixture("jet4-catalogue.mdb"), limits);
+    const QString target = QDir(folder).filePath(QStringLiteral("new.mdb"));
+    for (int step = 0; step < 2; ++step) {
+        try {
+            if (step == 0)
+                converter.plan();
+            else
+                converter.write(target);
+            QFAIL("a misbehaving converter was taken at its word");
+        } catch (const EngineError& error) {
+            QCOMPARE(error.kind(), EngineError::Kind::Damaged);
+            QVERIFY2(error.message().contains(QStringLiteral("appears to be damaged")) && error.message().contains(reason),
+                     qPrintable(error.message()));
+        }
+    }
+    // Nothing at the target, no scratch file, no note of a conversion under way.
+    QCOMPARE(filesIn(folder), QStringList());
+    QCOMPARE(filesIn(QDir(folder).filePath(QStringLiteral("notes"))), QStringList());
+}
+
+void TestAccessConversion::cancelStopsTheConverterAndLeavesNothing()
+{
+    const FakeConverter fake("scratch");
+    const QString folder = m_dir.filePath(QStringLiteral("cancel"));
+    QDir().mkpath(folder);
+    exchange::ConversionLeftovers::setLocation(QDir(folder).filePath(QStringLiteral("notes")));
+    exchange::AccessConversionProcess converter(fixture("jet4-catalogue.mdb"));
+    tasks::TaskProgress progress;
+    std::thread cancel([&progress, folder] {
+        // Cancel once the converter has begun its scratch file.
+        for (int i = 0; i < 1000 && !QFileInfo::exists(QDir(folder).filePath(QStringLiteral("new.mdb.converting"))); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        progress.requestCancel();
+    });
+    QVERIFY_THROWS_EXCEPTION(tasks::WorkCancelled, converter.write(QDir(folder).filePath(QStringLiteral("new.mdb")), &progress));
+    cancel.join();
+    QCOMPARE(filesIn(folder), QStringList());
+    QCOMPARE(filesIn(QDir(folder).filePath(QStringLiteral("notes"))), QStringList());
+}
+
+void TestAccessConversion::leftoversOfInterruptedConversionsAreRemoved()
+{
+    const QString folder = m_dir.filePath(QStringLiteral("killed"));
+    const QString data = QDir(folder).filePath(QStringLiteral("data"));
+    QDir().mkpath(data);
+    exchange::ConversionLeftovers::setLocation(QDir(data).filePath(QStringLiteral("quelto/conversions")));
+
+    // A conversion killed half-way, as by a power cut: the program and its converter die.
+    const QString old = QDir(folder).filePath(QStringLiteral("big.mdb"));
+    QVERIFY(QFile::copy(fixture("jet4-5000.mdb"), old));
+    const QString target = QDir(folder).filePath(QStringLiteral("new.mdb"));
+    const QString scratch = target + QStringLiteral(".converting");
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), data);
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(QUELTO_PROGRAM), {QStringLiteral("--import-access"), old, target});
+    QVERIFY(program.waitForStarted());
+    QElapsedTimer clock;
+    clock.start();
+    while (!QFileInfo::exists(scratch) && clock.elapsed() < 60000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    QVERIFY2(QFileInfo::exists(scratch), "the conversion never began its scratch file");
+    ::kill(pid_t(program.processId()), SIGKILL);
+    program.waitForFinished();
+    QVERIFY(!QFileInfo::exists(target));
+
+    // Another conversion still running, and a note that names a file no conversion makes.
+    const QString running = QDir(folder).filePath(QStringLiteral("other.mdb.converting"));
+    test::TestCatalog::create(running);
+    const QString precious = QDir(folder).filePath(QStringLiteral("precious.mdb"));
+    test::TestCatalog::create(precious);
+    {
+        exchange::ConversionLeftovers forged(precious);
+        QDir notes(exchange::ConversionLeftovers::location());
+        QFile::copy(notes.filePath(notes.entryList({QStringLiteral("*.note")}).first()),
+                    notes.filePath(QStringLiteral("forged.note")));
+    }
+    const exchange::ConversionLeftovers underWay(running);
+
+    const QStringList removed = exchange::ConversionLeftovers::removeStale();
+    QVERIFY2(removed.contains(scratch), qPrintable(removed.join(QLatin1Char(' '))));
+    QVERIFY(!QFileInfo::exists(scratch) && !QFileInfo::exists(scratch + QStringLiteral("-journal")));
+    QVERIFY(QFileInfo::exists(running));
+    QVERIFY(QFileInfo::exists(precious));
+    QCOMPARE(QDir(exchange::ConversionLeftovers::location()).entryList({QStringLiteral("*.note")}).size(), 1);
+    // The next conversion to the same name goes ahead as if nothing had happened.
+    QString output;
+    QString errors;
+    QTextStream out(&output);
+    QTextStream err(&errors);
+    QCOMPARE(exchange::CommandLineExchange::importAccess(old, target, false, out, err), 0);
+    QCOMPARE(test::TestCatalog::rowCount(target, QStringLiteral("archive")), 5010);
 }
 
 QTEST_GUILESS_MAIN(TestAccessConversion)

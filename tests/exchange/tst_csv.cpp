@@ -1,6 +1,9 @@
 // CSV in and out: the reader's quoting rules and line numbers, the header
-// matching and row checks of an import, and a round trip of every column.
+// matching and row checks of an import, a round trip of every column, rows
+// that are in the catalogue already, and an import that goes through the
+// catalogue's write checks or is cancelled.
 #include "TestCatalog.h"
+#include "catalog/ArchiveReader.h"
 #include "catalog/CatalogSchema.h"
 #include "catalog/Database.h"
 #include "catalog/EngineError.h"
@@ -8,8 +11,12 @@
 #include "exchange/CsvExport.h"
 #include "exchange/CsvImport.h"
 #include "exchange/CsvReader.h"
+#include "catalog/SqliteConnection.h"
+#include "exchange/CsvColumns.h"
+#include "tasks/TaskProgress.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -54,6 +61,35 @@ QVariant column(const std::vector<QVariant>& row, const char* name)
     return row[size_t(catalog::CatalogSchema::archiveColumns().indexOf(QString::fromLatin1(name)))];
 }
 
+// An import of a text, checked against the catalogue at path (none when empty).
+CsvImport checked(const QByteArray& csv, const QString& path = {})
+{
+    CsvImport import = CsvImport::fromBytes(csv);
+    import.check(path);
+    return import;
+}
+
+qint64 appendTo(const QString& path, CsvImport& import, CsvImport::Duplicates duplicates = CsvImport::Duplicates::Skip)
+{
+    auto db = catalog::Database::open(path);
+    return import.append(*db, duplicates);
+}
+
+QByteArray exportAll(const QString& path)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    catalog::ArchiveReader rows(path, exchange::CsvColumns::names());
+    rows.readAll();
+    exchange::CsvExport::write(rows, buffer);
+    return buffer.data();
+}
+
+QByteArray checksum(const QString& path)
+{
+    return QCryptographicHash::hash(test::TestCatalog::fileBytes(path), QCryptographicHash::Sha256);
+}
+
 } // namespace
 
 class TestCsv : public QObject
@@ -68,6 +104,11 @@ private slots:
     void roundTripOfEveryColumnWithHostileTexts();
     void headerMatchesNamesAndCaptions();
     void refusedRowsAreListedAndOnlyGoodOnesStored();
+    void readerStreamsLargeFilesInBlocks();
+    void nulCharactersAreNeverStored();
+    void rowsAlreadyStoredAreFoundAndSkipped();
+    void importGoesThroughTheWriteChecks();
+    void cancelledOrChangedImportStoresNothing();
 
 private:
     QTemporaryDir m_dir;
@@ -146,24 +187,18 @@ void TestCsv::roundTripOfEveryColumnWithHostileTexts()
     const QString source = m_dir.filePath(QStringLiteral("source.mdb"));
     test::TestCatalog::create(source, rows);
 
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    {
-        auto db = catalog::Database::open(source);
-        QCOMPARE(exchange::CsvExport::write(*db, catalog::CatalogSchema::ArchiveQuery, buffer), 4);
-    }
-    QVERIFY(buffer.data().startsWith("\"catalog\",\"md_type\","));
-    QVERIFY(buffer.data().contains(",,,"));
+    const QByteArray csv = exportAll(source);
+    QVERIFY(csv.startsWith("\"catalog\",\"md_type\","));
+    QVERIFY(csv.contains(",,,"));
+    QCOMPARE(CsvReader::parse(csv).size(), size_t(5));
 
     const QString copy = m_dir.filePath(QStringLiteral("copy.mdb"));
     test::TestCatalog::create(copy);
-    CsvImport import(buffer.data());
+    CsvImport import = checked(csv, copy);
     QVERIFY2(import.refusedRows().empty(), qPrintable(CsvImport::describe(import.refusedRows())));
     QVERIFY(import.ignoredColumns().isEmpty());
-    {
-        auto db = catalog::Database::open(copy);
-        QCOMPARE(import.append(*db), 4);
-    }
+    QCOMPARE(import.duplicateCount(), 0);
+    QCOMPARE(appendTo(copy, import), 4);
     const auto expected = archiveRows(source);
     const auto actual = archiveRows(copy);
     QCOMPARE(actual.size(), expected.size());
@@ -179,15 +214,12 @@ void TestCsv::headerMatchesNamesAndCaptions()
 {
     const QByteArray csv = "Title,CATALOG, Director ,Sound,Sound,Cast,Cast,IMDb-Rating,Year,Notes\r\n"
                            "\"T1\",\"C1\",\"Dir\",\"Stereo\",\"Mono\",\"Lead\",\"Second\",\"\",,\"x\"\r\n";
-    CsvImport import(csv);
+    CsvImport import = checked(csv);
     QCOMPARE(import.ignoredColumns(), QStringList{QStringLiteral("Notes")});
     QCOMPARE(import.acceptedCount(), 1);
     const QString path = m_dir.filePath(QStringLiteral("captions.mdb"));
     test::TestCatalog::create(path);
-    {
-        auto db = catalog::Database::open(path);
-        import.append(*db);
-    }
+    appendTo(path, import);
     const std::vector<QVariant> row = archiveRows(path).at(0);
     QCOMPARE(column(row, "title").toString(), QStringLiteral("T1"));
     QCOMPARE(column(row, "catalog").toString(), QStringLiteral("C1"));
@@ -204,10 +236,10 @@ void TestCsv::headerMatchesNamesAndCaptions()
     QVERIFY(!column(row, "md_type").isValid());
     QVERIFY(!column(row, "mv_cast2").isValid());
 
-    QVERIFY_THROWS_EXCEPTION(EngineError, CsvImport("catalog,director\n\"A\",\"B\"\n"));
-    QVERIFY_THROWS_EXCEPTION(EngineError, CsvImport("title,genre\n\"A\",\"B\"\n"));
-    QVERIFY_THROWS_EXCEPTION(EngineError, CsvImport("title,catalog,Title\n"));
-    QVERIFY_THROWS_EXCEPTION(EngineError, CsvImport(""));
+    QVERIFY_THROWS_EXCEPTION(EngineError, checked("catalog,director\n\"A\",\"B\"\n"));
+    QVERIFY_THROWS_EXCEPTION(EngineError, checked("title,genre\n\"A\",\"B\"\n"));
+    QVERIFY_THROWS_EXCEPTION(EngineError, checked("title,catalog,Title\n"));
+    QVERIFY_THROWS_EXCEPTION(EngineError, checked(""));
 }
 
 void TestCsv::refusedRowsAreListedAndOnlyGoodOnesStored()
@@ -222,7 +254,7 @@ void TestCsv::refusedRowsAreListedAndOnlyGoodOnesStored()
                            QByteArray(256, 'g') +
                            "\",\"x\"\n"                                  // 8: too long
                            "\"A6\",\"Good two\",,\n";                    // 9
-    CsvImport import(csv);
+    CsvImport import = checked(csv);
     QCOMPARE(import.acceptedCount(), 3);
     const std::vector<exchange::RefusedRow>& refused = import.refusedRows();
     QCOMPARE(refused.size(), size_t(4));
@@ -237,16 +269,215 @@ void TestCsv::refusedRowsAreListedAndOnlyGoodOnesStored()
 
     const QString path = m_dir.filePath(QStringLiteral("refused.mdb"));
     test::TestCatalog::create(path, {test::TestCatalog::record(QStringLiteral("Already there"))});
-    {
-        auto db = catalog::Database::open(path);
-        QCOMPARE(import.append(*db), 3);
-    }
+    QCOMPARE(appendTo(path, import), 3);
     const auto rows = archiveRows(path);
     QCOMPARE(rows.size(), size_t(4));
     QCOMPARE(column(rows[1], "mv_genre").toString(), QStringLiteral(" "));
     QCOMPARE(column(rows[2], "title").toString(), QStringLiteral("Multi\nline"));
     QCOMPARE(column(rows[3], "title").toString(), QStringLiteral("Good two"));
     QVERIFY(!column(rows[3], "mv_genre").isValid());
+}
+
+void TestCsv::readerStreamsLargeFilesInBlocks()
+{
+    // Rows of 100 bytes; the CR LF of one row falls across the first block's end.
+    QByteArray csv = "a,b\r\n";
+    const QByteArray filler(93, 'x');
+    int rows = 1; // the filler rows and the one whose CR ends the block
+    for (; csv.size() < 65535 - 200; ++rows)
+        csv += "\"" + filler + "\",1\r\n";
+    csv += QByteArray(65533 - csv.size(), 'y') + ",2\r\n"; // the CR is the block's last byte
+    QCOMPARE(csv.size(), 65537);
+    QCOMPARE(csv.at(65535), '\r');
+    csv += "\"over\r\nthe edge\",3\r\nlast,4";
+    const std::vector<exchange::CsvRecord> records = CsvReader::parse(csv);
+    QCOMPARE(int(records.size()), 1 + rows + 2);
+    QCOMPARE(records[size_t(rows)].fields.at(1).toString(), QStringLiteral("2"));
+    QCOMPARE(records[size_t(rows) + 1].line, rows + 2);
+    QCOMPARE(records[size_t(rows) + 1].fields.at(0).toString(), QStringLiteral("over\r\nthe edge"));
+    QCOMPARE(records.back().line, rows + 4);
+
+    // A quote never closed does not make the reader hold the rest of a large file.
+    QByteArray open = "a,b\n1,\"" + QByteArray(3 << 20, 'z');
+    try {
+        CsvReader::parse(open);
+        QFAIL("an endless field was read");
+    } catch (const EngineError& error) {
+        QVERIFY2(error.message().contains(QStringLiteral("line 2")) && error.message().contains(QStringLiteral("1 MB")),
+                 qPrintable(error.message()));
+    }
+    try {
+        CsvReader::parse(QByteArray("\xFF\xFEt\0i\0", 6));
+        QFAIL("UTF-16 was read");
+    } catch (const EngineError& error) {
+        QVERIFY2(error.message().contains(QStringLiteral("UTF-16")), qPrintable(error.message()));
+    }
+}
+
+void TestCsv::nulCharactersAreNeverStored()
+{
+    const char raw[] = "catalog,title,mv_director\n"
+                       "\"A1\",\"Ti\0tle\",\"x\"\n"
+                       "\"A2\",\"Good\",\"d\0\"\n"
+                       "A3,Fine,y\n"
+                       "\"A\0\",,\n";
+    const QByteArray csv(raw, sizeof raw - 1);
+    CsvImport import = checked(csv);
+    QCOMPARE(import.acceptedCount(), 1);
+    const std::vector<exchange::RefusedRow>& refused = import.refusedRows();
+    QCOMPARE(refused.size(), size_t(3));
+    QCOMPARE(refused[0].line, 2);
+    QCOMPARE(refused[0].reason, QStringLiteral("title holds a NUL character"));
+    QCOMPARE(refused[1].line, 3);
+    QCOMPARE(refused[1].reason, QStringLiteral("mv_director holds a NUL character"));
+    QCOMPARE(refused[2].line, 5);
+    QCOMPARE(refused[2].reason, QStringLiteral("no title; catalog holds a NUL character"));
+
+    const QString path = m_dir.filePath(QStringLiteral("nul.mdb"));
+    test::TestCatalog::create(path);
+    QCOMPARE(appendTo(path, import), 1);
+    auto db = catalog::Database::open(path);
+    auto statement = db->connection()->prepare(QStringLiteral(
+        "select count(*) from archive where instr(title, char(0)) or instr(mv_director, char(0)) or instr(catalog, char(0))"));
+    QVERIFY(statement->step());
+    QCOMPARE(statement->value(0).toInt(), 0);
+    QCOMPARE(test::TestCatalog::rowCount(path, QStringLiteral("archive")), 1);
+
+    // A UTF-16 file without a byte order mark: every other byte is NUL.
+    const QByteArray utf16("t\0i\0t\0l\0e\0,\0c\0a\0t\0a\0l\0o\0g\0\n\0", 28);
+    try {
+        checked(utf16);
+        QFAIL("a UTF-16 header was taken");
+    } catch (const EngineError& error) {
+        QVERIFY2(error.message().contains(QStringLiteral("UTF-16")), qPrintable(error.message()));
+    }
+}
+
+void TestCsv::rowsAlreadyStoredAreFoundAndSkipped()
+{
+    test::TestCatalog::Row sparse;
+    sparse[QStringLiteral("catalog")] = QStringLiteral("H006");
+    sparse[QStringLiteral("title")] = QStringLiteral("Sparse");
+    const QString path = m_dir.filePath(QStringLiteral("twice.mdb"));
+    test::TestCatalog::create(path, {test::TestCatalog::record(QStringLiteral("Casablanca"), QStringLiteral("V001")),
+                                     test::TestCatalog::record(QStringLiteral("Vertigo"), QStringLiteral("V002")),
+                                     sparse});
+    QByteArray csv = exportAll(path);
+    // Not the same: another case, a trailing blank, an empty text where Null is stored.
+    const QByteArray nulls(22, ',');
+    csv += "\"V001\"," + nulls + "\"casablanca\"\r\n";
+    csv += "\"V003\"," + nulls + "\"Vertigo \"\r\n";
+    csv += "\"H006\",,,,,,\"\"," + QByteArray(16, ',') + "\"Sparse\"\r\n"; // mv_country " ", not Null
+
+    CsvImport first = checked(csv, path);
+    QCOMPARE(first.acceptedCount(), 6);
+    QCOMPARE(first.duplicateCount(), 3);
+    QCOMPARE(first.toStore(CsvImport::Duplicates::Skip), 3);
+    QCOMPARE(appendTo(path, first), 3);
+    QCOMPARE(test::TestCatalog::rowCount(path, QStringLiteral("archive")), 6);
+    QCOMPARE(first.lastStoredKey() - first.firstStoredKey(), 2);
+
+    // The same file again: every row is in the catalogue now.
+    CsvImport again = checked(csv, path);
+    QCOMPARE(again.duplicateCount(), 6);
+    QCOMPARE(appendTo(path, again), 0);
+    QCOMPARE(test::TestCatalog::rowCount(path, QStringLiteral("archive")), 6);
+    // ... unless the user wants them all.
+    QCOMPARE(appendTo(path, again, CsvImport::Duplicates::Add), 6);
+    QCOMPARE(test::TestCatalog::rowCount(path, QStringLiteral("archive")), 12);
+    // Without a catalogue to compare with, nothing counts as stored already.
+    QCOMPARE(checked(csv).duplicateCount(), 0);
+}
+
+void TestCsv::importGoesThroughTheWriteChecks()
+{
+    const QByteArray csv = "catalog,title\nN1,New one\nN2,New two\n";
+    const QString path = m_dir.filePath(QStringLiteral("checked.mdb"));
+    test::TestCatalog::create(path, {test::TestCatalog::record(QStringLiteral("Stored"))});
+
+    // Writes barred (a foreign trigger the user kept, a damaged file): not one byte changes.
+    QByteArray before = checksum(path);
+    {
+        auto db = catalog::Database::open(path);
+        db->connection()->refuseWrites(EngineError(EngineError::Kind::Hostile, QStringLiteral("barred")));
+        CsvImport import = checked(csv, path);
+        try {
+            import.append(*db);
+            QFAIL("the import wrote to a barred catalogue");
+        } catch (const EngineError& error) {
+            QCOMPARE(error.kind(), EngineError::Kind::Hostile);
+        }
+    }
+    QCOMPARE(checksum(path), before);
+
+    // A read-only file.
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    {
+        CsvImport import = checked(csv, path);
+        auto db = catalog::Database::open(path);
+        QVERIFY_THROWS_EXCEPTION(EngineError, import.append(*db));
+    }
+    QCOMPARE(checksum(path), before);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+
+    // The backup (the first-write hook) runs once, before anything is stored.
+    int hookRuns = 0;
+    int rowsAtHook = -1;
+    {
+        auto db = catalog::Database::open(path);
+        db->connection()->setFirstWriteHook([&] {
+            ++hookRuns;
+            rowsAtHook = test::TestCatalog::rowCount(path, QStringLiteral("archive"));
+        });
+        CsvImport import = checked(csv, path);
+        QCOMPARE(import.append(*db), 2);
+    }
+    QCOMPARE(hookRuns, 1);
+    QCOMPARE(rowsAtHook, 1);
+    QCOMPARE(test::TestCatalog::rowCount(path, QStringLiteral("archive")), 3);
+}
+
+void TestCsv::cancelledOrChangedImportStoresNothing()
+{
+    QByteArray csv = "catalog,title\n";
+    for (int i = 0; i < 3000; ++i)
+        csv += "C" + QByteArray::number(i) + ",Title " + QByteArray::number(i) + "\n";
+    const QString path = m_dir.filePath(QStringLiteral("cancel.mdb"));
+    test::TestCatalog::create(path, {test::TestCatalog::record(QStringLiteral("Stored"))});
+    const QByteArray before = checksum(path);
+
+    CsvImport import = checked(csv, path);
+    QCOMPARE(import.acceptedCount(), 3000);
+    tasks::TaskProgress progress;
+    progress.requestCancel();
+    {
+        auto db = catalog::Database::open(path);
+        QVERIFY_THROWS_EXCEPTION(tasks::WorkCancelled, import.append(*db, CsvImport::Duplicates::Skip, &progress));
+        QVERIFY(!db->connection()->inTransaction());
+    }
+    QCOMPARE(checksum(path), before);
+
+    // A file that changes between reading and storing is not half imported.
+    const QString file = m_dir.filePath(QStringLiteral("changing.csv"));
+    {
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(csv);
+    }
+    CsvImport fromFile(file);
+    fromFile.check(path);
+    {
+        QFile out(file);
+        QVERIFY(out.open(QIODevice::Append));
+        out.write("Z1,One more\n");
+    }
+    try {
+        appendTo(path, fromFile);
+        QFAIL("a changed file was imported");
+    } catch (const EngineError& error) {
+        QVERIFY2(error.message().contains(QStringLiteral("changed")), qPrintable(error.message()));
+    }
+    QCOMPARE(checksum(path), before);
 }
 
 QTEST_GUILESS_MAIN(TestCsv)

@@ -135,6 +135,13 @@ xdotool key --clearmodifiers alt+g
 xdotool type --delay 60 "Deca"
 sleep 2
 shot group-pane-decade
+# By borrower: the first borrower's records, with the Loan column filled.
+xdotool key --clearmodifiers alt+g
+xdotool type --delay 60 "Borr"
+sleep 2
+xdotool mousemove 41 227 click 1
+sleep 2
+shot group-pane-borrower
 
 # 6. The Statistics window (four lines of summary above the charts), and its genre chart saved as PNG.
 xdotool key --clearmodifiers alt+i

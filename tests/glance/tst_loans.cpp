@@ -132,7 +132,6 @@ private slots:
     void badInputIsRefusedWithNothingWritten()
     {
         auto db = catalog::Database::open(m_path);
-        catalog::ArchiveKeys::install(*db); // the key column and index path too
         LoanStore loans(*db);
         loans.lend(request(QStringLiteral("T3"), QStringLiteral("Carl"), QDate(2026, 12, 1)), Today);
         db.reset();

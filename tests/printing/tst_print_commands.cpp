@@ -2,6 +2,11 @@
 #include "AppFixture.h"
 #include "PrintDoubles.h"
 #include "TestCatalog.h"
+#include "app/CollectorFeatures.h"
+#include "catalog/Database.h"
+#include "catalog/SqliteConnection.h"
+#include "editing/CoverField.h"
+#include "editing/RecordForm.h"
 #include "printing/LabelDialog.h"
 #include "printing/LabelOffsets.h"
 #include "printing/LabelOffsetsDialog.h"
@@ -11,6 +16,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QListWidget>
 #include <QRadioButton>
@@ -60,7 +66,9 @@ private slots:
     void cancelledLabelPrinterDialogEmptiesAndHides();
 
     void listsPreviewAndExportAndSayWhereFilesWent();
+    void listsRunBesideTheWindowAndCancelLeavesNoTrace();
     void labelOffsetsAreKeptPerPrinterAndMoveLabelsOnly();
+    void boxCoverShowsTheTapesCoverAndLabelsTheRunningTimes();
 
 private:
     struct Rig
@@ -390,6 +398,53 @@ void TestPrintCommands::listsPreviewAndExportAndSayWhereFilesWent()
     QVERIFY(rig.f.prompts().unexpected.isEmpty());
 }
 
+void TestPrintCommands::listsRunBesideTheWindowAndCancelLeavesNoTrace()
+{
+    Rig rig;
+    start(rig, movies());
+    rig.f.menu("mnPrintShort")->trigger();
+    QCOMPARE(rig.f.prompts().tasksRun, QStringList{QStringLiteral("Printing the short list")});
+    QCOMPARE(rig.canvas->documents.size(), size_t(1));
+    QCOMPARE(textsOf(rig.canvas->documents[0]).at(1), QStringLiteral("Ab")); // by title: "Abbey Road" first
+
+    // Cancel: nothing goes to the printer, and the user is told.
+    rig.f.prompts().taskCancels << test::ScriptedPrompts::TaskCancel{};
+    rig.f.menu("mnPrintLong")->trigger();
+    QCOMPARE(rig.canvas->documents.size(), size_t(1));
+    QCOMPARE(rig.f.prompts().messages.last(), printing::ListPrintCommands::Cancelled);
+
+    // A PDF export cancelled over an existing file leaves the file as it was.
+    const QString pdf = rig.f.file(QStringLiteral("list.pdf"));
+    {
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("old");
+    }
+    rig.f.prompts().fileAnswers << pdf;
+    rig.f.prompts().taskCancels << test::ScriptedPrompts::TaskCancel{};
+    rig.f.menu("mnPdfLong")->trigger();
+    QCOMPARE(TestCatalog::fileBytes(pdf), QByteArray("old"));
+    QCOMPARE(rig.f.prompts().messages.last(), printing::ListPrintCommands::PdfCancelled.arg(QDir::toNativeSeparators(pdf)));
+    QCOMPARE(QDir(rig.f.file(QString())).entryList({QStringLiteral("list.pdf*")}, QDir::Files).size(), 1);
+
+    // A list too long to preview is refused with the reason; printing it is not.
+    {
+        auto db = catalog::Database::open(rig.f.file(QStringLiteral("p.mdb")));
+        db->connection()->exec(QStringLiteral(
+            "with recursive n(i) as (select 1 union all select i + 1 from n where i < %1) "
+            "insert into archive (catalog, title) select 'X' || i, 'Extra ' || i from n")
+                                   .arg(printing::ListPrintCommands::PreviewLimit));
+    }
+    rig.f.menu("mnPreviewShort")->trigger();
+    QCOMPARE(rig.f.prompts().exclamations.size(), 1);
+    QVERIFY(rig.f.prompts().exclamations.at(0).startsWith(QStringLiteral("The list has 5")));
+    QVERIFY(rig.chooser->previews.empty());
+    rig.f.menu("mnPrintShort")->trigger();
+    QCOMPARE(rig.canvas->documents.size(), size_t(2));
+    QCOMPARE(rig.canvas->documents[1].pages.size(), size_t((5004 + 48) / 49));
+    QVERIFY(rig.f.prompts().unexpected.isEmpty());
+}
+
 void TestPrintCommands::labelOffsetsAreKeptPerPrinterAndMoveLabelsOnly()
 {
     Rig rig;
@@ -442,6 +497,63 @@ void TestPrintCommands::labelOffsetsAreKeptPerPrinterAndMoveLabelsOnly()
     QVERIFY(!offsets.offsetX()->isEnabled());
     QCOMPARE(offsets.findChild<QLabel*>(QStringLiteral("offsetPrinter"))->text(), printing::LabelOffsetsDialog::NoPrinter);
     QVERIFY(rig.f.prompts().unexpected.isEmpty());
+}
+
+void TestPrintCommands::boxCoverShowsTheTapesCoverAndLabelsTheRunningTimes()
+{
+    Rig rig;
+    start(rig, {tape("Alpha", "T1", "VHS"), tape("Beta", "T1", "VHS")});
+    editing::RecordForm& r = rig.f.window().form();
+    // Alpha runs 117 minutes and has no cover; Beta runs 95 and has a tall one.
+    r.runningTime->setText(QStringLiteral("117"));
+    r.dbSave->click();
+    r.dbNext->click();
+    QCOMPARE(r.title->text(), QStringLiteral("Beta"));
+    r.runningTime->setText(QStringLiteral("95"));
+    QImage poster(200, 300, QImage::Format_RGB32);
+    poster.fill(Qt::darkBlue);
+    QVERIFY(rig.f.window().collector().cover().takeImage(poster, {}));
+    r.dbSave->click();
+    QVERIFY(rig.f.prompts().exclamations.isEmpty());
+
+    rig.f.prompts().dialogScripts << [](QDialog& d) {
+        auto& dialog = static_cast<printing::LabelDialog&>(d);
+        if (!dialog.prBox()->isChecked())
+            dialog.prBox()->click();
+        dialog.printButton()->click();
+    };
+    rig.f.menu("mnPrintLabel")->trigger();
+    QCOMPARE(rig.canvas->documents.size(), size_t(1));
+    const printing::PrintDocument& document = rig.canvas->documents[0];
+    QCOMPARE(document.pages.size(), size_t(2));
+    QVERIFY(document.pages[0].images.empty()); // the labels have no picture
+    const QStringList labelTexts = [&] {
+        QStringList out;
+        for (const auto& item : document.pages[0].texts)
+            out << item.text;
+        return out;
+    }();
+    QVERIFY(labelTexts.contains(QStringLiteral("Alpha.mv_director   Alpha.mv_rating   117 min")));
+    QVERIFY(labelTexts.contains(QStringLiteral("Beta.mv_director   Beta.mv_rating   95 min")));
+
+    // The box cover: Beta's picture fills the front's height, its aspect kept,
+    // centred across; the detail blocks end with the running times.
+    const printing::PrintPage& box = document.pages[1];
+    QCOMPARE(box.images.size(), size_t(1));
+    const printing::ImageItem& front = box.images[0];
+    QCOMPARE(front.image.size(), QSize(200, 300));
+    const double height = printing::TapeLabels::FrontBottom - printing::TapeLabels::FrontTop;
+    QCOMPARE(front.height, height);
+    QCOMPARE(front.width, height * 2 / 3);
+    QCOMPARE(front.y, printing::TapeLabels::FrontTop);
+    QCOMPARE(front.x + front.width / 2, (printing::TapeLabels::FrontLeft + printing::TapeLabels::FrontRight) / 2);
+    QStringList boxTexts;
+    for (const auto& item : box.texts)
+        boxTexts << item.text;
+    QVERIFY(boxTexts.contains(QStringLiteral("117 min")));
+    QVERIFY(boxTexts.contains(QStringLiteral("95 min")));
+    QVERIFY(boxTexts.contains(QStringLiteral("Alpha.mv_rating")));
+    QVERIFY(rig.f.prompts().exclamations.isEmpty());
 }
 
 QTEST_MAIN(TestPrintCommands)

@@ -1,9 +1,12 @@
 // The lists and labels as placed items, and one document painted to PDF and
 // read back.
 #include "printing/CatalogueLists.h"
+#include "printing/ListLayout.h"
 #include "printing/PrintCanvas.h"
+#include "tasks/TaskProgress.h"
 #include "printing/TapeLabels.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -106,7 +109,9 @@ private slots:
     void longListHeadingOnEveryPage();
     void shortListRowsAndContinuationPages();
     void listsOfNoRowsHaveNoPages();
+    void longListsAreHandedOnAPageAtATime();
     void paintedPdfHasTheTextsWhereTheyWerePlaced();
+    void pdfIsWrittenAPageAtATimeAndCancelKeepsTheOldFile();
 
     void labelQueriesQuoteAndMatchTitlesLiterally();
     void formFactorFollowsTheMediaType();
@@ -235,6 +240,28 @@ void TestPrintLayout::listsOfNoRowsHaveNoPages()
     QVERIFY(CatalogueLists::shortList({}, QStringLiteral("H"), 280).pages.empty());
 }
 
+void TestPrintLayout::longListsAreHandedOnAPageAtATime()
+{
+    for (ListKind kind : {ListKind::Long, ListKind::Short}) {
+        const QList<ListRow> list = rows(kind == ListKind::Long ? 40 : 300);
+        const PrintDocument whole = CatalogueLists::layout(kind, list, QStringLiteral("H"), 280);
+        QVERIFY(whole.pages.size() >= 6);
+        ListLayout layout(kind, QStringLiteral("H"), 280);
+        std::vector<PrintPage> streamed;
+        for (const ListRow& r : list) {
+            layout.add(r);
+            for (PrintPage& page : layout.takeCompletePages())
+                streamed.push_back(std::move(page));
+        }
+        // Only the page being filled was held back.
+        QCOMPARE(streamed.size(), whole.pages.size() - 1);
+        PrintDocument rest = layout.finish();
+        QCOMPARE(rest.pages.size(), size_t(1));
+        streamed.push_back(rest.pages.front());
+        QVERIFY(streamed == whole.pages);
+    }
+}
+
 void TestPrintLayout::paintedPdfHasTheTextsWhereTheyWerePlaced()
 {
     const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
@@ -298,6 +325,53 @@ void TestPrintLayout::paintedPdfHasTheTextsWhereTheyWerePlaced()
         QVERIFY2(qAbs(w->x - e.x) < 0.8, qPrintable(QStringLiteral("%1 x %2").arg(QString::fromLatin1(e.text)).arg(w->x)));
         QVERIFY2(qAbs(w->top - e.y) < 0.8, qPrintable(QStringLiteral("%1 y %2").arg(QString::fromLatin1(e.text)).arg(w->top)));
     }
+}
+
+void TestPrintLayout::pdfIsWrittenAPageAtATimeAndCancelKeepsTheOldFile()
+{
+    const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
+    if (pdfinfo.isEmpty())
+        QSKIP("pdfinfo is not installed");
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("many.pdf"));
+    PdfCanvas canvas(pdf);
+    int made = 0;
+    const auto pages = [&made](int count, int cancelAt) {
+        return [&made, count, cancelAt](const PageSink& sink) {
+            ListLayout layout(ListKind::Short, QStringLiteral("H"), 280);
+            for (int i = 0; i < count; ++i) {
+                if (i == cancelAt)
+                    throw quelto::tasks::WorkCancelled();
+                layout.add(row(QStringLiteral("Movie %1").arg(i)));
+                for (PrintPage& page : layout.takeCompletePages()) {
+                    ++made;
+                    if (!sink(std::move(page)))
+                        return false;
+                }
+            }
+            for (PrintPage& page : layout.finish().pages)
+                sink(std::move(page));
+            return true;
+        };
+    };
+    QVERIFY(canvas.printPages(pages(4900, -1), QStringLiteral("Quelto Short List")));
+    QProcess info;
+    info.start(pdfinfo, {pdf});
+    QVERIFY(info.waitForFinished(30000));
+    const QByteArray facts = info.readAllStandardOutput();
+    QVERIFY2(QRegularExpression(QStringLiteral("Pages: +100\\n")).match(QString::fromLatin1(facts)).hasMatch(),
+             facts.constData()); // 4,900 rows, 49 a page
+    QCOMPARE(made, 99);
+
+    // Cancelled half-way: the file written before stays as it was.
+    QFile file(pdf);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    QVERIFY_THROWS_EXCEPTION(quelto::tasks::WorkCancelled, canvas.printPages(pages(4900, 2000), QStringLiteral("X")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("many.pdf")});
 }
 
 void TestPrintLayout::labelQueriesQuoteAndMatchTitlesLiterally()

@@ -8,13 +8,17 @@
 #include "search/GenreSearchDialog.h"
 #include "search/SearchCommands.h"
 #include "search/SubstringSearchDialog.h"
+#include "tasks/BusyIndicator.h"
+#include "tasks/CommandRunner.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QProgressBar>
 #include <QtTest>
+#include <sqlite3.h>
 
 using namespace quelto;
 using quelto::app::MainWindow;
@@ -39,6 +43,8 @@ private slots:
     void quotesAndPatternCharactersAreLiteral();
     void newRecordModeRefusesSearchesAndSorts();
     void wholeCharactersAndUnicodeCase();
+    void windowAnswersWhileASortRunsAndCancelChangesNothing();
+    void runThatChangedTheFileLeavesItsOrderForTheNext();
 
 private:
     static TestCatalog::Row row(const QString& title, const QString& director, const QString& genre,
@@ -436,6 +442,88 @@ void TestSearchWindow::wholeCharactersAndUnicodeCase()
     QCOMPARE(found("mnSrchActor", QStringLiteral("\U00020BB7\u91CE")), QStringList{QStringLiteral("Yoshinoya")});
     QCOMPARE(found("mnSrchActor", QStringLiteral("\u91CE\u5BB6")).size(), 2);
     QCOMPARE(f.prompts().exclamations, QStringList{});
+}
+
+// A sort whose rows take a while to find (here: another program holds the
+// file for a moment): the window shows it busy and takes no command until it
+// is over; cancelled, it leaves order, check and record as they were.
+void TestSearchWindow::windowAnswersWhileASortRunsAndCancelChangesNothing()
+{
+    AppFixture f;
+    start(f);
+    const QString path = f.window().state().databasePath;
+    tasks::CommandRunner& runner = f.window().commandRunner();
+    runner.setPatience(0);
+    f.window().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.window()));
+    sqlite3* other = nullptr;
+    QCOMPARE(sqlite3_open(path.toUtf8().constData(), &other), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(other, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+
+    const QString shown = shownTitle(f);
+    f.menu("mnOrdDir")->trigger();
+    QVERIFY(runner.isBusy());
+    QVERIFY(runner.indicator()->isVisibleTo(&f.window()));
+    QCOMPARE(checkedSort(f), QStringLiteral("mnOrdTitle")); // not yet
+    // Held back while it runs: a click on Next and the Sort menu's shortcut keys.
+    QTest::mouseClick(f.window().form().dbNext, Qt::LeftButton);
+    QCOMPARE(shownTitle(f), shown);
+    sqlite3_exec(other, "rollback", nullptr, nullptr, nullptr);
+    QTRY_VERIFY(!runner.isBusy());
+    QCOMPARE(checkedSort(f), QStringLiteral("mnOrdDir"));
+    QCOMPARE(f.window().state().orderClause, QStringLiteral("order by mv_director,mv_year"));
+    QCOMPARE(shownTitle(f), QStringLiteral("Grab Bag")); // Ann Marsh first
+
+    QCOMPARE(sqlite3_exec(other, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+    f.menu("mnOrdGen")->trigger();
+    QVERIFY(runner.isBusy());
+    QTest::mouseClick(runner.indicator()->cancelButton(), Qt::LeftButton);
+    QTRY_VERIFY(!runner.isBusy());
+    sqlite3_exec(other, "rollback", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    QCOMPARE(checkedSort(f), QStringLiteral("mnOrdDir"));
+    QCOMPARE(f.window().state().orderClause, QStringLiteral("order by mv_director,mv_year"));
+    QCOMPARE(shownTitle(f), QStringLiteral("Grab Bag"));
+    QVERIFY2(f.prompts().exclamations.isEmpty(), qPrintable(f.prompts().exclamations.join(u'\n')));
+    // The window takes commands again.
+    f.window().form().dbNext->click();
+    QVERIFY(shownTitle(f) != QStringLiteral("Grab Bag"));
+}
+
+// A run that stored a change leaves the title order in the file at its end;
+// the next run opens on it, and a run that changed nothing writes nothing.
+void TestSearchWindow::runThatChangedTheFileLeavesItsOrderForTheNext()
+{
+    AppFixture f;
+    start(f);
+    const QString path = f.window().state().databasePath;
+    f.window().form().title->setText(QStringLiteral("Zorro"));
+    f.window().form().dbSave->click();
+    f.window().close();
+    f.discardWindow();
+
+    const auto kept = [&path] {
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+        sqlite3_stmt* s = nullptr;
+        QStringList names;
+        if (sqlite3_prepare_v2(db, "select name, rows from quelto_kept_orders", -1, &s, nullptr) == SQLITE_OK) {
+            while (sqlite3_step(s) == SQLITE_ROW)
+                names << QStringLiteral("%1 %2").arg(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0))))
+                             .arg(sqlite3_column_int(s, 1));
+        }
+        sqlite3_finalize(s);
+        sqlite3_close(db);
+        return names;
+    };
+    QCOMPARE(kept(), QStringList{"title asc 6"});
+
+    const QByteArray before = TestCatalog::fileBytes(path);
+    QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+    QCOMPARE(titles(f), (QStringList{"Big", "Grab Bag", "Key Largo", "Taboo", "The Maltese Falcon", "Zorro"}));
+    f.menu("mnOrdCat")->trigger();
+    f.window().close();
+    QCOMPARE(TestCatalog::fileBytes(path), before);
 }
 
 QTEST_MAIN(TestSearchWindow)

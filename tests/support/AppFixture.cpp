@@ -2,6 +2,8 @@
 
 #include "app/LookupTab.h"
 #include "app/MainMenu.h"
+#include "exchange/ConversionLeftovers.h"
+#include "tasks/CommandRunner.h"
 #include "weblookup/BrowserProfile.h"
 #include "weblookup/LookupWorkflow.h"
 
@@ -17,6 +19,7 @@ AppFixture::AppFixture()
 {
     app::Settings::setLocation(m_dir.filePath(QStringLiteral("settings")));
     weblookup::BrowserProfile::setLocation(m_dir.filePath(QStringLiteral("browser")));
+    exchange::ConversionLeftovers::setLocation(m_dir.filePath(QStringLiteral("conversions")));
     m_settings = std::make_unique<app::Settings>();
     useMovieSite(QUrl());
 }
@@ -44,6 +47,10 @@ app::MainWindow::LoadResult AppFixture::start(const QString& databaseOverride)
 {
     discardWindow();
     m_window = std::make_unique<app::MainWindow>(*m_settings, m_prompts);
+    // Commands that run in the background finish before the call that asked
+    // for them returns, unless a test says otherwise: what the window shows
+    // meanwhile is the subject of tests of its own.
+    m_window->commandRunner().setPatience(Patient);
     return m_window->load(databaseOverride);
 }
 

@@ -26,6 +26,10 @@ public:
     // The movie site the next start() reads from the settings.
     void useMovieSite(const QUrl& server);
 
+    // How long a command waits for its background work before the window
+    // shows itself busy, in the windows of these tests.
+    static constexpr int Patient = 60000;
+
     // Makes the main window (a new one each call) and runs its load step.
     app::MainWindow::LoadResult start(const QString& databaseOverride = {});
     app::MainWindow& window() { return *m_window; }

@@ -1,6 +1,10 @@
 #include "ScriptedPrompts.h"
 
+#include "tasks/WorkerTask.h"
+
+#include <QCoreApplication>
 #include <QDialog>
+#include <QEventLoop>
 
 namespace quelto::test {
 
@@ -73,5 +77,35 @@ void ScriptedPrompts::showModal(QDialog& dialog)
 }
 
 void ScriptedPrompts::message(const QString& text) { messages << text; }
+
+} // namespace quelto::test
+
+namespace quelto::test {
+
+void ScriptedPrompts::runTask(const QString& text, tasks::WorkerTask& task)
+{
+    tasksRun << text;
+    std::optional<TaskCancel> cancel;
+    if (!taskCancels.isEmpty())
+        cancel = taskCancels.takeFirst();
+    if (cancel && cancel->atDone == 0 && cancel->inStep.isEmpty())
+        task.progress().requestCancel();
+    task.start();
+    QString lastStep;
+    const auto look = [&] {
+        const tasks::TaskProgress::Snapshot now = task.progress().snapshot();
+        if (now.step != lastStep && !now.step.isEmpty()) {
+            taskSteps << now.step;
+            lastStep = now.step;
+        }
+        if (cancel && (cancel->inStep.isEmpty() || now.step == cancel->inStep) && now.done >= cancel->atDone)
+            task.progress().requestCancel();
+    };
+    while (!task.wait(2)) {
+        look();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    look();
+}
 
 } // namespace quelto::test

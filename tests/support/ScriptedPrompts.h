@@ -28,6 +28,15 @@ public:
     // dialog, shown but not modal, and acts on its controls. A dialog still
     // visible afterwards is hidden, as if the user had closed it.
     QList<std::function<void(QDialog&)>> dialogScripts;
+    // Cancel in the next long commands' progress dialogs: pressed once the
+    // task has done that many units of its step named cancelStep (0: at once,
+    // before it starts). A task without an entry runs to its end.
+    struct TaskCancel
+    {
+        qint64 atDone = 0;
+        QString inStep; // empty: the first step
+    };
+    QList<TaskCancel> taskCancels;
 
     QStringList exclamations;
     QStringList messages; // plain message boxes
@@ -38,6 +47,8 @@ public:
     std::vector<editing::FileRequest> fileRequests;
     int databaseRequests = 0;
     QStringList dialogsShown; // object names
+    QStringList tasksRun;     // the texts of runTask()
+    QStringList taskSteps;    // every step the tasks went through, in order
     QStringList unexpected;
 
     void exclamation(const QString& text) override;
@@ -49,6 +60,9 @@ public:
     std::optional<QString> chooseFile(const editing::FileRequest& request) override;
     std::optional<QString> chooseDatabase() override;
     void showModal(QDialog& dialog) override;
+    // Runs the task, keeping the event loop going, and presses Cancel as
+    // taskCancels says.
+    void runTask(const QString& text, tasks::WorkerTask& task) override;
 };
 
 } // namespace quelto::test

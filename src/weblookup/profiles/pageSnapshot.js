@@ -16,11 +16,16 @@
     var MAX_ITEMS = 200, MAX_DEPTH = 8, MAX_DOM_DEPTH = 200, MAX_TEXT = 4000, MAX_METAS = 300;
     var MAX_POSTERS = 12, MAX_CLASS_ITEMS = 60, MAX_CANDIDATES = 60000;
     // Labelled items are the costly part; on a huge page the collection stops
-    // after this long, keeping what it found.
-    var LABEL_BUDGET_MS = 1500;
-    var started = Date.now();
+    // after this much work, keeping what it found. The work is counted (elements
+    // looked at, characters of text read), not timed: the same page gives the
+    // same snapshot on a busy machine as on a quiet one.
+    var WORK_BUDGET = 400000;
+    var work = 0;
+    function spend(units) {
+        work += units;
+    }
     function overBudget() {
-        return Date.now() - started > LABEL_BUDGET_MS;
+        return work > WORK_BUDGET;
     }
 
     function clean(s) {
@@ -39,6 +44,7 @@
     function rawText(node, out, depth) {
         if (out.length > MAX_TEXT || depth > MAX_DOM_DEPTH)
             return;
+        spend(1);
         if (node.nodeType === 3) {
             out.push(node.nodeValue);
             return;
@@ -56,8 +62,11 @@
     function lineText(node) {
         if (!node)
             return '';
-        if (node.nodeType === 1 && !node.querySelector('br, sup, script, style, .noprint, .mw-ref, [hidden], [aria-hidden]'))
-            return String(node.textContent || '').slice(0, MAX_TEXT * 4);
+        if (node.nodeType === 1 && !node.querySelector('br, sup, script, style, .noprint, .mw-ref, [hidden], [aria-hidden]')) {
+            var whole = String(node.textContent || '');
+            spend(1 + (whole.length >> 6));
+            return whole.slice(0, MAX_TEXT * 4);
+        }
         var out = [];
         rawText(node, out, 0);
         return out.join('');
@@ -389,6 +398,7 @@
             var out = [];
             var siblings = 0;
             for (var n = from.nextSibling; n && out.length < MAX_VALUES * 2 && siblings < 100; n = n.nextSibling, ++siblings) {
+                spend(1);
                 if (n.nodeType === 1 && (isLabelLike(n) || n.localName === 'dt' || n.localName === 'br' && out.length && label.localName !== 'h2' && label.localName !== 'h3'))
                     break;
                 valuesOf(n, out);
@@ -423,9 +433,11 @@
         var candidates = document.body.querySelectorAll('b, strong, span, em, i, font, label, div, p, td, th, dt, li, h2, h3, h4, h5, h6');
         for (var i = 0; i < candidates.length && i < MAX_CANDIDATES && !overBudget(); ++i) {
             var el = candidates[i];
+            spend(1);
             if (el.childElementCount > 3)
                 continue;
             var t = el.textContent;
+            spend(t.length >> 6);
             if (!t || t.length > MAX_LABEL + 20 || !isKnownLabel(t))
                 continue;
             // A link or a menu entry is navigation, not a label; in a table
@@ -445,6 +457,7 @@
     attempt(function () {
         var labels = document.querySelectorAll(LABEL_SELECTOR);
         for (var i = 0; i < labels.length && result.labelled.length < MAX_LABELLED && !overBudget(); ++i) {
+            spend(1);
             if (labels[i].localName === 'td' || labels[i].localName === 'th')
                 continue; // a table row's label is read with its row below
             labelHere(labels[i]);
@@ -456,6 +469,7 @@
         var elements = document.body.querySelectorAll('b, strong, span, em, i, font, label, div, p, dt, li, h2, h3, h4, h5, h6');
         for (var i = 0; i < elements.length && i < MAX_CANDIDATES && result.labelled.length < MAX_LABELLED && !overBudget(); ++i) {
             var el = elements[i];
+            spend(1);
             if (!knownLabelElements.has(el) || el.matches(LABEL_SELECTOR) || el.localName === 'dt')
                 continue;
             labelHere(el);
@@ -466,6 +480,7 @@
         for (var i = 0; i < terms.length && result.labelled.length < MAX_LABELLED && !overBudget(); ++i) {
             var out = [], texts = [];
             for (var d = terms[i].nextElementSibling; d && d.localName !== 'dt'; d = d.nextElementSibling) {
+                spend(1);
                 valuesOf(d, out);
                 texts.push(lineText(d));
             }
@@ -487,6 +502,7 @@
         var table = null;
         for (var i = 0; i < rows.length && result.labelled.length < MAX_LABELLED && !overBudget(); ++i) {
             var cells = rows[i].cells || [];
+            spend(1 + cells.length);
             var rowTable = rows[i].closest('table');
             if (rowTable !== table) {
                 endSection();
@@ -529,6 +545,7 @@
         var all = document.body.querySelectorAll('[class], [id]');
         for (var i = 0; i < all.length && found < MAX_CLASS_ITEMS && i < MAX_CANDIDATES && !overBudget(); ++i) {
             var el = all[i];
+            spend(1);
             if (el.childElementCount > 30 || skipped(el) || el.localName === 'body' || el.localName === 'html')
                 continue;
             var names = ((typeof el.className === 'string' ? el.className : '') + ' ' + (el.id || '')).toLowerCase().split(/[\s_-]+/);

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+namespace quelto::tasks {
+class WorkerTask;
+}
+
+namespace quelto::app {
+
+// The window of a long command ("taskProgress"): what runs, the task's step,
+// a progress bar (busy while the size is not known) and Cancel. run() starts
+// the task and returns when it has ended; the window's thread keeps answering
+// meanwhile. The dialog only appears when the task takes longer than a
+// moment; until then, and while it is shown, no other window takes input.
+class TaskProgressDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    static constexpr int ShowAfterMs = 400;
+    static constexpr int RefreshMs = 50;
+    static inline const QString Cancelling = QStringLiteral("Cancelling...");
+
+    TaskProgressDialog(const QString& text, QWidget* parent);
+
+    void run(tasks::WorkerTask& task);
+
+protected:
+    void reject() override; // Escape and the close button cancel the task
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void refresh();
+    void cancel();
+
+    tasks::WorkerTask* m_task = nullptr;
+    QLabel* m_text;
+    QLabel* m_step;
+    QProgressBar* m_bar;
+    QPushButton* m_cancel;
+    QTimer* m_refresh;
+};
+
+} // namespace quelto::app

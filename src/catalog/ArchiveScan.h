@@ -1,0 +1,59 @@
+#pragma once
+
+#include "catalog/ArchiveQueryPlan.h"
+#include "catalog/OrderCache.h"
+#include "catalog/OrderKeys.h"
+
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+namespace quelto::tasks {
+class TaskControl;
+}
+
+namespace quelto::catalog {
+
+class SqliteConnection;
+
+// The passes over archive that ArchiveQuery makes: every row's key, whether
+// it passes the filter's like tests, and its order keys, in the table's own
+// order. A large table is read in two halves at once, the second on a
+// connection of its own, when both see the file as it stands.
+class ArchiveScan
+{
+public:
+    struct Request
+    {
+        QStringList filterColumns;                  // as the table names them
+        const ArchiveQueryPlan::Filter* filter = nullptr;
+        QStringList orderColumns;
+        std::vector<OrderKeys::Column> order;
+        qint64 expectedRows = 0;
+        tasks::TaskControl* control = nullptr;
+    };
+    struct Result
+    {
+        std::vector<std::int64_t> keys;
+        std::vector<char> match; // empty without a filter
+        std::unique_ptr<OrderKeys> order; // none without an order
+    };
+
+    // From how many rows on a table is read in halves (200,000).
+    static void setHalvesFrom(qint64 rows);
+
+    // The whole table; the stamp (when the file can be shared) lets it read
+    // in halves.
+    static Result full(SqliteConnection& connection, const Request& request,
+                       const std::optional<OrderCache::Stamp>& stamp);
+    // The filter alone, row i being keys[i]; false when the table does not
+    // hold those rows.
+    static bool filterOnly(SqliteConnection& connection, const Request& request, const OrderCache::Keys& keys,
+                           std::vector<char>& match, const std::optional<OrderCache::Stamp>& stamp);
+
+private:
+    static Result range(SqliteConnection& connection, const Request& request, qint64 first, qint64 last,
+                        bool reportProgress);
+};
+
+} // namespace quelto::catalog

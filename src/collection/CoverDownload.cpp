@@ -1,0 +1,146 @@
+#include "collection/CoverDownload.h"
+
+#include <QLocale>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+
+namespace quelto::collection {
+namespace {
+
+QString shown(const QUrl& url) { return url.host().isEmpty() ? url.toDisplayString() : url.host(); }
+
+QString megabytes(qint64 bytes) { return QLocale().toString(double(bytes) / (1024.0 * 1024.0), 'f', 1); }
+
+QString tooLarge()
+{
+    return QStringLiteral("The poster is larger than %1 MB; Quelto takes covers of at most that size.")
+        .arg(megabytes(CoverPicture::MaxSourceBytes));
+}
+
+} // namespace
+
+CoverDownload::CoverDownload(QNetworkAccessManager& network, AddressCheck mayFetch, QObject* parent)
+    : QObject(parent), m_network(network), m_mayFetch(std::move(mayFetch))
+{
+}
+
+CoverDownload::~CoverDownload() { cancel(); }
+
+bool CoverDownload::refusedAddress(const QUrl& to, QString* problem) const
+{
+    const QString scheme = to.scheme().toLower();
+    if (!to.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) || to.host().isEmpty()) {
+        *problem = QStringLiteral("The poster's address \"%1\" is no web address; no cover was fetched.")
+                       .arg(to.toDisplayString());
+        return true;
+    }
+    if (m_mayFetch && !m_mayFetch(m_from, to)) {
+        *problem = QStringLiteral("The poster's address leads from %1 to %2, on this machine or its local network; "
+                                  "Quelto does not fetch it.")
+                       .arg(shown(m_from), shown(to));
+        return true;
+    }
+    return false;
+}
+
+bool CoverDownload::start(const QUrl& address, const QUrl& from)
+{
+    cancel();
+    m_address = address;
+    m_from = from;
+    m_bytes.clear();
+    QString problem;
+    if (refusedAddress(address, &problem)) {
+        emit failed(problem, m_address);
+        return false;
+    }
+    QNetworkRequest request(address);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
+    request.setMaximumRedirectsAllowed(5);
+    request.setTransferTimeout(TimeoutMs);
+    request.setRawHeader("Accept", "image/avif,image/webp,image/png,image/jpeg,image/*;q=0.8");
+    if (from.isValid() && !from.isLocalFile())
+        request.setRawHeader("Referer", from.toEncoded(QUrl::RemoveUserInfo | QUrl::RemoveFragment));
+    m_reply = m_network.get(request);
+    QNetworkReply* reply = m_reply;
+    connect(reply, &QNetworkReply::redirected, this, [this, reply](const QUrl& target) {
+        QString refusal;
+        if (refusedAddress(target, &refusal)) {
+            fail(refusal);
+            return;
+        }
+        emit reply->redirectAllowed();
+    });
+    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (length.isValid() && length.toLongLong() > CoverPicture::MaxSourceBytes)
+            fail(tooLarge());
+    });
+    connect(reply, &QNetworkReply::readyRead, this, &CoverDownload::readChunk);
+    connect(reply, &QNetworkReply::finished, this, &CoverDownload::done);
+    return true;
+}
+
+void CoverDownload::readChunk()
+{
+    if (!m_reply)
+        return;
+    m_bytes += m_reply->readAll();
+    if (m_bytes.size() > CoverPicture::MaxSourceBytes)
+        fail(tooLarge());
+}
+
+void CoverDownload::done()
+{
+    if (!m_reply)
+        return;
+    QNetworkReply* reply = m_reply;
+    readChunk();
+    if (!m_reply)
+        return; // refused while reading the rest
+    m_reply = nullptr;
+    reply->deleteLater();
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (reply->error() != QNetworkReply::NoError) {
+        const QString why = status >= 400 ? QStringLiteral("the site answered %1").arg(status) : reply->errorString();
+        emit failed(QStringLiteral("The poster could not be fetched from %1: %2.").arg(shown(m_address), why),
+                    m_address);
+        return;
+    }
+    QString problem;
+    std::optional<CoverPicture> picture = CoverPicture::prepare(m_bytes, &problem);
+    m_bytes.clear();
+    if (!picture) {
+        emit failed(QStringLiteral("The poster from %1 is no cover: %2").arg(shown(m_address), problem), m_address);
+        return;
+    }
+    emit finished(*picture, m_address);
+}
+
+void CoverDownload::fail(const QString& problem)
+{
+    if (!m_reply)
+        return;
+    QNetworkReply* reply = m_reply;
+    m_reply = nullptr;
+    reply->disconnect(this);
+    reply->abort();
+    reply->deleteLater();
+    m_bytes.clear();
+    emit failed(problem, m_address);
+}
+
+void CoverDownload::cancel()
+{
+    if (!m_reply)
+        return;
+    QNetworkReply* reply = m_reply;
+    m_reply = nullptr;
+    reply->disconnect(this);
+    reply->abort();
+    reply->deleteLater();
+    m_bytes.clear();
+}
+
+} // namespace quelto::collection

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <vector>
+
+namespace quelto::exchange {
+
+// A column of the catalogue's CSV files.
+struct CsvColumn
+{
+    // The archive column, and the name an export writes in the header.
+    QString name;
+    // Empty for the 24 columns of archive. For one of Quelto's own archive
+    // columns, its SQL type: an import that stores a value in it adds the
+    // column ("alter table archive add column") in its write transaction.
+    QString ownType;
+    // Turns a field's text into the stored value, or sets problem (the row
+    // is then refused). Empty: the text rules of the 24 columns.
+    std::function<QVariant(const QString& text, QString& problem)> convert;
+};
+
+// The names a header may use for a column besides its own: the captions of
+// the main window's fields. A caption that stands for several fields takes
+// them in the window's order ("Cast" six times).
+struct CsvCaption
+{
+    QString caption; // lower case
+    QStringList columns;
+};
+
+// The one list of what a CSV file holds: archive's 24 columns in table order,
+// then Quelto's own columns. Exports write these columns, imports match a
+// header against them. A stream that adds data to archive adds its columns
+// here (with their captions), and exports and imports carry them.
+class CsvColumns
+{
+public:
+    static constexpr int ArchiveCount = 24;
+
+    static const std::vector<CsvColumn>& columns();
+    static const std::vector<CsvCaption>& captions();
+    static QStringList names();
+    // The position of a column in columns(), -1 for none.
+    static int indexOf(const QString& name);
+    static bool isMovieField(const QString& name) { return name.startsWith(QLatin1String("mv_")); }
+};
+
+} // namespace quelto::exchange

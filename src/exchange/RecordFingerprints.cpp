@@ -1,0 +1,100 @@
+#include "exchange/RecordFingerprints.h"
+
+#include "catalog/ArchiveReader.h"
+#include "catalog/SqlTranslator.h"
+#include "catalog/SqliteConnection.h"
+#include "tasks/TaskProgress.h"
+
+#include <QHashFunctions>
+#include <algorithm>
+
+namespace quelto::exchange {
+namespace {
+
+constexpr quint64 NullMark = 0x9e3779b97f4a7c15ULL;
+
+// One column's share: a Null differs from every text, the empty one included.
+quint64 mix(quint64 hash, bool null, QByteArrayView text)
+{
+    hash = hash * 0x100000001b3ULL + (null ? NullMark : qHashBits(text.data(), size_t(text.size()), 0x51454c54));
+    return hash ^ (hash >> 29);
+}
+
+} // namespace
+
+quint64 RecordFingerprints::fingerprint(const std::vector<QVariant>& values)
+{
+    quint64 hash = 0;
+    for (const QVariant& value : values) {
+        if (!value.isValid() || value.isNull())
+            hash = mix(hash, true, {});
+        else
+            hash = mix(hash, false, value.toString().toUtf8());
+    }
+    return hash;
+}
+
+void RecordFingerprints::build(const QString& path, const QStringList& columns, tasks::TaskProgress* progress)
+{
+    m_columns = columns;
+    m_entries.clear();
+    m_row.reset();
+    m_preparedOn = nullptr;
+    catalog::ArchiveReader reader(path, columns);
+    if (progress)
+        progress->setTotal(reader.maxRowid());
+    reader.readAll();
+    const int count = reader.columnCount();
+    while (reader.next()) {
+        quint64 hash = 0;
+        for (int c = 0; c < count; ++c)
+            hash = mix(hash, reader.isNull(c), reader.utf8(c));
+        m_entries.push_back({hash, reader.rowid()});
+        if (progress && (m_entries.size() & 0x3ff) == 0) {
+            progress->setDone(reader.rowid());
+            progress->check();
+        }
+    }
+    std::sort(m_entries.begin(), m_entries.end());
+    m_entries.shrink_to_fit();
+}
+
+bool RecordFingerprints::contains(catalog::SqliteConnection& connection, const std::vector<QVariant>& values)
+{
+    const quint64 hash = fingerprint(values);
+    auto it = std::lower_bound(m_entries.begin(), m_entries.end(), Entry{hash, 0});
+    if (it == m_entries.end() || it->fingerprint != hash)
+        return false;
+    if (!m_row || m_preparedOn != &connection || m_preparedGeneration != connection.generation()) {
+        m_present.clear();
+        auto info = connection.prepare(QStringLiteral("pragma table_info(archive)"));
+        while (info->step())
+            m_present << info->value(1).toString().toLower();
+        QStringList names{QStringLiteral("rowid")};
+        for (const QString& column : m_columns)
+            names << (m_present.contains(column.toLower()) ? catalog::SqlTranslator::quoteName(column) : QStringLiteral("null"));
+        m_row = connection.prepare(QStringLiteral("select %1 from archive where rowid = ?").arg(names.join(QLatin1Char(','))));
+        m_preparedOn = &connection;
+        m_preparedGeneration = connection.generation();
+    }
+    for (; it != m_entries.end() && it->fingerprint == hash; ++it) {
+        m_row->reset();
+        m_row->bindInt64(1, it->rowid);
+        if (!m_row->step())
+            continue;
+        bool same = true;
+        for (size_t c = 0; same && c < values.size(); ++c) {
+            const QVariant stored = m_row->value(int(c) + 1);
+            const QVariant& given = values[c];
+            const bool storedNull = !stored.isValid();
+            const bool givenNull = !given.isValid() || given.isNull();
+            same = storedNull == givenNull && (storedNull || stored.toString() == given.toString());
+        }
+        m_row->reset();
+        if (same)
+            return true;
+    }
+    return false;
+}
+
+} // namespace quelto::exchange

@@ -1,0 +1,118 @@
+#include "printing/ListLayout.h"
+
+#include <cmath>
+
+namespace quelto::printing {
+
+ListLayout::ListLayout(ListKind kind, QString heading, double printableHeight)
+    : m_kind(kind), m_heading(std::move(heading)), m_height(printableHeight)
+{
+}
+
+QStringList ListLayout::columns(ListKind kind)
+{
+    if (kind == ListKind::Short)
+        return {QStringLiteral("catalog"), QStringLiteral("title"), QStringLiteral("mv_director")};
+    return {QStringLiteral("title"),       QStringLiteral("catalog"),  QStringLiteral("mv_genre"),
+            QStringLiteral("mv_country"),  QStringLiteral("mv_year"),  QStringLiteral("mv_director"),
+            QStringLiteral("mv_producer"), QStringLiteral("mv_color"), QStringLiteral("mv_sound"),
+            QStringLiteral("md_sound"),    QStringLiteral("mv_language"), QStringLiteral("md_language"),
+            QStringLiteral("mv_rating"),   QStringLiteral("md_type"),  QStringLiteral("md_format"),
+            QStringLiteral("md_image"),    QStringLiteral("mv_book"),  QStringLiteral("mv_music"),
+            QStringLiteral("mv_cast1"),    QStringLiteral("mv_cast2"), QStringLiteral("mv_cast3"),
+            QStringLiteral("mv_cast4"),    QStringLiteral("mv_cast5"), QStringLiteral("mv_cast6")};
+}
+
+void ListLayout::add(const ListRow& row)
+{
+    if (m_kind == ListKind::Long)
+        addLong(row);
+    else
+        addShort(row);
+}
+
+void ListLayout::addLong(const ListRow& row)
+{
+    if (m_headingNeeded) {
+        m_out.setFont(14, true);
+        m_out.text(15, 15, m_heading);
+        m_out.line(15, 21, 170, 21);
+        m_out.line(15, 22, 170, 22);
+        m_y = 30;
+        m_out.setFont(10, false);
+        m_headingNeeded = false;
+    }
+    const qint16 y0 = m_y;
+    longBlock(row, y0);
+    m_y = qint16(y0 + BlockHeight);
+    if (m_height - BlockHeight < m_y) {
+        // The page itself is only opened by the next record's heading.
+        m_headingNeeded = true;
+        m_out.newPage();
+    }
+}
+
+void ListLayout::longBlock(const ListRow& row, int y0)
+{
+    const auto f = [&row](const char* column) { return row.value(QString::fromLatin1(column)); };
+    const QString blank = QStringLiteral(" ");
+
+    m_out.setFont(11, true);
+    m_out.text(15, y0, f("title"));
+    m_out.text(140, y0, blank + f("catalog"));
+    m_out.setFont(10, false);
+
+    m_out.text(C0, y0 + 5, f("mv_genre"));
+    m_out.text(C1, y0 + 5, blank + f("mv_country") + QStringLiteral(" , ") + f("mv_year"));
+    m_out.text(C2, y0 + 5, QStringLiteral(" Director: ") + f("mv_director"));
+
+    m_out.text(C0, y0 + 9, f("mv_producer"));
+
+    m_out.text(C0, y0 + 13, f("mv_color"));
+    m_out.text(C1, y0 + 13, blank + f("mv_sound") + QStringLiteral(" [") + f("md_sound") + QLatin1Char(']'));
+    m_out.text(C2, y0 + 13, blank + f("mv_language") + QStringLiteral(" [") + f("md_language") + QLatin1Char(']'));
+
+    m_out.text(C0, y0 + 17, QStringLiteral("IMdb Rating: ") + f("mv_rating"));
+    m_out.text(C2, y0 + 17,
+               QStringLiteral(" Media: ") + f("md_type") + QStringLiteral(" / ") + f("md_format") +
+                   QStringLiteral(" / ") + f("md_image"));
+
+    m_out.text(C0, y0 + 21, QStringLiteral("Book: ") + f("mv_book"));
+    m_out.text(C2, y0 + 21, QStringLiteral(" Music: ") + f("mv_music"));
+
+    m_out.text(C0, y0 + 25, QStringLiteral("Cast:"));
+    m_out.text(C0 + 1, y0 + 29, f("mv_cast1"));
+    m_out.text(C1, y0 + 29, blank + f("mv_cast2"));
+    m_out.text(C2, y0 + 29, blank + f("mv_cast3"));
+    m_out.text(C0 + 1, y0 + 33, f("mv_cast4"));
+    m_out.text(C1, y0 + 33, blank + f("mv_cast5"));
+    m_out.text(C2, y0 + 33, blank + f("mv_cast6"));
+}
+
+void ListLayout::addShort(const ListRow& row)
+{
+    if (m_first) {
+        m_first = false;
+        m_out.setFont(10, true);
+        m_out.text(15, 15, m_heading);
+        m_out.setBold(false);
+        m_out.line(15, 20, 150, 20);
+        m_y = 25;
+    } else if (m_continuation) {
+        // A continuation page only when a row is left to go on it.
+        m_continuation = false;
+        m_out.newPage();
+        m_out.text(15, 15, m_heading);
+        m_y = 25;
+    }
+    m_out.text(15, m_y, row.value(QStringLiteral("catalog")));
+    m_out.text(45, m_y, row.value(QStringLiteral("title")));
+    m_out.text(140, m_y, row.value(QStringLiteral("mv_director")));
+    const double current = m_y + 5;
+    if (m_height - 15 < current)
+        m_continuation = true;
+    else
+        m_y = qint16(std::lround(current));
+}
+
+} // namespace quelto::printing
