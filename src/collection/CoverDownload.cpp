@@ -122,12 +122,7 @@ void CoverDownload::fail(const QString& problem)
 {
     if (!m_reply)
         return;
-    QNetworkReply* reply = m_reply;
-    m_reply = nullptr;
-    reply->disconnect(this);
-    reply->abort();
-    reply->deleteLater();
-    m_bytes.clear();
+    cancel();
     emit failed(problem, m_address);
 }
 
