@@ -49,9 +49,12 @@ void CsvCommands::exportCsv()
     catalog::CatalogState& state = m_window.state();
     editing::UserPrompts& prompts = m_window.prompts();
     const QFileInfo catalogue(state.databasePath);
-    const std::optional<QString> chosen = prompts.chooseFile(
-        {QStringLiteral("Export CSV"), catalogue.absoluteDir().filePath(catalogue.completeBaseName() + QStringLiteral(".csv")),
-         CsvFilter, QStringLiteral("csv")});
+    editing::FileRequest request{QStringLiteral("Export CSV"),
+                                 catalogue.absoluteDir().filePath(catalogue.completeBaseName() + QStringLiteral(".csv")),
+                                 CsvFilter, QStringLiteral("csv")};
+    request.save = true;
+    request.replaceAskedByCaller = true; // below, beside the open catalogue's check
+    const std::optional<QString> chosen = prompts.chooseFile(request);
     if (!chosen || chosen->isEmpty())
         return;
     const QString path = QFileInfo(*chosen).absoluteFilePath();
