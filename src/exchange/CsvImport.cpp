@@ -10,6 +10,7 @@
 #include "collection/CoverPicture.h"
 #include "collection/CoverStore.h"
 #include "collection/RecordIdentity.h"
+#include "collection/TapeStore.h"
 #include "exchange/CsvColumns.h"
 #include "exchange/CsvReader.h"
 #include "tasks/TaskProgress.h"
@@ -17,6 +18,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 
 namespace quelto::exchange {
 namespace {
@@ -28,6 +30,23 @@ constexpr int MaxText = 255;
 constexpr int ProgressEvery = 256; // rows between progress reports and Cancel checks
 
 QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
+
+// The columns that are not archive's: stored beside the record.
+bool isBeside(const QString& column)
+{
+    return column == CsvColumns::CoverColumn || column == CsvColumns::TapeLengthColumn;
+}
+
+// A tape length in minutes; 0 for an empty field, -1 for one that is none.
+int tapeLength(const QVariant& field)
+{
+    const QString text = field.toString().trimmed();
+    if (text.isEmpty())
+        return 0;
+    bool ok = false;
+    const int minutes = text.toInt(&ok);
+    return ok && minutes >= 1 && minutes <= CsvColumns::MaxTapeLength ? minutes : -1;
+}
 
 } // namespace
 
@@ -78,13 +97,14 @@ void CsvImport::check(const QString& cataloguePath, tasks::TaskProgress* progres
     // The values of a row: archive's 24 columns, then the own columns the file has.
     m_stored = catalog::CatalogSchema::archiveColumns();
     for (const QString& column : m_header->columns()) {
-        if (!column.isEmpty() && column != CsvColumns::CoverColumn && !m_stored.contains(column))
+        if (!column.isEmpty() && !isBeside(column) && !m_stored.contains(column))
             m_stored << column;
     }
     m_fieldTarget.clear();
     for (const QString& column : m_header->columns())
-        m_fieldTarget.push_back(column.isEmpty() || column == CsvColumns::CoverColumn ? -1 : int(m_stored.indexOf(column)));
+        m_fieldTarget.push_back(column.isEmpty() || isBeside(column) ? -1 : int(m_stored.indexOf(column)));
     m_coverField = int(m_header->columns().indexOf(CsvColumns::CoverColumn));
+    m_tapeField = int(m_header->columns().indexOf(CsvColumns::TapeLengthColumn));
 
     std::shared_ptr<catalog::SqliteConnection> stored;
     if (!cataloguePath.isEmpty()) {
@@ -158,6 +178,10 @@ std::optional<std::vector<QVariant>> CsvImport::convert(const std::vector<QVaria
             problems << QStringLiteral("%1 is %2 characters long, more than %3").arg(column).arg(text.size()).arg(MaxText);
         values[size_t(target)] = text;
     }
+    if (m_tapeField >= 0 && tapeLength(fields[size_t(m_tapeField)]) < 0)
+        problems << QStringLiteral("%1: \"%2\" is not a tape length in minutes (1 to %3).")
+                        .arg(CsvColumns::TapeLengthColumn, fields[size_t(m_tapeField)].toString())
+                        .arg(CsvColumns::MaxTapeLength);
     const auto isBlank = [&](const char* column) {
         const QVariant& v = values[size_t(m_stored.indexOf(QString::fromLatin1(column)))];
         return !v.isValid() || v.toString().trimmed().isEmpty();
@@ -187,7 +211,8 @@ qint64 CsvImport::append(catalog::Database& db, Duplicates duplicates, tasks::Ta
     try {
         catalog::WriteTransaction transaction(*connection);
         // A file with own columns or covers brings the collector's storage.
-        if (m_coverField >= 0 || m_stored.size() > catalog::CatalogSchema::archiveColumns().size())
+        if (m_coverField >= 0 || m_tapeField >= 0 ||
+            m_stored.size() > catalog::CatalogSchema::archiveColumns().size())
             changedSchema = CollectorSchema::ensure(db);
         stored = appendRows(*connection, duplicates, progress);
         if (progress) {
@@ -231,6 +256,12 @@ qint64 CsvImport::appendRows(catalog::SqliteConnection& connection, Duplicates d
         idTaken = connection.prepare(QStringLiteral("select 1 from archive where quelto_id = ? limit 1"));
         nextId = collection::RecordIdentity::next(connection);
     }
+
+    // Tapes that have a length keep it; the file's first length gives one to the others.
+    QHash<QString, int> lengths;
+    const int catalogValue = int(m_stored.indexOf(QStringLiteral("catalog")));
+    if (m_tapeField >= 0)
+        lengths = collection::TapeStore::lengths(connection);
 
     if (progress)
         progress->begin(QStringLiteral("Storing the records..."), m_acceptedCount + m_refusedCount, QStringLiteral("rows"));
@@ -284,6 +315,14 @@ qint64 CsvImport::appendRows(catalog::SqliteConnection& connection, Duplicates d
                     m_firstKey = m_lastKey;
                 if (m_coverField >= 0)
                     storeCover(connection, record, id);
+                if (m_tapeField >= 0) {
+                    const int minutes = tapeLength(record.fields[size_t(m_tapeField)]);
+                    const QString tape = (*values)[size_t(catalogValue)].toString();
+                    if (minutes > 0 && !lengths.contains(tape)) {
+                        collection::TapeStore::setLength(connection, tape, minutes);
+                        lengths.insert(tape, minutes);
+                    }
+                }
             }
         }
         if (progress && ++rows % ProgressEvery == 0) {
