@@ -110,7 +110,9 @@ void CsvImport::check(const QString& cataloguePath, tasks::TaskProgress* progres
     if (!cataloguePath.isEmpty()) {
         if (progress)
             progress->begin(QStringLiteral("Reading the records stored already..."));
-        m_fingerprints.build(cataloguePath, m_stored, progress);
+        QStringList compared = m_stored;
+        compared.removeAll(CollectorSchema::IdColumn);
+        m_fingerprints.build(cataloguePath, compared, progress);
         stored = catalog::SqliteConnection::open(cataloguePath, catalog::SqliteConnection::Mode::OpenReadOnly);
     }
     if (progress)
@@ -125,7 +127,7 @@ void CsvImport::check(const QString& cataloguePath, tasks::TaskProgress* progres
             ++m_refusedCount;
         } else {
             ++m_acceptedCount;
-            if (stored && !m_fingerprints.isEmpty() && m_fingerprints.contains(*stored, *values))
+            if (stored && !m_fingerprints.isEmpty() && isStored(*stored, *values))
                 ++m_duplicateCount;
         }
         if (progress && ++rows % ProgressEvery == 0) {
@@ -133,6 +135,17 @@ void CsvImport::check(const QString& cataloguePath, tasks::TaskProgress* progres
             progress->check();
         }
     }
+}
+
+bool CsvImport::isStored(catalog::SqliteConnection& connection, const std::vector<QVariant>& values)
+{
+    // A record's identity is no part of what makes two records the same.
+    const qsizetype id = m_stored.indexOf(CollectorSchema::IdColumn);
+    if (id < 0)
+        return m_fingerprints.contains(connection, values);
+    std::vector<QVariant> compared = values;
+    compared.erase(compared.begin() + id);
+    return m_fingerprints.contains(connection, compared);
 }
 
 std::optional<std::vector<QVariant>> CsvImport::convert(const std::vector<QVariant>& fields, QString& reason) const
@@ -289,7 +302,7 @@ qint64 CsvImport::appendRows(catalog::SqliteConnection& connection, Duplicates d
         } else {
             ++accepted;
             if (duplicates == Duplicates::Add || m_fingerprints.isEmpty() ||
-                !m_fingerprints.contains(connection, *values)) {
+                !isStored(connection, *values)) {
                 for (size_t c = 0; c < values->size(); ++c)
                     insert->bind(int(c) + 1, (*values)[c]);
                 qint64 id = 0;

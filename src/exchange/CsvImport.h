@@ -122,6 +122,8 @@ private:
     QStringList storedColumns() const;
     // The picture file a "cover" field names, inside the CSV's folder.
     QString coverPath(const QString& written, QString& problem) const;
+    // Whether a row's values are those of a stored record (its identity aside).
+    bool isStored(catalog::SqliteConnection& connection, const std::vector<QVariant>& values);
     qint64 appendRows(catalog::SqliteConnection& connection, Duplicates duplicates, tasks::TaskProgress* progress);
     void storeCover(catalog::SqliteConnection& connection, const CsvRecord& record, qint64 id);
 

@@ -531,7 +531,7 @@ void TestCsv::personalFieldsAndCoversMakeTheRoundTrip()
             "quelto_notes = 'first line, \"quoted\"' || char(10) || 'second', quelto_location = 'Shelf 2', "
             "quelto_purchased = '2019-03-01', quelto_price = 12.5, quelto_condition = 'Worn', "
             "quelto_running_time = 95, quelto_speed = 'LP' where title = 'Rated'"));
-        connection.exec(QStringLiteral("update archive set quelto_id = 8, quelto_seen = '2024-05-31' where title = 'Plain'"));
+        connection.exec(QStringLiteral("update archive set quelto_id = 8, quelto_seen = '2024-05-31', quelto_my_rating = 4 where title = 'Plain'"));
         collection::CoverStore::store(connection, 7, *collection::CoverPicture::prepare(picture, nullptr));
         collection::TapeStore::setLength(connection, QStringLiteral("P1"), 240);
         transaction.commit();
