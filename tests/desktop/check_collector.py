@@ -77,10 +77,20 @@ if b"window id" not in subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHE
     time.sleep(1)
 
 
+# Lists and tables are not entered: 5,000 records would make that a walk of
+# tens of thousands of cells over the bus.
+OPAQUE = {"table", "tree table", "list", "tree"}
+
+
 def walk(node, depth=0):
     if node is None or depth > 40:
         return
     yield node
+    try:
+        if node.getRoleName() in OPAQUE:
+            return
+    except Exception:
+        return
     for i in range(node.childCount):
         try:
             yield from walk(node.getChildAtIndex(i), depth + 1)
@@ -359,8 +369,11 @@ try:
     shown = node(app, "text", "Title").queryText()
     shown_title = shown.getText(0, shown.characterCount)
     check(shown_title == card_title, "the record shown is the card's: %r for %r" % (shown_title, card_title))
-    check(node(app, "page tab", "Movie").getState().contains(pyatspi.STATE_SELECTED),
-          "the Movie tab is in front after Enter on a card")
+    try:
+        movie_tab = node(app, None, "Produced by") is not None  # a field only the Movie tab has
+    except RuntimeError:
+        movie_tab = False
+    check(movie_tab, "the Movie tab is in front after Enter on a card")
     stop(program)
     shutil.rmtree(home, ignore_errors=True)
 except Exception as error:
