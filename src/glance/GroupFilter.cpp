@@ -21,7 +21,7 @@ QString asText(const QString& column)
 
 QString equalsText(const QString& column, const QString& value)
 {
-    return QStringLiteral("%1 = %2 collate nocase").arg(asText(column), GroupFilter::literal(value));
+    return QStringLiteral("trim(%1) = %2 collate nocase").arg(asText(column), GroupFilter::literal(value));
 }
 
 QString currentLoans(const QString& extra)

@@ -26,6 +26,8 @@ GroupKeying::GroupKeying(const GroupField& field, QHash<QByteArray, QString> bor
 
 bool GroupKeying::isBlank(std::string_view raw) { return trimmedSpaces(raw).empty(); }
 
+std::string_view GroupKeying::trimmed(std::string_view raw) { return trimmedSpaces(raw); }
+
 QByteArray GroupKeying::textKey(std::string_view raw)
 {
     // The marker keeps a text whose sort key is empty apart from "no value".
@@ -78,8 +80,10 @@ void GroupKeying::textGroup(std::string_view raw, std::vector<Group>& out) const
         out.push_back(Group{});
         return;
     }
-    const QString text = fromUtf8(raw);
-    out.push_back(Group{text, text, textKey(raw), 0});
+    // Blanks at the ends, which older rows may carry, make no group of their own.
+    const std::string_view trimmed = trimmedSpaces(raw);
+    const QString text = fromUtf8(trimmed);
+    out.push_back(Group{text, text, textKey(trimmed), 0});
 }
 
 void GroupKeying::groupsOf(std::string_view raw, bool isNull, std::vector<Group>& out) const
@@ -139,8 +143,8 @@ void GroupKeying::groupsOf(std::string_view raw, bool isNull, std::vector<Group>
         std::string_view rest = isNull ? std::string_view() : raw;
         while (true) {
             const size_t end = rest.find(Separator);
-            const std::string_view name = rest.substr(0, end);
-            if (!isBlank(name)) {
+            const std::string_view name = trimmedSpaces(rest.substr(0, end));
+            if (!name.empty()) {
                 Group group{fromUtf8(name), fromUtf8(name), textKey(name), 0};
                 bool seen = false; // a name in two cast boxes counts once
                 for (size_t i = first; i < out.size() && !seen; ++i)

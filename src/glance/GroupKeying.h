@@ -12,8 +12,8 @@ namespace quelto::glance {
 
 // Which groups a stored value puts a record in. A value is taken as the list
 // shows it: Null, empty and spaces alone are no value; values that differ
-// only in case are one group. The full count and the change log both go
-// through here, so they always agree.
+// only in case or in spaces at their ends are one group. The full count and
+// the change log both go through here, so they always agree.
 class GroupKeying
 {
 public:
@@ -29,6 +29,8 @@ public:
     void groupsOf(std::string_view raw, bool isNull, std::vector<Group>& out) const;
 
     static bool isBlank(std::string_view raw);
+    // The text without the spaces at its ends.
+    static std::string_view trimmed(std::string_view raw);
     // The identity of a text group: the catalogue's sort key of the text.
     static QByteArray textKey(std::string_view raw);
     // The decade of a year ("1954", "1954/I" -> "195"), empty when the text

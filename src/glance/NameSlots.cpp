@@ -16,12 +16,13 @@ int NameSlots::slotOf(std::string_view raw)
         return *m_last.value;
     int slot = -1;
     if (!GroupKeying::isBlank(raw)) {
-        const QByteArray key = GroupKeying::textKey(raw);
+        const std::string_view name = GroupKeying::trimmed(raw);
+        const QByteArray key = GroupKeying::textKey(name);
         if (const auto known = m_slotOfKey.constFind(key); known != m_slotOfKey.cend()) {
             slot = *known;
         } else {
             slot = int(m_groups.size());
-            const QString text = QString::fromUtf8(raw.data(), qsizetype(raw.size()));
+            const QString text = QString::fromUtf8(name.data(), qsizetype(name.size()));
             m_groups.push_back(Group{text, text, key, 0});
             m_slotOfKey.insert(key, slot);
         }

@@ -84,8 +84,8 @@ private slots:
             m_path,
             {movie(QStringLiteral("Key Largo"), QStringLiteral("T1"), QStringLiteral("Film noir"), QStringLiteral("1948"),
                    {QStringLiteral("Humphrey Bogart"), QStringLiteral("Lauren Bacall")}),
-             movie(QStringLiteral("Dark Passage"), QStringLiteral("t1"), QStringLiteral("film NOIR"), QStringLiteral("1947"),
-                   {QStringLiteral("Lauren Bacall"), QStringLiteral("HUMPHREY BOGART"), QStringLiteral("Humphrey Bogart")}),
+             movie(QStringLiteral("Dark Passage"), QStringLiteral("t1"), QStringLiteral("film NOIR "), QStringLiteral("1947"),
+                   {QStringLiteral(" Lauren Bacall"), QStringLiteral("HUMPHREY BOGART"), QStringLiteral("Humphrey Bogart")}),
              movie(QStringLiteral("Casablanca"), QStringLiteral("T2"), QStringLiteral("Drama"), QStringLiteral("1942"),
                    {QStringLiteral("Humphrey Bogart")}),
              movie(QStringLiteral("Big"), QStringLiteral("T3"), QStringLiteral(" "), QStringLiteral("1988/I")),
@@ -102,7 +102,7 @@ private slots:
             "update archive set mv_rating = '7.8/10(5 votes)' where title = 'Metropolis';"));
     }
 
-    void countsMergeCaseAndBlankValues()
+    void countsMergeCaseAndBlankValues() // and blanks at the ends, as older rows have
     {
         auto db = catalog::Database::open(m_path);
         catalog::SqliteConnection& c = *db->connection();
@@ -164,7 +164,7 @@ private slots:
         QCOMPARE(shown(glance::GroupCounter::count(c, field("seen"))),
                  (QStringList{QStringLiteral("Seen=3"), QStringLiteral("(none)=4")}));
         QCOMPARE(shown(glance::GroupCounter::count(c, field("location"))),
-                 (QStringList{QStringLiteral("Shelf A=2"), QStringLiteral("shelf a =1"), QStringLiteral("(none)=4")}));
+                 (QStringList{QStringLiteral("Shelf A=3"), QStringLiteral("(none)=4")}));
         for (const GroupField& f : GroupField::all())
             verifyFilters(*db, f);
     }

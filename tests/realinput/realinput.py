@@ -513,7 +513,9 @@ def list_order(app, catalogue):
     time.sleep(1.5)
     x2, y2, w2, h2 = extents([c for c in app.nodes(role="table cell") if c.name == "Alien"][0])
     shot("5-wider-window")
-    check(w2 >= w + 200, "a wider window widens the Title column: %d to %d" % (w, w2))
+    # The narrow list scrolled sideways with the title at its least width; the wider one
+    # gives the title what the other columns (the Loan column among them) leave.
+    check(w2 >= w + 100, "a wider window widens the Title column: %d to %d" % (w, w2))
     # A saved record takes its place.
     app.click("New", "push button")
     type_text("Brazil")
