@@ -7,7 +7,10 @@
 #include "catalog/RecordSet.h"
 #include "catalog/SqliteConnection.h"
 #include "editing/UserPrompts.h"
+#include "collection/CollectorSchema.h"
+#include "collection/CoverStore.h"
 #include "exchange/CsvColumns.h"
+#include "exchange/CsvCoverFolder.h"
 #include "exchange/CsvExport.h"
 #include "exchange/CsvImport.h"
 #include "history/RecordImport.h"
@@ -46,9 +49,12 @@ void CsvCommands::exportCsv()
     catalog::CatalogState& state = m_window.state();
     editing::UserPrompts& prompts = m_window.prompts();
     const QFileInfo catalogue(state.databasePath);
-    const std::optional<QString> chosen = prompts.chooseFile(
-        {QStringLiteral("Export CSV"), catalogue.absoluteDir().filePath(catalogue.completeBaseName() + QStringLiteral(".csv")),
-         CsvFilter, QStringLiteral("csv")});
+    editing::FileRequest request{QStringLiteral("Export CSV"),
+                                 catalogue.absoluteDir().filePath(catalogue.completeBaseName() + QStringLiteral(".csv")),
+                                 CsvFilter, QStringLiteral("csv")};
+    request.save = true;
+    request.replaceAskedByCaller = true; // below, beside the open catalogue's check
+    const std::optional<QString> chosen = prompts.chooseFile(request);
     if (!chosen || chosen->isEmpty())
         return;
     const QString path = QFileInfo(*chosen).absoluteFilePath();
@@ -72,6 +78,25 @@ void CsvCommands::exportCsv()
         prompts.exclamation(error.message());
         return;
     }
+    // The covers go into a folder beside the file, when the user wants them.
+    QStringList columns;
+    bool withCovers = false;
+    try {
+        catalog::SqliteConnection& connection = *state.database->connection();
+        columns = exchange::CsvColumns::namesIn(connection);
+        if (collection::CollectorSchema::hasTable(connection, collection::CollectorSchema::CoversTable) &&
+            !collection::CoverStore::withCovers(connection).isEmpty()) {
+            const QString folder = exchange::CsvCoverFolder::besideExport(path);
+            withCovers =
+                prompts.confirm(QStringLiteral("Write the covers too, as pictures in the folder \"%1\" beside it?")
+                                    .arg(shown(folder))) &&
+                (!QFileInfo::exists(folder) ||
+                 prompts.confirm(QStringLiteral("\"%1\" exists already. Replace it?").arg(shown(folder))));
+        }
+    } catch (const EngineError& error) {
+        prompts.exclamation(error.message());
+        return;
+    }
 
     // The rows of the record set in force, in its order; read by the worker.
     const catalog::RecordSet& set = *state.current;
@@ -80,11 +105,16 @@ void CsvCommands::exportCsv()
         keys[i] = set.keyAt(int(i));
     const QString cataloguePath = state.databasePath;
     qint64 count = 0;
+    int covers = 0;
     tasks::WorkerTask task([&](tasks::TaskProgress& progress) {
         progress.begin(QStringLiteral("Writing the records..."), qint64(keys.size()), QStringLiteral("records"));
-        catalog::ArchiveReader rows(cataloguePath, exchange::CsvColumns::names());
+        catalog::ArchiveReader rows(cataloguePath, columns);
         rows.readKeys(std::move(keys));
-        count = exchange::CsvExport::writeFile(rows, path, &progress);
+        std::optional<exchange::CsvCoverFolder> folder;
+        if (withCovers)
+            folder.emplace(path);
+        count = exchange::CsvExport::writeFile(rows, path, &progress, folder ? &*folder : nullptr);
+        covers = folder ? folder->written() : 0;
     });
     prompts.runTask(QStringLiteral("Exporting the records to \"%1\"").arg(shown(path)), task);
     if (task.wasCancelled()) {
@@ -94,6 +124,10 @@ void CsvCommands::exportCsv()
     try {
         task.rethrow();
         QString done = QStringLiteral("%1 records written to \"%2\".").arg(count).arg(shown(path));
+        if (withCovers)
+            done += QStringLiteral("\n%1 covers written to \"%2\".")
+                        .arg(covers)
+                        .arg(shown(exchange::CsvCoverFolder::besideExport(path)));
         if (!loansPath.isEmpty()) {
             const int loans = glance::LoansCsv::writeFile(*state.database, loansPath);
             done += QStringLiteral("\n%1 loans written to \"%2\".").arg(loans).arg(shown(loansPath));
@@ -173,6 +207,8 @@ void CsvCommands::importCsv()
                                 : CannotImport.arg(error.message()));
         return;
     }
+    if (import.changedSchema())
+        state.current->columnsChanged(); // the collector's columns came with the file
     if (stored > 0)
         showAfterImport(std::move(keys));
     if (stored > 0) {
@@ -188,6 +224,12 @@ void CsvCommands::importCsv()
     if (!import.ignoredColumns().isEmpty())
         text += QStringLiteral("\n\nColumns left out (not catalogue fields): %1.")
                     .arg(import.ignoredColumns().join(QStringLiteral(", ")));
+    if (import.storedCovers() > 0)
+        text += QStringLiteral("\n\n%1 covers stored.").arg(number(import.storedCovers()));
+    if (import.leftOutCoverCount() > 0)
+        text += QStringLiteral("\n\n%1 covers were left out (their records are stored):\n%2")
+                    .arg(number(import.leftOutCoverCount()),
+                         CsvImport::describe(import.leftOutCovers(), import.leftOutCoverCount()));
     prompts.message(text);
 }
 

@@ -64,6 +64,9 @@ struct Options
     QCommandLineOption box{QStringLiteral("box"),
                            QStringLiteral("With --export-pdf labels: the box insert (without --back, --face and "
                                           "--box: VHS prints back and face label, 8 mm back label and box insert).")};
+    QCommandLineOption covers{QStringLiteral("covers"),
+                              QStringLiteral("With --export-pdf long: each record's cover at the left of its "
+                                             "block.")};
     QCommandLineOption verbose{QStringLiteral("verbose"),
                                QStringLiteral("Show the browser engine's diagnostics on the terminal "
                                               "(as does QUELTO_VERBOSE=1).")};
@@ -91,7 +94,8 @@ void setUp(QCommandLineParser& parser, const Options& options)
     parser.addOption(options.exportCsv);
     parser.addOption(options.statistics);
     for (const QCommandLineOption* option :
-         {&options.exportPdf, &options.vhs, &options.eightMm, &options.back, &options.face, &options.box})
+         {&options.exportPdf, &options.covers, &options.vhs, &options.eightMm, &options.back, &options.face,
+          &options.box})
         parser.addOption(*option);
     parser.addOption(options.verbose);
     parser.addOption(options.help);
@@ -144,6 +148,12 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
             parser.value(known.exportPdf), parser.positionalArguments(), parser.isSet(known.vhs),
             parser.isSet(known.eightMm), parser.isSet(known.back), parser.isSet(known.face), parser.isSet(known.box),
             pdfError);
+        if (options.exportPdf && parser.isSet(known.covers)) {
+            if (options.exportPdf->what == printing::PdfExportRequest::What::LongList)
+                options.exportPdf->covers = true;
+            else
+                pdfError = QStringLiteral("--covers goes with --export-pdf long.");
+        }
         paths = parser.values(known.database);
     }
 
@@ -154,6 +164,8 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
             QStringLiteral("Give one of --lookup, --import-access, --export-csv, --export-pdf and --statistics.");
     else if (!pdfError.isEmpty())
         options.error = pdfError;
+    else if (parser.isSet(known.covers) && !parser.isSet(known.exportPdf))
+        options.error = QStringLiteral("--covers goes with --export-pdf long.");
     else if (labelFlags && !parser.isSet(known.exportPdf))
         options.error = QStringLiteral("--vhs, --8mm, --back, --face and --box go with --export-pdf labels.");
     else if (parser.isSet(known.lookup) && options.lookupUrl.isEmpty())
@@ -195,7 +207,7 @@ QString LaunchOptions::usage()
                                 "       quelto --import-access OLD.mdb NEW.mdb [--accept-null]\n"
                                 "       quelto --export-csv CATALOGUE OUT.csv\n"
                                 "       quelto --statistics CATALOGUE\n"
-                                "       quelto --export-pdf long|short OUT.pdf [--database PATH]\n"
+                                "       quelto --export-pdf long|short OUT.pdf [--covers] [--database PATH]\n"
                                 "       quelto --export-pdf labels MEDIA-ID OUT.pdf [--vhs|--8mm] [--back] [--face]\n"
                                 "              [--box] [--database PATH]\n"));
     return text;

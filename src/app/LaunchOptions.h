@@ -15,7 +15,7 @@ namespace quelto::app {
 //   quelto --import-access OLD NEW [--accept-null]
 //   quelto --export-csv CATALOGUE OUT
 //   quelto --statistics CATALOGUE
-//   quelto --export-pdf long|short OUT [--database PATH]
+//   quelto --export-pdf long|short OUT [--covers] [--database PATH]
 //   quelto --export-pdf labels MEDIA-ID OUT [--vhs|--8mm] [--back] [--face] [--box] [--database PATH]
 //   quelto --help | --version
 // To add an option: a field here, its QCommandLineOption in

@@ -36,6 +36,7 @@ MainMenu::MainMenu(QMenuBar* bar) : QObject(bar), m_bar(bar)
     file->addSeparator();
     add(file, "mnPrintShort", QStringLiteral("Print &Short List"), QKeySequence(Qt::CTRL | Qt::Key_P));
     add(file, "mnPrintLong", QStringLiteral("Print &Long List"));
+    add(file, "mnLongCovers", QStringLiteral("Long List with &Covers"))->setCheckable(true);
     add(file, "mnPrintLabel", QStringLiteral("Print L&abel"));
     QMenu* preview = subMenu("mnPreview", QStringLiteral("Print Pre&view"));
     add(preview, "mnPreviewShort", QStringLiteral("&Short List..."));

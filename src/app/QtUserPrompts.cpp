@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -79,9 +80,13 @@ std::optional<QString> QtUserPrompts::chooseFile(const editing::FileRequest& req
     QFileDialog dialog(parent(), request.title);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, request.replaceAskedByCaller);
     dialog.setNameFilter(request.filter);
     dialog.setDefaultSuffix(request.defaultSuffix);
-    dialog.selectFile(request.fileName);
+    if (QFileInfo(request.fileName).isDir())
+        dialog.setDirectory(request.fileName); // a folder to start in, no name given
+    else
+        dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().first();

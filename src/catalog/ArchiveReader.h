@@ -45,6 +45,7 @@ public:
     QString text(int column) const; // Null reads as empty
     QVariant value(int column) const;
     int columnCount() const { return int(m_columns.size()); }
+    const QStringList& columns() const { return m_columns; }
 
     // For progress: keys given and keys passed so far (0 when reading a query).
     qint64 keyCount() const { return qint64(m_keys.size()); }

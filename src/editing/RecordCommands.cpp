@@ -243,8 +243,12 @@ void RecordCommands::keepEdit(const history::ArchiveRow& before)
         return;
     try {
         history::ArchiveRow after = history::ArchiveRow::read(connection(), before.rowid);
-        if (after.isValid() && !after.sameData(before))
-            m_history->add(std::make_unique<history::RecordEdit>(before, std::move(after)));
+        // The cover and the tape's length count as much as the row.
+        const history::CompanionRows& companionsBefore = m_writer.companionsBefore();
+        history::CompanionRows companionsAfter = companionsBefore.again(connection());
+        if (after.isValid() && (!after.sameData(before) || !companionsAfter.sameData(companionsBefore)))
+            m_history->add(std::make_unique<history::RecordEdit>(before, std::move(after), companionsBefore,
+                                                                 std::move(companionsAfter)));
     } catch (const EngineError&) {
         // Stored all the same; only its undo is lost.
     }
@@ -256,8 +260,12 @@ void RecordCommands::keepAddition(qint64 key)
         return;
     try {
         history::RecordSnapshot added = history::RecordSnapshot::take(connection(), key);
+        // The record's own companions (its cover) are in the snapshot; the
+        // tape's length it set is kept beside it.
+        const history::CompanionRows tapeBefore = m_writer.companionsBefore().sharedOnly();
         if (added.isValid())
-            m_history->add(std::make_unique<history::RecordAddition>(std::move(added)));
+            m_history->add(std::make_unique<history::RecordAddition>(std::move(added), tapeBefore,
+                                                                     tapeBefore.again(connection())));
     } catch (const EngineError&) {
     }
 }

@@ -87,8 +87,12 @@ void RecordDisplay::recordToForm()
         ~Snapshot() { display->markUnchanged(); }
     } snapshot{this};
     try {
-        if (set->bof() && set->eof())
+        if (set->bof() && set->eof()) {
+            // No record: nothing of the one shown before (its cover, its personal fields) stays.
+            for (FormSection* section : m_sections)
+                section->clear();
             return;
+        }
         const std::vector<FieldBinding> fields = FieldBinding::of(m_form);
         std::vector<QString> texts;
         texts.reserve(fields.size());

@@ -20,9 +20,24 @@ using collection::RecordIdentity;
 
 RecordWriter::RecordWriter(catalog::CatalogState& state, RecordDisplay& display) : m_state(state), m_display(display)
 {
-    // A record's cover goes with it on a delete and comes back on its undo.
+    // A record's cover goes with it on a delete and comes back on its undo;
+    // the tape's length stays with the tape, but a save's undo puts back the
+    // length it changed.
     history::RecordCompanions::add(
         {CollectorSchema::CoversTable, QStringLiteral("record_id"), CollectorSchema::IdColumn});
+    history::RecordCompanions::add(
+        {CollectorSchema::TapesTable, QStringLiteral("catalog"), QStringLiteral("catalog"), true});
+}
+
+QList<history::CompanionRows::Key> RecordWriter::companionKeys() const
+{
+    QList<history::CompanionRows::Key> keys;
+    const RecordSet& set = *m_state.current;
+    for (const history::RecordCompanions::Companion& companion : history::RecordCompanions::all()) {
+        if (set.hasField(companion.recordColumn))
+            keys.append({companion.recordColumn, set.value(companion.recordColumn)});
+    }
+    return keys;
 }
 
 QString RecordWriter::problem() const
@@ -57,9 +72,13 @@ void RecordWriter::store(bool asNew, bool checkShown)
     const int rowsBefore = set.recordCount();
     const qint64 current = set.hasCurrentRow() ? set.bookmark() : 0;
     bool schemaChanged = false;
+    m_companionsBefore = {};
     try {
         connection.beginWrite();
         catalog::WriteTransaction transaction(connection);
+        QList<history::CompanionRows::Key> keys;
+        if (!asNew && set.hasCurrentRow())
+            keys = companionKeys(); // as stored
         if (own && CollectorSchema::ensure(db)) {
             schemaChanged = true;
             set.columnsChanged();
@@ -70,20 +89,26 @@ void RecordWriter::store(bool asNew, bool checkShown)
             set.edit();
         m_display.formToRecord();
         qint64 id = 0;
+        qint64 copiedFrom = 0;
         if (set.hasField(CollectorSchema::IdColumn)) {
             id = set.value(CollectorSchema::IdColumn).toLongLong();
             // A row copied by another tool shares its original's identity:
             // it gets one of its own, and the cover it showed with it.
             const bool copy = !asNew && id > 0 && RecordIdentity::isCopy(connection, current, id);
             if (own && (id <= 0 || copy)) {
-                const qint64 fresh = RecordIdentity::next(connection);
-                if (copy) {
-                    if (const auto cover = collection::CoverStore::load(connection, id))
-                        collection::CoverStore::store(connection, fresh, *cover);
-                }
-                id = fresh;
+                if (copy)
+                    copiedFrom = id;
+                id = RecordIdentity::next(connection);
                 set.setValue(CollectorSchema::IdColumn, id);
             }
+        }
+        // What the companions hold for the record as stored and as it is
+        // about to be, before anything of theirs is written.
+        keys += companionKeys();
+        m_companionsBefore = history::CompanionRows::take(connection, keys);
+        if (copiedFrom > 0) {
+            if (const auto cover = collection::CoverStore::load(connection, copiedFrom))
+                collection::CoverStore::store(connection, id, *cover);
         }
         if (checkShown)
             set.expect(m_display.shownValues());
@@ -92,6 +117,7 @@ void RecordWriter::store(bool asNew, bool checkShown)
             section->stored(db, id);
         transaction.commit();
     } catch (const EngineError&) {
+        m_companionsBefore = {};
         if (set.isEditing())
             set.cancelUpdate();
         if (schemaChanged) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/CompanionRows.h"
 #include "history/RecordSnapshot.h"
 
 #include <QString>
@@ -33,6 +34,10 @@ public:
     // The shown fields into the current row; with checkShown only while the
     // row still holds what was shown (else Kind::Changed or Kind::Deleted).
     void storeCurrent(bool checkShown);
+    // What the companion tables held, just before the last store wrote, for
+    // the record's keys before and after it (its identity, its media ID):
+    // with again() after the store, what an undo of the save puts back.
+    const history::CompanionRows& companionsBefore() const { return m_companionsBefore; }
     // Deletes the current row with its companions' rows (the cover); returns
     // the record as it was, whole, so that an undo can put it back.
     history::RecordSnapshot deleteCurrent();
@@ -40,9 +45,12 @@ public:
 private:
     void store(bool asNew, bool checkShown);
     bool needsOwnStorage() const;
+    // The current values of the archive columns companions name records by.
+    QList<history::CompanionRows::Key> companionKeys() const;
 
     catalog::CatalogState& m_state;
     RecordDisplay& m_display;
+    history::CompanionRows m_companionsBefore;
 };
 
 } // namespace quelto::editing

@@ -20,6 +20,7 @@ struct FileRequest
     QString filter;   // in Qt's form, "Access Database (*.mdb)"
     QString defaultSuffix;
     bool save = false; // a file to write: a save dialog that asks before replacing one
+    bool replaceAskedByCaller = false; // with save: the command asks itself, the dialog does not
 };
 
 // The answers to "Save changes to ...?".

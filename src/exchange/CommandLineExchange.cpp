@@ -70,8 +70,9 @@ int CommandLineExchange::exportCsv(const QString& cataloguePath, const QString& 
                                   .arg(QDir::toNativeSeparators(cataloguePath)));
         const QString query = db->translate(catalog::CatalogSchema::ArchiveQuery + catalog::CatalogState::InitialFilter +
                                             catalog::CatalogState::InitialOrder);
+        const QStringList columns = CsvColumns::namesIn(*db->connection());
         db->close();
-        catalog::ArchiveReader rows(cataloguePath, CsvColumns::names());
+        catalog::ArchiveReader rows(cataloguePath, columns);
         rows.readQuery(query);
         const qint64 count = CsvExport::writeFile(rows, csvPath);
         out << QStringLiteral("%1 records written to \"%2\".\n").arg(count).arg(QDir::toNativeSeparators(csvPath));

@@ -6,6 +6,10 @@
 #include <functional>
 #include <vector>
 
+namespace quelto::catalog {
+class SqliteConnection;
+}
+
 namespace quelto::exchange {
 
 // A column of the catalogue's CSV files.
@@ -39,10 +43,16 @@ class CsvColumns
 {
 public:
     static constexpr int ArchiveCount = 24;
+    // Not a column of archive: the picture file of a record's cover, named
+    // relative to the CSV file's folder (exports "with covers").
+    static inline const QString CoverColumn = QStringLiteral("cover");
 
     static const std::vector<CsvColumn>& columns();
     static const std::vector<CsvCaption>& captions();
     static QStringList names();
+    // What an export of this catalogue writes: the 24, then the own columns
+    // the file has (a catalogue that never held own data has none).
+    static QStringList namesIn(catalog::SqliteConnection& connection);
     // The position of a column in columns(), -1 for none.
     static int indexOf(const QString& name);
     static bool isMovieField(const QString& name) { return name.startsWith(QLatin1String("mv_")); }

@@ -2,20 +2,34 @@
 
 #include "catalog/ArchiveReader.h"
 #include "catalog/EngineError.h"
+#include "collection/CollectorSchema.h"
+#include "collection/CoverStore.h"
 #include "exchange/CsvColumns.h"
+#include "exchange/CsvCoverFolder.h"
 #include "exchange/CsvWriter.h"
 #include "tasks/TaskProgress.h"
 
 #include <QDir>
 #include <QSaveFile>
+#include <QSet>
+#include <optional>
 
 namespace quelto::exchange {
 
-qint64 CsvExport::write(catalog::ArchiveReader& rows, QIODevice& out, tasks::TaskProgress* progress)
+qint64 CsvExport::write(catalog::ArchiveReader& rows, QIODevice& out, tasks::TaskProgress* progress,
+                        CsvCoverFolder* covers)
 {
     CsvWriter writer(out);
-    for (const QString& column : CsvColumns::names())
+    for (const QString& column : rows.columns())
         writer.addField(column.toUtf8());
+    // Covers are looked up only for the records that have one.
+    const int idColumn = int(rows.columns().indexOf(collection::CollectorSchema::IdColumn));
+    QSet<qint64> withCovers;
+    if (covers) {
+        writer.addField(CsvColumns::CoverColumn.toUtf8());
+        if (idColumn >= 0 && collection::CollectorSchema::hasTable(rows.connection(), collection::CollectorSchema::CoversTable))
+            withCovers = collection::CoverStore::withCovers(rows.connection());
+    }
     writer.endRecord();
     if (progress)
         progress->setTotal(rows.keyCount());
@@ -27,6 +41,16 @@ qint64 CsvExport::write(catalog::ArchiveReader& rows, QIODevice& out, tasks::Tas
                 writer.addNull();
             else
                 writer.addField(rows.utf8(c));
+        }
+        if (covers) {
+            const qint64 id = idColumn >= 0 ? rows.value(idColumn).toLongLong() : 0;
+            std::optional<collection::CoverPicture> picture;
+            if (id > 0 && withCovers.contains(id))
+                picture = collection::CoverStore::load(rows.connection(), id);
+            if (picture)
+                writer.addField(covers->write(id, *picture).toUtf8());
+            else
+                writer.addNull();
         }
         writer.endRecord();
         if (++count % 1024 == 0 && progress) {
@@ -40,7 +64,8 @@ qint64 CsvExport::write(catalog::ArchiveReader& rows, QIODevice& out, tasks::Tas
     return count;
 }
 
-qint64 CsvExport::writeFile(catalog::ArchiveReader& rows, const QString& path, tasks::TaskProgress* progress)
+qint64 CsvExport::writeFile(catalog::ArchiveReader& rows, const QString& path, tasks::TaskProgress* progress,
+                            CsvCoverFolder* covers)
 {
     QSaveFile file(path);
     const QString name = QDir::toNativeSeparators(path);
@@ -48,7 +73,7 @@ qint64 CsvExport::writeFile(catalog::ArchiveReader& rows, const QString& path, t
         throw catalog::EngineError(QStringLiteral("\"%1\" cannot be written: %2").arg(name, file.errorString()));
     qint64 count = 0;
     try {
-        count = write(rows, file, progress);
+        count = write(rows, file, progress, covers);
     } catch (const catalog::EngineError& error) {
         file.cancelWriting();
         throw catalog::EngineError(QStringLiteral("\"%1\" was not written: %2").arg(name, error.message()));
@@ -60,6 +85,8 @@ qint64 CsvExport::writeFile(catalog::ArchiveReader& rows, const QString& path, t
         progress->begin(QStringLiteral("Saving the file..."));
     if (!file.commit())
         throw catalog::EngineError(QStringLiteral("\"%1\" cannot be written: %2").arg(name, file.errorString()));
+    if (covers)
+        covers->commit();
     return count;
 }
 

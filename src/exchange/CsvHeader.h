@@ -10,8 +10,9 @@ namespace quelto::exchange {
 // The header row of a CSV file to import: each name is matched, in any case
 // and without surrounding spaces, to a column of CsvColumns by the column's
 // own name (mv_director) or by the caption of its field in the main window
-// ("Director"). A caption that stands for several fields ("Sound" on the
-// Media and the Movie tab, "Cast" six times) takes them in the window's order.
+// ("Director"), or is the "cover" column of an export with covers. A caption
+// that stands for several fields ("Sound" on the Media and the Movie tab,
+// "Cast" six times) takes them in the window's order.
 class CsvHeader
 {
 public:

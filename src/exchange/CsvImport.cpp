@@ -6,6 +6,10 @@
 #include "catalog/SqlTranslator.h"
 #include "catalog/SqliteConnection.h"
 #include "catalog/WriteTransaction.h"
+#include "collection/CollectorSchema.h"
+#include "collection/CoverPicture.h"
+#include "collection/CoverStore.h"
+#include "collection/RecordIdentity.h"
 #include "exchange/CsvColumns.h"
 #include "exchange/CsvReader.h"
 #include "tasks/TaskProgress.h"
@@ -18,20 +22,12 @@ namespace quelto::exchange {
 namespace {
 
 using catalog::EngineError;
+using collection::CollectorSchema;
 
 constexpr int MaxText = 255;
 constexpr int ProgressEvery = 256; // rows between progress reports and Cancel checks
 
 QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
-
-QStringList archiveColumnsOf(catalog::SqliteConnection& connection)
-{
-    QStringList present;
-    auto info = connection.prepare(QStringLiteral("pragma table_info(archive)"));
-    while (info->step())
-        present << info->value(1).toString().toLower();
-    return present;
-}
 
 } // namespace
 
@@ -82,12 +78,13 @@ void CsvImport::check(const QString& cataloguePath, tasks::TaskProgress* progres
     // The values of a row: archive's 24 columns, then the own columns the file has.
     m_stored = catalog::CatalogSchema::archiveColumns();
     for (const QString& column : m_header->columns()) {
-        if (!column.isEmpty() && !m_stored.contains(column))
+        if (!column.isEmpty() && column != CsvColumns::CoverColumn && !m_stored.contains(column))
             m_stored << column;
     }
     m_fieldTarget.clear();
     for (const QString& column : m_header->columns())
-        m_fieldTarget.push_back(column.isEmpty() ? -1 : int(m_stored.indexOf(column)));
+        m_fieldTarget.push_back(column.isEmpty() || column == CsvColumns::CoverColumn ? -1 : int(m_stored.indexOf(column)));
+    m_coverField = int(m_header->columns().indexOf(CsvColumns::CoverColumn));
 
     std::shared_ptr<catalog::SqliteConnection> stored;
     if (!cataloguePath.isEmpty()) {
@@ -146,7 +143,7 @@ std::optional<std::vector<QVariant>> CsvImport::convert(const std::vector<QVaria
             QString problem;
             QVariant value = definition.convert(text, problem);
             if (!problem.isEmpty()) {
-                problems << QStringLiteral("%1 %2").arg(column, problem);
+                problems << QStringLiteral("%1: %2").arg(column, problem);
                 faulty << column;
             }
             values[size_t(target)] = std::move(value);
@@ -182,27 +179,58 @@ qint64 CsvImport::append(catalog::Database& db, Duplicates duplicates, tasks::Ta
         throw EngineError(QStringLiteral("The CSV file has not been checked yet."));
     const std::shared_ptr<catalog::SqliteConnection> connection = db.connection();
     connection->beginWrite(); // refuses a read-only, damaged or foreign-made file; the backup
-    catalog::WriteTransaction transaction(*connection);
-
-    // Own columns the file fills and the catalogue lacks are added now.
-    const QStringList present = archiveColumnsOf(*connection);
-    bool schemaChanged = false;
-    for (const QString& column : m_stored) {
-        if (present.contains(column))
-            continue;
-        const CsvColumn& definition = CsvColumns::columns()[size_t(CsvColumns::indexOf(column))];
-        connection->exec(QStringLiteral("alter table archive add column %1 %2")
-                             .arg(catalog::SqlTranslator::quoteName(column), definition.ownType));
-        schemaChanged = true;
+    m_changedSchema = false;
+    m_storedCovers = m_leftOutCoverCount = 0;
+    m_leftOutCovers.clear();
+    bool changedSchema = false;
+    qint64 stored = 0;
+    try {
+        catalog::WriteTransaction transaction(*connection);
+        // A file with own columns or covers brings the collector's storage.
+        if (m_coverField >= 0 || m_stored.size() > catalog::CatalogSchema::archiveColumns().size())
+            changedSchema = CollectorSchema::ensure(db);
+        stored = appendRows(*connection, duplicates, progress);
+        if (progress) {
+            progress->check();
+            progress->begin(QStringLiteral("Saving..."));
+        }
+        transaction.commit();
+    } catch (...) {
+        if (changedSchema)
+            db.schemaChanged(); // rolled back with the rows
+        throw;
     }
+    m_changedSchema = changedSchema;
+    if (changedSchema)
+        db.schemaChanged();
+    return stored;
+}
+
+qint64 CsvImport::appendRows(catalog::SqliteConnection& connection, Duplicates duplicates,
+                             tasks::TaskProgress* progress)
+{
+    // Rows get identities when the catalogue keeps them.
+    const bool identities = CollectorSchema::hasColumn(connection, CollectorSchema::IdColumn);
+    const int idValue = int(m_stored.indexOf(CollectorSchema::IdColumn)); // the file's, or -1
     QStringList names;
     QStringList marks;
     for (const QString& column : m_stored) {
         names << catalog::SqlTranslator::quoteName(column);
         marks << QStringLiteral("?");
     }
-    auto insert = connection->prepare(QStringLiteral("insert into archive (%1) values (%2)")
-                                          .arg(names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+    const int idMark = identities && idValue < 0 ? int(names.size()) + 1 : (idValue >= 0 ? idValue + 1 : 0);
+    if (identities && idValue < 0) {
+        names << CollectorSchema::IdColumn;
+        marks << QStringLiteral("?");
+    }
+    auto insert = connection.prepare(QStringLiteral("insert into archive (%1) values (%2)")
+                                         .arg(names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+    std::unique_ptr<catalog::SqliteStatement> idTaken;
+    qint64 nextId = 0;
+    if (identities) {
+        idTaken = connection.prepare(QStringLiteral("select 1 from archive where quelto_id = ? limit 1"));
+        nextId = collection::RecordIdentity::next(connection);
+    }
 
     if (progress)
         progress->begin(QStringLiteral("Storing the records..."), m_acceptedCount + m_refusedCount, QStringLiteral("rows"));
@@ -230,14 +258,32 @@ qint64 CsvImport::append(catalog::Database& db, Duplicates duplicates, tasks::Ta
         } else {
             ++accepted;
             if (duplicates == Duplicates::Add || m_fingerprints.isEmpty() ||
-                !m_fingerprints.contains(*connection, *values)) {
+                !m_fingerprints.contains(connection, *values)) {
                 for (size_t c = 0; c < values->size(); ++c)
                     insert->bind(int(c) + 1, (*values)[c]);
+                qint64 id = 0;
+                if (identities) {
+                    // The file's identity when no record has it, else the next free one.
+                    id = idValue >= 0 ? (*values)[size_t(idValue)].toLongLong() : 0;
+                    if (id > 0) {
+                        idTaken->bindInt64(1, id);
+                        if (idTaken->step())
+                            id = 0;
+                        idTaken->reset();
+                    }
+                    if (id <= 0)
+                        id = nextId++;
+                    else
+                        nextId = std::max(nextId, id + 1);
+                    insert->bindInt64(idMark, id);
+                }
                 insert->step();
                 insert->reset();
-                m_lastKey = connection->lastInsertRowId();
+                m_lastKey = connection.lastInsertRowId();
                 if (stored++ == 0)
                     m_firstKey = m_lastKey;
+                if (m_coverField >= 0)
+                    storeCover(connection, record, id);
             }
         }
         if (progress && ++rows % ProgressEvery == 0) {
@@ -247,15 +293,53 @@ qint64 CsvImport::append(catalog::Database& db, Duplicates duplicates, tasks::Ta
     }
     if (accepted != m_acceptedCount || refused != m_refusedCount)
         throw changed();
-    insert.reset();
-    if (progress) {
-        progress->check();
-        progress->begin(QStringLiteral("Saving..."));
-    }
-    transaction.commit();
-    if (schemaChanged)
-        db.schemaChanged();
     return stored;
+}
+
+void CsvImport::storeCover(catalog::SqliteConnection& connection, const CsvRecord& record, qint64 id)
+{
+    const QString written = record.fields[size_t(m_coverField)].toString().trimmed();
+    if (written.isEmpty())
+        return;
+    QString problem;
+    const QString path = coverPath(written, problem);
+    std::optional<collection::CoverPicture> picture;
+    if (problem.isEmpty())
+        picture = collection::CoverPicture::fromFile(path, &problem);
+    if (!picture) {
+        if (m_leftOutCovers.size() < size_t(ListedRefusals))
+            m_leftOutCovers.push_back({record.line, QStringLiteral("cover \"%1\": %2").arg(written, problem)});
+        ++m_leftOutCoverCount;
+        return;
+    }
+    collection::CoverStore::store(connection, id, *picture);
+    ++m_storedCovers;
+}
+
+QString CsvImport::coverPath(const QString& written, QString& problem) const
+{
+    if (m_path.isEmpty()) {
+        problem = QStringLiteral("covers are read only beside a CSV file.");
+        return {};
+    }
+    const QString relative = QString(written).replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QDir folder = QFileInfo(m_path).absoluteDir();
+    const QString base = folder.canonicalPath() + QLatin1Char('/');
+    if (QDir::isAbsolutePath(relative) || relative.startsWith(QLatin1Char('~'))) {
+        problem = QStringLiteral("the picture must be named relative to the CSV file's folder.");
+        return {};
+    }
+    const QFileInfo file(QDir::cleanPath(folder.absoluteFilePath(relative)));
+    const QString canonical = file.canonicalFilePath();
+    if (canonical.isEmpty()) {
+        problem = QStringLiteral("there is no such file beside the CSV file.");
+        return {};
+    }
+    if (!canonical.startsWith(base)) {
+        problem = QStringLiteral("the picture lies outside the CSV file's folder.");
+        return {};
+    }
+    return canonical;
 }
 
 QString CsvImport::describe(const std::vector<RefusedRow>& rows, qint64 total, int limit)

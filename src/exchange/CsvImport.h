@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exchange/CsvHeader.h"
+#include "exchange/CsvReader.h"
 #include "exchange/RecordFingerprints.h"
 
 #include <QByteArray>
@@ -15,7 +16,8 @@ class QIODevice;
 
 namespace quelto::catalog {
 class Database;
-}
+class SqliteConnection;
+} // namespace quelto::catalog
 namespace quelto::tasks {
 class TaskProgress;
 }
@@ -36,6 +38,13 @@ struct RefusedRow
 // stored already; append() reads the file again and stores the rows that
 // passed, all in one write transaction through the catalogue's write checks
 // (a refused file is not touched; the backup is made before the first change).
+//
+// Own columns (CsvColumns) are checked like the personal fields of the
+// window; a file that has any, or a "cover" column, gives the catalogue the
+// collector's storage in the same transaction. Every row stored then gets an
+// identity: the file's own when no record uses it, else a new one. A cover is
+// a picture file named relative to the CSV's folder and never outside it; one
+// that cannot be read is left out and listed, its row stored all the same.
 //
 // Values follow the window's rules: a quoted empty movie field becomes " "
 // (the rating "unknown"), an empty medium field and a field the file lacks
@@ -88,6 +97,12 @@ public:
     // The keys of the rows the last append() stored: every key from first to last.
     qint64 firstStoredKey() const { return m_firstKey; }
     qint64 lastStoredKey() const { return m_lastKey; }
+    // The covers the last append() stored, and those it left out (their line and why).
+    qint64 storedCovers() const { return m_storedCovers; }
+    const std::vector<RefusedRow>& leftOutCovers() const { return m_leftOutCovers; } // the first ListedRefusals
+    qint64 leftOutCoverCount() const { return m_leftOutCoverCount; }
+    // Whether the last append() added the collector's columns to archive.
+    bool changedSchema() const { return m_changedSchema; }
 
     // One line per refused row, at most limit lines, then how many more.
     static QString describe(const std::vector<RefusedRow>& rows, qint64 total, int limit = 15);
@@ -104,6 +119,10 @@ private:
     // The row's values in the order of m_stored, or the reason it is refused.
     std::optional<std::vector<QVariant>> convert(const std::vector<QVariant>& fields, QString& reason) const;
     QStringList storedColumns() const;
+    // The picture file a "cover" field names, inside the CSV's folder.
+    QString coverPath(const QString& written, QString& problem) const;
+    qint64 appendRows(catalog::SqliteConnection& connection, Duplicates duplicates, tasks::TaskProgress* progress);
+    void storeCover(catalog::SqliteConnection& connection, const CsvRecord& record, qint64 id);
 
     QString m_path;
     Opener m_open;
@@ -117,6 +136,11 @@ private:
     qint64 m_duplicateCount = 0;
     qint64 m_firstKey = 0;
     qint64 m_lastKey = -1;
+    int m_coverField = -1; // the file's "cover" field, -1 for none
+    qint64 m_storedCovers = 0;
+    std::vector<RefusedRow> m_leftOutCovers;
+    qint64 m_leftOutCoverCount = 0;
+    bool m_changedSchema = false;
 };
 
 } // namespace quelto::exchange

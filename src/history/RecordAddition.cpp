@@ -2,7 +2,11 @@
 
 namespace quelto::history {
 
-RecordAddition::RecordAddition(RecordSnapshot added) : m_record(std::move(added)) {}
+RecordAddition::RecordAddition(RecordSnapshot added, CompanionRows companionsBefore, CompanionRows companionsAfter)
+    : m_record(std::move(added)), m_companionsBefore(std::move(companionsBefore)),
+      m_companionsAfter(std::move(companionsAfter))
+{
+}
 
 QString RecordAddition::name() const { return QStringLiteral("New Record \"%1\"").arg(m_record.describe()); }
 
@@ -16,14 +20,24 @@ void RecordAddition::undo(catalog::SqliteConnection& connection, bool force)
         if (!force && !stored.row.sameData(m_record.row))
             changedSince(QStringLiteral("\"%1\" was changed in another window or program since it was added.")
                              .arg(m_record.describe()));
+        // The tape's length goes back to what it was before the record came,
+        // unless it was changed elsewhere since.
+        const bool companionsAsLeft = m_companionsAfter.again(connection).sameData(m_companionsAfter);
         stored.remove(connection);
         m_record = stored;
+        if (force || companionsAsLeft)
+            m_companionsBefore.restore(connection);
     });
 }
 
 void RecordAddition::redo(catalog::SqliteConnection& connection, bool)
 {
-    inWriteTransaction(connection, [&] { m_record.restore(connection); });
+    inWriteTransaction(connection, [&] {
+        const bool companionsAsLeft = m_companionsBefore.again(connection).sameData(m_companionsBefore);
+        m_record.restore(connection);
+        if (companionsAsLeft)
+            m_companionsAfter.restore(connection);
+    });
 }
 
 } // namespace quelto::history

@@ -1,15 +1,18 @@
 #pragma once
 
 #include "history/CatalogChange.h"
+#include "history/CompanionRows.h"
 #include "history/RecordSnapshot.h"
 
 namespace quelto::history {
 
-// A new record stored through the window.
+// A new record stored through the window, with what its save changed in
+// shared companion tables (the tape's length), before and after.
 class RecordAddition : public CatalogChange
 {
 public:
-    explicit RecordAddition(RecordSnapshot added);
+    explicit RecordAddition(RecordSnapshot added, CompanionRows companionsBefore = {},
+                            CompanionRows companionsAfter = {});
 
     QString name() const override; // New Record "Casablanca (1942)"
     void undo(catalog::SqliteConnection& connection, bool force) override;
@@ -18,6 +21,8 @@ public:
 
 private:
     RecordSnapshot m_record;
+    CompanionRows m_companionsBefore;
+    CompanionRows m_companionsAfter;
 };
 
 } // namespace quelto::history

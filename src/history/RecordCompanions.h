@@ -13,8 +13,9 @@ namespace quelto::history {
 //
 //     RecordCompanions::add({"quelto_covers", "record_id", "quelto_id"});
 //
-// Rows keyed by something several records share (a tape's media ID) are no
-// companions: they stay when one record goes.
+// Rows keyed by something several records share (a tape's length, by media
+// ID) are shared companions: they stay when one record goes, but a save that
+// changed them is undone and redone with them.
 class RecordCompanions
 {
 public:
@@ -23,6 +24,7 @@ public:
         QString table;        // the companion table
         QString keyColumn;    // its column that names the record
         QString recordColumn; // the archive column it names the record by
+        bool shared = false;  // keyed by a value other records share
     };
 
     // Adds a companion; naming one twice changes nothing.

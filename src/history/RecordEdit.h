@@ -2,14 +2,17 @@
 
 #include "history/ArchiveRow.h"
 #include "history/CatalogChange.h"
+#include "history/CompanionRows.h"
 
 namespace quelto::history {
 
-// Save of a shown record: the row before and after.
+// Save of a shown record: the row before and after, and what its companion
+// tables held for it before and after (its cover, its tape's length).
 class RecordEdit : public CatalogChange
 {
 public:
-    RecordEdit(ArchiveRow before, ArchiveRow after);
+    RecordEdit(ArchiveRow before, ArchiveRow after, CompanionRows companionsBefore = {},
+               CompanionRows companionsAfter = {});
 
     QString name() const override; // Save "Casablanca (1942)"
     void undo(catalog::SqliteConnection& connection, bool force) override;
@@ -19,10 +22,13 @@ public:
 
 private:
     // Puts target in place of expected; the row may have gone meanwhile.
-    void replace(catalog::SqliteConnection& connection, const ArchiveRow& expected, ArchiveRow& target, bool force);
+    void replace(catalog::SqliteConnection& connection, const ArchiveRow& expected, ArchiveRow& target,
+                 const CompanionRows& expectedCompanions, const CompanionRows& targetCompanions, bool force);
 
     ArchiveRow m_before;
     ArchiveRow m_after;
+    CompanionRows m_companionsBefore;
+    CompanionRows m_companionsAfter;
 };
 
 } // namespace quelto::history

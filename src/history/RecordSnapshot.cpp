@@ -34,6 +34,8 @@ RecordSnapshot RecordSnapshot::take(catalog::SqliteConnection& connection, qint6
     if (!snapshot.row.isValid())
         return snapshot;
     for (const RecordCompanions::Companion& companion : RecordCompanions::all()) {
+        if (companion.shared)
+            continue; // the tape's, not the record's
         const QVariant key = snapshot.row.value(companion.recordColumn);
         if (key.isNull() || !key.isValid() || !tableExists(connection, companion.table))
             continue; // a record without that identity has no such rows

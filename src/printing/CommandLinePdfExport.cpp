@@ -67,7 +67,7 @@ QString CommandLinePdfExport::write(const PdfExportRequest& request, catalog::Da
         const QString date = QLocale().toString(today, QLocale::ShortFormat);
         qint64 rowsRead = 0;
         if (ListPrintJob::print(kind, rows, ListPrintCommands::heading(kind, false, {}, date), pdf,
-                                ListPrintCommands::title(kind), nullptr, &rowsRead))
+                                ListPrintCommands::title(kind), nullptr, &rowsRead, request.covers))
             return {};
         return rowsRead == 0 ? QStringLiteral("No records found.")
                              : QStringLiteral("Cannot write \"%1\".").arg(request.output);

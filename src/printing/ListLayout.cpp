@@ -4,9 +4,25 @@
 
 namespace quelto::printing {
 
-ListLayout::ListLayout(ListKind kind, QString heading, double printableHeight)
-    : m_kind(kind), m_heading(std::move(heading)), m_height(printableHeight)
+namespace {
+
+// The right end of the heading's rule, which the moved texts keep to.
+constexpr double RuleEnd = 170;
+
+} // namespace
+
+ListLayout::ListLayout(ListKind kind, QString heading, double printableHeight, bool withCovers)
+    : m_kind(kind), m_withCovers(withCovers && kind == ListKind::Long), m_heading(std::move(heading)),
+      m_height(printableHeight)
 {
+}
+
+double ListLayout::x(double x) const
+{
+    if (!m_withCovers)
+        return x;
+    // The columns keep their order and proportions in the narrower room.
+    return CoveredTextLeft + (x - CoverLeft) * (RuleEnd - CoveredTextLeft) / (RuleEnd - CoverLeft);
 }
 
 QStringList ListLayout::columns(ListKind kind)
@@ -20,18 +36,19 @@ QStringList ListLayout::columns(ListKind kind)
             QStringLiteral("mv_rating"),   QStringLiteral("md_type"),  QStringLiteral("md_format"),
             QStringLiteral("md_image"),    QStringLiteral("mv_book"),  QStringLiteral("mv_music"),
             QStringLiteral("mv_cast1"),    QStringLiteral("mv_cast2"), QStringLiteral("mv_cast3"),
-            QStringLiteral("mv_cast4"),    QStringLiteral("mv_cast5"), QStringLiteral("mv_cast6")};
+            QStringLiteral("mv_cast4"),    QStringLiteral("mv_cast5"), QStringLiteral("mv_cast6"),
+            QStringLiteral("quelto_running_time"), QStringLiteral("quelto_location"), QStringLiteral("quelto_id")};
 }
 
-void ListLayout::add(const ListRow& row)
+void ListLayout::add(const ListRow& row, const QImage& cover)
 {
     if (m_kind == ListKind::Long)
-        addLong(row);
+        addLong(row, cover);
     else
         addShort(row);
 }
 
-void ListLayout::addLong(const ListRow& row)
+void ListLayout::addLong(const ListRow& row, const QImage& cover)
 {
     if (m_headingNeeded) {
         m_out.setFont(14, true);
@@ -43,6 +60,8 @@ void ListLayout::addLong(const ListRow& row)
         m_headingNeeded = false;
     }
     const qint16 y0 = m_y;
+    if (m_withCovers)
+        m_out.picture(CoverLeft, y0 + CoverTop, CoverLeft + CoverWidth, y0 + CoverTop + CoverHeight, cover);
     longBlock(row, y0);
     m_y = qint16(y0 + BlockHeight);
     if (m_height - BlockHeight < m_y) {
@@ -58,35 +77,44 @@ void ListLayout::longBlock(const ListRow& row, int y0)
     const QString blank = QStringLiteral(" ");
 
     m_out.setFont(11, true);
-    m_out.text(15, y0, f("title"));
-    m_out.text(140, y0, blank + f("catalog"));
+    m_out.text(x(15), y0, f("title"));
+    m_out.text(x(140), y0, blank + f("catalog"));
     m_out.setFont(10, false);
 
-    m_out.text(C0, y0 + 5, f("mv_genre"));
-    m_out.text(C1, y0 + 5, blank + f("mv_country") + QStringLiteral(" , ") + f("mv_year"));
-    m_out.text(C2, y0 + 5, QStringLiteral(" Director: ") + f("mv_director"));
+    m_out.text(x(C0), y0 + 5, f("mv_genre"));
+    m_out.text(x(C1), y0 + 5, blank + f("mv_country") + QStringLiteral(" , ") + f("mv_year"));
+    m_out.text(x(C2), y0 + 5, QStringLiteral(" Director: ") + f("mv_director"));
 
-    m_out.text(C0, y0 + 9, f("mv_producer"));
+    m_out.text(x(C0), y0 + 9, f("mv_producer"));
 
-    m_out.text(C0, y0 + 13, f("mv_color"));
-    m_out.text(C1, y0 + 13, blank + f("mv_sound") + QStringLiteral(" [") + f("md_sound") + QLatin1Char(']'));
-    m_out.text(C2, y0 + 13, blank + f("mv_language") + QStringLiteral(" [") + f("md_language") + QLatin1Char(']'));
+    m_out.text(x(C0), y0 + 13, f("mv_color"));
+    m_out.text(x(C1), y0 + 13, blank + f("mv_sound") + QStringLiteral(" [") + f("md_sound") + QLatin1Char(']'));
+    m_out.text(x(C2), y0 + 13, blank + f("mv_language") + QStringLiteral(" [") + f("md_language") + QLatin1Char(']'));
 
-    m_out.text(C0, y0 + 17, QStringLiteral("IMdb Rating: ") + f("mv_rating"));
-    m_out.text(C2, y0 + 17,
+    m_out.text(x(C0), y0 + 17, QStringLiteral("IMdb Rating: ") + f("mv_rating"));
+    m_out.text(x(C2), y0 + 17,
                QStringLiteral(" Media: ") + f("md_type") + QStringLiteral(" / ") + f("md_format") +
                    QStringLiteral(" / ") + f("md_image"));
 
-    m_out.text(C0, y0 + 21, QStringLiteral("Book: ") + f("mv_book"));
-    m_out.text(C2, y0 + 21, QStringLiteral(" Music: ") + f("mv_music"));
+    m_out.text(x(C0), y0 + 21, QStringLiteral("Book: ") + f("mv_book"));
+    m_out.text(x(C2), y0 + 21, QStringLiteral(" Music: ") + f("mv_music"));
 
-    m_out.text(C0, y0 + 25, QStringLiteral("Cast:"));
-    m_out.text(C0 + 1, y0 + 29, f("mv_cast1"));
-    m_out.text(C1, y0 + 29, blank + f("mv_cast2"));
-    m_out.text(C2, y0 + 29, blank + f("mv_cast3"));
-    m_out.text(C0 + 1, y0 + 33, f("mv_cast4"));
-    m_out.text(C1, y0 + 33, blank + f("mv_cast5"));
-    m_out.text(C2, y0 + 33, blank + f("mv_cast6"));
+    m_out.text(x(C0), y0 + 25, QStringLiteral("Cast:"));
+    m_out.text(x(C0 + 1), y0 + 29, f("mv_cast1"));
+    m_out.text(x(C1), y0 + 29, blank + f("mv_cast2"));
+    m_out.text(x(C2), y0 + 29, blank + f("mv_cast3"));
+    m_out.text(x(C0 + 1), y0 + 33, f("mv_cast4"));
+    m_out.text(x(C1), y0 + 33, blank + f("mv_cast5"));
+    m_out.text(x(C2), y0 + 33, blank + f("mv_cast6"));
+
+    // The collector's fields on the line the cast's heading leaves free,
+    // so that no other field loses room.
+    const QString minutes = f("quelto_running_time").trimmed();
+    if (!minutes.isEmpty())
+        m_out.text(x(C1), y0 + 25, QStringLiteral(" Running time: ") + minutes + QStringLiteral(" min"));
+    const QString location = f("quelto_location").trimmed();
+    if (!location.isEmpty())
+        m_out.text(x(C2), y0 + 25, QStringLiteral(" Location: ") + location);
 }
 
 void ListLayout::addShort(const ListRow& row)

@@ -8,6 +8,7 @@
 #include "editing/RecordForm.h"
 #include "editing/UserPrompts.h"
 #include "printing/ListPrintJob.h"
+#include "printing/ListRows.h"
 #include "printing/PrintDevices.h"
 #include "tasks/WorkerTask.h"
 
@@ -65,8 +66,10 @@ std::optional<std::vector<qint64>> ListPrintCommands::keysToPrint(Kind kind)
 
 bool ListPrintCommands::preview(Kind kind, const std::vector<qint64>& keys, const QString& text)
 {
-    if (keys.size() > size_t(PreviewLimit)) {
-        m_prompts.exclamation(TooLongToPreview.arg(QLocale().toString(qint64(keys.size()))));
+    const bool covers = withCovers(kind);
+    if (keys.size() > size_t(covers ? PreviewCoverLimit : PreviewLimit)) {
+        m_prompts.exclamation((covers ? TooLongToPreviewWithCovers : TooLongToPreview)
+                                  .arg(QLocale().toString(qint64(keys.size()))));
         return false;
     }
     // The preview paints on the window's thread; its list is short enough.
@@ -74,15 +77,11 @@ bool ListPrintCommands::preview(Kind kind, const std::vector<qint64>& keys, cons
     return m_devices.chooser().preview(m_window, title(kind), [&](const PrintCanvas& target) {
         catalog::ArchiveReader rows(path, ListLayout::columns(kind));
         rows.readKeys(keys);
-        QList<ListRow> list;
-        const QStringList columns = ListLayout::columns(kind);
-        while (rows.next()) {
-            ListRow row;
-            for (qsizetype c = 0; c < columns.size(); ++c)
-                row.insert(columns.at(c), rows.text(int(c)));
-            list << row;
-        }
-        return CatalogueLists::layout(kind, list, text, target.printableHeight());
+        ListLayout layout(kind, text, target.printableHeight(), covers);
+        ListRows list(rows, kind, covers);
+        while (list.next())
+            layout.add(list.row(), list.cover());
+        return layout.finish();
     });
 }
 
@@ -129,7 +128,7 @@ void ListPrintCommands::run(Kind kind, Route route)
         progress.begin(QStringLiteral("Laying out the pages..."), count, QStringLiteral("records"));
         catalog::ArchiveReader rows(path, ListLayout::columns(kind));
         rows.readKeys(std::move(*keys));
-        printed = ListPrintJob::print(kind, rows, text, target, title(kind), &progress);
+        printed = ListPrintJob::print(kind, rows, text, target, title(kind), &progress, nullptr, withCovers(kind));
     });
     const QString what = kind == Kind::Long ? QStringLiteral("long list") : QStringLiteral("short list");
     m_prompts.runTask(pdfFile ? QStringLiteral("Writing the %1 to \"%2\"").arg(what, QDir::toNativeSeparators(*pdfFile))

@@ -40,6 +40,11 @@ public:
     static constexpr int PreviewLimit = 5000;
     static inline const QString TooLongToPreview = QStringLiteral(
         "The list has %1 records, too many to preview. Print it, or export it as PDF and look at the file.");
+    // A preview holds every page with its pictures: fewer with covers.
+    static constexpr int PreviewCoverLimit = 200;
+    static inline const QString TooLongToPreviewWithCovers =
+        QStringLiteral("The list has %1 records, too many to preview with covers. Print it, or export it as PDF "
+                       "and look at the file.");
 
     using Clock = std::function<QDate()>;
     using Kind = ListKind;
@@ -59,6 +64,10 @@ public:
     void run(Kind kind, Route route);
 
     void setClock(Clock clock) { m_clock = std::move(clock); }
+    // Whether the long list shows each record's cover (File > Long List with
+    // Covers, kept in the settings by ListPrintOptions).
+    void setLongListCovers(bool withCovers) { m_longListCovers = withCovers; }
+    bool longListCovers() const { return m_longListCovers; }
     // The heading's date in the system's short date format.
     QString dateText() const;
 
@@ -70,6 +79,7 @@ private:
     // empty (the long list says so) or the engine failed (said too).
     std::optional<std::vector<qint64>> keysToPrint(Kind kind);
     bool preview(Kind kind, const std::vector<qint64>& keys, const QString& heading);
+    bool withCovers(Kind kind) const { return kind == Kind::Long && m_longListCovers; }
     void showFirstRow();
 
     catalog::CatalogState& m_state;
@@ -78,6 +88,7 @@ private:
     PrintDevices& m_devices;
     QWidget* m_window;
     Clock m_clock = [] { return QDate::currentDate(); };
+    bool m_longListCovers = false;
 };
 
 } // namespace quelto::printing

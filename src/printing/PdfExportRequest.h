@@ -9,7 +9,7 @@
 namespace quelto::printing {
 
 // What `quelto --export-pdf` is asked to write:
-//   --export-pdf long|short OUT.pdf
+//   --export-pdf long|short OUT.pdf [--covers]
 //   --export-pdf labels MEDIA-ID OUT.pdf [--vhs|--8mm] [--back] [--face] [--box]
 struct PdfExportRequest
 {
@@ -27,6 +27,7 @@ struct PdfExportRequest
     bool back = false;                    // none of the three: the form factor's usual labels
     bool face = false;
     bool box = false;
+    bool covers = false;                  // --covers: the long list with each record's cover
 
     // From the word after --export-pdf, the words that follow it, and the
     // label options. Nothing, with error set, when they cannot be used.

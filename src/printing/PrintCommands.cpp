@@ -5,6 +5,7 @@
 #include "editing/RecordDisplay.h"
 #include "editing/UserPrompts.h"
 #include "printing/LabelDialog.h"
+#include "printing/ListPrintOptions.h"
 
 #include <QAction>
 #include <QWidget>
@@ -46,6 +47,16 @@ PrintCommands::PrintCommands(catalog::CatalogState& state, editing::RecordDispla
     for (const auto& list : listItems) {
         if (QAction* action = item(list.name))
             connect(action, &QAction::triggered, this, settled([this, list] { m_lists.run(list.kind, list.route); }));
+    }
+    // The long list's covers: a choice kept in the settings.
+    m_lists.setLongListCovers(ListPrintOptions::longListCovers());
+    if (QAction* covers = item("mnLongCovers")) {
+        covers->setCheckable(true);
+        covers->setChecked(m_lists.longListCovers());
+        connect(covers, &QAction::toggled, this, [this](bool on) {
+            m_lists.setLongListCovers(on);
+            ListPrintOptions::setLongListCovers(on);
+        });
     }
     if (QAction* action = item("mnPrintLabel"))
         connect(action, &QAction::triggered, this, settled([this] { printLabel(); }));

@@ -176,6 +176,8 @@ void TestCatalogueExchange::openAndNewCatalogueSwitchTheWindow()
     {
         auto db = catalog::Database::open(second);
         db->connection()->exec(QStringLiteral("insert into genre (text, ordinal) values ('Only here', 1)"));
+        db->connection()->exec(QStringLiteral("alter table archive add column quelto_location TEXT"));
+        db->connection()->exec(QStringLiteral("update archive set quelto_location = 'Shelf 9' where title = 'Alien'"));
     }
     QCOMPARE(f.start(first), MainWindow::LoadResult::Loaded);
     searchDirector(f, QStringLiteral("huston"));
@@ -192,6 +194,7 @@ void TestCatalogueExchange::openAndNewCatalogueSwitchTheWindow()
     QVERIFY(!w.form().dbNoFilter->isEnabled());
     QVERIFY(f.menu("mnOrdTitle")->isChecked() && !f.menu("mnOrdDir")->isChecked());
     QCOMPARE(w.form().title->text(), QStringLiteral("Alien"));
+    QCOMPARE(w.form().location->currentText(), QStringLiteral("Shelf 9"));
     QCOMPARE(w.form().labelRecords->text(), QStringLiteral("2 records in database"));
     const QComboBox* genre = f.find<QComboBox>(QStringLiteral("mvGenre"));
     QCOMPARE(genre->count(), 1);
@@ -209,6 +212,7 @@ void TestCatalogueExchange::openAndNewCatalogueSwitchTheWindow()
     QCOMPARE(records(f), 0);
     QVERIFY(w.form().title->text().isEmpty());
     QVERIFY(f.find<QComboBox>(QStringLiteral("mvDirector"))->currentText().isEmpty());
+    QVERIFY(w.form().location->currentText().isEmpty()); // nothing of the last record stays
     QCOMPARE(f.find<QComboBox>(QStringLiteral("mediatype"))->currentText(), QStringLiteral("LaserDisk"));
     QCOMPARE(genre->count(), 6);
     QCOMPARE(w.form().labelRecords->text(), QStringLiteral("0 records in database"));

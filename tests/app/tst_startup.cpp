@@ -352,7 +352,7 @@ void TestStartup::menuBarItemsInOrder()
         "mnFile=&File",          "mnNewCatalogue=&New Catalogue...", "mnOpenCatalogue=&Open Catalogue...",
         "mnRecent=&Recent Catalogues", "=",
         "mnImport=&Import",      "mnExport=&Export",              "=",  "mnPrintShort=Print &Short List", "mnPrintLong=Print &Long List",
-        "mnPrintLabel=Print L&abel", "mnPreview=Print Pre&view",  "mnEmpty=",                  "mnQuit=&Quit",
+        "mnLongCovers=Long List with &Covers", "mnPrintLabel=Print L&abel", "mnPreview=Print Pre&view",  "mnEmpty=",                  "mnQuit=&Quit",
         "mnEdit=&Edit",          "mnUndo=&Undo",                  "mnRedo=&Redo",
         "mnSearch=&Search",      "mnSrchTitle=by &Title",         "mnSrchDir=by &Director",
         "mnSrchActor=by &Actress/Actor", "mnSrchGenre=by &Genre",  "mnSrchMedia=by &Media-ID",

@@ -3,7 +3,10 @@
 // write, and with care for changes made elsewhere.
 #include "AppFixture.h"
 #include "TestCatalog.h"
+#include "app/CollectorFeatures.h"
 #include "app/HistoryCommands.h"
+#include "collection/TapeSpace.h"
+#include "editing/CoverField.h"
 #include "catalog/Database.h"
 #include "catalog/SqliteConnection.h"
 #include "editing/OptionListEditor.h"
@@ -50,6 +53,7 @@ class TestUndo : public QObject
 private slots:
     void savesAndNewRecordsAreUndoneAndRedone();
     void undoneDeleteBringsTheRecordBackWhole();
+    void undoOfASaveTakesBackTheCoverAndTheTapeLength();
     void importsAndOptionListsAreUndone();
     void undoGoesThroughTheWriteChecks();
     void ctrlZTakesBackTypingFirst();
@@ -166,6 +170,94 @@ void TestUndo::undoneDeleteBringsTheRecordBackWhole()
     QCOMPARE(column(m_path, QStringLiteral("title")), QStringList{"Vertigo"});
     QCOMPARE(column(m_path, QStringLiteral("hex(picture)"), QStringLiteral("quelto_covers")), QStringList{"FFD8"});
     QCOMPARE(shownTitle(f), QStringLiteral("Vertigo"));
+}
+
+void TestUndo::undoOfASaveTakesBackTheCoverAndTheTapeLength()
+{
+    AppFixture f;
+    start(f, {movie("Casablanca", "1942", "T1"), movie("Vertigo", "1958", "T1")});
+    editing::RecordForm& r = f.window().form();
+    const auto picture = [](Qt::GlobalColor colour) {
+        QImage image(20, 30, QImage::Format_RGB32);
+        image.fill(colour);
+        return image;
+    };
+    const auto tapes = [this] {
+        return column(m_path, QStringLiteral("catalog || '=' || length_minutes"), QStringLiteral("quelto_tapes"));
+    };
+    const auto covers = [this] { return column(m_path, QStringLiteral("hex(picture)"), QStringLiteral("quelto_covers")); };
+    const auto shownLength = [&r] { return collection::TapeSpace::parseLength(r.tapeLength->currentText()); };
+
+    // The first save gives the file the collector's tables, the tape its
+    // length and Casablanca a red cover.
+    r.tapeLength->setEditText(QStringLiteral("240"));
+    r.runningTime->setText(QStringLiteral("102"));
+    QVERIFY(f.window().collector().cover().takeImage(picture(Qt::red), {}));
+    r.dbSave->click();
+    QCOMPARE(tapes(), QStringList{"T1=240"});
+    const QStringList red = covers();
+    QCOMPARE(red.size(), 1);
+    // A save that changes only the length and the cover is a step too.
+    r.tapeLength->setEditText(QStringLiteral("180"));
+    QVERIFY(f.window().collector().cover().takeImage(picture(Qt::blue), {}));
+    r.dbSave->click();
+    QCOMPARE(undoItem(f)->text(), QStringLiteral("&Undo Save \"Casablanca (1942)\""));
+    const QStringList blue = covers();
+    QVERIFY(blue != red && blue.size() == 1);
+    // Then the record moves to another tape, given a length of its own.
+    r.catalog->setText(QStringLiteral("T2"));
+    r.tapeLength->setEditText(QStringLiteral("300"));
+    r.dbSave->click();
+    QCOMPARE(tapes(), (QStringList{"T1=180", "T2=300"}));
+
+    undoItem(f)->trigger();
+    QCOMPARE(tapes(), QStringList{"T1=180"});
+    QCOMPARE(r.catalog->text(), QStringLiteral("T1"));
+    QCOMPARE(shownLength(), std::optional<int>(180));
+    undoItem(f)->trigger();
+    QCOMPARE(tapes(), QStringList{"T1=240"});
+    QCOMPARE(covers(), red);
+    QCOMPARE(shownLength(), std::optional<int>(240));
+    undoItem(f)->trigger();
+    QVERIFY(tapes().isEmpty() && covers().isEmpty());
+    QVERIFY(!shownLength());
+    // The running time, in a column that save added, is empty again.
+    QCOMPARE(column(m_path, QStringLiteral("quelto_running_time is null")), (QStringList{"1", "1"}));
+    QVERIFY(r.runningTime->text().isEmpty());
+    QCOMPARE(column(m_path, QStringLiteral("count(*)")), QStringList{"2"}); // Vertigo untouched
+    QVERIFY(!undoItem(f)->isEnabled());
+
+    for (int i = 0; i < 3; ++i)
+        redoItem(f)->trigger();
+    QCOMPARE(tapes(), (QStringList{"T1=180", "T2=300"}));
+    QCOMPARE(covers(), blue);
+    QCOMPARE(r.catalog->text(), QStringLiteral("T2"));
+    QCOMPARE(column(m_path, QStringLiteral("quelto_running_time")).first(), QStringLiteral("102"));
+
+    // A new record on a new tape with its length: undone, the length goes too.
+    r.dbNew->click();
+    r.title->setText(QStringLiteral("Brazil"));
+    r.catalog->setText(QStringLiteral("T3"));
+    r.tapeLength->setEditText(QStringLiteral("120"));
+    r.dbSave->click();
+    QCOMPARE(tapes(), (QStringList{"T1=180", "T2=300", "T3=120"}));
+    undoItem(f)->trigger();
+    QCOMPARE(tapes(), (QStringList{"T1=180", "T2=300"}));
+    redoItem(f)->trigger();
+    QCOMPARE(tapes(), (QStringList{"T1=180", "T2=300", "T3=120"}));
+    undoItem(f)->trigger();
+
+    // The tape's length changed by another program since: asked first, and
+    // Cancel writes nothing.
+    exec(m_path, QStringLiteral("update quelto_tapes set length_minutes = 120 where catalog = 'T2'"));
+    f.prompts().choiceAnswers << 1;
+    undoItem(f)->trigger();
+    QCOMPARE(f.prompts().choices.size(), 1);
+    QVERIFY2(f.prompts().choices.first().startsWith(
+                 QStringLiteral("The cover or the tape length of \"Casablanca (1942)\" was changed")),
+             qPrintable(f.prompts().choices.first()));
+    QCOMPARE(tapes(), (QStringList{"T1=180", "T2=120"}));
+    QVERIFY(f.prompts().exclamations.isEmpty());
 }
 
 void TestUndo::importsAndOptionListsAreUndone()

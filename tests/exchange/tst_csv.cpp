@@ -13,7 +13,14 @@
 #include "exchange/CsvReader.h"
 #include "catalog/SqliteConnection.h"
 #include "exchange/CsvColumns.h"
+#include "catalog/WriteTransaction.h"
+#include "collection/CollectorSchema.h"
+#include "collection/CoverPicture.h"
+#include "collection/CoverStore.h"
+#include "exchange/CsvCoverFolder.h"
 #include "tasks/TaskProgress.h"
+
+#include <QImage>
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -79,7 +86,8 @@ QByteArray exportAll(const QString& path)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    catalog::ArchiveReader rows(path, exchange::CsvColumns::names());
+    auto db = catalog::Database::open(path);
+    catalog::ArchiveReader rows(path, exchange::CsvColumns::namesIn(*db->connection()));
     rows.readAll();
     exchange::CsvExport::write(rows, buffer);
     return buffer.data();
@@ -109,6 +117,8 @@ private slots:
     void rowsAlreadyStoredAreFoundAndSkipped();
     void importGoesThroughTheWriteChecks();
     void cancelledOrChangedImportStoresNothing();
+    void personalFieldsAndCoversMakeTheRoundTrip();
+    void badPersonalValuesAndStrayCoversAreReported();
 
 private:
     QTemporaryDir m_dir;
@@ -189,6 +199,7 @@ void TestCsv::roundTripOfEveryColumnWithHostileTexts()
 
     const QByteArray csv = exportAll(source);
     QVERIFY(csv.startsWith("\"catalog\",\"md_type\","));
+    QCOMPARE(CsvReader::parse(csv)[0].fields.size(), size_t(24)); // a catalogue without own data: the 24
     QVERIFY(csv.contains(",,,"));
     QCOMPARE(CsvReader::parse(csv).size(), size_t(5));
 
@@ -212,10 +223,10 @@ void TestCsv::roundTripOfEveryColumnWithHostileTexts()
 
 void TestCsv::headerMatchesNamesAndCaptions()
 {
-    const QByteArray csv = "Title,CATALOG, Director ,Sound,Sound,Cast,Cast,IMDb-Rating,Year,Notes\r\n"
+    const QByteArray csv = "Title,CATALOG, Director ,Sound,Sound,Cast,Cast,IMDb-Rating,Year,Remarks\r\n"
                            "\"T1\",\"C1\",\"Dir\",\"Stereo\",\"Mono\",\"Lead\",\"Second\",\"\",,\"x\"\r\n";
     CsvImport import = checked(csv);
-    QCOMPARE(import.ignoredColumns(), QStringList{QStringLiteral("Notes")});
+    QCOMPARE(import.ignoredColumns(), QStringList{QStringLiteral("Remarks")});
     QCOMPARE(import.acceptedCount(), 1);
     const QString path = m_dir.filePath(QStringLiteral("captions.mdb"));
     test::TestCatalog::create(path);
@@ -478,6 +489,184 @@ void TestCsv::cancelledOrChangedImportStoresNothing()
         QVERIFY2(error.message().contains(QStringLiteral("changed")), qPrintable(error.message()));
     }
     QCOMPARE(checksum(path), before);
+}
+
+namespace {
+
+QByteArray pngOf(QColor colour)
+{
+    QImage image(40, 60, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "png");
+    return bytes;
+}
+
+QVariant ownValue(const QString& path, const QString& title, const char* column)
+{
+    auto db = catalog::Database::open(path);
+    auto query = db->connection()->prepare(QStringLiteral("select %1 from archive where title = ?").arg(QLatin1String(column)));
+    query->bind(1, title);
+    return query->step() ? query->value(0) : QVariant();
+}
+
+} // namespace
+
+void TestCsv::personalFieldsAndCoversMakeTheRoundTrip()
+{
+    const QString source = m_dir.filePath(QStringLiteral("personal.mdb"));
+    test::TestCatalog::create(source, {test::TestCatalog::record(QStringLiteral("Rated"), QStringLiteral("P1")),
+                                       test::TestCatalog::record(QStringLiteral("Plain"), QStringLiteral("P2"))});
+    const QByteArray picture = pngOf(Qt::darkRed);
+    {
+        auto db = catalog::Database::open(source);
+        catalog::SqliteConnection& connection = *db->connection();
+        catalog::WriteTransaction transaction(connection);
+        QVERIFY(collection::CollectorSchema::ensure(*db));
+        connection.exec(QStringLiteral(
+            "update archive set quelto_id = 7, quelto_my_rating = 3.5, quelto_seen = 'seen', "
+            "quelto_notes = 'first line, \"quoted\"' || char(10) || 'second', quelto_location = 'Shelf 2', "
+            "quelto_purchased = '2019-03-01', quelto_price = 12.5, quelto_condition = 'Worn', "
+            "quelto_running_time = 95, quelto_speed = 'LP' where title = 'Rated'"));
+        connection.exec(QStringLiteral("update archive set quelto_id = 8, quelto_seen = '2024-05-31' where title = 'Plain'"));
+        collection::CoverStore::store(connection, 7, *collection::CoverPicture::prepare(picture, nullptr));
+        transaction.commit();
+    }
+    // Exported with covers: the 24, the own columns, then the cover's file.
+    const QString csvPath = m_dir.filePath(QStringLiteral("out/personal.csv"));
+    QDir().mkpath(QFileInfo(csvPath).absolutePath());
+    {
+        auto db = catalog::Database::open(source);
+        catalog::ArchiveReader rows(source, exchange::CsvColumns::namesIn(*db->connection()));
+        rows.readAll();
+        exchange::CsvCoverFolder covers(csvPath);
+        QCOMPARE(exchange::CsvExport::writeFile(rows, csvPath, nullptr, &covers), 2);
+        QCOMPARE(covers.written(), 1);
+    }
+    const std::vector<exchange::CsvRecord> written = CsvReader::parse(test::TestCatalog::fileBytes(csvPath));
+    QCOMPARE(written[0].fields.size(), size_t(24 + 10 + 1));
+    QCOMPARE(written[0].fields[24].toString(), QStringLiteral("quelto_id"));
+    QCOMPARE(written[0].fields.back().toString(), QStringLiteral("cover"));
+    QCOMPARE(written[1].fields.back().toString(), QStringLiteral("personal-covers/7.png"));
+    QVERIFY(!written[2].fields.back().isValid());
+    QCOMPARE(test::TestCatalog::fileBytes(m_dir.filePath(QStringLiteral("out/personal-covers/7.png"))), picture);
+    QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("out/personal-covers.partial"))));
+
+    // Into a catalogue that never held own data: it gains the storage, the
+    // values, the identities and the cover.
+    const QString copy = m_dir.filePath(QStringLiteral("personal-copy.mdb"));
+    test::TestCatalog::create(copy, {test::TestCatalog::record(QStringLiteral("Older"), QStringLiteral("O1"))});
+    CsvImport import(csvPath);
+    import.check(copy);
+    QVERIFY2(import.refusedRows().empty(), qPrintable(CsvImport::describe(import.refusedRows())));
+    QCOMPARE(appendTo(copy, import), 2);
+    QVERIFY(import.changedSchema());
+    QCOMPARE(import.storedCovers(), 1);
+    for (const char* column : {"quelto_id", "quelto_my_rating", "quelto_seen", "quelto_notes", "quelto_location",
+                               "quelto_purchased", "quelto_price", "quelto_condition", "quelto_running_time",
+                               "quelto_speed"})
+        QCOMPARE(ownValue(copy, QStringLiteral("Rated"), column).toString(),
+                 ownValue(source, QStringLiteral("Rated"), column).toString());
+    QCOMPARE(ownValue(copy, QStringLiteral("Plain"), "quelto_seen").toString(), QStringLiteral("2024-05-31"));
+    QVERIFY(!ownValue(copy, QStringLiteral("Plain"), "quelto_price").isValid());
+    {
+        auto db = catalog::Database::open(copy);
+        QCOMPARE(collection::CoverStore::load(*db->connection(), 7)->bytes(), picture);
+    }
+    // Again into the same catalogue: identical rows; added all the same, they
+    // get identities of their own, and the cover goes with the new one.
+    CsvImport again(csvPath);
+    again.check(copy);
+    QCOMPARE(again.duplicateCount(), 2);
+    QCOMPARE(appendTo(copy, again, CsvImport::Duplicates::Add), 2);
+    auto db = catalog::Database::open(copy);
+    auto ids = db->connection()->prepare(QStringLiteral("select count(distinct quelto_id) from archive where title = 'Rated'"));
+    QVERIFY(ids->step());
+    QCOMPARE(ids->int64(0), 2);
+    QCOMPARE(test::TestCatalog::rowCount(copy, QStringLiteral("quelto_covers")), 2);
+}
+
+void TestCsv::badPersonalValuesAndStrayCoversAreReported()
+{
+    QDir folder(m_dir.filePath(QStringLiteral("stray")));
+    QVERIFY(folder.mkpath(QStringLiteral("covers")));
+    QFile good(folder.filePath(QStringLiteral("covers/good.png")));
+    QVERIFY(good.open(QIODevice::WriteOnly));
+    good.write(pngOf(Qt::darkBlue));
+    good.close();
+    QFile text(folder.filePath(QStringLiteral("covers/notes.png")));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("not a picture");
+    text.close();
+    QFile outside(m_dir.filePath(QStringLiteral("outside.png")));
+    QVERIFY(outside.open(QIODevice::WriteOnly));
+    outside.write(pngOf(Qt::black));
+    outside.close();
+
+    const QString csvPath = folder.filePath(QStringLiteral("bad.csv"));
+    QFile csv(csvPath);
+    QVERIFY(csv.open(QIODevice::WriteOnly));
+    csv.write("catalog,title,My rating,Seen,Purchased,Price,Running time,Play speed,cover\n"
+              "B1,Seven stars,7,,,,,,\n"                 // 2
+              "B2,No such day,,2024-02-31,,,,,\n"         // 3
+              "B3,Negative,,,,-3,,,\n"                    // 4
+              "B4,Too long,,,,,5000,,\n"                  // 5
+              "B5,Odd speed,,,,,,XP,\n"                   // 6
+              "B6,Fine,4.5,seen,31.12.2001,\"1,234.50\",1:35,lp,covers/good.png\n" // 7
+              "B7,Escapes,,,,,,,../outside.png\n"         // 8
+              "B8,Absolute,,,,,,,/etc/hostname\n"         // 9
+              "B9,Missing,,,,,,,covers/none.png\n"        // 10
+              "B10,Not a picture,,,,,,,covers/notes.png\n");
+    csv.close();
+
+    const QString path = m_dir.filePath(QStringLiteral("bad.mdb"));
+    test::TestCatalog::create(path);
+    CsvImport import(csvPath);
+    import.check(path);
+    const std::vector<exchange::RefusedRow>& refused = import.refusedRows();
+    QCOMPARE(refused.size(), size_t(5));
+    const QStringList expected = {QStringLiteral("quelto_my_rating"), QStringLiteral("quelto_seen"),
+                                  QStringLiteral("quelto_price"), QStringLiteral("quelto_running_time"),
+                                  QStringLiteral("quelto_speed")};
+    for (int i = 0; i < 5; ++i) {
+        QCOMPARE(refused[size_t(i)].line, i + 2);
+        QVERIFY2(refused[size_t(i)].reason.startsWith(expected[i] + QStringLiteral(": ")),
+                 qPrintable(refused[size_t(i)].reason));
+    }
+    QCOMPARE(appendTo(path, import), 5);
+    QCOMPARE(import.storedCovers(), 1);
+    QCOMPARE(import.leftOutCoverCount(), 4);
+    const std::vector<exchange::RefusedRow>& covers = import.leftOutCovers();
+    QCOMPARE(covers[0].line, 8);
+    QVERIFY(covers[0].reason.contains(QStringLiteral("outside")));
+    QCOMPARE(covers[1].line, 9);
+    QVERIFY(covers[1].reason.contains(QStringLiteral("relative")));
+    QCOMPARE(covers[2].line, 10);
+    QCOMPARE(covers[3].line, 11);
+    QVERIFY(covers[3].reason.contains(QStringLiteral("not a picture")));
+    // The good row's values as the window stores them.
+    QCOMPARE(ownValue(path, QStringLiteral("Fine"), "quelto_my_rating").toDouble(), 4.5);
+    QCOMPARE(ownValue(path, QStringLiteral("Fine"), "quelto_seen").toString(), QStringLiteral("seen"));
+    QCOMPARE(ownValue(path, QStringLiteral("Fine"), "quelto_purchased").toString(), QStringLiteral("2001-12-31"));
+    QCOMPARE(ownValue(path, QStringLiteral("Fine"), "quelto_price").toDouble(), 1234.5);
+    QCOMPARE(ownValue(path, QStringLiteral("Fine"), "quelto_running_time").toInt(), 95);
+    QCOMPARE(ownValue(path, QStringLiteral("Fine"), "quelto_speed").toString(), QStringLiteral("LP"));
+    // Every stored row has an identity, the one with the cover among them.
+    QCOMPARE(test::TestCatalog::rowCount(path, QStringLiteral("quelto_covers")), 1);
+    auto db = catalog::Database::open(path);
+    auto missing = db->connection()->prepare(QStringLiteral("select count(*) from archive where quelto_id is null"));
+    QVERIFY(missing->step());
+    QCOMPARE(missing->int64(0), 0);
+
+    // A file of the 24 leaves a catalogue without own data as it was.
+    const QString plain = m_dir.filePath(QStringLiteral("plain.mdb"));
+    test::TestCatalog::create(plain);
+    CsvImport only24 = checked("catalog,title\nC1,Plain\n", plain);
+    QCOMPARE(appendTo(plain, only24), 1);
+    QVERIFY(!only24.changedSchema());
+    QVERIFY(!test::TestCatalog::tables(plain).contains(QStringLiteral("quelto_covers")));
 }
 
 QTEST_GUILESS_MAIN(TestCsv)

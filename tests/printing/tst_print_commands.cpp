@@ -10,12 +10,14 @@
 #include "printing/LabelDialog.h"
 #include "printing/LabelOffsets.h"
 #include "printing/LabelOffsetsDialog.h"
+#include "printing/ListLayout.h"
 #include "printing/PrintCommands.h"
 #include "search/SearchCommands.h"
 #include "search/SubstringSearchDialog.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QListWidget>
@@ -69,6 +71,7 @@ private slots:
     void listsRunBesideTheWindowAndCancelLeavesNoTrace();
     void labelOffsetsAreKeptPerPrinterAndMoveLabelsOnly();
     void boxCoverShowsTheTapesCoverAndLabelsTheRunningTimes();
+    void longListShowsCoversWhenChosenAndKeepsTheChoice();
 
 private:
     struct Rig
@@ -554,6 +557,66 @@ void TestPrintCommands::boxCoverShowsTheTapesCoverAndLabelsTheRunningTimes()
     QVERIFY(boxTexts.contains(QStringLiteral("95 min")));
     QVERIFY(boxTexts.contains(QStringLiteral("Alpha.mv_rating")));
     QVERIFY(rig.f.prompts().exclamations.isEmpty());
+}
+
+void TestPrintCommands::longListShowsCoversWhenChosenAndKeepsTheChoice()
+{
+    Rig rig;
+    start(rig, {tape("Alpha", "T1", "VHS"), tape("Beta", "T2", "VHS")});
+    editing::RecordForm& r = rig.f.window().form();
+    // Alpha runs 117 minutes on shelf 3 and has a tall cover; Beta has none of it.
+    QCOMPARE(r.title->text(), QStringLiteral("Alpha"));
+    r.runningTime->setText(QStringLiteral("117"));
+    r.location->setEditText(QStringLiteral("Shelf 3"));
+    QImage poster(200, 300, QImage::Format_RGB32);
+    poster.fill(Qt::darkBlue);
+    QVERIFY(rig.f.window().collector().cover().takeImage(poster, {}));
+    r.dbSave->click();
+    QVERIFY(rig.f.prompts().exclamations.isEmpty());
+
+    QAction* covers = rig.f.menu("mnLongCovers");
+    QVERIFY(covers && covers->isCheckable() && !covers->isChecked());
+    rig.f.menu("mnPrintLong")->trigger();
+    QCOMPARE(rig.canvas->documents.size(), size_t(1));
+    const printing::PrintPage& plain = rig.canvas->documents[0].pages.at(0);
+    QVERIFY(plain.images.empty());
+    QCOMPARE(textsOf(rig.canvas->documents[0]).filter(QStringLiteral("Running time")),
+             QStringList{QStringLiteral(" Running time: 117 min")});
+    QCOMPARE(textsOf(rig.canvas->documents[0]).filter(QStringLiteral("Location")),
+             QStringList{QStringLiteral(" Location: Shelf 3")});
+
+    // Checked: printing, the preview and the PDF export show Alpha's cover
+    // at its block's left, and Alpha's texts right of it.
+    covers->trigger();
+    QVERIFY(covers->isChecked());
+    QCOMPARE(rig.f.stored(QStringLiteral("ListPrinting"), QStringLiteral("LongListCovers")), QStringLiteral("1"));
+    rig.f.menu("mnPrintLong")->trigger();
+    rig.f.menu("mnPreviewLong")->trigger();
+    QCOMPARE(rig.chooser->previews.size(), size_t(1));
+    rig.f.prompts().fileAnswers << rig.f.file(QStringLiteral("long.pdf"));
+    rig.f.menu("mnPdfLong")->trigger();
+    QVERIFY(QFileInfo(rig.f.file(QStringLiteral("long.pdf"))).size() > 0);
+    for (const printing::PrintDocument* document : {&rig.canvas->documents.at(1), &rig.chooser->previews.at(0)}) {
+        const printing::PrintPage& page = document->pages.at(0);
+        QCOMPARE(page.images.size(), size_t(1));
+        const printing::ImageItem& cover = page.images[0];
+        QCOMPARE(cover.image.size(), QSize(200, 300)); // smaller than its printed place: as stored
+        QCOMPARE(cover.height, printing::ListLayout::CoverHeight);
+        QCOMPARE(cover.width, printing::ListLayout::CoverHeight * 2 / 3);
+        QCOMPARE(cover.y, 30 + printing::ListLayout::CoverTop);
+        for (const printing::TextItem& item : page.texts) {
+            if (item.text == QLatin1String("Alpha") || item.text == QLatin1String("Beta"))
+                QCOMPARE(item.x, printing::ListLayout::CoveredTextLeft);
+        }
+    }
+    QVERIFY(rig.f.prompts().exclamations.isEmpty());
+
+    // The next run keeps the choice.
+    rig.f.discardWindow();
+    QCOMPARE(rig.f.start(rig.f.file(QStringLiteral("p.mdb"))), MainWindow::LoadResult::Loaded);
+    QVERIFY(rig.f.menu("mnLongCovers")->isChecked());
+    rig.f.menu("mnLongCovers")->trigger();
+    QCOMPARE(rig.f.stored(QStringLiteral("ListPrinting"), QStringLiteral("LongListCovers")), QStringLiteral("0"));
 }
 
 QTEST_MAIN(TestPrintCommands)

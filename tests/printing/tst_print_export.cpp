@@ -1,9 +1,12 @@
 // PDF files as the user gets them: `quelto --export-pdf` on a real catalogue,
 // and the printer honouring a page range, read back with poppler's tools.
 #include "TestCatalog.h"
+#include "catalog/SqliteConnection.h"
 #include "printing/CatalogueLists.h"
 #include "printing/PrintDevices.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -98,6 +101,7 @@ private slots:
     void longListFromTheCommandLineStopsTitlesBeforeTheMediaId();
     void labelsFromTheCommandLineFitTheirFrames();
     void commandLineRefusesWhatItCannotExport();
+    void longListWithCoversHasEachRecordsPictureBesideItsBlock();
     void printerPrintsOnlyTheChosenPagesUnderTheTitle();
 
 private:
@@ -231,6 +235,78 @@ void TestPrintExport::commandLineRefusesWhatItCannotExport()
         &code, &errors);
     QCOMPARE(code, 1);
     QVERIFY(errors.contains(QLatin1String("no catalogue")));
+}
+
+void TestPrintExport::longListWithCoversHasEachRecordsPictureBesideItsBlock()
+{
+    // Eight records over two pages; all but the last have a cover, a JPEG
+    // far larger than its printed place, and a running time and location.
+    const QString catalogue = m_dir.filePath(QStringLiteral("covers.mdb"));
+    QList<TestCatalog::Row> rows;
+    for (int i = 1; i <= 8; ++i)
+        rows << movie(QStringLiteral("Movie %1").arg(i), QStringLiteral("C%1").arg(i), QStringLiteral("VHS"));
+    TestCatalog::create(catalogue, rows);
+    QImage poster(1000, 1500, QImage::Format_RGB32);
+    poster.fill(Qt::darkGreen);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(poster.save(&buffer, "JPEG"));
+    {
+        auto connection = catalog::SqliteConnection::open(catalogue, catalog::SqliteConnection::Mode::OpenExisting);
+        connection->exec(QStringLiteral(
+            "alter table archive add column quelto_id INTEGER; "
+            "alter table archive add column quelto_running_time INTEGER; "
+            "alter table archive add column quelto_location TEXT; "
+            "update archive set quelto_id = rowid, quelto_running_time = 90 + rowid, quelto_location = 'Box ' || rowid; "
+            "create table quelto_covers (record_id INTEGER PRIMARY KEY, picture BLOB NOT NULL, format TEXT, "
+            "width INTEGER, height INTEGER)"));
+        auto insert = connection->prepare(QStringLiteral(
+            "insert into quelto_covers select quelto_id, ?, 'jpeg', 1000, 1500 from archive where title <> 'Movie 8'"));
+        insert->bind(1, jpeg);
+        insert->step();
+    }
+    const QByteArray before = TestCatalog::fileBytes(catalogue);
+
+    const QString pdf = m_dir.filePath(QStringLiteral("covers.pdf"));
+    int code = -1;
+    QString errors;
+    run(QStringLiteral(QUELTO_BINARY), {QStringLiteral("--export-pdf"), QStringLiteral("long"), pdf,
+                                        QStringLiteral("--covers"), QStringLiteral("--database"), catalogue},
+        &code, &errors);
+    QVERIFY2(code == 0, qPrintable(errors));
+    QCOMPARE(TestCatalog::fileBytes(catalogue), before); // only read
+    QCOMPARE(infoOf(pdf, "Pages"), QStringLiteral("2"));
+
+    // Seven pictures, each scaled down to what its place needs at 300 dpi.
+    const QString list = run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    const QStringList lines = list.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
+    QCOMPARE(lines.size(), 7);
+    for (const QString& line : lines) {
+        const QStringList fields = line.simplified().split(QLatin1Char(' '));
+        QVERIFY2(fields.value(3).toInt() <= 300 && fields.value(4).toInt() <= 430, qPrintable(line));
+    }
+
+    // The texts stand right of the covers (10 mm margin + 42 mm); the running
+    // time and location are on every block.
+    const QList<Word> words = wordsOf(pdf);
+    int minutes = 0;
+    int boxes = 0;
+    for (const Word& w : words) {
+        if (w.top > 35) // below the heading
+            QVERIFY2(w.left > 51, qPrintable(w.text));
+        minutes += w.text == QLatin1String("min");
+        boxes += w.text == QLatin1String("Box");
+    }
+    QCOMPARE(minutes, 8);
+    QCOMPARE(boxes, 8);
+
+    // --covers belongs to the long list.
+    run(QStringLiteral(QUELTO_BINARY), {QStringLiteral("--export-pdf"), QStringLiteral("short"), pdf,
+                                        QStringLiteral("--covers"), QStringLiteral("--database"), catalogue},
+        &code, &errors);
+    QCOMPARE(code, 2);
+    QVERIFY2(errors.contains(QLatin1String("--covers goes with --export-pdf long")), qPrintable(errors));
 }
 
 void TestPrintExport::printerPrintsOnlyTheChosenPagesUnderTheTitle()

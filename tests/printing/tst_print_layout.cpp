@@ -107,6 +107,7 @@ private slots:
     void longListBlocksAndPageBreaks();
     void longListBlockPlacesEveryField();
     void longListHeadingOnEveryPage();
+    void longListNamesRunningTimeAndLocationAndPlacesCovers();
     void shortListRowsAndContinuationPages();
     void listsOfNoRowsHaveNoPages();
     void longListsAreHandedOnAPageAtATime();
@@ -203,6 +204,78 @@ void TestPrintLayout::longListHeadingOnEveryPage()
         QVERIFY(page.texts.front().font.bold);
         QCOMPARE(page.lines.size(), size_t(2));
     }
+}
+
+void TestPrintLayout::longListNamesRunningTimeAndLocationAndPlacesCovers()
+{
+    ListRow known = row(QStringLiteral("Movie 1"), QStringLiteral("T1"));
+    known.insert(QStringLiteral("quelto_running_time"), QStringLiteral("136"));
+    known.insert(QStringLiteral("quelto_location"), QStringLiteral("Shelf 3"));
+    const ListRow unknown = row(QStringLiteral("Movie 2"), QStringLiteral("T2"));
+    const auto textAt = [](const PrintPage& page, const QString& text) -> const TextItem* {
+        for (const TextItem& item : page.texts) {
+            if (item.text == text)
+                return &item;
+        }
+        return nullptr;
+    };
+
+    // Without covers: the classic block, the two fields where the block has
+    // room, and nothing for a record without them.
+    ListLayout plain(ListKind::Long, QStringLiteral("H"), 280);
+    plain.add(known, QImage(10, 10, QImage::Format_RGB32)); // ignored without covers
+    plain.add(unknown);
+    const PrintPage page = plain.finish().pages.at(0);
+    QVERIFY(page.images.empty());
+    const TextItem* minutes = textAt(page, QStringLiteral(" Running time: 136 min"));
+    const TextItem* shelf = textAt(page, QStringLiteral(" Location: Shelf 3"));
+    QVERIFY(minutes && shelf);
+    QCOMPARE((std::pair{minutes->x, minutes->y}), (std::pair{58.0, 30.0 + 25}));
+    QCOMPARE((std::pair{shelf->x, shelf->y}), (std::pair{100.0, 30.0 + 25}));
+    QCOMPARE(starting(page, QStringLiteral(" Running time")).size(), size_t(1));
+    QCOMPARE(starting(page, QStringLiteral(" Location")).size(), size_t(1));
+    QCOMPARE(textAt(page, QStringLiteral("Movie 1"))->x, 15.0);
+
+    // With covers: a tall and a wide picture keep their aspect at the block's
+    // left within the fixed height; the texts move right of them, keeping
+    // their order; a record without a cover leaves its place blank.
+    QImage tall(200, 300, QImage::Format_RGB32);
+    tall.fill(Qt::darkBlue);
+    QImage wide(300, 100, QImage::Format_RGB32);
+    wide.fill(Qt::darkRed);
+    ListLayout covered(ListKind::Long, QStringLiteral("H"), 280, true);
+    covered.add(known, tall);
+    covered.add(unknown);
+    covered.add(row(QStringLiteral("Movie 3"), QStringLiteral("T3")), wide);
+    const PrintPage withCovers = covered.finish().pages.at(0);
+    QCOMPARE(withCovers.images.size(), size_t(2));
+    const ImageItem& first = withCovers.images[0];
+    QCOMPARE(first.height, ListLayout::CoverHeight);
+    QCOMPARE(first.width, ListLayout::CoverHeight * 2 / 3);
+    QCOMPARE(first.y, 30 + ListLayout::CoverTop);
+    QVERIFY(first.x >= ListLayout::CoverLeft && first.x + first.width <= ListLayout::CoverLeft + ListLayout::CoverWidth);
+    QCOMPARE(first.image, tall);
+    const ImageItem& third = withCovers.images[1];
+    QCOMPARE(third.width, ListLayout::CoverWidth);
+    QCOMPARE(third.height, ListLayout::CoverWidth / 3);
+    QVERIFY(third.y > 30 + 2 * ListLayout::BlockHeight && third.y + third.height < 30 + 3 * ListLayout::BlockHeight);
+    for (const TextItem& item : withCovers.texts) {
+        if (item.y >= 30) // every block's text, not the heading
+            QVERIFY2(item.x >= ListLayout::CoveredTextLeft, qPrintable(item.text));
+    }
+    const double title = textAt(withCovers, QStringLiteral("Movie 1"))->x;
+    const double genre = textAt(withCovers, QStringLiteral("mv_genre"))->x;
+    const double time = textAt(withCovers, QStringLiteral(" Running time: 136 min"))->x;
+    const double media = textAt(withCovers, QStringLiteral(" T1"))->x;
+    QVERIFY(title == ListLayout::CoveredTextLeft && title < genre && genre < time && time < media && media < 170);
+    // Laid out a page at a time as before: the same page breaks.
+    QCOMPARE(topsOf(CatalogueLists::longList(rows(7), QStringLiteral("H"), 280), isTitle),
+             [] {
+                 ListLayout l(ListKind::Long, QStringLiteral("H"), 280, true);
+                 for (const ListRow& r : rows(7))
+                     l.add(r, QImage());
+                 return topsOf(l.finish(), isTitle);
+             }());
 }
 
 void TestPrintLayout::shortListRowsAndContinuationPages()
