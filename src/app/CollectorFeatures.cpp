@@ -49,8 +49,11 @@ CollectorFeatures::CollectorFeatures(MainWindow& window)
     });
 
     m_tapePanel = new TapePanel(form, window.state(), *m_tape);
-    if (auto* media = qobject_cast<MediaTab*>(window.tabs()->widget(0)))
+    // Beside the Media tab's fields (the tab's page may wrap it to scroll).
+    if (auto* media = window.tabs()->widget(0)->findChild<MediaTab*>())
         media->setTapePanel(m_tapePanel);
+    else if (auto* page = qobject_cast<MediaTab*>(window.tabs()->widget(0)))
+        page->setTapePanel(m_tapePanel);
     display.addShownListener([this] { m_tapePanel->refreshSoon(); });
 
     m_coversPane = new CoversPane(window.tabs());

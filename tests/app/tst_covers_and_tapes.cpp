@@ -186,6 +186,8 @@ private slots:
         editing::RecordForm& r = f.window().form();
         app::TapePanel& panel = f.window().collector().tapePanel();
         f.window().tabs()->setCurrentIndex(0);
+        // On the Media tab, beside its fields.
+        QVERIFY(panel.isVisibleTo(f.window().tabs()->widget(0)));
 
         // Running times and speeds, typed and saved one movie after the other.
         const struct
