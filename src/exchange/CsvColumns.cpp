@@ -130,6 +130,7 @@ std::vector<CsvCaption> ownCaptions()
         {s("running time"), {s("quelto_running_time")}},
         {s("play speed"), {s("quelto_speed")}},
         {s("speed"), {s("quelto_speed")}},
+        {s("tape length"), {CsvColumns::TapeLengthColumn}},
     };
 }
 

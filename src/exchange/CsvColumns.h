@@ -46,6 +46,10 @@ public:
     // Not a column of archive: the picture file of a record's cover, named
     // relative to the CSV file's folder (exports "with covers").
     static inline const QString CoverColumn = QStringLiteral("cover");
+    // Not a column of archive either: the length in minutes of the record's
+    // tape (quelto_tapes, by media ID), on every record of the tape.
+    static inline const QString TapeLengthColumn = QStringLiteral("quelto_tape_length");
+    static constexpr int MaxTapeLength = 24 * 60;
 
     static const std::vector<CsvColumn>& columns();
     static const std::vector<CsvCaption>& captions();

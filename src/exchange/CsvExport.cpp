@@ -4,6 +4,7 @@
 #include "catalog/EngineError.h"
 #include "collection/CollectorSchema.h"
 #include "collection/CoverStore.h"
+#include "collection/TapeStore.h"
 #include "exchange/CsvColumns.h"
 #include "exchange/CsvCoverFolder.h"
 #include "exchange/CsvWriter.h"
@@ -11,6 +12,7 @@
 
 #include <QDir>
 #include <QSaveFile>
+#include <QHash>
 #include <QSet>
 #include <optional>
 
@@ -24,6 +26,14 @@ qint64 CsvExport::write(catalog::ArchiveReader& rows, QIODevice& out, tasks::Tas
         writer.addField(column.toUtf8());
     // Covers are looked up only for the records that have one.
     const int idColumn = int(rows.columns().indexOf(collection::CollectorSchema::IdColumn));
+    // A catalogue with the collector's storage gives each record its tape's length.
+    const bool tapes = idColumn >= 0;
+    const int catalogColumn = int(rows.columns().indexOf(QStringLiteral("catalog")));
+    QHash<QString, int> lengths;
+    if (tapes) {
+        writer.addField(CsvColumns::TapeLengthColumn.toUtf8());
+        lengths = collection::TapeStore::lengths(rows.connection());
+    }
     QSet<qint64> withCovers;
     if (covers) {
         writer.addField(CsvColumns::CoverColumn.toUtf8());
@@ -41,6 +51,13 @@ qint64 CsvExport::write(catalog::ArchiveReader& rows, QIODevice& out, tasks::Tas
                 writer.addNull();
             else
                 writer.addField(rows.utf8(c));
+        }
+        if (tapes) {
+            const auto length = catalogColumn >= 0 ? lengths.constFind(rows.text(catalogColumn)) : lengths.constEnd();
+            if (length != lengths.constEnd())
+                writer.addField(QByteArray::number(*length));
+            else
+                writer.addNull();
         }
         if (covers) {
             const qint64 id = idColumn >= 0 ? rows.value(idColumn).toLongLong() : 0;

@@ -19,9 +19,11 @@ class CsvCoverFolder;
 // columns, CsvColumns), then one line a record in the order the reader gives
 // them, Null as an empty field. Rows are read and written one at a time.
 //
-// With a cover folder, each record's cover is written into it and named in a
-// last column, "cover" (empty for a record without one); the reader's columns
-// must then hold quelto_id.
+// A catalogue with the collector's columns (the reader's columns hold
+// quelto_id) has its tapes' lengths written after them, in
+// "quelto_tape_length". With a cover folder, each record's cover is written
+// into it and named in a last column, "cover" (empty for a record without
+// one); the reader's columns must then hold quelto_id.
 class CsvExport
 {
 public:

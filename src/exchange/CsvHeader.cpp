@@ -11,7 +11,7 @@ using catalog::EngineError;
 
 CsvHeader::CsvHeader(const std::vector<QVariant>& names)
 {
-    const QStringList known = CsvColumns::names() << CsvColumns::CoverColumn;
+    const QStringList known = CsvColumns::names() << CsvColumns::CoverColumn << CsvColumns::TapeLengthColumn;
     for (const QVariant& field : names) {
         const QString written = field.toString();
         if (written.contains(QChar(0)))

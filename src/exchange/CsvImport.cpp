@@ -10,6 +10,7 @@
 #include "collection/CoverPicture.h"
 #include "collection/CoverStore.h"
 #include "collection/RecordIdentity.h"
+#include "collection/TapeStore.h"
 #include "exchange/CsvColumns.h"
 #include "exchange/CsvReader.h"
 #include "tasks/TaskProgress.h"
@@ -17,6 +18,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 
 namespace quelto::exchange {
 namespace {
@@ -28,6 +30,23 @@ constexpr int MaxText = 255;
 constexpr int ProgressEvery = 256; // rows between progress reports and Cancel checks
 
 QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
+
+// The columns that are not archive's: stored beside the record.
+bool isBeside(const QString& column)
+{
+    return column == CsvColumns::CoverColumn || column == CsvColumns::TapeLengthColumn;
+}
+
+// A tape length in minutes; 0 for an empty field, -1 for one that is none.
+int tapeLength(const QVariant& field)
+{
+    const QString text = field.toString().trimmed();
+    if (text.isEmpty())
+        return 0;
+    bool ok = false;
+    const int minutes = text.toInt(&ok);
+    return ok && minutes >= 1 && minutes <= CsvColumns::MaxTapeLength ? minutes : -1;
+}
 
 } // namespace
 
@@ -78,19 +97,22 @@ void CsvImport::check(const QString& cataloguePath, tasks::TaskProgress* progres
     // The values of a row: archive's 24 columns, then the own columns the file has.
     m_stored = catalog::CatalogSchema::archiveColumns();
     for (const QString& column : m_header->columns()) {
-        if (!column.isEmpty() && column != CsvColumns::CoverColumn && !m_stored.contains(column))
+        if (!column.isEmpty() && !isBeside(column) && !m_stored.contains(column))
             m_stored << column;
     }
     m_fieldTarget.clear();
     for (const QString& column : m_header->columns())
-        m_fieldTarget.push_back(column.isEmpty() || column == CsvColumns::CoverColumn ? -1 : int(m_stored.indexOf(column)));
+        m_fieldTarget.push_back(column.isEmpty() || isBeside(column) ? -1 : int(m_stored.indexOf(column)));
     m_coverField = int(m_header->columns().indexOf(CsvColumns::CoverColumn));
+    m_tapeField = int(m_header->columns().indexOf(CsvColumns::TapeLengthColumn));
 
     std::shared_ptr<catalog::SqliteConnection> stored;
     if (!cataloguePath.isEmpty()) {
         if (progress)
             progress->begin(QStringLiteral("Reading the records stored already..."));
-        m_fingerprints.build(cataloguePath, m_stored, progress);
+        QStringList compared = m_stored;
+        compared.removeAll(CollectorSchema::IdColumn);
+        m_fingerprints.build(cataloguePath, compared, progress);
         stored = catalog::SqliteConnection::open(cataloguePath, catalog::SqliteConnection::Mode::OpenReadOnly);
     }
     if (progress)
@@ -105,7 +127,7 @@ void CsvImport::check(const QString& cataloguePath, tasks::TaskProgress* progres
             ++m_refusedCount;
         } else {
             ++m_acceptedCount;
-            if (stored && !m_fingerprints.isEmpty() && m_fingerprints.contains(*stored, *values))
+            if (stored && !m_fingerprints.isEmpty() && isStored(*stored, *values))
                 ++m_duplicateCount;
         }
         if (progress && ++rows % ProgressEvery == 0) {
@@ -113,6 +135,17 @@ void CsvImport::check(const QString& cataloguePath, tasks::TaskProgress* progres
             progress->check();
         }
     }
+}
+
+bool CsvImport::isStored(catalog::SqliteConnection& connection, const std::vector<QVariant>& values)
+{
+    // A record's identity is no part of what makes two records the same.
+    const qsizetype id = m_stored.indexOf(CollectorSchema::IdColumn);
+    if (id < 0)
+        return m_fingerprints.contains(connection, values);
+    std::vector<QVariant> compared = values;
+    compared.erase(compared.begin() + id);
+    return m_fingerprints.contains(connection, compared);
 }
 
 std::optional<std::vector<QVariant>> CsvImport::convert(const std::vector<QVariant>& fields, QString& reason) const
@@ -158,6 +191,10 @@ std::optional<std::vector<QVariant>> CsvImport::convert(const std::vector<QVaria
             problems << QStringLiteral("%1 is %2 characters long, more than %3").arg(column).arg(text.size()).arg(MaxText);
         values[size_t(target)] = text;
     }
+    if (m_tapeField >= 0 && tapeLength(fields[size_t(m_tapeField)]) < 0)
+        problems << QStringLiteral("%1: \"%2\" is not a tape length in minutes (1 to %3).")
+                        .arg(CsvColumns::TapeLengthColumn, fields[size_t(m_tapeField)].toString())
+                        .arg(CsvColumns::MaxTapeLength);
     const auto isBlank = [&](const char* column) {
         const QVariant& v = values[size_t(m_stored.indexOf(QString::fromLatin1(column)))];
         return !v.isValid() || v.toString().trimmed().isEmpty();
@@ -187,7 +224,8 @@ qint64 CsvImport::append(catalog::Database& db, Duplicates duplicates, tasks::Ta
     try {
         catalog::WriteTransaction transaction(*connection);
         // A file with own columns or covers brings the collector's storage.
-        if (m_coverField >= 0 || m_stored.size() > catalog::CatalogSchema::archiveColumns().size())
+        if (m_coverField >= 0 || m_tapeField >= 0 ||
+            m_stored.size() > catalog::CatalogSchema::archiveColumns().size())
             changedSchema = CollectorSchema::ensure(db);
         stored = appendRows(*connection, duplicates, progress);
         if (progress) {
@@ -232,6 +270,12 @@ qint64 CsvImport::appendRows(catalog::SqliteConnection& connection, Duplicates d
         nextId = collection::RecordIdentity::next(connection);
     }
 
+    // Tapes that have a length keep it; the file's first length gives one to the others.
+    QHash<QString, int> lengths;
+    const int catalogValue = int(m_stored.indexOf(QStringLiteral("catalog")));
+    if (m_tapeField >= 0)
+        lengths = collection::TapeStore::lengths(connection);
+
     if (progress)
         progress->begin(QStringLiteral("Storing the records..."), m_acceptedCount + m_refusedCount, QStringLiteral("rows"));
     const std::unique_ptr<QIODevice> device = openSource();
@@ -258,7 +302,7 @@ qint64 CsvImport::appendRows(catalog::SqliteConnection& connection, Duplicates d
         } else {
             ++accepted;
             if (duplicates == Duplicates::Add || m_fingerprints.isEmpty() ||
-                !m_fingerprints.contains(connection, *values)) {
+                !isStored(connection, *values)) {
                 for (size_t c = 0; c < values->size(); ++c)
                     insert->bind(int(c) + 1, (*values)[c]);
                 qint64 id = 0;
@@ -284,6 +328,14 @@ qint64 CsvImport::appendRows(catalog::SqliteConnection& connection, Duplicates d
                     m_firstKey = m_lastKey;
                 if (m_coverField >= 0)
                     storeCover(connection, record, id);
+                if (m_tapeField >= 0) {
+                    const int minutes = tapeLength(record.fields[size_t(m_tapeField)]);
+                    const QString tape = (*values)[size_t(catalogValue)].toString();
+                    if (minutes > 0 && !lengths.contains(tape)) {
+                        collection::TapeStore::setLength(connection, tape, minutes);
+                        lengths.insert(tape, minutes);
+                    }
+                }
             }
         }
         if (progress && ++rows % ProgressEvery == 0) {

@@ -45,6 +45,7 @@ struct RefusedRow
 // identity: the file's own when no record uses it, else a new one. A cover is
 // a picture file named relative to the CSV's folder and never outside it; one
 // that cannot be read is left out and listed, its row stored all the same.
+// A tape length is stored for a media ID that has none yet.
 //
 // Values follow the window's rules: a quoted empty movie field becomes " "
 // (the rating "unknown"), an empty medium field and a field the file lacks
@@ -121,6 +122,8 @@ private:
     QStringList storedColumns() const;
     // The picture file a "cover" field names, inside the CSV's folder.
     QString coverPath(const QString& written, QString& problem) const;
+    // Whether a row's values are those of a stored record (its identity aside).
+    bool isStored(catalog::SqliteConnection& connection, const std::vector<QVariant>& values);
     qint64 appendRows(catalog::SqliteConnection& connection, Duplicates duplicates, tasks::TaskProgress* progress);
     void storeCover(catalog::SqliteConnection& connection, const CsvRecord& record, qint64 id);
 
@@ -137,6 +140,7 @@ private:
     qint64 m_firstKey = 0;
     qint64 m_lastKey = -1;
     int m_coverField = -1; // the file's "cover" field, -1 for none
+    int m_tapeField = -1;  // the file's tape lengths, -1 for none
     qint64 m_storedCovers = 0;
     std::vector<RefusedRow> m_leftOutCovers;
     qint64 m_leftOutCoverCount = 0;

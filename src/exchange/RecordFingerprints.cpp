@@ -20,6 +20,18 @@ quint64 mix(quint64 hash, bool null, QByteArrayView text)
     return hash ^ (hash >> 29);
 }
 
+// A value's text as SQLite gives it once stored: a real number keeps a
+// decimal point ("4.0"), as "%!.15g" writes it.
+QByteArray storedText(const QVariant& value)
+{
+    if (value.typeId() != QMetaType::Double)
+        return value.toString().toUtf8();
+    QByteArray text = QByteArray::number(value.toDouble(), 'g', 15);
+    if (!text.contains('.') && !text.contains('e') && !text.contains('n') && !text.contains('i'))
+        text += ".0";
+    return text;
+}
+
 } // namespace
 
 quint64 RecordFingerprints::fingerprint(const std::vector<QVariant>& values)
@@ -29,7 +41,7 @@ quint64 RecordFingerprints::fingerprint(const std::vector<QVariant>& values)
         if (!value.isValid() || value.isNull())
             hash = mix(hash, true, {});
         else
-            hash = mix(hash, false, value.toString().toUtf8());
+            hash = mix(hash, false, storedText(value));
     }
     return hash;
 }

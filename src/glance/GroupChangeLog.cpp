@@ -29,7 +29,7 @@ void GroupChangeLog::remove(catalog::SqliteConnection& connection)
     connection.exec(QStringLiteral("drop trigger if exists temp.quelto_group_insert;"
                                    "drop trigger if exists temp.quelto_group_update;"
                                    "drop trigger if exists temp.quelto_group_delete;"
-                                   "drop table if exists quelto_group_log;"));
+                                   "drop table if exists temp.quelto_group_log;"));
 }
 
 void GroupChangeLog::install(catalog::SqliteConnection& connection, const GroupField& field,
@@ -65,7 +65,7 @@ std::optional<std::vector<GroupChangeLog::Change>> GroupChangeLog::take(catalog:
     std::vector<Change> changes;
     {
         RawQuery log(connection, QStringLiteral("select had_old, old_value, has_new, new_value "
-                                                "from quelto_group_log order by rowid"));
+                                                "from temp.quelto_group_log order by rowid"));
         while (log.step()) {
             Change change;
             change.before.present = log.integer(0) != 0;
@@ -79,7 +79,7 @@ std::optional<std::vector<GroupChangeLog::Change>> GroupChangeLog::take(catalog:
             changes.push_back(std::move(change));
         }
     }
-    connection.exec(QStringLiteral("delete from quelto_group_log"));
+    connection.exec(QStringLiteral("delete from temp.quelto_group_log"));
     if (changes.size() >= size_t(Capacity))
         return std::nullopt;
     return changes;

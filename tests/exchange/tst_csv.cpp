@@ -17,6 +17,7 @@
 #include "collection/CollectorSchema.h"
 #include "collection/CoverPicture.h"
 #include "collection/CoverStore.h"
+#include "collection/TapeStore.h"
 #include "exchange/CsvCoverFolder.h"
 #include "tasks/TaskProgress.h"
 
@@ -530,11 +531,12 @@ void TestCsv::personalFieldsAndCoversMakeTheRoundTrip()
             "quelto_notes = 'first line, \"quoted\"' || char(10) || 'second', quelto_location = 'Shelf 2', "
             "quelto_purchased = '2019-03-01', quelto_price = 12.5, quelto_condition = 'Worn', "
             "quelto_running_time = 95, quelto_speed = 'LP' where title = 'Rated'"));
-        connection.exec(QStringLiteral("update archive set quelto_id = 8, quelto_seen = '2024-05-31' where title = 'Plain'"));
+        connection.exec(QStringLiteral("update archive set quelto_id = 8, quelto_seen = '2024-05-31', quelto_my_rating = 4 where title = 'Plain'"));
         collection::CoverStore::store(connection, 7, *collection::CoverPicture::prepare(picture, nullptr));
+        collection::TapeStore::setLength(connection, QStringLiteral("P1"), 240);
         transaction.commit();
     }
-    // Exported with covers: the 24, the own columns, then the cover's file.
+    // Exported with covers: the 24, the own columns, the tape's length, then the cover's file.
     const QString csvPath = m_dir.filePath(QStringLiteral("out/personal.csv"));
     QDir().mkpath(QFileInfo(csvPath).absolutePath());
     {
@@ -546,8 +548,9 @@ void TestCsv::personalFieldsAndCoversMakeTheRoundTrip()
         QCOMPARE(covers.written(), 1);
     }
     const std::vector<exchange::CsvRecord> written = CsvReader::parse(test::TestCatalog::fileBytes(csvPath));
-    QCOMPARE(written[0].fields.size(), size_t(24 + 10 + 1));
+    QCOMPARE(written[0].fields.size(), size_t(24 + 10 + 1 + 1));
     QCOMPARE(written[0].fields[24].toString(), QStringLiteral("quelto_id"));
+    QCOMPARE(written[1].fields[34].toString(), QStringLiteral("240"));
     QCOMPARE(written[0].fields.back().toString(), QStringLiteral("cover"));
     QCOMPARE(written[1].fields.back().toString(), QStringLiteral("personal-covers/7.png"));
     QVERIFY(!written[2].fields.back().isValid());
@@ -574,7 +577,10 @@ void TestCsv::personalFieldsAndCoversMakeTheRoundTrip()
     {
         auto db = catalog::Database::open(copy);
         QCOMPARE(collection::CoverStore::load(*db->connection(), 7)->bytes(), picture);
+        QCOMPARE(collection::TapeStore::length(*db->connection(), QStringLiteral("P1")), 240);
+        QVERIFY(!collection::TapeStore::length(*db->connection(), QStringLiteral("P2")));
     }
+    QCOMPARE(checked("catalog,title,Tape length\nT1,Too long,5000\n").refusedCount(), 1);
     // Again into the same catalogue: identical rows; added all the same, they
     // get identities of their own, and the cover goes with the new one.
     CsvImport again(csvPath);
