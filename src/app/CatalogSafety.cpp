@@ -6,12 +6,15 @@
 #include "catalog/IntegrityCheck.h"
 #include "catalog/SqliteConnection.h"
 #include "editing/UserPrompts.h"
+#include "tasks/TaskControl.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QThread>
+#include <utility>
 
 namespace quelto::app {
 
@@ -30,9 +33,83 @@ catalog::CatalogLoader::Questions CatalogSafety::questions(const QString& path)
     questions.writeToDamagedFile = [this, file](const QString& report) {
         return m_prompts.confirm(Damaged.arg(file, report));
     };
-    m_runBackup.clear();
+    {
+        std::lock_guard lock(m_copies->mutex);
+        m_copies->runBackup.clear();
+        m_copies->ahead.clear();
+        m_copies->backupOf = path;
+    }
     questions.beforeFirstWrite = [this, path] { makeBackup(path); };
     return questions;
+}
+
+QByteArray CatalogSafety::fileStamp(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray header = file.read(100);
+    if (header.size() < 100)
+        return {};
+    const QFileInfo info(path);
+    return header.mid(24, 8) + QByteArray::number(info.size()) + ' ' +
+           QByteArray::number(info.lastModified().toMSecsSinceEpoch());
+}
+
+std::function<void(tasks::TaskControl&)> CatalogSafety::writePreparation()
+{
+    const std::shared_ptr<catalog::IntegrityCheck> check = m_state.integrityCheck;
+    const bool checking = check && !check->isOver();
+    bool copying = false;
+    const QString path = m_state.databasePath;
+    if (m_state.database) {
+        const catalog::SqliteConnection& connection = *m_state.database->connection();
+        std::lock_guard lock(m_copies->mutex);
+        copying = !connection.changeStored() && !connection.writesRefused() && path == m_copies->backupOf &&
+                  m_copies->ahead.isEmpty();
+    }
+    if (!checking && !copying)
+        return {};
+    const std::shared_ptr<Copies> copies = m_copies;
+    return [copies, check, checking, copying, path](tasks::TaskControl& control) {
+        if (checking) {
+            while (!check->waitFor(50))
+                control.throwIfCancelled();
+        }
+        control.throwIfCancelled();
+        // A file found damaged is copied too: the change may still be allowed.
+        if (copying)
+            makeBackupAhead(*copies, path);
+    };
+}
+
+void CatalogSafety::makeBackupAhead(Copies& copies, const QString& path)
+{
+    QString replaces;
+    {
+        std::lock_guard lock(copies.mutex);
+        if (path != copies.backupOf || !copies.ahead.isEmpty())
+            return;
+        replaces = copies.runBackup;
+    }
+    const QByteArray before = fileStamp(path);
+    QString made;
+    try {
+        made = catalog::CatalogBackup::make(path, QDateTime::currentDateTime(), replaces);
+    } catch (const catalog::EngineError&) {
+        return; // the change tries again itself, and tells
+    }
+    const QByteArray after = fileStamp(path);
+    std::lock_guard lock(copies.mutex);
+    if (path != copies.backupOf) {
+        QFile::remove(made); // another catalogue is open now
+        return;
+    }
+    copies.runBackup = made;
+    if (!before.isEmpty() && before == after) {
+        copies.ahead = made;
+        copies.aheadStamp = after;
+    }
 }
 
 void CatalogSafety::tellAfterOpening()
@@ -49,9 +126,21 @@ void CatalogSafety::makeBackup(const QString& path)
 {
     // Asked again for each change until one is stored: the copy made for a
     // change that failed gives way to the newer one.
-    const bool earlier = !m_runBackup.isEmpty() && QFileInfo::exists(m_runBackup);
+    QString earlierCopy;
+    {
+        std::lock_guard lock(m_copies->mutex);
+        const QString ahead = std::exchange(m_copies->ahead, QString());
+        // Made ahead of this change, of the file as it still is: taken.
+        if (!ahead.isEmpty() && ahead == m_copies->runBackup && QFileInfo::exists(ahead) &&
+            fileStamp(path) == m_copies->aheadStamp)
+            return;
+        earlierCopy = m_copies->runBackup;
+    }
+    const bool earlier = !earlierCopy.isEmpty() && QFileInfo::exists(earlierCopy);
     try {
-        m_runBackup = catalog::CatalogBackup::make(path, QDateTime::currentDateTime(), m_runBackup);
+        const QString made = catalog::CatalogBackup::make(path, QDateTime::currentDateTime(), earlierCopy);
+        std::lock_guard lock(m_copies->mutex);
+        m_copies->runBackup = made;
     } catch (const catalog::EngineError& error) {
         if (!earlier) {
             const QString text = NoBackup.arg(error.message());

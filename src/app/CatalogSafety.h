@@ -2,7 +2,11 @@
 
 #include "catalog/CatalogLoader.h"
 
+#include <QByteArray>
 #include <QString>
+#include <functional>
+#include <memory>
+#include <mutex>
 
 class QObject;
 
@@ -11,6 +15,9 @@ struct CatalogState;
 }
 namespace quelto::editing {
 class UserPrompts;
+}
+namespace quelto::tasks {
+class TaskControl;
 }
 
 namespace quelto::app {
@@ -52,13 +59,32 @@ public:
     // question comes now if it is over within patienceMs, else as soon as it
     // is (on window's thread), and in any case before the first write.
     void followCheck(QObject* window, int patienceMs);
+    // The long steps the next write of the open catalogue would wait for,
+    // as a step for a worker thread: the check still running, and the
+    // backup copy before the run's first change, made ahead (the change
+    // then takes it, if the file is still as it was copied). None when
+    // neither is pending.
+    std::function<void(tasks::TaskControl&)> writePreparation();
 
 private:
+    // The copies of this run; shared with a worker that may outlive the window.
+    struct Copies
+    {
+        std::mutex mutex;
+        QString runBackup; // the copy this run made of its catalogue
+        QString backupOf;  // the catalogue the questions were asked for
+        QString ahead;     // a copy made ahead of the first change ...
+        QByteArray aheadStamp; // ... of the catalogue as it was then
+    };
+
     void makeBackup(const QString& path);
+    static void makeBackupAhead(Copies& copies, const QString& path);
+    // The file's change counter, size and time: what a copy was made of.
+    static QByteArray fileStamp(const QString& path);
 
     catalog::CatalogState& m_state;
     editing::UserPrompts& m_prompts;
-    QString m_runBackup; // the copy this run made of its catalogue
+    std::shared_ptr<Copies> m_copies = std::make_shared<Copies>();
 };
 
 } // namespace quelto::app

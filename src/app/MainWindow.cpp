@@ -135,6 +135,9 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     m_search->connectCommands();
     auto* records = new editing::RecordCommands(m_form, m_state, *m_display, m_prompts, this);
     records->setHistory(&m_history);
+    // Delete's long steps and the recount run away from the window's thread.
+    records->setCommandRunner(m_runner, [this] { return m_safety->writePreparation(); });
+    m_display->setCommandRunner(m_runner);
     m_unsaved = std::make_unique<editing::UnsavedChanges>(*m_display, *records, m_prompts);
     m_display->setUnsavedChanges(m_unsaved.get());
     // Escape leaves a new record, but asks first when something was typed.

@@ -52,13 +52,6 @@ QString keyAssignments()
     return parts.join(QStringLiteral(", "));
 }
 
-qint64 dataVersion(SqliteConnection& connection)
-{
-    auto query = connection.prepare(QStringLiteral("pragma data_version"));
-    query->step();
-    return query->int64(0);
-}
-
 } // namespace
 
 const QStringList& ArchiveKeys::searchedColumns()
@@ -149,7 +142,14 @@ void ArchiveKeys::knowCount(SqliteConnection& connection, qint64 rows)
     }
 }
 
-int ArchiveKeys::count(SqliteConnection& connection)
+qint64 ArchiveKeys::dataVersion(SqliteConnection& connection)
+{
+    auto query = connection.prepare(QStringLiteral("pragma data_version"));
+    query->step();
+    return query->int64(0);
+}
+
+std::optional<int> ArchiveKeys::keptCount(SqliteConnection& connection)
 {
     const qint64 version = dataVersion(connection);
     try {
@@ -157,16 +157,21 @@ int ArchiveKeys::count(SqliteConnection& connection)
         if (kept->step() && kept->int64(1) == version && kept->int64(0) >= 0)
             return int(kept->int64(0));
     } catch (const EngineError&) {
-        auto counted = connection.prepare(QStringLiteral("select count(*) from archive"));
-        counted->step();
-        return int(counted->int64(0));
+        return {}; // no counter on this connection
     }
     // First use, or another program changed the file: a query that has read
-    // the file as it is now has counted the rows, or they are counted once.
+    // the file as it is now may have counted the rows.
     if (const std::optional<qint64> known = ArchiveQuery::knownCount(connection)) {
         knowCount(connection, *known);
         return int(*known);
     }
+    return {};
+}
+
+int ArchiveKeys::count(SqliteConnection& connection)
+{
+    if (const std::optional<int> kept = keptCount(connection))
+        return *kept;
     auto counted = connection.prepare(QStringLiteral("select count(*) from archive"));
     counted->step();
     const qint64 n = counted->int64(0);

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace quelto::catalog {
 
@@ -45,6 +46,12 @@ public:
     // The number of rows of archive: kept by the TEMP counter, counted again
     // only when another program has changed the file.
     static int count(SqliteConnection& connection);
+    // The same when it needs no counting (the counter is up to date, or a
+    // query that read every row has counted them); nothing otherwise.
+    static std::optional<int> keptCount(SqliteConnection& connection);
+    // Changes with every change another program makes to the file (SQLite's
+    // data version, as this connection sees it).
+    static qint64 dataVersion(SqliteConnection& connection);
     // Tells the counter the number of rows, known from a query that read
     // them all; ignored when another program has changed the file since.
     static void knowCount(SqliteConnection& connection, qint64 rows);

@@ -278,7 +278,17 @@ private:
         }
         ArchiveQueryPlan::Filter like;
         like.kind = ArchiveQueryPlan::Filter::Kind::Like;
-        if (!name(like.column) || !keyword("like") || peek().type != Token::Type::Literal)
+        // trim(c): SQLite's trim with one argument, which takes off spaces only.
+        if (peek().type == Token::Type::Word && peek().text.compare(QLatin1String("trim"), Qt::CaseInsensitive) == 0 &&
+            peekAt(1).type == Token::Type::Symbol && peekAt(1).text == QLatin1String("(")) {
+            m_at += 2;
+            if (!name(like.column) || !symbol(")"))
+                return {};
+            like.trimmed = true;
+        } else if (!name(like.column)) {
+            return {};
+        }
+        if (!keyword("like") || peek().type != Token::Type::Literal)
             return {};
         const QByteArray pattern = peek().text.toUtf8();
         ++m_at;

@@ -14,7 +14,8 @@ class LikePattern;
 // evaluation: "select * from archive [where F] [order by c [asc|desc], ...]"
 // and the list of one column's values, "select c from archive group by c
 // order by c". F is made of "column like 'pattern'" joined by AND, OR and
-// parentheses; the parts of a filter (joined by AND) that are not are kept as
+// parentheses ("trim(column) like 'pattern'" too: the column's value without
+// the spaces around it); the parts of a filter (joined by AND) that are not are kept as
 // SQL, for SQLite to pick the rows that pass them.
 // Texts the parser does not know give no plan: SQLite answers them.
 struct ArchiveQueryPlan
@@ -29,6 +30,7 @@ struct ArchiveQueryPlan
         };
         Kind kind = Kind::Like;
         QString column;                       // Like
+        bool trimmed = false;                 // Like: trim(column), spaces off both ends
         std::shared_ptr<LikePattern> pattern; // Like
         std::vector<Filter> parts;            // And, Or
     };

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <string_view>
 #include <sqlite3.h>
 #include <thread>
 
@@ -24,6 +25,7 @@ struct CompiledFilter
 {
     Filter::Kind kind = Filter::Kind::Like;
     int column = -1;
+    bool trimmed = false;
     const LikePattern* pattern = nullptr;
     std::vector<CompiledFilter> parts;
 
@@ -32,7 +34,16 @@ struct CompiledFilter
         switch (kind) {
         case Filter::Kind::Like: {
             const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(row, column));
-            return text && pattern->matches({text, size_t(sqlite3_column_bytes(row, column))});
+            if (!text)
+                return false;
+            std::string_view value(text, size_t(sqlite3_column_bytes(row, column)));
+            if (trimmed) {
+                while (!value.empty() && value.front() == ' ')
+                    value.remove_prefix(1);
+                while (!value.empty() && value.back() == ' ')
+                    value.remove_suffix(1);
+            }
+            return pattern->matches(value);
         }
         case Filter::Kind::And:
             return std::all_of(parts.begin(), parts.end(), [row](const CompiledFilter& p) { return p.matches(row); });
@@ -53,6 +64,7 @@ CompiledFilter compile(const Filter& filter, const QStringList& columns, int fir
                 compiled.column = firstColumn + i;
         }
         compiled.pattern = filter.pattern.get();
+        compiled.trimmed = filter.trimmed;
         return compiled;
     }
     for (const Filter& part : filter.parts)

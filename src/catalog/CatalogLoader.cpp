@@ -125,8 +125,9 @@ void CatalogLoader::open(CatalogState& state, const Questions& questions)
                     .arg(file, report)));
         }
     }
-    // The engine's quick check takes a while on a large file: it runs beside
-    // the rest of the opening, and every write waits for it.
+    // The engine's quick check takes a while on a large file: it runs once
+    // the first record is found, beside whatever the window does next, and
+    // every write waits for it.
     state.integrityCheck = std::make_shared<IntegrityCheck>(db.connection(), questions.writeToDamagedFile);
     state.integrityCheck->guardWrites();
 
@@ -156,6 +157,7 @@ void CatalogLoader::open(CatalogState& state, const Questions& questions)
         state.current->moveFirst();
     } catch (const EngineError&) {
     }
+    state.integrityCheck->start();
 }
 
 } // namespace quelto::catalog

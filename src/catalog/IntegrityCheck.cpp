@@ -14,6 +14,13 @@ IntegrityCheck::IntegrityCheck(const std::shared_ptr<SqliteConnection>& connecti
     : m_connection(connection), m_path(connection->path()), m_askToWrite(std::move(askToWrite)),
       m_found(std::make_shared<QString>())
 {
+}
+
+void IntegrityCheck::start()
+{
+    std::lock_guard lock(m_startMutex);
+    if (m_task)
+        return;
     const QString path = m_path;
     const std::shared_ptr<QString> found = m_found;
     m_task = tasks::BackgroundTask::start([path, found](tasks::TaskControl& control) {
@@ -32,8 +39,14 @@ IntegrityCheck::IntegrityCheck(const std::shared_ptr<SqliteConnection>& connecti
 
 IntegrityCheck::~IntegrityCheck()
 {
-    if (!m_task->waitFor(0))
+    if (m_task && !m_task->waitFor(0))
         m_task->cancel(); // the catalogue is closed: the check's answer has no taker
+}
+
+tasks::BackgroundTask& IntegrityCheck::task()
+{
+    start();
+    return *m_task;
 }
 
 void IntegrityCheck::guardWrites()
@@ -47,15 +60,19 @@ void IntegrityCheck::guardWrites()
     }
 }
 
-bool IntegrityCheck::waitFor(int ms) { return m_task->waitFor(ms); }
+bool IntegrityCheck::waitFor(int ms) { return task().waitFor(ms); }
 
-bool IntegrityCheck::isOver() const { return m_task->outcome() != tasks::BackgroundTask::Outcome::Running; }
+bool IntegrityCheck::isOver() const
+{
+    std::lock_guard lock(m_startMutex);
+    return m_task && m_task->outcome() != tasks::BackgroundTask::Outcome::Running;
+}
 
 QString IntegrityCheck::damage() const { return isOver() ? *m_found : QString(); }
 
 void IntegrityCheck::settle()
 {
-    m_task->waitFor(-1);
+    task().waitFor(-1);
     {
         std::lock_guard lock(m_settleMutex);
         if (m_settling == Settling::Done)
@@ -83,7 +100,7 @@ void IntegrityCheck::settle()
 void IntegrityCheck::settleWhenOver(QObject* receiver)
 {
     std::weak_ptr<IntegrityCheck> self = weak_from_this();
-    m_task->whenOver(receiver, [self] {
+    task().whenOver(receiver, [self] {
         try {
             if (auto check = self.lock())
                 check->settle();

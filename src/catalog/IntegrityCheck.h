@@ -16,7 +16,9 @@ namespace quelto::catalog {
 class SqliteConnection;
 
 // The engine's quick check of a catalogue, run on a thread and a connection
-// of its own while the window already shows the first record. Nothing is
+// of its own while the window already shows the first record: it starts
+// once start() is called (after the first record is found, so that the two
+// do not share the processor), or at the latest when anything waits for it. Nothing is
 // written before it is over: the connection's write gate waits for it. A file
 // it finds damaged gets the question whether to change it all the same, once,
 // as soon as the check is over or before the first write, whichever comes
@@ -28,6 +30,8 @@ public:
     IntegrityCheck(const std::shared_ptr<SqliteConnection>& connection,
                    std::function<bool(const QString& report)> askToWrite);
     ~IntegrityCheck();
+    // Starts the check, if it has not started yet.
+    void start();
     IntegrityCheck(const IntegrityCheck&) = delete;
     IntegrityCheck& operator=(const IntegrityCheck&) = delete;
 
@@ -49,7 +53,10 @@ private:
     std::weak_ptr<SqliteConnection> m_connection;
     QString m_path;
     std::function<bool(const QString&)> m_askToWrite;
-    std::shared_ptr<tasks::BackgroundTask> m_task;
+    tasks::BackgroundTask& task();
+
+    std::shared_ptr<tasks::BackgroundTask> m_task; // from start() on
+    mutable std::mutex m_startMutex;
     std::shared_ptr<QString> m_found; // written by the check's thread before it ends
     enum class Settling
     {

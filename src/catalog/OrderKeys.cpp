@@ -3,8 +3,10 @@
 #include "catalog/TextKeys.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <sqlite3.h>
 
 namespace quelto::catalog {
@@ -73,6 +75,9 @@ void appendPrefixFree(std::string& out, std::string_view key)
     out.push_back('\0');
 }
 
+// From how many entries a round is sorted by radix rather than by comparison.
+std::atomic<size_t> radixFrom{256};
+
 struct Entry
 {
     uint64_t chunk; // eight bytes of the key at the depth being sorted, big-endian
@@ -95,6 +100,55 @@ uint64_t chunkAt(const std::string& keys, const Entry& e, size_t depth)
         chunk = (chunk << 8) | (at < e.length ? static_cast<unsigned char>(keys[e.start + at]) : 0);
     }
     return chunk;
+}
+
+// Sorts entries[begin, end) of one round at depth by their chunk, keys that
+// end within the round first among equal chunks (shorter before longer),
+// equal ones keeping their order: a stable radix sort, a byte a pass, with
+// the passes left out in which every entry has the same byte.
+void sortRound(std::vector<Entry>& entries, size_t begin, size_t end, size_t depth)
+{
+    const size_t limit = (depth + 1) * 8;
+    // 0..8: the key ends that many bytes into the round; 9: it goes on.
+    const auto restClass = [limit](const Entry& e) {
+        return e.length <= limit ? uint32_t(e.length + 8 - limit) : uint32_t(9);
+    };
+    const size_t n = end - begin;
+    if (n < radixFrom.load()) {
+        std::stable_sort(entries.begin() + std::ptrdiff_t(begin), entries.begin() + std::ptrdiff_t(end),
+                         [&](const Entry& a, const Entry& b) {
+                             if (a.chunk != b.chunk)
+                                 return a.chunk < b.chunk;
+                             return restClass(a) < restClass(b);
+                         });
+        return;
+    }
+    std::vector<size_t> counts(9 * 256, 0); // pass 0: the rest class; 1..8: the chunk's bytes, lowest first
+    for (size_t i = begin; i < end; ++i) {
+        const Entry& e = entries[i];
+        ++counts[restClass(e)];
+        for (size_t b = 0; b < 8; ++b)
+            ++counts[(b + 1) * 256 + ((e.chunk >> (8 * b)) & 0xFF)];
+    }
+    std::vector<Entry> other(n);
+    Entry* from = entries.data() + begin;
+    Entry* to = other.data();
+    for (size_t pass = 0; pass < 9; ++pass) {
+        size_t* count = counts.data() + pass * 256;
+        if (std::find(count, count + 256, n) != count + 256)
+            continue; // one value for all: the order stays
+        size_t offset = 0;
+        for (size_t v = 0; v < 256; ++v)
+            offset += std::exchange(count[v], offset);
+        for (size_t i = 0; i < n; ++i) {
+            const Entry& e = from[i];
+            const size_t v = pass == 0 ? restClass(e) : size_t((e.chunk >> (8 * (pass - 1))) & 0xFF);
+            to[count[v]++] = e;
+        }
+        std::swap(from, to);
+    }
+    if (from != entries.data() + begin)
+        std::copy(from, from + n, entries.begin() + std::ptrdiff_t(begin));
 }
 
 } // namespace
@@ -210,6 +264,8 @@ std::vector<uint32_t> OrderKeys::orderByRanks(const std::vector<std::vector<uint
     return positions;
 }
 
+void OrderKeys::setRadixFrom(size_t entries) { radixFrom.store(std::max<size_t>(entries, 2)); }
+
 std::vector<uint32_t> OrderKeys::order() const
 {
     std::vector<std::vector<uint32_t>> ranks(m_columns.size());
@@ -289,14 +345,7 @@ std::vector<uint32_t> OrderKeys::order() const
                 entries[i].chunk = chunkAt(*keys, entries[i], r.depth);
             }
         }
-        const auto rest = [limit](const Entry& e) { return e.length <= limit ? e.length : UINT32_MAX; };
-        std::sort(entries.begin() + std::ptrdiff_t(r.begin), entries.begin() + std::ptrdiff_t(r.end),
-                  [&](const Entry& a, const Entry& b) {
-                      if (a.chunk != b.chunk)
-                          return a.chunk < b.chunk;
-                      const uint32_t ra = rest(a), rb = rest(b);
-                      return ra != rb ? ra < rb : a.row < b.row;
-                  });
+        sortRound(entries, r.begin, r.end, r.depth);
         for (size_t i = r.begin; i < r.end;) {
             size_t j = i + 1;
             while (j < r.end && entries[j].chunk == entries[i].chunk)

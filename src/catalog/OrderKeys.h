@@ -50,6 +50,9 @@ public:
 
     // The rows' positions (0 = the first row added) in order.
     std::vector<uint32_t> order() const;
+    // From how many keys of equal beginnings on they are sorted by radix
+    // rather than by comparison (256).
+    static void setRadixFrom(size_t entries);
 
 private:
     struct ColumnData

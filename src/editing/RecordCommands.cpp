@@ -1,6 +1,8 @@
 #include "editing/RecordCommands.h"
 
+#include "catalog/BackgroundQuery.h"
 #include "catalog/CatalogState.h"
+#include "catalog/Database.h"
 #include "catalog/EngineError.h"
 #include "catalog/SqliteConnection.h"
 #include "catalog/WriteTransaction.h"
@@ -13,6 +15,7 @@
 #include "editing/RecordPlacement.h"
 #include "editing/StatusShape.h"
 #include "editing/UserPrompts.h"
+#include "tasks/CommandRunner.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -345,6 +348,12 @@ void RecordCommands::cancelNew()
     showCurrent();
 }
 
+void RecordCommands::setCommandRunner(tasks::CommandRunner* runner, WritePreparation preparation)
+{
+    m_runner = runner;
+    m_preparation = std::move(preparation);
+}
+
 void RecordCommands::deleteCurrent()
 {
     if (const EngineError* refusal = writeRefusal()) {
@@ -353,8 +362,39 @@ void RecordCommands::deleteCurrent()
     }
     if (!m_prompts.confirm(ConfirmDelete))
         return;
+    std::function<void(tasks::TaskControl&)> prepare = m_runner && m_preparation ? m_preparation() : nullptr;
+    if (!prepare) {
+        deleteShown();
+        return;
+    }
+    // The long steps first, on the runner; then the delete of the record
+    // confirmed, if it is still the one on show.
+    const quint64 asked = m_state.current->generation();
+    const qint64 key = m_state.current->hasCurrentRow() ? m_state.current->bookmark() : 0;
+    m_runner->run<bool>(
+        tr("Deleting..."),
+        [prepare](tasks::TaskControl& control) {
+            prepare(control);
+            return true;
+        },
+        [this, asked, key](bool&) {
+            const RecordSet* set = m_state.current.get();
+            if (!set || set->generation() != asked || (key != 0 && (!set->hasCurrentRow() || set->bookmark() != key)))
+                return; // another record is on show now: not the one confirmed
+            guarded(&RecordCommands::deleteShown);
+        },
+        [this](const QString& failure) { m_prompts.exclamation(CannotDelete.arg(failure)); });
+}
+
+void RecordCommands::deleteShown()
+{
     RecordSet& set = *m_state.current;
-    if (set.hasCurrentRow()) {
+    if (!set.hasCurrentRow()) {
+        m_display.recordToForm();
+        m_display.showRecordCount();
+        return;
+    }
+    {
         const int position = set.absolutePosition();
         const qint64 key = set.bookmark();
         try {
@@ -376,20 +416,80 @@ void RecordCommands::deleteCurrent()
         }
         // The set without the row is what a requery would find, unless
         // another program has changed the file meanwhile.
-        if (set.changedElsewhere())
+        if (set.changedElsewhere()) {
+            if (m_runner) {
+                showAfterDelete(position);
+                findRowsAgain();
+                return;
+            }
             set.requery(); // keeps the set's search and order
-        if (isEmptySet(set)) {
-            m_display.clearFields();
-            m_display.showRecordCount();
-            return;
         }
-        // The row that followed the deleted one, or the new last row.
-        set.moveFirst();
-        if (position > 0)
-            set.move(position);
-        if (set.eof())
-            set.moveLast();
+        showAfterDelete(position);
     }
+}
+
+void RecordCommands::findRowsAgain()
+{
+    // Away from the window's thread, with the set's search and order; the
+    // record on show stays on show if the rows found still hold it.
+    catalog::Database& db = *m_state.database;
+    RecordSet& set = *m_state.current;
+    const QString path = db.path();
+    const QString sql = set.sql();
+    const QString translated = db.translate(sql);
+    const quint64 asked = set.generation();
+    m_runner->run<std::vector<qint64>>(
+        tr("Finding the records again..."),
+        [path, translated](tasks::TaskControl& control) {
+            return catalog::BackgroundQuery::keys(path, translated, control);
+        },
+        [this, asked, sql](std::vector<qint64>& keys) {
+            if (!m_state.current || m_state.current->generation() != asked || !m_state.database ||
+                m_state.newRecordMode)
+                return; // the set has changed or been replaced meanwhile
+            RecordSet& shown = *m_state.current;
+            const qint64 key = shown.hasCurrentRow() ? shown.bookmark() : 0;
+            const int position = shown.hasCurrentRow() ? shown.absolutePosition() : 0;
+            try {
+                std::unique_ptr<RecordSet> found = m_state.database->openRecordSet(sql, std::move(keys));
+                shown.close();
+                m_state.current = std::move(found);
+                bool stillThere = false;
+                try {
+                    if (key != 0) {
+                        m_state.current->setBookmark(key);
+                        stillThere = true;
+                    }
+                } catch (const EngineError&) {
+                    // deleted by the other program: the row in its place then
+                }
+                if (stillThere) {
+                    m_display.recordToForm();
+                    m_display.showRecordCount();
+                } else {
+                    showAfterDelete(position);
+                }
+            } catch (const EngineError& error) {
+                m_prompts.exclamation(error.message());
+            }
+        },
+        [this](const QString& failure) { m_prompts.exclamation(failure); });
+}
+
+void RecordCommands::showAfterDelete(int position)
+{
+    RecordSet& set = *m_state.current;
+    if (isEmptySet(set)) {
+        m_display.clearFields();
+        m_display.showRecordCount();
+        return;
+    }
+    // The row that followed the deleted one, or the new last row.
+    set.moveFirst();
+    if (position > 0)
+        set.move(position);
+    if (set.eof())
+        set.moveLast();
     m_display.recordToForm();
     m_display.showRecordCount();
 }

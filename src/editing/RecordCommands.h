@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
 namespace quelto::catalog {
 class EngineError;
@@ -14,6 +15,10 @@ namespace quelto::history {
 struct ArchiveRow;
 class CatalogHistory;
 } // namespace quelto::history
+namespace quelto::tasks {
+class CommandRunner;
+class TaskControl;
+} // namespace quelto::tasks
 
 namespace quelto::editing {
 
@@ -76,6 +81,14 @@ public:
     // Where saves, new records and deletes are kept for Undo.
     void setHistory(history::CatalogHistory* history) { m_history = history; }
 
+    // What a write may have to wait for before it starts (the quick check
+    // still running, the backup before the run's first change): a step for
+    // a worker thread, or none when nothing is pending.
+    using WritePreparation = std::function<std::function<void(tasks::TaskControl&)>()>;
+    // Delete then runs those steps on the runner, away from the window's
+    // thread, and so does finding the rows again after another program's change.
+    void setCommandRunner(tasks::CommandRunner* runner, WritePreparation preparation);
+
 signals:
     // New has emptied the form for a new record; the title has the focus.
     void newRecordStarted();
@@ -97,6 +110,12 @@ private:
     const catalog::EngineError* writeRefusal() const;
     void cancelNew();
     void deleteCurrent();
+    // The delete itself, once confirmed and prepared.
+    void deleteShown();
+    // After a delete: the record that followed the deleted one, or the new last one.
+    void showAfterDelete(int position);
+    // The current set's rows found again on the runner (another program changed the file).
+    void findRowsAgain();
     void setNewRecordMode(bool on);
     void showCurrent();
     // Runs a command; an engine error without a rule of its own is reported
@@ -115,6 +134,8 @@ private:
     UserPrompts& m_prompts;
     RecordWriter m_writer;
     history::CatalogHistory* m_history = nullptr;
+    tasks::CommandRunner* m_runner = nullptr;
+    WritePreparation m_preparation;
 };
 
 } // namespace quelto::editing

@@ -1,16 +1,19 @@
 #include "editing/RecordDisplay.h"
 
 #include "catalog/ArchiveKeys.h"
+#include "catalog/BackgroundQuery.h"
 #include "catalog/CatalogSchema.h"
 #include "catalog/Database.h"
 #include "catalog/CatalogState.h"
 #include "catalog/EngineError.h"
+#include "catalog/SqliteConnection.h"
 #include "editing/BlankText.h"
 #include "editing/FieldBinding.h"
 #include "editing/FormSection.h"
 #include "editing/RecordForm.h"
 #include "editing/StatusShape.h"
 #include "editing/UnsavedChanges.h"
+#include "tasks/CommandRunner.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -213,8 +216,58 @@ QString RecordDisplay::recordCountText(int count, const QLocale& locale)
 
 void RecordDisplay::showRecordCount()
 {
-    m_form.labelRecords->setText(recordCountText(archiveCount(*m_state.database)));
+    catalog::Database& db = *m_state.database;
+    const std::optional<int> kept = catalog::ArchiveKeys::keptCount(*db.connection());
+    if (kept)
+        m_form.labelRecords->setText(recordCountText(*kept));
+    else if (m_runner)
+        countAway(); // the label keeps the last count until then
+    else
+        m_form.labelRecords->setText(recordCountText(archiveCount(db)));
     notifyShown(); // after a save or a delete
+}
+
+void RecordDisplay::countAway()
+{
+    if (m_counting)
+        return; // the count under way answers for this request too
+    m_counting = true;
+    catalog::Database& db = *m_state.database;
+    const std::shared_ptr<catalog::SqliteConnection> connection = db.connection();
+    const qint64 version = catalog::ArchiveKeys::dataVersion(*connection);
+    const qint64 changes = connection->totalChanges();
+    const QString path = db.path();
+    const std::weak_ptr<bool> alive = m_alive;
+    const std::weak_ptr<catalog::SqliteConnection> asked = connection;
+    const auto over = [this, alive] {
+        if (alive.lock())
+            m_counting = false;
+    };
+    m_runner->run<qint64>(
+        QObject::tr("Counting the records..."),
+        [path](tasks::TaskControl& control) {
+            qint64 rows = 0;
+            catalog::BackgroundQuery::run(path, control, [&rows](catalog::SqliteConnection& c) {
+                auto counted = c.prepare(QStringLiteral("select count(*) from archive"));
+                counted->step();
+                rows = counted->int64(0);
+            });
+            return rows;
+        },
+        [this, alive, asked, version, changes](qint64& rows) {
+            if (!alive.lock())
+                return;
+            m_counting = false;
+            const std::shared_ptr<catalog::SqliteConnection> connection = asked.lock();
+            if (!connection || !m_state.database || m_state.database->connection() != connection)
+                return; // another catalogue is open now
+            // Kept only when nothing has changed the file since the count was
+            // asked for; shown all the same (it was the count a moment ago).
+            if (catalog::ArchiveKeys::dataVersion(*connection) == version && connection->totalChanges() == changes)
+                catalog::ArchiveKeys::knowCount(*connection, rows);
+            m_form.labelRecords->setText(recordCountText(int(rows)));
+        },
+        [over](const QString&) { over(); }, over);
 }
 
 void RecordDisplay::showFilterState()

@@ -5,12 +5,16 @@
 #include <QString>
 #include <QVariant>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace quelto::catalog {
 class Database;
 struct CatalogState;
 } // namespace quelto::catalog
+namespace quelto::tasks {
+class CommandRunner;
+}
 
 namespace quelto::editing {
 
@@ -38,8 +42,12 @@ public:
     void formToRecord();
     // Empties the fields for a new record; the medium gets the media defaults.
     void clearFields();
-    // "N records in database", counting the whole archive table.
+    // "N records in database", counting the whole archive table. The count
+    // the engine keeps shows at once; when another program has changed the
+    // file, the rows are counted again on the command runner (when there is
+    // one) and the label follows.
     void showRecordCount();
+    void setCommandRunner(tasks::CommandRunner* runner) { m_runner = runner; }
     // Shows the active search's description and enters filter mode on the
     // first row of the current record set.
     void showFilterState();
@@ -86,6 +94,7 @@ public:
 
 private:
     void notifyShown();
+    void countAway();
     std::vector<QString> fieldTexts() const;
 
     RecordForm& m_form;
@@ -95,6 +104,9 @@ private:
     std::vector<QString> m_shown; // the field texts the last display operation left
     std::vector<FormSection*> m_sections;
     UnsavedChanges* m_guard = nullptr;
+    tasks::CommandRunner* m_runner = nullptr;
+    bool m_counting = false;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true); // for the count's late answer
 };
 
 } // namespace quelto::editing
