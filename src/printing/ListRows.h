@@ -21,7 +21,7 @@ namespace quelto::printing {
 class ListRows
 {
 public:
-    // The largest picture a printed cover needs: its place at 300 dpi.
+    // The largest picture a printed cover needs: its place at 200 dpi.
     static QSize coverBound();
 
     ListRows(catalog::ArchiveReader& reader, ListKind kind, bool withCovers);

@@ -77,12 +77,12 @@ sleep 3
 xdotool windowactivate --sync "$main"
 shot opened
 
-# 1. The first delete of the run: Alt+L, the question answered with Return.
+# 1. The first delete of the run: Alt+L, the question answered Yes (Alt+Y; No is the default).
 xdotool key --clearmodifiers alt+l
 ask=$(window "Quelto" 10) || fail "no question before the delete"
 sleep 0.3
 shot delete-question
-xdotool key Return
+xdotool key --clearmodifiers alt+y
 sleep 0.2
 shot first-delete-running
 settled "select count(*) from archive where title = '$first'" 0 || fail "the first record was not deleted"
@@ -100,7 +100,7 @@ xdotool windowactivate --sync "$main"
 xdotool key --clearmodifiers alt+l
 window "Quelto" 10 >/dev/null || fail "no question before the second delete"
 sleep 0.3
-xdotool key Return
+xdotool key --clearmodifiers alt+y
 sleep 0.3
 shot second-delete-running
 settled "select count(*) from archive where title = '$second'" 0 || fail "the record shown was not deleted: $second"

@@ -568,7 +568,7 @@ void TestPrintCommands::longListShowsCoversWhenChosenAndKeepsTheChoice()
     QCOMPARE(r.title->text(), QStringLiteral("Alpha"));
     r.runningTime->setText(QStringLiteral("117"));
     r.location->setEditText(QStringLiteral("Shelf 3"));
-    QImage poster(200, 300, QImage::Format_RGB32);
+    QImage poster(150, 225, QImage::Format_RGB32);
     poster.fill(Qt::darkBlue);
     QVERIFY(rig.f.window().collector().cover().takeImage(poster, {}));
     r.dbSave->click();
@@ -600,7 +600,7 @@ void TestPrintCommands::longListShowsCoversWhenChosenAndKeepsTheChoice()
         const printing::PrintPage& page = document->pages.at(0);
         QCOMPARE(page.images.size(), size_t(1));
         const printing::ImageItem& cover = page.images[0];
-        QCOMPARE(cover.image.size(), QSize(200, 300)); // smaller than its printed place: as stored
+        QCOMPARE(cover.image.size(), QSize(150, 225)); // smaller than its printed place: as stored
         QCOMPARE(cover.height, printing::ListLayout::CoverHeight);
         QCOMPARE(cover.width, printing::ListLayout::CoverHeight * 2 / 3);
         QCOMPARE(cover.y, 30 + printing::ListLayout::CoverTop);

@@ -278,13 +278,13 @@ void TestPrintExport::longListWithCoversHasEachRecordsPictureBesideItsBlock()
     QCOMPARE(TestCatalog::fileBytes(catalogue), before); // only read
     QCOMPARE(infoOf(pdf, "Pages"), QStringLiteral("2"));
 
-    // Seven pictures, each scaled down to what its place needs at 300 dpi.
+    // Seven pictures, each scaled down to what its place needs at 200 dpi.
     const QString list = run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
     const QStringList lines = list.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
     QCOMPARE(lines.size(), 7);
     for (const QString& line : lines) {
         const QStringList fields = line.simplified().split(QLatin1Char(' '));
-        QVERIFY2(fields.value(3).toInt() <= 300 && fields.value(4).toInt() <= 430, qPrintable(line));
+        QVERIFY2(fields.value(3).toInt() <= 190 && fields.value(4).toInt() <= 284, qPrintable(line));
     }
 
     // The texts stand right of the covers (10 mm margin + 42 mm); the running
