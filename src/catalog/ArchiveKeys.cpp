@@ -1,5 +1,6 @@
 #include "catalog/ArchiveKeys.h"
 
+#include "catalog/ArchiveColumns.h"
 #include "catalog/ArchiveQuery.h"
 #include "catalog/Database.h"
 #include "catalog/EngineError.h"
@@ -30,14 +31,7 @@ const QString LegacySearchColumn = QStringLiteral("quelto_search");
 
 QString legacyKeyColumn(const QString& column) { return QStringLiteral("quelto_key_") + column; }
 
-QStringList tableColumns(SqliteConnection& connection)
-{
-    QStringList columns;
-    auto info = connection.prepare(QStringLiteral("pragma table_info(archive)"));
-    while (info->step())
-        columns << info->value(1).toString().toLower();
-    return columns;
-}
+QStringList tableColumns(SqliteConnection& connection) { return ArchiveColumns::present(connection); }
 
 // "quelto_key_title = quelto_sortkey(new.title), ..." for the row new.
 QString keyAssignments()

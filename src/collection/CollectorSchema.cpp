@@ -1,5 +1,6 @@
 #include "collection/CollectorSchema.h"
 
+#include "catalog/ArchiveColumns.h"
 #include "catalog/ArchiveKeys.h"
 #include "catalog/CatalogSchema.h"
 #include "catalog/Database.h"
@@ -11,14 +12,7 @@ using catalog::SqliteConnection;
 
 namespace {
 
-QStringList archiveColumnsOf(SqliteConnection& connection)
-{
-    QStringList columns;
-    auto info = connection.prepare(QStringLiteral("pragma main.table_info(archive)"));
-    while (info->step())
-        columns << info->value(1).toString().toLower();
-    return columns;
-}
+QStringList archiveColumnsOf(SqliteConnection& connection) { return catalog::ArchiveColumns::present(connection); }
 
 const char* const kIdentityIndex = "quelto_identity";
 

@@ -1,5 +1,6 @@
 #include "collection/TapeContents.h"
 
+#include "catalog/ArchiveColumns.h"
 #include "catalog/EngineError.h"
 #include "catalog/SqliteConnection.h"
 
@@ -9,14 +10,7 @@ namespace quelto::collection {
 
 namespace {
 
-QStringList archiveColumns(catalog::SqliteConnection& connection)
-{
-    QStringList columns;
-    auto info = connection.prepare(QStringLiteral("pragma main.table_info(archive)"));
-    while (info->step())
-        columns << info->value(1).toString().toLower();
-    return columns;
-}
+QStringList archiveColumns(catalog::SqliteConnection& connection) { return catalog::ArchiveColumns::present(connection); }
 
 } // namespace
 

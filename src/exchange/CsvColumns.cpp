@@ -1,5 +1,6 @@
 #include "exchange/CsvColumns.h"
 
+#include "catalog/ArchiveColumns.h"
 #include "catalog/CatalogSchema.h"
 #include "catalog/SqliteConnection.h"
 #include "collection/CollectorSchema.h"
@@ -184,10 +185,7 @@ const std::vector<CsvCaption>& CsvColumns::captions()
 
 QStringList CsvColumns::namesIn(catalog::SqliteConnection& connection)
 {
-    QStringList present;
-    auto info = connection.prepare(QStringLiteral("pragma main.table_info(archive)"));
-    while (info->step())
-        present << info->value(1).toString().toLower();
+    const QStringList present = catalog::ArchiveColumns::present(connection);
     QStringList result = catalog::CatalogSchema::archiveColumns();
     for (const CsvColumn& column : columns()) {
         if (!column.ownType.isEmpty() && present.contains(column.name))

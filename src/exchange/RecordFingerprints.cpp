@@ -1,5 +1,6 @@
 #include "exchange/RecordFingerprints.h"
 
+#include "catalog/ArchiveColumns.h"
 #include "catalog/ArchiveReader.h"
 #include "catalog/SqlTranslator.h"
 #include "catalog/SqliteConnection.h"
@@ -78,10 +79,7 @@ bool RecordFingerprints::contains(catalog::SqliteConnection& connection, const s
     if (it == m_entries.end() || it->fingerprint != hash)
         return false;
     if (!m_row || m_preparedOn != &connection || m_preparedGeneration != connection.generation()) {
-        m_present.clear();
-        auto info = connection.prepare(QStringLiteral("pragma table_info(archive)"));
-        while (info->step())
-            m_present << info->value(1).toString().toLower();
+        m_present = catalog::ArchiveColumns::present(connection);
         QStringList names{QStringLiteral("rowid")};
         for (const QString& column : m_columns)
             names << (m_present.contains(column.toLower()) ? catalog::SqlTranslator::quoteName(column) : QStringLiteral("null"));
