@@ -2,12 +2,14 @@
 
 #include "catalog/CatalogSchema.h"
 #include "catalog/Database.h"
+#include "catalog/EngineError.h"
 #include "catalog/RecordSet.h"
 #include "catalog/SqliteConnection.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <benchmark/benchmark.h>
 
 #include <map>
 #include <memory>
@@ -99,5 +101,16 @@ Database& catalog(int records)
     return *db;
 }
 
+void showFirstRecord(catalog::RecordSet& set)
+{
+    try {
+        set.moveLast();
+        set.moveFirst();
+    } catch (const catalog::EngineError&) {
+        return;
+    }
+    for (const QString& column : catalog::CatalogSchema::archiveColumns())
+        benchmark::DoNotOptimize(set.value(column));
+}
 
 } // namespace quelto::bench

@@ -4,7 +4,8 @@
 
 namespace quelto::catalog {
 class Database;
-}
+class RecordSet;
+} // namespace quelto::catalog
 
 namespace quelto::bench {
 
@@ -14,5 +15,8 @@ namespace quelto::bench {
 catalog::Database& catalog(int records);
 // The file of that catalogue, made if need be.
 QString catalogFile(int records);
+// What the window does before it shows a record set: MoveLast, MoveFirst and
+// the first record's 24 fields read.
+void showFirstRecord(catalog::RecordSet& set);
 
 } // namespace quelto::bench

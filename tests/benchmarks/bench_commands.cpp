@@ -135,25 +135,13 @@ private:
     int m_shortRuns = 0;
 };
 
-void showFirstRecord(catalog::RecordSet& set)
-{
-    try {
-        set.moveLast();
-        set.moveFirst();
-    } catch (const catalog::EngineError&) {
-        return;
-    }
-    for (const QString& column : catalog::CatalogSchema::archiveColumns())
-        benchmark::DoNotOptimize(set.value(column));
-}
-
 // A search or sort as the window runs it.
 int runCommand(catalog::Database& db, const QString& sql)
 {
     tasks::TaskControl control;
     std::vector<qint64> keys = catalog::BackgroundQuery::keys(db.path(), db.translate(sql), control);
     auto set = db.openRecordSet(sql, std::move(keys));
-    showFirstRecord(*set);
+    bench::showFirstRecord(*set);
     return set->recordCount();
 }
 
@@ -235,7 +223,7 @@ void BM_Sqlite(benchmark::State& state, QString sql)
                 while (statement->step())
                     keys.push_back(statement->int64(0));
                 auto set = db.openRecordSet(sql, std::move(keys));
-                showFirstRecord(*set);
+                bench::showFirstRecord(*set);
                 found = set->recordCount();
             });
         }

@@ -32,25 +32,13 @@ catalog::Database& keyedCatalog(int records)
     return db;
 }
 
-void showFirstRecord(catalog::RecordSet& set)
-{
-    try {
-        set.moveLast();
-        set.moveFirst();
-    } catch (const catalog::EngineError&) {
-        return;
-    }
-    for (const QString& column : catalog::CatalogSchema::archiveColumns())
-        benchmark::DoNotOptimize(set.value(column));
-}
-
 void BM_ListSort(benchmark::State& state, QString clause)
 {
     catalog::Database& db = keyedCatalog(int(state.range(0)));
     const QString sql = SearchQuery::sortQuery(QString(), clause);
     for (auto _ : state) {
         auto set = db.openRecordSet(sql);
-        showFirstRecord(*set);
+        bench::showFirstRecord(*set);
     }
 }
 
@@ -62,7 +50,7 @@ void BM_QuickFilter(benchmark::State& state, QString text)
     int found = 0;
     for (auto _ : state) {
         auto set = db.openRecordSet(sql);
-        showFirstRecord(*set);
+        bench::showFirstRecord(*set);
         found = set->recordCount();
     }
     state.counters["found"] = found;

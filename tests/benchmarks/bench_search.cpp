@@ -15,18 +15,6 @@ using quelto::search::SearchQuery;
 
 namespace {
 
-void showFirstRecord(catalog::RecordSet& set)
-{
-    try {
-        set.moveLast();
-        set.moveFirst();
-    } catch (const catalog::EngineError&) {
-        return;
-    }
-    for (const QString& column : catalog::CatalogSchema::archiveColumns())
-        benchmark::DoNotOptimize(set.value(column));
-}
-
 void BM_SubstringSearch(benchmark::State& state, const QString& column)
 {
     catalog::Database& db = bench::catalog(int(state.range(0)));
@@ -35,7 +23,7 @@ void BM_SubstringSearch(benchmark::State& state, const QString& column)
     int found = 0;
     for (auto _ : state) {
         auto set = db.openRecordSet(sql);
-        showFirstRecord(*set);
+        bench::showFirstRecord(*set);
         found = set->recordCount();
     }
     state.counters["found"] = found;
@@ -47,7 +35,7 @@ void BM_Sort(benchmark::State& state, int order)
     const QString sql = SearchQuery::sortQuery(QString(), search::SortOrder::all().at(order).clause);
     for (auto _ : state) {
         auto set = db.openRecordSet(sql);
-        showFirstRecord(*set);
+        bench::showFirstRecord(*set);
     }
 }
 
@@ -58,7 +46,7 @@ void BM_GenreSearch(benchmark::State& state)
         auto genres = db.openRecordSet(QStringLiteral("select mv_genre from archive group by mv_genre order by mv_genre"));
         const QString genre = genres->text(QStringLiteral("mv_genre"));
         auto set = db.openRecordSet(SearchQuery::sortQuery(SearchQuery::genreFilter(genre), QStringLiteral("order by title")));
-        showFirstRecord(*set);
+        bench::showFirstRecord(*set);
     }
 }
 
