@@ -109,11 +109,10 @@ void CsvCommands::exportCsv()
     tasks::WorkerTask task([&](tasks::TaskProgress& progress) {
         progress.begin(QStringLiteral("Writing the records..."), qint64(keys.size()), QStringLiteral("records"));
         catalog::ArchiveReader rows(cataloguePath, columns);
-        rows.readKeys(std::move(keys));
         std::optional<exchange::CsvCoverFolder> folder;
         if (withCovers)
             folder.emplace(path);
-        count = exchange::CsvExport::writeFile(rows, path, &progress, folder ? &*folder : nullptr);
+        count = exchange::CsvExport::writeFile(rows, keys, path, &progress, folder ? &*folder : nullptr);
         covers = folder ? folder->written() : 0;
     });
     prompts.runTask(QStringLiteral("Exporting the records to \"%1\"").arg(shown(path)), task);

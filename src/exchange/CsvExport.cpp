@@ -2,87 +2,28 @@
 
 #include "catalog/ArchiveReader.h"
 #include "catalog/EngineError.h"
-#include "collection/CollectorSchema.h"
-#include "collection/CoverStore.h"
-#include "collection/TapeStore.h"
-#include "exchange/CsvColumns.h"
 #include "exchange/CsvCoverFolder.h"
+#include "exchange/CsvRecordLine.h"
 #include "exchange/CsvWriter.h"
+#include "exchange/OrderedLines.h"
 #include "tasks/TaskProgress.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
-#include <QHash>
-#include <QSet>
-#include <optional>
+#include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace quelto::exchange {
+namespace {
 
-qint64 CsvExport::write(catalog::ArchiveReader& rows, QIODevice& out, tasks::TaskProgress* progress,
-                        CsvCoverFolder* covers)
-{
-    CsvWriter writer(out);
-    for (const QString& column : rows.columns())
-        writer.addField(column.toUtf8());
-    // Covers are looked up only for the records that have one.
-    const int idColumn = int(rows.columns().indexOf(collection::CollectorSchema::IdColumn));
-    // A catalogue with the collector's storage gives each record its tape's length.
-    const bool tapes = idColumn >= 0;
-    const int catalogColumn = int(rows.columns().indexOf(QStringLiteral("catalog")));
-    QHash<QString, int> lengths;
-    if (tapes) {
-        writer.addField(CsvColumns::TapeLengthColumn.toUtf8());
-        lengths = collection::TapeStore::lengths(rows.connection());
-    }
-    QSet<qint64> withCovers;
-    if (covers) {
-        writer.addField(CsvColumns::CoverColumn.toUtf8());
-        if (idColumn >= 0 && collection::CollectorSchema::hasTable(rows.connection(), collection::CollectorSchema::CoversTable))
-            withCovers = collection::CoverStore::withCovers(rows.connection());
-    }
-    writer.endRecord();
-    if (progress)
-        progress->setTotal(rows.keyCount());
-    const int columns = rows.columnCount();
-    qint64 count = 0;
-    while (rows.next()) {
-        for (int c = 0; c < columns; ++c) {
-            if (rows.isNull(c))
-                writer.addNull();
-            else
-                writer.addField(rows.utf8(c));
-        }
-        if (tapes) {
-            const auto length = catalogColumn >= 0 ? lengths.constFind(rows.text(catalogColumn)) : lengths.constEnd();
-            if (length != lengths.constEnd())
-                writer.addField(QByteArray::number(*length));
-            else
-                writer.addNull();
-        }
-        if (covers) {
-            const qint64 id = idColumn >= 0 ? rows.value(idColumn).toLongLong() : 0;
-            std::optional<collection::CoverPicture> picture;
-            if (id > 0 && withCovers.contains(id))
-                picture = collection::CoverStore::load(rows.connection(), id);
-            if (picture)
-                writer.addField(covers->write(id, *picture).toUtf8());
-            else
-                writer.addNull();
-        }
-        writer.endRecord();
-        if (++count % 1024 == 0 && progress) {
-            progress->setDone(rows.keysDone());
-            progress->check();
-        }
-    }
-    writer.finish();
-    if (progress)
-        progress->check();
-    return count;
-}
+// Keys at least this share of the file's rows are read in one pass over the
+// file; fewer, each by its key (in the file's order all the same).
+constexpr qint64 ScanShare = 16;
 
-qint64 CsvExport::writeFile(catalog::ArchiveReader& rows, const QString& path, tasks::TaskProgress* progress,
-                            CsvCoverFolder* covers)
+qint64 toFile(const QString& path, const std::function<qint64(QSaveFile&)>& write, tasks::TaskProgress* progress,
+              CsvCoverFolder* covers)
 {
     QSaveFile file(path);
     const QString name = QDir::toNativeSeparators(path);
@@ -90,7 +31,7 @@ qint64 CsvExport::writeFile(catalog::ArchiveReader& rows, const QString& path, t
         throw catalog::EngineError(QStringLiteral("\"%1\" cannot be written: %2").arg(name, file.errorString()));
     qint64 count = 0;
     try {
-        count = write(rows, file, progress, covers);
+        count = write(file);
     } catch (const catalog::EngineError& error) {
         file.cancelWriting();
         throw catalog::EngineError(QStringLiteral("\"%1\" was not written: %2").arg(name, error.message()));
@@ -105,6 +46,104 @@ qint64 CsvExport::writeFile(catalog::ArchiveReader& rows, const QString& path, t
     if (covers)
         covers->commit();
     return count;
+}
+
+} // namespace
+
+qint64 CsvExport::write(catalog::ArchiveReader& rows, QIODevice& out, tasks::TaskProgress* progress,
+                        CsvCoverFolder* covers)
+{
+    CsvRecordLine lines(rows, covers);
+    CsvWriter writer(out);
+    writer.addRecord(lines.header());
+    if (progress)
+        progress->setTotal(rows.keyCount());
+    QByteArray line;
+    qint64 count = 0;
+    while (rows.next()) {
+        line.resize(0);
+        lines.append(line);
+        writer.addRecord(line);
+        if (++count % 1024 == 0 && progress) {
+            progress->setDone(rows.keysDone());
+            progress->check();
+        }
+    }
+    writer.finish();
+    if (progress)
+        progress->check();
+    return count;
+}
+
+qint64 CsvExport::write(catalog::ArchiveReader& rows, const std::vector<qint64>& keys, QIODevice& out,
+                        tasks::TaskProgress* progress, CsvCoverFolder* covers, const QString& spillFolder)
+{
+    CsvRecordLine lines(rows, covers);
+    CsvWriter writer(out);
+    writer.addRecord(lines.header());
+
+    // Each key with its place in the export, in the file's order.
+    std::vector<std::pair<qint64, qint64>> places(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i)
+        places[i] = {keys[i], qint64(i)};
+    std::sort(places.begin(), places.end());
+    if (qint64(keys.size()) * ScanShare >= rows.maxRowid()) {
+        rows.readQuery(QStringLiteral("select * from archive order by rowid"));
+    } else {
+        std::vector<qint64> sorted;
+        sorted.reserve(places.size());
+        for (const auto& place : places) {
+            if (sorted.empty() || sorted.back() != place.first)
+                sorted.push_back(place.first);
+        }
+        rows.readKeys(std::move(sorted));
+    }
+
+    if (progress)
+        progress->setTotal(qint64(keys.size()));
+    OrderedLines ordered(qint64(keys.size()), spillFolder);
+    QByteArray line;
+    size_t next = 0;
+    qint64 found = 0;
+    qint64 stepped = 0;
+    while (next < places.size() && rows.next()) {
+        const qint64 rowid = rows.rowid();
+        while (next < places.size() && places[next].first < rowid)
+            ++next; // that row is gone
+        if (next < places.size() && places[next].first == rowid) {
+            line.resize(0);
+            lines.append(line);
+            for (; next < places.size() && places[next].first == rowid; ++next, ++found)
+                ordered.add(places[next].second, line);
+        }
+        if (++stepped % 1024 == 0 && progress) {
+            progress->setDone(found);
+            progress->check();
+        }
+    }
+    places = {};
+
+    if (progress)
+        progress->begin(QStringLiteral("Writing the records in order..."), found, QStringLiteral("records"));
+    const qint64 count = ordered.handOut([&writer](QByteArrayView record) { writer.addRecord(record); }, progress);
+    writer.finish();
+    if (progress)
+        progress->check();
+    return count;
+}
+
+qint64 CsvExport::writeFile(catalog::ArchiveReader& rows, const QString& path, tasks::TaskProgress* progress,
+                            CsvCoverFolder* covers)
+{
+    return toFile(path, [&](QSaveFile& file) { return write(rows, file, progress, covers); }, progress, covers);
+}
+
+qint64 CsvExport::writeFile(catalog::ArchiveReader& rows, const std::vector<qint64>& keys, const QString& path,
+                            tasks::TaskProgress* progress, CsvCoverFolder* covers)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    return toFile(path, [&](QSaveFile& file) { return write(rows, keys, file, progress, covers, folder); }, progress,
+                  covers);
 }
 
 } // namespace quelto::exchange

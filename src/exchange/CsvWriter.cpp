@@ -4,7 +4,7 @@
 
 #include <QIODevice>
 
-#include <csv.h>
+#include <cstring>
 
 namespace quelto::exchange {
 namespace {
@@ -12,6 +12,12 @@ namespace {
 constexpr qsizetype BlockBytes = 256 * 1024;
 
 } // namespace
+
+CsvWriter::CsvWriter(QIODevice& out) : m_out(out)
+{
+    // One block, kept for every block written.
+    m_buffer.reserve(BlockBytes + 64 * 1024);
+}
 
 CsvWriter::~CsvWriter()
 {
@@ -26,13 +32,27 @@ void CsvWriter::separate()
     m_recordStarted = true;
 }
 
+void CsvWriter::appendField(QByteArray& record, QByteArrayView utf8)
+{
+    const char* text = utf8.data();
+    if (!text)
+        return;
+    const char* const end = text + utf8.size();
+    record += '"';
+    while (const void* quote = std::memchr(text, '"', size_t(end - text))) {
+        const char* const at = static_cast<const char*>(quote);
+        record.append(text, at - text + 1);
+        record += '"';
+        text = at + 1;
+    }
+    record.append(text, end - text);
+    record += '"';
+}
+
 void CsvWriter::addField(QByteArrayView utf8)
 {
     separate();
-    const qsizetype start = m_buffer.size();
-    m_buffer.resize(start + utf8.size() * 2 + 2);
-    const size_t written = csv_write(m_buffer.data() + start, size_t(utf8.size() * 2 + 2), utf8.data(), size_t(utf8.size()));
-    m_buffer.resize(start + qsizetype(written));
+    appendField(m_buffer, utf8);
 }
 
 void CsvWriter::addNull() { separate(); }
@@ -41,6 +61,17 @@ void CsvWriter::endRecord()
 {
     m_buffer += "\r\n";
     m_recordStarted = false;
+    flushFull();
+}
+
+void CsvWriter::addRecord(QByteArrayView bytes)
+{
+    m_buffer += bytes;
+    flushFull();
+}
+
+void CsvWriter::flushFull()
+{
     if (m_buffer.size() >= BlockBytes)
         finish();
 }
@@ -62,7 +93,7 @@ void CsvWriter::finish()
         return;
     if (m_out.write(m_buffer) != m_buffer.size())
         throw catalog::EngineError(QStringLiteral("The CSV file cannot be written: %1").arg(m_out.errorString()));
-    m_buffer.clear();
+    m_buffer.resize(0);
 }
 
 } // namespace quelto::exchange

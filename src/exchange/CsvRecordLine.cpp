@@ -1,0 +1,79 @@
+#include "exchange/CsvRecordLine.h"
+
+#include "catalog/ArchiveReader.h"
+#include "collection/CollectorSchema.h"
+#include "collection/CoverStore.h"
+#include "collection/TapeStore.h"
+#include "exchange/CsvColumns.h"
+#include "exchange/CsvCoverFolder.h"
+#include "exchange/CsvWriter.h"
+
+#include <optional>
+
+namespace quelto::exchange {
+
+CsvRecordLine::CsvRecordLine(catalog::ArchiveReader& rows, CsvCoverFolder* covers)
+    : m_rows(rows), m_covers(covers), m_columns(rows.columnCount()),
+      m_idColumn(int(rows.columns().indexOf(collection::CollectorSchema::IdColumn))),
+      m_catalogColumn(int(rows.columns().indexOf(QStringLiteral("catalog")))), m_tapes(m_idColumn >= 0)
+{
+    // A catalogue with the collector's storage gives each record its tape's length.
+    if (m_tapes) {
+        const QHash<QString, int> lengths = collection::TapeStore::lengths(rows.connection());
+        for (auto length = lengths.cbegin(); length != lengths.cend(); ++length)
+            m_lengths.insert(length.key().toUtf8(), length.value());
+    }
+    // Covers are looked up only for the records that have one.
+    if (m_covers && m_idColumn >= 0 &&
+        collection::CollectorSchema::hasTable(rows.connection(), collection::CollectorSchema::CoversTable))
+        m_withCovers = collection::CoverStore::withCovers(rows.connection());
+}
+
+QByteArray CsvRecordLine::header() const
+{
+    QByteArray line;
+    const auto add = [&line](const QString& name) {
+        if (!line.isEmpty())
+            line += ',';
+        CsvWriter::appendField(line, name.toUtf8());
+    };
+    for (const QString& column : m_rows.columns())
+        add(column);
+    if (m_tapes)
+        add(CsvColumns::TapeLengthColumn);
+    if (m_covers)
+        add(CsvColumns::CoverColumn);
+    line += "\r\n";
+    return line;
+}
+
+void CsvRecordLine::append(QByteArray& line)
+{
+    for (int c = 0; c < m_columns; ++c) {
+        if (c > 0)
+            line += ',';
+        if (!m_rows.isNull(c))
+            CsvWriter::appendField(line, m_rows.utf8(c));
+    }
+    if (m_tapes) {
+        line += ',';
+        if (!m_lengths.isEmpty() && m_catalogColumn >= 0) {
+            const QByteArrayView mediaId = m_rows.utf8(m_catalogColumn);
+            const auto length = m_lengths.constFind(QByteArray::fromRawData(mediaId.data(), mediaId.size()));
+            if (length != m_lengths.constEnd())
+                CsvWriter::appendField(line, QByteArray::number(*length));
+        }
+    }
+    if (m_covers) {
+        line += ',';
+        const qint64 id = m_idColumn >= 0 ? m_rows.value(m_idColumn).toLongLong() : 0;
+        std::optional<collection::CoverPicture> picture;
+        if (id > 0 && m_withCovers.contains(id))
+            picture = collection::CoverStore::load(m_rows.connection(), id);
+        if (picture)
+            CsvWriter::appendField(line, m_covers->write(id, *picture).toUtf8());
+    }
+    line += "\r\n";
+}
+
+} // namespace quelto::exchange
