@@ -171,12 +171,13 @@ public:
                 passSql(match, *known);
             // The file is let go before the sort: what it needs has been read.
             transaction.finish();
-            if (scanned.order) {
+            if (scanned.order || scanned.sorted) {
                 if (m_request.control) {
                     m_request.control->throwIfCancelled();
                     m_request.control->setProgress(qint64(known->size()), qint64(known->size()));
                 }
-                positions = std::make_shared<OrderCache::Positions>(scanned.order->order());
+                positions = std::make_shared<OrderCache::Positions>(scanned.sorted ? std::move(*scanned.sorted)
+                                                                                   : scanned.order->order());
             }
             keys = known;
             if (stamp) {

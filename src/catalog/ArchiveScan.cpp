@@ -195,13 +195,24 @@ ArchiveScan::Result ArchiveScan::full(SqliteConnection& connection, const Reques
         Result upper;
         const bool read = highest > lowest &&
                           inHalves(connection, *stamp, middle, [&](SqliteConnection& c, qint64 first, qint64 last, bool isLower) {
-                              (isLower ? lower : upper) = range(c, request, first, last, isLower);
+                              Result& half = isLower ? lower : upper;
+                              half = range(c, request, first, last, isLower);
+                              // An order of plain keys is sorted here, both halves at once.
+                              if (half.order && half.order->hasPlainKeys()) {
+                                  look(request.control, false, 0, 0);
+                                  half.sorted = half.order->order();
+                              }
                           });
         if (read) {
             lower.keys.insert(lower.keys.end(), upper.keys.begin(), upper.keys.end());
             lower.match.insert(lower.match.end(), upper.match.begin(), upper.match.end());
-            if (lower.order && upper.order)
+            if (lower.sorted && upper.sorted) {
+                lower.sorted = OrderKeys::merge(*lower.order, *lower.sorted, *upper.order, *upper.sorted);
+                lower.order.reset();
+            } else if (lower.order && upper.order) {
+                lower.sorted.reset();
                 lower.order->append(*upper.order);
+            }
             return lower;
         }
     }

@@ -37,6 +37,9 @@ public:
         std::vector<std::int64_t> keys;
         std::vector<char> match; // empty without a filter
         std::unique_ptr<OrderKeys> order; // none without an order
+        // The rows' positions in order, when the scan has sorted them already
+        // (each half on its own thread, then merged).
+        std::optional<std::vector<uint32_t>> sorted;
     };
 
     // From how many rows on a table is read in halves (200,000).

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <thread>
 #include <utility>
 #include <sqlite3.h>
 
@@ -261,6 +262,55 @@ std::vector<uint32_t> OrderKeys::orderByRanks(const std::vector<std::vector<uint
         positions.swap(sorted);
     }
     return positions;
+}
+
+bool OrderKeys::hasPlainKeys() const
+{
+    return m_columns.size() == 1 && !m_columns[0].descending && !m_data[0].values;
+}
+
+std::string_view OrderKeys::plainKey(size_t row) const
+{
+    const ColumnData& data = m_data[0];
+    const uint64_t end = row + 1 < m_rows ? data.starts[row + 1] : data.keys.size();
+    return {data.keys.data() + data.starts[row], size_t(end - data.starts[row])};
+}
+
+std::vector<uint32_t> OrderKeys::merge(const OrderKeys& first, const std::vector<uint32_t>& firstOrder,
+                                       const OrderKeys& second, const std::vector<uint32_t>& secondOrder)
+{
+    // The sort orders keys byte by byte, a key before the longer ones it
+    // begins, equal ones as met: std::string_view's comparison.
+    std::vector<uint32_t> merged(firstOrder.size() + secondOrder.size());
+    const auto offset = uint32_t(first.rows());
+    const auto mergeRange = [&](size_t i, size_t iEnd, size_t j, size_t jEnd, size_t out) {
+        while (i < iEnd && j < jEnd) {
+            if (second.plainKey(secondOrder[j]) < first.plainKey(firstOrder[i]))
+                merged[out++] = offset + secondOrder[j++];
+            else
+                merged[out++] = firstOrder[i++];
+        }
+        for (; i < iEnd; ++i)
+            merged[out++] = firstOrder[i];
+        for (; j < jEnd; ++j)
+            merged[out++] = offset + secondOrder[j];
+    };
+    // In two parts at once: the first's rows before its middle one with the
+    // second's of smaller keys, then the rest (the second's equal keys come
+    // after the first's).
+    const size_t i0 = firstOrder.size() / 2;
+    if (i0 == 0 || secondOrder.empty()) {
+        mergeRange(0, firstOrder.size(), 0, secondOrder.size(), 0);
+        return merged;
+    }
+    const std::string_view pivot = first.plainKey(firstOrder[i0]);
+    const size_t j0 = size_t(std::partition_point(secondOrder.begin(), secondOrder.end(),
+                                                  [&](uint32_t row) { return second.plainKey(row) < pivot; }) -
+                             secondOrder.begin());
+    std::thread upperPart([&] { mergeRange(i0, firstOrder.size(), j0, secondOrder.size(), i0 + j0); });
+    mergeRange(0, i0, 0, j0, 0);
+    upperPart.join();
+    return merged;
 }
 
 void OrderKeys::setRadixFrom(size_t entries) { radixFrom.store(std::max<size_t>(entries, 2)); }

@@ -50,6 +50,14 @@ public:
 
     // The rows' positions (0 = the first row added) in order.
     std::vector<uint32_t> order() const;
+
+    // Whether the order is that of one key a row, byte by byte (one column
+    // of many values, ascending): then two scans' orders can be merged.
+    bool hasPlainKeys() const;
+    // The order of first's rows followed by second's, from the order of each
+    // (both with plain keys); of equal rows, first's come first.
+    static std::vector<uint32_t> merge(const OrderKeys& first, const std::vector<uint32_t>& firstOrder,
+                                       const OrderKeys& second, const std::vector<uint32_t>& secondOrder);
     // From how many keys of equal beginnings on they are sorted by radix
     // rather than by comparison (256).
     static void setRadixFrom(size_t entries);
@@ -63,6 +71,7 @@ private:
         std::vector<uint64_t> starts;
     };
     static void appendKey(sqlite3_stmt* statement, int column, Collation collation, std::string& out);
+    std::string_view plainKey(size_t row) const;
     std::vector<uint32_t> orderByRanks(const std::vector<std::vector<uint32_t>>& ranks) const;
 
     std::vector<Column> m_columns;
