@@ -111,13 +111,11 @@ ArchiveScan::Result ArchiveScan::range(SqliteConnection& connection, const Reque
     std::optional<CompiledFilter> filter;
     if (request.filter)
         filter = compile(*request.filter, request.filterColumns, 1);
-    const auto expected = size_t(std::max<qint64>(0, std::min(request.expectedRows, last - first + 1)));
+    // Nothing reserved ahead: on this machine a large block touched page by
+    // page costs more than growing one.
     Result result;
     if (!request.order.empty())
-        result.order = std::make_unique<OrderKeys>(request.order, expected);
-    result.keys.reserve(expected);
-    if (filter)
-        result.match.reserve(expected);
+        result.order = std::make_unique<OrderKeys>(request.order, 0);
     const qint64 total = request.expectedRows;
     while (statement->step()) {
         if (result.keys.size() % CheckEvery == 0)
@@ -192,7 +190,7 @@ ArchiveScan::Result ArchiveScan::full(SqliteConnection& connection, const Reques
     if (stamp && worthHalves(connection, request.expectedRows)) {
         const qint64 lowest = scalar(connection, QStringLiteral("select min(rowid) from archive"));
         const qint64 highest = scalar(connection, QStringLiteral("select max(rowid) from archive"));
-        const qint64 middle = lowest + (highest - lowest) / 2;
+        const qint64 middle = lowest + qint64((quint64(highest) - quint64(lowest)) / 2);
         Result lower;
         Result upper;
         const bool read = highest > lowest &&

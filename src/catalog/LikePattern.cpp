@@ -4,7 +4,9 @@
 #include "catalog/WesternCollation.h"
 
 #include <QChar>
+#include <algorithm>
 #include <type_traits>
+#include <vector>
 
 namespace quelto::catalog {
 namespace {
@@ -18,6 +20,21 @@ char32_t folded(char32_t c)
     if (c == 0x130) // "İ": its lower case is "i" with a combining dot
         return U'i';
     return QChar::toCaseFolded(WesternCollation::foldCase(c));
+}
+
+// The characters beyond ASCII whose folding is an ASCII character, in order.
+// Case mappings exist in the first two planes only.
+const std::vector<char32_t>& foldingToAscii()
+{
+    static const std::vector<char32_t> list = [] {
+        std::vector<char32_t> found;
+        for (char32_t c = 0x80; c < 0x20000; ++c) {
+            if ((c < 0xD800 || c > 0xDFFF) && folded(c) < 0x80)
+                found.push_back(c);
+        }
+        return found;
+    }();
+    return list;
 }
 
 } // namespace
@@ -96,8 +113,12 @@ void LikePattern::prepareAscii()
         }
     }
     size_t runs = 0;
-    for (const Token& token : m_tokens)
+    m_bytewise = true;
+    for (const Token& token : m_tokens) {
         runs += token.kind == Kind::AnyRun;
+        if (!takesAsciiOnly(token))
+            m_bytewise = false;
+    }
     if (runs == 0)
         m_shape = Shape::Whole;
     else if (runs == 2 && m_tokens.size() > 2 && m_tokens.front().kind == Kind::AnyRun &&
@@ -161,6 +182,30 @@ bool LikePattern::matchAscii(std::string_view text) const
     return k == m_tokens.size();
 }
 
+bool LikePattern::takesAsciiOnly(const Token& token) const
+{
+    switch (token.kind) {
+    case Kind::Literal:
+        return token.literal < 0x80;
+    case Kind::Digit:
+    case Kind::AnyRun:
+        return true;
+    case Kind::AnyOne:
+        return false;
+    case Kind::Set:
+        // A list of letters ("[Mm]") does; a range takes accented letters and
+        // a negation everything beyond ASCII.
+        if (token.negated)
+            return false;
+        for (size_t r = token.firstRange; r < token.firstRange + token.rangeCount; ++r) {
+            if (m_ranges[r].isRange || m_ranges[r].low >= 0x80)
+                return false;
+        }
+        return true;
+    }
+    return false;
+}
+
 bool LikePattern::matchOne(const Token& token, char32_t c) const
 {
     const bool ascii = c < 0x80;
@@ -212,10 +257,40 @@ template <typename Text> bool LikePattern::matchSequence(const Text& text) const
     return k == m_tokens.size();
 }
 
+bool LikePattern::holdsAsciiFolding(std::string_view utf8Text)
+{
+    const std::vector<char32_t>& list = foldingToAscii();
+    for (size_t i = 0; i < utf8Text.size();) {
+        if (static_cast<unsigned char>(utf8Text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const char32_t c = Utf8::decode(utf8Text, i);
+        if (std::binary_search(list.begin(), list.end(), c))
+            return true;
+    }
+    return false;
+}
+
 bool LikePattern::matches(std::string_view utf8Text) const
 {
     if (!m_valid)
         return false;
+    if (m_bytewise) {
+        // Bytes beyond ASCII match no token but a run, and the ASCII bytes of
+        // UTF-8 are whole characters: a match of the bytes is one of the
+        // characters, and the only characters a token takes are ASCII ones,
+        // unless the text holds a character that folds to ASCII.
+        if (m_shape == Shape::Substring)
+            return findBytes(utf8Text);
+        if (matchAscii(utf8Text))
+            return true;
+        const auto* t = reinterpret_cast<const unsigned char*>(utf8Text.data());
+        if (std::none_of(t, t + utf8Text.size(), [](unsigned char b) { return b & 0x80; }) ||
+            !holdsAsciiFolding(utf8Text))
+            return false;
+        return matchDecoded(utf8Text);
+    }
     // Most catalogue text is ASCII: its bytes are matched as they are, until
     // a byte shows the text is not (a character beyond ASCII may fold to an
     // ASCII letter, "K" Kelvin sign to "k").
@@ -242,6 +317,34 @@ bool LikePattern::matches(std::string_view utf8Text) const
             return matchDecoded(utf8Text);
     }
     return matchAscii(utf8Text);
+}
+
+// The bytewise search of a "*...*" pattern in one pass over the text, which
+// notes on the way whether the text is all ASCII.
+bool LikePattern::findBytes(std::string_view utf8Text) const
+{
+    const auto* t = reinterpret_cast<const unsigned char*>(utf8Text.data());
+    const size_t n = utf8Text.size();
+    const size_t k = m_tokens.size() - 2;
+    const AsciiSet* sets = m_ascii.data() + 1;
+    const AsciiSet& first = sets[0];
+    unsigned char seen = 0;
+    size_t start = 0;
+    for (; start + k <= n; ++start) {
+        seen |= t[start];
+        if (!first.has(t[start]))
+            continue;
+        size_t j = 1;
+        while (j < k && sets[j].has(t[start + j]))
+            ++j;
+        if (j == k)
+            return true;
+    }
+    for (; start < n; ++start)
+        seen |= t[start];
+    if (!(seen & 0x80) || !holdsAsciiFolding(utf8Text))
+        return false;
+    return matchDecoded(utf8Text);
 }
 
 bool LikePattern::matchDecoded(std::string_view utf8Text) const

@@ -48,9 +48,9 @@ private:
     // of a catalogue): a table lookup instead of case folding.
     struct AsciiSet
     {
-        unsigned long long bits[2] = {0, 0};
-        bool has(unsigned char c) const { return c < 128 && (bits[c >> 6] >> (c & 63)) & 1; }
-        void add(unsigned char c) { bits[c >> 6] |= 1ULL << (c & 63); }
+        bool takes[256] = {}; // a byte beyond ASCII never
+        bool has(unsigned char c) const { return takes[c]; }
+        void add(unsigned char c) { takes[c] = c < 128; }
     };
     enum class Shape
     {
@@ -60,15 +60,26 @@ private:
     };
 
     bool matchOne(const Token& token, char32_t c) const;
+    // Whether the token takes no character beyond ASCII but those that fold
+    // to ASCII.
+    bool takesAsciiOnly(const Token& token) const;
     template <typename Text> bool matchSequence(const Text& text) const;
     bool matchAscii(std::string_view text) const;
+    bool findBytes(std::string_view utf8Text) const;
     bool matchDecoded(std::string_view utf8Text) const;
     void prepareAscii();
+    // Whether the text holds a character beyond ASCII that folds to an ASCII
+    // one ("K" Kelvin sign, "ſ" long s, "İ").
+    static bool holdsAsciiFolding(std::string_view utf8Text);
 
     std::vector<Token> m_tokens;
     std::vector<Range> m_ranges;
     std::vector<AsciiSet> m_ascii; // per token
     Shape m_shape = Shape::General;
+    // Every token takes ASCII characters only, or is a run: the UTF-8 bytes can
+    // be matched as they are unless the text holds a character that folds to
+    // ASCII.
+    bool m_bytewise = false;
     bool m_valid = true;
 };
 

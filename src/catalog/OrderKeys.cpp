@@ -106,7 +106,7 @@ uint64_t chunkAt(const std::string& keys, const Entry& e, size_t depth)
 // end within the round first among equal chunks (shorter before longer),
 // equal ones keeping their order: a stable radix sort, a byte a pass, with
 // the passes left out in which every entry has the same byte.
-void sortRound(std::vector<Entry>& entries, size_t begin, size_t end, size_t depth)
+void sortRound(Entry* entries, Entry* scratch, size_t begin, size_t end, size_t depth)
 {
     const size_t limit = (depth + 1) * 8;
     // 0..8: the key ends that many bytes into the round; 9: it goes on.
@@ -115,7 +115,7 @@ void sortRound(std::vector<Entry>& entries, size_t begin, size_t end, size_t dep
     };
     const size_t n = end - begin;
     if (n < radixFrom.load()) {
-        std::stable_sort(entries.begin() + std::ptrdiff_t(begin), entries.begin() + std::ptrdiff_t(end),
+        std::stable_sort(entries + begin, entries + end,
                          [&](const Entry& a, const Entry& b) {
                              if (a.chunk != b.chunk)
                                  return a.chunk < b.chunk;
@@ -130,9 +130,8 @@ void sortRound(std::vector<Entry>& entries, size_t begin, size_t end, size_t dep
         for (size_t b = 0; b < 8; ++b)
             ++counts[(b + 1) * 256 + ((e.chunk >> (8 * b)) & 0xFF)];
     }
-    std::vector<Entry> other(n);
-    Entry* from = entries.data() + begin;
-    Entry* to = other.data();
+    Entry* from = entries + begin;
+    Entry* to = scratch;
     for (size_t pass = 0; pass < 9; ++pass) {
         size_t* count = counts.data() + pass * 256;
         if (std::find(count, count + 256, n) != count + 256)
@@ -147,8 +146,8 @@ void sortRound(std::vector<Entry>& entries, size_t begin, size_t end, size_t dep
         }
         std::swap(from, to);
     }
-    if (from != entries.data() + begin)
-        std::copy(from, from + n, entries.begin() + std::ptrdiff_t(begin));
+    if (from != entries + begin)
+        std::copy(from, from + n, entries + begin);
 }
 
 } // namespace
@@ -318,11 +317,15 @@ std::vector<uint32_t> OrderKeys::order() const
         starts = &composedStarts;
     }
 
-    std::vector<Entry> entries(n);
+    // Filled before use: no pass to clear them first.
+    const std::unique_ptr<Entry[]> entries(new Entry[n]);
+    const std::unique_ptr<Entry[]> scratch(new Entry[n]);
     for (size_t i = 0; i < n; ++i) {
         const uint64_t end = i + 1 < n ? (*starts)[i + 1] : keys->size();
         entries[i] = {0, (*starts)[i], uint32_t(end - (*starts)[i]), uint32_t(i)};
     }
+    for (size_t i = 0; i < n; ++i) // in the keys' own order: no waiting on memory
+        entries[i].chunk = chunkAt(*keys, entries[i], 0);
     // Eight bytes a round; only keys that agree so far go on to the next
     // round. Keys that end within a round come first among equals, shorter
     // before longer, equal ones in the order they were met.
@@ -330,8 +333,6 @@ std::vector<uint32_t> OrderKeys::order() const
     {
         size_t begin, end, depth;
     };
-    for (Entry& e : entries) // in the keys' own order: no waiting on memory
-        e.chunk = chunkAt(*keys, e, 0);
     std::vector<Range> stack{{0, n, 0}};
     while (!stack.empty()) {
         const Range r = stack.back();
@@ -345,7 +346,7 @@ std::vector<uint32_t> OrderKeys::order() const
                 entries[i].chunk = chunkAt(*keys, entries[i], r.depth);
             }
         }
-        sortRound(entries, r.begin, r.end, r.depth);
+        sortRound(entries.get(), scratch.get(), r.begin, r.end, r.depth);
         for (size_t i = r.begin; i < r.end;) {
             size_t j = i + 1;
             while (j < r.end && entries[j].chunk == entries[i].chunk)

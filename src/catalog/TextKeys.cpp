@@ -52,8 +52,8 @@ std::string TextKeys::sortKey(std::string_view utf8)
 
 void TextKeys::appendSortKey(std::string_view utf8, std::string& key)
 {
+    // Most text is ASCII: base letters and lower case agree, one level decides.
     if (isAscii(utf8)) {
-        // Base letters and lower case agree: one level decides.
         const size_t at = key.size();
         key.resize(at + utf8.size());
         char* out = key.data() + at;
@@ -65,6 +65,14 @@ void TextKeys::appendSortKey(std::string_view utf8, std::string& key)
     secondary.clear();
     bool secondaryDiffers = false;
     for (size_t i = 0; i < utf8.size();) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        if (b < 0x80) { // its own base letter and lower case
+            const char lower = b == 0 ? char(1) : asciiLower(char(b));
+            key += lower;
+            secondary += lower;
+            ++i;
+            continue;
+        }
         const char32_t c = Utf8::decode(utf8, i);
         const char32_t base = WesternCollation::baseLetter(c);
         const char32_t lower = WesternCollation::foldCase(c);

@@ -86,6 +86,14 @@ private slots:
         QTest::newRow("empty text and star") << "" << "*" << true;
         QTest::newRow("empty list stands for nothing") << "ab" << "a[]b" << true;
         QTest::newRow("quote characters literal") << "Say \"hi\"" << "*\"hi\"*" << true;
+        // Letters beyond ASCII that fold to ASCII ones, in texts that are not all ASCII.
+        QTest::newRow("Kelvin sign is k") << QString::fromUtf8("Grace \u212Aelly") << "*[Kk][Ee][Ll]*" << true;
+        QTest::newRow("long s is s") << QString::fromUtf8("Mar\u017Fh") << "*[Mm][Aa][Rr][Ss][Hh]*" << true;
+        QTest::newRow("dotted capital I is i") << QString::fromUtf8("\u0130ngrid") << "[Ii]ngrid" << true;
+        QTest::newRow("accented text, ASCII word") << QString::fromUtf8("Émile Bogart") << "*[Bb][Oo][Gg]*" << true;
+        QTest::newRow("accented text, word absent") << QString::fromUtf8("Jürgen Zola") << "*[Bb][Oo][Gg]*" << false;
+        QTest::newRow("accented text, digits") << QString::fromUtf8("Über T00012") << "*[Tt]00012*" << true;
+        QTest::newRow("accented text is not equal") << QString::fromUtf8("Émile") << "[Ee]mile" << false;
     }
     void likePatterns()
     {
@@ -101,6 +109,10 @@ private slots:
         QVERIFY(LikePattern("a\xc0\xa3").matches("a\xc0\xa3"));
         QVERIFY(!LikePattern("a\xc0\xa3").matches("a5"));
         QVERIFY(!LikePattern("a\xc0\xa3").matches("a#"));
+        // Stray bytes beyond ASCII around an ASCII word neither hide it nor join it.
+        QVERIFY(LikePattern("*[Bb]ogart*").matches("\xe9" "Bogart\xc4"));
+        QVERIFY(!LikePattern("*[Bb]ogart*").matches("\xe9" "Boga\xc4rt"));
+        QVERIFY(LikePattern("*[Ii]ng*").matches("\xc4\xb0" "ng\xff"));
         // A lone surrogate's bytes compare as bytes too, consistently both ways.
         QVERIFY(WesternCollation::compareUtf8("\xed\xa0\x80", "\xed\xa0\x80") == 0);
         QVERIFY(WesternCollation::compareUtf8("\xc0\xa3", "#") > 0);
