@@ -33,7 +33,8 @@ bool isEmptySet(const RecordSet& set) { return set.bof() && set.eof(); }
 
 RecordCommands::RecordCommands(RecordForm& form, catalog::CatalogState& state, RecordDisplay& display,
                                UserPrompts& prompts, QObject* parent)
-    : QObject(parent), m_form(form), m_state(state), m_display(display), m_prompts(prompts), m_writer(state, display)
+    : QObject(parent), m_form(form), m_state(state), m_display(display), m_prompts(prompts), m_writer(state, display),
+      m_preparer(new WritePreparer(this))
 {
     const auto bind = [this](QPushButton* button, void (RecordCommands::*command)()) {
         connect(button, &QPushButton::clicked, this, [this, command] { guarded(command); });
@@ -156,10 +157,65 @@ bool RecordCommands::refusedByForm()
     return true;
 }
 
-void RecordCommands::save()
+bool RecordCommands::readyToSave()
 {
     if (refusedByForm())
+        return false;
+    if (m_state.newRecordMode) {
+        // Blanks alone are no title and no ID: they are dropped on saving.
+        if (m_form.title->text().trimmed().isEmpty()) {
+            m_prompts.exclamation(NoTitle);
+            return false;
+        }
+        if (m_form.catalog->text().trimmed().isEmpty()) {
+            m_prompts.exclamation(NoCatalogId);
+            return false;
+        }
+    } else if (!m_state.current->hasCurrentRow()) {
+        m_prompts.exclamation(NoCurrentRecord);
+        m_display.showRecordCount();
+        return false;
+    }
+    return true;
+}
+
+bool RecordCommands::stillShown(quint64 generation, qint64 key, bool newRecord) const
+{
+    const RecordSet* set = m_state.current.get();
+    return set && set->generation() == generation && m_state.newRecordMode == newRecord &&
+           (key == 0 || (set->hasCurrentRow() && set->bookmark() == key));
+}
+
+void RecordCommands::save()
+{
+    if (!readyToSave())
         return;
+    // The long steps first, on the runner; then the fields are stored, if
+    // the record they were typed for is still on show.
+    const bool newRecord = m_state.newRecordMode;
+    const quint64 asked = m_state.current->generation();
+    const qint64 key = !newRecord && m_state.current->hasCurrentRow() ? m_state.current->bookmark() : 0;
+    m_preparer->then(
+        tr("Saving..."),
+        [this, asked, key, newRecord] {
+            if (stillShown(asked, key, newRecord))
+                guarded(&RecordCommands::storeFields);
+        },
+        [this](const QString& failure) { m_prompts.exclamation(CannotSave.arg(failure)); });
+}
+
+void RecordCommands::saveNow()
+{
+    if (!readyToSave())
+        return;
+    if (m_preparer->wait(tr("Saving..."), [this](const QString& failure) { m_prompts.exclamation(CannotSave.arg(failure)); }))
+        storeFields();
+}
+
+bool RecordCommands::isSaving() const { return m_preparer->isPreparing(); }
+
+void RecordCommands::storeFields()
+{
     if (m_state.newRecordMode)
         saveNew();
     else
@@ -168,15 +224,6 @@ void RecordCommands::save()
 
 void RecordCommands::saveNew()
 {
-    // Blanks alone are no title and no ID: they are dropped on saving.
-    if (m_form.title->text().trimmed().isEmpty()) {
-        m_prompts.exclamation(NoTitle);
-        return;
-    }
-    if (m_form.catalog->text().trimmed().isEmpty()) {
-        m_prompts.exclamation(NoCatalogId);
-        return;
-    }
     RecordSet& set = *m_state.current;
     try {
         m_writer.storeNew();
@@ -351,7 +398,7 @@ void RecordCommands::cancelNew()
 void RecordCommands::setCommandRunner(tasks::CommandRunner* runner, WritePreparation preparation)
 {
     m_runner = runner;
-    m_preparation = std::move(preparation);
+    m_preparer->setRunner(runner, std::move(preparation));
 }
 
 void RecordCommands::deleteCurrent()
@@ -362,26 +409,15 @@ void RecordCommands::deleteCurrent()
     }
     if (!m_prompts.confirm(ConfirmDelete))
         return;
-    std::function<void(tasks::TaskControl&)> prepare = m_runner && m_preparation ? m_preparation() : nullptr;
-    if (!prepare) {
-        deleteShown();
-        return;
-    }
     // The long steps first, on the runner; then the delete of the record
     // confirmed, if it is still the one on show.
     const quint64 asked = m_state.current->generation();
     const qint64 key = m_state.current->hasCurrentRow() ? m_state.current->bookmark() : 0;
-    m_runner->run<bool>(
+    m_preparer->then(
         tr("Deleting..."),
-        [prepare](tasks::TaskControl& control) {
-            prepare(control);
-            return true;
-        },
-        [this, asked, key](bool&) {
-            const RecordSet* set = m_state.current.get();
-            if (!set || set->generation() != asked || (key != 0 && (!set->hasCurrentRow() || set->bookmark() != key)))
-                return; // another record is on show now: not the one confirmed
-            guarded(&RecordCommands::deleteShown);
+        [this, asked, key] {
+            if (stillShown(asked, key, false))
+                guarded(&RecordCommands::deleteShown);
         },
         [this](const QString& failure) { m_prompts.exclamation(CannotDelete.arg(failure)); });
 }

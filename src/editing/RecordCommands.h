@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editing/RecordWriter.h"
+#include "editing/WritePreparer.h"
 
 #include <QObject>
 #include <QString>
@@ -73,6 +74,12 @@ public:
     void last();           // dbLast
     void newRecord();      // dbNew
     void save();           // dbSave
+    // Save for a command that goes on only once the save is stored ("Save
+    // changes?"): the long steps before the write are waited for here, the
+    // window answering, rather than followed up later.
+    void saveNow();
+    // True while a save waits for the long steps before its write.
+    bool isSaving() const;
     void deleteOrCancel(); // dbDelete, "Cancel" in new-record mode
     // Throws away what was typed: leaves new-record mode, or shows the
     // current record as stored.
@@ -84,9 +91,10 @@ public:
     // What a write may have to wait for before it starts (the quick check
     // still running, the backup before the run's first change): a step for
     // a worker thread, or none when nothing is pending.
-    using WritePreparation = std::function<std::function<void(tasks::TaskControl&)>()>;
-    // Delete then runs those steps on the runner, away from the window's
-    // thread, and so does finding the rows again after another program's change.
+    using WritePreparation = WritePreparer::Preparation;
+    // Save and Delete then run those steps on the runner, away from the
+    // window's thread, and so does finding the rows again after another
+    // program's change.
     void setCommandRunner(tasks::CommandRunner* runner, WritePreparation preparation);
 
 signals:
@@ -98,6 +106,12 @@ private:
     catalog::SqliteConnection& connection() const;
     void keepEdit(const history::ArchiveRow& before);
     void keepAddition(qint64 key);
+    // The checks of a save that need no file; false when the user was told why not.
+    bool readyToSave();
+    // The save itself, once the steps before the write are over.
+    void storeFields();
+    // The record on show is still the one a save or delete was asked for.
+    bool stillShown(quint64 generation, qint64 key, bool newRecord) const;
     void saveNew();
     void saveCurrent();
     // Stores the fields into the current row; with checkShown only while the
@@ -135,7 +149,7 @@ private:
     RecordWriter m_writer;
     history::CatalogHistory* m_history = nullptr;
     tasks::CommandRunner* m_runner = nullptr;
-    WritePreparation m_preparation;
+    WritePreparer* m_preparer;
 };
 
 } // namespace quelto::editing

@@ -28,12 +28,15 @@ QString UnsavedChanges::question() const
 
 bool UnsavedChanges::settle()
 {
+    // A save waiting for its long steps settles first; the command waits for it.
+    if (m_records.isSaving())
+        return false;
     if (!hasChanges())
         return true;
     switch (m_prompts.askSave(question())) {
     case SaveChoice::Save:
         try {
-            m_records.save();
+            m_records.saveNow();
         } catch (const catalog::EngineError& error) {
             m_prompts.exclamation(error.message());
             return false;

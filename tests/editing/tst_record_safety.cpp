@@ -11,6 +11,7 @@
 #include "editing/OptionListEditor.h"
 #include "editing/RecordCommands.h"
 #include "editing/RecordDisplay.h"
+#include "editing/UnsavedChanges.h"
 #include "tasks/CommandRunner.h"
 
 #include <QComboBox>
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 #include <sqlite3.h>
@@ -339,6 +341,75 @@ private slots:
         runSql(path, "delete from archive where title = 'Dune'");
         f.window().display().showRecordCount();
         QTRY_COMPARE(form(f).labelRecords->text(), QStringLiteral("2 records in database"));
+    }
+
+    // Save's long steps (the backup copy before the run's first change) run
+    // on the command runner too: nothing is written before they are over,
+    // the window draws and holds input back meanwhile, and a command that
+    // asked "Save changes?" goes on only once the save is stored.
+    void saveTakesItsLongStepsAwayFromTheWindow()
+    {
+        AppFixture f;
+        const QString path = f.file(QStringLiteral("saving.mdb"));
+        TestCatalog::create(path, {TestCatalog::record(QStringLiteral("Alien")), TestCatalog::record(QStringLiteral("Brazil")),
+                                   TestCatalog::record(QStringLiteral("Casablanca"))});
+        // Enough records that the copy takes a moment.
+        runSql(path, "with recursive n(i) as (select 1 union all select i + 1 from n where i < 20000) "
+                     "insert into archive (catalog, md_type, title, mv_cast1) "
+                     "select 'Z' || i, 'VHS', 'Zulu ' || i, hex(randomblob(40)) from n");
+        const auto startAfresh = [&] {
+            f.discardWindow();
+            for (const QString& copy : catalog::CatalogBackup::existing(path))
+                QFile::remove(copy);
+            QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+            f.window().commandRunner().setPatience(0);
+        };
+        QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded); // an earlier run seeded the option lists
+        startAfresh();
+        tasks::CommandRunner& runner = f.window().commandRunner();
+
+        form(f).mv_year->setText(QStringLiteral("1979"));
+        form(f).dbSave->click();
+        QVERIFY(runner.isBusy()); // the copy is being made
+        QCOMPARE(storedValue(path, QStringLiteral("Alien"), QStringLiteral("mv_year")), QStringLiteral("Alien.mv_year"));
+        QTest::mouseClick(form(f).dbNext, Qt::LeftButton); // held back
+        QTRY_VERIFY(!runner.isBusy());
+        QCOMPARE(form(f).title->text(), QStringLiteral("Alien"));
+        QCOMPARE(form(f).mv_year->text(), QStringLiteral("1979"));
+        QCOMPARE(storedValue(path, QStringLiteral("Alien"), QStringLiteral("mv_year")), QStringLiteral("1979"));
+        QStringList copies = catalog::CatalogBackup::existing(path);
+        QCOMPARE(copies.size(), 1);
+        QCOMPARE(storedValue(copies.first(), QStringLiteral("Alien"), QStringLiteral("mv_year")),
+                 QStringLiteral("Alien.mv_year"));
+        QVERIFY(!f.window().unsavedChanges().hasChanges());
+
+        // A new run: Next with a change answered Save waits for the copy and
+        // the save, then moves on, once.
+        startAfresh();
+        tasks::CommandRunner& again = f.window().commandRunner();
+        form(f).mv_year->setText(QStringLiteral("1980"));
+        f.prompts().saveAnswers << editing::SaveChoice::Save;
+        bool busyWhileWaiting = false;
+        QString shownWhileWaiting;
+        QString storedWhileWaiting;
+        QTimer::singleShot(0, &f.window(), [&] {
+            busyWhileWaiting = again.isShowingBusy();
+            shownWhileWaiting = form(f).title->text();
+            storedWhileWaiting = storedValue(path, QStringLiteral("Alien"), QStringLiteral("mv_year"));
+            QTest::mouseClick(form(f).dbLast, Qt::LeftButton); // held back
+        });
+        form(f).dbNext->click();
+        QVERIFY(busyWhileWaiting);
+        QCOMPARE(shownWhileWaiting, QStringLiteral("Alien"));
+        QCOMPARE(storedWhileWaiting, QStringLiteral("1979"));
+        QCOMPARE(f.prompts().saveQuestions, QStringList{QStringLiteral("Save changes to \"Alien\"?")});
+        QCOMPARE(form(f).title->text(), QStringLiteral("Brazil"));
+        QCOMPARE(storedValue(path, QStringLiteral("Alien"), QStringLiteral("mv_year")), QStringLiteral("1980"));
+        copies = catalog::CatalogBackup::existing(path);
+        QCOMPARE(copies.size(), 1);
+        QCOMPARE(storedValue(copies.first(), QStringLiteral("Alien"), QStringLiteral("mv_year")), QStringLiteral("1979"));
+        QVERIFY2(f.prompts().exclamations.isEmpty(), qPrintable(f.prompts().exclamations.join(u'\n')));
+        QVERIFY(!again.isBusy());
     }
 
     void failuresHaveTheirOwnMessagesAndSaveWorksOnceMended()
