@@ -144,15 +144,9 @@ bool LikePattern::matchAscii(std::string_view text) const
         const size_t k = m_tokens.size() - 2;
         if (n < k)
             return false;
-        const AsciiSet* sets = m_ascii.data() + 1;
-        const AsciiSet& first = sets[0];
+        const AsciiSet& first = m_ascii[1];
         for (size_t start = 0; start + k <= n; ++start) {
-            if (!first.has(t[start]))
-                continue;
-            size_t j = 1;
-            while (j < k && sets[j].has(t[start + j]))
-                ++j;
-            if (j == k)
+            if (first.has(t[start]) && runAt(t + start))
                 return true;
         }
         return false;
@@ -298,16 +292,11 @@ bool LikePattern::matches(std::string_view utf8Text) const
     const size_t n = utf8Text.size();
     if (m_shape == Shape::Substring) {
         const size_t k = m_tokens.size() - 2;
-        const AsciiSet* sets = m_ascii.data() + 1;
+        const AsciiSet& first = m_ascii[1];
         for (size_t start = 0; start < n; ++start) {
             if (t[start] & 0x80)
                 return matchDecoded(utf8Text);
-            if (!sets[0].has(t[start]) || start + k > n)
-                continue;
-            size_t j = 1;
-            while (j < k && sets[j].has(t[start + j]))
-                ++j;
-            if (j == k)
+            if (first.has(t[start]) && start + k <= n && runAt(t + start))
                 return true; // ASCII characters only: found as decoded too
         }
         return false;
@@ -319,6 +308,18 @@ bool LikePattern::matches(std::string_view utf8Text) const
     return matchAscii(utf8Text);
 }
 
+// Whether the tokens between the stars of a "*...*" pattern take the ASCII
+// bytes from t on, one each (the text holds as many).
+bool LikePattern::runAt(const unsigned char* t) const
+{
+    const size_t k = m_tokens.size() - 2;
+    const AsciiSet* sets = m_ascii.data() + 1;
+    size_t j = 0;
+    while (j < k && sets[j].has(t[j]))
+        ++j;
+    return j == k;
+}
+
 // The bytewise search of a "*...*" pattern in one pass over the text, which
 // notes on the way whether the text is all ASCII.
 bool LikePattern::findBytes(std::string_view utf8Text) const
@@ -326,18 +327,12 @@ bool LikePattern::findBytes(std::string_view utf8Text) const
     const auto* t = reinterpret_cast<const unsigned char*>(utf8Text.data());
     const size_t n = utf8Text.size();
     const size_t k = m_tokens.size() - 2;
-    const AsciiSet* sets = m_ascii.data() + 1;
-    const AsciiSet& first = sets[0];
+    const AsciiSet& first = m_ascii[1];
     unsigned char seen = 0;
     size_t start = 0;
     for (; start + k <= n; ++start) {
         seen |= t[start];
-        if (!first.has(t[start]))
-            continue;
-        size_t j = 1;
-        while (j < k && sets[j].has(t[start + j]))
-            ++j;
-        if (j == k)
+        if (first.has(t[start]) && runAt(t + start))
             return true;
     }
     for (; start < n; ++start)

@@ -66,6 +66,7 @@ private:
     template <typename Text> bool matchSequence(const Text& text) const;
     bool matchAscii(std::string_view text) const;
     bool findBytes(std::string_view utf8Text) const;
+    bool runAt(const unsigned char* t) const;
     bool matchDecoded(std::string_view utf8Text) const;
     void prepareAscii();
     // Whether the text holds a character beyond ASCII that folds to an ASCII
