@@ -42,6 +42,8 @@ std::optional<OrderCache::Stamp> OrderCache::stampOf(SqliteConnection& connectio
     stamp.inode = std::uint64_t(info.st_ino);
     stamp.changeCounter = big(24);
     stamp.pages = big(28);
+    stamp.modifiedNs = std::int64_t(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    stamp.changedNs = std::int64_t(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
     return stamp;
 }
 

@@ -19,7 +19,7 @@ class SqliteConnection;
 // a filter only has to find its rows.
 //
 // A file is "as it was" while its change counter (which every committed
-// change raises) and its identity on disk are the same. Nothing is kept for
+// change raises), its identity on disk and its times are the same. Nothing is kept for
 // a connection with a change of its own under way, nor for a file in WAL
 // mode, whose changes the counter does not show.
 class OrderCache
@@ -31,6 +31,11 @@ public:
         std::uint64_t inode = 0;
         std::uint32_t changeCounter = 0;
         std::uint32_t pages = 0;
+        // When the file was last written and its entry last changed: another
+        // file in the same place (a new one taking the number of one removed,
+        // a copy put back over it) may have the same number, counter and size.
+        std::int64_t modifiedNs = 0;
+        std::int64_t changedNs = 0;
         bool operator==(const Stamp&) const = default;
     };
     using Keys = std::vector<std::int64_t>;

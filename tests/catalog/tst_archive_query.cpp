@@ -270,6 +270,48 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(EngineError, ArchiveQuery::keys(c, QStringLiteral("select * from archive where title like 'a' escape '!'")));
     }
 
+    // A catalogue written where another was (a copy put back over the file,
+    // a new file taking the number of one just removed) is read afresh, even
+    // with as many changes and pages as the one read before.
+    void aFileInPlaceOfAnotherIsReadAfresh()
+    {
+        QTemporaryDir dir;
+        const auto make = [&](const QString& name, const QStringList& titles) {
+            const QString path = dir.filePath(name);
+            CatalogLoader::createCatalogFile(path);
+            auto db = Database::open(path);
+            SqliteConnection& c = *db->connection();
+            c.exec(QStringLiteral("begin"));
+            for (const QString& title : titles)
+                c.exec(QStringLiteral("insert into archive (title, catalog) values ('%1', 'X')").arg(title));
+            c.exec(QStringLiteral("commit"));
+            return path;
+        };
+        // The change counter and the page count of a catalogue file's header.
+        const auto header = [](const QString& path) {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.read(32).mid(24, 8) : QByteArray();
+        };
+        const QString path = make(QStringLiteral("first.mdb"), {QStringLiteral("Kept")});
+        const QString byTitle = QStringLiteral("select * from archive order by title");
+        {
+            auto db = Database::open(path);
+            QCOMPARE(*ArchiveQuery::keys(*db->connection(), byTitle), (std::vector<qint64>{1}));
+        }
+        const QString other = make(QStringLiteral("other.mdb"), {QStringLiteral("Zulu"), QStringLiteral("Alien")});
+        QCOMPARE(header(other), header(path)); // the same change counter and size
+        QFile from(other);
+        QFile to(path);
+        QVERIFY(from.open(QIODevice::ReadOnly) && to.open(QIODevice::ReadWrite));
+        const QByteArray bytes = from.readAll();
+        QVERIFY(to.resize(0) && to.write(bytes) == bytes.size()); // in place: the same file number
+        // The copy's own time, as a copy keeps it.
+        QVERIFY(to.setFileTime(QFileInfo(path).lastModified().addSecs(-3600), QFileDevice::FileModificationTime));
+        to.close();
+        auto db = Database::open(path);
+        QCOMPARE(*ArchiveQuery::keys(*db->connection(), byTitle), (std::vector<qint64>{2, 1}));
+    }
+
     void cancelStopsTheWork()
     {
         quelto::tasks::TaskControl control;
