@@ -18,7 +18,7 @@ namespace {
 
 using Filter = ArchiveQueryPlan::Filter;
 constexpr int CheckEvery = 8192;            // rows between looks at Cancel
-std::atomic<qint64> halvesFrom{200000}; // rows: worth a second thread
+std::atomic<qint64> halvesFrom{50000}; // rows: worth a second thread
 
 // The filter compiled against the columns of one scan statement.
 struct CompiledFilter

@@ -42,7 +42,7 @@ public:
         std::optional<std::vector<uint32_t>> sorted;
     };
 
-    // From how many rows on a table is read in halves (200,000).
+    // From how many rows on a table is read in halves (50,000).
     static void setHalvesFrom(qint64 rows);
 
     // The whole table; the stamp (when the file can be shared) lets it read
