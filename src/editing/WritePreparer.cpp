@@ -24,6 +24,19 @@ std::function<void(tasks::TaskControl&)> WritePreparer::pending() const
     return m_runner && m_preparation ? m_preparation() : nullptr;
 }
 
+void WritePreparer::runSteps(const QString& what, std::function<void(tasks::TaskControl&)> steps,
+                             std::function<void()> done, std::function<void(const QString&)> failed,
+                             std::function<void()> cancelled)
+{
+    m_runner->run<bool>(
+        what,
+        [steps = std::move(steps)](tasks::TaskControl& control) {
+            steps(control);
+            return true;
+        },
+        [done = std::move(done)](bool&) { done(); }, std::move(failed), std::move(cancelled));
+}
+
 void WritePreparer::then(const QString& what, std::function<void()> write, std::function<void(const QString&)> failed)
 {
     std::function<void(tasks::TaskControl&)> steps = pending();
@@ -32,13 +45,9 @@ void WritePreparer::then(const QString& what, std::function<void()> write, std::
         return;
     }
     m_preparing = true;
-    m_runner->run<bool>(
-        what,
-        [steps](tasks::TaskControl& control) {
-            steps(control);
-            return true;
-        },
-        [this, write = std::move(write)](bool&) {
+    runSteps(
+        what, std::move(steps),
+        [this, write = std::move(write)] {
             m_preparing = false;
             write();
         },
@@ -75,13 +84,8 @@ bool WritePreparer::wait(const QString& what, const std::function<void(const QSt
             waiting->loop->quit();
     };
     m_preparing = true;
-    m_runner->run<bool>(
-        what,
-        [steps](tasks::TaskControl& control) {
-            steps(control);
-            return true;
-        },
-        [finish](bool&) { finish(End::Over); },
+    runSteps(
+        what, std::move(steps), [finish] { finish(End::Over); },
         [finish, waiting](const QString& failure) {
             waiting->failure = failure;
             finish(End::Stopped);

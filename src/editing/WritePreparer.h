@@ -40,6 +40,9 @@ public:
 
 private:
     std::function<void(tasks::TaskControl&)> pending() const;
+    // The steps on the runner, then done on the window's thread.
+    void runSteps(const QString& what, std::function<void(tasks::TaskControl&)> steps, std::function<void()> done,
+                  std::function<void(const QString&)> failed, std::function<void()> cancelled);
 
     tasks::CommandRunner* m_runner = nullptr;
     Preparation m_preparation;
