@@ -164,6 +164,10 @@ public:
             m_request.expectedRows = estimate();
             for (size_t c = 0; c < m_request.order.size(); ++c)
                 m_request.order[c].fewValues = hasFewValues(m_request.orderColumns[int(c)]);
+            // A filter that lets few rows through puts only those in order:
+            // a few found need no key for every title. The order is kept
+            // for later commands only when it holds every row.
+            m_request.orderPassingOnly = m_plan.filter.has_value();
             ArchiveScan::Result scanned = ArchiveScan::full(m_connection, m_request, stamp);
             auto known = std::make_shared<OrderCache::Keys>(std::move(scanned.keys));
             match = std::move(scanned.match);
@@ -171,18 +175,24 @@ public:
                 passSql(match, *known);
             // The file is let go before the sort: what it needs has been read.
             transaction.finish();
+            bool wholeOrder = true;
             if (scanned.order || scanned.sorted) {
                 if (m_request.control) {
                     m_request.control->throwIfCancelled();
                     m_request.control->setProgress(qint64(known->size()), qint64(known->size()));
                 }
-                positions = std::make_shared<OrderCache::Positions>(scanned.sorted ? std::move(*scanned.sorted)
-                                                                                   : scanned.order->order());
+                OrderCache::Positions found = scanned.sorted ? std::move(*scanned.sorted) : scanned.order->order();
+                wholeOrder = scanned.ordered.empty();
+                if (!wholeOrder) { // positions among the ordered rows to positions among all
+                    for (uint32_t& p : found)
+                        p = scanned.ordered[p];
+                }
+                positions = std::make_shared<OrderCache::Positions>(std::move(found));
             }
             keys = known;
             if (stamp) {
                 cache.storeKeys(*stamp, keys);
-                if (positions)
+                if (positions && wholeOrder)
                     cache.storeOrder(*stamp, m_plan.orderSignature(), positions);
             }
         } else if (!m_plan.sqlFilter.isEmpty()) {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <numeric>
 #include <string_view>
 #include <sqlite3.h>
 #include <thread>
@@ -19,6 +20,7 @@ namespace {
 using Filter = ArchiveQueryPlan::Filter;
 constexpr int CheckEvery = 8192;            // rows between looks at Cancel
 std::atomic<qint64> halvesFrom{50000}; // rows: worth a second thread
+std::atomic<qint64> passingSample{4096};
 
 // The filter compiled against the columns of one scan statement.
 struct CompiledFilter
@@ -117,14 +119,33 @@ ArchiveScan::Result ArchiveScan::range(SqliteConnection& connection, const Reque
     if (!request.order.empty())
         result.order = std::make_unique<OrderKeys>(request.order, 0);
     const qint64 total = request.expectedRows;
+    // Every row is ordered until the sample shows that under three in four
+    // pass; from then on only those that pass.
+    const size_t sample = filter && request.orderPassingOnly ? size_t(passingSample.load()) : SIZE_MAX;
+    bool passingOnly = false;
+    size_t passed = 0;
     while (statement->step()) {
-        if (result.keys.size() % CheckEvery == 0)
-            look(request.control, reportProgress, qint64(result.keys.size()) * (reportProgress ? 1 : 0), total);
+        const size_t position = result.keys.size();
+        if (position % CheckEvery == 0)
+            look(request.control, reportProgress, qint64(position) * (reportProgress ? 1 : 0), total);
+        if (position == sample && passed * 4 < sample * 3) {
+            passingOnly = true;
+            result.ordered.resize(position);
+            std::iota(result.ordered.begin(), result.ordered.end(), 0U);
+        }
         result.keys.push_back(sqlite3_column_int64(row, 0));
+        const bool passes = !filter || filter->matches(row);
         if (filter)
-            result.match.push_back(filter->matches(row) ? 1 : 0);
-        if (result.order)
+            result.match.push_back(passes ? 1 : 0);
+        passed += passes ? 1 : 0;
+        if (!result.order)
+            continue;
+        if (!passingOnly)
             result.order->addRow(row, orderFirst);
+        else if (passes) {
+            result.order->addRow(row, orderFirst);
+            result.ordered.push_back(uint32_t(position));
+        }
     }
     return result;
 }
@@ -184,6 +205,8 @@ bool worthHalves(const SqliteConnection& connection, qint64 rows)
 
 void ArchiveScan::setHalvesFrom(qint64 rows) { halvesFrom.store(rows); }
 
+void ArchiveScan::setPassingSample(qint64 rows) { passingSample.store(std::max<qint64>(rows, 1)); }
+
 ArchiveScan::Result ArchiveScan::full(SqliteConnection& connection, const Request& request,
                                       const std::optional<OrderCache::Stamp>& stamp)
 {
@@ -204,6 +227,20 @@ ArchiveScan::Result ArchiveScan::full(SqliteConnection& connection, const Reques
                               }
                           });
         if (read) {
+            if (!lower.ordered.empty() || !upper.ordered.empty()) {
+                // An order of every row of a half numbers them all.
+                const auto every = [](std::vector<uint32_t>& ordered, size_t rows) {
+                    if (ordered.empty()) {
+                        ordered.resize(rows);
+                        std::iota(ordered.begin(), ordered.end(), 0U);
+                    }
+                };
+                every(lower.ordered, lower.keys.size());
+                every(upper.ordered, upper.keys.size());
+                lower.ordered.reserve(lower.ordered.size() + upper.ordered.size());
+                for (const uint32_t position : upper.ordered)
+                    lower.ordered.push_back(uint32_t(lower.keys.size()) + position);
+            }
             lower.keys.insert(lower.keys.end(), upper.keys.begin(), upper.keys.end());
             lower.match.insert(lower.match.end(), upper.match.begin(), upper.match.end());
             if (lower.sorted && upper.sorted) {

@@ -31,6 +31,10 @@ public:
         std::vector<OrderKeys::Column> order;
         qint64 expectedRows = 0;
         tasks::TaskControl* control = nullptr;
+        // With a filter that lets few rows through: only those get order
+        // keys, and the order found is theirs alone (see Result::ordered).
+        // Whether few pass is judged on the first rows of each half.
+        bool orderPassingOnly = false;
     };
     struct Result
     {
@@ -40,10 +44,15 @@ public:
         // The rows' positions in order, when the scan has sorted them already
         // (each half on its own thread, then merged).
         std::optional<std::vector<uint32_t>> sorted;
+        // Empty when the order holds every row; else the position in keys of
+        // each row it holds, as order() and sorted number them.
+        std::vector<uint32_t> ordered;
     };
 
     // From how many rows on a table is read in halves (50,000).
     static void setHalvesFrom(qint64 rows);
+    // On how many first rows orderPassingOnly judges (4096).
+    static void setPassingSample(qint64 rows);
 
     // The whole table; the stamp (when the file can be shared) lets it read
     // in halves.

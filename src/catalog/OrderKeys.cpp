@@ -299,7 +299,7 @@ std::vector<uint32_t> OrderKeys::merge(const OrderKeys& first, const std::vector
     // second's of smaller keys, then the rest (the second's equal keys come
     // after the first's).
     const size_t i0 = firstOrder.size() / 2;
-    if (i0 == 0 || secondOrder.empty()) {
+    if (i0 == 0 || secondOrder.empty() || merged.size() < 65536) { // a thread costs more than it gives
         mergeRange(0, firstOrder.size(), 0, secondOrder.size(), 0);
         return merged;
     }
