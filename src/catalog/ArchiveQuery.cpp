@@ -166,8 +166,11 @@ public:
                 m_request.order[c].fewValues = hasFewValues(m_request.orderColumns[int(c)]);
             // A filter that lets few rows through puts only those in order:
             // a few found need no key for every title. The order is kept
-            // for later commands only when it holds every row.
-            m_request.orderPassingOnly = m_plan.filter.has_value();
+            // for later commands only when it holds every row, so columns
+            // of few values, cheap to order, order every row.
+            m_request.orderPassingOnly =
+                m_plan.filter.has_value() && std::any_of(m_request.order.begin(), m_request.order.end(),
+                                                         [](const OrderKeys::Column& c) { return !c.fewValues; });
             ArchiveScan::Result scanned = ArchiveScan::full(m_connection, m_request, stamp);
             auto known = std::make_shared<OrderCache::Keys>(std::move(scanned.keys));
             match = std::move(scanned.match);
