@@ -244,17 +244,14 @@ void RecordListCommands::runFilter()
     if (!m_state.database || !m_state.current)
         return;
     const QString text = m_pane.filterField()->text();
-    if (text.isEmpty() && !hasRestriction()) {
+    // The field emptied shows all records again. They are found like a
+    // filter's (off the window's thread, typing never held up), so that
+    // what is typed meanwhile is neither lost nor overtaken.
+    const bool showingAll = text.isEmpty() && !hasRestriction();
+    if (showingAll && (!m_state.filterActive || m_state.newRecordMode)) {
         if (m_runner)
             m_runner->cancel();
         m_awaitedTicket = 0;
-        if (m_state.filterActive && !m_state.newRecordMode) {
-            try {
-                m_search.showAllData();
-            } catch (const EngineError& error) {
-                m_prompts.exclamation(error.message());
-            }
-        }
         m_appliedClause.clear();
         emit filterShown();
         return;
@@ -270,7 +267,7 @@ void RecordListCommands::runFilter()
     }
     try {
         catalog::Database& db = *m_state.database;
-        const QString clause = filterClause(text);
+        const QString clause = showingAll ? QString() : filterClause(text);
         const QString sql = SearchQuery::sortQuery(clause, m_state.orderClause);
         const QString translated = db.translate(sql);
         if (!m_runner || m_runnerPath != db.path()) {
@@ -321,6 +318,16 @@ void RecordListCommands::applyFilterAnswer(quint64 ticket, std::vector<qint64>& 
     }
     if (!m_display.settleUnsavedChanges())
         return;
+    if (m_requestClause.isEmpty()) {
+        try {
+            m_appliedClause.clear();
+            m_search.showAll(db.openRecordSet(m_requestSql, std::move(keys)));
+        } catch (const EngineError& error) {
+            m_prompts.exclamation(error.message());
+        }
+        emit filterShown();
+        return;
+    }
     try {
         if (m_state.current)
             m_state.current->close();

@@ -202,14 +202,17 @@ void SearchCommands::showAllData()
     if (!m_display.settleUnsavedChanges() || refuseInNewRecordMode())
         return;
     openInBackground(tr("Showing all records..."), SearchQuery::sortQuery(QString(), m_state.orderClause),
-                     [this](std::unique_ptr<catalog::RecordSet> set) {
-                         m_state.filterActive = false;
-                         m_state.filterClause.clear();
-                         replaceCurrent(std::move(set));
-                         moveToEndsIgnoringErrors();
-                         m_display.recordToForm();
-                         leaveFilterDisplay();
-                     });
+                     [this](std::unique_ptr<catalog::RecordSet> set) { showAll(std::move(set)); });
+}
+
+void SearchCommands::showAll(std::unique_ptr<catalog::RecordSet> set)
+{
+    m_state.filterActive = false;
+    m_state.filterClause.clear();
+    replaceCurrent(std::move(set));
+    moveToEndsIgnoringErrors();
+    m_display.recordToForm();
+    leaveFilterDisplay();
 }
 
 void SearchCommands::searchSubstring(const SubstringSearch& search)

@@ -64,6 +64,9 @@ public:
 
     void sortBy(const SortOrder& order);
     void showAllData(); // dbNoFilter
+    // What All Data shows, from a set found elsewhere (the record list's
+    // filter field emptied), unsaved changes settled.
+    void showAll(std::unique_ptr<catalog::RecordSet> set);
     void searchSubstring(const SubstringSearch& search);
     void searchGenre();
 

@@ -10,6 +10,7 @@
 #include "search/RecordListPane.h"
 #include "search/SearchCommands.h"
 #include "search/SubstringSearchDialog.h"
+#include "tasks/CommandRunner.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -20,6 +21,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
+#include <sqlite3.h>
 
 using namespace quelto;
 using quelto::app::MainWindow;
@@ -226,6 +228,26 @@ private slots:
         QCOMPARE(listTitles(f).size(), 5);
         QCOMPARE(form.Shape1->mode(), StatusShape::Mode::Browsing);
         QVERIFY(form.filterset->text().isEmpty());
+
+        // Typing on while all records are found again (held up here by
+        // another program's lock) loses nothing typed.
+        typeFilter(f, QStringLiteral("zzz"));
+        f.window().commandRunner().setPatience(0);
+        sqlite3* other = nullptr;
+        QCOMPARE(sqlite3_open(f.window().state().databasePath.toUtf8().constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+        QLineEdit* field = filterField(f);
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Delete);
+        QTest::qWait(search::RecordListCommands::FilterDelayMs + 50);
+        QTest::keyClicks(field, QStringLiteral("bog"));
+        sqlite3_exec(other, "rollback", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+        QTRY_COMPARE(form.filterset->text(), QStringLiteral("Quick: bog [2]"));
+        QCOMPARE(field->text(), QStringLiteral("bog"));
+        QCOMPARE(listTitles(f), (QStringList{"The Maltese Falcon", "Casablanca"}));
+        QVERIFY(f.prompts().exclamations.isEmpty());
+        f.window().commandRunner().setPatience(tasks::CommandRunner::DefaultPatienceMs);
 
         // "All Data" and a menu search take the field's text away.
         typeFilter(f, QStringLiteral("b2"));
