@@ -91,6 +91,15 @@ void look(tasks::TaskControl* control, bool report, qint64 done, qint64 total)
         control->setProgress(done, total);
 }
 
+// An order that held every row so far names each of them (ArchiveScan::Result::ordered).
+void numberEveryRow(std::vector<uint32_t>& ordered, size_t rows)
+{
+    if (!ordered.empty())
+        return;
+    ordered.resize(rows);
+    std::iota(ordered.begin(), ordered.end(), 0U);
+}
+
 qint64 scalar(SqliteConnection& connection, const QString& sql)
 {
     auto statement = connection.prepare(sql);
@@ -130,8 +139,7 @@ ArchiveScan::Result ArchiveScan::range(SqliteConnection& connection, const Reque
             look(request.control, reportProgress, qint64(position) * (reportProgress ? 1 : 0), total);
         if (position == sample && passed * 4 < sample * 3) {
             passingOnly = true;
-            result.ordered.resize(position);
-            std::iota(result.ordered.begin(), result.ordered.end(), 0U);
+            numberEveryRow(result.ordered, position);
         }
         result.keys.push_back(sqlite3_column_int64(row, 0));
         const bool passes = !filter || filter->matches(row);
@@ -228,15 +236,8 @@ ArchiveScan::Result ArchiveScan::full(SqliteConnection& connection, const Reques
                           });
         if (read) {
             if (!lower.ordered.empty() || !upper.ordered.empty()) {
-                // An order of every row of a half numbers them all.
-                const auto every = [](std::vector<uint32_t>& ordered, size_t rows) {
-                    if (ordered.empty()) {
-                        ordered.resize(rows);
-                        std::iota(ordered.begin(), ordered.end(), 0U);
-                    }
-                };
-                every(lower.ordered, lower.keys.size());
-                every(upper.ordered, upper.keys.size());
+                numberEveryRow(lower.ordered, lower.keys.size());
+                numberEveryRow(upper.ordered, upper.keys.size());
                 lower.ordered.reserve(lower.ordered.size() + upper.ordered.size());
                 for (const uint32_t position : upper.ordered)
                     lower.ordered.push_back(uint32_t(lower.keys.size()) + position);
