@@ -1,6 +1,6 @@
 #include "app/CatalogueSwitcher.h"
 
-#include "app/AccessConversionFlow.h"
+#include "exchange/AccessConversionFlow.h"
 #include "app/MainMenu.h"
 #include "app/CatalogSafety.h"
 #include "app/MainWindow.h"

@@ -2,22 +2,22 @@
 
 #include "app/MainMenu.h"
 #include "app/MainWindow.h"
-#include "app/MediaTab.h"
+#include "editing/MediaTab.h"
 #include "app/Settings.h"
 #include "catalog/EngineError.h"
 #include "editing/RecordDisplay.h"
 #include "editing/UserPrompts.h"
-#include "glance/ChartPrinter.h"
-#include "glance/GroupCommands.h"
-#include "glance/GroupFilter.h"
-#include "glance/GroupPane.h"
-#include "glance/LoanCommands.h"
-#include "glance/LoanPanel.h"
-#include "glance/LoanRules.h"
-#include "glance/LoanStore.h"
-#include "glance/LoanText.h"
-#include "glance/LoansWindow.h"
-#include "glance/StatisticsWindow.h"
+#include "statistics/ChartPrinter.h"
+#include "groups/GroupCommands.h"
+#include "groups/GroupFilter.h"
+#include "groups/GroupPane.h"
+#include "loans/LoanCommands.h"
+#include "loans/LoanPanel.h"
+#include "loans/LoanRules.h"
+#include "loans/LoanStore.h"
+#include "loans/LoanText.h"
+#include "loans/LoansWindow.h"
+#include "statistics/StatisticsWindow.h"
 #include "search/RecordListCommands.h"
 #include "search/RecordListModel.h"
 
@@ -40,15 +40,15 @@ const QString LoanPeriodKey = QStringLiteral("LoanPeriodDays");
 
 } // namespace
 
-GlanceFeatures::GlanceFeatures(MainWindow& window, MediaTab& mediaTab, glance::GroupPane& groupPane,
+GlanceFeatures::GlanceFeatures(MainWindow& window, MediaTab& mediaTab, groups::GroupPane& groupPane,
                                QSplitter& listSplitter)
     : QObject(&window),
       m_window(window),
       m_groupPane(groupPane),
       m_splitter(listSplitter),
-      m_loans(new glance::LoanCommands(window.state(), window.prompts(), &window)),
-      m_panel(new glance::LoanPanel(window.state(), *m_loans, &mediaTab)),
-      m_groups(new glance::GroupCommands(window.state(), window.recordList(), window.prompts(), groupPane, this)),
+      m_loans(new loans::LoanCommands(window.state(), window.prompts(), &window)),
+      m_panel(new loans::LoanPanel(window.state(), *m_loans, &mediaTab)),
+      m_groups(new groups::GroupCommands(window.state(), window.recordList(), window.prompts(), groupPane, this)),
       m_printer(std::make_unique<glance::SystemChartPrinter>()),
       m_notice(new QLabel(&window))
 {
@@ -64,18 +64,18 @@ GlanceFeatures::GlanceFeatures(MainWindow& window, MediaTab& mediaTab, glance::G
     restoreSettings();
 
     window.display().addShownListener([this] { afterShown(); });
-    connect(m_loans, &glance::LoanCommands::loansChanged, this, [this] {
+    connect(m_loans, &loans::LoanCommands::loansChanged, this, [this] {
         updateOverdueNotice();
         m_window.recordList().model().reread(); // the Loan column
-        if (m_groups->field().kind == glance::GroupField::Kind::Borrower)
+        if (m_groups->field().kind == groups::GroupField::Kind::Borrower)
             m_groups->recount();
     });
-    connect(m_loans, &glance::LoanCommands::defaultPeriodChanged, this,
+    connect(m_loans, &loans::LoanCommands::defaultPeriodChanged, this,
             [this](int days) { storeSetting(LoanPeriodKey, QString::number(days)); });
-    connect(m_groups, &glance::GroupCommands::fieldChanged, this,
+    connect(m_groups, &groups::GroupCommands::fieldChanged, this,
             [this](const QString& id) { storeSetting(GroupFieldKey, id); });
-    connect(m_groups, &glance::GroupCommands::orderChanged, this, [this](glance::GroupCounts::Order order) {
-        storeSetting(GroupOrderKey, order == glance::GroupCounts::Order::ByCount ? QStringLiteral("count")
+    connect(m_groups, &groups::GroupCommands::orderChanged, this, [this](groups::GroupCounts::Order order) {
+        storeSetting(GroupOrderKey, order == groups::GroupCounts::Order::ByCount ? QStringLiteral("count")
                                                                                  : QStringLiteral("name"));
     });
     connect(&m_splitter, &QSplitter::splitterMoved, this, [this] {
@@ -123,12 +123,12 @@ void GlanceFeatures::restoreSettings()
     Settings& settings = m_window.settings();
     bool ok = false;
     const int period = settings.value(Section, LoanPeriodKey).toInt(&ok);
-    m_loans->setDefaultPeriod(ok ? period : glance::LoanRules::DefaultPeriodDays);
+    m_loans->setDefaultPeriod(ok ? period : loans::LoanRules::DefaultPeriodDays);
     const QString field = settings.value(Section, GroupFieldKey);
-    if (glance::GroupField::byId(field))
+    if (groups::GroupField::byId(field))
         m_groups->setField(field);
     if (settings.value(Section, GroupOrderKey) == QLatin1String("count"))
-        m_groups->setOrder(glance::GroupCounts::Order::ByCount);
+        m_groups->setOrder(groups::GroupCounts::Order::ByCount);
     const QByteArray split = QByteArray::fromBase64(settings.value(Section, ListSplitKey).toLatin1());
     if (split.isEmpty() || !m_splitter.restoreState(split))
         m_splitter.setSizes({220, 600});
@@ -162,7 +162,7 @@ void GlanceFeatures::setToday(std::function<QDate()> today)
     updateOverdueNotice();
 }
 
-void GlanceFeatures::setChartPrinter(std::unique_ptr<glance::ChartPrinter> printer) { m_printer = std::move(printer); }
+void GlanceFeatures::setChartPrinter(std::unique_ptr<statistics::ChartPrinter> printer) { m_printer = std::move(printer); }
 
 void GlanceFeatures::afterShown()
 {
@@ -180,26 +180,26 @@ void GlanceFeatures::updateOverdueNotice()
     int overdue = 0;
     try {
         if (state.database)
-            overdue = glance::LoanStore(*state.database).overdueCount(m_today());
+            overdue = loans::LoanStore(*state.database).overdueCount(m_today());
     } catch (const catalog::EngineError&) {
     }
-    const QString text = glance::LoanText::overdueNotice(overdue);
+    const QString text = loans::LoanText::overdueNotice(overdue);
     m_notice->setText(text.isEmpty() ? QString() : QStringLiteral("<a href=\"loans\" style=\"color: rgb(192, 0, 0);\">%1</a>").arg(text));
     m_notice->setAccessibleName(text);
     m_notice->setVisible(!text.isEmpty());
 }
 
-glance::LoansWindow& GlanceFeatures::loansWindow()
+loans::LoansWindow& GlanceFeatures::loansWindow()
 {
     if (!m_loansWindow)
-        m_loansWindow = new glance::LoansWindow(*m_loans, &m_window);
+        m_loansWindow = new loans::LoansWindow(*m_loans, &m_window);
     return *m_loansWindow;
 }
 
-glance::StatisticsWindow& GlanceFeatures::statisticsWindow()
+statistics::StatisticsWindow& GlanceFeatures::statisticsWindow()
 {
     if (!m_statisticsWindow) {
-        m_statisticsWindow = new glance::StatisticsWindow(m_window.state(), m_window.prompts(), *m_printer, &m_window);
+        m_statisticsWindow = new statistics::StatisticsWindow(m_window.state(), m_window.prompts(), *m_printer, &m_window);
         m_statisticsWindow->setToday(m_today);
     }
     return *m_statisticsWindow;
@@ -207,7 +207,7 @@ glance::StatisticsWindow& GlanceFeatures::statisticsWindow()
 
 void GlanceFeatures::showLoans()
 {
-    glance::LoansWindow& window = loansWindow();
+    loans::LoansWindow& window = loansWindow();
     window.show();
     window.raise();
     window.activateWindow();
@@ -215,7 +215,7 @@ void GlanceFeatures::showLoans()
 
 void GlanceFeatures::showStatistics()
 {
-    glance::StatisticsWindow& window = statisticsWindow();
+    statistics::StatisticsWindow& window = statisticsWindow();
     if (window.isVisible())
         window.refresh();
     window.show();
@@ -227,16 +227,16 @@ void GlanceFeatures::searchOnLoan()
 {
     editing::UserPrompts& prompts = m_window.prompts();
     if (m_window.state().newRecordMode) {
-        prompts.exclamation(glance::LoanCommands::FinishNewRecord);
+        prompts.exclamation(loans::LoanCommands::FinishNewRecord);
         return;
     }
     try {
         catalog::Database& db = *m_window.state().database;
-        if (glance::LoanStore(db).currentLoans().empty()) {
+        if (loans::LoanStore(db).currentLoans().empty()) {
             prompts.exclamation(NoTapeOnLoan);
             return;
         }
-        m_window.recordList().setRestriction(glance::GroupFilter::restriction(glance::GroupFilter::onLoanCondition(true)),
+        m_window.recordList().setRestriction(groups::GroupFilter::restriction(groups::GroupFilter::onLoanCondition(true)),
                                              QStringLiteral("On loan"));
     } catch (const catalog::EngineError& error) {
         prompts.exclamation(error.message());
@@ -247,17 +247,17 @@ void GlanceFeatures::searchOverdue()
 {
     editing::UserPrompts& prompts = m_window.prompts();
     if (m_window.state().newRecordMode) {
-        prompts.exclamation(glance::LoanCommands::FinishNewRecord);
+        prompts.exclamation(loans::LoanCommands::FinishNewRecord);
         return;
     }
     try {
         catalog::Database& db = *m_window.state().database;
-        if (glance::LoanStore(db).overdueCount(m_today()) == 0) {
+        if (loans::LoanStore(db).overdueCount(m_today()) == 0) {
             prompts.exclamation(NoTapeOverdue);
             return;
         }
-        m_window.recordList().setRestriction(glance::GroupFilter::restriction(glance::GroupFilter::overdueCondition(
-                                                 true, glance::LoanText::isoDate(m_today()))),
+        m_window.recordList().setRestriction(groups::GroupFilter::restriction(groups::GroupFilter::overdueCondition(
+                                                 true, loans::LoanText::isoDate(m_today()))),
                                              QStringLiteral("Overdue"));
     } catch (const catalog::EngineError& error) {
         prompts.exclamation(error.message());

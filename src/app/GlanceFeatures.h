@@ -34,20 +34,20 @@ public:
     static inline const QString NoTapeOnLoan = QStringLiteral("No tape is on loan.");
     static inline const QString NoTapeOverdue = QStringLiteral("No tape is overdue.");
 
-    GlanceFeatures(MainWindow& window, MediaTab& mediaTab, glance::GroupPane& groupPane, QSplitter& listSplitter);
+    GlanceFeatures(MainWindow& window, MediaTab& mediaTab, groups::GroupPane& groupPane, QSplitter& listSplitter);
     ~GlanceFeatures() override;
 
-    glance::LoanCommands& loans() const { return *m_loans; }
-    glance::LoanPanel& loanPanel() const { return *m_panel; }
-    glance::GroupCommands& groups() const { return *m_groups; }
-    glance::LoansWindow& loansWindow();
-    glance::StatisticsWindow& statisticsWindow();
+    loans::LoanCommands& loans() const { return *m_loans; }
+    loans::LoanPanel& loanPanel() const { return *m_panel; }
+    groups::GroupCommands& groups() const { return *m_groups; }
+    loans::LoansWindow& loansWindow();
+    statistics::StatisticsWindow& statisticsWindow();
     QLabel* overdueNotice() const { return m_notice; }
 
     // The date taken as today, everywhere loans are shown (tests set their own).
     void setToday(std::function<QDate()> today);
     // Where charts are printed (tests put a recording in).
-    void setChartPrinter(std::unique_ptr<glance::ChartPrinter> printer);
+    void setChartPrinter(std::unique_ptr<statistics::ChartPrinter> printer);
 
     void showLoans();
     void showStatistics();
@@ -64,14 +64,14 @@ private:
     void afterShown();
 
     MainWindow& m_window;
-    glance::GroupPane& m_groupPane;
+    groups::GroupPane& m_groupPane;
     QSplitter& m_splitter;
-    glance::LoanCommands* m_loans;
-    glance::LoanPanel* m_panel;
-    glance::GroupCommands* m_groups;
-    std::unique_ptr<glance::ChartPrinter> m_printer;
-    glance::LoansWindow* m_loansWindow = nullptr;
-    glance::StatisticsWindow* m_statisticsWindow = nullptr;
+    loans::LoanCommands* m_loans;
+    loans::LoanPanel* m_panel;
+    groups::GroupCommands* m_groups;
+    std::unique_ptr<statistics::ChartPrinter> m_printer;
+    loans::LoansWindow* m_loansWindow = nullptr;
+    statistics::StatisticsWindow* m_statisticsWindow = nullptr;
     QLabel* m_notice;
     std::function<QDate()> m_today = [] { return QDate::currentDate(); };
     QString m_noticePath; // the catalogue the notice was made for

@@ -1,22 +1,22 @@
 #include "app/MainWindow.h"
 
-#include "app/AccessConversionFlow.h"
+#include "exchange/AccessConversionFlow.h"
 #include "app/CatalogueSwitcher.h"
 #include "app/CatalogSafety.h"
-#include "app/CollectorFeatures.h"
-#include "app/CommandBar.h"
-#include "app/CsvCommands.h"
+#include "collection/CollectorFeatures.h"
+#include "editing/CommandBar.h"
+#include "exchange/CsvCommands.h"
 #include "app/DatabaseDialog.h"
-#include "app/FormKeyboard.h"
+#include "editing/FormKeyboard.h"
 #include "app/GlanceFeatures.h"
 #include "app/HelpCommands.h"
-#include "app/HistoryCommands.h"
-#include "app/LookupStatus.h"
-#include "app/LookupTab.h"
+#include "history/HistoryCommands.h"
+#include "weblookup/LookupStatus.h"
+#include "weblookup/LookupTab.h"
 #include "app/MainMenu.h"
-#include "app/MediaTab.h"
-#include "app/MovieTab.h"
-#include "app/PersonalTab.h"
+#include "editing/MediaTab.h"
+#include "editing/MovieTab.h"
+#include "editing/PersonalTab.h"
 #include "app/RecentCatalogues.h"
 #include "app/ResizeRule.h"
 #include "app/ScreenFit.h"
@@ -35,7 +35,7 @@
 #include "editing/StatusShape.h"
 #include "editing/UnsavedChanges.h"
 #include "editing/UserPrompts.h"
-#include "glance/GroupPane.h"
+#include "groups/GroupPane.h"
 #include "printing/PrintCommands.h"
 #include "search/RecordListCommands.h"
 #include "weblookup/ProfileList.h"
@@ -114,7 +114,7 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     auto* listSplitter = new QSplitter(Qt::Horizontal, m_tabs);
     listSplitter->setObjectName(QStringLiteral("listSplitter"));
     listSplitter->setChildrenCollapsible(false);
-    auto* groupPane = new glance::GroupPane(listSplitter);
+    auto* groupPane = new groups::GroupPane(listSplitter);
     m_listPane = new search::RecordListPane(listSplitter);
     listSplitter->setStretchFactor(1, 1);
     m_tabs->addTab(listSplitter, QStringLiteral("List"));

@@ -3,7 +3,7 @@
 #include "app/Settings.h"
 #include "app/StartSequence.h"
 #include "exchange/CommandLineExchange.h"
-#include "glance/CommandLineStatistics.h"
+#include "statistics/CommandLineStatistics.h"
 #include "printing/CommandLinePdfExport.h"
 #include "weblookup/CommandLineLookup.h"
 
@@ -93,7 +93,7 @@ int main(int argc, char** argv)
     if (!launch.statistics.isEmpty()) {
         QTextStream out(stdout);
         QTextStream err(stderr);
-        return quelto::glance::CommandLineStatistics::run(launch.statistics, out, err);
+        return quelto::statistics::CommandLineStatistics::run(launch.statistics, out, err);
     }
     if (offscreenForErrors) {
         std::fputs("quelto: no display to open the window on (DISPLAY is not set).\n", stderr);

@@ -4,8 +4,8 @@
 // with rows that are in the catalogue already, cancelled half-way.
 #include "AppFixture.h"
 #include "TestCatalog.h"
-#include "app/AccessConversionFlow.h"
-#include "app/CsvCommands.h"
+#include "exchange/AccessConversionFlow.h"
+#include "exchange/CsvCommands.h"
 #include "app/MainMenu.h"
 #include "app/RecentCatalogues.h"
 #include "catalog/CatalogBackup.h"
@@ -117,7 +117,7 @@ void TestCatalogueExchange::accessFileChosenAtStartIsConvertedAndOpened()
     QCOMPARE(f.start(), MainWindow::LoadResult::Loaded);
 
     QCOMPARE(f.prompts().fileRequests.at(0).fileName, f.file(QStringLiteral("quelto-converted.mdb")));
-    QCOMPARE(f.prompts().messages.at(0), app::AccessConversionFlow::OldFormat);
+    QCOMPARE(f.prompts().messages.at(0), exchange::AccessConversionFlow::OldFormat);
     QVERIFY(f.prompts().messages.at(1).contains(QStringLiteral("archive 10")));
     QCOMPARE(f.window().state().databasePath, converted);
     QCOMPARE(f.stored(QStringLiteral("Database"), QStringLiteral("Filename")), converted);
@@ -513,14 +513,14 @@ void TestCatalogueExchange::cancelLeavesCatalogueAndFileAsTheyWere()
                             << test::ScriptedPrompts::TaskCancel{300, QStringLiteral("Storing the records...")};
     f.prompts().taskCancels.first().atDone = std::numeric_limits<qint64>::max();
     importFile(f, file);
-    QCOMPARE(f.prompts().messages.last(), app::CsvCommands::ImportCancelled);
+    QCOMPARE(f.prompts().messages.last(), exchange::CsvCommands::ImportCancelled);
     QVERIFY(f.prompts().taskSteps.contains(QStringLiteral("Storing the records...")));
     QCOMPARE(TestCatalog::rowCount(path, QStringLiteral("archive")), 1);
     QCOMPARE(records(f), 1);
     // Cancel while the file is read.
     f.prompts().taskCancels << test::ScriptedPrompts::TaskCancel{};
     importFile(f, file);
-    QCOMPARE(f.prompts().messages.last(), app::CsvCommands::ImportCancelled);
+    QCOMPARE(f.prompts().messages.last(), exchange::CsvCommands::ImportCancelled);
     QCOMPARE(TestCatalog::rowCount(path, QStringLiteral("archive")), 1);
 
     // An export cancelled over an existing file leaves the file as it was.
@@ -530,7 +530,7 @@ void TestCatalogueExchange::cancelLeavesCatalogueAndFileAsTheyWere()
     f.prompts().confirmAnswers << true;
     f.prompts().taskCancels << test::ScriptedPrompts::TaskCancel{};
     f.menu("mnExportCsv")->trigger();
-    QCOMPARE(f.prompts().messages.last(), app::CsvCommands::ExportCancelled.arg(QDir::toNativeSeparators(out)));
+    QCOMPARE(f.prompts().messages.last(), exchange::CsvCommands::ExportCancelled.arg(QDir::toNativeSeparators(out)));
     QCOMPARE(TestCatalog::fileBytes(out), QByteArray("kept"));
     QVERIFY(QDir(f.file(QString())).entryList({QStringLiteral("out.csv*")}, QDir::Files).size() == 1);
     QVERIFY(f.prompts().exclamations.isEmpty());
@@ -564,7 +564,7 @@ void TestCatalogueExchange::damagedOrCancelledConversionMakesNothing()
     f.prompts().taskCancels << test::ScriptedPrompts::TaskCancel{std::numeric_limits<qint64>::max(), {}}
                             << test::ScriptedPrompts::TaskCancel{0, QStringLiteral("Copying the records...")};
     QCOMPARE(f.start(), MainWindow::LoadResult::Cancelled);
-    QCOMPARE(f.prompts().messages.last(), app::AccessConversionFlow::Cancelled);
+    QCOMPARE(f.prompts().messages.last(), exchange::AccessConversionFlow::Cancelled);
     QCOMPARE(QDir(f.file(QString())).entryList(QDir::Files), before);
     QVERIFY(f.prompts().unexpected.isEmpty());
 }

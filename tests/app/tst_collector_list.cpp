@@ -3,10 +3,10 @@
 // the search for tapes with room.
 #include "AppFixture.h"
 #include "TestCatalog.h"
-#include "app/CollectorFeatures.h"
-#include "app/CoversCommands.h"
-#include "app/TapeRoomCommand.h"
-#include "app/TapeRoomDialog.h"
+#include "collection/CollectorFeatures.h"
+#include "collection/CoversCommands.h"
+#include "collection/TapeRoomCommand.h"
+#include "collection/TapeRoomDialog.h"
 #include "catalog/Database.h"
 #include "catalog/SqliteConnection.h"
 #include "editing/RecordForm.h"
@@ -160,7 +160,7 @@ private slots:
         AppFixture f;
         start(f, true);
         // V1: E-180 with 117 + 142 min at SP: full. V2: E-240 with 102 + 137: one minute left.
-        app::TapeRoomCommand& room = f.window().collector().tapeRoom();
+        collection::TapeRoomCommand& room = f.window().collector().tapeRoom();
         room.search(1, QString());
         QCOMPARE(column(f, QStringLiteral("title")), (QStringList{"Casablanca", "Dune"}));
         QVERIFY(f.window().form().filterset->text().startsWith(QStringLiteral("Room for 1 min: 1 tape")));
@@ -176,7 +176,7 @@ private slots:
 
         // Through the menu and its dialog.
         f.prompts().dialogScripts << [](QDialog& dialog) {
-            auto& room = static_cast<app::TapeRoomDialog&>(dialog);
+            auto& room = static_cast<collection::TapeRoomDialog&>(dialog);
             room.minutes()->setText(QStringLiteral("0:02"));
             room.speed()->setCurrentIndex(2); // at LP
             room.searchButton()->click();

@@ -3,11 +3,11 @@
 // left on it.
 #include "AppFixture.h"
 #include "TestCatalog.h"
-#include "app/CollectorFeatures.h"
-#include "app/CoversCommands.h"
-#include "app/CoversPane.h"
+#include "collection/CollectorFeatures.h"
+#include "collection/CoversCommands.h"
+#include "collection/CoversPane.h"
 #include "app/MainWindow.h"
-#include "app/TapePanel.h"
+#include "collection/TapePanel.h"
 #include "catalog/Database.h"
 #include "catalog/RecordSet.h"
 #include "catalog/SqliteConnection.h"
@@ -151,7 +151,7 @@ private slots:
         r.cover->chooseAction()->trigger();
         r.dbSave->click();
 
-        app::CollectorFeatures& collector = f.window().collector();
+        collection::CollectorFeatures& collector = f.window().collector();
         f.window().tabs()->setCurrentIndex(MainWindow::CoversTabIndex);
         QListView* grid = collector.coversPane().grid();
         collection::CoverGridModel& model = collector.covers().model();
@@ -184,7 +184,7 @@ private slots:
         rows << TestCatalog::record(QStringLiteral("Elsewhere"), QStringLiteral("VHS-8"));
         const QString path = start(f, rows);
         editing::RecordForm& r = f.window().form();
-        app::TapePanel& panel = f.window().collector().tapePanel();
+        collection::TapePanel& panel = f.window().collector().tapePanel();
         f.window().tabs()->setCurrentIndex(0);
         // On the Media tab, beside its fields.
         QVERIFY(panel.isVisibleTo(f.window().tabs()->widget(0)));

@@ -4,9 +4,9 @@
 #include "AppFixture.h"
 #include "PosterServer.h"
 #include "TestCatalog.h"
-#include "app/CollectorFeatures.h"
-#include "app/GrabbedCover.h"
-#include "app/LookupTab.h"
+#include "collection/CollectorFeatures.h"
+#include "collection/GrabbedCover.h"
+#include "weblookup/LookupTab.h"
 #include "app/MainWindow.h"
 #include "catalog/Database.h"
 #include "catalog/SqliteConnection.h"
@@ -78,8 +78,8 @@ class TestGrabbedCover : public QObject
     // Sends a grab's result as the lookup does and waits for its poster.
     static QList<QVariant> grabbed(AppFixture& f, const weblookup::GrabResult& result)
     {
-        app::GrabbedCover& cover = f.window().collector().grabbedCover();
-        QSignalSpy settled(&cover, &app::GrabbedCover::settled);
+        collection::GrabbedCover& cover = f.window().collector().grabbedCover();
+        QSignalSpy settled(&cover, &collection::GrabbedCover::settled);
         emit f.window().lookupTab().workflow().grabFinished(result);
         if (cover.download().isRunning() && !settled.wait(20000))
             return {};
@@ -155,8 +155,8 @@ private slots:
                                         QByteArray::number(poster.size()) + "\r\n",
                                     poster});
         r.runningTime->clear();
-        app::GrabbedCover& cover = f.window().collector().grabbedCover();
-        QSignalSpy settled(&cover, &app::GrabbedCover::settled);
+        collection::GrabbedCover& cover = f.window().collector().grabbedCover();
+        QSignalSpy settled(&cover, &collection::GrabbedCover::settled);
         emit f.window().lookupTab().workflow().grabFinished(
             grab(server.url(QStringLiteral("/film/1")), server.url(QStringLiteral("/late.png")).toString(), QString()));
         r.dbNext->click();

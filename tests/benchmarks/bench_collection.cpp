@@ -3,8 +3,8 @@
 // its memory, the file's growth; and the personal fields in the quick filter
 // and the header sort at 100,000 records beside the columns every catalogue has.
 #include "BenchCatalog.h"
-#include "app/CoverCardDelegate.h"
-#include "app/CoversPane.h"
+#include "collection/CoverCardDelegate.h"
+#include "collection/CoversPane.h"
 #include "catalog/ArchiveKeys.h"
 #include "catalog/ArchiveQuery.h"
 #include "catalog/CatalogLoader.h"
@@ -155,7 +155,7 @@ void BM_FileGrowth(benchmark::State& state)
 struct CoversWindow
 {
     catalog::CatalogState state;
-    app::CoversPane pane;
+    collection::CoversPane pane;
     collection::CoverGridModel model{state};
     std::unique_ptr<collection::CoverThumbnails> thumbnails;
 

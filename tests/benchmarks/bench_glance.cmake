@@ -1,2 +1,2 @@
 quelto_add_benchmark(bench_glance SOURCES ${CMAKE_CURRENT_LIST_DIR}/bench_glance.cpp
-    LIBS quelto_bench_catalog quelto_glance quelto_search_core)
+    LIBS quelto_bench_catalog quelto_loans quelto_groups quelto_statistics quelto_search_core)

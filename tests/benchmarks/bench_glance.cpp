@@ -10,13 +10,13 @@
 #include "catalog/EngineError.h"
 #include "catalog/RecordSet.h"
 #include "catalog/SqliteConnection.h"
-#include "glance/GroupChangeLog.h"
-#include "glance/GroupCounter.h"
-#include "glance/GroupFilter.h"
-#include "glance/GroupKeying.h"
-#include "glance/RawQuery.h"
-#include "glance/StatisticsCharts.h"
-#include "glance/StatisticsCollector.h"
+#include "groups/GroupChangeLog.h"
+#include "groups/GroupCounter.h"
+#include "groups/GroupFilter.h"
+#include "groups/GroupKeying.h"
+#include "groups/RawQuery.h"
+#include "statistics/StatisticsCharts.h"
+#include "statistics/StatisticsCollector.h"
 #include "search/SearchQuery.h"
 
 #include <QApplication>
@@ -83,7 +83,7 @@ void BM_BareScan(benchmark::State& state)
 {
     catalog::Database& db = glanceCatalog(int(state.range(0)));
     for (auto _ : state) {
-        glance::RawQuery scan(*db.connection(), QStringLiteral("select * from archive"));
+        groups::RawQuery scan(*db.connection(), QStringLiteral("select * from archive"));
         int rows = 0;
         while (scan.step())
             ++rows;
@@ -94,11 +94,11 @@ void BM_BareScan(benchmark::State& state)
 void BM_GroupCount(benchmark::State& state, const char* id)
 {
     catalog::Database& db = glanceCatalog(int(state.range(0)));
-    const glance::GroupField& field = *glance::GroupField::byId(QString::fromLatin1(id));
+    const groups::GroupField& field = *groups::GroupField::byId(QString::fromLatin1(id));
     int groups = 0;
     for (auto _ : state) {
-        const glance::GroupCounts counts = glance::GroupCounter::count(*db.connection(), field);
-        benchmark::DoNotOptimize(counts.sorted(glance::GroupCounts::Order::ByName)); // as the pane shows them
+        const groups::GroupCounts counts = groups::GroupCounter::count(*db.connection(), field);
+        benchmark::DoNotOptimize(counts.sorted(groups::GroupCounts::Order::ByName)); // as the pane shows them
         groups = counts.groupCount();
     }
     state.counters["groups"] = groups;
@@ -109,14 +109,14 @@ void BM_GroupCount(benchmark::State& state, const char* id)
 void BM_ChooseGroup(benchmark::State& state, const char* id, const char* value)
 {
     catalog::Database& db = glanceCatalog(int(state.range(0)));
-    const glance::GroupField& field = *glance::GroupField::byId(QString::fromLatin1(id));
+    const groups::GroupField& field = *groups::GroupField::byId(QString::fromLatin1(id));
     glance::Group group;
-    const glance::GroupCounts counts = glance::GroupCounter::count(*db.connection(), field);
-    for (const glance::Group& g : counts.sorted(glance::GroupCounts::Order::ByCount)) {
+    const groups::GroupCounts counts = groups::GroupCounter::count(*db.connection(), field);
+    for (const glance::Group& g : counts.sorted(groups::GroupCounts::Order::ByCount)) {
         if (g.label == QString::fromUtf8(value) || (!*value && g.isNone()))
             group = g;
     }
-    const QString condition = glance::GroupFilter::restriction(glance::GroupFilter::condition(field, group, true, true));
+    const QString condition = groups::GroupFilter::restriction(groups::GroupFilter::condition(field, group, true, true));
     const QString sql = search::SearchQuery::sortQuery(QStringLiteral("where (%1) ").arg(condition),
                                                        QStringLiteral(" ORDER by title"));
     const QString keyQuery = catalog::RecordSet::keyQueryFor(db.translate(sql));
@@ -143,7 +143,7 @@ void BM_Statistics(benchmark::State& state)
     catalog::Database& db = glanceCatalog(int(state.range(0)));
     int records = 0;
     for (auto _ : state)
-        records = glance::StatisticsCollector::collect(*db.connection(), Today).records;
+        records = statistics::StatisticsCollector::collect(*db.connection(), Today).records;
     state.counters["records"] = records;
 }
 
@@ -151,10 +151,10 @@ void BM_Statistics(benchmark::State& state)
 void BM_StatisticsCharts(benchmark::State& state)
 {
     catalog::Database& db = glanceCatalog(int(state.range(0)));
-    const glance::StatisticsFigures figures = glance::StatisticsCollector::collect(*db.connection(), Today);
+    const statistics::StatisticsFigures figures = statistics::StatisticsCollector::collect(*db.connection(), Today);
     for (auto _ : state) {
-        for (const auto& chart : glance::StatisticsCharts::all())
-            delete glance::StatisticsCharts::build(chart.id, figures);
+        for (const auto& chart : statistics::StatisticsCharts::all())
+            delete statistics::StatisticsCharts::build(chart.id, figures);
     }
 }
 
@@ -164,10 +164,10 @@ void BM_FollowOneSave(benchmark::State& state)
 {
     catalog::Database& db = glanceCatalog(int(state.range(0)));
     catalog::SqliteConnection& c = *db.connection();
-    const glance::GroupField& field = *glance::GroupField::byId(QStringLiteral("genre"));
-    glance::GroupChangeLog::install(c, field, glance::RawQuery::tableColumns(c, QStringLiteral("archive")));
-    glance::GroupCounts counts = glance::GroupCounter::count(c, field);
-    const glance::GroupKeying keying(field);
+    const groups::GroupField& field = *groups::GroupField::byId(QStringLiteral("genre"));
+    groups::GroupChangeLog::install(c, field, groups::RawQuery::tableColumns(c, QStringLiteral("archive")));
+    groups::GroupCounts counts = groups::GroupCounter::count(c, field);
+    const groups::GroupKeying keying(field);
     auto update = c.prepare(QStringLiteral("update archive set mv_genre = ?1 where rowid = 1"));
     bool flip = false;
     std::vector<glance::Group> groups;
@@ -177,7 +177,7 @@ void BM_FollowOneSave(benchmark::State& state)
         update->bind(1, (flip = !flip) ? QStringLiteral("Western") : QStringLiteral("Drama"));
         update->step();
         state.ResumeTiming();
-        const auto changes = glance::GroupChangeLog::take(c);
+        const auto changes = groups::GroupChangeLog::take(c);
         for (const auto& change : *changes) {
             for (const auto* value : {&change.before, &change.after}) {
                 groups.clear();
@@ -187,7 +187,7 @@ void BM_FollowOneSave(benchmark::State& state)
             }
         }
     }
-    glance::GroupChangeLog::remove(c);
+    groups::GroupChangeLog::remove(c);
 }
 
 } // namespace

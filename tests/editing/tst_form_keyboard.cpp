@@ -2,7 +2,7 @@
 // emptied record, the record keys, mnemonics, tab order and completion.
 #include "AppFixture.h"
 #include "TestCatalog.h"
-#include "app/FormKeyboard.h"
+#include "editing/FormKeyboard.h"
 #include "app/MainMenu.h"
 #include "editing/OptionListEditor.h"
 #include "editing/RecordCommands.h"

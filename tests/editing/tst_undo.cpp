@@ -3,8 +3,8 @@
 // write, and with care for changes made elsewhere.
 #include "AppFixture.h"
 #include "TestCatalog.h"
-#include "app/CollectorFeatures.h"
-#include "app/HistoryCommands.h"
+#include "collection/CollectorFeatures.h"
+#include "history/HistoryCommands.h"
 #include "collection/TapeSpace.h"
 #include "editing/CoverField.h"
 #include "catalog/Database.h"
@@ -344,7 +344,7 @@ void TestUndo::undoGoesThroughTheWriteChecks()
     const QByteArray before = TestCatalog::fileBytes(m_path);
     undoItem(f)->trigger();
     QCOMPARE(f.prompts().exclamations.last(),
-             app::HistoryCommands::CannotUndo.arg(QStringLiteral("The catalogue is read-only.")));
+             history::HistoryCommands::CannotUndo.arg(QStringLiteral("The catalogue is read-only.")));
     QCOMPARE(TestCatalog::fileBytes(m_path), before);
     QVERIFY(undoItem(f)->isEnabled());
     f.window().state().database->connection()->allowWrites();

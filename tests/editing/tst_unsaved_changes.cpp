@@ -2,7 +2,7 @@
 // the window and Quit ask "Save changes to ...?" when the fields were changed.
 #include "AppFixture.h"
 #include "TestCatalog.h"
-#include "app/LookupTab.h"
+#include "weblookup/LookupTab.h"
 #include "app/MainMenu.h"
 #include "catalog/Database.h"
 #include "editing/RecordCommands.h"

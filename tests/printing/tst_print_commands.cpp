@@ -2,7 +2,7 @@
 #include "AppFixture.h"
 #include "PrintDoubles.h"
 #include "TestCatalog.h"
-#include "app/CollectorFeatures.h"
+#include "collection/CollectorFeatures.h"
 #include "catalog/Database.h"
 #include "catalog/SqliteConnection.h"
 #include "editing/CoverField.h"

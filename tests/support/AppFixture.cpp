@@ -1,6 +1,6 @@
 #include "AppFixture.h"
 
-#include "app/LookupTab.h"
+#include "weblookup/LookupTab.h"
 #include "app/MainMenu.h"
 #include "exchange/ConversionLeftovers.h"
 #include "tasks/CommandRunner.h"

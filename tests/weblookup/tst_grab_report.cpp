@@ -7,7 +7,7 @@
 #include "TestCatalog.h"
 #include "WebEngineTestMain.h"
 #include "app/HelpCommands.h"
-#include "app/LookupTab.h"
+#include "weblookup/LookupTab.h"
 #include "weblookup/LookupWorkflow.h"
 #include "weblookup/PageGuard.h"
 #include "weblookup/SampleSite.h"
@@ -70,7 +70,7 @@ struct Window
             qputenv("XDG_DATA_HOME", oldData);
     }
 
-    app::LookupTab& tab() { return f->window().lookupTab(); }
+    weblookup::LookupTab& tab() { return f->window().lookupTab(); }
     LookupWorkflow& workflow() { return tab().workflow(); }
 
     bool open(const QUrl& url)

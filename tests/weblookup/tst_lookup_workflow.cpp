@@ -4,8 +4,8 @@
 #include "AppFixture.h"
 #include "TestCatalog.h"
 #include "WebEngineTestMain.h"
-#include "app/LookupTab.h"
-#include "app/MovieSiteDialog.h"
+#include "weblookup/LookupTab.h"
+#include "weblookup/MovieSiteDialog.h"
 #include "catalog/CatalogSchema.h"
 #include "catalog/Database.h"
 #include "editing/FieldBinding.h"
@@ -56,7 +56,7 @@ struct Lookup
     }
 
     editing::RecordForm& form() { return f.window().form(); }
-    app::LookupTab& tab() { return f.window().lookupTab(); }
+    weblookup::LookupTab& tab() { return f.window().lookupTab(); }
     LookupWorkflow& workflow() { return tab().workflow(); }
     QPushButton* grabit() { return tab().grabit(); }
 
@@ -547,7 +547,7 @@ void TestLookupWorkflow::siteDialogStoresTheServer()
     const QString typed = other.root().toString() + QStringLiteral("/search?ignored=1");
     bool refusedFirst = false;
     l.f.prompts().dialogScripts << [&](QDialog& d) {
-        auto& dialog = static_cast<app::MovieSiteDialog&>(d);
+        auto& dialog = static_cast<weblookup::MovieSiteDialog&>(d);
         QCOMPARE(dialog.address()->text(), l.site.root().toString());
         dialog.address()->setText(QStringLiteral("ftp://example.org"));
         click(dialog.okButton());

@@ -6,7 +6,7 @@
 #include "SavedPages.h"
 #include "TestCatalog.h"
 #include "WebEngineTestMain.h"
-#include "app/LookupTab.h"
+#include "weblookup/LookupTab.h"
 #include "editing/FieldBinding.h"
 #include "weblookup/LookupWorkflow.h"
 #include "weblookup/SampleSite.h"
@@ -102,7 +102,7 @@ void TestSavedPagesGrab::grabsEveryField()
     QFETCH(SavedPages::Fields, expected);
 
     MainWindow& window = m_app->window();
-    app::LookupTab& tab = window.lookupTab();
+    weblookup::LookupTab& tab = window.lookupTab();
     LookupWorkflow& workflow = tab.workflow();
     const SavedPages::Page* page = savedPage(titlePage);
     QVERIFY(page);
@@ -167,7 +167,7 @@ void TestSavedPagesGrab::grabsEveryField()
 void TestSavedPagesGrab::secondaryPagesFailOrAreCancelled()
 {
     MainWindow& window = m_app->window();
-    app::LookupTab& tab = window.lookupTab();
+    weblookup::LookupTab& tab = window.lookupTab();
     LookupWorkflow& workflow = tab.workflow();
     auto open = [&](const QString& path) {
         QSignalSpy loaded(tab.browser(), &QWebEngineView::loadFinished);

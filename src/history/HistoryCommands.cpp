@@ -1,0 +1,125 @@
+#include "history/HistoryCommands.h"
+
+#include "app/CatalogueSwitcher.h"
+#include "app/MainMenu.h"
+#include "app/MainWindow.h"
+#include "catalog/EngineError.h"
+#include "catalog/SqliteConnection.h"
+#include "editing/OptionFields.h"
+#include "editing/RecordDisplay.h"
+#include "editing/UserPrompts.h"
+#include "history/CatalogHistory.h"
+
+#include <QAction>
+
+namespace quelto::history {
+
+using catalog::EngineError;
+
+HistoryCommands::HistoryCommands(MainWindow& window, history::CatalogHistory& history)
+    : QObject(&window), m_window(window), m_history(history)
+{
+    connect(window.menu().action(QStringLiteral("mnUndo")), &QAction::triggered, this, &HistoryCommands::undo);
+    connect(window.menu().action(QStringLiteral("mnRedo")), &QAction::triggered, this, &HistoryCommands::redo);
+    m_history.setListener([this] { showMenuState(); });
+    showMenuState();
+}
+
+QString HistoryCommands::itemText(const QString& verb, const QString& name)
+{
+    QString shown = name;
+    shown.replace(QLatin1Char('&'), QLatin1String("&&"));
+    return name.isEmpty() ? QLatin1Char('&') + verb : QLatin1Char('&') + verb + QLatin1Char(' ') + shown;
+}
+
+void HistoryCommands::showMenuState()
+{
+    QAction* undoItem = m_window.menu().action(QStringLiteral("mnUndo"));
+    QAction* redoItem = m_window.menu().action(QStringLiteral("mnRedo"));
+    undoItem->setText(itemText(QStringLiteral("Undo"), m_history.undoName()));
+    undoItem->setEnabled(m_history.canUndo());
+    redoItem->setText(itemText(QStringLiteral("Redo"), m_history.redoName()));
+    redoItem->setEnabled(m_history.canRedo());
+}
+
+void HistoryCommands::undo() { run(true); }
+
+void HistoryCommands::redo() { run(false); }
+
+void HistoryCommands::run(bool undoing)
+{
+    if (undoing ? !m_history.canUndo() : !m_history.canRedo())
+        return;
+    // What is typed is saved or dropped first; a new record is finished first.
+    if (!m_window.catalogueSwitcher().mayReplaceRecord())
+        return;
+    catalog::CatalogState& state = m_window.state();
+    if (!state.database)
+        return;
+    catalog::SqliteConnection& connection = *state.database->connection();
+    editing::UserPrompts& prompts = m_window.prompts();
+    const QString& failure = undoing ? CannotUndo : CannotRedo;
+    bool force = false;
+    for (;;) {
+        try {
+            const history::CatalogChange& change =
+                undoing ? m_history.undo(connection, force) : m_history.redo(connection, force);
+            showAfter(change, undoing);
+            return;
+        } catch (const EngineError& error) {
+            if (error.kind() != EngineError::Kind::Changed || force) {
+                prompts.exclamation(failure.arg(error.message()));
+                return;
+            }
+            const QString question =
+                error.message() + (undoing ? QStringLiteral("\n\nUndo all the same? That change is then lost.")
+                                           : QStringLiteral("\n\nRedo all the same? That change is then lost."));
+            if (prompts.choose(question, {undoing ? UndoAnyway : RedoAnyway, QStringLiteral("&Cancel")}) != 0)
+                return;
+            force = true;
+        }
+    }
+}
+
+void HistoryCommands::showAfter(const history::CatalogChange& change, bool undone)
+{
+    catalog::CatalogState& state = m_window.state();
+    editing::RecordDisplay& display = m_window.display();
+    if (!change.optionList().isEmpty()) {
+        // Every drop-down of the list offers its entries as they are now.
+        try {
+            catalog::RecordSet& list = state.optionSet(change.optionList());
+            list.requery();
+            editing::OptionFields::fill(list, m_window.form().boxesFor(change.optionList()));
+        } catch (const EngineError& error) {
+            m_window.prompts().exclamation(error.message());
+        }
+        return;
+    }
+    catalog::RecordSet& set = *state.current;
+    const qint64 shown = set.hasCurrentRow() ? set.bookmark() : 0;
+    const qint64 changed = undone ? change.recordAfterUndo() : change.recordAfterRedo();
+    try {
+        set.requery(); // the search and order in force stay
+        bool placed = false;
+        for (qint64 key : {changed, shown}) {
+            if (placed || key == 0)
+                continue;
+            try {
+                set.setBookmark(key);
+                placed = true;
+            } catch (const EngineError&) {
+                // Not in the set: the search in force leaves it out, or it is gone.
+            }
+        }
+    } catch (const EngineError& error) {
+        m_window.prompts().exclamation(error.message());
+    }
+    if (set.bof() && set.eof())
+        display.clearFields();
+    else
+        display.recordToForm();
+    display.showRecordCount();
+}
+
+} // namespace quelto::history

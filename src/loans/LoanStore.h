@@ -1,0 +1,69 @@
+#pragma once
+
+#include "loans/Loan.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+namespace quelto::catalog {
+class Database;
+}
+
+namespace quelto::loans {
+
+// The loans of a catalogue, kept in Quelto's own table quelto_loans (one row
+// a loan; a loan that came back keeps its row as history). The table is made
+// by the first loan, inside that loan's write; until then every tape is at
+// home. Media IDs and borrowers compare as the catalogue compares text
+// (without case).
+//
+// Writes go through the catalogue's write checks and refuse with an
+// EngineError whose message can be shown as it stands; a refused write leaves
+// the file as it was.
+class LoanStore
+{
+public:
+    static inline const QString Table = QStringLiteral("quelto_loans");
+
+    explicit LoanStore(catalog::Database& db) : m_db(db) {}
+
+    bool hasTable() const;
+
+    std::optional<Loan> currentLoan(const QString& catalog) const;
+    // Tapes out now, the soonest due first (no due date last).
+    std::vector<Loan> currentLoans() const;
+    // Every loan of a tape, the newest first.
+    std::vector<Loan> historyOfTape(const QString& catalog) const;
+    // Every loan to a borrower, the newest first.
+    std::vector<Loan> historyOfBorrower(const QString& borrower) const;
+    // The names lent to so far, each once, in alphabetical order.
+    QStringList borrowers() const;
+    // The media IDs ever lent, each once, in alphabetical order.
+    QStringList lentTapes() const;
+    // Tapes whose due date has passed.
+    int overdueCount(const QDate& today) const;
+
+    // The titles on each tape of the loans, keyed by tapeKey().
+    QHash<QByteArray, QStringList> titlesOf(const std::vector<Loan>& loans) const;
+    bool tapeExists(const QString& catalog) const;
+    // The key two media IDs share when the catalogue takes them for one tape.
+    static QByteArray tapeKey(const QString& catalog);
+
+    // Stores a new loan, dated by the caller's today. Refused: a request the
+    // rules refuse, a tape no longer in the catalogue, a tape already out, a
+    // catalogue that cannot be written.
+    Loan lend(const LoanRequest& request, const QDate& today);
+    // Marks the tape's loan as returned on a date. Refused when the tape is
+    // not on loan (it may have come back in another window).
+    Loan giveBack(const QString& catalog, const QDate& returned, const QDate& today);
+
+private:
+    std::vector<Loan> select(const QString& where, const QString& order, const QString& argument = {}) const;
+
+    catalog::Database& m_db;
+};
+
+} // namespace quelto::loans

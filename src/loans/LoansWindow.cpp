@@ -1,0 +1,276 @@
+#include "loans/LoansWindow.h"
+
+#include "catalog/EngineError.h"
+#include "loans/LoanCommands.h"
+#include "loans/LoanStore.h"
+#include "loans/LoanText.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace quelto::loans {
+namespace {
+
+const QColor Overdue(192, 0, 0);
+
+QTreeWidget* makeList(const char* name, const QString& accessibleName, const QStringList& headers, QWidget* parent)
+{
+    auto* list = new QTreeWidget(parent);
+    list->setObjectName(QString::fromLatin1(name));
+    list->setAccessibleName(accessibleName);
+    list->setHeaderLabels(headers);
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->header()->setStretchLastSection(true);
+    return list;
+}
+
+QString titlesText(const QHash<QByteArray, QStringList>& titles, const QString& catalog)
+{
+    const QStringList list = titles.value(LoanStore::tapeKey(catalog));
+    return list.isEmpty() ? QStringLiteral("(no longer in the catalogue)") : list.join(QStringLiteral("; "));
+}
+
+void setChoices(QComboBox* box, const QStringList& choices)
+{
+    const QString kept = box->currentText();
+    const QSignalBlocker block(box);
+    box->clear();
+    box->addItems(choices);
+    box->setCurrentIndex(choices.indexOf(kept));
+    if (box->currentIndex() < 0 && !choices.isEmpty())
+        box->setCurrentIndex(0);
+}
+
+} // namespace
+
+LoansWindow::LoansWindow(LoanCommands& commands, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_commands(commands), m_tabs(new QTabWidget(this))
+{
+    setObjectName(QStringLiteral("loansWindow"));
+    setWindowTitle(QStringLiteral("Loans"));
+    m_tabs->setObjectName(QStringLiteral("loansTabs"));
+    m_tabs->addTab(makeCurrentTab(), QStringLiteral("&Out now"));
+    m_tabs->addTab(makeTapeTab(), QStringLiteral("&Tape history"));
+    m_tabs->addTab(makeBorrowerTab(), QStringLiteral("&Borrower history"));
+
+    m_period = new QSpinBox(this);
+    m_period->setObjectName(QStringLiteral("loanPeriod"));
+    m_period->setRange(0, 365);
+    m_period->setSuffix(QStringLiteral(" days"));
+    m_period->setSpecialValueText(QStringLiteral("no due date"));
+    m_period->setAccessibleName(QStringLiteral("Default loan period"));
+    m_period->setValue(commands.defaultPeriod());
+    auto* periodLabel = new QLabel(QStringLiteral("Default loan &period:"), this);
+    periodLabel->setBuddy(m_period);
+    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    close->setObjectName(QStringLiteral("loansClose"));
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(periodLabel);
+    bottom->addWidget(m_period);
+    bottom->addStretch(1);
+    bottom->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs, 1);
+    layout->addLayout(bottom);
+    resize(760, 420);
+
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
+    connect(m_period, &QSpinBox::valueChanged, &commands, &LoanCommands::setDefaultPeriod);
+    connect(&commands, &LoanCommands::defaultPeriodChanged, m_period, &QSpinBox::setValue);
+    connect(&commands, &LoanCommands::loansChanged, this, [this] {
+        if (isVisible())
+            refresh();
+    });
+}
+
+QWidget* LoansWindow::makeCurrentTab()
+{
+    auto* tab = new QWidget(this);
+    m_current = makeList("currentLoans", QStringLiteral("Tapes out now"),
+                         {QStringLiteral("Media-ID"), QStringLiteral("Borrower"), QStringLiteral("Lent"),
+                          QStringLiteral("Due"), QStringLiteral("Movies")},
+                         tab);
+    m_return = new QPushButton(QStringLiteral("&Return..."), tab);
+    m_return->setObjectName(QStringLiteral("loansReturn"));
+    m_return->setAccessibleName(QStringLiteral("Return the chosen tape"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_return);
+    auto* layout = new QVBoxLayout(tab);
+    layout->addWidget(m_current, 1);
+    layout->addLayout(buttons);
+    connect(m_return, &QPushButton::clicked, this, &LoansWindow::returnSelected);
+    connect(m_current, &QTreeWidget::itemActivated, this, &LoansWindow::returnSelected);
+    connect(m_current, &QTreeWidget::currentItemChanged, this, &LoansWindow::updateButtons);
+    return tab;
+}
+
+QWidget* LoansWindow::makeTapeTab()
+{
+    auto* tab = new QWidget(this);
+    m_tapeChoice = new QComboBox(tab);
+    m_tapeChoice->setObjectName(QStringLiteral("tapeChoice"));
+    m_tapeChoice->setAccessibleName(QStringLiteral("Tape"));
+    m_tapeHistory = makeList("tapeHistory", QStringLiteral("Loans of the tape"),
+                             {QStringLiteral("Borrower"), QStringLiteral("Lent"), QStringLiteral("Due"),
+                              QStringLiteral("Returned"), QStringLiteral("Note")},
+                             tab);
+    auto* form = new QFormLayout;
+    auto* label = new QLabel(QStringLiteral("&Media-ID:"), tab);
+    label->setBuddy(m_tapeChoice);
+    form->addRow(label, m_tapeChoice);
+    auto* layout = new QVBoxLayout(tab);
+    layout->addLayout(form);
+    layout->addWidget(m_tapeHistory, 1);
+    connect(m_tapeChoice, &QComboBox::currentIndexChanged, this, &LoansWindow::fillTapeHistory);
+    return tab;
+}
+
+QWidget* LoansWindow::makeBorrowerTab()
+{
+    auto* tab = new QWidget(this);
+    m_borrowerChoice = new QComboBox(tab);
+    m_borrowerChoice->setObjectName(QStringLiteral("borrowerChoice"));
+    m_borrowerChoice->setAccessibleName(QStringLiteral("Borrower"));
+    m_borrowerHistory = makeList("borrowerHistory", QStringLiteral("Loans to the borrower"),
+                                 {QStringLiteral("Media-ID"), QStringLiteral("Lent"), QStringLiteral("Due"),
+                                  QStringLiteral("Returned"), QStringLiteral("Movies")},
+                                 tab);
+    auto* form = new QFormLayout;
+    auto* label = new QLabel(QStringLiteral("Borro&wer:"), tab);
+    label->setBuddy(m_borrowerChoice);
+    form->addRow(label, m_borrowerChoice);
+    auto* layout = new QVBoxLayout(tab);
+    layout->addLayout(form);
+    layout->addWidget(m_borrowerHistory, 1);
+    connect(m_borrowerChoice, &QComboBox::currentIndexChanged, this, &LoansWindow::fillBorrowerHistory);
+    return tab;
+}
+
+void LoansWindow::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    refresh();
+}
+
+void LoansWindow::refresh()
+{
+    const QDate today = m_commands.today();
+    const QString selected = m_current->currentItem() ? m_current->currentItem()->text(0) : QString();
+    m_current->clear();
+    try {
+        const LoanStore store = m_commands.store();
+        const std::vector<Loan> loans = store.currentLoans();
+        const auto titles = store.titlesOf(loans);
+        for (const Loan& loan : loans) {
+            QString due = LoanText::date(loan.due);
+            if (const int days = loan.daysOverdue(today); days > 0)
+                due += days == 1 ? QStringLiteral(" (1 day overdue)") : QStringLiteral(" (%1 days overdue)").arg(days);
+            auto* item = new QTreeWidgetItem(
+                m_current, {loan.catalog, loan.borrower, LoanText::date(loan.lent), due, titlesText(titles, loan.catalog)});
+            item->setToolTip(4, item->text(4));
+            if (!loan.note.isEmpty())
+                item->setToolTip(1, loan.note);
+            if (loan.isOverdue(today)) {
+                for (int c = 0; c < item->columnCount(); ++c)
+                    item->setForeground(c, Overdue);
+            }
+            if (loan.catalog == selected)
+                m_current->setCurrentItem(item);
+        }
+        setChoices(m_tapeChoice, store.lentTapes());
+        setChoices(m_borrowerChoice, store.borrowers());
+    } catch (const catalog::EngineError& error) {
+        new QTreeWidgetItem(m_current, {QString(), error.message()});
+    }
+    for (int c = 0; c < 4; ++c)
+        m_current->resizeColumnToContents(c);
+    fillTapeHistory();
+    fillBorrowerHistory();
+    updateButtons();
+}
+
+void LoansWindow::fillTapeHistory()
+{
+    m_tapeHistory->clear();
+    const QString tape = m_tapeChoice->currentText();
+    if (tape.isEmpty())
+        return;
+    try {
+        for (const Loan& loan : m_commands.store().historyOfTape(tape)) {
+            new QTreeWidgetItem(m_tapeHistory, {loan.borrower, LoanText::date(loan.lent), LoanText::date(loan.due),
+                                                loan.isCurrent() ? QStringLiteral("out now") : LoanText::date(loan.returned),
+                                                loan.note});
+        }
+    } catch (const catalog::EngineError&) {
+    }
+    for (int c = 0; c < 4; ++c)
+        m_tapeHistory->resizeColumnToContents(c);
+}
+
+void LoansWindow::fillBorrowerHistory()
+{
+    m_borrowerHistory->clear();
+    const QString borrower = m_borrowerChoice->currentText();
+    if (borrower.isEmpty())
+        return;
+    try {
+        const LoanStore store = m_commands.store();
+        const std::vector<Loan> loans = store.historyOfBorrower(borrower);
+        const auto titles = store.titlesOf(loans);
+        for (const Loan& loan : loans) {
+            auto* item = new QTreeWidgetItem(
+                m_borrowerHistory,
+                {loan.catalog, LoanText::date(loan.lent), LoanText::date(loan.due),
+                 loan.isCurrent() ? QStringLiteral("out now") : LoanText::date(loan.returned),
+                 titlesText(titles, loan.catalog)});
+            item->setToolTip(4, item->text(4));
+        }
+    } catch (const catalog::EngineError&) {
+    }
+    for (int c = 0; c < 4; ++c)
+        m_borrowerHistory->resizeColumnToContents(c);
+}
+
+void LoansWindow::showTape(const QString& catalog)
+{
+    refresh();
+    m_tapeChoice->setCurrentIndex(m_tapeChoice->findText(catalog, Qt::MatchFixedString));
+    m_tabs->setCurrentIndex(1);
+}
+
+void LoansWindow::showBorrower(const QString& borrower)
+{
+    refresh();
+    m_borrowerChoice->setCurrentIndex(m_borrowerChoice->findText(borrower, Qt::MatchFixedString));
+    m_tabs->setCurrentIndex(2);
+}
+
+void LoansWindow::returnSelected()
+{
+    const QTreeWidgetItem* item = m_current->currentItem();
+    if (!item || item->text(0).isEmpty())
+        return;
+    m_commands.giveBack(item->text(0));
+}
+
+void LoansWindow::updateButtons()
+{
+    const QTreeWidgetItem* item = m_current->currentItem();
+    m_return->setEnabled(item && !item->text(0).isEmpty());
+}
+
+} // namespace quelto::loans

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QWidget>
+
+class QComboBox;
+class QPushButton;
+class QSpinBox;
+class QTabWidget;
+class QTreeWidget;
+
+namespace quelto::loans {
+
+class LoanCommands;
+struct Loan;
+
+// The Loans window: the tapes out now by due date (overdue ones in red), from
+// which a tape is returned; the history of one tape; the history of one
+// borrower; and the default loan period.
+class LoansWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit LoansWindow(LoanCommands& commands, QWidget* parent = nullptr);
+
+    // Reads the loans again.
+    void refresh();
+    void showTape(const QString& catalog);
+    void showBorrower(const QString& borrower);
+
+    QTabWidget* tabs() const { return m_tabs; }
+    QTreeWidget* currentList() const { return m_current; }
+    QTreeWidget* tapeHistory() const { return m_tapeHistory; }
+    QTreeWidget* borrowerHistory() const { return m_borrowerHistory; }
+    QComboBox* tapeChoice() const { return m_tapeChoice; }
+    QComboBox* borrowerChoice() const { return m_borrowerChoice; }
+    QPushButton* returnButton() const { return m_return; }
+    QSpinBox* periodBox() const { return m_period; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QWidget* makeCurrentTab();
+    QWidget* makeTapeTab();
+    QWidget* makeBorrowerTab();
+    void fillTapeHistory();
+    void fillBorrowerHistory();
+    void returnSelected();
+    void updateButtons();
+
+    LoanCommands& m_commands;
+    QTabWidget* m_tabs;
+    QTreeWidget* m_current = nullptr;
+    QTreeWidget* m_tapeHistory = nullptr;
+    QTreeWidget* m_borrowerHistory = nullptr;
+    QComboBox* m_tapeChoice = nullptr;
+    QComboBox* m_borrowerChoice = nullptr;
+    QPushButton* m_return = nullptr;
+    QSpinBox* m_period = nullptr;
+};
+
+} // namespace quelto::loans

@@ -1,0 +1,261 @@
+#include "statistics/StatisticsCollector.h"
+
+#include "groups/GroupCounts.h"
+#include "groups/GroupField.h"
+#include "groups/GroupFilter.h"
+#include "groups/GroupKeying.h"
+#include "loans/LoanStore.h"
+#include "loans/LoanText.h"
+#include "groups/NameSlots.h"
+#include "catalog/SqliteConnection.h"
+#include "groups/RawQuery.h"
+#include "statistics/StatisticsTally.h"
+#include "groups/TextTally.h"
+
+#include <QHash>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <exception>
+#include <thread>
+
+namespace quelto::statistics {
+namespace {
+
+QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+std::vector<Share> sharesOf(const GroupCounts& counts, GroupCounts::Order order, int records, size_t limit = 0)
+{
+    std::vector<Share> shares;
+    for (const Group& group : counts.sorted(order)) {
+        if (limit && shares.size() >= limit)
+            break;
+        shares.push_back({GroupFilter::shownName(group), group.count, records > 0 ? double(group.count) / records : 0});
+    }
+    return shares;
+}
+
+GroupCounts grouped(const TextTally& tally, const QString& fieldId)
+{
+    const GroupKeying keying(*GroupField::byId(fieldId));
+    GroupCounts counts;
+    std::vector<Group> groups;
+    tally.forEach([&](std::string_view text, int n) {
+        groups.clear();
+        keying.groupsOf(text, false, groups);
+        for (const Group& group : groups)
+            counts.add(group, n);
+    });
+    if (tally.nulls() > 0)
+        counts.add(Group{}, tally.nulls());
+    return counts;
+}
+
+// People counted once a record, the most frequent first.
+std::vector<Share> topPeople(const NameSlots& names, const std::vector<int>& counts, int records)
+{
+    GroupCounts ranked;
+    for (size_t slot = 0; slot < names.groups().size(); ++slot)
+        ranked.add(names.groups()[slot], counts[slot]);
+    return sharesOf(ranked, GroupCounts::Order::ByCount, records, StatisticsFigures::TopPeople);
+}
+
+void countTapes(catalog::SqliteConnection& connection, NameSlots& tapes,
+                const std::vector<StatisticsTally::Tape>& tally, TapeFigures& figures)
+{
+    figures.tapes = int(tapes.groups().size());
+    if (RawQuery::tableColumns(connection, QStringLiteral("quelto_tapes")).isEmpty())
+        return;
+    std::vector<bool> counted(tally.size(), false);
+    RawQuery lengths(connection, QStringLiteral("select catalog, length_minutes from quelto_tapes"));
+    while (lengths.step()) {
+        const int slot = lengths.isNull(0) ? -1 : tapes.find(lengths.text(0));
+        const int length = StatisticsCollector::minutesOf(lengths.text(1));
+        if (slot < 0 || length < 0 || counted[size_t(slot)])
+            continue;
+        counted[size_t(slot)] = true;
+        const StatisticsTally::Tape tape = size_t(slot) < tally.size() ? tally[size_t(slot)] : StatisticsTally::Tape{};
+        const qint64 used = qint64(std::llround(tape.usedMinutes));
+        ++figures.withLength;
+        figures.lengthMinutes += length;
+        figures.usedMinutes += used;
+        figures.freeMinutes += std::max<qint64>(0, length - used);
+        figures.moviesWithoutRunningTime += tape.withoutRunningTime;
+    }
+}
+
+void countLoans(catalog::SqliteConnection& connection, NameSlots& tapes, bool scoped, const QDate& today,
+                StatisticsFigures& figures)
+{
+    if (RawQuery::tableColumns(connection, LoanStore::Table).isEmpty())
+        return;
+    NameSlots borrowers;
+    std::vector<BorrowerFigures> perBorrower;
+    QHash<QByteArray, bool> tapesOut; // tape key -> overdue
+    const QString todayIso = LoanText::isoDate(today);
+    RawQuery loans(connection, QStringLiteral("select catalog, borrower, due, returned from quelto_loans order by id"));
+    while (loans.step()) {
+        const std::string_view catalog = loans.text(0);
+        if (scoped && tapes.find(catalog) < 0)
+            continue;
+        const int slot = borrowers.slotOf(loans.text(1));
+        if (slot < 0)
+            continue;
+        if (size_t(slot) >= perBorrower.size())
+            perBorrower.push_back({borrowers.groups()[size_t(slot)].label});
+        BorrowerFigures& borrower = perBorrower[size_t(slot)];
+        ++borrower.loans;
+        if (!loans.isNull(3))
+            continue;
+        ++borrower.current;
+        const QString due = fromUtf8(loans.text(2)).trimmed();
+        const bool overdue = !due.isEmpty() && due < todayIso;
+        if (overdue)
+            ++borrower.overdue;
+        bool& tapeOverdue = tapesOut[GroupKeying::textKey(catalog)];
+        tapeOverdue = tapeOverdue || overdue;
+    }
+    std::sort(perBorrower.begin(), perBorrower.end(), [](const BorrowerFigures& a, const BorrowerFigures& b) {
+        if (a.loans != b.loans)
+            return a.loans > b.loans;
+        return GroupCounts::lessByName(Group{a.borrower, {}, "x", 0}, Group{b.borrower, {}, "x", 0});
+    });
+    figures.loansPerBorrower = std::move(perBorrower);
+    figures.tapesOnLoan = int(tapesOut.size());
+    figures.tapesOverdue = int(std::count(tapesOut.cbegin(), tapesOut.cend(), true));
+}
+
+} // namespace
+
+double StatisticsCollector::standardPlayMinutes(double minutes, const QString& speed)
+{
+    const QByteArray utf8 = speed.toUtf8();
+    return minutes / speedDivisor({utf8.constData(), size_t(utf8.size())});
+}
+
+int StatisticsCollector::minutesOf(const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    return minutesOf(std::string_view(utf8.constData(), size_t(utf8.size())));
+}
+
+int StatisticsCollector::minutesOf(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    int minutes = 0;
+    size_t digits = 0;
+    while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') {
+        minutes = minutes * 10 + (text[digits] - '0');
+        if (++digits > 6)
+            return -1;
+    }
+    return digits == 0 ? -1 : minutes;
+}
+
+double StatisticsCollector::speedDivisor(std::string_view speed)
+{
+    while (!speed.empty() && speed.front() == ' ')
+        speed.remove_prefix(1);
+    while (!speed.empty() && speed.back() == ' ')
+        speed.remove_suffix(1);
+    const auto is = [speed](std::string_view name) {
+        if (speed.size() != name.size())
+            return false;
+        for (size_t i = 0; i < name.size(); ++i) {
+            if ((speed[i] & ~0x20) != name[i])
+                return false;
+        }
+        return true;
+    };
+    if (is("LP"))
+        return 2;
+    if (is("EP") || is("SLP"))
+        return 3;
+    return 1;
+}
+
+bool StatisticsCollector::isSeen(const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    return GroupKeying::isSeen({utf8.constData(), size_t(utf8.size())});
+}
+
+StatisticsTally StatisticsCollector::tally(catalog::SqliteConnection& connection, const QStringList& columns,
+                                           const QString& filterClause)
+{
+    StatisticsTally whole;
+    qint64 first = 0;
+    qint64 last = 0;
+    {
+        RawQuery range(connection, QStringLiteral("select min(rowid), max(rowid) from archive"));
+        if (range.step()) {
+            first = range.integer(0);
+            last = range.integer(1);
+        }
+    }
+    if (last - first < SplitAbove || connection.path().isEmpty()) {
+        RawQuery rows(connection, StatisticsTally::query(columns, filterClause));
+        whole.scan(rows);
+        return whole;
+    }
+    // Two halves at once, the second on a connection of its own.
+    const qint64 middle = first + (last - first) / 2;
+    auto helperConnection =
+        catalog::SqliteConnection::open(connection.path(), catalog::SqliteConnection::Mode::OpenReadOnly);
+    StatisticsTally secondHalf;
+    std::exception_ptr helperError;
+    std::thread helper([&] {
+        try {
+            RawQuery rows(*helperConnection, StatisticsTally::query(columns, filterClause, middle + 1, last));
+            secondHalf.scan(rows);
+        } catch (...) {
+            helperError = std::current_exception();
+        }
+    });
+    try {
+        RawQuery rows(connection, StatisticsTally::query(columns, filterClause, first, middle));
+        whole.scan(rows);
+    } catch (...) {
+        helperConnection->interrupt(); // interrupted or failed: the other half stops too
+        helper.join();
+        throw;
+    }
+    helper.join();
+    if (helperError)
+        std::rethrow_exception(helperError);
+    whole.merge(secondHalf);
+    return whole;
+}
+
+StatisticsFigures StatisticsCollector::collect(catalog::SqliteConnection& connection, const QDate& today,
+                                               const QString& condition)
+{
+    StatisticsFigures figures;
+    const QStringList columns = RawQuery::tableColumns(connection, QStringLiteral("archive"));
+    if (columns.isEmpty())
+        return figures;
+    StatisticsTally t = tally(connection, columns, condition);
+    const int records = t.records;
+    figures.records = records;
+    figures.tapes.withRunningTime = t.withRunningTime;
+    figures.tapes.runningMinutes = t.runningMinutes;
+    using Order = GroupCounts::Order;
+    figures.byMedium = sharesOf(grouped(t.medium, QStringLiteral("medium")), Order::ByCount, records);
+    figures.byGenre = sharesOf(grouped(t.genre, QStringLiteral("genre")), Order::ByCount, records);
+    figures.byDecade = sharesOf(grouped(t.year, QStringLiteral("decade")), Order::ByName, records);
+    figures.byCountry = sharesOf(grouped(t.country, QStringLiteral("country")), Order::ByCount, records);
+    figures.myRating = sharesOf(grouped(t.myRating, QStringLiteral("myrating")), Order::ByName, records);
+    figures.topDirectors = topPeople(t.directors, t.directorCounts, records);
+    figures.topCast = topPeople(t.cast, t.castCounts, records);
+    t.seen.forEach([&](std::string_view text, int n) {
+        if (GroupKeying::isSeen(text))
+            figures.seen += n;
+    });
+    figures.notSeen = records - figures.seen;
+    countTapes(connection, t.tapes, t.tapeMinutes, figures.tapes);
+    countLoans(connection, t.tapes, !condition.trimmed().isEmpty(), today, figures);
+    return figures;
+}
+
+} // namespace quelto::statistics

@@ -1,0 +1,57 @@
+#include "statistics/StatisticsJson.h"
+
+#include <QJsonArray>
+#include <cmath>
+
+namespace quelto::statistics {
+namespace {
+
+QJsonArray sharesJson(const std::vector<Share>& shares)
+{
+    QJsonArray array;
+    for (const Share& share : shares) {
+        array.append(QJsonObject{{QStringLiteral("name"), share.name},
+                                 {QStringLiteral("count"), share.count},
+                                 {QStringLiteral("share"), std::round(share.share * 10000) / 10000}});
+    }
+    return array;
+}
+
+} // namespace
+
+QJsonObject StatisticsJson::toJson(const StatisticsFigures& f)
+{
+    QJsonArray borrowers;
+    for (const BorrowerFigures& b : f.loansPerBorrower) {
+        borrowers.append(QJsonObject{{QStringLiteral("borrower"), b.borrower},
+                                     {QStringLiteral("loans"), b.loans},
+                                     {QStringLiteral("current"), b.current},
+                                     {QStringLiteral("overdue"), b.overdue}});
+    }
+    const TapeFigures& t = f.tapes;
+    const QJsonObject tapes{{QStringLiteral("tapes"), t.tapes},
+                            {QStringLiteral("withLength"), t.withLength},
+                            {QStringLiteral("lengthMinutes"), double(t.lengthMinutes)},
+                            {QStringLiteral("usedMinutes"), double(t.usedMinutes)},
+                            {QStringLiteral("freeMinutes"), double(t.freeMinutes)},
+                            {QStringLiteral("moviesWithoutRunningTime"), t.moviesWithoutRunningTime},
+                            {QStringLiteral("moviesWithRunningTime"), t.withRunningTime},
+                            {QStringLiteral("runningMinutes"), double(t.runningMinutes)}};
+    return QJsonObject{
+        {QStringLiteral("records"), f.records},
+        {QStringLiteral("byMedium"), sharesJson(f.byMedium)},
+        {QStringLiteral("byGenre"), sharesJson(f.byGenre)},
+        {QStringLiteral("byDecade"), sharesJson(f.byDecade)},
+        {QStringLiteral("byCountry"), sharesJson(f.byCountry)},
+        {QStringLiteral("topDirectors"), sharesJson(f.topDirectors)},
+        {QStringLiteral("topCast"), sharesJson(f.topCast)},
+        {QStringLiteral("myRating"), sharesJson(f.myRating)},
+        {QStringLiteral("seen"), QJsonObject{{QStringLiteral("seen"), f.seen}, {QStringLiteral("notSeen"), f.notSeen}}},
+        {QStringLiteral("tapes"), tapes},
+        {QStringLiteral("loans"), QJsonObject{{QStringLiteral("tapesOnLoan"), f.tapesOnLoan},
+                                              {QStringLiteral("tapesOverdue"), f.tapesOverdue},
+                                              {QStringLiteral("perBorrower"), borrowers}}},
+    };
+}
+
+} // namespace quelto::statistics

@@ -1,0 +1,150 @@
+#include "weblookup/LookupTab.h"
+
+#include "editing/FormWidgets.h"
+#include "weblookup/MovieSiteDialog.h"
+#include "app/Settings.h"
+#include "editing/RecordForm.h"
+#include "editing/UserPrompts.h"
+#include "weblookup/BrowserProfile.h"
+#include "weblookup/LookupWorkflow.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineView>
+
+namespace quelto::weblookup {
+LookupTab::LookupTab(editing::RecordForm& form, editing::UserPrompts& prompts, Settings& settings,
+                     QWidget* parent)
+    : QWidget(parent), m_profile(weblookup::BrowserProfile::create(this)), m_browser(new QWebEngineView(this)),
+      m_bar(new QWidget(this)), m_prompts(prompts), m_settings(settings)
+{
+    setObjectName(QStringLiteral("lookupTab"));
+    m_browser->setObjectName(QStringLiteral("WebBrowser1"));
+    // Both browsers keep the user's cookies and consent answers between runs.
+    m_browser->setPage(new QWebEnginePage(m_profile, m_browser));
+
+    m_command1 = form::commandButton("Command1", QStringLiteral("IMDb Home"),
+                                     QStringLiteral("Display the IMDb homepage"), m_bar);
+    m_srchIMDB = form::commandButton("srchIMDB", QStringLiteral("Search IMDb"),
+                                     QStringLiteral("Open the IMDb search page"), m_bar);
+    m_searchbtn = form::commandButton("searchbtn", QStringLiteral("Search title"),
+                                      QStringLiteral("Search for a movie in the IMDb"), m_bar);
+    m_searchbtn->setEnabled(false);
+    m_command2 = form::commandButton("Command2", QStringLiteral("<<"), QString(), m_bar);
+    m_command2->setFixedWidth(34);
+    m_command2->setAccessibleName(QStringLiteral("Back"));
+    m_grabit = form::commandButton("grabit", QStringLiteral("Grab Data !"),
+                                   QStringLiteral("Transfer movie data to the movie tab"), m_bar);
+    m_grabit->setEnabled(false);
+    m_titlelabel = new QLabel(m_bar);
+    m_titlelabel->setObjectName(QStringLiteral("titlelabel"));
+    m_titlelabel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    m_titlelabel->setTextFormat(Qt::PlainText);
+    m_titlelabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_titlelabel->setAccessibleDescription(QStringLiteral("Title to search for"));
+    m_site = form::commandButton("siteButton", QStringLiteral("Site..."),
+                                 QStringLiteral("Choose the server of the movie site"), m_bar);
+
+    auto* row = new QHBoxLayout(m_bar);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(4);
+    row->addWidget(m_command1);
+    row->addWidget(m_srchIMDB);
+    row->addSpacing(10);
+    row->addWidget(m_command2);
+    row->addWidget(m_titlelabel, 1);
+    row->addWidget(m_searchbtn);
+    row->addSpacing(10);
+    row->addWidget(m_grabit);
+    row->addSpacing(10);
+    row->addWidget(m_site);
+
+    form.titlelabel = m_titlelabel;
+    form.searchbtn = m_searchbtn;
+
+    weblookup::LookupControls controls;
+    controls.WebBrowser1 = m_browser;
+    controls.Command1 = m_command1;
+    controls.srchIMDB = m_srchIMDB;
+    controls.searchbtn = m_searchbtn;
+    controls.Command2 = m_command2;
+    controls.grabit = m_grabit;
+    controls.titlelabel = m_titlelabel;
+    m_workflow = new weblookup::LookupWorkflow(controls, form, prompts, this);
+    connect(m_site, &QPushButton::clicked, this, &LookupTab::chooseSite);
+}
+
+LookupTab::~LookupTab()
+{
+    // The engine wants every page gone before their profile.
+    delete m_workflow;
+    delete m_browser;
+    delete m_profile;
+}
+
+void LookupTab::setServer(const QUrl& server)
+{
+    m_workflow->setSite(weblookup::MovieSite(server));
+}
+
+QUrl LookupTab::server() const
+{
+    const QString root = m_workflow->site().root();
+    return root.isEmpty() ? QUrl() : QUrl(root);
+}
+
+QUrl LookupTab::address(const QString& pathAndQuery) const
+{
+    return m_workflow->site().address(pathAndQuery);
+}
+
+void LookupTab::goHome()
+{
+    m_workflow->goHome();
+}
+
+void LookupTab::chooseSite()
+{
+    MovieSiteDialog dialog(server().isEmpty() ? QUrl(weblookup::MovieSite::PublicAddress) : server(), this);
+    m_prompts.showModal(dialog);
+    if (!dialog.chosen())
+        return;
+    m_settings.setMovieSite(*dialog.chosen());
+    m_settings.sync();
+    setServer(*dialog.chosen());
+    goHome();
+}
+
+void LookupTab::setBrowserArea(const QRect& inTabControl)
+{
+    m_area = inTabControl;
+    placeChildren();
+}
+
+void LookupTab::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    placeChildren();
+}
+
+void LookupTab::placeChildren()
+{
+    // The page sits inside the tab control below its tab bar.
+    QPoint offset;
+    for (QWidget* w = this; w && !qobject_cast<QTabWidget*>(w); w = w->parentWidget())
+        offset += w->pos();
+    QRect pane = m_area.translated(-offset);
+    pane.setLeft(std::max(0, pane.left()));
+    pane.setTop(std::max(0, pane.top()));
+    m_browser->setGeometry(pane);
+
+    const int barHeight = m_bar->sizeHint().height();
+    const int barTop = std::max(0, (pane.top() - barHeight) / 2);
+    m_bar->setGeometry(pane.left(), barTop, std::max(0, pane.width()), barHeight);
+}
+
+} // namespace quelto::weblookup

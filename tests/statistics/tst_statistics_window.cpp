@@ -1,0 +1,165 @@
+// The Statistics window in the real main window: the figures of the whole
+// catalogue or of the records shown, and each chart copied, saved as PNG or
+// PDF, and printed.
+#include "AppFixture.h"
+#include "TestCatalog.h"
+#include "app/GlanceFeatures.h"
+#include "statistics/ChartPrinter.h"
+#include "statistics/StatisticsWindow.h"
+
+#include <QAbstractBarSeries>
+#include <QAction>
+#include <QApplication>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDialog>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
+#include <QPainter>
+#include <QPieSeries>
+#include <QPushButton>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace quelto;
+using quelto::app::MainWindow;
+using quelto::test::AppFixture;
+using quelto::test::TestCatalog;
+
+namespace {
+
+// Prints onto an image and keeps what was printed.
+class RecordingPrinter : public statistics::ChartPrinter
+{
+public:
+    QStringList titles;
+    QImage page;
+    bool answer = true;
+
+    bool print(QWidget*, const QString& title, const Painting& paint) override
+    {
+        if (!answer)
+            return false;
+        titles << title;
+        page = QImage(1100, 800, QImage::Format_ARGB32);
+        page.fill(Qt::white);
+        QPainter painter(&page);
+        paint(painter, QRectF(page.rect()));
+        return true;
+    }
+};
+
+bool hasInk(const QImage& image)
+{
+    for (int y = 0; y < image.height(); y += 7) {
+        for (int x = 0; x < image.width(); x += 7) {
+            if (image.pixelColor(x, y) != QColor(Qt::white))
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+class TestStatisticsWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void chartsOfTheCatalogueAndOfTheRecordsShown()
+    {
+        AppFixture f;
+        const QString path = f.file(QStringLiteral("stats.mdb"));
+        QList<TestCatalog::Row> rows;
+        for (int i = 0; i < 30; ++i) {
+            TestCatalog::Row row = TestCatalog::record(QStringLiteral("Movie %1").arg(i), QStringLiteral("T%1").arg(i / 2));
+            row[QStringLiteral("mv_genre")] = i % 3 == 0 ? QStringLiteral("Drama") : QStringLiteral("Comedy");
+            row[QStringLiteral("md_type")] = i % 5 == 0 ? QStringLiteral("DVD") : QStringLiteral("VHS");
+            row[QStringLiteral("mv_year")] = QString::number(1950 + i);
+            rows << row;
+        }
+        TestCatalog::create(path, rows);
+        QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+        auto printer = std::make_unique<RecordingPrinter>();
+        RecordingPrinter* printed = printer.get();
+        f.window().glance().setChartPrinter(std::move(printer));
+
+        f.menu("mnStatistics")->trigger();
+        statistics::StatisticsWindow& window = f.window().glance().statisticsWindow();
+        QVERIFY(window.isVisible());
+        QTRY_VERIFY(!window.isCounting());
+        QCOMPARE(window.figures().records, 30);
+        QVERIFY(window.summary()->text().contains(QStringLiteral("30 records</b> on 15 tapes")));
+        // The genre chart: one bar a genre, the largest at the top.
+        QChart* genre = window.chartView(QStringLiteral("genre"))->chart();
+        QCOMPARE(genre->series().size(), 1);
+        auto* bars = static_cast<QAbstractBarSeries*>(genre->series().first());
+        QCOMPARE(bars->barSets().first()->count(), 2);
+        QCOMPARE(bars->barSets().first()->at(1), 20.0);
+        auto* media = static_cast<QPieSeries*>(window.chartView(QStringLiteral("medium"))->chart()->series().first());
+        QCOMPARE(media->count(), 2);
+        QCOMPARE(media->slices().first()->label(), QStringLiteral("80%"));
+        const QList<QLegendMarker*> legend =
+            window.chartView(QStringLiteral("medium"))->chart()->legend()->markers(media);
+        QCOMPARE(legend.first()->label(), QStringLiteral("VHS (24, 80%)"));
+
+        // Saved as PNG and as PDF.
+        const QString png = f.file(QStringLiteral("genre.png"));
+        f.prompts().fileAnswers << png;
+        window.findChild<QToolButton*>(QStringLiteral("save_genre"))->click();
+        QCOMPARE(f.prompts().fileRequests.back().fileName, f.file(QStringLiteral("stats-genre.png")));
+        QVERIFY(f.prompts().fileRequests.back().save);
+        const QImage saved(png);
+        QCOMPARE(saved.size(), QSize(1800, 1200));
+        QVERIFY(hasInk(saved));
+        const QString pdf = f.file(QStringLiteral("decade.PDF"));
+        f.prompts().fileAnswers << pdf;
+        window.saveChart(QStringLiteral("decade"));
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.read(5) == "%PDF-");
+        // A name without a known ending becomes a PNG.
+        f.prompts().fileAnswers << f.file(QStringLiteral("seen"));
+        window.saveChart(QStringLiteral("seen"));
+        QVERIFY(QFile::exists(f.file(QStringLiteral("seen.png"))));
+        // A file that cannot be written: a message.
+        f.prompts().fileAnswers << f.file(QStringLiteral("no/such/folder/x.png"));
+        window.saveChart(QStringLiteral("seen"));
+        QCOMPARE(f.prompts().exclamations.size(), 1);
+
+        window.findChild<QToolButton*>(QStringLiteral("copy_medium"))->click();
+        QCOMPARE(QApplication::clipboard()->image().size(), QSize(1800, 1200));
+
+        window.findChild<QToolButton*>(QStringLiteral("print_directors"))->click();
+        QCOMPARE(printed->titles, QStringList{QStringLiteral("Top 20 directors")});
+        QVERIFY(hasInk(printed->page));
+        printed->answer = false;
+        window.printChart(QStringLiteral("cast"));
+        QCOMPARE(window.status()->text(), QStringLiteral("Not printed."));
+
+        // The records a search shows.
+        f.prompts().dialogScripts << [](QDialog& d) {
+            d.findChild<QPushButton*>(QStringLiteral("Search"))->click();
+        };
+        f.menu("mnSrchGenre")->trigger(); // the first genre: Comedy
+        QVERIFY(f.window().state().filterActive);
+        window.setScope(statistics::StatisticsWindow::Scope::RecordsShown);
+        QTRY_VERIFY(!window.isCounting());
+        QCOMPARE(window.figures().records, 20);
+        QVERIFY(window.scopeBox()->currentText().contains(QStringLiteral("Genre: Comedy [20]")));
+        window.setScope(statistics::StatisticsWindow::Scope::WholeCatalogue);
+        QTRY_VERIFY(!window.isCounting());
+        QCOMPARE(window.figures().records, 30);
+        QVERIFY(f.prompts().unexpected.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestStatisticsWindow)
+#include "tst_statistics_window.moc"
