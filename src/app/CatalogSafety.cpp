@@ -18,6 +18,22 @@
 
 namespace quelto::app {
 
+void CatalogSafety::damageFound(const QString& path, const QString& problems)
+{
+    if (problems.isEmpty() || !m_state.database || m_state.database->path() != path)
+        return;
+    catalog::SqliteConnection& connection = *m_state.database->connection();
+    if (connection.writesRefused())
+        return;
+    const QString file = QDir::toNativeSeparators(path);
+    if (!m_prompts.confirm(Damaged.arg(file, problems))) {
+        connection.refuseWrites(catalog::EngineError(
+            catalog::EngineError::Kind::Damaged,
+            QStringLiteral("The catalogue \"%1\" is damaged; Quelto changes nothing in it:\n%2")
+                .arg(file, problems)));
+    }
+}
+
 CatalogSafety::CatalogSafety(catalog::CatalogState& state, editing::UserPrompts& prompts)
     : m_state(state), m_prompts(prompts)
 {
@@ -148,7 +164,8 @@ void CatalogSafety::makeBackup(const QString& path)
             // the message is shown by the window's thread, which waits for it.
             QCoreApplication* app = QCoreApplication::instance();
             if (app && QThread::currentThread() != app->thread())
-                QMetaObject::invokeMethod(app, [this, text] { m_prompts.exclamation(text); }, Qt::BlockingQueuedConnection);
+                QMetaObject::invokeMethod(
+                    app, [this, text] { m_prompts.exclamation(text); }, Qt::BlockingQueuedConnection);
             else
                 m_prompts.exclamation(text);
         }

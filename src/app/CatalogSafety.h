@@ -2,11 +2,11 @@
 
 #include "catalog/CatalogLoader.h"
 
-#include <QByteArray>
-#include <QString>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <QByteArray>
+#include <QString>
 
 class QObject;
 
@@ -31,20 +31,25 @@ class CatalogSafety
 public:
     static inline const QString ForeignObjects = QStringLiteral(
         "The catalogue \"%1\" carries things that Quelto did not make:\n%2\n\n"
-        "Triggers can change or delete records whenever Quelto saves, views can hide what Quelto reads, and an "
-        "index that another program made on a text column is broken by Quelto's writes. Quelto changes nothing "
+        "Triggers can change or delete records whenever Quelto saves, views can hide what Quelto reads, and "
+        "an "
+        "index that another program made on a text column is broken by Quelto's writes. Quelto changes "
+        "nothing "
         "in this catalogue while they are there.\n\nRemove them now? (A backup copy is made first.)");
     static inline const QString Damaged = QStringLiteral(
         "The catalogue \"%1\" is damaged. The check found:\n%2\n\n"
         "Changing a damaged catalogue can lose more of it; keep a copy of the file first. Without your leave "
         "Quelto shows it but changes nothing.\n\nAllow changes to this catalogue all the same?");
-    static inline const QString ReadOnly = QStringLiteral(
-        "The catalogue \"%1\" is read-only: the file or its folder cannot be written.\n\n"
-        "You can browse, search and print; saving, deleting, new records and the option lists are not available.");
-    static inline const QString OpenElsewhere = QStringLiteral(
-        "The catalogue \"%1\" is already open in another Quelto (%2).\n\n"
-        "You can go on: a Save that would overwrite a change made there is caught, and you are asked what to do.");
-    static inline const QString NoBackup = QStringLiteral("%1\n\nThe change goes ahead without a backup copy.");
+    static inline const QString ReadOnly =
+        QStringLiteral("The catalogue \"%1\" is read-only: the file or its folder cannot be written.\n\n"
+                       "You can browse, search and print; saving, deleting, new records and the option lists "
+                       "are not available.");
+    static inline const QString OpenElsewhere =
+        QStringLiteral("The catalogue \"%1\" is already open in another Quelto (%2).\n\n"
+                       "You can go on: a Save that would overwrite a change made there is caught, and you "
+                       "are asked what to do.");
+    static inline const QString NoBackup =
+        QStringLiteral("%1\n\nThe change goes ahead without a backup copy.");
 
     CatalogSafety(catalog::CatalogState& state, editing::UserPrompts& prompts);
 
@@ -59,6 +64,9 @@ public:
     // question comes now if it is over within patienceMs, else as soon as it
     // is (on window's thread), and in any case before the first write.
     void followCheck(QObject* window, int patienceMs);
+    // Damage found after opening (the covers' check) in the catalogue at
+    // path: without the user's leave, its writes are refused.
+    void damageFound(const QString& path, const QString& problems);
     // The long steps the next write of the open catalogue would wait for,
     // as a step for a worker thread: the check still running, and the
     // backup copy before the run's first change, made ahead (the change
@@ -71,9 +79,9 @@ private:
     struct Copies
     {
         std::mutex mutex;
-        QString runBackup; // the copy this run made of its catalogue
-        QString backupOf;  // the catalogue the questions were asked for
-        QString ahead;     // a copy made ahead of the first change ...
+        QString runBackup;     // the copy this run made of its catalogue
+        QString backupOf;      // the catalogue the questions were asked for
+        QString ahead;         // a copy made ahead of the first change ...
         QByteArray aheadStamp; // ... of the catalogue as it was then
     };
 

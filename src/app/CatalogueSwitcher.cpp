@@ -1,8 +1,7 @@
 #include "app/CatalogueSwitcher.h"
 
-#include "exchange/AccessConversionFlow.h"
-#include "app/MainMenu.h"
 #include "app/CatalogSafety.h"
+#include "app/MainMenu.h"
 #include "app/MainWindow.h"
 #include "app/Settings.h"
 #include "catalog/CatalogFileCheck.h"
@@ -13,6 +12,7 @@
 #include "editing/RecordDisplay.h"
 #include "editing/StatusShape.h"
 #include "editing/UserPrompts.h"
+#include "exchange/AccessConversionFlow.h"
 #include "search/SearchCommands.h"
 #include "tasks/CommandRunner.h"
 
@@ -79,9 +79,10 @@ void CatalogueSwitcher::newCatalogue()
         return;
     const QString path = QFileInfo(*chosen).absoluteFilePath();
     if (QFileInfo::exists(path)) {
-        m_window.prompts().exclamation(QStringLiteral("\"%1\" exists already. A new catalogue needs a new file name; "
-                                                      "to use that file, choose Open Catalogue.")
-                                           .arg(QDir::toNativeSeparators(path)));
+        m_window.prompts().exclamation(
+            QStringLiteral("\"%1\" exists already. A new catalogue needs a new file name; "
+                           "to use that file, choose Open Catalogue.")
+                .arg(QDir::toNativeSeparators(path)));
         return;
     }
     try {
@@ -97,13 +98,15 @@ void CatalogueSwitcher::openCatalogue()
 {
     if (!mayReplaceRecord())
         return;
-    const std::optional<QString> chosen = m_window.prompts().chooseFile(
-        {QStringLiteral("Open Catalogue"), m_window.state().databasePath, CatalogueFilter, QStringLiteral("mdb")});
+    const std::optional<QString> chosen =
+        m_window.prompts().chooseFile({QStringLiteral("Open Catalogue"), m_window.state().databasePath,
+                                       CatalogueFilter, QStringLiteral("mdb")});
     if (!chosen || chosen->isEmpty())
         return;
     QString path = QFileInfo(*chosen).absoluteFilePath();
     if (catalog::CatalogFileCheck::inspect(path) == catalog::CatalogFileCheck::Kind::AccessDatabase) {
-        const std::optional<QString> converted = AccessConversionFlow(m_window.prompts(), &m_window).convert(path);
+        const std::optional<QString> converted =
+            exchange::AccessConversionFlow(m_window.prompts(), &m_window).convert(path);
         if (!converted)
             return;
         path = *converted;

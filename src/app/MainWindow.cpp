@@ -1,22 +1,12 @@
 #include "app/MainWindow.h"
 
-#include "exchange/AccessConversionFlow.h"
-#include "app/CatalogueSwitcher.h"
 #include "app/CatalogSafety.h"
-#include "collection/CollectorFeatures.h"
-#include "editing/CommandBar.h"
-#include "exchange/CsvCommands.h"
+#include "app/CatalogueLocator.h"
+#include "app/CatalogueSwitcher.h"
+#include "app/CollectionMenu.h"
 #include "app/DatabaseDialog.h"
-#include "editing/FormKeyboard.h"
-#include "app/GlanceFeatures.h"
 #include "app/HelpCommands.h"
-#include "history/HistoryCommands.h"
-#include "weblookup/LookupStatus.h"
-#include "weblookup/LookupTab.h"
 #include "app/MainMenu.h"
-#include "editing/MediaTab.h"
-#include "editing/MovieTab.h"
-#include "editing/PersonalTab.h"
 #include "app/RecentCatalogues.h"
 #include "app/ResizeRule.h"
 #include "app/ScreenFit.h"
@@ -28,22 +18,34 @@
 #include "catalog/EngineError.h"
 #include "catalog/KeptOrder.h"
 #include "catalog/SqliteConnection.h"
+#include "collection/CollectorFeatures.h"
+#include "collection/CoversCommands.h"
+#include "editing/CommandBar.h"
+#include "editing/FormKeyboard.h"
+#include "editing/MediaTab.h"
+#include "editing/MovieTab.h"
 #include "editing/OptionFields.h"
-#include "exchange/ConversionLeftovers.h"
 #include "editing/OptionListCommands.h"
+#include "editing/PersonalTab.h"
 #include "editing/RecordCommands.h"
 #include "editing/StatusShape.h"
 #include "editing/UnsavedChanges.h"
 #include "editing/UserPrompts.h"
+#include "editing/WindowParts.h"
+#include "exchange/ConversionLeftovers.h"
+#include "exchange/CsvCommands.h"
 #include "groups/GroupPane.h"
+#include "history/HistoryCommands.h"
 #include "printing/PrintCommands.h"
-#include "search/RecordListCommands.h"
-#include "weblookup/ProfileList.h"
-#include "search/RecordListPane.h"
 #include "search/OrderRefresher.h"
+#include "search/RecordListCommands.h"
+#include "search/RecordListPane.h"
 #include "search/SearchCommands.h"
 #include "tasks/CommandRunner.h"
+#include "weblookup/LookupStatus.h"
+#include "weblookup/LookupTab.h"
 #include "weblookup/LookupWorkflow.h"
+#include "weblookup/ProfileList.h"
 
 #include <QAction>
 #include <QApplication>
@@ -66,18 +68,14 @@ namespace {
 using catalog::CatalogLoader;
 using catalog::EngineError;
 
-// Thrown when the user cancels the database dialog.
-struct DialogCancelled
-{
-};
-
 // The record list's columns: which are shown, their order and widths.
 const QString ListSection = QStringLiteral("Settings");
 const QString ListColumnsKey = QStringLiteral("ListColumns");
 
-bool isFile(const QString& path) { return QFileInfo(path).isFile(); }
-
-QString absolute(const QString& path) { return QFileInfo(path).absoluteFilePath(); }
+bool isFile(const QString& path)
+{
+    return QFileInfo(path).isFile();
+}
 
 } // namespace
 
@@ -91,7 +89,7 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
-    m_commandBar = new CommandBar(m_form, client);
+    m_commandBar = new editing::CommandBar(m_form, client);
     m_tabs = new QTabWidget(client);
     m_tabs->setObjectName(QStringLiteral("SSTab1"));
     // The field tabs scroll when the window is smaller than their fields need.
@@ -104,11 +102,15 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
         m_scrollAreas << area;
         return area;
     };
-    auto* mediaTab = new MediaTab(m_form, m_tabs);
+    auto* mediaTab = new editing::MediaTab(m_form, m_tabs);
     m_tabs->addTab(scrolling(mediaTab), QStringLiteral("Media"));
-    m_tabs->addTab(scrolling(new MovieTab(m_form, m_tabs)), QStringLiteral("Movie"));
-    m_tabs->addTab(scrolling(new PersonalTab(m_form, m_tabs)), QStringLiteral("&Personal"));
-    m_lookup = new LookupTab(m_form, m_prompts, m_settings, m_tabs);
+    m_tabs->addTab(scrolling(new editing::MovieTab(m_form, m_tabs)), QStringLiteral("Movie"));
+    m_tabs->addTab(scrolling(new editing::PersonalTab(m_form, m_tabs)), QStringLiteral("&Personal"));
+    m_lookup = new weblookup::LookupTab(m_form, m_prompts, m_tabs);
+    connect(m_lookup, &weblookup::LookupTab::siteChosen, this, [this](const QUrl& server) {
+        m_settings.setMovieSite(server);
+        m_settings.sync();
+    });
     m_tabs->addTab(m_lookup, QStringLiteral("IMDb"));
     // The List tab: the group pane beside the record list.
     auto* listSplitter = new QSplitter(Qt::Horizontal, m_tabs);
@@ -119,12 +121,14 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     listSplitter->setStretchFactor(1, 1);
     m_tabs->addTab(listSplitter, QStringLiteral("List"));
     setTabOrder(m_form.title, m_tabs);
-    m_keyboard = new FormKeyboard(m_form, m_state, m_tabs,
-                                  {m_commandBar, m_tabs->widget(0), m_tabs->widget(1), m_tabs->widget(PersonalTabIndex),
-                                   m_tabs->findChild<QTabBar*>()},
-                                  this);
+    m_keyboard = new editing::FormKeyboard(m_form, m_state, m_tabs,
+                                           {m_commandBar, m_tabs->widget(0), m_tabs->widget(1),
+                                            m_tabs->widget(PersonalTabIndex), m_tabs->findChild<QTabBar*>()},
+                                           this);
 
     m_display = std::make_unique<editing::RecordDisplay>(m_form, m_state);
+    m_parts = std::make_unique<editing::WindowParts>(
+        editing::WindowParts{m_state, m_form, *m_display, m_prompts, *this});
     m_safety = std::make_unique<CatalogSafety>(m_state, m_prompts);
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     m_runner = new tasks::CommandRunner(this, statusBar(), this);
@@ -152,18 +156,27 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
             m_tabs->setCurrentIndex(MovieTabIndex);
         m_form.title->setFocus(Qt::OtherFocusReason);
     });
-    m_collector = new CollectorFeatures(*this);
+    m_collector = new collection::CollectorFeatures(
+        *m_parts, *m_tabs, *m_lookup,
+        [this](const QString& path, const QString& problems) { m_safety->damageFound(path, problems); },
+        this);
+    connect(&m_collector->covers(), &collection::CoversCommands::recordOpened, this,
+            [this] { m_tabs->setCurrentIndex(MovieTabIndex); });
     // A grab fills the new record being entered; into a shown record it
     // replaces what was typed there.
     m_lookup->workflow().setGrabCheck([this] { return m_state.newRecordMode || m_unsaved->settle(); });
     m_list = new search::RecordListCommands(m_state, *m_display, *m_search, m_prompts, *m_listPane, this);
-    m_listPane->restoreColumnState(QByteArray::fromBase64(m_settings.value(ListSection, ListColumnsKey).toLatin1()));
+    m_collector->setRecordList(*m_list);
+    m_listPane->restoreColumnState(
+        QByteArray::fromBase64(m_settings.value(ListSection, ListColumnsKey).toLatin1()));
     connect(m_listPane, &search::RecordListPane::columnsChanged, this, [this] {
-        m_settings.setValue(ListSection, ListColumnsKey, QString::fromLatin1(m_listPane->columnState().toBase64()));
+        m_settings.setValue(ListSection, ListColumnsKey,
+                            QString::fromLatin1(m_listPane->columnState().toBase64()));
         m_settings.sync();
     });
     // Enter on a row opens the record.
-    connect(m_list, &search::RecordListCommands::rowOpened, this, [this] { m_tabs->setCurrentIndex(MovieTabIndex); });
+    connect(m_list, &search::RecordListCommands::rowOpened, this,
+            [this] { m_tabs->setCurrentIndex(MovieTabIndex); });
     auto* printCommands = new printing::PrintCommands(m_state, *m_display, m_prompts, this);
     printCommands->setCommandRunner(m_runner);
     auto* optionLists = new editing::OptionListCommands(m_form, m_state, m_prompts, this);
@@ -172,7 +185,8 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     m_help->setHelpPart(QStringLiteral("site-profiles"),
                         [this] { return weblookup::profileListHtml(m_lookup->workflow().profiles()); });
     m_switcher = new CatalogueSwitcher(*this);
-    new HistoryCommands(*this, m_history);
+    new history::HistoryCommands(
+        *m_parts, m_history, [this] { return m_switcher->mayReplaceRecord(); }, this);
     m_recent = new RecentCatalogues(m_settings, m_menu->menu(QStringLiteral("mnRecent")), this);
     connect(m_recent, &RecentCatalogues::openRequested, this, &MainWindow::openRecent);
     // Another catalogue: this run's changes belonged to the one before.
@@ -180,10 +194,11 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
         m_history.clear();
         m_recent->opened(m_state.databasePath);
     });
-    new CsvCommands(*this, [this] { return m_switcher->mayReplaceRecord(); });
-    m_glance = new GlanceFeatures(*this, *mediaTab, *groupPane, *listSplitter);
+    new exchange::CsvCommands(
+        *m_parts, m_history, [this] { return m_switcher->mayReplaceRecord(); }, this);
+    m_collectionMenu = new CollectionMenu(*this, *mediaTab, *groupPane, *listSplitter);
     connect(m_menu->quit(), &QAction::triggered, this, &MainWindow::quit);
-    new LookupStatus(m_lookup->workflow(), statusBar());
+    new weblookup::LookupStatus(m_lookup->workflow(), statusBar());
 
     // A field that takes the focus in a scrolled tab comes into view.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
@@ -198,8 +213,10 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     });
     m_help->setSectionOfTab([this] { return helpSection(m_tabs->currentIndex()); });
 
-    const QSize design(twips::toPixels(DesignWidth, logicalDpiX()), twips::toPixels(DesignHeight, logicalDpiY()));
-    resize(design.width(), design.height() + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+    const QSize design(twips::toPixels(DesignWidth, logicalDpiX()),
+                       twips::toPixels(DesignHeight, logicalDpiY()));
+    resize(design.width(),
+           design.height() + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     setMinimumSize(minimumWindowSize());
     // The window and every dialog fit the screen, at any scale factor.
     ScreenFit::install();
@@ -227,7 +244,8 @@ MainWindow::LoadResult MainWindow::load(const QString& databaseOverride)
     exchange::ConversionLeftovers::removeStale();
 
     try {
-        locateDatabase(databaseOverride);
+        if (!CatalogueLocator(m_settings, m_prompts, this).locate(m_state, databaseOverride))
+            return LoadResult::Cancelled;
         CatalogLoader::open(m_state, m_safety->questions(m_state.databasePath));
         editing::OptionFields::fillAll(m_state, m_form);
         m_form.dbNoFilter->setEnabled(false);
@@ -238,8 +256,6 @@ MainWindow::LoadResult MainWindow::load(const QString& databaseOverride)
         m_safety->followCheck(this, m_runner->patience());
         m_safety->tellAfterOpening();
         m_safety->tidyUp();
-    } catch (const DialogCancelled&) {
-        return LoadResult::Cancelled;
     } catch (const EngineError& error) {
         const QString file = QDir::toNativeSeparators(m_state.databasePath);
         QString text = error.message();
@@ -251,74 +267,6 @@ MainWindow::LoadResult MainWindow::load(const QString& databaseOverride)
     m_loaded = true;
     m_recent->opened(m_state.databasePath);
     return LoadResult::Loaded;
-}
-
-// An old Access file is offered for conversion: the new catalogue is the file
-// to open, and its path is stored. Nothing when the user declined.
-std::optional<QString> MainWindow::convertedIfAccess(const QString& path)
-{
-    using catalog::CatalogFileCheck;
-    if (!isFile(path) || CatalogFileCheck::inspect(path) != CatalogFileCheck::Kind::AccessDatabase)
-        return path;
-    const std::optional<QString> converted = AccessConversionFlow(m_prompts, this).convert(path);
-    if (converted) {
-        m_settings.setDatabaseFilename(*converted);
-        m_settings.sync();
-    }
-    return converted;
-}
-
-void MainWindow::locateDatabase(const QString& databaseOverride)
-{
-    if (!databaseOverride.isEmpty()) {
-        m_state.databasePath = absolute(databaseOverride);
-        if (!isFile(m_state.databasePath)) {
-            CatalogLoader::createCatalogFile(m_state.databasePath);
-            m_state.newDatabase = true;
-        }
-        const std::optional<QString> catalogue = convertedIfAccess(m_state.databasePath);
-        if (!catalogue)
-            throw DialogCancelled();
-        m_state.databasePath = *catalogue;
-        return;
-    }
-    if (!m_state.databasePath.isEmpty() && isFile(m_state.databasePath)) {
-        const std::optional<QString> catalogue = convertedIfAccess(m_state.databasePath);
-        if (!catalogue)
-            throw DialogCancelled();
-        m_state.databasePath = *catalogue;
-        return;
-    }
-
-    // A choice that cannot be used is explained and the dialog comes back, as
-    // does an Access file the user declines to convert.
-    for (;;) {
-        const std::optional<QString> typed = m_prompts.chooseDatabase();
-        if (!typed)
-            throw DialogCancelled();
-        if (typed->trimmed().isEmpty()) {
-            m_prompts.exclamation(NoCatalogueNamed);
-            continue;
-        }
-        try {
-            const std::optional<QString> chosen = convertedIfAccess(DatabaseDialog::fullPath(*typed));
-            if (!chosen)
-                continue;
-            const QString path = absolute(*chosen);
-            if (isFile(path)) {
-                CatalogLoader::checkCatalogFile(path);
-            } else {
-                CatalogLoader::createCatalogFile(path);
-                m_state.newDatabase = true;
-            }
-            m_state.databasePath = path;
-            break;
-        } catch (const EngineError& error) {
-            m_prompts.exclamation(error.message());
-        }
-    }
-    m_settings.setDatabaseFilename(m_state.databasePath);
-    m_settings.sync();
 }
 
 void MainWindow::openRecent(const QString& path)
@@ -360,8 +308,9 @@ QSize MainWindow::minimumWindowSize() const
     // fields (the rest scrolls); the rule's margins around both.
     const int width = m_commandBar->minimumSizeHint().width() + twips::toPixels(270, logicalDpiX());
     const int tabs = m_tabs->tabBar()->sizeHint().height() + 4 * (fontMetrics().height() + 12);
-    const int height = std::max(m_commandBar->minimumSizeHint().height(), twips::toPixels(1000, logicalDpiY())) +
-                       tabs + twips::toPixels(1030, logicalDpiY()) + statusBar()->sizeHint().height();
+    const int height =
+        std::max(m_commandBar->minimumSizeHint().height(), twips::toPixels(1000, logicalDpiY())) + tabs +
+        twips::toPixels(1030, logicalDpiY()) + statusBar()->sizeHint().height();
     return {width, height};
 }
 
@@ -441,10 +390,12 @@ void MainWindow::storeOnClose()
         const double dpiX = logicalDpiX();
         const double dpiY = logicalDpiY();
         m_settings.storeWindow(twips::fromPixels(frame.left(), dpiX), twips::fromPixels(frame.top(), dpiY),
-                               twips::fromPixels(frame.width(), dpiX), twips::fromPixels(frame.height(), dpiY));
+                               twips::fromPixels(frame.width(), dpiX),
+                               twips::fromPixels(frame.height(), dpiY));
     }
     m_settings.storeMediaDefaults(m_state.mediaDefaults);
-    m_settings.setValue(ListSection, ListColumnsKey, QString::fromLatin1(m_listPane->columnState().toBase64()));
+    m_settings.setValue(ListSection, ListColumnsKey,
+                        QString::fromLatin1(m_listPane->columnState().toBase64()));
     m_settings.sync();
 }
 

@@ -5,15 +5,18 @@
 #include "editing/RecordForm.h"
 #include "history/CatalogHistory.h"
 
-#include <QMainWindow>
 #include <memory>
 #include <optional>
+#include <QMainWindow>
 
 class QScrollArea;
 class QTabWidget;
 
 namespace quelto::editing {
+class CommandBar;
+class FormKeyboard;
 class RecordCommands;
+struct WindowParts;
 class UnsavedChanges;
 class UserPrompts;
 } // namespace quelto::editing
@@ -27,16 +30,19 @@ class RecordListPane;
 class SearchCommands;
 } // namespace quelto::search
 
+namespace quelto::collection {
+class CollectorFeatures;
+}
+namespace quelto::weblookup {
+class LookupTab;
+}
+
 namespace quelto::app {
 
 class CatalogSafety;
-class GlanceFeatures;
+class CollectionMenu;
 class CatalogueSwitcher;
-class CollectorFeatures;
-class CommandBar;
-class FormKeyboard;
 class HelpCommands;
-class LookupTab;
 class MainMenu;
 class RecentCatalogues;
 class Settings;
@@ -78,11 +84,13 @@ public:
     editing::UnsavedChanges& unsavedChanges() { return *m_unsaved; }
     Settings& settings() { return m_settings; }
     MainMenu& menu() { return *m_menu; }
-    LookupTab& lookupTab() { return *m_lookup; }
+    weblookup::LookupTab& lookupTab() { return *m_lookup; }
     search::SearchCommands& searchCommands() { return *m_search; }
     search::RecordListCommands& recordList() { return *m_list; }
     HelpCommands& helpCommands() { return *m_help; }
-    FormKeyboard& keyboard() { return *m_keyboard; }
+    editing::FormKeyboard& keyboard() { return *m_keyboard; }
+    // What each feature's commands reach of the window.
+    const editing::WindowParts& parts() const { return *m_parts; }
     CatalogSafety& safety() { return *m_safety; }
     CatalogueSwitcher& catalogueSwitcher() { return *m_switcher; }
     // This run's changes of the open catalogue, for Undo and Redo.
@@ -90,8 +98,8 @@ public:
     RecentCatalogues& recentCatalogues() { return *m_recent; }
     // Runs the window's long commands off its thread, the window answering.
     tasks::CommandRunner& commandRunner() { return *m_runner; }
-    CollectorFeatures& collector() { return *m_collector; }
-    GlanceFeatures& glance() { return *m_glance; }
+    collection::CollectorFeatures& collector() { return *m_collector; }
+    CollectionMenu& collectionMenu() { return *m_collectionMenu; }
     QTabWidget* tabs() const { return m_tabs; }
 
     // The designed size of the client area, in twips.
@@ -122,9 +130,7 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
-    void locateDatabase(const QString& databaseOverride);
     void openRecent(const QString& path);
-    std::optional<QString> convertedIfAccess(const QString& path);
     void applyResizeRule();
     void storeOnClose();
     // Keeps the orders found for the file as it is now in it, for the next
@@ -137,6 +143,7 @@ private:
     catalog::CatalogState m_state;
     editing::RecordForm m_form;
     std::unique_ptr<editing::RecordDisplay> m_display;
+    std::unique_ptr<editing::WindowParts> m_parts;
     std::unique_ptr<CatalogSafety> m_safety;
     std::unique_ptr<editing::UnsavedChanges> m_unsaved;
     tasks::CommandRunner* m_runner = nullptr;
@@ -148,13 +155,13 @@ private:
     CatalogueSwitcher* m_switcher = nullptr;
     RecentCatalogues* m_recent = nullptr;
     history::CatalogHistory m_history;
-    CollectorFeatures* m_collector = nullptr;
-    GlanceFeatures* m_glance = nullptr;
+    collection::CollectorFeatures* m_collector = nullptr;
+    CollectionMenu* m_collectionMenu = nullptr;
     MainMenu* m_menu;
-    CommandBar* m_commandBar;
+    editing::CommandBar* m_commandBar;
     QTabWidget* m_tabs;
-    LookupTab* m_lookup;
-    FormKeyboard* m_keyboard;
+    weblookup::LookupTab* m_lookup;
+    editing::FormKeyboard* m_keyboard;
     QList<QScrollArea*> m_scrollAreas;
     bool m_loaded = false; // a window whose load step failed stores nothing
     bool m_quitting = false;

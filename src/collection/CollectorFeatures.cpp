@@ -1,42 +1,43 @@
 #include "collection/CollectorFeatures.h"
 
-#include "collection/CoversCommands.h"
-#include "collection/CoversPane.h"
-#include "collection/GrabbedCover.h"
-#include "app/MainWindow.h"
-#include "editing/MediaTab.h"
-#include "app/CatalogSafety.h"
-#include "collection/TapePanel.h"
-#include "collection/TapeRoomCommand.h"
 #include "catalog/CatalogState.h"
 #include "catalog/SqliteConnection.h"
 #include "collection/CoverCheck.h"
+#include "collection/CoversCommands.h"
+#include "collection/CoversPane.h"
+#include "collection/GrabbedCover.h"
+#include "collection/TapePanel.h"
+#include "collection/TapeRoomCommand.h"
+#include "editing/MediaTab.h"
+#include "editing/RecordDisplay.h"
+#include "editing/RecordForm.h"
 #include "editing/UserPrompts.h"
 #include "search/RecordListCommands.h"
 #include "search/RecordListModel.h"
 
-#include <QDir>
 #include "editing/CoverField.h"
 #include "editing/PersonalFields.h"
 #include "editing/TapeFields.h"
+#include <QDir>
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QTabWidget>
 
 namespace quelto::collection {
 
-CollectorFeatures::CollectorFeatures(MainWindow& window)
-    : QObject(&window),
-      m_window(window),
-      m_personal(std::make_unique<editing::PersonalFields>(window.form())),
-      m_tape(std::make_unique<editing::TapeFields>(window.form(), window.state()))
+CollectorFeatures::CollectorFeatures(const editing::WindowParts& parts, QTabWidget& tabs,
+                                     weblookup::LookupTab& lookup, DamageFound damageFound, QObject* parent)
+    : QObject(parent), m_window(parts), m_damageFound(std::move(damageFound)),
+      m_personal(std::make_unique<editing::PersonalFields>(parts.form)),
+      m_tape(std::make_unique<editing::TapeFields>(parts.form, parts.state))
 {
-    editing::RecordForm& form = window.form();
-    editing::RecordDisplay& display = window.display();
+    editing::RecordForm& form = parts.form;
+    editing::RecordDisplay& display = parts.display;
     display.addSection(m_personal.get());
     display.addSection(m_tape.get());
-    m_cover = new editing::CoverField(form, window.state(), window.prompts(), &window);
+    m_cover = new editing::CoverField(form, parts.state, parts.prompts, &parts.window);
     display.addSection(m_cover);
 
     // The speeds offered follow the medium's system.
@@ -44,27 +45,27 @@ CollectorFeatures::CollectorFeatures(MainWindow& window)
             [this](const QString& type) { m_personal->offerSpeedsFor(type); });
     // A new record typed onto a tape that has a length shows it.
     connect(form.catalog, &QLineEdit::textEdited, this, [this](const QString& mediaId) {
-        if (m_window.state().newRecordMode)
+        if (m_window.state.newRecordMode)
             m_tape->mediaIdTyped(mediaId);
     });
 
-    m_tapePanel = new TapePanel(form, window.state(), *m_tape);
+    m_tapePanel = new TapePanel(form, parts.state, *m_tape);
     // Beside the Media tab's fields (the tab's page may wrap it to scroll).
-    if (auto* media = window.tabs()->widget(0)->findChild<MediaTab*>())
+    if (auto* media = tabs.widget(0)->findChild<editing::MediaTab*>())
         media->setTapePanel(m_tapePanel);
-    else if (auto* page = qobject_cast<MediaTab*>(window.tabs()->widget(0)))
+    else if (auto* page = qobject_cast<editing::MediaTab*>(tabs.widget(0)))
         page->setTapePanel(m_tapePanel);
     display.addShownListener([this] { m_tapePanel->refreshSoon(); });
 
-    m_coversPane = new CoversPane(window.tabs());
-    window.tabs()->addTab(m_coversPane, QStringLiteral("Covers"));
-    m_covers = new CoversCommands(window, *m_coversPane);
+    m_coversPane = new CoversPane(&tabs);
+    tabs.addTab(m_coversPane, QStringLiteral("Covers"));
+    m_covers = new CoversCommands(parts.state, tabs, *m_coversPane, this);
     display.addShownListener([this] { m_covers->follow(); });
     connect(m_cover, &editing::CoverField::coverWritten, m_covers, &CoversCommands::coverChanged);
-    m_tapeRoom = new TapeRoomCommand(window);
-    m_grabbedCover = new GrabbedCover(window);
+    m_tapeRoom = new TapeRoomCommand(parts, this);
+    m_grabbedCover = new GrabbedCover(parts, lookup, *m_cover, this);
     display.addShownListener([this] {
-        const catalog::CatalogState& state = m_window.state();
+        const catalog::CatalogState& state = m_window.state;
         if (state.database && (!m_coverCheck || m_coverCheck->path() != state.database->path())) {
             checkCoversOf(state.database->path());
             m_covers->ensureThumbnails(); // for the List's cover column as well
@@ -75,20 +76,16 @@ CollectorFeatures::CollectorFeatures(MainWindow& window)
 void CollectorFeatures::checkCoversOf(const QString& path)
 {
     m_coverCheck = std::make_unique<collection::CoverCheck>(path);
-    connect(m_coverCheck.get(), &collection::CoverCheck::finished, this, [this, path](const QString& problems) {
-        catalog::CatalogState& state = m_window.state();
-        if (problems.isEmpty() || !state.database || state.database->path() != path)
-            return;
-        catalog::SqliteConnection& connection = *state.database->connection();
-        if (connection.writesRefused())
-            return;
-        const QString file = QDir::toNativeSeparators(path);
-        if (!m_window.prompts().confirm(CatalogSafety::Damaged.arg(file, problems))) {
-            connection.refuseWrites(catalog::EngineError(
-                catalog::EngineError::Kind::Damaged,
-                QStringLiteral("The catalogue \"%1\" is damaged; Quelto changes nothing in it:\n%2").arg(file, problems)));
-        }
-    });
+    connect(m_coverCheck.get(), &collection::CoverCheck::finished, this,
+            [this, path](const QString& problems) {
+                if (!problems.isEmpty() && m_damageFound)
+                    m_damageFound(path, problems);
+            });
+}
+
+void CollectorFeatures::setRecordList(search::RecordListCommands& list)
+{
+    m_covers->setRecordList(&list);
 }
 
 CollectorFeatures::~CollectorFeatures() = default;

@@ -1,7 +1,12 @@
 #pragma once
 
-#include <QObject>
+#include "editing/WindowParts.h"
+
+#include <functional>
 #include <memory>
+#include <QObject>
+
+class QTabWidget;
 
 namespace quelto::collection {
 class CoverCheck;
@@ -11,13 +16,18 @@ class CoverField;
 class PersonalFields;
 class TapeFields;
 } // namespace quelto::editing
+namespace quelto::search {
+class RecordListCommands;
+}
+namespace quelto::weblookup {
+class LookupTab;
+}
 
 namespace quelto::collection {
 
 class CoversCommands;
 class CoversPane;
 class GrabbedCover;
-class MainWindow;
 class TapePanel;
 class TapeRoomCommand;
 
@@ -27,7 +37,15 @@ class CollectorFeatures : public QObject
 {
     Q_OBJECT
 public:
-    explicit CollectorFeatures(MainWindow& window);
+    // What to do when the covers' check finds the catalogue at a path damaged.
+    using DamageFound = std::function<void(const QString& path, const QString& problems)>;
+
+    // The Covers view becomes a tab of tabs; the tape panel goes beside the
+    // fields of the Media tab, its first.
+    CollectorFeatures(const editing::WindowParts& parts, QTabWidget& tabs, weblookup::LookupTab& lookup,
+                      DamageFound damageFound, QObject* parent = nullptr);
+    // The record list the Covers view follows, once there is one.
+    void setRecordList(search::RecordListCommands& list);
     ~CollectorFeatures() override;
 
     editing::PersonalFields& personal() { return *m_personal; }
@@ -44,7 +62,8 @@ private:
     // are checked on a worker thread.
     void checkCoversOf(const QString& path);
 
-    MainWindow& m_window;
+    editing::WindowParts m_window;
+    DamageFound m_damageFound;
     std::unique_ptr<editing::PersonalFields> m_personal;
     std::unique_ptr<editing::TapeFields> m_tape;
     editing::CoverField* m_cover;

@@ -1,9 +1,9 @@
 #include "collection/CoversCommands.h"
 
+#include "catalog/CatalogState.h"
 #include "collection/CoverCardDelegate.h"
-#include "collection/CoversPane.h"
-#include "app/MainWindow.h"
 #include "collection/CoverGridModel.h"
+#include "collection/CoversPane.h"
 #include "collection/CoverThumbnails.h"
 #include "search/RecordListCommands.h"
 #include "search/RecordListModel.h"
@@ -16,21 +16,24 @@
 
 namespace quelto::collection {
 
-CoversCommands::CoversCommands(MainWindow& window, CoversPane& pane)
-    : QObject(&window), m_window(window), m_pane(pane), m_model(new collection::CoverGridModel(window.state(), this))
+CoversCommands::CoversCommands(catalog::CatalogState& state, QTabWidget& tabs, CoversPane& pane,
+                               QObject* parent)
+    : QObject(parent), m_state(state), m_tabs(tabs), m_pane(pane),
+      m_model(new collection::CoverGridModel(state, this))
 {
     QListView* grid = pane.grid();
     grid->setModel(m_model);
-    connect(grid->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& current) {
-        if (!m_following && current.isValid())
-            chooseRow(current.row());
-    });
+    connect(grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (!m_following && current.isValid())
+                    chooseRow(current.row());
+            });
     connect(grid, &QListView::activated, this, [this](const QModelIndex& index) {
         if (!index.isValid())
             return;
         chooseRow(index.row());
         if (m_model->currentRow() == index.row())
-            m_window.tabs()->setCurrentIndex(MainWindow::MovieTabIndex);
+            emit recordOpened();
     });
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
         selectCurrentRow();
@@ -41,8 +44,8 @@ CoversCommands::CoversCommands(MainWindow& window, CoversPane& pane)
             m_thumbnails.reset(); // larger cards want sharper pictures
         ensureThumbnails();
     });
-    connect(m_window.tabs(), &QTabWidget::currentChanged, this, [this] {
-        if (m_window.tabs()->currentWidget() == &m_pane)
+    connect(&m_tabs, &QTabWidget::currentChanged, this, [this] {
+        if (m_tabs.currentWidget() == &m_pane)
             follow();
     });
 }
@@ -50,27 +53,31 @@ CoversCommands::CoversCommands(MainWindow& window, CoversPane& pane)
 CoversCommands::~CoversCommands()
 {
     m_model->setThumbnails(nullptr);
-    m_window.recordList().model().setThumbnails(nullptr);
+    if (m_list)
+        m_list->model().setThumbnails(nullptr);
 }
 
 collection::CoverThumbnails* CoversCommands::ensureThumbnails()
 {
-    const catalog::CatalogState& state = m_window.state();
+    const catalog::CatalogState& state = m_state;
     const QString path = state.database ? state.database->path() : QString();
     if (m_thumbnails && m_thumbnails->path() == path)
         return m_thumbnails.get();
     m_model->setThumbnails(nullptr);
-    m_window.recordList().model().setThumbnails(nullptr);
+    if (m_list)
+        m_list->model().setThumbnails(nullptr);
     m_thumbnails.reset();
     if (path.isEmpty())
         return nullptr;
     const qreal ratio = m_pane.devicePixelRatioF();
     const QSize picture = m_pane.delegate()->pictureSize();
     // Room for the largest card size, so the slider needs no new pictures.
-    const QSize bound(int(std::max(picture.width(), 160) * ratio), int(std::max(picture.height(), 240) * ratio));
+    const QSize bound(int(std::max(picture.width(), 160) * ratio),
+                      int(std::max(picture.height(), 240) * ratio));
     m_thumbnails = std::make_unique<collection::CoverThumbnails>(path, bound);
     m_model->setThumbnails(m_thumbnails.get());
-    m_window.recordList().model().setThumbnails(m_thumbnails.get());
+    if (m_list)
+        m_list->model().setThumbnails(m_thumbnails.get());
     m_pane.grid()->viewport()->update();
     return m_thumbnails.get();
 }
@@ -78,7 +85,7 @@ collection::CoverThumbnails* CoversCommands::ensureThumbnails()
 void CoversCommands::follow()
 {
     // The view costs nothing while another tab is in front.
-    if (m_window.tabs()->currentWidget() != &m_pane)
+    if (m_tabs.currentWidget() != &m_pane)
         return;
     m_following = true;
     ensureThumbnails();
@@ -93,7 +100,7 @@ void CoversCommands::selectCurrentRow()
     m_following = true;
     QListView* grid = m_pane.grid();
     const int row = m_model->currentRow();
-    if (row < 0 || m_window.state().newRecordMode) {
+    if (row < 0 || m_state.newRecordMode) {
         grid->selectionModel()->clear();
     } else {
         const QModelIndex index = m_model->index(row);
@@ -114,7 +121,8 @@ void CoversCommands::chooseRow(int row)
 {
     // The same rules as a row of the List: unsaved changes settled first,
     // nothing while a new record is being entered.
-    m_window.recordList().chooseRow(row);
+    if (m_list)
+        m_list->chooseRow(row);
     selectCurrentRow();
 }
 

@@ -1,17 +1,22 @@
 #pragma once
 
-#include <QObject>
 #include <memory>
+#include <QObject>
+
+class QTabWidget;
+
+namespace quelto::catalog {
+struct CatalogState;
+}
+namespace quelto::search {
+class RecordListCommands;
+}
 
 namespace quelto::collection {
+
 class CoverGridModel;
 class CoverThumbnails;
-} // namespace quelto::collection
-
-namespace quelto::collection {
-
 class CoversPane;
-class MainWindow;
 
 // What the Covers view does: it follows the current record set after every
 // command, makes a chosen card's record the current one (as a List row does),
@@ -21,7 +26,11 @@ class CoversCommands : public QObject
 {
     Q_OBJECT
 public:
-    CoversCommands(MainWindow& window, CoversPane& pane);
+    CoversCommands(catalog::CatalogState& state, QTabWidget& tabs, CoversPane& pane,
+                   QObject* parent = nullptr);
+    // The record list whose rows the cards follow and whose cover column
+    // the thumbnails serve.
+    void setRecordList(search::RecordListCommands* list) { m_list = list; }
     ~CoversCommands() override;
 
     collection::CoverGridModel& model() const { return *m_model; }
@@ -36,11 +45,17 @@ public:
     // A record's cover was stored or removed.
     void coverChanged(qint64 recordId);
 
+signals:
+    // Enter or a double click on the current record's card.
+    void recordOpened();
+
 private:
     void selectCurrentRow();
     void showSummary();
 
-    MainWindow& m_window;
+    catalog::CatalogState& m_state;
+    QTabWidget& m_tabs;
+    search::RecordListCommands* m_list = nullptr;
     CoversPane& m_pane;
     collection::CoverGridModel* m_model;
     std::unique_ptr<collection::CoverThumbnails> m_thumbnails;

@@ -1,20 +1,20 @@
 #include "collection/GrabbedCover.h"
 
-#include "weblookup/BrowserCookieJar.h"
-#include "collection/CollectorFeatures.h"
-#include "weblookup/LookupTab.h"
-#include "app/MainWindow.h"
 #include "catalog/CatalogState.h"
 #include "catalog/RecordSet.h"
 #include "collection/CoverDownload.h"
 #include "editing/CoverField.h"
+#include "editing/RecordDisplay.h"
 #include "editing/RecordForm.h"
+#include "weblookup/BrowserCookieJar.h"
 #include "weblookup/GrabResult.h"
+#include "weblookup/LookupTab.h"
 #include "weblookup/LookupWorkflow.h"
 #include "weblookup/SiteBoundary.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QNetworkAccessManager>
 #include <QStatusBar>
 #include <QWebEngineProfile>
@@ -22,7 +22,7 @@
 namespace quelto::collection {
 namespace {
 
-QLabel* noticeOf(MainWindow& window)
+QLabel* noticeOf(QMainWindow& window)
 {
     auto* label = window.statusBar()->findChild<QLabel*>(QStringLiteral("coverNotice"));
     if (!label) {
@@ -44,27 +44,30 @@ qint64 shownRecord(const catalog::CatalogState& state)
 
 } // namespace
 
-GrabbedCover::GrabbedCover(MainWindow& window) : QObject(&window), m_window(window)
+GrabbedCover::GrabbedCover(const editing::WindowParts& parts, weblookup::LookupTab& lookup,
+                           editing::CoverField& cover, QObject* parent)
+    : QObject(parent), m_window(parts), m_cover(cover)
 {
     m_network = new QNetworkAccessManager(this);
-    if (QWebEngineProfile* profile = window.lookupTab().profile())
-        m_network->setCookieJar(new BrowserCookieJar(profile->cookieStore(), m_network));
+    if (QWebEngineProfile* profile = lookup.profile())
+        m_network->setCookieJar(new weblookup::BrowserCookieJar(profile->cookieStore(), m_network));
     // Posters usually sit on another host than the page (a picture server),
     // so only the way from the open network into the local one is closed.
     auto mayFetch = [](const QUrl& from, const QUrl& to) {
-        return weblookup::SiteBoundary::isLocalHost(from.host()) || !weblookup::SiteBoundary::isLocalHost(to.host());
+        return weblookup::SiteBoundary::isLocalHost(from.host()) ||
+               !weblookup::SiteBoundary::isLocalHost(to.host());
     };
     m_download = new collection::CoverDownload(*m_network, mayFetch, this);
     connect(m_download, &collection::CoverDownload::finished, this, &GrabbedCover::fetched);
     connect(m_download, &collection::CoverDownload::failed, this, &GrabbedCover::refused);
-    connect(&window.lookupTab().workflow(), &weblookup::LookupWorkflow::grabFinished, this, &GrabbedCover::take);
+    connect(&lookup.workflow(), &weblookup::LookupWorkflow::grabFinished, this, &GrabbedCover::take);
 }
 
 GrabbedCover::~GrabbedCover() = default;
 
 void GrabbedCover::take(const weblookup::GrabResult& result)
 {
-    editing::RecordForm& form = m_window.form();
+    editing::RecordForm& form = m_window.form;
     if (!result.fields.runningTime.isEmpty() && form.runningTime)
         form.runningTime->setText(result.fields.runningTime);
     m_download->cancel();
@@ -72,7 +75,7 @@ void GrabbedCover::take(const weblookup::GrabResult& result)
         tell(QString());
         return;
     }
-    const catalog::CatalogState& state = m_window.state();
+    const catalog::CatalogState& state = m_window.state;
     m_forNewRecord = state.newRecordMode;
     m_forRecord = shownRecord(state);
     tell(QStringLiteral("Fetching the cover..."));
@@ -81,22 +84,22 @@ void GrabbedCover::take(const weblookup::GrabResult& result)
 
 void GrabbedCover::fetched(const collection::CoverPicture& picture)
 {
-    const catalog::CatalogState& state = m_window.state();
+    const catalog::CatalogState& state = m_window.state;
     const qint64 record = shownRecord(state);
     if (state.newRecordMode != m_forNewRecord || record != m_forRecord) {
         tell(QStringLiteral("The cover arrived after another record came up; it was not taken."));
-        emit settled(false, noticeOf(m_window)->text());
+        emit settled(false, noticeOf(m_window.window)->text());
         return;
     }
-    if (!m_window.collector().cover().take(picture)) {
+    if (!m_cover.take(picture)) {
         tell(QStringLiteral("The cover was not taken: the catalogue cannot be changed."));
-        emit settled(false, noticeOf(m_window)->text());
+        emit settled(false, noticeOf(m_window.window)->text());
         return;
     }
     tell(QStringLiteral("Cover taken from the page (%1 x %2 px); Save stores it.")
              .arg(picture.size().width())
              .arg(picture.size().height()));
-    emit settled(true, noticeOf(m_window)->text());
+    emit settled(true, noticeOf(m_window.window)->text());
 }
 
 void GrabbedCover::refused(const QString& problem)
@@ -107,7 +110,7 @@ void GrabbedCover::refused(const QString& problem)
 
 void GrabbedCover::tell(const QString& message)
 {
-    QLabel* label = noticeOf(m_window);
+    QLabel* label = noticeOf(m_window.window);
     label->setText(message);
     label->setToolTip(message);
 }

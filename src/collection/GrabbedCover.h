@@ -3,19 +3,23 @@
 #include <QObject>
 #include <QString>
 
+#include "editing/WindowParts.h"
+
 class QNetworkAccessManager;
 
 namespace quelto::collection {
 class CoverDownload;
 class CoverPicture;
 } // namespace quelto::collection
+namespace quelto::editing {
+class CoverField;
+}
 namespace quelto::weblookup {
 struct GrabResult;
-}
+class LookupTab;
+} // namespace quelto::weblookup
 
 namespace quelto::collection {
-
-class MainWindow;
 
 // What a grab gives beyond the movie's fields: the running time goes into
 // its field on the Personal tab, and the poster is fetched (with the lookup
@@ -27,7 +31,8 @@ class GrabbedCover : public QObject
 {
     Q_OBJECT
 public:
-    explicit GrabbedCover(MainWindow& window);
+    GrabbedCover(const editing::WindowParts& parts, weblookup::LookupTab& lookup, editing::CoverField& cover,
+                 QObject* parent = nullptr);
     ~GrabbedCover() override;
 
     void take(const weblookup::GrabResult& result);
@@ -42,7 +47,8 @@ private:
     void refused(const QString& problem);
     void tell(const QString& message);
 
-    MainWindow& m_window;
+    editing::WindowParts m_window;
+    editing::CoverField& m_cover;
     QNetworkAccessManager* m_network;
     collection::CoverDownload* m_download;
     // The record the poster is for: the shown record's bookmark, or -1 for a

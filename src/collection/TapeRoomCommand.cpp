@@ -1,14 +1,13 @@
 #include "collection/TapeRoomCommand.h"
 
-#include "app/MainMenu.h"
-#include "app/MainWindow.h"
-#include "collection/TapeRoomDialog.h"
 #include "catalog/CatalogState.h"
 #include "catalog/EngineError.h"
 #include "catalog/SqliteConnection.h"
 #include "collection/PersonalFormat.h"
 #include "collection/TapeRoom.h"
+#include "collection/TapeRoomDialog.h"
 #include "editing/RecordDisplay.h"
+#include "editing/RecordForm.h"
 #include "editing/UserPrompts.h"
 #include "search/SearchCommands.h"
 #include "search/SearchQuery.h"
@@ -16,36 +15,39 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMainWindow>
 
 namespace quelto::collection {
 
 using collection::TapeRoom;
 
-TapeRoomCommand::TapeRoomCommand(MainWindow& window) : QObject(&window), m_window(window)
+TapeRoomCommand::TapeRoomCommand(const editing::WindowParts& parts, QObject* parent)
+    : QObject(parent), m_window(parts)
 {
-    if (QAction* item = window.menu().action(QStringLiteral("mnSrchRoom")))
+    if (QAction* item = parts.menuAction(QStringLiteral("mnSrchRoom")))
         connect(item, &QAction::triggered, this, &TapeRoomCommand::run);
 }
 
 void TapeRoomCommand::run()
 {
-    catalog::CatalogState& state = m_window.state();
-    if (!m_window.display().settleUnsavedChanges())
+    catalog::CatalogState& state = m_window.state;
+    if (!m_window.display.settleUnsavedChanges())
         return;
     if (state.newRecordMode) {
-        m_window.prompts().exclamation(search::SearchCommands::FinishNewRecord);
+        m_window.prompts.exclamation(search::SearchCommands::FinishNewRecord);
         return;
     }
     if (!m_dialog)
-        m_dialog = new TapeRoomDialog(&m_window);
+        m_dialog = new TapeRoomDialog(&m_window.window);
     m_dialog->minutes()->selectAll();
     m_dialog->minutes()->setFocus();
-    m_window.prompts().showModal(*m_dialog);
+    m_window.prompts.showModal(*m_dialog);
     if (m_dialog->result() != QDialog::Accepted)
         return;
     const auto parsed = collection::PersonalFormat::parseRunningTime(m_dialog->minutes()->text());
     if (!parsed.ok() || !parsed.value.isValid()) {
-        m_window.prompts().exclamation(parsed.ok() ? QStringLiteral("No running time entered !") : parsed.problem);
+        m_window.prompts.exclamation(parsed.ok() ? QStringLiteral("No running time entered !")
+                                                 : parsed.problem);
         return;
     }
     search(int(parsed.value.toLongLong()), m_dialog->chosenSpeed());
@@ -53,18 +55,20 @@ void TapeRoomCommand::run()
 
 void TapeRoomCommand::search(int minutes, const QString& speed)
 {
-    catalog::CatalogState& state = m_window.state();
-    editing::UserPrompts& prompts = m_window.prompts();
+    catalog::CatalogState& state = m_window.state;
+    editing::UserPrompts& prompts = m_window.prompts;
     try {
         catalog::SqliteConnection& connection = *state.database->connection();
-        const std::vector<TapeRoom::Tape> found = TapeRoom::withRoom(TapeRoom::tapes(connection), minutes, speed);
+        const std::vector<TapeRoom::Tape> found =
+            TapeRoom::withRoom(TapeRoom::tapes(connection), minutes, speed);
         const QLocale locale;
         const QString at = speed.isEmpty() ? QString() : QStringLiteral(" at ") + speed;
         if (found.empty()) {
             QString text = NoTape.arg(locale.toString(minutes), at);
             if (const int unknown = TapeRoom::tapesWithoutLength(connection))
-                text += QStringLiteral("\n\n%1 without a known length could not be judged: choose a length on the "
-                                       "Media tab.")
+                text += QStringLiteral(
+                            "\n\n%1 without a known length could not be judged: choose a length on the "
+                            "Media tab.")
                             .arg(unknown == 1 ? QStringLiteral("One tape")
                                               : QStringLiteral("%1 tapes").arg(locale.toString(unknown)));
             prompts.exclamation(text);
@@ -82,11 +86,12 @@ void TapeRoomCommand::search(int minutes, const QString& speed)
         }
         state.filterClause = filter;
         state.filterActive = true;
-        state.filterDescription = QStringLiteral("Room for %1 min%2: %3")
-                                      .arg(locale.toString(minutes), at,
-                                           found.size() == 1 ? QStringLiteral("1 tape")
-                                                             : QStringLiteral("%1 tapes").arg(locale.toString(int(found.size()))));
-        m_window.display().showFilterState();
+        state.filterDescription =
+            QStringLiteral("Room for %1 min%2: %3")
+                .arg(locale.toString(minutes), at,
+                     found.size() == 1 ? QStringLiteral("1 tape")
+                                       : QStringLiteral("%1 tapes").arg(locale.toString(int(found.size()))));
+        m_window.display.showFilterState();
     } catch (const catalog::EngineError& error) {
         prompts.exclamation(error.message());
     }

@@ -3,9 +3,10 @@
 #include <QObject>
 #include <QString>
 
+#include "editing/WindowParts.h"
+
 namespace quelto::collection {
 
-class MainWindow;
 class TapeRoomDialog;
 
 // Search > "Tapes with Room...": asks for a running time and shows the
@@ -17,7 +18,7 @@ class TapeRoomCommand : public QObject
 public:
     static inline const QString NoTape = QStringLiteral("No tape has room for %1 minutes%2.");
 
-    explicit TapeRoomCommand(MainWindow& window);
+    explicit TapeRoomCommand(const editing::WindowParts& parts, QObject* parent = nullptr);
 
     void run();
     // The search itself, once the running time and speed are known.
@@ -25,7 +26,7 @@ public:
     TapeRoomDialog* dialog() const { return m_dialog; }
 
 private:
-    MainWindow& m_window;
+    editing::WindowParts m_window;
     TapeRoomDialog* m_dialog = nullptr;
 };
 

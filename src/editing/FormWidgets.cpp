@@ -11,7 +11,7 @@
 #include <QRegularExpression>
 #include <QToolButton>
 
-namespace quelto::app::form {
+namespace quelto::editing::form {
 
 QComboBox* comboBox(const QString& name, QWidget* parent)
 {

@@ -9,7 +9,7 @@ class QPushButton;
 class QToolButton;
 class QWidget;
 
-namespace quelto::app::form {
+namespace quelto::editing::form {
 
 // The controls of the record form, made alike.
 

@@ -1,21 +1,23 @@
 #include "exchange/CsvCommands.h"
 
-#include "app/MainMenu.h"
-#include "app/MainWindow.h"
 #include "catalog/ArchiveReader.h"
+#include "catalog/CatalogState.h"
+#include "catalog/Database.h"
 #include "catalog/EngineError.h"
 #include "catalog/RecordSet.h"
 #include "catalog/SqliteConnection.h"
-#include "editing/UserPrompts.h"
 #include "collection/CollectorSchema.h"
 #include "collection/CoverStore.h"
+#include "editing/RecordDisplay.h"
+#include "editing/UserPrompts.h"
 #include "exchange/CsvColumns.h"
 #include "exchange/CsvCoverFolder.h"
 #include "exchange/CsvExport.h"
 #include "exchange/CsvImport.h"
+#include "history/CatalogHistory.h"
 #include "history/RecordImport.h"
-#include "loans/LoanStore.h"
 #include "loans/LoansCsv.h"
+#include "loans/LoanStore.h"
 #include "tasks/WorkerTask.h"
 
 #include <QAction>
@@ -31,27 +33,37 @@ using exchange::CsvImport;
 
 const QString CsvFilter = QStringLiteral("CSV Files (*.csv);;All Files (*)");
 
-QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
+QString shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
 
-QString number(qint64 n) { return QLocale().toString(n); }
+QString number(qint64 n)
+{
+    return QLocale().toString(n);
+}
 
 } // namespace
 
-CsvCommands::CsvCommands(MainWindow& window, std::function<bool()> mayReplaceRecord)
-    : QObject(&window), m_window(window), m_mayReplaceRecord(std::move(mayReplaceRecord))
+CsvCommands::CsvCommands(const editing::WindowParts& parts, history::CatalogHistory& history,
+                         std::function<bool()> mayReplaceRecord, QObject* parent)
+    : QObject(parent), m_window(parts), m_history(history), m_mayReplaceRecord(std::move(mayReplaceRecord))
 {
-    connect(window.menu().action(QStringLiteral("mnExportCsv")), &QAction::triggered, this, &CsvCommands::exportCsv);
-    connect(window.menu().action(QStringLiteral("mnImportCsv")), &QAction::triggered, this, &CsvCommands::importCsv);
+    connect(parts.menuAction(QStringLiteral("mnExportCsv")), &QAction::triggered, this,
+            &CsvCommands::exportCsv);
+    connect(parts.menuAction(QStringLiteral("mnImportCsv")), &QAction::triggered, this,
+            &CsvCommands::importCsv);
 }
 
 void CsvCommands::exportCsv()
 {
-    catalog::CatalogState& state = m_window.state();
-    editing::UserPrompts& prompts = m_window.prompts();
+    catalog::CatalogState& state = m_window.state;
+    editing::UserPrompts& prompts = m_window.prompts;
     const QFileInfo catalogue(state.databasePath);
-    editing::FileRequest request{QStringLiteral("Export CSV"),
-                                 catalogue.absoluteDir().filePath(catalogue.completeBaseName() + QStringLiteral(".csv")),
-                                 CsvFilter, QStringLiteral("csv")};
+    editing::FileRequest request{
+        QStringLiteral("Export CSV"),
+        catalogue.absoluteDir().filePath(catalogue.completeBaseName() + QStringLiteral(".csv")), CsvFilter,
+        QStringLiteral("csv")};
     request.save = true;
     request.replaceAskedByCaller = true; // below, beside the open catalogue's check
     const std::optional<QString> chosen = prompts.chooseFile(request);
@@ -59,17 +71,20 @@ void CsvCommands::exportCsv()
         return;
     const QString path = QFileInfo(*chosen).absoluteFilePath();
     if (path == catalogue.absoluteFilePath()) {
-        prompts.exclamation(QStringLiteral("\"%1\" is the open catalogue. Choose another file for the CSV.").arg(shown(path)));
+        prompts.exclamation(QStringLiteral("\"%1\" is the open catalogue. Choose another file for the CSV.")
+                                .arg(shown(path)));
         return;
     }
-    if (QFileInfo::exists(path) && !prompts.confirm(QStringLiteral("\"%1\" exists already. Replace it?").arg(shown(path))))
+    if (QFileInfo::exists(path) &&
+        !prompts.confirm(QStringLiteral("\"%1\" exists already. Replace it?").arg(shown(path))))
         return;
     // The loans go to a file of their own beside the records, when the user wants them.
     QString loansPath;
     try {
         if (loans::LoanStore(*state.database).hasTable()) {
             const QString beside = loans::LoansCsv::besideExport(path);
-            if (prompts.confirm(QStringLiteral("Write the loans too, to \"%1\" beside it?").arg(shown(beside))) &&
+            if (prompts.confirm(
+                    QStringLiteral("Write the loans too, to \"%1\" beside it?").arg(shown(beside))) &&
                 (!QFileInfo::exists(beside) ||
                  prompts.confirm(QStringLiteral("\"%1\" exists already. Replace it?").arg(shown(beside)))))
                 loansPath = beside;
@@ -88,8 +103,9 @@ void CsvCommands::exportCsv()
             !collection::CoverStore::withCovers(connection).isEmpty()) {
             const QString folder = exchange::CsvCoverFolder::besideExport(path);
             withCovers =
-                prompts.confirm(QStringLiteral("Write the covers too, as pictures in the folder \"%1\" beside it?")
-                                    .arg(shown(folder))) &&
+                prompts.confirm(
+                    QStringLiteral("Write the covers too, as pictures in the folder \"%1\" beside it?")
+                        .arg(shown(folder))) &&
                 (!QFileInfo::exists(folder) ||
                  prompts.confirm(QStringLiteral("\"%1\" exists already. Replace it?").arg(shown(folder))));
         }
@@ -107,7 +123,8 @@ void CsvCommands::exportCsv()
     qint64 count = 0;
     int covers = 0;
     tasks::WorkerTask task([&](tasks::TaskProgress& progress) {
-        progress.begin(QStringLiteral("Writing the records..."), qint64(keys.size()), QStringLiteral("records"));
+        progress.begin(QStringLiteral("Writing the records..."), qint64(keys.size()),
+                       QStringLiteral("records"));
         catalog::ArchiveReader rows(cataloguePath, columns);
         std::optional<exchange::CsvCoverFolder> folder;
         if (withCovers)
@@ -139,18 +156,18 @@ void CsvCommands::exportCsv()
 
 void CsvCommands::importCsv()
 {
-    editing::UserPrompts& prompts = m_window.prompts();
+    editing::UserPrompts& prompts = m_window.prompts;
     if (!m_mayReplaceRecord())
         return;
-    catalog::CatalogState& state = m_window.state();
+    catalog::CatalogState& state = m_window.state;
     // A catalogue that refuses writes is said so at once, as Save and Delete do.
     if (const EngineError* refusal = state.database->connection()->refusal()) {
         prompts.exclamation(CannotImport.arg(refusal->message()));
         return;
     }
     const QString folder = QFileInfo(state.databasePath).absolutePath();
-    const std::optional<QString> chosen =
-        prompts.chooseFile({QStringLiteral("Import CSV"), folder + QDir::separator(), CsvFilter, QStringLiteral("csv")});
+    const std::optional<QString> chosen = prompts.chooseFile(
+        {QStringLiteral("Import CSV"), folder + QDir::separator(), CsvFilter, QStringLiteral("csv")});
     if (!chosen || chosen->isEmpty())
         return;
     const QString file = shown(*chosen);
@@ -158,7 +175,8 @@ void CsvCommands::importCsv()
     CsvImport import(*chosen);
     const QString cataloguePath = state.databasePath;
     {
-        tasks::WorkerTask reading([&](tasks::TaskProgress& progress) { import.check(cataloguePath, &progress); });
+        tasks::WorkerTask reading(
+            [&](tasks::TaskProgress& progress) { import.check(cataloguePath, &progress); });
         prompts.runTask(QStringLiteral("Reading \"%1\"").arg(file), reading);
         if (reading.wasCancelled()) {
             prompts.message(ImportCancelled);
@@ -213,13 +231,14 @@ void CsvCommands::importCsv()
     if (stored > 0) {
         emit imported(import.firstStoredKey(), import.lastStoredKey());
         // The import's rows are the keys stored between its first and last.
-        m_window.history().add(std::make_unique<history::RecordImport>(
-            import.firstStoredKey(), import.lastStoredKey(), int(stored), QFileInfo(*chosen).fileName()));
+        m_history.add(std::make_unique<history::RecordImport>(import.firstStoredKey(), import.lastStoredKey(),
+                                                              int(stored), QFileInfo(*chosen).fileName()));
     }
     QString text = QStringLiteral("%1 records imported from \"%2\".").arg(number(stored), file);
     const qint64 skipped = import.acceptedCount() - stored;
     if (skipped > 0)
-        text += QStringLiteral("\n\n%1 rows identical to records in the catalogue were skipped.").arg(number(skipped));
+        text += QStringLiteral("\n\n%1 rows identical to records in the catalogue were skipped.")
+                    .arg(number(skipped));
     if (!import.ignoredColumns().isEmpty())
         text += QStringLiteral("\n\nColumns left out (not catalogue fields): %1.")
                     .arg(import.ignoredColumns().join(QStringLiteral(", ")));
@@ -234,22 +253,24 @@ void CsvCommands::importCsv()
 
 CsvCommands::Decision CsvCommands::decide(const exchange::CsvImport& import, const QString& file)
 {
-    editing::UserPrompts& prompts = m_window.prompts();
+    editing::UserPrompts& prompts = m_window.prompts;
     QString leftOut;
     if (!import.ignoredColumns().isEmpty())
         leftOut = QStringLiteral("\n\nColumns left out (not catalogue fields): %1.")
                       .arg(import.ignoredColumns().join(QStringLiteral(", ")));
     const qint64 refused = import.refusedCount();
     if (import.acceptedCount() == 0) {
-        prompts.exclamation(refused == 0 ? QStringLiteral("\"%1\" holds no records.").arg(file)
-                                         : QStringLiteral("No row of \"%1\" can be imported:\n\n%2")
-                                               .arg(file, CsvImport::describe(import.refusedRows(), refused)));
+        prompts.exclamation(refused == 0
+                                ? QStringLiteral("\"%1\" holds no records.").arg(file)
+                                : QStringLiteral("No row of \"%1\" can be imported:\n\n%2")
+                                      .arg(file, CsvImport::describe(import.refusedRows(), refused)));
         return Decision::Stop;
     }
     QString refusedText;
     if (refused > 0)
-        refusedText = QStringLiteral("%1 rows of \"%2\" cannot be imported:\n\n%3%4\n\n")
-                          .arg(number(refused), file, CsvImport::describe(import.refusedRows(), refused), leftOut);
+        refusedText =
+            QStringLiteral("%1 rows of \"%2\" cannot be imported:\n\n%3%4\n\n")
+                .arg(number(refused), file, CsvImport::describe(import.refusedRows(), refused), leftOut);
     const qint64 duplicates = import.duplicateCount();
     const qint64 fresh = import.acceptedCount() - duplicates;
     if (duplicates == 0) {
@@ -260,17 +281,19 @@ CsvCommands::Decision CsvCommands::decide(const exchange::CsvImport& import, con
                    : Decision::Stop;
     }
     if (fresh == 0) {
-        const QString text = refusedText +
-                             QStringLiteral("All %1 rows of \"%2\" that can be imported are identical to records in "
-                                            "the catalogue (imported before?).\n\nAdd them again all the same?")
-                                 .arg(number(duplicates), file);
+        const QString text =
+            refusedText +
+            QStringLiteral("All %1 rows of \"%2\" that can be imported are identical to records in "
+                           "the catalogue (imported before?).\n\nAdd them again all the same?")
+                .arg(number(duplicates), file);
         return prompts.choose(text, {AddAgain, Cancel}) == 0 ? Decision::Add : Decision::Stop;
     }
-    const QString text = refusedText +
-                         QStringLiteral("%1 rows of \"%2\" are identical to records in the catalogue (imported "
-                                        "before?); %3 rows are new.\n\nSkip the identical rows and import the new ones, "
-                                        "or add them all?")
-                             .arg(number(duplicates), file, number(fresh));
+    const QString text =
+        refusedText +
+        QStringLiteral("%1 rows of \"%2\" are identical to records in the catalogue (imported "
+                       "before?); %3 rows are new.\n\nSkip the identical rows and import the new ones, "
+                       "or add them all?")
+            .arg(number(duplicates), file, number(fresh));
     switch (prompts.choose(text, {SkipDuplicates, AddDuplicates, Cancel})) {
     case 0:
         return Decision::Skip;
@@ -283,7 +306,7 @@ CsvCommands::Decision CsvCommands::decide(const exchange::CsvImport& import, con
 
 void CsvCommands::showAfterImport(std::optional<std::vector<qint64>> keys)
 {
-    catalog::CatalogState& state = m_window.state();
+    catalog::CatalogState& state = m_window.state;
     const bool hadRow = state.current->hasCurrentRow();
     const qint64 key = hadRow ? state.current->bookmark() : 0;
     // The new records join the search and order in force.
@@ -296,7 +319,7 @@ void CsvCommands::showAfterImport(std::optional<std::vector<qint64>> keys)
             state.current->requery();
         }
     } catch (const EngineError& error) {
-        m_window.prompts().exclamation(error.message());
+        m_window.prompts.exclamation(error.message());
     }
     catalog::RecordSet& set = *state.current;
     try {
@@ -306,8 +329,8 @@ void CsvCommands::showAfterImport(std::optional<std::vector<qint64>> keys)
             set.setBookmark(key);
     } catch (const EngineError&) {
     }
-    m_window.display().recordToForm();
-    m_window.display().showRecordCount();
+    m_window.display.recordToForm();
+    m_window.display.showRecordCount();
 }
 
 } // namespace quelto::exchange

@@ -1,17 +1,21 @@
 #pragma once
 
-#include <QObject>
+#include "editing/WindowParts.h"
+
 #include <functional>
 #include <optional>
+#include <QObject>
 #include <vector>
+
+namespace quelto::history {
+class CatalogHistory;
+}
 
 namespace quelto::exchange {
 class CsvImport;
 }
 
 namespace quelto::exchange {
-
-class MainWindow;
 
 // File > Export > "CSV..." writes the current record set, with the search and
 // order in force, to a CSV file; File > Import > "CSV..." appends the records
@@ -24,7 +28,8 @@ class CsvCommands : public QObject
     Q_OBJECT
 public:
     static inline const QString CannotImport = QStringLiteral("Cannot import: %1");
-    static inline const QString ImportCancelled = QStringLiteral("The import was cancelled; nothing was stored.");
+    static inline const QString ImportCancelled =
+        QStringLiteral("The import was cancelled; nothing was stored.");
     static inline const QString ExportCancelled =
         QStringLiteral("The export was cancelled; \"%1\" was not written.");
     static inline const QString SkipDuplicates = QStringLiteral("&Skip Them");
@@ -33,7 +38,8 @@ public:
     static inline const QString Cancel = QStringLiteral("&Cancel");
 
     // mayReplaceRecord: asked before an import changes the record on screen.
-    CsvCommands(MainWindow& window, std::function<bool()> mayReplaceRecord);
+    CsvCommands(const editing::WindowParts& parts, history::CatalogHistory& history,
+                std::function<bool()> mayReplaceRecord, QObject* parent = nullptr);
 
     void exportCsv(); // mnExportCsv
     void importCsv(); // mnImportCsv
@@ -56,7 +62,8 @@ private:
     // keys found by the import's worker, or the set's query run anew.
     void showAfterImport(std::optional<std::vector<qint64>> keys);
 
-    MainWindow& m_window;
+    editing::WindowParts m_window;
+    history::CatalogHistory& m_history;
     std::function<bool()> m_mayReplaceRecord;
 };
 

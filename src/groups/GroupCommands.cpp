@@ -9,9 +9,9 @@
 #include "groups/GroupFilter.h"
 #include "groups/GroupModel.h"
 #include "groups/GroupPane.h"
-#include "loans/LoanStore.h"
 #include "groups/RawQuery.h"
 #include "groups/ReadWorker.h"
+#include "loans/LoanStore.h"
 #include "search/RecordListCommands.h"
 
 #include <QComboBox>
@@ -37,13 +37,8 @@ qint64 pragmaValue(catalog::SqliteConnection& connection, const char* name)
 
 GroupCommands::GroupCommands(catalog::CatalogState& state, search::RecordListCommands& list,
                              editing::UserPrompts& prompts, GroupPane& pane, QObject* parent)
-    : QObject(parent),
-      m_state(state),
-      m_list(list),
-      m_prompts(prompts),
-      m_pane(pane),
-      m_worker(std::make_unique<ReadWorker>()),
-      m_field(&GroupField::defaultField())
+    : QObject(parent), m_state(state), m_list(list), m_prompts(prompts), m_pane(pane),
+      m_worker(std::make_unique<ReadWorker>()), m_field(&GroupField::defaultField())
 {
     m_pane.fieldBox()->setCurrentIndex(m_pane.fieldBox()->findData(m_field->id));
     connect(m_pane.fieldBox(), &QComboBox::currentIndexChanged, this,
@@ -145,7 +140,8 @@ void GroupCommands::recount()
     catalog::SqliteConnection& connection = *m_state.database->connection();
     const GroupField* field = m_field;
     try {
-        GroupChangeLog::install(connection, *field, RawQuery::tableColumns(connection, QStringLiteral("archive")));
+        GroupChangeLog::install(connection, *field,
+                                RawQuery::tableColumns(connection, QStringLiteral("archive")));
         m_connection = &connection;
         m_generation = connection.generation();
         m_schemaVersion = pragmaValue(connection, "schema_version");
@@ -192,7 +188,8 @@ void GroupCommands::show()
 {
     m_pane.model().setCounts(m_counts, m_order);
     const int groups = m_counts.groupCount();
-    m_pane.statusLabel()->setText(groups == 1 ? QStringLiteral("1 group") : QStringLiteral("%1 groups").arg(groups));
+    m_pane.statusLabel()->setText(groups == 1 ? QStringLiteral("1 group")
+                                              : QStringLiteral("%1 groups").arg(groups));
     selectChosen();
     emit countsShown();
 }
@@ -206,8 +203,8 @@ void GroupCommands::selectChosen()
         view->selectionModel()->clear();
     } else {
         const QModelIndex index = m_pane.model().index(row, 0);
-        view->selectionModel()->setCurrentIndex(index,
-                                                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                           QItemSelectionModel::Rows);
         view->scrollTo(index);
     }
     m_selecting = false;
@@ -236,12 +233,13 @@ void GroupCommands::choose(int row)
         return;
     }
     try {
-        const QStringList columns = RawQuery::tableColumns(*m_state.database->connection(), QStringLiteral("archive"));
+        const QStringList columns =
+            RawQuery::tableColumns(*m_state.database->connection(), QStringLiteral("archive"));
         bool present = true;
         for (const QString& column : m_field->columns())
             present = present && columns.contains(column);
-        const QString condition =
-            GroupFilter::condition(*m_field, *group, present, m_state.database->hasTable(LoanStore::Table));
+        const QString condition = GroupFilter::condition(*m_field, *group, present,
+                                                         m_state.database->hasTable(loans::LoanStore::Table));
         m_hasChoice = true;
         m_chosenKey = group->key;
         m_chosenField = m_field->id;

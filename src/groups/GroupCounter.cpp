@@ -1,10 +1,10 @@
 #include "groups/GroupCounter.h"
 
 #include "groups/GroupKeying.h"
-#include "loans/LoanStore.h"
 #include "groups/NameSlots.h"
 #include "groups/RawQuery.h"
 #include "groups/TextTally.h"
+#include "loans/LoanStore.h"
 
 #include <array>
 
@@ -13,15 +13,17 @@ namespace quelto::groups {
 QHash<QByteArray, QString> GroupCounter::currentBorrowers(catalog::SqliteConnection& connection)
 {
     QHash<QByteArray, QString> borrowers;
-    if (RawQuery::tableColumns(connection, LoanStore::Table).isEmpty())
+    if (RawQuery::tableColumns(connection, loans::LoanStore::Table).isEmpty())
         return borrowers;
-    RawQuery loans(connection,
-                   QStringLiteral("select catalog, borrower from quelto_loans where returned is null order by id"));
+    RawQuery loans(
+        connection,
+        QStringLiteral("select catalog, borrower from quelto_loans where returned is null order by id"));
     while (loans.step()) {
         const std::string_view catalog = loans.text(0);
         const std::string_view borrower = loans.text(1);
-        borrowers.insert(LoanStore::tapeKey(QString::fromUtf8(catalog.data(), qsizetype(catalog.size()))),
-                         QString::fromUtf8(borrower.data(), qsizetype(borrower.size())));
+        borrowers.insert(
+            loans::LoanStore::tapeKey(QString::fromUtf8(catalog.data(), qsizetype(catalog.size()))),
+            QString::fromUtf8(borrower.data(), qsizetype(borrower.size())));
     }
     return borrowers;
 }
@@ -59,7 +61,7 @@ GroupCounts GroupCounter::count(catalog::SqliteConnection& connection, const Gro
             tally.addNull();
     }
     const GroupKeying keying(field, field.kind == GroupField::Kind::Borrower ? currentBorrowers(connection)
-                                                                           : QHash<QByteArray, QString>());
+                                                                             : QHash<QByteArray, QString>());
     std::vector<Group> groups;
     counts.reserve(int(tally.distinct()) + 1);
     tally.forEach([&](std::string_view text, int n) {
@@ -78,7 +80,8 @@ GroupCounts GroupCounter::count(catalog::SqliteConnection& connection, const Gro
     return counts;
 }
 
-GroupCounts GroupCounter::countBorrowers(catalog::SqliteConnection& connection, const GroupField& field, bool keyed)
+GroupCounts GroupCounter::countBorrowers(catalog::SqliteConnection& connection, const GroupField& field,
+                                         bool keyed)
 {
     // Only the records of tapes out now are read; the rest are counted.
     GroupCounts counts;
@@ -90,12 +93,13 @@ GroupCounts GroupCounter::countBorrowers(catalog::SqliteConnection& connection, 
     int lent = 0;
     if (!borrowers.isEmpty()) {
         const QString out = QStringLiteral("select catalog from quelto_loans where returned is null");
-        RawQuery scan(connection,
-                      keyed ? QStringLiteral("select catalog from archive where quelto_key_catalog in (select "
-                                             "quelto_sortkey(catalog) from quelto_loans where returned is null) or "
-                                             "(quelto_key_catalog is null and catalog in (%1))")
-                                  .arg(out)
-                            : QStringLiteral("select catalog from archive where catalog in (%1)").arg(out));
+        RawQuery scan(
+            connection,
+            keyed ? QStringLiteral("select catalog from archive where quelto_key_catalog in (select "
+                                   "quelto_sortkey(catalog) from quelto_loans where returned is null) or "
+                                   "(quelto_key_catalog is null and catalog in (%1))")
+                        .arg(out)
+                  : QStringLiteral("select catalog from archive where catalog in (%1)").arg(out));
         const GroupKeying keying(field, borrowers);
         std::vector<Group> groups;
         while (scan.step()) {

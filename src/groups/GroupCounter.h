@@ -21,12 +21,13 @@ class GroupCounter
 {
 public:
     static GroupCounts count(catalog::SqliteConnection& connection, const GroupField& field);
-    // Who has each tape out now, by LoanStore::tapeKey of its media ID.
+    // Who has each tape out now, by loans::LoanStore::tapeKey of its media ID.
     static QHash<QByteArray, QString> currentBorrowers(catalog::SqliteConnection& connection);
 
 private:
     static GroupCounts countCast(catalog::SqliteConnection& connection, const GroupField& field);
-    static GroupCounts countBorrowers(catalog::SqliteConnection& connection, const GroupField& field, bool keyed);
+    static GroupCounts countBorrowers(catalog::SqliteConnection& connection, const GroupField& field,
+                                      bool keyed);
 };
 
 } // namespace quelto::groups

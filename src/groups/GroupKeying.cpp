@@ -15,7 +15,10 @@ std::string_view trimmedSpaces(std::string_view text)
     return text;
 }
 
-QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+QString fromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
 
 } // namespace
 
@@ -24,9 +27,15 @@ GroupKeying::GroupKeying(const GroupField& field, QHash<QByteArray, QString> bor
 {
 }
 
-bool GroupKeying::isBlank(std::string_view raw) { return trimmedSpaces(raw).empty(); }
+bool GroupKeying::isBlank(std::string_view raw)
+{
+    return trimmedSpaces(raw).empty();
+}
 
-std::string_view GroupKeying::trimmed(std::string_view raw) { return trimmedSpaces(raw); }
+std::string_view GroupKeying::trimmed(std::string_view raw)
+{
+    return trimmedSpaces(raw);
+}
 
 QByteArray GroupKeying::textKey(std::string_view raw)
 {
@@ -129,7 +138,8 @@ void GroupKeying::groupsOf(std::string_view raw, bool isNull, std::vector<Group>
         return;
     }
     case GroupField::Kind::Borrower: {
-        const auto it = isNull ? m_borrowers.cend() : m_borrowers.constFind(LoanStore::tapeKey(fromUtf8(raw)));
+        const auto it =
+            isNull ? m_borrowers.cend() : m_borrowers.constFind(loans::LoanStore::tapeKey(fromUtf8(raw)));
         if (it == m_borrowers.cend()) {
             out.push_back(Group{});
         } else {

@@ -21,7 +21,7 @@ public:
     static constexpr char Separator = '\x1f';
 
     // borrowers: for the Borrower field, who has each tape out now, by
-    // LoanStore::tapeKey of its media ID.
+    // loans::LoanStore::tapeKey of its media ID.
     explicit GroupKeying(const GroupField& field, QHash<QByteArray, QString> borrowers = {});
 
     // Appends the groups of a value (of the field's column; for Cast the six

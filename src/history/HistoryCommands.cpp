@@ -1,12 +1,12 @@
 #include "history/HistoryCommands.h"
 
-#include "app/CatalogueSwitcher.h"
-#include "app/MainMenu.h"
-#include "app/MainWindow.h"
+#include "catalog/CatalogState.h"
 #include "catalog/EngineError.h"
+#include "catalog/RecordSet.h"
 #include "catalog/SqliteConnection.h"
 #include "editing/OptionFields.h"
 #include "editing/RecordDisplay.h"
+#include "editing/RecordForm.h"
 #include "editing/UserPrompts.h"
 #include "history/CatalogHistory.h"
 
@@ -16,11 +16,12 @@ namespace quelto::history {
 
 using catalog::EngineError;
 
-HistoryCommands::HistoryCommands(MainWindow& window, history::CatalogHistory& history)
-    : QObject(&window), m_window(window), m_history(history)
+HistoryCommands::HistoryCommands(const editing::WindowParts& parts, history::CatalogHistory& history,
+                                 std::function<bool()> mayReplaceRecord, QObject* parent)
+    : QObject(parent), m_window(parts), m_mayReplaceRecord(std::move(mayReplaceRecord)), m_history(history)
 {
-    connect(window.menu().action(QStringLiteral("mnUndo")), &QAction::triggered, this, &HistoryCommands::undo);
-    connect(window.menu().action(QStringLiteral("mnRedo")), &QAction::triggered, this, &HistoryCommands::redo);
+    connect(parts.menuAction(QStringLiteral("mnUndo")), &QAction::triggered, this, &HistoryCommands::undo);
+    connect(parts.menuAction(QStringLiteral("mnRedo")), &QAction::triggered, this, &HistoryCommands::redo);
     m_history.setListener([this] { showMenuState(); });
     showMenuState();
 }
@@ -34,30 +35,36 @@ QString HistoryCommands::itemText(const QString& verb, const QString& name)
 
 void HistoryCommands::showMenuState()
 {
-    QAction* undoItem = m_window.menu().action(QStringLiteral("mnUndo"));
-    QAction* redoItem = m_window.menu().action(QStringLiteral("mnRedo"));
+    QAction* undoItem = m_window.menuAction(QStringLiteral("mnUndo"));
+    QAction* redoItem = m_window.menuAction(QStringLiteral("mnRedo"));
     undoItem->setText(itemText(QStringLiteral("Undo"), m_history.undoName()));
     undoItem->setEnabled(m_history.canUndo());
     redoItem->setText(itemText(QStringLiteral("Redo"), m_history.redoName()));
     redoItem->setEnabled(m_history.canRedo());
 }
 
-void HistoryCommands::undo() { run(true); }
+void HistoryCommands::undo()
+{
+    run(true);
+}
 
-void HistoryCommands::redo() { run(false); }
+void HistoryCommands::redo()
+{
+    run(false);
+}
 
 void HistoryCommands::run(bool undoing)
 {
     if (undoing ? !m_history.canUndo() : !m_history.canRedo())
         return;
     // What is typed is saved or dropped first; a new record is finished first.
-    if (!m_window.catalogueSwitcher().mayReplaceRecord())
+    if ((m_mayReplaceRecord && !m_mayReplaceRecord()))
         return;
-    catalog::CatalogState& state = m_window.state();
+    catalog::CatalogState& state = m_window.state;
     if (!state.database)
         return;
     catalog::SqliteConnection& connection = *state.database->connection();
-    editing::UserPrompts& prompts = m_window.prompts();
+    editing::UserPrompts& prompts = m_window.prompts;
     const QString& failure = undoing ? CannotUndo : CannotRedo;
     bool force = false;
     for (;;) {
@@ -72,8 +79,9 @@ void HistoryCommands::run(bool undoing)
                 return;
             }
             const QString question =
-                error.message() + (undoing ? QStringLiteral("\n\nUndo all the same? That change is then lost.")
-                                           : QStringLiteral("\n\nRedo all the same? That change is then lost."));
+                error.message() + (undoing
+                                       ? QStringLiteral("\n\nUndo all the same? That change is then lost.")
+                                       : QStringLiteral("\n\nRedo all the same? That change is then lost."));
             if (prompts.choose(question, {undoing ? UndoAnyway : RedoAnyway, QStringLiteral("&Cancel")}) != 0)
                 return;
             force = true;
@@ -83,16 +91,16 @@ void HistoryCommands::run(bool undoing)
 
 void HistoryCommands::showAfter(const history::CatalogChange& change, bool undone)
 {
-    catalog::CatalogState& state = m_window.state();
-    editing::RecordDisplay& display = m_window.display();
+    catalog::CatalogState& state = m_window.state;
+    editing::RecordDisplay& display = m_window.display;
     if (!change.optionList().isEmpty()) {
         // Every drop-down of the list offers its entries as they are now.
         try {
             catalog::RecordSet& list = state.optionSet(change.optionList());
             list.requery();
-            editing::OptionFields::fill(list, m_window.form().boxesFor(change.optionList()));
+            editing::OptionFields::fill(list, m_window.form.boxesFor(change.optionList()));
         } catch (const EngineError& error) {
-            m_window.prompts().exclamation(error.message());
+            m_window.prompts.exclamation(error.message());
         }
         return;
     }
@@ -113,7 +121,7 @@ void HistoryCommands::showAfter(const history::CatalogChange& change, bool undon
             }
         }
     } catch (const EngineError& error) {
-        m_window.prompts().exclamation(error.message());
+        m_window.prompts.exclamation(error.message());
     }
     if (set.bof() && set.eof())
         display.clearFields();

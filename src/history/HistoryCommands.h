@@ -1,5 +1,9 @@
 #pragma once
 
+#include "editing/WindowParts.h"
+
+#include <functional>
+
 #include <QObject>
 #include <QString>
 
@@ -9,8 +13,6 @@ class CatalogHistory;
 } // namespace quelto::history
 
 namespace quelto::history {
-
-class MainWindow;
 
 // Edit > Undo and Redo (Ctrl+Z, Ctrl+Shift+Z) of this run's saves, new
 // records, deletes, CSV imports and option-list edits, each named in the menu:
@@ -28,7 +30,8 @@ public:
     static inline const QString UndoAnyway = QStringLiteral("&Undo Anyway");
     static inline const QString RedoAnyway = QStringLiteral("&Redo Anyway");
 
-    HistoryCommands(MainWindow& window, history::CatalogHistory& history);
+    HistoryCommands(const editing::WindowParts& parts, history::CatalogHistory& history,
+                    std::function<bool()> mayReplaceRecord, QObject* parent = nullptr);
 
     void undo(); // mnUndo
     void redo(); // mnRedo
@@ -41,7 +44,8 @@ private:
     void showAfter(const history::CatalogChange& change, bool undone);
     void showMenuState();
 
-    MainWindow& m_window;
+    editing::WindowParts m_window;
+    std::function<bool()> m_mayReplaceRecord;
     history::CatalogHistory& m_history;
 };
 

@@ -14,21 +14,25 @@
 
 namespace quelto::statistics {
 
-int CommandLineStatistics::run(const QString& cataloguePath, QTextStream& out, QTextStream& err, const QDate& today)
+int CommandLineStatistics::run(const QString& cataloguePath, QTextStream& out, QTextStream& err,
+                               const QDate& today)
 {
     using catalog::CatalogFileCheck;
     const QString shown = QDir::toNativeSeparators(cataloguePath);
     try {
         if (CatalogFileCheck::inspect(cataloguePath) == CatalogFileCheck::Kind::AccessDatabase) {
-            err << QStringLiteral("quelto: \"%1\" is an old Access catalogue; copy it into a Quelto catalogue first "
-                                  "with --import-access.\n")
+            err << QStringLiteral(
+                       "quelto: \"%1\" is an old Access catalogue; copy it into a Quelto catalogue first "
+                       "with --import-access.\n")
                        .arg(shown);
             return 1;
         }
         CatalogFileCheck::requireDatabase(cataloguePath);
-        auto connection = catalog::SqliteConnection::open(cataloguePath, catalog::SqliteConnection::Mode::OpenReadOnly);
-        if (RawQuery::tableColumns(*connection, QStringLiteral("archive")).isEmpty()) {
-            err << QStringLiteral("quelto: the catalogue \"%1\" has no records (no table archive).\n").arg(shown);
+        auto connection =
+            catalog::SqliteConnection::open(cataloguePath, catalog::SqliteConnection::Mode::OpenReadOnly);
+        if (groups::RawQuery::tableColumns(*connection, QStringLiteral("archive")).isEmpty()) {
+            err << QStringLiteral("quelto: the catalogue \"%1\" has no records (no table archive).\n")
+                       .arg(shown);
             return 1;
         }
         QJsonObject json = StatisticsJson::toJson(StatisticsCollector::collect(*connection, today));

@@ -1,43 +1,55 @@
 #include "statistics/StatisticsCollector.h"
 
+#include "catalog/SqliteConnection.h"
 #include "groups/GroupCounts.h"
 #include "groups/GroupField.h"
 #include "groups/GroupFilter.h"
 #include "groups/GroupKeying.h"
+#include "groups/NameSlots.h"
+#include "groups/RawQuery.h"
+#include "groups/TextTally.h"
 #include "loans/LoanStore.h"
 #include "loans/LoanText.h"
-#include "groups/NameSlots.h"
-#include "catalog/SqliteConnection.h"
-#include "groups/RawQuery.h"
 #include "statistics/StatisticsTally.h"
-#include "groups/TextTally.h"
 
-#include <QHash>
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <exception>
+#include <QHash>
 #include <thread>
 
 namespace quelto::statistics {
+
+using groups::Group;
+using groups::GroupCounts;
+using groups::GroupKeying;
+using groups::NameSlots;
+using groups::RawQuery;
+using groups::TextTally;
 namespace {
 
-QString fromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+QString fromUtf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
 
-std::vector<Share> sharesOf(const GroupCounts& counts, GroupCounts::Order order, int records, size_t limit = 0)
+std::vector<Share> sharesOf(const GroupCounts& counts, groups::GroupCounts::Order order, int records,
+                            size_t limit = 0)
 {
     std::vector<Share> shares;
     for (const Group& group : counts.sorted(order)) {
         if (limit && shares.size() >= limit)
             break;
-        shares.push_back({GroupFilter::shownName(group), group.count, records > 0 ? double(group.count) / records : 0});
+        shares.push_back({groups::GroupFilter::shownName(group), group.count,
+                          records > 0 ? double(group.count) / records : 0});
     }
     return shares;
 }
 
 GroupCounts grouped(const TextTally& tally, const QString& fieldId)
 {
-    const GroupKeying keying(*GroupField::byId(fieldId));
+    const GroupKeying keying(*groups::GroupField::byId(fieldId));
     GroupCounts counts;
     std::vector<Group> groups;
     tally.forEach([&](std::string_view text, int n) {
@@ -57,14 +69,14 @@ std::vector<Share> topPeople(const NameSlots& names, const std::vector<int>& cou
     GroupCounts ranked;
     for (size_t slot = 0; slot < names.groups().size(); ++slot)
         ranked.add(names.groups()[slot], counts[slot]);
-    return sharesOf(ranked, GroupCounts::Order::ByCount, records, StatisticsFigures::TopPeople);
+    return sharesOf(ranked, groups::GroupCounts::Order::ByCount, records, StatisticsFigures::TopPeople);
 }
 
 void countTapes(catalog::SqliteConnection& connection, NameSlots& tapes,
                 const std::vector<StatisticsTally::Tape>& tally, TapeFigures& figures)
 {
     figures.tapes = int(tapes.groups().size());
-    if (RawQuery::tableColumns(connection, QStringLiteral("quelto_tapes")).isEmpty())
+    if (groups::RawQuery::tableColumns(connection, QStringLiteral("quelto_tapes")).isEmpty())
         return;
     std::vector<bool> counted(tally.size(), false);
     RawQuery lengths(connection, QStringLiteral("select catalog, length_minutes from quelto_tapes"));
@@ -74,7 +86,8 @@ void countTapes(catalog::SqliteConnection& connection, NameSlots& tapes,
         if (slot < 0 || length < 0 || counted[size_t(slot)])
             continue;
         counted[size_t(slot)] = true;
-        const StatisticsTally::Tape tape = size_t(slot) < tally.size() ? tally[size_t(slot)] : StatisticsTally::Tape{};
+        const StatisticsTally::Tape tape =
+            size_t(slot) < tally.size() ? tally[size_t(slot)] : StatisticsTally::Tape{};
         const qint64 used = qint64(std::llround(tape.usedMinutes));
         ++figures.withLength;
         figures.lengthMinutes += length;
@@ -87,13 +100,14 @@ void countTapes(catalog::SqliteConnection& connection, NameSlots& tapes,
 void countLoans(catalog::SqliteConnection& connection, NameSlots& tapes, bool scoped, const QDate& today,
                 StatisticsFigures& figures)
 {
-    if (RawQuery::tableColumns(connection, LoanStore::Table).isEmpty())
+    if (groups::RawQuery::tableColumns(connection, loans::LoanStore::Table).isEmpty())
         return;
     NameSlots borrowers;
     std::vector<BorrowerFigures> perBorrower;
     QHash<QByteArray, bool> tapesOut; // tape key -> overdue
-    const QString todayIso = LoanText::isoDate(today);
-    RawQuery loans(connection, QStringLiteral("select catalog, borrower, due, returned from quelto_loans order by id"));
+    const QString todayIso = loans::LoanText::isoDate(today);
+    RawQuery loans(connection,
+                   QStringLiteral("select catalog, borrower, due, returned from quelto_loans order by id"));
     while (loans.step()) {
         const std::string_view catalog = loans.text(0);
         if (scoped && tapes.find(catalog) < 0)
@@ -112,13 +126,13 @@ void countLoans(catalog::SqliteConnection& connection, NameSlots& tapes, bool sc
         const bool overdue = !due.isEmpty() && due < todayIso;
         if (overdue)
             ++borrower.overdue;
-        bool& tapeOverdue = tapesOut[GroupKeying::textKey(catalog)];
+        bool& tapeOverdue = tapesOut[groups::GroupKeying::textKey(catalog)];
         tapeOverdue = tapeOverdue || overdue;
     }
     std::sort(perBorrower.begin(), perBorrower.end(), [](const BorrowerFigures& a, const BorrowerFigures& b) {
         if (a.loans != b.loans)
             return a.loans > b.loans;
-        return GroupCounts::lessByName(Group{a.borrower, {}, "x", 0}, Group{b.borrower, {}, "x", 0});
+        return groups::GroupCounts::lessByName(Group{a.borrower, {}, "x", 0}, Group{b.borrower, {}, "x", 0});
     });
     figures.loansPerBorrower = std::move(perBorrower);
     figures.tapesOnLoan = int(tapesOut.size());
@@ -178,7 +192,7 @@ double StatisticsCollector::speedDivisor(std::string_view speed)
 bool StatisticsCollector::isSeen(const QString& text)
 {
     const QByteArray utf8 = text.toUtf8();
-    return GroupKeying::isSeen({utf8.constData(), size_t(utf8.size())});
+    return groups::GroupKeying::isSeen({utf8.constData(), size_t(utf8.size())});
 }
 
 StatisticsTally StatisticsCollector::tally(catalog::SqliteConnection& connection, const QStringList& columns,
@@ -232,7 +246,7 @@ StatisticsFigures StatisticsCollector::collect(catalog::SqliteConnection& connec
                                                const QString& condition)
 {
     StatisticsFigures figures;
-    const QStringList columns = RawQuery::tableColumns(connection, QStringLiteral("archive"));
+    const QStringList columns = groups::RawQuery::tableColumns(connection, QStringLiteral("archive"));
     if (columns.isEmpty())
         return figures;
     StatisticsTally t = tally(connection, columns, condition);
@@ -240,7 +254,7 @@ StatisticsFigures StatisticsCollector::collect(catalog::SqliteConnection& connec
     figures.records = records;
     figures.tapes.withRunningTime = t.withRunningTime;
     figures.tapes.runningMinutes = t.runningMinutes;
-    using Order = GroupCounts::Order;
+    using Order = groups::GroupCounts::Order;
     figures.byMedium = sharesOf(grouped(t.medium, QStringLiteral("medium")), Order::ByCount, records);
     figures.byGenre = sharesOf(grouped(t.genre, QStringLiteral("genre")), Order::ByCount, records);
     figures.byDecade = sharesOf(grouped(t.year, QStringLiteral("decade")), Order::ByName, records);
@@ -249,7 +263,7 @@ StatisticsFigures StatisticsCollector::collect(catalog::SqliteConnection& connec
     figures.topDirectors = topPeople(t.directors, t.directorCounts, records);
     figures.topCast = topPeople(t.cast, t.castCounts, records);
     t.seen.forEach([&](std::string_view text, int n) {
-        if (GroupKeying::isSeen(text))
+        if (groups::GroupKeying::isSeen(text))
             figures.seen += n;
     });
     figures.notSeen = records - figures.seen;

@@ -3,10 +3,15 @@
 #include "groups/RawQuery.h"
 #include "statistics/StatisticsCollector.h"
 
-#include <QRegularExpression>
 #include <array>
+#include <QRegularExpression>
 
 namespace quelto::statistics {
+
+using groups::Group;
+using groups::NameSlots;
+using groups::RawQuery;
+using groups::TextTally;
 namespace {
 
 // The columns read, in the order of the query.
@@ -28,13 +33,20 @@ enum Column
 };
 
 const std::array<const char*, ColumnCount> kColumns = {
-    "md_type",  "mv_genre", "mv_year",  "mv_country", "mv_director", "mv_cast6", "mv_cast1",
-    "mv_cast2", "mv_cast3", "mv_cast4", "mv_cast5",   "catalog",     "quelto_my_rating", "quelto_seen",
-    "quelto_running_time", "quelto_speed", "quelto_key_catalog"};
+    "md_type",      "mv_genre",          "mv_year",          "mv_country",  "mv_director",
+    "mv_cast6",     "mv_cast1",          "mv_cast2",         "mv_cast3",    "mv_cast4",
+    "mv_cast5",     "catalog",           "quelto_my_rating", "quelto_seen", "quelto_running_time",
+    "quelto_speed", "quelto_key_catalog"};
 
-QByteArray utf8Of(const QString& text) { return text.toUtf8(); }
+QByteArray utf8Of(const QString& text)
+{
+    return text.toUtf8();
+}
 
-std::string_view view(const QByteArray& bytes) { return {bytes.constData(), size_t(bytes.size())}; }
+std::string_view view(const QByteArray& bytes)
+{
+    return {bytes.constData(), size_t(bytes.size())};
+}
 
 // The slot in `into` of a slot of `from`, by its sort key.
 int sameSlot(NameSlots& into, const NameSlots& from, size_t slot)
@@ -54,7 +66,8 @@ QString StatisticsTally::query(const QStringList& archiveColumns, const QString&
         const QString name = QString::fromLatin1(column);
         selected << (archiveColumns.contains(name) ? name : QStringLiteral("null"));
     }
-    static const QRegularExpression where(QStringLiteral(R"(^\s*where\s+)"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression where(QStringLiteral(R"(^\s*where\s+)"),
+                                          QRegularExpression::CaseInsensitiveOption);
     QString condition = filterClause.trimmed();
     condition.remove(where);
     QStringList tests;
@@ -63,7 +76,8 @@ QString StatisticsTally::query(const QStringList& archiveColumns, const QString&
     if (!condition.isEmpty())
         tests << QLatin1Char('(') + condition + QLatin1Char(')');
     return QStringLiteral("select %1 from archive%2")
-        .arg(selected.join(u','), tests.isEmpty() ? QString() : QStringLiteral(" where ") + tests.join(QStringLiteral(" and ")));
+        .arg(selected.join(u','),
+             tests.isEmpty() ? QString() : QStringLiteral(" where ") + tests.join(QStringLiteral(" and ")));
 }
 
 void StatisticsTally::scan(RawQuery& rows)
@@ -110,12 +124,15 @@ void StatisticsTally::scan(RawQuery& rows)
         }
         const std::optional<std::string_view> catalog = rows.value(Catalog);
         const std::optional<std::string_view> catalogKey = catalog ? rows.blob(CatalogKey) : std::nullopt;
-        const int tape = !catalog ? -1 : catalogKey ? tapes.slotOfKey(*catalogKey, *catalog) : tapes.slotOf(*catalog);
+        const int tape = !catalog     ? -1
+                         : catalogKey ? tapes.slotOfKey(*catalogKey, *catalog)
+                                      : tapes.slotOf(*catalog);
         if (tape >= 0) {
             tapeMinutes.resize(tapes.groups().size());
             if (minutes >= 0)
                 tapeMinutes[size_t(tape)].usedMinutes +=
-                    minutes / StatisticsCollector::speedDivisor(rows.value(Speed).value_or(std::string_view()));
+                    minutes /
+                    StatisticsCollector::speedDivisor(rows.value(Speed).value_or(std::string_view()));
             else
                 ++tapeMinutes[size_t(tape)].withoutRunningTime;
         }

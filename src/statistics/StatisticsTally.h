@@ -7,9 +7,11 @@
 #include <QStringList>
 #include <vector>
 
-namespace quelto::statistics {
-
+namespace quelto::groups {
 class RawQuery;
+}
+
+namespace quelto::statistics {
 
 // What one pass over archive (or a range of its rows) adds up for the
 // statistics; two passes over two halves add up to one over the whole.
@@ -28,19 +30,20 @@ public:
     static QString query(const QStringList& archiveColumns, const QString& filterClause, qint64 first = 0,
                          qint64 last = 0);
 
-    void scan(RawQuery& rows);
+    void scan(groups::RawQuery& rows);
     void merge(const StatisticsTally& other);
 
     int records = 0;
-    TextTally medium, genre, year, country, myRating, seen;
-    NameSlots directors, cast, tapes;
+    groups::TextTally medium, genre, year, country, myRating, seen;
+    groups::NameSlots directors, cast, tapes;
     std::vector<int> directorCounts, castCounts; // by slot
     std::vector<Tape> tapeMinutes;               // by slot of tapes
     int withRunningTime = 0;
     qint64 runningMinutes = 0;
 
 private:
-    void addPeople(NameSlots& into, std::vector<int>& counts, const NameSlots& from, const std::vector<int>& added);
+    void addPeople(groups::NameSlots& into, std::vector<int>& counts, const groups::NameSlots& from,
+                   const std::vector<int>& added);
 };
 
 } // namespace quelto::statistics

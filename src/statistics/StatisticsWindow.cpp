@@ -3,12 +3,12 @@
 #include "catalog/CatalogState.h"
 #include "catalog/EngineError.h"
 #include "editing/UserPrompts.h"
+#include "groups/ReadWorker.h"
+#include "search/SearchQuery.h"
 #include "statistics/ChartExport.h"
 #include "statistics/ChartPrinter.h"
-#include "groups/ReadWorker.h"
 #include "statistics/StatisticsCharts.h"
 #include "statistics/StatisticsCollector.h"
-#include "search/SearchQuery.h"
 
 #include <QApplication>
 #include <QChart>
@@ -17,8 +17,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QFrame>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
@@ -29,9 +29,14 @@
 #include <QVBoxLayout>
 
 namespace quelto::statistics {
+
+using groups::ReadWorker;
 namespace {
 
-QString number(qint64 n) { return QLocale().toString(n); }
+QString number(qint64 n)
+{
+    return QLocale().toString(n);
+}
 
 QToolButton* cardButton(const QString& text, const QString& name, const QString& tip, QWidget* parent)
 {
@@ -46,16 +51,11 @@ QToolButton* cardButton(const QString& text, const QString& name, const QString&
 
 } // namespace
 
-StatisticsWindow::StatisticsWindow(catalog::CatalogState& state, editing::UserPrompts& prompts, ChartPrinter& printer,
-                                   QWidget* parent)
-    : QWidget(parent, Qt::Window),
-      m_state(state),
-      m_prompts(prompts),
-      m_printer(printer),
-      m_worker(std::make_unique<ReadWorker>()),
-      m_scope(new QComboBox(this)),
-      m_refresh(new QPushButton(QStringLiteral("&Refresh"), this)),
-      m_summary(new QLabel(this)),
+StatisticsWindow::StatisticsWindow(catalog::CatalogState& state, editing::UserPrompts& prompts,
+                                   ChartPrinter& printer, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_state(state), m_prompts(prompts), m_printer(printer),
+      m_worker(std::make_unique<ReadWorker>()), m_scope(new QComboBox(this)),
+      m_refresh(new QPushButton(QStringLiteral("&Refresh"), this)), m_summary(new QLabel(this)),
       m_status(new QLabel(this))
 {
     setObjectName(QStringLiteral("statisticsWindow"));
@@ -144,7 +144,10 @@ QChartView* StatisticsWindow::chartView(const QString& id) const
     return it == m_views.end() ? nullptr : it->second;
 }
 
-void StatisticsWindow::setScope(Scope scope) { m_scope->setCurrentIndex(scope == Scope::RecordsShown ? 1 : 0); }
+void StatisticsWindow::setScope(Scope scope)
+{
+    m_scope->setCurrentIndex(scope == Scope::RecordsShown ? 1 : 0);
+}
 
 StatisticsWindow::Scope StatisticsWindow::scope() const
 {
@@ -211,21 +214,27 @@ QString StatisticsWindow::summaryText() const
     const TapeFigures& t = f.tapes;
     QStringList lines;
     lines << QStringLiteral("<b>%1 records</b> on %2 tapes (%3); %4 seen, %5 not seen.")
-                 .arg(number(f.records), number(t.tapes), m_scopeText.toHtmlEscaped(), number(f.seen), number(f.notSeen));
+                 .arg(number(f.records), number(t.tapes), m_scopeText.toHtmlEscaped(), number(f.seen),
+                      number(f.notSeen));
     if (t.withLength > 0) {
-        QString tapes = QStringLiteral("Tapes of known length: %1, %2 minutes, of which %3 recorded and <b>%4 free</b> "
-                                       "(at standard play)")
-                            .arg(number(t.withLength), number(t.lengthMinutes), number(t.usedMinutes), number(t.freeMinutes));
+        QString tapes =
+            QStringLiteral("Tapes of known length: %1, %2 minutes, of which %3 recorded and <b>%4 free</b> "
+                           "(at standard play)")
+                .arg(number(t.withLength), number(t.lengthMinutes), number(t.usedMinutes),
+                     number(t.freeMinutes));
         if (t.moviesWithoutRunningTime > 0)
-            tapes += QStringLiteral("; %1 movies on them have no running time").arg(number(t.moviesWithoutRunningTime));
+            tapes += QStringLiteral("; %1 movies on them have no running time")
+                         .arg(number(t.moviesWithoutRunningTime));
         lines << tapes + QLatin1Char('.');
     } else {
         lines << QStringLiteral("No tape length is known yet, so free minutes cannot be told.");
     }
     if (t.withRunningTime > 0)
         lines << QStringLiteral("Running time of the %1 movies that have one: %2 hours %3 minutes.")
-                     .arg(number(t.withRunningTime), number(t.runningMinutes / 60), number(t.runningMinutes % 60));
-    lines << QStringLiteral("%1 tapes on loan, %2 overdue.").arg(number(f.tapesOnLoan), number(f.tapesOverdue));
+                     .arg(number(t.withRunningTime), number(t.runningMinutes / 60),
+                          number(t.runningMinutes % 60));
+    lines
+        << QStringLiteral("%1 tapes on loan, %2 overdue.").arg(number(f.tapesOnLoan), number(f.tapesOverdue));
     return lines.join(QStringLiteral("<br>"));
 }
 
@@ -246,7 +255,8 @@ void StatisticsWindow::copyChart(const QString& id)
     if (!m_hasFigures)
         return;
     QApplication::clipboard()->setImage(ChartExport::image(id, m_figures));
-    m_status->setText(QStringLiteral("The %1 chart is on the clipboard.").arg(StatisticsCharts::byId(id)->title));
+    m_status->setText(
+        QStringLiteral("The %1 chart is on the clipboard.").arg(StatisticsCharts::byId(id)->title));
 }
 
 void StatisticsWindow::saveChart(const QString& id)
@@ -254,8 +264,8 @@ void StatisticsWindow::saveChart(const QString& id)
     if (!m_hasFigures)
         return;
     const QFileInfo catalogue(m_state.databasePath);
-    const QString name = catalogue.absoluteDir().filePath(catalogue.completeBaseName() + QLatin1Char('-') + id +
-                                                          QStringLiteral(".png"));
+    const QString name = catalogue.absoluteDir().filePath(catalogue.completeBaseName() + QLatin1Char('-') +
+                                                          id + QStringLiteral(".png"));
     const std::optional<QString> chosen = m_prompts.chooseFile(
         {QStringLiteral("Save Chart"), name, QStringLiteral("PNG Image (*.png);;PDF Document (*.pdf)"),
          QStringLiteral("png"), true});
@@ -282,8 +292,9 @@ void StatisticsWindow::printChart(const QString& id)
                                          [id, figures](QPainter& painter, const QRectF& page) {
                                              ChartExport::paint(id, figures, painter, page);
                                          });
-    m_status->setText(printed ? QStringLiteral("The %1 chart was printed.").arg(StatisticsCharts::byId(id)->title)
-                              : QStringLiteral("Not printed."));
+    m_status->setText(printed
+                          ? QStringLiteral("The %1 chart was printed.").arg(StatisticsCharts::byId(id)->title)
+                          : QStringLiteral("Not printed."));
 }
 
 } // namespace quelto::statistics

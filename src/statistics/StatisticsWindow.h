@@ -2,11 +2,11 @@
 
 #include "statistics/StatisticsFigures.h"
 
-#include <QDate>
-#include <QWidget>
 #include <functional>
 #include <map>
 #include <memory>
+#include <QDate>
+#include <QWidget>
 
 class QChartView;
 class QComboBox;
@@ -20,10 +20,13 @@ namespace quelto::editing {
 class UserPrompts;
 }
 
+namespace quelto::groups {
+class ReadWorker;
+}
+
 namespace quelto::statistics {
 
 class ChartPrinter;
-class ReadWorker;
 
 // The Statistics window: the catalogue's figures (of every record, or of the
 // records the search in force shows) worked out on a worker thread, a
@@ -75,7 +78,7 @@ private:
     catalog::CatalogState& m_state;
     editing::UserPrompts& m_prompts;
     ChartPrinter& m_printer;
-    std::unique_ptr<ReadWorker> m_worker;
+    std::unique_ptr<groups::ReadWorker> m_worker;
     std::function<QDate()> m_today = [] { return QDate::currentDate(); };
     StatisticsFigures m_figures;
     QString m_scopeText; // what the figures shown cover

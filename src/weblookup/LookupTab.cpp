@@ -1,12 +1,11 @@
 #include "weblookup/LookupTab.h"
 
 #include "editing/FormWidgets.h"
-#include "weblookup/MovieSiteDialog.h"
-#include "app/Settings.h"
 #include "editing/RecordForm.h"
 #include "editing/UserPrompts.h"
 #include "weblookup/BrowserProfile.h"
 #include "weblookup/LookupWorkflow.h"
+#include "weblookup/MovieSiteDialog.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,28 +16,27 @@
 #include <QWebEngineView>
 
 namespace quelto::weblookup {
-LookupTab::LookupTab(editing::RecordForm& form, editing::UserPrompts& prompts, Settings& settings,
-                     QWidget* parent)
-    : QWidget(parent), m_profile(weblookup::BrowserProfile::create(this)), m_browser(new QWebEngineView(this)),
-      m_bar(new QWidget(this)), m_prompts(prompts), m_settings(settings)
+LookupTab::LookupTab(editing::RecordForm& form, editing::UserPrompts& prompts, QWidget* parent)
+    : QWidget(parent), m_profile(weblookup::BrowserProfile::create(this)),
+      m_browser(new QWebEngineView(this)), m_bar(new QWidget(this)), m_prompts(prompts)
 {
     setObjectName(QStringLiteral("lookupTab"));
     m_browser->setObjectName(QStringLiteral("WebBrowser1"));
     // Both browsers keep the user's cookies and consent answers between runs.
     m_browser->setPage(new QWebEnginePage(m_profile, m_browser));
 
-    m_command1 = form::commandButton("Command1", QStringLiteral("IMDb Home"),
-                                     QStringLiteral("Display the IMDb homepage"), m_bar);
-    m_srchIMDB = form::commandButton("srchIMDB", QStringLiteral("Search IMDb"),
-                                     QStringLiteral("Open the IMDb search page"), m_bar);
-    m_searchbtn = form::commandButton("searchbtn", QStringLiteral("Search title"),
-                                      QStringLiteral("Search for a movie in the IMDb"), m_bar);
+    m_command1 = editing::form::commandButton("Command1", QStringLiteral("IMDb Home"),
+                                              QStringLiteral("Display the IMDb homepage"), m_bar);
+    m_srchIMDB = editing::form::commandButton("srchIMDB", QStringLiteral("Search IMDb"),
+                                              QStringLiteral("Open the IMDb search page"), m_bar);
+    m_searchbtn = editing::form::commandButton("searchbtn", QStringLiteral("Search title"),
+                                               QStringLiteral("Search for a movie in the IMDb"), m_bar);
     m_searchbtn->setEnabled(false);
-    m_command2 = form::commandButton("Command2", QStringLiteral("<<"), QString(), m_bar);
+    m_command2 = editing::form::commandButton("Command2", QStringLiteral("<<"), QString(), m_bar);
     m_command2->setFixedWidth(34);
     m_command2->setAccessibleName(QStringLiteral("Back"));
-    m_grabit = form::commandButton("grabit", QStringLiteral("Grab Data !"),
-                                   QStringLiteral("Transfer movie data to the movie tab"), m_bar);
+    m_grabit = editing::form::commandButton("grabit", QStringLiteral("Grab Data !"),
+                                            QStringLiteral("Transfer movie data to the movie tab"), m_bar);
     m_grabit->setEnabled(false);
     m_titlelabel = new QLabel(m_bar);
     m_titlelabel->setObjectName(QStringLiteral("titlelabel"));
@@ -46,8 +44,8 @@ LookupTab::LookupTab(editing::RecordForm& form, editing::UserPrompts& prompts, S
     m_titlelabel->setTextFormat(Qt::PlainText);
     m_titlelabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_titlelabel->setAccessibleDescription(QStringLiteral("Title to search for"));
-    m_site = form::commandButton("siteButton", QStringLiteral("Site..."),
-                                 QStringLiteral("Choose the server of the movie site"), m_bar);
+    m_site = editing::form::commandButton("siteButton", QStringLiteral("Site..."),
+                                          QStringLiteral("Choose the server of the movie site"), m_bar);
 
     auto* row = new QHBoxLayout(m_bar);
     row->setContentsMargins(0, 0, 0, 0);
@@ -113,8 +111,7 @@ void LookupTab::chooseSite()
     m_prompts.showModal(dialog);
     if (!dialog.chosen())
         return;
-    m_settings.setMovieSite(*dialog.chosen());
-    m_settings.sync();
+    emit siteChosen(*dialog.chosen());
     setServer(*dialog.chosen());
     goHome();
 }

@@ -19,8 +19,6 @@ class LookupWorkflow;
 
 namespace quelto::weblookup {
 
-class Settings;
-
 // The "IMDb" tab: the browser pane WebBrowser1 and the buttons of the web
 // lookup above it. The lookup workflow runs the buttons; this class places
 // them and lets the user choose the movie site's server ("Site...").
@@ -28,7 +26,7 @@ class LookupTab : public QWidget
 {
     Q_OBJECT
 public:
-    LookupTab(editing::RecordForm& form, editing::UserPrompts& prompts, Settings& settings, QWidget* parent = nullptr);
+    LookupTab(editing::RecordForm& form, editing::UserPrompts& prompts, QWidget* parent = nullptr);
     ~LookupTab() override;
 
     weblookup::LookupWorkflow& workflow() const { return *m_workflow; }
@@ -51,7 +49,7 @@ public:
     QUrl address(const QString& pathAndQuery) const;
     void goHome();
 
-    // "Site...": asks for the server, stores it and shows its home page.
+    // "Site...": asks for the server, tells it to be stored and shows its home page.
     void chooseSite();
 
     // Places the browser pane, in the coordinates of the tab control that
@@ -60,6 +58,10 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+
+signals:
+    // The user chose another movie site's server with "Site...".
+    void siteChosen(const QUrl& server);
 
 private:
     void placeChildren();
@@ -75,7 +77,6 @@ private:
     QLabel* m_titlelabel;
     QPushButton* m_site;
     editing::UserPrompts& m_prompts;
-    Settings& m_settings;
     weblookup::LookupWorkflow* m_workflow;
     QRect m_area;
 };

@@ -15,17 +15,17 @@
 #include "groups/GroupFilter.h"
 #include "groups/GroupKeying.h"
 #include "groups/RawQuery.h"
+#include "search/SearchQuery.h"
 #include "statistics/StatisticsCharts.h"
 #include "statistics/StatisticsCollector.h"
-#include "search/SearchQuery.h"
 
+#include <benchmark/benchmark.h>
+#include <map>
 #include <QApplication>
 #include <QChart>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <benchmark/benchmark.h>
-#include <map>
 
 using namespace quelto;
 
@@ -42,7 +42,8 @@ catalog::Database& glanceCatalog(int records)
     if (db)
         return *db;
     const QString source = bench::catalogFile(records);
-    const QString path = QFileInfo(source).absoluteDir().filePath(QStringLiteral("quelto-glance-%1.mdb").arg(records));
+    const QString path =
+        QFileInfo(source).absoluteDir().filePath(QStringLiteral("quelto-glance-%1.mdb").arg(records));
     if (!QFileInfo::exists(path)) {
         QFile::copy(source, path + QStringLiteral(".part"));
         {
@@ -58,17 +59,21 @@ catalog::Database& glanceCatalog(int records)
                 "alter table archive add column quelto_speed TEXT;"
                 "update archive set quelto_location = case when abs(random()) % 10 = 0 then null "
                 "  else 'Shelf ' || char(65 + abs(random()) % 12) end,"
-                " quelto_condition = case abs(random()) % 4 when 0 then 'good' when 1 then 'worn' when 2 then 'poor' end,"
-                " quelto_my_rating = case when abs(random()) % 3 = 0 then null else 1 + abs(random()) % 5 end,"
+                " quelto_condition = case abs(random()) % 4 when 0 then 'good' when 1 then 'worn' when 2 "
+                "then 'poor' end,"
+                " quelto_my_rating = case when abs(random()) % 3 = 0 then null else 1 + abs(random()) % 5 "
+                "end,"
                 " quelto_seen = abs(random()) % 2, quelto_running_time = 80 + abs(random()) % 100,"
                 " quelto_speed = case abs(random()) % 3 when 0 then 'SP' when 1 then 'LP' else 'EP' end;"
                 "create table quelto_tapes (catalog TEXT, length_minutes INTEGER);"
                 "insert into quelto_tapes select distinct catalog, 180 from archive where rowid % 7 = 0;"
                 "create table quelto_loans (id INTEGER PRIMARY KEY, catalog TEXT COLLATE NOCASE NOT NULL, "
-                "  borrower TEXT COLLATE NOCASE NOT NULL, lent TEXT NOT NULL, due TEXT, returned TEXT, note TEXT);"
+                "  borrower TEXT COLLATE NOCASE NOT NULL, lent TEXT NOT NULL, due TEXT, returned TEXT, note "
+                "TEXT);"
                 "insert into quelto_loans (catalog, borrower, lent, due, returned) "
                 "  select catalog, 'Borrower ' || (rowid % 17), '2026-11-01', '2026-11-15', "
-                "  case when rowid % 4 = 0 then null else '2026-11-10' end from archive where rowid % 997 = 0;"
+                "  case when rowid % 4 = 0 then null else '2026-11-10' end from archive where rowid % 997 = "
+                "0;"
                 "commit;"));
         }
         QFile::rename(path + QStringLiteral(".part"), path);
@@ -110,13 +115,14 @@ void BM_ChooseGroup(benchmark::State& state, const char* id, const char* value)
 {
     catalog::Database& db = glanceCatalog(int(state.range(0)));
     const groups::GroupField& field = *groups::GroupField::byId(QString::fromLatin1(id));
-    glance::Group group;
+    groups::Group group;
     const groups::GroupCounts counts = groups::GroupCounter::count(*db.connection(), field);
-    for (const glance::Group& g : counts.sorted(groups::GroupCounts::Order::ByCount)) {
+    for (const groups::Group& g : counts.sorted(groups::GroupCounts::Order::ByCount)) {
         if (g.label == QString::fromUtf8(value) || (!*value && g.isNone()))
             group = g;
     }
-    const QString condition = groups::GroupFilter::restriction(groups::GroupFilter::condition(field, group, true, true));
+    const QString condition =
+        groups::GroupFilter::restriction(groups::GroupFilter::condition(field, group, true, true));
     const QString sql = search::SearchQuery::sortQuery(QStringLiteral("where (%1) ").arg(condition),
                                                        QStringLiteral(" ORDER by title"));
     const QString keyQuery = catalog::RecordSet::keyQueryFor(db.translate(sql));
@@ -151,7 +157,8 @@ void BM_Statistics(benchmark::State& state)
 void BM_StatisticsCharts(benchmark::State& state)
 {
     catalog::Database& db = glanceCatalog(int(state.range(0)));
-    const statistics::StatisticsFigures figures = statistics::StatisticsCollector::collect(*db.connection(), Today);
+    const statistics::StatisticsFigures figures =
+        statistics::StatisticsCollector::collect(*db.connection(), Today);
     for (auto _ : state) {
         for (const auto& chart : statistics::StatisticsCharts::all())
             delete statistics::StatisticsCharts::build(chart.id, figures);
@@ -170,7 +177,7 @@ void BM_FollowOneSave(benchmark::State& state)
     const groups::GroupKeying keying(field);
     auto update = c.prepare(QStringLiteral("update archive set mv_genre = ?1 where rowid = 1"));
     bool flip = false;
-    std::vector<glance::Group> groups;
+    std::vector<groups::Group> groups;
     for (auto _ : state) {
         state.PauseTiming();
         update->reset();
@@ -182,7 +189,7 @@ void BM_FollowOneSave(benchmark::State& state)
             for (const auto* value : {&change.before, &change.after}) {
                 groups.clear();
                 keying.groupsOf({value->text.constData(), size_t(value->text.size())}, value->isNull, groups);
-                for (const glance::Group& group : groups)
+                for (const groups::Group& group : groups)
                     counts.add(group, value == &change.before ? -1 : 1);
             }
         }

@@ -2,22 +2,22 @@
 // field, choosing a group as a filter with its description, together with
 // the filter field, "All Data", and counts that follow saves and deletes
 // without counting the catalogue again.
+#include "app/CollectionMenu.h"
 #include "AppFixture.h"
-#include "TestCatalog.h"
-#include "app/GlanceFeatures.h"
 #include "editing/RecordForm.h"
 #include "groups/GroupCommands.h"
 #include "groups/GroupModel.h"
 #include "groups/GroupPane.h"
 #include "search/RecordListCommands.h"
+#include "TestCatalog.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QTableView>
+#include <QTabWidget>
 #include <QTreeView>
 #include <QtTest>
 
@@ -28,7 +28,8 @@ using quelto::test::TestCatalog;
 
 namespace {
 
-TestCatalog::Row movie(const QString& title, const QString& genre, const QString& year, const QString& director)
+TestCatalog::Row movie(const QString& title, const QString& genre, const QString& year,
+                       const QString& director)
 {
     TestCatalog::Row row = TestCatalog::record(title, title.left(2));
     row[QStringLiteral("mv_genre")] = genre;
@@ -46,19 +47,23 @@ class TestGroupPane : public QObject
     static void start(AppFixture& f)
     {
         const QString path = f.file(QStringLiteral("groups.mdb"));
-        TestCatalog::create(
-            path, {movie(QStringLiteral("Key Largo"), QStringLiteral("Film noir"), QStringLiteral("1948"), QStringLiteral("John Huston")),
-                   movie(QStringLiteral("The Maltese Falcon"), QStringLiteral("Film noir"), QStringLiteral("1941"), QStringLiteral("John Huston")),
-                   movie(QStringLiteral("Casablanca"), QStringLiteral("Drama"), QStringLiteral("1942"), QStringLiteral("Michael Curtiz")),
-                   movie(QStringLiteral("Big"), QStringLiteral("Comedy"), QStringLiteral("1988"), QStringLiteral("Penny Marshall")),
-                   movie(QStringLiteral("Abbey Road"), QStringLiteral(" "), QStringLiteral("1970"), QStringLiteral("Ann Marsh"))});
+        TestCatalog::create(path, {movie(QStringLiteral("Key Largo"), QStringLiteral("Film noir"),
+                                         QStringLiteral("1948"), QStringLiteral("John Huston")),
+                                   movie(QStringLiteral("The Maltese Falcon"), QStringLiteral("Film noir"),
+                                         QStringLiteral("1941"), QStringLiteral("John Huston")),
+                                   movie(QStringLiteral("Casablanca"), QStringLiteral("Drama"),
+                                         QStringLiteral("1942"), QStringLiteral("Michael Curtiz")),
+                                   movie(QStringLiteral("Big"), QStringLiteral("Comedy"),
+                                         QStringLiteral("1988"), QStringLiteral("Penny Marshall")),
+                                   movie(QStringLiteral("Abbey Road"), QStringLiteral(" "),
+                                         QStringLiteral("1970"), QStringLiteral("Ann Marsh"))});
         QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
         f.window().tabs()->setCurrentIndex(MainWindow::ListTabIndex);
         f.window().show();
         QVERIFY(QTest::qWaitForWindowExposed(&f.window()));
         QTRY_VERIFY(!groups(f).isCounting() && model(f).rowCount() > 0);
     }
-    static groups::GroupCommands& groups(AppFixture& f) { return f.window().glance().groups(); }
+    static groups::GroupCommands& groups(AppFixture& f) { return f.window().collectionMenu().groups(); }
     static groups::GroupModel& model(AppFixture& f)
     {
         return f.find<groups::GroupPane>(QStringLiteral("groupPane"))->model();
@@ -67,7 +72,8 @@ class TestGroupPane : public QObject
     {
         QStringList out;
         for (int r = 0; r < model(f).rowCount(); ++r)
-            out << model(f).index(r, 0).data().toString() + QLatin1Char('=') + model(f).index(r, 1).data().toString();
+            out << model(f).index(r, 0).data().toString() + QLatin1Char('=') +
+                       model(f).index(r, 1).data().toString();
         return out;
     }
     static int rowOf(AppFixture& f, const QString& name)
@@ -83,10 +89,14 @@ class TestGroupPane : public QObject
         QTreeView* view = f.find<QTreeView>(QStringLiteral("groupList"));
         const int row = rowOf(f, name);
         QVERIFY2(row >= 0, qPrintable(name));
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(model(f).index(row, 0)).center());
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          view->visualRect(model(f).index(row, 0)).center());
         QTRY_VERIFY(!f.window().recordList().isFiltering());
     }
-    static int listRows(AppFixture& f) { return f.find<QTableView>(QStringLiteral("recordTable"))->model()->rowCount(); }
+    static int listRows(AppFixture& f)
+    {
+        return f.find<QTableView>(QStringLiteral("recordTable"))->model()->rowCount();
+    }
 
 private slots:
     void choosingAGroupFiltersTheList()
@@ -107,7 +117,8 @@ private slots:
         QLineEdit* field = f.find<QLineEdit>(QStringLiteral("quickFilter"));
         QTest::keyClicks(field, QStringLiteral("largo"));
         f.window().recordList().runFilter();
-        QTRY_COMPARE(f.window().state().filterDescription, QStringLiteral("Genre: Film noir, Quick: largo [1]"));
+        QTRY_COMPARE(f.window().state().filterDescription,
+                     QStringLiteral("Genre: Film noir, Quick: largo [1]"));
         QCOMPARE(listRows(f), 1);
         field->clear();
         f.window().recordList().runFilter();
@@ -126,15 +137,17 @@ private slots:
         QCOMPARE(listRows(f), 5);
 
         // By decade, and back to every record with "All records".
-        f.find<QComboBox>(QStringLiteral("groupField"))->setCurrentIndex(
-            f.find<QComboBox>(QStringLiteral("groupField"))->findText(QStringLiteral("Decade")));
+        f.find<QComboBox>(QStringLiteral("groupField"))
+            ->setCurrentIndex(
+                f.find<QComboBox>(QStringLiteral("groupField"))->findText(QStringLiteral("Decade")));
         QTRY_VERIFY(!groups(f).isCounting() && rowOf(f, QStringLiteral("1940s")) > 0);
         QCOMPARE(model(f).index(rowOf(f, QStringLiteral("1940s")), 1).data().toString(), QStringLiteral("3"));
         clickGroup(f, QStringLiteral("1940s"));
         QCOMPARE(f.window().state().filterDescription, QStringLiteral("Decade: 1940s [3]"));
         clickGroup(f, QStringLiteral("All records"));
         QVERIFY(!f.window().state().filterActive);
-        QCOMPARE(f.stored(QStringLiteral("Settings"), QStringLiteral("GroupField")), QStringLiteral("decade"));
+        QCOMPARE(f.stored(QStringLiteral("Settings"), QStringLiteral("GroupField")),
+                 QStringLiteral("decade"));
         QVERIFY(f.prompts().unexpected.isEmpty());
     }
 

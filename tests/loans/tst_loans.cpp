@@ -1,14 +1,14 @@
 // Lending and returning tapes: the loans table, its history, and what is
 // refused without a byte written.
-#include "TestCatalog.h"
 #include "catalog/ArchiveKeys.h"
 #include "catalog/Database.h"
 #include "catalog/EngineError.h"
 #include "catalog/SqliteConnection.h"
 #include "loans/LoanRules.h"
+#include "loans/LoansCsv.h"
 #include "loans/LoanStore.h"
 #include "loans/LoanText.h"
-#include "loans/LoansCsv.h"
+#include "TestCatalog.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -16,7 +16,7 @@
 
 using namespace quelto;
 using loans::Loan;
-using glance::LoanRequest;
+using loans::LoanRequest;
 using loans::LoanStore;
 using loans::LoanText;
 using quelto::catalog::EngineError;
@@ -53,10 +53,11 @@ class TestLoans : public QObject
     void makeCatalogue()
     {
         m_path = m_dir.filePath(QStringLiteral("loans-%1.mdb").arg(QTest::currentTestFunction()));
-        TestCatalog::create(m_path, {TestCatalog::record(QStringLiteral("Key Largo"), QStringLiteral("T1")),
-                                     TestCatalog::record(QStringLiteral("Dark Passage"), QStringLiteral("T1")),
-                                     TestCatalog::record(QStringLiteral("Casablanca"), QStringLiteral("T2")),
-                                     TestCatalog::record(QStringLiteral("Vertigo"), QStringLiteral("T3"))});
+        TestCatalog::create(m_path,
+                            {TestCatalog::record(QStringLiteral("Key Largo"), QStringLiteral("T1")),
+                             TestCatalog::record(QStringLiteral("Dark Passage"), QStringLiteral("T1")),
+                             TestCatalog::record(QStringLiteral("Casablanca"), QStringLiteral("T2")),
+                             TestCatalog::record(QStringLiteral("Vertigo"), QStringLiteral("T3"))});
     }
 
 private slots:
@@ -70,31 +71,35 @@ private slots:
         QVERIFY(!loans.currentLoan(QStringLiteral("T1")));
         QCOMPARE(loans.overdueCount(Today), 0);
 
-        const Loan first = loans.lend(
-            {QStringLiteral("T1"), QStringLiteral("  Anna  "), QDate(2026, 12, 3), QDate(2026, 12, 17), QStringLiteral("with box")},
-            Today);
+        const Loan first = loans.lend({QStringLiteral("T1"), QStringLiteral("  Anna  "), QDate(2026, 12, 3),
+                                       QDate(2026, 12, 17), QStringLiteral("with box")},
+                                      Today);
         QVERIFY(loans.hasTable());
         QCOMPARE(first.borrower, QStringLiteral("Anna")); // spaces at the ends dropped
         // The tape is one: its media ID in another case finds the same loan.
         const std::optional<Loan> out = loans.currentLoan(QStringLiteral("t1"));
         QVERIFY(out);
         QCOMPARE(out->note, QStringLiteral("with box"));
-        QCOMPARE(LoanText::status(out, QDate(2026, 12, 10)),
+        QCOMPARE(loans::LoanText::status(out, QDate(2026, 12, 10)),
                  QStringLiteral("On loan to Anna since 3 Dec 2026, due 17 Dec"));
-        QCOMPARE(LoanText::status(out, Today),
+        QCOMPARE(loans::LoanText::status(out, Today),
                  QStringLiteral("On loan to Anna since 3 Dec 2026, due 17 Dec (3 days overdue)"));
         QCOMPARE(loans.overdueCount(Today), 1);
-        QCOMPARE(LoanText::overdueNotice(loans.overdueCount(Today)), QStringLiteral("1 tape overdue"));
+        QCOMPARE(loans::LoanText::overdueNotice(loans.overdueCount(Today)), QStringLiteral("1 tape overdue"));
 
         // A tape that is out cannot go out twice.
-        QVERIFY(refusal([&] { loans.lend(request(QStringLiteral("T1"), QStringLiteral("Ben"), Today), Today); })
-                    .contains(QStringLiteral("already on loan to Anna")));
+        QVERIFY(refusal([&] {
+                    loans.lend(request(QStringLiteral("T1"), QStringLiteral("Ben"), Today), Today);
+                }).contains(QStringLiteral("already on loan to Anna")));
 
         loans.giveBack(QStringLiteral("T1"), QDate(2026, 12, 19), Today);
         QVERIFY(!loans.currentLoan(QStringLiteral("T1")));
-        QCOMPARE(LoanText::status(loans.currentLoan(QStringLiteral("T1")), Today), LoanText::NotOnLoan);
+        QCOMPARE(loans::LoanText::status(loans.currentLoan(QStringLiteral("T1")), Today),
+                 loans::LoanText::NotOnLoan);
         loans.lend(request(QStringLiteral("T1"), QStringLiteral("ben"), Today), Today);
-        loans.lend(request(QStringLiteral("T2"), QStringLiteral("Anna"), QDate(2026, 11, 1), QDate(2026, 11, 15)), Today);
+        loans.lend(
+            request(QStringLiteral("T2"), QStringLiteral("Anna"), QDate(2026, 11, 1), QDate(2026, 11, 15)),
+            Today);
 
         const std::vector<Loan> history = loans.historyOfTape(QStringLiteral("T1"));
         QCOMPARE(int(history.size()), 2);
@@ -108,11 +113,12 @@ private slots:
         QCOMPARE(current[0].catalog, QStringLiteral("T2"));
         QCOMPARE(current[1].catalog, QStringLiteral("T1"));
         const auto titles = loans.titlesOf(current);
-        QCOMPARE(titles.value(LoanStore::tapeKey(QStringLiteral("T1"))),
+        QCOMPARE(titles.value(loans::LoanStore::tapeKey(QStringLiteral("T1"))),
                  (QStringList{QStringLiteral("Dark Passage"), QStringLiteral("Key Largo")}));
 
         // The dates are stored as ISO text, readable by any tool.
-        auto raw = db->connection()->prepare(QStringLiteral("select lent, due, returned from quelto_loans order by id"));
+        auto raw = db->connection()->prepare(
+            QStringLiteral("select lent, due, returned from quelto_loans order by id"));
         QVERIFY(raw->step());
         QCOMPARE(raw->value(0).toString(), QStringLiteral("2026-12-03"));
         QCOMPARE(raw->value(1).toString(), QStringLiteral("2026-12-17"));
@@ -125,7 +131,8 @@ private slots:
         QFile file(csv);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = file.readAll().split('\n');
-        QCOMPARE(lines.value(0).trimmed(), QByteArray("\"catalog\",\"borrower\",\"lent\",\"due\",\"returned\",\"note\""));
+        QCOMPARE(lines.value(0).trimmed(),
+                 QByteArray("\"catalog\",\"borrower\",\"lent\",\"due\",\"returned\",\"note\""));
         QVERIFY(lines.value(1).startsWith("\"T2\",\"Anna\",\"2026-11-01\",\"2026-11-15\",,"));
     }
 
@@ -140,25 +147,33 @@ private slots:
         LoanStore again(*db);
 
         const QString longName(10000, QLatin1Char('x'));
-        QVERIFY(refusal([&] { again.lend(request(QStringLiteral("T1"), longName, Today), Today); })
-                    .contains(QStringLiteral("10000 characters long")));
-        QVERIFY(refusal([&] { again.lend(request(QStringLiteral("T1"), QStringLiteral("Anna\tB\n"), Today), Today); })
-                    .contains(QStringLiteral("control characters")));
-        QVERIFY(refusal([&] { again.lend(request(QStringLiteral("T1"), QStringLiteral("   "), Today), Today); })
-                    .contains(QStringLiteral("No borrower")));
+        QVERIFY(refusal([&] {
+                    again.lend(request(QStringLiteral("T1"), longName, Today), Today);
+                }).contains(QStringLiteral("10000 characters long")));
+        QVERIFY(refusal([&] {
+                    again.lend(request(QStringLiteral("T1"), QStringLiteral("Anna\tB\n"), Today), Today);
+                }).contains(QStringLiteral("control characters")));
+        QVERIFY(refusal([&] {
+                    again.lend(request(QStringLiteral("T1"), QStringLiteral("   "), Today), Today);
+                }).contains(QStringLiteral("No borrower")));
         QCOMPARE(refusal([&] {
                      again.lend(request(QStringLiteral("T1"), QStringLiteral("Anna"), QDate(2026, 12, 10),
                                         QDate(2026, 12, 9)),
                                 Today);
                  }),
-                 QStringLiteral("The due date (9 Dec 2026) is before the date lent (10 Dec 2026). Choose a due date on "
-                                "or after the date lent, or no due date."));
-        QVERIFY(refusal([&] { again.lend(request(QStringLiteral("T1"), QStringLiteral("Anna"), Today.addDays(1)), Today); })
-                    .contains(QStringLiteral("in the future")));
-        QCOMPARE(refusal([&] { again.giveBack(QStringLiteral("T2"), Today, Today); }),
-                 QStringLiteral("The tape \"T2\" is not on loan; it may have been returned in another window."));
-        QVERIFY(refusal([&] { again.giveBack(QStringLiteral("T3"), QDate(2026, 11, 30), Today); })
-                    .contains(QStringLiteral("before the date the tape was lent")));
+                 QStringLiteral(
+                     "The due date (9 Dec 2026) is before the date lent (10 Dec 2026). Choose a due date on "
+                     "or after the date lent, or no due date."));
+        QVERIFY(refusal([&] {
+                    again.lend(request(QStringLiteral("T1"), QStringLiteral("Anna"), Today.addDays(1)),
+                               Today);
+                }).contains(QStringLiteral("in the future")));
+        QCOMPARE(
+            refusal([&] { again.giveBack(QStringLiteral("T2"), Today, Today); }),
+            QStringLiteral("The tape \"T2\" is not on loan; it may have been returned in another window."));
+        QVERIFY(refusal([&] {
+                    again.giveBack(QStringLiteral("T3"), QDate(2026, 11, 30), Today);
+                }).contains(QStringLiteral("before the date the tape was lent")));
 
         QCOMPARE(TestCatalog::fileBytes(m_path), before);
 
@@ -168,8 +183,9 @@ private slots:
             other->connection()->exec(QStringLiteral("delete from archive where catalog = 'T2'"));
         }
         const QByteArray afterDelete = TestCatalog::fileBytes(m_path);
-        QVERIFY(refusal([&] { again.lend(request(QStringLiteral("T2"), QStringLiteral("Anna"), Today), Today); })
-                    .contains(QStringLiteral("no longer in the catalogue")));
+        QVERIFY(refusal([&] {
+                    again.lend(request(QStringLiteral("T2"), QStringLiteral("Anna"), Today), Today);
+                }).contains(QStringLiteral("no longer in the catalogue")));
         db.reset();
         QCOMPARE(TestCatalog::fileBytes(m_path), afterDelete);
     }
@@ -195,11 +211,12 @@ private slots:
     {
         QCOMPARE(loans::LoanRules::defaultDue(QDate(2026, 12, 3), 14), QDate(2026, 12, 17));
         QVERIFY(loans::LoanRules::defaultDue(QDate(2026, 12, 3), 0).isNull());
-        Loan loan{1, QStringLiteral("T1"), QStringLiteral("Anna"), QDate(2026, 12, 28), QDate(2027, 1, 11), {}, {}};
-        QCOMPARE(LoanText::status(loan, QDate(2026, 12, 30)),
+        Loan loan{
+            1, QStringLiteral("T1"), QStringLiteral("Anna"), QDate(2026, 12, 28), QDate(2027, 1, 11), {}, {}};
+        QCOMPARE(loans::LoanText::status(loan, QDate(2026, 12, 30)),
                  QStringLiteral("On loan to Anna since 28 Dec 2026, due 11 Jan 2027"));
-        QCOMPARE(LoanText::overdueNotice(2), QStringLiteral("2 tapes overdue"));
-        QVERIFY(LoanText::overdueNotice(0).isEmpty());
+        QCOMPARE(loans::LoanText::overdueNotice(2), QStringLiteral("2 tapes overdue"));
+        QVERIFY(loans::LoanText::overdueNotice(0).isEmpty());
     }
 };
 

@@ -2,9 +2,8 @@
 // Return, the Loans window, the searches "On Loan" and "Overdue", the notice
 // of overdue tapes at start, the loans file beside a CSV export, and every
 // refusal with nothing written.
+#include "app/CollectionMenu.h"
 #include "AppFixture.h"
-#include "TestCatalog.h"
-#include "app/GlanceFeatures.h"
 #include "catalog/Database.h"
 #include "catalog/SqliteConnection.h"
 #include "editing/RecordForm.h"
@@ -16,6 +15,7 @@
 #include "loans/ReturnDialog.h"
 #include "search/RecordListCommands.h"
 #include "search/RecordListModel.h"
+#include "TestCatalog.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -61,9 +61,9 @@ class TestLoansWindow : public QObject
     static void start(AppFixture& f, const QString& path)
     {
         QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
-        f.window().glance().setToday([] { return today; });
+        f.window().collectionMenu().setToday([] { return today; });
     }
-    static loans::LoanPanel& panel(AppFixture& f) { return f.window().glance().loanPanel(); }
+    static loans::LoanPanel& panel(AppFixture& f) { return f.window().collectionMenu().loanPanel(); }
     // Shows the record with the title (the set is in title order).
     static void showRecord(AppFixture& f, const QString& title)
     {
@@ -72,7 +72,8 @@ class TestLoansWindow : public QObject
             f.window().form().dbNext->click();
         QCOMPARE(f.window().form().title->text(), title);
     }
-    static void lend(AppFixture& f, const QString& borrower, const std::function<void(loans::LendDialog&)>& more = {})
+    static void lend(AppFixture& f, const QString& borrower,
+                     const std::function<void(loans::LendDialog&)>& more = {})
     {
         f.prompts().dialogScripts << [borrower, more](QDialog& d) {
             auto& dialog = static_cast<loans::LendDialog&>(d);
@@ -123,11 +124,12 @@ private slots:
                                          QStringLiteral("Anna, due 17 Dec 2026"), QString()}));
 
         // Past the due date the line turns red, and the status bar tells.
-        f.window().glance().setToday([] { return QDate(2026, 12, 20); });
+        f.window().collectionMenu().setToday([] { return QDate(2026, 12, 20); });
         QVERIFY(panel(f).showsOverdue());
         QVERIFY(panel(f).status()->text().endsWith(QStringLiteral("(3 days overdue)")));
-        QVERIFY(f.window().glance().overdueNotice()->isVisible() || !f.window().isVisible());
-        QCOMPARE(f.window().glance().overdueNotice()->accessibleName(), QStringLiteral("1 tape overdue"));
+        QVERIFY(f.window().collectionMenu().overdueNotice()->isVisible() || !f.window().isVisible());
+        QCOMPARE(f.window().collectionMenu().overdueNotice()->accessibleName(),
+                 QStringLiteral("1 tape overdue"));
 
         f.prompts().dialogScripts << [](QDialog& d) {
             auto& dialog = static_cast<loans::ReturnDialog&>(d);
@@ -137,7 +139,7 @@ private slots:
         };
         panel(f).returnButton()->click();
         QCOMPARE(panel(f).status()->text(), QStringLiteral("Not on loan"));
-        QCOMPARE(f.window().glance().overdueNotice()->accessibleName(), QString());
+        QCOMPARE(f.window().collectionMenu().overdueNotice()->accessibleName(), QString());
 
         // The next loan offers the earlier borrower.
         QStringList offered;
@@ -174,7 +176,8 @@ private slots:
             };
             panel(f).lendButton()->click();
             QCOMPARE(f.prompts().exclamations.size(), 1);
-            QVERIFY2(f.prompts().exclamations.first().contains(expected), qPrintable(f.prompts().exclamations.first()));
+            QVERIFY2(f.prompts().exclamations.first().contains(expected),
+                     qPrintable(f.prompts().exclamations.first()));
         };
         refused(QString(10000, QLatin1Char('A')), today, QStringLiteral("10000 characters long"));
         refused(QStringLiteral("Anna\u0007"), today, QStringLiteral("control characters"));
@@ -183,7 +186,7 @@ private slots:
 
         // Returning a tape that is not lent.
         f.prompts().exclamations.clear();
-        f.window().glance().loans().giveBack(QStringLiteral("T2"));
+        f.window().collectionMenu().loans().giveBack(QStringLiteral("T2"));
         QCOMPARE(f.prompts().exclamations, QStringList{QStringLiteral("The tape \"T2\" is not on loan.")});
 
         // Another program deletes the tape while the dialog is open.
@@ -198,7 +201,8 @@ private slots:
         panel(f).lendButton()->click();
         QCOMPARE(f.prompts().exclamations.size(), 1);
         QVERIFY(f.prompts().exclamations.first().contains(QStringLiteral("no longer in the catalogue")));
-        QVERIFY(!loans::LoanStore(*f.window().state().database).hasTable()); // the table's making was undone too
+        QVERIFY(
+            !loans::LoanStore(*f.window().state().database).hasTable()); // the table's making was undone too
         QVERIFY(f.prompts().unexpected.isEmpty());
     }
 
@@ -228,14 +232,20 @@ private slots:
         {
             auto db = catalog::Database::open(path);
             loans::LoanStore loans(*db);
-            loans.lend({QStringLiteral("T1"), QStringLiteral("Anna"), QDate(2026, 11, 1), QDate(2026, 11, 15), {}}, today);
-            loans.lend({QStringLiteral("T2"), QStringLiteral("Ben"), QDate(2026, 11, 20), QDate(2026, 11, 30), {}}, today);
+            loans.lend(
+                {QStringLiteral("T1"), QStringLiteral("Anna"), QDate(2026, 11, 1), QDate(2026, 11, 15), {}},
+                today);
+            loans.lend(
+                {QStringLiteral("T2"), QStringLiteral("Ben"), QDate(2026, 11, 20), QDate(2026, 11, 30), {}},
+                today);
             loans.lend({QStringLiteral("T3"), QStringLiteral("Anna"), QDate(2026, 12, 1), {}, {}}, today);
         }
         start(f, path);
         // At start: the status bar, never a dialog.
-        QCOMPARE(f.window().glance().overdueNotice()->accessibleName(), QStringLiteral("2 tapes overdue"));
-        QVERIFY(f.prompts().exclamations.isEmpty() && f.prompts().messages.isEmpty() && f.prompts().unexpected.isEmpty());
+        QCOMPARE(f.window().collectionMenu().overdueNotice()->accessibleName(),
+                 QStringLiteral("2 tapes overdue"));
+        QVERIFY(f.prompts().exclamations.isEmpty() && f.prompts().messages.isEmpty() &&
+                f.prompts().unexpected.isEmpty());
 
         f.menu("mnSrchOverdue")->trigger();
         QTRY_COMPARE(f.window().state().filterDescription, QStringLiteral("Overdue [3]"));
@@ -245,7 +255,7 @@ private slots:
         QVERIFY(!f.window().state().filterActive);
 
         f.menu("mnLoans")->trigger();
-        loans::LoansWindow& window = f.window().glance().loansWindow();
+        loans::LoansWindow& window = f.window().collectionMenu().loansWindow();
         QVERIFY(window.isVisible());
         QTreeWidget* list = window.currentList();
         QCOMPARE(list->topLevelItemCount(), 3);
@@ -257,10 +267,12 @@ private slots:
 
         // Return from the window.
         list->setCurrentItem(list->topLevelItem(1));
-        f.prompts().dialogScripts << [](QDialog& d) { static_cast<loans::ReturnDialog&>(d).returnButton()->click(); };
+        f.prompts().dialogScripts <<
+            [](QDialog& d) { static_cast<loans::ReturnDialog&>(d).returnButton()->click(); };
         window.returnButton()->click();
         QCOMPARE(list->topLevelItemCount(), 2);
-        QCOMPARE(f.window().glance().overdueNotice()->accessibleName(), QStringLiteral("1 tape overdue"));
+        QCOMPARE(f.window().collectionMenu().overdueNotice()->accessibleName(),
+                 QStringLiteral("1 tape overdue"));
 
         window.showBorrower(QStringLiteral("anna"));
         QCOMPARE(window.borrowerHistory()->topLevelItemCount(), 2);
@@ -270,8 +282,9 @@ private slots:
 
         // The default period is a setting.
         window.periodBox()->setValue(21);
-        QCOMPARE(f.window().glance().loans().defaultPeriod(), 21);
-        QCOMPARE(f.stored(QStringLiteral("Settings"), QStringLiteral("LoanPeriodDays")), QStringLiteral("21"));
+        QCOMPARE(f.window().collectionMenu().loans().defaultPeriod(), 21);
+        QCOMPARE(f.stored(QStringLiteral("Settings"), QStringLiteral("LoanPeriodDays")),
+                 QStringLiteral("21"));
         window.close();
     }
 
@@ -281,8 +294,8 @@ private slots:
         const QString path = catalogue(f);
         {
             auto db = catalog::Database::open(path);
-            loans::LoanStore(*db).lend({QStringLiteral("T1"), QStringLiteral("Anna, \"the\" neighbour"), today, {}, {}},
-                                        today);
+            loans::LoanStore(*db).lend(
+                {QStringLiteral("T1"), QStringLiteral("Anna, \"the\" neighbour"), today, {}, {}}, today);
         }
         start(f, path);
         const QString csv = f.file(QStringLiteral("out.csv"));

@@ -1,14 +1,14 @@
 // The statistics of a catalogue: shares, the most frequent people, ratings,
 // seen, tapes and their free minutes, loans; for the whole catalogue or the
 // records of a filter; and `quelto --statistics`, which writes nothing.
-#include "TestCatalog.h"
 #include "catalog/ArchiveKeys.h"
 #include "catalog/Database.h"
 #include "catalog/SqliteConnection.h"
-#include "statistics/CommandLineStatistics.h"
 #include "loans/LoanStore.h"
+#include "statistics/CommandLineStatistics.h"
 #include "statistics/StatisticsCollector.h"
 #include "statistics/StatisticsJson.h"
+#include "TestCatalog.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -16,17 +16,17 @@
 #include <QtTest>
 
 using namespace quelto;
-using glance::Share;
+using quelto::test::TestCatalog;
+using statistics::Share;
 using statistics::StatisticsCollector;
 using statistics::StatisticsFigures;
-using quelto::test::TestCatalog;
 
 namespace {
 
 const QDate Today(2026, 12, 20);
 
-TestCatalog::Row movie(const QString& title, const QString& catalog, const QString& medium, const QString& genre,
-                       const QString& year, const QString& director)
+TestCatalog::Row movie(const QString& title, const QString& catalog, const QString& medium,
+                       const QString& genre, const QString& year, const QString& director)
 {
     TestCatalog::Row row = TestCatalog::record(title, catalog);
     row[QStringLiteral("md_type")] = medium;
@@ -60,37 +60,43 @@ private slots:
         m_path = m_dir.filePath(QStringLiteral("stats-%1.mdb").arg(QTest::currentTestFunction()));
         TestCatalog::create(
             m_path,
-            {movie(QStringLiteral("Key Largo"), QStringLiteral("T1"), QStringLiteral("VHS"), QStringLiteral("Film noir"),
-                   QStringLiteral("1948"), QStringLiteral("John Huston")),
-             movie(QStringLiteral("Dark Passage"), QStringLiteral("T1"), QStringLiteral("VHS"), QStringLiteral("Film noir"),
-                   QStringLiteral("1947"), QStringLiteral("Delmer Daves")),
+            {movie(QStringLiteral("Key Largo"), QStringLiteral("T1"), QStringLiteral("VHS"),
+                   QStringLiteral("Film noir"), QStringLiteral("1948"), QStringLiteral("John Huston")),
+             movie(QStringLiteral("Dark Passage"), QStringLiteral("T1"), QStringLiteral("VHS"),
+                   QStringLiteral("Film noir"), QStringLiteral("1947"), QStringLiteral("Delmer Daves")),
              movie(QStringLiteral("The Maltese Falcon"), QStringLiteral("T2"), QStringLiteral("vhs"),
                    QStringLiteral("Film noir"), QStringLiteral("1941"), QStringLiteral("john huston")),
-             movie(QStringLiteral("Big"), QStringLiteral("D1"), QStringLiteral("DVD"), QStringLiteral("Comedy"),
-                   QStringLiteral("1988"), QStringLiteral("Penny Marshall"))});
+             movie(QStringLiteral("Big"), QStringLiteral("D1"), QStringLiteral("DVD"),
+                   QStringLiteral("Comedy"), QStringLiteral("1988"), QStringLiteral("Penny Marshall"))});
         auto db = catalog::Database::open(m_path);
-        db->connection()->exec(QStringLiteral(
-            "alter table archive add column quelto_running_time INTEGER;"
-            "alter table archive add column quelto_speed TEXT;"
-            "alter table archive add column quelto_seen INTEGER;"
-            "alter table archive add column quelto_my_rating INTEGER;"
-            "update archive set quelto_running_time = 100, quelto_speed = 'SP', quelto_seen = 1, quelto_my_rating = 5 "
-            "  where title = 'Key Largo';"
-            "update archive set quelto_running_time = 106, quelto_speed = 'LP', quelto_seen = 0 where title = 'Dark Passage';"
-            "update archive set quelto_my_rating = 3 where title = 'Big';"
-            "create table quelto_tapes (catalog TEXT, length_minutes INTEGER);"
-            "insert into quelto_tapes values ('t1', 240), ('T2', 180), ('Gone', 120);"));
+        db->connection()->exec(
+            QStringLiteral("alter table archive add column quelto_running_time INTEGER;"
+                           "alter table archive add column quelto_speed TEXT;"
+                           "alter table archive add column quelto_seen INTEGER;"
+                           "alter table archive add column quelto_my_rating INTEGER;"
+                           "update archive set quelto_running_time = 100, quelto_speed = 'SP', quelto_seen = "
+                           "1, quelto_my_rating = 5 "
+                           "  where title = 'Key Largo';"
+                           "update archive set quelto_running_time = 106, quelto_speed = 'LP', quelto_seen = "
+                           "0 where title = 'Dark Passage';"
+                           "update archive set quelto_my_rating = 3 where title = 'Big';"
+                           "create table quelto_tapes (catalog TEXT, length_minutes INTEGER);"
+                           "insert into quelto_tapes values ('t1', 240), ('T2', 180), ('Gone', 120);"));
         loans::LoanStore loans(*db);
-        loans.lend({QStringLiteral("T1"), QStringLiteral("Anna"), QDate(2026, 12, 1), QDate(2026, 12, 15), {}}, Today);
+        loans.lend(
+            {QStringLiteral("T1"), QStringLiteral("Anna"), QDate(2026, 12, 1), QDate(2026, 12, 15), {}},
+            Today);
         loans.lend({QStringLiteral("D1"), QStringLiteral("Ben"), QDate(2026, 11, 1), {}, {}}, Today);
         loans.giveBack(QStringLiteral("D1"), QDate(2026, 11, 9), Today);
-        loans.lend({QStringLiteral("D1"), QStringLiteral("anna"), QDate(2026, 12, 10), QDate(2026, 12, 24), {}}, Today);
+        loans.lend(
+            {QStringLiteral("D1"), QStringLiteral("anna"), QDate(2026, 12, 10), QDate(2026, 12, 24), {}},
+            Today);
     }
 
     void figuresOfTheWholeCatalogue()
     {
         auto db = catalog::Database::open(m_path);
-        const StatisticsFigures f = StatisticsCollector::collect(*db->connection(), Today);
+        const StatisticsFigures f = statistics::StatisticsCollector::collect(*db->connection(), Today);
         QCOMPARE(f.records, 4);
         QCOMPARE(listed(f.byMedium), (QStringList{QStringLiteral("VHS=3"), QStringLiteral("DVD=1")}));
         QCOMPARE(f.byMedium.front().share, 0.75);
@@ -123,14 +129,15 @@ private slots:
 
         // A catalogue whose rows lie far apart is read in two halves at once, and one with the
         // engine's key columns reads the tapes by their keys: the same figures.
-        db->connection()->exec(QStringLiteral("update archive set rowid = rowid + 100000 where title like '*e*'"));
+        db->connection()->exec(
+            QStringLiteral("update archive set rowid = rowid + 100000 where title like '*e*'"));
         catalog::ArchiveKeys::install(*db);
-        const StatisticsFigures halves = StatisticsCollector::collect(*db->connection(), Today);
+        const StatisticsFigures halves = statistics::StatisticsCollector::collect(*db->connection(), Today);
         QCOMPARE(statistics::StatisticsJson::toJson(halves), statistics::StatisticsJson::toJson(f));
 
         // The records of a filter only.
-        const StatisticsFigures noir =
-            StatisticsCollector::collect(*db->connection(), Today, QStringLiteral("where mv_genre = 'Film noir' "));
+        const StatisticsFigures noir = statistics::StatisticsCollector::collect(
+            *db->connection(), Today, QStringLiteral("where mv_genre = 'Film noir' "));
         QCOMPARE(noir.records, 3);
         QCOMPARE(listed(noir.byMedium), QStringList{QStringLiteral("VHS=3")});
         QCOMPARE(noir.tapes.tapes, 2);
@@ -148,10 +155,17 @@ private slots:
         QVERIFY(err.isEmpty());
         const QJsonObject json = QJsonDocument::fromJson(out.toUtf8()).object();
         QCOMPARE(json.value(QStringLiteral("records")).toInt(), 4);
-        QCOMPARE(json.value(QStringLiteral("byGenre")).toArray().at(0).toObject().value(QStringLiteral("name")).toString(),
+        QCOMPARE(json.value(QStringLiteral("byGenre"))
+                     .toArray()
+                     .at(0)
+                     .toObject()
+                     .value(QStringLiteral("name"))
+                     .toString(),
                  QStringLiteral("Film noir"));
-        QCOMPARE(json.value(QStringLiteral("tapes")).toObject().value(QStringLiteral("freeMinutes")).toInt(), 267);
-        QCOMPARE(json.value(QStringLiteral("loans")).toObject().value(QStringLiteral("tapesOverdue")).toInt(), 1);
+        QCOMPARE(json.value(QStringLiteral("tapes")).toObject().value(QStringLiteral("freeMinutes")).toInt(),
+                 267);
+        QCOMPARE(json.value(QStringLiteral("loans")).toObject().value(QStringLiteral("tapesOverdue")).toInt(),
+                 1);
         QCOMPARE(json.value(QStringLiteral("date")).toString(), QStringLiteral("2026-12-20"));
 
         // A catalogue without Quelto's own columns and tables: everything counts as empty.
@@ -161,7 +175,8 @@ private slots:
         QCOMPARE(statistics::CommandLineStatistics::run(plain, o, e, Today), 0);
         const QJsonObject bare = QJsonDocument::fromJson(out.toUtf8()).object();
         QCOMPARE(bare.value(QStringLiteral("seen")).toObject().value(QStringLiteral("notSeen")).toInt(), 1);
-        QCOMPARE(bare.value(QStringLiteral("tapes")).toObject().value(QStringLiteral("withLength")).toInt(), 0);
+        QCOMPARE(bare.value(QStringLiteral("tapes")).toObject().value(QStringLiteral("withLength")).toInt(),
+                 0);
 
         // Not a catalogue: a clear message and exit code 1.
         const QString text = m_dir.filePath(QStringLiteral("notes.txt"));
@@ -175,14 +190,14 @@ private slots:
 
     void speedsAndRunningTimes()
     {
-        QCOMPARE(StatisticsCollector::standardPlayMinutes(120, QStringLiteral("lp")), 60.0);
-        QCOMPARE(StatisticsCollector::standardPlayMinutes(120, QStringLiteral(" EP ")), 40.0);
-        QCOMPARE(StatisticsCollector::standardPlayMinutes(120, QString()), 120.0);
-        QCOMPARE(StatisticsCollector::minutesOf(QStringLiteral(" 105 min")), 105);
-        QCOMPARE(StatisticsCollector::minutesOf(QStringLiteral("unknown")), -1);
-        QVERIFY(StatisticsCollector::isSeen(QStringLiteral("1")));
-        QVERIFY(!StatisticsCollector::isSeen(QStringLiteral("0")));
-        QVERIFY(!StatisticsCollector::isSeen(QStringLiteral(" ")));
+        QCOMPARE(statistics::StatisticsCollector::standardPlayMinutes(120, QStringLiteral("lp")), 60.0);
+        QCOMPARE(statistics::StatisticsCollector::standardPlayMinutes(120, QStringLiteral(" EP ")), 40.0);
+        QCOMPARE(statistics::StatisticsCollector::standardPlayMinutes(120, QString()), 120.0);
+        QCOMPARE(statistics::StatisticsCollector::minutesOf(QStringLiteral(" 105 min")), 105);
+        QCOMPARE(statistics::StatisticsCollector::minutesOf(QStringLiteral("unknown")), -1);
+        QVERIFY(statistics::StatisticsCollector::isSeen(QStringLiteral("1")));
+        QVERIFY(!statistics::StatisticsCollector::isSeen(QStringLiteral("0")));
+        QVERIFY(!statistics::StatisticsCollector::isSeen(QStringLiteral(" ")));
     }
 };
 

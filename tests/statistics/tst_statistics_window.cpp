@@ -1,11 +1,11 @@
 // The Statistics window in the real main window: the figures of the whole
 // catalogue or of the records shown, and each chart copied, saved as PNG or
 // PDF, and printed.
+#include "app/CollectionMenu.h"
 #include "AppFixture.h"
-#include "TestCatalog.h"
-#include "app/GlanceFeatures.h"
 #include "statistics/ChartPrinter.h"
 #include "statistics/StatisticsWindow.h"
+#include "TestCatalog.h"
 
 #include <QAbstractBarSeries>
 #include <QAction>
@@ -79,7 +79,8 @@ private slots:
         const QString path = f.file(QStringLiteral("stats.mdb"));
         QList<TestCatalog::Row> rows;
         for (int i = 0; i < 30; ++i) {
-            TestCatalog::Row row = TestCatalog::record(QStringLiteral("Movie %1").arg(i), QStringLiteral("T%1").arg(i / 2));
+            TestCatalog::Row row =
+                TestCatalog::record(QStringLiteral("Movie %1").arg(i), QStringLiteral("T%1").arg(i / 2));
             row[QStringLiteral("mv_genre")] = i % 3 == 0 ? QStringLiteral("Drama") : QStringLiteral("Comedy");
             row[QStringLiteral("md_type")] = i % 5 == 0 ? QStringLiteral("DVD") : QStringLiteral("VHS");
             row[QStringLiteral("mv_year")] = QString::number(1950 + i);
@@ -89,10 +90,10 @@ private slots:
         QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
         auto printer = std::make_unique<RecordingPrinter>();
         RecordingPrinter* printed = printer.get();
-        f.window().glance().setChartPrinter(std::move(printer));
+        f.window().collectionMenu().setChartPrinter(std::move(printer));
 
         f.menu("mnStatistics")->trigger();
-        statistics::StatisticsWindow& window = f.window().glance().statisticsWindow();
+        statistics::StatisticsWindow& window = f.window().collectionMenu().statisticsWindow();
         QVERIFY(window.isVisible());
         QTRY_VERIFY(!window.isCounting());
         QCOMPARE(window.figures().records, 30);
@@ -103,7 +104,8 @@ private slots:
         auto* bars = static_cast<QAbstractBarSeries*>(genre->series().first());
         QCOMPARE(bars->barSets().first()->count(), 2);
         QCOMPARE(bars->barSets().first()->at(1), 20.0);
-        auto* media = static_cast<QPieSeries*>(window.chartView(QStringLiteral("medium"))->chart()->series().first());
+        auto* media =
+            static_cast<QPieSeries*>(window.chartView(QStringLiteral("medium"))->chart()->series().first());
         QCOMPARE(media->count(), 2);
         QCOMPARE(media->slices().first()->label(), QStringLiteral("80%"));
         const QList<QLegendMarker*> legend =
@@ -145,9 +147,8 @@ private slots:
         QCOMPARE(window.status()->text(), QStringLiteral("Not printed."));
 
         // The records a search shows.
-        f.prompts().dialogScripts << [](QDialog& d) {
-            d.findChild<QPushButton*>(QStringLiteral("Search"))->click();
-        };
+        f.prompts().dialogScripts <<
+            [](QDialog& d) { d.findChild<QPushButton*>(QStringLiteral("Search"))->click(); };
         f.menu("mnSrchGenre")->trigger(); // the first genre: Comedy
         QVERIFY(f.window().state().filterActive);
         window.setScope(statistics::StatisticsWindow::Scope::RecordsShown);

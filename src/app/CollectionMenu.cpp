@@ -1,13 +1,12 @@
-#include "app/GlanceFeatures.h"
+#include "app/CollectionMenu.h"
 
 #include "app/MainMenu.h"
 #include "app/MainWindow.h"
-#include "editing/MediaTab.h"
 #include "app/Settings.h"
 #include "catalog/EngineError.h"
+#include "editing/MediaTab.h"
 #include "editing/RecordDisplay.h"
 #include "editing/UserPrompts.h"
-#include "statistics/ChartPrinter.h"
 #include "groups/GroupCommands.h"
 #include "groups/GroupFilter.h"
 #include "groups/GroupPane.h"
@@ -15,11 +14,12 @@
 #include "loans/LoanPanel.h"
 #include "loans/LoanRules.h"
 #include "loans/LoanStore.h"
-#include "loans/LoanText.h"
 #include "loans/LoansWindow.h"
-#include "statistics/StatisticsWindow.h"
+#include "loans/LoanText.h"
 #include "search/RecordListCommands.h"
 #include "search/RecordListModel.h"
+#include "statistics/ChartPrinter.h"
+#include "statistics/StatisticsWindow.h"
 
 #include <QAction>
 #include <QLabel>
@@ -40,17 +40,14 @@ const QString LoanPeriodKey = QStringLiteral("LoanPeriodDays");
 
 } // namespace
 
-GlanceFeatures::GlanceFeatures(MainWindow& window, MediaTab& mediaTab, groups::GroupPane& groupPane,
+CollectionMenu::CollectionMenu(MainWindow& window, editing::MediaTab& mediaTab, groups::GroupPane& groupPane,
                                QSplitter& listSplitter)
-    : QObject(&window),
-      m_window(window),
-      m_groupPane(groupPane),
-      m_splitter(listSplitter),
+    : QObject(&window), m_window(window), m_groupPane(groupPane), m_splitter(listSplitter),
       m_loans(new loans::LoanCommands(window.state(), window.prompts(), &window)),
       m_panel(new loans::LoanPanel(window.state(), *m_loans, &mediaTab)),
-      m_groups(new groups::GroupCommands(window.state(), window.recordList(), window.prompts(), groupPane, this)),
-      m_printer(std::make_unique<glance::SystemChartPrinter>()),
-      m_notice(new QLabel(&window))
+      m_groups(
+          new groups::GroupCommands(window.state(), window.recordList(), window.prompts(), groupPane, this)),
+      m_printer(std::make_unique<statistics::SystemChartPrinter>()), m_notice(new QLabel(&window))
 {
     mediaTab.addFullRow(m_panel);
     m_notice->setObjectName(QStringLiteral("overdueNotice"));
@@ -59,7 +56,7 @@ GlanceFeatures::GlanceFeatures(MainWindow& window, MediaTab& mediaTab, groups::G
     m_notice->setToolTip(QStringLiteral("Show the tapes out now"));
     m_notice->hide();
     window.statusBar()->addPermanentWidget(m_notice);
-    connect(m_notice, &QLabel::linkActivated, this, &GlanceFeatures::showLoans);
+    connect(m_notice, &QLabel::linkActivated, this, &CollectionMenu::showLoans);
     addMenus();
     restoreSettings();
 
@@ -78,14 +75,13 @@ GlanceFeatures::GlanceFeatures(MainWindow& window, MediaTab& mediaTab, groups::G
         storeSetting(GroupOrderKey, order == groups::GroupCounts::Order::ByCount ? QStringLiteral("count")
                                                                                  : QStringLiteral("name"));
     });
-    connect(&m_splitter, &QSplitter::splitterMoved, this, [this] {
-        storeSetting(ListSplitKey, QString::fromLatin1(m_splitter.saveState().toBase64()));
-    });
+    connect(&m_splitter, &QSplitter::splitterMoved, this,
+            [this] { storeSetting(ListSplitKey, QString::fromLatin1(m_splitter.saveState().toBase64())); });
 }
 
-GlanceFeatures::~GlanceFeatures() = default;
+CollectionMenu::~CollectionMenu() = default;
 
-void GlanceFeatures::addMenus()
+void CollectionMenu::addMenus()
 {
     MainMenu& menu = m_window.menu();
     if (QMenu* search = menu.menu(QStringLiteral("mnSearch"))) {
@@ -94,8 +90,8 @@ void GlanceFeatures::addMenus()
         onLoan->setObjectName(QStringLiteral("mnSrchOnLoan"));
         QAction* overdue = search->addAction(QStringLiteral("O&verdue"));
         overdue->setObjectName(QStringLiteral("mnSrchOverdue"));
-        connect(onLoan, &QAction::triggered, this, &GlanceFeatures::searchOnLoan);
-        connect(overdue, &QAction::triggered, this, &GlanceFeatures::searchOverdue);
+        connect(onLoan, &QAction::triggered, this, &CollectionMenu::searchOnLoan);
+        connect(overdue, &QAction::triggered, this, &CollectionMenu::searchOverdue);
     }
     QMenuBar* bar = m_window.menuBar();
     auto* collection = new QMenu(QStringLiteral("Collect&ion"), bar);
@@ -113,12 +109,12 @@ void GlanceFeatures::addMenus()
     pane->setCheckable(true);
     pane->setChecked(true);
     pane->setToolTip(QStringLiteral("Show the groups beside the record list"));
-    connect(loans, &QAction::triggered, this, &GlanceFeatures::showLoans);
-    connect(statistics, &QAction::triggered, this, &GlanceFeatures::showStatistics);
-    connect(pane, &QAction::toggled, this, &GlanceFeatures::setGroupPaneVisible);
+    connect(loans, &QAction::triggered, this, &CollectionMenu::showLoans);
+    connect(statistics, &QAction::triggered, this, &CollectionMenu::showStatistics);
+    connect(pane, &QAction::toggled, this, &CollectionMenu::setGroupPaneVisible);
 }
 
-void GlanceFeatures::restoreSettings()
+void CollectionMenu::restoreSettings()
 {
     Settings& settings = m_window.settings();
     bool ok = false;
@@ -138,21 +134,22 @@ void GlanceFeatures::restoreSettings()
     m_groupPane.setVisible(visible);
 }
 
-void GlanceFeatures::storeSetting(const QString& key, const QString& value)
+void CollectionMenu::storeSetting(const QString& key, const QString& value)
 {
     m_window.settings().setValue(Section, key, value);
     m_window.settings().sync();
 }
 
-void GlanceFeatures::setGroupPaneVisible(bool visible)
+void CollectionMenu::setGroupPaneVisible(bool visible)
 {
     m_groupPane.setVisible(visible);
-    if (QAction* item = m_window.menu().action(QStringLiteral("mnGroupPane")); item && item->isChecked() != visible)
+    if (QAction* item = m_window.menu().action(QStringLiteral("mnGroupPane"));
+        item && item->isChecked() != visible)
         item->setChecked(visible);
     storeSetting(GroupPaneKey, visible ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-void GlanceFeatures::setToday(std::function<QDate()> today)
+void CollectionMenu::setToday(std::function<QDate()> today)
 {
     m_today = today;
     m_loans->setToday(today);
@@ -162,9 +159,12 @@ void GlanceFeatures::setToday(std::function<QDate()> today)
     updateOverdueNotice();
 }
 
-void GlanceFeatures::setChartPrinter(std::unique_ptr<statistics::ChartPrinter> printer) { m_printer = std::move(printer); }
+void CollectionMenu::setChartPrinter(std::unique_ptr<statistics::ChartPrinter> printer)
+{
+    m_printer = std::move(printer);
+}
 
-void GlanceFeatures::afterShown()
+void CollectionMenu::afterShown()
 {
     m_panel->refresh();
     m_groups->sync();
@@ -173,7 +173,7 @@ void GlanceFeatures::afterShown()
         updateOverdueNotice();
 }
 
-void GlanceFeatures::updateOverdueNotice()
+void CollectionMenu::updateOverdueNotice()
 {
     const catalog::CatalogState& state = m_window.state();
     m_noticePath = state.databasePath;
@@ -184,28 +184,32 @@ void GlanceFeatures::updateOverdueNotice()
     } catch (const catalog::EngineError&) {
     }
     const QString text = loans::LoanText::overdueNotice(overdue);
-    m_notice->setText(text.isEmpty() ? QString() : QStringLiteral("<a href=\"loans\" style=\"color: rgb(192, 0, 0);\">%1</a>").arg(text));
+    m_notice->setText(
+        text.isEmpty()
+            ? QString()
+            : QStringLiteral("<a href=\"loans\" style=\"color: rgb(192, 0, 0);\">%1</a>").arg(text));
     m_notice->setAccessibleName(text);
     m_notice->setVisible(!text.isEmpty());
 }
 
-loans::LoansWindow& GlanceFeatures::loansWindow()
+loans::LoansWindow& CollectionMenu::loansWindow()
 {
     if (!m_loansWindow)
         m_loansWindow = new loans::LoansWindow(*m_loans, &m_window);
     return *m_loansWindow;
 }
 
-statistics::StatisticsWindow& GlanceFeatures::statisticsWindow()
+statistics::StatisticsWindow& CollectionMenu::statisticsWindow()
 {
     if (!m_statisticsWindow) {
-        m_statisticsWindow = new statistics::StatisticsWindow(m_window.state(), m_window.prompts(), *m_printer, &m_window);
+        m_statisticsWindow =
+            new statistics::StatisticsWindow(m_window.state(), m_window.prompts(), *m_printer, &m_window);
         m_statisticsWindow->setToday(m_today);
     }
     return *m_statisticsWindow;
 }
 
-void GlanceFeatures::showLoans()
+void CollectionMenu::showLoans()
 {
     loans::LoansWindow& window = loansWindow();
     window.show();
@@ -213,7 +217,7 @@ void GlanceFeatures::showLoans()
     window.activateWindow();
 }
 
-void GlanceFeatures::showStatistics()
+void CollectionMenu::showStatistics()
 {
     statistics::StatisticsWindow& window = statisticsWindow();
     if (window.isVisible())
@@ -223,7 +227,7 @@ void GlanceFeatures::showStatistics()
     window.activateWindow();
 }
 
-void GlanceFeatures::searchOnLoan()
+void CollectionMenu::searchOnLoan()
 {
     editing::UserPrompts& prompts = m_window.prompts();
     if (m_window.state().newRecordMode) {
@@ -236,14 +240,15 @@ void GlanceFeatures::searchOnLoan()
             prompts.exclamation(NoTapeOnLoan);
             return;
         }
-        m_window.recordList().setRestriction(groups::GroupFilter::restriction(groups::GroupFilter::onLoanCondition(true)),
-                                             QStringLiteral("On loan"));
+        m_window.recordList().setRestriction(
+            groups::GroupFilter::restriction(groups::GroupFilter::onLoanCondition(true)),
+            QStringLiteral("On loan"));
     } catch (const catalog::EngineError& error) {
         prompts.exclamation(error.message());
     }
 }
 
-void GlanceFeatures::searchOverdue()
+void CollectionMenu::searchOverdue()
 {
     editing::UserPrompts& prompts = m_window.prompts();
     if (m_window.state().newRecordMode) {
@@ -256,9 +261,10 @@ void GlanceFeatures::searchOverdue()
             prompts.exclamation(NoTapeOverdue);
             return;
         }
-        m_window.recordList().setRestriction(groups::GroupFilter::restriction(groups::GroupFilter::overdueCondition(
-                                                 true, loans::LoanText::isoDate(m_today()))),
-                                             QStringLiteral("Overdue"));
+        m_window.recordList().setRestriction(
+            groups::GroupFilter::restriction(
+                groups::GroupFilter::overdueCondition(true, loans::LoanText::isoDate(m_today()))),
+            QStringLiteral("Overdue"));
     } catch (const catalog::EngineError& error) {
         prompts.exclamation(error.message());
     }

@@ -1,41 +1,48 @@
 #pragma once
 
-#include <QDate>
-#include <QObject>
 #include <functional>
 #include <memory>
+#include <QDate>
+#include <QObject>
 
 class QLabel;
 class QSplitter;
 
-namespace quelto::glance {
-class ChartPrinter;
+namespace quelto::editing {
+class MediaTab;
+}
+namespace quelto::groups {
 class GroupCommands;
 class GroupPane;
+} // namespace quelto::groups
+namespace quelto::loans {
 class LoanCommands;
 class LoanPanel;
 class LoansWindow;
+} // namespace quelto::loans
+namespace quelto::statistics {
+class ChartPrinter;
 class StatisticsWindow;
-} // namespace quelto::glance
+} // namespace quelto::statistics
 
 namespace quelto::app {
 
 class MainWindow;
-class MediaTab;
 
 // Loans, groups and statistics in the main window: the Collection menu, the
 // Search menu's "On Loan" and "Overdue", the loan line of the Media tab, the
 // group pane beside the list, the notice of overdue tapes in the status bar
 // (never a dialog), the Loans and Statistics windows, and their settings.
-class GlanceFeatures : public QObject
+class CollectionMenu : public QObject
 {
     Q_OBJECT
 public:
     static inline const QString NoTapeOnLoan = QStringLiteral("No tape is on loan.");
     static inline const QString NoTapeOverdue = QStringLiteral("No tape is overdue.");
 
-    GlanceFeatures(MainWindow& window, MediaTab& mediaTab, groups::GroupPane& groupPane, QSplitter& listSplitter);
-    ~GlanceFeatures() override;
+    CollectionMenu(MainWindow& window, editing::MediaTab& mediaTab, groups::GroupPane& groupPane,
+                   QSplitter& listSplitter);
+    ~CollectionMenu() override;
 
     loans::LoanCommands& loans() const { return *m_loans; }
     loans::LoanPanel& loanPanel() const { return *m_panel; }
