@@ -109,19 +109,9 @@ void CommandLineLookup::load(const QUrl& url, const QString& pageName)
     m_loader->load(url);
 }
 
-QString CommandLineLookup::blockedReason() const
-{
-    const QUrl blocked = m_guard->blocked();
-    if (blocked.isEmpty())
-        return {};
-    if (!SiteBoundary::sameSite(m_guard->site(), blocked))
-        return QStringLiteral("was sent on to %1, another site, and was not read").arg(SiteBoundary::shown(blocked));
-    return QStringLiteral("was not read: it asks for %1, an address on the local network").arg(SiteBoundary::shown(blocked));
-}
-
 void CommandLineLookup::pageFailed(const QString& failure)
 {
-    const QString blocked = blockedReason();
+    const QString blocked = m_guard->blockedReason();
     const QString reason = blocked.isEmpty() ? failure : blocked;
     m_guard->clearBlocked();
     if (m_pageName == TitlePage) {

@@ -86,7 +86,6 @@ public:
 
 private:
     void load(const QUrl& url, const QString& pageName);
-    QString blockedReason() const;
     void readClassicExtras(const PageSnapshot& page);
     void pageCompleted();
     void pageFailed(const QString& reason);

@@ -4,9 +4,8 @@
 #include "editing/UserPrompts.h"
 #include "weblookup/FieldExtraction.h"
 #include "weblookup/FormFields.h"
-#include "weblookup/GuardedPage.h"
+#include "weblookup/GrabReport.h"
 #include "weblookup/PageGuard.h"
-#include "weblookup/PageLoader.h"
 #include "weblookup/PageSnapshot.h"
 #include "weblookup/SiteBoundary.h"
 #include "weblookup/StructuredGrab.h"
@@ -17,9 +16,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QTimer>
 #include <QWebEnginePage>
-#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace quelto::weblookup {
@@ -30,62 +27,29 @@ LookupWorkflow::LookupWorkflow(const LookupControls& controls, editing::RecordFo
 {
     setObjectName(QStringLiteral("webLookup"));
 
-    // WebBrowser2 shares WebBrowser1's profile (and so its cookies). Its
-    // window is never shown, but has a desktop size, so that pages lay out
-    // (and hide or show their parts) as they would on the screen. A page
-    // that fails to load stays failed rather than showing the engine's
-    // error page.
-    m_browser2Window = new QWidget(dialogParent, Qt::Window);
-    m_browser2Window->setObjectName(QStringLiteral("browser2"));
-    m_browser2Window->setWindowTitle(QStringLiteral("Additional IMDb Pages"));
-    auto* view = new QWebEngineView(m_browser2Window);
-    view->setObjectName(QStringLiteral("WebBrowser2"));
-    auto* guarded = new GuardedPage(m_c.WebBrowser1->page()->profile(), view);
-    m_browser2 = guarded;
-    m_guard = guarded->guard();
-    m_browser2->setObjectName(QStringLiteral("WebBrowser2Page"));
-    m_browser2->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
-    m_browser2->settings()->setAttribute(QWebEngineSettings::AutoLoadImages, false);
-    view->setPage(m_browser2);
-    // Sized directly: a layout would act only once the window is shown.
-    m_browser2Window->resize(Browser2Size);
-    view->resize(Browser2Size);
-    m_loader = new PageLoader(m_browser2, this);
-    m_loader->setTimeout(DefaultPageTimeout);
+    m_pages = new SecondaryPageBrowser(m_c.WebBrowser1->page()->profile(), dialogParent, this);
     m_watch = new PageGuard(PageGuard::Mode::Watch, this);
     m_c.WebBrowser1->page()->setUrlRequestInterceptor(m_watch);
-
-    m_transf = new TransferDialog(dialogParent);
-    m_timer1 = new QTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setInterval(0);
-    m_timer2 = new QTimer(this);
-    m_timer2->setObjectName(QStringLiteral("Timer2"));
-    m_timer2->setInterval(0);
 
     connect(m_c.Command1, &QPushButton::clicked, this, &LookupWorkflow::command1Click);
     connect(m_c.srchIMDB, &QPushButton::clicked, this, &LookupWorkflow::srchIMDBClick);
     connect(m_c.searchbtn, &QPushButton::clicked, this, &LookupWorkflow::searchbtnClick);
     connect(m_c.Command2, &QPushButton::clicked, this, &LookupWorkflow::command2Click);
     connect(m_c.grabit, &QPushButton::clicked, this, &LookupWorkflow::grabitClick);
-    connect(m_transf, &TransferDialog::cancelClicked, this, &LookupWorkflow::cancelButtonClick);
+    connect(m_pages->transf(), &TransferDialog::cancelClicked, this, &LookupWorkflow::cancelButtonClick);
     connect(m_c.WebBrowser1, &QWebEngineView::loadFinished, this, &LookupWorkflow::webBrowser1DocumentComplete);
-    connect(m_loader, &PageLoader::started, this, &LookupWorkflow::webBrowser2BeforeNavigate);
-    connect(m_loader, &PageLoader::completed, this, &LookupWorkflow::webBrowser2DocumentComplete);
-    connect(m_loader, &PageLoader::failed, this, &LookupWorkflow::webBrowser2Failed);
-    connect(m_timer1, &QTimer::timeout, this, &LookupWorkflow::timer1Tick);
-    connect(m_timer2, &QTimer::timeout, this, &LookupWorkflow::timer2Tick);
+    connect(m_pages, &SecondaryPageBrowser::pageFailed, this, &LookupWorkflow::secondaryPageFailed);
 }
 
 LookupWorkflow::~LookupWorkflow()
 {
     // The pages go before the profile that their owner deletes after this.
-    delete m_browser2Window;
+    delete m_pages;
 }
 
-void LookupWorkflow::setPageTimeout(std::chrono::milliseconds timeout) { m_loader->setTimeout(timeout); }
+void LookupWorkflow::setPageTimeout(std::chrono::milliseconds timeout) { m_pages->setPageTimeout(timeout); }
 
-std::chrono::milliseconds LookupWorkflow::pageTimeout() const { return m_loader->timeout(); }
+std::chrono::milliseconds LookupWorkflow::pageTimeout() const { return m_pages->pageTimeout(); }
 
 const SiteProfile* LookupWorkflow::siteProfile() const
 {
@@ -193,7 +157,7 @@ void LookupWorkflow::titlePageRead(const std::optional<PageSnapshot>& page)
     }
     m_titleRead = true;
     m_titlePage = *page;
-    m_guard->setSite(page->address);
+    m_pages->setSite(page->address);
     const SiteProfile& profile = m_profiles.recognise(*page);
     if (profile.kind() == SiteProfile::Kind::Structured)
         startStructured(profile, *page);
@@ -211,53 +175,14 @@ void LookupWorkflow::startClassic(const PageSnapshot& page)
     emit titlePageDone();
 
     m_grabCancelled = false;
-    m_transf->label1()->setText(CreditsText);
     // The title goes only to the title page's own server.
-    loadSecondary(MovieSite(page.address).credits(m_form.title->text()), QStringLiteral("credits"));
-    m_timer1->setInterval(PollInterval);
-    m_timer1->start();
+    m_pages->fetch(MovieSite(page.address).credits(m_form.title->text()), QStringLiteral("credits"), CreditsText,
+                   m_pages->timer1(), [this] { grabit_pt2(); });
 }
 
-void LookupWorkflow::loadSecondary(const QUrl& url, const QString& pageName)
-{
-    m_pagePending = true;
-    m_pageFailed = false;
-    m_pendingName = pageName;
-    m_loader->load(url);
-}
-
-void LookupWorkflow::webBrowser2BeforeNavigate()
-{
-    if (m_pagePending)
-        m_transf->show();
-}
-
-void LookupWorkflow::webBrowser2DocumentComplete()
-{
-    m_transf->hide();
-    m_pagePending = false;
-}
-
-QString LookupWorkflow::blockedReason() const
-{
-    const QUrl blocked = m_guard->blocked();
-    if (blocked.isEmpty())
-        return {};
-    if (!SiteBoundary::sameSite(m_guard->site(), blocked))
-        return QStringLiteral("was sent on to %1, another site, and was not read").arg(SiteBoundary::shown(blocked));
-    return QStringLiteral("was not read: it asks for %1, an address on the local network").arg(SiteBoundary::shown(blocked));
-}
-
-void LookupWorkflow::webBrowser2Failed(const QString& failure)
+void LookupWorkflow::secondaryPageFailed(const QString& line)
 {
     // The step for the page runs at the next tick and reads nothing.
-    const QString blocked = blockedReason();
-    const QString reason = blocked.isEmpty() ? failure : blocked;
-    m_guard->clearBlocked();
-    m_transf->hide();
-    m_pagePending = false;
-    m_pageFailed = true;
-    const QString line = QStringLiteral("%1 page %2").arg(m_pendingName, reason);
     setNotice(m_notice.isEmpty() ? line : m_notice + QStringLiteral("; ") + line);
 }
 
@@ -272,30 +197,7 @@ void LookupWorkflow::setNotice(const QString& notice)
 void LookupWorkflow::cancelButtonClick()
 {
     m_grabCancelled = true;
-    m_pagePending = false;
-    m_transf->hide();
-    m_loader->stop();
-}
-
-void LookupWorkflow::timer1Tick()
-{
-    if (m_pagePending)
-        return;
-    m_timer1->stop();
-    m_timer1->setInterval(0);
-    if (m_structured)
-        structuredPageStep();
-    else
-        grabit_pt2();
-}
-
-void LookupWorkflow::timer2Tick()
-{
-    if (m_pagePending)
-        return;
-    m_timer2->stop();
-    m_timer2->setInterval(0);
-    grabit_pt3();
+    m_pages->cancel();
 }
 
 void LookupWorkflow::grabit_pt2()
@@ -310,7 +212,7 @@ void LookupWorkflow::grabit_pt2()
         endGrab();
         return;
     }
-    if (m_pageFailed) {
+    if (m_pages->failed()) {
         // Nothing to read; the companies page may still be there.
         m_grabCancelled = false;
         emit creditsDone();
@@ -318,7 +220,7 @@ void LookupWorkflow::grabit_pt2()
         return;
     }
     QPointer<LookupWorkflow> self(this);
-    PageReader::readCredits(m_browser2, creditsReadAttempts, [self](const QString& text) {
+    PageReader::readCredits(m_pages->page(), creditsReadAttempts, [self](const QString& text) {
         if (self)
             self->creditsRead(text);
     });
@@ -336,10 +238,8 @@ void LookupWorkflow::creditsRead(const QString& text)
 
 void LookupWorkflow::requestCompanies()
 {
-    m_transf->label1()->setText(CompaniesText);
-    loadSecondary(MovieSite(m_titlePage.address).companies(m_form.title->text()), QStringLiteral("companies"));
-    m_timer2->setInterval(PollInterval);
-    m_timer2->start();
+    m_pages->fetch(MovieSite(m_titlePage.address).companies(m_form.title->text()), QStringLiteral("companies"),
+                   CompaniesText, m_pages->timer2(), [this] { grabit_pt3(); });
 }
 
 void LookupWorkflow::grabit_pt3()
@@ -349,12 +249,12 @@ void LookupWorkflow::grabit_pt3()
         endGrab();
         return;
     }
-    if (m_pageFailed) {
+    if (m_pages->failed()) {
         endGrab();
         return;
     }
     QPointer<LookupWorkflow> self(this);
-    PageReader::readBody(m_browser2, [self](const std::optional<QString>& body) {
+    PageReader::readBody(m_pages->page(), [self](const std::optional<QString>& body) {
         if (self)
             self->companiesRead(body.value_or(QString()));
     });
@@ -392,10 +292,8 @@ void LookupWorkflow::nextStructuredPage()
         const QUrl url = profile.secondaryPageAddress(m_current, m_titlePage, m_structured->title());
         if (url.isEmpty())
             continue;
-        m_transf->label1()->setText(progressText(m_current.name));
-        loadSecondary(url, m_current.name);
-        m_timer1->setInterval(PollInterval);
-        m_timer1->start();
+        m_pages->fetch(url, m_current.name, progressText(m_current.name), m_pages->timer1(),
+                       [this] { structuredPageStep(); });
         return;
     }
     endGrab();
@@ -408,12 +306,12 @@ void LookupWorkflow::structuredPageStep()
         endGrab();
         return;
     }
-    if (m_pageFailed) {
+    if (m_pages->failed()) {
         nextStructuredPage();
         return;
     }
     QPointer<LookupWorkflow> self(this);
-    PageReader::readSnapshot(m_browser2, m_profiles.snapshotScript(), [self](const std::optional<PageSnapshot>& page) {
+    PageReader::readSnapshot(m_pages->page(), m_profiles.snapshotScript(), [self](const std::optional<PageSnapshot>& page) {
         if (!self || !self->m_structured)
             return;
         if (page && page->hasBody) {
@@ -455,16 +353,8 @@ void LookupWorkflow::endGrab()
                 m_result.refusals = m_extras->refusals();
             }
         }
-        m_summary = grabSummary(m_result.profile, m_result.fields);
-        QStringList details = grabSources(m_result.sources, m_result.fields);
-        for (const QString& refused : std::as_const(m_result.refusals))
-            details.append(QStringLiteral("Passed over: ") + refused);
-        for (const QString& error : m_profiles.errors()) {
-            details.append(QStringLiteral("Site profile left out: ") + error);
-        }
-        if (!m_profiles.errors().isEmpty())
-            m_summary += QStringLiteral("; site profile left out: ") + m_profiles.errors().join(QStringLiteral("; "));
-        m_summaryDetails = details.join(u'\n');
+        m_summary = grabSummary(m_result, m_profiles.errors());
+        m_summaryDetails = grabDetails(m_result, m_profiles.errors());
         emit summaryChanged(m_summary);
         emit grabFinished(m_result);
     }
@@ -473,11 +363,8 @@ void LookupWorkflow::endGrab()
 
 void LookupWorkflow::stop()
 {
-    m_timer1->stop();
-    m_timer2->stop();
-    m_loader->stop();
+    m_pages->stop();
     m_c.WebBrowser1->stop();
-    m_transf->hide();
 }
 
 } // namespace quelto::weblookup

@@ -4,6 +4,7 @@
 #include "weblookup/MovieSite.h"
 #include "weblookup/PageReader.h"
 #include "weblookup/PageSnapshot.h"
+#include "weblookup/SecondaryPageBrowser.h"
 #include "weblookup/SiteProfileRegistry.h"
 
 #include <QObject>
@@ -28,7 +29,6 @@ class UserPrompts;
 namespace quelto::weblookup {
 
 class PageGuard;
-class PageLoader;
 class StructuredGrab;
 class TransferDialog;
 
@@ -68,10 +68,9 @@ class LookupWorkflow : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int PollInterval = 100; // ms
-    static constexpr std::chrono::milliseconds DefaultPageTimeout{30000};
-    // WebBrowser2 lays its pages out at this size, as a desktop browser would.
-    static constexpr QSize Browser2Size{1280, 1024};
+    static constexpr int PollInterval = SecondaryPageBrowser::PollInterval; // ms
+    static constexpr std::chrono::milliseconds DefaultPageTimeout = SecondaryPageBrowser::DefaultPageTimeout;
+    static constexpr QSize Browser2Size = SecondaryPageBrowser::Browser2Size;
 
     static inline const QString CreditsText = QStringLiteral("Getting additional data from other IMDb pages (extd. cast)");
     static inline const QString CompaniesText =
@@ -106,15 +105,15 @@ public:
     void cancelButtonClick();
 
     bool grabCancelled() const { return m_grabCancelled; }
-    bool pagePending() const { return m_pagePending; }
+    bool pagePending() const { return m_pages->pending(); }
     // From the grabit click until the grab's last step has run.
     bool grabRunning() const { return m_grabRunning; }
 
-    QTimer* timer1() const { return m_timer1; }
-    QTimer* timer2() const { return m_timer2; }
-    TransferDialog* transf() const { return m_transf; }
-    QWidget* browser2() const { return m_browser2Window; }
-    QWebEnginePage* webBrowser2() const { return m_browser2; }
+    QTimer* timer1() const { return m_pages->timer1(); }
+    QTimer* timer2() const { return m_pages->timer2(); }
+    TransferDialog* transf() const { return m_pages->transf(); }
+    QWidget* browser2() const { return m_pages->window(); }
+    QWebEnginePage* webBrowser2() const { return m_pages->page(); }
 
     // The pages of the last grab that failed, with the reason each time
     // ("credits page not found (404)"); empty when none failed.
@@ -154,13 +153,8 @@ signals:
 
 private:
     void webBrowser1DocumentComplete(bool ok);
-    void webBrowser2BeforeNavigate();
-    void webBrowser2DocumentComplete();
-    void webBrowser2Failed(const QString& reason);
-    void loadSecondary(const QUrl& url, const QString& pageName);
+    void secondaryPageFailed(const QString& line);
     void setNotice(const QString& notice);
-    void timer1Tick();
-    void timer2Tick();
 
     const SiteProfile* siteProfile() const;
     QUrl homeAddress() const;
@@ -181,8 +175,6 @@ private:
     void endGrab();
     void updateGrabit();
     void navigate1(const QUrl& url);
-    // Why the last secondary page was refused, or empty.
-    QString blockedReason() const;
 
     LookupControls m_c;
     editing::RecordForm& m_form;
@@ -190,19 +182,10 @@ private:
     MovieSite m_site;
     std::function<bool()> m_grabCheck;
 
-    QWidget* m_browser2Window;
-    QWebEnginePage* m_browser2;
-    PageLoader* m_loader;
-    PageGuard* m_guard; // WebBrowser2's
+    SecondaryPageBrowser* m_pages; // WebBrowser2, transf, Timer1 and Timer2
     PageGuard* m_watch; // WebBrowser1's
-    TransferDialog* m_transf;
-    QTimer* m_timer1;
-    QTimer* m_timer2;
 
     bool m_grabCancelled = false;
-    bool m_pagePending = false;
-    bool m_pageFailed = false; // the secondary page last asked for failed
-    QString m_pendingName;      // "credits", "companies"
     QString m_notice;
     QString m_summary;
     QString m_summaryDetails;

@@ -28,6 +28,16 @@ QUrl PageGuard::blocked() const
     return m_blocked;
 }
 
+QString PageGuard::blockedReason() const
+{
+    const QUrl refused = blocked();
+    if (refused.isEmpty())
+        return {};
+    if (!SiteBoundary::sameSite(site(), refused))
+        return QStringLiteral("was sent on to %1, another site, and was not read").arg(SiteBoundary::shown(refused));
+    return QStringLiteral("was not read: it asks for %1, an address on the local network").arg(SiteBoundary::shown(refused));
+}
+
 void PageGuard::clearBlocked()
 {
     QMutexLocker lock(&m_mutex);

@@ -38,6 +38,10 @@ public:
     // Enforce: the last request refused since setSite() or clearBlocked(), empty when none.
     QUrl blocked() const;
     void clearBlocked();
+    // Enforce: why the page asked for was not read, after the page's name in
+    // a notice ("was sent on to b.example, another site, and was not read");
+    // empty when nothing was refused.
+    QString blockedReason() const;
 
     // Enforce: whether the page may load url as its document; a refusal is
     // noted as blocked().

@@ -16,7 +16,7 @@ namespace quelto::weblookup {
 namespace PageReader {
 
 // Everything the lookup reads from a document (see PageSnapshot), collected
-// by script (PageSnapshot::collectorScript()); nothing when the page's
+// by script (CollectorScript); nothing when the page's
 // answer cannot be read.
 void readSnapshot(QWebEnginePage* page, const QString& script,
                   std::function<void(const std::optional<PageSnapshot>&)> done);

@@ -1,9 +1,7 @@
 #include "weblookup/PageSnapshot.h"
 
 #include "weblookup/HtmlEntities.h"
-#include "weblookup/LabelDictionary.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
@@ -138,38 +136,6 @@ QStringList strings(const QJsonValue& value)
 }
 
 } // namespace
-
-QString PageSnapshot::collectorScript(const LabelDictionary& labels, const QStringList& extraLabels)
-{
-    static const QString script = [] {
-        QFile file(QStringLiteral(":/weblookup/pageSnapshot.js"));
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }();
-    QStringList known = labels.normalisedLabels();
-    QStringList prefixes;
-    for (const QString& label : extraLabels) {
-        const QString n = normalisedLabel(label.endsWith(u'*') ? QStringView(label).chopped(1) : QStringView(label));
-        if (n.isEmpty())
-            continue;
-        (label.endsWith(u'*') ? prefixes : known).append(n);
-    }
-    known.removeDuplicates();
-    prefixes.removeDuplicates();
-    auto list = [](const QStringList& texts) {
-        return QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(texts)).toJson(QJsonDocument::Compact));
-    };
-    QString filled = script;
-    filled.replace(QLatin1String("/*KNOWN_LABELS*/[]"), list(known));
-    filled.replace(QLatin1String("/*LABEL_PREFIXES*/[]"), list(prefixes));
-    filled.replace(QLatin1String("/*CLASS_WORDS*/[]"), list(labels.classWords()));
-    return filled;
-}
-
-QString PageSnapshot::collectorScript()
-{
-    static const QString script = collectorScript(LabelDictionary::shipped(), {});
-    return script;
-}
 
 std::optional<PageSnapshot> PageSnapshot::fromScriptResult(const QVariant& result)
 {

@@ -13,8 +13,6 @@
 
 namespace quelto::weblookup {
 
-class LabelDictionary;
-
 // A link of the page: its text and its address, resolved against the page.
 struct PageLink
 {
@@ -41,9 +39,9 @@ struct LabelIndex
     QHash<QString, qsizetype> first;
 };
 
-// What the web lookup knows of one loaded document. The collector script runs
-// in the page and returns it as JSON; fromJson() turns that into this object.
-// Every text is as the page shows it, HTML entities decoded.
+// What the web lookup knows of one loaded document. The collector script
+// (CollectorScript) runs in the page and returns it as JSON; fromJson() turns
+// that into this object. Every text is as the page shows it, HTML entities decoded.
 class PageSnapshot
 {
 public:
@@ -69,16 +67,6 @@ public:
     QList<QJsonObject> items;
     std::vector<LabelledItem> labelled;
     std::vector<PageLink> links;
-
-    // The JavaScript that collects the snapshot in a page. Run it with
-    // QWebEnginePage::runJavaScript (the application world keeps the page's
-    // own scripts out); its result is a JSON text for fromScriptResult().
-    // An element that shows nothing but one of the dictionary's labels or of
-    // extraLabels (a trailing "*" makes a label a prefix) is a label whatever
-    // its markup; the dictionary's class words name elements by their class.
-    static QString collectorScript(const LabelDictionary& labels, const QStringList& extraLabels);
-    // The script with the shipped label dictionary.
-    static QString collectorScript();
 
     // Reads the collector's JSON. Never fails on odd input: parts that cannot
     // be read are left empty; std::nullopt only when the text is no JSON object.

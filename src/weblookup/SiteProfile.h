@@ -7,7 +7,6 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
-#include <functional>
 #include <optional>
 
 namespace quelto::weblookup {
@@ -50,7 +49,8 @@ struct SecondaryPage
     QStringList fills;              // the fields (archive columns) the page can fill
 };
 
-// How the lookup reads one movie site, loaded from a JSON profile file.
+// How the lookup reads one movie site, loaded from a JSON profile file (see
+// SiteProfileReader).
 //
 // A profile recognises its pages by host name, or, for a page served from
 // somewhere else (a mirror, a test server), by the page's canonical address
@@ -72,13 +72,6 @@ public:
         Query,  // percent-encoded as a query value: every reserved character
         AsTyped // as typed; only "#", "&", "%" and "+" are encoded
     };
-
-    // Reads a profile; on failure returns nothing and says why in error
-    // ("missing \"name\"", "\"fields\".\"mv_year\": unknown source kind").
-    // A profile that "extends" another takes that one's addresses, suffixes,
-    // pages and fields, then its own; base finds the profile it names.
-    using BaseLookup = std::function<const SiteProfile*(const QString& name)>;
-    static std::optional<SiteProfile> fromJson(const QByteArray& json, QString* error, const BaseLookup& base = {});
 
     const QString& name() const { return m_name; }
     Kind kind() const { return m_kind; }
@@ -139,6 +132,8 @@ public:
     QStringList sourceLabels() const;
 
 private:
+    friend class SiteProfileReader;
+
     QUrl fill(const QUrl& server, const QString& pattern, const QString& title, const QString& id) const;
 
     QString m_name;

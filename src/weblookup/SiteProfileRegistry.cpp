@@ -1,6 +1,7 @@
 #include "weblookup/SiteProfileRegistry.h"
 
-#include "weblookup/PageSnapshot.h"
+#include "weblookup/CollectorScript.h"
+#include "weblookup/SiteProfileReader.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,7 +32,7 @@ SiteProfileRegistry::SiteProfileRegistry(const QString& userFolder) : m_labels(L
         loadFile(QString::fromLatin1(path), true);
     if (!find(ClassicName)) {
         // Only a build without its resources gets here; the classic steps need no data.
-        SiteProfile classic = *SiteProfile::fromJson(R"({"name": "classic", "kind": "classic"})", nullptr);
+        SiteProfile classic = *SiteProfileReader::fromJson(R"({"name": "classic", "kind": "classic"})", nullptr);
         add(std::move(classic), QStringLiteral("shipped"));
     }
     if (userFolder.isEmpty())
@@ -57,7 +58,7 @@ void SiteProfileRegistry::loadFile(const QString& path, bool shipped)
     }
     QString error;
     std::optional<SiteProfile> profile =
-        SiteProfile::fromJson(file.readAll(), &error, [this](const QString& name) { return find(name); });
+        SiteProfileReader::fromJson(file.readAll(), &error, [this](const QString& name) { return find(name); });
     if (!profile) {
         m_errors.append(QStringLiteral("%1: %2").arg(shown, error));
         return;
@@ -90,7 +91,7 @@ const QString& SiteProfileRegistry::snapshotScript() const
         QStringList labels;
         for (const SiteProfile& p : m_profiles)
             labels.append(p.sourceLabels());
-        m_script = PageSnapshot::collectorScript(m_labels, labels);
+        m_script = CollectorScript::withLabels(m_labels, labels);
     }
     return m_script;
 }

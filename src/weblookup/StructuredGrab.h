@@ -58,24 +58,4 @@ private:
     QStringList m_refusals;
 };
 
-// The fields a grab can fill, by archive column and with their captions in
-// the window: ("title", "Title"), ("mv_country", "Country"), ..., ("mv_cast5",
-// "Cast 6"), then ("quelto_running_time", "Running time") and ("cover", "Cover").
-struct GrabField
-{
-    QString column;
-    QString caption;
-};
-const QList<GrabField>& grabFields();
-
-// The values of grabFields() in their order: archiveValues() and the two extras.
-QList<QString> grabValues(const LookupFields& fields);
-
-// The grab summary line: "IMDb: filled 17 of 20; not found: Music, Sound, Cover".
-QString grabSummary(const QString& profileName, const LookupFields& fields);
-
-// Where each field came from, one line each in grabFields() order, for the
-// summary's details: "Director: structured director (title page)".
-QStringList grabSources(const QHash<QString, QString>& sources, const LookupFields& fields);
-
 } // namespace quelto::weblookup

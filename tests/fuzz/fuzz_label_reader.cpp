@@ -3,6 +3,7 @@
 // fields come from that text alone.
 //
 // Input: UTF-8 text (any bytes).
+#include "weblookup/GrabReport.h"
 #include "weblookup/LabelDictionary.h"
 #include "weblookup/PageSnapshot.h"
 #include "weblookup/RunningTime.h"

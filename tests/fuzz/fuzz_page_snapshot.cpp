@@ -4,8 +4,10 @@
 // Input: UTF-8 text, optionally cut by a form feed into snapshot JSON and a
 // profile's JSON; without a second part the shipped profiles read the page.
 // Every profile that recognises nothing still must not fail on any page.
+#include "weblookup/GrabReport.h"
 #include "weblookup/HtmlEntities.h"
 #include "weblookup/PageSnapshot.h"
+#include "weblookup/SiteProfileReader.h"
 #include "weblookup/SiteProfileRegistry.h"
 #include "weblookup/StructuredGrab.h"
 
@@ -73,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     if (cut >= 0) {
         QString error;
-        const std::optional<SiteProfile> profile = SiteProfile::fromJson(input.mid(cut + 1), &error);
+        const std::optional<SiteProfile> profile = SiteProfileReader::fromJson(input.mid(cut + 1), &error);
         check(profile.has_value() != !error.isEmpty(), "profile error");
         if (profile && page)
             grab(*profile, *page);

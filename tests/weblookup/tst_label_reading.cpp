@@ -1,6 +1,7 @@
 // What a grab reads from pages of sites that no profile names: labels in many
 // languages, in the markup or only in the page's text; values checked before
 // they are trusted; the running time and the poster. Without a browser.
+#include "weblookup/GrabReport.h"
 #include "weblookup/LabelDictionary.h"
 #include "weblookup/PageSnapshot.h"
 #include "weblookup/RunningTime.h"

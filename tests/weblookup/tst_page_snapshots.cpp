@@ -4,6 +4,7 @@
 #include "SavedPages.h"
 #include "WebEngineTestMain.h"
 #include "weblookup/ArchiveValues.h"
+#include "weblookup/GrabReport.h"
 #include "weblookup/PageSnapshot.h"
 #include "weblookup/SiteProfileRegistry.h"
 #include "weblookup/StructuredGrab.h"

@@ -1,9 +1,11 @@
 // Site profiles, the registry with its user folder, the reading of snapshot
 // JSON and the structured grab's rules, without a browser.
+#include "weblookup/GrabReport.h"
 #include "weblookup/HtmlEntities.h"
 #include "weblookup/PageSnapshot.h"
 #include "weblookup/ProfileList.h"
 #include "weblookup/SiteBoundary.h"
+#include "weblookup/SiteProfileReader.h"
 #include "weblookup/SiteProfileRegistry.h"
 #include "weblookup/StructuredGrab.h"
 
@@ -100,7 +102,7 @@ void TestSiteProfiles::rejectsBadProfiles()
     QFETCH(QByteArray, profile);
     QFETCH(QString, why);
     QString error;
-    QVERIFY(!SiteProfile::fromJson(profile, &error));
+    QVERIFY(!SiteProfileReader::fromJson(profile, &error));
     QVERIFY2(error.contains(why), qPrintable(error));
 }
 
