@@ -22,10 +22,18 @@ bool ImportLinks::ensure(catalog::SqliteConnection& connection)
     return true;
 }
 
-int ImportLinks::store(catalog::SqliteConnection& connection, qint64 recordId, const ImportedMovie& movie)
+ImportLinks::ImportLinks(catalog::SqliteConnection& connection)
+    : m_connection(connection),
+      m_insert(connection.prepare(
+          QStringLiteral("insert or ignore into quelto_import_links (record_id, kind, value) values (?, ?, ?)")))
 {
-    auto insert = connection.prepare(
-        QStringLiteral("insert or ignore into quelto_import_links (record_id, kind, value) values (?, ?, ?)"));
+}
+
+ImportLinks::~ImportLinks() = default;
+
+int ImportLinks::store(qint64 recordId, const ImportedMovie& movie)
+{
+    catalog::SqliteStatement* insert = m_insert.get();
     int stored = 0;
     for (const auto& [kind, value] : {std::pair{WebAddress, movie.webAddress}, std::pair{Imdb, movie.imdbId},
                                       std::pair{Letterboxd, movie.letterboxdUri}}) {
@@ -35,7 +43,7 @@ int ImportLinks::store(catalog::SqliteConnection& connection, qint64 recordId, c
         insert->bind(2, kind);
         insert->bind(3, value.trimmed());
         insert->step();
-        stored += connection.changes();
+        stored += m_connection.changes();
         insert->reset();
     }
     return stored;

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 
 namespace quelto::catalog {
 class SqliteConnection;
-}
+class SqliteStatement;
+} // namespace quelto::catalog
 
 namespace quelto::importing {
 
@@ -18,17 +20,26 @@ struct ImportedMovie;
 class ImportLinks
 {
 public:
+    static bool hasTable(catalog::SqliteConnection& connection);
+    // Makes the table when missing, inside the caller's write transaction; true when it did.
+    static bool ensure(catalog::SqliteConnection& connection);
+
     static inline const QString Table = QStringLiteral("quelto_import_links");
+    // The kinds of link, the column "kind".
     static inline const QString WebAddress = QStringLiteral("web");
     static inline const QString Imdb = QStringLiteral("imdb");
     static inline const QString Letterboxd = QStringLiteral("letterboxd");
 
-    static bool hasTable(catalog::SqliteConnection& connection);
-    // Makes the table when missing, inside the caller's write transaction; true when it did.
-    static bool ensure(catalog::SqliteConnection& connection);
+    // For storing links inside the caller's write transaction, after ensure().
+    explicit ImportLinks(catalog::SqliteConnection& connection);
+    ~ImportLinks();
     // Keeps a movie's address and IDs for a record; a link another record
     // holds already stays with it. Returns how many were stored.
-    static int store(catalog::SqliteConnection& connection, qint64 recordId, const ImportedMovie& movie);
+    int store(qint64 recordId, const ImportedMovie& movie);
+
+private:
+    catalog::SqliteConnection& m_connection;
+    std::unique_ptr<catalog::SqliteStatement> m_insert;
 };
 
 } // namespace quelto::importing

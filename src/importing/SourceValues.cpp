@@ -49,15 +49,20 @@ std::optional<double> SourceValues::number(const QString& text)
 
 std::optional<double> SourceValues::price(const QString& text)
 {
+    if (text.trimmed().isEmpty())
+        return std::nullopt;
     static const QRegularExpression amount(QStringLiteral("(\\d+(?:[.,]\\d{1,2})?)"));
+    static const QRegularExpression groups(QStringLiteral("(?<=\\d)[ ,](?=\\d{3}\\b)"));
     QString t = text;
-    t.remove(QRegularExpression(QStringLiteral("(?<=\\d)[ ,](?=\\d{3}\\b)")));
+    t.remove(groups);
     const auto m = amount.match(t);
     return m.hasMatch() ? number(m.captured(1)) : std::nullopt;
 }
 
 int SourceValues::minutes(const QString& text)
 {
+    if (text.trimmed().isEmpty())
+        return 0;
     const collection::PersonalFormat::Parsed parsed = collection::PersonalFormat::parseRunningTime(text.trimmed());
     if (parsed.ok() && parsed.value.isValid())
         return parsed.value.toInt();
