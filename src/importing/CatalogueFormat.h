@@ -17,6 +17,7 @@ enum class CatalogueFormat
     Collectorz,
     AntMovieCatalog,
     Griffith,
+    DataCrow,
 };
 
 // The name shown to the user: "Tellico", "IMDb export" ...

@@ -3,6 +3,7 @@
 #include "catalog/EngineError.h"
 #include "importing/AntMovieCatalogReader.h"
 #include "importing/CollectorzReader.h"
+#include "importing/DataCrowReader.h"
 #include "importing/DvdProfilerReader.h"
 #include "importing/FormatDetector.h"
 #include "importing/GcstarReader.h"
@@ -27,6 +28,7 @@ QString formatName(CatalogueFormat format)
     case CatalogueFormat::Collectorz: return QStringLiteral("Collectorz Movie Collector");
     case CatalogueFormat::AntMovieCatalog: return QStringLiteral("Ant Movie Catalog");
     case CatalogueFormat::Griffith: return QStringLiteral("Griffith");
+    case CatalogueFormat::DataCrow: return QStringLiteral("Data Crow");
     case CatalogueFormat::Unknown: break;
     }
     return QStringLiteral("unknown");
@@ -45,6 +47,7 @@ std::unique_ptr<CatalogueReader> CatalogueReader::open(const QString& path)
     case CatalogueFormat::Collectorz: return std::make_unique<CollectorzReader>(path);
     case CatalogueFormat::AntMovieCatalog: return std::make_unique<AntMovieCatalogReader>(path);
     case CatalogueFormat::Griffith: return std::make_unique<GriffithReader>(path);
+    case CatalogueFormat::DataCrow: return std::make_unique<DataCrowReader>(path);
     case CatalogueFormat::Unknown: break;
     }
     throw catalog::EngineError(found.problem);

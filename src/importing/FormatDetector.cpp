@@ -89,6 +89,8 @@ CatalogueFormat FormatDetector::xmlFormat(const QString& root, const QString& ty
         return CatalogueFormat::KodiNfo;
     if (root == QLatin1String("root") && firstChild == QLatin1String("movie"))
         return CatalogueFormat::Griffith;
+    if (root == QLatin1String("data-crow-objects"))
+        return CatalogueFormat::DataCrow;
     return CatalogueFormat::Unknown;
 }
 

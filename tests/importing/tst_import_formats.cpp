@@ -46,6 +46,7 @@ private slots:
     void dvdProfiler();
     void collectorz();
     void antMovieCatalogAndGriffith();
+    void dataCrow();
     void legacyText();
 };
 
@@ -68,6 +69,7 @@ void ImportFormats::detectsByContent_data()
     QTest::newRow("collectorz") << "collectorz/movies.xml" << int(CatalogueFormat::Collectorz);
     QTest::newRow("ant movie catalog") << "amc/catalog.xml" << int(CatalogueFormat::AntMovieCatalog);
     QTest::newRow("griffith") << "griffith/export.xml" << int(CatalogueFormat::Griffith);
+    QTest::newRow("data crow") << "datacrow/export.xml" << int(CatalogueFormat::DataCrow);
     QTest::newRow("a picture") << "amc/brazil.png" << int(CatalogueFormat::Unknown);
 }
 
@@ -348,6 +350,38 @@ void ImportFormats::antMovieCatalogAndGriffith()
     });
     QCOMPARE(samurai.value(QStringLiteral("quelto_my_rating")).toDouble(), 5.0);
     QCOMPARE(text(samurai, "quelto_seen"), QStringLiteral("seen"));
+}
+
+void ImportFormats::dataCrow()
+{
+    QTemporaryDir dir;
+    const QString catalogue = dir.filePath(QStringLiteral("c.mdb"));
+    const importing::ImportSummary summary = importInto(dataPath(QStringLiteral("datacrow/export.xml")), catalogue);
+    QCOMPARE(summary.format, CatalogueFormat::DataCrow);
+    QCOMPARE(summary.added, 2);
+    QCOMPARE(summary.covers, 1);
+    QCOMPARE(summary.leftOutCoverCount, 1); // an absolute path
+    const auto records = recordsByTitle(catalogue);
+    const StoredRecord metropolis = records.value(QStringLiteral("Metropolis"));
+    expectFields(metropolis, {{"catalog", QStringLiteral("I-1")},
+                              {"md_type", QStringLiteral("Blu-ray")},
+                              {"mv_year", QStringLiteral("1927")},
+                              {"mv_director", QStringLiteral("Fritz Lang")},
+                              {"mv_book", QStringLiteral("Thea von Harbou")},
+                              {"mv_cast3", QStringLiteral("Gustav Fröhlich")},
+                              {"mv_genre", QStringLiteral("Drama / Sci-Fi")},
+                              {"mv_language", QStringLiteral("German")},
+                              {"mv_rating", QStringLiteral("8.3")},
+                              {"quelto_seen", QStringLiteral("seen")},
+                              {"quelto_location", QStringLiteral("Shelf 2")},
+                              {"quelto_condition", QStringLiteral("Mint")},
+                              {"quelto_purchased", QStringLiteral("2010-06-12")},
+                              {"quelto_running_time", QStringLiteral("153")}});
+    QCOMPARE(metropolis.value(QStringLiteral("quelto_my_rating")).toDouble(), 4.5);
+    QVERIFY(text(metropolis, "quelto_notes").contains(QStringLiteral("Certification: PG")));
+    QCOMPARE(records.value(QStringLiteral("Nosferatu")).value(QStringLiteral("quelto_running_time")).toInt(), 94);
+    QCOMPARE(tableLines(catalogue, QStringLiteral("select catalog, borrower, lent from quelto_loans")),
+             QStringList{QStringLiteral("I-1|Uli|2024-03-03")});
 }
 
 void ImportFormats::legacyText()
