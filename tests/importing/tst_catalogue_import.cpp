@@ -10,6 +10,7 @@
 #include "importing/CatalogueImport.h"
 #include "importing/CommandLineImport.h"
 #include "importing/ImportPreview.h"
+#include "tasks/BackgroundTask.h"
 #include "tasks/TaskControl.h"
 
 #include <QFile>
@@ -50,6 +51,7 @@ private slots:
     void collectionLeavesMatchesOut();
     void previewCountsWithoutWriting();
     void cancelAndRefusalsLeaveTheFileAsItWas();
+    void cancelMidwayOnAnotherThread();
     void commandLine();
 };
 
@@ -185,6 +187,37 @@ void CatalogueImportTest::cancelAndRefusalsLeaveTheFileAsItWas()
     QFile::setPermissions(catalogue, QFile::ReadOwner | QFile::WriteOwner);
     QCOMPARE(checksum(catalogue), before);
     QVERIFY(!QFile::exists(catalogue + QStringLiteral("-journal")));
+}
+
+void CatalogueImportTest::cancelMidwayOnAnotherThread()
+{
+    // A Tellico file of 30,000 entries, imported as the window would run it;
+    // Cancel comes once the first movies are being stored.
+    QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("large.xml"));
+    {
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<?xml version=\"1.0\"?>\n<tellico syntaxVersion=\"11\"><collection type=\"3\">\n");
+        for (int i = 1; i <= 30000; ++i)
+            file.write(QStringLiteral("<entry id=\"%1\"><title>Movie %1</title><year>1990</year></entry>\n").arg(i).toUtf8());
+        file.write("</collection></tellico>\n");
+    }
+    const QString catalogue = handMadeCatalogue(dir);
+    const QByteArray before = checksum(catalogue);
+    auto db = catalog::Database::open(catalogue);
+    importing::CatalogueImport import(source);
+    std::shared_ptr<tasks::BackgroundTask> task =
+        tasks::BackgroundTask::start([&](tasks::TaskControl& control) { import.run(*db, control); });
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (task->control().step().startsWith(QStringLiteral("Importing")) && task->control().done() > 0) || task->waitFor(0),
+        30000);
+    task->cancel();
+    QVERIFY(task->waitFor(60000));
+    QCOMPARE(task->outcome(), tasks::BackgroundTask::Outcome::Cancelled);
+    db->close();
+    QCOMPARE(checksum(catalogue), before);
+    QCOMPARE(TestCatalog::rowCount(catalogue, QStringLiteral("archive")), 3);
 }
 
 void CatalogueImportTest::commandLine()
