@@ -59,6 +59,7 @@ ImportedMovie DataCrowReader::movieFrom(const XmlNode& node) const
     ImportedMovie movie;
     movie.title = at("title");
     movie.year = SourceValues::year(at("year"));
+    movie.runningTime = playMinutes(at("playlength"));
     movie.directors = list("directors");
     movie.cast = namesOf(node, QStringLiteral("actors"));
     movie.genres = list("genres");
@@ -68,16 +69,15 @@ ImportedMovie DataCrowReader::movieFrom(const XmlNode& node) const
     movie.writer = list("writers");
     movie.composer = list("composers");
     movie.medium = list("storage-medium");
+    movie.location = list("container");
+    movie.condition = list("state");
     movie.publicRating = at("imdb-rating");
-    if (const auto rating = SourceValues::number(at("rating")))
-        movie.halfStars = ImportedMovie::toHalfStars(*rating, 10);
     movie.seen = SourceValues::yes(at("seen"));
     movie.notes = at("comment");
-    movie.location = list("container");
+    if (const auto rating = SourceValues::number(at("rating")))
+        movie.halfStars = ImportedMovie::toHalfStars(*rating, 10);
     movie.purchased = SourceValues::date(at("purchase-date"));
     movie.price = SourceValues::price(at("purchase-price"));
-    movie.condition = list("state");
-    movie.runningTime = playMinutes(at("playlength"));
     movie.webAddress = at("webpage");
     movie.imdbId = ImportedMovie::imdbIdIn(at("imdb") + QLatin1Char(' ') + movie.webAddress);
     if (movie.webAddress.isEmpty() && !movie.imdbId.isEmpty())
