@@ -43,6 +43,11 @@ struct Options
                                  QStringLiteral("--export-csv CATALOGUE OUT: write every record of CATALOGUE, "
                                                 "ordered by title, to OUT as CSV (UTF-8) and exit."),
                                  QStringLiteral("CATALOGUE")};
+    QCommandLineOption importFile{QStringLiteral("import"),
+                                  QStringLiteral("--import FILE CATALOGUE: bring the movies of another catalogue "
+                                                 "program's FILE (Tellico, Letterboxd, IMDb, Kodi .nfo, GCstar, DVD "
+                                                 "Profiler, ...) into CATALOGUE, made when missing, and exit."),
+                                  QStringLiteral("FILE")};
     QCommandLineOption statistics{QStringLiteral("statistics"),
                                   QStringLiteral("Print the statistics of CATALOGUE (counts and shares by medium, "
                                                  "genre, decade and country, the most frequent directors and cast "
@@ -92,6 +97,7 @@ void setUp(QCommandLineParser& parser, const Options& options)
     parser.addOption(options.importAccess);
     parser.addOption(options.acceptNull);
     parser.addOption(options.exportCsv);
+    parser.addOption(options.importFile);
     parser.addOption(options.statistics);
     for (const QCommandLineOption* option :
          {&options.exportPdf, &options.covers, &options.vhs, &options.eightMm, &options.back, &options.face,
@@ -134,8 +140,9 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
     };
     const bool importComplete = takePair(known.importAccess, options.importAccess);
     const bool exportComplete = takePair(known.exportCsv, options.exportCsv);
+    const bool importFileComplete = takePair(known.importFile, options.importFile);
     const int commands = int(parser.isSet(known.lookup)) + int(parser.isSet(known.importAccess))
-        + int(parser.isSet(known.exportCsv)) + int(parser.isSet(known.exportPdf))
+        + int(parser.isSet(known.exportCsv)) + int(parser.isSet(known.importFile)) + int(parser.isSet(known.exportPdf))
         + int(parser.isSet(known.statistics));
     options.statistics = parser.value(known.statistics);
     const bool labelFlags = parser.isSet(known.vhs) || parser.isSet(known.eightMm) || parser.isSet(known.back)
@@ -161,7 +168,8 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
         options.error = parser.errorText();
     else if (commands > 1)
         options.error =
-            QStringLiteral("Give one of --lookup, --import-access, --export-csv, --export-pdf and --statistics.");
+            QStringLiteral("Give one of --lookup, --import-access, --export-csv, --import, --export-pdf and "
+                           "--statistics.");
     else if (!pdfError.isEmpty())
         options.error = pdfError;
     else if (parser.isSet(known.covers) && !parser.isSet(known.exportPdf))
@@ -176,6 +184,8 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
         options.error = QStringLiteral("--import-access needs the Access file and the new catalogue.");
     else if (!exportComplete)
         options.error = QStringLiteral("--export-csv needs the catalogue and the CSV file.");
+    else if (!importFileComplete)
+        options.error = QStringLiteral("--import needs the file to import and the catalogue.");
     else if (parser.isSet(known.statistics) && options.statistics.isEmpty())
         options.error = QStringLiteral("--statistics needs the catalogue.");
     else if (parser.isSet(known.statistics) && !paths.isEmpty())
@@ -206,6 +216,7 @@ QString LaunchOptions::usage()
                                 "       quelto --lookup URL [--profile NAME]\n"
                                 "       quelto --import-access OLD.mdb NEW.mdb [--accept-null]\n"
                                 "       quelto --export-csv CATALOGUE OUT.csv\n"
+                                "       quelto --import FILE CATALOGUE\n"
                                 "       quelto --statistics CATALOGUE\n"
                                 "       quelto --export-pdf long|short OUT.pdf [--covers] [--database PATH]\n"
                                 "       quelto --export-pdf labels MEDIA-ID OUT.pdf [--vhs|--8mm] [--back] [--face]\n"
@@ -221,7 +232,7 @@ QString LaunchOptions::versionText()
 bool LaunchOptions::runsWithoutWindow() const
 {
     return help || version || !lookupUrl.isEmpty() || !importAccess.isEmpty() || !exportCsv.isEmpty()
-        || exportPdf.has_value() || !statistics.isEmpty();
+        || !importFile.isEmpty() || exportPdf.has_value() || !statistics.isEmpty();
 }
 
 } // namespace quelto::app

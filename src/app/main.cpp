@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 #include "app/StartSequence.h"
 #include "exchange/CommandLineExchange.h"
+#include "importing/CommandLineImport.h"
 #include "statistics/CommandLineStatistics.h"
 #include "printing/CommandLinePdfExport.h"
 #include "weblookup/CommandLineLookup.h"
@@ -89,6 +90,11 @@ int main(int argc, char** argv)
                    ? CommandLineExchange::exportCsv(launch.exportCsv.at(0), launch.exportCsv.at(1), out, err)
                    : CommandLineExchange::importAccess(launch.importAccess.at(0), launch.importAccess.at(1),
                                                        launch.acceptNull, out, err);
+    }
+    if (!launch.importFile.isEmpty()) {
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return quelto::importing::CommandLineImport::run(launch.importFile.at(0), launch.importFile.at(1), out, err);
     }
     if (!launch.statistics.isEmpty()) {
         QTextStream out(stdout);

@@ -192,6 +192,28 @@ Loan LoanStore::lend(const LoanRequest& request, const QDate& today)
     return loan;
 }
 
+bool LoanStore::storeKept(catalog::SqliteConnection& connection, const Loan& loan)
+{
+    auto exists = connection.prepare(QStringLiteral("select 1 from sqlite_master where type = 'table' and name = ?"));
+    exists->bind(1, Table);
+    const bool created = !exists->step();
+    exists.reset();
+    if (created)
+        connection.exec(CreateTable);
+    auto insert = connection.prepare(
+        QStringLiteral("insert into quelto_loans (catalog, borrower, lent, due, returned, note) "
+                       "values (?1, ?2, ?3, ?4, ?5, ?6)"));
+    const auto date = [](const QDate& d) { return d.isValid() ? QVariant(LoanText::isoDate(d)) : QVariant(); };
+    insert->bind(1, loan.catalog);
+    insert->bind(2, loan.borrower);
+    insert->bind(3, LoanText::isoDate(loan.lent));
+    insert->bind(4, date(loan.due));
+    insert->bind(5, date(loan.returned));
+    insert->bind(6, loan.note.isEmpty() ? QVariant() : QVariant(loan.note));
+    insert->step();
+    return created;
+}
+
 Loan LoanStore::giveBack(const QString& catalog, const QDate& returned, const QDate& today)
 {
     const auto notLent = [&] {

@@ -10,7 +10,8 @@
 
 namespace quelto::catalog {
 class Database;
-}
+class SqliteConnection;
+} // namespace quelto::catalog
 
 namespace quelto::loans {
 
@@ -59,6 +60,9 @@ public:
     // Marks the tape's loan as returned on a date. Refused when the tape is
     // not on loan (it may have come back in another window).
     Loan giveBack(const QString& catalog, const QDate& returned, const QDate& today);
+    // Stores a loan as another program kept it (current or returned), inside
+    // the caller's write transaction; makes the table. True when it made it.
+    static bool storeKept(catalog::SqliteConnection& connection, const Loan& loan);
 
 private:
     std::vector<Loan> select(const QString& where, const QString& order, const QString& argument = {}) const;

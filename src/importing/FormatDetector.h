@@ -1,0 +1,30 @@
+#pragma once
+
+#include "importing/CatalogueFormat.h"
+
+#include <QString>
+
+namespace quelto::importing {
+
+// Finds which program wrote a file from its content, never its name: the
+// leading bytes, the members of a zip, the root element of XML (and its
+// attributes or first child where programs share a name), the header of a
+// CSV file. A folder is a Kodi movie library when it holds .nfo files.
+class FormatDetector
+{
+public:
+    struct Result
+    {
+        CatalogueFormat format = CatalogueFormat::Unknown;
+        QString problem; // why nothing was recognised
+        bool isZip = false;
+    };
+
+    static Result detect(const QString& path);
+    // The format of a CSV header line; Unknown when none fits.
+    static CatalogueFormat csvFormat(const QString& headerLine);
+    // The format of XML by its root element, its type attribute and first child.
+    static CatalogueFormat xmlFormat(const QString& root, const QString& typeAttribute, const QString& firstChild);
+};
+
+} // namespace quelto::importing

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "importing/CatalogueReader.h"
+
+#include <QHash>
+
+class QIODevice;
+
+namespace quelto::importing {
+
+class ZipArchive;
+struct XmlNode;
+
+// Tellico's video collections: a .tc zip holding tellico.xml and its
+// pictures under images/, or the bare XML with pictures written into it
+// (<images>) or kept in the "<name>_files" folder beside it. Loans and
+// embedded pictures come after the entries, so the file is read twice:
+// once for them, once for the entries.
+class TellicoReader : public CatalogueReader
+{
+public:
+    TellicoReader(QString path, bool isZip);
+    ~TellicoReader() override;
+    CatalogueFormat format() const override { return CatalogueFormat::Tellico; }
+    void read(const Take& take, tasks::TaskControl* control) override;
+
+private:
+    std::unique_ptr<QIODevice> openXml();
+    void readSideData(tasks::TaskControl* control);
+    ImportedMovie movieFrom(const XmlNode& entry) const;
+    void attachCover(ImportedMovie& movie, const QString& imageId) const;
+
+    QString m_path;
+    bool m_isZip;
+    std::unique_ptr<ZipArchive> m_zip;
+    QHash<QString, QByteArray> m_embedded;           // image id -> picture
+    QHash<QString, std::vector<ImportedLoan>> m_loans; // entry id -> loans
+    double m_ratingMaximum = 5;
+};
+
+} // namespace quelto::importing
