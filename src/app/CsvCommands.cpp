@@ -16,7 +16,7 @@
 #include "history/RecordImport.h"
 #include "glance/LoanStore.h"
 #include "glance/LoansCsv.h"
-#include "tasks/WorkerTask.h"
+#include "tasks/BackgroundTask.h"
 
 #include <QAction>
 #include <QDir>
@@ -106,7 +106,7 @@ void CsvCommands::exportCsv()
     const QString cataloguePath = state.databasePath;
     qint64 count = 0;
     int covers = 0;
-    tasks::WorkerTask task([&](tasks::TaskProgress& progress) {
+    const auto writeRecords = [&](tasks::TaskControl& progress) {
         progress.begin(QStringLiteral("Writing the records..."), qint64(keys.size()), QStringLiteral("records"));
         catalog::ArchiveReader rows(cataloguePath, columns);
         std::optional<exchange::CsvCoverFolder> folder;
@@ -114,14 +114,15 @@ void CsvCommands::exportCsv()
             folder.emplace(path);
         count = exchange::CsvExport::writeFile(rows, keys, path, &progress, folder ? &*folder : nullptr);
         covers = folder ? folder->written() : 0;
-    });
-    prompts.runTask(QStringLiteral("Exporting the records to \"%1\"").arg(shown(path)), task);
-    if (task.wasCancelled()) {
+    };
+    const auto task =
+        prompts.runTask(QStringLiteral("Exporting the records to \"%1\"").arg(shown(path)), writeRecords);
+    if (task->stoppedOnCancel()) {
         prompts.message(ExportCancelled.arg(shown(path)));
         return;
     }
     try {
-        task.rethrow();
+        task->rethrow();
         QString done = QStringLiteral("%1 records written to \"%2\".").arg(count).arg(shown(path));
         if (withCovers)
             done += QStringLiteral("\n%1 covers written to \"%2\".")
@@ -158,14 +159,15 @@ void CsvCommands::importCsv()
     CsvImport import(*chosen);
     const QString cataloguePath = state.databasePath;
     {
-        tasks::WorkerTask reading([&](tasks::TaskProgress& progress) { import.check(cataloguePath, &progress); });
-        prompts.runTask(QStringLiteral("Reading \"%1\"").arg(file), reading);
-        if (reading.wasCancelled()) {
+        const auto reading =
+            prompts.runTask(QStringLiteral("Reading \"%1\"").arg(file),
+                            [&](tasks::TaskControl& progress) { import.check(cataloguePath, &progress); });
+        if (reading->stoppedOnCancel()) {
             prompts.message(ImportCancelled);
             return;
         }
         try {
-            reading.rethrow();
+            reading->rethrow();
         } catch (const EngineError& error) {
             prompts.exclamation(error.message());
             return;
@@ -182,7 +184,7 @@ void CsvCommands::importCsv()
     // The record set's rows afterwards are found by the worker too.
     const QString keyQuery = state.current ? state.current->keyQuery() : QString();
     std::optional<std::vector<qint64>> keys;
-    tasks::WorkerTask storing([&](tasks::TaskProgress& progress) {
+    const auto storeRows = [&](tasks::TaskControl& progress) {
         stored = import.append(db, duplicates, &progress);
         if (stored > 0 && !keyQuery.isEmpty()) {
             progress.begin(QStringLiteral("Updating the record list..."));
@@ -192,14 +194,14 @@ void CsvCommands::importCsv()
                 // the window runs the query itself
             }
         }
-    });
-    prompts.runTask(QStringLiteral("Importing \"%1\"").arg(file), storing);
-    if (storing.wasCancelled()) {
+    };
+    const auto storing = prompts.runTask(QStringLiteral("Importing \"%1\"").arg(file), storeRows);
+    if (storing->stoppedOnCancel()) {
         prompts.message(ImportCancelled);
         return;
     }
     try {
-        storing.rethrow();
+        storing->rethrow();
     } catch (const EngineError& error) {
         prompts.exclamation(error.kind() == EngineError::Kind::Other && !db.connection()->writesRefused()
                                 ? error.message()
