@@ -105,10 +105,11 @@ std::optional<QString> QtUserPrompts::chooseDatabase()
 
 void QtUserPrompts::showModal(QDialog& dialog) { dialog.exec(); }
 
-void QtUserPrompts::runTask(const QString& text, tasks::WorkerTask& task)
+std::shared_ptr<tasks::BackgroundTask> QtUserPrompts::runTask(const QString& text,
+                                                              std::function<void(tasks::TaskControl&)> work)
 {
     TaskProgressDialog dialog(text, parent());
-    dialog.run(task);
+    return dialog.run(std::move(work));
 }
 
 } // namespace quelto::app

@@ -24,7 +24,8 @@ public:
     std::optional<QString> chooseFile(const editing::FileRequest& request) override;
     std::optional<QString> chooseDatabase() override;
     void showModal(QDialog& dialog) override;
-    void runTask(const QString& text, tasks::WorkerTask& task) override;
+    std::shared_ptr<tasks::BackgroundTask> runTask(const QString& text,
+                                                   std::function<void(tasks::TaskControl&)> work) override;
 
 private:
     QWidget* parent() const;

@@ -1,12 +1,11 @@
 #include "app/TaskProgressDialog.h"
 
-#include "tasks/WorkerTask.h"
+#include "tasks/BackgroundTask.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QLabel>
 #include <QLocale>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -43,45 +42,39 @@ TaskProgressDialog::TaskProgressDialog(const QString& text, QWidget* parent)
     connect(m_refresh, &QTimer::timeout, this, &TaskProgressDialog::refresh);
 }
 
-void TaskProgressDialog::run(tasks::WorkerTask& task)
+std::shared_ptr<tasks::BackgroundTask> TaskProgressDialog::run(std::function<void(tasks::TaskControl&)> work)
 {
-    m_task = &task;
     QEventLoop loop;
-    QPointer<QEventLoop> waiting(&loop);
-    task.setFinishedCallback([waiting] {
-        // On the worker thread: wake the window's thread.
-        QMetaObject::invokeMethod(waiting, [waiting] {
-            if (waiting)
-                waiting->quit();
-        }, Qt::QueuedConnection);
-    });
-    task.start();
+    m_task = tasks::BackgroundTask::start(std::move(work));
+    const std::shared_ptr<tasks::BackgroundTask> task = m_task;
+    const auto over = [&task] { return task->outcome() != tasks::BackgroundTask::Outcome::Running; };
+    task->whenOver(&loop, [&loop] { loop.quit(); }); // wakes the window's thread
     // A short task shows no dialog; until it shows, the window takes no input.
     QTimer showTimer;
     showTimer.setSingleShot(true);
     connect(&showTimer, &QTimer::timeout, &loop, &QEventLoop::quit);
     showTimer.start(ShowAfterMs);
-    if (!task.isFinished())
+    if (!over())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (!task.isFinished()) {
+    if (!over()) {
         refresh();
         show();
         m_refresh->start();
-        while (!task.isFinished())
+        while (!over())
             loop.exec();
         m_refresh->stop();
         hide();
     }
-    task.wait();
-    m_task = nullptr;
+    m_task.reset();
+    return task;
 }
 
 void TaskProgressDialog::refresh()
 {
     if (!m_task)
         return;
-    const tasks::TaskProgress::Snapshot now = m_task->progress().snapshot();
-    if (m_task->progress().cancelRequested()) {
+    const tasks::TaskControl::Snapshot now = m_task->control().snapshot();
+    if (m_task->control().cancelled()) {
         m_step->setText(Cancelling);
     } else if (now.total > 0 && !now.unit.isEmpty()) {
         const QLocale locale;
@@ -104,7 +97,7 @@ void TaskProgressDialog::cancel()
 {
     if (!m_task)
         return;
-    m_task->progress().requestCancel();
+    m_task->cancel();
     m_cancel->setEnabled(false);
     refresh();
 }

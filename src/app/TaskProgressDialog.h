@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
+#include <memory>
 
 class QLabel;
 class QProgressBar;
@@ -8,14 +10,15 @@ class QPushButton;
 class QTimer;
 
 namespace quelto::tasks {
-class WorkerTask;
+class BackgroundTask;
+class TaskControl;
 }
 
 namespace quelto::app {
 
 // The window of a long command ("taskProgress"): what runs, the task's step,
 // a progress bar (busy while the size is not known) and Cancel. run() starts
-// the task and returns when it has ended; the window's thread keeps answering
+// the work as a task and returns the task when it has ended; the window's thread keeps answering
 // meanwhile. The dialog only appears when the task takes longer than a
 // moment; until then, and while it is shown, no other window takes input.
 class TaskProgressDialog : public QDialog
@@ -28,7 +31,7 @@ public:
 
     TaskProgressDialog(const QString& text, QWidget* parent);
 
-    void run(tasks::WorkerTask& task);
+    std::shared_ptr<tasks::BackgroundTask> run(std::function<void(tasks::TaskControl&)> work);
 
 protected:
     void reject() override; // Escape and the close button cancel the task
@@ -38,7 +41,7 @@ private:
     void refresh();
     void cancel();
 
-    tasks::WorkerTask* m_task = nullptr;
+    std::shared_ptr<tasks::BackgroundTask> m_task;
     QLabel* m_text;
     QLabel* m_step;
     QProgressBar* m_bar;

@@ -2,12 +2,15 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
 #include <optional>
 
 class QDialog;
 
 namespace quelto::tasks {
-class WorkerTask;
+class BackgroundTask;
+class TaskControl;
 }
 
 namespace quelto::editing {
@@ -60,11 +63,17 @@ public:
     // Shows one of the program's own modal dialogs and returns once it has
     // been hidden; the dialog's buttons do the work.
     virtual void showModal(QDialog& dialog) = 0;
-    // Starts a long command on its own thread and returns once it has ended.
-    // Meanwhile the window keeps answering but takes no other input, and a
-    // progress dialog titled "Quelto" shows the task's step and progress with
-    // a Cancel button that asks the task to cancel. text says what runs.
-    virtual void runTask(const QString& text, tasks::WorkerTask& task) = 0;
+    // Starts a long command's work as a task on its own thread and returns
+    // the task once it has ended. Meanwhile the window keeps answering but
+    // takes no other input, and a progress dialog titled "Quelto" shows the
+    // step and progress the work reports to its control, with a Cancel button
+    // that cancels it. text says what runs.
+    //
+    //     const auto task = prompts.runTask(text, [&](tasks::TaskControl& control) { ... });
+    //     if (task->stoppedOnCancel()) ...
+    //     task->rethrow();
+    virtual std::shared_ptr<tasks::BackgroundTask> runTask(const QString& text,
+                                                           std::function<void(tasks::TaskControl&)> work) = 0;
 };
 
 } // namespace quelto::editing

@@ -4,7 +4,7 @@
 #include "editing/UserPrompts.h"
 #include "exchange/AccessConversion.h"
 #include "exchange/AccessConversionProcess.h"
-#include "tasks/WorkerTask.h"
+#include "tasks/BackgroundTask.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -38,15 +38,14 @@ std::optional<QString> AccessConversionFlow::convert(const QString& accessPath)
     exchange::AccessConversionProcess converter(accessPath, exchange::ConversionLimits::forFile(accessPath));
     // Runs one step of the conversion; false when it was cancelled or failed
     // (the user has been told).
-    const auto step = [this](const QString& text, const std::function<void(tasks::TaskProgress&)>& work) {
-        tasks::WorkerTask task(work);
-        m_prompts.runTask(text, task);
-        if (task.wasCancelled()) {
+    const auto step = [this](const QString& text, const std::function<void(tasks::TaskControl&)>& work) {
+        const auto task = m_prompts.runTask(text, work);
+        if (task->stoppedOnCancel()) {
             m_prompts.message(Cancelled);
             return false;
         }
         try {
-            task.rethrow();
+            task->rethrow();
         } catch (const catalog::EngineError& error) {
             m_prompts.exclamation(error.message());
             return false;
@@ -55,7 +54,7 @@ std::optional<QString> AccessConversionFlow::convert(const QString& accessPath)
     };
 
     exchange::ConversionPlan plan;
-    if (!step(QStringLiteral("Reading the old catalogue \"%1\"").arg(file), [&](tasks::TaskProgress& progress) {
+    if (!step(QStringLiteral("Reading the old catalogue \"%1\"").arg(file), [&](tasks::TaskControl& progress) {
             progress.begin(QStringLiteral("Reading the tables..."), 0, QStringLiteral("rows"));
             plan = converter.plan(&progress);
         }))
@@ -73,7 +72,7 @@ std::optional<QString> AccessConversionFlow::convert(const QString& accessPath)
 
     exchange::ConversionSummary summary;
     if (!step(QStringLiteral("Copying the old catalogue into \"%1\"").arg(QDir::toNativeSeparators(*target)),
-              [&](tasks::TaskProgress& progress) {
+              [&](tasks::TaskControl& progress) {
                   progress.begin(QStringLiteral("Copying the records..."), plan.totalRows, QStringLiteral("rows"));
                   summary = converter.write(*target, &progress);
               }))

@@ -2,7 +2,7 @@
 
 #include "catalog/EngineError.h"
 #include "exchange/ConversionLeftovers.h"
-#include "tasks/TaskProgress.h"
+#include "tasks/TaskControl.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -91,7 +91,7 @@ QString AccessConversionProcess::helperPath()
     return candidates.last();
 }
 
-QByteArray AccessConversionProcess::run(const QStringList& arguments, tasks::TaskProgress* progress)
+QByteArray AccessConversionProcess::run(const QStringList& arguments, tasks::TaskControl* progress)
 {
     const QString helper = helperPath();
     QProcess child;
@@ -160,7 +160,7 @@ QByteArray AccessConversionProcess::run(const QStringList& arguments, tasks::Tas
         peak = std::max(peak, addressSpace(child.processId()));
         if (stop != Stop::None)
             continue;
-        if (progress && progress->cancelRequested())
+        if (progress && progress->cancelled())
             stop = Stop::Cancelled;
         else if (clock.elapsed() > qint64(m_limits.seconds) * 1000)
             stop = Stop::TimedOut;
@@ -178,7 +178,7 @@ QByteArray AccessConversionProcess::run(const QStringList& arguments, tasks::Tas
                              errors.contains("Cannot allocate memory") || peak > m_limits.memoryBytes * 8 / 10;
     switch (stop) {
     case Stop::Cancelled:
-        throw tasks::WorkCancelled();
+        throw tasks::TaskCancelled();
     case Stop::TimedOut:
         throw damaged(m_accessPath, QStringLiteral("reading it took longer than %1 seconds").arg(m_limits.seconds));
     case Stop::Stalled:
@@ -211,12 +211,12 @@ QByteArray AccessConversionProcess::run(const QStringList& arguments, tasks::Tas
     throw damaged(m_accessPath, QStringLiteral("the converter ended without an answer (exit code %1)").arg(child.exitCode()));
 }
 
-ConversionPlan AccessConversionProcess::plan(tasks::TaskProgress* progress)
+ConversionPlan AccessConversionProcess::plan(tasks::TaskControl* progress)
 {
     return ConversionPlan::fromJson(run({QStringLiteral("plan"), m_accessPath}, progress));
 }
 
-ConversionSummary AccessConversionProcess::write(const QString& newPath, tasks::TaskProgress* progress)
+ConversionSummary AccessConversionProcess::write(const QString& newPath, tasks::TaskControl* progress)
 {
     if (QFileInfo::exists(newPath))
         throw EngineError(QStringLiteral("\"%1\" exists already; Quelto does not overwrite a file with a converted "
@@ -229,7 +229,7 @@ ConversionSummary AccessConversionProcess::write(const QString& newPath, tasks::
     try {
         summary = ConversionSummary::fromJson(run({QStringLiteral("write"), m_accessPath, scratch}, progress));
         if (progress)
-            progress->check();
+            progress->throwIfCancelled();
     } catch (...) {
         ConversionLeftovers::removeScratch(scratch);
         throw;

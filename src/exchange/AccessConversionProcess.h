@@ -5,7 +5,7 @@
 #include <QString>
 
 namespace quelto::tasks {
-class TaskProgress;
+class TaskControl;
 }
 
 namespace quelto::exchange {
@@ -32,7 +32,7 @@ struct ConversionLimits
 //
 // Both calls block, so run them on a worker thread; they report to progress
 // and throw catalog::EngineError with a message for the user, or
-// tasks::WorkCancelled.
+// tasks::TaskCancelled.
 class AccessConversionProcess
 {
 public:
@@ -44,14 +44,14 @@ public:
 
     // Reads the whole file: its format, its size, and the values a Quelto
     // catalogue refuses. Throws when the file is no catalogue or is damaged.
-    ConversionPlan plan(tasks::TaskProgress* progress = nullptr);
+    ConversionPlan plan(tasks::TaskControl* progress = nullptr);
     // Writes the new catalogue at newPath (which must name no file) through
     // a scratch file beside it, storing refused values as Null.
-    ConversionSummary write(const QString& newPath, tasks::TaskProgress* progress = nullptr);
+    ConversionSummary write(const QString& newPath, tasks::TaskControl* progress = nullptr);
 
 private:
     // Runs the converter; returns the payload of its result line.
-    QByteArray run(const QStringList& arguments, tasks::TaskProgress* progress);
+    QByteArray run(const QStringList& arguments, tasks::TaskControl* progress);
 
     QString m_accessPath;
     ConversionLimits m_limits;

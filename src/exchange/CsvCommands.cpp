@@ -16,9 +16,9 @@
 #include "exchange/CsvImport.h"
 #include "history/CatalogHistory.h"
 #include "history/RecordImport.h"
-#include "loans/LoansCsv.h"
 #include "loans/LoanStore.h"
-#include "tasks/WorkerTask.h"
+#include "loans/LoansCsv.h"
+#include "tasks/BackgroundTask.h"
 
 #include <QAction>
 #include <QDir>
@@ -122,23 +122,23 @@ void CsvCommands::exportCsv()
     const QString cataloguePath = state.databasePath;
     qint64 count = 0;
     int covers = 0;
-    tasks::WorkerTask task([&](tasks::TaskProgress& progress) {
-        progress.begin(QStringLiteral("Writing the records..."), qint64(keys.size()),
-                       QStringLiteral("records"));
+    const auto writeRecords = [&](tasks::TaskControl& progress) {
+        progress.begin(QStringLiteral("Writing the records..."), qint64(keys.size()), QStringLiteral("records"));
         catalog::ArchiveReader rows(cataloguePath, columns);
         std::optional<exchange::CsvCoverFolder> folder;
         if (withCovers)
             folder.emplace(path);
         count = exchange::CsvExport::writeFile(rows, keys, path, &progress, folder ? &*folder : nullptr);
         covers = folder ? folder->written() : 0;
-    });
-    prompts.runTask(QStringLiteral("Exporting the records to \"%1\"").arg(shown(path)), task);
-    if (task.wasCancelled()) {
+    };
+    const auto task =
+        prompts.runTask(QStringLiteral("Exporting the records to \"%1\"").arg(shown(path)), writeRecords);
+    if (task->stoppedOnCancel()) {
         prompts.message(ExportCancelled.arg(shown(path)));
         return;
     }
     try {
-        task.rethrow();
+        task->rethrow();
         QString done = QStringLiteral("%1 records written to \"%2\".").arg(count).arg(shown(path));
         if (withCovers)
             done += QStringLiteral("\n%1 covers written to \"%2\".")
@@ -175,15 +175,15 @@ void CsvCommands::importCsv()
     CsvImport import(*chosen);
     const QString cataloguePath = state.databasePath;
     {
-        tasks::WorkerTask reading(
-            [&](tasks::TaskProgress& progress) { import.check(cataloguePath, &progress); });
-        prompts.runTask(QStringLiteral("Reading \"%1\"").arg(file), reading);
-        if (reading.wasCancelled()) {
+        const auto reading =
+            prompts.runTask(QStringLiteral("Reading \"%1\"").arg(file),
+                            [&](tasks::TaskControl& progress) { import.check(cataloguePath, &progress); });
+        if (reading->stoppedOnCancel()) {
             prompts.message(ImportCancelled);
             return;
         }
         try {
-            reading.rethrow();
+            reading->rethrow();
         } catch (const EngineError& error) {
             prompts.exclamation(error.message());
             return;
@@ -200,7 +200,7 @@ void CsvCommands::importCsv()
     // The record set's rows afterwards are found by the worker too.
     const QString keyQuery = state.current ? state.current->keyQuery() : QString();
     std::optional<std::vector<qint64>> keys;
-    tasks::WorkerTask storing([&](tasks::TaskProgress& progress) {
+    const auto storeRows = [&](tasks::TaskControl& progress) {
         stored = import.append(db, duplicates, &progress);
         if (stored > 0 && !keyQuery.isEmpty()) {
             progress.begin(QStringLiteral("Updating the record list..."));
@@ -210,14 +210,14 @@ void CsvCommands::importCsv()
                 // the window runs the query itself
             }
         }
-    });
-    prompts.runTask(QStringLiteral("Importing \"%1\"").arg(file), storing);
-    if (storing.wasCancelled()) {
+    };
+    const auto storing = prompts.runTask(QStringLiteral("Importing \"%1\"").arg(file), storeRows);
+    if (storing->stoppedOnCancel()) {
         prompts.message(ImportCancelled);
         return;
     }
     try {
-        storing.rethrow();
+        storing->rethrow();
     } catch (const EngineError& error) {
         prompts.exclamation(error.kind() == EngineError::Kind::Other && !db.connection()->writesRefused()
                                 ? error.message()

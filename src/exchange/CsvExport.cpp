@@ -6,7 +6,7 @@
 #include "exchange/CsvRecordLine.h"
 #include "exchange/CsvWriter.h"
 #include "exchange/OrderedLines.h"
-#include "tasks/TaskProgress.h"
+#include "tasks/TaskControl.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -22,7 +22,7 @@ namespace {
 // file; fewer, each by its key (in the file's order all the same).
 constexpr qint64 ScanShare = 16;
 
-qint64 toFile(const QString& path, const std::function<qint64(QSaveFile&)>& write, tasks::TaskProgress* progress,
+qint64 toFile(const QString& path, const std::function<qint64(QSaveFile&)>& write, tasks::TaskControl* progress,
               CsvCoverFolder* covers)
 {
     QSaveFile file(path);
@@ -50,7 +50,7 @@ qint64 toFile(const QString& path, const std::function<qint64(QSaveFile&)>& writ
 
 } // namespace
 
-qint64 CsvExport::write(catalog::ArchiveReader& rows, QIODevice& out, tasks::TaskProgress* progress,
+qint64 CsvExport::write(catalog::ArchiveReader& rows, QIODevice& out, tasks::TaskControl* progress,
                         CsvCoverFolder* covers)
 {
     CsvRecordLine lines(rows, covers);
@@ -66,17 +66,17 @@ qint64 CsvExport::write(catalog::ArchiveReader& rows, QIODevice& out, tasks::Tas
         writer.addRecord(line);
         if (++count % 1024 == 0 && progress) {
             progress->setDone(rows.keysDone());
-            progress->check();
+            progress->throwIfCancelled();
         }
     }
     writer.finish();
     if (progress)
-        progress->check();
+        progress->throwIfCancelled();
     return count;
 }
 
 qint64 CsvExport::write(catalog::ArchiveReader& rows, const std::vector<qint64>& keys, QIODevice& out,
-                        tasks::TaskProgress* progress, CsvCoverFolder* covers, const QString& spillFolder)
+                        tasks::TaskControl* progress, CsvCoverFolder* covers, const QString& spillFolder)
 {
     CsvRecordLine lines(rows, covers);
     CsvWriter writer(out);
@@ -118,7 +118,7 @@ qint64 CsvExport::write(catalog::ArchiveReader& rows, const std::vector<qint64>&
         }
         if (++stepped % 1024 == 0 && progress) {
             progress->setDone(found);
-            progress->check();
+            progress->throwIfCancelled();
         }
     }
     places = {};
@@ -128,18 +128,18 @@ qint64 CsvExport::write(catalog::ArchiveReader& rows, const std::vector<qint64>&
     const qint64 count = ordered.handOut([&writer](QByteArrayView record) { writer.addRecord(record); }, progress);
     writer.finish();
     if (progress)
-        progress->check();
+        progress->throwIfCancelled();
     return count;
 }
 
-qint64 CsvExport::writeFile(catalog::ArchiveReader& rows, const QString& path, tasks::TaskProgress* progress,
+qint64 CsvExport::writeFile(catalog::ArchiveReader& rows, const QString& path, tasks::TaskControl* progress,
                             CsvCoverFolder* covers)
 {
     return toFile(path, [&](QSaveFile& file) { return write(rows, file, progress, covers); }, progress, covers);
 }
 
 qint64 CsvExport::writeFile(catalog::ArchiveReader& rows, const std::vector<qint64>& keys, const QString& path,
-                            tasks::TaskProgress* progress, CsvCoverFolder* covers)
+                            tasks::TaskControl* progress, CsvCoverFolder* covers)
 {
     const QString folder = QFileInfo(path).absolutePath();
     return toFile(path, [&](QSaveFile& file) { return write(rows, keys, file, progress, covers, folder); }, progress,

@@ -9,7 +9,7 @@ namespace quelto::catalog {
 class ArchiveReader;
 }
 namespace quelto::tasks {
-class TaskProgress;
+class TaskControl;
 }
 
 namespace quelto::exchange {
@@ -29,7 +29,7 @@ class CsvExport
 public:
     // The records in the order the reader gives them (it has been told what
     // to read), one at a time. Returns the number of records.
-    static qint64 write(catalog::ArchiveReader& rows, QIODevice& out, tasks::TaskProgress* progress = nullptr,
+    static qint64 write(catalog::ArchiveReader& rows, QIODevice& out, tasks::TaskControl* progress = nullptr,
                         CsvCoverFolder* covers = nullptr);
     // The records with these keys, in this order (a key whose row is gone is
     // passed over). The reader, told nothing yet, reads them in the file's
@@ -38,15 +38,15 @@ public:
     // spillFolder (none: the system's temporary folder), so that memory stays
     // bounded. Progress counts keys found, then records written.
     static qint64 write(catalog::ArchiveReader& rows, const std::vector<qint64>& keys, QIODevice& out,
-                        tasks::TaskProgress* progress = nullptr, CsvCoverFolder* covers = nullptr,
+                        tasks::TaskControl* progress = nullptr, CsvCoverFolder* covers = nullptr,
                         const QString& spillFolder = {});
     // The same into a file, which is replaced only once every row is written
     // (and then the cover folder); a failed or cancelled export leaves both as
     // they were. Throws catalog::EngineError naming the file.
-    static qint64 writeFile(catalog::ArchiveReader& rows, const QString& path, tasks::TaskProgress* progress = nullptr,
+    static qint64 writeFile(catalog::ArchiveReader& rows, const QString& path, tasks::TaskControl* progress = nullptr,
                             CsvCoverFolder* covers = nullptr);
     static qint64 writeFile(catalog::ArchiveReader& rows, const std::vector<qint64>& keys, const QString& path,
-                            tasks::TaskProgress* progress = nullptr, CsvCoverFolder* covers = nullptr);
+                            tasks::TaskControl* progress = nullptr, CsvCoverFolder* covers = nullptr);
 };
 
 } // namespace quelto::exchange

@@ -13,7 +13,7 @@
 #include "collection/TapeStore.h"
 #include "exchange/CsvColumns.h"
 #include "exchange/CsvReader.h"
-#include "tasks/TaskProgress.h"
+#include "tasks/TaskControl.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -79,7 +79,7 @@ std::unique_ptr<QIODevice> CsvImport::openSource() const { return m_open(); }
 
 QStringList CsvImport::storedColumns() const { return m_stored; }
 
-void CsvImport::check(const QString& cataloguePath, tasks::TaskProgress* progress)
+void CsvImport::check(const QString& cataloguePath, tasks::TaskControl* progress)
 {
     m_header.reset();
     m_refused.clear();
@@ -132,7 +132,7 @@ void CsvImport::check(const QString& cataloguePath, tasks::TaskProgress* progres
         }
         if (progress && ++rows % ProgressEvery == 0) {
             progress->setDone(reader.bytesRead());
-            progress->check();
+            progress->throwIfCancelled();
         }
     }
 }
@@ -210,7 +210,7 @@ std::optional<std::vector<QVariant>> CsvImport::convert(const std::vector<QVaria
     return values;
 }
 
-qint64 CsvImport::append(catalog::Database& db, Duplicates duplicates, tasks::TaskProgress* progress)
+qint64 CsvImport::append(catalog::Database& db, Duplicates duplicates, tasks::TaskControl* progress)
 {
     if (!m_header)
         throw EngineError(QStringLiteral("The CSV file has not been checked yet."));
@@ -229,7 +229,7 @@ qint64 CsvImport::append(catalog::Database& db, Duplicates duplicates, tasks::Ta
             changedSchema = CollectorSchema::ensure(db);
         stored = appendRows(*connection, duplicates, progress);
         if (progress) {
-            progress->check();
+            progress->throwIfCancelled();
             progress->begin(QStringLiteral("Saving..."));
         }
         transaction.commit();
@@ -245,7 +245,7 @@ qint64 CsvImport::append(catalog::Database& db, Duplicates duplicates, tasks::Ta
 }
 
 qint64 CsvImport::appendRows(catalog::SqliteConnection& connection, Duplicates duplicates,
-                             tasks::TaskProgress* progress)
+                             tasks::TaskControl* progress)
 {
     // Rows get identities when the catalogue keeps them.
     const bool identities = CollectorSchema::hasColumn(connection, CollectorSchema::IdColumn);
@@ -340,7 +340,7 @@ qint64 CsvImport::appendRows(catalog::SqliteConnection& connection, Duplicates d
         }
         if (progress && ++rows % ProgressEvery == 0) {
             progress->setDone(rows);
-            progress->check();
+            progress->throwIfCancelled();
         }
     }
     if (accepted != m_acceptedCount || refused != m_refusedCount)

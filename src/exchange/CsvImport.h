@@ -19,7 +19,7 @@ class Database;
 class SqliteConnection;
 } // namespace quelto::catalog
 namespace quelto::tasks {
-class TaskProgress;
+class TaskControl;
 }
 
 namespace quelto::exchange {
@@ -74,8 +74,8 @@ public:
     // Reads and checks every row; rows identical to a record of the catalogue
     // at cataloguePath are counted (none without a catalogue). Throws
     // catalog::EngineError when the file cannot be read or used at all, and
-    // tasks::WorkCancelled on Cancel.
-    void check(const QString& cataloguePath = {}, tasks::TaskProgress* progress = nullptr);
+    // tasks::TaskCancelled on Cancel.
+    void check(const QString& cataloguePath = {}, tasks::TaskControl* progress = nullptr);
 
     const QString& source() const { return m_path; }
     const std::vector<RefusedRow>& refusedRows() const { return m_refused; } // the first ListedRefusals
@@ -94,7 +94,7 @@ public:
     // is stored when it throws (the refusal of a read-only, damaged or
     // foreign-made catalogue, a file that changed since check()) or is cancelled.
     qint64 append(catalog::Database& db, Duplicates duplicates = Duplicates::Skip,
-                  tasks::TaskProgress* progress = nullptr);
+                  tasks::TaskControl* progress = nullptr);
     // The keys of the rows the last append() stored: every key from first to last.
     qint64 firstStoredKey() const { return m_firstKey; }
     qint64 lastStoredKey() const { return m_lastKey; }
@@ -124,7 +124,7 @@ private:
     QString coverPath(const QString& written, QString& problem) const;
     // Whether a row's values are those of a stored record (its identity aside).
     bool isStored(catalog::SqliteConnection& connection, const std::vector<QVariant>& values);
-    qint64 appendRows(catalog::SqliteConnection& connection, Duplicates duplicates, tasks::TaskProgress* progress);
+    qint64 appendRows(catalog::SqliteConnection& connection, Duplicates duplicates, tasks::TaskControl* progress);
     void storeCover(catalog::SqliteConnection& connection, const CsvRecord& record, qint64 id);
 
     QString m_path;

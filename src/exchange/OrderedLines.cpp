@@ -1,7 +1,7 @@
 #include "exchange/OrderedLines.h"
 
 #include "catalog/EngineError.h"
-#include "tasks/TaskProgress.h"
+#include "tasks/TaskControl.h"
 
 #include <QDir>
 #include <QTemporaryFile>
@@ -90,7 +90,7 @@ QByteArray OrderedLines::gather(Part& part)
     return bytes;
 }
 
-qint64 OrderedLines::handOut(const std::function<void(QByteArrayView)>& take, tasks::TaskProgress* progress)
+qint64 OrderedLines::handOut(const std::function<void(QByteArrayView)>& take, tasks::TaskControl* progress)
 {
     if (m_file && !m_file->flush())
         fileFailed();
@@ -113,7 +113,7 @@ qint64 OrderedLines::handOut(const std::function<void(QByteArrayView)>& take, ta
             take(QByteArrayView(bytes.constData() + at + qsizetype(sizeof head), qsizetype(head.length)));
             if (++handed % 1024 == 0 && progress) {
                 progress->setDone(handed);
-                progress->check();
+                progress->throwIfCancelled();
             }
         }
     }

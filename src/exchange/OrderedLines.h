@@ -10,7 +10,7 @@
 class QTemporaryFile;
 
 namespace quelto::tasks {
-class TaskProgress;
+class TaskControl;
 }
 
 namespace quelto::exchange {
@@ -40,7 +40,7 @@ public:
 
     // Hands out every line in order; progress counts them and is checked for
     // Cancel now and then. Returns the number of lines.
-    qint64 handOut(const std::function<void(QByteArrayView)>& take, tasks::TaskProgress* progress);
+    qint64 handOut(const std::function<void(QByteArrayView)>& take, tasks::TaskControl* progress);
 
 private:
     struct Chunk

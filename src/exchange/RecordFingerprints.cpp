@@ -4,7 +4,7 @@
 #include "catalog/ArchiveReader.h"
 #include "catalog/SqlTranslator.h"
 #include "catalog/SqliteConnection.h"
-#include "tasks/TaskProgress.h"
+#include "tasks/TaskControl.h"
 
 #include <QHashFunctions>
 #include <algorithm>
@@ -47,7 +47,7 @@ quint64 RecordFingerprints::fingerprint(const std::vector<QVariant>& values)
     return hash;
 }
 
-void RecordFingerprints::build(const QString& path, const QStringList& columns, tasks::TaskProgress* progress)
+void RecordFingerprints::build(const QString& path, const QStringList& columns, tasks::TaskControl* progress)
 {
     m_columns = columns;
     m_entries.clear();
@@ -65,7 +65,7 @@ void RecordFingerprints::build(const QString& path, const QStringList& columns, 
         m_entries.push_back({hash, reader.rowid()});
         if (progress && (m_entries.size() & 0x3ff) == 0) {
             progress->setDone(reader.rowid());
-            progress->check();
+            progress->throwIfCancelled();
         }
     }
     std::sort(m_entries.begin(), m_entries.end());

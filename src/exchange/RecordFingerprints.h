@@ -11,7 +11,7 @@ class SqliteConnection;
 class SqliteStatement;
 } // namespace quelto::catalog
 namespace quelto::tasks {
-class TaskProgress;
+class TaskControl;
 }
 
 namespace quelto::exchange {
@@ -27,7 +27,7 @@ public:
     // The fingerprints of every archive row of the catalogue at path, over
     // columns (a column archive lacks counts as Null), read on a connection of
     // its own. Progress counts row keys up to the largest.
-    void build(const QString& path, const QStringList& columns, tasks::TaskProgress* progress = nullptr);
+    void build(const QString& path, const QStringList& columns, tasks::TaskControl* progress = nullptr);
     bool isEmpty() const { return m_entries.empty(); }
 
     // Whether a stored record holds exactly these values (one per column of

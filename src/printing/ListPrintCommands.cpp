@@ -10,7 +10,7 @@
 #include "printing/ListPrintJob.h"
 #include "printing/ListRows.h"
 #include "printing/PrintDevices.h"
-#include "tasks/WorkerTask.h"
+#include "tasks/BackgroundTask.h"
 
 #include <QDir>
 #include <QLabel>
@@ -124,22 +124,23 @@ void ListPrintCommands::run(Kind kind, Route route)
     const QString path = m_state.databasePath;
     const qint64 count = qint64(keys->size());
     bool printed = false;
-    tasks::WorkerTask task([&](tasks::TaskProgress& progress) {
+    const auto layOut = [&](tasks::TaskControl& progress) {
         progress.begin(QStringLiteral("Laying out the pages..."), count, QStringLiteral("records"));
         catalog::ArchiveReader rows(path, ListLayout::columns(kind));
         rows.readKeys(std::move(*keys));
         printed = ListPrintJob::print(kind, rows, text, target, title(kind), &progress, nullptr, withCovers(kind));
-    });
+    };
     const QString what = kind == Kind::Long ? QStringLiteral("long list") : QStringLiteral("short list");
-    m_prompts.runTask(pdfFile ? QStringLiteral("Writing the %1 to \"%2\"").arg(what, QDir::toNativeSeparators(*pdfFile))
-                              : QStringLiteral("Printing the %1").arg(what),
-                      task);
-    if (task.wasCancelled()) {
+    const auto task = m_prompts.runTask(
+        pdfFile ? QStringLiteral("Writing the %1 to \"%2\"").arg(what, QDir::toNativeSeparators(*pdfFile))
+                : QStringLiteral("Printing the %1").arg(what),
+        layOut);
+    if (task->stoppedOnCancel()) {
         m_prompts.message(pdfFile ? PdfCancelled.arg(QDir::toNativeSeparators(*pdfFile)) : Cancelled);
         return;
     }
     try {
-        task.rethrow();
+        task->rethrow();
     } catch (const EngineError& error) {
         m_prompts.exclamation(error.message());
         return;

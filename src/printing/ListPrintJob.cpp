@@ -3,12 +3,12 @@
 #include "catalog/ArchiveReader.h"
 #include "printing/ListRows.h"
 #include "printing/PrintCanvas.h"
-#include "tasks/TaskProgress.h"
+#include "tasks/TaskControl.h"
 
 namespace quelto::printing {
 
 bool ListPrintJob::print(ListKind kind, catalog::ArchiveReader& rows, const QString& heading, PrintCanvas& canvas,
-                         const QString& title, tasks::TaskProgress* progress, qint64* rowsRead, bool withCovers)
+                         const QString& title, tasks::TaskControl* progress, qint64* rowsRead, bool withCovers)
 {
     const double height = canvas.printableHeight();
     if (progress && rows.keyCount() > 0)
@@ -30,11 +30,11 @@ bool ListPrintJob::print(ListKind kind, catalog::ArchiveReader& rows, const QStr
                     *rowsRead = count + 1;
                 if (++count % checkEvery == 0 && progress) {
                     progress->setDone(rows.keysDone() > 0 ? rows.keysDone() : count);
-                    progress->check();
+                    progress->throwIfCancelled();
                 }
             }
             if (progress)
-                progress->check();
+                progress->throwIfCancelled();
             for (PrintPage& page : layout.finish().pages) {
                 if (!sink(std::move(page)))
                     return false;

@@ -8,7 +8,7 @@ namespace quelto::catalog {
 class ArchiveReader;
 }
 namespace quelto::tasks {
-class TaskProgress;
+class TaskControl;
 }
 
 namespace quelto::printing {
@@ -25,11 +25,11 @@ public:
     // The rows' columns must be ListLayout::columns(kind). Returns whether
     // the canvas printed (false when it failed or there was no row, which
     // rowsRead tells apart); throws
-    // tasks::WorkCancelled on Cancel and catalog::EngineError when the rows
+    // tasks::TaskCancelled on Cancel and catalog::EngineError when the rows
     // cannot be read. Progress counts the rows. A long list withCovers reads
     // each record's cover as its block is laid out.
     static bool print(ListKind kind, catalog::ArchiveReader& rows, const QString& heading, PrintCanvas& canvas,
-                      const QString& title, tasks::TaskProgress* progress = nullptr, qint64* rowsRead = nullptr,
+                      const QString& title, tasks::TaskControl* progress = nullptr, qint64* rowsRead = nullptr,
                       bool withCovers = false);
 };
 

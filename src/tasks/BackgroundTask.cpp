@@ -20,16 +20,25 @@ void BackgroundTask::run(const std::function<void(TaskControl&)>& work)
     try {
         work(m_control);
     } catch (const TaskCancelled&) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stoppedOnCancel = true;
+        }
         finish(Outcome::Cancelled, {});
         return;
     } catch (const std::exception& error) {
-        finish(m_control.cancelled() ? Outcome::Cancelled : Outcome::Failed, QString::fromUtf8(error.what()));
+        finish(m_control.cancelled() ? Outcome::Cancelled : Outcome::Failed, QString::fromUtf8(error.what()),
+               std::current_exception());
+        return;
+    } catch (...) {
+        finish(m_control.cancelled() ? Outcome::Cancelled : Outcome::Failed, QStringLiteral("unknown failure"),
+               std::current_exception());
         return;
     }
     finish(m_control.cancelled() ? Outcome::Cancelled : Outcome::Done, {});
 }
 
-void BackgroundTask::finish(Outcome outcome, const QString& failure)
+void BackgroundTask::finish(Outcome outcome, const QString& failure, std::exception_ptr error)
 {
     QPointer<QObject> receiver;
     std::function<void()> then;
@@ -37,6 +46,7 @@ void BackgroundTask::finish(Outcome outcome, const QString& failure)
         std::lock_guard lock(m_mutex);
         m_outcome = outcome;
         m_failure = failure;
+        m_error = std::move(error);
         receiver = m_receiver;
         then = std::move(m_then);
         m_then = {};
@@ -80,6 +90,23 @@ QString BackgroundTask::failure() const
 {
     std::lock_guard lock(m_mutex);
     return m_failure;
+}
+
+bool BackgroundTask::stoppedOnCancel() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_stoppedOnCancel;
+}
+
+void BackgroundTask::rethrow() const
+{
+    std::exception_ptr error;
+    {
+        std::lock_guard lock(m_mutex);
+        error = m_error;
+    }
+    if (error)
+        std::rethrow_exception(error);
 }
 
 void BackgroundTask::whenOver(QObject* receiver, std::function<void()> then)

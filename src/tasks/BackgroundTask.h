@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QString>
 #include <condition_variable>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -40,6 +41,13 @@ public:
     bool waitFor(int ms);
     Outcome outcome() const;
     QString failure() const;
+    // True when the work itself stopped on Cancel (threw TaskCancelled). Work
+    // that ran to its end, or failed, although Cancel came meanwhile did not:
+    // what it did stands, whatever outcome() says.
+    bool stoppedOnCancel() const;
+    // Throws again, on the caller's thread, what the work threw, if anything
+    // other than TaskCancelled.
+    void rethrow() const;
     // Runs then on the application's thread once the work is over, queued,
     // unless the receiver (an object of that thread) is gone by then.
     void whenOver(QObject* receiver, std::function<void()> then);
@@ -47,7 +55,7 @@ public:
 private:
     BackgroundTask() = default;
     void run(const std::function<void(TaskControl&)>& work);
-    void finish(Outcome outcome, const QString& failure);
+    void finish(Outcome outcome, const QString& failure, std::exception_ptr error = {});
     static void deliver(QPointer<QObject> receiver, std::function<void()> then);
 
     TaskControl m_control;
@@ -55,6 +63,8 @@ private:
     std::condition_variable m_over;
     Outcome m_outcome = Outcome::Running;
     QString m_failure;
+    std::exception_ptr m_error;
+    bool m_stoppedOnCancel = false;
     QPointer<QObject> m_receiver;
     std::function<void()> m_then;
 };

@@ -1,15 +1,18 @@
 // The window's side of catalogue exchange: old Access files met at start-up
 // or opened from the File menu, New and Open Catalogue, and CSV export and
 // import of the record set in force: through the catalogue's write checks,
-// with rows that are in the catalogue already, cancelled half-way.
+// with rows that are in the catalogue already, cancelled half-way; and the
+// progress dialog these commands run in.
 #include "AppFixture.h"
 #include "TestCatalog.h"
 #include "exchange/AccessConversionFlow.h"
 #include "exchange/CsvCommands.h"
 #include "app/MainMenu.h"
 #include "app/RecentCatalogues.h"
+#include "app/TaskProgressDialog.h"
 #include "catalog/CatalogBackup.h"
 #include "catalog/CatalogSchema.h"
+#include "catalog/EngineError.h"
 #include "catalog/Database.h"
 #include "catalog/RecordSet.h"
 #include "catalog/SqliteConnection.h"
@@ -17,6 +20,7 @@
 #include "exchange/CsvReader.h"
 #include "search/SearchCommands.h"
 #include "search/SubstringSearchDialog.h"
+#include "tasks/BackgroundTask.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -26,7 +30,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 using namespace quelto;
@@ -104,6 +110,7 @@ private slots:
     void importingTheSameRowsAgainAsksFirst();
     void cancelLeavesCatalogueAndFileAsTheyWere();
     void damagedOrCancelledConversionMakesNothing();
+    void progressDialogShowsTheStepAndCancelsTheTask();
 };
 
 void TestCatalogueExchange::accessFileChosenAtStartIsConvertedAndOpened()
@@ -567,6 +574,64 @@ void TestCatalogueExchange::damagedOrCancelledConversionMakesNothing()
     QCOMPARE(f.prompts().messages.last(), exchange::AccessConversionFlow::Cancelled);
     QCOMPARE(QDir(f.file(QString())).entryList(QDir::Files), before);
     QVERIFY(f.prompts().unexpected.isEmpty());
+}
+
+void TestCatalogueExchange::progressDialogShowsTheStepAndCancelsTheTask()
+{
+    QWidget window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    // A short task shows no dialog; what it throws comes back to the caller.
+    {
+        app::TaskProgressDialog dialog(QStringLiteral("Reading \"in.csv\""), &window);
+        bool shown = false;
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, [&] { shown = shown || dialog.isVisible(); });
+        look.start(5);
+        const auto task = dialog.run([](tasks::TaskControl& control) {
+            control.begin(QStringLiteral("Checking the rows of the file..."), 10);
+            throw catalog::EngineError(QStringLiteral("\"in.csv\" cannot be read."));
+        });
+        QVERIFY(!shown);
+        QVERIFY(!task->stoppedOnCancel());
+        QVERIFY_THROWS_EXCEPTION(catalog::EngineError, task->rethrow());
+    }
+
+    // A long one: its step with the units done, then Cancel as the user presses it.
+    app::TaskProgressDialog dialog(QStringLiteral("Importing \"in.csv\""), &window);
+    QString stepShown;
+    QString afterCancel;
+    int barShown = -1;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        auto* step = dialog.findChild<QLabel*>(QStringLiteral("taskStep"));
+        if (!dialog.isVisible() || !step->text().endsWith(QStringLiteral("records")))
+            return;
+        look.stop();
+        stepShown = step->text();
+        barShown = dialog.findChild<QProgressBar*>(QStringLiteral("taskBar"))->value();
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("taskCancel")), Qt::LeftButton);
+        afterCancel = step->text();
+    });
+    look.start(20);
+    bool throughTheEnd = false;
+    const auto task = dialog.run([&](tasks::TaskControl& control) {
+        control.begin(QStringLiteral("Storing the records..."), 2500, QStringLiteral("records"));
+        control.add(1200);
+        while (!control.cancelled())
+            QThread::msleep(2);
+        control.throwIfCancelled();
+        throughTheEnd = true;
+    });
+    const QLocale locale;
+    QCOMPARE(stepShown, QStringLiteral("Storing the records... %1 of %2 records")
+                            .arg(locale.toString(1200), locale.toString(2500)));
+    QCOMPARE(barShown, 480);
+    QCOMPARE(afterCancel, app::TaskProgressDialog::Cancelling);
+    QVERIFY(task->stoppedOnCancel());
+    QVERIFY(!throughTheEnd);
+    QVERIFY(!dialog.isVisible());
 }
 
 QTEST_MAIN(TestCatalogueExchange)

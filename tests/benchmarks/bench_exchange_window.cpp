@@ -31,10 +31,11 @@ class WindowPrompts : public test::ScriptedPrompts
 {
 public:
     QWidget* window = nullptr;
-    void runTask(const QString& text, tasks::WorkerTask& task) override
+    std::shared_ptr<tasks::BackgroundTask> runTask(const QString& text,
+                                                   std::function<void(tasks::TaskControl&)> work) override
     {
         app::TaskProgressDialog dialog(text, window);
-        dialog.run(task);
+        return dialog.run(std::move(work));
     }
 };
 

@@ -14,7 +14,7 @@
 #include "exchange/AccessConversionProcess.h"
 #include "exchange/CommandLineExchange.h"
 #include "exchange/ConversionLeftovers.h"
-#include "tasks/TaskProgress.h"
+#include "tasks/TaskControl.h"
 #include "exchange/CsvReader.h"
 
 #include <QCryptographicHash>
@@ -328,7 +328,7 @@ void TestAccessConversion::converterProcessReadsAndWrites()
     const QString file = fixture("jet4-catalogue.mdb");
     const QByteArray before = checksum(file);
     exchange::AccessConversionProcess converter(file);
-    tasks::TaskProgress progress;
+    tasks::TaskControl progress;
     const exchange::ConversionPlan plan = converter.plan(&progress);
     QCOMPARE(plan.format, QStringLiteral("Jet 4"));
     QCOMPARE(plan.totalRows, AccessConversion(file).totalRows());
@@ -405,14 +405,14 @@ void TestAccessConversion::cancelStopsTheConverterAndLeavesNothing()
     QDir().mkpath(folder);
     exchange::ConversionLeftovers::setLocation(QDir(folder).filePath(QStringLiteral("notes")));
     exchange::AccessConversionProcess converter(fixture("jet4-catalogue.mdb"));
-    tasks::TaskProgress progress;
+    tasks::TaskControl progress;
     std::thread cancel([&progress, folder] {
         // Cancel once the converter has begun its scratch file.
         for (int i = 0; i < 1000 && !QFileInfo::exists(QDir(folder).filePath(QStringLiteral("new.mdb.converting"))); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        progress.requestCancel();
+        progress.cancel();
     });
-    QVERIFY_THROWS_EXCEPTION(tasks::WorkCancelled, converter.write(QDir(folder).filePath(QStringLiteral("new.mdb")), &progress));
+    QVERIFY_THROWS_EXCEPTION(tasks::TaskCancelled, converter.write(QDir(folder).filePath(QStringLiteral("new.mdb")), &progress));
     cancel.join();
     QCOMPARE(filesIn(folder), QStringList());
     QCOMPARE(filesIn(QDir(folder).filePath(QStringLiteral("notes"))), QStringList());

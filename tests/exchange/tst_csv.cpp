@@ -19,7 +19,7 @@
 #include "collection/CoverStore.h"
 #include "collection/TapeStore.h"
 #include "exchange/CsvCoverFolder.h"
-#include "tasks/TaskProgress.h"
+#include "tasks/TaskControl.h"
 
 #include <QImage>
 
@@ -460,11 +460,11 @@ void TestCsv::cancelledOrChangedImportStoresNothing()
 
     CsvImport import = checked(csv, path);
     QCOMPARE(import.acceptedCount(), 3000);
-    tasks::TaskProgress progress;
-    progress.requestCancel();
+    tasks::TaskControl progress;
+    progress.cancel();
     {
         auto db = catalog::Database::open(path);
-        QVERIFY_THROWS_EXCEPTION(tasks::WorkCancelled, import.append(*db, CsvImport::Duplicates::Skip, &progress));
+        QVERIFY_THROWS_EXCEPTION(tasks::TaskCancelled, import.append(*db, CsvImport::Duplicates::Skip, &progress));
         QVERIFY(!db->connection()->inTransaction());
     }
     QCOMPARE(checksum(path), before);

@@ -3,7 +3,7 @@
 #include "printing/CatalogueLists.h"
 #include "printing/ListLayout.h"
 #include "printing/PrintCanvas.h"
-#include "tasks/TaskProgress.h"
+#include "tasks/TaskControl.h"
 #include "printing/TapeLabels.h"
 
 #include <QDir>
@@ -414,7 +414,7 @@ void TestPrintLayout::pdfIsWrittenAPageAtATimeAndCancelKeepsTheOldFile()
             ListLayout layout(ListKind::Short, QStringLiteral("H"), 280);
             for (int i = 0; i < count; ++i) {
                 if (i == cancelAt)
-                    throw quelto::tasks::WorkCancelled();
+                    throw quelto::tasks::TaskCancelled();
                 layout.add(row(QStringLiteral("Movie %1").arg(i)));
                 for (PrintPage& page : layout.takeCompletePages()) {
                     ++made;
@@ -441,7 +441,7 @@ void TestPrintLayout::pdfIsWrittenAPageAtATimeAndCancelKeepsTheOldFile()
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray before = file.readAll();
     file.close();
-    QVERIFY_THROWS_EXCEPTION(quelto::tasks::WorkCancelled, canvas.printPages(pages(4900, 2000), QStringLiteral("X")));
+    QVERIFY_THROWS_EXCEPTION(quelto::tasks::TaskCancelled, canvas.printPages(pages(4900, 2000), QStringLiteral("X")));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), before);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("many.pdf")});

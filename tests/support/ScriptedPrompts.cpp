@@ -1,6 +1,6 @@
 #include "ScriptedPrompts.h"
 
-#include "tasks/WorkerTask.h"
+#include "tasks/BackgroundTask.h"
 
 #include <QCoreApplication>
 #include <QDialog>
@@ -82,30 +82,36 @@ void ScriptedPrompts::message(const QString& text) { messages << text; }
 
 namespace quelto::test {
 
-void ScriptedPrompts::runTask(const QString& text, tasks::WorkerTask& task)
+std::shared_ptr<tasks::BackgroundTask> ScriptedPrompts::runTask(const QString& text,
+                                                                std::function<void(tasks::TaskControl&)> work)
 {
     tasksRun << text;
     std::optional<TaskCancel> cancel;
     if (!taskCancels.isEmpty())
         cancel = taskCancels.takeFirst();
-    if (cancel && cancel->atDone == 0 && cancel->inStep.isEmpty())
-        task.progress().requestCancel();
-    task.start();
+    const bool cancelAtOnce = cancel && cancel->atDone == 0 && cancel->inStep.isEmpty();
+    const std::shared_ptr<tasks::BackgroundTask> task =
+        tasks::BackgroundTask::start([work = std::move(work), cancelAtOnce](tasks::TaskControl& control) {
+            if (cancelAtOnce)
+                control.cancel();
+            work(control);
+        });
     QString lastStep;
     const auto look = [&] {
-        const tasks::TaskProgress::Snapshot now = task.progress().snapshot();
+        const tasks::TaskControl::Snapshot now = task->control().snapshot();
         if (now.step != lastStep && !now.step.isEmpty()) {
             taskSteps << now.step;
             lastStep = now.step;
         }
         if (cancel && (cancel->inStep.isEmpty() || now.step == cancel->inStep) && now.done >= cancel->atDone)
-            task.progress().requestCancel();
+            task->cancel();
     };
-    while (!task.wait(2)) {
+    while (!task->waitFor(2)) {
         look();
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     look();
+    return task;
 }
 
 } // namespace quelto::test

@@ -62,7 +62,8 @@ public:
     void showModal(QDialog& dialog) override;
     // Runs the task, keeping the event loop going, and presses Cancel as
     // taskCancels says.
-    void runTask(const QString& text, tasks::WorkerTask& task) override;
+    std::shared_ptr<tasks::BackgroundTask> runTask(const QString& text,
+                                                   std::function<void(tasks::TaskControl&)> work) override;
 };
 
 } // namespace quelto::test

@@ -1,6 +1,8 @@
 // Long commands off the window's thread: a short one finishes in place, a
 // long one shows the window busy, holds back its input, can be cancelled,
-// and the commands asked for meanwhile wait their turn.
+// and the commands asked for meanwhile wait their turn. The task under them:
+// its steps, and how it tells a stop on Cancel from work that ran to its end.
+#include "tasks/BackgroundTask.h"
 #include "tasks/BusyIndicator.h"
 #include "tasks/CommandRunner.h"
 
@@ -12,6 +14,7 @@
 #include <QStatusBar>
 #include <QtTest>
 #include <atomic>
+#include <stdexcept>
 
 using namespace quelto::tasks;
 
@@ -148,6 +151,87 @@ private slots:
         QVERIFY(w.runner.waitIdle(10000));
         QCOMPARE(order, (QStringList{"1", "2", "3"}));
         QCOMPARE(told, QStringLiteral("The catalogue is locked."));
+    }
+
+    void stepsCountTheirUnitsFromNothing()
+    {
+        TaskControl control;
+        control.begin(QStringLiteral("Storing the records..."), 10, QStringLiteral("rows"));
+        control.add(3);
+        control.add();
+        TaskControl::Snapshot now = control.snapshot();
+        QCOMPARE(now.step, QStringLiteral("Storing the records..."));
+        QCOMPARE(now.unit, QStringLiteral("rows"));
+        QCOMPARE(now.done, 4);
+        QCOMPARE(now.total, 10);
+        control.setDone(9);
+        QCOMPARE(control.snapshot().done, 9);
+
+        // A new step forgets the last one's count, size and unit.
+        control.begin(QStringLiteral("Saving..."));
+        now = control.snapshot();
+        QCOMPARE(now.step, QStringLiteral("Saving..."));
+        QVERIFY(now.unit.isEmpty());
+        QCOMPARE(now.done, 0);
+        QCOMPARE(now.total, 0);
+        control.setTotal(50);
+        QCOMPARE(control.snapshot().total, 50);
+    }
+
+    void taskTellsAStopOnCancelFromWorkThatRanToItsEnd()
+    {
+        // Stopped by Cancel: nothing to throw again.
+        Gate gate;
+        auto stopped = BackgroundTask::start([&](TaskControl& control) { gate.wait(control); });
+        stopped->cancel();
+        QVERIFY(stopped->waitFor(10000));
+        QCOMPARE(stopped->outcome(), BackgroundTask::Outcome::Cancelled);
+        QVERIFY(stopped->stoppedOnCancel());
+        stopped->rethrow();
+
+        // Cancel that came after the work's last check: what it did stands.
+        std::atomic<bool> open{false};
+        bool finished = false;
+        auto late = BackgroundTask::start([&](TaskControl&) {
+            while (!open)
+                QThread::msleep(2);
+            finished = true;
+        });
+        late->cancel();
+        open = true;
+        QVERIFY(late->waitFor(10000));
+        QVERIFY(finished);
+        QCOMPARE(late->outcome(), BackgroundTask::Outcome::Cancelled);
+        QVERIFY(!late->stoppedOnCancel());
+        late->rethrow();
+    }
+
+    void taskThrowsItsFailureAgainOnTheCallersThread()
+    {
+        auto failing = BackgroundTask::start(
+            [](TaskControl&) { throw std::invalid_argument("The file is not a CSV file."); });
+        QVERIFY(failing->waitFor(10000));
+        QCOMPARE(failing->outcome(), BackgroundTask::Outcome::Failed);
+        QCOMPARE(failing->failure(), QStringLiteral("The file is not a CSV file."));
+        QVERIFY(!failing->stoppedOnCancel());
+        QVERIFY_THROWS_EXCEPTION(std::invalid_argument, failing->rethrow());
+
+        // A failure after Cancel is still the failure, and no stop on Cancel.
+        auto failingLate = BackgroundTask::start([&](TaskControl& control) {
+            while (!control.cancelled())
+                QThread::msleep(2);
+            throw std::runtime_error("The disk is full.");
+        });
+        failingLate->cancel();
+        QVERIFY(failingLate->waitFor(10000));
+        QVERIFY(!failingLate->stoppedOnCancel());
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, failingLate->rethrow());
+
+        // Whatever is thrown, the task ends and keeps it.
+        auto odd = BackgroundTask::start([](TaskControl&) { throw 7; });
+        QVERIFY(odd->waitFor(10000));
+        QCOMPARE(odd->outcome(), BackgroundTask::Outcome::Failed);
+        QVERIFY_THROWS_EXCEPTION(int, odd->rethrow());
     }
 };
 
