@@ -3,54 +3,21 @@
 #include "catalog/ArchiveQuery.h"
 #include "catalog/ArchiveQueryPlan.h"
 #include "catalog/EngineError.h"
+#include "catalog/KeyedQuery.h"
 #include "catalog/SqlTranslator.h"
 #include "catalog/SqliteConnection.h"
 #include "catalog/WriteTransaction.h"
 
-#include <QDir>
-#include <QRegularExpression>
 #include <algorithm>
 #include <atomic>
 
 namespace quelto::catalog {
 namespace {
 
-constexpr int kMaxTextLength = 255;
-
 const QString& noCurrentRecord()
 {
     static const QString text = QStringLiteral("No current record.");
     return text;
-}
-
-QString unquoteName(const QString& name)
-{
-    if (name.size() >= 2 && ((name.front() == QLatin1Char('"') && name.back() == QLatin1Char('"')) ||
-                             (name.front() == QLatin1Char('[') && name.back() == QLatin1Char(']')))) {
-        QString inner = name.mid(1, name.size() - 2);
-        inner.replace(QLatin1String("\"\""), QLatin1String("\""));
-        return inner;
-    }
-    return name;
-}
-
-RecordSet::FieldType typeOf(const QString& declared)
-{
-    const QString t = declared.toUpper();
-    if (t.startsWith(QLatin1String("SMALLINT")))
-        return RecordSet::FieldType::Integer16;
-    if (t.contains(QLatin1String("TEXT")) || t.contains(QLatin1String("CHAR")))
-        return RecordSet::FieldType::Text;
-    return RecordSet::FieldType::Other;
-}
-
-bool sameValue(const QVariant& stored, const QVariant& shown)
-{
-    const bool storedNull = !stored.isValid() || stored.isNull();
-    const bool shownNull = !shown.isValid() || shown.isNull();
-    if (storedNull || shownNull)
-        return storedNull == shownNull;
-    return stored.toString() == shown.toString();
 }
 
 } // namespace
@@ -70,7 +37,7 @@ RecordSet::RecordSet(std::shared_ptr<SqliteConnection> connection, QString sql, 
     if (!isUpdatable())
         throw EngineError(QStringLiteral("Operation is not supported for this type of object."));
     m_keys = std::move(keys);
-    loadSchema();
+    m_columns.loadTable(*m_connection, m_table);
     m_dataVersion = dataVersion();
     m_position = recordCount() > 0 ? 0 : BeforeFirst;
 }
@@ -85,38 +52,17 @@ bool RecordSet::changedElsewhere() const { return m_dataVersion < 0 || dataVersi
 
 namespace {
 
-// "select * from TABLE rest" over one table is kept by row key and is updatable.
-struct KeyedQuery
-{
-    QString table;
-    QString keyQuery;
-};
-
-KeyedQuery keyedQuery(const QString& translated)
-{
-    static const QRegularExpression keyed(
-        QStringLiteral(R"(^\s*select\s+\*\s+from\s+("(?:[^"]|"")+"|\[[^\]]+\]|\w+)(.*)$)"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    static const QRegularExpression notSingleTable(QStringLiteral(R"(^\s*,|\bgroup\s+by\b|\bjoin\b|\bunion\b)"),
-                                                   QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch match = keyed.match(translated);
-    if (!match.hasMatch() || match.captured(2).contains(notSingleTable))
-        return {};
-    const QString table = unquoteName(match.captured(1));
-    return {table, QStringLiteral("select rowid from ") + SqlTranslator::quoteName(table) + match.captured(2)};
-}
-
 std::atomic<quint64> lastGeneration{0};
 
 } // namespace
 
-QString RecordSet::keyQueryFor(const QString& translatedSql) { return keyedQuery(translatedSql).keyQuery; }
+QString RecordSet::keyQueryFor(const QString& translatedSql) { return KeyedQuery::parse(translatedSql).keyQuery; }
 
-QString RecordSet::tableFor(const QString& translatedSql) { return keyedQuery(translatedSql).table; }
+QString RecordSet::tableFor(const QString& translatedSql) { return KeyedQuery::parse(translatedSql).table; }
 
 void RecordSet::parseQuery()
 {
-    KeyedQuery keyed = keyedQuery(m_translated);
+    KeyedQuery keyed = KeyedQuery::parse(m_translated);
     m_table = std::move(keyed.table);
     m_keyQuery = std::move(keyed.keyQuery);
     touch();
@@ -126,27 +72,12 @@ void RecordSet::touch() { m_generation = ++lastGeneration; }
 
 RecordSet::~RecordSet() = default;
 
-void RecordSet::loadSchema()
-{
-    m_columns.clear();
-    m_types.clear();
-    m_columnIndex.clear();
-    auto info = m_connection->prepare(QStringLiteral("pragma table_info(%1)").arg(SqlTranslator::quoteName(m_table)));
-    while (info->step()) {
-        const QString name = info->value(1).toString();
-        m_columnIndex.insert(name.toLower(), int(m_columns.size()));
-        m_columns << name;
-        m_types.push_back(typeOf(info->value(2).toString()));
-    }
-}
-
 void RecordSet::runQuery()
 {
     m_connection->reopenIfMoved(); // a file put back in place of one that vanished
     touch();
     m_dataVersion = dataVersion();
-    m_rowCacheValid = false;
-    m_rowQuery.reset();
+    m_reader.reset();
     if (isUpdatable()) {
         std::optional<std::vector<qint64>> planned;
         if (m_table.compare(QLatin1String("archive"), Qt::CaseInsensitive) == 0)
@@ -160,16 +91,13 @@ void RecordSet::runQuery()
                 keys.push_back(statement->int64(0));
             m_keys = std::move(keys);
         }
-        loadSchema();
+        m_columns.loadTable(*m_connection, m_table);
     } else if (std::optional<std::vector<QVariant>> values = ArchiveQuery::groupValues(*m_connection, m_translated)) {
         const std::optional<ArchiveQueryPlan> plan = ArchiveQueryPlan::parse(m_translated);
         m_rows.clear();
         for (QVariant& value : *values)
             m_rows.push_back({std::move(value)});
-        m_columns = QStringList{plan->distinctColumn};
-        m_columnIndex.clear();
-        m_columnIndex.insert(plan->distinctColumn.toLower(), 0);
-        m_types.assign(1, FieldType::Other);
+        m_columns.setSingle(plan->distinctColumn);
     } else {
         auto statement = m_connection->prepare(m_translated);
         std::vector<std::vector<QVariant>> rows;
@@ -181,13 +109,7 @@ void RecordSet::runQuery()
             rows.push_back(std::move(row));
         }
         m_rows = std::move(rows);
-        m_columns.clear();
-        m_columnIndex.clear();
-        m_types.assign(columns, FieldType::Other);
-        for (int c = 0; c < columns; ++c) {
-            m_columnIndex.insert(statement->columnName(c).toLower(), c);
-            m_columns << statement->columnName(c);
-        }
+        m_columns.loadResult(*statement);
     }
     m_onDeletedRow = false;
     m_position = recordCount() > 0 ? 0 : BeforeFirst;
@@ -226,12 +148,12 @@ int RecordSet::absolutePosition() const { return hasCurrentRow() ? m_position : 
 
 void RecordSet::setPosition(int position)
 {
-    endEdit();
+    m_edit.close();
     const int count = recordCount();
     m_position = position < 0 ? BeforeFirst : std::min(position, count);
     m_onDeletedRow = false;
     // A row is read afresh on every move: another program may have changed it.
-    m_rowCacheValid = false;
+    m_reader.drop();
 }
 
 void RecordSet::moveFirst()
@@ -286,9 +208,7 @@ void RecordSet::addNew()
     requireOpen();
     if (!isUpdatable())
         throw EngineError(QStringLiteral("Operation is not supported for this type of object."));
-    m_editMode = EditMode::Add;
-    m_buffer.assign(m_columns.size(), QVariant());
-    m_changed.assign(m_columns.size(), false);
+    m_edit.openForAdd(m_columns.size());
 }
 
 void RecordSet::edit()
@@ -296,101 +216,20 @@ void RecordSet::edit()
     requireCurrentRow();
     if (!isUpdatable())
         throw EngineError(QStringLiteral("Operation is not supported for this type of object."));
-    m_buffer = currentRow();
-    m_changed.assign(m_columns.size(), false);
-    m_editMode = EditMode::Edit;
+    m_edit.openForEdit(currentRow(), m_columns.size());
 }
 
-void RecordSet::expect(const QHash<QString, QVariant>& values)
-{
-    if (m_editMode != EditMode::Edit)
-        throw EngineError(QStringLiteral("Expected values without Edit."));
-    m_expected = values;
-}
+void RecordSet::expect(const QHash<QString, QVariant>& values) { m_edit.expect(values); }
 
-void RecordSet::endEdit()
-{
-    m_editMode = EditMode::None;
-    m_buffer.clear();
-    m_changed.clear();
-    m_expected.clear();
-}
-
-void RecordSet::cancelUpdate() { endEdit(); }
-
-void RecordSet::validate(int column, QVariant& value) const
-{
-    if (!value.isValid() || value.isNull()) {
-        value = QVariant();
-        return;
-    }
-    const QString& name = m_columns.at(column);
-    switch (m_types[column]) {
-    case FieldType::Text: {
-        const QString text = value.toString();
-        if (text.isEmpty())
-            throw EngineError(EngineError::Kind::Refused,
-                              QStringLiteral("Field '%1.%2' cannot be a zero-length string.").arg(m_table, name));
-        if (text.size() > kMaxTextLength)
-            throw EngineError(EngineError::Kind::Refused,
-                              QStringLiteral("The text for field '%1.%2' is longer than %3 characters.")
-                                  .arg(m_table, name)
-                                  .arg(kMaxTextLength));
-        value = text;
-        break;
-    }
-    case FieldType::Integer16: {
-        bool ok = false;
-        const qlonglong number = value.toLongLong(&ok);
-        if (!ok)
-            throw EngineError(EngineError::Kind::Refused,
-                              QStringLiteral("Data type conversion error in field '%1.%2'.").arg(m_table, name));
-        if (number < -32768 || number > 32767)
-            throw EngineError(EngineError::Kind::Refused,
-                              QStringLiteral("Numeric field overflow in field '%1.%2'.").arg(m_table, name));
-        value = QVariant(number);
-        break;
-    }
-    case FieldType::Other:
-        break;
-    }
-}
+void RecordSet::cancelUpdate() { m_edit.close(); }
 
 void RecordSet::update()
 {
     requireOpen();
-    if (m_editMode == EditMode::None)
+    if (!m_edit.isOpen())
         throw EngineError(QStringLiteral("Update without AddNew or Edit."));
-    QStringList names;
-    std::vector<QVariant> values;
-    for (qsizetype c = 0; c < m_columns.size(); ++c) {
-        if (!m_changed[c])
-            continue;
-        QVariant v = m_buffer[c];
-        validate(int(c), v);
-        names << SqlTranslator::quoteName(m_columns.at(int(c)));
-        values.push_back(v);
-    }
-    const QString table = SqlTranslator::quoteName(m_table);
-    if (m_editMode == EditMode::Add) {
-        WriteTransaction transaction(*m_connection);
-        QString sql;
-        if (names.isEmpty()) {
-            sql = QStringLiteral("insert into %1 default values").arg(table);
-        } else {
-            QStringList marks;
-            for (qsizetype i = 0; i < names.size(); ++i)
-                marks << QStringLiteral("?");
-            sql = QStringLiteral("insert into %1 (%2) values (%3)")
-                      .arg(table, names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-        }
-        auto statement = m_connection->prepare(sql);
-        for (size_t i = 0; i < values.size(); ++i)
-            statement->bind(int(i) + 1, values[i]);
-        statement->step();
-        const qint64 added = m_connection->lastInsertRowId();
-        statement.reset();
-        transaction.commit();
+    if (m_edit.mode() == EditBuffer::Mode::Add) {
+        const qint64 added = m_edit.insert(*m_connection, m_columns, m_table);
         const bool wasAfterLast = !m_onDeletedRow && m_position >= recordCount();
         m_lastModified = added;
         m_keys.push_back(m_lastModified);
@@ -398,43 +237,13 @@ void RecordSet::update()
         if (wasAfterLast)
             m_position = recordCount();
     } else {
-        updateRow(names, values);
+        const qint64 key = m_keys.at(m_position);
+        m_edit.store(*m_connection, m_columns, m_table, key);
+        m_lastModified = key;
+        m_reader.drop();
         touch();
     }
-    endEdit();
-}
-
-void RecordSet::updateRow(const QStringList& names, const std::vector<QVariant>& values)
-{
-    const qint64 key = m_keys.at(m_position);
-    const QString table = SqlTranslator::quoteName(m_table);
-    WriteTransaction transaction(*m_connection);
-    {
-        // Read under the write lock: what is compared is what gets overwritten.
-        auto stored = m_connection->prepare(QStringLiteral("select * from %1 where rowid = ?").arg(table));
-        stored->bindInt64(1, key);
-        if (!stored->step())
-            throw EngineError(EngineError::Kind::Deleted, QStringLiteral("The record has been deleted elsewhere."));
-        for (auto it = m_expected.cbegin(); it != m_expected.cend(); ++it) {
-            if (!sameValue(stored->value(columnIndex(it.key())), it.value()))
-                throw EngineError(EngineError::Kind::Changed, QStringLiteral("The record has been changed elsewhere."));
-        }
-    }
-    if (!names.isEmpty()) {
-        QStringList assignments;
-        for (const QString& name : names)
-            assignments << name + QStringLiteral(" = ?");
-        auto statement = m_connection->prepare(
-            QStringLiteral("update %1 set %2 where rowid = ?").arg(table, assignments.join(QLatin1Char(','))));
-        int index = 1;
-        for (const QVariant& v : values)
-            statement->bind(index++, v);
-        statement->bindInt64(index, key);
-        statement->step();
-    }
-    transaction.commit();
-    m_lastModified = key;
-    m_rowCacheValid = false;
+    m_edit.close();
 }
 
 void RecordSet::deleteRecord()
@@ -442,7 +251,7 @@ void RecordSet::deleteRecord()
     requireCurrentRow();
     if (!isUpdatable())
         throw EngineError(QStringLiteral("Operation is not supported for this type of object."));
-    endEdit();
+    m_edit.close();
     {
         WriteTransaction transaction(*m_connection);
         auto statement = m_connection->prepare(
@@ -455,95 +264,52 @@ void RecordSet::deleteRecord()
     m_keys.erase(m_keys.begin() + m_position);
     touch();
     m_onDeletedRow = true;
-    m_rowCacheValid = false;
+    m_reader.drop();
 }
 
 void RecordSet::requery()
 {
     requireOpen();
-    endEdit();
+    m_edit.close();
     runQuery();
 }
 
 void RecordSet::close()
 {
-    endEdit();
+    m_edit.close();
     m_open = false;
     touch();
-    m_rowQuery.reset();
+    m_reader.reset();
     m_keys = {};
     m_rows = {};
-    m_rowCacheValid = false;
 }
 
 void RecordSet::columnsChanged()
 {
     if (!isUpdatable() || !m_open)
         return;
-    const QStringList before = m_columns;
-    std::vector<QVariant> buffer = std::move(m_buffer);
-    std::vector<bool> changed = std::move(m_changed);
-    loadSchema();
-    m_rowQuery.reset();
-    m_rowCacheValid = false;
-    if (m_editMode == EditMode::None)
-        return;
-    // The buffer follows the columns by name.
-    m_buffer.assign(m_columns.size(), QVariant());
-    m_changed.assign(m_columns.size(), false);
-    for (qsizetype c = 0; c < before.size() && size_t(c) < buffer.size(); ++c) {
-        const auto it = m_columnIndex.constFind(before.at(c).toLower());
-        if (it == m_columnIndex.constEnd())
-            continue;
-        m_buffer[size_t(it.value())] = buffer[size_t(c)];
-        m_changed[size_t(it.value())] = changed[size_t(c)];
-    }
+    const QStringList before = m_columns.names();
+    m_columns.loadTable(*m_connection, m_table);
+    m_reader.reset();
+    if (m_edit.isOpen())
+        m_edit.followColumns(before, m_columns);
 }
 
-QStringList RecordSet::fieldNames() const { return m_columns; }
-
-int RecordSet::columnIndex(const QString& column) const
-{
-    const auto it = m_columnIndex.constFind(column.toLower());
-    if (it == m_columnIndex.constEnd())
-        throw EngineError(QStringLiteral("Item not found in this collection: %1").arg(column));
-    return it.value();
-}
+QStringList RecordSet::fieldNames() const { return m_columns.names(); }
 
 const std::vector<QVariant>& RecordSet::currentRow() const
 {
     if (!isUpdatable())
         return m_rows.at(m_position);
-    const qint64 key = m_keys.at(m_position);
-    if (m_rowCacheValid && m_rowCacheKey == key)
-        return m_rowCache;
-    if (!m_rowQuery || m_rowQueryGeneration != m_connection->generation()) {
-        m_rowQueryGeneration = m_connection->generation();
-        m_rowQuery = m_connection->prepare(QStringLiteral("select * from %1 where rowid = ?")
-                                               .arg(SqlTranslator::quoteName(m_table)));
-    }
-    m_rowQuery->reset();
-    m_rowQuery->bindInt64(1, key);
-    if (!m_rowQuery->step()) {
-        m_rowQuery->reset();
-        throw EngineError(EngineError::Kind::Deleted, QStringLiteral("Record is deleted."));
-    }
-    const int columns = m_rowQuery->columnCount();
-    m_rowCache.resize(columns);
-    for (int c = 0; c < columns; ++c)
-        m_rowCache[c] = m_rowQuery->value(c);
-    m_rowQuery->reset();
-    m_rowCacheKey = key;
-    m_rowCacheValid = true;
-    return m_rowCache;
+    return m_reader.row(*m_connection, m_table, m_keys.at(m_position));
 }
 
 QVariant RecordSet::value(const QString& column) const
 {
     requireOpen();
-    const int index = columnIndex(column);
-    if (m_editMode != EditMode::None)
-        return m_buffer.at(index);
+    const int index = m_columns.indexOf(column);
+    if (m_edit.isOpen())
+        return m_edit.value(index);
     requireCurrentRow();
     const std::vector<QVariant>& row = currentRow();
     return index < int(row.size()) ? row[index] : QVariant();
@@ -560,11 +326,9 @@ QString RecordSet::text(const QString& column) const
 void RecordSet::setValue(const QString& column, const QVariant& value)
 {
     requireOpen();
-    if (m_editMode == EditMode::None)
+    if (!m_edit.isOpen())
         throw EngineError(QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
-    const int index = columnIndex(column);
-    m_buffer[index] = value;
-    m_changed[index] = true;
+    m_edit.setValue(m_columns.indexOf(column), value);
 }
 
 void RecordSet::placeRow(qint64 key, int position)
@@ -572,7 +336,7 @@ void RecordSet::placeRow(qint64 key, int position)
     requireOpen();
     if (!isUpdatable())
         throw EngineError(QStringLiteral("Operation is not supported for this type of object."));
-    endEdit();
+    m_edit.close();
     const auto at = std::find(m_keys.begin(), m_keys.end(), key);
     if (at != m_keys.end())
         m_keys.erase(at);

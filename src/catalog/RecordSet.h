@@ -1,5 +1,9 @@
 #pragma once
 
+#include "catalog/EditBuffer.h"
+#include "catalog/KeyedRowReader.h"
+#include "catalog/RecordColumns.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -10,7 +14,6 @@
 namespace quelto::catalog {
 
 class SqliteConnection;
-class SqliteStatement;
 
 // A record set over the rows of a query, with a cursor that can stand before
 // the first row (bof), on a row, or after the last row (eof); an empty set is
@@ -25,13 +28,6 @@ class SqliteStatement;
 class RecordSet
 {
 public:
-    enum class FieldType
-    {
-        Text,
-        Integer16,
-        Other
-    };
-
     RecordSet(std::shared_ptr<SqliteConnection> connection, QString sql, QString translatedSql);
     // An updatable set whose query has been run elsewhere: keys are its rows.
     RecordSet(std::shared_ptr<SqliteConnection> connection, QString sql, QString translatedSql,
@@ -67,7 +63,7 @@ public:
     void expect(const QHash<QString, QVariant>& values); // column -> value, while editing
     void update();
     void cancelUpdate();
-    bool isEditing() const { return m_editMode != EditMode::None; }
+    bool isEditing() const { return m_edit.isOpen(); }
 
     // Removes the current row; the cursor then stands on no row until it moves.
     void deleteRecord();
@@ -79,7 +75,7 @@ public:
     // rollback): reads its column list anew; rows, position and the edit
     // buffer's values stay.
     void columnsChanged();
-    bool hasField(const QString& column) const { return m_columnIndex.contains(column.toLower()); }
+    bool hasField(const QString& column) const { return m_columns.contains(column); }
 
     QStringList fieldNames() const;
     // The value of a column of the current row (or of the edit buffer while
@@ -107,7 +103,7 @@ public:
     // new query, an added, stored or deleted row, closing.
     quint64 generation() const { return m_generation; }
     // Drops what was read of the current row, so the next value() reads the file.
-    void reread() { m_rowCacheValid = false; }
+    void reread() { m_reader.drop(); }
 
     // Puts the row with a key at a 0-based position of an updatable set,
     // taking it from where it stood if it was in the set, and makes it the
@@ -122,34 +118,21 @@ public:
     qint64 lastModified() const { return m_lastModified; }
 
 private:
-    enum class EditMode
-    {
-        None,
-        Add,
-        Edit
-    };
     static constexpr int BeforeFirst = -1;
 
     void requireOpen() const;
     void requireCurrentRow() const;
     void parseQuery();
     void runQuery();
-    void loadSchema();
     void setPosition(int position);
-    void endEdit();
     const std::vector<QVariant>& currentRow() const;
-    void updateRow(const QStringList& names, const std::vector<QVariant>& values);
-    int columnIndex(const QString& column) const;
-    void validate(int column, QVariant& value) const;
 
     std::shared_ptr<SqliteConnection> m_connection;
     QString m_sql;
     QString m_translated;
     QString m_table;       // the table of an updatable set
     QString m_keyQuery;    // "select rowid from TABLE ..." of an updatable set
-    QStringList m_columns;
-    QHash<QString, int> m_columnIndex; // lower-case name -> column
-    std::vector<FieldType> m_types;
+    RecordColumns m_columns;
 
     std::vector<qint64> m_keys;                 // updatable set
     std::vector<std::vector<QVariant>> m_rows;  // read-only set
@@ -163,16 +146,8 @@ private:
     quint64 m_generation = 0;
     void touch();
 
-    EditMode m_editMode = EditMode::None;
-    std::vector<QVariant> m_buffer;
-    std::vector<bool> m_changed;
-    QHash<QString, QVariant> m_expected;
-
-    mutable std::unique_ptr<SqliteStatement> m_rowQuery;
-    mutable int m_rowQueryGeneration = 0;
-    mutable std::vector<QVariant> m_rowCache;
-    mutable qint64 m_rowCacheKey = 0;
-    mutable bool m_rowCacheValid = false;
+    EditBuffer m_edit;
+    mutable KeyedRowReader m_reader; // the current row of an updatable set
 };
 
 } // namespace quelto::catalog

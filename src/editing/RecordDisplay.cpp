@@ -169,6 +169,15 @@ void RecordDisplay::clearFields()
     notifyShown();
 }
 
+void RecordDisplay::showCurrent()
+{
+    const RecordSet& set = *m_state.current;
+    if (set.bof() && set.eof())
+        clearFields();
+    else
+        recordToForm();
+}
+
 std::vector<QString> RecordDisplay::fieldTexts() const
 {
     // As they would be stored: blanks typed around a value change nothing.

@@ -42,6 +42,8 @@ public:
     void formToRecord();
     // Empties the fields for a new record; the medium gets the media defaults.
     void clearFields();
+    // Shows the current row; for a set without rows, empties the fields.
+    void showCurrent();
     // "N records in database", counting the whole archive table. The count
     // the engine keeps shows at once; when another program has changed the
     // file, the rows are counted again on the command runner (when there is

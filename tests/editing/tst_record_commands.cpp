@@ -7,6 +7,8 @@
 #include "catalog/Database.h"
 #include "editing/FieldBinding.h"
 #include "editing/RecordCommands.h"
+#include "editing/RecordDeleter.h"
+#include "editing/RecordSaver.h"
 #include "editing/StatusShape.h"
 #include "editing/UserPrompts.h"
 
@@ -20,6 +22,8 @@
 using namespace quelto;
 using quelto::app::MainWindow;
 using quelto::editing::RecordCommands;
+using quelto::editing::RecordDeleter;
+using quelto::editing::RecordSaver;
 using quelto::test::AppFixture;
 using quelto::test::TestCatalog;
 
@@ -161,7 +165,7 @@ void TestRecordCommands::deleteShowsTheFollowingRecord()
 
     f.prompts().confirmAnswers << true;
     click(form(f).dbDelete);
-    QCOMPARE(f.prompts().confirmations, QStringList{RecordCommands::ConfirmDelete});
+    QCOMPARE(f.prompts().confirmations, QStringList{RecordDeleter::ConfirmDelete});
     QCOMPARE(shownTitle(f), shown);
     QCOMPARE(currentTitle(f), shown);
     QCOMPARE(form(f).dbNext->isEnabled(), nextEnabled);
@@ -206,7 +210,7 @@ void TestRecordCommands::deleteAnsweredNoChangesNothing()
     f.prompts().confirmAnswers << false;
     click(form(f).dbDelete);
 
-    QCOMPARE(f.prompts().confirmations, QStringList{RecordCommands::ConfirmDelete});
+    QCOMPARE(f.prompts().confirmations, QStringList{RecordDeleter::ConfirmDelete});
     QCOMPARE(shownTitle(f), QStringLiteral("B"));
     QCOMPARE(form(f).mvGenre->currentText(), QStringLiteral("typed, not saved"));
     QCOMPARE(currentTitle(f), QStringLiteral("B"));
@@ -265,14 +269,14 @@ void TestRecordCommands::newRecordNeedsTitleAndCatalogId()
     click(r.dbNew);
     r.mvDirector->setEditText(QStringLiteral("Typed Director"));
     click(r.dbSave);
-    QCOMPARE(f.prompts().exclamations, QStringList{RecordCommands::NoTitle});
+    QCOMPARE(f.prompts().exclamations, QStringList{RecordSaver::NoTitle});
     QVERIFY(f.window().state().newRecordMode);
     QCOMPARE(r.dbDelete->text(), RecordCommands::CancelNewCaption);
     QCOMPARE(r.mvDirector->currentText(), QStringLiteral("Typed Director"));
 
     r.title->setText(QStringLiteral("Titled"));
     click(r.dbSave);
-    QCOMPARE(f.prompts().exclamations.last(), RecordCommands::NoCatalogId);
+    QCOMPARE(f.prompts().exclamations.last(), RecordSaver::NoCatalogId);
     QVERIFY(f.window().state().newRecordMode);
     QCOMPARE(r.title->text(), QStringLiteral("Titled"));
     QCOMPARE(r.mvDirector->currentText(), QStringLiteral("Typed Director"));
@@ -282,10 +286,10 @@ void TestRecordCommands::newRecordNeedsTitleAndCatalogId()
     r.title->setText(QStringLiteral(" "));
     r.catalog->setText(QStringLiteral("  "));
     click(r.dbSave);
-    QCOMPARE(f.prompts().exclamations.last(), RecordCommands::NoTitle);
+    QCOMPARE(f.prompts().exclamations.last(), RecordSaver::NoTitle);
     r.title->setText(QStringLiteral(" Spaced "));
     click(r.dbSave);
-    QCOMPARE(f.prompts().exclamations.last(), RecordCommands::NoCatalogId);
+    QCOMPARE(f.prompts().exclamations.last(), RecordSaver::NoCatalogId);
     QCOMPARE(f.prompts().exclamations.size(), 4);
     QVERIFY(f.window().state().newRecordMode);
     QCOMPARE(TestCatalog::rowCount(path, QStringLiteral("archive")), 1);
@@ -347,7 +351,7 @@ void TestRecordCommands::refusedNewRecordKeepsEverythingTyped()
     r.mvMusic->setEditText(QStringLiteral("Typed Composer"));
     click(r.dbSave);
 
-    QCOMPARE(f.prompts().exclamations, QStringList{RecordCommands::NotAllFieldsFilled});
+    QCOMPARE(f.prompts().exclamations, QStringList{RecordSaver::NotAllFieldsFilled});
     QVERIFY(f.window().state().newRecordMode);
     QCOMPARE(r.dbDelete->text(), RecordCommands::CancelNewCaption);
     QCOMPARE(r.Shape1->fillColour(), NewRecord);
@@ -424,7 +428,7 @@ void TestRecordCommands::refusedEditKeepsTheStoredRecord()
     r.mvGenre->setEditText(QStringLiteral("Noir"));
     click(r.dbSave);
 
-    QCOMPARE(f.prompts().exclamations, QStringList{RecordCommands::NotAllFieldsFilled});
+    QCOMPARE(f.prompts().exclamations, QStringList{RecordSaver::NotAllFieldsFilled});
     QCOMPARE(r.title->text(), QString());
     QCOMPARE(r.mvGenre->currentText(), QStringLiteral("Noir"));
     QCOMPARE(storedRows(path)[0].value(QStringLiteral("title")).toString(), QStringLiteral("Kept"));
@@ -445,7 +449,7 @@ void TestRecordCommands::saveWithoutCurrentRecord()
     start(f, {});
     form(f).title->setText(QStringLiteral("Nowhere to go"));
     click(form(f).dbSave);
-    QCOMPARE(f.prompts().exclamations, QStringList{RecordCommands::NoCurrentRecord});
+    QCOMPARE(f.prompts().exclamations, QStringList{RecordSaver::NoCurrentRecord});
     QCOMPARE(shownTitle(f), QStringLiteral("Nowhere to go"));
     QCOMPARE(countLabel(f), QStringLiteral("0 records in database"));
 }

@@ -10,6 +10,7 @@
 #include "catalog/SqliteConnection.h"
 #include "editing/OptionListEditor.h"
 #include "editing/RecordCommands.h"
+#include "editing/RecordSaver.h"
 #include "editing/RecordDisplay.h"
 #include "editing/UnsavedChanges.h"
 #include "tasks/CommandRunner.h"
@@ -29,6 +30,7 @@ using namespace quelto;
 using quelto::app::CatalogSafety;
 using quelto::app::MainWindow;
 using quelto::editing::RecordCommands;
+using quelto::editing::RecordSaver;
 using quelto::test::AppFixture;
 using quelto::test::TestCatalog;
 
@@ -122,7 +124,7 @@ private slots:
         // Cancel keeps what B typed and stores nothing.
         b.prompts().choiceAnswers << 2;
         form(b).dbSave->click();
-        QCOMPARE(b.prompts().choices, QStringList{RecordCommands::ChangedElsewhere});
+        QCOMPARE(b.prompts().choices, QStringList{RecordSaver::ChangedElsewhere});
         QCOMPARE(form(b).title->text(), QStringLiteral("Alien (1979)"));
         QCOMPARE(storedValue(path, QStringLiteral("Alien"), QStringLiteral("mv_director")),
                  QStringLiteral("Ridley Scott"));
@@ -146,7 +148,7 @@ private slots:
         b.prompts().choiceAnswers.clear();
         a.prompts().choiceAnswers << 0;
         form(a).dbSave->click();
-        QCOMPARE(a.prompts().choices, QStringList{RecordCommands::ChangedElsewhere});
+        QCOMPARE(a.prompts().choices, QStringList{RecordSaver::ChangedElsewhere});
         QCOMPARE(storedValue(path, QStringLiteral("Alien"), QStringLiteral("mv_genre")), QStringLiteral("Horror"));
         QCOMPARE(storedValue(path, QStringLiteral("Alien"), QStringLiteral("mv_year")), QStringLiteral("Alien.mv_year"));
         QVERIFY(a.prompts().unexpected.isEmpty() && b.prompts().unexpected.isEmpty());
@@ -164,8 +166,8 @@ private slots:
         form(b).mv_year->setText(QStringLiteral("1979"));
         b.prompts().confirmAnswers << false;
         form(b).dbSave->click();
-        QCOMPARE(b.prompts().confirmations, QStringList{RecordCommands::DeletedElsewhere});
-        QVERIFY(!b.prompts().exclamations.contains(RecordCommands::NotAllFieldsFilled));
+        QCOMPARE(b.prompts().confirmations, QStringList{RecordSaver::DeletedElsewhere});
+        QVERIFY(!b.prompts().exclamations.contains(RecordSaver::NotAllFieldsFilled));
         QCOMPARE(TestCatalog::rowCount(path, QStringLiteral("archive")), 1);
         QCOMPARE(form(b).mv_year->text(), QStringLiteral("1979"));
 

@@ -6,6 +6,7 @@
 #include "app/MainMenu.h"
 #include "catalog/Database.h"
 #include "editing/RecordCommands.h"
+#include "editing/RecordSaver.h"
 #include "editing/RecordForm.h"
 #include "editing/UnsavedChanges.h"
 #include "search/SearchCommands.h"
@@ -144,7 +145,7 @@ void TestUnsavedChanges::refusedSaveStopsTheCommand()
     r.title->clear();
     f.prompts().saveAnswers << SaveChoice::Save;
     r.dbNext->click();
-    QCOMPARE(f.prompts().exclamations, QStringList{editing::RecordCommands::NotAllFieldsFilled});
+    QCOMPARE(f.prompts().exclamations, QStringList{editing::RecordSaver::NotAllFieldsFilled});
     QCOMPARE(shownTitle(f), QString());
     QCOMPARE(f.window().state().current->value(QStringLiteral("title")).toString(), QStringLiteral("A"));
 
@@ -155,7 +156,7 @@ void TestUnsavedChanges::refusedSaveStopsTheCommand()
     r.title->setText(QStringLiteral("No ID"));
     f.prompts().saveAnswers << SaveChoice::Save;
     f.window().menu().action(QStringLiteral("mnOrdDir"))->trigger();
-    QCOMPARE(f.prompts().exclamations.last(), editing::RecordCommands::NoCatalogId);
+    QCOMPARE(f.prompts().exclamations.last(), editing::RecordSaver::NoCatalogId);
     QVERIFY(f.window().state().newRecordMode);
     QCOMPARE(shownTitle(f), QStringLiteral("No ID"));
     QCOMPARE(TestCatalog::rowCount(path, QStringLiteral("archive")), 2);
@@ -243,7 +244,7 @@ void TestUnsavedChanges::closeWithChanges()
     // Save refused (no catalogue ID): still open.
     f.prompts().saveAnswers << SaveChoice::Save;
     QVERIFY(!f.window().close());
-    QCOMPARE(f.prompts().exclamations, QStringList{editing::RecordCommands::NoCatalogId});
+    QCOMPARE(f.prompts().exclamations, QStringList{editing::RecordSaver::NoCatalogId});
 
     // Save with the ID: stored, and the close step runs.
     r.catalog->setText(QStringLiteral("T1"));
