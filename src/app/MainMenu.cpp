@@ -28,7 +28,9 @@ MainMenu::MainMenu(QMenuBar* bar) : QObject(bar), m_bar(bar)
         menu->menuAction()->setObjectName(QString::fromLatin1(name));
         return menu;
     };
-    add(subMenu("mnImport", QStringLiteral("&Import")), "mnImportCsv", QStringLiteral("&CSV..."));
+    QMenu* imports = subMenu("mnImport", QStringLiteral("&Import"));
+    add(imports, "mnImportCsv", QStringLiteral("&CSV..."));
+    add(imports, "mnImportOther", QStringLiteral("From &Another Catalogue..."));
     QMenu* exports = subMenu("mnExport", QStringLiteral("&Export"));
     add(exports, "mnExportCsv", QStringLiteral("&CSV..."));
     add(exports, "mnPdfShort", QStringLiteral("&Short List as PDF..."));
@@ -61,8 +63,9 @@ MainMenu::MainMenu(QMenuBar* bar) : QObject(bar), m_bar(bar)
     QMenu* order = menuOf("mnOrder", QStringLiteral("S&ort"));
     auto* orders = new QActionGroup(this);
     orders->setExclusive(true);
-    for (const auto& [name, text] : {std::pair{"mnOrdTitle", "by &Title"}, std::pair{"mnOrdDir", "by &Director"},
-                                     std::pair{"mnOrdGen", "by &Genre"}, std::pair{"mnOrdCat", "by &Catalog ID"}}) {
+    for (const auto& [name, text] :
+         {std::pair{"mnOrdTitle", "by &Title"}, std::pair{"mnOrdDir", "by &Director"},
+          std::pair{"mnOrdGen", "by &Genre"}, std::pair{"mnOrdCat", "by &Catalog ID"}}) {
         QAction* item = add(order, name, QString::fromLatin1(text));
         item->setCheckable(true);
         orders->addAction(item);
@@ -88,6 +91,9 @@ QAction* MainMenu::action(const QString& name) const
     return m_bar->findChild<QAction*>(name);
 }
 
-QMenu* MainMenu::menu(const QString& name) const { return m_bar->findChild<QMenu*>(name); }
+QMenu* MainMenu::menu(const QString& name) const
+{
+    return m_bar->findChild<QMenu*>(name);
+}
 
 } // namespace quelto::app

@@ -36,6 +36,7 @@
 #include "exchange/CsvCommands.h"
 #include "groups/GroupPane.h"
 #include "history/HistoryCommands.h"
+#include "importing/ImportCommands.h"
 #include "printing/PrintCommands.h"
 #include "search/OrderRefresher.h"
 #include "search/RecordListCommands.h"
@@ -194,8 +195,9 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
         m_history.clear();
         m_recent->opened(m_state.databasePath);
     });
-    new exchange::CsvCommands(
-        *m_parts, m_history, [this] { return m_switcher->mayReplaceRecord(); }, this);
+    const auto mayReplaceRecord = [this] { return m_switcher->mayReplaceRecord(); };
+    new exchange::CsvCommands(*m_parts, m_history, mayReplaceRecord, this);
+    new importing::ImportCommands(*m_parts, m_history, mayReplaceRecord, this);
     m_collectionMenu = new CollectionMenu(*this, *mediaTab, *groupPane, *listSplitter);
     connect(m_menu->quit(), &QAction::triggered, this, &MainWindow::quit);
     new weblookup::LookupStatus(m_lookup->workflow(), statusBar());

@@ -1,5 +1,7 @@
 #include "exchange/CsvCommands.h"
 
+#include "exchange/ImportedRecords.h"
+
 #include "catalog/ArchiveReader.h"
 #include "catalog/CatalogState.h"
 #include "catalog/Database.h"
@@ -227,7 +229,7 @@ void CsvCommands::importCsv()
     if (import.changedSchema())
         state.current->columnsChanged(); // the collector's columns came with the file
     if (stored > 0)
-        showAfterImport(std::move(keys));
+        ImportedRecords::show(m_window, std::move(keys));
     if (stored > 0) {
         emit imported(import.firstStoredKey(), import.lastStoredKey());
         // The import's rows are the keys stored between its first and last.
@@ -302,35 +304,6 @@ CsvCommands::Decision CsvCommands::decide(const exchange::CsvImport& import, con
     default:
         return Decision::Stop;
     }
-}
-
-void CsvCommands::showAfterImport(std::optional<std::vector<qint64>> keys)
-{
-    catalog::CatalogState& state = m_window.state;
-    const bool hadRow = state.current->hasCurrentRow();
-    const qint64 key = hadRow ? state.current->bookmark() : 0;
-    // The new records join the search and order in force.
-    try {
-        if (keys) {
-            const QString sql = state.current->sql();
-            state.current->close();
-            state.current = state.database->openRecordSet(sql, std::move(*keys));
-        } else {
-            state.current->requery();
-        }
-    } catch (const EngineError& error) {
-        m_window.prompts.exclamation(error.message());
-    }
-    catalog::RecordSet& set = *state.current;
-    try {
-        set.moveLast();
-        set.moveFirst();
-        if (hadRow)
-            set.setBookmark(key);
-    } catch (const EngineError&) {
-    }
-    m_window.display.recordToForm();
-    m_window.display.showRecordCount();
 }
 
 } // namespace quelto::exchange

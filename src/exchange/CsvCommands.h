@@ -58,9 +58,6 @@ private:
         Stop
     };
     Decision decide(const exchange::CsvImport& import, const QString& file);
-    // The record set in force again, with the new records among its rows:
-    // keys found by the import's worker, or the set's query run anew.
-    void showAfterImport(std::optional<std::vector<qint64>> keys);
 
     editing::WindowParts m_window;
     history::CatalogHistory& m_history;

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "editing/WindowParts.h"
+
+#include <functional>
+#include <QObject>
+#include <QString>
+
+namespace quelto::history {
+class CatalogHistory;
+}
+
+namespace quelto::importing {
+
+struct ImportPreview;
+
+// File > Import > "From Another Catalogue...": a file of another catalogue
+// program or service is read first (off the window's thread, with progress
+// and Cancel) and the user sees what it holds: its format, its movies, covers
+// and loans, and how many of them the catalogue holds already. Only then is
+// it imported, in one transaction that Cancel undoes whole; a summary says
+// what came in and what was left out, and why. The records added are one
+// step of Undo.
+class ImportCommands : public QObject
+{
+    Q_OBJECT
+public:
+    static inline const QString Caption = QStringLiteral("Import From Another Catalogue");
+    static inline const QString CannotImport = QStringLiteral("Cannot import: %1");
+    static inline const QString ImportCancelled =
+        QStringLiteral("The import was cancelled; nothing was stored.");
+    static inline const QString NothingToImport = QStringLiteral("\"%1\" (%2) holds no movies.");
+    static inline const QString Import = QStringLiteral("&Import");
+    static inline const QString UpdateAndAdd = QStringLiteral("Update and &Add");
+    static inline const QString UpdateOnly = QStringLiteral("&Update Only");
+    static inline const QString Cancel = QStringLiteral("&Cancel");
+
+    // mayReplaceRecord: asked before an import changes the record on screen.
+    ImportCommands(const editing::WindowParts& parts, history::CatalogHistory& history,
+                   std::function<bool()> mayReplaceRecord, QObject* parent = nullptr);
+
+    void importOther(); // mnImportOther
+    // The same for a file already chosen (tests, a file dropped on the window).
+    void importFile(const QString& path);
+
+signals:
+    // Records were appended: the keys firstKey to lastKey, all of them.
+    void imported(qint64 firstKey, qint64 lastKey);
+
+private:
+    // What the user decides once the file has been read.
+    enum class Decision
+    {
+        Add,          // a collection: the movies not in the catalogue yet
+        UpdateOnly,   // a watch list: the matching records only
+        UpdateAndAdd, // a watch list: the matching records, and the others added
+        Stop
+    };
+    Decision decide(const ImportPreview& preview);
+
+    editing::WindowParts m_window;
+    history::CatalogHistory& m_history;
+    std::function<bool()> m_mayReplaceRecord;
+};
+
+} // namespace quelto::importing
