@@ -207,9 +207,12 @@ try:
     check(summary is not None and "site profile left out:" in summary.name and "mysite.json" in summary.name,
           "the summary names the broken profile file with its reason")
     sx, sy = centre(summary)
-    xdo("mousemove", "--sync", sx - 150, sy)
+    # Near the label's start: a long summary is wider than the window, and
+    # its centre may lie beyond either edge of the screen.
+    hx = max(summary.queryComponent().getExtents(pyatspi.DESKTOP_COORDS).x, 0) + 10
+    xdo("mousemove", "--sync", hx, sy)
     time.sleep(0.5)
-    xdo("mousemove", "--sync", sx - 140, sy)
+    xdo("mousemove", "--sync", hx + 10, sy)
     time.sleep(3)
     shot("02-summary-and-its-tooltip")
 
