@@ -9,22 +9,7 @@
 #include <QString>
 #include <functional>
 
-namespace quelto::catalog {
-class EngineError;
-struct CatalogState;
-} // namespace quelto::catalog
-namespace quelto::history {
-class CatalogHistory;
-} // namespace quelto::history
-namespace quelto::tasks {
-class CommandRunner;
-} // namespace quelto::tasks
-
 namespace quelto::editing {
-
-struct RecordForm;
-class RecordDisplay;
-class UserPrompts;
 
 // The record buttons: moving through the current record set, entering a new
 // record, storing the shown fields and deleting the current record (what a

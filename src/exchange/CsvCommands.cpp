@@ -18,8 +18,8 @@
 #include "exchange/CsvImport.h"
 #include "history/CatalogHistory.h"
 #include "history/RecordImport.h"
-#include "loans/LoanStore.h"
 #include "loans/LoansCsv.h"
+#include "loans/LoanStore.h"
 #include "tasks/BackgroundTask.h"
 
 #include <QAction>
@@ -125,7 +125,8 @@ void CsvCommands::exportCsv()
     qint64 count = 0;
     int covers = 0;
     const auto writeRecords = [&](tasks::TaskControl& progress) {
-        progress.begin(QStringLiteral("Writing the records..."), qint64(keys.size()), QStringLiteral("records"));
+        progress.begin(QStringLiteral("Writing the records..."), qint64(keys.size()),
+                       QStringLiteral("records"));
         catalog::ArchiveReader rows(cataloguePath, columns);
         std::optional<exchange::CsvCoverFolder> folder;
         if (withCovers)
@@ -204,14 +205,8 @@ void CsvCommands::importCsv()
     std::optional<std::vector<qint64>> keys;
     const auto storeRows = [&](tasks::TaskControl& progress) {
         stored = import.append(db, duplicates, &progress);
-        if (stored > 0 && !keyQuery.isEmpty()) {
-            progress.begin(QStringLiteral("Updating the record list..."));
-            try {
-                keys = catalog::ArchiveReader::keysOf(cataloguePath, keyQuery);
-            } catch (const EngineError&) {
-                // the window runs the query itself
-            }
-        }
+        if (stored > 0)
+            keys = ImportedRecords::keysAfterImport(cataloguePath, keyQuery, progress);
     };
     const auto storing = prompts.runTask(QStringLiteral("Importing \"%1\"").arg(file), storeRows);
     if (storing->stoppedOnCancel()) {

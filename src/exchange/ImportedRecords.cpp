@@ -1,15 +1,30 @@
 #include "exchange/ImportedRecords.h"
 
+#include "catalog/ArchiveReader.h"
 #include "catalog/CatalogState.h"
 #include "catalog/Database.h"
 #include "catalog/EngineError.h"
 #include "catalog/RecordSet.h"
 #include "editing/RecordDisplay.h"
 #include "editing/UserPrompts.h"
+#include "tasks/TaskControl.h"
 
 namespace quelto::exchange {
 
 using catalog::EngineError;
+
+std::optional<std::vector<qint64>>
+ImportedRecords::keysAfterImport(const QString& path, const QString& keyQuery, tasks::TaskControl& control)
+{
+    if (keyQuery.isEmpty())
+        return std::nullopt;
+    control.begin(QStringLiteral("Updating the record list..."));
+    try {
+        return catalog::ArchiveReader::keysOf(path, keyQuery);
+    } catch (const EngineError&) {
+        return std::nullopt;
+    }
+}
 
 void ImportedRecords::show(const editing::WindowParts& window, std::optional<std::vector<qint64>> keys)
 {

@@ -3,7 +3,12 @@
 #include "editing/WindowParts.h"
 
 #include <optional>
+#include <QString>
 #include <vector>
+
+namespace quelto::tasks {
+class TaskControl;
+}
 
 namespace quelto::exchange {
 
@@ -13,6 +18,12 @@ namespace quelto::exchange {
 class ImportedRecords
 {
 public:
+    // On the import's worker, once records were added: the rows of the record
+    // set's key query (RecordSet::keyQuery, taken on the window's thread) in
+    // the catalogue at path; nothing when there is no query or it fails, and
+    // the window then runs it itself.
+    static std::optional<std::vector<qint64>> keysAfterImport(const QString& path, const QString& keyQuery,
+                                                              tasks::TaskControl& control);
     static void show(const editing::WindowParts& window, std::optional<std::vector<qint64>> keys);
 };
 

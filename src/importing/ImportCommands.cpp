@@ -1,6 +1,5 @@
 #include "importing/ImportCommands.h"
 
-#include "catalog/ArchiveReader.h"
 #include "catalog/CatalogState.h"
 #include "catalog/Database.h"
 #include "catalog/EngineError.h"
@@ -116,14 +115,8 @@ void ImportCommands::importFile(const QString& path)
         prompts.runTask(QStringLiteral("Importing \"%1\"").arg(file), [&](tasks::TaskControl& control) {
             CatalogueImport import(path, options);
             summary = import.run(db, control);
-            if (summary.added > 0 && !keyQuery.isEmpty()) {
-                control.begin(QStringLiteral("Updating the record list..."));
-                try {
-                    keys = catalog::ArchiveReader::keysOf(cataloguePath, keyQuery);
-                } catch (const EngineError&) {
-                    // the window runs the query itself
-                }
-            }
+            if (summary.added > 0)
+                keys = exchange::ImportedRecords::keysAfterImport(cataloguePath, keyQuery, control);
         });
     if (!ended(prompts, *storing, CannotImport))
         return;
