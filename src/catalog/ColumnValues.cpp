@@ -284,7 +284,7 @@ std::vector<uint32_t> ColumnValues::ranks(bool descending) const
         }
         std::string_view key = value.substr(1);
         if (value[0] == Text && m_collation == Collation::Western) {
-            western = TextKeys::sortKey(key);
+            western = TextKeys::orderKey(key);
             key = western;
         } else if (value[0] == Text && m_collation == Collation::Rtrim) {
             key = trimmedRight(key);

@@ -13,6 +13,9 @@
 namespace quelto::catalog {
 namespace {
 
+// Names of the orders kept since runs of digits sort by their value.
+const QString NaturalPrefix = QStringLiteral("natural:");
+
 // The keys in the table's order and the order as positions into them, from
 // the keys in order.
 void split(const std::vector<std::int64_t>& ordered, std::shared_ptr<OrderCache::Keys>& keys,
@@ -51,7 +54,11 @@ void KeptOrder::restore(SqliteConnection& connection)
         while (stamp && kept->step()) {
             if (kept->int64(1) != qint64(stamp->changeCounter))
                 continue; // the file has changed since
-            const QString signature = kept->value(0).toString();
+            // Orders kept before numbers sorted by value are of no use.
+            const QString name = kept->value(0).toString();
+            if (!name.startsWith(NaturalPrefix))
+                continue;
+            const QString signature = name.mid(NaturalPrefix.size());
             sqlite3_stmt* row = kept->handle();
             const auto bytes = size_t(sqlite3_column_bytes(row, 3));
             if (bytes != size_t(kept->int64(2)) * 8)
@@ -121,7 +128,7 @@ bool KeptOrder::keep(SqliteConnection& connection, const QStringList& signatures
     auto insert = connection.prepare(QStringLiteral("insert into %1 values (?, ?, ?, ?)").arg(Table));
     for (const auto& [signature, blob] : orders) {
         insert->reset();
-        insert->bind(1, signature);
+        insert->bind(1, NaturalPrefix + signature);
         insert->bindInt64(2, qint64(stamp->changeCounter) + 1);
         insert->bindInt64(3, blob.size() / 8);
         insert->bindBlob(4, blob);

@@ -1,47 +1,45 @@
 #include "catalog/LikePattern.h"
 
+#include "catalog/TextFold.h"
 #include "catalog/Utf8.h"
 #include "catalog/WesternCollation.h"
 
-#include <QChar>
+#include <QList>
+#include <QString>
 #include <algorithm>
-#include <type_traits>
 #include <vector>
 
 namespace quelto::catalog {
 namespace {
 
-// Case by Unicode's rules: the lower case, then the case folding, so that
-// final sigma meets sigma and dotted capital I meets i.
-char32_t folded(char32_t c)
+char32_t folded(char32_t c) { return TextFold::caseFolded(c); }
+
+bool isAscii(std::string_view text)
 {
-    if (c < 0x80)
-        return (c >= U'A' && c <= U'Z') ? c + 32 : c;
-    if (c == 0x130) // "İ": its lower case is "i" with a combining dot
-        return U'i';
-    return QChar::toCaseFolded(WesternCollation::foldCase(c));
+    const auto* t = reinterpret_cast<const unsigned char*>(text.data());
+    return std::none_of(t, t + text.size(), [](unsigned char b) { return b & 0x80; });
 }
 
-// The characters beyond ASCII whose folding is an ASCII character, in order.
-// Case mappings exist in the first two planes only.
-const std::vector<char32_t>& foldingToAscii()
+// Text written with combining marks ("e" + U+0301) in its composed form, so
+// that a typed "é" finds it; other text as it is.
+std::u32string composed(std::string_view utf8)
 {
-    static const std::vector<char32_t> list = [] {
-        std::vector<char32_t> found;
-        for (char32_t c = 0x80; c < 0x20000; ++c) {
-            if ((c < 0xD800 || c > 0xDFFF) && folded(c) < 0x80)
-                found.push_back(c);
-        }
-        return found;
-    }();
-    return list;
+    std::u32string text = Utf8::decodeAll(utf8);
+    const bool marks = std::any_of(text.begin(), text.end(), [](char32_t c) {
+        return c >= 0x300 && TextFold::letters(c).count == 0;
+    });
+    if (!marks)
+        return text;
+    const QString q = QString::fromUcs4(text.data(), qsizetype(text.size())).normalized(QString::NormalizationForm_C);
+    const QList<uint> ucs = q.toUcs4();
+    return std::u32string(ucs.begin(), ucs.end());
 }
 
 } // namespace
 
 LikePattern::LikePattern(std::string_view utf8Pattern)
 {
-    const std::u32string p = Utf8::decodeAll(utf8Pattern);
+    const std::u32string p = composed(utf8Pattern);
     for (size_t i = 0; i < p.size(); ++i) {
         const char32_t c = p[i];
         Token token{Kind::Literal};
@@ -80,7 +78,10 @@ LikePattern::LikePattern(std::string_view utf8Pattern)
                         {WesternCollation::baseLetter(p[j]), WesternCollation::baseLetter(p[j + 2]), true});
                     j += 3;
                 } else {
-                    m_ranges.push_back({folded(p[j]), 0, false});
+                    const char32_t item = folded(p[j]);
+                    const bool plain = TextFold::isPlain(item);
+                    m_hasExact = m_hasExact || !plain;
+                    m_ranges.push_back({item, 0, false, plain});
                     ++j;
                 }
             }
@@ -92,9 +93,22 @@ LikePattern::LikePattern(std::string_view utf8Pattern)
             i = j;
             break;
         }
-        default:
+        default: {
             token.literal = folded(c);
+            const TextFold::Letters letters = TextFold::letters(token.literal);
+            if (letters.count == 0) // a mark alone: the text's marks do not count either
+                continue;
+            if (!TextFold::isPlain(token.literal)) {
+                token.exact = true;
+                m_hasExact = true;
+                for (unsigned char part = 0; part + 1 < letters.count; ++part) {
+                    token.part = part;
+                    m_tokens.push_back(token);
+                }
+                token.part = static_cast<unsigned char>(letters.count - 1);
+            }
             break;
+        }
         }
         m_tokens.push_back(token);
     }
@@ -108,7 +122,8 @@ void LikePattern::prepareAscii()
         if (m_tokens[k].kind == Kind::AnyRun)
             continue;
         for (unsigned char c = 0; c < 128; ++c) {
-            if (matchOne(m_tokens[k], c))
+            const char32_t lower = folded(c);
+            if (take(m_tokens[k], Unit{lower, lower, 0, 1}))
                 m_ascii[k].add(c);
         }
     }
@@ -180,7 +195,7 @@ bool LikePattern::takesAsciiOnly(const Token& token) const
 {
     switch (token.kind) {
     case Kind::Literal:
-        return token.literal < 0x80;
+        return !token.exact && token.literal < 0x80;
     case Kind::Digit:
     case Kind::AnyRun:
         return true;
@@ -200,45 +215,60 @@ bool LikePattern::takesAsciiOnly(const Token& token) const
     return false;
 }
 
-bool LikePattern::matchOne(const Token& token, char32_t c) const
+// Whether a set takes the whole character a unit comes from, as it is.
+bool LikePattern::inSet(const Token& token, const Unit& unit) const
 {
-    const bool ascii = c < 0x80;
-    const char32_t fold = folded(c);
-    switch (token.kind) {
-    case Kind::Literal:
-        return fold == token.literal;
-    case Kind::AnyOne:
-        return true;
-    case Kind::Digit:
-        return c >= U'0' && c <= U'9';
-    case Kind::Set: {
-        const char32_t base = ascii ? fold : WesternCollation::baseLetter(c);
-        bool inSet = false;
-        for (size_t r = token.firstRange; r < token.firstRange + token.rangeCount && !inSet; ++r) {
-            const Range& range = m_ranges[r];
-            inSet = range.isRange ? (base >= range.low && base <= range.high) : fold == range.low;
-        }
-        return inSet != token.negated;
-    }
-    case Kind::AnyRun:
-        break;
+    const char32_t base = unit.exact < 0x80 ? unit.exact : WesternCollation::baseLetter(unit.exact);
+    for (size_t r = token.firstRange; r < token.firstRange + token.rangeCount; ++r) {
+        const Range& range = m_ranges[r];
+        if (range.isRange ? (base >= range.low && base <= range.high) : unit.exact == range.low)
+            return true;
     }
     return false;
 }
 
-template <typename Text> bool LikePattern::matchSequence(const Text& text) const
+size_t LikePattern::take(const Token& token, const Unit& unit) const
+{
+    switch (token.kind) {
+    case Kind::Literal:
+        if (token.exact)
+            return unit.exact == token.literal && unit.part == token.part ? 1 : 0;
+        return unit.base == token.literal ? 1 : 0;
+    case Kind::AnyOne:
+        return unit.part == 0 ? unit.parts : 0;
+    case Kind::Digit:
+        return unit.base >= U'0' && unit.base <= U'9' ? 1 : 0;
+    case Kind::Set: {
+        // A plain letter in the list takes what folds to it, one letter at a time.
+        bool plainLetter = false;
+        for (size_t r = token.firstRange; r < token.firstRange + token.rangeCount && !plainLetter; ++r)
+            plainLetter = m_ranges[r].plain && m_ranges[r].low == unit.base;
+        if (token.negated)
+            return unit.part == 0 && unit.parts == 1 && !plainLetter && !inSet(token, unit) ? 1 : 0;
+        if (unit.part == 0 && inSet(token, unit))
+            return unit.parts;
+        return plainLetter ? 1 : 0;
+    }
+    case Kind::AnyRun:
+        break;
+    }
+    return 0;
+}
+
+bool LikePattern::matchUnits(const std::vector<Unit>& text) const
 {
     // Glob matching with one backtrack point for the last "*": linear for the
     // patterns the searches build (a single run of characters between stars).
     size_t t = 0, k = 0;
     size_t starToken = size_t(-1), starText = 0;
     while (t < text.size()) {
+        size_t taken = 0;
         if (k < m_tokens.size() && m_tokens[k].kind == Kind::AnyRun) {
             starToken = k++;
             starText = t;
-        } else if (k < m_tokens.size() && matchOne(m_tokens[k], char32_t(static_cast<std::make_unsigned_t<typename Text::value_type>>(text[t])))) {
+        } else if (k < m_tokens.size() && (taken = take(m_tokens[k], text[t])) != 0 && t + taken <= text.size()) {
             ++k;
-            ++t;
+            t += taken;
         } else if (starToken != size_t(-1)) {
             k = starToken + 1;
             t = ++starText;
@@ -251,46 +281,21 @@ template <typename Text> bool LikePattern::matchSequence(const Text& text) const
     return k == m_tokens.size();
 }
 
-bool LikePattern::holdsAsciiFolding(std::string_view utf8Text)
-{
-    const std::vector<char32_t>& list = foldingToAscii();
-    for (size_t i = 0; i < utf8Text.size();) {
-        if (static_cast<unsigned char>(utf8Text[i]) < 0x80) {
-            ++i;
-            continue;
-        }
-        const char32_t c = Utf8::decode(utf8Text, i);
-        if (std::binary_search(list.begin(), list.end(), c))
-            return true;
-    }
-    return false;
-}
-
 bool LikePattern::matches(std::string_view utf8Text) const
 {
     if (!m_valid)
         return false;
+    // Most catalogue text is ASCII: its bytes are matched as they are.
     if (m_bytewise) {
-        // Bytes beyond ASCII match no token but a run, and the ASCII bytes of
-        // UTF-8 are whole characters: a match of the bytes is one of the
-        // characters, and the only characters a token takes are ASCII ones,
-        // unless the text holds a character that folds to ASCII.
         if (m_shape == Shape::Substring)
             return findBytes(utf8Text);
-        if (matchAscii(utf8Text))
-            return true;
-        const auto* t = reinterpret_cast<const unsigned char*>(utf8Text.data());
-        if (std::none_of(t, t + utf8Text.size(), [](unsigned char b) { return b & 0x80; }) ||
-            !holdsAsciiFolding(utf8Text))
-            return false;
-        return matchDecoded(utf8Text);
+        if (isAscii(utf8Text))
+            return matchAscii(utf8Text);
+        return matchFoldedBytes(utf8Text);
     }
-    // Most catalogue text is ASCII: its bytes are matched as they are, until
-    // a byte shows the text is not (a character beyond ASCII may fold to an
-    // ASCII letter, "K" Kelvin sign to "k").
-    const auto* t = reinterpret_cast<const unsigned char*>(utf8Text.data());
-    const size_t n = utf8Text.size();
     if (m_shape == Shape::Substring) {
+        const auto* t = reinterpret_cast<const unsigned char*>(utf8Text.data());
+        const size_t n = utf8Text.size();
         const size_t k = m_tokens.size() - 2;
         const AsciiSet& first = m_ascii[1];
         for (size_t start = 0; start < n; ++start) {
@@ -301,10 +306,8 @@ bool LikePattern::matches(std::string_view utf8Text) const
         }
         return false;
     }
-    for (size_t i = 0; i < n; ++i) {
-        if (t[i] & 0x80)
-            return matchDecoded(utf8Text);
-    }
+    if (!isAscii(utf8Text))
+        return matchDecoded(utf8Text);
     return matchAscii(utf8Text);
 }
 
@@ -321,32 +324,61 @@ bool LikePattern::runAt(const unsigned char* t) const
 }
 
 // The bytewise search of a "*...*" pattern in one pass over the text, which
-// notes on the way whether the text is all ASCII.
+// notes on the way whether the text is all ASCII; a text that is not is
+// searched in its folding.
 bool LikePattern::findBytes(std::string_view utf8Text) const
 {
     const auto* t = reinterpret_cast<const unsigned char*>(utf8Text.data());
     const size_t n = utf8Text.size();
     const size_t k = m_tokens.size() - 2;
     const AsciiSet& first = m_ascii[1];
-    unsigned char seen = 0;
-    size_t start = 0;
-    for (; start + k <= n; ++start) {
-        seen |= t[start];
+    for (size_t start = 0; start < n; ++start) {
+        if (t[start] & 0x80)
+            return matchFoldedBytes(utf8Text);
+        if (first.has(t[start]) && start + k <= n && runAt(t + start))
+            return true;
+    }
+    return false;
+}
+
+// The tokens take ASCII letters by their folding only: the folding's bytes
+// are matched as they are (a byte beyond ASCII matches no token but a run).
+bool LikePattern::matchFoldedBytes(std::string_view utf8Text) const
+{
+    thread_local std::string text;
+    text.clear();
+    TextFold::appendFolded(utf8Text, text);
+    if (m_shape != Shape::Substring)
+        return matchAscii(text);
+    const auto* t = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size();
+    const size_t k = m_tokens.size() - 2;
+    const AsciiSet& first = m_ascii[1];
+    for (size_t start = 0; start + k <= n; ++start) {
         if (first.has(t[start]) && runAt(t + start))
             return true;
     }
-    for (; start < n; ++start)
-        seen |= t[start];
-    if (!(seen & 0x80) || !holdsAsciiFolding(utf8Text))
-        return false;
-    return matchDecoded(utf8Text);
+    return false;
 }
 
 bool LikePattern::matchDecoded(std::string_view utf8Text) const
 {
-    thread_local std::u32string text;
-    Utf8::decodeInto(utf8Text, text);
-    return matchSequence(text);
+    thread_local std::vector<Unit> units;
+    units.clear();
+    const auto add = [](char32_t c) {
+        const TextFold::Letters letters = TextFold::letters(c);
+        const char32_t exact = folded(c);
+        for (unsigned char part = 0; part < letters.count; ++part)
+            units.push_back(Unit{letters.letter[part], exact, part, letters.count});
+    };
+    if (m_hasExact) {
+        for (const char32_t c : composed(utf8Text))
+            add(c);
+    } else {
+        for (size_t i = 0; i < utf8Text.size();)
+            add(Utf8::decode(utf8Text, i));
+    }
+    return matchUnits(units);
 }
 
 } // namespace quelto::catalog

@@ -197,7 +197,7 @@ void OrderKeys::appendKey(sqlite3_stmt* statement, int column, Collation collati
                 text.remove_suffix(1);
         }
         if (collation == Collation::Western)
-            TextKeys::appendSortKey(text, out);
+            TextKeys::appendOrderKey(text, out);
         else
             out.append(text);
         break;

@@ -3,6 +3,8 @@
 #include "catalog/Utf8.h"
 #include "catalog/WesternCollation.h"
 
+#include <algorithm>
+
 namespace quelto::catalog {
 namespace {
 
@@ -88,6 +90,62 @@ void TextKeys::appendSortKey(std::string_view utf8, std::string& key)
         key += '\0';
         key += secondary;
     }
+}
+
+bool TextKeys::holdsDigit(std::string_view utf8)
+{
+    for (char c : utf8) {
+        if (c >= '0' && c <= '9')
+            return true;
+    }
+    return false;
+}
+
+void TextKeys::appendOrderKey(std::string_view utf8, std::string& out)
+{
+    if (!holdsDigit(utf8)) {
+        appendSortKey(utf8, out);
+        return;
+    }
+    thread_local std::string plain;
+    plain.clear();
+    appendSortKey(utf8, plain);
+    // The base letters end at the zero byte before the lower-case ones (the
+    // key holds no other zero byte); digits are ASCII bytes of their own.
+    const size_t baseEnd = std::min(plain.find('\0'), plain.size());
+    for (size_t i = 0; i < baseEnd;) {
+        if (plain[i] < '0' || plain[i] > '9') {
+            out += plain[i++];
+            continue;
+        }
+        while (i < baseEnd && plain[i] == '0')
+            ++i;
+        size_t end = i;
+        while (end < baseEnd && plain[end] >= '0' && plain[end] <= '9')
+            ++end;
+        // A run sorts where a digit does; more significant digits, a larger number.
+        const size_t length = end - i;
+        out += '0';
+        if (length < 0xFF) {
+            out += char(length + 1);
+        } else {
+            out += char(0xFF);
+            for (int shift = 24; shift >= 0; shift -= 8)
+                out += char((length >> shift) & 0xFF);
+        }
+        out.append(plain, i, length);
+        i = end;
+    }
+    out += '\0';
+    out += plain;
+}
+
+std::string TextKeys::orderKey(std::string_view utf8)
+{
+    std::string key;
+    key.reserve(utf8.size() * 2 + 4);
+    appendOrderKey(utf8, key);
+    return key;
 }
 
 void TextKeys::appendFolded(std::string_view utf8, std::string& out)

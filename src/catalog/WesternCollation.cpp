@@ -1,5 +1,6 @@
 #include "catalog/WesternCollation.h"
 
+#include "catalog/TextKeys.h"
 #include "catalog/Utf8.h"
 
 #include <QChar>
@@ -95,6 +96,16 @@ int compareSequences(const std::vector<char32_t>& a, const std::vector<char32_t>
 
 int WesternCollation::compareUtf8(std::string_view a, std::string_view b)
 {
+    // Runs of digits compare by their value (TextKeys::orderKey).
+    if (TextKeys::holdsDigit(a) || TextKeys::holdsDigit(b)) {
+        thread_local std::string ka, kb;
+        ka.clear();
+        kb.clear();
+        TextKeys::appendOrderKey(a, ka);
+        TextKeys::appendOrderKey(b, kb);
+        const int c = ka.compare(kb);
+        return (c > 0) - (c < 0);
+    }
     // ASCII prefix: case folding alone decides; identical folded prefixes are
     // equal on every level, so the slow path can start behind them.
     size_t i = 0;

@@ -9,7 +9,8 @@ namespace quelto::catalog {
 // groups and sorts text: letters compare without case, an accented letter sorts
 // with its base letter ("Émile" next to "Emile", before "F"), and only text that
 // is the same but for accents is told apart by them (unaccented first).
-// Two texts that differ only in case compare equal.
+// Two texts that differ only in case compare equal. Runs of digits compare by
+// their value ("V2" before "V10"; "V02" right before "V2").
 class WesternCollation
 {
 public:
