@@ -2,9 +2,14 @@
 
 #include "app/MainMenu.h"
 #include "app/MainWindow.h"
+#include "app/CatalogueSwitcher.h"
 #include "app/Settings.h"
+#include "catalog/CatalogState.h"
+#include "catalog/RecordSet.h"
 #include "catalog/EngineError.h"
+#include "editing/CatalogueCompletion.h"
 #include "editing/MediaTab.h"
+#include "editing/SpellingDialog.h"
 #include "editing/RecordDisplay.h"
 #include "editing/UserPrompts.h"
 #include "groups/GroupCommands.h"
@@ -20,6 +25,8 @@
 #include "search/RecordListModel.h"
 #include "statistics/ChartPrinter.h"
 #include "statistics/StatisticsWindow.h"
+#include "weblookup/LookupTab.h"
+#include "weblookup/LookupWorkflow.h"
 
 #include <QAction>
 #include <QLabel>
@@ -37,6 +44,7 @@ const QString GroupOrderKey = QStringLiteral("GroupOrder");
 const QString GroupPaneKey = QStringLiteral("GroupPane");
 const QString ListSplitKey = QStringLiteral("ListSplit");
 const QString LoanPeriodKey = QStringLiteral("LoanPeriodDays");
+const QString GrabAliasesKey = QStringLiteral("GrabAliases");
 
 } // namespace
 
@@ -59,8 +67,41 @@ CollectionMenu::CollectionMenu(MainWindow& window, editing::MediaTab& mediaTab, 
     connect(m_notice, &QLabel::linkActivated, this, &CollectionMenu::showLoans);
     addMenus();
     restoreSettings();
+    m_groups->setHistory(
+        &window.history(), [&window] { return window.catalogueSwitcher().mayReplaceRecord(); },
+        [&window] {
+            // The record on show stays, with what the merge made of it.
+            catalog::RecordSet& set = *window.state().current;
+            const qint64 shown = set.hasCurrentRow() ? set.bookmark() : 0;
+            try {
+                set.requery();
+                if (shown != 0)
+                    set.setBookmark(shown);
+            } catch (const catalog::EngineError&) {
+                // Not in the set any more: it shows the first record.
+            }
+            if (set.bof() && set.eof())
+                window.display().clearFields();
+            else
+                window.display().recordToForm();
+            window.display().showRecordCount();
+            window.recordList().model().reread();
+            window.recordList().follow();
+        });
 
     window.display().addShownListener([this] { afterShown(); });
+    // The form's people, company and genre fields offer the catalogue's values.
+    m_completion = new editing::CatalogueCompletion(window.form(), this);
+    window.display().addShownListener([this] {
+        if (m_completionPath != m_window.state().databasePath) {
+            m_completionPath = m_window.state().databasePath;
+            m_completion->readCatalogue(m_completionPath);
+        }
+        m_completion->noteShownRecord();
+    });
+    // A grab's values take the spellings in use.
+    connect(&window.lookupTab().workflow(), &weblookup::LookupWorkflow::grabFinished, this,
+            [this] { m_completion->respellGrabbed(m_spellings); });
     connect(m_loans, &loans::LoanCommands::loansChanged, this, [this] {
         updateOverdueNotice();
         m_window.recordList().model().reread(); // the Loan column
@@ -112,6 +153,21 @@ void CollectionMenu::addMenus()
     connect(loans, &QAction::triggered, this, &CollectionMenu::showLoans);
     connect(statistics, &QAction::triggered, this, &CollectionMenu::showStatistics);
     connect(pane, &QAction::toggled, this, &CollectionMenu::setGroupPaneVisible);
+    collection->addSeparator();
+    QAction* spellings = collection->addAction(QStringLiteral("Grab S&pellings..."));
+    spellings->setObjectName(QStringLiteral("mnGrabSpellings"));
+    spellings->setToolTip(QStringLiteral("The spellings a grab stores a page's values under"));
+    connect(spellings, &QAction::triggered, this, &CollectionMenu::editSpellings);
+}
+
+void CollectionMenu::editSpellings()
+{
+    editing::SpellingDialog dialog(completion::SpellingMap::format(m_spellings.aliases()), &m_window);
+    m_window.prompts().showModal(dialog);
+    if (dialog.result() != QDialog::Accepted)
+        return;
+    m_spellings = completion::SpellingMap(completion::SpellingMap::parse(dialog.aliases()));
+    storeSetting(GrabAliasesKey, completion::SpellingMap::format(m_spellings.aliases()));
 }
 
 void CollectionMenu::restoreSettings()
@@ -128,6 +184,9 @@ void CollectionMenu::restoreSettings()
     const QByteArray split = QByteArray::fromBase64(settings.value(Section, ListSplitKey).toLatin1());
     if (split.isEmpty() || !m_splitter.restoreState(split))
         m_splitter.setSizes({220, 600});
+    const QString noAliases = QStringLiteral("\x01"); // none stored yet: the defaults
+    if (const QString aliases = settings.value(Section, GrabAliasesKey, noAliases); aliases != noAliases)
+        m_spellings = completion::SpellingMap(completion::SpellingMap::parse(aliases));
     const bool visible = settings.value(Section, GroupPaneKey, QStringLiteral("1")) != QLatin1String("0");
     if (QAction* item = m_window.menu().action(QStringLiteral("mnGroupPane")))
         item->setChecked(visible);

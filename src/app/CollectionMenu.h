@@ -1,5 +1,7 @@
 #pragma once
 
+#include "completion/SpellingMap.h"
+
 #include <functional>
 #include <memory>
 #include <QDate>
@@ -10,6 +12,7 @@ class QSplitter;
 
 namespace quelto::editing {
 class MediaTab;
+class CatalogueCompletion;
 }
 namespace quelto::groups {
 class GroupCommands;
@@ -47,6 +50,7 @@ public:
     loans::LoanCommands& loans() const { return *m_loans; }
     loans::LoanPanel& loanPanel() const { return *m_panel; }
     groups::GroupCommands& groups() const { return *m_groups; }
+    editing::CatalogueCompletion& completion() const { return *m_completion; }
     loans::LoansWindow& loansWindow();
     statistics::StatisticsWindow& statisticsWindow();
     QLabel* overdueNotice() const { return m_notice; }
@@ -69,6 +73,7 @@ private:
     void restoreSettings();
     void storeSetting(const QString& key, const QString& value);
     void afterShown();
+    void editSpellings();
 
     MainWindow& m_window;
     groups::GroupPane& m_groupPane;
@@ -76,6 +81,9 @@ private:
     loans::LoanCommands* m_loans;
     loans::LoanPanel* m_panel;
     groups::GroupCommands* m_groups;
+    editing::CatalogueCompletion* m_completion;
+    QString m_completionPath; // the catalogue whose values it offers
+    completion::SpellingMap m_spellings;
     std::unique_ptr<statistics::ChartPrinter> m_printer;
     loans::LoansWindow* m_loansWindow = nullptr;
     statistics::StatisticsWindow* m_statisticsWindow = nullptr;

@@ -11,7 +11,7 @@
 namespace quelto::editing {
 namespace {
 
-std::string keyOf(const QString& text) { return catalog::TextKeys::sortKey(text.toUtf8().toStdString()); }
+std::string keyOf(const QString& text) { return catalog::TextKeys::orderKey(text.toUtf8().toStdString()); }
 
 void sortByCatalogueOrder(QStringList& entries)
 {

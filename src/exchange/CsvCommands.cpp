@@ -232,6 +232,23 @@ void CsvCommands::importCsv()
                                                               int(stored), QFileInfo(*chosen).fileName()));
     }
     QString text = QStringLiteral("%1 records imported from \"%2\".").arg(number(stored), file);
+    // The loans an export wrote beside the file come with it.
+    const QString loansPath = loans::LoansCsv::besideExport(*chosen);
+    if (QFileInfo::exists(loansPath)) {
+        try {
+            const loans::LoansCsv::ReadCount read = loans::LoansCsv::readFile(db, loansPath);
+            text += QStringLiteral("\n\n%1 loans read from \"%2\".").arg(read.stored).arg(shown(loansPath));
+            if (read.known > 0)
+                text += QStringLiteral(" %1 the catalogue had already.").arg(read.known);
+            if (read.refused > 0)
+                text += QStringLiteral(" %1 left out (no media ID, borrower or date lent, or the tape out already).")
+                            .arg(read.refused);
+            if (read.stored > 0)
+                emit loansRead();
+        } catch (const EngineError& error) {
+            text += QStringLiteral("\n\n") + error.message();
+        }
+    }
     const qint64 skipped = import.acceptedCount() - stored;
     if (skipped > 0)
         text += QStringLiteral("\n\n%1 rows identical to records in the catalogue were skipped.")

@@ -47,6 +47,8 @@ public:
 signals:
     // Records were appended: the keys firstKey to lastKey, all of them.
     void imported(qint64 firstKey, qint64 lastKey);
+    // Loans came with the file (from the loans file beside it).
+    void loansRead();
 
 private:
     // What the user decides once the file has been read: store the rows that

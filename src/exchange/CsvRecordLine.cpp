@@ -17,6 +17,10 @@ CsvRecordLine::CsvRecordLine(catalog::ArchiveReader& rows, CsvCoverFolder* cover
       m_idColumn(int(rows.columns().indexOf(collection::CollectorSchema::IdColumn))),
       m_catalogColumn(int(rows.columns().indexOf(QStringLiteral("catalog")))), m_tapes(m_idColumn >= 0)
 {
+    // The catalogue's blank (an empty movie field is stored as one space) is
+    // written as the empty text, which an import stores as the blank again.
+    for (const QString& column : rows.columns())
+        m_blankAsEmpty.push_back(CsvColumns::isMovieField(column) && column != QLatin1String("mv_rating"));
     // A catalogue with the collector's storage gives each record its tape's length.
     if (m_tapes) {
         const QHash<QString, int> lengths = collection::TapeStore::lengths(rows.connection());
@@ -52,8 +56,13 @@ void CsvRecordLine::append(QByteArray& line)
     for (int c = 0; c < m_columns; ++c) {
         if (c > 0)
             line += ',';
-        if (!m_rows.isNull(c))
-            CsvWriter::appendField(line, m_rows.utf8(c));
+        if (m_rows.isNull(c))
+            continue;
+        const QByteArrayView text = m_rows.utf8(c);
+        if (m_blankAsEmpty[size_t(c)] && text.size() == 1 && text.at(0) == ' ')
+            CsvWriter::appendField(line, QByteArrayView("", 0));
+        else
+            CsvWriter::appendField(line, text);
     }
     if (m_tapes) {
         line += ',';

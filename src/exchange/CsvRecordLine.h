@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include <QByteArray>
 #include <QHash>
 #include <QSet>
@@ -35,6 +37,7 @@ private:
     bool m_tapes;        // the collector's storage: the tape's length follows the columns
     QHash<QByteArray, int> m_lengths; // by media ID as UTF-8
     QSet<qint64> m_withCovers;
+    std::vector<bool> m_blankAsEmpty; // per column: a blank is written as the empty text
 };
 
 } // namespace quelto::exchange

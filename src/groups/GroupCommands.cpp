@@ -9,6 +9,9 @@
 #include "groups/GroupFilter.h"
 #include "groups/GroupModel.h"
 #include "groups/GroupPane.h"
+#include "groups/MergeDialog.h"
+#include "history/CatalogHistory.h"
+#include "history/ValueRename.h"
 #include "groups/RawQuery.h"
 #include "groups/ReadWorker.h"
 #include "loans/LoanStore.h"
@@ -52,6 +55,7 @@ GroupCommands::GroupCommands(catalog::CatalogState& state, search::RecordListCom
                     choose(current.row());
             });
     connect(&m_pane, &GroupPane::shown, this, &GroupCommands::sync);
+    connect(&m_pane, &GroupPane::mergeRequested, this, &GroupCommands::mergeGroup);
     connect(&m_list, &search::RecordListCommands::restrictionDropped, this, &GroupCommands::dropChoice);
 }
 
@@ -247,6 +251,75 @@ void GroupCommands::choose(int row)
     } catch (const EngineError& error) {
         m_prompts.exclamation(error.message());
     }
+}
+
+void GroupCommands::setHistory(history::CatalogHistory* history, std::function<bool()> mayReplaceRecord,
+                               std::function<void()> afterMerge)
+{
+    m_history = history;
+    m_mayReplaceRecord = std::move(mayReplaceRecord);
+    m_afterMerge = std::move(afterMerge);
+}
+
+void GroupCommands::mergeGroup(int row)
+{
+    const std::optional<Group> group = m_pane.model().groupAt(row);
+    if (!group || group->isNone() || !m_state.database)
+        return;
+    // Values as stored, of the movie and its medium; a media ID or a personal
+    // field is not renamed for all records at once.
+    const bool mergeable = m_field->kind == GroupField::Kind::Cast ||
+                           (m_field->kind == GroupField::Kind::Text &&
+                            (m_field->column.startsWith(QLatin1String("mv_")) ||
+                             m_field->column.startsWith(QLatin1String("md_"))));
+    if (!mergeable) {
+        m_prompts.exclamation(QStringLiteral("The groups of %1 cannot be merged.").arg(m_field->caption));
+        return;
+    }
+    if (m_state.newRecordMode) {
+        m_prompts.exclamation(FinishNewRecord);
+        return;
+    }
+    QStringList others;
+    for (const Group& other : m_counts.sorted(GroupCounts::Order::ByName)) {
+        if (!other.isNone() && other.key != group->key)
+            others << other.label;
+    }
+    MergeDialog dialog(group->label, others, m_pane.window());
+    m_prompts.showModal(dialog);
+    const QString into = dialog.value();
+    if (dialog.result() != QDialog::Accepted || into.isEmpty())
+        return;
+    if (m_mayReplaceRecord && !m_mayReplaceRecord())
+        return;
+    catalog::SqliteConnection& connection = *m_state.database->connection();
+    try {
+        const QStringList columns = m_field->columns();
+        const int records = history::ValueRename::recordsHolding(connection, columns, group->value);
+        if (records == 0) {
+            m_prompts.exclamation(QStringLiteral("No record holds \"%1\" any more.").arg(group->value));
+            recount();
+            return;
+        }
+        const QString question = records == 1
+                                     ? QStringLiteral("Merge \"%1\" into \"%2\" in 1 record?")
+                                     : QStringLiteral("Merge \"%1\" into \"%2\" in %3 records?");
+        if (!m_prompts.confirm(records == 1 ? question.arg(group->value, into)
+                                            : question.arg(group->value, into).arg(records)))
+            return;
+        auto change = std::make_unique<history::ValueRename>(columns, group->value, into);
+        change->apply(connection);
+        if (m_history)
+            m_history->add(std::move(change));
+    } catch (const EngineError& error) {
+        m_prompts.exclamation(QStringLiteral("The groups were not merged: %1").arg(error.message()));
+        return;
+    }
+    if (m_hasChoice && m_chosenKey == group->key)
+        m_list.clearRestriction();
+    if (m_afterMerge)
+        m_afterMerge();
+    recount();
 }
 
 } // namespace quelto::groups

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <functional>
 #include <memory>
 
 namespace quelto::catalog {
@@ -17,6 +18,9 @@ class UserPrompts;
 }
 namespace quelto::search {
 class RecordListCommands;
+}
+namespace quelto::history {
+class CatalogHistory;
 }
 
 namespace quelto::groups {
@@ -49,6 +53,16 @@ public:
     // Makes a row of the pane the filter of the list ("All records": none).
     void choose(int row);
 
+    // "Merge into...": asks for the value the group's records get instead of
+    // theirs, says how many records change and asks to go on, then renames
+    // the value in every record of the catalogue as one step of the history.
+    void mergeGroup(int row);
+    // Where merges are kept for Undo, and the question before the record on
+    // show is replaced (typed changes saved or dropped).
+    // afterMerge shows the catalogue as the merge left it.
+    void setHistory(history::CatalogHistory* history, std::function<bool()> mayReplaceRecord,
+                    std::function<void()> afterMerge);
+
     const GroupCounts& counts() const { return m_counts; }
     bool isCounting() const { return m_counting; }
     // Full counts made so far (the rest followed the change log).
@@ -69,6 +83,9 @@ private:
     catalog::CatalogState& m_state;
     search::RecordListCommands& m_list;
     editing::UserPrompts& m_prompts;
+    history::CatalogHistory* m_history = nullptr;
+    std::function<bool()> m_mayReplaceRecord;
+    std::function<void()> m_afterMerge;
     GroupPane& m_pane;
     std::unique_ptr<ReadWorker> m_worker;
     const GroupField* m_field;

@@ -40,7 +40,7 @@ std::string_view GroupKeying::trimmed(std::string_view raw)
 QByteArray GroupKeying::textKey(std::string_view raw)
 {
     // The marker keeps a text whose sort key is empty apart from "no value".
-    const std::string key = catalog::TextKeys::sortKey(raw);
+    const std::string key = catalog::TextKeys::orderKey(raw);
     QByteArray out;
     out.reserve(qsizetype(key.size()) + 1);
     out.append('v');

@@ -1,6 +1,8 @@
 #include "groups/GroupModel.h"
 
+#include "catalog/LikePattern.h"
 #include "groups/GroupFilter.h"
+#include "search/SearchQuery.h"
 
 #include <QFont>
 #include <QLocale>
@@ -10,15 +12,43 @@ namespace quelto::groups {
 void GroupModel::setCounts(const GroupCounts& counts, GroupCounts::Order order)
 {
     beginResetModel();
-    m_groups = counts.sorted(order);
+    m_all = counts.sorted(order);
+    applyNameFilter();
     m_records = counts.records();
     m_filled = true;
     endResetModel();
 }
 
+void GroupModel::setNameFilter(const QString& text)
+{
+    if (text == m_nameFilter)
+        return;
+    beginResetModel();
+    m_nameFilter = text;
+    applyNameFilter();
+    endResetModel();
+}
+
+void GroupModel::applyNameFilter()
+{
+    if (m_nameFilter.isEmpty()) {
+        m_groups = m_all;
+        return;
+    }
+    const QByteArray pattern = search::SearchQuery::substringPattern(m_nameFilter).toUtf8();
+    const catalog::LikePattern like({pattern.constData(), size_t(pattern.size())});
+    m_groups.clear();
+    for (const Group& group : m_all) {
+        const QByteArray name = GroupFilter::shownName(group).toUtf8();
+        if (like.matches({name.constData(), size_t(name.size())}))
+            m_groups.push_back(group);
+    }
+}
+
 void GroupModel::clear()
 {
     beginResetModel();
+    m_all.clear();
     m_groups.clear();
     m_records = 0;
     m_filled = false;

@@ -20,6 +20,11 @@ public:
 
     void setCounts(const GroupCounts& counts, GroupCounts::Order order);
     void clear();
+    // Shows only the groups whose name holds the text, found as every search
+    // finds text (case and accents aside: "amelie" finds "Amélie"); empty
+    // shows all.
+    void setNameFilter(const QString& text);
+    const QString& nameFilter() const { return m_nameFilter; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -33,7 +38,11 @@ public:
     int records() const { return m_records; }
 
 private:
-    std::vector<Group> m_groups;
+    void applyNameFilter();
+
+    std::vector<Group> m_all; // in order
+    std::vector<Group> m_groups; // shown
+    QString m_nameFilter;
     int m_records = 0;
     bool m_filled = false;
 };

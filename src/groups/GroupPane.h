@@ -4,6 +4,7 @@
 
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QTreeView;
 
 namespace quelto::groups {
@@ -20,12 +21,15 @@ public:
 
     QComboBox* fieldBox() const { return m_field; }
     QComboBox* orderBox() const { return m_order; }
+    QLineEdit* nameFilter() const { return m_nameFilter; }
     QTreeView* groupList() const { return m_list; }
     QLabel* statusLabel() const { return m_status; }
     GroupModel& model() const { return *m_model; }
 
 signals:
     void shown();
+    // "Merge into..." from the context menu of a group's row.
+    void mergeRequested(int row);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -33,6 +37,7 @@ protected:
 private:
     QComboBox* m_field;
     QComboBox* m_order;
+    QLineEdit* m_nameFilter;
     QTreeView* m_list;
     QLabel* m_status;
     GroupModel* m_model;

@@ -409,6 +409,11 @@ void registerAll()
     add("search/cast", substring(SearchQuery::CastColumn, Marsh));
     add("search/media_id", substring(QStringLiteral("catalog"), QStringLiteral("t00012")));
     add("search/nothing_found", substring(QStringLiteral("title"), QStringLiteral("qqqq")));
+    // Accents aside: "uber" finds "Über", "jurgen" "Jürgen"; typed with its accent, only that spelling.
+    add("search/title_folded", substring(QStringLiteral("title"), QStringLiteral("uber")));
+    add("search/cast_folded", substring(SearchQuery::CastColumn, QStringLiteral("jurgen")));
+    add("search/cast_accent_typed", substring(SearchQuery::CastColumn, QString::fromUtf8("jürgen")));
+    add("quick/emile/title", quick(QStringLiteral("emile"), QStringLiteral(" ORDER by title")));
     add("label_lookup", QStringLiteral("select * from archive where catalog like 'T000123'"));
     sizes(benchmark::RegisterBenchmark("genre_list", BM_GenreList));
     add("search/genre", SearchQuery::sortQuery(SearchQuery::genreFilter(QStringLiteral("Western")),

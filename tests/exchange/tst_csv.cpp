@@ -120,6 +120,7 @@ private slots:
     void cancelledOrChangedImportStoresNothing();
     void personalFieldsAndCoversMakeTheRoundTrip();
     void badPersonalValuesAndStrayCoversAreReported();
+    void blankFieldsAreWrittenEmptyAndComeBackBlank();
 
 private:
     QTemporaryDir m_dir;
@@ -673,6 +674,42 @@ void TestCsv::badPersonalValuesAndStrayCoversAreReported()
     QCOMPARE(appendTo(plain, only24), 1);
     QVERIFY(!only24.changedSchema());
     QVERIFY(!test::TestCatalog::tables(plain).contains(QStringLiteral("quelto_covers")));
+}
+
+// The form stores an empty movie field as one space: the file shows it as
+// an empty field, and an import stores the space again. Null stays Null, and
+// a space in a field that is no movie field stays a space.
+void TestCsv::blankFieldsAreWrittenEmptyAndComeBackBlank()
+{
+    const QString source = m_dir.filePath(QStringLiteral("blank.mdb"));
+    test::TestCatalog::Row row = test::TestCatalog::record(QStringLiteral("Blank"), QStringLiteral("B1"));
+    row[QStringLiteral("mv_genre")] = QStringLiteral(" ");
+    row[QStringLiteral("mv_director")] = QStringLiteral(" ");
+    row[QStringLiteral("mv_rating")] = QStringLiteral(" ");
+    row[QStringLiteral("md_language")] = QStringLiteral(" ");
+    test::TestCatalog::create(source, {row});
+    const QByteArray csv = exportAll(source);
+    const std::vector<exchange::CsvRecord> records = CsvReader::parse(csv);
+    QStringList header;
+    for (const QVariant& name : records[0].fields)
+        header << name.toString();
+    const auto field = [&](const char* name) { return records[1].fields[size_t(header.indexOf(QLatin1String(name)))]; };
+    QCOMPARE(field("mv_genre").toString(), QString());
+    QVERIFY(field("mv_genre").isValid()); // the empty text, not Null
+    QCOMPARE(field("mv_director").toString(), QString());
+    QCOMPARE(field("mv_rating").toString(), QStringLiteral(" ")); // an empty rating would come back "unknown"
+    QCOMPARE(field("md_language").toString(), QStringLiteral(" "));
+
+    const QString copy = m_dir.filePath(QStringLiteral("blank-copy.mdb"));
+    test::TestCatalog::create(copy);
+    CsvImport import = checked(csv, copy);
+    QCOMPARE(appendTo(copy, import), 1);
+    const auto expected = archiveRows(source);
+    const auto actual = archiveRows(copy);
+    for (size_t c = 0; c < actual[0].size(); ++c) {
+        QCOMPARE(actual[0][c].isValid(), expected[0][c].isValid());
+        QCOMPARE(actual[0][c].toString(), expected[0][c].toString());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCsv)

@@ -4,6 +4,8 @@
 // without counting the catalogue again.
 #include "app/CollectionMenu.h"
 #include "AppFixture.h"
+#include "catalog/Database.h"
+#include "catalog/SqliteConnection.h"
 #include "editing/RecordForm.h"
 #include "groups/GroupCommands.h"
 #include "groups/GroupModel.h"
@@ -13,6 +15,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -99,6 +102,101 @@ class TestGroupPane : public QObject
     }
 
 private slots:
+    // "Merge into..." renames a value in every record, list entries too, in
+    // one step that Undo takes back; it asks first with the count.
+    void mergeIntoRenamesEveryRecordInOneUndoableStep()
+    {
+        AppFixture f;
+        const QString path = f.file(QStringLiteral("merge.mdb"));
+        QList<TestCatalog::Row> rows;
+        const QStringList countries = {QStringLiteral("United States"), QStringLiteral("united states "),
+                                       QStringLiteral("USA"), QStringLiteral("United States / France"),
+                                       QStringLiteral("France")};
+        for (int i = 0; i < countries.size(); ++i) {
+            TestCatalog::Row row = movie(QStringLiteral("Movie %1").arg(i), QStringLiteral("Drama"),
+                                         QStringLiteral("1950"), QStringLiteral("Someone"));
+            row[QStringLiteral("mv_country")] = countries[i];
+            rows << row;
+        }
+        TestCatalog::create(path, rows);
+        QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+        f.window().tabs()->setCurrentIndex(MainWindow::ListTabIndex);
+        f.window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.window()));
+        auto* field = f.find<QComboBox>(QStringLiteral("groupField"));
+        field->setCurrentIndex(field->findText(QStringLiteral("Country")));
+        QTRY_VERIFY(!groups(f).isCounting() && rowOf(f, QStringLiteral("United States")) > 0);
+        QCOMPARE(model(f).index(rowOf(f, QStringLiteral("United States")), 1).data().toString(), QStringLiteral("2"));
+
+        // Cancelled in the dialog: nothing asked, nothing written.
+        f.prompts().dialogScripts << [](QDialog& dialog) { dialog.reject(); };
+        groups(f).mergeGroup(rowOf(f, QStringLiteral("United States")));
+        QVERIFY(f.prompts().confirmations.isEmpty());
+
+        f.prompts().dialogScripts << [](QDialog& dialog) {
+            auto* target = dialog.findChild<QComboBox*>(QStringLiteral("mergeTarget"));
+            QVERIFY(target && target->findText(QStringLiteral("USA")) >= 0);
+            target->setEditText(QStringLiteral("USA"));
+            dialog.accept();
+        };
+        f.prompts().confirmAnswers << true;
+        groups(f).mergeGroup(rowOf(f, QStringLiteral("United States")));
+        QCOMPARE(f.prompts().confirmations.value(0),
+                 QStringLiteral("Merge \"United States\" into \"USA\" in 3 records?"));
+        const auto stored = [&path] {
+            QStringList values;
+            auto db = catalog::Database::open(path);
+            auto query = db->connection()->prepare(QStringLiteral("select mv_country from archive order by rowid"));
+            while (query->step())
+                values << query->value(0).toString();
+            return values;
+        };
+        QCOMPARE(stored(), (QStringList{"USA", "USA", "USA", "USA / France", "France"}));
+        QTRY_VERIFY(!groups(f).isCounting() && rowOf(f, QStringLiteral("United States")) < 0);
+        QCOMPARE(model(f).index(rowOf(f, QStringLiteral("USA")), 1).data().toString(), QStringLiteral("3"));
+        QCOMPARE(f.window().form().mv_country->currentText(), QStringLiteral("USA")); // the record on show
+
+        // One step of Undo brings every spelling back; Redo makes the merge again.
+        QAction* undo = f.menu("mnUndo");
+        QVERIFY(undo->isEnabled());
+        QVERIFY(undo->text().contains(QStringLiteral("Merge")));
+        undo->trigger();
+        QCOMPARE(stored(), countries);
+        f.menu("mnRedo")->trigger();
+        QCOMPARE(stored(), (QStringList{"USA", "USA", "USA", "USA / France", "France"}));
+        QVERIFY(f.prompts().unexpected.isEmpty());
+    }
+
+    // The filter above the groups finds a group as every search does.
+    void groupNamesAreFoundWithoutAccents()
+    {
+        AppFixture f;
+        const QString path = f.file(QStringLiteral("names.mdb"));
+        TestCatalog::create(path, {movie(QStringLiteral("Amélie"), QStringLiteral("Comédie"), QStringLiteral("2001"),
+                                         QStringLiteral("Jean-Pierre Jeunet")),
+                                   movie(QStringLiteral("Léon"), QStringLiteral("Thriller"), QStringLiteral("1994"),
+                                         QStringLiteral("Luc Besson")),
+                                   movie(QStringLiteral("Big"), QStringLiteral("Comedy"), QStringLiteral("1988"),
+                                         QStringLiteral("Penny Marshall"))});
+        QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+        f.window().tabs()->setCurrentIndex(MainWindow::ListTabIndex);
+        f.window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.window()));
+        QTRY_VERIFY(!groups(f).isCounting() && model(f).rowCount() > 0);
+        auto* filter = f.find<QLineEdit>(QStringLiteral("groupNameFilter"));
+        QTest::keyClicks(filter, QStringLiteral("comedie"));
+        QCOMPARE(rows(f), (QStringList{"All records=3", QString::fromUtf8("Comédie=1")}));
+        filter->clear();
+        QTest::keyClicks(filter, QStringLiteral("COMED"));
+        QCOMPARE(rows(f).size(), 3);
+        filter->clear();
+        filter->insert(QString::fromUtf8("comé")); // typed as an input method would
+        QCOMPARE(rows(f), (QStringList{"All records=3", QString::fromUtf8("Comédie=1")}));
+        // A group chosen under the filter filters the list.
+        clickGroup(f, QString::fromUtf8("Comédie"));
+        QCOMPARE(listRows(f), 1);
+    }
+
     void choosingAGroupFiltersTheList()
     {
         AppFixture f;

@@ -134,6 +134,35 @@ private slots:
         QCOMPARE(lines.value(0).trimmed(),
                  QByteArray("\"catalog\",\"borrower\",\"lent\",\"due\",\"returned\",\"note\""));
         QVERIFY(lines.value(1).startsWith("\"T2\",\"Anna\",\"2026-11-01\",\"2026-11-15\",,"));
+        file.close();
+
+        // Read back into another catalogue: every loan, the open ones open;
+        // read again, none twice.
+        const QString other = m_dir.filePath(QStringLiteral("loans-copy.mdb"));
+        TestCatalog::create(other, {TestCatalog::record(QStringLiteral("Key Largo"), QStringLiteral("T1")),
+                                    TestCatalog::record(QStringLiteral("Casablanca"), QStringLiteral("T2"))});
+        auto copy = catalog::Database::open(other);
+        const loans::LoansCsv::ReadCount read = loans::LoansCsv::readFile(*copy, csv);
+        QCOMPARE(read.stored, 3);
+        QCOMPARE(read.known, 0);
+        LoanStore copied(*copy);
+        QCOMPARE(int(copied.historyOfTape(QStringLiteral("T1")).size()), 2);
+        QCOMPARE(copied.currentLoan(QStringLiteral("T1"))->borrower, QStringLiteral("ben"));
+        QCOMPARE(copied.currentLoan(QStringLiteral("T2"))->due, QDate(2026, 11, 15));
+        QCOMPARE(copied.historyOfTape(QStringLiteral("T1"))[1].note, QStringLiteral("with box"));
+        const loans::LoansCsv::ReadCount again = loans::LoansCsv::readFile(*copy, csv);
+        QCOMPARE(again.stored, 0);
+        QCOMPARE(again.known, 3);
+        QCOMPARE(TestCatalog::rowCount(other, QStringLiteral("quelto_loans")), 3);
+
+        // A loan without its borrower, and a second open loan of a tape out, are left out.
+        QFile odd(m_dir.filePath(QStringLiteral("odd-loans.csv")));
+        QVERIFY(odd.open(QIODevice::WriteOnly));
+        odd.write("catalog,borrower,lent,due,returned,note\r\nT2,,2026-12-01,,,\r\nT1,Cleo,2026-12-02,,,\r\n");
+        odd.close();
+        const loans::LoansCsv::ReadCount refused = loans::LoansCsv::readFile(*copy, odd.fileName());
+        QCOMPARE(refused.stored, 0);
+        QCOMPARE(refused.refused, 2);
     }
 
     void badInputIsRefusedWithNothingWritten()

@@ -516,7 +516,7 @@ void TestSearchWindow::runThatChangedTheFileLeavesItsOrderForTheNext()
         sqlite3_close(db);
         return names;
     };
-    QCOMPARE(kept(), QStringList{"title asc 6"});
+    QCOMPARE(kept(), QStringList{"natural:title asc 6"});
 
     const QByteArray before = TestCatalog::fileBytes(path);
     QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
