@@ -365,18 +365,29 @@ bool LikePattern::matchDecoded(std::string_view utf8Text) const
 {
     thread_local std::vector<Unit> units;
     units.clear();
-    const auto add = [](char32_t c) {
+    bool marks = false;
+    const auto add = [&marks](char32_t c) {
         const TextFold::Letters letters = TextFold::letters(c);
+        marks = marks || (letters.count == 0 && c >= 0x300);
         const char32_t exact = folded(c);
         for (unsigned char part = 0; part < letters.count; ++part)
             units.push_back(Unit{letters.letter[part], exact, part, letters.count});
     };
-    if (m_hasExact) {
+    for (size_t i = 0; i < utf8Text.size();) {
+        const auto b = static_cast<unsigned char>(utf8Text[i]);
+        if (b < 0x80) {
+            const char32_t lower = folded(b);
+            units.push_back(Unit{lower, lower, 0, 1});
+            ++i;
+        } else {
+            add(Utf8::decode(utf8Text, i));
+        }
+    }
+    // A typed accent meets a text written with combining marks in its composed form.
+    if (marks && m_hasExact) {
+        units.clear();
         for (const char32_t c : composed(utf8Text))
             add(c);
-    } else {
-        for (size_t i = 0; i < utf8Text.size();)
-            add(Utf8::decode(utf8Text, i));
     }
     return matchUnits(units);
 }
