@@ -361,7 +361,7 @@ void TestStartup::menuBarItemsInOrder()
         "mnOrder=S&ort",         "mnOrdTitle=by &Title",          "mnOrdDir=by &Director",
         "mnOrdGen=by &Genre",    "mnOrdCat=by &Catalog ID",
         "mnCollection=Collect&ion", "mnLoans=&Loans...",          "mnStatistics=&Statistics...", "=",
-        "mnGroupPane=&Group Pane", "mnuHelp=&Help",
+        "mnGroupPane=&Group Pane", "=", "mnGrabSpellings=Grab S&pellings...", "mnuHelp=&Help",
         "mnuHelpCont=&Contents", "mnuHelpTab=Help on This &Tab", "mnuAbout=&About"};
     QCOMPARE(seen, expected);
     QVERIFY(f.find<QAction>(QStringLiteral("mnOrdTitle"))->isChecked());
