@@ -169,7 +169,7 @@ bool LikePattern::matchAscii(std::string_view text) const
     case Shape::General:
         break;
     }
-    // Glob matching with one backtrack point, as matchSequence.
+    // Glob matching with one backtrack point, as matchUnits.
     size_t i = 0, k = 0;
     size_t starToken = size_t(-1), starText = 0;
     while (i < n) {
