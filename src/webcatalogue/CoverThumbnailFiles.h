@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+
+namespace quelto::collection {
+class CoverPicture;
+}
+
+namespace quelto::webcatalogue {
+
+// The covers of a web catalogue: a small JPEG picture a record in the folder
+// "covers", named by the record's identity (archive.quelto_id), never by a
+// title, so that no value of a record shapes a file name.
+class CoverThumbnailFiles
+{
+public:
+    static inline const QString FolderName = QStringLiteral("covers");
+    // Twice the size the page shows a cover at, for sharp pictures on dense screens.
+    static constexpr QSize Bound{160, 240};
+    static constexpr int Quality = 80;
+
+    // folder: the export's folder, which the pictures go below.
+    explicit CoverThumbnailFiles(QString folder);
+
+    // The picture's thumbnail as JPEG bytes: a JPEG within the bound as it
+    // is, any other picture scaled into it; empty when it does not decode.
+    static QByteArray thumbnail(const collection::CoverPicture& picture);
+
+    // Writes the record's thumbnail once; returns its name relative to the
+    // export's folder ("covers/12.jpg"), empty for a picture that does not
+    // decode. Throws catalog::EngineError when the file cannot be written.
+    QString write(qint64 recordId, const collection::CoverPicture& picture);
+    int written() const { return m_written; }
+
+    static QString relativePath(qint64 recordId);
+
+private:
+    QString m_folder;
+    bool m_made = false;
+    int m_written = 0;
+};
+
+} // namespace quelto::webcatalogue

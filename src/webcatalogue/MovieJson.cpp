@@ -1,0 +1,63 @@
+#include "webcatalogue/MovieJson.h"
+
+#include "webcatalogue/ScriptSafeJson.h"
+
+namespace quelto::webcatalogue {
+
+MovieJson::MovieJson(const QStringList& fields) : m_fields(size_t(fields.size()))
+{
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            m_names += ',';
+        ScriptSafeJson::appendString(m_names, fields.at(i).toUtf8());
+        m_fields[size_t(i)].numbers.emplace(std::string(), 0);
+        m_fields[size_t(i)].texts = "\"\"";
+    }
+}
+
+void MovieJson::add(const std::vector<QByteArray>& texts)
+{
+    m_movies += m_count == 0 ? "[" : ",[";
+    for (size_t i = 0; i < m_fields.size(); ++i) {
+        Field& field = m_fields[i];
+        const QByteArray& text = i < texts.size() ? texts[i] : QByteArray();
+        const auto [place, added] =
+            field.numbers.emplace(std::string(text.constData(), size_t(text.size())), int(field.numbers.size()));
+        if (added) {
+            field.texts += ',';
+            ScriptSafeJson::appendString(field.texts, text);
+        }
+        if (i > 0)
+            m_movies += ',';
+        m_movies += std::to_string(place->second);
+    }
+    m_movies += ']';
+    ++m_count;
+}
+
+std::string MovieJson::take(bool covers)
+{
+    std::string out;
+    size_t size = m_names.size() + m_movies.size() + 64;
+    for (const Field& field : m_fields)
+        size += field.texts.size() + 3;
+    out.reserve(size);
+    out += "{\"fields\":[";
+    out += m_names;
+    out += "],\"values\":[";
+    for (size_t i = 0; i < m_fields.size(); ++i) {
+        if (i > 0)
+            out += ',';
+        out += '[';
+        out += m_fields[i].texts;
+        out += ']';
+        m_fields[i] = {};
+    }
+    out += "],\"movies\":[";
+    out += m_movies;
+    m_movies = {};
+    out += covers ? "],\"covers\":true}" : "],\"covers\":false}";
+    return out;
+}
+
+} // namespace quelto::webcatalogue
