@@ -417,6 +417,15 @@
     // The first rows in the catalogue's order, which is by title already;
     // then the natural order, shown again only where it differs, and the
     // filter's text.
+    // "index.html#filter=words" opens the page filtered (a link to share).
+    var asked = /^#filter=(.*)$/.exec(location.hash);
+    if (asked) {
+        try {
+            filterBox.value = decodeURIComponent(asked[1].replace(/\+/g, " "));
+        } catch (e) {
+            filterBox.value = "";
+        }
+    }
     ordered = movies.map(function (_, i) { return i; });
     orderedGroups = null;
     var restored = filterBox.value || sortBox.value !== "title" || groupBox.value; // kept by the browser

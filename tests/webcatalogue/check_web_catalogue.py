@@ -195,6 +195,9 @@ def main():
             f.check(expected in found, "filter %r finds %r (%s)" % (typed, expected, status(driver)))
         set_filter(driver, "amelie")
         f.check(status(driver).startswith("1 of "), "one movie for 'amelie': " + status(driver))
+        ready(driver, url + "#filter=STRASSE")
+        f.check(titles(driver) == ["Die Straße"], "a link with #filter= opens the page filtered: %r" % titles(driver))
+        ready(driver, url)
         set_filter(driver, "no such movie at all")
         f.check(status(driver).startswith("0 of ") and "No movie matches" in driver.find_element(By.ID, "movies").text,
                 "an empty answer says so")
