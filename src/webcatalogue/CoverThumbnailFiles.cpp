@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <QImageWriter>
 
 namespace quelto::webcatalogue {
@@ -18,13 +19,46 @@ QString CoverThumbnailFiles::relativePath(qint64 recordId)
     return FolderName + QLatin1Char('/') + QString::number(recordId) + QStringLiteral(".jpg");
 }
 
+QImage CoverThumbnailFiles::decode(const QByteArray& bytes)
+{
+    QByteArray data = bytes;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+    const QSize size = reader.size();
+    if (!size.isValid())
+        return collection::CoverPicture::decode(bytes, Bound);
+    if (size.width() > collection::CoverPicture::MaxSide || size.height() > collection::CoverPicture::MaxSide ||
+        qint64(size.width()) * size.height() > collection::CoverPicture::MaxPixels)
+        return {}; // a stored file changed by another tool
+    if (reader.format() == "jpeg") {
+        // JPEG decodes at a half, a quarter or an eighth of its size for next
+        // to nothing: the largest of those within the bound needs no scaling after.
+        for (int divisor = 1; divisor <= 8; divisor *= 2) {
+            const QSize scaled((size.width() + divisor - 1) / divisor, (size.height() + divisor - 1) / divisor);
+            if (scaled.width() <= Bound.width() && scaled.height() <= Bound.height()) {
+                if (divisor > 1)
+                    reader.setScaledSize(scaled);
+                return reader.read();
+            }
+        }
+    }
+    return collection::CoverPicture::decode(bytes, Bound);
+}
+
 QByteArray CoverThumbnailFiles::thumbnail(const collection::CoverPicture& picture)
 {
+    // A JPEG within the bound, or one no larger in bytes than a thumbnail and
+    // at most twice the bound, is kept as it is: made again it would lose
+    // sharpness and save next to nothing.
     const QSize size = picture.size();
-    if (picture.format() == QLatin1String("jpeg") && size.isValid() && size.width() <= Bound.width() &&
-        size.height() <= Bound.height() && picture.bytes().startsWith("\xFF\xD8"))
+    const bool small = size.isValid() && size.width() <= Bound.width() && size.height() <= Bound.height();
+    const bool light = size.isValid() && size.width() <= 2 * Bound.width() && size.height() <= 2 * Bound.height() &&
+                       picture.bytes().size() <= KeptBytes;
+    if (picture.format() == QLatin1String("jpeg") && (small || light) && picture.bytes().startsWith("\xFF\xD8"))
         return picture.bytes();
-    QImage image = collection::CoverPicture::decode(picture.bytes(), Bound);
+    QImage image = decode(picture.bytes());
     if (image.isNull())
         return {};
     if (image.hasAlphaChannel()) {

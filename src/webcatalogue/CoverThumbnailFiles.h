@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QSize>
 #include <QString>
 
@@ -19,13 +20,18 @@ public:
     // Twice the size the page shows a cover at, for sharp pictures on dense screens.
     static constexpr QSize Bound{160, 240};
     static constexpr int Quality = 80;
+    // What a thumbnail of the bound takes at that quality, about.
+    static constexpr qsizetype KeptBytes = 12 * 1024;
 
     // folder: the export's folder, which the pictures go below.
     explicit CoverThumbnailFiles(QString folder);
 
-    // The picture's thumbnail as JPEG bytes: a JPEG within the bound as it
-    // is, any other picture scaled into it; empty when it does not decode.
+    // The picture's thumbnail as JPEG bytes: a small JPEG as it is (see
+    // KeptBytes), any other picture scaled into the bound; empty when it does
+    // not decode.
     static QByteArray thumbnail(const collection::CoverPicture& picture);
+    // The picture decoded within the bound; null when it does not decode.
+    static QImage decode(const QByteArray& bytes);
 
     // Writes the record's thumbnail once; returns its name relative to the
     // export's folder ("covers/12.jpg"), empty for a picture that does not

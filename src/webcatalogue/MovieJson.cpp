@@ -21,9 +21,10 @@ void MovieJson::add(const std::vector<QByteArray>& texts)
     for (size_t i = 0; i < m_fields.size(); ++i) {
         Field& field = m_fields[i];
         const QByteArray& text = i < texts.size() ? texts[i] : QByteArray();
-        const auto [place, added] =
-            field.numbers.emplace(std::string(text.constData(), size_t(text.size())), int(field.numbers.size()));
-        if (added) {
+        m_key.assign(text.constData(), size_t(text.size()));
+        auto place = field.numbers.find(m_key);
+        if (place == field.numbers.end()) {
+            place = field.numbers.emplace(m_key, int(field.numbers.size())).first;
             field.texts += ',';
             ScriptSafeJson::appendString(field.texts, text);
         }

@@ -36,6 +36,7 @@ private:
     std::vector<Field> m_fields;
     std::string m_names;
     std::string m_movies;
+    std::string m_key; // the text looked up, kept to spare allocations
     qint64 m_count = 0;
 };
 

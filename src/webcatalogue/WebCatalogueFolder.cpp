@@ -67,6 +67,10 @@ WebCatalogueFolder::WebCatalogueFolder(const QString& folder) : m_target(QDir::c
     if (!m_temporary->isValid())
         throw EngineError(QStringLiteral("No folder can be written beside \"%1\": %2")
                               .arg(shown(m_target), m_temporary->errorString()));
+    // A temporary folder is the owner's alone; the catalogue is for sharing and for web hosts.
+    QFile::setPermissions(m_temporary->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                   QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                                                   QFile::ExeOther);
 }
 
 WebCatalogueFolder::~WebCatalogueFolder() = default;

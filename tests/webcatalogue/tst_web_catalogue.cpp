@@ -120,6 +120,10 @@ void TestWebCatalogue::initTestCase()
     // A large PNG (scaled and turned into JPEG) and a small JPEG (kept as it is).
     collection::CoverStore::store(connection, 70,
                                   collection::CoverPicture(pictureOf(Qt::red, {400, 600}, "png"), "png", {400, 600}));
+    // A JPEG light in bytes but over twice the bound is made small all the same.
+    connection.exec(QStringLiteral("update archive set quelto_id = 72 where catalog = 'M3'"));
+    collection::CoverStore::store(connection, 72,
+                                  collection::CoverPicture(pictureOf(Qt::green, {1000, 1500}, "jpeg"), "jpeg", {1000, 1500}));
     const QByteArray smallJpeg = pictureOf(Qt::blue, {40, 60}, "jpeg");
     collection::CoverStore::store(connection, 9, collection::CoverPicture(smallJpeg, "jpeg", {40, 60}));
     transaction.commit();
@@ -163,6 +167,8 @@ void TestWebCatalogue::hostileTitlesStayText()
     for (const QString& name : webcatalogue::WebCataloguePage::files())
         QVERIFY2(QFileInfo::exists(QDir(folder).filePath(name)), qPrintable(name));
     QVERIFY(QFileInfo::exists(QDir(folder).filePath(WebCatalogueFolder::MarkerName)));
+    // Readable by others, as a web host's server needs.
+    QVERIFY(QFileInfo(folder).permissions().testFlags(QFile::ReadOther | QFile::ExeOther));
     // No file but the page's and the marker: no covers were asked for.
     QVERIFY(!QFileInfo::exists(QDir(folder).filePath(QStringLiteral("covers"))));
 }
@@ -203,12 +209,13 @@ void TestWebCatalogue::coversAreNamedByIdentity()
     WebCatalogueRequest r = request(folder);
     r.covers = true;
     const WebCatalogueExport::Result result = WebCatalogueExport::write(r);
-    QCOMPARE(result.covers, 2);
+    QCOMPARE(result.covers, 3);
     const QDir covers(QDir(folder).filePath(QStringLiteral("covers")));
-    QCOMPARE(covers.entryList(QDir::Files, QDir::Name), QStringList({QStringLiteral("70.jpg"), QStringLiteral("9.jpg")}));
-    // The large picture is a thumbnail now; the small JPEG is kept byte for byte.
-    const QImage big(covers.filePath(QStringLiteral("70.jpg")));
-    QCOMPARE(big.size(), QSize(160, 240));
+    QCOMPARE(covers.entryList(QDir::Files, QDir::Name),
+             QStringList({QStringLiteral("70.jpg"), QStringLiteral("72.jpg"), QStringLiteral("9.jpg")}));
+    // The large pictures are thumbnails now (a JPEG decoded at an eighth); the small JPEG is kept byte for byte.
+    QCOMPARE(QImage(covers.filePath(QStringLiteral("70.jpg"))).size(), QSize(160, 240));
+    QCOMPARE(QImage(covers.filePath(QStringLiteral("72.jpg"))).size(), QSize(125, 188));
     auto db = catalog::Database::open(catalogue());
     QCOMPARE(readAll(covers.filePath(QStringLiteral("9.jpg"))),
              collection::CoverStore::load(*db->connection(), 9)->bytes());
