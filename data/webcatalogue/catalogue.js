@@ -242,7 +242,7 @@
         if (!view.length) {
             var empty = document.createElement("p");
             empty.className = "more";
-            empty.textContent = "No movie matches the filter.";
+            empty.textContent = total ? "No movie matches the filter." : "The catalogue holds no movies.";
             list.appendChild(empty);
             return;
         }
