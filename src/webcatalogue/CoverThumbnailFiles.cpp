@@ -52,7 +52,12 @@ QByteArray CoverThumbnailFiles::thumbnail(const collection::CoverPicture& pictur
     // A JPEG within the bound, or one no larger in bytes than a thumbnail and
     // at most twice the bound, is kept as it is: made again it would lose
     // sharpness and save next to nothing.
-    const QSize size = picture.size();
+    // The size as the picture's own header gives it (the stored one may be another tool's).
+    QByteArray data = picture.bytes();
+    QBuffer source(&data);
+    source.open(QIODevice::ReadOnly);
+    QImageReader header(&source, "jpeg");
+    const QSize size = header.size();
     const bool small = size.isValid() && size.width() <= Bound.width() && size.height() <= Bound.height();
     const bool light = size.isValid() && size.width() <= 2 * Bound.width() && size.height() <= 2 * Bound.height() &&
                        picture.bytes().size() <= KeptBytes;

@@ -11,7 +11,7 @@ MovieJson::MovieJson(const QStringList& fields) : m_fields(size_t(fields.size())
             m_names += ',';
         ScriptSafeJson::appendString(m_names, fields.at(i).toUtf8());
         m_fields[size_t(i)].numbers.emplace(std::string(), 0);
-        m_fields[size_t(i)].texts = "\"\"";
+        m_fields[size_t(i)].texts.emplace_back("\"\"");
     }
 }
 
@@ -25,8 +25,9 @@ void MovieJson::add(const std::vector<QByteArray>& texts)
         auto place = field.numbers.find(m_key);
         if (place == field.numbers.end()) {
             place = field.numbers.emplace(m_key, int(field.numbers.size())).first;
-            field.texts += ',';
-            ScriptSafeJson::appendString(field.texts, text);
+            std::string json;
+            ScriptSafeJson::appendString(json, text);
+            field.texts.push_back(std::move(json));
         }
         if (i > 0)
             m_movies += ',';
@@ -36,12 +37,22 @@ void MovieJson::add(const std::vector<QByteArray>& texts)
     ++m_count;
 }
 
+void MovieJson::blank(int field, const QByteArray& text)
+{
+    Field& f = m_fields.at(size_t(field));
+    const auto place = f.numbers.find(std::string(text.constData(), size_t(text.size())));
+    if (place != f.numbers.end())
+        f.texts[size_t(place->second)] = "\"\"";
+}
+
 std::string MovieJson::take(bool covers)
 {
     std::string out;
     size_t size = m_names.size() + m_movies.size() + 64;
-    for (const Field& field : m_fields)
-        size += field.texts.size() + 3;
+    for (const Field& field : m_fields) {
+        for (const std::string& text : field.texts)
+            size += text.size() + 1;
+    }
     out.reserve(size);
     out += "{\"fields\":[";
     out += m_names;
@@ -50,7 +61,11 @@ std::string MovieJson::take(bool covers)
         if (i > 0)
             out += ',';
         out += '[';
-        out += m_fields[i].texts;
+        for (size_t t = 0; t < m_fields[i].texts.size(); ++t) {
+            if (t > 0)
+                out += ',';
+            out += m_fields[i].texts[t];
+        }
         out += ']';
         m_fields[i] = {};
     }

@@ -22,6 +22,8 @@ public:
 
     // One movie's texts, a UTF-8 text per field, in the order of the fields.
     void add(const std::vector<QByteArray>& texts);
+    // The movies that hold this text in the field hold the empty text instead.
+    void blank(int field, const QByteArray& text);
     qint64 count() const { return m_count; }
 
     // The whole JSON text; the object is spent.
@@ -31,7 +33,7 @@ private:
     struct Field
     {
         std::unordered_map<std::string, int> numbers;
-        std::string texts; // the JSON strings, comma-separated
+        std::vector<std::string> texts; // the JSON strings by number
     };
     std::vector<Field> m_fields;
     std::string m_names;

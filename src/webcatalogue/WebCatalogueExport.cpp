@@ -8,6 +8,7 @@
 #include "tasks/TaskControl.h"
 #include "webcatalogue/CoverThumbnailFiles.h"
 #include "webcatalogue/MovieJson.h"
+#include "webcatalogue/ThumbnailWorkers.h"
 #include "webcatalogue/WebCatalogueFolder.h"
 #include "webcatalogue/WebCataloguePage.h"
 
@@ -15,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <optional>
 
 namespace quelto::webcatalogue {
 namespace {
@@ -85,7 +87,10 @@ WebCatalogueExport::Result WebCatalogueExport::write(const WebCatalogueRequest& 
     QSet<qint64> withCovers;
     if (request.covers && CollectorSchema::hasTable(rows.connection(), CollectorSchema::CoversTable))
         withCovers = collection::CoverStore::withCovers(rows.connection());
-    CoverThumbnailFiles covers(folder.path());
+    std::optional<ThumbnailWorkers> thumbnails;
+    if (!withCovers.isEmpty())
+        thumbnails.emplace(folder.path());
+    QSet<qint64> coversAsked;
 
     const auto column = [&names](const char* name) { return int(names.indexOf(QLatin1String(name))); };
     const int title = column("title"), mediaId = column("catalog"), genre = column("mv_genre"),
@@ -107,8 +112,13 @@ WebCatalogueExport::Result WebCatalogueExport::write(const WebCatalogueRequest& 
         if (!withCovers.isEmpty() && idColumn >= 0) {
             const qint64 id = rows.value(idColumn).toLongLong();
             if (id > 0 && withCovers.contains(id)) {
-                if (const auto picture = collection::CoverStore::load(rows.connection(), id))
-                    cover = covers.write(id, *picture);
+                if (coversAsked.contains(id)) {
+                    cover = CoverThumbnailFiles::relativePath(id); // a copy sharing the identity
+                } else if (auto picture = collection::CoverStore::load(rows.connection(), id)) {
+                    thumbnails->add(id, std::move(*picture));
+                    coversAsked.insert(id);
+                    cover = CoverThumbnailFiles::relativePath(id);
+                }
             }
         }
         for (int c = 0; c < names.size(); ++c)
@@ -144,6 +154,26 @@ WebCatalogueExport::Result WebCatalogueExport::write(const WebCatalogueRequest& 
             progress->throwIfCancelled();
         }
     }
+    if (progress)
+        progress->throwIfCancelled();
+    // The pictures that did not decode are named nowhere.
+    QSet<qint64> coversWritten;
+    if (thumbnails) {
+        if (progress)
+            progress->begin(QStringLiteral("Making the covers' thumbnails..."));
+        coversWritten = thumbnails->finish();
+        for (const qint64 id : std::as_const(coversAsked)) {
+            if (coversWritten.contains(id))
+                continue;
+            const QByteArray name = CoverThumbnailFiles::relativePath(id).toUtf8();
+            json.blank(int(fields.size()) - 1, name);
+            const std::string suffix = '\x1f' + name.toStdString();
+            for (std::string& entry : entries) {
+                if (entry.size() >= suffix.size() && entry.compare(entry.size() - suffix.size(), suffix.size(), suffix) == 0)
+                    entry.resize(entry.size() - name.size());
+            }
+        }
+    }
     if (progress) {
         progress->throwIfCancelled();
         progress->begin(QStringLiteral("Writing the page..."));
@@ -156,7 +186,7 @@ WebCatalogueExport::Result WebCatalogueExport::write(const WebCatalogueRequest& 
     values.written = request.written;
     values.count = count;
     values.search = request.search;
-    values.covers = request.covers && covers.written() > 0;
+    values.covers = !coversWritten.isEmpty();
     const std::string page = WebCataloguePage::render(sources[0], values, json.take(values.covers), entries);
     entries = {};
     writeFile(folder.filePath(WebCataloguePage::PageFile), page.data(), qint64(page.size()));
@@ -167,7 +197,7 @@ WebCatalogueExport::Result WebCatalogueExport::write(const WebCatalogueRequest& 
     // Asked again at the end: the folder may have changed while the records were read.
     checkTarget(request);
     folder.commit();
-    return {count, covers.written()};
+    return {count, int(coversWritten.size())};
 }
 
 } // namespace quelto::webcatalogue

@@ -126,6 +126,8 @@ void TestWebCatalogue::initTestCase()
                                   collection::CoverPicture(pictureOf(Qt::green, {1000, 1500}, "jpeg"), "jpeg", {1000, 1500}));
     const QByteArray smallJpeg = pictureOf(Qt::blue, {40, 60}, "jpeg");
     collection::CoverStore::store(connection, 9, collection::CoverPicture(smallJpeg, "jpeg", {40, 60}));
+    // A picture that does not decode (changed by another tool) gives no file and no name.
+    collection::CoverStore::store(connection, 71, collection::CoverPicture("\xFF\xD8 not a picture", "jpeg", {90, 90}));
     transaction.commit();
 }
 
@@ -224,6 +226,8 @@ void TestWebCatalogue::coversAreNamedByIdentity()
     QVERIFY(html.contains("src=\"covers/9.jpg\" alt=\"Cover of Amélie\""));
     QVERIFY(html.contains("src=\"covers/70.jpg\" alt=\"Cover of &lt;script&gt;alert(1)&lt;/script&gt;\""));
     QVERIFY(jsonBlock(html).contains("\"covers/9.jpg\""));
+    QVERIFY(!html.contains("covers/71.jpg"));
+    QVERIFY(html.contains("<strong>&quot; onmouseover=&quot;alert(2)</strong>"));
 }
 
 void TestWebCatalogue::theCurrentRecordSetInItsOrder()
