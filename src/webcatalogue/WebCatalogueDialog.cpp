@@ -22,6 +22,7 @@ WebCatalogueDialog::WebCatalogueDialog(std::function<std::optional<QString>(cons
     m_folder->setObjectName(QStringLiteral("folder"));
     m_covers->setObjectName(QStringLiteral("covers"));
     m_onlySearch->setObjectName(QStringLiteral("onlySearch"));
+    m_folder->setMinimumWidth(m_folder->fontMetrics().averageCharWidth() * 48); // room for a whole path
 
     auto* browseButton = new QPushButton(QStringLiteral("&Browse..."), this);
     browseButton->setObjectName(QStringLiteral("browse"));
