@@ -4,15 +4,11 @@
 #include "collection/CoverPicture.h"
 
 #include <QBuffer>
-#include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
 
 namespace quelto::webcatalogue {
-
-CoverThumbnailFiles::CoverThumbnailFiles(QString folder) : m_folder(std::move(folder)) {}
 
 QString CoverThumbnailFiles::relativePath(qint64 recordId)
 {
@@ -90,29 +86,6 @@ QByteArray CoverThumbnailFiles::thumbnail(const collection::CoverPicture& pictur
     if (!writer.write(image))
         return {};
     return bytes;
-}
-
-QString CoverThumbnailFiles::write(qint64 recordId, const collection::CoverPicture& picture)
-{
-    const QByteArray bytes = thumbnail(picture);
-    if (bytes.isEmpty())
-        return {};
-    const QString name = relativePath(recordId);
-    const QDir folder(m_folder);
-    if (!m_made) {
-        if (!folder.mkpath(FolderName))
-            throw catalog::EngineError(
-                QStringLiteral("The folder \"%1\" cannot be made.").arg(QDir::toNativeSeparators(folder.filePath(FolderName))));
-        m_made = true;
-    }
-    QFile file(folder.filePath(name));
-    if (file.exists())
-        return name; // a copy of a record shares its identity, and so its cover
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
-        throw catalog::EngineError(QStringLiteral("\"%1\" cannot be written: %2")
-                                       .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
-    ++m_written;
-    return name;
 }
 
 } // namespace quelto::webcatalogue

@@ -12,7 +12,8 @@ namespace quelto::webcatalogue {
 
 // The covers of a web catalogue: a small JPEG picture a record in the folder
 // "covers", named by the record's identity (archive.quelto_id), never by a
-// title, so that no value of a record shapes a file name.
+// title, so that no value of a record shapes a file name. ThumbnailWorkers
+// writes them.
 class CoverThumbnailFiles
 {
 public:
@@ -23,9 +24,6 @@ public:
     // What a thumbnail of the bound takes at that quality, about.
     static constexpr qsizetype KeptBytes = 12 * 1024;
 
-    // folder: the export's folder, which the pictures go below.
-    explicit CoverThumbnailFiles(QString folder);
-
     // The picture's thumbnail as JPEG bytes: a small JPEG as it is (see
     // KeptBytes), any other picture scaled into the bound; empty when it does
     // not decode.
@@ -33,18 +31,8 @@ public:
     // The picture decoded within the bound; null when it does not decode.
     static QImage decode(const QByteArray& bytes);
 
-    // Writes the record's thumbnail once; returns its name relative to the
-    // export's folder ("covers/12.jpg"), empty for a picture that does not
-    // decode. Throws catalog::EngineError when the file cannot be written.
-    QString write(qint64 recordId, const collection::CoverPicture& picture);
-    int written() const { return m_written; }
-
+    // The file of a record's thumbnail relative to the export's folder ("covers/12.jpg").
     static QString relativePath(qint64 recordId);
-
-private:
-    QString m_folder;
-    bool m_made = false;
-    int m_written = 0;
 };
 
 } // namespace quelto::webcatalogue
