@@ -43,6 +43,16 @@ struct Options
                                  QStringLiteral("--export-csv CATALOGUE OUT: write every record of CATALOGUE, "
                                                 "ordered by title, to OUT as CSV (UTF-8) and exit."),
                                  QStringLiteral("CATALOGUE")};
+    QCommandLineOption exportHtml{QStringLiteral("export-html"),
+                                  QStringLiteral("--export-html CATALOGUE FOLDER: write the records of CATALOGUE, "
+                                                 "ordered by title, as a web catalogue (index.html and its files) "
+                                                 "to FOLDER and exit. A folder holding other files than an earlier "
+                                                 "web catalogue is left alone."),
+                                  QStringLiteral("CATALOGUE")};
+    QCommandLineOption search{QStringLiteral("search"),
+                              QStringLiteral("With --export-html: only the records whose title holds TEXT (case "
+                                             "aside), as Search > by Title finds them."),
+                              QStringLiteral("TEXT")};
     QCommandLineOption importFile{QStringLiteral("import"),
                                   QStringLiteral("--import FILE CATALOGUE: bring the movies of another catalogue "
                                                  "program's FILE (Tellico, Letterboxd, IMDb, Kodi .nfo, GCstar, DVD "
@@ -71,7 +81,7 @@ struct Options
                                           "--box: VHS prints back and face label, 8 mm back label and box insert).")};
     QCommandLineOption covers{QStringLiteral("covers"),
                               QStringLiteral("With --export-pdf long: each record's cover at the left of its "
-                                             "block.")};
+                                             "block. With --export-html: the covers' thumbnails.")};
     QCommandLineOption verbose{QStringLiteral("verbose"),
                                QStringLiteral("Show the browser engine's diagnostics on the terminal "
                                               "(as does QUELTO_VERBOSE=1).")};
@@ -97,6 +107,8 @@ void setUp(QCommandLineParser& parser, const Options& options)
     parser.addOption(options.importAccess);
     parser.addOption(options.acceptNull);
     parser.addOption(options.exportCsv);
+    parser.addOption(options.exportHtml);
+    parser.addOption(options.search);
     parser.addOption(options.importFile);
     parser.addOption(options.statistics);
     for (const QCommandLineOption* option :
@@ -140,10 +152,13 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
     };
     const bool importComplete = takePair(known.importAccess, options.importAccess);
     const bool exportComplete = takePair(known.exportCsv, options.exportCsv);
+    const bool exportHtmlComplete = takePair(known.exportHtml, options.exportHtml);
+    options.htmlCovers = parser.isSet(known.exportHtml) && parser.isSet(known.covers);
+    options.htmlSearch = parser.value(known.search);
     const bool importFileComplete = takePair(known.importFile, options.importFile);
     const int commands = int(parser.isSet(known.lookup)) + int(parser.isSet(known.importAccess))
         + int(parser.isSet(known.exportCsv)) + int(parser.isSet(known.importFile)) + int(parser.isSet(known.exportPdf))
-        + int(parser.isSet(known.statistics));
+        + int(parser.isSet(known.statistics)) + int(parser.isSet(known.exportHtml));
     options.statistics = parser.value(known.statistics);
     const bool labelFlags = parser.isSet(known.vhs) || parser.isSet(known.eightMm) || parser.isSet(known.back)
         || parser.isSet(known.face) || parser.isSet(known.box);
@@ -168,12 +183,14 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
         options.error = parser.errorText();
     else if (commands > 1)
         options.error =
-            QStringLiteral("Give one of --lookup, --import-access, --export-csv, --import, --export-pdf and "
-                           "--statistics.");
+            QStringLiteral("Give one of --lookup, --import-access, --export-csv, --export-html, --import, "
+                           "--export-pdf and --statistics.");
     else if (!pdfError.isEmpty())
         options.error = pdfError;
-    else if (parser.isSet(known.covers) && !parser.isSet(known.exportPdf))
-        options.error = QStringLiteral("--covers goes with --export-pdf long.");
+    else if (parser.isSet(known.covers) && !parser.isSet(known.exportPdf) && !parser.isSet(known.exportHtml))
+        options.error = QStringLiteral("--covers goes with --export-pdf long or --export-html.");
+    else if (parser.isSet(known.search) && (!parser.isSet(known.exportHtml) || options.htmlSearch.isEmpty()))
+        options.error = QStringLiteral("--search goes with --export-html and names the text to find in titles.");
     else if (labelFlags && !parser.isSet(known.exportPdf))
         options.error = QStringLiteral("--vhs, --8mm, --back, --face and --box go with --export-pdf labels.");
     else if (parser.isSet(known.lookup) && options.lookupUrl.isEmpty())
@@ -184,6 +201,8 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
         options.error = QStringLiteral("--import-access needs the Access file and the new catalogue.");
     else if (!exportComplete)
         options.error = QStringLiteral("--export-csv needs the catalogue and the CSV file.");
+    else if (!exportHtmlComplete)
+        options.error = QStringLiteral("--export-html needs the catalogue and the folder.");
     else if (!importFileComplete)
         options.error = QStringLiteral("--import needs the file to import and the catalogue.");
     else if (parser.isSet(known.statistics) && options.statistics.isEmpty())
@@ -216,6 +235,7 @@ QString LaunchOptions::usage()
                                 "       quelto --lookup URL [--profile NAME]\n"
                                 "       quelto --import-access OLD.mdb NEW.mdb [--accept-null]\n"
                                 "       quelto --export-csv CATALOGUE OUT.csv\n"
+                                "       quelto --export-html CATALOGUE FOLDER [--covers] [--search TEXT]\n"
                                 "       quelto --import FILE CATALOGUE\n"
                                 "       quelto --statistics CATALOGUE\n"
                                 "       quelto --export-pdf long|short OUT.pdf [--covers] [--database PATH]\n"
@@ -231,7 +251,7 @@ QString LaunchOptions::versionText()
 
 bool LaunchOptions::runsWithoutWindow() const
 {
-    return help || version || !lookupUrl.isEmpty() || !importAccess.isEmpty() || !exportCsv.isEmpty()
+    return help || version || !lookupUrl.isEmpty() || !importAccess.isEmpty() || !exportCsv.isEmpty() || !exportHtml.isEmpty()
         || !importFile.isEmpty() || exportPdf.has_value() || !statistics.isEmpty();
 }
 

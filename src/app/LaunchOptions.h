@@ -14,6 +14,7 @@ namespace quelto::app {
 //   quelto --lookup URL [--profile NAME]
 //   quelto --import-access OLD NEW [--accept-null]
 //   quelto --export-csv CATALOGUE OUT
+//   quelto --export-html CATALOGUE FOLDER [--covers] [--search TEXT]
 //   quelto --import FILE CATALOGUE
 //   quelto --statistics CATALOGUE
 //   quelto --export-pdf long|short OUT [--covers] [--database PATH]
@@ -30,6 +31,9 @@ struct LaunchOptions
     QStringList importAccess; // --import-access: the Access file and the new catalogue
     bool acceptNull = false;  // --accept-null: refused values of the import become Null
     QStringList exportCsv;    // --export-csv: the catalogue and the CSV file
+    QStringList exportHtml;   // --export-html: the catalogue and the web catalogue's folder
+    bool htmlCovers = false;  // --covers with --export-html
+    QString htmlSearch;       // --search: only the records whose title holds it
     QStringList importFile;   // --import: another program's file and the catalogue
     std::optional<printing::PdfExportRequest> exportPdf; // --export-pdf: a PDF file, no window
     QString statistics;       // --statistics: the catalogue whose figures are printed as JSON

@@ -33,6 +33,7 @@ MainMenu::MainMenu(QMenuBar* bar) : QObject(bar), m_bar(bar)
     add(imports, "mnImportOther", QStringLiteral("From &Another Catalogue..."));
     QMenu* exports = subMenu("mnExport", QStringLiteral("&Export"));
     add(exports, "mnExportCsv", QStringLiteral("&CSV..."));
+    add(exports, "mnExportWeb", QStringLiteral("&Web Catalogue..."));
     add(exports, "mnPdfShort", QStringLiteral("&Short List as PDF..."));
     add(exports, "mnPdfLong", QStringLiteral("&Long List as PDF..."));
     file->addSeparator();

@@ -47,6 +47,7 @@
 #include "weblookup/LookupTab.h"
 #include "weblookup/LookupWorkflow.h"
 #include "weblookup/ProfileList.h"
+#include "webcatalogue/WebCatalogueCommand.h"
 
 #include <QAction>
 #include <QApplication>
@@ -197,6 +198,7 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     });
     const auto mayReplaceRecord = [this] { return m_switcher->mayReplaceRecord(); };
     new exchange::CsvCommands(*m_parts, m_history, mayReplaceRecord, this);
+    new webcatalogue::WebCatalogueCommand(*m_parts, this);
     new importing::ImportCommands(*m_parts, m_history, mayReplaceRecord, this);
     m_collectionMenu = new CollectionMenu(*this, *mediaTab, *groupPane, *listSplitter);
     connect(m_menu->quit(), &QAction::triggered, this, &MainWindow::quit);

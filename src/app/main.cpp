@@ -5,6 +5,7 @@
 #include "exchange/CommandLineExchange.h"
 #include "importing/CommandLineImport.h"
 #include "statistics/CommandLineStatistics.h"
+#include "webcatalogue/CommandLineWebCatalogue.h"
 #include "printing/CommandLinePdfExport.h"
 #include "weblookup/CommandLineLookup.h"
 
@@ -90,6 +91,12 @@ int main(int argc, char** argv)
                    ? CommandLineExchange::exportCsv(launch.exportCsv.at(0), launch.exportCsv.at(1), out, err)
                    : CommandLineExchange::importAccess(launch.importAccess.at(0), launch.importAccess.at(1),
                                                        launch.acceptNull, out, err);
+    }
+    if (!launch.exportHtml.isEmpty()) {
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return quelto::webcatalogue::CommandLineWebCatalogue::run(launch.exportHtml.at(0), launch.exportHtml.at(1),
+                                                                  launch.htmlCovers, launch.htmlSearch, out, err);
     }
     if (!launch.importFile.isEmpty()) {
         QTextStream out(stdout);
