@@ -14,7 +14,7 @@ namespace quelto::app {
 //   quelto --lookup URL [--profile NAME]
 //   quelto --import-access OLD NEW [--accept-null]
 //   quelto --export-csv CATALOGUE OUT
-//   quelto --import FILE CATALOGUE
+//   quelto --import FILE CATALOGUE [--prefix P]
 //   quelto --statistics CATALOGUE
 //   quelto --export-pdf long|short OUT [--covers] [--database PATH]
 //   quelto --export-pdf labels MEDIA-ID OUT [--vhs|--8mm] [--back] [--face] [--box] [--database PATH]
@@ -31,6 +31,7 @@ struct LaunchOptions
     bool acceptNull = false;  // --accept-null: refused values of the import become Null
     QStringList exportCsv;    // --export-csv: the catalogue and the CSV file
     QStringList importFile;   // --import: another program's file and the catalogue
+    QString importPrefix = QStringLiteral("I-"); // --prefix: media IDs of movies without a number
     std::optional<printing::PdfExportRequest> exportPdf; // --export-pdf: a PDF file, no window
     QString statistics;       // --statistics: the catalogue whose figures are printed as JSON
     bool help = false;

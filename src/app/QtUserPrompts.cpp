@@ -78,6 +78,14 @@ void QtUserPrompts::error(const QString& text) { QMessageBox::critical(parent(),
 std::optional<QString> QtUserPrompts::chooseFile(const editing::FileRequest& request)
 {
     QFileDialog dialog(parent(), request.title);
+    if (request.folder) {
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+        dialog.setDirectory(request.fileName);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        return dialog.selectedFiles().first();
+    }
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, request.replaceAskedByCaller);

@@ -24,6 +24,7 @@ struct FileRequest
     QString defaultSuffix;
     bool save = false; // a file to write: a save dialog that asks before replacing one
     bool replaceAskedByCaller = false; // with save: the command asks itself, the dialog does not
+    bool folder = false; // a folder to choose rather than a file (filter and suffix unused)
 };
 
 // The answers to "Save changes to ...?".
