@@ -20,6 +20,7 @@ public:
     bool isSequential() const override { return true; }
     qint64 size() const override { return m_declared; }
     qint64 pos() const override { return m_unpacked; }
+    bool atEnd() const override { return !m_file || m_unpacked >= m_declared; }
     void close() override;
 
 protected:
