@@ -29,7 +29,7 @@ public:
     static inline const QString Caption = QStringLiteral("Import From Another Catalogue");
     static inline const QString FolderCaption = QStringLiteral("Import a Folder of Kodi .nfo Files");
     static inline const QString PrefixQuestion =
-        QStringLiteral("%1 of the movies have no number of their own in the file. Their media IDs are a prefix "
+        QStringLiteral("%1 of the movies have no number of their own in the file.\nTheir media IDs are a prefix "
                        "and a number (I-1, I-2, ...). The prefix:");
     static inline const QString CannotImport = QStringLiteral("Cannot import: %1");
     static inline const QString ImportCancelled =
