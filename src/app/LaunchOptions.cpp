@@ -58,6 +58,10 @@ struct Options
                                                  "program's FILE (Tellico, Letterboxd, IMDb, Kodi .nfo, GCstar, DVD "
                                                  "Profiler, ...) into CATALOGUE, made when missing, and exit."),
                                   QStringLiteral("FILE")};
+    QCommandLineOption prefix{QStringLiteral("prefix"),
+                              QStringLiteral("With --import: the media IDs of movies the file gives no number of "
+                                             "their own are P and a number (default I-: I-1, I-2, ...)."),
+                              QStringLiteral("P")};
     QCommandLineOption statistics{QStringLiteral("statistics"),
                                   QStringLiteral("Print the statistics of CATALOGUE (counts and shares by medium, "
                                                  "genre, decade and country, the most frequent directors and cast "
@@ -110,6 +114,7 @@ void setUp(QCommandLineParser& parser, const Options& options)
     parser.addOption(options.exportHtml);
     parser.addOption(options.search);
     parser.addOption(options.importFile);
+    parser.addOption(options.prefix);
     parser.addOption(options.statistics);
     for (const QCommandLineOption* option :
          {&options.exportPdf, &options.covers, &options.vhs, &options.eightMm, &options.back, &options.face,
@@ -136,6 +141,8 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
     options.lookupUrl = parser.value(known.lookup);
     options.lookupProfile = parser.value(known.profile);
     options.acceptNull = parser.isSet(known.acceptNull);
+    if (parser.isSet(known.prefix))
+        options.importPrefix = parser.value(known.prefix);
     QStringList paths = parser.values(known.database) + parser.positionalArguments();
 
     // --import-access and --export-csv take the first argument that follows
@@ -209,6 +216,8 @@ LaunchOptions LaunchOptions::parse(const QStringList& arguments)
         options.error = QStringLiteral("--statistics needs the catalogue.");
     else if (parser.isSet(known.statistics) && !paths.isEmpty())
         options.error = QStringLiteral("--statistics names its catalogue itself.");
+    else if (parser.isSet(known.prefix) && !parser.isSet(known.importFile))
+        options.error = QStringLiteral("--prefix goes with --import.");
     else if (options.acceptNull && options.importAccess.isEmpty())
         options.error = QStringLiteral("--accept-null goes with --import-access.");
     else if (!options.lookupUrl.isEmpty() && !paths.isEmpty())
@@ -236,7 +245,7 @@ QString LaunchOptions::usage()
                                 "       quelto --import-access OLD.mdb NEW.mdb [--accept-null]\n"
                                 "       quelto --export-csv CATALOGUE OUT.csv\n"
                                 "       quelto --export-html CATALOGUE FOLDER [--covers] [--search TEXT]\n"
-                                "       quelto --import FILE CATALOGUE\n"
+                                "       quelto --import FILE CATALOGUE [--prefix P]\n"
                                 "       quelto --statistics CATALOGUE\n"
                                 "       quelto --export-pdf long|short OUT.pdf [--covers] [--database PATH]\n"
                                 "       quelto --export-pdf labels MEDIA-ID OUT.pdf [--vhs|--8mm] [--back] [--face]\n"

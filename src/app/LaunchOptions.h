@@ -15,7 +15,7 @@ namespace quelto::app {
 //   quelto --import-access OLD NEW [--accept-null]
 //   quelto --export-csv CATALOGUE OUT
 //   quelto --export-html CATALOGUE FOLDER [--covers] [--search TEXT]
-//   quelto --import FILE CATALOGUE
+//   quelto --import FILE CATALOGUE [--prefix P]
 //   quelto --statistics CATALOGUE
 //   quelto --export-pdf long|short OUT [--covers] [--database PATH]
 //   quelto --export-pdf labels MEDIA-ID OUT [--vhs|--8mm] [--back] [--face] [--box] [--database PATH]
@@ -35,6 +35,7 @@ struct LaunchOptions
     bool htmlCovers = false;  // --covers with --export-html
     QString htmlSearch;       // --search: only the records whose title holds it
     QStringList importFile;   // --import: another program's file and the catalogue
+    QString importPrefix = QStringLiteral("I-"); // --prefix: media IDs of movies without a number
     std::optional<printing::PdfExportRequest> exportPdf; // --export-pdf: a PDF file, no window
     QString statistics;       // --statistics: the catalogue whose figures are printed as JSON
     bool help = false;

@@ -31,6 +31,7 @@ MainMenu::MainMenu(QMenuBar* bar) : QObject(bar), m_bar(bar)
     QMenu* imports = subMenu("mnImport", QStringLiteral("&Import"));
     add(imports, "mnImportCsv", QStringLiteral("&CSV..."));
     add(imports, "mnImportOther", QStringLiteral("From &Another Catalogue..."));
+    add(imports, "mnImportNfoFolder", QStringLiteral("From a &Folder of .nfo Files..."));
     QMenu* exports = subMenu("mnExport", QStringLiteral("&Export"));
     add(exports, "mnExportCsv", QStringLiteral("&CSV..."));
     add(exports, "mnExportWeb", QStringLiteral("&Web Catalogue..."));

@@ -101,7 +101,8 @@ int main(int argc, char** argv)
     if (!launch.importFile.isEmpty()) {
         QTextStream out(stdout);
         QTextStream err(stderr);
-        return quelto::importing::CommandLineImport::run(launch.importFile.at(0), launch.importFile.at(1), out, err);
+        return quelto::importing::CommandLineImport::run(launch.importFile.at(0), launch.importFile.at(1), out, err,
+                                                      launch.importPrefix);
     }
     if (!launch.statistics.isEmpty()) {
         QTextStream out(stdout);

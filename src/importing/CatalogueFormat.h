@@ -18,6 +18,8 @@ enum class CatalogueFormat
     AntMovieCatalog,
     Griffith,
     DataCrow,
+    DeliciousLibrary,
+    OnMyShelf,
 };
 
 // The name shown to the user: "Tellico", "IMDb export" ...

@@ -91,11 +91,26 @@ struct CatalogueImport::Write
     bool madeLoans = false;
 };
 
+QString CatalogueImport::prefixProblem(const QString& prefix)
+{
+    if (prefix.size() > MaxPrefixLength)
+        return QStringLiteral("The media ID prefix \"%1\" is longer than %2 characters.").arg(prefix).arg(MaxPrefixLength);
+    if (prefix.trimmed() != prefix)
+        return QStringLiteral("The media ID prefix \"%1\" begins or ends with a space.").arg(prefix);
+    for (const QChar c : prefix) {
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format)
+            return QStringLiteral("The media ID prefix holds a control character.");
+    }
+    return {};
+}
+
 CatalogueImport::CatalogueImport(const QString& source) : CatalogueImport(source, Options()) {}
 
 CatalogueImport::CatalogueImport(const QString& source, Options options)
     : m_source(source), m_options(std::move(options)), m_reader(CatalogueReader::open(source))
 {
+    if (const QString problem = prefixProblem(m_options.mediaIdPrefix); !problem.isEmpty())
+        throw EngineError(problem);
 }
 
 CatalogueImport::~CatalogueImport() = default;
@@ -187,6 +202,8 @@ bool CatalogueImport::update(Write& write, qint64 rowid, const ImportedMovie& mo
     }
     qint64 id = stored->value(2).isNull() ? 0 : stored->int64(2);
     const bool changed = rating != stored->value(0) || seen != stored->value(1);
+    if (changed)
+        write.summary.updates.push_back({rowid, stored->value(0), stored->value(1), rating, seen});
     stored.reset();
     if (id == 0)
         id = write.nextId++;

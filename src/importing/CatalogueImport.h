@@ -38,8 +38,14 @@ public:
     struct Options
     {
         bool addUnmatched = false; // movies of a watch list that match no record
-        QString mediaIdPrefix = QStringLiteral("I-");
+        QString mediaIdPrefix = DefaultPrefix; // for movies the source gives no number
     };
+    static inline const QString DefaultPrefix = QStringLiteral("I-");
+    static constexpr int MaxPrefixLength = 20;
+    // Why a media ID prefix cannot be used (too long, control characters,
+    // spaces at either end); empty when it can. An empty prefix is allowed:
+    // the media IDs are then bare numbers.
+    static QString prefixProblem(const QString& prefix);
 
     // Opens the source by its content; throws catalog::EngineError when it
     // is of no known format.

@@ -1,9 +1,11 @@
 #include "importing/CatalogueReader.h"
 
 #include "catalog/EngineError.h"
+#include "importing/AntMovieCatalogFileReader.h"
 #include "importing/AntMovieCatalogReader.h"
 #include "importing/CollectorzReader.h"
 #include "importing/DataCrowReader.h"
+#include "importing/DeliciousLibraryReader.h"
 #include "importing/DvdProfilerReader.h"
 #include "importing/FormatDetector.h"
 #include "importing/GcstarReader.h"
@@ -11,6 +13,7 @@
 #include "importing/ImdbReader.h"
 #include "importing/KodiNfoReader.h"
 #include "importing/LetterboxdReader.h"
+#include "importing/OnMyShelfReader.h"
 #include "importing/TellicoReader.h"
 #include "tasks/TaskControl.h"
 
@@ -29,6 +32,8 @@ QString formatName(CatalogueFormat format)
     case CatalogueFormat::AntMovieCatalog: return QStringLiteral("Ant Movie Catalog");
     case CatalogueFormat::Griffith: return QStringLiteral("Griffith");
     case CatalogueFormat::DataCrow: return QStringLiteral("Data Crow");
+    case CatalogueFormat::DeliciousLibrary: return QStringLiteral("Delicious Library");
+    case CatalogueFormat::OnMyShelf: return QStringLiteral("OnMyShelf");
     case CatalogueFormat::Unknown: break;
     }
     return QStringLiteral("unknown");
@@ -45,9 +50,14 @@ std::unique_ptr<CatalogueReader> CatalogueReader::open(const QString& path)
     case CatalogueFormat::Gcstar: return std::make_unique<GcstarReader>(path);
     case CatalogueFormat::DvdProfiler: return std::make_unique<DvdProfilerReader>(path);
     case CatalogueFormat::Collectorz: return std::make_unique<CollectorzReader>(path);
-    case CatalogueFormat::AntMovieCatalog: return std::make_unique<AntMovieCatalogReader>(path);
+    case CatalogueFormat::AntMovieCatalog:
+        if (found.isBinary)
+            return std::make_unique<AntMovieCatalogFileReader>(path);
+        return std::make_unique<AntMovieCatalogReader>(path);
     case CatalogueFormat::Griffith: return std::make_unique<GriffithReader>(path);
     case CatalogueFormat::DataCrow: return std::make_unique<DataCrowReader>(path);
+    case CatalogueFormat::DeliciousLibrary: return std::make_unique<DeliciousLibraryReader>(path);
+    case CatalogueFormat::OnMyShelf: return std::make_unique<OnMyShelfReader>(path);
     case CatalogueFormat::Unknown: break;
     }
     throw catalog::EngineError(found.problem);

@@ -14,12 +14,14 @@
 
 namespace quelto::importing {
 
-int CommandLineImport::run(const QString& source, const QString& cataloguePath, QTextStream& out, QTextStream& err)
+int CommandLineImport::run(const QString& source, const QString& cataloguePath, QTextStream& out, QTextStream& err,
+                           const QString& mediaIdPrefix)
 {
     bool created = false;
     try {
         CatalogueImport::Options options;
         options.addUnmatched = true;
+        options.mediaIdPrefix = mediaIdPrefix;
         CatalogueImport import(source, options); // refuses an unknown file before a catalogue is made
         if (QFileInfo::exists(cataloguePath)) {
             if (catalog::CatalogFileCheck::inspect(cataloguePath) == catalog::CatalogFileCheck::Kind::AccessDatabase)

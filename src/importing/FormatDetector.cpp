@@ -1,8 +1,10 @@
 #include "importing/FormatDetector.h"
 
 #include "catalog/EngineError.h"
+#include "importing/AntMovieCatalogFileReader.h"
 #include "importing/ImportLimits.h"
 #include "importing/LegacyText.h"
+#include "importing/OnMyShelfReader.h"
 #include "importing/ZipArchive.h"
 
 #include <QDir>
@@ -91,6 +93,17 @@ CatalogueFormat FormatDetector::xmlFormat(const QString& root, const QString& ty
         return CatalogueFormat::Griffith;
     if (root == QLatin1String("data-crow-objects"))
         return CatalogueFormat::DataCrow;
+    if (root == QLatin1String("library") && (firstChild == QLatin1String("items") || firstChild.isEmpty()))
+        return CatalogueFormat::DeliciousLibrary;
+    return CatalogueFormat::Unknown;
+}
+
+CatalogueFormat FormatDetector::plistFormat(const QByteArray& head)
+{
+    for (const char* key : {"<key>uuidString</key>", "CompositeString</key>", "<key>asin</key>"}) {
+        if (head.contains(key))
+            return CatalogueFormat::DeliciousLibrary;
+    }
     return CatalogueFormat::Unknown;
 }
 
@@ -139,9 +152,14 @@ FormatDetector::Result FormatDetector::detect(const QString& path)
         }
         return result;
     }
-    if (bytes.startsWith(" AMC_") || bytes.startsWith("AMC_")) {
-        result.problem = QStringLiteral("\"%1\" is an Ant Movie Catalog file in its own binary form; export it "
-                                        "from Ant Movie Catalog as XML and import that.")
+    if (AntMovieCatalogFileReader::versionOf(bytes) > 0) {
+        result.format = CatalogueFormat::AntMovieCatalog;
+        result.isBinary = true;
+        return result;
+    }
+    if (bytes.startsWith("bplist")) {
+        result.problem = QStringLiteral("\"%1\" is a property list in Apple's binary form; convert it to XML first "
+                                        "(plutil -convert xml1 FILE on a Mac) and import that.")
                              .arg(shown);
         return result;
     }
@@ -149,12 +167,20 @@ FormatDetector::Result FormatDetector::detect(const QString& path)
     const QString start = text.trimmed();
     if (start.startsWith(QLatin1Char('<'))) {
         const XmlStart xml = xmlStart(bytes);
-        result.format = xmlFormat(xml.root, xml.type, xml.firstChild);
+        result.format = xml.root == QLatin1String("plist") ? plistFormat(bytes)
+                                                            : xmlFormat(xml.root, xml.type, xml.firstChild);
         if (result.format == CatalogueFormat::Unknown)
             result.problem = xml.root.isEmpty()
                                  ? QStringLiteral("\"%1\" is not readable XML.").arg(shown)
                                  : QStringLiteral("\"%1\" is XML of an unknown kind (its root element is <%2>).")
                                        .arg(shown, xml.root);
+        return result;
+    }
+    if (start.startsWith(QLatin1Char('{')) || start.startsWith(QLatin1Char('['))) {
+        if (OnMyShelfReader::looksLikeItems(bytes))
+            result.format = CatalogueFormat::OnMyShelf;
+        else
+            result.problem = QStringLiteral("\"%1\" is JSON of an unknown kind.").arg(shown);
         return result;
     }
     if (bytes.contains('\0') && !bytes.startsWith("\xFF\xFE") && !bytes.startsWith("\xFE\xFF")) {

@@ -9,7 +9,7 @@ namespace quelto::importing {
 // Finds which program wrote a file from its content, never its name: the
 // leading bytes, the members of a zip, the root element of XML (and its
 // attributes or first child where programs share a name), the header of a
-// CSV file. A folder is a Kodi movie library when it holds .nfo files.
+// CSV file, the keys of JSON. A folder is a Kodi movie library when it holds .nfo files.
 class FormatDetector
 {
 public:
@@ -18,6 +18,7 @@ public:
         CatalogueFormat format = CatalogueFormat::Unknown;
         QString problem; // why nothing was recognised
         bool isZip = false;
+        bool isBinary = false; // Ant Movie Catalog's own file rather than its XML
     };
 
     static Result detect(const QString& path);
@@ -25,6 +26,8 @@ public:
     static CatalogueFormat csvFormat(const QString& headerLine);
     // The format of XML by its root element, its type attribute and first child.
     static CatalogueFormat xmlFormat(const QString& root, const QString& typeAttribute, const QString& firstChild);
+    // The format of an XML property list by the keys in its head.
+    static CatalogueFormat plistFormat(const QByteArray& head);
 };
 
 } // namespace quelto::importing

@@ -18,6 +18,8 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QMainWindow>
 #include <QLocale>
 
 namespace quelto::importing {
@@ -60,23 +62,68 @@ ImportCommands::ImportCommands(const editing::WindowParts& parts, history::Catal
 {
     if (QAction* item = parts.menuAction(QStringLiteral("mnImportOther")))
         connect(item, &QAction::triggered, this, &ImportCommands::importOther);
+    if (QAction* item = parts.menuAction(QStringLiteral("mnImportNfoFolder")))
+        connect(item, &QAction::triggered, this, &ImportCommands::importNfoFolder);
+    m_prefix = CatalogueImport::DefaultPrefix;
+}
+
+bool ImportCommands::mayImport()
+{
+    if (m_mayReplaceRecord && !m_mayReplaceRecord())
+        return false;
+    // A catalogue that refuses writes is said so at once, as Save and Delete do.
+    if (const EngineError* refusal = m_window.state.database->connection()->refusal()) {
+        m_window.prompts.exclamation(CannotImport.arg(refusal->message()));
+        return false;
+    }
+    return true;
+}
+
+void ImportCommands::importNfoFolder()
+{
+    if (!mayImport())
+        return;
+    editing::FileRequest request;
+    request.title = FolderCaption;
+    request.fileName = QFileInfo(m_window.state.databasePath).absolutePath();
+    request.folder = true;
+    const std::optional<QString> chosen = m_window.prompts.chooseFile(request);
+    if (!chosen || chosen->isEmpty())
+        return;
+    importFile(*chosen);
+}
+
+std::optional<QString> ImportCommands::askPrefix(qint64 unnumbered)
+{
+    for (;;) {
+        QInputDialog dialog(&m_window.window);
+        dialog.setObjectName(QStringLiteral("importPrefixDialog"));
+        dialog.setWindowTitle(Caption);
+        dialog.setLabelText(PrefixQuestion.arg(number(unnumbered)));
+        dialog.setTextValue(m_prefix);
+        m_window.prompts.showModal(dialog);
+        if (dialog.result() != QDialog::Accepted)
+            return std::nullopt;
+        const QString prefix = dialog.textValue();
+        const QString problem = CatalogueImport::prefixProblem(prefix);
+        if (problem.isEmpty()) {
+            m_prefix = prefix;
+            return prefix;
+        }
+        m_window.prompts.exclamation(problem);
+    }
 }
 
 void ImportCommands::importOther()
 {
-    if (m_mayReplaceRecord && !m_mayReplaceRecord())
+    if (!mayImport())
         return;
     catalog::CatalogState& state = m_window.state;
-    // A catalogue that refuses writes is said so at once, as Save and Delete do.
-    if (const EngineError* refusal = state.database->connection()->refusal()) {
-        m_window.prompts.exclamation(CannotImport.arg(refusal->message()));
-        return;
-    }
     const QString folder = QFileInfo(state.databasePath).absolutePath();
     // Any file: the format is found from what the file holds, not its name.
     const std::optional<QString> chosen = m_window.prompts.chooseFile(
         {Caption, folder + QDir::separator(),
-         QStringLiteral("All Files (*);;Catalogues (*.tc *.xml *.gcs *.nfo *.csv *.zip *.amc)"), QString()});
+         QStringLiteral("All Files (*);;Catalogues (*.tc *.xml *.gcs *.nfo *.csv *.zip *.amc *.plist *.json)"), QString()});
     if (!chosen || chosen->isEmpty())
         return;
     importFile(*chosen);
@@ -106,6 +153,12 @@ void ImportCommands::importFile(const QString& path)
 
     CatalogueImport::Options options;
     options.addUnmatched = decision != Decision::UpdateOnly;
+    if (options.addUnmatched && preview.unnumbered > 0) {
+        const std::optional<QString> prefix = askPrefix(preview.unnumbered);
+        if (!prefix)
+            return;
+        options.mediaIdPrefix = *prefix;
+    }
     catalog::Database& db = *state.database;
     ImportSummary summary;
     // The record set's rows afterwards are found by the worker too.
@@ -125,10 +178,15 @@ void ImportCommands::importFile(const QString& path)
             state.current->columnsChanged(); // the collector's tables may be new
         exchange::ImportedRecords::show(m_window, std::move(keys));
     }
-    if (summary.added > 0) {
+    if (summary.added > 0)
         emit imported(summary.firstKey, summary.lastKey);
-        m_history.add(std::make_unique<history::RecordImport>(
-            summary.firstKey, summary.lastKey, int(summary.added), QFileInfo(path).fileName()));
+    if (summary.added > 0 || !summary.updates.empty()) {
+        std::vector<history::RecordImport::Update> updates;
+        updates.reserve(summary.updates.size());
+        for (const ImportSummary::Update& u : summary.updates)
+            updates.push_back({u.rowid, u.ratingBefore, u.seenBefore, u.ratingAfter, u.seenAfter});
+        m_history.add(std::make_unique<history::RecordImport>(summary.firstKey, summary.lastKey, int(summary.added),
+                                                              QFileInfo(path).fileName(), std::move(updates)));
     }
     prompts.message(summary.text());
 }

@@ -3,6 +3,7 @@
 #include "editing/WindowParts.h"
 
 #include <functional>
+#include <optional>
 #include <QObject>
 #include <QString>
 
@@ -26,6 +27,10 @@ class ImportCommands : public QObject
     Q_OBJECT
 public:
     static inline const QString Caption = QStringLiteral("Import From Another Catalogue");
+    static inline const QString FolderCaption = QStringLiteral("Import a Folder of Kodi .nfo Files");
+    static inline const QString PrefixQuestion =
+        QStringLiteral("%1 of the movies have no number of their own in the file.\nTheir media IDs are a prefix "
+                       "and a number (I-1, I-2, ...). The prefix:");
     static inline const QString CannotImport = QStringLiteral("Cannot import: %1");
     static inline const QString ImportCancelled =
         QStringLiteral("The import was cancelled; nothing was stored.");
@@ -40,6 +45,7 @@ public:
                    std::function<bool()> mayReplaceRecord, QObject* parent = nullptr);
 
     void importOther(); // mnImportOther
+    void importNfoFolder(); // mnImportNfoFolder: a folder of Kodi movie .nfo files
     // The same for a file already chosen (tests, a file dropped on the window).
     void importFile(const QString& path);
 
@@ -57,10 +63,15 @@ private:
         Stop
     };
     Decision decide(const ImportPreview& preview);
+    // Whether the catalogue may be written now; says why not.
+    bool mayImport();
+    // The media ID prefix for movies without a number; nothing on Cancel.
+    std::optional<QString> askPrefix(qint64 unnumbered);
 
     editing::WindowParts m_window;
     history::CatalogHistory& m_history;
     std::function<bool()> m_mayReplaceRecord;
+    QString m_prefix; // the prefix chosen last, offered again
 };
 
 } // namespace quelto::importing

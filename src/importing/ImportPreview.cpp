@@ -44,6 +44,8 @@ ImportPreview ImportPreview::of(const QString& source, const QString& catalogueP
             preview.loans += qint64(movie.loans.size());
             if (matching && matcher.match(movie))
                 ++preview.matching;
+            else if (movie.sourceNumber.trimmed().isEmpty())
+                ++preview.unnumbered;
         },
         &control);
     return preview;

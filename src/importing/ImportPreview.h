@@ -22,6 +22,7 @@ struct ImportPreview
     qint64 covers = 0;
     qint64 loans = 0;
     qint64 matching = 0;
+    qint64 unnumbered = 0; // movies matching no record that the file gives no number
 
     QString formatName() const { return importing::formatName(format); }
     QString text() const;

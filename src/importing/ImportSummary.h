@@ -3,6 +3,7 @@
 #include "importing/CatalogueFormat.h"
 
 #include <QString>
+#include <QVariant>
 #include <vector>
 
 namespace quelto::importing {
@@ -33,6 +34,16 @@ struct ImportSummary
     // The rows added: every key from first to last (for undo).
     qint64 firstKey = 0;
     qint64 lastKey = -1;
+    // The records updated, with their own rating and seen before and after (for undo).
+    struct Update
+    {
+        qint64 rowid = 0;
+        QVariant ratingBefore;
+        QVariant seenBefore;
+        QVariant ratingAfter;
+        QVariant seenAfter;
+    };
+    std::vector<Update> updates;
 
     void leaveOut(const QString& title, const QString& reason);
     void leaveOutCover(const QString& title, const QString& reason);

@@ -34,10 +34,7 @@ std::unique_ptr<QIODevice> TellicoReader::openXml()
     if (m_isZip) {
         if (!m_zip)
             m_zip = ZipArchive::open(m_path);
-        auto buffer = std::make_unique<QBuffer>();
-        buffer->setData(m_zip->read(QStringLiteral("tellico.xml"), ImportLimits::MaxTextBytes));
-        buffer->open(QIODevice::ReadOnly);
-        return buffer;
+        return m_zip->stream(QStringLiteral("tellico.xml"), ImportLimits::MaxTextBytes);
     }
     auto file = std::make_unique<QFile>(m_path);
     if (!file->open(QIODevice::ReadOnly))

@@ -11,8 +11,8 @@ namespace quelto::importing {
 class ZipArchive;
 struct XmlNode;
 
-// Tellico's video collections: a .tc zip holding tellico.xml and its
-// pictures under images/, or the bare XML with pictures written into it
+// Tellico's video collections: a .tc zip holding tellico.xml (read as it is
+// unpacked) and its pictures under images/, or the bare XML with pictures written into it
 // (<images>) or kept in the "<name>_files" folder beside it. Loans and
 // embedded pictures come after the entries, so the file is read twice:
 // once for them, once for the entries.

@@ -2,6 +2,7 @@
 
 #include "catalog/EngineError.h"
 #include "importing/ImportLimits.h"
+#include "importing/ZipMemberDevice.h"
 
 #include <QDir>
 #include <QFile>
@@ -57,6 +58,24 @@ std::unique_ptr<ZipArchive> ZipArchive::open(const QString& path)
         result->m_names << name;
     }
     return result;
+}
+
+std::unique_ptr<QIODevice> ZipArchive::stream(const QString& name, qint64 maxBytes) const
+{
+    const QByteArray encoded = name.toUtf8();
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat(m_zip, encoded.constData(), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE))
+        throw EngineError(QStringLiteral("\"%1\" is missing from the zip file \"%2\".").arg(name, shown(m_path)));
+    if (stat.size > quint64(maxBytes))
+        throw EngineError(QStringLiteral("\"%1\" in the zip file \"%2\" unpacks to more than %3 MB; it is not read.")
+                              .arg(name, shown(m_path))
+                              .arg(maxBytes >> 20));
+    zip_file_t* file = zip_fopen(m_zip, encoded.constData(), 0);
+    if (!file)
+        throw EngineError(QStringLiteral("\"%1\" in the zip file \"%2\" cannot be unpacked: %3.")
+                              .arg(name, shown(m_path), QString::fromUtf8(zip_strerror(m_zip))));
+    return std::make_unique<ZipMemberDevice>(file, qint64(stat.size), name);
 }
 
 QByteArray ZipArchive::read(const QString& name, qint64 maxBytes) const

@@ -6,6 +6,7 @@
 #include <memory>
 
 struct zip;
+class QIODevice;
 
 namespace quelto::importing {
 
@@ -30,6 +31,9 @@ public:
     bool contains(const QString& name) const { return m_names.contains(name); }
     // The member unpacked; refused when it declares or yields more than maxBytes.
     QByteArray read(const QString& name, qint64 maxBytes) const;
+    // The member to read as a stream, unpacked as it is read; refused when it
+    // declares more than maxBytes. The archive must outlive the device.
+    std::unique_ptr<QIODevice> stream(const QString& name, qint64 maxBytes) const;
 
 private:
     ZipArchive(QString path, zip* archive);

@@ -513,6 +513,14 @@ void TestStartup::launchOptions()
     QVERIFY(!parse({QStringLiteral("--export-csv"), QStringLiteral("c"), QStringLiteral("o"), QStringLiteral("x")})
                  .error.isEmpty());
     QVERIFY(!parse({QStringLiteral("--accept-null"), QStringLiteral("a.mdb")}).error.isEmpty());
+    const LaunchOptions other = parse({QStringLiteral("--import"), QStringLiteral("lib.xml"), QStringLiteral("c.mdb"),
+                                       QStringLiteral("--prefix"), QStringLiteral("DL-")});
+    QCOMPARE(other.importFile, QStringList({"lib.xml", "c.mdb"}));
+    QCOMPARE(other.importPrefix, QStringLiteral("DL-"));
+    QVERIFY(other.error.isEmpty() && other.runsWithoutWindow());
+    QCOMPARE(parse({QStringLiteral("--import"), QStringLiteral("lib.xml"), QStringLiteral("c.mdb")}).importPrefix,
+             QStringLiteral("I-"));
+    QVERIFY(!parse({QStringLiteral("--prefix"), QStringLiteral("X-"), QStringLiteral("a.mdb")}).error.isEmpty());
     QVERIFY(!parse({QStringLiteral("--export-csv"), QStringLiteral("c"), QStringLiteral("o"), QStringLiteral("--lookup"),
                     QStringLiteral("http://h/")})
                  .error.isEmpty());

@@ -12,12 +12,14 @@
 
 namespace quelto::test {
 
-importing::ImportSummary importInto(const QString& source, const QString& cataloguePath, bool addUnmatched)
+importing::ImportSummary importInto(const QString& source, const QString& cataloguePath, bool addUnmatched,
+                                    const QString& prefix)
 {
     if (!QFileInfo::exists(cataloguePath))
         catalog::CatalogLoader::createCatalogFile(cataloguePath);
     importing::CatalogueImport::Options options;
     options.addUnmatched = addUnmatched;
+    options.mediaIdPrefix = prefix;
     importing::CatalogueImport import(source, options);
     auto db = catalog::Database::open(cataloguePath);
     tasks::TaskControl control;

@@ -12,7 +12,9 @@ namespace quelto::test {
 using StoredRecord = QMap<QString, QVariant>; // column -> value
 
 // Imports source into the catalogue at cataloguePath (made when missing).
-importing::ImportSummary importInto(const QString& source, const QString& cataloguePath, bool addUnmatched = true);
+// Records whose source gives no number get media IDs from prefix.
+importing::ImportSummary importInto(const QString& source, const QString& cataloguePath, bool addUnmatched = true,
+                                    const QString& prefix = QStringLiteral("I-"));
 // Every record by title (the last one for a title stored twice).
 QMap<QString, StoredRecord> recordsByTitle(const QString& cataloguePath);
 // Rows of a table of the catalogue, as "value|value" lines in row order.

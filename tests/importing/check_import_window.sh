@@ -2,8 +2,9 @@
 # Real input on a real window (Xvfb, openbox, xdotool): File > Import > "From
 # Another Catalogue..." of a Tellico collection with covers and loans; the
 # preview is answered with its Import button, the summary read, and what was
-# stored read back with sqlite3. Screenshots of the preview and the summary
-# go to SHOTS.
+# stored read back with sqlite3. Then "From a Folder of .nfo Files...": the
+# folder chosen in the file dialog, the media ID prefix typed. Screenshots of
+# the preview and the summary go to SHOTS.
 #   check_import_window.sh QUELTO_BINARY [DISPLAY-NUMBER] [SHOTS]
 set -euo pipefail
 quelto=$1
@@ -115,6 +116,37 @@ covers=$(sql "select count(*) from sqlite_master where name = 'quelto_covers'")
 [ "$covers" = 1 ] && [ "$(sql 'select count(*) from quelto_covers')" = 20 ] || fail "covers not stored"
 [ "$(sql 'select count(*) from quelto_loans')" = 4 ] || fail "loans not stored"
 shot import-after
+
+# A folder of Kodi .nfo files, which give no numbers: the prefix is asked for.
+mkdir -p "$tmp/nfo/Heat (1995)" "$tmp/nfo/Ran (1985)"
+printf '<movie><title>Heat</title><year>1995</year></movie>\n' >"$tmp/nfo/Heat (1995)/Heat.nfo"
+printf '<movie><title>Ran</title><year>1985</year></movie>\n' >"$tmp/nfo/Ran (1985)/Ran.nfo"
+xdotool windowactivate --sync "$main"
+xdotool key --clearmodifiers alt+f
+sleep 0.5
+xdotool key i
+sleep 0.5
+xdotool key f
+window "Import a Folder of Kodi .nfo Files" 20 >/dev/null || { fail "no folder dialog"; exit 1; }
+sleep 0.5
+xdotool type --delay 20 "$tmp/nfo"
+xdotool key Return
+asked=$(next_box "" 60) || { fail "no preview of the folder"; exit 1; }
+sleep 0.8
+press "$asked" alt+i
+prefix=$(window "Import From Another Catalogue" 30) || { fail "no prefix question"; exit 1; }
+sleep 0.5
+shot import-prefix
+xdotool windowactivate --sync "$prefix" key --clearmodifiers ctrl+a
+xdotool type --delay 20 "NFO-"
+xdotool key Return
+told=$(next_box "$asked" 60) || fail "no summary of the folder"
+sleep 0.8
+press "$told" Return
+sleep 1
+ids=$(sql "select group_concat(catalog, ',') from (select catalog from archive where title in ('Heat', 'Ran') order by catalog)")
+[ "$ids" = "NFO-1,NFO-2" ] || fail "the folder's movies have the media IDs '$ids', not NFO-1,NFO-2"
+
 xdotool windowactivate --sync "$main" key --clearmodifiers ctrl+q
 sleep 1
 if [ "$failures" -eq 0 ]; then echo "import window: all checks passed"; fi

@@ -237,6 +237,24 @@ void CatalogueImportTest::commandLine()
     err.flush();
     QVERIFY(errText.startsWith(QStringLiteral("quelto: ")));
     QVERIFY(!QFile::exists(other));
+
+    // Movies without a number take the prefix given; a prefix that cannot be
+    // used is refused before a catalogue is made.
+    errText.clear();
+    QCOMPARE(importing::CommandLineImport::run(dataPath(QStringLiteral("kodi")), other, out, err,
+                                               QStringLiteral("  bad  ")),
+             1);
+    err.flush();
+    QVERIFY2(errText.contains(QStringLiteral("begins or ends with a space")), qPrintable(errText));
+    QVERIFY(!QFile::exists(other));
+    QCOMPARE(importing::CommandLineImport::run(dataPath(QStringLiteral("kodi")), other, out, err,
+                                               QStringLiteral("NFO-")),
+             0);
+    QCOMPARE(tableLines(other, QStringLiteral("select catalog from archive order by rowid")),
+             (QStringList{QStringLiteral("NFO-1"), QStringLiteral("NFO-2")}));
+    QVERIFY(importing::CatalogueImport::prefixProblem(QString(21, QLatin1Char('x'))).contains(QStringLiteral("longer")));
+    QVERIFY(importing::CatalogueImport::prefixProblem(QStringLiteral("a\tb")).contains(QStringLiteral("control")));
+    QVERIFY(importing::CatalogueImport::prefixProblem(QString()).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(CatalogueImportTest)

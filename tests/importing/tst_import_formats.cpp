@@ -47,6 +47,9 @@ private slots:
     void collectorz();
     void antMovieCatalogAndGriffith();
     void dataCrow();
+    void deliciousLibrary();
+    void onMyShelf();
+    void antMovieCatalogFile();
     void legacyText();
 };
 
@@ -70,6 +73,11 @@ void ImportFormats::detectsByContent_data()
     QTest::newRow("ant movie catalog") << "amc/catalog.xml" << int(CatalogueFormat::AntMovieCatalog);
     QTest::newRow("griffith") << "griffith/export.xml" << int(CatalogueFormat::Griffith);
     QTest::newRow("data crow") << "datacrow/export.xml" << int(CatalogueFormat::DataCrow);
+    QTest::newRow("delicious library 1") << "delicious/Library Media Data.xml" << int(CatalogueFormat::DeliciousLibrary);
+    QTest::newRow("delicious library 2") << "delicious/library2.plist" << int(CatalogueFormat::DeliciousLibrary);
+    QTest::newRow("onmyshelf") << "onmyshelf/items.json" << int(CatalogueFormat::OnMyShelf);
+    QTest::newRow("ant movie catalog 3.5") << "amcfile/catalog35.amc" << int(CatalogueFormat::AntMovieCatalog);
+    QTest::newRow("ant movie catalog 4.1") << "amcfile/catalog41.amc" << int(CatalogueFormat::AntMovieCatalog);
     QTest::newRow("a picture") << "amc/brazil.png" << int(CatalogueFormat::Unknown);
 }
 
@@ -382,6 +390,184 @@ void ImportFormats::dataCrow()
     QCOMPARE(records.value(QStringLiteral("Nosferatu")).value(QStringLiteral("quelto_running_time")).toInt(), 94);
     QCOMPARE(tableLines(catalogue, QStringLiteral("select catalog, borrower, lent from quelto_loans")),
              QStringList{QStringLiteral("I-1|Uli|2024-03-03")});
+}
+
+void ImportFormats::deliciousLibrary()
+{
+    QTemporaryDir dir;
+    const QString catalogue = dir.filePath(QStringLiteral("c.mdb"));
+    // Version 1: the book is no movie; no item numbers, so media IDs come from the prefix.
+    const importing::ImportSummary first =
+        importInto(dataPath(QStringLiteral("delicious/Library Media Data.xml")), catalogue, true, QStringLiteral("DL-"));
+    QCOMPARE(first.format, CatalogueFormat::DeliciousLibrary);
+    QCOMPARE(first.read, 2);
+    QCOMPARE(first.added, 2);
+    QCOMPARE(first.covers, 1); // Vertigo's "UUID" leads out of the folder: no cover
+    auto records = recordsByTitle(catalogue);
+    const StoredRecord chinatown = records.value(QStringLiteral("Chinatown"));
+    expectFields(chinatown, {{"catalog", QStringLiteral("DL-1")},
+                             {"md_type", QStringLiteral("DVD")},
+                             {"mv_year", QStringLiteral("1974")},
+                             {"mv_director", QStringLiteral("Roman Polanski")},
+                             {"mv_cast1", QStringLiteral("Jack Nicholson")},
+                             {"mv_cast3", QStringLiteral("John Huston")},
+                             {"mv_genre", QStringLiteral("Mystery & Suspense / Drama")},
+                             {"mv_producer", QStringLiteral("Paramount")},
+                             {"mv_country", QStringLiteral("USA")},
+                             {"mv_language", QStringLiteral("English")},
+                             {"quelto_location", QStringLiteral("Living room")},
+                             {"quelto_condition", QStringLiteral("Like new")},
+                             {"quelto_purchased", QStringLiteral("2005-11-03")},
+                             {"quelto_running_time", QStringLiteral("130")}});
+    QCOMPARE(chinatown.value(QStringLiteral("quelto_my_rating")).toDouble(), 5.0);
+    QCOMPARE(chinatown.value(QStringLiteral("quelto_price")).toDouble(), 14.98);
+    const QString notes = text(chinatown, "quelto_notes");
+    QVERIFY2(notes.startsWith(QStringLiteral("Forget it, Jake.\n")), qPrintable(notes));
+    for (const QString& line : {QStringLiteral("Certification: R"), QStringLiteral("ASIN: B00003CXB4"),
+                                QStringLiteral("Description: A private detective is hired to expose an adulterer.")})
+        QVERIFY2(notes.contains(line), qPrintable(notes));
+    QVERIFY(coverOf(catalogue, QStringLiteral("Chinatown")).startsWith("\x89PNG"));
+    QCOMPARE(text(records.value(QStringLiteral("Vertigo")), "catalog"), QStringLiteral("DL-2"));
+    QCOMPARE(records.value(QStringLiteral("Vertigo")).value(QStringLiteral("quelto_my_rating")).toDouble(), 3.0);
+
+    // Version 2: a property list, lists one name a line, dates as dates.
+    const importing::ImportSummary second = importInto(dataPath(QStringLiteral("delicious/library2.plist")), catalogue);
+    QCOMPARE(second.read, 1);
+    QCOMPARE(second.added, 1);
+    QCOMPARE(second.covers, 1);
+    QCOMPARE(second.loans, 1);
+    const StoredRecord samurai = recordsByTitle(catalogue).value(QStringLiteral("Le Samouraï"));
+    expectFields(samurai, {{"catalog", QStringLiteral("I-1")},
+                           {"md_type", QStringLiteral("Blu-ray")},
+                           {"mv_year", QStringLiteral("1967")},
+                           {"mv_director", QStringLiteral("Jean-Pierre Melville")},
+                           {"mv_cast2", QStringLiteral("François Périer")},
+                           {"mv_genre", QStringLiteral("Crime / Thriller")},
+                           {"mv_country", QStringLiteral("France / Italy")},
+                           {"mv_producer", QStringLiteral("Criterion")},
+                           {"quelto_seen", QStringLiteral("seen")},
+                           {"quelto_purchased", QStringLiteral("2012-02-29")},
+                           {"quelto_running_time", QStringLiteral("105")}});
+    QCOMPARE(samurai.value(QStringLiteral("quelto_my_rating")).toDouble(), 4.0);
+    QCOMPARE(samurai.value(QStringLiteral("quelto_price")).toDouble(), 29.95);
+    QVERIFY(text(samurai, "quelto_notes").startsWith(QStringLiteral("The Criterion edition.\nASIN: B001AQT0Z4")));
+    QVERIFY(coverOf(catalogue, QStringLiteral("Le Samouraï")).startsWith("\x89PNG"));
+    QCOMPARE(tableLines(catalogue, QStringLiteral("select catalog, borrower, lent, due from quelto_loans")),
+             QStringList{QStringLiteral("I-1|Jeanne|2024-06-01|2024-07-01")});
+}
+
+void ImportFormats::onMyShelf()
+{
+    QTemporaryDir dir;
+    const QString catalogue = dir.filePath(QStringLiteral("c.mdb"));
+    const importing::ImportSummary summary = importInto(dataPath(QStringLiteral("onmyshelf/items.json")), catalogue);
+    QCOMPARE(summary.format, CatalogueFormat::OnMyShelf);
+    QCOMPARE(summary.added, 2);
+    QCOMPARE(summary.covers, 1);
+    QCOMPARE(summary.leftOutCoverCount, 1); // "media://2/../../../etc/passwd"
+    QCOMPARE(summary.loans, 2);
+    const auto records = recordsByTitle(catalogue);
+    const StoredRecord paris = records.value(QStringLiteral("Paris, Texas"));
+    expectFields(paris, {{"catalog", QStringLiteral("17")},
+                         {"md_type", QStringLiteral("Blu-ray")},
+                         {"mv_year", QStringLiteral("1984")},
+                         {"mv_director", QStringLiteral("Wim Wenders")},
+                         {"mv_cast1", QStringLiteral("Harry Dean Stanton")},
+                         {"mv_cast3", QStringLiteral("Dean Stockwell")},
+                         {"mv_genre", QStringLiteral("Drama")},
+                         {"mv_country", QStringLiteral("West Germany / France")},
+                         {"mv_language", QStringLiteral("English")},
+                         {"mv_producer", QStringLiteral("Road Movies")},
+                         {"mv_book", QStringLiteral("Sam Shepard / L. M. Kit Carson")},
+                         {"mv_music", QStringLiteral("Ry Cooder")},
+                         {"quelto_seen", QStringLiteral("2021-07-04")},
+                         {"quelto_location", QStringLiteral("Shelf C")},
+                         {"quelto_purchased", QStringLiteral("2019-12-01")},
+                         {"quelto_condition", QStringLiteral("Good")},
+                         {"quelto_running_time", QStringLiteral("147")}});
+    QCOMPARE(paris.value(QStringLiteral("quelto_my_rating")).toDouble(), 4.5);
+    QCOMPARE(paris.value(QStringLiteral("quelto_price")).toDouble(), 12.5);
+    QCOMPARE(text(paris, "quelto_notes"), QStringLiteral("Restored print.\nBox set: true\nEdition: Criterion"));
+    QVERIFY(coverOf(catalogue, QStringLiteral("Paris, Texas")).startsWith("\x89PNG"));
+    QCOMPARE(tableLines(catalogue, QStringLiteral("select catalog, borrower, lent, due, returned from quelto_loans order by id")),
+             (QStringList{QStringLiteral("17|Nina|2024-01-05|<Null>|2024-01-20"),
+                          QStringLiteral("17|Theo|2024-09-01|2024-10-01|<Null>")}));
+    QCOMPARE(tableLines(catalogue, QStringLiteral("select value from quelto_import_links where kind = 'imdb'")),
+             QStringList{QStringLiteral("tt0087884")});
+    const StoredRecord wings = records.value(QStringLiteral("Wings of Desire"));
+    QCOMPARE(wings.value(QStringLiteral("quelto_my_rating")).toDouble(), 4.5); // 9 of 10
+    QCOMPARE(text(wings, "quelto_seen"), QStringLiteral("seen"));
+}
+
+void ImportFormats::antMovieCatalogFile()
+{
+    QTemporaryDir dir;
+    const QString catalogue = dir.filePath(QStringLiteral("c.mdb"));
+    const importing::ImportSummary old = importInto(dataPath(QStringLiteral("amcfile/catalog35.amc")), catalogue);
+    QCOMPARE(old.format, CatalogueFormat::AntMovieCatalog);
+    QCOMPARE(old.added, 2);
+    QCOMPARE(old.covers, 1); // the picture inside the file
+    QCOMPARE(old.loans, 1);
+    auto records = recordsByTitle(catalogue);
+    const StoredRecord bladeRunner = records.value(QStringLiteral("Blade Runner"));
+    expectFields(bladeRunner, {{"catalog", QStringLiteral("3")},
+                               {"md_type", QStringLiteral("DVD")},
+                               {"mv_year", QStringLiteral("1982")},
+                               {"mv_director", QStringLiteral("Ridley Scott")},
+                               {"mv_producer", QStringLiteral("The Ladd Company")},
+                               {"mv_country", QStringLiteral("USA")},
+                               {"mv_genre", QStringLiteral("Sci-Fi / Thriller")},
+                               {"mv_cast2", QStringLiteral("Rutger Hauer")},
+                               {"mv_language", QStringLiteral("English")},
+                               {"mv_rating", QStringLiteral("unknown")},
+                               {"quelto_seen", QStringLiteral("seen")},
+                               {"quelto_location", QStringLiteral("Box 7")},
+                               {"quelto_purchased", QStringLiteral("2004-05-01")},
+                               {"quelto_running_time", QStringLiteral("117")}});
+    QCOMPARE(bladeRunner.value(QStringLiteral("quelto_my_rating")).toDouble(), 4.5); // 8.5 of 10
+    const QString notes = text(bladeRunner, "quelto_notes");
+    QVERIFY2(notes.startsWith(QStringLiteral("Director's cut\n")), qPrintable(notes));
+    for (const QString& line : {QStringLiteral("Video format: MPEG-2"), QStringLiteral("Source: Shop"),
+                                QStringLiteral("Subtitles: French"),
+                                QStringLiteral("Description: A blade runner must pursue four replicants.")})
+        QVERIFY2(notes.contains(line), qPrintable(notes));
+    QVERIFY(coverOf(catalogue, QStringLiteral("Blade Runner")).startsWith("\x89PNG"));
+    QCOMPARE(tableLines(catalogue, QStringLiteral("select catalog, borrower from quelto_loans")),
+             QStringList{QStringLiteral("3|Alex")});
+    const StoredRecord contempt = records.value(QStringLiteral("Contempt"));
+    expectFields(contempt, {{"catalog", QStringLiteral("4")},
+                            {"md_type", QStringLiteral("VHS")},
+                            {"mv_country", QStringLiteral("France / Italy")},
+                            {"mv_cast1", QStringLiteral("Brigitte Bardot")},
+                            {"mv_cast3", QStringLiteral("Jack Palance")}});
+    QVERIFY(contempt.value(QStringLiteral("quelto_seen")).isNull());
+    QVERIFY(text(contempt, "quelto_notes").contains(QStringLiteral("Original title: Le Mépris"))); // Windows-1252
+    QVERIFY(text(contempt, "quelto_notes").contains(QStringLiteral("Discs: 2")));
+
+    // 4.1: own rating beside the public one, the date watched, writer,
+    // composer, certification, a custom field, the picture beside the file.
+    const QString second = dir.filePath(QStringLiteral("d.mdb"));
+    const importing::ImportSummary four = importInto(dataPath(QStringLiteral("amcfile/catalog41.amc")), second);
+    QCOMPARE(four.added, 1);
+    QCOMPARE(four.covers, 1);
+    const StoredRecord fifth = recordsByTitle(second).value(QStringLiteral("The Fifth Element"));
+    expectFields(fifth, {{"catalog", QStringLiteral("10")},
+                         {"md_type", QStringLiteral("Blu-ray")},
+                         {"mv_rating", QStringLiteral("8.1")},
+                         {"mv_book", QStringLiteral("Luc Besson / Robert Mark Kamen")},
+                         {"mv_music", QStringLiteral("Éric Serra")},
+                         {"mv_cast3", QStringLiteral("Gary Oldman")},
+                         {"quelto_seen", QStringLiteral("2023-02-14")},
+                         {"quelto_purchased", QStringLiteral("2019-03-02")},
+                         {"quelto_running_time", QStringLiteral("126")}});
+    QCOMPARE(fifth.value(QStringLiteral("quelto_my_rating")).toDouble(), 4.5);
+    const QString fifthNotes = text(fifth, "quelto_notes");
+    for (const QString& line : {QStringLiteral("Multipass!"), QStringLiteral("Certification: PG-13"),
+                                QStringLiteral("Edition: Collector's"), QStringLiteral("File: D:\\Films\\fifth.mkv")})
+        QVERIFY2(fifthNotes.contains(line), qPrintable(fifthNotes));
+    QVERIFY(coverOf(second, QStringLiteral("The Fifth Element")).startsWith("\x89PNG"));
+    QCOMPARE(tableLines(second, QStringLiteral("select value from quelto_import_links where kind = 'imdb'")),
+             QStringList{QStringLiteral("tt0119116")});
 }
 
 void ImportFormats::legacyText()

@@ -4,6 +4,7 @@
 // outside the import's folder, unknown formats and CSV with broken quoting.
 #include "ImportTestSupport.h"
 #include "catalog/EngineError.h"
+#include "importing/AntMovieCatalogFileReader.h"
 #include "importing/CatalogueImport.h"
 #include "importing/CatalogueReader.h"
 #include "importing/PictureLocation.h"
@@ -11,6 +12,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
 
 using namespace quelto;
@@ -52,6 +54,7 @@ private slots:
     void refusedFilesWriteNothing();
     void zipMembersAreBounded();
     void picturesStayInTheFolder();
+    void antMovieCatalogLengthsAreChecked();
 };
 
 void ImportHostile::refusedFilesWriteNothing_data()
@@ -77,7 +80,15 @@ void ImportHostile::refusedFilesWriteNothing_data()
     QTest::newRow("unknown xml") << QByteArray("<?xml version=\"1.0\"?><books><book/></books>") << "unknown kind";
     QTest::newRow("unknown csv") << QByteArray("a,b,c\n1,2,3\n") << "no export of a catalogue program";
     QTest::newRow("binary") << QByteArray("\x7f" "ELF\x02\x01\x01\x00\x00\x00", 10) << "binary";
-    QTest::newRow("ant movie catalog binary") << QByteArray(" AMC_4.1 Ant Movie Catalog 4.1.x") << "binary form";
+    QTest::newRow("ant movie catalog header cut off") << QByteArray(" AMC_4.1 Ant Movie Catalog 4.1.x") << "cut off";
+    QTest::newRow("ant movie catalog 2.x") << QByteArray(" AMC_2.1 Ant Movie Catalog 2.x").leftJustified(200, ' ')
+                                          << "version 2.1";
+    QTest::newRow("binary property list") << QByteArray("bplist00\xd1\x01\x02", 11) << "binary form";
+    QTest::newRow("delicious library cut off")
+        << QByteArray("<?xml version=\"1.0\"?>\n<library><items><movie title=\"One\" format=\"DVD\">") << "cut off";
+    QTest::newRow("onmyshelf cut off") << QByteArray("{\"items\": [{\"id\": 1, \"properties\": {\"title\": \"x")
+                                       << "not well-formed JSON";
+    QTest::newRow("unknown json") << QByteArray("{\"films\": []}") << "JSON of an unknown kind";
     QTest::newRow("not a zip") << QByteArray("PK\x03\x04 but nothing else follows") << "zip";
     QByteArray broken = "Const,Your Rating,Date Rated,Title,URL,Title Type\n";
     broken.reserve(100000 * 40);
@@ -143,6 +154,68 @@ void ImportHostile::picturesStayInTheFolder()
         QVERIFY2(location.resolve(name, &problem).isEmpty(), qPrintable(name));
         QVERIFY(!problem.isEmpty());
     }
+}
+
+void ImportHostile::antMovieCatalogLengthsAreChecked()
+{
+    QFile fixture(dataPath(QStringLiteral("amcfile/catalog35.amc")));
+    QVERIFY(fixture.open(QIODevice::ReadOnly));
+    const QByteArray whole = fixture.readAll();
+    QTemporaryDir dir;
+    // Read alone: the movies, or the message of the refusal.
+    const auto readBack = [&](const QByteArray& bytes, QString* message) {
+        const QString path = write(dir, QStringLiteral("cut.amc"), bytes);
+        int movies = 0;
+        try {
+            importing::CatalogueReader::open(path)->read([&](importing::ImportedMovie&&) { ++movies; }, nullptr);
+        } catch (const catalog::EngineError& error) {
+            *message = error.message();
+            return -1;
+        }
+        return movies;
+    };
+
+    // Cut anywhere: refused, unless the cut falls between two movies.
+    int readWhole = 0;
+    for (qsizetype cut = 16; cut < whole.size(); ++cut) {
+        QString message;
+        const int movies = readBack(whole.left(cut), &message);
+        if (movies < 0) {
+            QVERIFY2(message.contains(QStringLiteral("cut off")) || message.contains(QStringLiteral("past the end")),
+                     qPrintable(message));
+        } else {
+            QVERIFY2(movies < 2, qPrintable(QString::number(cut)));
+            ++readWhole;
+        }
+    }
+    QCOMPARE(readWhole, 2); // after the owner's strings and after the first movie
+
+    // Lengths that point past the end, are negative, or a count out of bounds.
+    const qsizetype ownerLength = importing::AntMovieCatalogFileReader::HeaderSize;
+    QByteArray far = whole;
+    qToLittleEndian<qint32>(0x7ffffff0, far.data() + ownerLength);
+    QString message;
+    QCOMPARE(readBack(far, &message), -1);
+    QVERIFY2(message.contains(QStringLiteral("points past the end of the file")), qPrintable(message));
+    QByteArray negative = whole;
+    qToLittleEndian<qint32>(-5, negative.data() + ownerLength);
+    QCOMPARE(readBack(negative, &message), -1);
+    QVERIFY2(message.contains(QStringLiteral("negative length")), qPrintable(message));
+    QFile newer(dataPath(QStringLiteral("amcfile/catalog41.amc")));
+    QVERIFY(newer.open(QIODevice::ReadOnly));
+    QByteArray fields = newer.readAll();
+    const qsizetype count = fields.indexOf("My films") + 8; // after the owner's last string
+    qToLittleEndian<qint32>(50000000, fields.data() + count);
+    QCOMPARE(readBack(fields, &message), -1);
+    QVERIFY2(message.contains(QStringLiteral("custom fields (50000000) is out of bounds")), qPrintable(message));
+
+    // Refused in an import: nothing written.
+    const QString catalogue = dir.filePath(QStringLiteral("c.mdb"));
+    importInto(dataPath(QStringLiteral("imdb/list.csv")), catalogue);
+    const QByteArray before = checksum(catalogue);
+    const QString refused = refusal(write(dir, QStringLiteral("far.amc"), far), catalogue);
+    QVERIFY2(refused.contains(QStringLiteral("far.amc")), qPrintable(refused));
+    QCOMPARE(checksum(catalogue), before);
 }
 
 QTEST_GUILESS_MAIN(ImportHostile)
