@@ -1,13 +1,16 @@
 #include "editing/FormKeyboard.h"
 
 #include "catalog/CatalogState.h"
+#include "editing/FieldLineEdit.h"
 #include "editing/RecordForm.h"
 #include "editing/StarRating.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -43,6 +46,12 @@ FormKeyboard::FormKeyboard(editing::RecordForm& form, const catalog::CatalogStat
         if (QLineEdit* text = edit.box->lineEdit())
             text->installEventFilter(this);
     }
+    for (QWidget* area : areas) {
+        for (QComboBox* box : area->findChildren<QComboBox*>())
+            watchCompletion(box);
+    }
+    if (form.notes)
+        form.notes->installEventFilter(this);
     for (QWidget* field : {static_cast<QWidget*>(form.title), static_cast<QWidget*>(form.catalog),
                            static_cast<QWidget*>(form.mv_year)})
         field->installEventFilter(this);
@@ -69,12 +78,28 @@ void FormKeyboard::addOptionListKeys()
             continue;
         done << edit.box;
         QAbstractButton* button = edit.button;
-        for (const QKeySequence& key : {optionListKey(), QKeySequence(Qt::CTRL | Qt::Key_E)}) {
-            auto* shortcut = new QShortcut(key, edit.box, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
-            connect(shortcut, &QShortcut::activated, button, [button] { button->click(); });
-        }
+        auto* shortcut = new QShortcut(optionListKey(), edit.box, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, button, [button] { button->click(); });
     }
-    m_claimed << optionListKey() << QKeySequence(Qt::CTRL | Qt::Key_E);
+    // F4 and Alt+Down are the drop-down's own: they open its list.
+    m_claimed << optionListKey();
+}
+
+void FormKeyboard::watchCompletion(QComboBox* box)
+{
+    if (QCompleter* completer = box->completer())
+        completer->popup()->installEventFilter(this);
+}
+
+void FormKeyboard::markOfferedCompletion(QObject* popup, const QKeyEvent& key)
+{
+    auto* view = qobject_cast<QAbstractItemView*>(popup);
+    if (!view || !view->isVisible() || key.key() != Qt::Key_Tab)
+        return;
+    // Nothing marked: the first entry offered is the one taken. The
+    // completer then takes the marked entry and Tab moves on as usual.
+    if (!view->currentIndex().isValid() && view->model() && view->model()->rowCount() > 0)
+        view->setCurrentIndex(view->model()->index(0, 0));
 }
 
 void FormKeyboard::escape()
@@ -96,7 +121,7 @@ void FormKeyboard::buildChains()
                              f.mvDirector, f.mvProducer, f.mvBook, f.mvMusic};
     for (QComboBox* box : f.mvCast)
         movie << box;
-    // The option-list buttons are no Tab stops: F4, Ctrl+E and the mouse reach them.
+    // The option-list buttons are no Tab stops: Ctrl+E and the mouse reach them.
     QList<QWidget*> media = {f.mediatype, f.catalog, f.vidfmt, f.screenformat, f.soundfmt, f.mdLang};
     if (f.tapeLength)
         media << f.tapeLength << f.speed;
@@ -152,6 +177,13 @@ bool FormKeyboard::crossTabs(bool next)
 
 bool FormKeyboard::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        markOfferedCompletion(watched, *key);
+        // The notes take no Alt+letter that no caption claimed.
+        if (watched == m_form.notes && FieldLineEdit::isUnclaimedAltKey(*key))
+            return true;
+    }
     if (event->type() == QEvent::ShortcutOverride) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const QKeySequence pressed(key->keyCombination());

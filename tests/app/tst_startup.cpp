@@ -275,8 +275,8 @@ void TestStartup::storedPositionAndDefaults()
     QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
     MainWindow& w = f.window();
     QCOMPARE(w.pos(), QPoint(px(1500, w.logicalDpiX()), px(1000, w.logicalDpiY())));
-    // The stored size has no effect: the window opens at its designed size.
-    QCOMPARE(w.width(), px(MainWindow::DesignWidth, w.logicalDpiX()));
+    // The stored size in twips has no effect: without the window's own geometry it opens at its first size.
+    QCOMPARE(w.size(), w.firstWindowSize());
     QCOMPARE(w.state().mediaDefaults.media, QStringLiteral("DVD"));
     QCOMPARE(w.state().mediaDefaults.image, QStringLiteral("Widescreen"));
     w.display().clearFields();
@@ -308,6 +308,24 @@ void TestStartup::closeStoresPositionAndMediaDefaults()
     QCOMPARE(f.start(f.file(QStringLiteral("c.mdb"))), MainWindow::LoadResult::Loaded);
     QCOMPARE(f.window().pos(), frame.topLeft());
     QCOMPARE(f.window().state().mediaDefaults.media, QStringLiteral("VHS"));
+
+    // A size of the user's and the maximised state are kept too.
+    f.window().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.window()));
+    const QSize chosen = f.window().size() + QSize(40, 30);
+    f.window().resize(chosen);
+    QTRY_COMPARE(f.window().size(), chosen);
+    f.window().close();
+    QCOMPARE(f.start(f.file(QStringLiteral("c.mdb"))), MainWindow::LoadResult::Loaded);
+    QCOMPARE(f.window().size(), chosen);
+    f.window().show();
+    f.window().showMaximized();
+    QTRY_VERIFY(f.window().isMaximized());
+    f.window().close();
+    QCOMPARE(f.start(f.file(QStringLiteral("c.mdb"))), MainWindow::LoadResult::Loaded);
+    f.window().show();
+    QTRY_VERIFY(f.window().isMaximized());
+    QCOMPARE(f.window().normalGeometry().size(), chosen);
 }
 
 void TestStartup::minimisedCloseStoresOnlyMediaDefaults()
@@ -415,14 +433,16 @@ void TestStartup::databaseDialog()
     QStringList texts;
     for (QLabel* label : dialog.findChildren<QLabel*>())
         texts << label->text();
-    QVERIFY(texts.contains(QStringLiteral("Welcome to Quelto 1.0")));
+    QVERIFY(texts.contains(QStringLiteral("Welcome to Quelto " QUELTO_VERSION)));
     QVERIFY(texts.contains(QStringLiteral("Since a database could  not be found, I'll either have to create one and "
                                           "initialize it, or you'll have to tell me, which to use..")));
     QVERIFY(texts.contains(QStringLiteral("Please help me: What database should I use ?")));
     auto* path = dialog.findChild<QLineEdit*>(QStringLiteral("path"));
     auto* browse = dialog.findChild<QPushButton*>(QStringLiteral("browsecmd"));
     auto* useit = dialog.findChild<QPushButton*>(QStringLiteral("useit"));
-    QCOMPARE(path->text(), QString());
+    // A path to start from: ~/quelto.mdb, to be taken as it is.
+    QCOMPARE(QDir::fromNativeSeparators(path->text()), QDir::home().filePath(QStringLiteral("quelto.mdb")));
+    QVERIFY(useit->isEnabled());
     QCOMPARE(useit->text(), QStringLiteral("That's it !"));
     QCOMPARE(dialog.findChild<QPushButton*>(QStringLiteral("cancel"))->text(), QStringLiteral("Cancel"));
 
