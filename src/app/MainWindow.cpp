@@ -248,9 +248,10 @@ MainWindow::LoadResult MainWindow::load(const QString& databaseOverride)
     QList<QRect> screens;
     for (const QScreen* screen : QGuiApplication::screens())
         screens << screen->availableGeometry();
-    move(WindowPlacement::visiblePosition(QRect(stored, frameGeometry().size()), screens));
-    // The size, place and maximised state of the last run, where there was one.
+    // The size and maximised state of the last run, where there was one; the
+    // place as stored beside them.
     restoreGeometry(QByteArray::fromBase64(m_settings.value(ListSection, GeometryKey).toLatin1()));
+    move(WindowPlacement::visiblePosition(QRect(stored, frameGeometry().size()), screens));
     m_state.databasePath = m_settings.databaseFilename();
     m_state.mediaDefaults = m_settings.mediaDefaults();
     m_lookup->setServer(m_settings.movieSite());

@@ -18,6 +18,9 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabWidget>
+#include <QTimer>
+
+#include <utility>
 
 namespace quelto::editing {
 
@@ -89,6 +92,7 @@ void FormKeyboard::watchCompletion(QComboBox* box)
 {
     if (QCompleter* completer = box->completer())
         completer->popup()->installEventFilter(this);
+    box->view()->installEventFilter(this);
 }
 
 void FormKeyboard::markOfferedCompletion(QObject* popup, const QKeyEvent& key)
@@ -105,10 +109,27 @@ void FormKeyboard::markOfferedCompletion(QObject* popup, const QKeyEvent& key)
 void FormKeyboard::escape()
 {
     // An open completion list or drop-down takes the key for itself: it
-    // closes, and nothing typed is touched.
+    // closes, and nothing typed is touched. A drop-down's list closes itself
+    // on the key before the form sees it.
+    if (std::exchange(m_listTookEscape, false))
+        return;
     if (QWidget* popup = QApplication::activePopupWidget()) {
         popup->close();
         return;
+    }
+    // A drop-down's list that the key reached the form past.
+    for (const QList<QWidget*>& chain : m_chains) {
+        for (QWidget* field : chain) {
+            auto* box = qobject_cast<QComboBox*>(field);
+            if (box && box->view() && box->view()->isVisible()) {
+                box->hidePopup();
+                return;
+            }
+            if (box && box->completer() && box->completer()->popup()->isVisible()) {
+                box->completer()->popup()->hide();
+                return;
+            }
+        }
     }
     if (m_state.newRecordMode && m_form.dbDelete->isEnabled() && m_leaveNewRecord)
         m_leaveNewRecord();
@@ -177,14 +198,26 @@ bool FormKeyboard::crossTabs(bool next)
 
 bool FormKeyboard::eventFilter(QObject* watched, QEvent* event)
 {
+    const bool list = qobject_cast<QAbstractItemView*>(watched) != nullptr;
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        markOfferedCompletion(watched, *key);
+        if (list) {
+            markOfferedCompletion(watched, *key);
+            return false;
+        }
         // The notes take no Alt+letter that no caption claimed.
         if (watched == m_form.notes && FieldLineEdit::isUnclaimedAltKey(*key))
             return true;
     }
-    if (event->type() == QEvent::ShortcutOverride) {
+    // Escape in a list has the key only while it is open: the list's, for
+    // this key press, even when the list has closed itself already.
+    if (event->type() == QEvent::ShortcutOverride && list &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        m_listTookEscape = true;
+        QTimer::singleShot(0, this, [this] { m_listTookEscape = false; });
+    }
+    // A completion list is watched only for Tab: the record keys' claims are the fields'.
+    if (event->type() == QEvent::ShortcutOverride && !list) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const QKeySequence pressed(key->keyCombination());
         // Not passed on: the field does not claim the key, so the shortcut runs.

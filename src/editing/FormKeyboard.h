@@ -75,6 +75,7 @@ private:
     std::vector<QList<QWidget*>> m_chains; // Media, Movie, Personal
     QList<QKeySequence> m_claimed;         // keys taken from the text fields
     std::function<void()> m_leaveNewRecord;
+    bool m_listTookEscape = false; // Escape went to an open list first
 };
 
 } // namespace quelto::editing

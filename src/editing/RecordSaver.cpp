@@ -41,9 +41,8 @@ bool RecordSaver::refusedYear()
 {
     // A year stored before in another form stays as it is until it is changed.
     const QString typed = m_form.mv_year->text().trimmed();
-    const RecordSet& set = *m_state.current;
-    if (!m_state.newRecordMode && set.hasCurrentRow() &&
-        set.value(QStringLiteral("mv_year")).toString().trimmed() == typed)
+    const QVariant shown = m_display.shownValues().value(QStringLiteral("mv_year"));
+    if (!m_state.newRecordMode && shown.isValid() && shown.toString().trimmed() == typed)
         return false;
     const QString problem = YearValidator::problem(typed);
     if (problem.isEmpty())

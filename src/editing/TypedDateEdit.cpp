@@ -97,9 +97,10 @@ bool TypedDateEdit::eventFilter(QObject* watched, QEvent* event)
         return true;
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
+        // On to the next field: the date field's own Tab would step through its parts.
         commit();
         setFocus(Qt::OtherFocusReason);
-        focusNextPrevChild(key->key() == Qt::Key_Tab);
+        QWidget::focusNextPrevChild(key->key() == Qt::Key_Tab);
         return true;
     default:
         return false;

@@ -59,6 +59,7 @@ private slots:
     void menuBarItemsInOrder();
     void resizeRule();
     void resizeKeepsTheTabAndSizesTheBrowser();
+    void emptyCatalogueSaysHowToBegin();
     void databaseDialog();
     void splashHidesOnTimerOrClick();
     void launchOptions();
@@ -404,10 +405,43 @@ void TestStartup::resizeRule()
     QCOMPARE(app::ResizeRule::forWindow(QSize(20, 130), 96, 96).browser.size(), QSize(0, 0));
 }
 
+void TestStartup::emptyCatalogueSaysHowToBegin()
+{
+    AppFixture f;
+    QCOMPARE(f.start(f.file(QStringLiteral("new.mdb"))), MainWindow::LoadResult::Loaded);
+    MainWindow& w = f.window();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto* hint = f.find<QLabel>(QStringLiteral("emptyCatalogueHint"));
+    QVERIFY(hint->isVisible());
+    for (const char* word : {">New<", ">Import<", ">Open<"})
+        QVERIFY2(hint->text().contains(QLatin1String(word)), word);
+    // Above the tabs, over nothing.
+    QVERIFY(hint->geometry().bottom() < w.tabs()->geometry().top());
+    QVERIFY(hint->geometry().top() > f.find<QWidget>(QStringLiteral("commandBar"))->geometry().bottom());
+    // Its New link starts a record: the hint goes, and comes back on Cancel.
+    emit hint->linkActivated(QStringLiteral("new"));
+    QVERIFY(w.state().newRecordMode);
+    QVERIFY(!hint->isVisible());
+    w.form().dbDelete->click();
+    QVERIFY(hint->isVisible());
+    // A record saved: gone for good, and the tabs take the room back.
+    w.form().dbNew->click();
+    w.form().title->setText(QStringLiteral("Alien"));
+    w.form().catalog->setText(QStringLiteral("A1"));
+    w.form().dbSave->click();
+    QVERIFY(!hint->isVisible());
+    const app::ResizeRule rule = app::ResizeRule::forWindow(w.ruleSize(), w.logicalDpiX(), w.logicalDpiY());
+    QCOMPARE(w.tabs()->geometry().bottom(), rule.tabs.bottom());
+    QVERIFY(w.tabs()->geometry().top() < hint->geometry().bottom());
+}
+
 void TestStartup::resizeKeepsTheTabAndSizesTheBrowser()
 {
     AppFixture f;
-    QCOMPARE(f.start(f.file(QStringLiteral("c.mdb"))), MainWindow::LoadResult::Loaded);
+    const QString path = f.file(QStringLiteral("c.mdb"));
+    TestCatalog::create(path, {TestCatalog::record(QStringLiteral("Alien"))}); // no hint how to begin above the tabs
+    QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
     MainWindow& w = f.window();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -417,8 +451,15 @@ void TestStartup::resizeKeepsTheTabAndSizesTheBrowser()
     QCOMPARE(w.tabs()->currentIndex(), 0);
     const app::ResizeRule rule = app::ResizeRule::forWindow(w.ruleSize(), w.logicalDpiX(), w.logicalDpiY());
     QCOMPARE(w.tabs()->geometry(), rule.tabs);
+    // The pane's area: the address row at its top, the page below.
     QWidget* browser = f.find<QWebEngineView>(QStringLiteral("WebBrowser1"));
-    QCOMPARE(QRect(browser->mapTo(w.tabs(), QPoint(0, 0)), browser->size()), rule.browser);
+    QWidget* addressRow = f.find<QLineEdit>(QStringLiteral("address"))->parentWidget();
+    const QRect page(browser->mapTo(w.tabs(), QPoint(0, 0)), browser->size());
+    const QRect address(addressRow->mapTo(w.tabs(), QPoint(0, 0)), addressRow->size());
+    QCOMPARE(address.topLeft(), rule.browser.topLeft());
+    QCOMPARE(page.bottomRight(), rule.browser.bottomRight());
+    QCOMPARE(page.left(), rule.browser.left());
+    QVERIFY(page.top() > address.bottom());
     w.resize(10, 10); // no negative sizes, no crash
     QVERIFY(w.tabs()->width() >= 0);
     w.close();

@@ -87,6 +87,8 @@ private slots:
         QVERIFY(f.date->wholeText()->isHidden());
         // Escape drops what was typed, and the dialog stays.
         f.dialog.show();
+        QApplication::setActiveWindow(&f.dialog);
+        QVERIFY(QTest::qWaitForWindowActive(&f.dialog));
         f.date->setFocus();
         f.date->selectAll();
         Form::type(QStringLiteral("1 Nov"));
