@@ -111,8 +111,7 @@ void FormKeyboard::escape()
     // An open completion list or drop-down takes the key for itself: it
     // closes, and nothing typed is touched. A drop-down's list closes itself
     // on the key before the form sees it.
-    if (std::exchange(m_listTookEscape, false))
-        return;
+    const bool listHadKey = std::exchange(m_listTookEscape, false);
     if (QWidget* popup = QApplication::activePopupWidget()) {
         popup->close();
         return;
@@ -131,6 +130,8 @@ void FormKeyboard::escape()
             }
         }
     }
+    if (listHadKey)
+        return;
     if (m_state.newRecordMode && m_form.dbDelete->isEnabled() && m_leaveNewRecord)
         m_leaveNewRecord();
 }
@@ -214,7 +215,7 @@ bool FormKeyboard::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::ShortcutOverride && list &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         m_listTookEscape = true;
-        QTimer::singleShot(0, this, [this] { m_listTookEscape = false; });
+            QTimer::singleShot(0, this, [this] { m_listTookEscape = false; });
     }
     // A completion list is watched only for Tab: the record keys' claims are the fields'.
     if (event->type() == QEvent::ShortcutOverride && !list) {
