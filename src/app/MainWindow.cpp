@@ -250,7 +250,7 @@ MainWindow::LoadResult MainWindow::load(const QString& databaseOverride)
         screens << screen->availableGeometry();
     // The size and maximised state of the last run, where there was one; the
     // place as stored beside them.
-    restoreGeometry(QByteArray::fromBase64(m_settings.value(ListSection, GeometryKey).toLatin1()));
+    const bool kept = restoreGeometry(QByteArray::fromBase64(m_settings.value(ListSection, GeometryKey).toLatin1()));
     move(WindowPlacement::visiblePosition(QRect(stored, frameGeometry().size()), screens));
     m_state.databasePath = m_settings.databaseFilename();
     m_state.mediaDefaults = m_settings.mediaDefaults();
@@ -271,6 +271,9 @@ MainWindow::LoadResult MainWindow::load(const QString& databaseOverride)
         m_display->recordToForm();
         m_tabs->setCurrentIndex(MovieTabIndex);
         m_display->showRecordCount();
+        // The first window: as large as the Movie tab's fields (and a hint above them) need.
+        if (!kept)
+            resize(firstWindowSize());
         m_switcher->showCatalogueName();
         m_safety->followCheck(this, m_runner->patience());
         m_safety->tellAfterOpening();
@@ -320,7 +323,8 @@ void MainWindow::applyResizeRule()
     // The hint of an empty catalogue between the command strip and the tabs.
     QRect browser = rule.browser;
     if (m_emptyHint && !m_emptyHint->isHidden()) {
-        const int height = std::max(m_emptyHint->heightForWidth(tabs.width()), m_emptyHint->sizeHint().height()) + 4;
+        const int wrapped = m_emptyHint->heightForWidth(tabs.width());
+        const int height = (wrapped > 0 ? wrapped : m_emptyHint->sizeHint().height()) + 4;
         m_emptyHint->setGeometry(tabs.left(), tabs.top(), tabs.width(), height - 4);
         tabs.setTop(tabs.top() + height);
         browser.setHeight(std::max(0, browser.height() - height));
@@ -353,8 +357,11 @@ QSize MainWindow::firstWindowSize() const
     const QSize fields = movie ? movie->widget()->sizeHint() : QSize();
     const int frame = 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 8;
     const int strip = std::max(0, m_commandBar->sizeHint().height() - twips::toPixels(1000, logicalDpiY()));
+    const int hint = m_emptyHint && !m_emptyHint->isHidden()
+                         ? m_emptyHint->heightForWidth(fields.width() + frame) + 4
+                         : 0;
     const QSize needed(fields.width() + twips::toPixels(270, logicalDpiX()) + frame,
-                       fields.height() + m_tabs->tabBar()->sizeHint().height() + frame +
+                       fields.height() + hint + m_tabs->tabBar()->sizeHint().height() + frame +
                            twips::toPixels(2030, logicalDpiY()) + strip + menuBar()->sizeHint().height() +
                            statusBar()->sizeHint().height());
     QSize size = design.expandedTo(needed).expandedTo(minimumSize());
