@@ -39,7 +39,7 @@ CatalogSafety::CatalogSafety(catalog::CatalogState& state, editing::UserPrompts&
 {
 }
 
-catalog::CatalogLoader::Questions CatalogSafety::questions(const QString& path)
+catalog::CatalogLoader::Questions CatalogSafety::questions(const QString& path, bool created)
 {
     const QString file = QDir::toNativeSeparators(path);
     catalog::CatalogLoader::Questions questions;
@@ -53,9 +53,10 @@ catalog::CatalogLoader::Questions CatalogSafety::questions(const QString& path)
         std::lock_guard lock(m_copies->mutex);
         m_copies->runBackup.clear();
         m_copies->ahead.clear();
-        m_copies->backupOf = path;
+        m_copies->backupOf = created ? QString() : path;
     }
-    questions.beforeFirstWrite = [this, path] { makeBackup(path); };
+    if (!created)
+        questions.beforeFirstWrite = [this, path] { makeBackup(path); };
     return questions;
 }
 

@@ -25,7 +25,8 @@ namespace quelto::app {
 // What the user is told and asked about the catalogue's safety when it opens:
 // foreign triggers, views and indexes, damage, a read-only file, another
 // Quelto on the same file; and the backup copy before the first change (one
-// a run: made again only when the change it was made for was not stored).
+// a run: made again only when the change it was made for was not stored;
+// none of a catalogue this run created).
 class CatalogSafety
 {
 public:
@@ -54,8 +55,9 @@ public:
     CatalogSafety(catalog::CatalogState& state, editing::UserPrompts& prompts);
 
     // The questions the loader asks while it opens the catalogue at path;
-    // the backup copy is made of that file.
-    catalog::CatalogLoader::Questions questions(const QString& path);
+    // the backup copy is made of that file, unless this run created it
+    // (created): a new, empty catalogue has nothing to keep.
+    catalog::CatalogLoader::Questions questions(const QString& path, bool created = false);
     // The notices once the catalogue is open: read-only, open elsewhere.
     void tellAfterOpening();
     // Removes what killed runs left beside the catalogue.

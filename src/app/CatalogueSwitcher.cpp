@@ -91,7 +91,7 @@ void CatalogueSwitcher::newCatalogue()
         m_window.prompts().exclamation(error.message());
         return;
     }
-    switchTo(path);
+    switchTo(path, true);
 }
 
 void CatalogueSwitcher::openCatalogue()
@@ -114,7 +114,7 @@ void CatalogueSwitcher::openCatalogue()
     switchTo(path);
 }
 
-bool CatalogueSwitcher::switchTo(const QString& path)
+bool CatalogueSwitcher::switchTo(const QString& path, bool created)
 {
     CatalogState opened;
     opened.databasePath = QFileInfo(path).absoluteFilePath();
@@ -122,7 +122,7 @@ bool CatalogueSwitcher::switchTo(const QString& path)
     if (opened.databasePath == m_window.state().databasePath)
         m_window.state().lock.reset();
     try {
-        CatalogLoader::open(opened, m_window.safety().questions(opened.databasePath));
+        CatalogLoader::open(opened, m_window.safety().questions(opened.databasePath, created));
     } catch (const EngineError& error) {
         m_window.prompts().exclamation(error.message());
         return false;
@@ -138,7 +138,7 @@ bool CatalogueSwitcher::switchTo(const QString& path)
     state.optionSets = std::move(opened.optionSets);
     state.current = std::move(opened.current);
     state.databasePath = opened.databasePath;
-    state.newDatabase = false;
+    state.newDatabase = created;
     state.filterClause = opened.filterClause;
     state.orderClause = opened.orderClause;
     state.filterActive = false;

@@ -27,7 +27,7 @@ public:
 
     // Makes the catalogue at path the window's; false when it cannot be
     // opened (reported to the user), the window unchanged.
-    bool switchTo(const QString& path);
+    bool switchTo(const QString& path, bool created = false);
     // The open catalogue's file name in the status bar, its path as tooltip.
     void showCatalogueName();
     // Whether the record on screen may be replaced now; asks the user when

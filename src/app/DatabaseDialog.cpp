@@ -21,7 +21,7 @@ DatabaseDialog::DatabaseDialog(editing::UserPrompts& files, QWidget* parent)
     setObjectName(QStringLiteral("promptdb"));
     setWindowTitle(QStringLiteral("Initialize Database"));
 
-    auto* heading = new QLabel(QStringLiteral("Welcome to Quelto 1.0"));
+    auto* heading = new QLabel(QStringLiteral("Welcome to Quelto %1").arg(QStringLiteral(QUELTO_VERSION)));
     QFont bold = heading->font();
     bold.setBold(true);
     bold.setPointSizeF(bold.pointSizeF() * 1.2);
@@ -33,6 +33,8 @@ DatabaseDialog::DatabaseDialog(editing::UserPrompts& files, QWidget* parent)
     auto* prompt = new QLabel(QStringLiteral("Please help me: What database should I use ?"));
 
     m_path->setObjectName(QStringLiteral("path"));
+    // A place to start from: the catalogue in the home folder.
+    m_path->setText(QDir::toNativeSeparators(proposedPath()));
     auto* browsecmd = new QPushButton(QStringLiteral("Browse"));
     browsecmd->setObjectName(QStringLiteral("browsecmd"));
     m_useit->setObjectName(QStringLiteral("useit"));
@@ -62,11 +64,14 @@ DatabaseDialog::DatabaseDialog(editing::UserPrompts& files, QWidget* parent)
     const double dpiY = logicalDpiY();
     setFixedSize(twips::toPixels(5265, dpiX), twips::toPixels(3150, dpiY));
 
+    m_useit->setEnabled(!m_path->text().isEmpty());
     connect(m_path, &QLineEdit::textChanged, m_useit, [this](const QString& text) { m_useit->setEnabled(!text.isEmpty()); });
     connect(browsecmd, &QPushButton::clicked, this, &DatabaseDialog::browse);
     connect(m_useit, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
+
+QString DatabaseDialog::proposedPath() { return QDir::home().filePath(QStringLiteral("quelto.mdb")); }
 
 QString DatabaseDialog::path() const { return m_path->text(); }
 

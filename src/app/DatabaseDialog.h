@@ -11,7 +11,8 @@ class UserPrompts;
 
 namespace quelto::app {
 
-// promptdb: asks which catalogue to use when none is found. "That's it !"
+// promptdb: asks which catalogue to use when none is found, with the
+// program's version in its welcome and ~/quelto.mdb proposed. "That's it !"
 // accepts the typed path, "Cancel" and the close box reject.
 class DatabaseDialog : public QDialog
 {
@@ -26,6 +27,8 @@ public:
     // Where a name typed into the dialog points: a relative one lies in the
     // user's documents folder (the home folder when there is none).
     static QString fullPath(const QString& typed);
+    // What the dialog proposes at first: quelto.mdb in the home folder.
+    static QString proposedPath();
 
 private:
     void browse();

@@ -5,9 +5,11 @@
 #include "app/CatalogueSwitcher.h"
 #include "app/CollectionMenu.h"
 #include "app/DatabaseDialog.h"
+#include "app/EmptyCatalogueHint.h"
 #include "app/HelpCommands.h"
 #include "app/MainMenu.h"
 #include "app/RecentCatalogues.h"
+#include "app/RecordNotices.h"
 #include "app/ResizeRule.h"
 #include "app/ScreenFit.h"
 #include "app/Settings.h"
@@ -60,6 +62,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QSplitter>
+#include <QStyle>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -151,8 +154,11 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
         if (m_unsaved->settle() && m_state.newRecordMode)
             records->deleteOrCancel();
     });
-    // A new record is typed on a tab with fields, from the title on.
+    // A new record is typed on a tab with fields: without its media ID, which
+    // it needs, from the Media tab's first field; else from the title on.
     connect(records, &editing::RecordCommands::newRecordStarted, this, [this] {
+        if (m_form.catalog->text().trimmed().isEmpty() && m_keyboard->focusFirstField(MediaTabIndex))
+            return;
         const int shown = m_tabs->currentIndex();
         if (shown != MediaTabIndex && shown != MovieTabIndex && shown != PersonalTabIndex)
             m_tabs->setCurrentIndex(MovieTabIndex);
@@ -203,6 +209,17 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     m_collectionMenu = new CollectionMenu(*this, *mediaTab, *groupPane, *listSplitter);
     connect(m_menu->quit(), &QAction::triggered, this, &MainWindow::quit);
     new weblookup::LookupStatus(m_lookup->workflow(), statusBar());
+    // An empty catalogue says how to begin.
+    m_emptyHint = new EmptyCatalogueHint(m_state, m_form.dbNew, m_menu->menu(QStringLiteral("mnImport")),
+                                         m_menu->action(QStringLiteral("mnOpenCatalogue")), client);
+    m_display->addShownListener([this] {
+        if (m_emptyHint->follow())
+            applyResizeRule();
+    });
+    // What the status bar says of one record goes with it.
+    auto* notices = new RecordNotices(m_state, statusBar(), this);
+    m_display->addShownListener([notices] { notices->shown(); });
+    connect(m_switcher, &CatalogueSwitcher::catalogueSwitched, notices, &RecordNotices::clear);
 
     // A field that takes the focus in a scrolled tab comes into view.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
@@ -217,11 +234,8 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     });
     m_help->setSectionOfTab([this] { return helpSection(m_tabs->currentIndex()); });
 
-    const QSize design(twips::toPixels(DesignWidth, logicalDpiX()),
-                       twips::toPixels(DesignHeight, logicalDpiY()));
-    resize(design.width(),
-           design.height() + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     setMinimumSize(minimumWindowSize());
+    resize(firstWindowSize());
     // The window and every dialog fit the screen, at any scale factor.
     ScreenFit::install();
 }
@@ -236,6 +250,9 @@ MainWindow::LoadResult MainWindow::load(const QString& databaseOverride)
     QList<QRect> screens;
     for (const QScreen* screen : QGuiApplication::screens())
         screens << screen->availableGeometry();
+    // The size and maximised state of the last run, where there was one; the
+    // place as stored beside them.
+    const bool kept = restoreGeometry(QByteArray::fromBase64(m_settings.value(ListSection, GeometryKey).toLatin1()));
     move(WindowPlacement::visiblePosition(QRect(stored, frameGeometry().size()), screens));
     m_state.databasePath = m_settings.databaseFilename();
     m_state.mediaDefaults = m_settings.mediaDefaults();
@@ -250,12 +267,15 @@ MainWindow::LoadResult MainWindow::load(const QString& databaseOverride)
     try {
         if (!CatalogueLocator(m_settings, m_prompts, this).locate(m_state, databaseOverride))
             return LoadResult::Cancelled;
-        CatalogLoader::open(m_state, m_safety->questions(m_state.databasePath));
+        CatalogLoader::open(m_state, m_safety->questions(m_state.databasePath, m_state.newDatabase));
         editing::OptionFields::fillAll(m_state, m_form);
         m_form.dbNoFilter->setEnabled(false);
         m_display->recordToForm();
         m_tabs->setCurrentIndex(MovieTabIndex);
         m_display->showRecordCount();
+        // The first window: as large as the Movie tab's fields (and a hint above them) need.
+        if (!kept)
+            resize(firstWindowSize());
         m_switcher->showCatalogueName();
         m_safety->followCheck(this, m_runner->patience());
         m_safety->tellAfterOpening();
@@ -301,9 +321,19 @@ void MainWindow::applyResizeRule()
     const int strip = m_commandBar->minimumSizeHint().height();
     if (tabs.top() < strip)
         tabs.setTop(strip);
+    const QRect commandArea(tabs.left(), 0, tabs.width(), tabs.top());
+    // The hint of an empty catalogue between the command strip and the tabs.
+    QRect browser = rule.browser;
+    if (m_emptyHint && !m_emptyHint->isHidden()) {
+        const int wrapped = m_emptyHint->heightForWidth(tabs.width());
+        const int height = (wrapped > 0 ? wrapped : m_emptyHint->sizeHint().height()) + 4;
+        m_emptyHint->setGeometry(tabs.left(), tabs.top(), tabs.width(), height - 4);
+        tabs.setTop(tabs.top() + height);
+        browser.setHeight(std::max(0, browser.height() - height));
+    }
     m_tabs->setGeometry(tabs);
-    m_lookup->setBrowserArea(rule.browser);
-    m_commandBar->setGeometry(tabs.left(), 0, tabs.width(), tabs.top());
+    m_lookup->setBrowserArea(browser);
+    m_commandBar->setGeometry(commandArea);
 }
 
 QSize MainWindow::minimumWindowSize() const
@@ -316,6 +346,30 @@ QSize MainWindow::minimumWindowSize() const
         std::max(m_commandBar->minimumSizeHint().height(), twips::toPixels(1000, logicalDpiY())) + tabs +
         twips::toPixels(1030, logicalDpiY()) + statusBar()->sizeHint().height();
     return {width, height};
+}
+
+QSize MainWindow::firstWindowSize() const
+{
+    const QSize design(twips::toPixels(DesignWidth, logicalDpiX()),
+                       twips::toPixels(DesignHeight, logicalDpiY()) + menuBar()->sizeHint().height() +
+                           statusBar()->sizeHint().height());
+    // The resize rule's margins around the tabs, the command strip where it
+    // is taller than the rule's top margin, the tab bar and the tab's frame.
+    const QScrollArea* movie = m_scrollAreas.value(MovieTabIndex);
+    const QSize fields = movie ? movie->widget()->sizeHint() : QSize();
+    const int frame = 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 8;
+    const int strip = std::max(0, m_commandBar->sizeHint().height() - twips::toPixels(1000, logicalDpiY()));
+    const int hint = m_emptyHint && !m_emptyHint->isHidden()
+                         ? m_emptyHint->heightForWidth(fields.width() + frame) + 4
+                         : 0;
+    const QSize needed(fields.width() + twips::toPixels(270, logicalDpiX()) + frame,
+                       fields.height() + hint + m_tabs->tabBar()->sizeHint().height() + frame +
+                           twips::toPixels(2030, logicalDpiY()) + strip + menuBar()->sizeHint().height() +
+                           statusBar()->sizeHint().height());
+    QSize size = design.expandedTo(needed).expandedTo(minimumSize());
+    if (const QScreen* shown = screen())
+        size = size.boundedTo(shown->availableGeometry().size());
+    return size;
 }
 
 QString MainWindow::helpSection(int tab)
@@ -390,6 +444,7 @@ void MainWindow::storeOnClose()
             (*it)->close();
     }
     if (!isMinimized()) {
+        m_settings.setValue(ListSection, GeometryKey, QString::fromLatin1(saveGeometry().toBase64()));
         const QRect frame = frameGeometry();
         const double dpiX = logicalDpiX();
         const double dpiY = logicalDpiY();

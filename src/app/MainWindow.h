@@ -40,6 +40,7 @@ class LookupTab;
 namespace quelto::app {
 
 class CatalogSafety;
+class EmptyCatalogueHint;
 class CollectionMenu;
 class CatalogueSwitcher;
 class HelpCommands;
@@ -113,6 +114,12 @@ public:
     // The smallest window in which nothing lies on anything else; the tabs'
     // fields scroll below it.
     QSize minimumWindowSize() const;
+    // The size of the first window (no size kept from an earlier run): the
+    // designed one, made larger where the Movie tab's fields need more, and
+    // no larger than the screen's available area.
+    QSize firstWindowSize() const;
+    // The key of the window's size, place and maximised state, kept on closing.
+    static inline const QString GeometryKey = QStringLiteral("MainGeometry");
     // The help section for a tab of the window ("records").
     static QString helpSection(int tab);
 
@@ -163,6 +170,7 @@ private:
     weblookup::LookupTab* m_lookup;
     editing::FormKeyboard* m_keyboard;
     QList<QScrollArea*> m_scrollAreas;
+    EmptyCatalogueHint* m_emptyHint = nullptr;
     bool m_loaded = false; // a window whose load step failed stores nothing
     bool m_quitting = false;
 };

@@ -2,7 +2,9 @@
 
 #include "app/DatabaseDialog.h"
 #include "app/TaskProgressDialog.h"
+#include "editing/ButtonMnemonics.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
@@ -25,24 +27,50 @@ QWidget* QtUserPrompts::parent() const
     return m_window && m_window->isVisible() ? m_window.data() : nullptr;
 }
 
+namespace {
+
+// Every button of a box with a letter of its own: Alt+letter presses it.
+void giveLetters(QMessageBox& box)
+{
+    static const std::pair<QMessageBox::StandardButton, const char*> captions[] = {
+        {QMessageBox::Ok, "&OK"},         {QMessageBox::Yes, "&Yes"},         {QMessageBox::No, "&No"},
+        {QMessageBox::Save, "&Save"},     {QMessageBox::Discard, "&Discard"}, {QMessageBox::Cancel, "&Cancel"},
+    };
+    for (const auto& [which, caption] : captions) {
+        if (QAbstractButton* button = box.button(which))
+            button->setText(QString::fromLatin1(caption));
+    }
+}
+
+int run(QMessageBox& box)
+{
+    giveLetters(box);
+    return box.exec();
+}
+
+} // namespace
+
 void QtUserPrompts::exclamation(const QString& text)
 {
-    QMessageBox::warning(parent(), Title, text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Warning, Title, text, QMessageBox::Ok, parent());
+    run(box);
 }
 
 bool QtUserPrompts::confirm(const QString& text)
 {
-    return QMessageBox::question(parent(), Title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
-           QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Question, Title, text, QMessageBox::Yes | QMessageBox::No, parent());
+    box.setDefaultButton(QMessageBox::No);
+    return run(box) == QMessageBox::Yes;
 }
 
 int QtUserPrompts::choose(const QString& text, const QStringList& buttons)
 {
     QMessageBox box(QMessageBox::Warning, Title, text, QMessageBox::NoButton, parent());
     QList<QAbstractButton*> made;
-    for (qsizetype i = 0; i < buttons.size(); ++i) {
-        const bool last = i == buttons.size() - 1;
-        QAbstractButton* button = box.addButton(buttons.at(i), last ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+    const QStringList captions = editing::ButtonMnemonics::assign(buttons);
+    for (qsizetype i = 0; i < captions.size(); ++i) {
+        const bool last = i == captions.size() - 1;
+        QAbstractButton* button = box.addButton(captions.at(i), last ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
         made << button;
     }
     if (!made.isEmpty())
@@ -57,7 +85,7 @@ editing::SaveChoice QtUserPrompts::askSave(const QString& text)
                     parent());
     box.setDefaultButton(QMessageBox::Save);
     box.setEscapeButton(QMessageBox::Cancel);
-    switch (box.exec()) {
+    switch (run(box)) {
     case QMessageBox::Save:
         return editing::SaveChoice::Save;
     case QMessageBox::Discard:
@@ -70,10 +98,14 @@ editing::SaveChoice QtUserPrompts::askSave(const QString& text)
 void QtUserPrompts::message(const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, Title, text, QMessageBox::Ok, parent());
-    box.exec();
+    run(box);
 }
 
-void QtUserPrompts::error(const QString& text) { QMessageBox::critical(parent(), Title, text, QMessageBox::Ok); }
+void QtUserPrompts::error(const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, Title, text, QMessageBox::Ok, parent());
+    run(box);
+}
 
 std::optional<QString> QtUserPrompts::chooseFile(const editing::FileRequest& request)
 {
@@ -104,7 +136,8 @@ std::optional<QString> QtUserPrompts::chooseDatabase()
 {
     // Shown again after a choice that could not be used, with that choice.
     DatabaseDialog dialog(*this, parent());
-    dialog.setPath(m_lastDatabase);
+    if (!m_lastDatabase.isEmpty())
+        dialog.setPath(m_lastDatabase);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     m_lastDatabase = dialog.path();

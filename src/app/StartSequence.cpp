@@ -4,6 +4,7 @@
 #include "app/QtUserPrompts.h"
 #include "app/Settings.h"
 #include "app/SplashWindow.h"
+#include "app/TerminationSignals.h"
 
 #include <QApplication>
 
@@ -26,6 +27,10 @@ int StartSequence::run(const Options& options)
         return 1;
 
     QObject::connect(&window, &MainWindow::quitRequested, qApp, [] { QCoreApplication::exit(0); });
+    // Ended from outside (logout, kill): the window and the catalogue close
+    // on the way out of here, the lock file with them.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::received, qApp, [] { QCoreApplication::exit(0); });
     prompts.setWindow(&window);
     window.show();
     return QApplication::exec();

@@ -20,6 +20,42 @@ std::optional<QDate> dayMonthYear(const QString& text)
     return QDate(year, m.captured(2).toInt(), m.captured(1).toInt());
 }
 
+// A date with the month's name, "1 Nov 2026", "1 November 2026" or
+// "Nov 1, 2026", in the user's language or in English.
+QDate withMonthName(const QString& text, const QLocale& locale)
+{
+    static const QStringList formats = {QStringLiteral("d MMM yyyy"),  QStringLiteral("d MMMM yyyy"),
+                                        QStringLiteral("d. MMM yyyy"), QStringLiteral("d. MMMM yyyy"),
+                                        QStringLiteral("MMM d yyyy"),  QStringLiteral("MMMM d yyyy"),
+                                        QStringLiteral("MMM d, yyyy"), QStringLiteral("MMMM d, yyyy"),
+                                        QStringLiteral("d-MMM-yyyy"),  QStringLiteral("d MMM. yyyy")};
+    const QString simple = text.simplified();
+    for (const QLocale& language : {locale, QLocale::c()}) {
+        for (const QString& format : formats) {
+            const QDate date = language.toDate(simple, format);
+            if (date.isValid())
+                return date;
+        }
+        // A month name in another case ("1 nov 2026"), spelt as the language does.
+        for (int month = 1; month <= 12; ++month) {
+            for (QLocale::FormatType form : {QLocale::LongFormat, QLocale::ShortFormat}) {
+                const QString name = language.monthName(month, form);
+                const qsizetype at = simple.indexOf(name, 0, Qt::CaseInsensitive);
+                if (at < 0 || name.isEmpty())
+                    continue;
+                QString normal = simple;
+                normal.replace(at, name.size(), name);
+                for (const QString& format : formats) {
+                    const QDate date = language.toDate(normal, format);
+                    if (date.isValid())
+                        return date;
+                }
+            }
+        }
+    }
+    return {};
+}
+
 // The typed day, month and year, whether or not they make a date.
 bool looksLikeDate(const QString& text)
 {
@@ -51,6 +87,8 @@ PersonalFormat::Parsed PersonalFormat::parseDate(const QString& typed, const QLo
         if (std::optional<QDate> dotted = dayMonthYear(text))
             date = *dotted;
     }
+    if (!date.isValid())
+        date = withMonthName(text, locale);
     if (!date.isValid()) {
         if (looksLikeDate(text))
             return {QVariant(), QStringLiteral("\"%1\" is not a date of the calendar.").arg(text)};

@@ -138,17 +138,27 @@ void TapePanel::refresh()
     QStringList lines;
     const int usedMinutes = int(std::ceil(used - 1e-9));
     const std::optional<int> length = m_tape.length();
-    if (length) {
+    if (length && withoutTime > 0) {
+        // What the untimed movies take is unknown: nothing is said to be free.
+        lines << QStringLiteral("Used: at least %1 of %2 min").arg(locale.toString(usedMinutes), locale.toString(*length));
+        lines << QStringLiteral("<b>Free: unknown, not free</b>");
+    } else if (length) {
         lines << QStringLiteral("Used: %1 of %2 min").arg(locale.toString(usedMinutes), locale.toString(*length));
         lines << QStringLiteral("<b>%1</b>").arg(TapeSpace::freeText(*length, used, speeds).toHtmlEscaped());
     } else {
         lines << QStringLiteral("Used: %1 min").arg(locale.toString(usedMinutes));
         lines << QStringLiteral("Choose the tape's length to see what is free.");
     }
-    if (withoutTime > 0)
-        lines << (withoutTime == 1 ? QStringLiteral("One movie has no running time and is not counted.")
-                                   : QStringLiteral("%1 movies have no running time and are not counted.")
-                                         .arg(locale.toString(withoutTime)));
+    if (withoutTime > 0) {
+        QStringList untimed;
+        for (const collection::TapeContents::Entry& entry : entries) {
+            if (!entry.movie.runningTime)
+                untimed << QStringLiteral("\"%1\"").arg(entry.movie.title.trimmed());
+        }
+        lines << (withoutTime == 1 ? QStringLiteral("%1 has no running time: type it on the Personal tab.")
+                                   : QStringLiteral("%1 have no running time: type it on the Personal tab."))
+                     .arg(untimed.join(QStringLiteral(", ")).toHtmlEscaped());
+    }
     m_summary->setText(lines.join(QStringLiteral("<br>")));
 }
 

@@ -59,12 +59,16 @@ void TapeRoomCommand::search(int minutes, const QString& speed)
     editing::UserPrompts& prompts = m_window.prompts;
     try {
         catalog::SqliteConnection& connection = *state.database->connection();
-        const std::vector<TapeRoom::Tape> found =
-            TapeRoom::withRoom(TapeRoom::tapes(connection), minutes, speed);
+        const std::vector<TapeRoom::Tape> tapes = TapeRoom::tapes(connection);
+        const std::vector<TapeRoom::Tape> found = TapeRoom::withRoom(tapes, minutes, speed);
+        const std::vector<TapeRoom::Tape> unknownRoom = TapeRoom::ofUnknownRoom(tapes);
         const QLocale locale;
         const QString at = speed.isEmpty() ? QString() : QStringLiteral(" at ") + speed;
         if (found.empty()) {
             QString text = NoTape.arg(locale.toString(minutes), at);
+            if (!unknownRoom.empty())
+                text += QStringLiteral("\n\nNot free, as their room is unknown: %1.")
+                            .arg(TapeRoom::unknownRoomText(unknownRoom));
             if (const int unknown = TapeRoom::tapesWithoutLength(connection))
                 text += QStringLiteral(
                             "\n\n%1 without a known length could not be judged: choose a length on the "
@@ -91,6 +95,9 @@ void TapeRoomCommand::search(int minutes, const QString& speed)
                 .arg(locale.toString(minutes), at,
                      found.size() == 1 ? QStringLiteral("1 tape")
                                        : QStringLiteral("%1 tapes").arg(locale.toString(int(found.size()))));
+        if (!unknownRoom.empty())
+            state.filterDescription += QStringLiteral(" (not judged, no running time: %1)")
+                                           .arg(TapeRoom::unknownRoomText(unknownRoom));
         m_window.display.showFilterState();
     } catch (const catalog::EngineError& error) {
         prompts.exclamation(error.message());

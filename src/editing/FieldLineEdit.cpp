@@ -1,6 +1,7 @@
 #include "editing/FieldLineEdit.h"
 
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace quelto::editing {
@@ -26,6 +27,23 @@ void FieldLineEdit::mouseReleaseEvent(QMouseEvent* event)
     if (m_selectAfterClick && isBlankSpace())
         selectAll();
     m_selectAfterClick = false;
+}
+
+void FieldLineEdit::keyPressEvent(QKeyEvent* event)
+{
+    // A mnemonic is taken before this; what is left of Alt+letter is no text.
+    if (isUnclaimedAltKey(*event)) {
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+bool FieldLineEdit::isUnclaimedAltKey(const QKeyEvent& event)
+{
+    const Qt::KeyboardModifiers mods = event.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    // AltGr reaches some systems as Ctrl+Alt and types its character.
+    return mods == Qt::AltModifier && !event.text().isEmpty() && event.text().at(0).isPrint();
 }
 
 } // namespace quelto::editing

@@ -1,13 +1,16 @@
 #include "editing/FormKeyboard.h"
 
 #include "catalog/CatalogState.h"
+#include "editing/FieldLineEdit.h"
 #include "editing/RecordForm.h"
 #include "editing/StarRating.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -15,6 +18,9 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabWidget>
+#include <QTimer>
+
+#include <utility>
 
 namespace quelto::editing {
 
@@ -43,6 +49,12 @@ FormKeyboard::FormKeyboard(editing::RecordForm& form, const catalog::CatalogStat
         if (QLineEdit* text = edit.box->lineEdit())
             text->installEventFilter(this);
     }
+    for (QWidget* area : areas) {
+        for (QComboBox* box : area->findChildren<QComboBox*>())
+            watchCompletion(box);
+    }
+    if (form.notes)
+        form.notes->installEventFilter(this);
     for (QWidget* field : {static_cast<QWidget*>(form.title), static_cast<QWidget*>(form.catalog),
                            static_cast<QWidget*>(form.mv_year)})
         field->installEventFilter(this);
@@ -69,22 +81,57 @@ void FormKeyboard::addOptionListKeys()
             continue;
         done << edit.box;
         QAbstractButton* button = edit.button;
-        for (const QKeySequence& key : {optionListKey(), QKeySequence(Qt::CTRL | Qt::Key_E)}) {
-            auto* shortcut = new QShortcut(key, edit.box, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
-            connect(shortcut, &QShortcut::activated, button, [button] { button->click(); });
-        }
+        auto* shortcut = new QShortcut(optionListKey(), edit.box, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, button, [button] { button->click(); });
     }
-    m_claimed << optionListKey() << QKeySequence(Qt::CTRL | Qt::Key_E);
+    // F4 and Alt+Down are the drop-down's own: they open its list.
+    m_claimed << optionListKey();
+}
+
+void FormKeyboard::watchCompletion(QComboBox* box)
+{
+    if (QCompleter* completer = box->completer())
+        completer->popup()->installEventFilter(this);
+    box->view()->installEventFilter(this);
+}
+
+void FormKeyboard::markOfferedCompletion(QObject* popup, const QKeyEvent& key)
+{
+    auto* view = qobject_cast<QAbstractItemView*>(popup);
+    if (!view || !view->isVisible() || key.key() != Qt::Key_Tab)
+        return;
+    // Nothing marked: the first entry offered is the one taken. The
+    // completer then takes the marked entry and Tab moves on as usual.
+    if (!view->currentIndex().isValid() && view->model() && view->model()->rowCount() > 0)
+        view->setCurrentIndex(view->model()->index(0, 0));
 }
 
 void FormKeyboard::escape()
 {
     // An open completion list or drop-down takes the key for itself: it
-    // closes, and nothing typed is touched.
+    // closes, and nothing typed is touched. A drop-down's list closes itself
+    // on the key before the form sees it.
+    const bool listHadKey = std::exchange(m_listTookEscape, false);
     if (QWidget* popup = QApplication::activePopupWidget()) {
         popup->close();
         return;
     }
+    // A drop-down's list that the key reached the form past.
+    for (const QList<QWidget*>& chain : m_chains) {
+        for (QWidget* field : chain) {
+            auto* box = qobject_cast<QComboBox*>(field);
+            if (box && box->view() && box->view()->isVisible()) {
+                box->hidePopup();
+                return;
+            }
+            if (box && box->completer() && box->completer()->popup()->isVisible()) {
+                box->completer()->popup()->hide();
+                return;
+            }
+        }
+    }
+    if (listHadKey)
+        return;
     if (m_state.newRecordMode && m_form.dbDelete->isEnabled() && m_leaveNewRecord)
         m_leaveNewRecord();
 }
@@ -96,7 +143,7 @@ void FormKeyboard::buildChains()
                              f.mvDirector, f.mvProducer, f.mvBook, f.mvMusic};
     for (QComboBox* box : f.mvCast)
         movie << box;
-    // The option-list buttons are no Tab stops: F4, Ctrl+E and the mouse reach them.
+    // The option-list buttons are no Tab stops: Ctrl+E and the mouse reach them.
     QList<QWidget*> media = {f.mediatype, f.catalog, f.vidfmt, f.screenformat, f.soundfmt, f.mdLang};
     if (f.tapeLength)
         media << f.tapeLength << f.speed;
@@ -152,7 +199,26 @@ bool FormKeyboard::crossTabs(bool next)
 
 bool FormKeyboard::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::ShortcutOverride) {
+    const bool list = qobject_cast<QAbstractItemView*>(watched) != nullptr;
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (list) {
+            markOfferedCompletion(watched, *key);
+            return false;
+        }
+        // The notes take no Alt+letter that no caption claimed.
+        if (watched == m_form.notes && FieldLineEdit::isUnclaimedAltKey(*key))
+            return true;
+    }
+    // Escape in a list has the key only while it is open: the list's, for
+    // this key press, even when the list has closed itself already.
+    if (event->type() == QEvent::ShortcutOverride && list &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        m_listTookEscape = true;
+            QTimer::singleShot(0, this, [this] { m_listTookEscape = false; });
+    }
+    // A completion list is watched only for Tab: the record keys' claims are the fields'.
+    if (event->type() == QEvent::ShortcutOverride && !list) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const QKeySequence pressed(key->keyCombination());
         // Not passed on: the field does not claim the key, so the shortcut runs.

@@ -72,10 +72,10 @@ QToolButton* editButton(const QString& name, const QString& listTitle, QWidget* 
     button->setObjectName(name);
     button->setText(QStringLiteral("\u2026"));
     const QString what = QStringLiteral("Edit the %1 list").arg(listTitle);
-    button->setToolTip(what);
+    button->setToolTip(what + QStringLiteral(" (Ctrl+E)"));
     button->setAccessibleName(what);
-    // No Tab stop and no focus from a click: F4 or Ctrl+E in its drop-down
-    // and the mouse press it, and the focus stays in the field.
+    // No Tab stop and no focus from a click: Ctrl+E in its drop-down and the
+    // mouse press it, and the focus stays in the field.
     button->setFocusPolicy(Qt::NoFocus);
     return button;
 }

@@ -3,6 +3,7 @@
 #include "editing/FormWidgets.h"
 #include "editing/CoverView.h"
 #include "editing/RecordForm.h"
+#include "editing/YearValidator.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
+#include <QToolTip>
 
 namespace quelto::editing {
 
@@ -50,6 +52,12 @@ MovieTab::MovieTab(editing::RecordForm& form, QWidget* parent) : QWidget(parent)
     place(0, 0, QStringLiteral("Countr&y"), form.mv_country, "mv_country", {"Image1", "Image18"}, "country",
           QStringLiteral("Country"));
     form.mv_year = form::textBox(QStringLiteral("mv_year"), this);
+    // Four digits or nothing: a refused key says so beside the field.
+    form.mv_year->setValidator(new YearValidator(form.mv_year));
+    form.mv_year->setToolTip(YearValidator::Hint);
+    connect(form.mv_year, &QLineEdit::inputRejected, form.mv_year, [year = form.mv_year] {
+        QToolTip::showText(year->mapToGlobal(QPoint(0, year->height())), YearValidator::Hint, year);
+    });
     grid->addWidget(form::caption(QStringLiteral("&Year"), form.mv_year, this), 0, 4);
     grid->addWidget(form.mv_year, 0, 5);
 

@@ -215,7 +215,12 @@ void RecordCommands::deleteCurrent()
         m_prompts.exclamation(RecordDeleter::CannotDelete.arg(refusal->message()));
         return;
     }
-    if (!m_prompts.confirm(RecordDeleter::ConfirmDelete))
+    const RecordSet& shown = *m_state.current;
+    const QString question = shown.hasCurrentRow()
+                                 ? RecordDeleter::confirmDeleteOf(shown.value(QStringLiteral("title")).toString(),
+                                                                  shown.value(QStringLiteral("catalog")).toString())
+                                 : RecordDeleter::ConfirmDelete;
+    if (!m_prompts.confirm(question))
         return;
     // The long steps first, on the runner; then the delete of the record
     // confirmed, if it is still the one on show.

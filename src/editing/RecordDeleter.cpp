@@ -22,6 +22,13 @@ RecordDeleter::RecordDeleter(catalog::CatalogState& state, RecordDisplay& displa
 {
 }
 
+QString RecordDeleter::confirmDeleteOf(const QString& title, const QString& mediaId)
+{
+    const QString name = title.trimmed().isEmpty() ? QStringLiteral("(no title)") : QStringLiteral("\"%1\"").arg(title.trimmed());
+    const QString id = mediaId.trimmed();
+    return ConfirmDelete + QStringLiteral("\n\n") + (id.isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, id));
+}
+
 void RecordDeleter::deleteShown()
 {
     RecordSet& set = *m_state.current;

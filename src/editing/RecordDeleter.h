@@ -27,6 +27,8 @@ class RecordDeleter
 {
 public:
     static inline const QString ConfirmDelete = QStringLiteral("Are you sure that this entry is to be deleted ?");
+    // The question naming the movie as it is stored: "Casablanca" (A1).
+    static QString confirmDeleteOf(const QString& title, const QString& mediaId);
     static inline const QString CannotDelete = QStringLiteral("Cannot delete: %1");
 
     RecordDeleter(catalog::CatalogState& state, RecordDisplay& display, UserPrompts& prompts, RecordWriter& writer);

@@ -7,11 +7,13 @@
 #include "history/CatalogHistory.h"
 #include "history/RecordAddition.h"
 #include "history/RecordEdit.h"
+#include "editing/FormSection.h"
 #include "editing/RecordDisplay.h"
 #include "editing/RecordForm.h"
 #include "editing/RecordPlacement.h"
 #include "editing/RecordWriter.h"
 #include "editing/UserPrompts.h"
+#include "editing/YearValidator.h"
 
 #include <QLineEdit>
 
@@ -35,17 +37,35 @@ bool RecordSaver::refusedByForm()
     return true;
 }
 
+bool RecordSaver::refusedYear()
+{
+    // A year stored before in another form stays as it is until it is changed.
+    const QString typed = m_form.mv_year->text().trimmed();
+    const QVariant shown = m_display.shownValues().value(QStringLiteral("mv_year"));
+    if (!m_state.newRecordMode && shown.isValid() && shown.toString().trimmed() == typed)
+        return false;
+    const QString problem = YearValidator::problem(typed);
+    if (problem.isEmpty())
+        return false;
+    FormSection::reveal(m_form.mv_year);
+    m_prompts.exclamation(problem);
+    return true;
+}
+
 bool RecordSaver::readyToSave()
 {
-    if (refusedByForm())
+    if (refusedByForm() || refusedYear())
         return false;
     if (m_state.newRecordMode) {
         // Blanks alone are no title and no ID: they are dropped on saving.
+        // The cursor waits in the field that is missing.
         if (m_form.title->text().trimmed().isEmpty()) {
+            FormSection::reveal(m_form.title);
             m_prompts.exclamation(NoTitle);
             return false;
         }
         if (m_form.catalog->text().trimmed().isEmpty()) {
+            FormSection::reveal(m_form.catalog);
             m_prompts.exclamation(NoCatalogId);
             return false;
         }

@@ -74,6 +74,7 @@ private:
     void reportSaveFailure(const catalog::EngineError& error);
     // Something typed that cannot be stored: told, and true.
     bool refusedByForm();
+    bool refusedYear();
 
     RecordForm& m_form;
     catalog::CatalogState& m_state;

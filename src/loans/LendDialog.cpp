@@ -1,5 +1,6 @@
 #include "loans/LendDialog.h"
 
+#include "editing/TypedDateEdit.h"
 #include "loans/LoanRules.h"
 
 #include <QCheckBox>
@@ -19,9 +20,9 @@ LendDialog::LendDialog(QWidget* parent)
     : QDialog(parent),
       m_heading(new QLabel(this)),
       m_borrower(new QComboBox(this)),
-      m_lent(new QDateEdit(this)),
+      m_lent(new editing::TypedDateEdit(this)),
       m_hasDue(new QCheckBox(QStringLiteral("D&ue back by:"), this)),
-      m_due(new QDateEdit(this)),
+      m_due(new editing::TypedDateEdit(this)),
       m_note(new QLineEdit(this)),
       m_lend(new QPushButton(QStringLiteral("&Lend"), this)),
       m_cancel(new QPushButton(QStringLiteral("Cancel"), this))

@@ -1,5 +1,6 @@
 #include "loans/ReturnDialog.h"
 
+#include "editing/TypedDateEdit.h"
 #include "loans/Loan.h"
 #include "loans/LoanText.h"
 
@@ -15,7 +16,7 @@ namespace quelto::loans {
 ReturnDialog::ReturnDialog(QWidget* parent)
     : QDialog(parent),
       m_heading(new QLabel(this)),
-      m_date(new QDateEdit(this)),
+      m_date(new editing::TypedDateEdit(this)),
       m_return(new QPushButton(QStringLiteral("&Return"), this)),
       m_cancel(new QPushButton(QStringLiteral("Cancel"), this))
 {

@@ -17,6 +17,7 @@
 #include <cmath>
 #include <exception>
 #include <QHash>
+#include <QSet>
 #include <thread>
 
 namespace quelto::statistics {
@@ -72,6 +73,30 @@ std::vector<Share> topPeople(const NameSlots& names, const std::vector<int>& cou
     return sharesOf(ranked, groups::GroupCounts::Order::ByCount, records, StatisticsFigures::TopPeople);
 }
 
+// The first movies without a running time on the tapes of unknown room,
+// "A3: Alien", so that the user knows which to complete.
+void nameUntimedMovies(catalog::SqliteConnection& connection, NameSlots& tapes, const QSet<int>& unknown,
+                       TapeFigures& figures)
+{
+    constexpr int Named = 5;
+    if (unknown.isEmpty())
+        return;
+    const bool times =
+        RawQuery::tableColumns(connection, QStringLiteral("archive")).contains(QStringLiteral("quelto_running_time"));
+    RawQuery untimed(connection, times ? QStringLiteral("select catalog, title from archive where "
+                                                        "quelto_running_time is null or quelto_running_time <= 0")
+                                       : QStringLiteral("select catalog, title from archive"));
+    while (figures.untimedMovies.size() < Named && untimed.step()) {
+        if (untimed.isNull(0) || !unknown.contains(tapes.find(untimed.text(0))))
+            continue;
+        const auto text = [&untimed](int column) {
+            const std::string_view v = untimed.text(column);
+            return QString::fromUtf8(v.data(), qsizetype(v.size())).trimmed();
+        };
+        figures.untimedMovies << QStringLiteral("%1: %2").arg(text(0), text(1));
+    }
+}
+
 void countTapes(catalog::SqliteConnection& connection, NameSlots& tapes,
                 const std::vector<StatisticsTally::Tape>& tally, TapeFigures& figures)
 {
@@ -79,6 +104,7 @@ void countTapes(catalog::SqliteConnection& connection, NameSlots& tapes,
     if (groups::RawQuery::tableColumns(connection, QStringLiteral("quelto_tapes")).isEmpty())
         return;
     std::vector<bool> counted(tally.size(), false);
+    QSet<int> unknown; // slots of tapes whose room is unknown
     RawQuery lengths(connection, QStringLiteral("select catalog, length_minutes from quelto_tapes"));
     while (lengths.step()) {
         const int slot = lengths.isNull(0) ? -1 : tapes.find(lengths.text(0));
@@ -92,9 +118,15 @@ void countTapes(catalog::SqliteConnection& connection, NameSlots& tapes,
         ++figures.withLength;
         figures.lengthMinutes += length;
         figures.usedMinutes += used;
-        figures.freeMinutes += std::max<qint64>(0, length - used);
         figures.moviesWithoutRunningTime += tape.withoutRunningTime;
+        if (tape.withoutRunningTime > 0) {
+            ++figures.unknownRoom; // unknown, not free
+            unknown.insert(slot);
+        } else {
+            figures.freeMinutes += std::max<qint64>(0, length - used);
+        }
     }
+    nameUntimedMovies(connection, tapes, unknown, figures);
 }
 
 void countLoans(catalog::SqliteConnection& connection, NameSlots& tapes, bool scoped, const QDate& today,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace quelto::statistics {
@@ -21,6 +22,10 @@ struct TapeFigures
     qint64 usedMinutes = 0;   // recorded on those tapes, at standard play
     qint64 freeMinutes = 0;   // left on those tapes, at standard play
     int moviesWithoutRunningTime = 0; // on those tapes; their minutes are not counted
+    // Tapes of known length holding a movie without a running time: what is
+    // left on them is unknown, not free, and not in freeMinutes.
+    int unknownRoom = 0;
+    QStringList untimedMovies; // the first few of those movies, "A3: Alien"
     int withRunningTime = 0;          // movies with a running time, anywhere
     qint64 runningMinutes = 0;        // their running times together
 };

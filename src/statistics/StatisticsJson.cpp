@@ -35,6 +35,8 @@ QJsonObject StatisticsJson::toJson(const StatisticsFigures& f)
                             {QStringLiteral("usedMinutes"), double(t.usedMinutes)},
                             {QStringLiteral("freeMinutes"), double(t.freeMinutes)},
                             {QStringLiteral("moviesWithoutRunningTime"), t.moviesWithoutRunningTime},
+                            {QStringLiteral("unknownRoomTapes"), t.unknownRoom},
+                            {QStringLiteral("untimedMovies"), QJsonArray::fromStringList(t.untimedMovies)},
                             {QStringLiteral("moviesWithRunningTime"), t.withRunningTime},
                             {QStringLiteral("runningMinutes"), double(t.runningMinutes)}};
     return QJsonObject{

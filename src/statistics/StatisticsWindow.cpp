@@ -226,6 +226,11 @@ QString StatisticsWindow::summaryText() const
             tapes += QStringLiteral("; %1 movies on them have no running time")
                          .arg(number(t.moviesWithoutRunningTime));
         lines << tapes + QLatin1Char('.');
+        if (t.unknownRoom > 0)
+            lines << QStringLiteral("On %1 tapes what is left is unknown, not free: no running time for %2%3.")
+                         .arg(number(t.unknownRoom), t.untimedMovies.join(QStringLiteral(", ")).toHtmlEscaped(),
+                              t.moviesWithoutRunningTime > t.untimedMovies.size() ? QStringLiteral(", ...")
+                                                                                  : QString());
     } else {
         lines << QStringLiteral("No tape length is known yet, so free minutes cannot be told.");
     }

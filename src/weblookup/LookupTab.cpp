@@ -9,6 +9,8 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QShortcut>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QWebEnginePage>
@@ -74,6 +76,62 @@ LookupTab::LookupTab(editing::RecordForm& form, editing::UserPrompts& prompts, Q
     controls.titlelabel = m_titlelabel;
     m_workflow = new weblookup::LookupWorkflow(controls, form, prompts, this);
     connect(m_site, &QPushButton::clicked, this, &LookupTab::chooseSite);
+
+    // The address of the page on show, and Reload.
+    m_addressRow = new QWidget(this);
+    m_address = new QLineEdit(m_addressRow);
+    m_address->setObjectName(QStringLiteral("address"));
+    m_address->setAccessibleName(QStringLiteral("Address"));
+    m_address->setPlaceholderText(QStringLiteral("Address of a page (Ctrl+L), Enter to go there"));
+    m_address->setClearButtonEnabled(true);
+    m_reload = editing::form::commandButton("reload", QStringLiteral("Reload"),
+                                            QStringLiteral("Load the page again (F5)"), m_addressRow);
+    auto* addressLine = new QHBoxLayout(m_addressRow);
+    addressLine->setContentsMargins(0, 0, 0, 0);
+    addressLine->setSpacing(4);
+    addressLine->addWidget(m_address, 1);
+    addressLine->addWidget(m_reload);
+    connect(m_address, &QLineEdit::returnPressed, this, &LookupTab::goToTyped);
+    connect(m_reload, &QPushButton::clicked, m_browser, &QWebEngineView::reload);
+    connect(m_browser, &QWebEngineView::urlChanged, m_address, [this](const QUrl& url) {
+        if (!m_address->hasFocus() || !m_address->isModified()) {
+            m_address->setText(url.isEmpty() || url.toString() == QLatin1String("about:blank") ? QString()
+                                                                                             : url.toDisplayString());
+            m_address->setModified(false);
+        }
+    });
+    auto* reloadKey = new QShortcut(QKeySequence(Qt::Key_F5), this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(reloadKey, &QShortcut::activated, m_reload, &QPushButton::click);
+    auto* addressKey =
+        new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(addressKey, &QShortcut::activated, m_address, [this] {
+        m_address->setFocus(Qt::ShortcutFocusReason);
+        m_address->selectAll();
+    });
+}
+
+QUrl LookupTab::typedAddress(const QString& text)
+{
+    const QString typed = text.trimmed();
+    if (typed.isEmpty() || typed.contains(QLatin1Char(' ')))
+        return {};
+    const QUrl url = QUrl::fromUserInput(typed);
+    if (!url.isValid() || url.host().isEmpty() ||
+        (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")))
+        return {};
+    return url;
+}
+
+void LookupTab::goToTyped()
+{
+    const QUrl url = typedAddress(m_address->text());
+    if (url.isEmpty()) {
+        m_address->selectAll(); // not a web address: left for the user to mend
+        return;
+    }
+    m_address->setModified(false);
+    m_browser->setUrl(url);
+    m_browser->setFocus(Qt::OtherFocusReason);
 }
 
 LookupTab::~LookupTab()
@@ -137,7 +195,10 @@ void LookupTab::placeChildren()
     QRect pane = m_area.translated(-offset);
     pane.setLeft(std::max(0, pane.left()));
     pane.setTop(std::max(0, pane.top()));
-    m_browser->setGeometry(pane);
+    // The address row at the top of the pane, the page below it.
+    const int addressHeight = m_addressRow->sizeHint().height();
+    m_addressRow->setGeometry(pane.left(), pane.top(), std::max(0, pane.width()), addressHeight);
+    m_browser->setGeometry(pane.adjusted(0, addressHeight + 4, 0, 0));
 
     const int barHeight = m_bar->sizeHint().height();
     const int barTop = std::max(0, (pane.top() - barHeight) / 2);

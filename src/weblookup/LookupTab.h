@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QWebEngineProfile;
 class QWebEngineView;
@@ -21,7 +22,9 @@ namespace quelto::weblookup {
 
 // The "IMDb" tab: the browser pane WebBrowser1 and the buttons of the web
 // lookup above it. The lookup workflow runs the buttons; this class places
-// them and lets the user choose the movie site's server ("Site...").
+// them and lets the user choose the movie site's server ("Site..."). Above
+// the page an address field shows where the pane is and takes an address to
+// go to (Enter; http and https only; Ctrl+L reaches it), beside Reload (F5).
 class LookupTab : public QWidget
 {
     Q_OBJECT
@@ -41,6 +44,12 @@ public:
     QPushButton* grabit() const { return m_grabit; }
     QLabel* titlelabel() const { return m_titlelabel; }
     QPushButton* siteButton() const { return m_site; }
+    QLineEdit* addressField() const { return m_address; }
+    QPushButton* reloadButton() const { return m_reload; }
+
+    // What the address field takes: a web address typed as people do
+    // ("www.imdb.com/title/tt0062622"); an empty URL for anything else.
+    static QUrl typedAddress(const QString& text);
 
     // Scheme and host of the movie site; an empty URL keeps the pane blank.
     void setServer(const QUrl& server);
@@ -65,6 +74,7 @@ signals:
 
 private:
     void placeChildren();
+    void goToTyped();
 
     QWebEngineProfile* m_profile;
     QWebEngineView* m_browser;
@@ -76,6 +86,9 @@ private:
     QPushButton* m_grabit;
     QLabel* m_titlelabel;
     QPushButton* m_site;
+    QWidget* m_addressRow;
+    QLineEdit* m_address;
+    QPushButton* m_reload;
     editing::UserPrompts& m_prompts;
     weblookup::LookupWorkflow* m_workflow;
     QRect m_area;

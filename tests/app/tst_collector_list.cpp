@@ -184,6 +184,20 @@ private slots:
         f.window().form().dbNoFilter->click();
         f.menu("mnSrchRoom")->trigger();
         QCOMPARE(column(f, QStringLiteral("title")), (QStringList{"Casablanca", "Dune"}));
+
+        // A movie of unknown running time on V2: what is left there is unknown, not free.
+        editing::RecordForm& r = f.window().form();
+        f.window().form().dbNoFilter->click();
+        r.dbFirst->click();
+        while (r.title->text() != QStringLiteral("Dune") && r.dbNext->isEnabled())
+            r.dbNext->click();
+        QCOMPARE(r.title->text(), QStringLiteral("Dune"));
+        r.runningTime->clear();
+        r.dbSave->click();
+        room.search(1, QString());
+        QCOMPARE(f.prompts().exclamations.size(), 2);
+        QVERIFY2(f.prompts().exclamations.last().contains(QStringLiteral("V2 (\"Dune\" has no running time)")),
+                 qPrintable(f.prompts().exclamations.last()));
     }
 };
 

@@ -230,6 +230,15 @@ private slots:
         panel.refresh();
         QCOMPARE(panel.movies()->topLevelItemCount(), 4);
         QVERIFY2(panel.summary()->text().contains(QStringLiteral("Over by 22 min SP")), qPrintable(panel.summary()->text()));
+        // Without its running time the tape's room is unknown, and the panel names the movie.
+        r.runningTime->clear();
+        panel.refresh();
+        QVERIFY2(panel.summary()->text().contains(QStringLiteral("Free: unknown, not free")),
+                 qPrintable(panel.summary()->text()));
+        QVERIFY2(!panel.summary()->text().contains(QStringLiteral("Free: 18")), qPrintable(panel.summary()->text()));
+        QVERIFY2(panel.summary()->text().contains(QStringLiteral("&quot;Dune&quot; has no running time")),
+                 qPrintable(panel.summary()->text()));
+        r.runningTime->setText(QStringLiteral("40"));
 
         // A length that is no length is refused on Save.
         r.tapeLength->setEditText(QStringLiteral("long"));

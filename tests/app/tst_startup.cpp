@@ -59,6 +59,7 @@ private slots:
     void menuBarItemsInOrder();
     void resizeRule();
     void resizeKeepsTheTabAndSizesTheBrowser();
+    void emptyCatalogueSaysHowToBegin();
     void databaseDialog();
     void splashHidesOnTimerOrClick();
     void launchOptions();
@@ -275,8 +276,8 @@ void TestStartup::storedPositionAndDefaults()
     QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
     MainWindow& w = f.window();
     QCOMPARE(w.pos(), QPoint(px(1500, w.logicalDpiX()), px(1000, w.logicalDpiY())));
-    // The stored size has no effect: the window opens at its designed size.
-    QCOMPARE(w.width(), px(MainWindow::DesignWidth, w.logicalDpiX()));
+    // The stored size in twips has no effect: without the window's own geometry it opens at its first size.
+    QCOMPARE(w.size(), w.firstWindowSize());
     QCOMPARE(w.state().mediaDefaults.media, QStringLiteral("DVD"));
     QCOMPARE(w.state().mediaDefaults.image, QStringLiteral("Widescreen"));
     w.display().clearFields();
@@ -308,6 +309,24 @@ void TestStartup::closeStoresPositionAndMediaDefaults()
     QCOMPARE(f.start(f.file(QStringLiteral("c.mdb"))), MainWindow::LoadResult::Loaded);
     QCOMPARE(f.window().pos(), frame.topLeft());
     QCOMPARE(f.window().state().mediaDefaults.media, QStringLiteral("VHS"));
+
+    // A size of the user's and the maximised state are kept too.
+    f.window().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&f.window()));
+    const QSize chosen = f.window().size() + QSize(40, 30);
+    f.window().resize(chosen);
+    QTRY_COMPARE(f.window().size(), chosen);
+    f.window().close();
+    QCOMPARE(f.start(f.file(QStringLiteral("c.mdb"))), MainWindow::LoadResult::Loaded);
+    QCOMPARE(f.window().size(), chosen);
+    f.window().show();
+    f.window().showMaximized();
+    QTRY_VERIFY(f.window().isMaximized());
+    f.window().close();
+    QCOMPARE(f.start(f.file(QStringLiteral("c.mdb"))), MainWindow::LoadResult::Loaded);
+    f.window().show();
+    QTRY_VERIFY(f.window().isMaximized());
+    QCOMPARE(f.window().normalGeometry().size(), chosen);
 }
 
 void TestStartup::minimisedCloseStoresOnlyMediaDefaults()
@@ -386,10 +405,43 @@ void TestStartup::resizeRule()
     QCOMPARE(app::ResizeRule::forWindow(QSize(20, 130), 96, 96).browser.size(), QSize(0, 0));
 }
 
+void TestStartup::emptyCatalogueSaysHowToBegin()
+{
+    AppFixture f;
+    QCOMPARE(f.start(f.file(QStringLiteral("new.mdb"))), MainWindow::LoadResult::Loaded);
+    MainWindow& w = f.window();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto* hint = f.find<QLabel>(QStringLiteral("emptyCatalogueHint"));
+    QVERIFY(hint->isVisible());
+    for (const char* word : {">New<", ">Import<", ">Open<"})
+        QVERIFY2(hint->text().contains(QLatin1String(word)), word);
+    // Above the tabs, over nothing.
+    QVERIFY(hint->geometry().bottom() < w.tabs()->geometry().top());
+    QVERIFY(hint->geometry().top() > f.find<QWidget>(QStringLiteral("commandBar"))->geometry().bottom());
+    // Its New link starts a record: the hint goes, and comes back on Cancel.
+    emit hint->linkActivated(QStringLiteral("new"));
+    QVERIFY(w.state().newRecordMode);
+    QVERIFY(!hint->isVisible());
+    w.form().dbDelete->click();
+    QVERIFY(hint->isVisible());
+    // A record saved: gone for good, and the tabs take the room back.
+    w.form().dbNew->click();
+    w.form().title->setText(QStringLiteral("Alien"));
+    w.form().catalog->setText(QStringLiteral("A1"));
+    w.form().dbSave->click();
+    QVERIFY(!hint->isVisible());
+    const app::ResizeRule rule = app::ResizeRule::forWindow(w.ruleSize(), w.logicalDpiX(), w.logicalDpiY());
+    QCOMPARE(w.tabs()->geometry().bottom(), rule.tabs.bottom());
+    QVERIFY(w.tabs()->geometry().top() < hint->geometry().bottom());
+}
+
 void TestStartup::resizeKeepsTheTabAndSizesTheBrowser()
 {
     AppFixture f;
-    QCOMPARE(f.start(f.file(QStringLiteral("c.mdb"))), MainWindow::LoadResult::Loaded);
+    const QString path = f.file(QStringLiteral("c.mdb"));
+    TestCatalog::create(path, {TestCatalog::record(QStringLiteral("Alien"))}); // no hint how to begin above the tabs
+    QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
     MainWindow& w = f.window();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -399,8 +451,15 @@ void TestStartup::resizeKeepsTheTabAndSizesTheBrowser()
     QCOMPARE(w.tabs()->currentIndex(), 0);
     const app::ResizeRule rule = app::ResizeRule::forWindow(w.ruleSize(), w.logicalDpiX(), w.logicalDpiY());
     QCOMPARE(w.tabs()->geometry(), rule.tabs);
+    // The pane's area: the address row at its top, the page below.
     QWidget* browser = f.find<QWebEngineView>(QStringLiteral("WebBrowser1"));
-    QCOMPARE(QRect(browser->mapTo(w.tabs(), QPoint(0, 0)), browser->size()), rule.browser);
+    QWidget* addressRow = f.find<QLineEdit>(QStringLiteral("address"))->parentWidget();
+    const QRect page(browser->mapTo(w.tabs(), QPoint(0, 0)), browser->size());
+    const QRect address(addressRow->mapTo(w.tabs(), QPoint(0, 0)), addressRow->size());
+    QCOMPARE(address.topLeft(), rule.browser.topLeft());
+    QCOMPARE(page.bottomRight(), rule.browser.bottomRight());
+    QCOMPARE(page.left(), rule.browser.left());
+    QVERIFY(page.top() > address.bottom());
     w.resize(10, 10); // no negative sizes, no crash
     QVERIFY(w.tabs()->width() >= 0);
     w.close();
@@ -415,14 +474,16 @@ void TestStartup::databaseDialog()
     QStringList texts;
     for (QLabel* label : dialog.findChildren<QLabel*>())
         texts << label->text();
-    QVERIFY(texts.contains(QStringLiteral("Welcome to Quelto 1.0")));
+    QVERIFY(texts.contains(QStringLiteral("Welcome to Quelto " QUELTO_VERSION)));
     QVERIFY(texts.contains(QStringLiteral("Since a database could  not be found, I'll either have to create one and "
                                           "initialize it, or you'll have to tell me, which to use..")));
     QVERIFY(texts.contains(QStringLiteral("Please help me: What database should I use ?")));
     auto* path = dialog.findChild<QLineEdit*>(QStringLiteral("path"));
     auto* browse = dialog.findChild<QPushButton*>(QStringLiteral("browsecmd"));
     auto* useit = dialog.findChild<QPushButton*>(QStringLiteral("useit"));
-    QCOMPARE(path->text(), QString());
+    // A path to start from: ~/quelto.mdb, to be taken as it is.
+    QCOMPARE(QDir::fromNativeSeparators(path->text()), QDir::home().filePath(QStringLiteral("quelto.mdb")));
+    QVERIFY(useit->isEnabled());
     QCOMPARE(useit->text(), QStringLiteral("That's it !"));
     QCOMPARE(dialog.findChild<QPushButton*>(QStringLiteral("cancel"))->text(), QStringLiteral("Cancel"));
 

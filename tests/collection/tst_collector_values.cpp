@@ -162,6 +162,13 @@ private slots:
         QVERIFY2(impossible.problem.contains(QStringLiteral("31.02.")), qPrintable(impossible.problem));
         QVERIFY(!PersonalFormat::parseDate(QStringLiteral("yesterday"), us).ok());
         QVERIFY(!PersonalFormat::parseDate(QStringLiteral("1.1.1066"), german).ok());
+        // With the month's name, as the Lend dialog shows dates, in English or the user's language, any case.
+        for (const char* typed : {"1 Nov 2026", "1 November 2026", "Nov 1, 2026", "1 nov 2026", " 1  NOV 2026 "}) {
+            QCOMPARE(PersonalFormat::parseDate(QString::fromLatin1(typed), german).value.toString(), QStringLiteral("2026-11-01"));
+            QCOMPARE(PersonalFormat::parseDate(QString::fromLatin1(typed), us).value.toString(), QStringLiteral("2026-11-01"));
+        }
+        QCOMPARE(PersonalFormat::parseDate(QStringLiteral("1. März 2020"), german).value.toString(), QStringLiteral("2020-03-01"));
+        QVERIFY(!PersonalFormat::parseDate(QStringLiteral("31 Feb 2020"), us).ok());
 
         QCOMPARE(PersonalFormat::dateText(QStringLiteral("2019-12-24"), german), QStringLiteral("24.12.2019"));
         QCOMPARE(PersonalFormat::dateText(QStringLiteral("2019-12-24"), us), QStringLiteral("12/24/2019"));

@@ -7,6 +7,7 @@
 #include "editing/OptionListEditor.h"
 #include "editing/RecordCommands.h"
 #include "editing/RecordForm.h"
+#include "editing/RecordSaver.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolButton>
@@ -182,15 +184,24 @@ void TestFormKeyboard::optionListKeys()
     QStringList lists; // the drop-down each editor was opened for, by its list's first entry
     const auto opened = [&] { return f.prompts().dialogsShown.size(); };
 
+    // F4 and Alt+Down open the drop-down's own list, as everywhere; Ctrl+E the editor.
+    for (QKeyCombination key : {QKeyCombination(Qt::Key_F4), Qt::ALT | Qt::Key_Down}) {
+        focus(r.mv_country);
+        press(key);
+        QTRY_VERIFY(r.mv_country->view()->isVisible());
+        QCOMPARE(opened(), 0);
+        QTest::keyClick(r.mv_country->view(), Qt::Key_Escape);
+        QTRY_VERIFY(!r.mv_country->view()->isVisible());
+    }
     focus(r.mv_country);
-    press(Qt::Key_F4);
+    press(Qt::CTRL | Qt::Key_E);
     QCOMPARE(opened(), 1);
-    QVERIFY(!r.mv_country->view()->isVisible()); // the editor, not the drop-down's own list
+    QVERIFY(!r.mv_country->view()->isVisible());
     focus(r.mvCast[4]);
     press(Qt::CTRL | Qt::Key_E);
     QCOMPARE(opened(), 2);
     focus(r.mv_year); // not a drop-down: nothing
-    press(Qt::Key_F4);
+    press(Qt::CTRL | Qt::Key_E);
     QCOMPARE(opened(), 2);
     // The buttons are no Tab stops; the mouse presses them and the focus stays in the field.
     QToolButton* image15 = f.find<QToolButton>(QStringLiteral("Image15"));
@@ -356,6 +367,55 @@ void TestFormKeyboard::completionFromTheList()
     QCOMPARE(genre->currentText(), QStringLiteral("Heimatfilm"));
     QCOMPARE(genre->count(), items);
 
+    // Tab takes the entry offered, unmarked, and moves on; a marked one likewise.
+    QComboBox* media = r.mediatype;
+    f.window().tabs()->setCurrentIndex(MainWindow::MediaTabIndex);
+    media->setEditText(QString());
+    focus(media);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("vh"));
+    QTRY_VERIFY(media->completer()->popup()->isVisible());
+    QTest::keyClick(media->completer()->popup(), Qt::Key_Tab);
+    QCOMPARE(media->currentText(), QStringLiteral("VHS"));
+    QVERIFY(!media->completer()->popup()->isVisible());
+    QTRY_VERIFY(r.vidfmt->hasFocus() || r.catalog->hasFocus()); // on, past the media ID when it is closed
+    media->setEditText(QString());
+    focus(media);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("v")); // Video8, VHS
+    QTRY_VERIFY(media->completer()->popup()->isVisible());
+    QCOMPARE(media->completer()->completionCount(), 2);
+    QTest::keyClick(media->completer()->popup(), Qt::Key_Down);
+    QTest::keyClick(media->completer()->popup(), Qt::Key_Down);
+    const QString marked = media->completer()->popup()->currentIndex().data().toString();
+    QCOMPARE(marked, QStringLiteral("VHS"));
+    QTest::keyClick(media->completer()->popup(), Qt::Key_Tab);
+    QCOMPARE(media->currentText(), marked);
+    QTRY_VERIFY(r.vidfmt->hasFocus() || r.catalog->hasFocus());
+    // Nothing offered: Tab leaves what was typed.
+    f.window().tabs()->setCurrentIndex(MainWindow::MovieTabIndex);
+    focus(genre);
+    genre->setEditText(QStringLiteral("Heimatfilm"));
+    press(Qt::Key_Tab);
+    QCOMPARE(genre->currentText(), QStringLiteral("Heimatfilm"));
+
+    // Alt with a letter no caption claims types nothing, in a drop-down, a text field or the notes.
+    for (QWidget* field : {static_cast<QWidget*>(genre), static_cast<QWidget*>(r.mv_year),
+                           static_cast<QWidget*>(r.notes)}) {
+        f.window().tabs()->setCurrentWidget(f.window().tabs()->widget(
+            field == r.notes ? MainWindow::PersonalTabIndex : MainWindow::MovieTabIndex));
+        focus(field);
+        const auto text = [field] {
+            if (auto* box = qobject_cast<QComboBox*>(field))
+                return box->currentText();
+            if (auto* edit = qobject_cast<QLineEdit*>(field))
+                return edit->text();
+            return static_cast<QPlainTextEdit*>(field)->toPlainText();
+        };
+        const QString before = text();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Q, Qt::AltModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_J, Qt::AltModifier);
+        QCOMPARE(text(), before);
+    }
+
     // Every drop-down of the form completes in the same way.
     for (const editing::RecordForm::EditButton& edit : r.editButtons) {
         QVERIFY(edit.box->completer());
@@ -370,8 +430,8 @@ void TestFormKeyboard::escapeClosesPopupsAndAsksBeforeDropping()
     AppFixture f;
     startShown(f, {"A"});
     editing::RecordForm& r = form(f);
-    f.window().tabs()->setCurrentIndex(MainWindow::MovieTabIndex);
     r.dbNew->click();
+    f.window().tabs()->setCurrentIndex(MainWindow::MovieTabIndex);
     QTest::keyClicks(r.title, QStringLiteral("Typed"));
 
     // An open completion list: Escape closes it and nothing else.
@@ -383,6 +443,14 @@ void TestFormKeyboard::escapeClosesPopupsAndAsksBeforeDropping()
     QVERIFY(f.window().state().newRecordMode);
     QCOMPARE(r.title->text(), QStringLiteral("Typed"));
     QCOMPARE(r.mvGenre->currentText(), QStringLiteral("dr"));
+    QVERIFY(f.prompts().saveQuestions.isEmpty());
+
+    // The drop-down's own list, opened from the keyboard: likewise.
+    press(Qt::ALT | Qt::Key_Down);
+    QTRY_VERIFY(r.mvGenre->view()->isVisible());
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : r.mvGenre->view(), Qt::Key_Escape);
+    QTRY_VERIFY(!r.mvGenre->view()->isVisible());
+    QVERIFY(f.window().state().newRecordMode);
     QVERIFY(f.prompts().saveQuestions.isEmpty());
 
     // Something typed: Escape asks first; Cancel keeps everything.
@@ -411,25 +479,50 @@ void TestFormKeyboard::newStartsInTheTitleOnAFieldTab()
     startShown(f, {"A"});
     editing::RecordForm& r = form(f);
     QTabWidget* tabs = f.window().tabs();
-    // From the List, where no field is: the Movie tab comes to the front.
+    // From the List, where no field is: no media ID yet, which a record needs,
+    // so the Media tab comes to the front with the cursor in its first field.
     tabs->setCurrentIndex(MainWindow::ListTabIndex);
     focus(f.find<QLineEdit>(QStringLiteral("quickFilter")));
     r.dbNew->click();
-    QCOMPARE(tabs->currentIndex(), int(MainWindow::MovieTabIndex));
+    QCOMPARE(tabs->currentIndex(), int(MainWindow::MediaTabIndex));
+    QTRY_VERIFY(r.mediatype->hasFocus());
+    press(Qt::Key_Tab);
+    QTRY_VERIFY(r.catalog->hasFocus());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("M1"));
+    QCOMPARE(r.catalog->text(), QStringLiteral("M1"));
+
+    // Save without a title, then without a media ID: told, and the cursor is in that field.
+    r.catalog->clear();
+    tabs->setCurrentIndex(MainWindow::PersonalTabIndex);
+    f.prompts().exclamations.clear();
+    press(Qt::CTRL | Qt::Key_S);
+    QCOMPARE(f.prompts().exclamations, QStringList{editing::RecordSaver::NoTitle});
     QTRY_VERIFY(r.title->hasFocus());
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("The Title"));
     QCOMPARE(r.title->text(), QStringLiteral("The Title"));
-    r.dbDelete->click();
-
-    // From a field on the Media tab, which has fields: it stays in front.
-    tabs->setCurrentIndex(MainWindow::MediaTabIndex);
-    focus(r.mediatype);
-    press(Qt::CTRL | Qt::Key_N);
+    tabs->setCurrentIndex(MainWindow::PersonalTabIndex);
+    press(Qt::CTRL | Qt::Key_S);
+    QCOMPARE(f.prompts().exclamations.last(), editing::RecordSaver::NoCatalogId);
     QCOMPARE(tabs->currentIndex(), int(MainWindow::MediaTabIndex));
-    QTRY_VERIFY(r.title->hasFocus());
-    // A space typed first goes into the title, not into some button.
-    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral(" X"));
-    QCOMPARE(r.title->text(), QStringLiteral(" X"));
+    QTRY_VERIFY(r.catalog->hasFocus());
+
+    // A year of fewer than four digits: refused on Save with the field named, the cursor in it.
+    tabs->setCurrentIndex(MainWindow::MovieTabIndex);
+    focus(r.mv_year);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("19x8"));
+    QCOMPARE(r.mv_year->text(), QStringLiteral("198")); // no letter
+    r.catalog->setText(QStringLiteral("M1"));
+    tabs->setCurrentIndex(MainWindow::MediaTabIndex);
+    press(Qt::CTRL | Qt::Key_S);
+    QVERIFY2(f.prompts().exclamations.last().startsWith(QStringLiteral("Year: \"198\"")),
+             qPrintable(f.prompts().exclamations.last()));
+    QCOMPARE(tabs->currentIndex(), int(MainWindow::MovieTabIndex));
+    QTRY_VERIFY(r.mv_year->hasFocus());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("75"));
+    QCOMPARE(r.mv_year->text(), QStringLiteral("1987")); // no fifth digit
+    press(Qt::CTRL | Qt::Key_S);
+    QVERIFY(!f.window().state().newRecordMode);
+    QCOMPARE(TestCatalog::rowCount(f.file(QStringLiteral("c.mdb")), QStringLiteral("archive")), 2);
     QCOMPARE(f.prompts().dialogsShown, QStringList{});
 }
 

@@ -164,8 +164,11 @@ void TestRecordCommands::deleteShowsTheFollowingRecord()
     const QString deleted = shownTitle(f);
 
     f.prompts().confirmAnswers << true;
+    const QString id = form(f).catalog->text();
     click(form(f).dbDelete);
-    QCOMPARE(f.prompts().confirmations, QStringList{RecordDeleter::ConfirmDelete});
+    // The question names the movie as it is stored.
+    QCOMPARE(f.prompts().confirmations,
+             QStringList{RecordDeleter::ConfirmDelete + QStringLiteral("\n\n\"%1\" (%2)").arg(deleted, id)});
     QCOMPARE(shownTitle(f), shown);
     QCOMPARE(currentTitle(f), shown);
     QCOMPARE(form(f).dbNext->isEnabled(), nextEnabled);
@@ -210,7 +213,9 @@ void TestRecordCommands::deleteAnsweredNoChangesNothing()
     f.prompts().confirmAnswers << false;
     click(form(f).dbDelete);
 
-    QCOMPARE(f.prompts().confirmations, QStringList{RecordDeleter::ConfirmDelete});
+    QCOMPARE(f.prompts().confirmations.size(), 1);
+    QVERIFY(f.prompts().confirmations[0].startsWith(RecordDeleter::ConfirmDelete));
+    QVERIFY(f.prompts().confirmations[0].contains(QStringLiteral("\"B\"")));
     QCOMPARE(shownTitle(f), QStringLiteral("B"));
     QCOMPARE(form(f).mvGenre->currentText(), QStringLiteral("typed, not saved"));
     QCOMPARE(currentTitle(f), QStringLiteral("B"));
@@ -496,6 +501,8 @@ void TestRecordCommands::savedRecordsSurviveARestart()
             return QString(255, QChar(0x00e9)); // the longest text a column takes
         if (column == QLatin1String("mv_sound"))
             return QStringLiteral("   ");
+        if (column == QLatin1String("mv_year"))
+            return QStringLiteral(" 1984 "); // four digits, or the year is refused
         return QStringLiteral("  %1 \u00d6 \"q\" 'it''s'\t").arg(column.left(3) + title.trimmed().left(1));
     };
     const auto stored = [&typed](const QString& title, const QString& column) {

@@ -293,6 +293,18 @@ private slots:
         QCOMPARE(storedValue(copies.first(), QStringLiteral("Alien"), QStringLiteral("mv_year")),
                  QStringLiteral("Alien.mv_year"));
         QCOMPARE(storedValue(path, QStringLiteral("Alien"), QStringLiteral("mv_year")), QStringLiteral("1979"));
+
+        // A catalogue this run created has nothing to keep: its first record comes without a copy.
+        f.discardWindow();
+        const QString fresh = f.file(QStringLiteral("fresh.mdb"));
+        QCOMPARE(f.start(fresh), MainWindow::LoadResult::Loaded);
+        form(f).dbNew->click();
+        form(f).title->setText(QStringLiteral("Dune"));
+        form(f).catalog->setText(QStringLiteral("D1"));
+        form(f).dbSave->click();
+        QVERIFY2(f.prompts().exclamations.isEmpty(), qPrintable(f.prompts().exclamations.join(u'\n')));
+        QCOMPARE(TestCatalog::rowCount(fresh, QStringLiteral("archive")), 1);
+        QVERIFY(catalog::CatalogBackup::existing(fresh).isEmpty());
     }
 
     // Delete's long steps run on the command runner, the window busy and

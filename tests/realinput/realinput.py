@@ -9,7 +9,10 @@ sqlite3 and from the accessibility tree, and a screenshot of each step.
 
 Without --scale it walks through the editing checks; with --scale it starts
 the program at that scale factor and checks that the window, its dialogs
-and the help fit the screen. Screenshots go to OUTDIR.
+and the help fit the screen; with --window it starts on an empty catalogue
+and checks the first window, the hint how to begin, the browser pane's
+address field, the window's size and maximised state kept, and the lock
+file gone after SIGTERM. Screenshots go to OUTDIR.
 """
 import argparse
 import os
@@ -27,6 +30,7 @@ parser.add_argument("quelto")
 parser.add_argument("new_catalogue")
 parser.add_argument("outdir")
 parser.add_argument("--scale", default="")
+parser.add_argument("--window", action="store_true", help="the first window, its hint, its size kept, SIGTERM")
 parser.add_argument("--only", default="", help="comma-separated names of checks to run")
 args = parser.parse_args()
 os.makedirs(args.outdir, exist_ok=True)
@@ -243,7 +247,7 @@ def query(path, sql, params=()):
 
 # --- a run of the program ----------------------------------------------------
 
-def start(home, catalogue, scale=""):
+def start(home, catalogue, scale="", keep_settings=False):
     env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, "config"),
                XDG_DATA_HOME=os.path.join(home, "data"), QT_ACCESSIBILITY="1",
                QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QTWEBENGINE_DISABLE_SANDBOX="1", LC_ALL="C.UTF-8")
@@ -252,8 +256,10 @@ def start(home, catalogue, scale=""):
         env["QT_SCALE_FACTOR"] = scale
     # A blank browser pane: no network.
     os.makedirs(os.path.join(home, "config", "Quelto"), exist_ok=True)
-    with open(os.path.join(home, "config", "Quelto", "Quelto.conf"), "w") as conf:
-        conf.write("[Settings]\nMovieSite=\n")
+    settings = os.path.join(home, "config", "Quelto", "Quelto.conf")
+    if not (keep_settings and os.path.exists(settings)):
+        with open(settings, "w") as conf:
+            conf.write("[Settings]\nMovieSite=\n")
     process = subprocess.Popen([args.quelto, "--database", catalogue], env=env, stdout=subprocess.DEVNULL,
                                stderr=subprocess.DEVNULL)
     app = App(process)
@@ -384,6 +390,7 @@ def blank_is_empty(app, catalogue):
     tab(app, "Movie")
     check(app.text("Country") == "", "a stored blank country shows empty (Alien first by title)")
     app.click("New", "push button")
+    field(app, "Title")
     type_text("Amelie")
     tab(app, "Media")
     field(app, "Catalog")
@@ -420,7 +427,9 @@ def blank_is_empty(app, catalogue):
 def escape_asks(app, catalogue):
     tab(app, "Movie")
     app.click("New", "push button")
+    field(app, "Title")
     type_text("Half typed")
+    tab(app, "Movie")
     field(app, "Genre")
     type_text("dr")
     time.sleep(0.8)
@@ -449,12 +458,107 @@ def new_starts_in_title(app, catalogue):
     field(app, "Filter")
     app.click("New", "push button")
     time.sleep(0.5)
-    # The first key goes where the cursor is: the title.
+    # No media ID yet, which a record needs: the cursor waits in the Media tab's first field.
+    check(wait_for(lambda: has_focus(app.node("Media", "text")), 3),
+          "New puts the cursor in the Media tab's first field: %r" % (app.focused() and app.focused().name))
+    # vh offers VHS; Tab takes it and moves on to the media ID.
+    key("ctrl+a")
+    type_text("vh")
+    time.sleep(0.8)
+    shot("3-vh-offered")
+    key("Tab")
+    time.sleep(0.5)
+    check(app.text("Media") == "VHS", "Tab takes the entry offered: %r" % app.text("Media"))
+    check(wait_for(lambda: has_focus(app.node("Catalog", "text")), 3), "and moves on to the media ID")
+    shot("3-vh-taken")
+    # Save without the media ID: told, and the cursor is in that field.
+    field(app, "Title")
     type_text(" Spaced start")
-    shot("3-new-from-list")
-    check(app.text("Title") == " Spaced start", "New puts the cursor in the title: %r" % app.text("Title"))
-    check(bool(app.nodes("Genre", "text")), "New brings the Movie tab to the front")
-    app.click("Cancel", "push button")
+    check(app.text("Title") == " Spaced start", "the title takes what is typed: %r" % app.text("Title"))
+    app.click("Save", "push button")
+    box = wait_for(lambda: [n for n in app.nodes(role="label") if "No catalog ID entered" in n.name], 5)
+    check(bool(box), "Save without a media ID says so")
+    key("Return")
+    time.sleep(0.8)
+    check(wait_for(lambda: has_focus(app.node("Catalog", "text")), 3),
+          "after the message the cursor is in the media ID")
+    type_text("B9")
+    app.click("Save", "push button")
+    time.sleep(1)
+    rows = query(catalogue, "select md_type, catalog from archive where title = 'Spaced start'")
+    check(rows == [("VHS", "B9")], "the record is stored with VHS and B9: %r" % rows)
+
+
+def alt_and_lists(app, catalogue):
+    tab(app, "Movie")
+    app.click("New", "push button")
+    time.sleep(0.5)
+    field(app, "Title")
+    type_text("Keys")
+    tab(app, "Movie")
+    # Alt with a letter no caption of the tab has types nothing.
+    field(app, "Director")
+    type_text("Lang")
+    key("alt+q", "alt+j")
+    time.sleep(0.3)
+    check(app.text("Director") == "Lang", "Alt+Q and Alt+J type nothing: %r" % app.text("Director"))
+    # Alt+Down opens the drop-down's list; Escape closes it and asks nothing.
+    field(app, "Genre")
+    key("alt+Down")
+    time.sleep(0.8)
+    shot("9-genre-list-open")
+    genre = app.node("Genre", "text").parent
+    opened = wait_for(lambda: genre.getState().contains(pyatspi.STATE_EXPANDED), 3)
+    check(bool(opened), "Alt+Down opens the drop-down's list")
+    key("Escape")
+    time.sleep(0.8)
+    shot("9-after-escape")
+    check(dialog_button(app, "Discard") is None and dialog_button(app, "Cancel") is None,
+          "Escape with the list open asks nothing")
+    check(not genre.getState().contains(pyatspi.STATE_EXPANDED), "and closes the list")
+    check(app.text("Title") == "Keys" and enabled(app.node("Cancel", "push button")),
+          "and the new record stays")
+    # F4 opens the list too.
+    key("F4")
+    time.sleep(0.8)
+    check(bool(wait_for(lambda: genre.getState().contains(pyatspi.STATE_EXPANDED), 3)), "F4 opens the list")
+    key("Escape")
+    time.sleep(0.5)
+    # The year takes four digits: letters are refused as they are typed.
+    field(app, "Year")
+    key("ctrl+a")
+    type_text("19x8")
+    check(app.text("Year") == "198", "the year refuses a letter: %r" % app.text("Year"))
+    tab(app, "Media")
+    field(app, "Catalog")
+    type_text("K1")
+    app.click("Save", "push button")
+    box = wait_for(lambda: [n for n in app.nodes(role="label") if n.name.startswith("Year:")], 5)
+    shot("9-year-refused")
+    check(bool(box), "a year of three digits is refused with a message naming the field")
+    key("Return")
+    time.sleep(0.8)
+    check(wait_for(lambda: has_focus(app.node("Year", "text")), 3), "the cursor is then in the year")
+    type_text("7")
+    app.click("Save", "push button")
+    time.sleep(1)
+    rows = query(catalogue, "select mv_year, mv_director from archive where title = 'Keys'")
+    check(rows == [("1987", "Lang")], "stored with the year typed: %r" % rows)
+
+
+def delete_names_the_movie(app, catalogue):
+    tab(app, "Movie")
+    shown = app.text("Title")
+    before = query(catalogue, "select count(*) from archive")[0][0]
+    app.click("Delete", "push button")
+    box = wait_for(lambda: [n for n in app.nodes(role="label") if '"%s"' % shown in n.name], 5)
+    shot("10-delete-question")
+    check(bool(box), "the delete question names the movie %r" % shown)
+    # The box's buttons have letters: Alt+N answers No.
+    key("alt+n")
+    time.sleep(0.8)
+    check(dialog_button(app, "Yes") is None, "Alt+N closes the question")
+    check(query(catalogue, "select count(*) from archive")[0][0] == before, "and nothing is deleted")
 
 
 def keyboard(app, catalogue):
@@ -468,10 +572,10 @@ def keyboard(app, catalogue):
     key("alt+y")
     key("alt+y")
     check(wait_for(lambda: has_focus(app.node("Year", "text")), 3), "Alt+Y a second time reaches Year")
-    key("alt+g", "F4")
+    key("alt+g", "ctrl+e")
     editor = wait_for(lambda: dialog_button(app, "Save"), 5)
-    shot("4-f4-editor")
-    check(bool(editor), "F4 opens the option list")
+    shot("4-ctrl-e-editor")
+    check(bool(editor), "Ctrl+E opens the option-list editor")
     answer(app, "Cancel")
     button = app.node("Edit the Director list", "push button")
     check(button is not None, "the list button keeps its name")
@@ -518,6 +622,7 @@ def list_order(app, catalogue):
     check(w2 >= w + 100, "a wider window widens the Title column: %d to %d" % (w, w2))
     # A saved record takes its place.
     app.click("New", "push button")
+    field(app, "Title")
     type_text("Brazil")
     tab(app, "Media")
     field(app, "Catalog")
@@ -625,7 +730,7 @@ def f1_help(app, catalogue):
 
 
 STEPS = [("blank", blank_is_empty), ("escape", escape_asks), ("new", new_starts_in_title),
-         ("keyboard", keyboard), ("list", list_order), ("undo", undo_redo), ("navigation", navigation),
+         ("keys", alt_and_lists), ("deletequestion", delete_names_the_movie), ("keyboard", keyboard), ("list", list_order), ("undo", undo_redo), ("navigation", navigation),
          ("recent", recent), ("f1", f1_help)]
 
 
@@ -674,6 +779,88 @@ def fit_checks(home):
         stop(app)
 
 
+def window_checks(home):
+    # Made by the program itself, as on a first start with a new name.
+    catalogue = os.path.join(home, "empty.mdb")
+    app = start(home, catalogue)
+    sw, sh = screen_size()
+    try:
+        frame = app.nodes(role="frame")[0]
+        x, y, w, h = extents(frame)
+        shot("11-first-window-empty")
+        check(x >= 0 and y >= 0 and x + w <= sw and y + h <= sh,
+              "the first window fits the screen: %d,%d %dx%d on %dx%d" % (x, y, w, h, sw, sh))
+        hint = app.nodes("How to begin", "label")
+        check(bool(hint), "the empty catalogue says how to begin (see the screenshot)")
+        if hint:
+            hx, hy, hw, hh = extents(hint[0])
+            check(hy + hh <= extents([n for n in app.nodes(role="page tab") if n.name == "Movie"][0])[1],
+                  "above the tabs")
+        # The Movie tab uncut: its last field lies inside the tab, no scroll bar.
+        tab(app, "Movie")
+        time.sleep(0.5)
+        shot("11-first-window-movie-tab")
+        cast6 = app.node("Cast 6", "text")
+        page = [n for n in app.nodes(role="page tab") if n.name == "Movie"][0]
+        cx, cy, cw, ch = extents(cast6)
+        bars = [n for n in app.nodes(role="scroll bar") if extents(n)[2] > 0 and extents(n)[3] > 0
+                and x <= extents(n)[0] <= x + w and extents(n)[1] > extents(page)[1]]
+        check(cy + ch <= y + h and not bars, "the Movie tab is shown uncut: Cast 6 at %d, %d scroll bars" % (cy + ch, len(bars)))
+        # The browser pane's address field and Reload.
+        tab(app, "IMDb")
+        time.sleep(0.5)
+        shot("11-browser-address")
+        check(bool(app.nodes("Address", "text")) and bool(app.nodes("Reload", "push button")),
+              "the browser pane has an address field and Reload")
+        # The first record of a catalogue this run made: no backup copy, and the hint goes.
+        app.click("New", "push button")
+        field(app, "Title")
+        type_text("First")
+        tab(app, "Media")
+        field(app, "Catalog")
+        type_text("F1")
+        app.click("Save", "push button")
+        time.sleep(1)
+        check(query(catalogue, "select count(*) from archive") == [(1,)], "the first record is stored")
+        backups = [f for f in os.listdir(home) if f.startswith("empty") and f not in ("empty.mdb", "empty.mdb.lock")]
+        check(not backups, "no backup of the new, empty catalogue: %r" % backups)
+        check(not app.nodes("How to begin", "label"), "the hint is gone")
+        shot("11-first-record")
+        # A size of the user's and the maximised state are kept.
+        tab(app, "Movie")
+        wid = run("xdotool", "getactivewindow").strip()
+        xdo("windowsize", "--sync", wid, 900, 640)
+        time.sleep(1)
+        _, _, w1, h1 = extents(app.nodes(role="frame")[0])
+        key("alt+F4")
+        app.process.wait(15)
+        app = start(home, catalogue, keep_settings=True)
+        _, _, w2, h2 = extents(app.nodes(role="frame")[0])
+        check(abs(w2 - w1) <= 2 and abs(h2 - h1) <= 2, "the size is kept: %dx%d, then %dx%d" % (w1, h1, w2, h2))
+        # A double click on the title bar maximises (openbox).
+        fx, fy, fw, fh = extents(app.nodes(role="frame")[0])
+        xdo("mousemove", "--sync", fx + fw // 2, fy - 8)
+        xdo("click", "--repeat", 2, "--delay", 80, 1)
+        time.sleep(1.5)
+        state = run("xprop", "-id", run("xdotool", "getactivewindow").strip(), "_NET_WM_STATE")
+        check("MAXIMIZED" in state, "a double click on the title bar maximises: %s" % state.strip())
+        key("alt+F4")
+        app.process.wait(15)
+        app = start(home, catalogue, keep_settings=True)
+        time.sleep(1)
+        state = run("xprop", "-id", run("xdotool", "getactivewindow").strip(), "_NET_WM_STATE")
+        shot("11-maximised-kept")
+        check("MAXIMIZED" in state, "the maximised state is kept: %s" % state.strip())
+        # SIGTERM ends the program the orderly way: the lock file goes.
+        lock = catalogue + ".lock"
+        check(os.path.exists(lock), "the catalogue is locked while open")
+        app.process.terminate()
+        app.process.wait(15)
+        check(not os.path.exists(lock), "the lock file is gone after SIGTERM")
+    finally:
+        stop(app)
+
+
 with tempfile.TemporaryDirectory() as home:
     pyatspi.Registry.getDesktop(0).childCount
     wm = None
@@ -684,7 +871,9 @@ with tempfile.TemporaryDirectory() as home:
         wm = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         time.sleep(1.5)
     try:
-        if args.scale:
+        if args.window:
+            window_checks(home)
+        elif args.scale:
             fit_checks(home)
         else:
             editing_checks(home)

@@ -245,10 +245,32 @@ void TestLookupWorkflow::searchOpenAndGrab()
     QVERIFY(l.grabit()->isEnabled());
     QCOMPARE(l.site.requests().last(), QStringLiteral("/M/title-substring?title=harbour&tv=both"));
 
-    // The user follows the result to the title page.
+    // The user follows the result to the title page; the address field says where the pane is.
     l.tab().browser()->page()->runJavaScript(QStringLiteral("document.querySelector('ol a').click()"));
     QVERIFY(loaded.wait(PageWait));
     QVERIFY(l.tab().browser()->url().path().startsWith(QLatin1String("/title/")));
+    QTRY_COMPARE(l.tab().addressField()->text(), l.tab().browser()->url().toDisplayString());
+    // Reload asks the site again; an address typed and Enter go there, what is no web address goes nowhere.
+    const QUrl titlePage = l.tab().browser()->url();
+    const int asked = l.requestsFor(titlePage.path());
+    click(l.tab().reloadButton());
+    QVERIFY(loaded.wait(PageWait));
+    QCOMPARE(l.requestsFor(titlePage.path()), asked + 1);
+    l.tab().addressField()->setFocus();
+    l.tab().addressField()->selectAll();
+    QTest::keyClicks(l.tab().addressField(), l.site.root().toString() + QStringLiteral("/search"));
+    QTest::keyClick(l.tab().addressField(), Qt::Key_Return);
+    QVERIFY(loaded.wait(PageWait));
+    QCOMPARE(l.tab().browser()->url().path(), QStringLiteral("/search"));
+    l.tab().addressField()->setText(QStringLiteral("file:///etc/passwd"));
+    QTest::keyClick(l.tab().addressField(), Qt::Key_Return);
+    QVERIFY(!loaded.wait(500));
+    QCOMPARE(l.tab().browser()->url().path(), QStringLiteral("/search"));
+    QCOMPARE(weblookup::LookupTab::typedAddress(QStringLiteral("www.imdb.com/title/tt0062622")),
+             QUrl(QStringLiteral("http://www.imdb.com/title/tt0062622")));
+    QVERIFY(weblookup::LookupTab::typedAddress(QStringLiteral("javascript:alert(1)")).isEmpty());
+    QVERIFY(weblookup::LookupTab::typedAddress(QStringLiteral("two words")).isEmpty());
+    QVERIFY(l.waitForPage(titlePage)); // back on the title page for the grab
 
     l.presetCast();
     QVERIFY(l.grab());
@@ -594,6 +616,12 @@ void TestLookupWorkflow::lookedUpMovieSavedAsNewRecord()
     }
     set->moveNext();
     QVERIFY(set->eof());
+
+    // The grab's line in the status bar stays with the saved record and goes when another comes up.
+    auto* summary = l.f.find<QLabel>(QStringLiteral("grabSummary"));
+    QVERIFY(!summary->text().isEmpty());
+    click(l.form().dbNew);
+    QCOMPARE(summary->text(), QString());
 }
 
 QUELTO_WEBENGINE_TEST_MAIN(TestLookupWorkflow)
