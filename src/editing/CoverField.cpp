@@ -45,19 +45,24 @@ CoverField::~CoverField() = default;
 
 void CoverField::display()
 {
-    m_form.cover->setPicture(m_current ? CoverPicture::decode(m_current->bytes(), m_form.cover->pictureBound())
-                                       : QImage());
+    const QImage picture = m_current ? CoverPicture::decode(m_current->bytes(), m_form.cover->pictureBound()) : QImage();
+    if (m_current && picture.isNull())
+        m_form.cover->setUnreadable();
+    else
+        m_form.cover->setPicture(picture);
     emit pictureChanged();
 }
 
 void CoverField::show(const catalog::RecordSet& set)
 {
     m_shown.reset();
+    m_shownId = 0;
     const qint64 id = set.hasField(collection::CollectorSchema::IdColumn)
                           ? set.value(collection::CollectorSchema::IdColumn).toLongLong()
                           : 0;
     if (id > 0 && m_state.database)
         m_shown = collection::CoverStore::load(*m_state.database->connection(), id);
+    m_shownId = id;
     m_current = m_shown;
     display();
 }
@@ -65,6 +70,7 @@ void CoverField::show(const catalog::RecordSet& set)
 void CoverField::clear()
 {
     m_shown.reset();
+    m_shownId = 0;
     m_current.reset();
     display();
 }
@@ -85,6 +91,13 @@ void CoverField::stored(catalog::Database& db, qint64 recordId)
     else if (recordId > 0)
         collection::CoverStore::remove(connection, recordId);
     emit coverWritten(recordId);
+}
+
+bool CoverField::changedElsewhere(catalog::Database& db) const
+{
+    if (!changed() || m_shownId <= 0)
+        return false;
+    return !samePicture(collection::CoverStore::load(*db.connection(), m_shownId), m_shown);
 }
 
 bool CoverField::refusedByFile()

@@ -28,6 +28,9 @@ class RecordDeleter
 public:
     static inline const QString ConfirmDelete = QStringLiteral("Are you sure that this entry is to be deleted ?");
     static inline const QString CannotDelete = QStringLiteral("Cannot delete: %1");
+    static inline const QString LastOfLentTape =
+        QStringLiteral("This is the last record of the tape \"%1\", which is lent to %2.\n\nDeleting it also ends "
+                       "the loan: it is marked as returned today. Delete the record?");
 
     RecordDeleter(catalog::CatalogState& state, RecordDisplay& display, UserPrompts& prompts, RecordWriter& writer);
 

@@ -110,8 +110,15 @@ void RecordWriter::store(bool asNew, bool checkShown)
             if (const auto cover = collection::CoverStore::load(connection, copiedFrom))
                 collection::CoverStore::store(connection, id, *cover);
         }
-        if (checkShown)
+        if (checkShown) {
             set.expect(m_display.shownValues());
+            // The cover, the personal data and the tape count as the row does.
+            for (const FormSection* section : m_display.sections()) {
+                if (section->changedElsewhere(db))
+                    throw EngineError(EngineError::Kind::Changed,
+                                      QStringLiteral("The record has been changed elsewhere."));
+            }
+        }
         set.update();
         for (FormSection* section : m_display.sections())
             section->stored(db, id);
@@ -139,7 +146,7 @@ void RecordWriter::store(bool asNew, bool checkShown)
     }
 }
 
-history::RecordSnapshot RecordWriter::deleteCurrent()
+history::RecordSnapshot RecordWriter::deleteCurrent(const std::function<void(catalog::SqliteConnection&)>& alongside)
 {
     RecordSet& set = *m_state.current;
     catalog::SqliteConnection& connection = *m_state.database->connection();
@@ -150,6 +157,8 @@ history::RecordSnapshot RecordWriter::deleteCurrent()
         deleted = history::RecordSnapshot::take(connection, set.bookmark());
         deleted.removeCompanions(connection);
     }
+    if (alongside)
+        alongside(connection);
     set.deleteRecord();
     transaction.commit();
     return deleted;

@@ -1,5 +1,6 @@
 #include "weblookup/PageGuard.h"
 
+#include "weblookup/LocalNetworkCheck.h"
 #include "weblookup/SiteBoundary.h"
 
 #include <QMutexLocker>
@@ -60,34 +61,42 @@ bool PageGuard::mayLoad(const QUrl& url)
 
 void PageGuard::interceptRequest(QWebEngineUrlRequestInfo& info)
 {
-    QMutexLocker lock(&m_mutex);
     const QUrl url = info.requestUrl();
+    const bool mainFrame = info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame;
+    if (refuses(url, info.firstPartyUrl(), mainFrame))
+        info.block(true);
+}
+
+bool PageGuard::refuses(const QUrl& url, const QUrl& page, bool mainFrame)
+{
     const QString scheme = url.scheme().toLower();
     if (scheme != u"http" && scheme != u"https" && scheme != u"ws" && scheme != u"wss")
-        return; // data:, blob:, the engine's own
-    const bool mainFrame = info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame;
+        return false; // data:, blob:, the engine's own
 
     if (m_mode == Mode::Watch) {
-        // A page's parts never reach the local network from the open one.
-        const QUrl page = info.firstPartyUrl();
-        if (!mainFrame && SiteBoundary::isLocalHost(url.host()) && !page.host().isEmpty()
-            && !SiteBoundary::isLocalHost(page.host()))
-            info.block(true);
-        return;
+        // A page's parts never reach the local network from the open one,
+        // judged by where their names lead.
+        return !mainFrame && !page.host().isEmpty() && !SiteBoundary::isLocalHost(page.host()) &&
+               LocalNetworkCheck::reachesLocalNow(url.host());
     }
 
-    if (m_site.isEmpty())
-        return;
-    const bool publicSite = !SiteBoundary::isLocalHost(m_site.host());
-    bool refuse = publicSite && SiteBoundary::isLocalHost(url.host());
+    QUrl site;
+    {
+        QMutexLocker lock(&m_mutex);
+        site = m_site;
+    }
+    if (site.isEmpty())
+        return false;
     // The lookup itself asks only for pages of the site: a document from
     // anywhere else comes from a redirect or the page's own doing.
-    if (mainFrame && !SiteBoundary::mayFollow(m_site, url))
-        refuse = true;
+    bool refuse = mainFrame && !SiteBoundary::mayFollow(site, url);
+    if (!refuse && !SiteBoundary::isLocalHost(site.host()))
+        refuse = LocalNetworkCheck::reachesLocalNow(url.host());
     if (refuse) {
+        QMutexLocker lock(&m_mutex);
         m_blocked = url;
-        info.block(true);
     }
+    return refuse;
 }
 
 QString PageGuard::leftSiteMessage(const QUrl& from, const QUrl& to)
