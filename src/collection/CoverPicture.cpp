@@ -46,7 +46,9 @@ constexpr int AllocationLimitMb = 256;
 bool openReader(const QByteArray& bytes, QByteArray& data, QBuffer& buffer, QImageReader& reader)
 {
     static const bool limited = [] {
-        QImageReader::setAllocationLimit(AllocationLimitMb);
+        const int current = QImageReader::allocationLimit();
+        if (current <= 0 || current > AllocationLimitMb) // never looser than Qt's own
+            QImageReader::setAllocationLimit(AllocationLimitMb);
         return true;
     }();
     Q_UNUSED(limited);

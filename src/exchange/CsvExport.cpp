@@ -52,8 +52,10 @@ qint64 toFile(const QString& path, const std::function<qint64(QSaveFile&)>& writ
     try {
         count = write(file);
     } catch (const catalog::EngineError& error) {
+        // A write the file refused is told by its cause; other failures as they are.
+        const QString why = file.error() != QFileDevice::NoError ? writeFailure(path, file) : error.message();
         file.cancelWriting();
-        throw catalog::EngineError(QStringLiteral("\"%1\" was not written: %2").arg(name, error.message()));
+        throw catalog::EngineError(QStringLiteral("\"%1\" was not written: %2").arg(name, why));
     } catch (...) {
         file.cancelWriting(); // cancelled: the file stays as it was
         throw;

@@ -156,7 +156,7 @@ std::optional<Loan> LoanStore::loanOfLastRecord(qint64 rowid) const
         return std::nullopt;
     auto row = m_db.connection()->prepare(QStringLiteral("select catalog from archive where rowid = ?1"));
     row->bindInt64(1, rowid);
-    if (!row->step() || row->isNull(0))
+    if (!row->step() || row->value(0).isNull())
         return std::nullopt;
     const QString catalog = row->value(0).toString();
     row.reset();

@@ -34,7 +34,12 @@ QString PageGuard::blockedReason() const
     const QUrl refused = blocked();
     if (refused.isEmpty())
         return {};
-    if (!SiteBoundary::sameSite(site(), refused))
+    bool local = false;
+    {
+        QMutexLocker lock(&m_mutex);
+        local = m_blockedLocal;
+    }
+    if (!local && !SiteBoundary::sameSite(site(), refused))
         return QStringLiteral("was sent on to %1, another site, and was not read").arg(SiteBoundary::shown(refused));
     return QStringLiteral("was not read: it asks for %1, an address on the local network").arg(SiteBoundary::shown(refused));
 }
@@ -56,6 +61,7 @@ bool PageGuard::mayLoad(const QUrl& url)
     if (SiteBoundary::mayFollow(m_site, url))
         return true;
     m_blocked = url;
+    m_blockedLocal = false;
     return false;
 }
 
@@ -90,11 +96,13 @@ bool PageGuard::refuses(const QUrl& url, const QUrl& page, bool mainFrame)
     // The lookup itself asks only for pages of the site: a document from
     // anywhere else comes from a redirect or the page's own doing.
     bool refuse = mainFrame && !SiteBoundary::mayFollow(site, url);
+    bool local = false;
     if (!refuse && !SiteBoundary::isLocalHost(site.host()))
-        refuse = LocalNetworkCheck::reachesLocalNow(url.host());
+        refuse = local = LocalNetworkCheck::reachesLocalNow(url.host());
     if (refuse) {
         QMutexLocker lock(&m_mutex);
         m_blocked = url;
+        m_blockedLocal = local;
     }
     return refuse;
 }

@@ -61,6 +61,7 @@ private:
     mutable QMutex m_mutex;
     QUrl m_site;
     QUrl m_blocked;
+    bool m_blockedLocal = false; // refused for its address, not for its site
 };
 
 } // namespace quelto::weblookup
