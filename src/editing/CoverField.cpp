@@ -5,6 +5,7 @@
 #include "catalog/SqliteConnection.h"
 #include "collection/CollectorSchema.h"
 #include "collection/CoverStore.h"
+#include "collection/RecordIdentity.h"
 #include "editing/CoverView.h"
 #include "editing/CoverViewer.h"
 #include "editing/RecordForm.h"
@@ -93,11 +94,17 @@ void CoverField::stored(catalog::Database& db, qint64 recordId)
     emit coverWritten(recordId);
 }
 
-bool CoverField::changedElsewhere(catalog::Database& db) const
+bool CoverField::changedElsewhere(catalog::Database& db, qint64 rowid) const
 {
-    if (!changed() || m_shownId <= 0)
+    if (!changed())
         return false;
-    return !samePicture(collection::CoverStore::load(*db.connection(), m_shownId), m_shown);
+    // A record shown without an identity may have been given one, with a
+    // cover, by another program meanwhile.
+    catalog::SqliteConnection& connection = *db.connection();
+    const qint64 id = m_shownId > 0 ? m_shownId : collection::RecordIdentity::of(connection, rowid);
+    if (id <= 0)
+        return false;
+    return !samePicture(collection::CoverStore::load(connection, id), m_shown);
 }
 
 bool CoverField::refusedByFile()

@@ -34,7 +34,7 @@ public:
     bool needsOwnStorage() const override;
     void toRecord(catalog::RecordSet&) override {}
     void stored(catalog::Database& db, qint64 recordId) override;
-    bool changedElsewhere(catalog::Database& db) const override;
+    bool changedElsewhere(catalog::Database& db, qint64 rowid) const override;
 
     const std::optional<collection::CoverPicture>& picture() const { return m_current; }
     // A cover for the record on screen; false (and told) when it cannot be one.

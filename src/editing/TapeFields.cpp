@@ -73,7 +73,7 @@ bool TapeFields::needsOwnStorage() const
     return minutes && minutes != m_storedLength;
 }
 
-bool TapeFields::changedElsewhere(catalog::Database& db) const
+bool TapeFields::changedElsewhere(catalog::Database& db, qint64) const
 {
     if (length() == m_storedLength || m_lengthOf.isEmpty() || m_lengthOf != m_form.catalog->text())
         return false; // nothing written, or written for another tape than was shown

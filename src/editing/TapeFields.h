@@ -27,7 +27,7 @@ public:
     bool needsOwnStorage() const override;
     void toRecord(catalog::RecordSet&) override {}
     void stored(catalog::Database& db, qint64 recordId) override;
-    bool changedElsewhere(catalog::Database& db) const override;
+    bool changedElsewhere(catalog::Database& db, qint64 rowid) const override;
 
     // The length the field stands for, in minutes; nothing when it is empty
     // or cannot be read.

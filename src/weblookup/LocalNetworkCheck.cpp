@@ -35,7 +35,8 @@ bool reachesLocalNow(const QString& host)
 
 void mayFetch(const QUrl& from, const QUrl& to, QObject* context, std::function<void(bool)> answer)
 {
-    if (SiteBoundary::isLocalHost(from.host())) {
+    // A page of no known address counts as one on the open network.
+    if (!from.host().isEmpty() && SiteBoundary::isLocalHost(from.host())) {
         QMetaObject::invokeMethod(context, [answer] { answer(true); }, Qt::QueuedConnection);
         return;
     }

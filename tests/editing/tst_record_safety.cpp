@@ -8,6 +8,7 @@
 #include "catalog/Database.h"
 #include "catalog/RecordSet.h"
 #include "catalog/SqliteConnection.h"
+#include "collection/CollectorFeatures.h"
 #include "editing/OptionListEditor.h"
 #include "editing/CoverField.h"
 #include "editing/RecordCommands.h"
@@ -191,7 +192,8 @@ private slots:
         b.prompts().choiceAnswers << 0;
         form(b).dbSave->click();
         QCOMPARE(b.prompts().choices.size(), 2);
-        QVERIFY(covers() != red && covers().size() == 1);
+        QCOMPARE(covers().size(), 1);
+        QVERIFY(covers() != red);
 
         // The personal data, the same way: A's notes stay until B is asked.
         form(a).notes->setPlainText(QStringLiteral("seen twice"));

@@ -7,22 +7,23 @@ change is lost."""
 import argparse, hashlib, os, random, signal, sqlite3, subprocess, sys, tempfile, time
 
 def expected_state(log):
-    """The last done value of each key, and the change under way (begun, not done)."""
-    done, pending, acknowledged = {}, None, 0
+    """For each key, the last done value and the values of changes begun after
+    it that never were done (the writer was killed between its write and its
+    note): the file may hold any of those."""
+    allowed, acknowledged = {}, 0
     for line in log:
         parts = line.split()
         if len(parts) < 3:
             continue
         kind, what, key, value = parts[0], parts[1], parts[2], (parts[3] if len(parts) > 3 else '')
         if kind == 'begin':
-            pending = (what, key, value)
+            allowed.setdefault((what, key), [None, set()])[1].add(value)
         elif kind == 'done':
-            done[(what, key)] = value
+            allowed[(what, key)] = [value, set()]
             acknowledged += 1
-            pending = None
         elif kind == 'failed':
-            pending = None
-    return done, pending, acknowledged
+            allowed.setdefault((what, key), [None, set()])[1].discard(value)
+    return allowed, acknowledged
 
 def stored(db, what, key):
     if what == 'cover':
@@ -61,8 +62,9 @@ def main():
         writer.send_signal(signal.SIGKILL)
         writer.wait()
         with open(log_path) as f:
-            done, pending, acknowledged = expected_state(f.read().splitlines())
-        db = sqlite3.connect('file:%s?mode=ro' % path, uri=True)
+            allowed, acknowledged = expected_state(f.read().splitlines())
+        # Opened as Quelto opens it: a write cut off by the kill is rolled back first.
+        db = sqlite3.connect(path)
         try:
             check = [r[0] for r in db.execute('pragma integrity_check')]
         except sqlite3.DatabaseError as error:
@@ -72,16 +74,17 @@ def main():
             print('kill %d: not sound: %s' % (kill, check[:3]))
             db.close()
             continue
-        for (what, key), value in done.items():
+        lost_now = 0
+        for (what, key), (value, maybe) in allowed.items():
+            if value is None:
+                continue  # never acknowledged
             now = stored(db, what, key)
-            if now == value:
-                continue
-            if pending and pending[0] == what and pending[1] == key and now == pending[2]:
-                continue  # the change under way was stored as the kill came
-            lost += 1
-            print('kill %d: %s %s is %s, not %s' % (kill, what, key, now, value))
+            if now != value and now not in maybe:
+                lost_now += 1
+                print('kill %d: %s %s is %s, not %s' % (kill, what, key, now, value))
+        lost = max(lost, lost_now)
         db.close()
-    print('kills: %d, corrupt files: %d, acknowledged changes: %d, lost: %d'
+    print('kills: %d, corrupt files: %d, acknowledged changes: %d, lost (most at one time): %d'
           % (args.kills, corrupt, acknowledged, lost))
     return 1 if corrupt or lost else 0
 

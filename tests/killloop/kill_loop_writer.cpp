@@ -82,7 +82,7 @@ int main(int argc, char** argv)
     auto db = catalog::Database::open(path);
     catalog::SqliteConnection& connection = *db->connection();
     loans::LoanStore loans(*db);
-    QRandomGenerator random(quint32(getpid()));
+    QRandomGenerator random{quint32(getpid())};
     const QDate today = QDate::currentDate();
     for (quint64 n = 0;; ++n) {
         const int record = 1 + int(random.bounded(Records));
