@@ -111,7 +111,8 @@ QSize scaledToLongSide(QSize size, int longSide)
 {
     if (size.width() <= longSide && size.height() <= longSide)
         return size;
-    return size.scaled(longSide, longSide, Qt::KeepAspectRatio);
+    // A picture far taller than wide keeps a column of a pixel at least.
+    return size.scaled(longSide, longSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
 }
 
 std::optional<CoverPicture> encode(const QImage& image, QString* problem)
@@ -252,7 +253,7 @@ QImage CoverPicture::decode(const QByteArray& bytes, QSize bound)
         return {};
     }
     if (bound.isValid() && (size.width() > bound.width() || size.height() > bound.height()))
-        reader.setScaledSize(size.scaled(bound, Qt::KeepAspectRatio));
+        reader.setScaledSize(size.scaled(bound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
     QImage image = reader.read();
     if (image.isNull()) {
         undecodable().add(key);

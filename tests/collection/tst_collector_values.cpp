@@ -145,6 +145,12 @@ private slots:
                 QVERIFY2(CoverPicture::prepare(taken, &problem), qPrintable(QString::fromLatin1(format) + problem));
         }
 
+        // Far taller than wide: taken, and shown as a thumbnail a pixel wide.
+        const QByteArray column = encoded(noise({3, 2000}), "bmp");
+        QVERIFY2(CoverPicture::prepare(column, &problem), qPrintable(problem));
+        QCOMPARE(CoverPicture::decode(column, {160, 240}).size(), QSize(1, 240));
+        QCOMPARE(CoverPicture::decode(column).size(), QSize(3, 2000));
+
         // A JPEG cut short and given its end mark again.
         const QByteArray whole = encoded(noise({200, 300}), "jpeg");
         const QByteArray patched = whole.left(whole.size() * 2 / 3) + "\xFF\xD9";
