@@ -6,10 +6,10 @@
 namespace quelto::weblookup::LocalNetworkCheck {
 namespace {
 
+// A name that does not resolve here is reached, if at all, through a proxy,
+// which resolves it itself: nothing to judge it by.
 bool anyLocal(const QList<QHostAddress>& addresses)
 {
-    if (addresses.isEmpty())
-        return true;
     for (const QHostAddress& address : addresses) {
         if (isLocal(address))
             return true;

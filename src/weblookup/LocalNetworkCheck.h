@@ -18,9 +18,9 @@ namespace LocalNetworkCheck {
 // multicast address, IPv4 or IPv6, also an IPv4 one in IPv6 forms.
 bool isLocal(const QHostAddress& address);
 
-// host is local by its name or by one of its addresses; a name that does not
-// resolve counts as local, as nothing could be fetched from it anyway. Waits
-// for the resolver.
+// host is local by its name or by one of its addresses (a name that does not
+// resolve here is reached through a proxy, if at all, and is not). Waits for
+// the resolver.
 bool reachesLocalNow(const QString& host);
 
 // Whether a page at from may fetch to: always when from is on the local
