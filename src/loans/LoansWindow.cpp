@@ -78,6 +78,11 @@ LoansWindow::LoansWindow(LoanCommands& commands, QWidget* parent)
     m_tabs->addTab(makeCurrentTab(), QStringLiteral("&Out now"));
     m_tabs->addTab(makeTapeTab(), QStringLiteral("&Tape history"));
     m_tabs->addTab(makeBorrowerTab(), QStringLiteral("&Borrower history"));
+    // The tapes and borrowers ever lent are read when a history is looked at.
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this](int tab) {
+        if (tab > 0)
+            fillChoices();
+    });
 
     m_period = new QSpinBox(this);
     m_period->setObjectName(QStringLiteral("loanPeriod"));
@@ -200,17 +205,31 @@ void LoansWindow::refresh()
                 break;
             }
         }
-        setChoices(m_tapeChoice, store.lentTapes());
-        setChoices(m_borrowerChoice, store.borrowers());
     } catch (const catalog::EngineError& error) {
         m_currentComplete = true;
         new QTreeWidgetItem(m_current, {QString(), error.message()});
     }
     for (int c = 0; c < 4; ++c)
         m_current->resizeColumnToContents(c);
+    m_choicesRead = false;
+    if (m_tabs->currentIndex() > 0)
+        fillChoices();
+    updateButtons();
+}
+
+void LoansWindow::fillChoices()
+{
+    if (m_choicesRead)
+        return;
+    m_choicesRead = true;
+    try {
+        const LoanStore store = m_commands.store();
+        setChoices(m_tapeChoice, store.lentTapes());
+        setChoices(m_borrowerChoice, store.borrowers());
+    } catch (const catalog::EngineError&) {
+    }
     fillTapeHistory();
     fillBorrowerHistory();
-    updateButtons();
 }
 
 void LoansWindow::fetchMoreCurrent()
@@ -289,6 +308,7 @@ void LoansWindow::fillBorrowerHistory()
 void LoansWindow::showTape(const QString& catalog)
 {
     refresh();
+    fillChoices();
     m_tapeChoice->setCurrentIndex(m_tapeChoice->findText(catalog, Qt::MatchFixedString));
     m_tabs->setCurrentIndex(1);
 }
@@ -296,6 +316,7 @@ void LoansWindow::showTape(const QString& catalog)
 void LoansWindow::showBorrower(const QString& borrower)
 {
     refresh();
+    fillChoices();
     m_borrowerChoice->setCurrentIndex(m_borrowerChoice->findText(borrower, Qt::MatchFixedString));
     m_tabs->setCurrentIndex(2);
 }

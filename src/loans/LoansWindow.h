@@ -45,6 +45,8 @@ private:
     QWidget* makeBorrowerTab();
     // The next page of the tapes out now, when the list is scrolled near its end.
     void fetchMoreCurrent();
+    // The tapes and borrowers to choose from, read once after each refresh().
+    void fillChoices();
     void fillTapeHistory();
     void fillBorrowerHistory();
     void returnSelected();
@@ -61,6 +63,7 @@ private:
     QSpinBox* m_period = nullptr;
     int m_currentFetched = 0; // loans read into m_current so far
     bool m_currentComplete = true;
+    bool m_choicesRead = false;
 };
 
 } // namespace quelto::loans

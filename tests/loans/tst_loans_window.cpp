@@ -227,9 +227,9 @@ private slots:
         QCOMPARE(list->topLevelItemCount(), 5001);
         QCOMPARE(list->topLevelItem(4999)->text(0), QStringLiteral("X5000"));
         QCOMPARE(list->topLevelItem(5000)->text(0), QStringLiteral("T1")); // no due date last
+        window.showBorrower(QStringLiteral("friend 17"));
         QCOMPARE(window.borrowerChoice()->count(), 5001);
         QCOMPARE(window.tapeChoice()->count(), 5001);
-        window.showBorrower(QStringLiteral("friend 17"));
         QCOMPARE(window.borrowerHistory()->topLevelItemCount(), 1);
         window.close();
     }
