@@ -1,11 +1,13 @@
 #include "app/CatalogSafety.h"
 
+#include "exchange/CsvCoverFolder.h"
 #include "catalog/CatalogBackup.h"
 #include "catalog/CatalogState.h"
 #include "catalog/EngineError.h"
 #include "catalog/IntegrityCheck.h"
 #include "catalog/SqliteConnection.h"
 #include "editing/UserPrompts.h"
+#include "exchange/CsvCoverFolder.h"
 #include "tasks/TaskControl.h"
 
 #include <QCoreApplication>
@@ -191,6 +193,8 @@ void CatalogSafety::tidyUp()
     // the same file could be copying right now, so only while this one holds the lock.
     if (m_state.lock && m_state.lock->held())
         catalog::CatalogBackup::removeLeftovers(m_state.databasePath);
+    // The covers folders of CSV exports that were killed, wherever they were written.
+    exchange::CsvCoverFolder::removeLeftovers();
 }
 
 } // namespace quelto::app

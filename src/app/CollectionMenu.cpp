@@ -295,7 +295,7 @@ void CollectionMenu::searchOnLoan()
     }
     try {
         catalog::Database& db = *m_window.state().database;
-        if (loans::LoanStore(db).currentLoans().empty()) {
+        if (loans::LoanStore(db).currentLoans(0, 1).empty()) {
             prompts.exclamation(NoTapeOnLoan);
             return;
         }

@@ -210,6 +210,7 @@ QString CatalogBackup::make(const QString& catalogue, const QDateTime& when, con
         failure = QStringLiteral("the copy could not be renamed to \"%1\"").arg(QDir::toNativeSeparators(target));
     if (!failure.isEmpty()) {
         QFile::remove(partial);
+        QFile::remove(partial + QStringLiteral("-journal"));
         throw EngineError(QStringLiteral("No backup copy of \"%1\" could be made: %2")
                               .arg(QDir::toNativeSeparators(catalogue), failure));
     }
@@ -238,8 +239,11 @@ int CatalogBackup::removeLeftovers(const QString& catalogue)
 {
     const QFileInfo info(catalogue);
     int removed = 0;
-    for (const QString& name :
-         info.dir().entryList({stem(info) + QLatin1Char('*') + QStringLiteral(".partial")}, QDir::Files)) {
+    // The copy and the engine's files beside it ("...partial-journal").
+    const QString partial = stem(info) + QLatin1Char('*') + QStringLiteral(".partial");
+    for (const QString& name : info.dir().entryList({partial, partial + QStringLiteral("-journal"),
+                                                     partial + QStringLiteral("-wal"), partial + QStringLiteral("-shm")},
+                                                    QDir::Files | QDir::Hidden)) {
         if (QFile::remove(info.dir().filePath(name)))
             ++removed;
     }

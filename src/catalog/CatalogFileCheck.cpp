@@ -24,8 +24,10 @@ CatalogFileCheck::Kind CatalogFileCheck::inspect(const QString& path)
     const QFileInfo info(path);
     if (!info.exists())
         return Kind::Missing;
+    if (!info.isFile())
+        return Kind::NotAFile;
     QFile file(path);
-    if (info.isDir() || !file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly))
         return Kind::Unreadable;
     const qint64 size = file.size();
     if (size == 0)
@@ -56,6 +58,8 @@ QString CatalogFileCheck::describe(Kind kind)
         return QStringLiteral("does not exist");
     case Kind::Unreadable:
         return QStringLiteral("cannot be read");
+    case Kind::NotAFile:
+        return QStringLiteral("is no regular file (a folder, a pipe or a device), not a Quelto catalogue");
     case Kind::Empty:
         return QStringLiteral("is an empty file, not a Quelto catalogue");
     case Kind::AccessDatabase:

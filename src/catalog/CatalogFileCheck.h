@@ -15,6 +15,7 @@ public:
     {
         Missing,
         Unreadable,
+        NotAFile, // a pipe, a device, a folder: never opened, as reading may wait for ever
         Empty,
         AccessDatabase,
         NotADatabase,

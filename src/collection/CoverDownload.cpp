@@ -27,7 +27,7 @@ CoverDownload::CoverDownload(QNetworkAccessManager& network, AddressCheck mayFet
 
 CoverDownload::~CoverDownload() { cancel(); }
 
-bool CoverDownload::refusedAddress(const QUrl& to, QString* problem) const
+bool CoverDownload::refusedScheme(const QUrl& to, QString* problem) const
 {
     const QString scheme = to.scheme().toLower();
     if (!to.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) || to.host().isEmpty()) {
@@ -35,13 +35,14 @@ bool CoverDownload::refusedAddress(const QUrl& to, QString* problem) const
                        .arg(to.toDisplayString());
         return true;
     }
-    if (m_mayFetch && !m_mayFetch(m_from, to)) {
-        *problem = QStringLiteral("The poster's address leads from %1 to %2, on this machine or its local network; "
-                                  "Quelto does not fetch it.")
-                       .arg(shown(m_from), shown(to));
-        return true;
-    }
     return false;
+}
+
+QString CoverDownload::localRefusal(const QUrl& to) const
+{
+    return QStringLiteral("The poster's address leads from %1 to %2, on this machine or its local network; "
+                          "Quelto does not fetch it.")
+        .arg(shown(m_from), shown(to));
 }
 
 bool CoverDownload::start(const QUrl& address, const QUrl& from)
@@ -50,27 +51,61 @@ bool CoverDownload::start(const QUrl& address, const QUrl& from)
     m_address = address;
     m_from = from;
     m_bytes.clear();
+    const quint64 attempt = ++m_attempt;
     QString problem;
-    if (refusedAddress(address, &problem)) {
+    if (refusedScheme(address, &problem)) {
         emit failed(problem, m_address);
         return false;
     }
-    QNetworkRequest request(address);
+    if (!m_mayFetch) {
+        request();
+        return true;
+    }
+    m_checking = true;
+    m_mayFetch(m_from, address, this, [this, attempt, address](bool allowed) {
+        if (attempt != m_attempt || !m_checking)
+            return; // cancelled, or another fetch began meanwhile
+        m_checking = false;
+        if (allowed)
+            request();
+        else
+            emit failed(localRefusal(address), m_address);
+    });
+    return true;
+}
+
+void CoverDownload::request()
+{
+    QNetworkRequest request(m_address);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
     request.setMaximumRedirectsAllowed(5);
-    request.setTransferTimeout(TimeoutMs);
+    request.setTransferTimeout(m_timeoutMs);
     request.setRawHeader("Accept", "image/avif,image/webp,image/png,image/jpeg,image/*;q=0.8");
-    if (from.isValid() && !from.isLocalFile())
-        request.setRawHeader("Referer", from.toEncoded(QUrl::RemoveUserInfo | QUrl::RemoveFragment));
+    if (m_from.isValid() && !m_from.isLocalFile())
+        request.setRawHeader("Referer", m_from.toEncoded(QUrl::RemoveUserInfo | QUrl::RemoveFragment));
     m_reply = m_network.get(request);
     QNetworkReply* reply = m_reply;
-    connect(reply, &QNetworkReply::redirected, this, [this, reply](const QUrl& target) {
+    const quint64 attempt = m_attempt;
+    connect(reply, &QNetworkReply::redirected, this, [this, reply, attempt](const QUrl& target) {
         QString refusal;
-        if (refusedAddress(target, &refusal)) {
+        if (refusedScheme(target, &refusal)) {
             fail(refusal);
             return;
         }
-        emit reply->redirectAllowed();
+        if (!m_mayFetch) {
+            emit reply->redirectAllowed();
+            return;
+        }
+        // Every hop is judged by where its name leads, as the first one.
+        QPointer<QNetworkReply> waiting = reply;
+        m_mayFetch(m_from, target, this, [this, waiting, attempt, target](bool allowed) {
+            if (!waiting || waiting != m_reply || attempt != m_attempt)
+                return;
+            if (allowed)
+                emit waiting->redirectAllowed();
+            else
+                fail(localRefusal(target));
+        });
     });
     connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
@@ -79,7 +114,6 @@ bool CoverDownload::start(const QUrl& address, const QUrl& from)
     });
     connect(reply, &QNetworkReply::readyRead, this, &CoverDownload::readChunk);
     connect(reply, &QNetworkReply::finished, this, &CoverDownload::done);
-    return true;
 }
 
 void CoverDownload::readChunk()
@@ -102,6 +136,14 @@ void CoverDownload::done()
     m_reply = nullptr;
     reply->deleteLater();
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (reply->error() == QNetworkReply::OperationCanceledError || reply->error() == QNetworkReply::TimeoutError) {
+        // Only the transfer timeout ends a reply this way: a cancel leaves it unheard.
+        emit failed(QStringLiteral("The poster from %1 timed out: nothing came for %2 s, so no cover was fetched.")
+                        .arg(shown(m_address))
+                        .arg(m_timeoutMs / 1000.0),
+                    m_address);
+        return;
+    }
     if (reply->error() != QNetworkReply::NoError) {
         const QString why = status >= 400 ? QStringLiteral("the site answered %1").arg(status) : reply->errorString();
         emit failed(QStringLiteral("The poster could not be fetched from %1: %2.").arg(shown(m_address), why),
@@ -128,6 +170,7 @@ void CoverDownload::fail(const QString& problem)
 
 void CoverDownload::cancel()
 {
+    m_checking = false;
     if (!m_reply)
         return;
     QNetworkReply* reply = m_reply;

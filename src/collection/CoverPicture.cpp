@@ -1,6 +1,12 @@
 #include "collection/CoverPicture.h"
 
+#include "collection/PictureCheck.h"
+
 #include <QBuffer>
+#include <QCryptographicHash>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QSet>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QImageWriter>
@@ -30,11 +36,83 @@ bool isComplete(const QByteArray& bytes, const QByteArray& format)
     return true;
 }
 
+// The decoders' own bound for one picture's memory, in MB: a cover at its
+// largest (MaxPixels, four bytes each) and some room.
+constexpr int AllocationLimitMb = 256;
+
+// Opens reader on bytes in one of the cover formats, with the decoders'
+// bounds set; a PNG is given without the chunks that do not make up the
+// image. false for any other format or a PNG whose chunks do not add up.
+bool openReader(const QByteArray& bytes, QByteArray& data, QBuffer& buffer, QImageReader& reader)
+{
+    static const bool limited = [] {
+        const int current = QImageReader::allocationLimit();
+        if (current <= 0 || current > AllocationLimitMb) // never looser than Qt's own
+            QImageReader::setAllocationLimit(AllocationLimitMb);
+        return true;
+    }();
+    Q_UNUSED(limited);
+    data = bytes;
+    buffer.setBuffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    reader.setDevice(&buffer);
+    reader.setDecideFormatFromContent(true);
+    reader.setAutoTransform(true);
+    const QByteArray format = reader.format();
+    if (!PictureCheck::isCoverFormat(format))
+        return false;
+    if (format == "png") {
+        buffer.close();
+        data = PictureCheck::pngForDecoding(bytes);
+        if (data.isEmpty())
+            return false;
+        buffer.setBuffer(&data);
+        buffer.open(QIODevice::ReadOnly);
+        reader.setDevice(&buffer);
+        reader.setFormat("png");
+    }
+    return true;
+}
+
+// Stored pictures that did not decode, by their check sum: they are tried
+// once, not at every display.
+class Undecodable
+{
+public:
+    static QByteArray key(const QByteArray& bytes)
+    {
+        return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
+    }
+    bool contains(const QByteArray& key)
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_keys.contains(key);
+    }
+    void add(const QByteArray& key)
+    {
+        QMutexLocker lock(&m_mutex);
+        if (m_keys.size() > 10000)
+            m_keys.clear();
+        m_keys.insert(key);
+    }
+
+private:
+    QMutex m_mutex;
+    QSet<QByteArray> m_keys;
+};
+
+Undecodable& undecodable()
+{
+    static Undecodable instance;
+    return instance;
+}
+
 QSize scaledToLongSide(QSize size, int longSide)
 {
     if (size.width() <= longSide && size.height() <= longSide)
         return size;
-    return size.scaled(longSide, longSide, Qt::KeepAspectRatio);
+    // A picture far taller than wide keeps a column of a pixel at least.
+    return size.scaled(longSide, longSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
 }
 
 std::optional<CoverPicture> encode(const QImage& image, QString* problem)
@@ -73,14 +151,17 @@ std::optional<CoverPicture> CoverPicture::prepare(const QByteArray& bytes, QStri
     if (bytes.size() > MaxSourceBytes)
         return refuse(QStringLiteral("The picture is %1 MB; Quelto takes covers of at most %2 MB.")
                           .arg(megabytes(bytes.size()), megabytes(MaxSourceBytes)));
-    QByteArray data = bytes;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setAutoTransform(true);
-    const QByteArray format = reader.format();
-    if (format.isEmpty() || !reader.canRead())
+    QByteArray data;
+    QBuffer buffer;
+    QImageReader reader;
+    if (!openReader(bytes, data, buffer, reader) || !reader.canRead()) {
+        if (bytes.startsWith("\x89PNG")) {
+            if (const QString damage = PictureCheck::structureProblem(bytes, "png"); !damage.isEmpty())
+                return refuse(QStringLiteral("The picture cannot be taken: %1.").arg(damage));
+        }
         return refuse(QStringLiteral("This is not a picture Quelto can read (JPEG, PNG, WebP, GIF or BMP)."));
+    }
+    const QByteArray format = reader.format();
     const QSize size = reader.size();
     if (size.isValid() && (size.width() > MaxSide || size.height() > MaxSide ||
                            qint64(size.width()) * size.height() > MaxPixels)) {
@@ -91,6 +172,8 @@ std::optional<CoverPicture> CoverPicture::prepare(const QByteArray& bytes, QStri
     }
     if (!isComplete(bytes, format))
         return refuse(QStringLiteral("The picture is incomplete: its end is missing (a download cut short?)."));
+    if (const QString damage = PictureCheck::structureProblem(bytes, format); !damage.isEmpty())
+        return refuse(QStringLiteral("The picture cannot be taken: %1.").arg(damage));
     if (bytes.size() < KeptAsGivenBytes) {
         // Decoded once to prove it is whole; kept as given.
         const QImage image = reader.read();
@@ -155,18 +238,27 @@ std::optional<CoverPicture> CoverPicture::fromImage(const QImage& image, QString
 
 QImage CoverPicture::decode(const QByteArray& bytes, QSize bound)
 {
-    QByteArray data = bytes;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setAutoTransform(true);
-    const QSize size = reader.size();
-    if (size.isValid() && (size.width() > MaxSide || size.height() > MaxSide ||
-                           qint64(size.width()) * size.height() > MaxPixels))
-        return {}; // a stored file changed by another tool
-    if (bound.isValid() && size.isValid() && (size.width() > bound.width() || size.height() > bound.height()))
-        reader.setScaledSize(size.scaled(bound, Qt::KeepAspectRatio));
+    if (bytes.isEmpty())
+        return {};
+    const QByteArray key = Undecodable::key(bytes);
+    if (undecodable().contains(key))
+        return {};
+    QByteArray data;
+    QBuffer buffer;
+    QImageReader reader;
+    const QSize size = openReader(bytes, data, buffer, reader) ? reader.size() : QSize();
+    if (!size.isValid() || size.width() > MaxSide || size.height() > MaxSide ||
+        qint64(size.width()) * size.height() > MaxPixels) {
+        undecodable().add(key); // another format, or a stored file changed by another tool
+        return {};
+    }
+    if (bound.isValid() && (size.width() > bound.width() || size.height() > bound.height()))
+        reader.setScaledSize(size.scaled(bound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
     QImage image = reader.read();
+    if (image.isNull()) {
+        undecodable().add(key);
+        return {};
+    }
     if (!image.isNull() && bound.isValid() && (image.width() > bound.width() || image.height() > bound.height()))
         image = image.scaled(bound, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     return image;

@@ -10,7 +10,7 @@
 #include "weblookup/GrabResult.h"
 #include "weblookup/LookupTab.h"
 #include "weblookup/LookupWorkflow.h"
-#include "weblookup/SiteBoundary.h"
+#include "weblookup/LocalNetworkCheck.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -53,11 +53,7 @@ GrabbedCover::GrabbedCover(const editing::WindowParts& parts, weblookup::LookupT
         m_network->setCookieJar(new weblookup::BrowserCookieJar(profile->cookieStore(), m_network));
     // Posters usually sit on another host than the page (a picture server),
     // so only the way from the open network into the local one is closed.
-    auto mayFetch = [](const QUrl& from, const QUrl& to) {
-        return weblookup::SiteBoundary::isLocalHost(from.host()) ||
-               !weblookup::SiteBoundary::isLocalHost(to.host());
-    };
-    m_download = new collection::CoverDownload(*m_network, mayFetch, this);
+    m_download = new collection::CoverDownload(*m_network, &weblookup::LocalNetworkCheck::mayFetch, this);
     connect(m_download, &collection::CoverDownload::finished, this, &GrabbedCover::fetched);
     connect(m_download, &collection::CoverDownload::failed, this, &GrabbedCover::refused);
     connect(&lookup.workflow(), &weblookup::LookupWorkflow::grabFinished, this, &GrabbedCover::take);

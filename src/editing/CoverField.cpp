@@ -5,6 +5,7 @@
 #include "catalog/SqliteConnection.h"
 #include "collection/CollectorSchema.h"
 #include "collection/CoverStore.h"
+#include "collection/RecordIdentity.h"
 #include "editing/CoverView.h"
 #include "editing/CoverViewer.h"
 #include "editing/RecordForm.h"
@@ -45,19 +46,24 @@ CoverField::~CoverField() = default;
 
 void CoverField::display()
 {
-    m_form.cover->setPicture(m_current ? CoverPicture::decode(m_current->bytes(), m_form.cover->pictureBound())
-                                       : QImage());
+    const QImage picture = m_current ? CoverPicture::decode(m_current->bytes(), m_form.cover->pictureBound()) : QImage();
+    if (m_current && picture.isNull())
+        m_form.cover->setUnreadable();
+    else
+        m_form.cover->setPicture(picture);
     emit pictureChanged();
 }
 
 void CoverField::show(const catalog::RecordSet& set)
 {
     m_shown.reset();
+    m_shownId = 0;
     const qint64 id = set.hasField(collection::CollectorSchema::IdColumn)
                           ? set.value(collection::CollectorSchema::IdColumn).toLongLong()
                           : 0;
     if (id > 0 && m_state.database)
         m_shown = collection::CoverStore::load(*m_state.database->connection(), id);
+    m_shownId = id;
     m_current = m_shown;
     display();
 }
@@ -65,6 +71,7 @@ void CoverField::show(const catalog::RecordSet& set)
 void CoverField::clear()
 {
     m_shown.reset();
+    m_shownId = 0;
     m_current.reset();
     display();
 }
@@ -85,6 +92,19 @@ void CoverField::stored(catalog::Database& db, qint64 recordId)
     else if (recordId > 0)
         collection::CoverStore::remove(connection, recordId);
     emit coverWritten(recordId);
+}
+
+bool CoverField::changedElsewhere(catalog::Database& db, qint64 rowid) const
+{
+    if (!changed())
+        return false;
+    // A record shown without an identity may have been given one, with a
+    // cover, by another program meanwhile.
+    catalog::SqliteConnection& connection = *db.connection();
+    const qint64 id = m_shownId > 0 ? m_shownId : collection::RecordIdentity::of(connection, rowid);
+    if (id <= 0)
+        return false;
+    return !samePicture(collection::CoverStore::load(connection, id), m_shown);
 }
 
 bool CoverField::refusedByFile()

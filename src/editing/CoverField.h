@@ -34,6 +34,7 @@ public:
     bool needsOwnStorage() const override;
     void toRecord(catalog::RecordSet&) override {}
     void stored(catalog::Database& db, qint64 recordId) override;
+    bool changedElsewhere(catalog::Database& db, qint64 rowid) const override;
 
     const std::optional<collection::CoverPicture>& picture() const { return m_current; }
     // A cover for the record on screen; false (and told) when it cannot be one.
@@ -62,6 +63,7 @@ private:
     UserPrompts& m_prompts;
     QWidget* m_window;
     std::optional<collection::CoverPicture> m_shown;
+    qint64 m_shownId = 0; // the identity of the record m_shown was read for
     std::optional<collection::CoverPicture> m_current;
     CoverViewer* m_viewer = nullptr;
 };

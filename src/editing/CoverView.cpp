@@ -70,9 +70,19 @@ QSize CoverView::pictureBound() const
     return QSize(int(inner.width() * ratio), int(inner.height() * ratio));
 }
 
+void CoverView::setUnreadable()
+{
+    setPicture(QImage());
+    m_unreadable = true;
+    updateActions();
+    setToolTip(QStringLiteral("The stored cover's picture is damaged: drop or paste another one, or right-click"));
+    setAccessibleDescription(QStringLiteral("damaged cover"));
+}
+
 void CoverView::setPicture(const QImage& picture)
 {
     m_picture = picture;
+    m_unreadable = false;
     updateActions();
     setToolTip(hasPicture() ? QStringLiteral("Click to see the cover at full size; right-click for more")
                             : QStringLiteral("No cover: drop a picture here, paste one (Ctrl+V) or right-click"));
@@ -83,7 +93,7 @@ void CoverView::setPicture(const QImage& picture)
 
 void CoverView::updateActions()
 {
-    m_remove->setEnabled(hasPicture());
+    m_remove->setEnabled(hasPicture() || m_unreadable);
     m_view->setEnabled(hasPicture());
 }
 
@@ -101,6 +111,10 @@ void CoverView::paintEvent(QPaintEvent* event)
                            area.top() + (area.height() - size.height()) / 2, size.width(), size.height());
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(target, m_picture);
+    } else if (m_unreadable) {
+        painter.setPen(palette().color(QPalette::PlaceholderText));
+        painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap,
+                         QStringLiteral("Cover cannot be shown\n\nIts picture is damaged; drop or paste another one"));
     } else {
         painter.setPen(palette().color(QPalette::PlaceholderText));
         painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap,

@@ -20,6 +20,10 @@ public:
 
     // The picture to show (already decoded to about the view's size), or none.
     void setPicture(const QImage& picture);
+    // A stored cover whose picture does not decode: a placeholder that says
+    // so, and the cover can still be removed or replaced.
+    void setUnreadable();
+    bool isUnreadable() const { return m_unreadable; }
     bool hasPicture() const { return !m_picture.isNull(); }
     // The size worth decoding a cover to for this view.
     QSize pictureBound() const;
@@ -50,6 +54,7 @@ private:
     void updateActions();
 
     QImage m_picture;
+    bool m_unreadable = false;
     QAction* m_choose;
     QAction* m_paste;
     QAction* m_remove;

@@ -46,6 +46,11 @@ public:
     // The stored values that show() showed, by column, for the check that
     // no one else has changed the row in the meantime.
     virtual void addShownValues(QHash<QString, QVariant>& values) const {}
+    // The same check for what the section keeps beside archive: in the save's
+    // write transaction, before anything is written, whether what it is about
+    // to write over has been changed by another program since show(). rowid
+    // is the row being stored.
+    virtual bool changedElsewhere(catalog::Database& db, qint64 rowid) const { return false; }
 
     // Brings a field's tab to the front and puts the focus in the field.
     static void reveal(QWidget* field);

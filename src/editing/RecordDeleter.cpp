@@ -9,6 +9,7 @@
 #include "editing/RecordDisplay.h"
 #include "editing/RecordWriter.h"
 #include "editing/UserPrompts.h"
+#include "loans/LoanStore.h"
 #include "tasks/CommandRunner.h"
 
 namespace quelto::editing {
@@ -41,9 +42,22 @@ void RecordDeleter::deleteShown()
         const int position = set.absolutePosition();
         const qint64 key = set.bookmark();
         try {
+            // A loan is not left without its tape: asked about, and ended with the tape's last record.
+            std::optional<loans::Loan> loan;
+            try {
+                loan = loans::LoanStore(*m_state.database).loanOfLastRecord(key);
+            } catch (const EngineError&) {
+                // Unreadable loans: the delete itself tells what is wrong.
+            }
+            if (loan && !m_prompts.confirm(LastOfLentTape.arg(loan->catalog, loan->borrower)))
+                return;
+            const auto endLoan = [&loan](catalog::SqliteConnection& connection) {
+                if (loan)
+                    loans::LoanStore::closeKept(connection, loan->id, std::max(QDate::currentDate(), loan->lent));
+            };
             // The record goes whole, with its companions' rows, and is kept so
             // that Undo brings it back with every column it had.
-            history::RecordSnapshot deleted = m_writer.deleteCurrent();
+            history::RecordSnapshot deleted = m_writer.deleteCurrent(endLoan);
             if (m_history && deleted.isValid())
                 m_history->add(std::make_unique<history::RecordDeletion>(std::move(deleted)));
         } catch (const EngineError& error) {

@@ -30,6 +30,9 @@ public:
     // The question naming the movie as it is stored: "Casablanca" (A1).
     static QString confirmDeleteOf(const QString& title, const QString& mediaId);
     static inline const QString CannotDelete = QStringLiteral("Cannot delete: %1");
+    static inline const QString LastOfLentTape =
+        QStringLiteral("This is the last record of the tape \"%1\", which is lent to %2.\n\nDeleting it also ends "
+                       "the loan: it is marked as returned today. Delete the record?");
 
     RecordDeleter(catalog::CatalogState& state, RecordDisplay& display, UserPrompts& prompts, RecordWriter& writer);
 

@@ -82,6 +82,8 @@ void RecordWriter::store(bool asNew, bool checkShown)
         if (own && CollectorSchema::ensure(db)) {
             schemaChanged = true;
             set.columnsChanged();
+        } else if (own && !set.hasField(CollectorSchema::IdColumn)) {
+            set.columnsChanged(); // another program added the own columns since the set was read
         }
         if (asNew)
             set.addNew();
@@ -92,6 +94,13 @@ void RecordWriter::store(bool asNew, bool checkShown)
         qint64 copiedFrom = 0;
         if (set.hasField(CollectorSchema::IdColumn)) {
             id = set.value(CollectorSchema::IdColumn).toLongLong();
+            // Shown before another program gave the row its identity (with a
+            // cover, say): the row keeps the one it has.
+            if (!asNew && id <= 0 && current > 0) {
+                id = RecordIdentity::of(connection, current);
+                if (id > 0)
+                    set.setValue(CollectorSchema::IdColumn, id);
+            }
             // A row copied by another tool shares its original's identity:
             // it gets one of its own, and the cover it showed with it.
             const bool copy = !asNew && id > 0 && RecordIdentity::isCopy(connection, current, id);
@@ -110,8 +119,15 @@ void RecordWriter::store(bool asNew, bool checkShown)
             if (const auto cover = collection::CoverStore::load(connection, copiedFrom))
                 collection::CoverStore::store(connection, id, *cover);
         }
-        if (checkShown)
+        if (checkShown) {
             set.expect(m_display.shownValues());
+            // The cover, the personal data and the tape count as the row does.
+            for (const FormSection* section : m_display.sections()) {
+                if (section->changedElsewhere(db, current))
+                    throw EngineError(EngineError::Kind::Changed,
+                                      QStringLiteral("The record has been changed elsewhere."));
+            }
+        }
         set.update();
         for (FormSection* section : m_display.sections())
             section->stored(db, id);
@@ -139,7 +155,7 @@ void RecordWriter::store(bool asNew, bool checkShown)
     }
 }
 
-history::RecordSnapshot RecordWriter::deleteCurrent()
+history::RecordSnapshot RecordWriter::deleteCurrent(const std::function<void(catalog::SqliteConnection&)>& alongside)
 {
     RecordSet& set = *m_state.current;
     catalog::SqliteConnection& connection = *m_state.database->connection();
@@ -150,6 +166,8 @@ history::RecordSnapshot RecordWriter::deleteCurrent()
         deleted = history::RecordSnapshot::take(connection, set.bookmark());
         deleted.removeCompanions(connection);
     }
+    if (alongside)
+        alongside(connection);
     set.deleteRecord();
     transaction.commit();
     return deleted;

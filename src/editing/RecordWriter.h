@@ -4,10 +4,12 @@
 #include "history/RecordSnapshot.h"
 
 #include <QString>
+#include <functional>
 
 namespace quelto::catalog {
 struct CatalogState;
-}
+class SqliteConnection;
+} // namespace quelto::catalog
 
 namespace quelto::editing {
 
@@ -40,7 +42,8 @@ public:
     const history::CompanionRows& companionsBefore() const { return m_companionsBefore; }
     // Deletes the current row with its companions' rows (the cover); returns
     // the record as it was, whole, so that an undo can put it back.
-    history::RecordSnapshot deleteCurrent();
+    // alongside runs inside the delete's write transaction.
+    history::RecordSnapshot deleteCurrent(const std::function<void(catalog::SqliteConnection&)>& alongside = {});
 
 private:
     void store(bool asNew, bool checkShown);

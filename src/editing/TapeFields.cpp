@@ -28,6 +28,7 @@ QStringList TapeFields::options() const
 void TapeFields::showLength(const QString& mediaId)
 {
     m_storedLength.reset();
+    m_lengthOf = mediaId;
     if (m_state.database && !mediaId.isEmpty())
         m_storedLength = collection::TapeStore::length(*m_state.database->connection(), mediaId);
     m_shownText = m_storedLength ? TapeSpace::lengthText(*m_storedLength, options()) : QString();
@@ -70,6 +71,16 @@ bool TapeFields::needsOwnStorage() const
 {
     const std::optional<int> minutes = length();
     return minutes && minutes != m_storedLength;
+}
+
+bool TapeFields::changedElsewhere(catalog::Database& db, qint64) const
+{
+    if (length() == m_storedLength || m_lengthOf.isEmpty() || m_lengthOf != m_form.catalog->text())
+        return false; // nothing written, or written for another tape than was shown
+    catalog::SqliteConnection& connection = *db.connection();
+    if (!collection::CollectorSchema::hasTable(connection, collection::CollectorSchema::TapesTable))
+        return m_storedLength.has_value();
+    return collection::TapeStore::length(connection, m_lengthOf) != m_storedLength;
 }
 
 void TapeFields::stored(catalog::Database& db, qint64)

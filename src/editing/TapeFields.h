@@ -27,6 +27,7 @@ public:
     bool needsOwnStorage() const override;
     void toRecord(catalog::RecordSet&) override {}
     void stored(catalog::Database& db, qint64 recordId) override;
+    bool changedElsewhere(catalog::Database& db, qint64 rowid) const override;
 
     // The length the field stands for, in minutes; nothing when it is empty
     // or cannot be read.
@@ -42,6 +43,7 @@ private:
     RecordForm& m_form;
     catalog::CatalogState& m_state;
     std::optional<int> m_storedLength;
+    QString m_lengthOf; // the media ID m_storedLength was read for
     QString m_shownText;
     QString m_unchangedText;
 };

@@ -7,11 +7,22 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSettings>
+#include <cerrno>
+#include <csignal>
+#include <unistd.h>
 
 namespace quelto::exchange {
 namespace {
 
 QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
+
+const QString UnfinishedKey = QStringLiteral("Exchange/UnfinishedCoverFolders");
+
+// "pid<TAB>folder" of each export under way.
+QString entry(qint64 pid, const QString& folder) { return QString::number(pid) + QLatin1Char('\t') + folder; }
+
+bool isRunning(qint64 pid) { return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM); }
 
 } // namespace
 
@@ -23,8 +34,56 @@ CsvCoverFolder::CsvCoverFolder(const QString& csvPath)
 
 CsvCoverFolder::~CsvCoverFolder()
 {
-    if (m_prepared && !m_committed)
+    if (m_prepared && !m_committed) {
         QDir(m_partial).removeRecursively();
+        noteUnfinished(false);
+    }
+}
+
+void CsvCoverFolder::noteUnfinished(bool unfinished)
+{
+    QSettings settings;
+    QStringList entries = settings.value(UnfinishedKey).toStringList();
+    const QString mine = entry(::getpid(), m_final);
+    entries.removeAll(mine);
+    if (unfinished)
+        entries << mine;
+    if (entries.isEmpty())
+        settings.remove(UnfinishedKey);
+    else
+        settings.setValue(UnfinishedKey, entries);
+    settings.sync(); // on disk before the first picture, so that a kill leaves the note
+}
+
+int CsvCoverFolder::removeLeftovers()
+{
+    QSettings settings;
+    const QStringList entries = settings.value(UnfinishedKey).toStringList();
+    QStringList running;
+    int removed = 0;
+    for (const QString& line : entries) {
+        const qint64 pid = line.section(QLatin1Char('\t'), 0, 0).toLongLong();
+        const QString folder = line.section(QLatin1Char('\t'), 1);
+        if (folder.isEmpty())
+            continue;
+        if (isRunning(pid)) { // this process's own exports too
+            running << line;
+            continue;
+        }
+        // Killed between the two renames of commit(): the older folder goes back.
+        const QString old = folder + QStringLiteral(".old");
+        if (!QFileInfo::exists(folder) && QFileInfo(old).isDir())
+            QDir().rename(old, folder);
+        for (const QString& leftover : {folder + QStringLiteral(".partial"), old}) {
+            if (QFileInfo(leftover).isDir() && QDir(leftover).removeRecursively())
+                ++removed;
+        }
+    }
+    if (running.isEmpty())
+        settings.remove(UnfinishedKey);
+    else
+        settings.setValue(UnfinishedKey, running);
+    return removed;
 }
 
 QString CsvCoverFolder::besideExport(const QString& csvPath)
@@ -37,8 +96,11 @@ void CsvCoverFolder::prepare()
 {
     // Leftovers of an export that was killed are pictures of no use.
     QDir(m_partial).removeRecursively();
-    if (!QDir().mkpath(m_partial))
+    noteUnfinished(true);
+    if (!QDir().mkpath(m_partial)) {
+        noteUnfinished(false);
         throw catalog::EngineError(QStringLiteral("The folder \"%1\" cannot be made.").arg(shown(m_partial)));
+    }
     m_prepared = true;
 }
 
@@ -72,6 +134,7 @@ void CsvCoverFolder::commit()
     m_committed = true;
     if (hadFolder)
         QDir(old).removeRecursively();
+    noteUnfinished(false);
 }
 
 } // namespace quelto::exchange

@@ -34,8 +34,15 @@ public:
     // Puts the pictures in place of an older folder of the same name.
     void commit();
 
+    // The folders of exports that were killed before they ended: an unfinished
+    // ".partial" folder goes, and a folder that was being replaced comes back.
+    // Each export notes its folder (with its process) in the settings until
+    // it ends; those of exports still running are left alone.
+    static int removeLeftovers();
+
 private:
     void prepare();
+    void noteUnfinished(bool unfinished);
 
     QString m_final;   // .../movies-covers
     QString m_partial; // .../movies-covers.partial

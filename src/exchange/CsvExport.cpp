@@ -11,7 +11,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStorageInfo>
 #include <algorithm>
+#include <sys/resource.h>
 #include <functional>
 #include <utility>
 
@@ -21,6 +23,23 @@ namespace {
 // Keys at least this share of the file's rows are read in one pass over the
 // file; fewer, each by its key (in the file's order all the same).
 constexpr qint64 ScanShare = 16;
+
+// Why writing the file failed, in the words the catalogue's own writes use:
+// a full disk or the file size limit is named, not left as "Unknown error".
+QString writeFailure(const QString& path, const QFileDevice& file)
+{
+    const QStorageInfo storage(QFileInfo(path).absolutePath());
+    if (storage.isValid() && storage.bytesAvailable() < 1024 * 1024)
+        return QStringLiteral("the disk that holds it is full");
+    rlimit sizeLimit{};
+    if (getrlimit(RLIMIT_FSIZE, &sizeLimit) == 0 && sizeLimit.rlim_cur != RLIM_INFINITY &&
+        file.size() + 64 * 1024 >= qint64(sizeLimit.rlim_cur))
+        return QStringLiteral("it would be larger than the largest file this system lets Quelto write (%1 bytes)")
+            .arg(qint64(sizeLimit.rlim_cur));
+    const QString reason = file.errorString();
+    return reason.isEmpty() || reason == QLatin1String("Unknown error") ? QStringLiteral("the system refused the write")
+                                                                         : reason;
+}
 
 qint64 toFile(const QString& path, const std::function<qint64(QSaveFile&)>& write, tasks::TaskControl* progress,
               CsvCoverFolder* covers)
@@ -33,16 +52,18 @@ qint64 toFile(const QString& path, const std::function<qint64(QSaveFile&)>& writ
     try {
         count = write(file);
     } catch (const catalog::EngineError& error) {
+        // A write the file refused is told by its cause; other failures as they are.
+        const QString why = file.error() != QFileDevice::NoError ? writeFailure(path, file) : error.message();
         file.cancelWriting();
-        throw catalog::EngineError(QStringLiteral("\"%1\" was not written: %2").arg(name, error.message()));
+        throw catalog::EngineError(QStringLiteral("\"%1\" was not written: %2").arg(name, why));
     } catch (...) {
         file.cancelWriting(); // cancelled: the file stays as it was
         throw;
     }
     if (progress)
         progress->begin(QStringLiteral("Saving the file..."));
-    if (!file.commit())
-        throw catalog::EngineError(QStringLiteral("\"%1\" cannot be written: %2").arg(name, file.errorString()));
+    if (file.error() != QFileDevice::NoError || !file.flush() || !file.commit())
+        throw catalog::EngineError(QStringLiteral("\"%1\" cannot be written: %2").arg(name, writeFailure(path, file)));
     if (covers)
         covers->commit();
     return count;

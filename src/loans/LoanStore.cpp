@@ -73,6 +73,12 @@ std::vector<Loan> LoanStore::currentLoans() const
                   QStringLiteral("due is null, due, lent, catalog, id"));
 }
 
+std::vector<Loan> LoanStore::currentLoans(int offset, int count) const
+{
+    return select(QStringLiteral("where returned is null"),
+                  QStringLiteral("due is null, due, lent, catalog, id limit %1 offset %2").arg(count).arg(offset));
+}
+
 std::vector<Loan> LoanStore::historyOfTape(const QString& catalog) const
 {
     return select(QStringLiteral("where catalog = ?1"), QStringLiteral("lent desc, id desc"), catalog);
@@ -142,6 +148,34 @@ bool LoanStore::tapeExists(const QString& catalog) const
     auto query = m_db.connection()->prepare(QStringLiteral("select 1 from archive where catalog = ?1 limit 1"));
     query->bind(1, catalog);
     return query->step();
+}
+
+std::optional<Loan> LoanStore::loanOfLastRecord(qint64 rowid) const
+{
+    if (!hasTable() || !m_db.hasTable(QStringLiteral("archive")))
+        return std::nullopt;
+    auto row = m_db.connection()->prepare(QStringLiteral("select catalog from archive where rowid = ?1"));
+    row->bindInt64(1, rowid);
+    if (!row->step() || row->value(0).isNull())
+        return std::nullopt;
+    const QString catalog = row->value(0).toString();
+    row.reset();
+    auto others = m_db.connection()->prepare(
+        QStringLiteral("select 1 from archive where catalog = ?1 and rowid <> ?2 limit 1"));
+    others->bind(1, catalog);
+    others->bindInt64(2, rowid);
+    if (others->step())
+        return std::nullopt;
+    return currentLoan(catalog);
+}
+
+void LoanStore::closeKept(catalog::SqliteConnection& connection, qint64 loanId, const QDate& returned)
+{
+    auto update = connection.prepare(
+        QStringLiteral("update quelto_loans set returned = ?1 where id = ?2 and returned is null"));
+    update->bind(1, LoanText::isoDate(returned));
+    update->bindInt64(2, loanId);
+    update->step();
 }
 
 Loan LoanStore::lend(const LoanRequest& request, const QDate& today)

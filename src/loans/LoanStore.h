@@ -36,6 +36,8 @@ public:
     std::optional<Loan> currentLoan(const QString& catalog) const;
     // Tapes out now, the soonest due first (no due date last).
     std::vector<Loan> currentLoans() const;
+    // A page of those: count loans from the offset on, in the same order.
+    std::vector<Loan> currentLoans(int offset, int count) const;
     // Every loan of a tape, the newest first.
     std::vector<Loan> historyOfTape(const QString& catalog) const;
     // Every loan to a borrower, the newest first.
@@ -50,6 +52,12 @@ public:
     // The titles on each tape of the loans, keyed by tapeKey().
     QHash<QByteArray, QStringList> titlesOf(const std::vector<Loan>& loans) const;
     bool tapeExists(const QString& catalog) const;
+    // The tape's loan when the row is the tape's last record in the
+    // catalogue: deleting the row leaves the loan without its tape.
+    std::optional<Loan> loanOfLastRecord(qint64 rowid) const;
+    // Marks a loan returned, inside the caller's write transaction (the
+    // delete of the tape's last record).
+    static void closeKept(catalog::SqliteConnection& connection, qint64 loanId, const QDate& returned);
     // The key two media IDs share when the catalogue takes them for one tape.
     static QByteArray tapeKey(const QString& catalog);
 

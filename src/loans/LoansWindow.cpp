@@ -14,6 +14,8 @@
 #include <QShortcut>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QScrollBar>
+#include <QStringListModel>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -42,12 +44,24 @@ QString titlesText(const QHash<QByteArray, QStringList>& titles, const QString& 
     return list.isEmpty() ? QStringLiteral("(no longer in the catalogue)") : list.join(QStringLiteral("; "));
 }
 
+// The tapes out now are read a page at a time: the window opens at once
+// however many there are, and scrolling reads on.
+constexpr int LoansPage = 200;
+
 void setChoices(QComboBox* box, const QStringList& choices)
 {
     const QString kept = box->currentText();
     const QSignalBlocker block(box);
-    box->clear();
-    box->addItems(choices);
+    // One model for all of them: a list of any length is set at once, and
+    // the box is not measured over every entry.
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    box->setMinimumContentsLength(24);
+    auto* model = qobject_cast<QStringListModel*>(box->model());
+    if (!model) {
+        model = new QStringListModel(box);
+        box->setModel(model);
+    }
+    model->setStringList(choices);
     box->setCurrentIndex(choices.indexOf(kept));
     if (box->currentIndex() < 0 && !choices.isEmpty())
         box->setCurrentIndex(0);
@@ -64,6 +78,11 @@ LoansWindow::LoansWindow(LoanCommands& commands, QWidget* parent)
     m_tabs->addTab(makeCurrentTab(), QStringLiteral("&Out now"));
     m_tabs->addTab(makeTapeTab(), QStringLiteral("&Tape history"));
     m_tabs->addTab(makeBorrowerTab(), QStringLiteral("&Borrower history"));
+    // The tapes and borrowers ever lent are read when a history is looked at.
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this](int tab) {
+        if (tab > 0)
+            fillChoices();
+    });
 
     m_period = new QSpinBox(this);
     m_period->setObjectName(QStringLiteral("loanPeriod"));
@@ -115,6 +134,10 @@ QWidget* LoansWindow::makeCurrentTab()
     connect(m_return, &QPushButton::clicked, this, &LoansWindow::returnSelected);
     connect(m_current, &QTreeWidget::itemActivated, this, &LoansWindow::returnSelected);
     connect(m_current, &QTreeWidget::currentItemChanged, this, &LoansWindow::updateButtons);
+    connect(m_current->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int value) {
+        if (value >= m_current->verticalScrollBar()->maximum() - 10)
+            fetchMoreCurrent();
+    });
     return tab;
 }
 
@@ -168,12 +191,57 @@ void LoansWindow::showEvent(QShowEvent* event)
 
 void LoansWindow::refresh()
 {
-    const QDate today = m_commands.today();
     const QString selected = m_current->currentItem() ? m_current->currentItem()->text(0) : QString();
     m_current->clear();
+    m_currentFetched = 0;
+    m_currentComplete = false;
     try {
         const LoanStore store = m_commands.store();
-        const std::vector<Loan> loans = store.currentLoans();
+        fetchMoreCurrent();
+        // The loan that was chosen stays chosen when it is among the first pages.
+        for (int i = 0; i < m_current->topLevelItemCount() && !selected.isEmpty(); ++i) {
+            if (m_current->topLevelItem(i)->text(0) == selected) {
+                m_current->setCurrentItem(m_current->topLevelItem(i));
+                break;
+            }
+        }
+    } catch (const catalog::EngineError& error) {
+        m_currentComplete = true;
+        new QTreeWidgetItem(m_current, {QString(), error.message()});
+    }
+    for (int c = 0; c < 4; ++c)
+        m_current->resizeColumnToContents(c);
+    m_choicesRead = false;
+    if (m_tabs->currentIndex() > 0)
+        fillChoices();
+    updateButtons();
+}
+
+void LoansWindow::fillChoices()
+{
+    if (m_choicesRead)
+        return;
+    m_choicesRead = true;
+    try {
+        const LoanStore store = m_commands.store();
+        setChoices(m_tapeChoice, store.lentTapes());
+        setChoices(m_borrowerChoice, store.borrowers());
+    } catch (const catalog::EngineError&) {
+    }
+    fillTapeHistory();
+    fillBorrowerHistory();
+}
+
+void LoansWindow::fetchMoreCurrent()
+{
+    if (m_currentComplete)
+        return;
+    const QDate today = m_commands.today();
+    try {
+        const LoanStore store = m_commands.store();
+        const std::vector<Loan> loans = store.currentLoans(m_currentFetched, LoansPage);
+        m_currentFetched += int(loans.size());
+        m_currentComplete = int(loans.size()) < LoansPage;
         const auto titles = store.titlesOf(loans);
         for (const Loan& loan : loans) {
             QString due = LoanText::date(loan.due);
@@ -188,19 +256,11 @@ void LoansWindow::refresh()
                 for (int c = 0; c < item->columnCount(); ++c)
                     item->setForeground(c, Overdue);
             }
-            if (loan.catalog == selected)
-                m_current->setCurrentItem(item);
         }
-        setChoices(m_tapeChoice, store.lentTapes());
-        setChoices(m_borrowerChoice, store.borrowers());
     } catch (const catalog::EngineError& error) {
+        m_currentComplete = true;
         new QTreeWidgetItem(m_current, {QString(), error.message()});
     }
-    for (int c = 0; c < 4; ++c)
-        m_current->resizeColumnToContents(c);
-    fillTapeHistory();
-    fillBorrowerHistory();
-    updateButtons();
 }
 
 void LoansWindow::fillTapeHistory()
@@ -248,6 +308,7 @@ void LoansWindow::fillBorrowerHistory()
 void LoansWindow::showTape(const QString& catalog)
 {
     refresh();
+    fillChoices();
     m_tapeChoice->setCurrentIndex(m_tapeChoice->findText(catalog, Qt::MatchFixedString));
     m_tabs->setCurrentIndex(1);
 }
@@ -255,6 +316,7 @@ void LoansWindow::showTape(const QString& catalog)
 void LoansWindow::showBorrower(const QString& borrower)
 {
     refresh();
+    fillChoices();
     m_borrowerChoice->setCurrentIndex(m_borrowerChoice->findText(borrower, Qt::MatchFixedString));
     m_tabs->setCurrentIndex(2);
 }

@@ -43,6 +43,10 @@ private:
     QWidget* makeCurrentTab();
     QWidget* makeTapeTab();
     QWidget* makeBorrowerTab();
+    // The next page of the tapes out now, when the list is scrolled near its end.
+    void fetchMoreCurrent();
+    // The tapes and borrowers to choose from, read once after each refresh().
+    void fillChoices();
     void fillTapeHistory();
     void fillBorrowerHistory();
     void returnSelected();
@@ -57,6 +61,9 @@ private:
     QComboBox* m_borrowerChoice = nullptr;
     QPushButton* m_return = nullptr;
     QSpinBox* m_period = nullptr;
+    int m_currentFetched = 0; // loans read into m_current so far
+    bool m_currentComplete = true;
+    bool m_choicesRead = false;
 };
 
 } // namespace quelto::loans

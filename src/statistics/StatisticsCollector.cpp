@@ -166,6 +166,14 @@ void countLoans(catalog::SqliteConnection& connection, NameSlots& tapes, bool sc
             return a.loans > b.loans;
         return groups::GroupCounts::lessByName(Group{a.borrower, {}, "x", 0}, Group{b.borrower, {}, "x", 0});
     });
+    // A top list, as for the people of the movies: the rest only counted.
+    if (perBorrower.size() > size_t(StatisticsFigures::TopPeople)) {
+        for (auto it = perBorrower.cbegin() + StatisticsFigures::TopPeople; it != perBorrower.cend(); ++it) {
+            ++figures.otherBorrowers;
+            figures.otherBorrowersLoans += it->loans;
+        }
+        perBorrower.resize(size_t(StatisticsFigures::TopPeople));
+    }
     figures.loansPerBorrower = std::move(perBorrower);
     figures.tapesOnLoan = int(tapesOut.size());
     figures.tapesOverdue = int(std::count(tapesOut.cbegin(), tapesOut.cend(), true));

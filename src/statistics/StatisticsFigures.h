@@ -54,7 +54,9 @@ struct StatisticsFigures
     int seen = 0;
     int notSeen = 0;
     TapeFigures tapes;
-    std::vector<BorrowerFigures> loansPerBorrower; // most loans first
+    std::vector<BorrowerFigures> loansPerBorrower; // the TopPeople with most loans, most first
+    int otherBorrowers = 0;                         // the borrowers beyond those
+    int otherBorrowersLoans = 0;                    // and their loans
     int tapesOnLoan = 0;
     int tapesOverdue = 0;
 };

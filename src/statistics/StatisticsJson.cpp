@@ -52,7 +52,9 @@ QJsonObject StatisticsJson::toJson(const StatisticsFigures& f)
         {QStringLiteral("tapes"), tapes},
         {QStringLiteral("loans"), QJsonObject{{QStringLiteral("tapesOnLoan"), f.tapesOnLoan},
                                               {QStringLiteral("tapesOverdue"), f.tapesOverdue},
-                                              {QStringLiteral("perBorrower"), borrowers}}},
+                                              {QStringLiteral("perBorrower"), borrowers},
+                                              {QStringLiteral("otherBorrowers"), f.otherBorrowers},
+                                              {QStringLiteral("otherBorrowersLoans"), f.otherBorrowersLoans}}},
     };
 }
 

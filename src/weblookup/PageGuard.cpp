@@ -1,5 +1,6 @@
 #include "weblookup/PageGuard.h"
 
+#include "weblookup/LocalNetworkCheck.h"
 #include "weblookup/SiteBoundary.h"
 
 #include <QMutexLocker>
@@ -33,7 +34,12 @@ QString PageGuard::blockedReason() const
     const QUrl refused = blocked();
     if (refused.isEmpty())
         return {};
-    if (!SiteBoundary::sameSite(site(), refused))
+    bool local = false;
+    {
+        QMutexLocker lock(&m_mutex);
+        local = m_blockedLocal;
+    }
+    if (!local && !SiteBoundary::sameSite(site(), refused))
         return QStringLiteral("was sent on to %1, another site, and was not read").arg(SiteBoundary::shown(refused));
     return QStringLiteral("was not read: it asks for %1, an address on the local network").arg(SiteBoundary::shown(refused));
 }
@@ -55,39 +61,50 @@ bool PageGuard::mayLoad(const QUrl& url)
     if (SiteBoundary::mayFollow(m_site, url))
         return true;
     m_blocked = url;
+    m_blockedLocal = false;
     return false;
 }
 
 void PageGuard::interceptRequest(QWebEngineUrlRequestInfo& info)
 {
-    QMutexLocker lock(&m_mutex);
     const QUrl url = info.requestUrl();
+    const bool mainFrame = info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame;
+    if (refuses(url, info.firstPartyUrl(), mainFrame))
+        info.block(true);
+}
+
+bool PageGuard::refuses(const QUrl& url, const QUrl& page, bool mainFrame)
+{
     const QString scheme = url.scheme().toLower();
     if (scheme != u"http" && scheme != u"https" && scheme != u"ws" && scheme != u"wss")
-        return; // data:, blob:, the engine's own
-    const bool mainFrame = info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame;
+        return false; // data:, blob:, the engine's own
 
     if (m_mode == Mode::Watch) {
-        // A page's parts never reach the local network from the open one.
-        const QUrl page = info.firstPartyUrl();
-        if (!mainFrame && SiteBoundary::isLocalHost(url.host()) && !page.host().isEmpty()
-            && !SiteBoundary::isLocalHost(page.host()))
-            info.block(true);
-        return;
+        // A page's parts never reach the local network from the open one,
+        // judged by where their names lead.
+        return !mainFrame && !page.host().isEmpty() && !SiteBoundary::isLocalHost(page.host()) &&
+               LocalNetworkCheck::reachesLocalNow(url.host());
     }
 
-    if (m_site.isEmpty())
-        return;
-    const bool publicSite = !SiteBoundary::isLocalHost(m_site.host());
-    bool refuse = publicSite && SiteBoundary::isLocalHost(url.host());
+    QUrl site;
+    {
+        QMutexLocker lock(&m_mutex);
+        site = m_site;
+    }
+    if (site.isEmpty())
+        return false;
     // The lookup itself asks only for pages of the site: a document from
     // anywhere else comes from a redirect or the page's own doing.
-    if (mainFrame && !SiteBoundary::mayFollow(m_site, url))
-        refuse = true;
+    bool refuse = mainFrame && !SiteBoundary::mayFollow(site, url);
+    bool local = false;
+    if (!refuse && !SiteBoundary::isLocalHost(site.host()))
+        refuse = local = LocalNetworkCheck::reachesLocalNow(url.host());
     if (refuse) {
+        QMutexLocker lock(&m_mutex);
         m_blocked = url;
-        info.block(true);
+        m_blockedLocal = local;
     }
+    return refuse;
 }
 
 QString PageGuard::leftSiteMessage(const QUrl& from, const QUrl& to)

@@ -12,8 +12,8 @@ namespace quelto::weblookup {
 // Enforcing (the hidden page of the grab and of "quelto --lookup"): once
 // the lookup has its site (the title page's address), the page loads no
 // document of another site (a server's redirect, a script's navigation),
-// and nothing at all from a loopback or private address when the site is on
-// the open network. blocked() tells what was refused last, for the notice.
+// and nothing at all from a loopback or private address (by the address its
+// name resolves to) when the site is on the open network. blocked() tells what was refused last, for the notice.
 //
 // Watching (the browser pane the user browses in): the pages the user opens
 // are not refused, but a page on the open network reaches no local address
@@ -48,6 +48,10 @@ public:
     bool mayLoad(const QUrl& url);
 
     void interceptRequest(QWebEngineUrlRequestInfo& info) override;
+    // The decision interceptRequest() takes for a request of url by the page
+    // at page (the first party), which is the document itself when mainFrame.
+    // A host is judged by the addresses its name resolves to.
+    bool refuses(const QUrl& url, const QUrl& page, bool mainFrame);
 
     // "The page was sent on from a.example to b.example ..." for the user.
     static QString leftSiteMessage(const QUrl& from, const QUrl& to);
@@ -57,6 +61,7 @@ private:
     mutable QMutex m_mutex;
     QUrl m_site;
     QUrl m_blocked;
+    bool m_blockedLocal = false; // refused for its address, not for its site
 };
 
 } // namespace quelto::weblookup

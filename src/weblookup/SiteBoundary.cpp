@@ -107,6 +107,16 @@ bool isLocalIpv6(const std::array<quint8, 16>& b)
         const quint32 v4 = quint32(b[12]) << 24 | quint32(b[13]) << 16 | quint32(b[14]) << 8 | b[15];
         return isLocalIpv4(v4) || (b[10] == 0 && v4 <= 1);
     }
+    const auto embedded = [&b](size_t at) {
+        return quint32(b[at]) << 24 | quint32(b[at + 1]) << 16 | quint32(b[at + 2]) << 8 | b[at + 3];
+    };
+    bool nat64 = b[0] == 0 && b[1] == 0x64 && b[2] == 0xFF && b[3] == 0x9B;
+    for (size_t i = 4; i < 12; ++i)
+        nat64 = nat64 && b[i] == 0;
+    if (nat64) // 64:ff9b::a.b.c.d, translated to IPv4
+        return isLocalIpv4(embedded(12));
+    if (b[0] == 0x20 && b[1] == 0x02 && isLocalIpv4(embedded(2))) // 2002:a.b.c.d::/48, 6to4
+        return true;
     return (b[0] & 0xFE) == 0xFC                     // fc00::/7, unique local
            || (b[0] == 0xFE && (b[1] & 0xC0) == 0x80) // fe80::/10, link-local
            || (b[0] == 0xFE && (b[1] & 0xC0) == 0xC0) // fec0::/10, site-local

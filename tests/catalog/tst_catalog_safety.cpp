@@ -391,6 +391,32 @@ private slots:
         QCOMPARE(titles(*copy), (QStringList{"Alien", "Brazil"}));
     }
 
+    void dailyCopiesOutlastHundredsOfSessionsInADay()
+    {
+        const QString path = catalogue({"Alien"});
+        const QDateTime first(QDate(2026, 12, 1), QTime(9, 0));
+        // A session a day for a week, then 300 sessions on one day, each of
+        // them with a copy of its own, some in the same second.
+        for (int d = 0; d < 7; ++d)
+            CatalogBackup::make(path, first.addDays(d));
+        const QDateTime busy = first.addDays(7);
+        QString last;
+        for (int k = 0; k < 300; ++k)
+            last = CatalogBackup::make(path, busy.addSecs(k / 2));
+        const QStringList copies = CatalogBackup::existing(path);
+        QCOMPARE(copies.first(), last);
+        // The three newest, and one of each of the six days before.
+        QCOMPARE(copies.size(), 3 + 6);
+        for (int d = 1; d < 7; ++d)
+            QVERIFY2(copies.contains(CatalogBackup::nameFor(path, first.addDays(d))), qPrintable(QString::number(d)));
+        // A stale half copy with its journal, as a killed copy leaves them, goes with the leftovers.
+        const QString stale = CatalogBackup::nameFor(path, busy) + QStringLiteral(".4242.partial");
+        QVERIFY(TestFiles::write(stale, "half a copy"));
+        QVERIFY(TestFiles::write(stale + QStringLiteral("-journal"), "its journal"));
+        QCOMPARE(CatalogBackup::removeLeftovers(path), 2);
+        QVERIFY(!QFile::exists(stale + QStringLiteral("-journal")));
+    }
+
     void copyOfAFileEmptiedOrCutShortIsNoBackup()
     {
         QStringList many;

@@ -106,6 +106,59 @@ private slots:
         QVERIFY(!CoverPicture::prepare({}, &problem));
     }
 
+    void hostilePicturesAreRefusedBeforeTheyAreDecoded()
+    {
+        QString problem;
+        // A PNG of 20 x 30 pixels whose text chunk declares 1 GB: refused
+        // from its chunk lengths, taken or shown never.
+        const QByteArray png = encoded(noise({20, 30}), "png");
+        QByteArray claim(4, 0);
+        qToBigEndian(quint32(1) << 30, claim.data());
+        const QByteArray hostile = png.left(33) + claim + "tEXtComment\0" + png.mid(33);
+        QVERIFY(hostile.size() < 4000);
+        QVERIFY(!CoverPicture::prepare(hostile, &problem));
+        QVERIFY2(problem.contains(QStringLiteral("claims 1073741824 bytes")), qPrintable(problem));
+        QVERIFY(CoverPicture::decode(hostile).isNull());
+        QVERIFY(CoverPicture::decode(hostile, {100, 100}).isNull()); // the second time from memory
+        // Its text is left out for the decoder, so a long but whole one costs nothing.
+        QByteArray text(4, 0);
+        const QByteArray comment = "Comment\0" + QByteArray(100000, 'x');
+        qToBigEndian(quint32(comment.size()), text.data());
+        const QByteArray body = "tEXt" + comment;
+        QByteArray crc(4, 0);
+        qToBigEndian(crc32(body), crc.data());
+        const auto withText = CoverPicture::prepare(png.left(33) + text + body + crc + png.mid(33), &problem);
+        QVERIFY2(withText, qPrintable(problem));
+        QCOMPARE(CoverPicture::decode(withText->bytes()).size(), QSize(20, 30));
+
+        // Only the formats the message names: TIFF and ICO are refused.
+        for (const char* format : {"tiff", "ico"}) {
+            const QByteArray other = encoded(noise({32, 32}), format);
+            QVERIFY2(!other.isEmpty(), format);
+            QVERIFY2(!CoverPicture::prepare(other, &problem), format);
+            QVERIFY2(problem.contains(QStringLiteral("JPEG, PNG, WebP, GIF or BMP")), qPrintable(problem));
+            QVERIFY(CoverPicture::decode(other).isNull());
+        }
+        for (const char* format : {"jpeg", "png", "webp", "gif", "bmp"}) {
+            const QByteArray taken = encoded(noise({32, 32}), format);
+            if (!taken.isEmpty()) // gif is read but not written by Qt
+                QVERIFY2(CoverPicture::prepare(taken, &problem), qPrintable(QString::fromLatin1(format) + problem));
+        }
+
+        // Far taller than wide: taken, and shown as a thumbnail a pixel wide.
+        const QByteArray column = encoded(noise({3, 2000}), "bmp");
+        QVERIFY2(CoverPicture::prepare(column, &problem), qPrintable(problem));
+        QCOMPARE(CoverPicture::decode(column, {160, 240}).size(), QSize(1, 240));
+        QCOMPARE(CoverPicture::decode(column).size(), QSize(3, 2000));
+
+        // A JPEG cut short and given its end mark again.
+        const QByteArray whole = encoded(noise({200, 300}), "jpeg");
+        const QByteArray patched = whole.left(whole.size() * 2 / 3) + "\xFF\xD9";
+        QVERIFY(!CoverPicture::prepare(patched, &problem));
+        QVERIFY2(problem.contains(QStringLiteral("breaks off")), qPrintable(problem));
+        QVERIFY(CoverPicture::prepare(whole, &problem));
+    }
+
     void smallPicturesAreKeptAsGivenLargeOnesScaledDown()
     {
         QString problem;

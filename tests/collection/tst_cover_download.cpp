@@ -1,11 +1,15 @@
 #include "PosterServer.h"
 #include "collection/CoverDownload.h"
+#include "weblookup/HostResolver.h"
+#include "weblookup/LocalNetworkCheck.h"
 
 #include <QBuffer>
 #include <QImageWriter>
 #include <QNetworkAccessManager>
 #include <QNetworkCookie>
 #include <QNetworkCookieJar>
+#include <QNetworkProxy>
+#include <QTcpServer>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -32,12 +36,24 @@ PosterServer::Answer picture(const QByteArray& bytes)
 
 // Stands in for the lookup's site boundary: the loopback is local, and
 // "localhost" counts as another machine's local name.
-bool mayFetch(const QUrl& from, const QUrl& to)
+void mayFetch(const QUrl& from, const QUrl& to, QObject* context, std::function<void(bool)> answer)
 {
     auto local = [](const QUrl& url) { return url.host() == QLatin1String("127.0.0.1") || url.host() == QLatin1String("localhost"); };
-    if (to.host() == QLatin1String("localhost"))
-        return false;
-    return local(from) || !local(to);
+    const bool allowed = to.host() != QLatin1String("localhost") && (local(from) || !local(to));
+    QMetaObject::invokeMethod(context, [answer, allowed] { answer(allowed); }, Qt::QueuedConnection);
+}
+
+// Names of the open network as a resolver double gives them: the poster
+// hosts lead to the loopback, the picture server to a public address.
+QList<QHostAddress> testNames(const QString& host)
+{
+    if (host == QLatin1String("cdn.example.com"))
+        return {QHostAddress(QStringLiteral("93.184.216.34"))};
+    if (host == QLatin1String("posters.example.com"))
+        return {QHostAddress(QStringLiteral("127.0.0.1"))};
+    if (host == QLatin1String("mapped.example.com"))
+        return {QHostAddress(QStringLiteral("93.184.216.35")), QHostAddress(QStringLiteral("::ffff:10.1.2.3"))};
+    return {};
 }
 
 } // namespace
@@ -133,6 +149,62 @@ private slots:
             QVERIFY(!got.fetched);
             QVERIFY2(got.problem.contains(QLatin1String("no web address")), address);
         }
+    }
+
+    void namesThatLeadToTheLocalNetworkRefused()
+    {
+        // The server stands in as the proxy for every name, so the fetch
+        // would reach it whatever the name; the check decides by address.
+        PosterServer server;
+        const QByteArray bytes = jpeg({20, 30});
+        server.answer("http://cdn.example.com/poster.jpg", picture(bytes));
+        server.answer("http://cdn.example.com/away.jpg",
+                      {"302 Found\r\nLocation: http://posters.example.com/poster.jpg\r\nContent-Length: 0\r\n", {}});
+        server.answer("http://posters.example.com/poster.jpg", picture(bytes));
+        QNetworkAccessManager network;
+        network.setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"),
+                                       quint16(server.url(QStringLiteral("/")).port())));
+        quelto::weblookup::HostResolver::replace(testNames);
+        CoverDownload download(network, &quelto::weblookup::LocalNetworkCheck::mayFetch);
+        const QUrl page(QStringLiteral("https://www.example.org/film"));
+
+        // A public name on the loopback: nothing is asked of it.
+        Outcome got = run(download, QUrl(QStringLiteral("http://posters.example.com/poster.jpg")), page);
+        QVERIFY(!got.fetched);
+        QVERIFY2(got.problem.contains(QLatin1String("local network")), qPrintable(got.problem));
+        QVERIFY(server.requests.isEmpty());
+        // One of its addresses in the local network is enough, also in an IPv6 form.
+        got = run(download, QUrl(QStringLiteral("http://mapped.example.com/poster.jpg")), page);
+        QVERIFY2(got.problem.contains(QLatin1String("local network")), qPrintable(got.problem));
+        QVERIFY(server.requests.isEmpty());
+
+        // The picture server itself is fetched; its redirect to the loopback name is not followed.
+        got = run(download, QUrl(QStringLiteral("http://cdn.example.com/poster.jpg")), page);
+        QVERIFY2(got.fetched, qPrintable(got.problem));
+        got = run(download, QUrl(QStringLiteral("http://cdn.example.com/away.jpg")), page);
+        QVERIFY(!got.fetched);
+        QVERIFY2(got.problem.contains(QLatin1String("posters.example.com")), qPrintable(got.problem));
+        QCOMPARE(server.requests.size(), 2);
+        QVERIFY(!server.requests.last().contains("posters"));
+
+        // A page on the loopback by its own name may still read the loopback.
+        got = run(download, QUrl(QStringLiteral("http://posters.example.com/poster.jpg")),
+                  QUrl(QStringLiteral("http://127.0.0.1:8642/title/tt9000101/")));
+        QVERIFY2(got.fetched, qPrintable(got.problem));
+        quelto::weblookup::HostResolver::replace({});
+    }
+
+    void stalledPosterTimesOut()
+    {
+        QTcpServer silent; // takes the connection and never answers
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        QNetworkAccessManager network;
+        CoverDownload download(network, mayFetch);
+        download.setTimeout(300);
+        const Outcome got = run(download, QUrl(QStringLiteral("http://127.0.0.1:%1/poster.jpg").arg(silent.serverPort())),
+                                QUrl(QStringLiteral("http://127.0.0.1/film")));
+        QVERIFY(!got.fetched);
+        QVERIFY2(got.problem.contains(QLatin1String("timed out")), qPrintable(got.problem));
     }
 
     void badPostersGiveAMessage()

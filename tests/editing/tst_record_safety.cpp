@@ -8,7 +8,9 @@
 #include "catalog/Database.h"
 #include "catalog/RecordSet.h"
 #include "catalog/SqliteConnection.h"
+#include "collection/CollectorFeatures.h"
 #include "editing/OptionListEditor.h"
+#include "editing/CoverField.h"
 #include "editing/RecordCommands.h"
 #include "editing/RecordSaver.h"
 #include "editing/RecordDisplay.h"
@@ -152,6 +154,72 @@ private slots:
         QCOMPARE(storedValue(path, QStringLiteral("Alien"), QStringLiteral("mv_genre")), QStringLiteral("Horror"));
         QCOMPARE(storedValue(path, QStringLiteral("Alien"), QStringLiteral("mv_year")), QStringLiteral("Alien.mv_year"));
         QVERIFY(a.prompts().unexpected.isEmpty() && b.prompts().unexpected.isEmpty());
+    }
+
+    // What is kept beside the row counts as the row: a cover, the personal
+    // data or the tape's length stored by A is not replaced by B unasked.
+    void coverPersonalDataAndTapeChangedElsewhereAreCaught()
+    {
+        AppFixture a;
+        AppFixture b;
+        const QString path = startBoth(a, b, {"Alien", "Brazil"});
+        b.prompts().exclamations.clear();
+        const auto picture = [](Qt::GlobalColor colour) {
+            QImage image(20, 30, QImage::Format_RGB32);
+            image.fill(colour);
+            return image;
+        };
+        const auto covers = [&path] {
+            auto db = catalog::Database::open(path);
+            auto s = db->connection()->prepare(QStringLiteral("select hex(picture) from quelto_covers"));
+            QStringList out;
+            while (s->step())
+                out << s->value(0).toString();
+            return out;
+        };
+
+        // A stores a cover; B, which showed the record before, gives another.
+        QVERIFY(a.window().collector().cover().takeImage(picture(Qt::red), {}));
+        form(a).dbSave->click();
+        const QStringList red = covers();
+        QCOMPARE(red.size(), 1);
+        QVERIFY(b.window().collector().cover().takeImage(picture(Qt::blue), {}));
+        b.prompts().choiceAnswers << 2;
+        form(b).dbSave->click();
+        QCOMPARE(b.prompts().choices, QStringList{RecordSaver::ChangedElsewhere});
+        QCOMPARE(covers(), red);
+        // Overwrite stores B's after the question.
+        b.prompts().choiceAnswers << 0;
+        form(b).dbSave->click();
+        QCOMPARE(b.prompts().choices.size(), 2);
+        QCOMPARE(covers().size(), 1);
+        QVERIFY(covers() != red);
+
+        // The personal data, the same way: A's notes stay until B is asked.
+        form(a).notes->setPlainText(QStringLiteral("seen twice"));
+        form(a).dbSave->click();
+        QCOMPARE(storedValue(path, QStringLiteral("Alien"), QStringLiteral("quelto_notes")), QStringLiteral("seen twice"));
+        form(b).notes->setPlainText(QStringLiteral("lent to Ann"));
+        b.prompts().choiceAnswers << 2;
+        form(b).dbSave->click();
+        QCOMPARE(b.prompts().choices.size(), 3);
+        QCOMPARE(storedValue(path, QStringLiteral("Alien"), QStringLiteral("quelto_notes")), QStringLiteral("seen twice"));
+
+        // The tape's length: B shows the record again, A sets the length, B sets another.
+        b.prompts().choiceAnswers << 1;
+        form(b).dbSave->click(); // shows the stored record
+        QCOMPARE(b.prompts().choices.size(), 4);
+        form(a).tapeLength->setEditText(QStringLiteral("240"));
+        form(a).dbSave->click();
+        form(b).tapeLength->setEditText(QStringLiteral("180"));
+        b.prompts().choiceAnswers << 2;
+        form(b).dbSave->click();
+        QCOMPARE(b.prompts().choices.size(), 5);
+        QCOMPARE(b.prompts().choices.last(), RecordSaver::ChangedElsewhere);
+        auto db = catalog::Database::open(path);
+        auto s = db->connection()->prepare(QStringLiteral("select length_minutes from quelto_tapes"));
+        QVERIFY(s->step());
+        QCOMPARE(s->value(0).toInt(), 240);
     }
 
     void recordDeletedElsewhereCanBeStoredAgain()

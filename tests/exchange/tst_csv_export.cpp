@@ -10,16 +10,26 @@
 #include "catalog/WriteTransaction.h"
 #include "collection/CollectorSchema.h"
 #include "collection/TapeStore.h"
+#include "exchange/CommandLineExchange.h"
+#include "collection/CoverPicture.h"
 #include "exchange/CsvColumns.h"
+#include "exchange/CsvCoverFolder.h"
 #include "exchange/CsvExport.h"
 #include "exchange/OrderedLines.h"
 
 #include <QBuffer>
+#include <QImage>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
+#include <csignal>
 #include <random>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace quelto;
 
@@ -59,6 +69,8 @@ class TestCsvExport : public QObject
 
 private slots:
     void exportKeepsTheOrderAskedForByteForByte();
+    void exportBeyondTheFileSizeLimitSaysSo();
+    void killedExportsCoverFolderGoesAtTheNextStart();
 
 private:
     QTemporaryDir m_dir;
@@ -159,3 +171,80 @@ void TestCsvExport::exportKeepsTheOrderAskedForByteForByte()
 
 QTEST_GUILESS_MAIN(TestCsvExport)
 #include "tst_csv_export.moc"
+
+void TestCsvExport::exportBeyondTheFileSizeLimitSaysSo()
+{
+    QList<test::TestCatalog::Row> rows;
+    for (int i = 0; i < 400; ++i)
+        rows << test::TestCatalog::record(QStringLiteral("Movie %1").arg(i), QStringLiteral("T%1").arg(i));
+    const QString path = m_dir.filePath(QStringLiteral("limit.mdb"));
+    test::TestCatalog::create(path, rows);
+    const QString csv = m_dir.filePath(QStringLiteral("limit.csv"));
+    const QString said = m_dir.filePath(QStringLiteral("said.txt"));
+
+    // A child under a file size limit of 32 KB exports; it tells what it said.
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{32 * 1024, 32 * 1024};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        QString out, err;
+        QTextStream o(&out), e(&err);
+        const int code = exchange::CommandLineExchange::exportCsv(path, csv, o, e);
+        e.flush();
+        FILE* file = std::fopen(said.toLocal8Bit().constData(), "w");
+        if (file) {
+            std::fputs(err.toUtf8().constData(), file);
+            std::fclose(file);
+        }
+        _exit(code);
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 1);
+    const QString message = QString::fromUtf8(test::TestCatalog::fileBytes(said));
+    QVERIFY2(message.contains(QLatin1String("larger than the largest file")), qPrintable(message));
+    QVERIFY2(!message.contains(QLatin1String("Unknown error")), qPrintable(message));
+    QVERIFY(!QFileInfo::exists(csv));
+}
+
+void TestCsvExport::killedExportsCoverFolderGoesAtTheNextStart()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName(QStringLiteral("QueltoTest"));
+    QCoreApplication::setApplicationName(QStringLiteral("tst_csv_export"));
+    QSettings().clear();
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    const std::optional<collection::CoverPicture> picture = collection::CoverPicture::fromImage(image, nullptr);
+    QVERIFY(picture);
+    const QString folder = m_dir.filePath(QStringLiteral("killed"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString csv = QDir(folder).filePath(QStringLiteral("movies.csv"));
+    const QString partial = QDir(folder).filePath(QStringLiteral("movies-covers.partial"));
+
+    // An export killed after its first picture leaves its folder behind.
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        exchange::CsvCoverFolder covers(csv);
+        covers.write(7, *picture);
+        std::_Exit(0); // as a kill would: nothing tidied
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(QFileInfo(partial).isDir());
+
+    // An export under way in this process is left alone; the killed one's folder goes.
+    exchange::CsvCoverFolder running(QDir(folder).filePath(QStringLiteral("other.csv")));
+    running.write(8, *picture);
+    QCOMPARE(exchange::CsvCoverFolder::removeLeftovers(), 1);
+    QVERIFY(!QFileInfo::exists(partial));
+    QVERIFY(QFileInfo(QDir(folder).filePath(QStringLiteral("other-covers.partial"))).isDir());
+    running.commit();
+    QVERIFY(QFileInfo(QDir(folder).filePath(QStringLiteral("other-covers"))).isDir());
+    QCOMPARE(exchange::CsvCoverFolder::removeLeftovers(), 0);
+    QVERIFY(!QSettings().contains(QStringLiteral("Exchange/UnfinishedCoverFolders")));
+}

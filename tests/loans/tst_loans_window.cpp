@@ -6,6 +6,7 @@
 #include "AppFixture.h"
 #include "catalog/Database.h"
 #include "catalog/SqliteConnection.h"
+#include "editing/RecordDeleter.h"
 #include "editing/RecordForm.h"
 #include "loans/LendDialog.h"
 #include "loans/LoanCommands.h"
@@ -25,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTreeWidget>
 #include <QtTest>
@@ -155,6 +157,81 @@ private slots:
         QCOMPARE(int(history.size()), 2);
         QCOMPARE(history[1].returned, QDate(2026, 12, 18));
         QVERIFY(f.prompts().unexpected.isEmpty());
+    }
+
+    void deletingTheLastRecordOfALentTapeEndsTheLoan()
+    {
+        AppFixture f;
+        const QString path = catalogue(f);
+        start(f, path);
+        showRecord(f, QStringLiteral("Casablanca"));
+        lend(f, QStringLiteral("Anna"));
+        showRecord(f, QStringLiteral("Key Largo"));
+        lend(f, QStringLiteral("Ben"));
+        const auto current = [&f] { return loans::LoanStore(*f.window().state().database).currentLoans().size(); };
+        QCOMPARE(int(current()), 2);
+
+        // Another record stays on T1: deleting one of them asks nothing more.
+        f.prompts().confirmAnswers << true;
+        f.window().form().dbDelete->click();
+        QCOMPARE(f.prompts().confirmations.size(), 1);
+        QCOMPARE(int(current()), 2);
+
+        // Casablanca is T2's only record: asked about the loan; No keeps both.
+        showRecord(f, QStringLiteral("Casablanca"));
+        f.prompts().confirmAnswers << true << false;
+        f.window().form().dbDelete->click();
+        QCOMPARE(f.prompts().confirmations.size(), 3);
+        QCOMPARE(f.prompts().confirmations.last(),
+                 editing::RecordDeleter::LastOfLentTape.arg(QStringLiteral("T2"), QStringLiteral("Anna")));
+        QCOMPARE(TestCatalog::rowCount(path, QStringLiteral("archive")), 3);
+        QCOMPARE(int(current()), 2);
+        // Yes deletes it and ends the loan in the same write.
+        f.prompts().confirmAnswers << true << true;
+        f.window().form().dbDelete->click();
+        QCOMPARE(TestCatalog::rowCount(path, QStringLiteral("archive")), 2);
+        QCOMPARE(int(current()), 1);
+        const std::vector<loans::Loan> history =
+            loans::LoanStore(*f.window().state().database).historyOfTape(QStringLiteral("T2"));
+        QCOMPARE(int(history.size()), 1);
+        QVERIFY(history[0].returned.isValid());
+        QVERIFY(f.prompts().unexpected.isEmpty());
+    }
+
+    void loansWindowReadsManyLoansAPageAtATime()
+    {
+        AppFixture f;
+        const QString path = catalogue(f);
+        {
+            // 5,000 tapes out at once, each of its own borrower.
+            auto db = catalog::Database::open(path);
+            loans::LoanStore(*db).lend({QStringLiteral("T1"), QStringLiteral("Anna"), today, {}, {}}, today);
+            db->connection()->exec(QStringLiteral(
+                "with recursive n(i) as (select 1 union all select i + 1 from n where i < 5000) "
+                "insert into quelto_loans (catalog, borrower, lent, due) "
+                "select 'X' || i, 'Friend ' || i, '2026-11-01', date('2026-12-01', '+' || i || ' days') from n"));
+        }
+        start(f, path);
+        f.menu("mnLoans")->trigger();
+        loans::LoansWindow& window = f.window().collectionMenu().loansWindow();
+        QTreeWidget* list = window.currentList();
+        const int first = list->topLevelItemCount();
+        QVERIFY2(first > 0 && first < 1000, qPrintable(QString::number(first)));
+        QCOMPARE(list->topLevelItem(0)->text(0), QStringLiteral("X1")); // the soonest due first
+        QCOMPARE(list->topLevelItem(1)->text(4), QStringLiteral("(no longer in the catalogue)"));
+        // Scrolled to the end, the list reads on, in the same order, to the last loan.
+        for (int i = 0; i < 100 && list->topLevelItemCount() < 5001; ++i) {
+            list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum());
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(list->topLevelItemCount(), 5001);
+        QCOMPARE(list->topLevelItem(4999)->text(0), QStringLiteral("X5000"));
+        QCOMPARE(list->topLevelItem(5000)->text(0), QStringLiteral("T1")); // no due date last
+        window.showBorrower(QStringLiteral("friend 17"));
+        QCOMPARE(window.borrowerChoice()->count(), 5001);
+        QCOMPARE(window.tapeChoice()->count(), 5001);
+        QCOMPARE(window.borrowerHistory()->topLevelItemCount(), 1);
+        window.close();
     }
 
     void badInputGetsAMessageAndStoresNothing()

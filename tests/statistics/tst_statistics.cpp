@@ -14,6 +14,7 @@
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
 
 using namespace quelto;
 using quelto::test::TestCatalog;
@@ -192,6 +193,36 @@ private slots:
         file.close();
         QCOMPARE(statistics::CommandLineStatistics::run(text, o, e, Today), 1);
         QVERIFY(err.startsWith(QStringLiteral("quelto: ")));
+    }
+
+    void borrowersAreATopListAndAPipeIsRefusedAtOnce()
+    {
+        // 60 borrowers: the 20 with most loans are listed, the rest counted.
+        {
+            auto db = catalog::Database::open(m_path);
+            db->connection()->exec(QStringLiteral(
+                "with recursive n(i) as (select 1 union all select i + 1 from n where i < 60) "
+                "insert into quelto_loans (catalog, borrower, lent, returned) "
+                "select 'T' || i, 'Friend ' || i, '2026-01-01', '2026-01-02' from n"));
+        }
+        auto db = catalog::Database::open(m_path);
+        const StatisticsFigures f = statistics::StatisticsCollector::collect(*db->connection(), Today);
+        QCOMPARE(int(f.loansPerBorrower.size()), StatisticsFigures::TopPeople);
+        QCOMPARE(f.loansPerBorrower[0].borrower, QStringLiteral("Anna"));
+        QCOMPARE(f.otherBorrowers, 62 - StatisticsFigures::TopPeople);
+        QCOMPARE(f.otherBorrowersLoans, 62 - StatisticsFigures::TopPeople);
+        const QJsonObject loans = statistics::StatisticsJson::toJson(f).value(QStringLiteral("loans")).toObject();
+        QCOMPARE(loans.value(QStringLiteral("perBorrower")).toArray().size(), StatisticsFigures::TopPeople);
+        QCOMPARE(loans.value(QStringLiteral("otherBorrowers")).toInt(), 42);
+
+        // A pipe in the catalogue's place is refused without waiting for a writer.
+        const QString pipe = m_dir.filePath(QStringLiteral("pipe.mdb"));
+        QCOMPARE(::mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
+        QString out, err;
+        QTextStream o(&out), e(&err);
+        QCOMPARE(statistics::CommandLineStatistics::run(pipe, o, e, Today), 1);
+        QVERIFY2(err.contains(QLatin1String("no regular file")), qPrintable(err));
+        QCOMPARE(statistics::CommandLineStatistics::run(m_dir.path(), o, e, Today), 1);
     }
 
     void speedsAndRunningTimes()
