@@ -60,9 +60,10 @@ QString SpellingMap::spellOne(const QString& value, const std::function<QString(
     if (known) {
         const QString inUse = known(spelled);
         if (!inUse.isEmpty())
-            return inUse;
+            spelled = inUse;
     }
-    return spelled;
+    // A value nothing respells stays exactly as the page gave it, blanks included.
+    return spelled == trimmed ? value : spelled;
 }
 
 QString SpellingMap::spell(const QString& value, const std::function<QString(const QString&)>& known) const

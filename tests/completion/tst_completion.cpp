@@ -80,6 +80,9 @@ private slots:
         QCOMPARE(map.spell(QStringLiteral("drama"), known), QStringLiteral("Drama"));
         QCOMPARE(map.spell(QStringLiteral("Comedie"), known), QStringLiteral("Comédie"));
         QCOMPARE(map.spell(QStringLiteral("Dolby Digital"), known), QStringLiteral("Dolby Digital"));
+        // A value nothing respells keeps its blanks, as the page's cast lines have them.
+        QCOMPARE(map.spell(QStringLiteral("Bruno Sala "), known), QStringLiteral("Bruno Sala "));
+        QCOMPARE(map.spell(QStringLiteral("France "), known), QStringLiteral("France "));
         QCOMPARE(map.spell(QString(), known), QString());
 
         // The user's table, as the editor keeps it.
