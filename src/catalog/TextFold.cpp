@@ -95,25 +95,6 @@ const BmpTable& bmp()
     return table;
 }
 
-void appendUtf8(char32_t c, std::string& out)
-{
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | ((c >> 18) & 0x07));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
-
 } // namespace
 
 char32_t TextFold::caseFolded(char32_t c)
@@ -151,7 +132,7 @@ void TextFold::appendFolded(std::string_view utf8, std::string& out)
         }
         const Letters l = letters(Utf8::decode(utf8, i));
         for (unsigned char k = 0; k < l.count; ++k)
-            appendUtf8(l.letter[k], out);
+            Utf8::encode(l.letter[k], out);
     }
 }
 

@@ -5,7 +5,8 @@
 
 namespace quelto::catalog {
 
-// Decoding of the UTF-8 text the database hands over; a byte that starts no
+// Decoding of the UTF-8 text the database hands over (and the encoding of a
+// character back); a byte that starts no
 // valid sequence (overlong forms and surrogates included) is taken as a
 // Latin-1 character, so decoding never fails and never yields a character
 // the bytes do not show.
@@ -17,6 +18,8 @@ public:
     static std::u32string decodeAll(std::string_view s);
     // The text cut after its first n characters (as decode() counts them).
     static std::string_view firstCharacters(std::string_view s, size_t n);
+    // c appended as UTF-8.
+    static void encode(char32_t c, std::string& out);
 };
 
 } // namespace quelto::catalog

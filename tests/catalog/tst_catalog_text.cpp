@@ -25,6 +25,14 @@ class TestCatalogText : public QObject
         return compiled.matches({t.constData(), size_t(t.size())});
     }
 
+    // The collation puts a before b by sign, and b before a by -sign.
+    static bool comparesBothWays(const QString& a, const QString& b, int sign)
+    {
+        const int ab = WesternCollation::compare(a, b);
+        const int ba = WesternCollation::compare(b, a);
+        return (ab > 0) - (ab < 0) == sign && (ba > 0) - (ba < 0) == -sign;
+    }
+
 private slots:
     void collationOrder_data()
     {
@@ -51,10 +59,7 @@ private slots:
         QFETCH(QString, a);
         QFETCH(QString, b);
         QFETCH(int, sign);
-        const int ab = WesternCollation::compare(a, b);
-        const int ba = WesternCollation::compare(b, a);
-        QCOMPARE((ab > 0) - (ab < 0), sign);
-        QCOMPARE((ba > 0) - (ba < 0), -sign);
+        QVERIFY(comparesBothWays(a, b, sign));
     }
 
     void likePatterns_data()
@@ -192,10 +197,7 @@ private slots:
         QFETCH(QString, a);
         QFETCH(QString, b);
         QFETCH(int, sign);
-        const int ab = WesternCollation::compare(a, b);
-        const int ba = WesternCollation::compare(b, a);
-        QCOMPARE((ab > 0) - (ab < 0), sign);
-        QCOMPARE((ba > 0) - (ba < 0), -sign);
+        QVERIFY(comparesBothWays(a, b, sign));
         // The engine's keys order as the collation compares.
         const QByteArray ua = a.toUtf8(), ub = b.toUtf8();
         const int keys = TextKeys::orderKey({ua.constData(), size_t(ua.size())})
