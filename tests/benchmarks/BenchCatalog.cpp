@@ -1,4 +1,5 @@
 #include "BenchCatalog.h"
+#include "RealisticCatalog.h"
 
 #include "catalog/CatalogSchema.h"
 #include "catalog/Database.h"
@@ -39,7 +40,8 @@ QString person(QRandomGenerator& r) { return pick(kFirst, r) + QLatin1Char(' ') 
 QString catalogPath(int records)
 {
     const QString dir = qEnvironmentVariable("QUELTO_BENCH_DIR", QDir::tempPath());
-    return QDir(dir).filePath(QStringLiteral("quelto-bench-%1.mdb").arg(records));
+    const QString name = kindSuffix().isEmpty() ? QStringLiteral("quelto-bench-%1.mdb") : QStringLiteral("quelto-real-%1.mdb");
+    return QDir(dir).filePath(name.arg(records));
 }
 
 void generate(const QString& path, int records)
@@ -49,6 +51,10 @@ void generate(const QString& path, int records)
     for (const OptionListDef& list : CatalogSchema::optionLists())
         CatalogSchema::openOptionList(*db, list);
     auto connection = db->connection();
+    if (!kindSuffix().isEmpty()) {
+        RealisticCatalog::fill(*connection, records);
+        return;
+    }
     connection->exec(QStringLiteral("begin"));
     QStringList marks;
     for (int i = 0; i < 24; ++i)
@@ -77,6 +83,11 @@ void generate(const QString& path, int records)
 }
 
 } // namespace
+
+QString kindSuffix()
+{
+    return qEnvironmentVariable("QUELTO_BENCH_KIND") == QLatin1String("realistic") ? QStringLiteral("-real") : QString();
+}
 
 QString catalogFile(int records)
 {

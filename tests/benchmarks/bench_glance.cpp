@@ -43,7 +43,7 @@ catalog::Database& glanceCatalog(int records)
         return *db;
     const QString source = bench::catalogFile(records);
     const QString path =
-        QFileInfo(source).absoluteDir().filePath(QStringLiteral("quelto-glance-%1.mdb").arg(records));
+        QFileInfo(source).absoluteDir().filePath(QStringLiteral("quelto-glance%1-%2.mdb").arg(bench::kindSuffix()).arg(records));
     if (!QFileInfo::exists(path)) {
         QFile::copy(source, path + QStringLiteral(".part"));
         {
