@@ -122,6 +122,7 @@ GroupCounts GroupCounter::countCast(catalog::SqliteConnection& connection, const
     int records = 0;
     int withoutCast = 0;
     std::array<int, 6> taken{};
+    std::vector<int> perName; // by slot
     while (scan.step()) {
         ++records;
         int found = 0;
@@ -138,12 +139,13 @@ GroupCounts GroupCounter::countCast(catalog::SqliteConnection& connection, const
         }
         if (found == 0)
             ++withoutCast;
+        perName.resize(names.size());
         for (int i = 0; i < found; ++i)
-            ++names.groups()[size_t(taken[size_t(i)])].count;
+            ++perName[size_t(taken[size_t(i)])];
     }
     GroupCounts counts;
-    for (const Group& group : names.groups())
-        counts.add(group, group.count);
+    for (size_t slot = 0; slot < names.size(); ++slot)
+        counts.add(names.group(slot), perName[slot]);
     counts.add(Group{}, withoutCast);
     counts.setRecords(records);
     return counts;

@@ -4,6 +4,25 @@
 
 namespace quelto::groups {
 
+Group NameSlots::group(size_t slot, int count) const
+{
+    const Name& name = m_names[slot];
+    const QString text = QString::fromUtf8(name.label.data(), qsizetype(name.label.size()));
+    return Group{text, text, QByteArray(name.key.data(), qsizetype(name.key.size())), count};
+}
+
+int NameSlots::slotOfGroupKey(std::string_view key, std::string_view label)
+{
+    const uint64_t hash = FlatTextMap::hashOf(key);
+    if (const FlatTextMap::Entry known = m_slotOfKey.find(key, hash); known.value)
+        return *known.value;
+    const int slot = int(m_names.size());
+    const std::string_view keptKey = m_texts.keep(key);
+    m_names.push_back(Name{m_texts.keep(label), keptKey});
+    m_slotOfKey.insert(keptKey, hash, slot);
+    return slot;
+}
+
 int NameSlots::slotOf(std::string_view raw)
 {
     if (raw.empty() || (raw.size() == 1 && raw.front() == ' '))
@@ -18,14 +37,7 @@ int NameSlots::slotOf(std::string_view raw)
     if (!GroupKeying::isBlank(raw)) {
         const std::string_view name = GroupKeying::trimmed(raw);
         const QByteArray key = GroupKeying::textKey(name);
-        if (const auto known = m_slotOfKey.constFind(key); known != m_slotOfKey.cend()) {
-            slot = *known;
-        } else {
-            slot = int(m_groups.size());
-            const QString text = QString::fromUtf8(name.data(), qsizetype(name.size()));
-            m_groups.push_back(Group{text, text, key, 0});
-            m_slotOfKey.insert(key, slot);
-        }
+        slot = slotOfGroupKey({key.constData(), size_t(key.size())}, name);
     }
     m_last = m_slotOfText.insert(m_texts.keep(raw), hash, slot);
     return slot;
@@ -44,14 +56,7 @@ int NameSlots::slotOfKey(std::string_view sortKey, std::string_view raw)
         QByteArray key;
         key.reserve(qsizetype(sortKey.size()) + 1);
         key.append('v').append(sortKey.data(), qsizetype(sortKey.size()));
-        if (const auto known = m_slotOfKey.constFind(key); known != m_slotOfKey.cend()) {
-            slot = *known;
-        } else {
-            slot = int(m_groups.size());
-            const QString text = QString::fromUtf8(raw.data(), qsizetype(raw.size()));
-            m_groups.push_back(Group{text, text, key, 0});
-            m_slotOfKey.insert(key, slot);
-        }
+        slot = slotOfGroupKey({key.constData(), size_t(key.size())}, raw);
     }
     m_lastKey = m_slotOfSortKey.insert(m_texts.keep(sortKey), hash, slot);
     return slot;
@@ -63,8 +68,10 @@ int NameSlots::find(std::string_view raw)
         return *known.value;
     if (GroupKeying::isBlank(raw))
         return -1;
-    const auto known = m_slotOfKey.constFind(GroupKeying::textKey(raw));
-    return known == m_slotOfKey.cend() ? -1 : *known;
+    const QByteArray key = GroupKeying::textKey(raw);
+    const std::string_view view(key.constData(), size_t(key.size()));
+    const FlatTextMap::Entry known = m_slotOfKey.find(view, FlatTextMap::hashOf(view));
+    return known.value ? *known.value : -1;
 }
 
 } // namespace quelto::groups

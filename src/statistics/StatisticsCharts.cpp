@@ -141,14 +141,32 @@ QChart* bars(const QString& title, const std::vector<Share>& shares, bool horizo
     return chart;
 }
 
-QChart* borrowers(const std::vector<BorrowerFigures>& figures)
+// A top list's title with what lies beyond it: "Top 20 directors" and
+// "24,980 more directors in 912,345 records" below.
+QString withOthers(const QString& title, int names, qint64 credits, const QString& kind, const QString& unit)
 {
-    QChart* chart = newChart(QStringLiteral("Loans per borrower"));
+    if (names <= 0)
+        return title;
+    return QStringLiteral("%1<br><small>%2 more %3 in %4 %5</small>")
+        .arg(title, QLocale().toString(names), kind, QLocale().toString(credits), unit);
+}
+
+QChart* borrowers(const StatisticsFigures& f)
+{
+    const std::vector<BorrowerFigures>& figures = f.loansPerBorrower;
+    const size_t shown = std::min<size_t>(figures.size(), StatisticsCharts::MaxBars);
+    int moreBorrowers = f.otherBorrowers;
+    qint64 moreLoans = f.otherBorrowersLoans;
+    for (size_t i = shown; i < figures.size(); ++i) {
+        ++moreBorrowers;
+        moreLoans += figures[i].loans;
+    }
+    QChart* chart = newChart(withOthers(QStringLiteral("Loans per borrower"), moreBorrowers, moreLoans,
+                                        QStringLiteral("borrowers"), QStringLiteral("loans")));
     auto* out = new QBarSet(QStringLiteral("Out now"));
     auto* back = new QBarSet(QStringLiteral("Returned"));
     QStringList names;
     int most = 0;
-    const size_t shown = std::min<size_t>(figures.size(), StatisticsCharts::MaxBars);
     for (size_t i = shown; i-- > 0;) {
         *out << figures[i].current;
         *back << figures[i].loans - figures[i].current;
@@ -226,9 +244,13 @@ QChart* StatisticsCharts::build(const QString& id, const StatisticsFigures& f)
     if (id == QLatin1String("country"))
         return bars(title, limited(f.byCountry, MaxBars), true, QStringLiteral("Records"));
     if (id == QLatin1String("directors"))
-        return bars(title, f.topDirectors, true, QStringLiteral("Records"));
+        return bars(withOthers(title, f.otherDirectors.names, f.otherDirectors.credits, QStringLiteral("directors"),
+                               QStringLiteral("records")),
+                    f.topDirectors, true, QStringLiteral("Records"));
     if (id == QLatin1String("cast"))
-        return bars(title, f.topCast, true, QStringLiteral("Records"));
+        return bars(withOthers(title, f.otherCast.names, f.otherCast.credits, QStringLiteral("cast members"),
+                               QStringLiteral("credits")),
+                    f.topCast, true, QStringLiteral("Records"));
     if (id == QLatin1String("myrating"))
         return bars(title, f.myRating, false, QStringLiteral("Records"));
     if (id == QLatin1String("seen")) {
@@ -244,7 +266,7 @@ QChart* StatisticsCharts::build(const QString& id, const StatisticsFigures& f)
                    {{QStringLiteral("Recorded"), used, used / total}, {QStringLiteral("Free"), free, free / total}},
                    QStringLiteral("No tape length known yet"), QStringLiteral(" min"));
     }
-    return borrowers(f.loansPerBorrower);
+    return borrowers(f);
 }
 
 } // namespace quelto::statistics

@@ -64,13 +64,36 @@ GroupCounts grouped(const TextTally& tally, const QString& fieldId)
     return counts;
 }
 
-// People counted once a record, the most frequent first.
-std::vector<Share> topPeople(const NameSlots& names, const std::vector<int>& counts, int records)
+// People counted once a record, the most frequent first; the others only
+// counted. Only the names that can be among the first are made groups of.
+std::vector<Share> topPeople(const NameSlots& names, const std::vector<int>& counts, int records,
+                             OtherNames& others)
 {
+    constexpr size_t Top = StatisticsFigures::TopPeople;
+    std::vector<int> sorted(counts.begin(), counts.begin() + qsizetype(std::min(counts.size(), names.size())));
+    int least = 1; // the smallest count among the first Top
+    if (sorted.size() > Top) {
+        std::nth_element(sorted.begin(), sorted.begin() + (Top - 1), sorted.end(), std::greater<int>());
+        least = std::max(1, sorted[Top - 1]);
+    }
     GroupCounts ranked;
-    for (size_t slot = 0; slot < names.groups().size(); ++slot)
-        ranked.add(names.groups()[slot], counts[slot]);
-    return sharesOf(ranked, groups::GroupCounts::Order::ByCount, records, StatisticsFigures::TopPeople);
+    qint64 credits = 0;
+    int named = 0;
+    for (size_t slot = 0; slot < sorted.size(); ++slot) {
+        const int count = counts[slot];
+        if (count <= 0)
+            continue;
+        ++named;
+        credits += count;
+        if (count >= least)
+            ranked.add(names.group(slot), count);
+    }
+    std::vector<Share> top = sharesOf(ranked, groups::GroupCounts::Order::ByCount, records, Top);
+    others.names = named - int(top.size());
+    others.credits = credits;
+    for (const Share& share : top)
+        others.credits -= share.count;
+    return top;
 }
 
 // The first movies without a running time on the tapes of unknown room,
@@ -100,7 +123,7 @@ void nameUntimedMovies(catalog::SqliteConnection& connection, NameSlots& tapes, 
 void countTapes(catalog::SqliteConnection& connection, NameSlots& tapes,
                 const std::vector<StatisticsTally::Tape>& tally, TapeFigures& figures)
 {
-    figures.tapes = int(tapes.groups().size());
+    figures.tapes = int(tapes.size());
     if (groups::RawQuery::tableColumns(connection, QStringLiteral("quelto_tapes")).isEmpty())
         return;
     std::vector<bool> counted(tally.size(), false);
@@ -148,7 +171,7 @@ void countLoans(catalog::SqliteConnection& connection, NameSlots& tapes, bool sc
         if (slot < 0)
             continue;
         if (size_t(slot) >= perBorrower.size())
-            perBorrower.push_back({borrowers.groups()[size_t(slot)].label});
+            perBorrower.push_back({borrowers.group(size_t(slot)).label});
         BorrowerFigures& borrower = perBorrower[size_t(slot)];
         ++borrower.loans;
         if (!loans.isNull(3))
@@ -238,47 +261,45 @@ bool StatisticsCollector::isSeen(const QString& text)
 StatisticsTally StatisticsCollector::tally(catalog::SqliteConnection& connection, const QStringList& columns,
                                            const QString& filterClause)
 {
+    using Part = StatisticsTally::Part;
     StatisticsTally whole;
-    qint64 first = 0;
-    qint64 last = 0;
+    qint64 rows = 0;
     {
-        RawQuery range(connection, QStringLiteral("select min(rowid), max(rowid) from archive"));
-        if (range.step()) {
-            first = range.integer(0);
-            last = range.integer(1);
-        }
+        RawQuery range(connection, QStringLiteral("select max(rowid) - min(rowid) from archive"));
+        if (range.step())
+            rows = range.integer(0);
     }
-    if (last - first < SplitAbove || connection.path().isEmpty()) {
-        RawQuery rows(connection, StatisticsTally::query(columns, filterClause));
-        whole.scan(rows);
+    if (rows < SplitAbove || connection.path().isEmpty()) {
+        RawQuery all(connection, StatisticsTally::query(columns, filterClause));
+        whole.scan(all);
         return whole;
     }
-    // Two halves at once, the second on a connection of its own.
-    const qint64 middle = first + (last - first) / 2;
+    // The cast on a second thread with a connection of its own, everything
+    // else here: both read every row, and each name is counted in one place.
     auto helperConnection =
         catalog::SqliteConnection::open(connection.path(), catalog::SqliteConnection::Mode::OpenReadOnly);
-    StatisticsTally secondHalf;
+    StatisticsTally castPart;
     std::exception_ptr helperError;
     std::thread helper([&] {
         try {
-            RawQuery rows(*helperConnection, StatisticsTally::query(columns, filterClause, middle + 1, last));
-            secondHalf.scan(rows);
+            RawQuery cast(*helperConnection, StatisticsTally::query(columns, filterClause, Part::Cast));
+            castPart.scan(cast, Part::Cast);
         } catch (...) {
             helperError = std::current_exception();
         }
     });
     try {
-        RawQuery rows(connection, StatisticsTally::query(columns, filterClause, first, middle));
-        whole.scan(rows);
+        RawQuery rest(connection, StatisticsTally::query(columns, filterClause, Part::AllButCast));
+        whole.scan(rest, Part::AllButCast);
     } catch (...) {
-        helperConnection->interrupt(); // interrupted or failed: the other half stops too
+        helperConnection->interrupt(); // interrupted or failed: the other part stops too
         helper.join();
         throw;
     }
     helper.join();
     if (helperError)
         std::rethrow_exception(helperError);
-    whole.merge(secondHalf);
+    whole.takeCast(std::move(castPart));
     return whole;
 }
 
@@ -300,8 +321,8 @@ StatisticsFigures StatisticsCollector::collect(catalog::SqliteConnection& connec
     figures.byDecade = sharesOf(grouped(t.year, QStringLiteral("decade")), Order::ByName, records);
     figures.byCountry = sharesOf(grouped(t.country, QStringLiteral("country")), Order::ByCount, records);
     figures.myRating = sharesOf(grouped(t.myRating, QStringLiteral("myrating")), Order::ByName, records);
-    figures.topDirectors = topPeople(t.directors, t.directorCounts, records);
-    figures.topCast = topPeople(t.cast, t.castCounts, records);
+    figures.topDirectors = topPeople(t.directors, t.directorCounts, records, figures.otherDirectors);
+    figures.topCast = topPeople(t.cast, t.castCounts, records, figures.otherCast);
     t.seen.forEach([&](std::string_view text, int n) {
         if (groups::GroupKeying::isSeen(text))
             figures.seen += n;

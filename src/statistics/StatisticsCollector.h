@@ -23,7 +23,8 @@ class StatisticsTally;
 class StatisticsCollector
 {
 public:
-    // Catalogues with more rows than this are read in two halves at once.
+    // Catalogues with more rows than this are read on two threads at once,
+    // the cast on one, the other columns on the other.
     static constexpr qint64 SplitAbove = 20000;
 
     static StatisticsFigures collect(catalog::SqliteConnection& connection, const QDate& today,

@@ -30,6 +30,14 @@ struct TapeFigures
     qint64 runningMinutes = 0;        // their running times together
 };
 
+// The names beyond a top list, and the records that credit them.
+struct OtherNames
+{
+    int names = 0;
+    qint64 credits = 0;
+    bool operator==(const OtherNames&) const = default;
+};
+
 struct BorrowerFigures
 {
     QString borrower;
@@ -50,6 +58,8 @@ struct StatisticsFigures
     std::vector<Share> byCountry; // largest first
     std::vector<Share> topDirectors; // the TopPeople most frequent
     std::vector<Share> topCast;      // the TopPeople most frequent
+    OtherNames otherDirectors;       // beyond topDirectors
+    OtherNames otherCast;            // beyond topCast
     std::vector<Share> myRating;     // by rating
     int seen = 0;
     int notSeen = 0;

@@ -17,6 +17,11 @@ QJsonArray sharesJson(const std::vector<Share>& shares)
     return array;
 }
 
+QJsonObject othersJson(const OtherNames& others)
+{
+    return QJsonObject{{QStringLiteral("names"), others.names}, {QStringLiteral("credits"), double(others.credits)}};
+}
+
 } // namespace
 
 QJsonObject StatisticsJson::toJson(const StatisticsFigures& f)
@@ -47,6 +52,8 @@ QJsonObject StatisticsJson::toJson(const StatisticsFigures& f)
         {QStringLiteral("byCountry"), sharesJson(f.byCountry)},
         {QStringLiteral("topDirectors"), sharesJson(f.topDirectors)},
         {QStringLiteral("topCast"), sharesJson(f.topCast)},
+        {QStringLiteral("otherDirectors"), othersJson(f.otherDirectors)},
+        {QStringLiteral("otherCast"), othersJson(f.otherCast)},
         {QStringLiteral("myRating"), sharesJson(f.myRating)},
         {QStringLiteral("seen"), QJsonObject{{QStringLiteral("seen"), f.seen}, {QStringLiteral("notSeen"), f.notSeen}}},
         {QStringLiteral("tapes"), tapes},

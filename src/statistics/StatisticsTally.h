@@ -13,25 +13,33 @@ class RawQuery;
 
 namespace quelto::statistics {
 
-// What one pass over archive (or a range of its rows) adds up for the
-// statistics; two passes over two halves add up to one over the whole.
+// What one pass over archive adds up for the statistics: every figure, or
+// those of one part of the columns, so that two threads can each read some
+// columns of every row and each name is keyed once, by one of them.
 class StatisticsTally
 {
 public:
+    enum class Part
+    {
+        All,
+        Cast,      // the six cast columns only
+        AllButCast // everything else
+    };
+
     struct Tape
     {
         double usedMinutes = 0; // at standard play
         int withoutRunningTime = 0;
     };
 
-    // The query of a pass over the rows whose row numbers lie between first
-    // and last (both 0: every row) and that meet the filter clause ("where
-    // ...", or blank); the columns the catalogue lacks are read as Null.
-    static QString query(const QStringList& archiveColumns, const QString& filterClause, qint64 first = 0,
-                         qint64 last = 0);
+    // The query of a pass over the rows that meet the filter clause ("where
+    // ...", or blank) for a part of the figures; the columns the catalogue
+    // lacks are read as Null.
+    static QString query(const QStringList& archiveColumns, const QString& filterClause, Part part = Part::All);
 
-    void scan(groups::RawQuery& rows);
-    void merge(const StatisticsTally& other);
+    void scan(groups::RawQuery& rows, Part part = Part::All);
+    // Takes the cast of a tally of Part::Cast over the same rows.
+    void takeCast(StatisticsTally&& other);
 
     int records = 0;
     groups::TextTally medium, genre, year, country, myRating, seen;
@@ -42,8 +50,7 @@ public:
     qint64 runningMinutes = 0;
 
 private:
-    void addPeople(groups::NameSlots& into, std::vector<int>& counts, const groups::NameSlots& from,
-                   const std::vector<int>& added);
+    void scanCast(groups::RawQuery& rows, int firstColumn);
 };
 
 } // namespace quelto::statistics

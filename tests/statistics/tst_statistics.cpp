@@ -131,8 +131,9 @@ private slots:
         QCOMPARE(f.tapesOnLoan, 2);
         QCOMPARE(f.tapesOverdue, 1);
 
-        // A catalogue whose rows lie far apart is read in two halves at once, and one with the
-        // engine's key columns reads the tapes by their keys: the same figures.
+        // A catalogue whose rows lie far apart is read on two threads at once (the cast on
+        // one, the rest on the other), and one with the engine's key columns reads the
+        // tapes by their keys: the same figures.
         db->connection()->exec(
             QStringLiteral("update archive set rowid = rowid + 100000 where title like '*e*'"));
         catalog::ArchiveKeys::install(*db);
@@ -193,6 +194,42 @@ private slots:
         file.close();
         QCOMPARE(statistics::CommandLineStatistics::run(text, o, e, Today), 1);
         QVERIFY(err.startsWith(QStringLiteral("quelto: ")));
+    }
+
+    void peopleBeyondTheTopListAreCounted()
+    {
+        // Director i directs i movies (1..30), "Dir 30" spelt two ways; the cast is six
+        // boxes of which two hold the same name: it counts once a record.
+        {
+            auto db = catalog::Database::open(m_path);
+            db->connection()->exec(QStringLiteral(
+                "delete from archive;"
+                "with recursive d(i) as (select 1 union all select i + 1 from d where i < 30),"
+                " m(i, k) as (select i, 1 from d union all select i, k + 1 from m where k < i) "
+                "insert into archive (catalog, title, mv_director, mv_cast1, mv_cast2, mv_cast3) "
+                "select 'T' || i || '-' || k, 'Movie ' || i || '-' || k,"
+                " case when i = 30 and k % 2 = 0 then 'DIR 30' else 'Dir ' || i end,"
+                " 'Actor ' || i, 'Actor ' || i, 'Actor ' || (i % 5) from m"));
+        }
+        auto db = catalog::Database::open(m_path);
+        const StatisticsFigures f = statistics::StatisticsCollector::collect(*db->connection(), Today);
+        QCOMPARE(f.records, 465);
+        QCOMPARE(int(f.topDirectors.size()), StatisticsFigures::TopPeople);
+        QCOMPARE(listed(f.topDirectors).first(), QStringLiteral("Dir 30=30"));
+        QCOMPARE(listed(f.topDirectors).last(), QStringLiteral("Dir 11=11"));
+        // Ten directors beyond the top 20, with 1 + 2 + ... + 10 records.
+        QCOMPARE(f.otherDirectors.names, 10);
+        QCOMPARE(f.otherDirectors.credits, 55);
+        // Actor i is in the first two boxes of director i's movies (once a record), and the
+        // third box names Actor (i % 5): 31 names, 465 + 455 credits (the movies of
+        // i = 1..4 name their own actor there again).
+        qint64 credits = 0;
+        for (const Share& share : f.topCast)
+            credits += share.count;
+        QCOMPARE(f.otherCast.names, 31 - StatisticsFigures::TopPeople);
+        QCOMPARE(credits + f.otherCast.credits, qint64(465 + 455));
+        const QJsonObject json = statistics::StatisticsJson::toJson(f);
+        QCOMPARE(json.value(QStringLiteral("otherDirectors")).toObject().value(QStringLiteral("names")).toInt(), 10);
     }
 
     void borrowersAreATopListAndAPipeIsRefusedAtOnce()
