@@ -6,21 +6,40 @@
 #include "app/SplashWindow.h"
 #include "app/TerminationSignals.h"
 
+#include "catalog/OpeningPrefetch.h"
+
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QWindow>
 
 namespace quelto::app {
 
 int StartSequence::run(const Options& options)
 {
-    auto splash = std::make_unique<SplashWindow>();
-    if (options.showSplash)
-        splash->exec();
-
+    // While the splash shows, the catalogue's rows are found in the opening
+    // order on a thread of their own and the main window is made, so that it
+    // follows the splash at once.
     Settings settings;
+    catalog::OpeningPrefetch prefetch(options.databasePath.isEmpty() ? settings.databaseFilename()
+                                                                     : options.databasePath);
+    auto splash = std::make_unique<SplashWindow>();
+    if (options.showSplash) {
+        splash->show();
+        QElapsedTimer drawn;
+        drawn.start();
+        while (splash->isVisible() && !(splash->windowHandle() && splash->windowHandle()->isExposed())
+               && drawn.elapsed() < 500)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        QCoreApplication::processEvents();
+    }
     QtUserPrompts prompts;
     MainWindow window(settings, prompts);
-    const MainWindow::LoadResult result = window.load(options.databasePath);
+    // The splash takes its two seconds (or a click) as before.
+    if (options.showSplash && splash->isVisible())
+        splash->exec();
     splash.reset();
+    prefetch.wait();
+    const MainWindow::LoadResult result = window.load(options.databasePath);
     if (result == MainWindow::LoadResult::Cancelled)
         return 0;
     if (result == MainWindow::LoadResult::Failed)
