@@ -2,6 +2,7 @@
 
 #include "catalog/SqliteConnection.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -60,13 +61,33 @@ std::shared_ptr<const OrderCache::Keys> OrderCache::keys(const Stamp& stamp) con
 std::shared_ptr<const OrderCache::Positions> OrderCache::order(const Stamp& stamp, const QString& signature) const
 {
     std::lock_guard lock(m_mutex);
-    for (const Snapshot& s : m_files) {
+    for (Snapshot& s : m_files) {
         if (s.stamp == stamp) {
             const auto it = s.orders.find(signature);
-            return it == s.orders.end() ? nullptr : it->second;
+            if (it == s.orders.end())
+                return nullptr;
+            it->second.used = ++m_uses;
+            return it->second.positions;
         }
     }
     return {};
+}
+
+std::vector<QString> OrderCache::keptOrders(const Stamp& stamp) const
+{
+    std::lock_guard lock(m_mutex);
+    std::vector<std::pair<std::uint64_t, QString>> kept;
+    for (const Snapshot& s : m_files) {
+        if (s.stamp == stamp) {
+            for (const auto& [signature, order] : s.orders)
+                kept.emplace_back(order.used, signature);
+        }
+    }
+    std::sort(kept.begin(), kept.end());
+    std::vector<QString> signatures;
+    for (auto& entry : kept)
+        signatures.push_back(std::move(entry.second));
+    return signatures;
 }
 
 std::optional<std::int64_t> OrderCache::count(const Stamp& stamp) const
@@ -80,7 +101,20 @@ std::optional<std::int64_t> OrderCache::count(const Stamp& stamp) const
 void OrderCache::storeKeys(const Stamp& stamp, std::shared_ptr<const Keys> keys)
 {
     std::lock_guard lock(m_mutex);
-    // The file's older state goes; so does the least recently used file.
+    // The same state of the file keeps the orders found on it (each order's
+    // pass stores the keys again); an older state goes, and so does the least
+    // recently used file.
+    const auto same = std::find_if(m_files.begin(), m_files.end(), [&](const Snapshot& s) { return s.stamp == stamp; });
+    if (same != m_files.end()) {
+        Snapshot kept = std::move(*same);
+        m_files.erase(same);
+        if (!kept.keys || kept.keys->size() != keys->size()) {
+            kept.keys = std::move(keys);
+            kept.orders.clear(); // positions into other keys
+        }
+        m_files.insert(m_files.begin(), std::move(kept));
+        return;
+    }
     std::erase_if(m_files, [&](const Snapshot& s) {
         return s.stamp.device == stamp.device && s.stamp.inode == stamp.inode;
     });
@@ -98,9 +132,22 @@ void OrderCache::storeOrder(const Stamp& stamp, const QString& signature, std::s
     for (Snapshot& s : m_files) {
         if (s.stamp != stamp)
             continue;
-        if (s.orders.size() >= KeptOrders && !s.orders.contains(signature))
-            s.orders.erase(s.orders.begin()); // any one; the window uses one or two
-        s.orders[signature] = std::move(order);
+        s.orders[signature] = KeptPositions{std::move(order), ++m_uses};
+        const auto bytes = [&s] {
+            size_t sum = 0;
+            for (const auto& kept : s.orders)
+                sum += kept.second.positions ? kept.second.positions->size() * sizeof(std::uint32_t) : 0;
+            return sum;
+        };
+        // The least recently used go, never the one just stored.
+        while (s.orders.size() > 1 && (s.orders.size() > KeptOrders || bytes() > OrderBytes)) {
+            auto oldest = s.orders.begin();
+            for (auto it = s.orders.begin(); it != s.orders.end(); ++it) {
+                if (it->second.used < oldest->second.used)
+                    oldest = it;
+            }
+            s.orders.erase(oldest);
+        }
         return;
     }
 }

@@ -41,11 +41,16 @@ public:
     using Keys = std::vector<std::int64_t>;
     using Positions = std::vector<std::uint32_t>;
 
+    struct KeptPositions
+    {
+        std::shared_ptr<const Positions> positions;
+        std::uint64_t used = 0; // when last stored or asked for
+    };
     struct Snapshot
     {
         Stamp stamp;
         std::shared_ptr<const Keys> keys; // in the table's order
-        std::map<QString, std::shared_ptr<const Positions>> orders;
+        std::map<QString, KeptPositions> orders;
     };
 
     static OrderCache& shared();
@@ -64,13 +69,20 @@ public:
     // The number of records at that stamp, if a scan has counted them.
     std::optional<std::int64_t> count(const Stamp& stamp) const;
     void clear();
+    // The signatures of the orders kept for that stamp, the least recently used first.
+    std::vector<QString> keptOrders(const Stamp& stamp) const;
+
+    // At most this many orders a file, and at most OrderBytes of them
+    // together: beyond either, the order used least recently goes.
+    static constexpr size_t KeptOrders = 12;
+    static constexpr size_t OrderBytes = 48u << 20;
 
 private:
-    static constexpr size_t KeptOrders = 4;
     static constexpr size_t KeptFiles = 2;
 
     mutable std::mutex m_mutex;
-    std::vector<Snapshot> m_files; // most recently used first
+    mutable std::uint64_t m_uses = 0;
+    mutable std::vector<Snapshot> m_files; // most recently used first
 };
 
 } // namespace quelto::catalog

@@ -1,0 +1,173 @@
+#!/usr/bin/python3
+"""Memory and header sorts on a large catalogue by real input: the program is
+opened on the catalogue, then given ten quick-filter searches, header sorts
+both ways over five columns (twice: the second round finds every order
+kept), a group of the group pane and the Statistics window. After each step
+the process's resident memory and its peak (VmRSS, VmHWM) are read from
+/proc, and each header click is timed until the list's first row shows the
+new order.
+
+    Xvfb :63 -screen 0 1280x800x24 & DISPLAY=:63 openbox &
+    DISPLAY=:63 dbus-run-session -- /usr/bin/python3 tests/realinput/memory_session.py \
+        build/src/app/quelto /tmp/big.mdb OUTDIR
+
+QUELTO_SORTS_ONLY=1 leaves out the searches.
+"""
+import os, subprocess, sys, time
+import pyatspi
+
+QUELTO, CATALOGUE, OUT = sys.argv[1], sys.argv[2], sys.argv[3]
+os.makedirs(OUT, exist_ok=True)
+home = "/tmp/probehome"
+os.makedirs(home + "/config/Quelto", exist_ok=True)
+open(home + "/config/Quelto/Quelto.conf", "w").write("[Settings]\nMovieSite=\n")
+env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=home + "/config", QT_ACCESSIBILITY="1",
+           QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QTWEBENGINE_DISABLE_SANDBOX="1", LC_ALL="C.UTF-8")
+env.pop("QT_QPA_PLATFORM", None)
+proc = subprocess.Popen([QUELTO, "--database", CATALOGUE], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+def find_app():
+    d = pyatspi.Registry.getDesktop(0)
+    for i in range(d.childCount):
+        a = d.getChildAtIndex(i)
+        if a is not None and a.name.lower() == "quelto":
+            return a
+def walk(n, depth=0):
+    if n is None or depth > 40: return
+    yield n
+    try:
+        role = n.getRoleName()
+    except Exception:
+        return
+    if role in ("table cell", "list item"):
+        return
+    count = n.childCount
+    if role in ("table", "tree table", "list", "tree"):
+        count = min(count, 40)  # the headers and the first rows: not a million of them
+    for i in range(count):
+        try: yield from walk(n.getChildAtIndex(i), depth + 1)
+        except Exception: continue
+def showing(n):
+    s = n.getState(); return s.contains(pyatspi.STATE_SHOWING)
+def nodes(app, name=None, role=None):
+    out = []
+    for n in walk(app):
+        try:
+            if name is not None and n.name != name: continue
+            if role is not None and n.getRoleName() != role: continue
+            if not showing(n): continue
+            out.append(n)
+        except Exception: continue
+    return out
+def xdo(*w): subprocess.run(["xdotool", *w], check=True)
+def shot(name): subprocess.run("xwd -root -silent | /usr/bin/convert xwd:- %s/%s.png" % (OUT, name), shell=True)
+def click(node):
+    e = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    xdo("mousemove", str(e.x + e.width // 2), str(e.y + e.height // 2), "click", "1")
+
+app = None
+t0 = time.time()
+while time.time() - t0 < 90:
+    app = find_app()
+    if app and nodes(app, role="frame"): break
+    time.sleep(0.5)
+frame = nodes(app, role="frame")[0]
+while time.time() - t0 < 90 and not [n for n in nodes(app) if n.name.endswith("records in database")]:
+    time.sleep(0.5)
+print("window up after %.1f s" % (time.time() - t0), flush=True)
+time.sleep(3)
+frame = [f for f in nodes(app, role="frame") if f.name.startswith("Quelto")][0]
+e = frame.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+xdo("mousemove", str(e.x + e.width // 2), str(e.y + 8), "click", "1")
+time.sleep(1)
+
+
+def memory():
+    fields = {}
+    for line in open("/proc/%d/status" % proc.pid):
+        key, _, value = line.partition(":")
+        if key in ("VmRSS", "VmHWM"):
+            fields[key] = int(value.split()[0]) // 1024
+    return fields
+
+def report(step):
+    m = memory()
+    print("%-40s resident %4d MB, peak %4d MB" % (step, m["VmRSS"], m["VmHWM"]), flush=True)
+
+def table():
+    return [n for n in nodes(app, role="table") if showing(n)][0]
+
+def first_row():
+    t = table()
+    cells = []
+    for i in range(min(t.childCount, 40)):
+        c = t.getChildAtIndex(i)
+        if c is not None and c.getRoleName() == "table cell":
+            cells.append(c.name)
+            if len(cells) == 3:
+                break
+    return tuple(cells)
+
+def count_text():
+    found = [n.name for n in nodes(app) if n.name.endswith("records in database") or n.name.startswith("Quick:")]
+    return tuple(found)
+
+def wait_change(before, read, longest=60):
+    start = time.monotonic()
+    while time.monotonic() - start < longest:
+        try:
+            now = read()
+        except Exception:
+            now = before
+        if now != before:
+            return time.monotonic() - start
+        time.sleep(0.01)
+    return None
+
+report("opened")
+click(nodes(app, name="List", role="page tab")[0])
+time.sleep(2)
+report("list tab")
+
+words = [] if os.environ.get("QUELTO_SORTS_ONLY") else ["bogart", "love", "night", "marsh", "r0001", "amélie", "tokyo", "berg", "the man", "zola"]
+field = [n for n in nodes(app, role="text") if "Filter" in (n.name + n.description)][0]
+for word in words:
+    before = count_text()
+    click(field); time.sleep(0.2)
+    xdo("key", "ctrl+a", "BackSpace")
+    xdo("type", "--delay", "40", word)
+    took = wait_change(before, count_text, 60)
+    time.sleep(1.5)
+    report("quick filter %-12s (%s)" % (word, "%.2f s" % took if took else "count unchanged"))
+click(field); xdo("key", "ctrl+a", "BackSpace"); time.sleep(4)
+report("quick filter cleared")
+
+headers = []
+for n in nodes(app):
+    try:
+        if n.getRoleName() in ("column header", "table column header") and n.name and n.name != "Cover":
+            headers.append(n.name)
+    except Exception:
+        pass
+headers = headers[:5]
+for round_ in (1, 2):
+    for name in headers:
+        for way in ("first click", "second click"):
+            h = [n for n in nodes(app, name=name) if n.getRoleName() in ("column header", "table column header")][0]
+            before = first_row()
+            start = time.monotonic()
+            click(h)
+            took = wait_change(before, first_row, 30)
+            time.sleep(0.5)
+            report("round %d %-10s %-12s %s" % (round_, name, way, "%4.0f ms" % (took * 1000) if took else "no change"))
+
+def group_row():
+    f = frame.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    xdo("mousemove", str(f.x + 32), str(f.y + 254), "click", "1")
+group_row(); time.sleep(8)
+report("group pane")
+xdo("key", "alt+i", "s"); time.sleep(20)
+report("statistics")
+xdo("key", "Escape"); time.sleep(3)
+report("statistics closed")
+proc.terminate()
