@@ -4,6 +4,7 @@
 #include "app/CollectionMenu.h"
 #include "AppFixture.h"
 #include "statistics/ChartPrinter.h"
+#include "statistics/StatisticsCharts.h"
 #include "statistics/StatisticsWindow.h"
 #include "TestCatalog.h"
 
@@ -111,6 +112,28 @@ private slots:
         const QList<QLegendMarker*> legend =
             window.chartView(QStringLiteral("medium"))->chart()->legend()->markers(media);
         QCOMPARE(legend.first()->label(), QStringLiteral("VHS (24, 80%)"));
+
+        // Top lists say how many more there are: the directors beyond the top 20, and the
+        // borrowers beyond the 15 bars (those of the figures' top 20 and the rest).
+        statistics::StatisticsFigures top;
+        top.topDirectors = {{QStringLiteral("John Huston"), 9, 0.3}};
+        top.otherDirectors = {4, 12};
+        for (int i = 0; i < 18; ++i)
+            top.loansPerBorrower.push_back({QStringLiteral("Friend %1").arg(i), 20 - i, 1, 0});
+        top.otherBorrowers = 2;
+        top.otherBorrowersLoans = 3;
+        std::unique_ptr<QChart> directors(statistics::StatisticsCharts::build(QStringLiteral("directors"), top));
+        QVERIFY2(directors->title().contains(QStringLiteral("4 more directors in 12 records")),
+                 qPrintable(directors->title()));
+        std::unique_ptr<QChart> lenders(statistics::StatisticsCharts::build(QStringLiteral("borrowers"), top));
+        auto* loanBars = static_cast<QAbstractBarSeries*>(lenders->series().first());
+        QCOMPARE(loanBars->barSets().first()->count(), statistics::StatisticsCharts::MaxBars);
+        // Friends 15, 16 and 17 (5 + 4 + 3 loans) and the two others (3 loans).
+        QVERIFY2(lenders->title().contains(QStringLiteral("5 more borrowers in 15 loans")),
+                 qPrintable(lenders->title()));
+        top.otherDirectors = {};
+        std::unique_ptr<QChart> few(statistics::StatisticsCharts::build(QStringLiteral("directors"), top));
+        QCOMPARE(few->title(), QStringLiteral("Top 20 directors"));
 
         // Saved as PNG and as PDF.
         const QString png = f.file(QStringLiteral("genre.png"));
