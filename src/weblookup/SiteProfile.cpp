@@ -34,6 +34,19 @@ bool hostMatches(const QString& host, const QStringList& hosts)
     return false;
 }
 
+// Every marker occurs in text, each after the one before it.
+bool hasInOrder(const QString& text, const QStringList& markers)
+{
+    qsizetype from = 0;
+    for (const QString& marker : markers) {
+        const qsizetype at = text.indexOf(marker, from);
+        if (at < 0)
+            return false;
+        from = at + marker.size();
+    }
+    return true;
+}
+
 } // namespace
 
 QString FieldSource::describe() const
@@ -117,6 +130,8 @@ SiteProfile::Match SiteProfile::recognise(const PageSnapshot& page) const
             }
         }
     }
+    if (!m_markers.isEmpty() && hasInOrder(page.bodyText, m_markers))
+        return ByLayout;
     if (!m_schemaTypes.isEmpty() && !page.itemsOfType(m_schemaTypes).isEmpty())
         return BySchemaType;
     for (const QRegularExpression& re : m_pathPatterns) {

@@ -1,12 +1,14 @@
 #include "weblookup/SiteProfileRegistry.h"
 
 #include "weblookup/CollectorScript.h"
+#include "weblookup/PageSnapshot.h"
 #include "weblookup/SiteProfileReader.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <tuple>
 
 namespace quelto::weblookup {
 namespace {
@@ -132,6 +134,17 @@ const SiteProfile& SiteProfileRegistry::recognise(const PageSnapshot& page) cons
         }
     }
     return best ? *best : classic();
+}
+
+const SiteProfile& SiteProfileRegistry::recognise(const PageSnapshot& page, const QUrl& movieSite) const
+{
+    const auto server = [](const QUrl& url) {
+        return std::tuple(url.host().toLower(), url.port(url.scheme() == u"https" ? 443 : 80));
+    };
+    if (movieSite.isValid() && !movieSite.host().isEmpty() && server(page.address) == server(movieSite)
+        && forAddress(movieSite).kind() == SiteProfile::Kind::Classic)
+        return classic();
+    return recognise(page);
 }
 
 const SiteProfile& SiteProfileRegistry::forAddress(const QUrl& address) const

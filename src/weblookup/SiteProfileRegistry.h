@@ -50,6 +50,10 @@ public:
     // higher priority; the profile for any page ("any site") when no other
     // recognises it, classic when there is none such.
     const SiteProfile& recognise(const PageSnapshot& page) const;
+    // The same, but a page on movieSite's server (the movie site of the
+    // settings) is read by the classic steps when no other profile knows that
+    // server by its host.
+    const SiteProfile& recognise(const PageSnapshot& page, const QUrl& movieSite) const;
     // The profile for an address before its page is loaded (by host only).
     const SiteProfile& forAddress(const QUrl& address) const;
 

@@ -161,6 +161,26 @@ void TestSiteProfiles::recognisesPages()
 
     QCOMPARE(m_registry.forAddress(QUrl(QStringLiteral("https://www.imdb.com/"))).name(), QStringLiteral("IMDb"));
     QCOMPARE(m_registry.forAddress(QUrl(QStringLiteral("http://127.0.0.1:8080/"))).name(), QStringLiteral("classic"));
+
+    // The classic layout by its markers, in their order, with no link to the
+    // credits page: over the IMDb addresses, but not over IMDb's own links.
+    const QString classicText = QStringLiteral("Directed by\nA\nGenre: Drama\nCountry: Italy\nLanguage: Italian\n"
+                                               "Color: Black and White\nSound Mix: Mono\n");
+    QCOMPARE(name({{QStringLiteral("text"), classicText}}), QStringLiteral("classic"));
+    QCOMPARE(name({{QStringLiteral("text"), QStringLiteral("Sound Mix: Mono\n") + classicText.section(u'\n', 0, 5)}}),
+             QStringLiteral("IMDb"));
+    const QJsonArray imdbLinks{QJsonObject{{QStringLiteral("text"), QStringLiteral("Full credits")},
+                                           {QStringLiteral("href"), QStringLiteral("http://127.0.0.1:8080/title/tt0000001/fullcredits")}}};
+    QCOMPARE(name({{QStringLiteral("text"), classicText}, {QStringLiteral("links"), imdbLinks}}), QStringLiteral("IMDb"));
+
+    // Any page on the movie site of the settings is classic, unless a profile
+    // knows that site by its host.
+    const PageSnapshot plain = snapshot({{QStringLiteral("url"), QStringLiteral("http://127.0.0.1:8080/title/tt1/")},
+                                         {QStringLiteral("jsonLd"), movieLd}});
+    QCOMPARE(m_registry.recognise(plain, QUrl(QStringLiteral("http://127.0.0.1:8080"))).name(), QStringLiteral("classic"));
+    QCOMPARE(m_registry.recognise(plain, QUrl(QStringLiteral("http://127.0.0.1:8081"))).name(), QStringLiteral("schema.org"));
+    const PageSnapshot imdbPage = snapshot({{QStringLiteral("url"), QStringLiteral("https://www.imdb.com/title/tt1/")}});
+    QCOMPARE(m_registry.recognise(imdbPage, QUrl(QStringLiteral("https://www.imdb.com"))).name(), QStringLiteral("IMDb"));
 }
 
 void TestSiteProfiles::buildsAddresses()
