@@ -3,6 +3,8 @@
 #include "weblookup/PageSnapshot.h"
 #include "weblookup/SiteBoundary.h"
 
+#include <algorithm>
+
 
 namespace quelto::weblookup {
 namespace {
@@ -140,6 +142,12 @@ SiteProfile::Match SiteProfile::recognise(const PageSnapshot& page) const
             return ByAddress;
     }
     return m_anyPage ? AnyPage : NoMatch;
+}
+
+int SiteProfile::markersHeld(const PageSnapshot& page) const
+{
+    return int(std::count_if(m_markers.cbegin(), m_markers.cend(),
+                             [&page](const QString& marker) { return page.bodyText.contains(marker); }));
 }
 
 bool SiteProfile::recognisesHost(const QString& host) const

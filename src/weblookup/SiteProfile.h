@@ -94,6 +94,8 @@ public:
     };
     Match recognise(const PageSnapshot& page) const;
     bool recognisesHost(const QString& host) const;
+    // How many of the profile's markers the page's text holds, in any order.
+    int markersHeld(const PageSnapshot& page) const;
 
     // The site's own pages on server (scheme, host and port; the path is ignored).
     QUrl home(const QUrl& server) const;

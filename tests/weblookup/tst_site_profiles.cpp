@@ -173,12 +173,26 @@ void TestSiteProfiles::recognisesPages()
                                            {QStringLiteral("href"), QStringLiteral("http://127.0.0.1:8080/title/tt0000001/fullcredits")}}};
     QCOMPARE(name({{QStringLiteral("text"), classicText}, {QStringLiteral("links"), imdbLinks}}), QStringLiteral("IMDb"));
 
-    // Any page on the movie site of the settings is classic, unless a profile
-    // knows that site by its host.
+    // A page on the movie site of the settings with some of the markers, in
+    // any order, is classic unless a profile knows that site by its host, or
+    // the page by more than its address.
+    const QUrl movieSite(QStringLiteral("http://127.0.0.1:8080"));
+    const QString someMarkers = QStringLiteral("Country: Italy\nDirected by\nA\n");
     const PageSnapshot plain = snapshot({{QStringLiteral("url"), QStringLiteral("http://127.0.0.1:8080/title/tt1/")},
-                                         {QStringLiteral("jsonLd"), movieLd}});
-    QCOMPARE(m_registry.recognise(plain, QUrl(QStringLiteral("http://127.0.0.1:8080"))).name(), QStringLiteral("classic"));
-    QCOMPARE(m_registry.recognise(plain, QUrl(QStringLiteral("http://127.0.0.1:8081"))).name(), QStringLiteral("schema.org"));
+                                         {QStringLiteral("text"), someMarkers}});
+    QCOMPARE(m_registry.recognise(plain, movieSite).name(), QStringLiteral("classic"));
+    QCOMPARE(m_registry.recognise(plain, QUrl(QStringLiteral("http://127.0.0.1:8081"))).name(), QStringLiteral("IMDb"));
+    const PageSnapshot other = snapshot({{QStringLiteral("url"), QStringLiteral("http://127.0.0.1:8080/film/1")},
+                                         {QStringLiteral("text"), someMarkers}});
+    QCOMPARE(m_registry.recognise(other, movieSite).name(), QStringLiteral("classic"));
+    QCOMPARE(m_registry.recognise(other, {}).name(), QStringLiteral("any site"));
+    // Another site's page kept on the movie site: read as that site's.
+    const PageSnapshot foreign = snapshot({{QStringLiteral("url"), QStringLiteral("http://127.0.0.1:8080/film/1")},
+                                           {QStringLiteral("text"), QStringLiteral("Режиссёр\nМейв Дойл\nСтрана\n")}});
+    QCOMPARE(m_registry.recognise(foreign, movieSite).name(), QStringLiteral("any site"));
+    const PageSnapshot described = snapshot({{QStringLiteral("url"), QStringLiteral("http://127.0.0.1:8080/film/1")},
+                                             {QStringLiteral("text"), someMarkers}, {QStringLiteral("jsonLd"), movieLd}});
+    QCOMPARE(m_registry.recognise(described, movieSite).name(), QStringLiteral("schema.org"));
     const PageSnapshot imdbPage = snapshot({{QStringLiteral("url"), QStringLiteral("https://www.imdb.com/title/tt1/")}});
     QCOMPARE(m_registry.recognise(imdbPage, QUrl(QStringLiteral("https://www.imdb.com"))).name(), QStringLiteral("IMDb"));
 }
@@ -344,7 +358,7 @@ void TestSiteProfiles::laterPagesNeverEmptyAField()
                                  {QStringLiteral("jsonLd"), QJsonArray{QString::fromUtf8(json(movie))}},
                                  {QStringLiteral("labelled"), QJsonArray{labelled(QStringLiteral("Country of origin"), {QStringLiteral("Italy"), QStringLiteral("France")})}}}));
     QCOMPARE(grab.fields().mvBook.text, QStringLiteral("Writer One"));
-    QCOMPARE(grab.fields().mv_country.text, QStringLiteral("Italy"));
+    QCOMPARE(grab.fields().mv_country.text, QStringLiteral("Italy / France"));
     QCOMPARE(grab.fields().mvCast[1].toolTip, QStringLiteral("Star Two"));
 
     const SecondaryPage& credits = imdb().secondaryPages().at(0);
