@@ -333,6 +333,7 @@ QString LookupWorkflow::progressText(const QString& pageName)
 
 void LookupWorkflow::endGrab()
 {
+    m_pages->finish();
     m_grabRunning = false;
     updateGrabit();
     if (m_titleRead) {

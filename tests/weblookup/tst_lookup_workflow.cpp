@@ -339,7 +339,13 @@ void TestLookupWorkflow::classicStepsWithoutLinks()
     Lookup l;
     l.site.setTitlePageLinks(false);
     QVERIFY(l.openTitlePage(title));
+    // The progress window stays from the first further page to the last.
+    bool shownBetweenPages = false;
+    connect(&l.workflow(), &LookupWorkflow::creditsDone, &l.workflow(),
+            [&l, &shownBetweenPages] { shownBetweenPages = l.workflow().transf()->isVisible(); });
     QVERIFY(l.grab());
+    QVERIFY(shownBetweenPages);
+    QVERIFY(!l.workflow().transf()->isVisible());
     const SampleSite::Movie& movie = *SampleSite::movie(title);
     QCOMPARE(l.workflow().lastResult().profile, QStringLiteral("classic"));
     const Fields got = l.fields();
