@@ -12,6 +12,7 @@ namespace quelto::weblookup {
 namespace {
 
 constexpr int mostRefusals = 60;
+constexpr qsizetype longestList = 6; // genres, countries, directors
 
 const QRegularExpression& yearInNote()
 {
@@ -238,8 +239,9 @@ PageFieldReader::Found PageFieldReader::accept(const QString& column, const QLis
         if (!found.values.contains(value))
             found.values.append(value);
         // One value is all most fields take; the cast, genres, countries and
-        // directors take a list.
-        if (!takesList(column))
+        // directors take a list. A longer list than a film has (a series'
+        // directors, episode by episode) is cut.
+        if (!takesList(column) || (list && found.values.size() >= longestList))
             break;
     }
     return found;

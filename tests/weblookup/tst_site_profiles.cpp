@@ -63,6 +63,7 @@ private slots:
     void formatsRatings();
     void titleAndYearAsShown();
     void laterPagesNeverEmptyAField();
+    void listFieldsTakeEveryValue();
     void summarises();
     void keepsToTheTitlePagesSite();
     void reportsBrokenProfiles();
@@ -343,6 +344,35 @@ void TestSiteProfiles::titleAndYearAsShown()
         QCOMPARE(grab.fields().title, c.title);
         QCOMPARE(grab.fields().mv_year, c.year);
     }
+}
+
+void TestSiteProfiles::listFieldsTakeEveryValue()
+{
+    // Genres, countries and directors as the catalogue writes lists: each
+    // once, a list given as one text taken apart, a number passed over, no
+    // more than a film has.
+    QStringList directors;
+    for (int i = 1; i <= 8; ++i)
+        directors << QStringLiteral("Director %1").arg(i);
+    const PageSnapshot page = snapshot(
+        {{QStringLiteral("url"), QStringLiteral("http://127.0.0.1:8080/film/1")},
+         {QStringLiteral("title"), QStringLiteral("Film (1990)")},
+         {QStringLiteral("labelled"),
+          QJsonArray{labelled(QStringLiteral("Directed by"), directors),
+                     labelled(QStringLiteral("Genres"), {QStringLiteral("Genres: Action | Crime"), QStringLiteral("crime"),
+                                                         QStringLiteral("Drama")}),
+                     labelled(QStringLiteral("Country"), {QStringLiteral("Italy"), QStringLiteral("France"),
+                                                          QStringLiteral("104 min"), QStringLiteral("Italy")}),
+                     labelled(QStringLiteral("Music by"), {QStringLiteral("Composer One"), QStringLiteral("Composer Two")})}}});
+    const SiteProfile& profile = m_registry.recognise(page);
+    QCOMPARE(profile.name(), QStringLiteral("any site"));
+    StructuredGrab grab(profile, m_registry.labels());
+    grab.readTitlePage(page);
+    QCOMPARE(grab.fields().mvGenre.text, QStringLiteral("Action / Crime / Drama"));
+    QCOMPARE(grab.fields().mvGenre.toolTip, QStringLiteral("Action / Crime / Drama"));
+    QCOMPARE(grab.fields().mv_country.text, QStringLiteral("Italy / France"));
+    QCOMPARE(grab.fields().mvDirector.text, directors.mid(0, 6).join(QLatin1String(" / ")));
+    QCOMPARE(grab.fields().mvMusic.text, QStringLiteral("Composer One")); // one composer, as before
 }
 
 void TestSiteProfiles::laterPagesNeverEmptyAField()
