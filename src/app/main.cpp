@@ -89,7 +89,7 @@ int main(int argc, char** argv)
     }
 
     if (!launch.lookupUrl.isEmpty())
-        return CommandLineLookup::main(launch.lookupUrl, launch.lookupProfile);
+        return CommandLineLookup::main(launch.lookupUrl, launch.lookupProfile, Settings().movieSite());
     if (launch.exportPdf) {
         const QString database = launch.databasePath.isEmpty() ? Settings().databaseFilename() : launch.databasePath;
         return quelto::printing::CommandLinePdfExport::main(*launch.exportPdf, database);

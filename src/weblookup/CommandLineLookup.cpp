@@ -177,7 +177,7 @@ void CommandLineLookup::titlePageRead(const PageSnapshot& page)
 {
     m_result.titleRead = true;
     m_titlePage = page;
-    m_profile = m_forced ? m_forced : &m_profiles.recognise(page);
+    m_profile = m_forced ? m_forced : &m_profiles.recognise(page, m_movieSite);
     m_result.profile = m_profile->name();
     m_guard->setSite(page.address);
     if (m_profile->kind() == SiteProfile::Kind::Classic) {
@@ -304,7 +304,7 @@ bool CommandLineLookup::isWebAddress(const QUrl& url)
     return scheme == QLatin1String("http") || scheme == QLatin1String("https");
 }
 
-int CommandLineLookup::main(const QString& url, const QString& profileName)
+int CommandLineLookup::main(const QString& url, const QString& profileName, const QUrl& movieSite)
 {
     if (!profileName.isEmpty()) {
         const SiteProfileRegistry profiles;
@@ -317,6 +317,7 @@ int CommandLineLookup::main(const QString& url, const QString& profileName)
         }
     }
     CommandLineLookup lookup;
+    lookup.setMovieSite(movieSite);
     for (const QString& error : lookup.profiles().errors())
         std::fprintf(stderr, "quelto: site profile left out: %s\n", qPrintable(error));
     const Result result = lookup.run(QUrl(url, QUrl::TolerantMode), profileName);

@@ -60,6 +60,10 @@ public:
     // The profiles to choose from (the shipped ones and the user's).
     const SiteProfileRegistry& profiles() const { return m_profiles; }
 
+    // The movie site of the settings: its pages are read by the classic
+    // steps when no profile knows its host (as in the window).
+    void setMovieSite(const QUrl& server) { m_movieSite = server; }
+
     // Only http and https pages are read: a file or other local address is
     // refused before anything is loaded.
     static bool isWebAddress(const QUrl& url);
@@ -82,7 +86,7 @@ public:
 
     // The whole command: the JSON on stdout and 0 when the title page was
     // read; otherwise an error on stderr and 1 (2 for an unknown profile).
-    static int main(const QString& url, const QString& profileName = {});
+    static int main(const QString& url, const QString& profileName = {}, const QUrl& movieSite = {});
 
 private:
     void load(const QUrl& url, const QString& pageName);
@@ -100,6 +104,7 @@ private:
     PageGuard* m_guard;
     PageLoader* m_loader;
     QUrl m_requested; // the title page asked for
+    QUrl m_movieSite;
     QEventLoop* m_loop = nullptr;
     const SiteProfile* m_profile = nullptr;
     const SiteProfile* m_forced = nullptr;

@@ -158,7 +158,7 @@ void LookupWorkflow::titlePageRead(const std::optional<PageSnapshot>& page)
     m_titleRead = true;
     m_titlePage = *page;
     m_pages->setSite(page->address);
-    const SiteProfile& profile = m_profiles.recognise(*page);
+    const SiteProfile& profile = m_profiles.recognise(*page, QUrl(m_site.root()));
     if (profile.kind() == SiteProfile::Kind::Structured)
         startStructured(profile, *page);
     else
@@ -333,6 +333,7 @@ QString LookupWorkflow::progressText(const QString& pageName)
 
 void LookupWorkflow::endGrab()
 {
+    m_pages->finish();
     m_grabRunning = false;
     updateGrabit();
     if (m_titleRead) {

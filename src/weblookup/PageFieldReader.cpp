@@ -12,6 +12,7 @@ namespace quelto::weblookup {
 namespace {
 
 constexpr int mostRefusals = 60;
+constexpr qsizetype longestList = 6; // genres, countries, directors
 
 const QRegularExpression& yearInNote()
 {
@@ -43,6 +44,11 @@ bool startsWith(const QStringList& list, const QStringList& start)
             return false;
     }
     return true;
+}
+
+bool takesList(const QString& column)
+{
+    return column == u"mv_cast" || column == u"mv_genre" || column == u"mv_country" || column == u"mv_director";
 }
 
 } // namespace
@@ -189,9 +195,31 @@ QList<PageFieldReader::Candidate> PageFieldReader::labelCandidates(const QString
     return out;
 }
 
-PageFieldReader::Found PageFieldReader::accept(const QString& column, const QList<Candidate>& candidates, const QString& source)
+// A list a page writes as one text ("Genres: Action | Adventure", "Drama /
+// Crime") taken apart, its label dropped; any other text as it is.
+QList<PageFieldReader::Candidate> PageFieldReader::listItems(const QList<Candidate>& candidates)
+{
+    static const QRegularExpression label(QStringLiteral("^[^:|/]{1,30}:\\s*(?=\\S)"));
+    static const QRegularExpression separator(QStringLiteral("\\s*\\|\\s*|\\s+/\\s+"));
+    QList<Candidate> items;
+    for (const Candidate& c : candidates) {
+        QString text = c.text;
+        if (!text.contains(separator)) {
+            items.append(c);
+            continue;
+        }
+        text.remove(label);
+        for (const QString& part : text.split(separator, Qt::SkipEmptyParts))
+            items.append({part, c.person});
+    }
+    return items;
+}
+
+PageFieldReader::Found PageFieldReader::accept(const QString& column, const QList<Candidate>& given, const QString& source)
 {
     Found found{{}, source};
+    const bool list = takesList(column) && column != u"mv_cast";
+    const QList<Candidate> candidates = list ? listItems(given) : given;
     for (const Candidate& c : candidates) {
         const QString value = ValueShaping::shaped(column, c.text, m_page.address);
         if (value.isEmpty())
@@ -210,8 +238,10 @@ PageFieldReader::Found PageFieldReader::accept(const QString& column, const QLis
         }
         if (!found.values.contains(value))
             found.values.append(value);
-        // One value is all most fields take; the cast takes a list.
-        if (column != u"mv_cast")
+        // One value is all most fields take; the cast, genres, countries and
+        // directors take a list. A longer list than a film has (a series'
+        // directors, episode by episode) is cut.
+        if (!takesList(column) || (list && found.values.size() >= longestList))
             break;
     }
     return found;

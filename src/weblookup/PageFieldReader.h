@@ -50,6 +50,7 @@ private:
     };
 
     Found read(const QString& column, const FieldSource& source);
+    static QList<Candidate> listItems(const QList<Candidate>& candidates);
     // What the values under a label give for a column.
     QList<Candidate> labelCandidates(const QString& column, const LabelledItem& item) const;
     // The checked values of the candidates; the refused ones are noted.

@@ -166,7 +166,7 @@ QByteArray resultPage(const QList<Movie>& movies, const QString& wanted)
     return page(QStringLiteral("Title search"), content);
 }
 
-QByteArray titleHtml(const Movie& movie)
+QByteArray titleHtml(const Movie& movie, bool links)
 {
     QString content = QStringLiteral("<img class=\"poster\" src=\"/poster/%1.svg\" width=\"120\" height=\"180\" alt=\"\">"
                                      "<h1>%2</h1>")
@@ -179,9 +179,10 @@ QByteArray titleHtml(const Movie& movie)
     content += item(QStringLiteral("Language:"), movie.language);
     content += item(QStringLiteral("Color:"), movie.color);
     content += item(QStringLiteral("Sound Mix:"), movie.soundMix);
-    content += QStringLiteral("<p class=\"links\"><a href=\"/Credits?%1\">Full credits</a>"
-                              "<a href=\"/Companies?%1\">Company credits</a></p>")
-                   .arg(linkText(movie.title));
+    if (links)
+        content += QStringLiteral("<p class=\"links\"><a href=\"/Credits?%1\">Full credits</a>"
+                                  "<a href=\"/Companies?%1\">Company credits</a></p>")
+                       .arg(linkText(movie.title));
     // Last on the page: the rating reads up to the first ")" after it, and a
     // page without votes must hold no digit after "Rating:".
     content += item(QStringLiteral("User Rating:"), movie.rating.isEmpty() ? QStringLiteral("awaiting five votes") : movie.rating);
@@ -387,7 +388,7 @@ SampleSite::Response SampleSite::respond(const QString& target, const QByteArray
                 r.type = "image/svg+xml";
                 r.body = poster(movie);
             } else {
-                r.body = titleHtml(movie);
+                r.body = titleHtml(movie, m_titlePageLinks);
             }
         }
     }

@@ -92,6 +92,10 @@ public:
     };
     void addPage(const QString& path, const QByteArray& html, Policy policy = Policy::Saved);
 
+    // Whether the title pages link to their credits and companies pages
+    // (they do unless told otherwise).
+    void setTitlePageLinks(bool links) { m_titlePageLinks = links; }
+
     // Requests whose decoded target starts with prefix get no answer until
     // release() (a page that never completes).
     void hold(const QString& prefix) { m_held << prefix; }
@@ -126,6 +130,7 @@ private:
     QStringList m_held;
     QStringList m_refused;
     QHash<QString, QUrl> m_redirects;
+    bool m_titlePageLinks = true;
     struct Waiting
     {
         QPointer<QTcpSocket> socket;

@@ -6,6 +6,7 @@
 #include "weblookup/TransferDialog.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QTimer>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
@@ -72,9 +73,24 @@ void SecondaryPageBrowser::fetch(const QUrl& url, const QString& pageName, const
     m_pageName = pageName;
     m_loader->load(url);
     (poll == m_timer1 ? m_step1 : m_step2) = std::move(step);
+    m_poll = poll;
     poll->setInterval(PollInterval);
     poll->start();
 }
+
+void SecondaryPageBrowser::stepNow()
+{
+    // The page is there: its step runs at once rather than at the next tick.
+    QMetaObject::invokeMethod(
+        this,
+        [this, poll = QPointer<QTimer>(m_poll)] {
+            if (poll && poll->isActive() && !m_pending)
+                tick(poll, poll == m_timer1 ? m_step1 : m_step2);
+        },
+        Qt::QueuedConnection);
+}
+
+void SecondaryPageBrowser::finish() { m_transf->hide(); }
 
 void SecondaryPageBrowser::tick(QTimer* timer, std::function<void()> step)
 {
@@ -109,8 +125,9 @@ void SecondaryPageBrowser::loadStarted()
 
 void SecondaryPageBrowser::loadCompleted()
 {
-    m_transf->hide();
+    // transf stays where it is until the grab's last page (finish()).
     m_pending = false;
+    stepNow();
 }
 
 void SecondaryPageBrowser::loadFailed(const QString& failure)
@@ -118,10 +135,10 @@ void SecondaryPageBrowser::loadFailed(const QString& failure)
     const QString blocked = m_guard->blockedReason();
     const QString reason = blocked.isEmpty() ? failure : blocked;
     m_guard->clearBlocked();
-    m_transf->hide();
     m_pending = false;
     m_failed = true;
     emit pageFailed(QStringLiteral("%1 page %2").arg(m_pageName, reason));
+    stepNow();
 }
 
 } // namespace quelto::weblookup

@@ -27,7 +27,9 @@ class TransferDialog;
 // that fails (an error status, a network error, a refused redirect) or has
 // not completed within the page timeout is reported by pageFailed() with its
 // name and the reason. Timer1 or Timer2 polls every PollInterval until the
-// page is no longer pending, then runs the page's step.
+// page is no longer pending, then runs the page's step; a page that completes
+// or fails has its step run at once. transf stays shown, where it is, from the
+// first page of a grab until finish().
 class SecondaryPageBrowser : public QObject
 {
     Q_OBJECT
@@ -56,6 +58,8 @@ public:
     // The cancel of transf: the page is no longer waited for; its step runs
     // at the next tick.
     void cancel();
+    // The grab's last page has been read: transf goes.
+    void finish();
     // Stops the timers and the load and hides transf; for the window's tear-down.
     void stop();
 
@@ -78,6 +82,7 @@ private:
     void loadCompleted();
     void loadFailed(const QString& failure);
     void tick(QTimer* timer, std::function<void()> step); // a copy: the step may fetch the next page
+    void stepNow();
 
     QWidget* m_window;
     QWebEnginePage* m_page;
@@ -88,6 +93,7 @@ private:
     QTimer* m_timer2;
     std::function<void()> m_step1; // what Timer1 runs
     std::function<void()> m_step2;
+    QTimer* m_poll = nullptr; // the timer of the page last fetched
     bool m_pending = false;
     bool m_failed = false;
     QString m_pageName;

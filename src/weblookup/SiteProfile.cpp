@@ -3,6 +3,8 @@
 #include "weblookup/PageSnapshot.h"
 #include "weblookup/SiteBoundary.h"
 
+#include <algorithm>
+
 
 namespace quelto::weblookup {
 namespace {
@@ -32,6 +34,19 @@ bool hostMatches(const QString& host, const QStringList& hosts)
             return true;
     }
     return false;
+}
+
+// Every marker occurs in text, each after the one before it.
+bool hasInOrder(const QString& text, const QStringList& markers)
+{
+    qsizetype from = 0;
+    for (const QString& marker : markers) {
+        const qsizetype at = text.indexOf(marker, from);
+        if (at < 0)
+            return false;
+        from = at + marker.size();
+    }
+    return true;
 }
 
 } // namespace
@@ -117,6 +132,8 @@ SiteProfile::Match SiteProfile::recognise(const PageSnapshot& page) const
             }
         }
     }
+    if (!m_markers.isEmpty() && hasInOrder(page.bodyText, m_markers))
+        return ByLayout;
     if (!m_schemaTypes.isEmpty() && !page.itemsOfType(m_schemaTypes).isEmpty())
         return BySchemaType;
     for (const QRegularExpression& re : m_pathPatterns) {
@@ -125,6 +142,12 @@ SiteProfile::Match SiteProfile::recognise(const PageSnapshot& page) const
             return ByAddress;
     }
     return m_anyPage ? AnyPage : NoMatch;
+}
+
+int SiteProfile::markersHeld(const PageSnapshot& page) const
+{
+    return int(std::count_if(m_markers.cbegin(), m_markers.cend(),
+                             [&page](const QString& marker) { return page.bodyText.contains(marker); }));
 }
 
 bool SiteProfile::recognisesHost(const QString& host) const

@@ -88,12 +88,14 @@ public:
         AnyPage = 1,      // "anyPage": the profile for pages no other profile knows
         ByAddress = 2,    // the page's address looks like the site's ("paths")
         BySchemaType = 3,
-        ByLayout = 4,     // the page's own links or its generator
+        ByLayout = 4,     // the page's own links, its generator or its text's markers
         ByCanonicalOrSiteName = 5,
         ByHost = 6
     };
     Match recognise(const PageSnapshot& page) const;
     bool recognisesHost(const QString& host) const;
+    // How many of the profile's markers the page's text holds, in any order.
+    int markersHeld(const PageSnapshot& page) const;
 
     // The site's own pages on server (scheme, host and port; the path is ignored).
     QUrl home(const QUrl& server) const;
@@ -145,6 +147,7 @@ private:
     QList<QRegularExpression> m_linkPatterns; // the page's own links, by path and query
     QList<QRegularExpression> m_pathPatterns; // the page's own address, by path and query
     QStringList m_generators;  // meta generator, by its first word
+    QStringList m_markers;     // texts the page's body holds in this order
     bool m_anyPage = false;
     QHash<QString, QStringList> m_addedLabels;
     QStringList m_itemTypes;   // the page's main item

@@ -72,6 +72,7 @@ std::optional<SiteProfile> SiteProfileReader::fromJson(const QByteArray& json, Q
     for (const QString& path : r.texts(recognise, "paths", QStringLiteral("recognise.")))
         p.m_pathPatterns.append(r.pattern(path, QStringLiteral("recognise.paths")));
     p.m_generators = r.texts(recognise, "generators", QStringLiteral("recognise."));
+    p.m_markers = r.texts(recognise, "markers", QStringLiteral("recognise."));
     const QJsonValue anyPage = recognise.value(QLatin1String("anyPage"));
     if (!anyPage.isUndefined() && !anyPage.isBool())
         r.fail(QStringLiteral("\"recognise.anyPage\" must be true or false"));

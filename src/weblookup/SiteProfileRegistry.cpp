@@ -1,12 +1,14 @@
 #include "weblookup/SiteProfileRegistry.h"
 
 #include "weblookup/CollectorScript.h"
+#include "weblookup/PageSnapshot.h"
 #include "weblookup/SiteProfileReader.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <tuple>
 
 namespace quelto::weblookup {
 namespace {
@@ -118,10 +120,10 @@ const SiteProfile& SiteProfileRegistry::classic() const
     return *find(ClassicName);
 }
 
-const SiteProfile& SiteProfileRegistry::recognise(const PageSnapshot& page) const
+const SiteProfile* SiteProfileRegistry::best(const PageSnapshot& page, SiteProfile::Match& bestMatch) const
 {
     const SiteProfile* best = nullptr;
-    SiteProfile::Match bestMatch = SiteProfile::NoMatch;
+    bestMatch = SiteProfile::NoMatch;
     for (const SiteProfile& p : m_profiles) {
         const SiteProfile::Match match = p.recognise(page);
         if (match == SiteProfile::NoMatch)
@@ -131,7 +133,34 @@ const SiteProfile& SiteProfileRegistry::recognise(const PageSnapshot& page) cons
             bestMatch = match;
         }
     }
-    return best ? *best : classic();
+    return best;
+}
+
+const SiteProfile& SiteProfileRegistry::recognise(const PageSnapshot& page) const
+{
+    SiteProfile::Match match;
+    const SiteProfile* found = best(page, match);
+    return found ? *found : classic();
+}
+
+const SiteProfile& SiteProfileRegistry::recognise(const PageSnapshot& page, const QUrl& movieSite) const
+{
+    SiteProfile::Match match;
+    const SiteProfile* found = best(page, match);
+    const auto server = [](const QUrl& url) {
+        return std::tuple(url.host().toLower(), url.port(url.scheme() == u"https" ? 443 : 80));
+    };
+    // On the movie site a page with some of the classic markers is read by
+    // the classic steps, unless another profile knows it by its site, its
+    // layout or its structured description.
+    constexpr int fewestMarkers = 2;
+    const bool onMovieSite = movieSite.isValid() && !movieSite.host().isEmpty()
+                             && server(page.address) == server(movieSite)
+                             && forAddress(movieSite).kind() == SiteProfile::Kind::Classic;
+    if (!found
+        || (onMovieSite && match <= SiteProfile::ByAddress && classic().markersHeld(page) >= fewestMarkers))
+        return classic();
+    return *found;
 }
 
 const SiteProfile& SiteProfileRegistry::forAddress(const QUrl& address) const

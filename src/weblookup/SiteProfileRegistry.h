@@ -50,11 +50,19 @@ public:
     // higher priority; the profile for any page ("any site") when no other
     // recognises it, classic when there is none such.
     const SiteProfile& recognise(const PageSnapshot& page) const;
+    // The same, but a page on movieSite's server (the movie site of the
+    // settings, when no profile knows that server by its host) that holds
+    // some of the classic markers, in any order, is read by the classic steps
+    // unless a profile knows it by its site, its layout or its structured
+    // description.
+    const SiteProfile& recognise(const PageSnapshot& page, const QUrl& movieSite) const;
     // The profile for an address before its page is loaded (by host only).
     const SiteProfile& forAddress(const QUrl& address) const;
 
 private:
     void add(SiteProfile profile, const QString& origin);
+    // The profile that recognises page best, with how; nullptr when none does.
+    const SiteProfile* best(const PageSnapshot& page, SiteProfile::Match& match) const;
     void loadFile(const QString& path, bool shipped);
 
     std::vector<SiteProfile> m_profiles;

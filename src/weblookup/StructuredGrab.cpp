@@ -4,10 +4,27 @@
 #include "weblookup/PageSnapshot.h"
 #include "weblookup/SiteProfile.h"
 
+#include <algorithm>
+
 namespace quelto::weblookup {
 namespace {
 
 const QString TitlePage = QStringLiteral("title");
+
+// Several values of a list field in the page's order, each once, as the
+// catalogue writes lists.
+QString joinedList(const QStringList& values)
+{
+    QStringList distinct;
+    for (const QString& value : values) {
+        const bool known = std::any_of(distinct.cbegin(), distinct.cend(), [&value](const QString& d) {
+            return d.compare(value, Qt::CaseInsensitive) == 0;
+        });
+        if (!known)
+            distinct.append(value);
+    }
+    return distinct.join(QLatin1String(" / "));
+}
 
 } // namespace
 
@@ -56,14 +73,26 @@ void StructuredGrab::read(const PageSnapshot& page, const QString& pageName, con
                 field = values.first();
         }
     };
-    auto setCombo = [&](const QString& column, ComboField& field, bool person = false) {
-        if (columns.contains(column)) {
-            const QStringList values = found(column);
-            if (!values.isEmpty()) {
-                field.set(values.first());
-                if (person)
-                    reading.addPerson(values.first());
-            }
+    enum class Take
+    {
+        First,
+        FirstPerson,
+        All,       // a list: every genre, country
+        AllPeople, // a list of people: every director
+    };
+    auto setCombo = [&](const QString& column, ComboField& field, Take take = Take::First) {
+        if (!columns.contains(column))
+            return;
+        const QStringList values = found(column);
+        if (values.isEmpty())
+            return;
+        const bool all = take == Take::All || take == Take::AllPeople;
+        field.set(all ? joinedList(values) : values.first());
+        if (take == Take::FirstPerson)
+            reading.addPerson(values.first());
+        if (take == Take::AllPeople) {
+            for (const QString& name : values)
+                reading.addPerson(name);
         }
     };
 
@@ -76,9 +105,9 @@ void StructuredGrab::read(const PageSnapshot& page, const QString& pageName, con
                                                         : QStringLiteral("%1 (%2)").arg(names.first(), m_fields.mv_year);
     }
     // The people before the company, which must not name one of them.
-    setCombo(QStringLiteral("mv_director"), m_fields.mvDirector, true);
-    setCombo(QStringLiteral("mv_book"), m_fields.mvBook, true);
-    setCombo(QStringLiteral("mv_music"), m_fields.mvMusic, true);
+    setCombo(QStringLiteral("mv_director"), m_fields.mvDirector, Take::AllPeople);
+    setCombo(QStringLiteral("mv_book"), m_fields.mvBook, Take::FirstPerson);
+    setCombo(QStringLiteral("mv_music"), m_fields.mvMusic, Take::FirstPerson);
     if (columns.contains(QStringLiteral("mv_cast"))) {
         const QStringList names = found(QStringLiteral("mv_cast"));
         // A list no longer than the one already read adds nothing (the title
@@ -97,8 +126,8 @@ void StructuredGrab::read(const PageSnapshot& page, const QString& pageName, con
         for (const QString& name : names)
             reading.addPerson(name);
     }
-    setCombo(QStringLiteral("mv_genre"), m_fields.mvGenre);
-    setCombo(QStringLiteral("mv_country"), m_fields.mv_country);
+    setCombo(QStringLiteral("mv_genre"), m_fields.mvGenre, Take::All);
+    setCombo(QStringLiteral("mv_country"), m_fields.mv_country, Take::All);
     setCombo(QStringLiteral("mv_language"), m_fields.mv_lang);
     setCombo(QStringLiteral("mv_color"), m_fields.mvColor);
     setCombo(QStringLiteral("mv_sound"), m_fields.mvSound);

@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <QSet>
+#include <algorithm>
 
 namespace quelto::weblookup::ValueCheck {
 namespace {
@@ -141,6 +142,8 @@ QString refusal(const QString& column, const QString& value)
         return QStringLiteral("no name");
     if (value.size() > (isPersonColumn(column) ? longestName : longestValue))
         return QStringLiteral("too long for the field");
+    if ((column == u"mv_country" || column == u"mv_genre") && std::any_of(value.cbegin(), value.cend(), [](QChar c) { return c.isDigit(); }))
+        return QStringLiteral("a number, no name");
     if (column == u"mv_sound" && !value.contains(soundFormat()))
         return QStringLiteral("not a sound format");
     if (column == u"mv_color" && !value.contains(colourWords()))

@@ -86,6 +86,7 @@ class TestCommandLineLookup : public QObject
 private slots:
     void printsTheGrabbedFieldsAsJson();
     void failedSecondaryPageIsListed();
+    void classicLayoutWithoutLinks();
     void failuresExitNonZero_data();
     void failuresExitNonZero();
     void savedPagesOfRealSites();
@@ -156,6 +157,26 @@ void TestCommandLineLookup::failedSecondaryPageIsListed()
     QCOMPARE(failed.at(0).toObject().value(QLatin1String("reason")).toString(), QStringLiteral("not found (404)"));
     QVERIFY(failed.at(0).toObject().value(QLatin1String("address")).toString().contains(QLatin1String("/Credits?Grandma")));
     QVERIFY2(run.err.contains(QStringLiteral("credits page not found (404)")), qPrintable(run.err));
+}
+
+void TestCommandLineLookup::classicLayoutWithoutLinks()
+{
+    // A server that is not the movie site of the settings, with title pages
+    // in the classic layout that do not link on: the classic steps by the
+    // page's markers, with the addresses they build.
+    SampleSite site;
+    QVERIFY(site.listen());
+    site.setTitlePageLinks(false);
+    for (const SampleSite::Movie& movie : SampleSite::movies()) {
+        const Run run = runLookup(site.titlePage(movie).toString());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.json.value(QLatin1String("lookup")).toObject().value(QLatin1String("profile")).toString(),
+                 QStringLiteral("classic"));
+        QVERIFY(run.json.value(QLatin1String("mv_book")).toString().startsWith(movie.writers.value(0).section(QLatin1String(" ("), 0, 0)));
+        QCOMPARE(run.json.value(QLatin1String("mv_cast6")).toString().trimmed(), movie.cast.value(0).name);
+        QCOMPARE(run.json.value(QLatin1String("mv_music")).toString(), movie.music);
+        QCOMPARE(run.json.value(QLatin1String("mv_producer")).toString(), movie.companies.value(0));
+    }
 }
 
 void TestCommandLineLookup::failuresExitNonZero_data()

@@ -160,6 +160,8 @@ private slots:
     void searchOpenAndGrab();
     void grabFillsEveryField_data();
     void grabFillsEveryField();
+    void classicStepsWithoutLinks_data();
+    void classicStepsWithoutLinks();
     void searchbtnDisablesGrabitUntilTheResultsHaveLoaded();
     void cancelDuringTheCreditsPage();
     void cancelDuringTheCompaniesPage();
@@ -320,6 +322,41 @@ void TestLookupWorkflow::grabFillsEveryField()
     QCOMPARE(l.requestsFor(QStringLiteral("/Credits?")), 1);
     QCOMPARE(l.requestsFor(QStringLiteral("/Companies?")), 1);
     QVERIFY(l.site.requests().contains(QStringLiteral("/Credits?") + title));
+}
+
+void TestLookupWorkflow::classicStepsWithoutLinks_data()
+{
+    QTest::addColumn<QString>("title");
+    for (const SampleSite::Movie& movie : SampleSite::movies())
+        QTest::newRow(qPrintable(movie.id)) << movie.title;
+}
+
+void TestLookupWorkflow::classicStepsWithoutLinks()
+{
+    // Title pages of the movie site that do not link to their credits and
+    // companies pages: the classic steps build those addresses themselves.
+    QFETCH(QString, title);
+    Lookup l;
+    l.site.setTitlePageLinks(false);
+    QVERIFY(l.openTitlePage(title));
+    // The progress window stays from the first further page to the last.
+    bool shownBetweenPages = false;
+    connect(&l.workflow(), &LookupWorkflow::creditsDone, &l.workflow(),
+            [&l, &shownBetweenPages] { shownBetweenPages = l.workflow().transf()->isVisible(); });
+    QVERIFY(l.grab());
+    QVERIFY(shownBetweenPages);
+    QVERIFY(!l.workflow().transf()->isVisible());
+    const SampleSite::Movie& movie = *SampleSite::movie(title);
+    QCOMPARE(l.workflow().lastResult().profile, QStringLiteral("classic"));
+    const Fields got = l.fields();
+    const completion::SpellingMap spellings;
+    QVERIFY2(got.value(QStringLiteral("mv_book")).startsWith(movie.writers.value(0).section(QLatin1String(" ("), 0, 0)),
+             qPrintable(got.value(QStringLiteral("mv_book"))));
+    QCOMPARE(got.value(QStringLiteral("mv_cast6")).trimmed(), movie.cast.value(0).name);
+    QCOMPARE(got.value(QStringLiteral("mv_music")), spellings.spell(movie.music, {}));
+    QCOMPARE(got.value(QStringLiteral("mv_producer")), spellings.spell(movie.companies.value(0), {}));
+    QCOMPARE(l.requestsFor(QStringLiteral("/Credits?")), 1);
+    QCOMPARE(l.requestsFor(QStringLiteral("/Companies?")), 1);
 }
 
 void TestLookupWorkflow::searchbtnDisablesGrabitUntilTheResultsHaveLoaded()

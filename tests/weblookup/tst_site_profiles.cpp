@@ -63,6 +63,7 @@ private slots:
     void formatsRatings();
     void titleAndYearAsShown();
     void laterPagesNeverEmptyAField();
+    void listFieldsTakeEveryValue();
     void summarises();
     void keepsToTheTitlePagesSite();
     void reportsBrokenProfiles();
@@ -161,6 +162,40 @@ void TestSiteProfiles::recognisesPages()
 
     QCOMPARE(m_registry.forAddress(QUrl(QStringLiteral("https://www.imdb.com/"))).name(), QStringLiteral("IMDb"));
     QCOMPARE(m_registry.forAddress(QUrl(QStringLiteral("http://127.0.0.1:8080/"))).name(), QStringLiteral("classic"));
+
+    // The classic layout by its markers, in their order, with no link to the
+    // credits page: over the IMDb addresses, but not over IMDb's own links.
+    const QString classicText = QStringLiteral("Directed by\nA\nGenre: Drama\nCountry: Italy\nLanguage: Italian\n"
+                                               "Color: Black and White\nSound Mix: Mono\n");
+    QCOMPARE(name({{QStringLiteral("text"), classicText}}), QStringLiteral("classic"));
+    QCOMPARE(name({{QStringLiteral("text"), QStringLiteral("Sound Mix: Mono\n") + classicText.section(u'\n', 0, 5)}}),
+             QStringLiteral("IMDb"));
+    const QJsonArray imdbLinks{QJsonObject{{QStringLiteral("text"), QStringLiteral("Full credits")},
+                                           {QStringLiteral("href"), QStringLiteral("http://127.0.0.1:8080/title/tt0000001/fullcredits")}}};
+    QCOMPARE(name({{QStringLiteral("text"), classicText}, {QStringLiteral("links"), imdbLinks}}), QStringLiteral("IMDb"));
+
+    // A page on the movie site of the settings with some of the markers, in
+    // any order, is classic unless a profile knows that site by its host, or
+    // the page by more than its address.
+    const QUrl movieSite(QStringLiteral("http://127.0.0.1:8080"));
+    const QString someMarkers = QStringLiteral("Country: Italy\nDirected by\nA\n");
+    const PageSnapshot plain = snapshot({{QStringLiteral("url"), QStringLiteral("http://127.0.0.1:8080/title/tt1/")},
+                                         {QStringLiteral("text"), someMarkers}});
+    QCOMPARE(m_registry.recognise(plain, movieSite).name(), QStringLiteral("classic"));
+    QCOMPARE(m_registry.recognise(plain, QUrl(QStringLiteral("http://127.0.0.1:8081"))).name(), QStringLiteral("IMDb"));
+    const PageSnapshot other = snapshot({{QStringLiteral("url"), QStringLiteral("http://127.0.0.1:8080/film/1")},
+                                         {QStringLiteral("text"), someMarkers}});
+    QCOMPARE(m_registry.recognise(other, movieSite).name(), QStringLiteral("classic"));
+    QCOMPARE(m_registry.recognise(other, {}).name(), QStringLiteral("any site"));
+    // Another site's page kept on the movie site: read as that site's.
+    const PageSnapshot foreign = snapshot({{QStringLiteral("url"), QStringLiteral("http://127.0.0.1:8080/film/1")},
+                                           {QStringLiteral("text"), QStringLiteral("Режиссёр\nМейв Дойл\nСтрана\n")}});
+    QCOMPARE(m_registry.recognise(foreign, movieSite).name(), QStringLiteral("any site"));
+    const PageSnapshot described = snapshot({{QStringLiteral("url"), QStringLiteral("http://127.0.0.1:8080/film/1")},
+                                             {QStringLiteral("text"), someMarkers}, {QStringLiteral("jsonLd"), movieLd}});
+    QCOMPARE(m_registry.recognise(described, movieSite).name(), QStringLiteral("schema.org"));
+    const PageSnapshot imdbPage = snapshot({{QStringLiteral("url"), QStringLiteral("https://www.imdb.com/title/tt1/")}});
+    QCOMPARE(m_registry.recognise(imdbPage, QUrl(QStringLiteral("https://www.imdb.com"))).name(), QStringLiteral("IMDb"));
 }
 
 void TestSiteProfiles::buildsAddresses()
@@ -311,6 +346,35 @@ void TestSiteProfiles::titleAndYearAsShown()
     }
 }
 
+void TestSiteProfiles::listFieldsTakeEveryValue()
+{
+    // Genres, countries and directors as the catalogue writes lists: each
+    // once, a list given as one text taken apart, a number passed over, no
+    // more than a film has.
+    QStringList directors;
+    for (int i = 1; i <= 8; ++i)
+        directors << QStringLiteral("Director %1").arg(i);
+    const PageSnapshot page = snapshot(
+        {{QStringLiteral("url"), QStringLiteral("http://127.0.0.1:8080/film/1")},
+         {QStringLiteral("title"), QStringLiteral("Film (1990)")},
+         {QStringLiteral("labelled"),
+          QJsonArray{labelled(QStringLiteral("Directed by"), directors),
+                     labelled(QStringLiteral("Genres"), {QStringLiteral("Genres: Action | Crime"), QStringLiteral("crime"),
+                                                         QStringLiteral("Drama")}),
+                     labelled(QStringLiteral("Country"), {QStringLiteral("Italy"), QStringLiteral("France"),
+                                                          QStringLiteral("104 min"), QStringLiteral("Italy")}),
+                     labelled(QStringLiteral("Music by"), {QStringLiteral("Composer One"), QStringLiteral("Composer Two")})}}});
+    const SiteProfile& profile = m_registry.recognise(page);
+    QCOMPARE(profile.name(), QStringLiteral("any site"));
+    StructuredGrab grab(profile, m_registry.labels());
+    grab.readTitlePage(page);
+    QCOMPARE(grab.fields().mvGenre.text, QStringLiteral("Action / Crime / Drama"));
+    QCOMPARE(grab.fields().mvGenre.toolTip, QStringLiteral("Action / Crime / Drama"));
+    QCOMPARE(grab.fields().mv_country.text, QStringLiteral("Italy / France"));
+    QCOMPARE(grab.fields().mvDirector.text, directors.mid(0, 6).join(QLatin1String(" / ")));
+    QCOMPARE(grab.fields().mvMusic.text, QStringLiteral("Composer One")); // one composer, as before
+}
+
 void TestSiteProfiles::laterPagesNeverEmptyAField()
 {
     const QJsonObject movie{{QStringLiteral("@type"), QStringLiteral("Movie")},
@@ -324,7 +388,7 @@ void TestSiteProfiles::laterPagesNeverEmptyAField()
                                  {QStringLiteral("jsonLd"), QJsonArray{QString::fromUtf8(json(movie))}},
                                  {QStringLiteral("labelled"), QJsonArray{labelled(QStringLiteral("Country of origin"), {QStringLiteral("Italy"), QStringLiteral("France")})}}}));
     QCOMPARE(grab.fields().mvBook.text, QStringLiteral("Writer One"));
-    QCOMPARE(grab.fields().mv_country.text, QStringLiteral("Italy"));
+    QCOMPARE(grab.fields().mv_country.text, QStringLiteral("Italy / France"));
     QCOMPARE(grab.fields().mvCast[1].toolTip, QStringLiteral("Star Two"));
 
     const SecondaryPage& credits = imdb().secondaryPages().at(0);
