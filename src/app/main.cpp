@@ -7,6 +7,7 @@
 #include "statistics/CommandLineStatistics.h"
 #include "webcatalogue/CommandLineWebCatalogue.h"
 #include "printing/CommandLinePdfExport.h"
+#include "tasks/FreezeProbe.h"
 #include "weblookup/CommandLineLookup.h"
 
 #include <QApplication>
@@ -73,6 +74,8 @@ int main(int argc, char** argv)
     QIcon icon(QStringLiteral(":/icons/org.quelto.Quelto-256.png"));
     icon.addFile(QStringLiteral(":/icons/org.quelto.Quelto-48.png"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.quelto.Quelto"), icon));
+    // The real-input checks measure how long the window is held up.
+    quelto::tasks::FreezeProbe::fromEnvironment(&app);
 
     const LaunchOptions launch = LaunchOptions::parse(QCoreApplication::arguments());
     if (launch.help) {

@@ -346,6 +346,32 @@ void RecordSet::placeRow(qint64 key, int position)
     setPosition(position);
 }
 
+bool RecordSet::dropRow(qint64 key)
+{
+    requireOpen();
+    if (!isUpdatable())
+        throw EngineError(QStringLiteral("Operation is not supported for this type of object."));
+    const auto at = std::find(m_keys.begin(), m_keys.end(), key);
+    if (at == m_keys.end())
+        return false;
+    m_edit.close();
+    const int index = int(at - m_keys.begin());
+    const bool wasCurrent = hasCurrentRow() && index == m_position;
+    const bool wasOnDeleted = m_onDeletedRow;
+    m_keys.erase(at);
+    touch();
+    int position = m_position;
+    if (index < m_position)
+        --position;
+    if (wasCurrent)
+        position = std::min(index, recordCount() - 1);
+    if (wasCurrent || !wasOnDeleted)
+        setPosition(position < 0 && recordCount() == 0 ? BeforeFirst : position);
+    else
+        m_position = position;
+    return true;
+}
+
 qint64 RecordSet::bookmark() const
 {
     requireCurrentRow();

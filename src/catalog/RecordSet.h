@@ -109,6 +109,11 @@ public:
     // taking it from where it stood if it was in the set, and makes it the
     // current row (a saved record moved to its place in the order).
     void placeRow(qint64 key, int position);
+    // Takes the row with a key out of an updatable set, the file untouched
+    // (a record that an Undo or Redo removed); false when it was not in the
+    // set. The current row stays current; when it was that row, the one that
+    // followed it (else the one before) becomes current.
+    bool dropRow(qint64 key);
     // Whether another program has changed the file since the rows were
     // found: only then does a requery after this set's own changes find
     // anything the set does not know.

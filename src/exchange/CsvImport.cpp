@@ -12,6 +12,7 @@
 #include "collection/RecordIdentity.h"
 #include "collection/TapeStore.h"
 #include "exchange/CsvColumns.h"
+#include "exchange/CsvConvertedRows.h"
 #include "exchange/CsvReader.h"
 #include "tasks/TaskControl.h"
 
@@ -19,6 +20,9 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <algorithm>
+#include <atomic>
+#include <thread>
 
 namespace quelto::exchange {
 namespace {
@@ -84,13 +88,14 @@ void CsvImport::check(const QString& cataloguePath, tasks::TaskControl* progress
     m_header.reset();
     m_refused.clear();
     m_refusedCount = m_acceptedCount = m_duplicateCount = 0;
+    m_duplicateRows.clear();
     m_fingerprints = RecordFingerprints();
 
-    const std::unique_ptr<QIODevice> device = openSource();
+    std::unique_ptr<QIODevice> device = openSource();
     const qint64 size = device->size();
-    CsvReader reader(*device);
+    auto reader = std::make_unique<CsvReader>(*device);
     CsvRecord record;
-    if (!reader.next(record))
+    if (!reader->next(record))
         throw EngineError(QStringLiteral("The CSV file is empty: its first line must name the columns."));
     m_header.emplace(record.fields);
 
@@ -101,40 +106,138 @@ void CsvImport::check(const QString& cataloguePath, tasks::TaskControl* progress
             m_stored << column;
     }
     m_fieldTarget.clear();
-    for (const QString& column : m_header->columns())
-        m_fieldTarget.push_back(column.isEmpty() || isBeside(column) ? -1 : int(m_stored.indexOf(column)));
+    m_fieldRule.clear();
+    for (const QString& column : m_header->columns()) {
+        const int target = column.isEmpty() || isBeside(column) ? -1 : int(m_stored.indexOf(column));
+        m_fieldTarget.push_back(target);
+        FieldRule rule;
+        if (target >= 0) {
+            rule.definition = &CsvColumns::columns()[size_t(CsvColumns::indexOf(column))];
+            rule.movie = CsvColumns::isMovieField(column);
+            rule.rating = column == QLatin1String("mv_rating");
+        }
+        m_fieldRule.push_back(rule);
+    }
+    m_titleValue = int(m_stored.indexOf(QStringLiteral("title")));
+    m_catalogValue = int(m_stored.indexOf(QStringLiteral("catalog")));
     m_coverField = int(m_header->columns().indexOf(CsvColumns::CoverColumn));
     m_tapeField = int(m_header->columns().indexOf(CsvColumns::TapeLengthColumn));
 
-    std::shared_ptr<catalog::SqliteConnection> stored;
+    // The records stored already are read on a thread of their own while the
+    // file's rows are read and checked; each accepted row keeps its
+    // fingerprint, and the few whose fingerprint a stored record shares are
+    // compared with it afterwards.
+    tasks::TaskControl building;
+    std::atomic<bool> built{false};
+    std::exception_ptr buildError;
+    std::thread builder;
     if (!cataloguePath.isEmpty()) {
-        if (progress)
-            progress->begin(QStringLiteral("Reading the records stored already..."));
         QStringList compared = m_stored;
         compared.removeAll(CollectorSchema::IdColumn);
-        m_fingerprints.build(cataloguePath, compared, progress);
-        stored = catalog::SqliteConnection::open(cataloguePath, catalog::SqliteConnection::Mode::OpenReadOnly);
+        m_fingerprints.setColumns(compared);
+        builder = std::thread([this, cataloguePath, &building, &built, &buildError] {
+            try {
+                m_fingerprints.build(cataloguePath, &building);
+            } catch (...) {
+                buildError = std::current_exception();
+            }
+            built = true;
+        });
     }
+    struct Join
+    {
+        std::thread& thread;
+        tasks::TaskControl& control;
+        ~Join()
+        {
+            if (thread.joinable()) {
+                control.cancel();
+                thread.join();
+            }
+        }
+    } join{builder, building};
+
     if (progress)
         progress->begin(QStringLiteral("Checking the rows of the file..."), size);
-    qint64 rows = 0;
-    while (reader.next(record)) {
+    const qsizetype idValue = m_stored.indexOf(CollectorSchema::IdColumn);
+    std::vector<std::pair<quint64, qint64>> fingerprints; // of the accepted rows, with their number
+    {
+        CsvConvertedRows rows(std::move(device), std::move(reader),
+                              [this](const std::vector<QVariant>& fields, QString& reason) { return convert(fields, reason); });
+        CsvConvertedRows::Row row;
+        qint64 count = 0;
+        while (rows.next(row)) {
+            if (!row.values) {
+                if (m_refused.size() < size_t(ListedRefusals))
+                    m_refused.push_back({row.record.line, row.reason});
+                ++m_refusedCount;
+            } else {
+                if (builder.joinable()) {
+                    if (idValue >= 0)
+                        row.values->erase(row.values->begin() + idValue);
+                    fingerprints.emplace_back(m_fingerprints.fingerprint(*row.values), m_acceptedCount);
+                }
+                ++m_acceptedCount;
+            }
+            if (progress && ++count % ProgressEvery == 0) {
+                progress->setDone(rows.bytesRead());
+                progress->throwIfCancelled();
+            }
+        }
+    }
+    if (!builder.joinable())
+        return;
+    if (progress) {
+        progress->begin(QStringLiteral("Reading the records stored already..."));
+        while (!built) {
+            const tasks::TaskControl::Snapshot done = building.snapshot();
+            progress->setProgress(done.done, done.total);
+            if (progress->cancelled())
+                building.cancel();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    builder.join();
+    if (buildError)
+        std::rethrow_exception(buildError);
+    if (progress)
+        progress->throwIfCancelled();
+
+    std::vector<qint64> candidates;
+    for (const auto& [fingerprint, number] : fingerprints) {
+        if (m_fingerprints.mayContain(fingerprint))
+            candidates.push_back(number);
+    }
+    fingerprints = {};
+    if (candidates.empty())
+        return;
+    // The rows that may be stored already are compared with the records, the
+    // file read once more.
+    if (progress)
+        progress->begin(QStringLiteral("Comparing with the records stored already..."), size);
+    const std::shared_ptr<catalog::SqliteConnection> stored =
+        catalog::SqliteConnection::open(cataloguePath, catalog::SqliteConnection::Mode::OpenReadOnly);
+    const std::unique_ptr<QIODevice> again = openSource();
+    CsvReader second(*again);
+    second.next(record);
+    qint64 number = 0;
+    size_t next = 0;
+    while (next < candidates.size() && second.next(record)) {
         QString reason;
         const std::optional<std::vector<QVariant>> values = convert(record.fields, reason);
-        if (!values) {
-            if (m_refused.size() < size_t(ListedRefusals))
-                m_refused.push_back({record.line, reason});
-            ++m_refusedCount;
-        } else {
-            ++m_acceptedCount;
-            if (stored && !m_fingerprints.isEmpty() && isStored(*stored, *values))
-                ++m_duplicateCount;
-        }
-        if (progress && ++rows % ProgressEvery == 0) {
-            progress->setDone(reader.bytesRead());
+        if (!values)
+            continue;
+        if (number++ != candidates[next])
+            continue;
+        ++next;
+        if (isStored(*stored, *values))
+            m_duplicateRows.push_back(number - 1);
+        if (progress && next % ProgressEvery == 0) {
+            progress->setDone(second.bytesRead());
             progress->throwIfCancelled();
         }
     }
+    m_duplicateCount = qint64(m_duplicateRows.size());
 }
 
 bool CsvImport::isStored(catalog::SqliteConnection& connection, const std::vector<QVariant>& values)
@@ -155,7 +258,6 @@ std::optional<std::vector<QVariant>> CsvImport::convert(const std::vector<QVaria
         reason = QStringLiteral("%1 fields where the first line names %2 columns").arg(fields.size()).arg(columns.size());
         return std::nullopt;
     }
-    const std::vector<CsvColumn>& known = CsvColumns::columns();
     std::vector<QVariant> values(size_t(m_stored.size()));
     QStringList problems;
     QStringList faulty; // columns already named in problems
@@ -171,7 +273,8 @@ std::optional<std::vector<QVariant>> CsvImport::convert(const std::vector<QVaria
             faulty << column;
             continue;
         }
-        const CsvColumn& definition = known[size_t(CsvColumns::indexOf(column))];
+        const FieldRule& rule = m_fieldRule[f];
+        const CsvColumn& definition = *rule.definition;
         if (definition.convert) {
             QString problem;
             QVariant value = definition.convert(text, problem);
@@ -183,9 +286,9 @@ std::optional<std::vector<QVariant>> CsvImport::convert(const std::vector<QVaria
             continue;
         }
         if (text.isEmpty()) {
-            if (!CsvColumns::isMovieField(column))
+            if (!rule.movie)
                 continue; // Null, like a missing medium; title and catalogue ID are checked below
-            text = column == QLatin1String("mv_rating") ? QStringLiteral("unknown") : QStringLiteral(" ");
+            text = rule.rating ? QStringLiteral("unknown") : QStringLiteral(" ");
         }
         if (text.size() > MaxText)
             problems << QStringLiteral("%1 is %2 characters long, more than %3").arg(column).arg(text.size()).arg(MaxText);
@@ -195,13 +298,13 @@ std::optional<std::vector<QVariant>> CsvImport::convert(const std::vector<QVaria
         problems << QStringLiteral("%1: \"%2\" is not a tape length in minutes (1 to %3).")
                         .arg(CsvColumns::TapeLengthColumn, fields[size_t(m_tapeField)].toString())
                         .arg(CsvColumns::MaxTapeLength);
-    const auto isBlank = [&](const char* column) {
-        const QVariant& v = values[size_t(m_stored.indexOf(QString::fromLatin1(column)))];
+    const auto isBlank = [&](int value) {
+        const QVariant& v = values[size_t(value)];
         return !v.isValid() || v.toString().trimmed().isEmpty();
     };
-    if (isBlank("title") && !faulty.contains(QLatin1String("title")))
+    if (isBlank(m_titleValue) && !faulty.contains(QLatin1String("title")))
         problems.prepend(QStringLiteral("no title"));
-    if (isBlank("catalog") && !faulty.contains(QLatin1String("catalog")))
+    if (isBlank(m_catalogValue) && !faulty.contains(QLatin1String("catalog")))
         problems.prepend(QStringLiteral("no catalogue ID"));
     if (!problems.isEmpty()) {
         reason = problems.join(QStringLiteral("; "));
@@ -261,7 +364,10 @@ qint64 CsvImport::appendRows(catalog::SqliteConnection& connection, Duplicates d
         names << CollectorSchema::IdColumn;
         marks << QStringLiteral("?");
     }
-    auto insert = connection.prepare(QStringLiteral("insert into archive (%1) values (%2)")
+    // "or fail": one row a statement, so nothing to take back within it, and
+    // SQLite keeps no statement journal for the indexes and the TEMP triggers
+    // (a failure ends the whole transaction anyway).
+    auto insert = connection.prepare(QStringLiteral("insert or fail into archive (%1) values (%2)")
                                          .arg(names.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
     std::unique_ptr<catalog::SqliteStatement> idTaken;
     qint64 nextId = 0;
@@ -278,31 +384,44 @@ qint64 CsvImport::appendRows(catalog::SqliteConnection& connection, Duplicates d
 
     if (progress)
         progress->begin(QStringLiteral("Storing the records..."), m_acceptedCount + m_refusedCount, QStringLiteral("rows"));
-    const std::unique_ptr<QIODevice> device = openSource();
-    CsvReader reader(*device);
-    CsvRecord record;
+    std::unique_ptr<QIODevice> device = openSource();
+    auto reader = std::make_unique<CsvReader>(*device);
+    CsvRecord header;
     const auto changed = [this] {
         return EngineError(QStringLiteral("The file \"%1\" changed while it was being imported; nothing was stored. "
                                           "Import it again.")
                                .arg(shown(m_path)));
     };
-    if (!reader.next(record) || CsvHeader(record.fields).columns() != m_header->columns())
+    if (!reader->next(header) || CsvHeader(header.fields).columns() != m_header->columns())
         throw changed();
+    // The file is read and checked again on a thread of its own while the
+    // rows are stored here.
+    CsvConvertedRows rows(std::move(device), std::move(reader),
+                          [this](const std::vector<QVariant>& fields, QString& reason) { return convert(fields, reason); });
+    CsvConvertedRows::Row row;
     qint64 accepted = 0;
     qint64 refused = 0;
     qint64 stored = 0;
-    qint64 rows = 0;
+    qint64 count = 0;
+    size_t nextDuplicate = 0;
     m_firstKey = 0;
     m_lastKey = -1;
-    while (reader.next(record)) {
-        QString reason;
-        const std::optional<std::vector<QVariant>> values = convert(record.fields, reason);
-        if (!values) {
+    while (rows.next(row)) {
+        const CsvRecord& record = row.record;
+        if (!row.values) {
             ++refused;
         } else {
+            const std::vector<QVariant>* values = &*row.values;
+            // Only a row check() found stored already can be one (the
+            // fingerprints are those of check()); it is compared again, as
+            // the catalogue may have changed since.
+            bool duplicate = false;
+            if (nextDuplicate < m_duplicateRows.size() && m_duplicateRows[nextDuplicate] == accepted) {
+                ++nextDuplicate;
+                duplicate = duplicates == Duplicates::Skip && isStored(connection, *values);
+            }
             ++accepted;
-            if (duplicates == Duplicates::Add || m_fingerprints.isEmpty() ||
-                !isStored(connection, *values)) {
+            if (!duplicate) {
                 for (size_t c = 0; c < values->size(); ++c)
                     insert->bind(int(c) + 1, (*values)[c]);
                 qint64 id = 0;
@@ -338,8 +457,8 @@ qint64 CsvImport::appendRows(catalog::SqliteConnection& connection, Duplicates d
                 }
             }
         }
-        if (progress && ++rows % ProgressEvery == 0) {
-            progress->setDone(rows);
+        if (progress && ++count % ProgressEvery == 0) {
+            progress->setDone(count);
             progress->throwIfCancelled();
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exchange/CsvColumns.h"
 #include "exchange/CsvHeader.h"
 #include "exchange/CsvReader.h"
 #include "exchange/RecordFingerprints.h"
@@ -35,7 +36,8 @@ struct RefusedRow
 // that a file of any size takes little memory.
 //
 // check() reads and checks every row and finds the rows identical to records
-// stored already; append() reads the file again and stores the rows that
+// stored already (the stored ones read on a second thread meanwhile);
+// append() reads the file again (on a thread of its own, while the rows are stored) and stores the rows that
 // passed, all in one write transaction through the catalogue's write checks
 // (a refused file is not touched; the backup is made before the first change).
 //
@@ -131,8 +133,19 @@ private:
     Opener m_open;
     std::optional<CsvHeader> m_header;
     std::vector<int> m_fieldTarget; // per field of the file: its place in the values, or -1
+    // What convert() needs of a field whose value is stored, found once.
+    struct FieldRule
+    {
+        const CsvColumn* definition = nullptr;
+        bool movie = false;  // a movie field: empty is " "
+        bool rating = false; // the rating: empty is "unknown"
+    };
+    std::vector<FieldRule> m_fieldRule; // per field of the file
     QStringList m_stored;           // the columns a row fills: the 24, then own columns the file has
+    int m_titleValue = -1;          // places of the title and the catalogue ID in the values
+    int m_catalogValue = -1;
     RecordFingerprints m_fingerprints;
+    std::vector<qint64> m_duplicateRows; // numbers of the accepted rows stored already, ascending
     std::vector<RefusedRow> m_refused;
     qint64 m_refusedCount = 0;
     qint64 m_acceptedCount = 0;

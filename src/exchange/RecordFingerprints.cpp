@@ -35,10 +35,11 @@ QByteArray storedText(const QVariant& value)
 
 } // namespace
 
-quint64 RecordFingerprints::fingerprint(const std::vector<QVariant>& values)
+quint64 RecordFingerprints::fingerprint(const std::vector<QVariant>& values) const
 {
     quint64 hash = 0;
-    for (const QVariant& value : values) {
+    for (const int key : m_keys) {
+        const QVariant& value = values[size_t(key)];
         if (!value.isValid() || value.isNull())
             hash = mix(hash, true, {});
         else
@@ -49,11 +50,37 @@ quint64 RecordFingerprints::fingerprint(const std::vector<QVariant>& values)
 
 void RecordFingerprints::build(const QString& path, const QStringList& columns, tasks::TaskControl* progress)
 {
+    setColumns(columns);
+    build(path, progress);
+}
+
+void RecordFingerprints::setColumns(const QStringList& columns)
+{
     m_columns = columns;
+    m_keys.clear();
+    for (const char* key : {"catalog", "title"}) {
+        for (qsizetype c = 0; c < columns.size(); ++c) {
+            if (columns.at(c).compare(QLatin1String(key), Qt::CaseInsensitive) == 0) {
+                m_keys.push_back(int(c));
+                break;
+            }
+        }
+    }
+    if (m_keys.empty()) {
+        for (qsizetype c = 0; c < columns.size(); ++c)
+            m_keys.push_back(int(c));
+    }
+}
+
+void RecordFingerprints::build(const QString& path, tasks::TaskControl* progress)
+{
     m_entries.clear();
     m_row.reset();
     m_preparedOn = nullptr;
-    catalog::ArchiveReader reader(path, columns);
+    QStringList keys;
+    for (const int key : m_keys)
+        keys << m_columns.at(key);
+    catalog::ArchiveReader reader(path, keys);
     if (progress)
         progress->setTotal(reader.maxRowid());
     reader.readAll();
@@ -70,6 +97,12 @@ void RecordFingerprints::build(const QString& path, const QStringList& columns, 
     }
     std::sort(m_entries.begin(), m_entries.end());
     m_entries.shrink_to_fit();
+}
+
+bool RecordFingerprints::mayContain(quint64 fingerprint) const
+{
+    const auto it = std::lower_bound(m_entries.begin(), m_entries.end(), Entry{fingerprint, 0});
+    return it != m_entries.end() && it->fingerprint == fingerprint;
 }
 
 bool RecordFingerprints::contains(catalog::SqliteConnection& connection, const std::vector<QVariant>& values)

@@ -30,6 +30,9 @@ public:
     // The record to show once the change was undone or redone; 0 for none.
     virtual qint64 recordAfterUndo() const { return 0; }
     virtual qint64 recordAfterRedo() const { return 0; }
+    // The one record the change added, removed or changed; 0 for a change
+    // of many records or of an option list.
+    virtual qint64 record() const { return 0; }
     // The option list it changed; empty for a change of records.
     virtual QString optionList() const { return {}; }
     // False when an undone change keeps nothing to redo it with.

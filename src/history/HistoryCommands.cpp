@@ -7,6 +7,7 @@
 #include "editing/OptionFields.h"
 #include "editing/RecordDisplay.h"
 #include "editing/RecordForm.h"
+#include "editing/RecordPlacement.h"
 #include "editing/UserPrompts.h"
 #include "history/CatalogHistory.h"
 
@@ -89,6 +90,33 @@ void HistoryCommands::run(bool undoing)
     }
 }
 
+bool HistoryCommands::placeOnly(const history::CatalogChange& change)
+{
+    // One record added, removed or changed, and nothing else changed in the
+    // file: the set takes it in or out at its place in the order, without
+    // running its query again (a pass over a million records).
+    catalog::CatalogState& state = m_window.state;
+    catalog::RecordSet& set = *state.current;
+    const qint64 key = change.record();
+    if (key == 0 || !set.isOpen() || !set.isUpdatable() ||
+        set.table().compare(QLatin1String("archive"), Qt::CaseInsensitive) != 0 || set.changedElsewhere())
+        return false;
+    try {
+        catalog::SqliteConnection& connection = *state.database->connection();
+        auto stored = connection.prepare(QStringLiteral("select 1 from archive where rowid = ?"));
+        stored->bindInt64(1, key);
+        const bool exists = stored->step();
+        stored.reset();
+        if (exists)
+            editing::RecordPlacement::place(set, connection, key);
+        else
+            set.dropRow(key);
+        return true;
+    } catch (const EngineError&) {
+        return false; // the query again
+    }
+}
+
 void HistoryCommands::showAfter(const history::CatalogChange& change, bool undone)
 {
     catalog::CatalogState& state = m_window.state;
@@ -105,6 +133,14 @@ void HistoryCommands::showAfter(const history::CatalogChange& change, bool undon
         return;
     }
     catalog::RecordSet& set = *state.current;
+    if (placeOnly(change)) {
+        if (set.bof() && set.eof())
+            display.clearFields();
+        else
+            display.recordToForm();
+        display.showRecordCount();
+        return;
+    }
     const qint64 shown = set.hasCurrentRow() ? set.bookmark() : 0;
     const qint64 changed = undone ? change.recordAfterUndo() : change.recordAfterRedo();
     try {

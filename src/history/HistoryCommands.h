@@ -42,6 +42,9 @@ public:
 private:
     void run(bool undoing);
     void showAfter(const history::CatalogChange& change, bool undone);
+    // Puts the change's one record in or out of the set on show; false when
+    // the set must run its query again.
+    bool placeOnly(const history::CatalogChange& change);
     void showMenuState();
 
     editing::WindowParts m_window;

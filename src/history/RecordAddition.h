@@ -17,6 +17,7 @@ public:
     QString name() const override; // New Record "Casablanca (1942)"
     void undo(catalog::SqliteConnection& connection, bool force) override;
     void redo(catalog::SqliteConnection& connection, bool force) override;
+    qint64 record() const override { return m_record.row.rowid; }
     qint64 recordAfterRedo() const override { return m_record.row.rowid; }
 
 private:

@@ -17,6 +17,7 @@ public:
     QString name() const override; // Save "Casablanca (1942)"
     void undo(catalog::SqliteConnection& connection, bool force) override;
     void redo(catalog::SqliteConnection& connection, bool force) override;
+    qint64 record() const override { return m_after.rowid; }
     qint64 recordAfterUndo() const override { return m_before.rowid; }
     qint64 recordAfterRedo() const override { return m_after.rowid; }
 

@@ -125,21 +125,33 @@ int LoanStore::overdueCount(const QDate& today) const
 
 QHash<QByteArray, QStringList> LoanStore::titlesOf(const std::vector<Loan>& loans) const
 {
-    QHash<QByteArray, QStringList> titles;
     if (loans.empty() || !m_db.hasTable(QStringLiteral("archive")))
+        return {};
+    QStringList catalogs;
+    for (const Loan& loan : loans)
+        catalogs << loan.catalog;
+    return titlesOf(*m_db.connection(), catalogs);
+}
+
+QHash<QByteArray, QStringList> LoanStore::titlesOf(catalog::SqliteConnection& connection, const QStringList& catalogs)
+{
+    QHash<QByteArray, QStringList> titles;
+    if (catalogs.isEmpty())
         return titles;
     QStringList marks;
-    for (size_t i = 0; i < loans.size(); ++i)
+    for (qsizetype i = 0; i < catalogs.size(); ++i)
         marks << QStringLiteral("?%1").arg(i + 1);
     // The catalogue's text order compares the IDs.
-    auto query = m_db.connection()->prepare(
+    auto query = connection.prepare(
         QStringLiteral("select catalog, title from archive where catalog in (%1) order by title").arg(marks.join(u',')));
-    for (size_t i = 0; i < loans.size(); ++i)
-        query->bind(int(i) + 1, loans[i].catalog);
+    for (qsizetype i = 0; i < catalogs.size(); ++i)
+        query->bind(int(i) + 1, catalogs.at(i));
     while (query->step())
         titles[tapeKey(query->value(0).toString())] << query->value(1).toString();
     return titles;
 }
+
+QString LoanStore::cataloguePath() const { return m_db.path(); }
 
 bool LoanStore::tapeExists(const QString& catalog) const
 {

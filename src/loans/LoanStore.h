@@ -51,7 +51,13 @@ public:
 
     // The titles on each tape of the loans, keyed by tapeKey().
     QHash<QByteArray, QStringList> titlesOf(const std::vector<Loan>& loans) const;
+    // The same for media IDs, on any connection to the catalogue (a reading
+    // one of a worker thread: without an index on the media ID it is a pass
+    // over archive).
+    static QHash<QByteArray, QStringList> titlesOf(catalog::SqliteConnection& connection, const QStringList& catalogs);
     bool tapeExists(const QString& catalog) const;
+    // The catalogue file the store reads.
+    QString cataloguePath() const;
     // The tape's loan when the row is the tape's last record in the
     // catalogue: deleting the row leaves the loan without its tape.
     std::optional<Loan> loanOfLastRecord(qint64 rowid) const;

@@ -1,9 +1,11 @@
 #include "loans/LoansWindow.h"
 
+#include "catalog/BackgroundQuery.h"
 #include "catalog/EngineError.h"
 #include "loans/LoanCommands.h"
 #include "loans/LoanStore.h"
 #include "loans/LoanText.h"
+#include "tasks/BackgroundTask.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -15,6 +17,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QScrollBar>
+#include <QSet>
 #include <QStringListModel>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -43,6 +46,11 @@ QString titlesText(const QHash<QByteArray, QStringList>& titles, const QString& 
     const QStringList list = titles.value(LoanStore::tapeKey(catalog));
     return list.isEmpty() ? QStringLiteral("(no longer in the catalogue)") : list.join(QStringLiteral("; "));
 }
+
+// The movies column of a row whose titles are still being read.
+constexpr int MoviesColumn = 4;
+constexpr int TitlesPending = Qt::UserRole + 1;
+const QString Pending = QStringLiteral("...");
 
 // The tapes out now are read a page at a time: the window opens at once
 // however many there are, and scrolling reads on.
@@ -192,6 +200,7 @@ void LoansWindow::showEvent(QShowEvent* event)
 void LoansWindow::refresh()
 {
     const QString selected = m_current->currentItem() ? m_current->currentItem()->text(0) : QString();
+    stopReadingTitles(m_current);
     m_current->clear();
     m_currentFetched = 0;
     m_currentComplete = false;
@@ -242,14 +251,14 @@ void LoansWindow::fetchMoreCurrent()
         const std::vector<Loan> loans = store.currentLoans(m_currentFetched, LoansPage);
         m_currentFetched += int(loans.size());
         m_currentComplete = int(loans.size()) < LoansPage;
-        const auto titles = store.titlesOf(loans);
+        QStringList catalogs;
         for (const Loan& loan : loans) {
             QString due = LoanText::date(loan.due);
             if (const int days = loan.daysOverdue(today); days > 0)
                 due += days == 1 ? QStringLiteral(" (1 day overdue)") : QStringLiteral(" (%1 days overdue)").arg(days);
-            auto* item = new QTreeWidgetItem(
-                m_current, {loan.catalog, loan.borrower, LoanText::date(loan.lent), due, titlesText(titles, loan.catalog)});
-            item->setToolTip(4, item->text(4));
+            auto* item = new QTreeWidgetItem(m_current, {loan.catalog, loan.borrower, LoanText::date(loan.lent), due, Pending});
+            item->setData(MoviesColumn, TitlesPending, true);
+            catalogs << loan.catalog;
             if (!loan.note.isEmpty())
                 item->setToolTip(1, loan.note);
             if (loan.isOverdue(today)) {
@@ -257,10 +266,58 @@ void LoansWindow::fetchMoreCurrent()
                     item->setForeground(c, Overdue);
             }
         }
+        readTitles(m_current, 0, catalogs);
     } catch (const catalog::EngineError& error) {
         m_currentComplete = true;
         new QTreeWidgetItem(m_current, {QString(), error.message()});
     }
+}
+
+void LoansWindow::readTitles(QTreeWidget* list, int catalogColumn, const QStringList& catalogs)
+{
+    if (catalogs.isEmpty())
+        return;
+    QString path;
+    try {
+        path = m_commands.store().cataloguePath();
+    } catch (const catalog::EngineError&) {
+        return;
+    }
+    auto titles = std::make_shared<QHash<QByteArray, QStringList>>();
+    auto task = tasks::BackgroundTask::start([path, catalogs, titles](tasks::TaskControl& control) {
+        catalog::BackgroundQuery::run(path, control, [&](catalog::SqliteConnection& connection) {
+            *titles = LoanStore::titlesOf(connection, catalogs);
+        });
+    });
+    m_titleReads[list].push_back(task);
+    QSet<QByteArray> asked;
+    for (const QString& catalog : catalogs)
+        asked.insert(LoanStore::tapeKey(catalog));
+    task->whenOver(this, [this, list, catalogColumn, weak = std::weak_ptr<tasks::BackgroundTask>(task), titles, asked] {
+        const std::shared_ptr<tasks::BackgroundTask> task = weak.lock();
+        if (!task)
+            return; // dropped: the list was read again
+        auto& reads = m_titleReads[list];
+        reads.erase(std::remove(reads.begin(), reads.end(), task), reads.end());
+        if (task->outcome() == tasks::BackgroundTask::Outcome::Cancelled)
+            return;
+        const bool done = task->outcome() == tasks::BackgroundTask::Outcome::Done;
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* item = list->topLevelItem(i);
+            if (!item->data(MoviesColumn, TitlesPending).toBool() || !asked.contains(LoanStore::tapeKey(item->text(catalogColumn))))
+                continue;
+            item->setData(MoviesColumn, TitlesPending, false);
+            item->setText(MoviesColumn, done ? titlesText(*titles, item->text(catalogColumn)) : QStringLiteral("(not read: %1)").arg(task->failure()));
+            item->setToolTip(MoviesColumn, item->text(MoviesColumn));
+        }
+    });
+}
+
+void LoansWindow::stopReadingTitles(QTreeWidget* list)
+{
+    for (const auto& task : m_titleReads[list])
+        task->cancel();
+    m_titleReads[list].clear();
 }
 
 void LoansWindow::fillTapeHistory()
@@ -283,6 +340,7 @@ void LoansWindow::fillTapeHistory()
 
 void LoansWindow::fillBorrowerHistory()
 {
+    stopReadingTitles(m_borrowerHistory);
     m_borrowerHistory->clear();
     const QString borrower = m_borrowerChoice->currentText();
     if (borrower.isEmpty())
@@ -290,15 +348,17 @@ void LoansWindow::fillBorrowerHistory()
     try {
         const LoanStore store = m_commands.store();
         const std::vector<Loan> loans = store.historyOfBorrower(borrower);
-        const auto titles = store.titlesOf(loans);
+        QStringList catalogs;
         for (const Loan& loan : loans) {
             auto* item = new QTreeWidgetItem(
                 m_borrowerHistory,
                 {loan.catalog, LoanText::date(loan.lent), LoanText::date(loan.due),
-                 loan.isCurrent() ? QStringLiteral("out now") : LoanText::date(loan.returned),
-                 titlesText(titles, loan.catalog)});
-            item->setToolTip(4, item->text(4));
+                 loan.isCurrent() ? QStringLiteral("out now") : LoanText::date(loan.returned), Pending});
+            item->setData(MoviesColumn, TitlesPending, true);
+            if (!catalogs.contains(loan.catalog))
+                catalogs << loan.catalog;
         }
+        readTitles(m_borrowerHistory, 0, catalogs);
     } catch (const catalog::EngineError&) {
     }
     for (int c = 0; c < 4; ++c)

@@ -1,12 +1,19 @@
 #pragma once
 
 #include <QWidget>
+#include <map>
+#include <memory>
+#include <vector>
 
 class QComboBox;
 class QPushButton;
 class QSpinBox;
 class QTabWidget;
 class QTreeWidget;
+
+namespace quelto::tasks {
+class BackgroundTask;
+}
 
 namespace quelto::loans {
 
@@ -51,6 +58,11 @@ private:
     void fillBorrowerHistory();
     void returnSelected();
     void updateButtons();
+    // The rows of a list show "..." for their movies until the titles of
+    // their media IDs are read on a worker thread (a pass over archive at a
+    // million records), then the titles.
+    void readTitles(QTreeWidget* list, int catalogColumn, const QStringList& catalogs);
+    void stopReadingTitles(QTreeWidget* list);
 
     LoanCommands& m_commands;
     QTabWidget* m_tabs;
@@ -64,6 +76,7 @@ private:
     int m_currentFetched = 0; // loans read into m_current so far
     bool m_currentComplete = true;
     bool m_choicesRead = false;
+    std::map<QTreeWidget*, std::vector<std::shared_ptr<tasks::BackgroundTask>>> m_titleReads;
 };
 
 } // namespace quelto::loans

@@ -26,6 +26,15 @@ void PageFitter::fit(PrintPage& page, double printableWidth)
     for (const TextItem& item : page.texts)
         bands.push_back({hasInk(item), inkTop(item), inkBottom(item)});
 
+    // The texts by the top of their band, to find those beside each quickly.
+    std::vector<size_t> order(bands.size());
+    double tallest = 0;
+    for (size_t i = 0; i < bands.size(); ++i) {
+        order[i] = i;
+        tallest = std::max(tallest, bands[i].bottom - bands[i].top);
+    }
+    std::stable_sort(order.begin(), order.end(), [&bands](size_t a, size_t b) { return bands[a].top < bands[b].top; });
+
     std::vector<TextItem> fitted;
     fitted.reserve(page.texts.size());
     for (size_t i = 0; i < page.texts.size(); ++i) {
@@ -34,14 +43,14 @@ void PageFitter::fit(PrintPage& page, double printableWidth)
             fitted.push_back(item);
             continue;
         }
-        const double room = roomEnd(page, bands, i, printableWidth) - item.x;
+        const double room = roomEnd(page, bands, i, printableWidth, order, tallest) - item.x;
         fitted.push_back(TextMetrics::width(item.font, item.text) <= room ? item : shortened(item, room));
     }
     page.texts = std::move(fitted);
 }
 
 double PageFitter::roomEnd(const PrintPage& page, const std::vector<Band>& bands, size_t index,
-                           double printableWidth)
+                           double printableWidth, const std::vector<size_t>& order, double tallest)
 {
     const TextItem& item = page.texts[index];
     double end = printableWidth;
@@ -57,13 +66,24 @@ double PageFitter::roomEnd(const PrintPage& page, const std::vector<Band>& bands
         end = std::min(end, frame->x2 - Gap);
 
     const Band& band = bands[index];
-    for (size_t j = 0; j < page.texts.size(); ++j) {
+    const auto overlapping = [&](size_t j) {
         const Band& other = bands[j];
         if (j == index || !other.ink || page.texts[j].x <= item.x)
-            continue;
+            return;
         if (other.top < band.bottom && band.top < other.bottom)
             end = std::min(end, page.texts[j].x - Gap);
+    };
+    if (order.empty()) {
+        for (size_t j = 0; j < page.texts.size(); ++j)
+            overlapping(j);
+        return end;
     }
+    // Only the texts whose band can meet this one's: those that start
+    // between its top less the tallest band and its bottom.
+    auto j = std::lower_bound(order.begin(), order.end(), band.top - tallest,
+                              [&bands](size_t k, double top) { return bands[k].top < top; });
+    for (; j != order.end() && bands[*j].top < band.bottom; ++j)
+        overlapping(*j);
     return end;
 }
 

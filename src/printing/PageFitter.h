@@ -29,16 +29,19 @@ public:
     static double inkBottom(const TextItem& item);
     static bool hasInk(const TextItem& item);
 
-private:
+    // The height of a text's ink, and whether it has any.
     struct Band
     {
         bool ink;
         double top;
         double bottom;
     };
-    // Where the room of the page's text index ends on the right.
+    // Where the room of the page's text index ends on the right. order: the
+    // texts' indices by their band's top, tallest: the tallest band (an
+    // empty order: every text is looked at).
     static double roomEnd(const PrintPage& page, const std::vector<Band>& bands, size_t index,
-                          double printableWidth);
+                          double printableWidth,
+                          const std::vector<size_t>& order = {}, double tallest = 0);
 };
 
 } // namespace quelto::printing

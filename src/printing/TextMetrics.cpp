@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QImage>
+#include <deque>
 
 namespace quelto::printing {
 namespace {
@@ -23,7 +24,25 @@ const QPaintDevice& grid()
     return device;
 }
 
-QFontMetricsF metrics(const TextFont& font) { return QFontMetricsF(TextMetrics::qfont(font), &grid()); }
+// The metrics of the few fonts a list uses, made once per thread: making a
+// QFont and its metrics for every text took most of a long list's layout.
+const QFontMetricsF& metrics(const TextFont& font)
+{
+    struct Entry
+    {
+        TextFont font;
+        QFontMetricsF metrics;
+    };
+    thread_local std::deque<Entry> made;
+    for (const Entry& entry : made) {
+        if (entry.font == font)
+            return entry.metrics;
+    }
+    if (made.size() >= 64)
+        made.pop_front();
+    made.push_back({font, QFontMetricsF(TextMetrics::qfont(font), &grid())});
+    return made.back().metrics;
+}
 
 } // namespace
 
@@ -46,7 +65,7 @@ double TextMetrics::descent(const TextFont& font) { return metrics(font).descent
 
 double TextMetrics::capTop(const TextFont& font)
 {
-    const QFontMetricsF m = metrics(font);
+    const QFontMetricsF& m = metrics(font);
     return (m.ascent() - m.capHeight()) / PixelsPerMm;
 }
 

@@ -8,6 +8,7 @@
 #include "collection/TapeSpace.h"
 #include "editing/CoverField.h"
 #include "catalog/Database.h"
+#include "catalog/RecordSet.h"
 #include "catalog/SqliteConnection.h"
 #include "editing/OptionListEditor.h"
 #include "history/RecordCompanions.h"
@@ -53,6 +54,7 @@ class TestUndo : public QObject
 private slots:
     void savesAndNewRecordsAreUndoneAndRedone();
     void undoneDeleteBringsTheRecordBackWhole();
+    void undoAndRedoPutTheRecordInTheOrderInForce();
     void undoOfASaveTakesBackTheCoverAndTheTapeLength();
     void importsAndOptionListsAreUndone();
     void undoGoesThroughTheWriteChecks();
@@ -170,6 +172,60 @@ void TestUndo::undoneDeleteBringsTheRecordBackWhole()
     QCOMPARE(column(m_path, QStringLiteral("title")), QStringList{"Vertigo"});
     QCOMPARE(column(m_path, QStringLiteral("hex(picture)"), QStringLiteral("quelto_covers")), QStringList{"FFD8"});
     QCOMPARE(shownTitle(f), QStringLiteral("Vertigo"));
+}
+
+void TestUndo::undoAndRedoPutTheRecordInTheOrderInForce()
+{
+    AppFixture f;
+    start(f, {movie("Zorro", "1940", "Z1"), movie("Casablanca", "1942", "A1"), movie("Vertigo", "1958", "B2"),
+              movie("Alien", "1979", "C3")});
+    catalog::RecordSet& set = *f.window().state().current;
+    const auto titlesInSet = [&] {
+        auto db = catalog::Database::open(m_path);
+        auto title = db->connection()->prepare(QStringLiteral("select title from archive where rowid = ?"));
+        QStringList out;
+        for (int i = 0; i < set.recordCount(); ++i) {
+            title->reset();
+            title->bindInt64(1, set.keyAt(i));
+            out << (title->step() ? title->value(0).toString() : QStringLiteral("(gone)"));
+        }
+        return out;
+    };
+    QCOMPARE(titlesInSet(), (QStringList{"Alien", "Casablanca", "Vertigo", "Zorro"}));
+    set.setBookmark(2); // Casablanca
+    f.window().display().recordToForm();
+    f.prompts().confirmAnswers << true;
+    f.window().form().dbDelete->click();
+    QCOMPARE(titlesInSet(), (QStringList{"Alien", "Vertigo", "Zorro"}));
+
+    // Back at its place in the title order, on show.
+    undoItem(f)->trigger();
+    QCOMPARE(titlesInSet(), (QStringList{"Alien", "Casablanca", "Vertigo", "Zorro"}));
+    QCOMPARE(shownTitle(f), QStringLiteral("Casablanca"));
+    QCOMPARE(set.absolutePosition(), 1);
+    QCOMPARE(f.window().form().labelRecords->text(), QStringLiteral("4 records in database"));
+    // Redo takes it out again; the record that followed it shows.
+    redoItem(f)->trigger();
+    QCOMPARE(titlesInSet(), (QStringList{"Alien", "Vertigo", "Zorro"}));
+    QCOMPARE(shownTitle(f), QStringLiteral("Vertigo"));
+    QCOMPARE(f.window().form().labelRecords->text(), QStringLiteral("3 records in database"));
+
+    // An undone save moves the record back to its place.
+    set.setBookmark(4); // Alien
+    f.window().display().recordToForm();
+    f.window().form().title->setText(QStringLiteral("Xanadu"));
+    f.window().form().dbSave->click();
+    QCOMPARE(titlesInSet(), (QStringList{"Vertigo", "Xanadu", "Zorro"}));
+    undoItem(f)->trigger();
+    QCOMPARE(titlesInSet(), (QStringList{"Alien", "Vertigo", "Zorro"}));
+    QCOMPARE(shownTitle(f), QStringLiteral("Alien"));
+
+    // Another program's change meanwhile: the set is found again, its record included.
+    exec(m_path, QStringLiteral("insert into archive (catalog, title) values ('D4', 'Bambi')"));
+    undoItem(f)->trigger(); // the delete of Casablanca
+    QCOMPARE(titlesInSet(), (QStringList{"Alien", "Bambi", "Casablanca", "Vertigo", "Zorro"}));
+    QCOMPARE(shownTitle(f), QStringLiteral("Casablanca"));
+    QVERIFY(f.prompts().exclamations.isEmpty() && f.prompts().unexpected.isEmpty());
 }
 
 void TestUndo::undoOfASaveTakesBackTheCoverAndTheTapeLength()

@@ -118,6 +118,7 @@ private slots:
     void rowsAlreadyStoredAreFoundAndSkipped();
     void importGoesThroughTheWriteChecks();
     void cancelledOrChangedImportStoresNothing();
+    void duplicatesAmongManyRowsAreComparedWhole();
     void personalFieldsAndCoversMakeTheRoundTrip();
     void badPersonalValuesAndStrayCoversAreReported();
     void blankFieldsAreWrittenEmptyAndComeBackBlank();
@@ -491,6 +492,60 @@ void TestCsv::cancelledOrChangedImportStoresNothing()
         QVERIFY2(error.message().contains(QStringLiteral("changed")), qPrintable(error.message()));
     }
     QCOMPARE(checksum(path), before);
+}
+
+void TestCsv::duplicatesAmongManyRowsAreComparedWhole()
+{
+    const QByteArray header = "catalog,mv_director,title\r\n";
+    const auto line = [](int i, const char* director) {
+        return "M" + QByteArray::number(i) + "," + director + ",Title " + QByteArray::number(i) + "\r\n";
+    };
+    // Stored: every tenth of the rows below, half of them with another director.
+    QByteArray stored = header;
+    for (int i = 0; i < 2000; i += 10)
+        stored += line(i, i % 20 == 0 ? "Same" : "Other");
+    const QString path = m_dir.filePath(QStringLiteral("many.mdb"));
+    test::TestCatalog::create(path, {});
+    CsvImport first = checked(stored, path);
+    QCOMPARE(appendTo(path, first), 200);
+
+    // 2,000 rows over several batches, a refused one (no title) every 97th:
+    // the stored ones with the same director are skipped, the others are new
+    // although media ID and title are those of a stored record.
+    QByteArray csv = header;
+    int refused = 0;
+    for (int i = 0; i < 2000; ++i) {
+        if (i % 97 == 5) {
+            csv += "X" + QByteArray::number(i) + ",Nobody,\r\n";
+            ++refused;
+        }
+        csv += line(i, "Same");
+    }
+    CsvImport import = checked(csv, path);
+    QCOMPARE(import.refusedCount(), refused);
+    QCOMPARE(import.acceptedCount(), 2000);
+    QCOMPARE(import.duplicateCount(), 100); // the stored records directed by "Same"
+    QCOMPARE(appendTo(path, import), 1900);
+    QCOMPARE(test::TestCatalog::rowCount(path, QStringLiteral("archive")), 2100);
+    auto db = catalog::Database::open(path);
+    const auto copies = [&db](const char* media) {
+        auto count = db->connection()->prepare(QStringLiteral("select count(*) from archive where catalog = ?"));
+        count->bind(1, QString::fromLatin1(media));
+        return count->step() ? count->int64(0) : -1;
+    };
+    QCOMPARE(copies("M20"), 1);   // stored with "Same" already
+    QCOMPARE(copies("M30"), 2);   // stored with "Other": the file's row is another record
+    QCOMPARE(copies("M1999"), 1); // the last row
+    db.reset();
+
+    // A file that breaks off in a malformed line is refused as a whole.
+    CsvImport broken = CsvImport::fromBytes(csv + "M1,\"unclosed\r\n");
+    QVERIFY_THROWS_EXCEPTION(EngineError, broken.check(path));
+    // Cancel while the stored records are being read.
+    tasks::TaskControl progress;
+    progress.cancel();
+    CsvImport cancelled = CsvImport::fromBytes(csv);
+    QVERIFY_THROWS_EXCEPTION(tasks::TaskCancelled, cancelled.check(path, &progress));
 }
 
 namespace {

@@ -159,6 +159,7 @@ private slots:
     void textsThatFitAreLeftAsPlaced();
     void tooLongTextTakesASmallerFontThenAnEllipsis();
     void textsStopBeforeTheNextTextOnTheirLineOnly();
+    void roomFoundAmongTheBandsIsRoomFoundAmongAllTexts();
     void faceLabelAndSpineBandListOnlyWhatFits();
 };
 
@@ -257,6 +258,42 @@ void TestPrintFit::textsStopBeforeTheNextTextOnTheirLineOnly()
     QVERIFY(rightOf(24) <= 140 - PageFitter::Gap);
     for (double y : {16, 20, 28})
         QVERIFY(rightOf(y) > 140 && rightOf(y) <= 162 - PageFitter::Gap);
+}
+
+void TestPrintFit::roomFoundAmongTheBandsIsRoomFoundAmongAllTexts()
+{
+    // The fitter looks only at the texts whose band can meet a text's; on
+    // full pages of both lists, and with texts of every height and line out
+    // of order, it finds the room that looking at every text finds.
+    QList<ListRow> rows;
+    for (int i = 0; i < 120; ++i)
+        rows << listRow(Collection[size_t(i) % std::size(Collection)], i);
+    std::vector<PrintPage> pages;
+    for (const PrintDocument& document :
+         {CatalogueLists::longList(rows, QStringLiteral("H"), Height), CatalogueLists::shortList(rows, QStringLiteral("H"), Height)})
+        pages.insert(pages.end(), document.pages.begin(), document.pages.end());
+    PrintPage mixed;
+    for (int i = 0; i < 60; ++i)
+        mixed.texts.push_back({double((i * 37) % 150), double((i * 53) % 200) + (i % 3) * 0.4, QStringLiteral("Text %1").arg(i),
+                               TextFont{QStringLiteral("Arial"), 6.0 + (i % 5) * 4, i % 2 == 0}});
+    pages.push_back(mixed);
+    int compared = 0;
+    for (const PrintPage& page : pages) {
+        std::vector<PageFitter::Band> bands;
+        std::vector<size_t> order;
+        double tallest = 0;
+        for (const TextItem& item : page.texts) {
+            bands.push_back({PageFitter::hasInk(item), PageFitter::inkTop(item), PageFitter::inkBottom(item)});
+            tallest = std::max(tallest, bands.back().bottom - bands.back().top);
+            order.push_back(order.size());
+        }
+        std::stable_sort(order.begin(), order.end(), [&bands](size_t a, size_t b) { return bands[a].top < bands[b].top; });
+        for (size_t i = 0; i < page.texts.size(); ++i) {
+            QCOMPARE(PageFitter::roomEnd(page, bands, i, Width, order, tallest), PageFitter::roomEnd(page, bands, i, Width));
+            ++compared;
+        }
+    }
+    QVERIFY(compared > 500);
 }
 
 void TestPrintFit::faceLabelAndSpineBandListOnlyWhatFits()
