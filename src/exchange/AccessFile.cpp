@@ -1,6 +1,7 @@
 #include "exchange/AccessFile.h"
 
 #include "catalog/EngineError.h"
+#include "exchange/AccessStructure.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -46,6 +47,7 @@ bool readNullFlags(MdbTableDef* table, std::vector<unsigned char>& nulls)
 
 struct AccessFile::Handle
 {
+    std::unique_ptr<AccessStructure> structure;
     MdbHandle* mdb = nullptr;
     ~Handle()
     {
@@ -62,8 +64,10 @@ AccessFile::AccessFile(QString path, std::unique_ptr<Handle> handle)
         throw EngineError(QStringLiteral("The Access file \"%1\" has no readable table list.").arg(label(m_path)));
     for (unsigned int i = 0; i < mdb->num_catalog; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
-        if (entry->object_type == MDB_TABLE && !mdb_is_system_table(entry))
+        if (entry->object_type == MDB_TABLE && !mdb_is_system_table(entry)) {
+            m_handle->structure->checkTable(quint32(entry->table_pg));
             m_tables << QString::fromUtf8(entry->object_name);
+        }
     }
 }
 
@@ -74,11 +78,17 @@ std::unique_ptr<AccessFile> AccessFile::open(const QString& path)
     const QFileInfo info(path);
     if (!info.isFile() || !info.isReadable())
         throw EngineError(QStringLiteral("The Access file \"%1\" cannot be read.").arg(label(path)));
+    // The reading library trusts what the file says of itself: a damaged
+    // file is refused before it can lead it astray, the list of tables here,
+    // each table before it is read.
+    auto structure = std::make_unique<AccessStructure>(path);
+    structure->checkTable(AccessStructure::TableListPage);
     // Jet 4 keeps text as UTF-16; Jet 3 in the file's code page, which for a
     // catalogue is the Western 1252. Both come out as UTF-8.
     qputenv("MDB_JET3_CHARSET", "CP1252");
     qputenv("MDBICONV", "UTF-8");
     auto handle = std::make_unique<Handle>();
+    handle->structure = std::move(structure);
     handle->mdb = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS); // read-only
     if (!handle->mdb)
         throw EngineError(QStringLiteral("The Access file \"%1\" cannot be opened.").arg(label(path)));
