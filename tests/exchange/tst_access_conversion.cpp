@@ -153,6 +153,7 @@ private slots:
     void damagedFileIsBoundedInTimeAndMemory();
     void damagedStructuresAreRefusedBeforeReading_data();
     void damagedStructuresAreRefusedBeforeReading();
+    void damagedPropertiesAreNeverFollowed();
     void cancelStopsTheConverterAndLeavesNothing();
     void leftoversOfInterruptedConversionsAreRemoved();
 
@@ -520,6 +521,31 @@ void TestAccessConversion::damagedStructuresAreRefusedBeforeReading()
     }
     QCOMPARE(filesIn(folder), QStringList{QStringLiteral("old.mdb")});
     QCOMPARE(checksum(old), before);
+}
+
+// The objects' property blobs are no part of a table's rows: a blob whose
+// record claims length 0 (on which mdbtools' reading of the table list loops
+// for ever) leaves the conversion as it was.
+void TestAccessConversion::damagedPropertiesAreNeverFollowed()
+{
+    JetPatcher file(test::TestCatalog::fileBytes(fixture("jet4-catalogue.mdb")));
+    int blobs = 0;
+    for (qsizetype at = 0; (at = file.bytes().indexOf(QByteArray("MR2\0", 4), at)) >= 0; at += 4, ++blobs)
+        file.put32(at + 4, 0);
+    QVERIFY(blobs > 0);
+    const QString old = m_dir.filePath(QStringLiteral("properties.mdb"));
+    {
+        QFile out(old);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(file.bytes());
+    }
+    exchange::ConversionLimits limits;
+    limits.seconds = 20;
+    limits.stallSeconds = 20;
+    limits.memoryBytes = 512LL << 20;
+    const exchange::ConversionPlan plan = exchange::AccessConversionProcess(old, limits).plan();
+    QCOMPARE(plan.totalRows, AccessConversion(fixture("jet4-catalogue.mdb")).totalRows());
+    QCOMPARE(plan.refusedCount, 0);
 }
 
 void TestAccessConversion::cancelStopsTheConverterAndLeavesNothing()
