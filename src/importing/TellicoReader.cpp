@@ -203,8 +203,17 @@ bool TellicoReader::coverFound(const QString& imageId, const QSet<QString>& embe
 {
     if (embedded.contains(imageId))
         return true;
-    if (m_zip)
-        return !imageId.contains(QLatin1Char('/')) && m_zip->contains(QStringLiteral("images/") + imageId);
+    if (m_zip) {
+        // A member is a cover when it unpacks, as the import takes it.
+        const QString member = QStringLiteral("images/") + imageId;
+        if (imageId.contains(QLatin1Char('/')) || !m_zip->contains(member))
+            return false;
+        try {
+            return !m_zip->read(member, ImportLimits::MaxPictureBytes).isEmpty();
+        } catch (const catalog::EngineError&) {
+            return false;
+        }
+    }
     const QFileInfo file(m_path);
     QString problem;
     return !PictureLocation(file.absolutePath())
