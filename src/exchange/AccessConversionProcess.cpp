@@ -203,6 +203,10 @@ QByteArray AccessConversionProcess::run(const QStringList& arguments, tasks::Tas
         if (!message.isEmpty())
             throw EngineError(message);
         break;
+    case 4:
+        if (!message.isEmpty())
+            throw EngineError(EngineError::Kind::Damaged, message);
+        break;
     case 3:
         throw damaged(m_accessPath, QStringLiteral("reading it needed more than the %1 MB of memory it may use").arg(limitMb));
     default:

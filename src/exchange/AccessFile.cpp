@@ -1,10 +1,13 @@
 #include "exchange/AccessFile.h"
 
 #include "catalog/EngineError.h"
+#include "exchange/AccessStructure.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include <mdbtools.h>
 
@@ -42,10 +45,58 @@ bool readNullFlags(MdbTableDef* table, std::vector<unsigned char>& nulls)
     return true;
 }
 
+struct TableDefDeleter
+{
+    void operator()(MdbTableDef* table) const { mdb_free_tabledef(table); }
+};
+using TablePtr = std::unique_ptr<MdbTableDef, TableDefDeleter>;
+
+// The file's list of tables as mdbtools keeps it, read from the system table
+// without the objects' property blobs: mdbtools' own reading of the list
+// parses those too, and a damaged blob (a record of length 0) sends it round
+// a loop for ever. No property is needed to read a table's rows.
+bool readTableList(MdbHandle* mdb)
+{
+    MdbCatalogEntry objects{};
+    objects.mdb = mdb;
+    objects.object_type = MDB_TABLE;
+    objects.table_pg = 2;
+    std::snprintf(objects.object_name, sizeof objects.object_name, "MSysObjects");
+    const TablePtr table(mdb_read_table(&objects));
+    if (!table || !mdb_read_columns(table.get()))
+        return false;
+    const size_t size = mdb->bind_size + 1;
+    std::vector<char> id(size), name(size), type(size), flags(size);
+    int lengths[4] = {};
+    if (mdb_bind_column_by_name(table.get(), const_cast<gchar*>("Id"), id.data(), &lengths[0]) == -1 ||
+        mdb_bind_column_by_name(table.get(), const_cast<gchar*>("Name"), name.data(), &lengths[1]) == -1 ||
+        mdb_bind_column_by_name(table.get(), const_cast<gchar*>("Type"), type.data(), &lengths[2]) == -1 ||
+        mdb_bind_column_by_name(table.get(), const_cast<gchar*>("Flags"), flags.data(), &lengths[3]) == -1)
+        return false;
+    mdb_free_catalog(mdb);
+    mdb->catalog = g_ptr_array_new();
+    mdb->num_catalog = 0;
+    mdb_rewind_table(table.get());
+    while (mdb_fetch_row(table.get())) {
+        if ((std::atoi(type.data()) & 0x7f) != MDB_TABLE)
+            continue;
+        auto* entry = static_cast<MdbCatalogEntry*>(g_malloc0(sizeof(MdbCatalogEntry)));
+        entry->mdb = mdb;
+        std::snprintf(entry->object_name, sizeof entry->object_name, "%s", name.data());
+        entry->object_type = MDB_TABLE;
+        entry->table_pg = std::strtoul(id.data(), nullptr, 10) & 0x00ffffff;
+        entry->flags = int(std::strtol(flags.data(), nullptr, 10));
+        g_ptr_array_add(mdb->catalog, entry);
+        ++mdb->num_catalog;
+    }
+    return true;
+}
+
 } // namespace
 
 struct AccessFile::Handle
 {
+    std::unique_ptr<AccessStructure> structure;
     MdbHandle* mdb = nullptr;
     ~Handle()
     {
@@ -58,12 +109,14 @@ AccessFile::AccessFile(QString path, std::unique_ptr<Handle> handle)
     : m_path(std::move(path)), m_handle(std::move(handle))
 {
     MdbHandle* mdb = m_handle->mdb;
-    if (!mdb_read_catalog(mdb, MDB_TABLE))
+    if (!readTableList(mdb))
         throw EngineError(QStringLiteral("The Access file \"%1\" has no readable table list.").arg(label(m_path)));
     for (unsigned int i = 0; i < mdb->num_catalog; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
-        if (entry->object_type == MDB_TABLE && !mdb_is_system_table(entry))
+        if (entry->object_type == MDB_TABLE && !mdb_is_system_table(entry)) {
+            m_handle->structure->checkTable(quint32(entry->table_pg));
             m_tables << QString::fromUtf8(entry->object_name);
+        }
     }
 }
 
@@ -74,11 +127,17 @@ std::unique_ptr<AccessFile> AccessFile::open(const QString& path)
     const QFileInfo info(path);
     if (!info.isFile() || !info.isReadable())
         throw EngineError(QStringLiteral("The Access file \"%1\" cannot be read.").arg(label(path)));
+    // The reading library trusts what the file says of itself: a damaged
+    // file is refused before it can lead it astray, the list of tables here,
+    // each table before it is read.
+    auto structure = std::make_unique<AccessStructure>(path);
+    structure->checkTable(AccessStructure::TableListPage);
     // Jet 4 keeps text as UTF-16; Jet 3 in the file's code page, which for a
     // catalogue is the Western 1252. Both come out as UTF-8.
     qputenv("MDB_JET3_CHARSET", "CP1252");
     qputenv("MDBICONV", "UTF-8");
     auto handle = std::make_unique<Handle>();
+    handle->structure = std::move(structure);
     handle->mdb = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS); // read-only
     if (!handle->mdb)
         throw EngineError(QStringLiteral("The Access file \"%1\" cannot be opened.").arg(label(path)));
@@ -102,12 +161,6 @@ QString AccessFile::formatName() const
 }
 
 namespace {
-
-struct TableDefDeleter
-{
-    void operator()(MdbTableDef* table) const { mdb_free_tabledef(table); }
-};
-using TablePtr = std::unique_ptr<MdbTableDef, TableDefDeleter>;
 
 TablePtr readDefinition(MdbHandle* mdb, const QString& path, const QString& name)
 {

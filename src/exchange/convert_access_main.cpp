@@ -6,7 +6,8 @@
 //
 // It writes lines to its standard output: "progress DONE TOTAL" while it
 // reads, then "result JSON" (a ConversionPlan or ConversionSummary) and exit
-// code 0, or "error "MESSAGE"" and exit code 1. Out of memory: exit code 3.
+// code 0, or "error "MESSAGE"" and exit code 1 (4 when the file is damaged).
+// Out of memory: exit code 3.
 // The program that starts it sets its memory and time limits.
 #include "catalog/EngineError.h"
 #include "exchange/AccessConversion.h"
@@ -63,7 +64,7 @@ int main(int argc, char** argv)
     } catch (const quelto::catalog::EngineError& error) {
         const QByteArray text = QJsonDocument(QJsonArray{error.message()}).toJson(QJsonDocument::Compact);
         say("error " + text.mid(1, text.size() - 2));
-        return 1;
+        return error.kind() == quelto::catalog::EngineError::Kind::Damaged ? 4 : 1;
     } catch (const std::bad_alloc&) {
         return 3;
     }

@@ -63,6 +63,19 @@ std::unique_ptr<CatalogueReader> CatalogueReader::open(const QString& path)
     throw catalog::EngineError(found.problem);
 }
 
+CatalogueReader::Totals CatalogueReader::count(const Glance& glance, tasks::TaskControl* control)
+{
+    Totals totals;
+    read(
+        [&](ImportedMovie&& movie) {
+            totals.covers += movie.hasCover() ? 1 : 0;
+            totals.loans += qint64(movie.loans.size());
+            glance(movie);
+        },
+        control);
+    return totals;
+}
+
 void CatalogueReader::report(tasks::TaskControl* control, qint64 done, qint64 total)
 {
     if (!control)

@@ -30,6 +30,19 @@ public:
     virtual bool isWatchList() const { return false; }
     virtual void read(const Take& take, tasks::TaskControl* control) = 0;
 
+    // What a preview counts: the file's covers and loans.
+    struct Totals
+    {
+        qint64 covers = 0;
+        qint64 loans = 0;
+    };
+    using Glance = std::function<void(const ImportedMovie&)>;
+    // Reads the file to count it: each movie is handed to glance() with at
+    // least what matches it to a record (title, year, the IDs and web address,
+    // the source's number) filled in; the covers and loans come back as totals.
+    // By default the whole read; a reader may do it in less.
+    virtual Totals count(const Glance& glance, tasks::TaskControl* control);
+
     // The reader for a file or folder, by its content; refuses an unknown format.
     static std::unique_ptr<CatalogueReader> open(const QString& path);
     // How far a read has come, for the control: done of total bytes.

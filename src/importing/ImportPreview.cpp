@@ -37,17 +37,17 @@ ImportPreview ImportPreview::of(const QString& source, const QString& catalogueP
         matching = true;
     }
     control.setStep(QStringLiteral("Reading \"%1\"...").arg(QFileInfo(source).fileName()));
-    reader->read(
-        [&](ImportedMovie&& movie) {
+    const CatalogueReader::Totals totals = reader->count(
+        [&](const ImportedMovie& movie) {
             ++preview.movies;
-            preview.covers += movie.hasCover() ? 1 : 0;
-            preview.loans += qint64(movie.loans.size());
             if (matching && matcher.match(movie))
                 ++preview.matching;
             else if (movie.sourceNumber.trimmed().isEmpty())
                 ++preview.unnumbered;
         },
         &control);
+    preview.covers = totals.covers;
+    preview.loans = totals.loans;
     return preview;
 }
 

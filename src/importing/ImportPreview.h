@@ -27,7 +27,7 @@ struct ImportPreview
     QString formatName() const { return importing::formatName(format); }
     QString text() const;
 
-    // Reads the whole file (a catalogue path may be empty: nothing matches).
+    // Reads the file once to count it (a catalogue path may be empty: nothing matches).
     // Throws catalog::EngineError for a file that cannot be imported and
     // tasks::TaskCancelled on Cancel.
     static ImportPreview of(const QString& source, const QString& cataloguePath, tasks::TaskControl& control);

@@ -102,6 +102,125 @@ void TellicoReader::read(const Take& take, tasks::TaskControl* control)
                       [&](const XmlNode& entry) { take(movieFrom(entry)); }, control);
 }
 
+CatalogueReader::Totals TellicoReader::count(const Glance& glance, tasks::TaskControl* control)
+{
+    const std::unique_ptr<QIODevice> device = openXml();
+    XmlInput input(*device, m_path);
+    QXmlStreamReader& xml = input.xml();
+    QHash<QString, qint64> entries;    // entry id -> entries with it
+    QHash<QString, qint64> coversNamed; // image id -> entries naming it
+    QHash<QString, qint64> loansOf;     // entry id -> its loans
+    QSet<QString> embedded;
+    qint64 embeddedBytes = 0;
+    bool sawCollection = false;
+    const qint64 total = device->size();
+    qint64 items = 0;
+    // The text of the element itself, not of elements inside it, as the whole read takes it.
+    const auto ownText = [&] {
+        QString text;
+        int depth = 1;
+        while (depth > 0 && !xml.atEnd()) {
+            const QXmlStreamReader::TokenType token = xml.readNext();
+            if (token == QXmlStreamReader::StartElement)
+                ++depth;
+            else if (token == QXmlStreamReader::EndElement)
+                --depth;
+            else if (token == QXmlStreamReader::Characters && depth == 1 && text.size() < ImportLimits::MaxValueChars)
+                text += xml.text();
+        }
+        return text.left(ImportLimits::MaxValueChars).trimmed();
+    };
+    while (input.nextStart()) {
+        const QStringView name = input.name();
+        if (name == QLatin1String("entry")) {
+            // Only what matches the movie to a record, the rest passed over.
+            ImportedMovie movie;
+            movie.sourceNumber = input.attribute(QStringLiteral("id"));
+            QString cover;
+            bool title = false, year = false, address = false, hasCover = false;
+            while (input.nextChild()) {
+                const QStringView child = input.name();
+                if (!title && child == QLatin1String("title")) {
+                    movie.title = ownText();
+                    title = true;
+                } else if (!year && child == QLatin1String("year")) {
+                    movie.year = SourceValues::year(ownText());
+                    year = true;
+                } else if (!address && child == QLatin1String("imdb")) {
+                    movie.webAddress = ownText();
+                    movie.imdbId = ImportedMovie::imdbIdIn(movie.webAddress);
+                    address = true;
+                } else if (!hasCover && child == QLatin1String("cover")) {
+                    cover = ownText();
+                    hasCover = true;
+                } else {
+                    xml.skipCurrentElement();
+                }
+            }
+            glance(movie);
+            ++entries[movie.sourceNumber];
+            if (!cover.isEmpty())
+                ++coversNamed[cover];
+            if (++items % 256 == 0)
+                report(control, device->pos(), total);
+        } else if (name == QLatin1String("collection")) {
+            sawCollection = true;
+            const QString type = input.attribute(QStringLiteral("type"));
+            if (!type.isEmpty() && type != QLatin1String("3"))
+                input.fail(QStringLiteral("it is a Tellico collection of another kind than videos"));
+        } else if (name == QLatin1String("image")) {
+            // Counted, not decoded: a picture is there when its text is.
+            const QString id = input.attribute(QStringLiteral("id"));
+            qint64 characters = 0;
+            // (an error stops the loop; the next step reports it)
+            while (!xml.atEnd() && !xml.isEndElement()) {
+                if (xml.readNext() == QXmlStreamReader::Characters && !xml.isWhitespace())
+                    characters += xml.text().size();
+            }
+            embeddedBytes += characters * 3 / 4;
+            if (embeddedBytes > ImportLimits::MaxTextBytes)
+                input.fail(QStringLiteral("the pictures written into it are larger than an import reads"));
+            if (characters > 0)
+                embedded.insert(id);
+        } else if (name == QLatin1String("borrower")) {
+            const XmlNode borrower = input.readNode();
+            for (const XmlNode* loan : borrower.childrenNamed(QStringLiteral("loan")))
+                ++loansOf[loan->attribute(QStringLiteral("entryRef"))];
+        }
+    }
+    if (!sawCollection)
+        input.fail(QStringLiteral("it holds no Tellico collection"));
+    report(control, total, total);
+    Totals totals;
+    for (auto it = loansOf.cbegin(); it != loansOf.cend(); ++it)
+        totals.loans += it.value() * entries.value(it.key());
+    for (auto it = coversNamed.cbegin(); it != coversNamed.cend(); ++it)
+        totals.covers += coverFound(it.key(), embedded) ? it.value() : 0;
+    return totals;
+}
+
+bool TellicoReader::coverFound(const QString& imageId, const QSet<QString>& embedded) const
+{
+    if (embedded.contains(imageId))
+        return true;
+    if (m_zip) {
+        // A member is a cover when it unpacks, as the import takes it.
+        const QString member = QStringLiteral("images/") + imageId;
+        if (imageId.contains(QLatin1Char('/')) || !m_zip->contains(member))
+            return false;
+        try {
+            return !m_zip->read(member, ImportLimits::MaxPictureBytes).isEmpty();
+        } catch (const catalog::EngineError&) {
+            return false;
+        }
+    }
+    const QFileInfo file(m_path);
+    QString problem;
+    return !PictureLocation(file.absolutePath())
+                .resolve(file.completeBaseName() + QStringLiteral("_files/") + imageId, &problem)
+                .isEmpty();
+}
+
 ImportedMovie TellicoReader::movieFrom(const XmlNode& entry) const
 {
     ImportedMovie movie;

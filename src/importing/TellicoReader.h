@@ -3,6 +3,7 @@
 #include "importing/CatalogueReader.h"
 
 #include <QHash>
+#include <QSet>
 
 class QIODevice;
 
@@ -15,7 +16,7 @@ struct XmlNode;
 // unpacked) and its pictures under images/, or the bare XML with pictures written into it
 // (<images>) or kept in the "<name>_files" folder beside it. Loans and
 // embedded pictures come after the entries, so the file is read twice:
-// once for them, once for the entries.
+// once for them, once for the entries; counting it takes one pass.
 class TellicoReader : public CatalogueReader
 {
 public:
@@ -23,12 +24,15 @@ public:
     ~TellicoReader() override;
     CatalogueFormat format() const override { return CatalogueFormat::Tellico; }
     void read(const Take& take, tasks::TaskControl* control) override;
+    Totals count(const Glance& glance, tasks::TaskControl* control) override;
 
 private:
     std::unique_ptr<QIODevice> openXml();
     void readSideData(tasks::TaskControl* control);
     ImportedMovie movieFrom(const XmlNode& entry) const;
     void attachCover(ImportedMovie& movie, const QString& imageId) const;
+    // Whether a cover named by an entry is there, the pictures written into the file given.
+    bool coverFound(const QString& imageId, const QSet<QString>& embedded) const;
 
     QString m_path;
     bool m_isZip;

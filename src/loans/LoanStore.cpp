@@ -113,6 +113,31 @@ QStringList LoanStore::lentTapes() const
     return tapes;
 }
 
+QStringList LoanStore::borrowers(const QString& after, int count) const
+{
+    return distinctValues(QStringLiteral("borrower"), after, count);
+}
+
+QStringList LoanStore::lentTapes(const QString& after, int count) const
+{
+    return distinctValues(QStringLiteral("catalog"), after, count);
+}
+
+QStringList LoanStore::distinctValues(const QString& column, const QString& after, int count) const
+{
+    QStringList values;
+    if (!hasTable())
+        return values;
+    auto query = m_db.connection()->prepare(QStringLiteral("select min(%1) from quelto_loans where ?1 = '' or %1 > ?1 "
+                                                           "group by %1 order by %1 limit %2")
+                                                .arg(column)
+                                                .arg(count));
+    query->bind(1, after);
+    while (query->step())
+        values << query->value(0).toString();
+    return values;
+}
+
 int LoanStore::overdueCount(const QDate& today) const
 {
     if (!hasTable())

@@ -46,6 +46,10 @@ public:
     QStringList borrowers() const;
     // The media IDs ever lent, each once, in alphabetical order.
     QStringList lentTapes() const;
+    // A page of those lists: at most count of them after the given one (from
+    // the first after an empty one), for lists read as they are scrolled.
+    QStringList borrowers(const QString& after, int count) const;
+    QStringList lentTapes(const QString& after, int count) const;
     // Tapes whose due date has passed.
     int overdueCount(const QDate& today) const;
 
@@ -79,6 +83,7 @@ public:
     static bool storeKept(catalog::SqliteConnection& connection, const Loan& loan);
 
 private:
+    QStringList distinctValues(const QString& column, const QString& after, int count) const;
     std::vector<Loan> select(const QString& where, const QString& order, const QString& argument = {}) const;
 
     catalog::Database& m_db;

@@ -6,6 +6,7 @@
 #include "loans/LoanStore.h"
 #include "loans/LoanText.h"
 #include "tasks/BackgroundTask.h"
+#include "loans/PagedChoices.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -56,23 +57,22 @@ const QString Pending = QStringLiteral("...");
 // however many there are, and scrolling reads on.
 constexpr int LoansPage = 200;
 
-void setChoices(QComboBox* box, const QStringList& choices)
+// The tapes or borrowers to choose from, read a page at a time as the list
+// is scrolled: a history tab opens at once however many loans there are.
+void useChoices(QComboBox* box, PagedChoices::Fetch fetch)
+{
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    box->setMinimumContentsLength(24);
+    box->setModel(new PagedChoices(std::move(fetch), box));
+}
+
+void restartChoices(QComboBox* box)
 {
     const QString kept = box->currentText();
     const QSignalBlocker block(box);
-    // One model for all of them: a list of any length is set at once, and
-    // the box is not measured over every entry.
-    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    box->setMinimumContentsLength(24);
-    auto* model = qobject_cast<QStringListModel*>(box->model());
-    if (!model) {
-        model = new QStringListModel(box);
-        box->setModel(model);
-    }
-    model->setStringList(choices);
-    box->setCurrentIndex(choices.indexOf(kept));
-    if (box->currentIndex() < 0 && !choices.isEmpty())
-        box->setCurrentIndex(0);
+    auto* choices = static_cast<PagedChoices*>(box->model());
+    choices->restart();
+    box->setCurrentIndex(kept.isEmpty() ? (choices->rowCount() > 0 ? 0 : -1) : choices->include(kept));
 }
 
 } // namespace
@@ -166,6 +166,13 @@ QWidget* LoansWindow::makeTapeTab()
     auto* layout = new QVBoxLayout(tab);
     layout->addLayout(form);
     layout->addWidget(m_tapeHistory, 1);
+    useChoices(m_tapeChoice, [this](const QString& after, int count) {
+        try {
+            return m_commands.store().lentTapes(after, count);
+        } catch (const catalog::EngineError&) {
+            return QStringList();
+        }
+    });
     connect(m_tapeChoice, &QComboBox::currentIndexChanged, this, &LoansWindow::fillTapeHistory);
     return tab;
 }
@@ -187,6 +194,13 @@ QWidget* LoansWindow::makeBorrowerTab()
     auto* layout = new QVBoxLayout(tab);
     layout->addLayout(form);
     layout->addWidget(m_borrowerHistory, 1);
+    useChoices(m_borrowerChoice, [this](const QString& after, int count) {
+        try {
+            return m_commands.store().borrowers(after, count);
+        } catch (const catalog::EngineError&) {
+            return QStringList();
+        }
+    });
     connect(m_borrowerChoice, &QComboBox::currentIndexChanged, this, &LoansWindow::fillBorrowerHistory);
     return tab;
 }
@@ -231,12 +245,8 @@ void LoansWindow::fillChoices()
     if (m_choicesRead)
         return;
     m_choicesRead = true;
-    try {
-        const LoanStore store = m_commands.store();
-        setChoices(m_tapeChoice, store.lentTapes());
-        setChoices(m_borrowerChoice, store.borrowers());
-    } catch (const catalog::EngineError&) {
-    }
+    restartChoices(m_tapeChoice);
+    restartChoices(m_borrowerChoice);
     fillTapeHistory();
     fillBorrowerHistory();
 }
@@ -369,7 +379,7 @@ void LoansWindow::showTape(const QString& catalog)
 {
     refresh();
     fillChoices();
-    m_tapeChoice->setCurrentIndex(m_tapeChoice->findText(catalog, Qt::MatchFixedString));
+    m_tapeChoice->setCurrentIndex(static_cast<PagedChoices*>(m_tapeChoice->model())->include(catalog));
     m_tabs->setCurrentIndex(1);
 }
 
@@ -377,7 +387,7 @@ void LoansWindow::showBorrower(const QString& borrower)
 {
     refresh();
     fillChoices();
-    m_borrowerChoice->setCurrentIndex(m_borrowerChoice->findText(borrower, Qt::MatchFixedString));
+    m_borrowerChoice->setCurrentIndex(static_cast<PagedChoices*>(m_borrowerChoice->model())->include(borrower));
     m_tabs->setCurrentIndex(2);
 }
 

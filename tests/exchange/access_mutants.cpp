@@ -133,6 +133,12 @@ int main(int argc, char** argv)
             }
             const qint64 took = clock.elapsed();
             ++outcomes[outcome];
+            if (took > 2000) {
+                out << "slow: " << label << ": " << outcome << ", " << took << " ms\n";
+                const QString keep = qEnvironmentVariable("QUELTO_MUTANTS_KEEP");
+                if (!keep.isEmpty())
+                    QFile::copy(old, QDir(keep).filePath(QStringLiteral("slow-%1.mdb").arg(runs)));
+            }
             if (took > slowest) {
                 slowest = took;
                 slowestCase = label + QStringLiteral(": ") + outcome;

@@ -22,6 +22,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
 #include <csignal>
 #include <thread>
@@ -94,6 +95,43 @@ private:
 
 QStringList filesIn(const QString& folder) { return QDir(folder).entryList(QDir::Files | QDir::Hidden); }
 
+// Damage done to a Jet 4 file at its structures, found as a reader finds them.
+class JetPatcher
+{
+public:
+    static constexpr int Page = 4096;
+    explicit JetPatcher(QByteArray bytes) : m_bytes(std::move(bytes)) {}
+    QByteArray& bytes() { return m_bytes; }
+
+    quint32 u32(qint64 at) const { return qFromLittleEndian<quint32>(m_bytes.constData() + at); }
+    quint16 u16(qint64 at) const { return qFromLittleEndian<quint16>(m_bytes.constData() + at); }
+    void put32(qint64 at, quint32 value) { qToLittleEndian(value, m_bytes.data() + at); }
+    void put16(qint64 at, quint16 value) { qToLittleEndian(value, m_bytes.data() + at); }
+
+    // The definition page of the table with this many columns (the archive has 24).
+    qint64 definitionWithColumns(int columns) const
+    {
+        for (qint64 p = 3; p < m_bytes.size() / Page; ++p) {
+            if (m_bytes.at(p * Page) == 0x02 && u16(p * Page + 45) == columns)
+                return p * Page;
+        }
+        qFatal("no table of %d columns", columns);
+    }
+    // The bytes of the map of a table's pages: where they begin and end.
+    std::pair<qint64, qint64> usageMap(qint64 definition) const
+    {
+        const quint32 reference = u32(definition + 55);
+        const qint64 page = qint64(reference >> 8) * Page;
+        const int slot = int(reference & 0xff);
+        const qint64 start = page + (u16(page + 14 + slot * 2) & 0x1fff);
+        const qint64 end = slot == 0 ? page + Page : page + (u16(page + 14 + (slot - 1) * 2) & 0x1fff);
+        return {start, end};
+    }
+
+private:
+    QByteArray m_bytes;
+};
+
 } // namespace
 
 class TestAccessConversion : public QObject
@@ -113,6 +151,9 @@ private slots:
     void converterProcessReadsAndWrites();
     void damagedFileIsBoundedInTimeAndMemory_data();
     void damagedFileIsBoundedInTimeAndMemory();
+    void damagedStructuresAreRefusedBeforeReading_data();
+    void damagedStructuresAreRefusedBeforeReading();
+    void damagedPropertiesAreNeverFollowed();
     void cancelStopsTheConverterAndLeavesNothing();
     void leftoversOfInterruptedConversionsAreRemoved();
 
@@ -396,6 +437,115 @@ void TestAccessConversion::damagedFileIsBoundedInTimeAndMemory()
     // Nothing at the target, no scratch file, no note of a conversion under way.
     QCOMPARE(filesIn(folder), QStringList());
     QCOMPARE(filesIn(QDir(folder).filePath(QStringLiteral("notes"))), QStringList());
+}
+
+void TestAccessConversion::damagedStructuresAreRefusedBeforeReading_data()
+{
+    QTest::addColumn<QByteArray>("damage");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("cut inside a page") << QByteArray("cut-inside") << QStringLiteral("cut short");
+    QTest::newRow("cut at a page, the archive's data gone") << QByteArray("cut-at-page")
+                                                            << QStringLiteral("lies outside the file");
+    QTest::newRow("a row count past what the pages hold") << QByteArray("rows") << QStringLiteral("records 2147483647 rows");
+    QTest::newRow("the map of pages lost: rows would go missing") << QByteArray("map-cleared")
+                                                                   << QStringLiteral("records 10 rows, but its pages hold 0");
+    QTest::newRow("the map of pages past the end") << QByteArray("map-past") << QStringLiteral("lies outside the file");
+    QTest::newRow("a map page past the end") << QByteArray("map-page-past") << QStringLiteral("past the end of the file");
+    QTest::newRow("a definition that continues past the end") << QByteArray("next-past")
+                                                              << QStringLiteral("continues past the end");
+    QTest::newRow("a definition that continues on itself") << QByteArray("next-self") << QStringLiteral("runs in a circle");
+    QTest::newRow("more columns than the definition holds") << QByteArray("columns")
+                                                            << QStringLiteral("more columns and indexes");
+    QTest::newRow("the list of tables wiped") << QByteArray("table-list") << QStringLiteral("holds no table definition");
+    QTest::newRow("the list of tables' row count") << QByteArray("table-list-rows") << QStringLiteral("records 4294967295 rows");
+    QTest::newRow("an unknown version") << QByteArray("version") << QStringLiteral("no known version");
+}
+
+// A file whose structures lie is refused by the converter before the reading
+// library follows them, as damaged, with nothing left behind, the file untouched.
+void TestAccessConversion::damagedStructuresAreRefusedBeforeReading()
+{
+    QFETCH(QByteArray, damage);
+    QFETCH(QString, reason);
+    JetPatcher file(test::TestCatalog::fileBytes(fixture("jet4-catalogue.mdb")));
+    const qint64 archive = file.definitionWithColumns(24);
+    const auto [mapStart, mapEnd] = file.usageMap(archive);
+    QCOMPARE(file.bytes().at(mapStart), char(1)); // a map of map pages in this file
+    if (damage == "cut-inside")
+        file.bytes().chop(1000);
+    else if (damage == "cut-at-page")
+        file.bytes().truncate(archive + JetPatcher::Page);
+    else if (damage == "rows")
+        file.put32(archive + 16, 0x7fffffff);
+    else if (damage == "map-cleared")
+        std::fill(file.bytes().begin() + mapStart + 1, file.bytes().begin() + mapEnd, '\0');
+    else if (damage == "map-past")
+        file.put32(archive + 55, 0x00ffff00);
+    else if (damage == "map-page-past")
+        file.put32(mapStart + 1, 0x00ffffff);
+    else if (damage == "next-past")
+        file.put32(archive + 4, 0x00ffffff);
+    else if (damage == "next-self")
+        file.put32(archive + 4, quint32(archive / JetPatcher::Page));
+    else if (damage == "columns")
+        file.put16(archive + 45, 0xffff);
+    else if (damage == "table-list")
+        std::fill(file.bytes().begin() + 2 * JetPatcher::Page, file.bytes().begin() + 3 * JetPatcher::Page, '\0');
+    else if (damage == "table-list-rows")
+        file.put32(2 * JetPatcher::Page + 16, 0xffffffff);
+    else if (damage == "version")
+        file.put32(0x14, 77);
+    const QString folder = m_dir.filePath(QStringLiteral("structure-") + QString::fromLatin1(damage));
+    QDir().mkpath(folder);
+    exchange::ConversionLeftovers::setLocation(QDir(folder).filePath(QStringLiteral("notes")));
+    const QString old = QDir(folder).filePath(QStringLiteral("old.mdb"));
+    {
+        QFile out(old);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(file.bytes());
+    }
+    const QByteArray before = checksum(old);
+    exchange::AccessConversionProcess converter(old);
+    for (int step = 0; step < 2; ++step) {
+        try {
+            if (step == 0)
+                converter.plan();
+            else
+                converter.write(QDir(folder).filePath(QStringLiteral("new.mdb")));
+            QFAIL("a damaged file was converted");
+        } catch (const EngineError& error) {
+            QCOMPARE(error.kind(), EngineError::Kind::Damaged);
+            QVERIFY2(error.message().contains(QStringLiteral("appears to be damaged")) && error.message().contains(reason),
+                     qPrintable(error.message()));
+        }
+    }
+    QCOMPARE(filesIn(folder), QStringList{QStringLiteral("old.mdb")});
+    QCOMPARE(checksum(old), before);
+}
+
+// The objects' property blobs are no part of a table's rows: a blob whose
+// record claims length 0 (on which mdbtools' reading of the table list loops
+// for ever) leaves the conversion as it was.
+void TestAccessConversion::damagedPropertiesAreNeverFollowed()
+{
+    JetPatcher file(test::TestCatalog::fileBytes(fixture("jet4-catalogue.mdb")));
+    int blobs = 0;
+    for (qsizetype at = 0; (at = file.bytes().indexOf(QByteArray("MR2\0", 4), at)) >= 0; at += 4, ++blobs)
+        file.put32(at + 4, 0);
+    QVERIFY(blobs > 0);
+    const QString old = m_dir.filePath(QStringLiteral("properties.mdb"));
+    {
+        QFile out(old);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(file.bytes());
+    }
+    exchange::ConversionLimits limits;
+    limits.seconds = 20;
+    limits.stallSeconds = 20;
+    limits.memoryBytes = 512LL << 20;
+    const exchange::ConversionPlan plan = exchange::AccessConversionProcess(old, limits).plan();
+    QCOMPARE(plan.totalRows, AccessConversion(fixture("jet4-catalogue.mdb")).totalRows());
+    QCOMPARE(plan.refusedCount, 0);
 }
 
 void TestAccessConversion::cancelStopsTheConverterAndLeavesNothing()

@@ -8,6 +8,7 @@
 #include "catalog/EngineError.h"
 #include "catalog/SqliteConnection.h"
 #include "importing/CatalogueImport.h"
+#include "importing/CatalogueReader.h"
 #include "importing/CommandLineImport.h"
 #include "importing/ImportPreview.h"
 #include "tasks/BackgroundTask.h"
@@ -50,6 +51,7 @@ private slots:
     void watchListUpdatesWithoutDuplicates();
     void collectionLeavesMatchesOut();
     void previewCountsWithoutWriting();
+    void previewCountsInOnePassWhatTheImportReads();
     void cancelAndRefusalsLeaveTheFileAsItWas();
     void cancelMidwayOnAnotherThread();
     void commandLine();
@@ -147,6 +149,83 @@ void CatalogueImportTest::previewCountsWithoutWriting()
     QVERIFY(!preview.isWatchList);
     QCOMPARE(checksum(catalogue), before);
     QVERIFY(importing::ImportPreview::of(dataPath(QStringLiteral("imdb/ratings.csv")), {}, control).isWatchList);
+}
+
+// The preview's single pass over a Tellico file finds what the whole read
+// (which makes every movie) finds: the same values to match by, the same
+// covers and loans, whether pictures and borrowers come before or after the
+// entries; and the matching count against a catalogue is the same.
+void CatalogueImportTest::previewCountsInOnePassWhatTheImportReads()
+{
+    QTemporaryDir dir;
+    const QString generated = dir.filePath(QStringLiteral("films.xml"));
+    QDir(dir.path()).mkpath(QStringLiteral("films_files"));
+    QFile picture(dir.filePath(QStringLiteral("films_files/on-disk.png")));
+    QVERIFY(picture.open(QIODevice::WriteOnly));
+    picture.write(QByteArray::fromBase64("iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAIAAACQd1PeAAAADElEQVR4nGP4z8AAAAMBAQDJ/pLvAAAAAElFTkSuQmCC"));
+    picture.close();
+    QFile outside(dir.filePath(QStringLiteral("outside.png")));
+    QVERIFY(outside.open(QIODevice::WriteOnly));
+    outside.close();
+    const QByteArray image = "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAIAAACQd1PeAAAADElEQVR4nGP4z8AAAAMBAQDJ/pLvAAAAAElFTkSuQmCC";
+    const auto write = [&](bool sideDataFirst) {
+        QFile file(generated);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        const QByteArray side =
+            "<images><image id=\"inline.png\">" + image + "</image><image id=\"blank.png\">  </image></images>"
+            "<borrowers><borrower name=\"Ann\"><loan entryRef=\"1\" loanDate=\"2026-01-02\">x</loan>"
+            "<loan entryRef=\"3\"/><loan entryRef=\"99\"/></borrower>"
+            "<borrower name=\"Bob\"><loan entryRef=\"1\"/></borrower></borrowers>";
+        file.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tellico syntaxVersion=\"11\"><collection type=\"3\">"
+                   "<fields><field name=\"title\"/><field name=\"rating\"><prop name=\"maximum\">10</prop></field></fields>");
+        if (sideDataFirst)
+            file.write(side);
+        file.write("<entry id=\"1\"><title>  The   MATRIX </title><year>1999</year><cover>inline.png</cover>"
+                   "<casts><cast><column>Keanu Reeves</column></cast></casts></entry>"
+                   "<entry id=\"2\"><year>1979 (restored)</year><title>Stalker</title><cover>on-disk.png</cover>"
+                   "<imdb>https://www.imdb.com/title/tt0079944/</imdb><title>Not this one</title></entry>"
+                   "<entry id=\"3\"><title>Solaris</title><year>1972</year><cover>blank.png</cover></entry>"
+                   "<entry><title>Untitled <b>bold</b></title><cover>missing.png</cover></entry>"
+                   "<entry id=\"5\"><title>Escape</title><cover>../outside.png</cover></entry>"
+                   "<entry id=\"1\"><title>Same number again</title><cover>on-disk.png</cover></entry>");
+        if (!sideDataFirst)
+            file.write(side);
+        file.write("</collection></tellico>\n");
+    };
+    const QString catalogue = handMadeCatalogue(dir);
+    const QStringList files{generated, dataPath(QStringLiteral("tellico/bare.xml")),
+                            dataPath(QStringLiteral("tellico/collection.tc"))};
+    for (int round = 0; round < 4; ++round) {
+        const QString source = files.at(std::max(0, round - 1));
+        if (round < 2)
+            write(round == 0);
+        const auto reader = importing::CatalogueReader::open(source);
+        QStringList counted, read;
+        const auto keyOf = [](QStringList& into) {
+            return [&into](const importing::ImportedMovie& movie) {
+                into << QStringList{movie.sourceNumber, movie.title, movie.year, movie.webAddress, movie.imdbId,
+                                    movie.letterboxdUri}
+                            .join(QLatin1Char('|'));
+            };
+        };
+        const auto fast = reader->count(keyOf(counted), nullptr);
+        const auto whole = reader->importing::CatalogueReader::count(keyOf(read), nullptr);
+        QCOMPARE(counted, read);
+        QCOMPARE(fast.covers, whole.covers);
+        QCOMPARE(fast.loans, whole.loans);
+        if (round < 2) {
+            QCOMPARE(counted.size(), 6);
+            QCOMPARE(fast.covers, 3); // inline, on disk twice; not the blank, missing or outside one
+            QCOMPARE(fast.loans, 5);  // two for each entry numbered 1, one for Solaris
+            tasks::TaskControl control;
+            const importing::ImportPreview preview = importing::ImportPreview::of(source, catalogue, control);
+            QCOMPARE(preview.movies, 6);
+            QCOMPARE(preview.covers, 3);
+            QCOMPARE(preview.loans, 5);
+            QCOMPARE(preview.matching, 2); // by title and year: the matrix, and Stalker of "1979 (restored)"
+            QCOMPARE(preview.unnumbered, 1);
+        }
+    }
 }
 
 void CatalogueImportTest::cancelAndRefusalsLeaveTheFileAsItWas()
