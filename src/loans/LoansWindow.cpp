@@ -19,7 +19,6 @@
 #include <QTabWidget>
 #include <QScrollBar>
 #include <QSet>
-#include <QStringListModel>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
