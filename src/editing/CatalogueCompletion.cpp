@@ -4,6 +4,7 @@
 #include "catalog/SqliteConnection.h"
 #include "catalog/TextFold.h"
 #include "editing/FieldBinding.h"
+#include "editing/FoldingCompleter.h"
 
 #include <QCoreApplication>
 #include <QComboBox>
@@ -31,7 +32,10 @@ CatalogueCompletion::CatalogueCompletion(const RecordForm& form, QObject* parent
         auto* both = new QConcatenateTablesProxyModel(box);
         both->addSourceModel(box->model());
         both->addSourceModel(offered);
-        box->completer()->setModel(both);
+        if (auto* folding = qobject_cast<FoldingCompleter*>(box->completer()))
+            folding->setSourceModel(both);
+        else
+            box->completer()->setModel(both);
         m_fields.push_back({box, *kind, offered});
         const Field field = m_fields.back();
         connect(box->lineEdit(), &QLineEdit::textEdited, this, [this, field](const QString& text) { offer(field, text); });

@@ -2,6 +2,7 @@
 
 #include "editing/AccessibleComboBox.h"
 #include "editing/FieldLineEdit.h"
+#include "editing/FoldingCompleter.h"
 
 #include <QComboBox>
 #include <QCompleter>
@@ -22,11 +23,10 @@ QComboBox* comboBox(const QString& name, QWidget* parent)
     box->setLineEdit(new FieldLineEdit(box));
     box->setInsertPolicy(QComboBox::NoInsert);
     // What is typed is offered the entries of the list that begin with it,
-    // in any case; it changes only when one is chosen, and is never added.
-    auto* completer = new QCompleter(box->model(), box);
-    completer->setCaseSensitivity(Qt::CaseInsensitive);
+    // case and accents aside; it changes only when one is chosen, and is
+    // never added.
+    auto* completer = new FoldingCompleter(box->model(), box);
     completer->setCompletionMode(QCompleter::PopupCompletion);
-    completer->setFilterMode(Qt::MatchStartsWith);
     box->setCompleter(completer);
     box->setMinimumContentsLength(8);
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);

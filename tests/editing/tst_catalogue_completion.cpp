@@ -9,6 +9,7 @@
 #include "editing/RecordForm.h"
 
 #include <QAbstractItemModel>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QCompleter>
 #include <QLineEdit>
@@ -48,7 +49,9 @@ private slots:
         amelie[QStringLiteral("mv_cast1")] = QStringLiteral("Audrey Tautou");
         amelie[QStringLiteral("mv_producer")] = QStringLiteral("Claudie Ossard Productions");
         amelie[QStringLiteral("mv_genre")] = QStringLiteral("Quirky Comedy");
-        TestCatalog::create(path, {amelie});
+        TestCatalog::Row boot = TestCatalog::record(QStringLiteral("Das Boot"), QStringLiteral("A2"));
+        boot[QStringLiteral("mv_cast1")] = QStringLiteral("J\u00fcrgen Prochnow");
+        TestCatalog::create(path, {amelie, boot});
         QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
         f.window().tabs()->setCurrentIndex(MainWindow::MovieTabIndex);
         f.window().show();
@@ -64,6 +67,20 @@ private slots:
         QVERIFY(offered(form.mvProducer, QStringLiteral("Claudie")).contains(QStringLiteral("Claudie Ossard Productions")));
         QVERIFY(!offered(form.mvProducer, QStringLiteral("Aud")).contains(QStringLiteral("Audrey Tautou")));
         QVERIFY(offered(form.mvGenre, QStringLiteral("Quirky")).contains(QStringLiteral("Quirky Comedy")));
+
+        // Accents aside, both from the catalogue and from the option list; the
+        // entry taken keeps its spelling.
+        const QString jurgen = QStringLiteral("J\u00fcrgen Prochnow");
+        QVERIFY(offered(form.mvCast[0], QStringLiteral("jurgen")).contains(jurgen));
+        QVERIFY(offered(form.mvCast[0], QStringLiteral("J\u00fcr")).contains(jurgen));
+        QVERIFY(!offered(form.mvCast[0], QStringLiteral("jurk")).contains(jurgen));
+        offered(form.mvCast[0], QStringLiteral("jurgen"));
+        QTRY_VERIFY(form.mvCast[0]->completer()->popup()->isVisible());
+        QTest::keyClick(form.mvCast[0]->completer()->popup(), Qt::Key_Down);
+        QTest::keyClick(form.mvCast[0]->completer()->popup(), Qt::Key_Return);
+        QCOMPARE(form.mvCast[0]->currentText(), jurgen);
+        form.mvGenre->addItem(QStringLiteral("Com\u00e9die"));
+        QVERIFY(offered(form.mvGenre, QStringLiteral("comedie")).contains(QStringLiteral("Com\u00e9die")));
 
         // A value saved now is offered at once.
         form.mvDirector->setCurrentText(QStringLiteral("Marc Caro"));

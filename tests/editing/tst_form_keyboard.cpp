@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QAbstractProxyModel>
 #include <QConcatenateTablesProxyModel>
 #include <QCompleter>
 #include <QDialog>
@@ -424,6 +425,8 @@ void TestFormKeyboard::completionFromTheList()
         QCOMPARE(edit.box->completer()->completionMode(), QCompleter::PopupCompletion);
         // The option list first; people, companies and genres then offer the catalogue's values.
         QAbstractItemModel* offered = edit.box->completer()->model();
+        if (auto* matching = qobject_cast<QAbstractProxyModel*>(offered))
+            offered = matching->sourceModel();
         if (auto* both = qobject_cast<QConcatenateTablesProxyModel*>(offered))
             QCOMPARE(both->sourceModels().value(0), edit.box->model());
         else
