@@ -379,6 +379,7 @@ void TestStartup::menuBarItemsInOrder()
         "=",                     "mnSrchOnLoan=On &Loan",         "mnSrchOverdue=O&verdue",
         "mnOrder=S&ort",         "mnOrdTitle=by &Title",          "mnOrdDir=by &Director",
         "mnOrdGen=by &Genre",    "mnOrdCat=by &Catalog ID",
+        "mnInternet=Inter&net",  "mnGrabAgain=Grab &Again",
         "mnCollection=Collect&ion", "mnLoans=&Loans...",          "mnStatistics=&Statistics...", "=",
         "mnGroupPane=&Group Pane", "=", "mnGrabSpellings=Grab S&pellings...", "mnuHelp=&Help",
         "mnuHelpCont=&Contents", "mnuHelpTab=Help on This &Tab", "mnuAbout=&About"};
