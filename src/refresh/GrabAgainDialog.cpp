@@ -9,6 +9,25 @@
 
 namespace quelto::refresh {
 
+namespace {
+
+// A value of several lines (the billed cast) on one line, its first members
+// and how many there are; the cell's tooltip has all of it.
+QString inCell(const QString& value)
+{
+    if (value.isEmpty())
+        return QStringLiteral("(empty)");
+    const QStringList lines = value.split(u'\n');
+    if (lines.size() == 1)
+        return value;
+    constexpr int Shown = 3;
+    if (lines.size() <= Shown)
+        return lines.join(QStringLiteral("; "));
+    return QStringLiteral("%1; ... (%2 in all)").arg(lines.mid(0, Shown).join(QStringLiteral("; "))).arg(lines.size());
+}
+
+} // namespace
+
 GrabAgainDialog::GrabAgainDialog(const QString& recordTitle, const QString& address,
                                  const QList<FieldChange>& changes, QWidget* parent)
     : QDialog(parent), m_changes(changes)
@@ -42,10 +61,10 @@ GrabAgainDialog::GrabAgainDialog(const QString& recordTitle, const QString& addr
         field->setCheckState(Qt::Checked);
         field->setData(Qt::UserRole, change.column);
         m_table->setItem(row, 0, field);
-        auto* before = new QTableWidgetItem(change.before.isEmpty() ? QStringLiteral("(empty)") : change.before);
+        auto* before = new QTableWidgetItem(inCell(change.before));
         before->setToolTip(change.before);
         m_table->setItem(row, 1, before);
-        auto* after = new QTableWidgetItem(change.after);
+        auto* after = new QTableWidgetItem(inCell(change.after));
         after->setToolTip(change.after);
         m_table->setItem(row, 2, after);
     }
@@ -69,7 +88,7 @@ GrabAgainDialog::GrabAgainDialog(const QString& recordTitle, const QString& addr
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_table, &QTableWidget::itemChanged, this, &GrabAgainDialog::updateTake);
     m_take->setDefault(true);
-    resize(760, 140 + 34 * int(qMin<qsizetype>(changes.size(), 12)));
+    resize(820, 170 + 30 * int(qMin<qsizetype>(changes.size(), 16)));
 }
 
 QSet<QString> GrabAgainDialog::checked() const

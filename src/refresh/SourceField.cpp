@@ -82,9 +82,10 @@ void SourceField::takeCast(const QList<collection::CastRole>& cast)
 
 QString SourceField::castToolTip(int slot) const
 {
-    const QString person = m_form.mvCast[size_t(slot)]->currentText().simplified();
-    const QString character = CastRoles::characterOf(m_current.cast, person);
-    return character.isEmpty() ? person : QStringLiteral("%1 as %2").arg(person, character);
+    // Without a character the tooltip is the value as it stands, as for every drop-down.
+    const QString value = m_form.mvCast[size_t(slot)]->currentText();
+    const QString character = CastRoles::characterOf(m_current.cast, value);
+    return character.isEmpty() ? value : QStringLiteral("%1 as %2").arg(value.simplified(), character);
 }
 
 void SourceField::updateToolTips()

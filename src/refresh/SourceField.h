@@ -43,7 +43,7 @@ public:
     void takeCast(const QList<collection::CastRole>& cast);
 
     // "Christian Bale as Bruce Wayne" for the cast box that holds him; the
-    // person alone when the record keeps no character for him.
+    // box's text as it stands when the record keeps no character for him.
     QString castToolTip(int slot) const;
     // Puts castToolTip() on every cast box; for after a display operation,
     // which gives each box its value as its tooltip.

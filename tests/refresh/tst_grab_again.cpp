@@ -154,7 +154,7 @@ private slots:
         QCOMPARE(rereader->asked, QList<QUrl>{QUrl(DarkKnight)});
         QVERIFY2(f.prompts().exclamations.isEmpty(), qPrintable(f.prompts().exclamations.join(u'|')));
         QCOMPARE(rows, (QStringList{"Title|A|A (2008)", "Genre|Action|Action / Crime / Drama", "Cast 2|(empty)|Heath Ledger",
-                                    "Characters|Christian Bale as Bruce Wayne|Christian Bale as Bruce Wayne\nHeath Ledger as Joker"}));
+                                    "Characters|Christian Bale as Bruce Wayne|Christian Bale as Bruce Wayne; Heath Ledger as Joker"}));
         // Stored at once: the taken fields, never the title left unchecked, the music the page did not give or the note.
         QCOMPARE(stored(path, "A", "mv_genre"), QStringLiteral("Action / Crime / Drama"));
         QCOMPARE(stored(path, "A", "mv_cast1"), QStringLiteral("Heath Ledger"));

@@ -173,8 +173,9 @@ for column, kind in (("quelto_id", "INTEGER"), ("quelto_my_rating", "REAL"), ("q
                      ("quelto_purchased", "TEXT"), ("quelto_price", "REAL"), ("quelto_condition", "TEXT COLLATE NOCASE"),
                      ("quelto_running_time", "INTEGER"), ("quelto_speed", "TEXT")):
     db.execute("alter table archive add column %s %s" % (column, kind))
-db.execute("insert into archive (catalog, md_type, title, mv_year, mv_genre, mv_director, mv_cast6, mv_cast1, "
-           "quelto_id, quelto_notes, quelto_my_rating) values ('T-1', 'VHS', 'The Dark Knight', '2008', 'Drama', "
+db.execute("insert into archive (catalog, md_type, md_format, md_image, md_sound, md_language, title, mv_year, "
+           "mv_genre, mv_director, mv_cast6, mv_cast1, quelto_id, quelto_notes, quelto_my_rating) values "
+           "('T-1', 'VHS', 'PAL', '4:3', 'Stereo', 'English', 'The Dark Knight', '2008', 'Drama', "
            "'Christopher Nolan', 'Christian Bale', 'Michael Caine', 1, 'Taped off air, ads cut', 4.5)")
 db.execute("create table quelto_sources (record_id INTEGER PRIMARY KEY, address TEXT, cast_roles TEXT)")
 db.execute("insert into quelto_sources values (1, ?, NULL)", (page,))
