@@ -49,14 +49,14 @@ void SourceField::clear()
 
 void SourceField::stored(catalog::Database& db, qint64 recordId)
 {
-    if (!changed() || recordId <= 0)
+    if (!differs() || recordId <= 0)
         return;
     SourceStore::store(*db.connection(), recordId, m_current);
 }
 
 bool SourceField::changedElsewhere(catalog::Database& db, qint64 rowid) const
 {
-    if (!changed())
+    if (!differs())
         return false;
     catalog::SqliteConnection& connection = *db.connection();
     const qint64 id = m_shownId > 0 ? m_shownId : collection::RecordIdentity::of(connection, rowid);

@@ -27,10 +27,13 @@ public:
 
     void show(const catalog::RecordSet& set) override;
     void clear() override;
-    bool changed() const override { return m_current != m_shown; }
+    // A grab's page alone is no change to ask about: it is stored with the
+    // record's next save, and dropped with the grab's values when the user
+    // leaves the record unsaved.
+    bool changed() const override { return false; }
     void markUnchanged() override { m_shown = m_current; }
     QString problem() override { return {}; }
-    bool needsOwnStorage() const override { return changed() && !m_current.isEmpty(); }
+    bool needsOwnStorage() const override { return differs() && !m_current.isEmpty(); }
     void toRecord(catalog::RecordSet&) override {}
     void stored(catalog::Database& db, qint64 recordId) override;
     bool changedElsewhere(catalog::Database& db, qint64 rowid) const override;
@@ -50,6 +53,7 @@ public:
     void updateToolTips();
 
 private:
+    bool differs() const { return m_current != m_shown; }
 
     editing::RecordForm& m_form;
     catalog::CatalogState& m_state;

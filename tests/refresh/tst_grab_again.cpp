@@ -6,6 +6,8 @@
 #include "TestCatalog.h"
 #include "app/MainWindow.h"
 #include "catalog/Database.h"
+#include "catalog/CatalogState.h"
+#include "catalog/EngineError.h"
 #include "catalog/RecordSet.h"
 #include "catalog/SqliteConnection.h"
 #include "catalog/WriteTransaction.h"
@@ -17,6 +19,7 @@
 #include "refresh/GrabAgainDialog.h"
 #include "refresh/PageRereader.h"
 #include "refresh/SourceField.h"
+#include "weblookup/FormFields.h"
 #include "weblookup/GrabResult.h"
 #include "weblookup/LookupTab.h"
 #include "weblookup/LookupWorkflow.h"
@@ -192,7 +195,7 @@ private slots:
     {
         AppFixture f;
         FakeRereader* rereader = nullptr;
-        start(f, rereader);
+        const QString path = start(f, rereader);
         GrabAgainCommand& command = f.window().grabAgain();
         editing::RecordForm& form = f.window().form();
         form.dbNext->click();
@@ -217,6 +220,39 @@ private slots:
         rereader->answer.error = QStringLiteral("not found (404)");
         command.run();
         QVERIFY(f.prompts().exclamations.value(2).contains(QLatin1String("not found (404)")));
+
+        // A catalogue that refuses writes is not read for, and nothing is written to it.
+        const QByteArray before = TestCatalog::fileBytes(path);
+        f.window().state().database->connection()->refuseWrites(
+            catalog::EngineError(catalog::EngineError::Kind::ReadOnly, QStringLiteral("read-only")));
+        QVERIFY(command.whyNot().startsWith(QStringLiteral("The catalogue cannot be changed")));
+        rereader->answer = darkKnightNow();
+        command.run();
+        QCOMPARE(rereader->asked.size(), 1); // only the read of the unreadable page above
+        QCOMPARE(TestCatalog::fileBytes(path), before);
+    }
+
+    void theCharactersAloneAreSavedToo()
+    {
+        AppFixture f;
+        FakeRereader* rereader = nullptr;
+        const QString path = start(f, rereader);
+        rereader->answer.read = true;
+        rereader->answer.fields = weblookup::FormFields::read(f.window().form()); // the same fields
+        rereader->answer.cast = {{QStringLiteral("Christian Bale"), QStringLiteral("Bruce Wayne")},
+                                 {QStringLiteral("Michael Caine"), QStringLiteral("Alfred")}};
+        QStringList captions;
+        f.prompts().dialogScripts << [&](QDialog& dialog) {
+            auto* table = dialog.findChild<QTableWidget*>(QStringLiteral("grabAgainChanges"));
+            for (int row = 0; row < table->rowCount(); ++row)
+                captions << table->item(row, 0)->text();
+            dialog.accept();
+        };
+        f.window().grabAgain().run();
+        QCOMPARE(captions, QStringList{QStringLiteral("Characters")});
+        QCOMPARE(sourceOf(path, 1).cast.value(1).character, QStringLiteral("Alfred"));
+        f.menu("mnUndo")->trigger();
+        QCOMPARE(sourceOf(path, 1).cast.size(), 1);
     }
 
     void aChangeMadeElsewhereMeanwhileIsNotOverwritten()
@@ -250,7 +286,7 @@ private slots:
         form.mvCast[0]->setEditText(QStringLiteral("Song Kang-ho"));
         emit f.window().lookupTab().workflow().grabFinished(result);
         QCOMPARE(form.mvCast[0]->toolTip(), QStringLiteral("Song Kang-ho as Kim Ki-taek"));
-        QVERIFY(f.window().unsavedChanges().hasChanges());
+        QVERIFY(f.window().unsavedChanges().hasChanges()); // the grab's value
         form.dbSave->click();
         QVERIFY2(f.prompts().exclamations.isEmpty(), qPrintable(f.prompts().exclamations.join(u'|')));
         const qint64 id = stored(path, "B", "quelto_id").toLongLong();
