@@ -121,6 +121,9 @@ void GrabAgainCommand::update()
 void GrabAgainCommand::grabbed(const weblookup::GrabResult& result)
 {
     m_source->take(result.titlePage.toString(QUrl::FullyEncoded), rolesOf(result.billedCast));
+    // Once the other parts of the window have had the grab (the spellings in
+    // use give the boxes their tooltips), the characters go on top.
+    QMetaObject::invokeMethod(m_source, &SourceField::updateToolTips, Qt::QueuedConnection);
 }
 
 void GrabAgainCommand::run()

@@ -285,7 +285,7 @@ private slots:
         result.billedCast = {{QStringLiteral("Song Kang-ho"), QStringLiteral("Kim Ki-taek")}};
         form.mvCast[0]->setEditText(QStringLiteral("Song Kang-ho"));
         emit f.window().lookupTab().workflow().grabFinished(result);
-        QCOMPARE(form.mvCast[0]->toolTip(), QStringLiteral("Song Kang-ho as Kim Ki-taek"));
+        QTRY_COMPARE(form.mvCast[0]->toolTip(), QStringLiteral("Song Kang-ho as Kim Ki-taek"));
         QVERIFY(f.window().unsavedChanges().hasChanges()); // the grab's value
         form.dbSave->click();
         QVERIFY2(f.prompts().exclamations.isEmpty(), qPrintable(f.prompts().exclamations.join(u'|')));
