@@ -55,17 +55,11 @@ GrabAgainCommand::GrabAgainCommand(const editing::WindowParts& parts, weblookup:
     m_action->setObjectName(QStringLiteral("mnGrabAgain"));
     m_action->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G));
     connect(m_action, &QAction::triggered, this, &GrabAgainCommand::run);
-    if (QMenuBar* bar = parts.window.menuBar()) {
-        auto* internet = new QMenu(QStringLiteral("Inter&net"), bar);
-        internet->setObjectName(QStringLiteral("mnInternet"));
-        internet->menuAction()->setObjectName(QStringLiteral("mnInternet"));
-        internet->addAction(m_action);
-        QAction* help = nullptr;
-        for (QAction* item : bar->actions()) {
-            if (item->objectName() == u"mnuHelp")
-                help = item;
-        }
-        bar->insertMenu(help, internet);
+    // In the Edit menu, after Undo and Redo (every letter of "Internet" is
+    // taken by the menu bar, the command buttons or the field captions).
+    if (QMenu* edit = parts.menu(QStringLiteral("mnEdit"))) {
+        edit->addSeparator();
+        edit->addAction(m_action);
     }
 
     // Beside "Grab Data !".

@@ -25,7 +25,7 @@ class SourceField;
 
 // Records kept fresh: every grab leaves its page's address and billed cast
 // in the form (SourceField) to be stored with the record, and "Grab Again"
-// (beside "Grab Data !" and in the Internet menu) reads a saved record's
+// (beside "Grab Data !" and in the Edit menu) reads a saved record's
 // page again and shows, field by field, what would change. The changes the
 // user takes go into the form and are saved at once, as one step for Undo,
 // with the write checks of every save (a record changed elsewhere meanwhile

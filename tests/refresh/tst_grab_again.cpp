@@ -139,8 +139,8 @@ private slots:
         QVERIFY(command.action()->isEnabled());
         QVERIFY(command.button() && command.button()->isEnabled());
         QCOMPARE(form.mvCast[0]->toolTip(), QStringLiteral("Christian Bale as Bruce Wayne"));
-        // In the Internet menu and beside "Grab Data !".
-        QCOMPARE(f.menu("mnInternet")->menu()->actions().value(0), command.action());
+        // In the Edit menu and beside "Grab Data !".
+        QCOMPARE(f.menu("mnEdit")->menu()->actions().last(), command.action());
         QCOMPARE(command.button()->parentWidget(), f.window().lookupTab().findChild<QPushButton*>("grabit")->parentWidget());
 
         rereader->answer = darkKnightNow();
