@@ -30,6 +30,7 @@
 #include "editing/OptionListCommands.h"
 #include "editing/PersonalTab.h"
 #include "editing/RecordCommands.h"
+#include "refresh/GrabAgainCommand.h"
 #include "editing/StatusShape.h"
 #include "editing/UnsavedChanges.h"
 #include "editing/UserPrompts.h"
@@ -173,6 +174,7 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     // A grab fills the new record being entered; into a shown record it
     // replaces what was typed there.
     m_lookup->workflow().setGrabCheck([this] { return m_state.newRecordMode || m_unsaved->settle(); });
+    m_grabAgain = new refresh::GrabAgainCommand(*m_parts, *m_lookup, *records, this);
     m_list = new search::RecordListCommands(m_state, *m_display, *m_search, m_prompts, *m_listPane, this);
     m_collector->setRecordList(*m_list);
     m_listPane->restoreColumnState(

@@ -33,6 +33,9 @@ class SearchCommands;
 namespace quelto::collection {
 class CollectorFeatures;
 }
+namespace quelto::refresh {
+class GrabAgainCommand;
+}
 namespace quelto::weblookup {
 class LookupTab;
 }
@@ -100,6 +103,7 @@ public:
     // Runs the window's long commands off its thread, the window answering.
     tasks::CommandRunner& commandRunner() { return *m_runner; }
     collection::CollectorFeatures& collector() { return *m_collector; }
+    refresh::GrabAgainCommand& grabAgain() { return *m_grabAgain; }
     CollectionMenu& collectionMenu() { return *m_collectionMenu; }
     QTabWidget* tabs() const { return m_tabs; }
 
@@ -163,6 +167,7 @@ private:
     RecentCatalogues* m_recent = nullptr;
     history::CatalogHistory m_history;
     collection::CollectorFeatures* m_collector = nullptr;
+    refresh::GrabAgainCommand* m_grabAgain = nullptr;
     CollectionMenu* m_collectionMenu = nullptr;
     MainMenu* m_menu;
     editing::CommandBar* m_commandBar;

@@ -27,6 +27,8 @@ namespace quelto::collection {
 //     quelto_running_time  INTEGER  minutes
 //     quelto_speed         TEXT     SP, LP or EP
 //   quelto_covers (record_id = archive.quelto_id, picture, format, width, height)
+//   quelto_sources (record_id = archive.quelto_id, address, cast_roles): added
+//                  by the first store of a source (SourceStore), not by ensure()
 //   quelto_tapes (catalog = the media ID, length_minutes)
 //   quelto_olocation, quelto_ocondition, quelto_otapelength: option lists
 //   quelto_identity: an index on archive (quelto_id); quelto_by_...: binary

@@ -50,6 +50,12 @@ public:
     // tape (quelto_tapes, by media ID), on every record of the tape.
     static inline const QString TapeLengthColumn = QStringLiteral("quelto_tape_length");
     static constexpr int MaxTapeLength = 24 * 60;
+    // Not columns of archive either: the address of the page the record was
+    // grabbed from or imported with, and the cast as that page bills it (a
+    // line each, person and character parted by a tab), both from
+    // quelto_sources by the record's identity.
+    static inline const QString SourceColumn = QStringLiteral("quelto_source");
+    static inline const QString CastRolesColumn = QStringLiteral("quelto_cast_roles");
 
     static const std::vector<CsvColumn>& columns();
     static const std::vector<CsvCaption>& captions();

@@ -11,7 +11,8 @@ using catalog::EngineError;
 
 CsvHeader::CsvHeader(const std::vector<QVariant>& names)
 {
-    const QStringList known = CsvColumns::names() << CsvColumns::CoverColumn << CsvColumns::TapeLengthColumn;
+    const QStringList known = CsvColumns::names() << CsvColumns::CoverColumn << CsvColumns::TapeLengthColumn
+                                               << CsvColumns::SourceColumn << CsvColumns::CastRolesColumn;
     for (const QVariant& field : names) {
         const QString written = field.toString();
         if (written.contains(QChar(0)))

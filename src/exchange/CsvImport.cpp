@@ -10,6 +10,7 @@
 #include "collection/CoverPicture.h"
 #include "collection/CoverStore.h"
 #include "collection/RecordIdentity.h"
+#include "collection/SourceStore.h"
 #include "collection/TapeStore.h"
 #include "exchange/CsvColumns.h"
 #include "exchange/CsvConvertedRows.h"
@@ -38,7 +39,8 @@ QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
 // The columns that are not archive's: stored beside the record.
 bool isBeside(const QString& column)
 {
-    return column == CsvColumns::CoverColumn || column == CsvColumns::TapeLengthColumn;
+    return column == CsvColumns::CoverColumn || column == CsvColumns::TapeLengthColumn ||
+           column == CsvColumns::SourceColumn || column == CsvColumns::CastRolesColumn;
 }
 
 // A tape length in minutes; 0 for an empty field, -1 for one that is none.
@@ -122,6 +124,8 @@ void CsvImport::check(const QString& cataloguePath, tasks::TaskControl* progress
     m_catalogValue = int(m_stored.indexOf(QStringLiteral("catalog")));
     m_coverField = int(m_header->columns().indexOf(CsvColumns::CoverColumn));
     m_tapeField = int(m_header->columns().indexOf(CsvColumns::TapeLengthColumn));
+    m_sourceField = int(m_header->columns().indexOf(CsvColumns::SourceColumn));
+    m_castField = int(m_header->columns().indexOf(CsvColumns::CastRolesColumn));
 
     // The records stored already are read on a thread of their own while the
     // file's rows are read and checked; each accepted row keeps its
@@ -298,6 +302,12 @@ std::optional<std::vector<QVariant>> CsvImport::convert(const std::vector<QVaria
         problems << QStringLiteral("%1: \"%2\" is not a tape length in minutes (1 to %3).")
                         .arg(CsvColumns::TapeLengthColumn, fields[size_t(m_tapeField)].toString())
                         .arg(CsvColumns::MaxTapeLength);
+    if (m_sourceField >= 0) {
+        const QString address = fields[size_t(m_sourceField)].toString().trimmed();
+        if (!address.isEmpty() && collection::SourceStore::keptAddress(address).isEmpty())
+            problems << QStringLiteral("%1: \"%2\" is not the address of a web page (http or https).")
+                            .arg(CsvColumns::SourceColumn, address.left(80));
+    }
     const auto isBlank = [&](int value) {
         const QVariant& v = values[size_t(value)];
         return !v.isValid() || v.toString().trimmed().isEmpty();
@@ -327,7 +337,7 @@ qint64 CsvImport::append(catalog::Database& db, Duplicates duplicates, tasks::Ta
     try {
         catalog::WriteTransaction transaction(*connection);
         // A file with own columns or covers brings the collector's storage.
-        if (m_coverField >= 0 || m_tapeField >= 0 ||
+        if (m_coverField >= 0 || m_tapeField >= 0 || m_sourceField >= 0 || m_castField >= 0 ||
             m_stored.size() > catalog::CatalogSchema::archiveColumns().size())
             changedSchema = CollectorSchema::ensure(db);
         stored = appendRows(*connection, duplicates, progress);
@@ -447,6 +457,14 @@ qint64 CsvImport::appendRows(catalog::SqliteConnection& connection, Duplicates d
                     m_firstKey = m_lastKey;
                 if (m_coverField >= 0)
                     storeCover(connection, record, id);
+                if ((m_sourceField >= 0 || m_castField >= 0) && id > 0) {
+                    const collection::RecordSource source{
+                        m_sourceField >= 0 ? record.fields[size_t(m_sourceField)].toString() : QString(),
+                        m_castField >= 0 ? collection::CastRoles::decode(record.fields[size_t(m_castField)].toString())
+                                         : QList<collection::CastRole>()};
+                    if (!source.isEmpty())
+                        collection::SourceStore::store(connection, id, source);
+                }
                 if (m_tapeField >= 0) {
                     const int minutes = tapeLength(record.fields[size_t(m_tapeField)]);
                     const QString tape = (*values)[size_t(catalogValue)].toString();

@@ -154,6 +154,8 @@ private:
     qint64 m_lastKey = -1;
     int m_coverField = -1; // the file's "cover" field, -1 for none
     int m_tapeField = -1;  // the file's tape lengths, -1 for none
+    int m_sourceField = -1; // the records' page addresses, -1 for none
+    int m_castField = -1;   // the records' billed casts, -1 for none
     qint64 m_storedCovers = 0;
     std::vector<RefusedRow> m_leftOutCovers;
     qint64 m_leftOutCoverCount = 0;

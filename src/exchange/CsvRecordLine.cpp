@@ -27,6 +27,10 @@ CsvRecordLine::CsvRecordLine(catalog::ArchiveReader& rows, CsvCoverFolder* cover
         for (auto length = lengths.cbegin(); length != lengths.cend(); ++length)
             m_lengths.insert(length.key().toUtf8(), length.value());
     }
+    if (m_idColumn >= 0 && collection::CollectorSchema::hasTable(rows.connection(), collection::SourceStore::Table)) {
+        m_sources = true;
+        m_sourceOf = collection::SourceStore::all(rows.connection());
+    }
     // Covers are looked up only for the records that have one.
     if (m_covers && m_idColumn >= 0 &&
         collection::CollectorSchema::hasTable(rows.connection(), collection::CollectorSchema::CoversTable))
@@ -45,6 +49,10 @@ QByteArray CsvRecordLine::header() const
         add(column);
     if (m_tapes)
         add(CsvColumns::TapeLengthColumn);
+    if (m_sources) {
+        add(CsvColumns::SourceColumn);
+        add(CsvColumns::CastRolesColumn);
+    }
     if (m_covers)
         add(CsvColumns::CoverColumn);
     line += "\r\n";
@@ -72,6 +80,16 @@ void CsvRecordLine::append(QByteArray& line)
             if (length != m_lengths.constEnd())
                 CsvWriter::appendField(line, QByteArray::number(*length));
         }
+    }
+    if (m_sources) {
+        const qint64 id = m_rows.value(m_idColumn).toLongLong();
+        const auto source = id > 0 ? m_sourceOf.constFind(id) : m_sourceOf.constEnd();
+        line += ',';
+        if (source != m_sourceOf.constEnd() && !source->address.isEmpty())
+            CsvWriter::appendField(line, source->address.toUtf8());
+        line += ',';
+        if (source != m_sourceOf.constEnd() && !source->cast.isEmpty())
+            CsvWriter::appendField(line, collection::CastRoles::encode(source->cast).toUtf8());
     }
     if (m_covers) {
         line += ',';

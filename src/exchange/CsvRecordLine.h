@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QSet>
 
+#include "collection/SourceStore.h"
+
 namespace quelto::catalog {
 class ArchiveReader;
 }
@@ -37,6 +39,8 @@ private:
     bool m_tapes;        // the collector's storage: the tape's length follows the columns
     QHash<QByteArray, int> m_lengths; // by media ID as UTF-8
     QSet<qint64> m_withCovers;
+    bool m_sources = false; // the catalogue keeps sources: address and billed cast follow the tape's length
+    QHash<qint64, collection::RecordSource> m_sourceOf; // by identity
     std::vector<bool> m_blankAsEmpty; // per column: a blank is written as the empty text
 };
 

@@ -9,6 +9,7 @@
 #include "collection/CoverStore.h"
 #include "collection/PersonalFormat.h"
 #include "collection/RecordIdentity.h"
+#include "collection/SourceStore.h"
 #include "loans/LoanStore.h"
 #include "importing/CatalogueReader.h"
 #include "importing/ImportLinks.h"
@@ -16,6 +17,7 @@
 #include "tasks/TaskControl.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 namespace quelto::importing {
 
@@ -285,8 +287,21 @@ void CatalogueImport::add(Write& write, ImportedMovie& movie)
     if (write.watchList)
         write.matcher.remember(movie, rowid);
     write.links->store(id, movie);
+    storeSource(write, id, movie);
     storeCover(write, id, movie);
     storeLoans(write, mediaId, movie);
+}
+
+void CatalogueImport::storeSource(Write& write, qint64 recordId, const ImportedMovie& movie)
+{
+    collection::RecordSource source;
+    source.address = collection::SourceStore::keptAddress(movie.webAddress);
+    if (std::any_of(movie.characters.cbegin(), movie.characters.cend(), [](const QString& c) { return !c.isEmpty(); })) {
+        for (qsizetype i = 0; i < movie.cast.size(); ++i)
+            source.cast.append({movie.cast[i], movie.characters.value(i)});
+    }
+    if (!source.isEmpty())
+        collection::SourceStore::store(write.connection, recordId, source);
 }
 
 void CatalogueImport::storeCover(Write& write, qint64 recordId, const ImportedMovie& movie)

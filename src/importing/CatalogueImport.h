@@ -65,6 +65,8 @@ private:
     void add(Write& write, ImportedMovie& movie);
     bool update(Write& write, qint64 rowid, const ImportedMovie& movie);
     QString mediaIdFor(Write& write, const ImportedMovie& movie);
+    // The movie's page and its cast with their characters, when the source names them.
+    void storeSource(Write& write, qint64 recordId, const ImportedMovie& movie);
     void storeCover(Write& write, qint64 recordId, const ImportedMovie& movie);
     void storeLoans(Write& write, const QString& mediaId, const ImportedMovie& movie);
 

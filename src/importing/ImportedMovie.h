@@ -35,6 +35,7 @@ struct ImportedMovie
     QString year;
     QString directors;
     QStringList cast; // in billing order; the first six fill the cast slots
+    QStringList characters; // the character of each of cast, where the source names them ("" where not)
     QString genres;
     QString country;
     QString language;

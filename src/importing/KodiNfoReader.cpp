@@ -85,15 +85,24 @@ ImportedMovie KodiNfoReader::movieFrom(const XmlNode& node)
     if (movie.year.isEmpty())
         movie.year = SourceValues::year(node.valueAt(QStringLiteral("premiered")));
     movie.directors = ImportedMovie::joined(node.texts(QStringLiteral("director")));
-    std::vector<std::pair<int, QString>> actors;
+    struct Actor
+    {
+        int order;
+        QString name;
+        QString role;
+    };
+    std::vector<Actor> actors;
     for (const XmlNode* actor : node.childrenNamed(QStringLiteral("actor"))) {
         bool ok = false;
         const int order = actor->valueAt(QStringLiteral("order")).toInt(&ok);
-        actors.emplace_back(ok ? order : int(actors.size()) + 100000, actor->valueAt(QStringLiteral("name")));
+        actors.push_back({ok ? order : int(actors.size()) + 100000, actor->valueAt(QStringLiteral("name")),
+                          actor->valueAt(QStringLiteral("role"))});
     }
-    std::stable_sort(actors.begin(), actors.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (const auto& actor : actors)
-        movie.cast << actor.second;
+    std::stable_sort(actors.begin(), actors.end(), [](const Actor& a, const Actor& b) { return a.order < b.order; });
+    for (const Actor& actor : actors) {
+        movie.cast << actor.name;
+        movie.characters << actor.role.simplified();
+    }
     movie.genres = ImportedMovie::joined(node.texts(QStringLiteral("genre")));
     movie.country = ImportedMovie::joined(node.texts(QStringLiteral("country")));
     movie.company = ImportedMovie::joined(node.texts(QStringLiteral("studio")));

@@ -1,5 +1,8 @@
 #include "printing/ListLayout.h"
 
+#include "collection/CastRoles.h"
+
+#include <algorithm>
 #include <cmath>
 
 namespace quelto::printing {
@@ -99,13 +102,24 @@ void ListLayout::longBlock(const ListRow& row, int y0)
     m_out.text(x(C0), y0 + 21, QStringLiteral("Book: ") + f("mv_book"));
     m_out.text(x(C2), y0 + 21, QStringLiteral(" Music: ") + f("mv_music"));
 
+    // Each cast member with the character the record keeps for them.
+    const QList<collection::CastRole> roles = collection::CastRoles::decode(row.value(CastRolesKey));
+    const auto cast = [&](const char* column) {
+        const QString person = f(column);
+        QString character = collection::CastRoles::characterOf(roles, person);
+        if (character.isEmpty())
+            return person;
+        if (person.size() + character.size() > MaxCastText)
+            character = character.left(std::max<qsizetype>(3, MaxCastText - person.size())) + QChar(0x2026);
+        return QStringLiteral("%1 (%2)").arg(person, character);
+    };
     m_out.text(x(C0), y0 + 25, QStringLiteral("Cast:"));
-    m_out.text(x(C0 + 1), y0 + 29, f("mv_cast1"));
-    m_out.text(x(C1), y0 + 29, blank + f("mv_cast2"));
-    m_out.text(x(C2), y0 + 29, blank + f("mv_cast3"));
-    m_out.text(x(C0 + 1), y0 + 33, f("mv_cast4"));
-    m_out.text(x(C1), y0 + 33, blank + f("mv_cast5"));
-    m_out.text(x(C2), y0 + 33, blank + f("mv_cast6"));
+    m_out.text(x(C0 + 1), y0 + 29, cast("mv_cast1"));
+    m_out.text(x(C1), y0 + 29, blank + cast("mv_cast2"));
+    m_out.text(x(C2), y0 + 29, blank + cast("mv_cast3"));
+    m_out.text(x(C0 + 1), y0 + 33, cast("mv_cast4"));
+    m_out.text(x(C1), y0 + 33, blank + cast("mv_cast5"));
+    m_out.text(x(C2), y0 + 33, blank + cast("mv_cast6"));
 
     // The collector's fields on the line the cast's heading leaves free,
     // so that no other field loses room.

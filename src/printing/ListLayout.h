@@ -40,6 +40,11 @@ public:
     static constexpr double CoverHeight = 36;
     // Where a block's texts start when covers stand at their left.
     static constexpr double CoveredTextLeft = 42;
+    // Not a column: a long list's row holds under this key the billed cast
+    // the record keeps (CastRoles' text); each cast member is printed with
+    // their character, cut to fit a column.
+    static inline const QString CastRolesKey = QStringLiteral("quelto_cast_roles");
+    static constexpr int MaxCastText = 34;
 
     // printableHeight is the height of the printable area in millimetres.
     ListLayout(ListKind kind, QString heading, double printableHeight, bool withCovers = false);

@@ -4,6 +4,7 @@
 #include "catalog/SqliteConnection.h"
 #include "collection/CollectorSchema.h"
 #include "collection/CoverPicture.h"
+#include "collection/SourceStore.h"
 
 #include <cmath>
 
@@ -22,12 +23,16 @@ QSize ListRows::coverBound()
 ListRows::ListRows(catalog::ArchiveReader& reader, ListKind kind, bool withCovers)
     : m_reader(reader), m_columns(ListLayout::columns(kind))
 {
-    if (!withCovers || kind != ListKind::Long)
+    if (kind != ListKind::Long)
         return;
     catalog::SqliteConnection& connection = reader.connection();
+    m_idColumn = int(m_columns.indexOf(CollectorSchema::IdColumn));
+    if (CollectorSchema::hasTable(connection, collection::SourceStore::Table))
+        m_castQuery = connection.prepare(QStringLiteral("select cast_roles from quelto_sources where record_id = ?"));
+    if (!withCovers)
+        return;
     if (!CollectorSchema::hasTable(connection, CollectorSchema::CoversTable))
         return; // a file without covers
-    m_idColumn = int(m_columns.indexOf(CollectorSchema::IdColumn));
     m_coverQuery = connection.prepare(QStringLiteral("select picture from quelto_covers where record_id = ?"));
 }
 
@@ -42,7 +47,20 @@ bool ListRows::next()
         m_row.insert(m_columns.at(c), m_reader.text(int(c)));
     if (m_coverQuery && m_idColumn >= 0)
         m_cover = readCover();
+    if (m_castQuery && m_idColumn >= 0)
+        m_row.insert(ListLayout::CastRolesKey, readCast());
     return true;
+}
+
+QString ListRows::readCast()
+{
+    bool ok = false;
+    const qint64 id = m_reader.value(m_idColumn).toLongLong(&ok);
+    if (!ok || id <= 0)
+        return {};
+    m_castQuery->reset();
+    m_castQuery->bindInt64(1, id);
+    return m_castQuery->step() ? m_castQuery->value(0).toString() : QString();
 }
 
 QImage ListRows::readCover()

@@ -37,11 +37,13 @@ public:
 
 private:
     QImage readCover();
+    QString readCast();
 
     catalog::ArchiveReader& m_reader;
     QStringList m_columns;
     int m_idColumn = -1;
     std::unique_ptr<catalog::SqliteStatement> m_coverQuery;
+    std::unique_ptr<catalog::SqliteStatement> m_castQuery; // the billed cast by identity
     ListRow m_row;
     QImage m_cover;
 };

@@ -176,6 +176,7 @@ void CommandLineLookup::pageCompleted()
 void CommandLineLookup::titlePageRead(const PageSnapshot& page)
 {
     m_result.titleRead = true;
+    m_result.billedCast = page.castRoles;
     m_titlePage = page;
     m_profile = m_forced ? m_forced : &m_profiles.recognise(page, m_movieSite);
     m_result.profile = m_profile->name();
@@ -260,6 +261,10 @@ QByteArray CommandLineLookup::toJson(const Result& result)
         object.insert(column, value);
     object.insert(QStringLiteral("quelto_running_time"), result.fields.runningTime);
     object.insert(QStringLiteral("cover"), result.fields.cover);
+    QJsonArray billed; // [person, character] as the title page bills them
+    for (const auto& [person, character] : result.billedCast)
+        billed.append(QJsonArray{person, character});
+    object.insert(QStringLiteral("quelto_cast_roles"), billed);
 
     QJsonObject sources;
     for (auto it = result.sources.cbegin(); it != result.sources.cend(); ++it)

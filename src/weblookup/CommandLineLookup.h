@@ -48,6 +48,7 @@ public:
         LookupFields fields;
         QHash<QString, QString> sources; // archive column -> where its value came from
         QStringList refusals;            // values passed over, and why
+        QList<QPair<QString, QString>> billedCast; // the title page's cast: person, character
         QStringList profileErrors;       // profile files left out: "file: why"
         QList<FailedPage> failedPages;
         QString error; // why nothing could be read, for the user

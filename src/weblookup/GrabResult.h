@@ -23,6 +23,9 @@ struct GrabResult
     // "cover" for the extras: "structured duration (title page)".
     QHash<QString, QString> sources;
     QStringList refusals; // values passed over, and why
+    // The cast as the title page bills it: person and character ("" where
+    // the page names none), in billing order.
+    QList<QPair<QString, QString>> billedCast;
 };
 
 } // namespace quelto::weblookup

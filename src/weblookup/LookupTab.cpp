@@ -6,6 +6,7 @@
 #include "weblookup/BrowserProfile.h"
 #include "weblookup/LookupWorkflow.h"
 #include "weblookup/MovieSiteDialog.h"
+#include "weblookup/TitleAddress.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -110,21 +111,14 @@ LookupTab::LookupTab(editing::RecordForm& form, editing::UserPrompts& prompts, Q
     });
 }
 
-QUrl LookupTab::typedAddress(const QString& text)
+QUrl LookupTab::typedAddress(const QString& text, const QUrl& movieSite)
 {
-    const QString typed = text.trimmed();
-    if (typed.isEmpty() || typed.contains(QLatin1Char(' ')))
-        return {};
-    const QUrl url = QUrl::fromUserInput(typed);
-    if (!url.isValid() || url.host().isEmpty() ||
-        (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")))
-        return {};
-    return url;
+    return TitleAddress::fromTyped(text, movieSite);
 }
 
 void LookupTab::goToTyped()
 {
-    const QUrl url = typedAddress(m_address->text());
+    const QUrl url = typedAddress(m_address->text(), server());
     if (url.isEmpty()) {
         m_address->selectAll(); // not a web address: left for the user to mend
         return;

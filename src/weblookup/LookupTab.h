@@ -48,8 +48,9 @@ public:
     QPushButton* reloadButton() const { return m_reload; }
 
     // What the address field takes: a web address typed as people do
-    // ("www.imdb.com/title/tt0062622"); an empty URL for anything else.
-    static QUrl typedAddress(const QString& text);
+    // ("www.imdb.com/title/tt0062622"), or an IMDb ID ("tt0062622") for its
+    // title page on movieSite; an empty URL for anything else.
+    static QUrl typedAddress(const QString& text, const QUrl& movieSite = {});
 
     // Scheme and host of the movie site; an empty URL keeps the pane blank.
     void setServer(const QUrl& server);

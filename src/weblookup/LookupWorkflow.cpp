@@ -339,6 +339,7 @@ void LookupWorkflow::endGrab()
     if (m_titleRead) {
         m_result = GrabResult{};
         m_result.titlePage = m_titlePage.address;
+        m_result.billedCast = m_titlePage.castRoles;
         if (m_structured) {
             m_result.profile = m_structured->profileName();
             m_result.fields = m_structured->fields();

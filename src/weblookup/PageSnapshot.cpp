@@ -165,6 +165,12 @@ std::optional<PageSnapshot> PageSnapshot::fromJson(const QByteArray& json)
         if (pair.size() == 2 && pair[0].isString() && pair[1].isString())
             page.metas.append({pair[0].toString().toLower(), decodeHtmlEntities(pair[1].toString())});
     }
+    for (const QJsonValue& v : o.value(QLatin1String("castRoles")).toArray()) {
+        const QJsonArray pair = v.toArray();
+        if (pair.size() == 2 && pair[0].isString() && pair[1].isString() && !pair[0].toString().trimmed().isEmpty())
+            page.castRoles.append({decodeHtmlEntities(pair[0].toString()).simplified(),
+                                   decodeHtmlEntities(pair[1].toString()).simplified()});
+    }
     for (const QString& image : strings(o.value(QLatin1String("posterImages")))) {
         const QUrl url(image);
         if (url.isValid() && !url.isRelative())

@@ -67,6 +67,9 @@ public:
     QList<QJsonObject> items;
     std::vector<LabelledItem> labelled;
     std::vector<PageLink> links;
+    // The cast as the page bills it: person and character ("" where the page
+    // names none), in billing order.
+    QList<QPair<QString, QString>> castRoles;
 
     // Reads the collector's JSON. Never fails on odd input: parts that cannot
     // be read are left empty; std::nullopt only when the text is no JSON object.

@@ -372,7 +372,7 @@ void TestStartup::menuBarItemsInOrder()
         "mnRecent=&Recent Catalogues", "=",
         "mnImport=&Import",      "mnExport=&Export",              "=",  "mnPrintShort=Print &Short List", "mnPrintLong=Print &Long List",
         "mnLongCovers=Long List with &Covers", "mnPrintLabel=Print L&abel", "mnPreview=Print Pre&view",  "mnEmpty=",                  "mnQuit=&Quit",
-        "mnEdit=&Edit",          "mnUndo=&Undo",                  "mnRedo=&Redo",
+        "mnEdit=&Edit",          "mnUndo=&Undo",                  "mnRedo=&Redo", "=", "mnGrabAgain=Grab &Again",
         "mnSearch=&Search",      "mnSrchTitle=by &Title",         "mnSrchDir=by &Director",
         "mnSrchActor=by &Actress/Actor", "mnSrchGenre=by &Genre",  "mnSrchMedia=by &Media-ID",
         "=",                     "mnSrchRoom=Tapes with &Room...",

@@ -17,6 +17,7 @@
 #include "collection/CollectorSchema.h"
 #include "collection/CoverPicture.h"
 #include "collection/CoverStore.h"
+#include "collection/SourceStore.h"
 #include "collection/TapeStore.h"
 #include "exchange/CsvCoverFolder.h"
 #include "tasks/TaskControl.h"
@@ -122,6 +123,7 @@ private slots:
     void personalFieldsAndCoversMakeTheRoundTrip();
     void badPersonalValuesAndStrayCoversAreReported();
     void blankFieldsAreWrittenEmptyAndComeBackBlank();
+    void pageAddressesAndBilledCastsMakeTheRoundTrip();
 
 private:
     QTemporaryDir m_dir;
@@ -765,6 +767,74 @@ void TestCsv::blankFieldsAreWrittenEmptyAndComeBackBlank()
         QCOMPARE(actual[0][c].isValid(), expected[0][c].isValid());
         QCOMPARE(actual[0][c].toString(), expected[0][c].toString());
     }
+}
+
+void TestCsv::pageAddressesAndBilledCastsMakeTheRoundTrip()
+{
+    const QString source = m_dir.filePath(QStringLiteral("sources.mdb"));
+    test::TestCatalog::create(source, {test::TestCatalog::record(QStringLiteral("Grabbed"), QStringLiteral("S1")),
+                                       test::TestCatalog::record(QStringLiteral("Typed"), QStringLiteral("S2"))});
+    const collection::RecordSource kept{QStringLiteral("https://www.imdb.com/title/tt0468569/"),
+                                        {{QStringLiteral("Christian Bale"), QStringLiteral("Bruce Wayne")},
+                                         {QStringLiteral("Heath Ledger"), QStringLiteral("Joker, \"the\" clown")},
+                                         {QStringLiteral("Extra"), QString()}}};
+    {
+        auto db = catalog::Database::open(source);
+        catalog::SqliteConnection& connection = *db->connection();
+        catalog::WriteTransaction transaction(connection);
+        QVERIFY(collection::CollectorSchema::ensure(*db));
+        connection.exec(QStringLiteral("update archive set quelto_id = 3 where title = 'Grabbed'"));
+        connection.exec(QStringLiteral("update archive set quelto_id = 4 where title = 'Typed'"));
+        collection::SourceStore::store(connection, 3, kept);
+        transaction.commit();
+    }
+    // The address and the billed cast follow the tape's length; a record without a page has them empty.
+    const QByteArray csv = exportAll(source);
+    const std::vector<exchange::CsvRecord> written = CsvReader::parse(csv);
+    const auto& header = written[0].fields;
+    const auto at = [&](const QString& name) {
+        for (size_t i = 0; i < header.size(); ++i) {
+            if (header[i].toString() == name)
+                return int(i);
+        }
+        return -1;
+    };
+    const int address = at(exchange::CsvColumns::SourceColumn);
+    const int cast = at(exchange::CsvColumns::CastRolesColumn);
+    QCOMPARE(address, at(exchange::CsvColumns::TapeLengthColumn) + 1);
+    QCOMPARE(cast, address + 1);
+    QCOMPARE(written[1].fields[size_t(address)].toString(), kept.address);
+    QCOMPARE(written[1].fields[size_t(cast)].toString(),
+             QStringLiteral("Christian Bale\tBruce Wayne\nHeath Ledger\tJoker, \"the\" clown\nExtra"));
+    QVERIFY(!written[2].fields[size_t(address)].isValid());
+
+    // Into a catalogue that never held own data: the records keep them by their new identity.
+    const QString csvPath = m_dir.filePath(QStringLiteral("sources.csv"));
+    {
+        QFile file(csvPath);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(csv);
+    }
+    const QString copy = m_dir.filePath(QStringLiteral("sources-copy.mdb"));
+    test::TestCatalog::create(copy, {test::TestCatalog::record(QStringLiteral("Older"), QStringLiteral("O1"))});
+    CsvImport import(csvPath);
+    import.check(copy);
+    QVERIFY2(import.refusedRows().empty(), qPrintable(CsvImport::describe(import.refusedRows())));
+    QCOMPARE(appendTo(copy, import), 2);
+    {
+        auto db = catalog::Database::open(copy);
+        const qint64 id = ownValue(copy, QStringLiteral("Grabbed"), "quelto_id").toLongLong();
+        QCOMPARE(collection::SourceStore::load(*db->connection(), id), kept);
+        QCOMPARE(collection::SourceStore::all(*db->connection()).size(), 1);
+    }
+
+    // An address that is no web page refuses its row; a file without the columns stores none.
+    QCOMPARE(checked("catalog,title,quelto_source\nT1,Script,javascript:alert(1)\nT2,Fine,https://x.example/f\n").refusedCount(), 1);
+    const QString plain = m_dir.filePath(QStringLiteral("sources-plain.mdb"));
+    test::TestCatalog::create(plain, {});
+    CsvImport plainImport = checked("catalog,title\nT1,Plain\n", plain);
+    QCOMPARE(appendTo(plain, plainImport), 1);
+    QVERIFY(!test::TestCatalog::tables(plain).contains(collection::SourceStore::Table));
 }
 
 QTEST_GUILESS_MAIN(TestCsv)

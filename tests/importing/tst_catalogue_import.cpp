@@ -331,6 +331,11 @@ void CatalogueImportTest::commandLine()
              0);
     QCOMPARE(tableLines(other, QStringLiteral("select catalog from archive order by rowid")),
              (QStringList{QStringLiteral("NFO-1"), QStringLiteral("NFO-2")}));
+    // Each movie keeps its page; the cast keeps the characters the file names, in billing order.
+    QCOMPARE(tableLines(other, QStringLiteral("select s.address, s.cast_roles from archive a join quelto_sources s "
+                                              "on s.record_id = a.quelto_id where a.title = 'Heat'")),
+             QStringList{QStringLiteral("https://www.imdb.com/title/tt0113277/|Al Pacino\tVincent Hanna\n"
+                                        "Robert De Niro\tNeil McCauley\nVal Kilmer\tChris Shiherlis")});
     QVERIFY(importing::CatalogueImport::prefixProblem(QString(21, QLatin1Char('x'))).contains(QStringLiteral("longer")));
     QVERIFY(importing::CatalogueImport::prefixProblem(QStringLiteral("a\tb")).contains(QStringLiteral("control")));
     QVERIFY(importing::CatalogueImport::prefixProblem(QString()).isEmpty());

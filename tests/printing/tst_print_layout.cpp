@@ -109,6 +109,7 @@ private slots:
     void longListHeadingOnEveryPage();
     void longListNamesRunningTimeAndLocationAndPlacesCovers();
     void shortListRowsAndContinuationPages();
+    void longListNamesTheCharactersOfTheCast();
     void listsOfNoRowsHaveNoPages();
     void longListsAreHandedOnAPageAtATime();
     void paintedPdfHasTheTextsWhereTheyWerePlaced();
@@ -610,6 +611,30 @@ void TestPrintLayout::labelsWithoutAFormFactorOrChoiceAreEmpty()
     QVERIFY(TapeLabels::layout(entries(2), QStringLiteral("X"), vhs(false, false, false)).isEmpty());
     // 8 mm has no face label.
     QVERIFY(TapeLabels::layout(entries(2), QStringLiteral("X"), {FormFactor::EightMm, false, true, false}).isEmpty());
+}
+
+void TestPrintLayout::longListNamesTheCharactersOfTheCast()
+{
+    ListRow movie = row(QStringLiteral("Movie 1"), QStringLiteral("T1"));
+    movie[QStringLiteral("mv_cast1")] = QStringLiteral("Heath Ledger");
+    movie[QStringLiteral("mv_cast2")] = QStringLiteral("Michael Caine");
+    movie[QStringLiteral("mv_cast3")] = QStringLiteral("Nobody Billed");
+    movie[ListLayout::CastRolesKey] = QStringLiteral("heath ledger\tJoker\nMichael Caine\tAlfred Pennyworth, the butler "
+                                                     "of the Wayne family for many years\nNobody Billed");
+    ListLayout layout(ListKind::Long, QStringLiteral("H"), 280);
+    layout.add(movie);
+    layout.add(row(QStringLiteral("Movie 2"), QStringLiteral("T2"))); // no billed cast: names alone
+    const PrintPage page = layout.finish().pages.at(0);
+    QStringList texts;
+    for (const auto& item : page.texts)
+        texts << item.text;
+    QVERIFY(texts.contains(QStringLiteral("Heath Ledger (Joker)")));
+    QVERIFY(texts.contains(QStringLiteral(" Nobody Billed")));
+    const QStringList caine = texts.filter(QStringLiteral("Michael Caine ("));
+    QCOMPARE(caine.size(), 1);
+    QVERIFY(caine[0].endsWith(QStringLiteral("\u2026)")));
+    QVERIFY(caine[0].size() <= ListLayout::MaxCastText + 5);
+    QVERIFY(texts.filter(QStringLiteral("(")).size() == 2);
 }
 
 QTEST_MAIN(TestPrintLayout)

@@ -106,8 +106,9 @@ void TestCommandLineLookup::printsTheGrabbedFieldsAsJson()
 
     // Every archive column a grab fills, and no other (not the catalogue ID
     // nor the medium), the running time and the poster; what the lookup did
-    // is under a key of its own.
-    QSet<QString> grabbed{QStringLiteral("lookup"), QStringLiteral("quelto_running_time"), QStringLiteral("cover")};
+    // is under a key of its own, the billed cast too.
+    QSet<QString> grabbed{QStringLiteral("lookup"), QStringLiteral("quelto_running_time"), QStringLiteral("cover"),
+                          QStringLiteral("quelto_cast_roles")};
     for (const QString& column : catalog::CatalogSchema::archiveColumns()) {
         if (column != u"catalog" && !column.startsWith(QLatin1String("md_")))
             grabbed << column;
@@ -117,7 +118,8 @@ void TestCommandLineLookup::printsTheGrabbedFieldsAsJson()
     QCOMPARE(run.json.value(QLatin1String("quelto_running_time")).toString(), QStringLiteral("94"));
     QCOMPARE(run.json.value(QLatin1String("cover")).toString(), site.root().toString() + QStringLiteral("/poster/tt9000103.svg"));
     QVariantMap fields = run.json.toVariantMap();
-    for (const char* key : {"lookup", "quelto_running_time", "cover"})
+    QVERIFY(run.json.value(QLatin1String("quelto_cast_roles")).isArray());
+    for (const char* key : {"lookup", "quelto_running_time", "cover", "quelto_cast_roles"})
         fields.remove(QLatin1String(key));
     const QVariantMap expected = {
         {"title", "Harbour of Ashes (1949)"}, {"mv_year", "1949"}, {"mv_director", "Matteo Ruggeri"},

@@ -273,6 +273,11 @@ void TestLookupWorkflow::searchOpenAndGrab()
              QUrl(QStringLiteral("http://www.imdb.com/title/tt0062622")));
     QVERIFY(weblookup::LookupTab::typedAddress(QStringLiteral("javascript:alert(1)")).isEmpty());
     QVERIFY(weblookup::LookupTab::typedAddress(QStringLiteral("two words")).isEmpty());
+    // An IMDb ID goes to the movie site's title page.
+    l.tab().addressField()->setText(QStringLiteral(" tt9000101 "));
+    QTest::keyClick(l.tab().addressField(), Qt::Key_Return);
+    QVERIFY(loaded.wait(PageWait));
+    QCOMPARE(l.tab().browser()->url().path(), QStringLiteral("/title/tt9000101/"));
     QVERIFY(l.waitForPage(titlePage)); // back on the title page for the grab
 
     l.presetCast();

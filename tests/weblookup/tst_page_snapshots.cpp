@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
+#include <QSet>
 #include <QJsonDocument>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -117,6 +118,9 @@ private slots:
     void fillsEveryField_data();
     void fillsEveryField();
     void summarisesTheGrab();
+    void billsTheCastWithCharacters_data();
+    void billsTheCastWithCharacters();
+    void castWithoutCharactersIsNotGuessed();
 
 private:
     const PageSnapshot& page(const char* key) const { return m_pages.find(QByteArray(key)).value(); }
@@ -373,6 +377,57 @@ void TestPageSnapshots::summarisesTheGrab()
              QStringLiteral("IMDb: filled 19 of 20; not found: Music"));
     QCOMPARE(grab.sources().value(QStringLiteral("mv_director")), QStringLiteral("structured director (title page)"));
     QCOMPARE(grab.sources().value(QStringLiteral("mv_sound")), QStringLiteral("label Sound mix (title page)"));
+}
+
+void TestPageSnapshots::billsTheCastWithCharacters_data()
+{
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<int>("atLeast");
+    QTest::addColumn<QStringList>("first"); // person, character, person, character ...
+    QTest::newRow("IMDb 2021 top cast") << QByteArray("darkknight") << 10
+                                        << QStringList{"Christian Bale", "Bruce Wayne", "Heath Ledger", "Joker"};
+    QTest::newRow("IMDb full credits") << QByteArray("darkknight-credits") << 100
+                                       << QStringList{"Christian Bale", "Bruce Wayne", "Heath Ledger", "Joker"};
+    QTest::newRow("IMDb 2005 cast table") << QByteArray("troy") << 10
+                                          << QStringList{"Julian Glover", "Triopas", "Brian Cox", "Agamemnon"};
+    QTest::newRow("Letterboxd cast tab") << QByteArray("parasite") << 8
+                                         << QStringList{"Song Kang-ho", "Kim Ki-taek", "Lee Sun-kyun", "Park Dong-ik"};
+    QTest::newRow("Wikipedia cast list") << QByteArray("matrix-rest") << 6
+                                         << QStringList{"Keanu Reeves", "Neo", "Laurence Fishburne", "Morpheus"};
+}
+
+void TestPageSnapshots::billsTheCastWithCharacters()
+{
+    QFETCH(QByteArray, key);
+    QFETCH(int, atLeast);
+    QFETCH(QStringList, first);
+    const QList<QPair<QString, QString>>& roles = page(key.constData()).castRoles;
+    QVERIFY2(roles.size() >= atLeast, qPrintable(QString::number(roles.size())));
+    for (qsizetype i = 0; i + 1 < first.size(); i += 2) {
+        QCOMPARE(roles.value(i / 2).first, first[i]);
+        QCOMPARE(roles.value(i / 2).second, first[i + 1]);
+    }
+    // Nobody twice, and no character that is only the page's markup.
+    QSet<QString> people;
+    for (const auto& [person, character] : roles) {
+        QVERIFY2(!people.contains(person), qPrintable(person));
+        people.insert(person);
+        QVERIFY(!character.contains(u'<') && !character.contains(u'\n'));
+    }
+}
+
+void TestPageSnapshots::castWithoutCharactersIsNotGuessed()
+{
+    // Pages that bill no cast with characters give none: no character is
+    // made up from other text of the page.
+    for (const char* key : {"truman", "shawshank-rt", "wikipedia-de", "darkknight-companies"})
+        QVERIFY2(page(key).castRoles.isEmpty(), key);
+    // "Person as Character" lines give the character alone, without the
+    // description after it.
+    const auto& buck = page("unclebuck").castRoles;
+    QCOMPARE(buck.value(0), (QPair<QString, QString>(QStringLiteral("John Candy"), QStringLiteral("Buck Russell"))));
+    for (const auto& [person, character] : buck)
+        QVERIFY2(!character.contains(QLatin1String(" as ")) && character.size() < 60, qPrintable(character));
 }
 
 QUELTO_WEBENGINE_TEST_MAIN(TestPageSnapshots)

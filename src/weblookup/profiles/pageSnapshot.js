@@ -566,6 +566,95 @@
         }
     });
 
+    // The cast as the page bills it, with the character each plays where the
+    // page names one: [person, character] pairs in billing order. Read from
+    // IMDb's cast items and cast tables, Letterboxd's cast links (the
+    // character is the link's title) and a "Cast" section's list items that
+    // read "Person as Character". A character the page does not name stays "".
+    attempt(function () {
+        var MAX_ROLES = 200, roles = [], seen = {};
+        function add(person, character) {
+            person = clean(person);
+            character = clean(character || '');
+            if (!person || person.length > MAX_LABEL || roles.length >= MAX_ROLES || seen[person] === true)
+                return;
+            seen[person] = true;
+            roles.push([person, character.slice(0, MAX_VALUE)]);
+        }
+        // The characters of one cast item, each once ("as Neo" written beside "Neo" is left out).
+        function characters(nodes) {
+            var out = [];
+            for (var i = 0; i < nodes.length; ++i) {
+                var bare = nodes[i].querySelector('[class*="CharacterNameWithoutAs"]');
+                var t = clean(textOf(bare || nodes[i])).replace(/^as /, '');
+                if (t && out.indexOf(t) < 0)
+                    out.push(t);
+            }
+            return out.join(' / ');
+        }
+        var items = document.querySelectorAll('[data-testid="title-cast-item"]');
+        for (var i = 0; i < items.length; ++i) {
+            var actor = items[i].querySelector('[data-testid="title-cast-item__actor"]');
+            if (!actor)
+                continue;
+            var links = items[i].querySelectorAll('[data-testid="cast-item-characters-link"]');
+            add(textOf(actor), characters(links.length ? links : items[i].querySelectorAll('[data-testid="cast-item-characters-list"] li')));
+        }
+        if (!roles.length) {
+            // IMDb's cast tables; on the older title pages, a table headed
+            // "Cast ..." whose rows read "Person .... Character".
+            var rows = document.querySelectorAll('table.cast_list tr, table.cast tr');
+            if (!rows.length)
+                rows = document.querySelectorAll('table tr');
+            for (var r = 0; r < rows.length; ++r) {
+                var character = rows[r].querySelector('td.character, td.char');
+                var cells = rows[r].querySelectorAll('td');
+                var person = null;
+                for (var c = 0; c < cells.length && !person; ++c) {
+                    var link = cells[c].querySelector('a[href*="/name/"]');
+                    if (link && clean(textOf(link)))
+                        person = link;
+                }
+                var table = rows[r].closest('table');
+                var listed = rows[r].closest('table.cast_list, table.cast') !== null;
+                if (!listed && !(cells.length === 3 && /^\.{3,4}$/.test(clean(textOf(cells[1]))) && table &&
+                                 table.rows.length && /\bcast\b/i.test(clean(textOf(table.rows[0])))))
+                    continue;
+                if (person && !character && cells.length >= 3)
+                    character = cells[cells.length - 1];
+                if (person)
+                    add(textOf(person), character ? textOf(character) : '');
+            }
+        }
+        if (!roles.length) {
+            var slugs = document.querySelectorAll('#tab-cast a[href*="/actor/"], .cast-list a[href*="/actor/"]');
+            for (var l = 0; l < slugs.length; ++l)
+                add(textOf(slugs[l]), slugs[l].getAttribute('title') || slugs[l].getAttribute('data-original-title') || '');
+        }
+        if (!roles.length) {
+            var headings = document.querySelectorAll('h2, h3');
+            var castWords = /^(cast|starring|besetzung|reparto|elenco|cast principale|distribution)$/i;
+            var joins = / (?:as|als|como|nel ruolo di) /;
+            for (var h = 0; h < headings.length && !roles.length; ++h) {
+                if (!castWords.test(clean(textOf(headings[h])).replace(/\[.*\]$/, '')))
+                    continue;
+                var section = headings[h].closest('section') || headings[h].parentNode;
+                var entries = section ? section.querySelectorAll('li') : [];
+                for (var e = 0; e < entries.length; ++e) {
+                    var line = clean(lineText(entries[e]).replace(/\s+/g, ' '));
+                    var m = joins.exec(line);
+                    if (!m)
+                        continue;
+                    var who = line.slice(0, m.index);
+                    var what = line.slice(m.index + m[0].length).split(/[:;,(]| [-\u2013\u2014] /)[0];
+                    if (who.split(' ').length <= 5)
+                        add(who, what.replace(/\.$/, ''));
+                }
+            }
+        }
+        result.castRoles = roles;
+    });
+
     attempt(function () {
         var links = document.querySelectorAll('a[href]');
         for (var i = 0; i < links.length && result.links.length < MAX_LINKS; ++i) {
