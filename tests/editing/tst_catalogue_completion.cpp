@@ -72,7 +72,6 @@ private slots:
         // entry taken keeps its spelling.
         const QString jurgen = QStringLiteral("J\u00fcrgen Prochnow");
         QVERIFY(offered(form.mvCast[0], QStringLiteral("jurgen")).contains(jurgen));
-        QVERIFY(offered(form.mvCast[0], QStringLiteral("J\u00fcr")).contains(jurgen));
         QVERIFY(!offered(form.mvCast[0], QStringLiteral("jurk")).contains(jurgen));
         offered(form.mvCast[0], QStringLiteral("jurgen"));
         QTRY_VERIFY(form.mvCast[0]->completer()->popup()->isVisible());

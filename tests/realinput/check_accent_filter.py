@@ -4,6 +4,8 @@ have accents and ligatures, `amelie`, `jurgen` and `oedipe` typed into the
 List tab's filter field (xdotool) find their records, and `amélie` typed with
 its accent finds only the accented spelling; each count is read back from the
 window's accessibility tree (the filter description "Quick: amelie [1]").
+Then `jurgen` typed into a cast field is offered "Jürgen Prochnow", taken
+with Down and Return and saved with Ctrl+S; sqlite3 reads the spelling.
 
     check_accent_filter.py QUELTO NEW_CATALOGUE SHOTS_FOLDER [DISPLAY_NUMBER]
 
@@ -168,4 +170,39 @@ filter_for("oedipe", 1)      # a ligature
 filter_for("leon", 1)
 filter_for("casablanca", 1)
 print("all found", flush=True)
+
+# Completion, accents aside: "jurgen" typed into a cast field offers the
+# catalogue's "Jürgen Prochnow"; the entry taken is saved in its spelling.
+movie = nodes(app, name="Movie", role="page tab")
+if not movie:
+    fail("no Movie tab")
+click(movie[0])
+time.sleep(1)
+cast = [n for n in nodes(app, name="Cast 2") if n.getRoleName() in ("combo box", "text")]
+if not cast:
+    fail("no Cast 2 field")
+click(cast[0])
+time.sleep(0.5)
+xdo("key", "--clearmodifiers", "ctrl+a", "BackSpace")
+xdo("type", "--delay", "120", "jurgen")
+time.sleep(2)
+shot("completion-jurgen")
+xdo("key", "--clearmodifiers", "Down")
+time.sleep(0.3)
+xdo("key", "--clearmodifiers", "Return")
+time.sleep(0.5)
+xdo("key", "--clearmodifiers", "ctrl+s")
+t = time.time()
+saved = ""
+while time.time() - t < 15:
+    saved = subprocess.run(["sqlite3", catalogue, "select count(*) from archive where mv_cast2 = 'J\u00fcrgen Prochnow';"
+                            " select count(*) from archive where mv_cast2 like 'jurgen%';"],
+                           capture_output=True, text=True).stdout.split()
+    if saved[:1] == ["1"]:
+        break
+    time.sleep(0.5)
+shot("completion-saved")
+if saved != ["1", "0"]:
+    fail("completion: wanted one record with cast 2 \"J\u00fcrgen Prochnow\", the catalogue has %r" % saved)
+print("completion: jurgen took J\u00fcrgen Prochnow", flush=True)
 finish(0)

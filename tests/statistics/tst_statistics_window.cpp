@@ -100,6 +100,7 @@ private slots:
         QCOMPARE(window.figures().records, 30);
         QVERIFY(window.summary()->text().contains(QStringLiteral("30 records</b> on 15 tapes")));
         // The genre chart: one bar a genre, the largest at the top.
+        QVERIFY(window.chartView(QStringLiteral("genre")));
         QChart* genre = window.chartView(QStringLiteral("genre"))->chart();
         QCOMPARE(genre->series().size(), 1);
         auto* bars = static_cast<QAbstractBarSeries*>(genre->series().first());
