@@ -9,6 +9,7 @@
 #include "printing/CommandLinePdfExport.h"
 #include "tasks/FreezeProbe.h"
 #include "weblookup/CommandLineLookup.h"
+#include "weblookup/PinnedProxy.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -67,6 +68,10 @@ int main(int argc, char** argv)
 
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    // Every connection to the network goes through the program's own proxy,
+    // which connects to exactly the address it judged: made before the
+    // browser engine's first profile and the first network access.
+    quelto::weblookup::PinnedProxy::installForApplication();
     QCoreApplication::setOrganizationName(QStringLiteral("Quelto"));
     QCoreApplication::setApplicationName(QStringLiteral("Quelto"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUELTO_VERSION));

@@ -144,6 +144,20 @@ void CoverDownload::done()
                     m_address);
         return;
     }
+    // The program's proxy refuses a name that leads to the local network, or
+    // that it cannot resolve, after this side's own check let it through
+    // (the name answered otherwise then); it marks its refusals so.
+    const QByteArray refused = reply->rawHeader("X-Quelto-Refused");
+    if (refused == "local" || reply->error() == QNetworkReply::ProxyConnectionRefusedError) {
+        emit failed(localRefusal(reply->url()), m_address);
+        return;
+    }
+    if (refused == "unknown") {
+        emit failed(QStringLiteral("The poster could not be fetched from %1: its name was not found.")
+                        .arg(shown(reply->url())),
+                    m_address);
+        return;
+    }
     if (reply->error() != QNetworkReply::NoError) {
         const QString why = status >= 400 ? QStringLiteral("the site answered %1").arg(status) : reply->errorString();
         emit failed(QStringLiteral("The poster could not be fetched from %1: %2.").arg(shown(m_address), why),
