@@ -138,6 +138,30 @@ QStringList LoanStore::distinctValues(const QString& column, const QString& afte
     return values;
 }
 
+QStringList LoanStore::borrowers(catalog::SqliteConnection& connection)
+{
+    return distinctValues(connection, QStringLiteral("borrower"));
+}
+
+QStringList LoanStore::lentTapes(catalog::SqliteConnection& connection)
+{
+    return distinctValues(connection, QStringLiteral("catalog"));
+}
+
+QStringList LoanStore::distinctValues(catalog::SqliteConnection& connection, const QString& column)
+{
+    QStringList values;
+    auto table = connection.prepare(QStringLiteral("select 1 from sqlite_master where type = 'table' and name = ?1"));
+    table->bind(1, Table);
+    if (!table->step())
+        return values;
+    auto query = connection.prepare(
+        QStringLiteral("select min(%1) from quelto_loans group by %1 order by %1").arg(column));
+    while (query->step())
+        values << query->value(0).toString();
+    return values;
+}
+
 int LoanStore::overdueCount(const QDate& today) const
 {
     if (!hasTable())

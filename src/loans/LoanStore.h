@@ -50,6 +50,9 @@ public:
     // the first after an empty one), for lists read as they are scrolled.
     QStringList borrowers(const QString& after, int count) const;
     QStringList lentTapes(const QString& after, int count) const;
+    // All of them, in order, on a connection of the caller's (a worker's).
+    static QStringList borrowers(catalog::SqliteConnection& connection);
+    static QStringList lentTapes(catalog::SqliteConnection& connection);
     // Tapes whose due date has passed.
     int overdueCount(const QDate& today) const;
 
@@ -84,6 +87,7 @@ public:
 
 private:
     QStringList distinctValues(const QString& column, const QString& after, int count) const;
+    static QStringList distinctValues(catalog::SqliteConnection& connection, const QString& column);
     std::vector<Loan> select(const QString& where, const QString& order, const QString& argument = {}) const;
 
     catalog::Database& m_db;

@@ -166,11 +166,7 @@ QWidget* LoansWindow::makeTapeTab()
     layout->addLayout(form);
     layout->addWidget(m_tapeHistory, 1);
     useChoices(m_tapeChoice, [this](const QString& after, int count) {
-        try {
-            return m_commands.store().lentTapes(after, count);
-        } catch (const catalog::EngineError&) {
-            return QStringList();
-        }
+        return m_tapes ? m_tapes->page(after, count) : QStringList();
     });
     connect(m_tapeChoice, &QComboBox::currentIndexChanged, this, &LoansWindow::fillTapeHistory);
     return tab;
@@ -194,11 +190,7 @@ QWidget* LoansWindow::makeBorrowerTab()
     layout->addLayout(form);
     layout->addWidget(m_borrowerHistory, 1);
     useChoices(m_borrowerChoice, [this](const QString& after, int count) {
-        try {
-            return m_commands.store().borrowers(after, count);
-        } catch (const catalog::EngineError&) {
-            return QStringList();
-        }
+        return m_borrowers ? m_borrowers->page(after, count) : QStringList();
     });
     connect(m_borrowerChoice, &QComboBox::currentIndexChanged, this, &LoansWindow::fillBorrowerHistory);
     return tab;
@@ -244,10 +236,50 @@ void LoansWindow::fillChoices()
     if (m_choicesRead)
         return;
     m_choicesRead = true;
+    // Until the new read is over, the lists are paged from the last one.
     restartChoices(m_tapeChoice);
     restartChoices(m_borrowerChoice);
     fillTapeHistory();
     fillBorrowerHistory();
+    if (m_choiceRead)
+        m_choiceRead->cancel();
+    QString path;
+    try {
+        path = m_commands.store().cataloguePath();
+    } catch (const catalog::EngineError&) {
+        return;
+    }
+    // Each column's distinct values in the catalogue's order are a pass over
+    // the loans and a sort: at 200,000 loans far too long for the window.
+    auto tapes = std::make_shared<QStringList>();
+    auto borrowers = std::make_shared<QStringList>();
+    m_choiceRead = tasks::BackgroundTask::start([path, tapes, borrowers](tasks::TaskControl& control) {
+        catalog::BackgroundQuery::run(path, control, [&](catalog::SqliteConnection& connection) {
+            *tapes = LoanStore::lentTapes(connection);
+            *borrowers = LoanStore::borrowers(connection);
+        });
+    });
+    m_choiceRead->whenOver(this, [this, weak = std::weak_ptr<tasks::BackgroundTask>(m_choiceRead), tapes, borrowers] {
+        const std::shared_ptr<tasks::BackgroundTask> task = weak.lock();
+        if (task && task == m_choiceRead && task->outcome() == tasks::BackgroundTask::Outcome::Done)
+            choicesRead(ChoicePages(std::move(*tapes)), ChoicePages(std::move(*borrowers)));
+    });
+}
+
+void LoansWindow::choicesRead(ChoicePages tapes, ChoicePages borrowers)
+{
+    m_choiceRead.reset();
+    m_tapes = std::make_shared<const ChoicePages>(std::move(tapes));
+    m_borrowers = std::make_shared<const ChoicePages>(std::move(borrowers));
+    const QString tape = m_tapeChoice->currentText();
+    const QString borrower = m_borrowerChoice->currentText();
+    restartChoices(m_tapeChoice);
+    restartChoices(m_borrowerChoice);
+    // The histories are read again only when the choice they show has changed.
+    if (m_tapeChoice->currentText() != tape)
+        fillTapeHistory();
+    if (m_borrowerChoice->currentText() != borrower)
+        fillBorrowerHistory();
 }
 
 void LoansWindow::fetchMoreCurrent()

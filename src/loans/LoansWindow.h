@@ -1,5 +1,7 @@
 #pragma once
 
+#include "loans/ChoicePages.h"
+
 #include <QWidget>
 #include <map>
 #include <memory>
@@ -52,8 +54,10 @@ private:
     QWidget* makeBorrowerTab();
     // The next page of the tapes out now, when the list is scrolled near its end.
     void fetchMoreCurrent();
-    // The tapes and borrowers to choose from, read once after each refresh().
+    // The tapes and borrowers to choose from, read whole once after each
+    // refresh() on a worker thread; their lists are paged from memory.
     void fillChoices();
+    void choicesRead(ChoicePages tapes, ChoicePages borrowers);
     void fillTapeHistory();
     void fillBorrowerHistory();
     void returnSelected();
@@ -76,6 +80,10 @@ private:
     int m_currentFetched = 0; // loans read into m_current so far
     bool m_currentComplete = true;
     bool m_choicesRead = false;
+    // What the choices are paged from: the last read, empty before the first.
+    std::shared_ptr<const ChoicePages> m_tapes;
+    std::shared_ptr<const ChoicePages> m_borrowers;
+    std::shared_ptr<tasks::BackgroundTask> m_choiceRead;
     std::map<QTreeWidget*, std::vector<std::shared_ptr<tasks::BackgroundTask>>> m_titleReads;
 };
 

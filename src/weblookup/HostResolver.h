@@ -9,11 +9,11 @@
 
 namespace quelto::weblookup {
 
-// The addresses a host name stands for, as the program's own connections
-// reach them. The system's resolver goes through QHostInfo, whose answers
-// Qt's network access keeps for a minute and connects to: the address that
-// is checked is the address that is reached. Tests put a table of names of
-// their own in its place.
+// The addresses a host name stands for. The system's resolver goes through
+// QHostInfo. The program's proxy (PinnedProxy) asks here too and connects to
+// the address it was answered, so an early check's answer is advice: the
+// proxy's is the one that counts. Tests put a table of names of their own in
+// its place.
 class HostResolver
 {
 public:

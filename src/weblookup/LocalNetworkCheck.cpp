@@ -6,8 +6,8 @@
 namespace quelto::weblookup::LocalNetworkCheck {
 namespace {
 
-// A name that does not resolve here is reached, if at all, through a proxy,
-// which resolves it itself: nothing to judge it by.
+// A name that does not resolve here gives nothing to judge it by: the
+// program's proxy, which resolves once more to connect, refuses it.
 bool anyLocal(const QList<QHostAddress>& addresses)
 {
     for (const QHostAddress& address : addresses) {

@@ -19,8 +19,8 @@ namespace LocalNetworkCheck {
 bool isLocal(const QHostAddress& address);
 
 // host is local by its name or by one of its addresses (a name that does not
-// resolve here is reached through a proxy, if at all, and is not). Waits for
-// the resolver.
+// resolve here is not; the program's proxy refuses to connect to it). Waits
+// for the resolver.
 bool reachesLocalNow(const QString& host);
 
 // Whether a page at from may fetch to: always when from is on the local

@@ -12,6 +12,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <QUrl>
 
 namespace quelto::weblookup {
 namespace {
@@ -67,6 +68,12 @@ PinnedProxy* PinnedProxy::installForApplication()
     static PinnedProxy* running = nullptr;
     if (running)
         return running;
+    // The engine's WebRTC would send UDP around any proxy; it keeps to the
+    // proxy as well (read when the engine starts, with the first profile).
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.contains("--force-webrtc-ip-handling-policy"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+                (flags + " --force-webrtc-ip-handling-policy=disable_non_proxied_udp").trimmed());
     // Never ended before the process: the engine's connections use it to the last.
     auto* thread = new QThread;
     thread->setObjectName(QStringLiteral("PinnedProxy"));
@@ -106,7 +113,24 @@ QString PinnedProxy::password() const { return m_password; }
 void PinnedProxy::accept()
 {
     while (QTcpSocket* client = m_server->nextPendingConnection())
-        new ProxyConnection(client, m_expected, this);
+        new ProxyConnection(client, m_expected, port(), this);
+}
+
+QNetworkProxy PinnedProxy::upstreamFor(const QString& host, quint16 port, bool tunnel, quint16 ownPort)
+{
+    QUrl url;
+    url.setScheme(tunnel && port != 80 ? QStringLiteral("https") : QStringLiteral("http"));
+    url.setHost(host);
+    url.setPort(port);
+    for (const QNetworkProxy& proxy : QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(url))) {
+        if (proxy.type() != QNetworkProxy::HttpProxy)
+            continue;
+        // Never this proxy itself.
+        if (proxy.port() == ownPort && QHostAddress(proxy.hostName()).isLoopback())
+            continue;
+        return proxy;
+    }
+    return QNetworkProxy(QNetworkProxy::NoProxy);
 }
 
 void PinnedProxy::setRoute(Route route)

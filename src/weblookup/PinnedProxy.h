@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QHostAddress>
 #include <QList>
+#include <QNetworkProxy>
 #include <QObject>
 #include <QPair>
 #include <QString>
@@ -20,7 +21,8 @@ namespace quelto::weblookup {
 // connection (DNS rebinding). A name that resolves to a loopback, private,
 // link-local or unique-local address, or does not resolve at all, is refused;
 // an address written as the host, and a host local by its name, are passed:
-// the page's request guard judges them by the page that asks.
+// the page's request guard judges them by the page that asks. A name that
+// does not resolve here goes to the user's own proxy, when there is one.
 //
 // Tunnels (https, WebSockets) are passed through unread. Only this process
 // knows the proxy's password, so another user's program cannot use it.
@@ -44,7 +46,8 @@ public:
     // Starts the proxy on a thread of its own and makes it the application's
     // proxy: before the first browser profile is made, and before any
     // QNetworkAccessManager or socket whose proxy is left as the default.
-    // Once per process; later calls return the running one.
+    // Also keeps the engine's WebRTC from sending UDP around it. Once per
+    // process; later calls return the running one.
     static PinnedProxy* installForApplication();
 
     // Starts listening on 127.0.0.1 on a free port, on the calling thread.
@@ -56,6 +59,11 @@ public:
     QString password() const;
     // The value a client's Proxy-Authorization must have.
     QByteArray expectedCredentials() const { return m_expected; }
+
+    // The user's own web proxy for a host this machine cannot resolve (from
+    // the system's settings: http_proxy, https_proxy, no_proxy), or NoProxy;
+    // never the proxy listening on ownPort.
+    static QNetworkProxy upstreamFor(const QString& host, quint16 port, bool tunnel, quint16 ownPort);
 
     // Replaces where connections go (an empty route connects to the judged address).
     static void setRoute(Route route);

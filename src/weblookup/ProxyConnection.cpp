@@ -44,8 +44,9 @@ QByteArray closingHead(const QByteArray& head)
 
 } // namespace
 
-ProxyConnection::ProxyConnection(QTcpSocket* client, QByteArray expectedCredentials, QObject* parent)
-    : QObject(parent), m_client(client), m_expected(std::move(expectedCredentials))
+ProxyConnection::ProxyConnection(QTcpSocket* client, QByteArray expectedCredentials, quint16 ownPort,
+                                 QObject* parent)
+    : QObject(parent), m_client(client), m_expected(std::move(expectedCredentials)), m_ownPort(ownPort)
 {
     m_client->setParent(this);
     m_client->setReadBufferSize(HighWater);
@@ -97,6 +98,16 @@ void ProxyConnection::resolved(const QList<QHostAddress>& addresses)
 {
     if (m_stage != Stage::Resolving)
         return;
+    if (addresses.isEmpty()) {
+        // A name this machine cannot resolve may be one the user's own
+        // proxy can (a network whose names only the proxy knows): it is
+        // asked, and resolves the name where it stands.
+        const QNetworkProxy upstream = PinnedProxy::upstreamFor(m_head.host, m_head.port, m_head.isTunnel(), m_ownPort);
+        if (upstream.type() == QNetworkProxy::HttpProxy) {
+            connectToUpstream(upstream.hostName(), upstream.port());
+            return;
+        }
+    }
     const QByteArray refusal = PinnedProxy::refusal(m_head.host, addresses);
     if (!refusal.isEmpty()) {
         // A name not found is told as the site's own 404 would not be: by the header.
@@ -121,12 +132,29 @@ void ProxyConnection::connectNext()
         return;
     }
     const QPair<QHostAddress, quint16> target = PinnedProxy::routed(m_addresses.takeFirst(), m_head.port);
+    watchSite();
+    m_site->connectToHost(target.first, target.second);
+}
+
+void ProxyConnection::connectToUpstream(const QString& host, quint16 port)
+{
+    m_viaUpstream = true;
+    m_stage = Stage::Connecting;
+    m_timer.start(ConnectWaitMs);
+    watchSite();
+    m_site->connectToHost(host, port);
+}
+
+void ProxyConnection::watchSite()
+{
     m_site = new QTcpSocket(this);
     m_site->setProxy(QNetworkProxy::NoProxy);
     m_site->setReadBufferSize(HighWater);
     connect(m_site, &QTcpSocket::connected, this, &ProxyConnection::siteConnected);
     connect(m_site, &QTcpSocket::errorOccurred, this, [this] {
-        if (m_stage == Stage::Connecting)
+        if (m_stage == Stage::Connecting && m_viaUpstream)
+            answer("502 Bad Gateway");
+        else if (m_stage == Stage::Connecting)
             connectNext();
         else
             siteFailed();
@@ -134,14 +162,17 @@ void ProxyConnection::connectNext()
     connect(m_site, &QTcpSocket::disconnected, this, &ProxyConnection::siteFailed);
     connect(m_site, &QTcpSocket::readyRead, this, &ProxyConnection::passToClient);
     connect(m_site, &QTcpSocket::bytesWritten, this, &ProxyConnection::passToSite);
-    m_site->connectToHost(target.first, target.second);
 }
 
 void ProxyConnection::siteConnected()
 {
     m_timer.stop();
     m_stage = Stage::Relaying;
-    if (m_head.isTunnel()) {
+    if (m_viaUpstream) {
+        // The user's proxy answers a tunnel itself; its answer passes as it is.
+        m_responsePassed = m_head.isTunnel();
+        m_site->write(m_head.forProxy());
+    } else if (m_head.isTunnel()) {
         m_responsePassed = true;
         m_client->write("HTTP/1.1 200 Connection established\r\n\r\n");
     } else {
@@ -201,7 +232,10 @@ void ProxyConnection::siteFailed()
     if (m_stage == Stage::Closing)
         return;
     if (m_stage != Stage::Relaying) {
-        connectNext();
+        if (m_viaUpstream)
+            answer("502 Bad Gateway");
+        else
+            connectNext();
         return;
     }
     m_siteGone = true;

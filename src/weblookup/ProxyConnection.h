@@ -26,7 +26,7 @@ public:
     static constexpr int HeadWaitMs = 30000;
     static constexpr int ConnectWaitMs = 20000;
 
-    ProxyConnection(QTcpSocket* client, QByteArray expectedCredentials, QObject* parent);
+    ProxyConnection(QTcpSocket* client, QByteArray expectedCredentials, quint16 ownPort, QObject* parent);
 
 private:
     enum class Stage
@@ -41,6 +41,8 @@ private:
     void readHead();
     void resolved(const QList<QHostAddress>& addresses);
     void connectNext();
+    void connectToUpstream(const QString& host, quint16 port);
+    void watchSite();
     void siteConnected();
     void siteFailed();
     void passToSite();
@@ -52,6 +54,7 @@ private:
     QTcpSocket* m_client;
     QTcpSocket* m_site = nullptr;
     const QByteArray m_expected;
+    const quint16 m_ownPort;
     Stage m_stage = Stage::Head;
     ProxyRequestHead m_head;
     QByteArray m_pending; // the client's bytes after its head, before the site is reached
@@ -59,6 +62,7 @@ private:
     QByteArray m_responseHead; // a plain answer's heads, until the last has passed
     bool m_responsePassed = false;
     bool m_siteGone = false;
+    bool m_viaUpstream = false; // through the user's own proxy
     QTimer m_timer;
 };
 

@@ -44,6 +44,7 @@ std::optional<ProxyRequestHead> ProxyRequestHead::parse(const QByteArray& data, 
     head.method = first[0];
     head.version = first[2];
     const QByteArray& target = first[1];
+    head.target = target;
     if (head.isTunnel()) {
         if (!splitAuthority(target, &head.host, &head.port, 0))
             return std::nullopt;
@@ -67,7 +68,14 @@ std::optional<ProxyRequestHead> ProxyRequestHead::parse(const QByteArray& data, 
     return head;
 }
 
-QByteArray ProxyRequestHead::forSite() const
+QByteArray ProxyRequestHead::forSite() const { return withoutHopHeaders(method + ' ' + path + ' ' + version); }
+
+QByteArray ProxyRequestHead::forProxy() const
+{
+    return withoutHopHeaders(method + ' ' + target + ' ' + version);
+}
+
+QByteArray ProxyRequestHead::withoutHopHeaders(const QByteArray& requestLine) const
 {
     // The headers named in Connection are the proxy's, as are these.
     QList<QByteArray> hopByHop{"connection", "proxy-connection", "keep-alive", "proxy-authorization", "te",
@@ -78,13 +86,14 @@ QByteArray ProxyRequestHead::forSite() const
                 hopByHop << named.trimmed().toLower();
         }
     }
-    QByteArray out = method + ' ' + path + ' ' + version + "\r\n";
+    QByteArray out = requestLine + "\r\n";
     for (const QByteArray& line : headers) {
         if (!hopByHop.contains(headerName(line)))
             out += line + "\r\n";
     }
-    out += "Connection: close\r\n\r\n";
-    return out;
+    if (!isTunnel())
+        out += "Connection: close\r\n";
+    return out + "\r\n";
 }
 
 } // namespace quelto::weblookup

@@ -18,6 +18,7 @@ struct ProxyRequestHead
     QByteArray method;
     QString host; // without brackets for an IPv6 address
     quint16 port = 0;
+    QByteArray target;  // as sent: "host:port" or "http://host:port/path"
     QByteArray path;    // origin form ("/path?query") of a plain request
     QByteArray version; // "HTTP/1.1"
     QList<QByteArray> headers; // "Name: value", as sent
@@ -34,6 +35,12 @@ struct ProxyRequestHead
     // proxy's headers, asking the site to close the connection after its
     // answer, so that one connection carries one request to one host.
     QByteArray forSite() const;
+    // The request as the user's own proxy is sent it: as it came, without
+    // this proxy's password, and for one request only as well.
+    QByteArray forProxy() const;
+
+private:
+    QByteArray withoutHopHeaders(const QByteArray& requestLine) const;
 };
 
 } // namespace quelto::weblookup

@@ -8,6 +8,7 @@
 #include "loans/LoansCsv.h"
 #include "loans/LoanStore.h"
 #include "loans/LoanText.h"
+#include "loans/ChoicePages.h"
 #include "TestCatalog.h"
 
 #include <QFile>
@@ -163,6 +164,40 @@ private slots:
         const loans::LoansCsv::ReadCount refused = loans::LoansCsv::readFile(*copy, odd.fileName());
         QCOMPARE(refused.stored, 0);
         QCOMPARE(refused.refused, 2);
+    }
+
+    // The history tabs page their choices from one read of the whole list;
+    // the pages are those the file itself gives, in the catalogue's order.
+    void choicesPagedFromMemoryAsFromTheFile()
+    {
+        auto db = catalog::Database::open(m_path);
+        LoanStore loans(*db);
+        QCOMPARE(LoanStore::borrowers(*db->connection()), QStringList()); // no loans table yet
+        loans.lend(request(QStringLiteral("T1"), QStringLiteral("anna"), Today), Today);
+        db->connection()->exec(QStringLiteral(
+            "with recursive n(i) as (select 1 union all select i + 1 from n where i < 450) "
+            "insert into quelto_loans (catalog, borrower, lent) "
+            "select 'X' || (i % 300), case when i % 7 = 0 then 'FRIEND ' else 'Friend ' end || (i % 420), "
+            "'2026-11-01' from n"));
+        for (const bool tapes : {false, true}) {
+            const loans::ChoicePages pages(tapes ? LoanStore::lentTapes(*db->connection())
+                                                 : LoanStore::borrowers(*db->connection()));
+            QStringList fromFile, fromMemory;
+            QString after;
+            for (int i = 0; i < 10; ++i) {
+                const QStringList page = tapes ? loans.lentTapes(after, 200) : loans.borrowers(after, 200);
+                QCOMPARE(pages.page(after, 200), page);
+                fromFile << page;
+                if (page.size() < 200)
+                    break;
+                after = page.last();
+            }
+            QCOMPARE(pages.size(), fromFile.size());
+            QCOMPARE(fromFile.size(), tapes ? 301 : 421);
+            // After a value in another case: the same place.
+            QCOMPARE(pages.page(fromFile.at(5).toUpper(), 2), fromFile.mid(6, 2));
+            QCOMPARE(pages.page(QStringLiteral("nobody lent"), 200), QStringList());
+        }
     }
 
     void badInputIsRefusedWithNothingWritten()

@@ -312,8 +312,8 @@ void TestCommandLineLookup::readsOnlyTheTitlePagesSite()
              qPrintable(redirected.err));
     QVERIFY2(other.requests().isEmpty(), qPrintable(other.requests().join(u' ')));
 
-    // A page on the open network ("movies.example", which the engine finds
-    // through this site as its proxy): its further page sent on to a local
+    // A page on the open network ("movies.example", which the program finds
+    // through this site as the user's proxy): its further page sent on to a local
     // address is not read, and none of its parts reaches a local address.
     // What the title page gave stays, and the title goes to no other site.
     QByteArray page = QByteArrayLiteral("<!DOCTYPE html><html><head><title>Lantern Bay (1951)</title>"
@@ -325,9 +325,10 @@ void TestCommandLineLookup::readsOnlyTheTitlePagesSite()
     site.addPage(QStringLiteral("/title/tt5550001/"), page, SampleSite::Policy::Live);
     site.redirect(QStringLiteral("/Credits"), QUrl(other.root().toString() + QStringLiteral("/Credits?Lantern")));
     site.clearRequests();
-    const QByteArray proxy = "--proxy-server=http://127.0.0.1:" + QByteArray::number(site.port());
-    const Run open = runLookup(QStringList{QStringLiteral("--lookup"), QStringLiteral("http://movies.example/title/tt5550001/")},
-                               proxy);
+    // The user's own proxy, which the program's asks for names it cannot resolve.
+    qputenv("http_proxy", "http://127.0.0.1:" + QByteArray::number(site.port()));
+    const Run open = runLookup(QStringList{QStringLiteral("--lookup"), QStringLiteral("http://movies.example/title/tt5550001/")});
+    qunsetenv("http_proxy");
     QVERIFY2(open.exitCode == 0, qPrintable(open.err));
     QCOMPARE(open.json.value(QLatin1String("mv_director")).toString(), QStringLiteral("Ada Quill"));
     const QJsonArray failed = open.json.value(QLatin1String("lookup")).toObject().value(QLatin1String("failedPages")).toArray();

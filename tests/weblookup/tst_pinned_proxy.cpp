@@ -175,6 +175,28 @@ private slots:
         QCOMPARE(hostsAsked(*m_server), (QStringList{"www.example.com", "rebind.example.com"}));
     }
 
+    // A name this machine cannot resolve goes to the user's own proxy, when
+    // there is one, as it came and without this proxy's password.
+    void unresolvedNamesGoToTheUsersProxy()
+    {
+        m_server->answer("http://nowhere.example.com/page", {"200 OK\r\nContent-Length: 2\r\n", "up"});
+        QNetworkAccessManager network;
+        network.setProxy(proxySetting(m_proxy->password()));
+        qputenv("http_proxy", m_server->url(QStringLiteral("/")).toEncoded());
+        std::unique_ptr<QNetworkReply> reply(finished(network.get(QNetworkRequest(QUrl(QStringLiteral("http://nowhere.example.com/page"))))));
+        qunsetenv("http_proxy");
+        QCOMPARE(reply->readAll(), QByteArray("up"));
+        QCOMPARE(m_server->requests.size(), 1);
+        QVERIFY(m_server->requests.first().startsWith("GET http://nowhere.example.com/page HTTP/1.1\r\n"));
+        QVERIFY(!m_server->requests.first().toLower().contains("proxy-authorization"));
+        // A name that resolves is never sent there: the address judged is the one reached.
+        qputenv("http_proxy", m_server->url(QStringLiteral("/")).toEncoded());
+        reply.reset(finished(network.get(QNetworkRequest(QUrl(QStringLiteral("http://loopback.example.com/page"))))));
+        qunsetenv("http_proxy");
+        QCOMPARE(reply->rawHeader(PinnedProxy::RefusalHeader), QByteArray("local"));
+        QCOMPARE(m_server->requests.size(), 1);
+    }
+
     void onlyThisProcessMayUseIt()
     {
         QNetworkAccessManager network;
