@@ -9,6 +9,11 @@
 #include "loans/LoanRules.h"
 #include "loans/LoanText.h"
 
+#include <QSet>
+#include <algorithm>
+#include <string>
+#include <vector>
+
 namespace quelto::loans {
 
 using catalog::EngineError;
@@ -150,15 +155,32 @@ QStringList LoanStore::lentTapes(catalog::SqliteConnection& connection)
 
 QStringList LoanStore::distinctValues(catalog::SqliteConnection& connection, const QString& column)
 {
-    QStringList values;
     auto table = connection.prepare(QStringLiteral("select 1 from sqlite_master where type = 'table' and name = ?1"));
     table->bind(1, Table);
     if (!table->step())
-        return values;
-    auto query = connection.prepare(
-        QStringLiteral("select min(%1) from quelto_loans group by %1 order by %1").arg(column));
-    while (query->step())
-        values << query->value(0).toString();
+        return {};
+    // SQLite would sort every loan by the catalogue's collation, a call per
+    // comparison (seconds at 200,000 loans); each distinct value's order key
+    // is made once instead, and the keys compare as bytes in the same order.
+    auto query = connection.prepare(QStringLiteral("select %1 from quelto_loans order by id").arg(column));
+    QSet<QString> seen;
+    std::vector<std::pair<std::string, QString>> keyed;
+    while (query->step()) {
+        const QString value = query->value(0).toString();
+        if (seen.contains(value))
+            continue;
+        seen.insert(value);
+        const QByteArray utf8 = value.toUtf8();
+        keyed.emplace_back(catalog::TextKeys::orderKey({utf8.constData(), size_t(utf8.size())}), value);
+    }
+    // Of the spellings the order takes as one, the first lent stands for them.
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    QStringList values;
+    values.reserve(qsizetype(keyed.size()));
+    for (size_t i = 0; i < keyed.size(); ++i) {
+        if (i == 0 || keyed[i].first != keyed[i - 1].first)
+            values << keyed[i].second;
+    }
     return values;
 }
 

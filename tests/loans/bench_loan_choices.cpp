@@ -49,20 +49,17 @@ int main(int argc, char** argv)
                                .arg(count - 1));
 
     QTextStream out(stdout);
-    const QStringList firstPage = store.lentTapes(QString(), 200);
-    QString after = firstPage.last();
-    for (int i = 0; i < 99; ++i)
-        after = store.lentTapes(after, 200).last(); // the 100th page's start
     out << "loans: " << count << "\n";
-    out << "file, first page of tapes: " << medianMs(5, [&] { store.lentTapes(QString(), 200); }) << " ms\n";
-    out << "file, 101st page of tapes: " << medianMs(5, [&] { store.lentTapes(after, 200); }) << " ms\n";
-    out << "file, 101st page of borrowers: "
-        << medianMs(5, [&] { store.borrowers(QStringLiteral("Friend 50000"), 200); }) << " ms\n";
     loans::ChoicePages tapes, borrowers;
     out << "whole lists read once (worker's side), both columns: " << medianMs(3, [&] {
         tapes = loans::ChoicePages(loans::LoanStore::lentTapes(*db->connection()));
         borrowers = loans::ChoicePages(loans::LoanStore::borrowers(*db->connection()));
     }) << " ms\n";
+    const QString after = tapes.page(QString(), 100 * 200).last(); // the 101st page's start
+    out << "file, first page of tapes: " << medianMs(5, [&] { store.lentTapes(QString(), 200); }) << " ms\n";
+    out << "file, 101st page of tapes: " << medianMs(5, [&] { store.lentTapes(after, 200); }) << " ms\n";
+    out << "file, 101st page of borrowers: "
+        << medianMs(5, [&] { store.borrowers(QStringLiteral("Friend 50000"), 200); }) << " ms\n";
     QStringList page;
     out << "memory, 101st page of tapes: " << medianMs(101, [&] { page = tapes.page(after, 200); }) << " ms\n";
     out << "same pages: " << (page == store.lentTapes(after, 200) ? "yes" : "NO") << "\n";
