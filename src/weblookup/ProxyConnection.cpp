@@ -55,6 +55,8 @@ ProxyConnection::ProxyConnection(QTcpSocket* client, QByteArray expectedCredenti
             readHead();
         else if (m_stage == Stage::Relaying)
             passToSite();
+        else if (m_stage == Stage::Closing)
+            m_client->readAll(); // nowhere to go any more
     });
     connect(m_client, &QTcpSocket::bytesWritten, this, &ProxyConnection::passToClient);
     connect(m_client, &QTcpSocket::disconnected, this, &ProxyConnection::close);
@@ -264,6 +266,10 @@ void ProxyConnection::answer(const QByteArray& status, const QByteArray& refusal
         out += QByteArray(PinnedProxy::RefusalHeader) + ": " + refusal + "\r\n";
     out += "Content-Length: 0\r\nConnection: close\r\nProxy-Connection: close\r\n\r\n";
     m_client->write(out);
+    // What the client sent on is dropped unread: closing on it would reset
+    // the connection, answer and all.
+    m_pending.clear();
+    m_client->readAll();
     m_client->disconnectFromHost();
 }
 

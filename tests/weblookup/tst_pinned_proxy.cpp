@@ -214,6 +214,34 @@ private slots:
         QVERIFY(m_server->requests.isEmpty());
     }
 
+    // Heads that name no host to judge, or are too long, reach nothing.
+    void malformedHeadsAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("requestLine");
+        QTest::addColumn<QByteArray>("status");
+        QTest::newRow("origin form") << QByteArray("GET /page HTTP/1.1") << QByteArray("400");
+        QTest::newRow("user in authority") << QByteArray("CONNECT evil@www.example.com:443 HTTP/1.1") << QByteArray("400");
+        QTest::newRow("no port") << QByteArray("CONNECT www.example.com HTTP/1.1") << QByteArray("400");
+        QTest::newRow("ftp") << QByteArray("GET ftp://www.example.com/ HTTP/1.1") << QByteArray("400");
+        QTest::newRow("HTTP/2 line") << QByteArray("GET http://www.example.com/ HTTP/2") << QByteArray("400");
+        QTest::newRow("huge head") << QByteArray("GET http://www.example.com/ HTTP/1.1\r\nX: ") + QByteArray(70000, 'a')
+                                   << QByteArray("431");
+    }
+    void malformedHeadsAreRefused()
+    {
+        QFETCH(QByteArray, requestLine);
+        QFETCH(QByteArray, status);
+        QTcpSocket raw;
+        raw.setProxy(QNetworkProxy::NoProxy);
+        raw.connectToHost(QHostAddress::LocalHost, m_proxy->port());
+        QVERIFY(raw.waitForConnected(5000));
+        raw.write(requestLine + "\r\nProxy-Authorization: " + m_proxy->expectedCredentials() + "\r\n\r\n");
+        QByteArray answer;
+        QTRY_VERIFY((answer += raw.readAll()).contains("\r\n\r\n") || raw.state() == QAbstractSocket::UnconnectedState);
+        QVERIFY2(answer.startsWith("HTTP/1.1 " + status), answer.constData());
+        QVERIFY(m_server->requests.isEmpty());
+    }
+
     void tunnelsPassBytesUnread()
     {
         m_server->answer("/inside", {"200 OK\r\nContent-Length: 2\r\n", "ok"});
