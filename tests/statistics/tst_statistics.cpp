@@ -131,8 +131,8 @@ private slots:
         QCOMPARE(f.tapesOnLoan, 2);
         QCOMPARE(f.tapesOverdue, 1);
 
-        // A catalogue whose rows lie far apart is read on two threads at once (the cast on
-        // one, the rest on the other), and one with the engine's key columns reads the
+        // A catalogue whose rows lie far apart is read on two threads at once (the people
+        // on one, the rest on the other), and one with the engine's key columns reads the
         // tapes by their keys: the same figures.
         db->connection()->exec(
             QStringLiteral("update archive set rowid = rowid + 100000 where title like '*e*'"));
