@@ -23,10 +23,15 @@ int NameSlots::slotOfGroupKey(std::string_view key, std::string_view label)
     const uint64_t hash = hashOf(key);
     if (const InlineTextMap::Entry known = m_slotOfKey.find(key, hash); known.value)
         return *known.value;
-    const int slot = int(m_names.size());
-    m_names.push_back(keep(label, key));
-    m_slotOfKey.insert(kept(m_names.back().key()), hash, slot);
-    m_lastKey = {}; // may have moved
+    const int slot = int(m_size++);
+    std::string_view keptKey;
+    if (m_keepLabels) {
+        m_names.push_back(keep(label, key));
+        keptKey = m_names.back().key();
+    } else {
+        keptKey = kept(key);
+    }
+    m_slotOfKey.insert(keptKey, hash, slot);
     return slot;
 }
 
@@ -49,34 +54,13 @@ int NameSlots::slotOf(std::string_view raw, uint64_t hash)
     return slot;
 }
 
-int NameSlots::slotOfKey(std::string_view sortKey, std::string_view raw)
-{
-    // The group key is the sort key after the marker of a text key.
-    if (m_lastKey.value && m_lastKey.text.size() == sortKey.size() + 1 &&
-        m_lastKey.text.substr(1) == sortKey)
-        return *m_lastKey.value;
-    if (GroupKeying::isBlank(raw))
-        return -1;
-    m_keyBuffer.assign(1, 'v');
-    m_keyBuffer.append(sortKey);
-    const std::string_view key = m_keyBuffer;
-    const uint64_t hash = hashOf(key);
-    m_lastKey = m_slotOfKey.find(key, hash);
-    if (m_lastKey.value)
-        return *m_lastKey.value;
-    const int slot = int(m_names.size());
-    m_names.push_back(keep(raw, key));
-    m_lastKey = m_slotOfKey.insert(kept(m_names.back().key()), hash, slot);
-    return slot;
-}
-
 int NameSlots::find(std::string_view raw)
 {
     if (const InlineTextMap::Entry known = m_slotOfText.find(raw, hashOf(raw)); known.value)
         return *known.value;
     if (GroupKeying::isBlank(raw))
         return -1;
-    const QByteArray key = GroupKeying::textKey(raw);
+    const QByteArray key = GroupKeying::textKey(GroupKeying::trimmed(raw));
     const std::string_view view(key.constData(), size_t(key.size()));
     const InlineTextMap::Entry known = m_slotOfKey.find(view, hashOf(view));
     return known.value ? *known.value : -1;

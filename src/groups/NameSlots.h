@@ -20,6 +20,15 @@ namespace quelto::groups {
 class NameSlots
 {
 public:
+    // Whether the slots keep their labels and keys for label(), key() and
+    // group(); without them a slot costs only its place in the lookup tables.
+    enum class Labels
+    {
+        Kept,
+        Dropped
+    };
+    explicit NameSlots(Labels labels = Labels::Kept) : m_keepLabels(labels == Labels::Kept) {}
+
     static uint64_t hashOf(std::string_view raw) { return InlineTextMap::hashOf(raw); }
     // Asks for the place of a name's lookup (by its hashOf) to be read soon.
     void prefetch(uint64_t hash) const { m_slotOfText.prefetch(hash); }
@@ -27,12 +36,9 @@ public:
     // The slot of a name; -1 for a blank text (empty or spaces).
     int slotOf(std::string_view raw) { return slotOf(raw, hashOf(raw)); }
     int slotOf(std::string_view raw, uint64_t hash);
-    // The same for a name whose sort key is known already (the engine's key
-    // column): no key is worked out.
-    int slotOfKey(std::string_view sortKey, std::string_view raw);
     // The slot of a name already numbered (under any spelling), else -1.
     int find(std::string_view raw);
-    size_t size() const { return m_names.size(); }
+    size_t size() const { return m_size; }
     // A slot's name as first seen (trimmed), and its key as
     // GroupKeying::textKey (starting with its marker).
     std::string_view label(size_t slot) const { return m_names[slot].label(); }
@@ -62,10 +68,10 @@ private:
     InlineTextMap m_slotOfText;
     InlineTextMap::Entry m_last; // the name looked up last
     InlineTextMap m_slotOfKey;   // by group key
-    InlineTextMap::Entry m_lastKey; // the group key looked up last
-    std::string m_keyBuffer; // a group key made from a sort key
-    std::string m_joined;    // a label and key being kept
-    std::vector<Name> m_names;
+    std::string m_joined;        // a label and key being kept
+    std::vector<Name> m_names; // while labels are kept
+    size_t m_size = 0;
+    bool m_keepLabels = true;
 };
 
 } // namespace quelto::groups

@@ -27,7 +27,7 @@ const std::array<const char*, ColumnCount> kColumns = {
     "md_type",      "mv_genre",          "mv_year",          "mv_country",  "mv_director",
     "mv_cast6",     "mv_cast1",          "mv_cast2",         "mv_cast3",    "mv_cast4",
     "mv_cast5",     "catalog",           "quelto_my_rating", "quelto_seen", "quelto_running_time",
-    "quelto_speed", "quelto_key_catalog"};
+    "quelto_speed"};
 
 // A name of the row, its hash worked out (and its lookup begun) early.
 struct Pending
@@ -111,11 +111,10 @@ void scanRest(StatisticsTally& t, const RawQuery& rows, const std::array<int, Co
         ++t.withRunningTime;
         t.runningMinutes += minutes;
     }
+    // Not by the sort key of older catalogues' key column: the loans and
+    // the tape lengths find a tape by its text key.
     const std::optional<std::string_view> catalog = rows.value(at[Catalog]);
-    const std::optional<std::string_view> catalogKey = catalog ? rows.blob(at[CatalogKey]) : std::nullopt;
-    const int tape = !catalog     ? -1
-                     : catalogKey ? t.tapes.slotOfKey(*catalogKey, *catalog)
-                                  : t.tapes.slotOf(*catalog);
+    const int tape = catalog ? t.tapes.slotOf(*catalog) : -1;
     if (tape < 0)
         return;
     if (size_t(tape) >= t.tapeMinutes.size())

@@ -39,7 +39,6 @@ public:
         Seen,
         RunningTime,
         Speed,
-        CatalogKey, // the engine's sort key of the media ID, when the catalogue has it
         ColumnCount
     };
 
@@ -60,7 +59,8 @@ public:
 
     int records = 0;
     groups::TextTally medium, genre, year, country, myRating, seen;
-    groups::NameSlots directors, cast, tapes;
+    groups::NameSlots directors, cast;
+    groups::NameSlots tapes{groups::NameSlots::Labels::Dropped};
     std::vector<int> directorCounts, castCounts; // by slot
     std::vector<Tape> tapeMinutes;               // by slot of tapes
     int withRunningTime = 0;
