@@ -1,5 +1,6 @@
 #include "groups/NameSlots.h"
 
+#include "catalog/TextKeys.h"
 #include "groups/GroupKeying.h"
 
 namespace quelto::groups {
@@ -35,10 +36,29 @@ int NameSlots::slotOfGroupKey(std::string_view key, std::string_view label)
     return slot;
 }
 
+std::string_view NameSlots::keyOf(std::string_view name)
+{
+    // As GroupKeying::textKey, without making a new buffer each time.
+    m_keyBuffer.assign(1, 'v');
+    catalog::TextKeys::appendOrderKey(name, m_keyBuffer);
+    return m_keyBuffer;
+}
+
 int NameSlots::slotOf(std::string_view raw, uint64_t hash)
 {
     if (raw.empty() || (raw.size() == 1 && raw.front() == ' '))
         return -1; // an empty field, as the program stores it
+    if (!m_keepLabels) {
+        // Only numbered: by the key alone, one table, one lookup a new text.
+        if (m_lastSlot >= 0 && raw == m_lastText)
+            return m_lastSlot;
+        if (GroupKeying::isBlank(raw))
+            return -1;
+        const int slot = slotOfGroupKey(keyOf(GroupKeying::trimmed(raw)), {});
+        m_lastText.assign(raw);
+        m_lastSlot = slot;
+        return slot;
+    }
     if (m_last.value && m_last.text == raw)
         return *m_last.value;
     m_last = m_slotOfText.find(raw, hash);
@@ -47,8 +67,7 @@ int NameSlots::slotOf(std::string_view raw, uint64_t hash)
     int slot = -1;
     if (!GroupKeying::isBlank(raw)) {
         const std::string_view name = GroupKeying::trimmed(raw);
-        const QByteArray key = GroupKeying::textKey(name);
-        slot = slotOfGroupKey({key.constData(), size_t(key.size())}, name);
+        slot = slotOfGroupKey(keyOf(name), name);
     }
     m_last = m_slotOfText.insert(kept(raw), hash, slot);
     return slot;
@@ -60,9 +79,8 @@ int NameSlots::find(std::string_view raw)
         return *known.value;
     if (GroupKeying::isBlank(raw))
         return -1;
-    const QByteArray key = GroupKeying::textKey(GroupKeying::trimmed(raw));
-    const std::string_view view(key.constData(), size_t(key.size()));
-    const InlineTextMap::Entry known = m_slotOfKey.find(view, hashOf(view));
+    const std::string_view key = keyOf(GroupKeying::trimmed(raw));
+    const InlineTextMap::Entry known = m_slotOfKey.find(key, hashOf(key));
     return known.value ? *known.value : -1;
 }
 

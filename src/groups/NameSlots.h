@@ -21,7 +21,8 @@ class NameSlots
 {
 public:
     // Whether the slots keep their labels and keys for label(), key() and
-    // group(); without them a slot costs only its place in the lookup tables.
+    // group(). Without them a slot costs only its place in one table, by
+    // key: for texts that repeat mostly in neighbouring rows (media IDs).
     enum class Labels
     {
         Kept,
@@ -59,16 +60,20 @@ private:
     };
     Name keep(std::string_view label, std::string_view key);
     int slotOfGroupKey(std::string_view key, std::string_view label);
+    std::string_view keyOf(std::string_view name);
     std::string_view kept(std::string_view text)
     {
         return InlineTextMap::needsKeeping(text) ? m_texts.keep(text) : text;
     }
 
     TextArena m_texts; // every text m_names and the maps' long texts point into
-    InlineTextMap m_slotOfText;
+    InlineTextMap m_slotOfText;  // while labels are kept
     InlineTextMap::Entry m_last; // the name looked up last
+    std::string m_lastText;      // ... without labels
+    int m_lastSlot = -1;
     InlineTextMap m_slotOfKey;   // by group key
     std::string m_joined;        // a label and key being kept
+    std::string m_keyBuffer;
     std::vector<Name> m_names; // while labels are kept
     size_t m_size = 0;
     bool m_keepLabels = true;
