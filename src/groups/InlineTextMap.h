@@ -132,7 +132,7 @@ private:
         uint32_t tag = 0; // the hash's upper half
         int value = 0;
         uint8_t used = 0;
-        uint8_t length = 0; // Long: the size and where the text is stand in bytes
+        uint8_t length = 0; // Long: the bytes hold the size and the address of the text
         char bytes[InlineSize] = {};
 
         size_t size() const

@@ -14,7 +14,6 @@ using groups::RawQuery;
 using groups::TextTally;
 namespace {
 
-using Column = StatisticsTally::Column;
 using enum StatisticsTally::Column;
 
 bool inPart(int column, StatisticsTally::Part part)

@@ -267,6 +267,27 @@ private slots:
         QCOMPARE(statistics::CommandLineStatistics::run(m_dir.path(), o, e, Today), 1);
     }
 
+    void wholeNumbersCountAsTheirText()
+    {
+        // Ratings, seen and running times stored as numbers or as text count alike.
+        {
+            auto db = catalog::Database::open(m_path);
+            db->connection()->exec(QStringLiteral(
+                "update archive set quelto_my_rating = '5' where title = 'Big';"
+                "update archive set quelto_seen = 2, quelto_running_time = '106 min' where title = 'Dark Passage';"
+                "update archive set quelto_running_time = -5 where title = 'Big';"
+                "update archive set quelto_running_time = 1234567, quelto_my_rating = 1000 "
+                "  where title = 'The Maltese Falcon';"));
+        }
+        auto db = catalog::Database::open(m_path);
+        const StatisticsFigures f = statistics::StatisticsCollector::collect(*db->connection(), Today);
+        QCOMPARE(listed(f.myRating),
+                 (QStringList{QStringLiteral("5=2"), QStringLiteral("1000=1"), QStringLiteral("(none)=1")}));
+        QCOMPARE(f.seen, 2);
+        QCOMPARE(f.tapes.withRunningTime, 2);
+        QCOMPARE(f.tapes.runningMinutes, 206);
+    }
+
     void speedsAndRunningTimes()
     {
         QCOMPARE(statistics::StatisticsCollector::standardPlayMinutes(120, QStringLiteral("lp")), 60.0);
