@@ -1,76 +1,86 @@
 #include "groups/NameSlots.h"
 
+#include "catalog/TextKeys.h"
 #include "groups/GroupKeying.h"
 
 namespace quelto::groups {
 
 Group NameSlots::group(size_t slot, int count) const
 {
-    const Name& name = m_names[slot];
-    const QString text = QString::fromUtf8(name.label.data(), qsizetype(name.label.size()));
-    return Group{text, text, QByteArray(name.key.data(), qsizetype(name.key.size())), count};
+    const std::string_view label = m_names[slot].label();
+    const std::string_view key = m_names[slot].key();
+    const QString text = QString::fromUtf8(label.data(), qsizetype(label.size()));
+    return Group{text, text, QByteArray(key.data(), qsizetype(key.size())), count};
+}
+
+NameSlots::Name NameSlots::keep(std::string_view label, std::string_view key)
+{
+    m_joined.assign(label).append(key);
+    return Name{m_texts.keep(m_joined).data(), uint32_t(label.size()), uint32_t(key.size())};
 }
 
 int NameSlots::slotOfGroupKey(std::string_view key, std::string_view label)
 {
-    const uint64_t hash = FlatTextMap::hashOf(key);
-    if (const FlatTextMap::Entry known = m_slotOfKey.find(key, hash); known.value)
+    const uint64_t hash = hashOf(key);
+    if (const InlineTextMap::Entry known = m_slotOfKey.find(key, hash); known.value)
         return *known.value;
-    const int slot = int(m_names.size());
-    const std::string_view keptKey = m_texts.keep(key);
-    m_names.push_back(Name{m_texts.keep(label), keptKey});
+    const int slot = int(m_size++);
+    std::string_view keptKey;
+    if (m_keepLabels) {
+        m_names.push_back(keep(label, key));
+        keptKey = m_names.back().key();
+    } else {
+        keptKey = kept(key);
+    }
     m_slotOfKey.insert(keptKey, hash, slot);
     return slot;
 }
 
-int NameSlots::slotOf(std::string_view raw)
+std::string_view NameSlots::keyOf(std::string_view name)
+{
+    // As GroupKeying::textKey, without making a new buffer each time.
+    m_keyBuffer.assign(1, 'v');
+    catalog::TextKeys::appendOrderKey(name, m_keyBuffer);
+    return m_keyBuffer;
+}
+
+int NameSlots::slotOf(std::string_view raw, uint64_t hash)
 {
     if (raw.empty() || (raw.size() == 1 && raw.front() == ' '))
         return -1; // an empty field, as the program stores it
+    if (!m_keepLabels) {
+        // Only numbered: by the key alone, one table, one lookup a new text.
+        if (m_lastSlot >= 0 && raw == m_lastText)
+            return m_lastSlot;
+        if (GroupKeying::isBlank(raw))
+            return -1;
+        const int slot = slotOfGroupKey(keyOf(GroupKeying::trimmed(raw)), {});
+        m_lastText.assign(raw);
+        m_lastSlot = slot;
+        return slot;
+    }
     if (m_last.value && m_last.text == raw)
         return *m_last.value;
-    const uint64_t hash = FlatTextMap::hashOf(raw);
     m_last = m_slotOfText.find(raw, hash);
     if (m_last.value)
         return *m_last.value;
     int slot = -1;
     if (!GroupKeying::isBlank(raw)) {
         const std::string_view name = GroupKeying::trimmed(raw);
-        const QByteArray key = GroupKeying::textKey(name);
-        slot = slotOfGroupKey({key.constData(), size_t(key.size())}, name);
+        slot = slotOfGroupKey(keyOf(name), name);
     }
-    m_last = m_slotOfText.insert(m_texts.keep(raw), hash, slot);
-    return slot;
-}
-
-int NameSlots::slotOfKey(std::string_view sortKey, std::string_view raw)
-{
-    if (m_lastKey.value && m_lastKey.text == sortKey)
-        return *m_lastKey.value;
-    const uint64_t hash = FlatTextMap::hashOf(sortKey);
-    m_lastKey = m_slotOfSortKey.find(sortKey, hash);
-    if (m_lastKey.value)
-        return *m_lastKey.value;
-    int slot = -1;
-    if (!GroupKeying::isBlank(raw)) {
-        QByteArray key;
-        key.reserve(qsizetype(sortKey.size()) + 1);
-        key.append('v').append(sortKey.data(), qsizetype(sortKey.size()));
-        slot = slotOfGroupKey({key.constData(), size_t(key.size())}, raw);
-    }
-    m_lastKey = m_slotOfSortKey.insert(m_texts.keep(sortKey), hash, slot);
+    m_last = m_slotOfText.insert(kept(raw), hash, slot);
     return slot;
 }
 
 int NameSlots::find(std::string_view raw)
 {
-    if (const FlatTextMap::Entry known = m_slotOfText.find(raw, FlatTextMap::hashOf(raw)); known.value)
+    if (const InlineTextMap::Entry known = m_slotOfText.find(raw, hashOf(raw)); known.value)
         return *known.value;
     if (GroupKeying::isBlank(raw))
         return -1;
-    const QByteArray key = GroupKeying::textKey(raw);
-    const std::string_view view(key.constData(), size_t(key.size()));
-    const FlatTextMap::Entry known = m_slotOfKey.find(view, FlatTextMap::hashOf(view));
+    const std::string_view key = keyOf(GroupKeying::trimmed(raw));
+    const InlineTextMap::Entry known = m_slotOfKey.find(key, hashOf(key));
     return known.value ? *known.value : -1;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "groups/FlatTextMap.h"
 #include "groups/GroupCounts.h"
+#include "groups/InlineTextMap.h"
 #include "groups/TextArena.h"
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -12,43 +13,70 @@ namespace quelto::groups {
 // Numbers the distinct names of a column (people, media IDs): each stored
 // text is keyed once, and texts the catalogue takes as equal ("Bogart",
 // "BOGART") share a slot, so a pass over a large catalogue costs one hash
-// lookup a value. A slot keeps only its label and key, as bytes in blocks
-// of storage: a quarter of a million names take a few tens of megabytes, and
-// a Group is made only for the slots asked for.
+// lookup a value, one cache line for a short name. A slot keeps only its
+// label and key, as bytes in blocks of storage: a quarter of a million names
+// take a few tens of megabytes, and a Group is made only for the slots asked
+// for.
 class NameSlots
 {
 public:
+    // Whether the slots keep their labels and keys for label(), key() and
+    // group(). Without them a slot costs only its place in one table, by
+    // key: for texts that repeat mostly in neighbouring rows (media IDs).
+    enum class Labels
+    {
+        Kept,
+        Dropped
+    };
+    explicit NameSlots(Labels labels = Labels::Kept) : m_keepLabels(labels == Labels::Kept) {}
+
+    static uint64_t hashOf(std::string_view raw) { return InlineTextMap::hashOf(raw); }
+    // Asks for the place of a name's lookup (by its hashOf) to be read soon.
+    void prefetch(uint64_t hash) const { m_slotOfText.prefetch(hash); }
+
     // The slot of a name; -1 for a blank text (empty or spaces).
-    int slotOf(std::string_view raw);
-    // The same for a name whose sort key is known already (the engine's key
-    // column, or a slot of another NameSlots): no key is worked out.
-    int slotOfKey(std::string_view sortKey, std::string_view raw);
+    int slotOf(std::string_view raw) { return slotOf(raw, hashOf(raw)); }
+    int slotOf(std::string_view raw, uint64_t hash);
     // The slot of a name already numbered (under any spelling), else -1.
     int find(std::string_view raw);
-
-    size_t size() const { return m_names.size(); }
+    size_t size() const { return m_size; }
     // A slot's name as first seen (trimmed), and its key as
     // GroupKeying::textKey (starting with its marker).
-    std::string_view label(size_t slot) const { return m_names[slot].label; }
-    std::string_view key(size_t slot) const { return m_names[slot].key; }
+    std::string_view label(size_t slot) const { return m_names[slot].label(); }
+    std::string_view key(size_t slot) const { return m_names[slot].key(); }
     // The slot as a group (label and value as first seen); counts are the caller's.
     Group group(size_t slot, int count = 0) const;
 
 private:
+    // The label and the key, one after the other.
     struct Name
     {
-        std::string_view label;
-        std::string_view key;
-    };
-    int slotOfGroupKey(std::string_view key, std::string_view label);
+        const char* text;
+        uint32_t labelSize;
+        uint32_t keySize;
 
-    TextArena m_texts; // every text the maps and m_names point into
-    FlatTextMap m_slotOfText;
-    FlatTextMap::Entry m_last; // the name looked up last
-    FlatTextMap m_slotOfSortKey;
-    FlatTextMap::Entry m_lastKey; // the sort key looked up last
-    FlatTextMap m_slotOfKey;      // by group key
-    std::vector<Name> m_names;
+        std::string_view label() const { return {text, labelSize}; }
+        std::string_view key() const { return {text + labelSize, keySize}; }
+    };
+    Name keep(std::string_view label, std::string_view key);
+    int slotOfGroupKey(std::string_view key, std::string_view label);
+    std::string_view keyOf(std::string_view name);
+    std::string_view kept(std::string_view text)
+    {
+        return InlineTextMap::needsKeeping(text) ? m_texts.keep(text) : text;
+    }
+
+    TextArena m_texts; // every text m_names and the maps' long texts point into
+    InlineTextMap m_slotOfText;  // while labels are kept
+    InlineTextMap::Entry m_last; // the name looked up last
+    std::string m_lastText;      // ... without labels
+    int m_lastSlot = -1;
+    InlineTextMap m_slotOfKey;   // by group key
+    std::string m_joined;        // a label and key being kept
+    std::string m_keyBuffer;
+    std::vector<Name> m_names; // while labels are kept
+    size_t m_size = 0;
+    bool m_keepLabels = true;
 };
 
 } // namespace quelto::groups

@@ -39,6 +39,8 @@ bool RawQuery::step()
 
 bool RawQuery::isNull(int column) const { return sqlite3_column_type(m_statement, column) == SQLITE_NULL; }
 
+bool RawQuery::isInteger(int column) const { return sqlite3_column_type(m_statement, column) == SQLITE_INTEGER; }
+
 std::string_view RawQuery::text(int column) const
 {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));

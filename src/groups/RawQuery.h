@@ -27,6 +27,7 @@ public:
     void bind(int index, const QString& text); // 1-based
     bool step();
     bool isNull(int column) const;
+    bool isInteger(int column) const;
     // Valid until the next step.
     std::string_view text(int column) const;
     // The text, or nothing for Null, in one look at the row.

@@ -27,7 +27,6 @@ public:
         *m_last.value += n;
     }
     void addNull(int n = 1) { m_nulls += n; }
-
     // Calls visit(text, count) for every distinct text.
     template <typename F> void forEach(F&& visit) const { m_counts.forEach(visit); }
     size_t distinct() const { return m_counts.size(); }

@@ -16,6 +16,7 @@
 #include <array>
 #include <cmath>
 #include <exception>
+#include <memory>
 #include <QHash>
 #include <QSet>
 #include <thread>
@@ -274,23 +275,24 @@ StatisticsTally StatisticsCollector::tally(catalog::SqliteConnection& connection
         whole.scan(all);
         return whole;
     }
-    // The cast on a second thread with a connection of its own, everything
-    // else here: both read every row, and each name is counted in one place.
+    // The people on a second thread with a connection of its own,
+    // everything else here: both read every row, and each name is counted in
+    // one place, so that its table is made once.
     auto helperConnection =
         catalog::SqliteConnection::open(connection.path(), catalog::SqliteConnection::Mode::OpenReadOnly);
-    StatisticsTally castPart;
+    StatisticsTally people;
     std::exception_ptr helperError;
     std::thread helper([&] {
         try {
-            RawQuery cast(*helperConnection, StatisticsTally::query(columns, filterClause, Part::Cast));
-            castPart.scan(cast, Part::Cast);
+            RawQuery cast(*helperConnection, StatisticsTally::query(columns, filterClause, Part::People));
+            people.scan(cast, Part::People);
         } catch (...) {
             helperError = std::current_exception();
         }
     });
     try {
-        RawQuery rest(connection, StatisticsTally::query(columns, filterClause, Part::AllButCast));
-        whole.scan(rest, Part::AllButCast);
+        RawQuery rest(connection, StatisticsTally::query(columns, filterClause, Part::AllButPeople));
+        whole.scan(rest, Part::AllButPeople);
     } catch (...) {
         helperConnection->interrupt(); // interrupted or failed: the other part stops too
         helper.join();
@@ -299,7 +301,7 @@ StatisticsTally StatisticsCollector::tally(catalog::SqliteConnection& connection
     helper.join();
     if (helperError)
         std::rethrow_exception(helperError);
-    whole.takeCast(std::move(castPart));
+    whole.takePeople(std::move(people));
     return whole;
 }
 

@@ -24,7 +24,7 @@ class StatisticsCollector
 {
 public:
     // Catalogues with more rows than this are read on two threads at once,
-    // the cast on one, the other columns on the other.
+    // the people on one, the other columns on the other.
     static constexpr qint64 SplitAbove = 20000;
 
     static StatisticsFigures collect(catalog::SqliteConnection& connection, const QDate& today,

@@ -4,39 +4,126 @@
 #include "statistics/StatisticsCollector.h"
 
 #include <array>
+#include <string>
 #include <QRegularExpression>
 
 namespace quelto::statistics {
 
-using groups::Group;
 using groups::NameSlots;
 using groups::RawQuery;
 using groups::TextTally;
 namespace {
 
-// The columns read, in the order of the query.
-enum Column
+using enum StatisticsTally::Column;
+
+bool inPart(int column, StatisticsTally::Part part)
 {
-    Medium,
-    Genre,
-    Year,
-    Country,
-    Director,
-    Cast0, // six of them
-    Catalog = Cast0 + 6,
-    MyRating,
-    Seen,
-    RunningTime,
-    Speed,
-    CatalogKey, // the engine's sort key of the media ID, when the catalogue has it
-    ColumnCount
-};
+    const bool people = column == Director || (column >= Cast0 && column < Cast0 + 6);
+    return part == StatisticsTally::Part::All || people == (part == StatisticsTally::Part::People);
+}
 
 const std::array<const char*, ColumnCount> kColumns = {
     "md_type",      "mv_genre",          "mv_year",          "mv_country",  "mv_director",
     "mv_cast6",     "mv_cast1",          "mv_cast2",         "mv_cast3",    "mv_cast4",
     "mv_cast5",     "catalog",           "quelto_my_rating", "quelto_seen", "quelto_running_time",
-    "quelto_speed", "quelto_key_catalog"};
+    "quelto_speed"};
+
+// A name of the row, its hash worked out (and its lookup begun) early.
+struct Pending
+{
+    std::string_view text;
+    uint64_t hash = 0;
+    bool present = false;
+};
+
+Pending pending(const RawQuery& rows, int column, const NameSlots& names)
+{
+    const std::optional<std::string_view> text = rows.value(column);
+    if (!text)
+        return {};
+    const uint64_t hash = NameSlots::hashOf(*text);
+    names.prefetch(hash);
+    return {*text, hash, true};
+}
+
+// Small whole numbers (ratings, seen) counted without making them text,
+// then added to the texts' tally as the engine writes them.
+class SmallNumbers
+{
+public:
+    bool add(const RawQuery& rows, int column)
+    {
+        if (!rows.isInteger(column))
+            return false;
+        const qint64 value = rows.integer(column);
+        if (value < 0 || value >= qint64(m_counts.size()))
+            return false;
+        ++m_counts[size_t(value)];
+        return true;
+    }
+    void addTo(TextTally& tally) const
+    {
+        for (size_t value = 0; value < m_counts.size(); ++value) {
+            if (m_counts[value] > 0)
+                tally.add(std::to_string(value), m_counts[value]);
+        }
+    }
+
+private:
+    std::array<int, 128> m_counts{};
+};
+
+void addCount(std::vector<int>& counts, int slot)
+{
+    if (size_t(slot) >= counts.size())
+        counts.resize(size_t(slot) + 1 + counts.size() / 2);
+    ++counts[size_t(slot)];
+}
+
+// The columns but the people of one row.
+void scanRest(StatisticsTally& t, const RawQuery& rows, const std::array<int, ColumnCount>& at, SmallNumbers& ratings,
+              SmallNumbers& seenNumbers)
+{
+    const auto tally = [&rows, &at](TextTally& into, int column) {
+        if (const std::optional<std::string_view> text = rows.value(at[size_t(column)]))
+            into.add(*text);
+        else
+            into.addNull();
+    };
+    tally(t.medium, Medium);
+    tally(t.genre, Genre);
+    tally(t.year, Year);
+    tally(t.country, Country);
+    if (!ratings.add(rows, at[MyRating]))
+        tally(t.myRating, MyRating);
+    if (!seenNumbers.add(rows, at[Seen]))
+        tally(t.seen, Seen);
+
+    int minutes = -1;
+    if (rows.isInteger(at[RunningTime])) {
+        const qint64 stored = rows.integer(at[RunningTime]);
+        minutes = stored >= 0 && stored <= 999999 ? int(stored) : -1; // as minutesOf reads its text
+    } else if (const std::optional<std::string_view> running = rows.value(at[RunningTime])) {
+        minutes = StatisticsCollector::minutesOf(*running);
+    }
+    if (minutes >= 0) {
+        ++t.withRunningTime;
+        t.runningMinutes += minutes;
+    }
+    // Not by the sort key of older catalogues' key column: the loans and
+    // the tape lengths find a tape by its text key.
+    const std::optional<std::string_view> catalog = rows.value(at[Catalog]);
+    const int tape = catalog ? t.tapes.slotOf(*catalog) : -1;
+    if (tape < 0)
+        return;
+    if (size_t(tape) >= t.tapeMinutes.size())
+        t.tapeMinutes.resize(size_t(tape) + 1 + t.tapeMinutes.size() / 2);
+    if (minutes >= 0)
+        t.tapeMinutes[size_t(tape)].usedMinutes +=
+            minutes / StatisticsCollector::speedDivisor(rows.value(at[Speed]).value_or(std::string_view()));
+    else
+        ++t.tapeMinutes[size_t(tape)].withoutRunningTime;
+}
 
 } // namespace
 
@@ -44,8 +131,7 @@ QString StatisticsTally::query(const QStringList& archiveColumns, const QString&
 {
     QStringList selected;
     for (int c = 0; c < ColumnCount; ++c) {
-        const bool cast = c >= Cast0 && c < Cast0 + 6;
-        if ((part == Part::Cast && !cast) || (part == Part::AllButCast && cast))
+        if (!inPart(c, part))
             continue;
         const QString name = QString::fromLatin1(kColumns[size_t(c)]);
         selected << (archiveColumns.contains(name) ? name : QStringLiteral("null"));
@@ -58,83 +144,56 @@ QString StatisticsTally::query(const QStringList& archiveColumns, const QString&
         .arg(selected.join(u','), condition.isEmpty() ? QString() : QStringLiteral(" where (%1)").arg(condition));
 }
 
-void StatisticsTally::scanCast(RawQuery& rows, int firstColumn)
-{
-    std::array<int, 6> taken{};
-    int found = 0; // a name in two cast boxes counts once
-    for (int c = firstColumn; c < firstColumn + 6; ++c) {
-        const std::optional<std::string_view> name = rows.value(c);
-        const int slot = name ? cast.slotOf(*name) : -1;
-        bool again = slot < 0;
-        for (int i = 0; i < found && !again; ++i)
-            again = taken[size_t(i)] == slot;
-        if (!again)
-            taken[size_t(found++)] = slot;
-    }
-    castCounts.resize(cast.size());
-    for (int i = 0; i < found; ++i)
-        ++castCounts[size_t(taken[size_t(i)])];
-}
-
 void StatisticsTally::scan(RawQuery& rows, Part part)
 {
-    if (part == Part::Cast) {
-        while (rows.step()) {
-            ++records;
-            scanCast(rows, 0);
-        }
-        return;
-    }
-    // Without the cast, the later columns come six places earlier.
-    const int shift = part == Part::AllButCast ? 6 : 0;
-    const auto at = [shift](int column) { return column < Cast0 ? column : column - shift; };
-    const auto tally = [&rows](TextTally& into, int column) {
-        if (const std::optional<std::string_view> text = rows.value(column))
-            into.add(*text);
-        else
-            into.addNull();
-    };
+    // Where each column is in the part's query.
+    std::array<int, ColumnCount> at{};
+    for (int c = 0, next = 0; c < ColumnCount; ++c)
+        at[size_t(c)] = inPart(c, part) ? next++ : -1;
+    const bool people = part != Part::AllButPeople;
+    const bool rest = part != Part::People;
+    SmallNumbers ratings, seenNumbers;
+    std::array<Pending, 6> castNames;
+    Pending director;
     while (rows.step()) {
         ++records;
-        tally(medium, Medium);
-        tally(genre, Genre);
-        tally(year, Year);
-        tally(country, Country);
-        tally(myRating, at(MyRating));
-        tally(seen, at(Seen));
-        const std::optional<std::string_view> director = rows.value(Director);
-        if (const int slot = director ? directors.slotOf(*director) : -1; slot >= 0) {
-            directorCounts.resize(directors.size());
-            ++directorCounts[size_t(slot)];
+        if (people) {
+            // The names' places in their tables are asked for first, and
+            // the small tallies made while they come.
+            for (int i = 0; i < 6; ++i)
+                castNames[size_t(i)] = pending(rows, at[size_t(Cast0 + i)], cast);
+            director = pending(rows, at[Director], directors);
         }
-        if (part == Part::All)
-            scanCast(rows, Cast0);
-
-        const std::optional<std::string_view> running = rows.value(at(RunningTime));
-        const int minutes = running ? StatisticsCollector::minutesOf(*running) : -1;
-        if (minutes >= 0) {
-            ++withRunningTime;
-            runningMinutes += minutes;
+        if (rest)
+            scanRest(*this, rows, at, ratings, seenNumbers);
+        if (!people)
+            continue;
+        if (const int slot = director.present ? directors.slotOf(director.text, director.hash) : -1; slot >= 0)
+            addCount(directorCounts, slot);
+        std::array<int, 6> taken{};
+        int found = 0; // a name in two cast boxes counts once
+        for (const Pending& name : castNames) {
+            const int slot = name.present ? cast.slotOf(name.text, name.hash) : -1;
+            bool again = slot < 0;
+            for (int i = 0; i < found && !again; ++i)
+                again = taken[size_t(i)] == slot;
+            if (!again)
+                taken[size_t(found++)] = slot;
         }
-        const std::optional<std::string_view> catalog = rows.value(at(Catalog));
-        const std::optional<std::string_view> catalogKey = catalog ? rows.blob(at(CatalogKey)) : std::nullopt;
-        const int tape = !catalog     ? -1
-                         : catalogKey ? tapes.slotOfKey(*catalogKey, *catalog)
-                                      : tapes.slotOf(*catalog);
-        if (tape >= 0) {
-            tapeMinutes.resize(tapes.size());
-            if (minutes >= 0)
-                tapeMinutes[size_t(tape)].usedMinutes +=
-                    minutes /
-                    StatisticsCollector::speedDivisor(rows.value(at(Speed)).value_or(std::string_view()));
-            else
-                ++tapeMinutes[size_t(tape)].withoutRunningTime;
-        }
+        for (int i = 0; i < found; ++i)
+            addCount(castCounts, taken[size_t(i)]);
     }
+    ratings.addTo(myRating);
+    seenNumbers.addTo(seen);
+    directorCounts.resize(directors.size());
+    castCounts.resize(cast.size());
+    tapeMinutes.resize(tapes.size());
 }
 
-void StatisticsTally::takeCast(StatisticsTally&& other)
+void StatisticsTally::takePeople(StatisticsTally&& other)
 {
+    directors = std::move(other.directors);
+    directorCounts = std::move(other.directorCounts);
     cast = std::move(other.cast);
     castCounts = std::move(other.castCounts);
 }

@@ -22,8 +22,24 @@ public:
     enum class Part
     {
         All,
-        Cast,      // the six cast columns only
-        AllButCast // everything else
+        People,       // the director and the six cast columns
+        AllButPeople, // everything else
+    };
+    // The columns read, in the order of the query of all of them.
+    enum Column
+    {
+        Medium,
+        Genre,
+        Year,
+        Country,
+        Director,
+        Cast0, // six of them
+        Catalog = Cast0 + 6,
+        MyRating,
+        Seen,
+        RunningTime,
+        Speed,
+        ColumnCount
     };
 
     struct Tape
@@ -38,19 +54,17 @@ public:
     static QString query(const QStringList& archiveColumns, const QString& filterClause, Part part = Part::All);
 
     void scan(groups::RawQuery& rows, Part part = Part::All);
-    // Takes the cast of a tally of Part::Cast over the same rows.
-    void takeCast(StatisticsTally&& other);
+    // Takes the people of a tally of Part::People over the same rows.
+    void takePeople(StatisticsTally&& other);
 
     int records = 0;
     groups::TextTally medium, genre, year, country, myRating, seen;
-    groups::NameSlots directors, cast, tapes;
+    groups::NameSlots directors, cast;
+    groups::NameSlots tapes{groups::NameSlots::Labels::Dropped};
     std::vector<int> directorCounts, castCounts; // by slot
     std::vector<Tape> tapeMinutes;               // by slot of tapes
     int withRunningTime = 0;
     qint64 runningMinutes = 0;
-
-private:
-    void scanCast(groups::RawQuery& rows, int firstColumn);
 };
 
 } // namespace quelto::statistics

@@ -131,14 +131,19 @@ private slots:
         QCOMPARE(f.tapesOnLoan, 2);
         QCOMPARE(f.tapesOverdue, 1);
 
-        // A catalogue whose rows lie far apart is read on two threads at once (the cast on
-        // one, the rest on the other), and one with the engine's key columns reads the
-        // tapes by their keys: the same figures.
+        // A catalogue whose rows lie far apart is read on two threads at once (the people
+        // on one, the rest on the other): the same figures. So too with the key column of
+        // older catalogues, whose sort key of "T1" is not the key the tapes are found by.
         db->connection()->exec(
             QStringLiteral("update archive set rowid = rowid + 100000 where title like '*e*'"));
         catalog::ArchiveKeys::install(*db);
         const StatisticsFigures halves = statistics::StatisticsCollector::collect(*db->connection(), Today);
         QCOMPARE(statistics::StatisticsJson::toJson(halves), statistics::StatisticsJson::toJson(f));
+        db->connection()->exec(
+            QStringLiteral("alter table archive add column quelto_key_catalog BLOB;"
+                           "update archive set quelto_key_catalog = quelto_sortkey(catalog)"));
+        const StatisticsFigures keyed = statistics::StatisticsCollector::collect(*db->connection(), Today);
+        QCOMPARE(statistics::StatisticsJson::toJson(keyed), statistics::StatisticsJson::toJson(f));
 
         // The records of a filter only.
         const StatisticsFigures noir = statistics::StatisticsCollector::collect(
@@ -260,6 +265,27 @@ private slots:
         QCOMPARE(statistics::CommandLineStatistics::run(pipe, o, e, Today), 1);
         QVERIFY2(err.contains(QLatin1String("no regular file")), qPrintable(err));
         QCOMPARE(statistics::CommandLineStatistics::run(m_dir.path(), o, e, Today), 1);
+    }
+
+    void wholeNumbersCountAsTheirText()
+    {
+        // Ratings, seen and running times stored as numbers or as text count alike.
+        {
+            auto db = catalog::Database::open(m_path);
+            db->connection()->exec(QStringLiteral(
+                "update archive set quelto_my_rating = '5' where title = 'Big';"
+                "update archive set quelto_seen = 2, quelto_running_time = '106 min' where title = 'Dark Passage';"
+                "update archive set quelto_running_time = -5 where title = 'Big';"
+                "update archive set quelto_running_time = 1234567, quelto_my_rating = 1000 "
+                "  where title = 'The Maltese Falcon';"));
+        }
+        auto db = catalog::Database::open(m_path);
+        const StatisticsFigures f = statistics::StatisticsCollector::collect(*db->connection(), Today);
+        QCOMPARE(listed(f.myRating),
+                 (QStringList{QStringLiteral("5=2"), QStringLiteral("1000=1"), QStringLiteral("(none)=1")}));
+        QCOMPARE(f.seen, 2);
+        QCOMPARE(f.tapes.withRunningTime, 2);
+        QCOMPARE(f.tapes.runningMinutes, 206);
     }
 
     void speedsAndRunningTimes()
