@@ -333,6 +333,16 @@ void MainWindow::applyResizeRule()
         tabs.setTop(tabs.top() + height);
         browser.setHeight(std::max(0, browser.height() - height));
     }
+    // On a short screen (a large scale factor) the tabs take the rule's
+    // bottom margin where the Movie tab's fields would be cut otherwise.
+    if (const QScrollArea* movie = m_scrollAreas.value(MovieTabIndex)) {
+        const int frame = 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 8;
+        const int needed = movie->widget()->sizeHint().height() + m_tabs->tabBar()->sizeHint().height() + frame;
+        const int room = centralWidget()->height() - 4 - tabs.bottom();
+        const int taken = std::clamp(needed - tabs.height(), 0, std::max(0, room));
+        tabs.setHeight(tabs.height() + taken);
+        browser.setHeight(browser.height() + taken);
+    }
     m_tabs->setGeometry(tabs);
     m_lookup->setBrowserArea(browser);
     m_commandBar->setGeometry(commandArea);

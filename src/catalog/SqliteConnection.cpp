@@ -5,6 +5,7 @@
 #include "catalog/LikePattern.h"
 #include "catalog/TextKeys.h"
 #include "catalog/Utf8.h"
+#include "catalog/ValueList.h"
 #include "catalog/WesternCollation.h"
 
 #include <QDir>
@@ -79,6 +80,17 @@ void sortKeyFunction(sqlite3_context* context, int, sqlite3_value** argv)
         return;
     const std::string key = TextKeys::sortKey(keyText(argv[0]));
     sqlite3_result_blob64(context, key.data(), key.size(), SQLITE_TRANSIENT);
+}
+
+// quelto_listholds(list, value): whether value is one of the entries of
+// list (" / " between them), as the catalogue compares text.
+void listHoldsFunction(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_int(context, 0);
+        return;
+    }
+    sqlite3_result_int(context, ValueList::holds(keyText(argv[0]), keyText(argv[1])) ? 1 : 0);
 }
 
 // quelto_searchtext(text, ...): the folded texts, one per line.
@@ -404,6 +416,8 @@ void SqliteConnection::installCatalogFunctions()
                                sortKeyFunction, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(m_db, "quelto_searchtext", -1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                                searchTextFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(m_db, "quelto_listholds", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                               listHoldsFunction, nullptr, nullptr, nullptr);
 }
 
 void SqliteConnection::exec(const QString& sql)

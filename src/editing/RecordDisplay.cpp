@@ -124,8 +124,20 @@ void RecordDisplay::recordToForm()
 void RecordDisplay::formToRecord()
 {
     RecordSet& set = *m_state.current;
-    for (const FieldBinding& field : FieldBinding::of(m_form))
-        set.setValue(field.column(), storedText(field));
+    for (const FieldBinding& field : FieldBinding::of(m_form)) {
+        const QString text = storedText(field);
+        // A medium field that the stored record left without a value (a row
+        // another program or an import wrote) and that is still empty keeps
+        // what it had: the rest of the record can be saved.
+        if (text.isEmpty() && field.column().startsWith(QLatin1String("md_"))) {
+            const auto shown = m_shownValues.constFind(field.column());
+            if (shown != m_shownValues.constEnd() && BlankText::isBlank(shown->toString())) {
+                set.setValue(field.column(), *shown);
+                continue;
+            }
+        }
+        set.setValue(field.column(), text);
+    }
     for (FormSection* section : m_sections)
         section->toRecord(set);
 }

@@ -8,14 +8,19 @@ const std::vector<GroupField>& GroupField::all()
     const auto text = [](const char* id, const char* caption, const char* column) {
         return GroupField{QString::fromLatin1(id), QString::fromLatin1(caption), QString::fromLatin1(column), Kind::Text};
     };
+    const auto list = [&](const char* id, const char* caption, const char* column) {
+        GroupField field = text(id, caption, column);
+        field.list = true;
+        return field;
+    };
     static const std::vector<GroupField> fields = {
         text("medium", "Medium", "md_type"),
-        text("genre", "Genre", "mv_genre"),
-        text("director", "Director", "mv_director"),
+        list("genre", "Genre", "mv_genre"),
+        list("director", "Director", "mv_director"),
         {QStringLiteral("decade"), QStringLiteral("Decade"), QStringLiteral("mv_year"), Kind::Decade},
         text("year", "Year", "mv_year"),
-        text("country", "Country", "mv_country"),
-        text("language", "Language", "mv_language"),
+        list("country", "Country", "mv_country"),
+        list("language", "Language", "mv_language"),
         text("location", "Location", "quelto_location"),
         text("condition", "Condition", "quelto_condition"),
         {QStringLiteral("myrating"), QStringLiteral("My rating"), QStringLiteral("quelto_my_rating"), Kind::Number},

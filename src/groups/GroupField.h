@@ -24,6 +24,9 @@ struct GroupField
     QString caption; // "Genre"; leads the filter description
     QString column;  // of archive; catalog for Borrower, empty for Cast
     Kind kind = Kind::Text;
+    // A Text field a grab may fill with several values (" / " between them):
+    // a record is in the group of each.
+    bool list = false;
 
     // Every field, the ones people group by most first.
     static const std::vector<GroupField>& all();

@@ -89,7 +89,14 @@ QString GroupFilter::condition(const GroupField& field, const Group& group, bool
                QLatin1Char(')');
     }
     default:
-        return group.isNone() ? blank(asText(field.column)) : equalsText(field.column, group.value);
+        if (group.isNone())
+            return blank(asText(field.column));
+        if (field.list) {
+            // The value alone, or as one entry of a list.
+            return QStringLiteral("(%1 or (instr(%2, ' / ') > 0 and quelto_listholds(%2, %3)))")
+                .arg(equalsText(field.column, group.value), field.column, literal(group.value));
+        }
+        return equalsText(field.column, group.value);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "groups/GroupKeying.h"
 
 #include "catalog/TextKeys.h"
+#include "catalog/ValueList.h"
 #include "loans/LoanStore.h"
 
 namespace quelto::groups {
@@ -87,6 +88,23 @@ void GroupKeying::textGroup(std::string_view raw, std::vector<Group>& out) const
 {
     if (isBlank(raw)) {
         out.push_back(Group{});
+        return;
+    }
+    if (m_field.list && raw.find(catalog::ValueList::Separator) != std::string_view::npos) {
+        std::vector<std::string_view> entries;
+        catalog::ValueList::split(raw, entries);
+        const size_t first = out.size();
+        for (const std::string_view entry : entries) {
+            const QString text = fromUtf8(entry);
+            Group group{text, text, textKey(entry), 0};
+            bool seen = false; // an entry named twice counts once
+            for (size_t i = first; i < out.size() && !seen; ++i)
+                seen = out[i].key == group.key;
+            if (!seen)
+                out.push_back(std::move(group));
+        }
+        if (out.size() == first)
+            out.push_back(Group{});
         return;
     }
     // Blanks at the ends, which older rows may carry, make no group of their own.

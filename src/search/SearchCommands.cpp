@@ -3,6 +3,7 @@
 #include "catalog/BackgroundQuery.h"
 #include "catalog/CatalogState.h"
 #include "catalog/EngineError.h"
+#include "catalog/ValueList.h"
 #include "editing/OptionEntries.h"
 #include "editing/RecordDisplay.h"
 #include "editing/RecordForm.h"
@@ -292,9 +293,21 @@ void SearchCommands::offerGenres(const std::vector<QVariant>& genres)
     QComboBox* combo = m_genreDialog->combo();
     combo->clear();
     QStringList names;
+    std::vector<std::string_view> entries;
     for (const QVariant& genre : genres) {
-        if (!genre.isNull()) // a record without a genre offers nothing to search for
-            names << genre.toString();
+        if (genre.isNull()) // a record without a genre offers nothing to search for
+            continue;
+        const QString text = genre.toString();
+        if (!text.contains(QLatin1String(" / "))) {
+            names << text;
+            continue;
+        }
+        // Each genre of a list is offered on its own.
+        const QByteArray utf8 = text.toUtf8();
+        entries.clear();
+        catalog::ValueList::split({utf8.constData(), size_t(utf8.size())}, entries);
+        for (const std::string_view entry : entries)
+            names << QString::fromUtf8(entry.data(), qsizetype(entry.size()));
     }
     // Old rows' blanks ("Drama ", " ") make no genre of their own.
     names = editing::OptionEntries::distinctIgnoringCase(names);

@@ -87,8 +87,11 @@ QString SearchQuery::apostrophesDoubled(const QString& text)
 
 QString SearchQuery::genreFilter(const QString& genre)
 {
-    // Blanks that old rows carry around a genre do not make another genre.
-    return QStringLiteral("where trim(mv_genre) like '%1' ").arg(doubled(literalPattern(genre.trimmed()), QLatin1Char('\'')));
+    // Blanks that old rows carry around a genre do not make another genre. A
+    // grab's list of genres ("Action / Crime") is found by each of them.
+    return QStringLiteral("where (trim(mv_genre) like '%1' or (instr(mv_genre, ' / ') > 0 and "
+                          "quelto_listholds(mv_genre, '%2'))) ")
+        .arg(doubled(literalPattern(genre.trimmed()), QLatin1Char('\'')), apostrophesDoubled(genre.trimmed()));
 }
 
 QString SearchQuery::description(const QString& prefix, const QString& text, int count)

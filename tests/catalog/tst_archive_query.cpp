@@ -13,6 +13,7 @@
 #include "catalog/OrderKeys.h"
 #include "catalog/SqliteConnection.h"
 #include "tasks/TaskControl.h"
+#include "../support/OrderStamp.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -208,15 +209,7 @@ private slots:
         const std::vector<qint64> expected = *ArchiveQuery::keys(c, byTitle);
         QVERIFY(KeptOrder::keep(c, {KeptOrder::openingSignature(), QStringLiteral("mv_year asc")}));
 
-        auto stampNow = [&] {
-            c.exec(QStringLiteral("begin"));
-            auto touch = c.prepare(QStringLiteral("select count(*) from sqlite_master"));
-            touch->step();
-            touch.reset();
-            const auto stamp = OrderCache::stampOf(c);
-            c.exec(QStringLiteral("commit"));
-            return *stamp;
-        };
+        const auto stampNow = [&] { return quelto::test::stampNow(c); };
         OrderCache::shared().clear();
         KeptOrder::restore(c);
         QVERIFY(OrderCache::shared().order(stampNow(), KeptOrder::openingSignature()));

@@ -9,6 +9,7 @@
 #include "catalog/OpeningPrefetch.h"
 #include "catalog/OrderCache.h"
 #include "catalog/SqliteConnection.h"
+#include "../support/OrderStamp.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -42,17 +43,6 @@ class TestOrderCache : public QObject
     QTemporaryDir m_dir;
     QString m_path;
 
-    OrderCache::Stamp stampOf(SqliteConnection& c)
-    {
-        c.exec(QStringLiteral("begin"));
-        auto touch = c.prepare(QStringLiteral("select count(*) from sqlite_master"));
-        touch->step();
-        touch.reset();
-        const auto stamp = OrderCache::stampOf(c);
-        c.exec(QStringLiteral("commit"));
-        return *stamp;
-    }
-
 private slots:
     void initTestCase()
     {
@@ -74,15 +64,15 @@ private slots:
         ArchiveQuery::keys(c, QStringLiteral("select * from archive order by mv_year desc"));
         ArchiveQuery::keys(c, QStringLiteral("select * from archive order by mv_director, mv_year"));
         // Each pass stored the keys again; the orders found before it stay.
-        QCOMPARE(OrderCache::shared().keptOrders(stampOf(c)).size(), size_t(3));
+        QCOMPARE(OrderCache::shared().keptOrders(quelto::test::stampNow(c)).size(), size_t(3));
         QCOMPARE(*ArchiveQuery::keys(c, QStringLiteral("select * from archive order by title")), byTitle);
 
         // A change gives the file a new state: the old one's orders go with it.
-        const OrderCache::Stamp before = stampOf(c);
+        const OrderCache::Stamp before = quelto::test::stampNow(c);
         c.exec(QStringLiteral("update archive set title = 'Aaa' where rowid = 7"));
         ArchiveQuery::keys(c, QStringLiteral("select * from archive order by title"));
         QVERIFY(OrderCache::shared().keptOrders(before).empty());
-        QCOMPARE(OrderCache::shared().keptOrders(stampOf(c)).size(), size_t(1));
+        QCOMPARE(OrderCache::shared().keptOrders(quelto::test::stampNow(c)).size(), size_t(1));
     }
 
     void theLeastRecentlyUsedOrderGoesFirst()
@@ -124,7 +114,7 @@ private slots:
         QCOMPARE(digestOf(m_path), before);
         QCOMPARE(QFileInfo(m_path).lastModified(), modified);
         auto db = Database::open(m_path);
-        QVERIFY(OrderCache::shared().order(stampOf(*db->connection()), KeptOrder::openingSignature()));
+        QVERIFY(OrderCache::shared().order(quelto::test::stampNow(*db->connection()), KeptOrder::openingSignature()));
 
         // Not a catalogue, no file, or ended at once: nothing is read, nothing waits.
         const QString text = m_dir.filePath(QStringLiteral("notes.mdb"));

@@ -71,6 +71,7 @@ private slots:
     void newRecordNeedsTitleAndCatalogId();
     void savedNewRecordBecomesCurrent();
     void refusedNewRecordKeepsEverythingTyped();
+    void recordWithoutMediumFieldsCanBeEdited();
     void mediaDefaultsCarryToNextNewAndNextRun();
     void refusedEditKeepsTheStoredRecord();
     void saveWithoutCurrentRecord();
@@ -382,6 +383,37 @@ void TestRecordCommands::refusedNewRecordKeepsEverythingTyped()
     QCOMPARE(r.catalog->text(), QStringLiteral("ID-B"));
     QCOMPARE(r.mediatype->currentText(), QStringLiteral("B.md_type"));
     QCOMPARE(f.window().state().mediaDefaults, catalog::MediaDefaults());
+}
+
+// A record another program or an import stored without its medium fields
+// (Null or the blank) is saved with them as they were; one whose medium field
+// is emptied by the user is refused as before.
+void TestRecordCommands::recordWithoutMediumFieldsCanBeEdited()
+{
+    AppFixture f;
+    QList<TestCatalog::Row> rows = records({"Imported"});
+    for (const char* column : {"md_format", "md_image", "md_language"})
+        rows[0][QString::fromLatin1(column)] = QVariant();
+    rows[0][QStringLiteral("md_sound")] = QStringLiteral(" ");
+    const QString path = start(f, rows);
+    editing::RecordForm& r = form(f);
+    QCOMPARE(r.vidfmt->currentText(), QString());
+    r.mvGenre->setEditText(QStringLiteral("Noir"));
+    click(r.dbSave);
+    QVERIFY2(f.prompts().exclamations.isEmpty(), qPrintable(f.prompts().exclamations.join(u'\n')));
+    TestCatalog::Row stored = storedRows(path)[0];
+    QCOMPARE(stored.value(QStringLiteral("mv_genre")).toString(), QStringLiteral("Noir"));
+    QVERIFY(stored.value(QStringLiteral("md_format")).isNull());
+    QCOMPARE(stored.value(QStringLiteral("md_sound")).toString(), QStringLiteral(" "));
+
+    // A value typed into one of them is stored; emptied again, it is refused.
+    r.vidfmt->setEditText(QStringLiteral("PAL"));
+    click(r.dbSave);
+    QCOMPARE(storedRows(path)[0].value(QStringLiteral("md_format")).toString(), QStringLiteral("PAL"));
+    r.vidfmt->setEditText(QString());
+    click(r.dbSave);
+    QCOMPARE(f.prompts().exclamations, QStringList{RecordSaver::NotAllFieldsFilled});
+    QCOMPARE(storedRows(path)[0].value(QStringLiteral("md_format")).toString(), QStringLiteral("PAL"));
 }
 
 void TestRecordCommands::mediaDefaultsCarryToNextNewAndNextRun()

@@ -2,6 +2,7 @@
 #include "catalog/Database.h"
 #include "catalog/EngineError.h"
 #include "catalog/RecordSet.h"
+#include "catalog/SqliteConnection.h"
 #include "search/SearchQuery.h"
 #include "search/SortOrder.h"
 
@@ -77,7 +78,9 @@ private slots:
                  QStringLiteral("where mv_cast1 like \"*[Aa]*\" OR mv_cast2 like \"*[Aa]*\" OR mv_cast3 like "
                                 "\"*[Aa]*\" OR mv_cast4 like \"*[Aa]*\" OR mv_cast5 like \"*[Aa]*\" OR "
                                 "mv_cast6 like \"*[Aa]*\" "));
-        QCOMPARE(SearchQuery::genreFilter(QStringLiteral("Drama")), QStringLiteral("where trim(mv_genre) like 'Drama' "));
+        QCOMPARE(SearchQuery::genreFilter(QStringLiteral("Drama")),
+                 QStringLiteral("where (trim(mv_genre) like 'Drama' or (instr(mv_genre, ' / ') > 0 and "
+                                "quelto_listholds(mv_genre, 'Drama'))) "));
         QCOMPARE(SearchQuery::description(QStringLiteral("Director: "), QStringLiteral("marsh"), 5),
                  QStringLiteral("Director: marsh [5]"));
         QCOMPARE(SearchQuery::sortQuery(QStringLiteral(" "), QStringLiteral("order by title")),
@@ -128,6 +131,26 @@ private slots:
         QCOMPARE(titlesOf(SearchQuery::sortQuery(SearchQuery::genreFilter(QStringLiteral("plain")),
                                                  QStringLiteral("order by title"))),
                  QStringList{"Plain"});
+    }
+
+    // A grab's list of genres is found by each genre in it, whole and
+    // without case; the list as a whole still finds itself.
+    void genreListsAreFoundByEachGenre()
+    {
+        auto set = m_db->openRecordSet(CatalogSchema::ArchiveQuery);
+        set->addNew();
+        set->setValue(QStringLiteral("title"), QStringLiteral("Listed"));
+        set->setValue(QStringLiteral("mv_genre"), QStringLiteral("Action / Ocean's Eleven / M*A*S*H "));
+        set->update();
+        const auto found = [this](const QString& genre) {
+            return titlesOf(SearchQuery::sortQuery(SearchQuery::genreFilter(genre), QStringLiteral("order by title")));
+        };
+        QCOMPARE(found(QStringLiteral("action")), QStringList{"Listed"});
+        QCOMPARE(found(QStringLiteral("Ocean's Eleven")), (QStringList{"Listed", "Ocean's Eleven"}));
+        QCOMPARE(found(QStringLiteral("m*a*s*h")), (QStringList{"Listed", "M*A*S*H"}));
+        QCOMPARE(found(QStringLiteral("Act")), QStringList{});
+        QCOMPARE(found(QStringLiteral("Action / Ocean's Eleven / M*A*S*H")), QStringList{"Listed"});
+        m_db->connection()->exec(QStringLiteral("delete from archive where title = 'Listed'"));
     }
 
     void sortOrdersTurnAround()
