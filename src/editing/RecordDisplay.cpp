@@ -80,6 +80,7 @@ void RecordDisplay::recordToForm()
     RecordSet* set = m_state.current.get();
     if (!set)
         return;
+    followFilterCount(*set);
     // Whatever the display leaves on show is what the user starts from.
     struct Snapshot
     {
@@ -289,6 +290,23 @@ void RecordDisplay::countAway()
             m_form.labelRecords->setText(recordCountText(int(rows)));
         },
         [over](const QString&) { over(); }, over);
+}
+
+void RecordDisplay::followFilterCount(const RecordSet& set)
+{
+    // A search's count ("Genre: Drama [5]") follows its records when a save,
+    // a delete or an undo adds or takes some away.
+    QString& description = m_state.filterDescription;
+    if (!m_state.filterActive || !description.endsWith(QLatin1Char(']')))
+        return;
+    const qsizetype open = description.lastIndexOf(QLatin1String(" ["));
+    bool number = false;
+    const int counted = open < 0 ? 0 : description.mid(open + 2, description.size() - open - 3).toInt(&number);
+    if (!number || counted == set.recordCount())
+        return;
+    description = description.left(open) + QStringLiteral(" [%1]").arg(set.recordCount());
+    m_form.filterset->setText(description);
+    m_form.filterset->setToolTip(description);
 }
 
 void RecordDisplay::showFilterState()

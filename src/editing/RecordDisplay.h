@@ -11,6 +11,7 @@
 namespace quelto::catalog {
 class Database;
 struct CatalogState;
+class RecordSet;
 } // namespace quelto::catalog
 namespace quelto::tasks {
 class CommandRunner;
@@ -95,6 +96,7 @@ public:
     catalog::CatalogState& state() const { return m_state; }
 
 private:
+    void followFilterCount(const catalog::RecordSet& set);
     void notifyShown();
     void countAway();
     std::vector<QString> fieldTexts() const;
