@@ -1,8 +1,10 @@
 #include "statistics/StatisticsTally.h"
 
+#include "catalog/ValueList.h"
 #include "groups/RawQuery.h"
 #include "statistics/StatisticsCollector.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <QRegularExpression>
@@ -155,6 +157,8 @@ void StatisticsTally::scan(RawQuery& rows, Part part)
     SmallNumbers ratings, seenNumbers;
     std::array<Pending, 6> castNames;
     Pending director;
+    std::vector<std::string_view> listed;
+    std::vector<int> countedSlots;
     while (rows.step()) {
         ++records;
         if (people) {
@@ -168,8 +172,22 @@ void StatisticsTally::scan(RawQuery& rows, Part part)
             scanRest(*this, rows, at, ratings, seenNumbers);
         if (!people)
             continue;
-        if (const int slot = director.present ? directors.slotOf(director.text, director.hash) : -1; slot >= 0)
+        if (director.present && director.text.find(catalog::ValueList::Separator) != std::string_view::npos) {
+            // Several directors, as a grab lists them: each counts the record once.
+            listed.clear();
+            catalog::ValueList::split(director.text, listed);
+            countedSlots.clear();
+            for (const std::string_view name : listed) {
+                const int slot = directors.slotOf(name);
+                if (slot < 0 || std::find(countedSlots.begin(), countedSlots.end(), slot) != countedSlots.end())
+                    continue;
+                addCount(directorCounts, slot);
+                countedSlots.push_back(slot);
+            }
+        } else if (const int slot = director.present ? directors.slotOf(director.text, director.hash) : -1;
+                   slot >= 0) {
             addCount(directorCounts, slot);
+        }
         std::array<int, 6> taken{};
         int found = 0; // a name in two cast boxes counts once
         for (const Pending& name : castNames) {

@@ -288,6 +288,25 @@ private slots:
         QCOMPARE(f.tapes.runningMinutes, 206);
     }
 
+    // A grab's lists count each value: every genre, country and director of
+    // "A / B", a value named twice in one record once.
+    void listsCountEachValue()
+    {
+        {
+            auto db = catalog::Database::open(m_path);
+            db->connection()->exec(QStringLiteral(
+                "update archive set mv_genre = 'Comedy / Drama / comedy', mv_country = 'USA / France', "
+                "  mv_director = 'Penny Marshall / John Huston / penny marshall' where title = 'Big';"));
+        }
+        auto db = catalog::Database::open(m_path);
+        const StatisticsFigures f = statistics::StatisticsCollector::collect(*db->connection(), Today);
+        QCOMPARE(listed(f.byGenre), (QStringList{QStringLiteral("Film noir=3"), QStringLiteral("Comedy=1"),
+                                                 QStringLiteral("Drama=1")}));
+        QCOMPARE(listed(f.byCountry), (QStringList{QStringLiteral("USA=4"), QStringLiteral("France=1")}));
+        QCOMPARE(listed(f.topDirectors), (QStringList{QStringLiteral("John Huston=3"), QStringLiteral("Delmer Daves=1"),
+                                                      QStringLiteral("Penny Marshall=1")}));
+    }
+
     void speedsAndRunningTimes()
     {
         QCOMPARE(statistics::StatisticsCollector::standardPlayMinutes(120, QStringLiteral("lp")), 60.0);
