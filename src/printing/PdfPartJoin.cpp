@@ -282,21 +282,24 @@ QString readStructure(Part& part)
     for (size_t i = 0; i < part.objects.size(); ++i) {
         PdfObject& object = part.objects[i];
         object.end = i + 1 < part.objects.size() ? part.objects[i + 1].offset : part.xref;
-        if (object.number <= 0 || object.number >= part.count || object.end <= object.offset ||
-            !objectBody(part, object))
+        // Each object's own start is checked as it is copied, so that only
+        // the part being copied is read into memory.
+        if (object.number <= 0 || object.number >= part.count || object.end <= object.offset)
             return QStringLiteral("an object out of place");
     }
 
     const PdfObject* catalogue = part.object(part.root);
-    if (!catalogue)
+    const std::optional<Lexer> catalogueBody = catalogue ? objectBody(part, *catalogue) : std::nullopt;
+    if (!catalogueBody)
         return QStringLiteral("no catalogue");
-    part.pages = referenceAfter(part, *objectBody(part, *catalogue), "/Pages");
+    part.pages = referenceAfter(part, *catalogueBody, "/Pages");
     const PdfObject* pages = part.object(part.pages);
-    if (!pages)
+    const std::optional<Lexer> pagesBody = pages ? objectBody(part, *pages) : std::nullopt;
+    if (!pagesBody)
         return QStringLiteral("no page tree");
 
     // A flat tree: its kids are the pages, as many as it counts.
-    Lexer tree = *objectBody(part, *pages);
+    Lexer tree = *pagesBody;
     qint64 counted = -1;
     int level = 0;
     for (Token k = tree.next(); k.kind != Token::End && k.kind != Token::Bad; k = tree.next()) {
@@ -503,7 +506,7 @@ QString PdfPartJoin::join(const QStringList& paths, const std::vector<Run>& runs
             if (object.number == part.pages || (k > 0 && (object.number == part.root || object.number == part.info)))
                 continue;
             const qint64 number = renumber(k, object.number);
-            if (number < 0 || number >= total)
+            if (number < 0 || number >= total || !objectBody(part, object))
                 return failed(paths[int(k)], QStringLiteral("an object out of place"));
             offsets[size_t(number)] = output.position();
             if (k == 0)
@@ -513,10 +516,9 @@ QString PdfPartJoin::join(const QStringList& paths, const std::vector<Run>& runs
         }
         if (!output.flush())
             return QStringLiteral("Cannot write the joined document.");
-        if (k > 0) {
-            part.file.unmap(const_cast<uchar*>(reinterpret_cast<const uchar*>(part.data)));
-            part.data = nullptr;
-        }
+        // What is copied leaves the memory: at most one part is mapped whole.
+        part.file.unmap(const_cast<uchar*>(reinterpret_cast<const uchar*>(part.data)));
+        part.data = nullptr;
     }
     offsets[size_t(first.pages)] = output.position();
     output.write(pageTree);
