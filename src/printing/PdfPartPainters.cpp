@@ -180,6 +180,18 @@ bool PdfPartPainters::add(PrintPage&& page)
     return true;
 }
 
+QString PdfPartPainters::abandon()
+{
+    m_finished = true;
+    for (auto& painter : m_painters)
+        painter->close(true);
+    for (const auto& painter : m_painters) {
+        if (!painter->error().isEmpty())
+            return painter->error();
+    }
+    return {};
+}
+
 QString PdfPartPainters::finish(QIODevice& out)
 {
     m_finished = true;

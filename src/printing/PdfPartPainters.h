@@ -37,6 +37,9 @@ public:
     // when a part failed or the join did, else empty; a document without
     // a page fails.
     QString finish(QIODevice& out);
+    // Stops the painters without a document, as when the pages stopped
+    // coming; returns why a painter failed, empty when none did.
+    QString abandon();
 
     int painters() const { return int(m_painters.size()); }
 

@@ -55,8 +55,10 @@ bool PdfCanvas::printPages(const PageProducer& producer, const QString& title)
     {
         // The pages are painted into parts on every core and joined.
         PdfPartPainters painters(QFileInfo(m_path).absolutePath(), m_layout, title, m_painters);
-        if (!producer([&painters](PrintPage&& page) { return painters.add(std::move(page)); }))
+        if (!producer([&painters](PrintPage&& page) { return painters.add(std::move(page)); })) {
+            m_error = painters.abandon();
             return false;
+        }
         m_error = painters.finish(file);
     }
     if (!m_error.isEmpty() || !file.commit())

@@ -242,6 +242,13 @@ void TestPrintParts::failedPartFailsTheDocumentWithItsReason()
     while (added < 4 * PdfPartPainters::RunLength && painters.add(page(QStringLiteral("Y"))))
         ++added;
     QVERIFY(added < 4 * PdfPartPainters::RunLength); // the producer was stopped
+    {
+        // A producer that stops on the refusal hears why.
+        PdfPartPainters stopped(nowhere, PdfCanvas::defaultLayout(), QStringLiteral("Parts"), 1);
+        while (stopped.add(page(QStringLiteral("Z")))) {
+        }
+        QVERIFY(stopped.abandon().contains(QLatin1String("Cannot write a part")));
+    }
     QBuffer out;
     out.open(QIODevice::WriteOnly);
     const QString error = painters.finish(out);
