@@ -69,11 +69,12 @@ QString CommandLinePdfExport::write(const PdfExportRequest& request, catalog::Da
         if (ListPrintJob::print(kind, rows, ListPrintCommands::heading(kind, false, {}, date), pdf,
                                 ListPrintCommands::title(kind), nullptr, &rowsRead, request.covers))
             return {};
-        return rowsRead == 0 ? QStringLiteral("No records found.")
-                             : QStringLiteral("Cannot write \"%1\".").arg(request.output);
+        if (rowsRead == 0)
+            return QStringLiteral("No records found.");
+        return (QStringLiteral("Cannot write \"%1\". ").arg(request.output) + pdf.error()).trimmed();
     }
     if (!pdf.print(document, title))
-        return QStringLiteral("Cannot write \"%1\".").arg(request.output);
+        return (QStringLiteral("Cannot write \"%1\". ").arg(request.output) + pdf.error()).trimmed();
     return {};
 }
 

@@ -145,8 +145,10 @@ void ListPrintCommands::run(Kind kind, Route route)
         m_prompts.exclamation(error.message());
         return;
     }
-    if (!printed)
-        m_prompts.exclamation(pdfFile ? PdfFailed : PrintFailed);
+    if (!printed && pdf)
+        m_prompts.exclamation((PdfFailed + QLatin1Char(' ') + pdf->error()).trimmed());
+    else if (!printed)
+        m_prompts.exclamation(PrintFailed);
     else if (!target.outputFile().isEmpty())
         m_prompts.message(writtenToFile(target.outputFile()));
 }

@@ -55,11 +55,17 @@ void PageStream::paint(const PrintPage& page)
     for (const LineItem& line : page.lines)
         m_painter.drawLine(QPointF(line.x1 * toX, line.y1 * toY), QPointF(line.x2 * toX, line.y2 * toY));
     for (const TextItem& text : page.texts) {
-        // Point sizes resolve against the device, so the painter is not scaled.
-        const QFont font = TextMetrics::qfont(text.font);
-        m_painter.setFont(font);
-        const QFontMetricsF metrics(font, &m_device);
-        m_painter.drawText(QPointF(text.x * toX, text.y * toY + metrics.ascent()), text.text);
+        // Point sizes resolve against the device, so the painter is not
+        // scaled. The font is only set when it changes: setting it and
+        // measuring it for every text took a tenth of a list's painting.
+        if (!m_fontSet || !(text.font == m_font)) {
+            const QFont font = TextMetrics::qfont(text.font);
+            m_painter.setFont(font);
+            m_ascent = QFontMetricsF(font, &m_device).ascent();
+            m_font = text.font;
+            m_fontSet = true;
+        }
+        m_painter.drawText(QPointF(text.x * toX, text.y * toY + m_ascent), text.text);
     }
 }
 

@@ -40,6 +40,9 @@ private:
     int m_number = 0;
     int m_painted = 0;
     bool m_failed = false;
+    TextFont m_font; // the painter's font, once set
+    double m_ascent = 0;
+    bool m_fontSet = false;
 };
 
 } // namespace quelto::printing

@@ -1,10 +1,10 @@
 #include "printing/PrintCanvas.h"
 
 #include "printing/PagePainter.h"
-#include "printing/PageStream.h"
+#include "printing/PdfPartPainters.h"
 
+#include <QFileInfo>
 #include <QPageSize>
-#include <QPdfWriter>
 #include <QSaveFile>
 
 namespace quelto::printing {
@@ -48,21 +48,20 @@ bool PdfCanvas::print(const PrintDocument& document, const QString& title)
 
 bool PdfCanvas::printPages(const PageProducer& producer, const QString& title)
 {
+    m_error.clear();
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    bool painted = false;
     {
-        QPdfWriter writer(&file);
-        writer.setCreator(QStringLiteral("Quelto"));
-        writer.setTitle(title);
-        if (!writer.setPageLayout(m_layout))
+        // The pages are painted into parts on every core and joined.
+        PdfPartPainters painters(QFileInfo(m_path).absolutePath(), m_layout, title, m_painters);
+        if (!producer([&painters](PrintPage&& page) { return painters.add(std::move(page)); })) {
+            m_error = painters.abandon();
             return false;
-        PageStream stream(writer);
-        const bool made = producer([&stream](PrintPage&& page) { return stream.add(std::move(page)); });
-        painted = made && stream.finish();
+        }
+        m_error = painters.finish(file);
     }
-    if (!painted || !file.commit())
+    if (!m_error.isEmpty() || !file.commit())
         return false;
     ++m_printed;
     return true;

@@ -63,12 +63,18 @@ public:
 
     int copies() const { return m_copies; }
     int documentsPrinted() const { return m_printed; }
+    // Why the last document failed, when a part of it or their join did.
+    const QString& error() const { return m_error; }
+    // How many threads paint the pages; fewer than one means one per core.
+    void setPainters(int painters) { m_painters = painters; }
 
 private:
     QString m_path;
     QPageLayout m_layout;
     int m_copies = 1;
     int m_printed = 0;
+    int m_painters = 0;
+    QString m_error;
 };
 
 } // namespace quelto::printing

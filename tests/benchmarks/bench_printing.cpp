@@ -2,10 +2,15 @@
 // painted into a PDF file.
 #include "printing/CatalogueLists.h"
 #include "printing/PageFitter.h"
+#include "printing/PdfPartJoin.h"
+#include "printing/PdfPartPainters.h"
 #include "printing/PrintCanvas.h"
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QProcess>
+#include <algorithm>
+#include <sys/resource.h>
 #include <benchmark/benchmark.h>
 
 using namespace quelto::printing;
@@ -65,6 +70,43 @@ void BM_LongListPdf(benchmark::State& state)
     QFile::remove(QDir::temp().filePath(QStringLiteral("quelto-bench-long.pdf")));
 }
 BENCHMARK(BM_LongListPdf)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+// The join of a list's parts: the PDF file named by QUELTO_BENCH_PDF (a list
+// written by Quelto) taken twice, as two parts, in runs of pages as the
+// painters take them.
+void BM_PdfPartJoin(benchmark::State& state)
+{
+    const QString part = qEnvironmentVariable("QUELTO_BENCH_PDF");
+    if (part.isEmpty()) {
+        state.SkipWithError("QUELTO_BENCH_PDF names no PDF file");
+        return;
+    }
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {part});
+    info.waitForFinished();
+    const int pages = QString::fromUtf8(info.readAllStandardOutput()).section(QStringLiteral("Pages:"), 1).trimmed()
+                          .section(QLatin1Char('\n'), 0, 0).toInt();
+    std::vector<PdfPartJoin::Run> runs;
+    for (int taken = 0; taken < pages; taken += PdfPartPainters::RunLength) {
+        const int n = std::min(PdfPartPainters::RunLength, pages - taken);
+        runs.push_back({0, n});
+        runs.push_back({1, n});
+    }
+    const QString joined = QDir::temp().filePath(QStringLiteral("quelto-bench-joined.pdf"));
+    for (auto _ : state) {
+        QFile out(joined);
+        out.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        const QString error = PdfPartJoin::join({part, part}, runs, out);
+        if (!error.isEmpty())
+            state.SkipWithError(qPrintable(error));
+    }
+    state.counters["pages"] = 2.0 * pages;
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_MiB"] = double(usage.ru_maxrss) / 1024;
+    QFile::remove(joined);
+}
+BENCHMARK(BM_PdfPartJoin)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 
