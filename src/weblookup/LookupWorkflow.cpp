@@ -223,11 +223,18 @@ void LookupWorkflow::cancelButtonClick()
 {
     m_grabCancelled = true;
     m_pages->cancel();
-    if (m_structured && !m_inBrowser) {
-        // Nothing polls for the pages on the network: the grab ends here.
+    if (m_structured && m_grabRunning && !m_inBrowser) {
+        // Nothing polls for the pages on the network: the grab ends at once,
+        // after the click.
         m_further->cancel();
         m_queue.clear();
-        endGrab();
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_grabRunning && m_grabCancelled)
+                    endGrab();
+            },
+            Qt::QueuedConnection);
     }
 }
 

@@ -75,18 +75,23 @@ void PageFetcher::request(quint64 id)
     QNetworkReply* reply = m_network.get(request);
     f.reply = reply;
     connect(reply, &QNetworkReply::metaDataChanged, this, [this, id, reply] {
-        if (reply->header(QNetworkRequest::ContentLengthHeader).toLongLong() > MaxBytes)
-            fail(id, QStringLiteral("is larger than %1 MB and was not read").arg(MaxBytes / (1024 * 1024)));
+        if (reply->header(QNetworkRequest::ContentLengthHeader).toLongLong() > m_maxBytes)
+            fail(id, tooLarge());
     });
     connect(reply, &QNetworkReply::readyRead, this, [this, id, reply] {
         if (!m_running.contains(id))
             return;
         Fetch& fetch = m_running[id];
         fetch.page.body += reply->readAll();
-        if (fetch.page.body.size() > MaxBytes)
-            fail(id, QStringLiteral("is larger than %1 MB and was not read").arg(MaxBytes / (1024 * 1024)));
+        if (fetch.page.body.size() > m_maxBytes)
+            fail(id, tooLarge());
     });
     connect(reply, &QNetworkReply::finished, this, [this, id] { finished(id); });
+}
+
+QString PageFetcher::tooLarge() const
+{
+    return QStringLiteral("is larger than %1 KB and was not read").arg(m_maxBytes / 1024);
 }
 
 QString PageFetcher::statusReason(int code)

@@ -45,6 +45,7 @@ public:
     void setSite(const QUrl& titlePage) { m_site = titlePage; }
     void setHeaders(const QByteArray& userAgent, const QByteArray& acceptLanguage);
     void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
+    void setMaxBytes(qint64 bytes) { m_maxBytes = bytes; }
 
     // Starts fetching url; fetched() tells of it later, also when it fails.
     void fetch(const QUrl& url, const QString& name);
@@ -72,12 +73,14 @@ private:
     void finished(quint64 id);
     void fail(quint64 id, const QString& reason);
     void done(quint64 id);
+    QString tooLarge() const;
 
     QNetworkAccessManager& m_network;
     QUrl m_site;
     QByteArray m_userAgent;
     QByteArray m_acceptLanguage;
     std::chrono::milliseconds m_timeout{30000};
+    qint64 m_maxBytes = MaxBytes;
     QHash<quint64, Fetch> m_running;
     quint64 m_next = 0;
 };
