@@ -2,6 +2,7 @@
 
 #include "weblookup/ArchiveValues.h"
 #include "weblookup/FieldExtraction.h"
+#include "weblookup/BrowserCookieJar.h"
 #include "weblookup/FurtherPages.h"
 #include "weblookup/GuardedPage.h"
 #include "weblookup/HtmlSnapshotReader.h"
@@ -18,6 +19,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkAccessManager>
 #include <QPointer>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -64,8 +66,8 @@ QHash<QString, QString> classicSources(const LookupFields& fields)
 
 } // namespace
 
-CommandLineLookup::CommandLineLookup(std::chrono::milliseconds pageTimeout, QObject* parent)
-    : QObject(parent), m_page(new GuardedPage(this)), m_guard(static_cast<GuardedPage*>(m_page)->guard()),
+CommandLineLookup::CommandLineLookup(std::chrono::milliseconds pageTimeout, QObject* parent, QWebEngineProfile* profile)
+    : QObject(parent), m_page(profile ? new GuardedPage(profile, this) : new GuardedPage(this)), m_guard(static_cast<GuardedPage*>(m_page)->guard()),
       m_loader(new PageLoader(m_page, this)),
       m_fetcher(new PageFetcher(*LookupNetwork::create(this), this)),
       m_further(new FurtherPages(*m_fetcher,
@@ -73,6 +75,10 @@ CommandLineLookup::CommandLineLookup(std::chrono::milliseconds pageTimeout, QObj
                                  this))
 {
     m_fetcher->setTimeout(pageTimeout);
+    if (profile) {
+        QNetworkAccessManager& network = m_fetcher->network();
+        network.setCookieJar(new BrowserCookieJar(profile->cookieStore(), &network));
+    }
     m_fetcher->setHeaders(m_page->profile()->httpUserAgent().toUtf8(), m_page->profile()->httpAcceptLanguage().toUtf8());
     connect(m_further, &FurtherPages::pageReady, this, &CommandLineLookup::furtherPageReady);
     connect(m_further, &FurtherPages::finished, this, [this] {

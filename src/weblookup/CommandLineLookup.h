@@ -15,6 +15,7 @@
 
 class QEventLoop;
 class QWebEnginePage;
+class QWebEngineProfile;
 
 namespace quelto::weblookup {
 
@@ -58,8 +59,10 @@ public:
         QString error; // why nothing could be read, for the user
     };
 
+    // With a profile, the pages are read with its cookies (the browser
+    // pane's, for "Grab Again"); it must outlive the lookup.
     explicit CommandLineLookup(std::chrono::milliseconds pageTimeout = std::chrono::milliseconds(30000),
-                               QObject* parent = nullptr);
+                               QObject* parent = nullptr, QWebEngineProfile* profile = nullptr);
     ~CommandLineLookup() override;
 
     // The profiles to choose from (the shipped ones and the user's).

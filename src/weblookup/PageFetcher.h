@@ -43,6 +43,7 @@ public:
     ~PageFetcher() override;
 
     void setSite(const QUrl& titlePage) { m_site = titlePage; }
+    QNetworkAccessManager& network() const { return m_network; }
     void setHeaders(const QByteArray& userAgent, const QByteArray& acceptLanguage);
     void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
     void setMaxBytes(qint64 bytes) { m_maxBytes = bytes; }
