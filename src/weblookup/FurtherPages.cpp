@@ -19,6 +19,7 @@ void FurtherPages::start(const QList<Request>& pages)
     ++m_generation;
     m_asked = pages;
     m_done = QList<std::optional<FurtherPage>>(pages.size());
+    m_arrived = QList<bool>(pages.size(), false);
     m_reported = 0;
     m_running = true;
     for (const Request& r : pages)
@@ -33,14 +34,17 @@ void FurtherPages::cancel()
     m_running = false;
     m_asked.clear();
     m_done.clear();
+    m_arrived.clear();
     m_reported = 0;
 }
 
 QStringList FurtherPages::waitingFor() const
 {
     QStringList names;
-    for (qsizetype i = m_reported; i < m_asked.size(); ++i)
-        names.append(m_asked[i].name);
+    for (qsizetype i = 0; i < m_asked.size(); ++i) {
+        if (!m_arrived.value(i))
+            names.append(m_asked[i].name);
+    }
     return names;
 }
 
@@ -48,11 +52,13 @@ void FurtherPages::fetched(const FetchedPage& fetched)
 {
     qsizetype index = -1;
     for (qsizetype i = 0; i < m_asked.size() && index < 0; ++i) {
-        if (!m_done[i] && m_asked[i].name == fetched.name && m_asked[i].address == fetched.address)
+        if (!m_arrived[i] && m_asked[i].name == fetched.name && m_asked[i].address == fetched.address)
             index = i;
     }
     if (index < 0)
         return;
+    m_arrived[index] = true;
+    emit arrived();
     FurtherPage page;
     page.index = int(index);
     page.name = fetched.name;

@@ -49,11 +49,13 @@ public:
     void start(const QList<Request>& pages);
     void cancel();
     bool running() const { return m_running; }
-    // The names of the pages not yet reported.
+    // The names of the pages that have not come yet, in the order asked.
     QStringList waitingFor() const;
 
 signals:
     void pageReady(const weblookup::FurtherPage& page);
+    // A page has come (it may wait for the one before it to be reported).
+    void arrived();
     // Every page has been reported.
     void finished();
 
@@ -66,6 +68,7 @@ private:
     std::shared_ptr<const HtmlSnapshotReader> m_reader;
     QList<Request> m_asked;
     QList<std::optional<FurtherPage>> m_done;
+    QList<bool> m_arrived;
     int m_reported = 0;
     quint64 m_generation = 0;
     bool m_running = false;

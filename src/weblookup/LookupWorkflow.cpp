@@ -44,6 +44,10 @@ LookupWorkflow::LookupWorkflow(const LookupControls& controls, editing::RecordFo
     m_further = new FurtherPages(
         *m_fetcher, std::make_shared<HtmlSnapshotReader>(m_profiles.labels(), m_profiles.sourceLabels()), this);
     connect(m_further, &FurtherPages::pageReady, this, &LookupWorkflow::furtherPageReady);
+    connect(m_further, &FurtherPages::arrived, this, [this] {
+        if (m_grabRunning && m_structured && !m_inBrowser)
+            showFurtherProgress();
+    });
     connect(m_further, &FurtherPages::finished, this, [this] {
         m_furtherOver = true;
         readFurtherPages();

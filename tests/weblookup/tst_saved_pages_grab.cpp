@@ -190,7 +190,7 @@ void TestSavedPagesGrab::secondaryPagesFailOrAreCancelled()
     QCOMPARE(window.form().mvCast[0]->currentText(), QStringLiteral("Keanu Reeves"));
 
     // The further pages are asked for at once, and the progress window names
-    // those still awaited. Cancel while the credits page loads ends the grab:
+    // those still awaited, in the same place. Cancel while the credits page loads ends the grab:
     // what the title page gave stays, and the pages that came are not read.
     m_site.hold(QStringLiteral("/title/tt0468569/fullcredits"));
     QVERIFY(open(QStringLiteral("/title/tt0468569/")));
@@ -201,8 +201,7 @@ void TestSavedPagesGrab::secondaryPagesFailOrAreCancelled()
     QVERIFY(m_site.requests().filter(QStringLiteral("companycredits")).size() == 1);
     const QPoint placed = workflow.transf()->pos();
     QTest::qWait(300); // the companies and technical pages have come; the credits page holds the rest
-    QCOMPARE(workflow.transf()->label1()->text(),
-             QStringLiteral("Getting additional data from other pages (credits, companies, technical)"));
+    QCOMPARE(workflow.transf()->label1()->text(), LookupWorkflow::CreditsText);
     QCOMPARE(workflow.transf()->pos(), placed);
     QTest::mouseClick(workflow.transf()->cancelButton(), Qt::LeftButton);
     QVERIFY(ended.wait(PageWait));
