@@ -256,8 +256,10 @@ void CommandLineLookup::readQueue()
         } else if (!inBrowser && page.name == CreditsPage) {
             // The credits without their "Cast" are still being built: the browser waits for it.
             inBrowser = !page.snapshot.bodyText.contains(QLatin1String("Cast"));
-            if (!inBrowser)
+            if (!inBrowser) {
                 grabit_pt2(m_result.fields, [&page]() -> std::optional<QString> { return page.snapshot.bodyText; });
+                keepClassicCast(page.snapshot.bodyText);
+            }
         } else if (!inBrowser) {
             grabit_pt3(m_result.fields, page.snapshot.bodyText);
         }
@@ -286,8 +288,16 @@ void CommandLineLookup::classicCredits()
         if (!self || self->m_over)
             return;
         grabit_pt2(self->m_result.fields, [&text]() -> std::optional<QString> { return text; });
+        self->keepClassicCast(text);
         self->nextSecondaryPage();
     });
+}
+
+void CommandLineLookup::keepClassicCast(const QString& creditsText)
+{
+    // The credits page bills the cast with its characters where the title page does not.
+    if (m_result.billedCast.isEmpty())
+        m_result.billedCast = classicCastRoles(creditsText);
 }
 
 void CommandLineLookup::nextSecondaryPage()

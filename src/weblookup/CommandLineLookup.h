@@ -103,6 +103,7 @@ private:
     void pageFailed(const QString& reason);
     void titlePageRead(const PageSnapshot& page);
     void classicCredits();
+    void keepClassicCast(const QString& creditsText);
     void askFurtherPages(const QList<QPair<SecondaryPage, QUrl>>& pages);
     void furtherPageReady(const FurtherPage& page);
     void readQueue();

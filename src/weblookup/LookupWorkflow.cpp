@@ -152,6 +152,7 @@ void LookupWorkflow::grabitClick()
     }
     m_structured.reset();
     m_extras.reset();
+    m_classicCast.clear();
     m_titleRead = false;
     if (m_titlePageFailed) {
         m_prompts.exclamation(ErrorPageMessage);
@@ -272,6 +273,7 @@ void LookupWorkflow::creditsRead(const QString& text)
 {
     LookupFields fields = FormFields::read(m_form);
     weblookup::grabit_pt2(fields, [&text]() -> std::optional<QString> { return text; });
+    m_classicCast = classicCastRoles(text);
     FormFields::write(fields, m_form, FormFields::Page::Credits);
     m_grabCancelled = false;
     emit creditsDone();
@@ -434,7 +436,8 @@ void LookupWorkflow::endGrab()
     if (m_titleRead) {
         m_result = GrabResult{};
         m_result.titlePage = m_titlePage.address;
-        m_result.billedCast = m_titlePage.castRoles;
+        // The classic credits page bills the cast where the title page does not.
+        m_result.billedCast = m_titlePage.castRoles.isEmpty() && !m_structured ? m_classicCast : m_titlePage.castRoles;
         if (m_structured) {
             m_result.profile = m_structured->profileName();
             m_result.fields = m_structured->fields();

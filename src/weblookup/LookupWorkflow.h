@@ -206,6 +206,7 @@ private:
     std::unique_ptr<StructuredGrab> m_extras;     // the running time and poster beside the classic steps
     const SiteProfile* m_structuredProfile = nullptr;
     PageSnapshot m_titlePage;
+    QList<QPair<QString, QString>> m_classicCast; // billed on the classic credits page
     PageFetcher* m_fetcher;           // its secondary pages, over the network
     FurtherPages* m_further;
     QList<SecondaryPage> m_asked;     // its secondary pages, in order
