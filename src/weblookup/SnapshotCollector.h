@@ -41,12 +41,6 @@ private:
     void rawText(const HtmlNode& node, QStringList& out, int depth);
     bool isKnownLabel(const QString& text) const;
 
-    void metas();
-    void posters();
-    QJsonValue propertyValue(const HtmlNode& e);
-    void collectProperties(QJsonObject& item, const HtmlNode& e, int itemDepth, int domDepth);
-    QJsonObject itemOf(const HtmlNode& e, int itemDepth);
-    void rdfa();
     void valuesOf(const HtmlNode& node, QStringList& out);
     void addLabelled(const QString& label, const QStringList& values, const QString& text);
     QStringList valuesAfter(const HtmlNode& label, QStringList& texts);
@@ -64,7 +58,6 @@ private:
     QSet<const HtmlNode*> m_knownElements;
     QJsonObject m_result;
     QJsonArray m_labelled;
-    QJsonArray m_microdata;
 };
 
 } // namespace quelto::weblookup
