@@ -16,7 +16,7 @@ run_packages=(
     build-essential cmake ninja-build
     qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libqt6webenginecore6-bin qt6-charts-dev
     qt6-qpa-plugins qt6-image-formats-plugins libgl-dev
-    libsqlite3-dev mdbtools-dev libcsv-dev libzip-dev libkainjow-mustache-dev libjpeg62-turbo-dev pkg-config
+    libsqlite3-dev mdbtools-dev libcsv-dev libzip-dev libkainjow-mustache-dev libjpeg62-turbo-dev libgumbo-dev pkg-config
     fonts-liberation2 xvfb xauth
 )
 # What only the tests, benchmarks and fuzzing need.

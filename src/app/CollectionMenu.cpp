@@ -122,6 +122,11 @@ CollectionMenu::CollectionMenu(MainWindow& window, editing::MediaTab& mediaTab, 
 
 CollectionMenu::~CollectionMenu() = default;
 
+QString CollectionMenu::respelled(const QComboBox* box, const QString& value) const
+{
+    return m_completion->respelled(box, value, m_spellings);
+}
+
 void CollectionMenu::addMenus()
 {
     MainMenu& menu = m_window.menu();

@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QObject>
 
+class QComboBox;
 class QLabel;
 class QSplitter;
 
@@ -51,6 +52,8 @@ public:
     loans::LoanPanel& loanPanel() const { return *m_panel; }
     groups::GroupCommands& groups() const { return *m_groups; }
     editing::CatalogueCompletion& completion() const { return *m_completion; }
+    // value as a grab puts it into box: the alias table and the spellings in use.
+    QString respelled(const QComboBox* box, const QString& value) const;
     loans::LoansWindow& loansWindow();
     statistics::StatisticsWindow& statisticsWindow();
     QLabel* overdueNotice() const { return m_notice; }

@@ -209,6 +209,10 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     new webcatalogue::WebCatalogueCommand(*m_parts, this);
     new importing::ImportCommands(*m_parts, m_history, mayReplaceRecord, this);
     m_collectionMenu = new CollectionMenu(*this, *mediaTab, *groupPane, *listSplitter);
+    // Grab Again spells a page's values as "Grab Data !" does.
+    m_grabAgain->setRespelling([menu = m_collectionMenu](const QComboBox* box, const QString& value) {
+        return menu->respelled(box, value);
+    });
     connect(m_menu->quit(), &QAction::triggered, this, &MainWindow::quit);
     new weblookup::LookupStatus(m_lookup->workflow(), statusBar());
     // An empty catalogue says how to begin.

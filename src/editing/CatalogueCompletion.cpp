@@ -99,6 +99,23 @@ void CatalogueCompletion::readCatalogue(const QString& path)
 void CatalogueCompletion::respellGrabbed(const completion::SpellingMap& map)
 {
     for (QComboBox* box : m_movieBoxes) {
+        const QString text = box->currentText();
+        const QString spelled = respelled(box, text, map);
+        if (spelled != text) {
+            box->setCurrentText(spelled);
+            box->setToolTip(spelled);
+            if (QLineEdit* edit = box->lineEdit())
+                edit->setCursorPosition(0);
+        }
+    }
+}
+
+QString CatalogueCompletion::respelled(const QComboBox* box, const QString& value,
+                                       const completion::SpellingMap& map) const
+{
+    if (std::find(m_movieBoxes.begin(), m_movieBoxes.end(), box) == m_movieBoxes.end())
+        return value;
+    {
         std::optional<completion::CatalogValues::Kind> kind;
         for (const Field& field : m_fields) {
             if (field.box == box)
@@ -112,14 +129,7 @@ void CatalogueCompletion::respellGrabbed(const completion::SpellingMap& map)
             }
             return kind ? m_values.spellingOf(*kind, value) : QString();
         };
-        const QString text = box->currentText();
-        const QString spelled = map.spell(text, known);
-        if (spelled != text) {
-            box->setCurrentText(spelled);
-            box->setToolTip(spelled);
-            if (QLineEdit* edit = box->lineEdit())
-                edit->setCursorPosition(0);
-        }
+        return map.spell(value, known);
     }
 }
 

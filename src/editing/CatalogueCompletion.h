@@ -40,6 +40,9 @@ public:
     // The grab's values in the form take the spellings in use: the alias
     // table's, then the option list's or catalogue's (SpellingMap).
     void respellGrabbed(const completion::SpellingMap& map);
+    // value as map and the spellings in use would put it into box (one of
+    // the form's movie boxes; any other box keeps it as it is).
+    QString respelled(const QComboBox* box, const QString& value, const completion::SpellingMap& map) const;
     // Whether the values of the last catalogue asked for are in.
     bool isReady() const { return m_ready; }
     const completion::CatalogValues& values() const { return m_values; }

@@ -44,7 +44,7 @@ QList<collection::CastRole> rolesOf(const QList<QPair<QString, QString>>& billed
 
 GrabAgainCommand::GrabAgainCommand(const editing::WindowParts& parts, weblookup::LookupTab& lookup,
                                    editing::RecordCommands& records, QObject* parent)
-    : QObject(parent), m_parts(parts), m_records(records), m_rereader(std::make_unique<LookupRereader>())
+    : QObject(parent), m_parts(parts), m_records(records), m_rereader(std::make_unique<LookupRereader>(lookup.profile()))
 {
     setObjectName(QStringLiteral("grabAgain"));
     m_source = new SourceField(parts.form, parts.state, this);
@@ -170,7 +170,31 @@ void GrabAgainCommand::run()
         return;
     }
     const weblookup::LookupFields shown = weblookup::FormFields::read(m_parts.form);
-    QList<FieldChange> changes = FieldChanges::between(shown, reread.fields);
+    weblookup::LookupFields fresh = reread.fields;
+    if (m_respelling) {
+        // As "Grab Data !" would have put them into the form.
+        editing::RecordForm& form = m_parts.form;
+        auto respell = [&](weblookup::ComboField& field, const QComboBox* box) {
+            const QString spelled = m_respelling(box, field.text);
+            if (spelled == field.text)
+                return;
+            if (field.toolTip == field.text)
+                field.toolTip = spelled;
+            field.text = spelled;
+        };
+        respell(fresh.mvDirector, form.mvDirector);
+        respell(fresh.mvGenre, form.mvGenre);
+        respell(fresh.mv_country, form.mv_country);
+        respell(fresh.mv_lang, form.mv_lang);
+        respell(fresh.mvColor, form.mvColor);
+        respell(fresh.mvSound, form.mvSound);
+        respell(fresh.mvBook, form.mvBook);
+        for (size_t i = 0; i < fresh.mvCast.size(); ++i)
+            respell(fresh.mvCast[i], form.mvCast[i]);
+        respell(fresh.mvMusic, form.mvMusic);
+        respell(fresh.mvProducer, form.mvProducer);
+    }
+    QList<FieldChange> changes = FieldChanges::between(shown, fresh);
     const FieldChange cast = FieldChanges::castChange(m_source->shownSource().cast, reread.cast);
     if (!cast.column.isEmpty())
         changes.append(cast);
@@ -185,7 +209,7 @@ void GrabAgainCommand::run()
     const QSet<QString> taken = dialog.checked();
     if (taken.isEmpty())
         return;
-    weblookup::FormFields::writeAll(FieldChanges::applied(shown, reread.fields, taken), m_parts.form);
+    weblookup::FormFields::writeAll(FieldChanges::applied(shown, fresh, taken), m_parts.form);
     if (taken.contains(FieldChanges::CharactersColumn))
         m_source->takeCast(reread.cast);
     m_records.save();

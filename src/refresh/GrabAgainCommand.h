@@ -5,9 +5,11 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QAction;
+class QComboBox;
 class QPushButton;
 
 namespace quelto::editing {
@@ -54,6 +56,10 @@ public:
     ~GrabAgainCommand() override;
 
     void setRereader(std::unique_ptr<PageRereader> rereader);
+    // How a grab's value is spelled in a box of the form (the alias table and
+    // the spellings in use); without it a value stays as the page gives it.
+    using Respelling = std::function<QString(const QComboBox* box, const QString& value)>;
+    void setRespelling(Respelling respelling) { m_respelling = std::move(respelling); }
     SourceField& source() { return *m_source; }
     QAction* action() const { return m_action; }
     QPushButton* button() const { return m_button; }
@@ -76,6 +82,7 @@ private:
     editing::RecordCommands& m_records;
     SourceField* m_source;
     std::unique_ptr<PageRereader> m_rereader;
+    Respelling m_respelling;
     QAction* m_action;
     QPushButton* m_button = nullptr;
     bool m_running = false;

@@ -2,6 +2,8 @@
 
 #include "weblookup/CommandLineLookup.h"
 
+#include <QWebEngineProfile>
+
 namespace quelto::refresh {
 
 Reread LookupRereader::read(const QUrl& page)
@@ -11,7 +13,7 @@ Reread LookupRereader::read(const QUrl& page)
         reread.error = QStringLiteral("\"%1\" is not the address of a web page.").arg(page.toDisplayString());
         return reread;
     }
-    weblookup::CommandLineLookup lookup(m_pageTimeout);
+    weblookup::CommandLineLookup lookup(m_pageTimeout, nullptr, m_profile.data());
     const weblookup::CommandLineLookup::Result result = lookup.run(page);
     reread.read = result.titleRead;
     reread.error = result.error;

@@ -2,6 +2,8 @@
 
 #include "refresh/PageRereader.h"
 
+#include <QPointer>
+#include <QWebEngineProfile>
 #include <chrono>
 
 namespace quelto::refresh {
@@ -13,13 +15,16 @@ namespace quelto::refresh {
 class LookupRereader : public PageRereader
 {
 public:
-    explicit LookupRereader(std::chrono::milliseconds pageTimeout = std::chrono::milliseconds(30000))
-        : m_pageTimeout(pageTimeout)
+    // The pages are read with profile's cookies (the browser pane's), when given.
+    explicit LookupRereader(QWebEngineProfile* profile = nullptr,
+                            std::chrono::milliseconds pageTimeout = std::chrono::milliseconds(30000))
+        : m_profile(profile), m_pageTimeout(pageTimeout)
     {
     }
     Reread read(const QUrl& page) override;
 
 private:
+    QPointer<QWebEngineProfile> m_profile;
     std::chrono::milliseconds m_pageTimeout;
 };
 

@@ -2,7 +2,12 @@
 
 #include "weblookup/ArchiveValues.h"
 #include "weblookup/FieldExtraction.h"
+#include "weblookup/BrowserCookieJar.h"
+#include "weblookup/FurtherPages.h"
 #include "weblookup/GuardedPage.h"
+#include "weblookup/HtmlSnapshotReader.h"
+#include "weblookup/LookupNetwork.h"
+#include "weblookup/PageFetcher.h"
 #include "weblookup/MovieSite.h"
 #include "weblookup/PageGuard.h"
 #include "weblookup/PageLoader.h"
@@ -14,8 +19,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkAccessManager>
 #include <QPointer>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <cstdio>
 #include <unistd.h>
@@ -59,10 +66,25 @@ QHash<QString, QString> classicSources(const LookupFields& fields)
 
 } // namespace
 
-CommandLineLookup::CommandLineLookup(std::chrono::milliseconds pageTimeout, QObject* parent)
-    : QObject(parent), m_page(new GuardedPage(this)), m_guard(static_cast<GuardedPage*>(m_page)->guard()),
-      m_loader(new PageLoader(m_page, this))
+CommandLineLookup::CommandLineLookup(std::chrono::milliseconds pageTimeout, QObject* parent, QWebEngineProfile* profile)
+    : QObject(parent), m_page(profile ? new GuardedPage(profile, this) : new GuardedPage(this)), m_guard(static_cast<GuardedPage*>(m_page)->guard()),
+      m_loader(new PageLoader(m_page, this)),
+      m_fetcher(new PageFetcher(*LookupNetwork::create(this), this)),
+      m_further(new FurtherPages(*m_fetcher,
+                                 std::make_shared<HtmlSnapshotReader>(m_profiles.labels(), m_profiles.sourceLabels()),
+                                 this))
 {
+    m_fetcher->setTimeout(pageTimeout);
+    if (profile) {
+        QNetworkAccessManager& network = m_fetcher->network();
+        network.setCookieJar(new BrowserCookieJar(profile->cookieStore(), &network));
+    }
+    m_fetcher->setHeaders(m_page->profile()->httpUserAgent().toUtf8(), m_page->profile()->httpAcceptLanguage().toUtf8());
+    connect(m_further, &FurtherPages::pageReady, this, &CommandLineLookup::furtherPageReady);
+    connect(m_further, &FurtherPages::finished, this, [this] {
+        m_furtherOver = true;
+        readQueue();
+    });
     m_page->settings()->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     m_page->settings()->setAttribute(QWebEngineSettings::AutoLoadImages, false);
     m_loader->setTimeout(pageTimeout);
@@ -122,12 +144,7 @@ void CommandLineLookup::pageFailed(const QString& failure)
         return;
     }
     m_result.failedPages.append({m_pageName, m_loader->url(), reason});
-    if (m_pageName == CreditsPage && !m_grab)
-        requestClassicCompanies();
-    else if (m_pageName == CompaniesPage && !m_grab)
-        finish();
-    else
-        nextSecondaryPage();
+    nextSecondaryPage();
 }
 
 void CommandLineLookup::pageCompleted()
@@ -164,7 +181,7 @@ void CommandLineLookup::pageCompleted()
         if (!self->m_grab) { // the classic companies page
             if (readable)
                 grabit_pt3(self->m_result.fields, page->bodyText);
-            self->finish();
+            self->nextSecondaryPage();
             return;
         }
         if (readable)
@@ -181,17 +198,79 @@ void CommandLineLookup::titlePageRead(const PageSnapshot& page)
     m_profile = m_forced ? m_forced : &m_profiles.recognise(page, m_movieSite);
     m_result.profile = m_profile->name();
     m_guard->setSite(page.address);
+    m_fetcher->setSite(page.address);
     if (m_profile->kind() == SiteProfile::Kind::Classic) {
         extractTitlePage(m_result.fields, page.title, page.bodyText);
         readClassicExtras(page);
         // The title goes only to the title page's own server.
-        load(MovieSite(page.address).credits(m_result.fields.title), CreditsPage);
+        const MovieSite site(page.address);
+        askFurtherPages({{SecondaryPage{CreditsPage}, site.credits(m_result.fields.title)},
+                         {SecondaryPage{CompaniesPage}, site.companies(m_result.fields.title)}});
         return;
     }
     m_grab = std::make_unique<StructuredGrab>(*m_profile, m_profiles.labels());
     m_grab->readTitlePage(page);
-    m_remaining = m_profile->secondaryPages();
-    nextSecondaryPage();
+    QList<QPair<SecondaryPage, QUrl>> pages;
+    for (const SecondaryPage& secondary : m_profile->secondaryPages()) {
+        const QUrl url = m_profile->secondaryPageAddress(secondary, m_titlePage, m_grab->title());
+        if (!url.isEmpty())
+            pages.append({secondary, url});
+    }
+    askFurtherPages(pages);
+}
+
+void CommandLineLookup::askFurtherPages(const QList<QPair<SecondaryPage, QUrl>>& pages)
+{
+    m_asked.clear();
+    m_queue.clear();
+    m_inBrowser = false;
+    m_furtherOver = pages.isEmpty();
+    QList<FurtherPages::Request> requests;
+    for (const auto& [secondary, url] : pages) {
+        m_asked.append(secondary);
+        requests.append({secondary.name, url});
+    }
+    if (pages.isEmpty())
+        finish();
+    else
+        m_further->start(requests);
+}
+
+void CommandLineLookup::furtherPageReady(const FurtherPage& page)
+{
+    m_queue.append(page);
+    readQueue();
+}
+
+void CommandLineLookup::readQueue()
+{
+    while (!m_inBrowser && !m_over && !m_queue.isEmpty()) {
+        const FurtherPage page = m_queue.takeFirst();
+        m_current = m_asked.value(page.index);
+        m_pageName = page.name;
+        bool inBrowser = page.outcome == FurtherPage::Outcome::NeedsBrowser;
+        if (page.outcome == FurtherPage::Outcome::Failed) {
+            m_result.failedPages.append({page.name, page.address, page.failure});
+        } else if (!inBrowser && m_grab) {
+            m_grab->readSecondaryPage(m_current, page.snapshot);
+        } else if (!inBrowser && page.name == CreditsPage) {
+            // The credits without their "Cast" are still being built: the browser waits for it.
+            inBrowser = !page.snapshot.bodyText.contains(QLatin1String("Cast"));
+            if (!inBrowser) {
+                grabit_pt2(m_result.fields, [&page]() -> std::optional<QString> { return page.snapshot.bodyText; });
+                keepClassicCast(page.snapshot.bodyText);
+            }
+        } else if (!inBrowser) {
+            grabit_pt3(m_result.fields, page.snapshot.bodyText);
+        }
+        if (inBrowser) {
+            m_inBrowser = true;
+            load(page.address, page.name);
+            return;
+        }
+    }
+    if (!m_inBrowser && m_furtherOver && m_queue.isEmpty())
+        finish();
 }
 
 void CommandLineLookup::readClassicExtras(const PageSnapshot& page)
@@ -209,26 +288,23 @@ void CommandLineLookup::classicCredits()
         if (!self || self->m_over)
             return;
         grabit_pt2(self->m_result.fields, [&text]() -> std::optional<QString> { return text; });
-        self->requestClassicCompanies();
+        self->keepClassicCast(text);
+        self->nextSecondaryPage();
     });
 }
 
-void CommandLineLookup::requestClassicCompanies()
+void CommandLineLookup::keepClassicCast(const QString& creditsText)
 {
-    load(MovieSite(m_titlePage.address).companies(m_result.fields.title), CompaniesPage);
+    // The credits page bills the cast with its characters where the title page does not.
+    if (m_result.billedCast.isEmpty())
+        m_result.billedCast = classicCastRoles(creditsText);
 }
 
 void CommandLineLookup::nextSecondaryPage()
 {
-    while (!m_remaining.isEmpty()) {
-        m_current = m_remaining.takeFirst();
-        const QUrl url = m_profile->secondaryPageAddress(m_current, m_titlePage, m_grab->title());
-        if (url.isEmpty())
-            continue;
-        load(url, m_current.name);
-        return;
-    }
-    finish();
+    // The page in the browser is over; the others read on.
+    m_inBrowser = false;
+    readQueue();
 }
 
 void CommandLineLookup::finish()
@@ -236,6 +312,7 @@ void CommandLineLookup::finish()
     if (m_over)
         return;
     m_over = true;
+    m_further->cancel();
     if (m_grab) {
         m_result.fields = m_grab->fields();
         m_result.sources = m_grab->sources();

@@ -15,19 +15,24 @@
 
 class QEventLoop;
 class QWebEnginePage;
+class QWebEngineProfile;
 
 namespace quelto::weblookup {
 
+class FurtherPages;
+class PageFetcher;
 class PageGuard;
 class PageLoader;
 class StructuredGrab;
+struct FurtherPage;
 
 // quelto --lookup URL: a grab without a window. Loads the title page at URL
 // in a page that is never shown, reads it with the site profile that
 // recognises it (or the one named), then reads that profile's secondary
 // pages (for the classic profile, the credits and companies pages for the
-// title on the same server). A secondary page that fails is noted and the
-// lookup goes on. Every page read is on the title page's site: a title page
+// title on the same server), all at once over the network, read without the
+// browser unless a page holds nothing until its scripts run. A secondary page
+// that fails is noted and the lookup goes on. Every page read is on the title page's site: a title page
 // that is sent on to another site is not read, nor is a further page that
 // would be; a page on the open network reaches no local address.
 class CommandLineLookup : public QObject
@@ -54,8 +59,10 @@ public:
         QString error; // why nothing could be read, for the user
     };
 
+    // With a profile, the pages are read with its cookies (the browser
+    // pane's, for "Grab Again"); it must outlive the lookup.
     explicit CommandLineLookup(std::chrono::milliseconds pageTimeout = std::chrono::milliseconds(30000),
-                               QObject* parent = nullptr);
+                               QObject* parent = nullptr, QWebEngineProfile* profile = nullptr);
     ~CommandLineLookup() override;
 
     // The profiles to choose from (the shipped ones and the user's).
@@ -96,7 +103,10 @@ private:
     void pageFailed(const QString& reason);
     void titlePageRead(const PageSnapshot& page);
     void classicCredits();
-    void requestClassicCompanies();
+    void keepClassicCast(const QString& creditsText);
+    void askFurtherPages(const QList<QPair<SecondaryPage, QUrl>>& pages);
+    void furtherPageReady(const FurtherPage& page);
+    void readQueue();
     void nextSecondaryPage();
     void finish();
 
@@ -112,7 +122,12 @@ private:
     std::unique_ptr<StructuredGrab> m_grab;
     std::unique_ptr<StructuredGrab> m_extras; // the running time and poster beside the classic steps
     PageSnapshot m_titlePage;
-    QList<SecondaryPage> m_remaining;
+    PageFetcher* m_fetcher;
+    FurtherPages* m_further;
+    QList<SecondaryPage> m_asked;   // the further pages asked for, in order
+    QList<FurtherPage> m_queue;     // those that came, still to be read
+    bool m_furtherOver = false;     // every further page has come
+    bool m_inBrowser = false;       // one of them is being loaded in the browser
     SecondaryPage m_current;
     QString m_pageName;
     Result m_result;

@@ -2,6 +2,8 @@
 
 #include "weblookup/PageText.h"
 
+#include <algorithm>
+
 namespace quelto::weblookup {
 
 namespace {
@@ -112,6 +114,44 @@ void grabit_pt2(LookupFields& fields, const PageTextReader& readBody)
     if (findCastHeading(s))
         readCastList(s, fields);
     s.fillCombo(u"usic by", fields.mvMusic);
+}
+
+QList<QPair<QString, QString>> classicCastRoles(const QString& creditsText)
+{
+    constexpr int MaxRoles = 200;
+    PageText s(creditsText);
+    QList<QPair<QString, QString>> roles;
+    if (!findCastHeading(s))
+        return roles;
+    const QString rest = s.rest().toString();
+    QStringList lines = rest.split(u'\n');
+    lines.removeFirst(); // the heading's own line
+    for (const QString& raw : std::as_const(lines)) {
+        const QString line = raw.simplified();
+        if (line.isEmpty()) {
+            if (roles.isEmpty())
+                continue;
+            break;
+        }
+        if (line.contains(u"Produ") || line.endsWith(QLatin1String(" by"), Qt::CaseInsensitive))
+            break;
+        const qsizetype dots = line.indexOf(QLatin1String(".."));
+        QString person = (dots < 0 ? line : line.left(dots)).trimmed();
+        QString character;
+        if (dots >= 0) {
+            qsizetype after = dots;
+            while (after < line.size() && line[after] == u'.')
+                ++after;
+            character = line.mid(after).trimmed();
+        }
+        if (person.isEmpty())
+            continue;
+        if (std::none_of(roles.cbegin(), roles.cend(), [&](const auto& r) { return r.first == person; }))
+            roles.append({person, character});
+        if (roles.size() >= MaxRoles)
+            break;
+    }
+    return roles;
 }
 
 void grabit_pt3(LookupFields& fields, const QString& bodyText)

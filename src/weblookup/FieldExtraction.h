@@ -4,6 +4,8 @@
 
 #include <functional>
 #include <optional>
+#include <QList>
+#include <QPair>
 #include <QString>
 
 namespace quelto::weblookup {
@@ -26,6 +28,12 @@ void extractTitlePage(LookupFields& fields, const QString& documentTitle, const 
 // that mentions the producers leaves the slots after it as they were; a list
 // that runs to the end of the text empties them.
 void grabit_pt2(LookupFields& fields, const PageTextReader& readBody);
+
+// Credits page: the whole cast list after the "Cast" heading as the page
+// bills it, person and character ("Ada Quill .... Nora" gives both, a name
+// alone an empty character), up to the producers or the next credit heading
+// ("Original Music by"). Empty when the page has no cast heading.
+QList<QPair<QString, QString>> classicCastRoles(const QString& creditsText);
 
 // Companies page: sets the producer to the first production company.
 void grabit_pt3(LookupFields& fields, const QString& bodyText);

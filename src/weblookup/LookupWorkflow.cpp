@@ -3,7 +3,12 @@
 #include "editing/RecordForm.h"
 #include "editing/UserPrompts.h"
 #include "weblookup/FieldExtraction.h"
+#include "weblookup/BrowserCookieJar.h"
 #include "weblookup/FormFields.h"
+#include "weblookup/FurtherPages.h"
+#include "weblookup/HtmlSnapshotReader.h"
+#include "weblookup/LookupNetwork.h"
+#include "weblookup/PageFetcher.h"
 #include "weblookup/GrabReport.h"
 #include "weblookup/PageGuard.h"
 #include "weblookup/PageSnapshot.h"
@@ -16,7 +21,9 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QNetworkAccessManager>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 namespace quelto::weblookup {
@@ -28,6 +35,23 @@ LookupWorkflow::LookupWorkflow(const LookupControls& controls, editing::RecordFo
     setObjectName(QStringLiteral("webLookup"));
 
     m_pages = new SecondaryPageBrowser(m_c.WebBrowser1->page()->profile(), dialogParent, this);
+    QWebEngineProfile* profile = m_c.WebBrowser1->page()->profile();
+    QNetworkAccessManager* network = LookupNetwork::create(this);
+    network->setCookieJar(new BrowserCookieJar(profile->cookieStore(), network));
+    m_fetcher = new PageFetcher(*network, this);
+    m_fetcher->setHeaders(profile->httpUserAgent().toUtf8(), profile->httpAcceptLanguage().toUtf8());
+    m_fetcher->setTimeout(DefaultPageTimeout);
+    m_further = new FurtherPages(
+        *m_fetcher, std::make_shared<HtmlSnapshotReader>(m_profiles.labels(), m_profiles.sourceLabels()), this);
+    connect(m_further, &FurtherPages::pageReady, this, &LookupWorkflow::furtherPageReady);
+    connect(m_further, &FurtherPages::arrived, this, [this] {
+        if (m_grabRunning && m_structured && !m_inBrowser)
+            showFurtherProgress();
+    });
+    connect(m_further, &FurtherPages::finished, this, [this] {
+        m_furtherOver = true;
+        readFurtherPages();
+    });
     m_watch = new PageGuard(PageGuard::Mode::Watch, this);
     m_c.WebBrowser1->page()->setUrlRequestInterceptor(m_watch);
 
@@ -47,7 +71,11 @@ LookupWorkflow::~LookupWorkflow()
     delete m_pages;
 }
 
-void LookupWorkflow::setPageTimeout(std::chrono::milliseconds timeout) { m_pages->setPageTimeout(timeout); }
+void LookupWorkflow::setPageTimeout(std::chrono::milliseconds timeout)
+{
+    m_pages->setPageTimeout(timeout);
+    m_fetcher->setTimeout(timeout);
+}
 
 std::chrono::milliseconds LookupWorkflow::pageTimeout() const { return m_pages->pageTimeout(); }
 
@@ -124,6 +152,7 @@ void LookupWorkflow::grabitClick()
     }
     m_structured.reset();
     m_extras.reset();
+    m_classicCast.clear();
     m_titleRead = false;
     if (m_titlePageFailed) {
         m_prompts.exclamation(ErrorPageMessage);
@@ -158,6 +187,7 @@ void LookupWorkflow::titlePageRead(const std::optional<PageSnapshot>& page)
     m_titleRead = true;
     m_titlePage = *page;
     m_pages->setSite(page->address);
+    m_fetcher->setSite(page->address);
     const SiteProfile& profile = m_profiles.recognise(*page, QUrl(m_site.root()));
     if (profile.kind() == SiteProfile::Kind::Structured)
         startStructured(profile, *page);
@@ -198,6 +228,19 @@ void LookupWorkflow::cancelButtonClick()
 {
     m_grabCancelled = true;
     m_pages->cancel();
+    if (m_structured && m_grabRunning && !m_inBrowser) {
+        // Nothing polls for the pages on the network: the grab ends at once,
+        // after the click.
+        m_further->cancel();
+        m_queue.clear();
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_grabRunning && m_grabCancelled)
+                    endGrab();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void LookupWorkflow::grabit_pt2()
@@ -230,6 +273,7 @@ void LookupWorkflow::creditsRead(const QString& text)
 {
     LookupFields fields = FormFields::read(m_form);
     weblookup::grabit_pt2(fields, [&text]() -> std::optional<QString> { return text; });
+    m_classicCast = classicCastRoles(text);
     FormFields::write(fields, m_form, FormFields::Page::Credits);
     m_grabCancelled = false;
     emit creditsDone();
@@ -273,41 +317,91 @@ void LookupWorkflow::startStructured(const SiteProfile& profile, const PageSnaps
     m_structured = std::make_unique<StructuredGrab>(profile, m_profiles.labels());
     m_structuredProfile = &profile;
     m_structured->readTitlePage(page);
-    m_remaining = profile.secondaryPages();
     // The title page starts a new movie: whatever the form held goes. The
     // secondary pages only add to it.
     FormFields::writeAll(m_structured->fields(), m_form);
     emit titlePageDone();
     m_grabCancelled = false;
-    nextStructuredPage();
-}
-
-void LookupWorkflow::nextStructuredPage()
-{
-    const SiteProfile& profile = *m_structuredProfile;
-    while (!m_remaining.isEmpty()) {
-        // Every page is read: a secondary page is the better source for
-        // what it holds (the companies page lists the producer first).
-        m_current = m_remaining.takeFirst();
-        const QUrl url = profile.secondaryPageAddress(m_current, m_titlePage, m_structured->title());
+    // Every page is read: a secondary page is the better source for what it
+    // holds (the companies page lists the producer first).
+    m_asked.clear();
+    m_queue.clear();
+    m_inBrowser = false;
+    QList<FurtherPages::Request> requests;
+    for (const SecondaryPage& secondary : profile.secondaryPages()) {
+        const QUrl url = profile.secondaryPageAddress(secondary, m_titlePage, m_structured->title());
         if (url.isEmpty())
             continue;
-        m_pages->fetch(url, m_current.name, progressText(m_current.name), m_pages->timer1(),
-                       [this] { structuredPageStep(); });
+        m_asked.append(secondary);
+        requests.append({secondary.name, url});
+    }
+    m_furtherOver = requests.isEmpty();
+    if (requests.isEmpty()) {
+        endGrab();
         return;
     }
-    endGrab();
+    m_further->start(requests);
+    showFurtherProgress();
+}
+
+void LookupWorkflow::showFurtherProgress()
+{
+    const QStringList waiting = m_further->waitingFor();
+    if (waiting.isEmpty())
+        return;
+    m_pages->showProgress(waiting.size() == 1 ? progressText(waiting.first())
+                                              : QStringLiteral("Getting additional data from other pages (%1)")
+                                                    .arg(waiting.join(QStringLiteral(", "))));
+}
+
+void LookupWorkflow::furtherPageReady(const FurtherPage& page)
+{
+    m_queue.append(page);
+    readFurtherPages();
+}
+
+void LookupWorkflow::readFurtherPages()
+{
+    if (!m_structured || !m_grabRunning)
+        return;
+    while (!m_inBrowser && !m_queue.isEmpty()) {
+        const FurtherPage page = m_queue.takeFirst();
+        m_current = m_asked.value(page.index);
+        switch (page.outcome) {
+        case FurtherPage::Outcome::Failed:
+            secondaryPageFailed(QStringLiteral("%1 page %2").arg(page.name, page.failure));
+            break;
+        case FurtherPage::Outcome::Read:
+            m_structured->readSecondaryPage(m_current, page.snapshot);
+            FormFields::writeFound(m_structured->fields(), m_form);
+            break;
+        case FurtherPage::Outcome::NeedsBrowser:
+            // Built by its scripts: WebBrowser2 loads it, and the others wait.
+            m_inBrowser = true;
+            m_pages->fetch(page.address, page.name, progressText(page.name), m_pages->timer1(),
+                           [this] { structuredPageStep(); });
+            return;
+        }
+    }
+    if (m_furtherOver && m_queue.isEmpty())
+        endGrab();
+    else
+        showFurtherProgress();
 }
 
 void LookupWorkflow::structuredPageStep()
 {
     // A cancel ends the grab; what the pages read so far gave stays.
     if (m_grabCancelled) {
+        m_further->cancel();
+        m_queue.clear();
+        m_inBrowser = false;
         endGrab();
         return;
     }
     if (m_pages->failed()) {
-        nextStructuredPage();
+        m_inBrowser = false;
+        readFurtherPages();
         return;
     }
     QPointer<LookupWorkflow> self(this);
@@ -318,7 +412,8 @@ void LookupWorkflow::structuredPageStep()
             self->m_structured->readSecondaryPage(self->m_current, *page);
             FormFields::writeFound(self->m_structured->fields(), self->m_form);
         }
-        self->nextStructuredPage();
+        self->m_inBrowser = false;
+        self->readFurtherPages();
     });
 }
 
@@ -333,13 +428,16 @@ QString LookupWorkflow::progressText(const QString& pageName)
 
 void LookupWorkflow::endGrab()
 {
+    m_further->cancel();
+    m_furtherOver = true;
     m_pages->finish();
     m_grabRunning = false;
     updateGrabit();
     if (m_titleRead) {
         m_result = GrabResult{};
         m_result.titlePage = m_titlePage.address;
-        m_result.billedCast = m_titlePage.castRoles;
+        // The classic credits page bills the cast where the title page does not.
+        m_result.billedCast = m_titlePage.castRoles.isEmpty() && !m_structured ? m_classicCast : m_titlePage.castRoles;
         if (m_structured) {
             m_result.profile = m_structured->profileName();
             m_result.fields = m_structured->fields();
@@ -365,6 +463,7 @@ void LookupWorkflow::endGrab()
 
 void LookupWorkflow::stop()
 {
+    m_further->cancel();
     m_pages->stop();
     m_c.WebBrowser1->stop();
 }

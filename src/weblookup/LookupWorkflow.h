@@ -28,9 +28,12 @@ class UserPrompts;
 
 namespace quelto::weblookup {
 
+class FurtherPages;
+class PageFetcher;
 class PageGuard;
 class StructuredGrab;
 class TransferDialog;
+struct FurtherPage;
 
 // The IMDb tab's controls that the lookup drives.
 struct LookupControls
@@ -45,7 +48,11 @@ struct LookupControls
 };
 
 // The web lookup: the IMDb tab's buttons, and the grab that copies the movie
-// shown in WebBrowser1 into the record form. The title page is read at once;
+// shown in WebBrowser1 into the record form. The title page is read at once.
+// A site profile's secondary pages are asked for all at once over the
+// network, with the browser's cookies, and read without the engine (a page
+// that holds nothing until its scripts run loads in WebBrowser2); transf names
+// the pages still awaited. For the classic steps,
 // the credits page and then the companies page load in WebBrowser2, on the
 // window browser2 that is never shown, while transf offers to cancel. Timer1
 // and Timer2 poll every 100 ms until the pending page has completed or
@@ -164,8 +171,10 @@ private:
     void titlePageRead(const std::optional<PageSnapshot>& page);
     void startClassic(const PageSnapshot& page);
     void startStructured(const SiteProfile& profile, const PageSnapshot& page);
-    void nextStructuredPage();
+    void furtherPageReady(const FurtherPage& page);
+    void readFurtherPages();
     void structuredPageStep();
+    void showFurtherProgress();
     static QString progressText(const QString& pageName);
     void grabit_pt2();
     void creditsRead(const QString& text);
@@ -197,8 +206,15 @@ private:
     std::unique_ptr<StructuredGrab> m_extras;     // the running time and poster beside the classic steps
     const SiteProfile* m_structuredProfile = nullptr;
     PageSnapshot m_titlePage;
-    QList<SecondaryPage> m_remaining; // its secondary pages still to come
-    SecondaryPage m_current;    bool m_grabRunning = false;
+    QList<QPair<QString, QString>> m_classicCast; // billed on the classic credits page
+    PageFetcher* m_fetcher;           // its secondary pages, over the network
+    FurtherPages* m_further;
+    QList<SecondaryPage> m_asked;     // its secondary pages, in order
+    QList<FurtherPage> m_queue;       // those that came, still to be read
+    bool m_furtherOver = false;       // every secondary page has come
+    bool m_inBrowser = false;         // one of them is loading in WebBrowser2
+    SecondaryPage m_current;
+    bool m_grabRunning = false;
     bool m_pageComplete = false; // WebBrowser1 has completed a page since the last title search
     bool m_titlePageFailed = false; // and that page did not load
 };

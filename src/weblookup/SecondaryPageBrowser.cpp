@@ -92,6 +92,12 @@ void SecondaryPageBrowser::stepNow()
 
 void SecondaryPageBrowser::finish() { m_transf->hide(); }
 
+void SecondaryPageBrowser::showProgress(const QString& text)
+{
+    m_transf->label1()->setText(text);
+    m_transf->show();
+}
+
 void SecondaryPageBrowser::tick(QTimer* timer, std::function<void()> step)
 {
     if (m_pending)

@@ -58,6 +58,8 @@ public:
     // The cancel of transf: the page is no longer waited for; its step runs
     // at the next tick.
     void cancel();
+    // transf shows text, where it is, for pages asked for without WebBrowser2.
+    void showProgress(const QString& text);
     // The grab's last page has been read: transf goes.
     void finish();
     // Stops the timers and the load and hides transf; for the window's tear-down.

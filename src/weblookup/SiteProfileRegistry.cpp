@@ -87,14 +87,18 @@ void SiteProfileRegistry::add(SiteProfile profile, const QString& origin)
     m_profiles.push_back(std::move(profile));
 }
 
+QStringList SiteProfileRegistry::sourceLabels() const
+{
+    QStringList labels;
+    for (const SiteProfile& p : m_profiles)
+        labels.append(p.sourceLabels());
+    return labels;
+}
+
 const QString& SiteProfileRegistry::snapshotScript() const
 {
-    if (m_script.isEmpty()) {
-        QStringList labels;
-        for (const SiteProfile& p : m_profiles)
-            labels.append(p.sourceLabels());
-        m_script = CollectorScript::withLabels(m_labels, labels);
-    }
+    if (m_script.isEmpty())
+        m_script = CollectorScript::withLabels(m_labels, sourceLabels());
     return m_script;
 }
 

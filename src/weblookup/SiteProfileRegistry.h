@@ -35,6 +35,8 @@ public:
     // The page snapshot script with the dictionary's labels and those the
     // profiles' sources name.
     const QString& snapshotScript() const;
+    // The labels the profiles' sources name ("Sound Mix", "Writer*").
+    QStringList sourceLabels() const;
     // The profiles in the order they were loaded.
     const std::vector<SiteProfile>& profiles() const { return m_profiles; }
     // Where a profile came from: "shipped" or the file's path.

@@ -191,6 +191,34 @@ private slots:
         QVERIFY(f.prompts().unexpected.isEmpty());
     }
 
+    // The page's values are compared as "Grab Data !" would have put them
+    // into the form: the alias table's spellings and the catalogue's own.
+    void takesTheSpellingsAGrabWouldStore()
+    {
+        AppFixture f;
+        FakeRereader* rereader = nullptr;
+        const QString path = start(f, rereader);
+        rereader->answer = darkKnightNow();
+        rereader->answer.fields.title = QStringLiteral("A");
+        rereader->answer.fields.mvGenre.set(QStringLiteral("Sci-Fi"));
+        rereader->answer.fields.mv_country.set(QStringLiteral("United States"));
+        rereader->answer.fields.mvDirector.set(QStringLiteral("CHRISTOPHER NOLAN"));
+        QStringList rows;
+        f.prompts().dialogScripts << [&](QDialog& dialog) {
+            auto* table = dialog.findChild<QTableWidget*>(QStringLiteral("grabAgainChanges"));
+            for (int row = 0; row < table->rowCount(); ++row)
+                rows << table->item(row, 0)->text() + u'|' + table->item(row, 1)->text() + u'|' + table->item(row, 2)->text();
+            dialog.findChild<QPushButton*>(QStringLiteral("grabAgainTake"))->click();
+        };
+        f.window().grabAgain().action()->trigger();
+        QVERIFY2(rows.contains(QStringLiteral("Genre|Action|Science Fiction")), qPrintable(rows.join(u'\n')));
+        QVERIFY2(rows.contains(QStringLiteral("Country|A.mv_country|USA")), qPrintable(rows.join(u'\n')));
+        QVERIFY2(rows.filter(QStringLiteral("Director")).isEmpty(), qPrintable(rows.join(u'\n')));
+        QCOMPARE(stored(path, "A", "mv_genre"), QStringLiteral("Science Fiction"));
+        QCOMPARE(stored(path, "A", "mv_country"), QStringLiteral("USA"));
+        QCOMPARE(stored(path, "A", "mv_director"), QStringLiteral("Christopher Nolan"));
+    }
+
     void aRecordWithoutPageOrChangedFieldsIsNotReadAgain()
     {
         AppFixture f;

@@ -76,6 +76,7 @@ private slots:
     void castListLimits_data();
     void castListLimits();
     void creditsReads();
+    void castWithCharacters();
     void creditsUnreadable();
 
     void companiesPage();
@@ -319,6 +320,25 @@ void TestFieldExtraction::companiesPage()
 
     grabit_pt3(f, QStringLiteral("Distributors\nParamount\n"));
     QCOMPARE(f.mvProducer, ComboField());
+}
+
+void TestFieldExtraction::castWithCharacters()
+{
+    // The whole list, past the six slots, a character after the dots where
+    // the page names one; ended by the next credit heading.
+    const QString text = QStringLiteral(
+        "Full credits\nWritten by\nJo Pike\nCasting By\nMay Reed\nCast (in credits order)\n"
+        "Ada Quill .... Nora Vale\nBen Stroud ... Captain\nCal Webb\nDee Fox .... Nurse\nEli Moss\nFay Lark\n"
+        "Gus Hale .... Old man\nAda Quill .... Nora (voice)\nOriginal Music by\nIvo Tarn\n");
+    const QList<QPair<QString, QString>> roles = classicCastRoles(text);
+    QCOMPARE(roles.size(), 7);
+    QCOMPARE(roles[0], (QPair<QString, QString>{"Ada Quill", "Nora Vale"}));
+    QCOMPARE(roles[1], (QPair<QString, QString>{"Ben Stroud", "Captain"}));
+    QCOMPARE(roles[2], (QPair<QString, QString>{"Cal Webb", ""}));
+    QCOMPARE(roles[6], (QPair<QString, QString>{"Gus Hale", "Old man"}));
+    // The producers end it, as they end the slots; no heading, no cast.
+    QCOMPARE(classicCastRoles(QStringLiteral("Cast\nA .... B\nProduced by\nC\n")).size(), 1);
+    QVERIFY(classicCastRoles(QStringLiteral("Castle Rock\nA .... B\n")).isEmpty());
 }
 
 QTEST_APPLESS_MAIN(TestFieldExtraction)
