@@ -21,6 +21,8 @@ const QString Title = QStringLiteral("Quelto");
 
 QWidget* QtUserPrompts::parent() const
 {
+    if (m_gate)
+        m_gate();
     // Over the window the user works in (the Loans or Statistics window too).
     if (QWidget* active = QApplication::activeWindow(); active && active->isVisible())
         return active;
@@ -144,7 +146,12 @@ std::optional<QString> QtUserPrompts::chooseDatabase()
     return dialog.path();
 }
 
-void QtUserPrompts::showModal(QDialog& dialog) { dialog.exec(); }
+void QtUserPrompts::showModal(QDialog& dialog)
+{
+    if (m_gate)
+        m_gate();
+    dialog.exec();
+}
 
 std::shared_ptr<tasks::BackgroundTask> QtUserPrompts::runTask(const QString& text,
                                                               std::function<void(tasks::TaskControl&)> work)

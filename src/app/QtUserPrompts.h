@@ -4,6 +4,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 
 namespace quelto::app {
 
@@ -14,6 +15,8 @@ class QtUserPrompts : public editing::UserPrompts
 public:
     // The window the prompts open over, once it is shown.
     void setWindow(QWidget* window) { m_window = window; }
+    // Runs before any prompt shows (at start: waits until the splash has gone).
+    void setGate(std::function<void()> gate) { m_gate = std::move(gate); }
 
     void exclamation(const QString& text) override;
     bool confirm(const QString& text) override;
@@ -28,10 +31,12 @@ public:
                                                    std::function<void(tasks::TaskControl&)> work) override;
 
 private:
+    // Passes the gate, then the window to open over.
     QWidget* parent() const;
 
     QPointer<QWidget> m_window;
     QString m_lastDatabase; // the database dialog's last choice
+    std::function<void()> m_gate;
 };
 
 } // namespace quelto::app

@@ -1,11 +1,13 @@
 #include "app/SplashWindow.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QRadialGradient>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -62,6 +64,13 @@ void SplashWindow::setVisible(bool visible)
     m_showing = false;
     if (m_clickedEarly)
         QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
+}
+
+void SplashWindow::waitUntilGone()
+{
+    QPointer<SplashWindow> self(this);
+    while (self && self->isVisible())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
 }
 
 bool SplashWindow::eventFilter(QObject* watched, QEvent* event)

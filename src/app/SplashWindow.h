@@ -26,6 +26,9 @@ public:
     QTimer* timer() const { return m_timer; }
 
     void setVisible(bool visible) override;
+    // Returns once the splash is hidden (by its timer or a click), handling
+    // events meanwhile; at once when it is not shown.
+    void waitUntilGone();
 
 signals:
     // The window is being shown and its timer runs.

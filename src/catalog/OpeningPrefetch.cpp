@@ -12,8 +12,13 @@ namespace quelto::catalog {
 
 OpeningPrefetch::OpeningPrefetch(const QString& path)
 {
-    if (!path.isEmpty() && CatalogFileCheck::inspect(path) == CatalogFileCheck::Kind::SqliteDatabase)
-        m_thread = std::thread([this, path] { run(path); });
+    if (!path.isEmpty() && CatalogFileCheck::inspect(path) == CatalogFileCheck::Kind::SqliteDatabase) {
+        m_finished = false;
+        m_thread = std::thread([this, path] {
+            run(path);
+            m_finished = true;
+        });
+    }
 }
 
 OpeningPrefetch::~OpeningPrefetch()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -26,6 +27,8 @@ public:
 
     // Waits until the rows are found (or the reading gave up).
     void wait();
+    // Whether wait() would return at once.
+    bool finished() const { return m_finished.load(); }
 
 private:
     void run(const QString& path);
@@ -33,6 +36,7 @@ private:
     std::mutex m_mutex;
     std::shared_ptr<SqliteConnection> m_connection; // while reading, to interrupt it
     bool m_stopping = false;
+    std::atomic<bool> m_finished{true}; // false while the thread reads
     std::thread m_thread;
 };
 

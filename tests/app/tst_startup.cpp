@@ -4,6 +4,7 @@
 #include "app/DatabaseDialog.h"
 #include "app/LaunchOptions.h"
 #include "app/MainMenu.h"
+#include "app/QtUserPrompts.h"
 #include "app/ResizeRule.h"
 #include "app/SplashWindow.h"
 #include "app/Twips.h"
@@ -20,6 +21,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -64,6 +67,7 @@ private slots:
     void splashHidesOnTimerOrClick();
     void launchOptions();
     void splashClickBeforeItsLoop();
+    void promptsAskedDuringTheSplashComeAfterIt();
     void positionKeptOnAScreen();
     void databaseDialogNames();
 };
@@ -685,5 +689,58 @@ void TestStartup::databaseDialogNames()
     QCOMPARE(absolute, QStringLiteral("/data/x.mdb"));
 }
 
+
+void TestStartup::promptsAskedDuringTheSplashComeAfterIt()
+{
+    // The load step runs while the splash shows; a question it asks (a
+    // read-only or damaged catalogue, one open elsewhere) waits for the
+    // splash's end, and the splash still ends on its timer.
+    app::SplashWindow splash;
+    splash.timer()->setInterval(300);
+    QPointer<app::SplashWindow> showing = &splash;
+    app::QtUserPrompts prompts;
+    prompts.setGate([&showing] {
+        if (showing)
+            showing->waitUntilGone();
+    });
+    bool asked = false;
+    bool splashGoneWhenAsked = false;
+    QTimer answer;
+    answer.setInterval(10);
+    connect(&answer, &QTimer::timeout, this, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        asked = true;
+        splashGoneWhenAsked = !splash.isVisible();
+        box->accept();
+    });
+    answer.start();
+    splash.show(); // as at start: on screen before its modal loop
+    QVERIFY(QTest::qWaitForWindowExposed(&splash));
+    bool answered = false;
+    QTimer::singleShot(0, &splash, [&] {
+        prompts.confirm(QStringLiteral("Open it read-only?"));
+        answered = true;
+    });
+    QTimer rescue; // a hang would end here, as a failure
+    rescue.setSingleShot(true);
+    connect(&rescue, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
+    rescue.start(5000);
+    QElapsedTimer clock;
+    clock.start();
+    splash.exec();
+    QVERIFY(rescue.isActive());
+    QVERIFY(answered);
+    QVERIFY(asked);
+    QVERIFY(splashGoneWhenAsked);
+    QVERIFY(clock.elapsed() >= 250);
+
+    // After the splash the gate lets prompts through at once.
+    showing = nullptr;
+    asked = false;
+    prompts.exclamation(QStringLiteral("Read-only."));
+    QVERIFY(asked);
+}
 QTEST_MAIN(TestStartup)
 #include "tst_startup.moc"

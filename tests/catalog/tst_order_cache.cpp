@@ -110,6 +110,7 @@ private slots:
         {
             OpeningPrefetch prefetch(m_path);
             prefetch.wait();
+            QVERIFY(prefetch.finished());
         }
         QCOMPARE(digestOf(m_path), before);
         QCOMPARE(QFileInfo(m_path).lastModified(), modified);
@@ -122,9 +123,12 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("not a database\n");
         file.close();
-        { OpeningPrefetch prefetch(text); }
+        {
+            OpeningPrefetch prefetch(text);
+            QVERIFY(prefetch.finished());
+        }
         { OpeningPrefetch prefetch(m_dir.filePath(QStringLiteral("missing.mdb"))); }
-        { OpeningPrefetch prefetch(QString()); }
+        { OpeningPrefetch prefetch{QString()}; }
         OrderCache::shared().clear();
         { OpeningPrefetch prefetch(m_path); }
         QCOMPARE(digestOf(text), QCryptographicHash::hash("not a database\n", QCryptographicHash::Sha256));
