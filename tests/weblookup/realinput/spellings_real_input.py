@@ -30,19 +30,10 @@ parser.add_argument("new_catalogue")
 parser.add_argument("pages")
 parser.add_argument("outdir")
 args = parser.parse_args()
-os.makedirs(args.outdir, exist_ok=True)
-failures = []
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "support"))
+from atspi_session import *  # noqa: E402,F401,F403
 
-
-def check(condition, what):
-    print(("ok:   " if condition else "FAIL: ") + what, flush=True)
-    if not condition:
-        failures.append(what)
-    return condition
-
-
-def xdo(*words):
-    subprocess.run(["xdotool", *[str(w) for w in words]], check=True, capture_output=True)
+shots_to(args.outdir)
 
 
 def key(*keys):
@@ -50,87 +41,8 @@ def key(*keys):
     time.sleep(0.4)
 
 
-def click_at(x, y, button=1):
-    xdo("mousemove", "--sync", x, y)
-    time.sleep(0.2)
-    xdo("click", button)
-    time.sleep(0.5)
-
-
-def shot(name):
-    path = os.path.join(args.outdir, name + ".png")
-    xwd = subprocess.run(["xwd", "-root", "-silent", "-display", os.environ["DISPLAY"]], check=True,
-                         capture_output=True).stdout
-    subprocess.run(["convert", "xwd:-", path], input=xwd, check=True)
-    print("shot: " + path, flush=True)
-
-
-def wait_for(condition, seconds=20, step=0.3):
-    deadline = time.monotonic() + seconds
-    while True:
-        try:
-            value = condition()
-        except Exception:
-            value = None
-        if value or time.monotonic() > deadline:
-            return value
-        time.sleep(step)
-
-
-def walk(node, depth=0):
-    if node is None or depth > 60:
-        return
-    yield node
-    for i in range(min(node.childCount, 200)):
-        try:
-            yield from walk(node.getChildAtIndex(i), depth + 1)
-        except Exception:
-            continue
-
-
-def application():
-    desktop = pyatspi.Registry.getDesktop(0)
-    for i in range(desktop.childCount):
-        app = desktop.getChildAtIndex(i)
-        if app is not None and app.name.lower().startswith("quelto"):
-            return app
-    return None
-
-
-def showing(node):
-    return node.getState().contains(pyatspi.STATE_SHOWING)
-
-
-def find(name=None, role=None, where=None):
-    for node in walk(application()):
-        try:
-            if name is not None and node.name != name:
-                continue
-            if role is not None and node.getRole() != role:
-                continue
-            if not showing(node) or (where is not None and not where(node)):
-                continue
-            return node
-        except Exception:
-            continue
-    return None
-
-
-def centre(node):
-    e = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    return e.x + e.width // 2, e.y + e.height // 2
-
-
-def click(node, button=1):
-    click_at(*centre(node), button=button)
-
-
-def text_of(node):
-    try:
-        t = node.queryText()
-        return t.getText(0, t.characterCount)
-    except Exception:
-        return node.name
+def find_shown(name=None, role=None, where=None):
+    return find(name, role, where=where, shown=True)
 
 
 CELLS = (pyatspi.ROLE_TABLE_CELL, pyatspi.ROLE_TREE_ITEM, pyatspi.ROLE_LIST_ITEM)
@@ -138,7 +50,7 @@ CELLS = (pyatspi.ROLE_TABLE_CELL, pyatspi.ROLE_TREE_ITEM, pyatspi.ROLE_LIST_ITEM
 
 def cell(group):
     # The group list names each row "United States: 3 records".
-    return find(where=lambda n: n.getRole() in CELLS and n.name.startswith(group + ": "))
+    return find_shown(where=lambda n: n.getRole() in CELLS and n.name.startswith(group + ": "))
 
 
 def countries():
@@ -194,14 +106,14 @@ env = dict(os.environ, HOME=work, XDG_CONFIG_HOME=os.path.join(work, "config"),
 env.pop("QT_QPA_PLATFORM", None)
 program = subprocess.Popen([args.quelto, "--database", catalogue], env=env)
 try:
-    window = wait_for(lambda: find(role=pyatspi.ROLE_FRAME, where=lambda n: "Quelto" in n.name), 60)
+    window = wait_for(lambda: find_shown(role=pyatspi.ROLE_FRAME, where=lambda n: "Quelto" in n.name), 60)
     check(window is not None, "the main window is up")
     time.sleep(2)
 
     # --- Merge into... -----------------------------------------------------------
-    click(wait_for(lambda: find(name="List", role=pyatspi.ROLE_PAGE_TAB)))
+    click(wait_for(lambda: find_shown(name="List", role=pyatspi.ROLE_PAGE_TAB)))
     time.sleep(1)
-    click(wait_for(lambda: find(name="Group by", role=pyatspi.ROLE_COMBO_BOX)))
+    click(wait_for(lambda: find_shown(name="Group by", role=pyatspi.ROLE_COMBO_BOX)))
     time.sleep(0.5)
     # The combo box's list: "Country" is chosen by its letters and Return.
     xdo("type", "--delay", "80", "Country")
@@ -214,17 +126,17 @@ try:
     time.sleep(0.8)
     shot("02-group-menu")
     key("m")  # the menu's "&Merge into..."
-    dialog = wait_for(lambda: find(name="Merge into", role=pyatspi.ROLE_DIALOG), 10)
+    dialog = wait_for(lambda: find_shown(name="Merge into", role=pyatspi.ROLE_DIALOG), 10)
     check(dialog is not None, "the Merge into dialog is open")
     xdo("type", "--delay", "80", "USA")
     time.sleep(0.5)
     shot("03-merge-dialog")
     key("Return")
-    question = wait_for(lambda: find(role=pyatspi.ROLE_LABEL, where=lambda n: n.name.startswith("Merge \"")), 10)
+    question = wait_for(lambda: find_shown(role=pyatspi.ROLE_LABEL, where=lambda n: n.name.startswith("Merge \"")), 10)
     check(question is not None and question.name == "Merge \"United States\" into \"USA\" in 3 records?",
           "it asks first with the count: %s" % (question.name if question else None))
     shot("04-merge-question")
-    yes = find(name="Yes", role=pyatspi.ROLE_PUSH_BUTTON)
+    yes = find_shown(name="Yes", role=pyatspi.ROLE_PUSH_BUTTON)
     check(yes is not None, "the question has Yes")
     if yes is not None:
         click(yes)
@@ -247,7 +159,7 @@ try:
     time.sleep(0.5)
     shot("07-collection-menu")
     key("p")  # Grab S&pellings...
-    editor = wait_for(lambda: find(name="Aliases", role=pyatspi.ROLE_TEXT), 10)
+    editor = wait_for(lambda: find_shown(name="Aliases", role=pyatspi.ROLE_TEXT), 10)
     check(editor is not None, "the alias table is open")
     click(editor)
     key("ctrl+End")
@@ -255,38 +167,38 @@ try:
     xdo("type", "--delay", "60", "Vereinigtes K\u00f6nigreich = UK")
     time.sleep(0.5)
     shot("08-alias-typed")
-    click(find(name="OK", role=pyatspi.ROLE_PUSH_BUTTON))
+    click(find_shown(name="OK", role=pyatspi.ROLE_PUSH_BUTTON))
     time.sleep(1)
     conf = open(os.path.join(work, "config", "Quelto", "Quelto.conf"), encoding="utf-8").read()
     check("Vereinigtes K\u00f6nigreich = UK" in conf or "Vereinigtes K\\xf6nigreich = UK" in conf,
           "the alias is kept in the settings")
     # A grab of a page that says "Vereinigtes Königreich / Irland", into a
     # new record (New waits until the group's choice is let go).
-    click(find(name="All Data", role=pyatspi.ROLE_PUSH_BUTTON))
+    click(find_shown(name="All Data", role=pyatspi.ROLE_PUSH_BUTTON))
     time.sleep(1)
-    click(find(name="New", role=pyatspi.ROLE_PUSH_BUTTON))
-    click(wait_for(lambda: find(name="IMDb", role=pyatspi.ROLE_PAGE_TAB)))
-    click(wait_for(lambda: find(name="IMDb Home", role=pyatspi.ROLE_PUSH_BUTTON)))
+    click(find_shown(name="New", role=pyatspi.ROLE_PUSH_BUTTON))
+    click(wait_for(lambda: find_shown(name="IMDb", role=pyatspi.ROLE_PAGE_TAB)))
+    click(wait_for(lambda: find_shown(name="IMDb Home", role=pyatspi.ROLE_PUSH_BUTTON)))
     time.sleep(3)
-    grab = find(name="Grab Data !", role=pyatspi.ROLE_PUSH_BUTTON)
+    grab = find_shown(name="Grab Data !", role=pyatspi.ROLE_PUSH_BUTTON)
     bx, by = centre(grab)
     click_at(bx - 200, by + 80)
     time.sleep(3)
     click(grab)
-    summary = wait_for(lambda: find(role=pyatspi.ROLE_LABEL, where=lambda n: ": filled " in n.name), 30)
+    summary = wait_for(lambda: find_shown(role=pyatspi.ROLE_LABEL, where=lambda n: ": filled " in n.name), 30)
     check(summary is not None, "the grab is done: %s" % (summary.name if summary else None))
-    click(find(name="Movie", role=pyatspi.ROLE_PAGE_TAB))
+    click(find_shown(name="Movie", role=pyatspi.ROLE_PAGE_TAB))
     time.sleep(1)
     shot("09-grabbed-movie-tab")
-    country = find(name="Country", role=pyatspi.ROLE_TEXT) or find(name="Country", role=pyatspi.ROLE_COMBO_BOX)
+    country = find_shown(name="Country", role=pyatspi.ROLE_TEXT) or find_shown(name="Country", role=pyatspi.ROLE_COMBO_BOX)
     check(country is not None and text_of(country) == "UK / Irland", "the form shows the alias' spelling: %r"
           % (text_of(country) if country else None))
-    click(find(name="Media", role=pyatspi.ROLE_PAGE_TAB))
-    media = find(role=pyatspi.ROLE_TEXT, where=lambda n: n.name in ("Catalog", "Media ID", "catalog"))
+    click(find_shown(name="Media", role=pyatspi.ROLE_PAGE_TAB))
+    media = find_shown(role=pyatspi.ROLE_TEXT, where=lambda n: n.name in ("Catalog", "Media ID", "catalog"))
     if check(media is not None, "the media ID field is there"):
         click(media)
         xdo("type", "--delay", "60", "G1")
-    click(find(name="Save", role=pyatspi.ROLE_PUSH_BUTTON))
+    click(find_shown(name="Save", role=pyatspi.ROLE_PUSH_BUTTON))
     time.sleep(2)
     shot("10-saved")
     with sqlite3.connect(catalogue) as db:
