@@ -52,6 +52,15 @@ QString HtmlNode::attribute(QStringView name) const
     return {};
 }
 
+bool HtmlNode::isOneOf(std::initializer_list<const char16_t*> tags) const
+{
+    for (const char16_t* t : tags) {
+        if (is(QStringView(t)))
+            return true;
+    }
+    return false;
+}
+
 bool HtmlNode::hasClass(QStringView name) const
 {
     const QString classes = attribute(u"class");

@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 namespace quelto::weblookup {
@@ -30,6 +31,8 @@ struct HtmlNode
 
     bool isElement() const { return type == Type::Element; }
     bool is(QStringView name) const { return type == Type::Element && tag == name; }
+    // Whether the element is one of tags.
+    bool isOneOf(std::initializer_list<const char16_t*> tags) const;
     bool hasAttribute(QStringView name) const;
     QString attribute(QStringView name) const;
     bool hasClass(QStringView name) const;

@@ -46,11 +46,7 @@ QString SnapshotCollector::clean(const QString& s)
     return out;
 }
 
-namespace {
-
-QString clean(const QString& s) { return SnapshotCollector::clean(s); }
-
-QRegularExpression unicodeRe(const QString& pattern, bool caseless = false)
+QRegularExpression SnapshotCollector::unicodePattern(const QString& pattern, bool caseless)
 {
     QRegularExpression::PatternOptions options = QRegularExpression::UseUnicodePropertiesOption;
     if (caseless)
@@ -58,31 +54,26 @@ QRegularExpression unicodeRe(const QString& pattern, bool caseless = false)
     return QRegularExpression(pattern, options);
 }
 
-bool anyOf(const HtmlNode& e, std::initializer_list<const char16_t*> tags)
-{
-    for (const char16_t* t : tags) {
-        if (e.tag == QStringView(t))
-            return true;
-    }
-    return false;
-}
+namespace {
+
+QString clean(const QString& s) { return SnapshotCollector::clean(s); }
 
 bool skipped(const HtmlNode& e)
 {
-    return anyOf(e, {u"script", u"style", u"noscript", u"template"}) || e.hasClass(u"reference")
+    return e.isOneOf({u"script", u"style", u"noscript", u"template"}) || e.hasClass(u"reference")
         || e.hasClass(u"mw-ref") || e.hasClass(u"noprint") || e.hasClass(u"mw-editsection") || e.hasAttribute(u"hidden")
         || e.attribute(u"aria-hidden") == u"true";
 }
 
 bool blockForText(const HtmlNode& e)
 {
-    return anyOf(e, {u"br", u"p", u"div", u"li", u"dd", u"dt", u"tr", u"td", u"th", u"ul", u"ol", u"table", u"h1",
+    return e.isOneOf({u"br", u"p", u"div", u"li", u"dd", u"dt", u"tr", u"td", u"th", u"ul", u"ol", u"table", u"h1",
                      u"h2", u"h3", u"h4", u"h5", u"h6", u"section", u"article", u"header", u"footer"});
 }
 
 bool labelSelector(const HtmlNode& e)
 {
-    return anyOf(e, {u"h2", u"h3", u"h4", u"h5", u"h6"}) || e.attribute(u"class").contains(u"label", Qt::CaseInsensitive);
+    return e.isOneOf({u"h2", u"h3", u"h4", u"h5", u"h6"}) || e.attribute(u"class").contains(u"label", Qt::CaseInsensitive);
 }
 
 int colSpan(const HtmlNode& cell)
@@ -190,7 +181,7 @@ bool SnapshotCollector::isKnownLabel(const QString& text) const
         return false;
     if (m_known.contains(n))
         return true;
-    static const QRegularExpression letter = unicodeRe(u"[a-z\u00c0-\u024f\u0400-\u04ff]"_s);
+    static const QRegularExpression letter = SnapshotCollector::unicodePattern(u"[a-z\u00c0-\u024f\u0400-\u04ff]"_s);
     for (const QString& p : m_prefixes) {
         if (n.size() > p.size() && n.startsWith(p) && !letter.match(QString(n[p.size()])).hasMatch())
             return true;
@@ -203,7 +194,7 @@ namespace {
 void splitText(const QString& text, QStringList& out)
 {
     static const QRegularExpression separators =
-        unicodeRe(u"\\s*(?:\\||\\n|\u2022|\u00b7|, |\\s/\\s|\u3001|\uff0c)\\s*"_s);
+        SnapshotCollector::unicodePattern(u"\\s*(?:\\||\\n|\u2022|\u00b7|, |\\s/\\s|\u3001|\uff0c)\\s*"_s);
     for (const QString& part : text.split(separators)) {
         const QString v = clean(part);
         if (!v.isEmpty())
@@ -213,7 +204,7 @@ void splitText(const QString& text, QStringList& out)
 
 bool usable(const QString& value)
 {
-    static const QRegularExpression noise = unicodeRe(
+    static const QRegularExpression noise = SnapshotCollector::unicodePattern(
         u"^(see (more|all|full)\\b.*|more|less|edit|show (more|all)\\b.*|\\||,|/|\\.|:|\uff1a|\u00bb|\u203a|\u2026|\\.\\.\\.)$"_s,
         true);
     static const QRegularExpression note(u"^\\(.*\\)$"_s);
@@ -357,7 +348,7 @@ void SnapshotCollector::knownLabelElements()
         return;
     const auto candidates = m_doc.select(
         [](const HtmlNode& e) {
-            return anyOf(e, {u"b", u"strong", u"span", u"em", u"i", u"font", u"label", u"div", u"p", u"td", u"th", u"dt",
+            return e.isOneOf({u"b", u"strong", u"span", u"em", u"i", u"font", u"label", u"div", u"p", u"td", u"th", u"dt",
                              u"li", u"h2", u"h3", u"h4", u"h5", u"h6"});
         },
         m_doc.body());
@@ -373,7 +364,7 @@ void SnapshotCollector::knownLabelElements()
         // A link or a menu entry is navigation, not a label; in a table only
         // the first cell of a row holds a label.
         if (e.closest([](const HtmlNode& a) {
-                return anyOf(a, {u"a", u"button", u"nav", u"select", u"option", u"script", u"style"})
+                return a.isOneOf({u"a", u"button", u"nav", u"select", u"option", u"script", u"style"})
                     || a.hasAttribute(u"hidden") || a.attribute(u"role") == u"navigation";
             })
             || e.find([](const HtmlNode& a) { return a.is(u"a"); }))
@@ -403,7 +394,7 @@ void SnapshotCollector::labelled()
     if (!m_knownElements.isEmpty() && m_doc.body()) {
         const auto elements = m_doc.select(
             [](const HtmlNode& e) {
-                return anyOf(e, {u"b", u"strong", u"span", u"em", u"i", u"font", u"label", u"div", u"p", u"dt", u"li",
+                return e.isOneOf({u"b", u"strong", u"span", u"em", u"i", u"font", u"label", u"div", u"p", u"dt", u"li",
                                  u"h2", u"h3", u"h4", u"h5", u"h6"});
             },
             m_doc.body());

@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QSet>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
@@ -32,6 +33,8 @@ public:
     QString textOf(const HtmlNode* node) { return node ? clean(lineText(node)) : QString(); }
     // White space and invisible marks as one space, trimmed.
     static QString clean(const QString& s);
+    // A pattern whose classes (\\w, \\s) take every script, as in the page.
+    static QRegularExpression unicodePattern(const QString& pattern, bool caseless = false);
 
 private:
     static constexpr long WorkBudget = 400000;

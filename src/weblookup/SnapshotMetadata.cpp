@@ -16,23 +16,6 @@ constexpr int MaxValue = 400, MaxItems = 200, MaxDepth = 8, MaxDomDepth = 200, M
 
 QString clean(const QString& s) { return SnapshotCollector::clean(s); }
 
-QRegularExpression unicodeRe(const QString& pattern, bool caseless = false)
-{
-    QRegularExpression::PatternOptions options = QRegularExpression::UseUnicodePropertiesOption;
-    if (caseless)
-        options |= QRegularExpression::CaseInsensitiveOption;
-    return QRegularExpression(pattern, options);
-}
-
-bool anyOf(const HtmlNode& e, std::initializer_list<const char16_t*> tags)
-{
-    for (const char16_t* t : tags) {
-        if (e.tag == QStringView(t))
-            return true;
-    }
-    return false;
-}
-
 int leadingNumber(const QString& text)
 {
     const QString t = text.trimmed();
@@ -103,9 +86,9 @@ void SnapshotMetadata::metas(QJsonObject& m_result)
 
 QJsonArray SnapshotMetadata::posters()
 {
-    static const QRegularExpression boxes = unicodeRe(
+    static const QRegularExpression boxes = SnapshotCollector::unicodePattern(
         u"poster|(^|[-_ ])(cover|mainpic|main-image|movie-image|film-image|infobox|infobox-image|packshot)([-_ ]|$)"_s, true);
-    static const QRegularExpression posterWord = unicodeRe(u"poster|cover"_s, true);
+    static const QRegularExpression posterWord = SnapshotCollector::unicodePattern(u"poster|cover"_s, true);
     QJsonArray found;
     int i = 0;
     for (const HtmlNode* img : m_doc.elements()) {
@@ -141,11 +124,11 @@ QJsonValue SnapshotMetadata::propertyValue(const HtmlNode& e)
 {
     if (e.is(u"meta"))
         return clean(e.attribute(u"content"));
-    if (anyOf(e, {u"a", u"link", u"area"})) {
+    if (e.isOneOf({u"a", u"link", u"area"})) {
         const QString href = e.hasAttribute(u"href") ? m_doc.resolve(e.attribute(u"href")) : QString();
         return href.isEmpty() ? textOf(&e) : href;
     }
-    if (anyOf(e, {u"img", u"source", u"iframe", u"embed", u"audio", u"video"}))
+    if (e.isOneOf({u"img", u"source", u"iframe", u"embed", u"audio", u"video"}))
         return m_doc.resolve(e.attribute(u"src"));
     if (e.is(u"time") && !e.attribute(u"datetime").isEmpty())
         return clean(e.attribute(u"datetime"));
