@@ -3,9 +3,8 @@
 #include "catalog/WesternCollation.h"
 
 namespace quelto::catalog {
-namespace {
 
-std::string_view trimmedSpaces(std::string_view text)
+std::string_view ValueList::trimmed(std::string_view text)
 {
     while (!text.empty() && text.front() == ' ')
         text.remove_prefix(1);
@@ -14,13 +13,11 @@ std::string_view trimmedSpaces(std::string_view text)
     return text;
 }
 
-} // namespace
-
 void ValueList::split(std::string_view text, std::vector<std::string_view>& out)
 {
     while (true) {
         const size_t end = text.find(Separator);
-        const std::string_view entry = trimmedSpaces(text.substr(0, end));
+        const std::string_view entry = trimmed(text.substr(0, end));
         if (!entry.empty())
             out.push_back(entry);
         if (end == std::string_view::npos)
@@ -31,7 +28,7 @@ void ValueList::split(std::string_view text, std::vector<std::string_view>& out)
 
 bool ValueList::holds(std::string_view list, std::string_view value)
 {
-    value = trimmedSpaces(value);
+    value = trimmed(value);
     if (value.empty())
         return false;
     std::vector<std::string_view> entries;

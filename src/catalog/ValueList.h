@@ -13,6 +13,9 @@ class ValueList
 public:
     static constexpr std::string_view Separator = " / ";
 
+    // The text without the spaces at its ends (other white space stays, as
+    // the engine's trim() leaves it).
+    static std::string_view trimmed(std::string_view text);
     // The entries of text, in order (text itself, trimmed, when it holds no
     // separator); nothing for a blank text.
     static void split(std::string_view text, std::vector<std::string_view>& out);

@@ -7,15 +7,6 @@
 namespace quelto::groups {
 namespace {
 
-std::string_view trimmedSpaces(std::string_view text)
-{
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    return text;
-}
-
 QString fromUtf8(std::string_view text)
 {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
@@ -30,12 +21,12 @@ GroupKeying::GroupKeying(const GroupField& field, QHash<QByteArray, QString> bor
 
 bool GroupKeying::isBlank(std::string_view raw)
 {
-    return trimmedSpaces(raw).empty();
+    return catalog::ValueList::trimmed(raw).empty();
 }
 
 std::string_view GroupKeying::trimmed(std::string_view raw)
 {
-    return trimmedSpaces(raw);
+    return catalog::ValueList::trimmed(raw);
 }
 
 QByteArray GroupKeying::textKey(std::string_view raw)
@@ -51,7 +42,7 @@ QByteArray GroupKeying::textKey(std::string_view raw)
 
 QString GroupKeying::decadeDigits(std::string_view year)
 {
-    year = trimmedSpaces(year);
+    year = catalog::ValueList::trimmed(year);
     if (year.size() < 4)
         return {};
     for (size_t i = 0; i < 4; ++i) {
@@ -63,14 +54,14 @@ QString GroupKeying::decadeDigits(std::string_view year)
 
 std::string_view GroupKeying::ratingOf(std::string_view rating)
 {
-    rating = trimmedSpaces(rating);
+    rating = catalog::ValueList::trimmed(rating);
     const size_t votes = rating.find(" (");
-    return votes == std::string_view::npos ? rating : trimmedSpaces(rating.substr(0, votes));
+    return votes == std::string_view::npos ? rating : catalog::ValueList::trimmed(rating.substr(0, votes));
 }
 
 bool GroupKeying::isSeen(std::string_view seen)
 {
-    seen = trimmedSpaces(seen);
+    seen = catalog::ValueList::trimmed(seen);
     const auto is = [seen](std::string_view word) {
         if (seen.size() != word.size())
             return false;
@@ -108,7 +99,7 @@ void GroupKeying::textGroup(std::string_view raw, std::vector<Group>& out) const
         return;
     }
     // Blanks at the ends, which older rows may carry, make no group of their own.
-    const std::string_view trimmed = trimmedSpaces(raw);
+    const std::string_view trimmed = catalog::ValueList::trimmed(raw);
     const QString text = fromUtf8(trimmed);
     out.push_back(Group{text, text, textKey(trimmed), 0});
 }
@@ -171,7 +162,7 @@ void GroupKeying::groupsOf(std::string_view raw, bool isNull, std::vector<Group>
         std::string_view rest = isNull ? std::string_view() : raw;
         while (true) {
             const size_t end = rest.find(Separator);
-            const std::string_view name = trimmedSpaces(rest.substr(0, end));
+            const std::string_view name = catalog::ValueList::trimmed(rest.substr(0, end));
             if (!name.empty()) {
                 Group group{fromUtf8(name), fromUtf8(name), textKey(name), 0};
                 bool seen = false; // a name in two cast boxes counts once

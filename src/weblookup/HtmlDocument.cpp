@@ -117,33 +117,39 @@ const HtmlNode* HtmlNode::closest(const std::function<bool(const HtmlNode&)>& ma
 
 const HtmlNode* HtmlNode::find(const std::function<bool(const HtmlNode&)>& match) const
 {
-    std::vector<const HtmlNode*> stack(children.rbegin(), children.rend());
-    while (!stack.empty()) {
-        const HtmlNode* n = stack.back();
-        stack.pop_back();
-        if (!n->isElement())
-            continue;
-        if (match(*n))
-            return n;
-        stack.insert(stack.end(), n->children.rbegin(), n->children.rend());
-    }
-    return nullptr;
+    const HtmlNode* found = nullptr;
+    eachElement([&](const HtmlNode& n) {
+        if (match(n))
+            found = &n;
+        return found == nullptr;
+    });
+    return found;
 }
 
 std::vector<const HtmlNode*> HtmlNode::findAll(const std::function<bool(const HtmlNode&)>& match) const
 {
     std::vector<const HtmlNode*> found;
+    eachElement([&](const HtmlNode& n) {
+        if (match(n))
+            found.push_back(&n);
+        return true;
+    });
+    return found;
+}
+
+void HtmlNode::eachElement(const std::function<bool(const HtmlNode&)>& visit) const
+{
+    // Page order without recursion: markup may nest deeply.
     std::vector<const HtmlNode*> stack(children.rbegin(), children.rend());
     while (!stack.empty()) {
         const HtmlNode* n = stack.back();
         stack.pop_back();
         if (!n->isElement())
             continue;
-        if (match(*n))
-            found.push_back(n);
+        if (!visit(*n))
+            return;
         stack.insert(stack.end(), n->children.rbegin(), n->children.rend());
     }
-    return found;
 }
 
 QString HtmlNode::textContent() const

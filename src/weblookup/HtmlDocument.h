@@ -49,6 +49,8 @@ struct HtmlNode
     const HtmlNode* find(const std::function<bool(const HtmlNode&)>& match) const;
     // Every element inside that matches, in page order.
     std::vector<const HtmlNode*> findAll(const std::function<bool(const HtmlNode&)>& match) const;
+    // Every element inside (not this one) in page order, until visit says no.
+    void eachElement(const std::function<bool(const HtmlNode&)>& visit) const;
     // The characters of every text inside, as the DOM's textContent.
     QString textContent() const;
 };

@@ -1,5 +1,7 @@
 #include "weblookup/PageLoader.h"
 
+#include "weblookup/PageFetcher.h"
+
 #include <QTimer>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
@@ -81,15 +83,8 @@ void PageLoader::fail(const QString& reason)
 QString PageLoader::failureReason(const QWebEngineLoadingInfo& info)
 {
     const int code = info.errorCode();
-    if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain) {
-        if (code == 404 || code == 410)
-            return QStringLiteral("not found (%1)").arg(code);
-        if (code == 401 || code == 403 || code == 429)
-            return QStringLiteral("refused by the server (%1)").arg(code);
-        if (code >= 500)
-            return QStringLiteral("failed on the server (%1)").arg(code);
-        return QStringLiteral("answered with status %1").arg(code);
-    }
+    if (info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain)
+        return PageFetcher::statusReason(code);
     // The engine's network error codes.
     switch (code) {
     case -102:

@@ -46,6 +46,15 @@ QString SnapshotCollector::clean(const QString& s)
     return out;
 }
 
+int SnapshotCollector::leadingNumber(const QString& text)
+{
+    const QString t = text.trimmed();
+    qsizetype n = 0;
+    while (n < t.size() && t[n].isDigit())
+        ++n;
+    return n ? t.left(n).toInt() : 0;
+}
+
 QRegularExpression SnapshotCollector::unicodePattern(const QString& pattern, bool caseless)
 {
     QRegularExpression::PatternOptions options = QRegularExpression::UseUnicodePropertiesOption;
@@ -81,15 +90,6 @@ int colSpan(const HtmlNode& cell)
     bool ok = false;
     const int span = cell.attribute(u"colspan").trimmed().toInt(&ok);
     return ok && span > 0 ? span : 1;
-}
-
-int leadingNumber(const QString& text)
-{
-    const QString t = text.trimmed();
-    qsizetype n = 0;
-    while (n < t.size() && t[n].isDigit())
-        ++n;
-    return n ? t.left(n).toInt() : 0;
 }
 
 std::vector<const HtmlNode*> cellsOf(const HtmlNode& row)

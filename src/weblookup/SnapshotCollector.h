@@ -34,6 +34,8 @@ public:
     // White space and invisible marks as one space, trimmed.
     static QString clean(const QString& s);
     // A pattern whose classes (\\w, \\s) take every script, as in the page.
+    // The number the text starts with (spaces aside), 0 when none.
+    static int leadingNumber(const QString& text);
     static QRegularExpression unicodePattern(const QString& pattern, bool caseless = false);
 
 private:

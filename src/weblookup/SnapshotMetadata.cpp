@@ -16,15 +16,6 @@ constexpr int MaxValue = 400, MaxItems = 200, MaxDepth = 8, MaxDomDepth = 200, M
 
 QString clean(const QString& s) { return SnapshotCollector::clean(s); }
 
-int leadingNumber(const QString& text)
-{
-    const QString t = text.trimmed();
-    qsizetype n = 0;
-    while (n < t.size() && t[n].isDigit())
-        ++n;
-    return n ? t.left(n).toInt() : 0;
-}
-
 void addProperty(QJsonObject& item, const QString& name, const QJsonValue& value);
 
 } // namespace
@@ -96,7 +87,7 @@ QJsonArray SnapshotMetadata::posters()
             continue;
         if (found.size() >= MaxPosters || i++ >= 5000)
             break;
-        const int w = leadingNumber(img->attribute(u"width")), h = leadingNumber(img->attribute(u"height"));
+        const int w = SnapshotCollector::leadingNumber(img->attribute(u"width")), h = SnapshotCollector::leadingNumber(img->attribute(u"height"));
         if ((w && w < 60) || (h && h < 60))
             continue; // flags, icons, stars
         bool named = img->attribute(u"itemprop") == u"image"
