@@ -45,7 +45,7 @@ LookupWorkflow::LookupWorkflow(const LookupControls& controls, editing::RecordFo
         *m_fetcher, std::make_shared<HtmlSnapshotReader>(m_profiles.labels(), m_profiles.sourceLabels()), this);
     connect(m_further, &FurtherPages::pageReady, this, &LookupWorkflow::furtherPageReady);
     connect(m_further, &FurtherPages::arrived, this, [this] {
-        if (m_grabRunning && m_structured && !m_inBrowser)
+        if (m_grabRunning && (m_structured || m_classic) && !m_inBrowser)
             showFurtherProgress();
     });
     connect(m_further, &FurtherPages::finished, this, [this] {
@@ -152,6 +152,7 @@ void LookupWorkflow::grabitClick()
     }
     m_structured.reset();
     m_extras.reset();
+    m_classic = false;
     m_classicCast.clear();
     m_titleRead = false;
     if (m_titlePageFailed) {
@@ -205,9 +206,32 @@ void LookupWorkflow::startClassic(const PageSnapshot& page)
     emit titlePageDone();
 
     m_grabCancelled = false;
-    // The title goes only to the title page's own server.
-    m_pages->fetch(MovieSite(page.address).credits(m_form.title->text()), QStringLiteral("credits"), CreditsText,
-                   m_pages->timer1(), [this] { grabit_pt2(); });
+    m_classic = true;
+    m_creditsOver = false;
+    // Both pages are asked for at once, and only of the title page's own
+    // server; they are read in order, the credits first.
+    const MovieSite site(page.address);
+    startFurtherPages({{SecondaryPage{QStringLiteral("credits")}, site.credits(m_form.title->text())},
+                       {SecondaryPage{QStringLiteral("companies")}, site.companies(m_form.title->text())}});
+}
+
+void LookupWorkflow::startFurtherPages(const QList<QPair<SecondaryPage, QUrl>>& pages)
+{
+    m_asked.clear();
+    m_queue.clear();
+    m_inBrowser = false;
+    QList<FurtherPages::Request> requests;
+    for (const auto& [secondary, url] : pages) {
+        m_asked.append(secondary);
+        requests.append({secondary.name, url});
+    }
+    m_furtherOver = requests.isEmpty();
+    if (requests.isEmpty()) {
+        endGrab();
+        return;
+    }
+    m_further->start(requests);
+    showFurtherProgress();
 }
 
 void LookupWorkflow::secondaryPageFailed(const QString& line)
@@ -228,7 +252,7 @@ void LookupWorkflow::cancelButtonClick()
 {
     m_grabCancelled = true;
     m_pages->cancel();
-    if (m_structured && m_grabRunning && !m_inBrowser) {
+    if ((m_structured || m_classic) && m_grabRunning && !m_inBrowser) {
         // Nothing polls for the pages on the network: the grab ends at once,
         // after the click.
         m_further->cancel();
@@ -236,36 +260,52 @@ void LookupWorkflow::cancelButtonClick()
         QMetaObject::invokeMethod(
             this,
             [this] {
-                if (m_grabRunning && m_grabCancelled)
-                    endGrab();
+                if (!m_grabRunning || !m_grabCancelled)
+                    return;
+                if (m_classic)
+                    classicCancelled();
+                endGrab();
             },
             Qt::QueuedConnection);
     }
 }
 
-void LookupWorkflow::grabit_pt2()
+void LookupWorkflow::classicCancelled()
 {
-    if (m_grabCancelled) {
+    // The step that was waiting runs in its cancelled form: it empties what
+    // its page would have filled.
+    if (!m_creditsOver) {
         m_form.mvBook->setCurrentText(QString());
         for (QComboBox* slot : m_form.mvCast) {
             slot->setCurrentText(QString());
             slot->setToolTip(QString());
         }
+        m_creditsOver = true;
         emit creditsDone();
+    } else {
+        m_form.mvProducer->setCurrentText(QString());
+    }
+}
+
+void LookupWorkflow::grabit_pt2()
+{
+    // The credits page in WebBrowser2 is over.
+    if (m_grabCancelled) {
+        classicCancelled();
         endGrab();
         return;
     }
     if (m_pages->failed()) {
         // Nothing to read; the companies page may still be there.
-        m_grabCancelled = false;
-        emit creditsDone();
-        requestCompanies();
+        creditsStepOver();
         return;
     }
     QPointer<LookupWorkflow> self(this);
     PageReader::readCredits(m_pages->page(), creditsReadAttempts, [self](const QString& text) {
-        if (self)
+        if (self && self->m_grabRunning) {
             self->creditsRead(text);
+            self->creditsStepOver();
+        }
     });
 }
 
@@ -275,32 +315,37 @@ void LookupWorkflow::creditsRead(const QString& text)
     weblookup::grabit_pt2(fields, [&text]() -> std::optional<QString> { return text; });
     m_classicCast = classicCastRoles(text);
     FormFields::write(fields, m_form, FormFields::Page::Credits);
-    m_grabCancelled = false;
-    emit creditsDone();
-    requestCompanies();
 }
 
-void LookupWorkflow::requestCompanies()
+void LookupWorkflow::creditsStepOver()
 {
-    m_pages->fetch(MovieSite(m_titlePage.address).companies(m_form.title->text()), QStringLiteral("companies"),
-                   CompaniesText, m_pages->timer2(), [this] { grabit_pt3(); });
+    m_grabCancelled = false;
+    m_creditsOver = true;
+    m_inBrowser = false;
+    emit creditsDone();
+    readFurtherPages();
 }
 
 void LookupWorkflow::grabit_pt3()
 {
+    // The companies page in WebBrowser2 is over.
     if (m_grabCancelled) {
-        m_form.mvProducer->setCurrentText(QString());
+        classicCancelled();
         endGrab();
         return;
     }
     if (m_pages->failed()) {
-        endGrab();
+        m_inBrowser = false;
+        readFurtherPages();
         return;
     }
     QPointer<LookupWorkflow> self(this);
     PageReader::readBody(m_pages->page(), [self](const std::optional<QString>& body) {
-        if (self)
+        if (self && self->m_grabRunning) {
             self->companiesRead(body.value_or(QString()));
+            self->m_inBrowser = false;
+            self->readFurtherPages();
+        }
     });
 }
 
@@ -309,7 +354,37 @@ void LookupWorkflow::companiesRead(const QString& text)
     LookupFields fields = FormFields::read(m_form);
     weblookup::grabit_pt3(fields, text);
     FormFields::write(fields, m_form, FormFields::Page::Companies);
-    endGrab();
+}
+
+void LookupWorkflow::readClassicPage(const FurtherPage& page)
+{
+    const bool credits = page.name == u"credits";
+    if (page.outcome == FurtherPage::Outcome::Failed) {
+        secondaryPageFailed(QStringLiteral("%1 page %2").arg(page.name, page.failure));
+        if (credits) {
+            m_creditsOver = true;
+            emit creditsDone();
+        }
+        return;
+    }
+    // A credits page without its "Cast" is still being built by its scripts.
+    const bool read = page.outcome == FurtherPage::Outcome::Read &&
+                      (!credits || page.snapshot.bodyText.contains(QLatin1String("Cast")));
+    if (!read) {
+        m_inBrowser = true;
+        if (credits)
+            m_pages->fetch(page.address, page.name, CreditsText, m_pages->timer1(), [this] { grabit_pt2(); });
+        else
+            m_pages->fetch(page.address, page.name, CompaniesText, m_pages->timer2(), [this] { grabit_pt3(); });
+        return;
+    }
+    if (credits) {
+        creditsRead(page.snapshot.bodyText);
+        m_creditsOver = true;
+        emit creditsDone();
+    } else {
+        companiesRead(page.snapshot.bodyText);
+    }
 }
 
 void LookupWorkflow::startStructured(const SiteProfile& profile, const PageSnapshot& page)
@@ -324,24 +399,13 @@ void LookupWorkflow::startStructured(const SiteProfile& profile, const PageSnaps
     m_grabCancelled = false;
     // Every page is read: a secondary page is the better source for what it
     // holds (the companies page lists the producer first).
-    m_asked.clear();
-    m_queue.clear();
-    m_inBrowser = false;
-    QList<FurtherPages::Request> requests;
+    QList<QPair<SecondaryPage, QUrl>> pages;
     for (const SecondaryPage& secondary : profile.secondaryPages()) {
         const QUrl url = profile.secondaryPageAddress(secondary, m_titlePage, m_structured->title());
-        if (url.isEmpty())
-            continue;
-        m_asked.append(secondary);
-        requests.append({secondary.name, url});
+        if (!url.isEmpty())
+            pages.append({secondary, url});
     }
-    m_furtherOver = requests.isEmpty();
-    if (requests.isEmpty()) {
-        endGrab();
-        return;
-    }
-    m_further->start(requests);
-    showFurtherProgress();
+    startFurtherPages(pages);
 }
 
 void LookupWorkflow::showFurtherProgress()
@@ -349,9 +413,11 @@ void LookupWorkflow::showFurtherProgress()
     const QStringList waiting = m_further->waitingFor();
     if (waiting.isEmpty())
         return;
-    m_pages->showProgress(waiting.size() == 1 ? progressText(waiting.first())
-                                              : QStringLiteral("Getting additional data from other pages (%1)")
-                                                    .arg(waiting.join(QStringLiteral(", "))));
+    // The classic steps name the page they wait for, as they always have.
+    m_pages->showProgress(waiting.size() == 1 || m_classic
+                              ? progressText(waiting.first())
+                              : QStringLiteral("Getting additional data from other pages (%1)")
+                                    .arg(waiting.join(QStringLiteral(", "))));
 }
 
 void LookupWorkflow::furtherPageReady(const FurtherPage& page)
@@ -362,11 +428,15 @@ void LookupWorkflow::furtherPageReady(const FurtherPage& page)
 
 void LookupWorkflow::readFurtherPages()
 {
-    if (!m_structured || !m_grabRunning)
+    if ((!m_structured && !m_classic) || !m_grabRunning)
         return;
     while (!m_inBrowser && !m_queue.isEmpty()) {
         const FurtherPage page = m_queue.takeFirst();
         m_current = m_asked.value(page.index);
+        if (m_classic) {
+            readClassicPage(page);
+            continue;
+        }
         switch (page.outcome) {
         case FurtherPage::Outcome::Failed:
             secondaryPageFailed(QStringLiteral("%1 page %2").arg(page.name, page.failure));
@@ -383,6 +453,8 @@ void LookupWorkflow::readFurtherPages()
             return;
         }
     }
+    if (m_inBrowser)
+        return;
     if (m_furtherOver && m_queue.isEmpty())
         endGrab();
     else

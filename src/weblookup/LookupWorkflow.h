@@ -49,16 +49,19 @@ struct LookupControls
 
 // The web lookup: the IMDb tab's buttons, and the grab that copies the movie
 // shown in WebBrowser1 into the record form. The title page is read at once.
-// A site profile's secondary pages are asked for all at once over the
-// network, with the browser's cookies, and read without the engine (a page
-// that holds nothing until its scripts run loads in WebBrowser2); transf names
-// the pages still awaited. For the classic steps,
-// the credits page and then the companies page load in WebBrowser2, on the
-// window browser2 that is never shown, while transf offers to cancel. Timer1
-// and Timer2 poll every 100 ms until the pending page has completed or
-// failed, then run the step for it. The engine hands over a page's text
-// asynchronously; each step runs when its text has arrived, in order, on the
-// one thread.
+// Its further pages (a site profile's secondary pages, or the classic steps'
+// credits and companies pages) are asked for all at once over the network,
+// with the browser's cookies, and read without the engine, each step as soon
+// as its page has come, in order; transf names the page still awaited. A
+// page that holds nothing until its scripts run loads in WebBrowser2, on the
+// window browser2 that is never shown, and Timer1 (Timer2 for the classic
+// companies page) polls every 100 ms until it has completed or failed, then
+// runs its step. The engine hands over a page's text asynchronously; each
+// step runs when its text has arrived, in order, on the one thread.
+//
+// Cancel ends the grab at once; the classic step that was waiting runs in its
+// cancelled form (the credits step empties writer and cast, the companies
+// step the company).
 //
 // A secondary page that fails (an error status, a network error) or has not
 // completed within the page timeout ends its step: the fields stay as they
@@ -176,9 +179,12 @@ private:
     void structuredPageStep();
     void showFurtherProgress();
     static QString progressText(const QString& pageName);
+    void startFurtherPages(const QList<QPair<SecondaryPage, QUrl>>& pages);
+    void readClassicPage(const FurtherPage& page);
+    void classicCancelled();
     void grabit_pt2();
     void creditsRead(const QString& text);
-    void requestCompanies();
+    void creditsStepOver();
     void grabit_pt3();
     void companiesRead(const QString& text);
     void endGrab();
@@ -206,6 +212,8 @@ private:
     std::unique_ptr<StructuredGrab> m_extras;     // the running time and poster beside the classic steps
     const SiteProfile* m_structuredProfile = nullptr;
     PageSnapshot m_titlePage;
+    bool m_classic = false;     // the grab runs the classic steps
+    bool m_creditsOver = false; // and its credits step has run
     QList<QPair<QString, QString>> m_classicCast; // billed on the classic credits page
     PageFetcher* m_fetcher;           // its secondary pages, over the network
     FurtherPages* m_further;

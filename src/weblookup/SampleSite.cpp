@@ -1,5 +1,7 @@
 #include "weblookup/SampleSite.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUrlQuery>
@@ -213,6 +215,19 @@ QByteArray companiesPage(const Movie& movie)
     return page(movie.title + QStringLiteral(" - Company credits"), content);
 }
 
+// The page with an empty main part that its script fills once the document
+// has been read.
+QByteArray scriptedPage(const QByteArray& html)
+{
+    const QString text = QString::fromUtf8(html);
+    const qsizetype from = text.indexOf(QLatin1String("<main>")) + 6;
+    const qsizetype to = text.indexOf(QLatin1String("</main>"));
+    const QByteArray content = QJsonDocument(QJsonArray{text.mid(from, to - from)}).toJson(QJsonDocument::Compact);
+    return (text.left(from) + text.mid(to)).toUtf8().replace(
+        "</body>", "<script>document.addEventListener('DOMContentLoaded', function () { "
+                       "document.querySelector('main').innerHTML = " + content + "[0]; });</script></body>");
+}
+
 QByteArray poster(const Movie& movie)
 {
     return QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"120\" height=\"180\" viewBox=\"0 0 120 180\">"
@@ -377,7 +392,8 @@ SampleSite::Response SampleSite::respond(const QString& target, const QByteArray
         r.body = resultPage(movies(), wanted);
     } else if (path == u"/Credits" || path == u"/Companies") {
         if (const Movie* found = movie(query))
-            r.body = path == u"/Credits" ? creditsPage(*found) : companiesPage(*found);
+            r.body = path == u"/Credits" ? (m_scriptedCredits ? scriptedPage(creditsPage(*found)) : creditsPage(*found))
+                                         : companiesPage(*found);
     } else if (path.startsWith(QLatin1String("/title/")) || path.startsWith(QLatin1String("/poster/"))) {
         const bool isPoster = path.startsWith(QLatin1String("/poster/"));
         const QString id = path.section(QLatin1Char('/'), 2, 2).section(QLatin1Char('.'), 0, 0);
@@ -396,6 +412,10 @@ SampleSite::Response SampleSite::respond(const QString& target, const QByteArray
         r.status = 404;
         r.body = NotFound;
     }
+    for (auto it = m_cookies.cbegin(); it != m_cookies.cend(); ++it) {
+        if (target.startsWith(it.key()))
+            r.cookie = it.value();
+    }
     return r;
 }
 
@@ -409,6 +429,8 @@ void SampleSite::send(QTcpSocket* socket, const Response& response)
     head += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     if (!response.policy.isEmpty())
         head += "Content-Security-Policy: " + response.policy + "\r\n";
+    if (!response.cookie.isEmpty())
+        head += "Set-Cookie: " + response.cookie + "\r\n";
     head += "Cache-Control: no-store\r\nConnection: close\r\n\r\n";
     socket->write(head + response.body);
     socket->disconnectFromHost();

@@ -95,6 +95,12 @@ public:
     // Whether the title pages link to their credits and companies pages
     // (they do unless told otherwise).
     void setTitlePageLinks(bool links) { m_titlePageLinks = links; }
+    // Whether the credits pages are built by their script, as on sites that
+    // render in the browser (they are not unless told).
+    void setScriptedCredits(bool scripted) { m_scriptedCredits = scripted; }
+    // Answers to requests whose decoded target starts with prefix set the
+    // cookie ("name=value; Path=/").
+    void setCookie(const QString& prefix, const QByteArray& setCookie) { m_cookies.insert(prefix, setCookie); }
 
     // Requests whose decoded target starts with prefix get no answer until
     // release() (a page that never completes).
@@ -117,6 +123,7 @@ private:
         QByteArray body;
         QByteArray policy; // Content-Security-Policy, if any
         QByteArray location; // where a redirect sends the browser
+        QByteArray cookie;   // Set-Cookie, if any
     };
     void readRequest(QTcpSocket* socket);
     Response respond(const QString& target, const QByteArray& rawTarget);
@@ -131,6 +138,8 @@ private:
     QStringList m_refused;
     QHash<QString, QUrl> m_redirects;
     bool m_titlePageLinks = true;
+    bool m_scriptedCredits = false;
+    QHash<QString, QByteArray> m_cookies;
     struct Waiting
     {
         QPointer<QTcpSocket> socket;

@@ -1,9 +1,11 @@
 #!/usr/bin/python3
 """The classic grab as a person does it, on a real X display with a window
 manager, clicked with xdotool: a movie site in the classic layout whose title
-page does not link to its credits and companies pages, each of which answers
-after two seconds. The progress window is photographed while it waits; the
-stored record is read back with sqlite3.
+page does not link to its credits and companies pages, which answer after two
+and three seconds. Both are asked for at the same moment, and the grab ends
+when the slower has come, not after the two waits one after the other. The
+progress window is photographed while it waits; the stored record is read back
+with sqlite3.
 
     dbus-run-session -- xvfb-run -a -s "-screen 0 1280x900x24" \\
         sh -c "openbox & sleep 1; python3 classic_grab_real_input.py QUELTO PAGES_FOLDER OUTDIR"
@@ -30,8 +32,7 @@ from atspi_session import *  # noqa: E402,F401,F403
 
 shots_to(args.outdir)
 
-
-
+asked = {}  # path -> when it was asked for
 
 
 def serve(routes):
@@ -40,6 +41,7 @@ def serve(routes):
             pass
 
         def do_GET(self):
+            asked.setdefault(self.path.split("?")[0], time.monotonic())
             route = routes.get(self.path.split("?")[0])
             if route is None:
                 self.send_response(404)
@@ -65,9 +67,9 @@ def page(title, body):
     return ("<html><head><title>%s</title></head><body>%s</body></html>" % (title, body)).encode()
 
 
-def slow(body):
+def slow(body, seconds):
     def answer():
-        time.sleep(2)
+        time.sleep(seconds)
         return 200, html, body
     return answer
 
@@ -88,8 +90,8 @@ companies = page("Night Ferry (1958) - Company credits",
 site = serve({
     "/": lambda: (200, html, home),
     "/title/tt7000001/": lambda: (200, html, title_page),
-    "/Credits": slow(credits),
-    "/Companies": slow(companies),
+    "/Credits": slow(credits, 2),
+    "/Companies": slow(companies, 3),
 })
 site_root = "http://127.0.0.1:%d" % site.server_address[1]
 
@@ -119,6 +121,7 @@ try:
     time.sleep(3)
     shot("01-classic-title-page")
     click(grab)
+    clicked = time.monotonic()
     dialog = wait_for(lambda: find(name="Please standby...", role=pyatspi.ROLE_DIALOG), 10, 0.1)
     check(dialog is not None, "the progress window shows while the credits page is awaited")
     first = None
@@ -134,9 +137,14 @@ try:
         e = dialog.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         check((e.x, e.y) == (first.x, first.y), "the progress window stays where it was")
         shot("03-progress-window-companies")
-    summary = wait_for(lambda: find(role=pyatspi.ROLE_LABEL, where=lambda n: ": filled " in n.name), 20)
+    summary = wait_for(lambda: find(role=pyatspi.ROLE_LABEL, where=lambda n: ": filled " in n.name), 20, 0.1)
+    took = time.monotonic() - clicked
     check(summary is not None and summary.name.startswith("classic: filled"), "the classic steps read it: %s"
           % (summary.name if summary else None))
+    apart = abs(asked.get("/Credits", 0) - asked.get("/Companies", 100))
+    check(apart < 0.5, "both further pages are asked for at once (%.2f s apart)" % apart)
+    check(took < 4.5, "the grab is over once the slower page has come: %.1f s after the click" % took)
+    print("grab: %.2f s from the click to the summary; pages asked %.3f s apart" % (took, apart))
     click(find(name="Movie", role=pyatspi.ROLE_PAGE_TAB))
     time.sleep(1)
     shot("04-movie-tab-filled")
