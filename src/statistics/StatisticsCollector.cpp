@@ -205,6 +205,18 @@ void countLoans(catalog::SqliteConnection& connection, NameSlots& tapes, bool sc
 
 } // namespace
 
+void StatisticsCollector::recountLoans(catalog::SqliteConnection& connection, const QDate& today,
+                                       StatisticsFigures& figures)
+{
+    figures.loansPerBorrower.clear();
+    figures.otherBorrowers = 0;
+    figures.otherBorrowersLoans = 0;
+    figures.tapesOnLoan = 0;
+    figures.tapesOverdue = 0;
+    NameSlots noTapes; // the whole catalogue: no tape is looked up
+    countLoans(connection, noTapes, false, today, figures);
+}
+
 double StatisticsCollector::standardPlayMinutes(double minutes, const QString& speed)
 {
     const QByteArray utf8 = speed.toUtf8();

@@ -30,6 +30,11 @@ public:
     static StatisticsFigures collect(catalog::SqliteConnection& connection, const QDate& today,
                                      const QString& condition = {});
 
+    // Counts the loans of the whole catalogue into figures afresh, as of
+    // today: what overdue means changes with the day.
+    static void recountLoans(catalog::SqliteConnection& connection, const QDate& today,
+                             StatisticsFigures& figures);
+
     // How many minutes of standard play a recording of the given length takes
     // at a tape speed ("SP", "LP", "EP"; anything else counts as SP).
     static double standardPlayMinutes(double minutes, const QString& speed);

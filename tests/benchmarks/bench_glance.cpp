@@ -17,6 +17,7 @@
 #include "groups/RawQuery.h"
 #include "search/SearchQuery.h"
 #include "statistics/StatisticsCharts.h"
+#include "statistics/KeptStatistics.h"
 #include "statistics/StatisticsCollector.h"
 
 #include <benchmark/benchmark.h>
@@ -153,6 +154,30 @@ void BM_Statistics(benchmark::State& state)
     state.counters["records"] = records;
 }
 
+// The same through the kept figures, as a new run of the program meets them:
+// "first", the catalogue changed since they were kept (no kept file: the pass,
+// with the stamp taken before and after it, and the file written); "kept",
+// the catalogue as it was (the stamp taken, the file read, the loans counted).
+void BM_StatisticsKept(benchmark::State& state, bool kept)
+{
+    catalog::Database& db = glanceCatalog(int(state.range(0)));
+    using statistics::KeptStatistics;
+    KeptStatistics::setLocation(QFileInfo(bench::catalogFile(int(state.range(0)))).absoluteDir().filePath(
+        QStringLiteral("kept-statistics")));
+    KeptStatistics::forgetMemory();
+    KeptStatistics::collect(*db.connection(), Today);
+    KeptStatistics::Source source = KeptStatistics::Source::Pass;
+    int records = 0;
+    for (auto _ : state) {
+        KeptStatistics::forgetMemory();
+        if (!kept)
+            QFile::remove(KeptStatistics::fileFor(db.connection()->path()));
+        records = KeptStatistics::collect(*db.connection(), Today, &source).records;
+    }
+    state.counters["records"] = records;
+    state.counters["from_file"] = source == KeptStatistics::Source::File;
+}
+
 // ... and on the window's thread: every chart drawn from the figures.
 void BM_StatisticsCharts(benchmark::State& state)
 {
@@ -221,6 +246,8 @@ BENCHMARK_CAPTURE(BM_ChooseGroup, director, "director", "Humphrey Bogart") SIZES
 BENCHMARK_CAPTURE(BM_ChooseGroup, location_none, "location", "") SIZES;
 BENCHMARK_CAPTURE(BM_ChooseGroup, borrower, "borrower", "Borrower 3") SIZES;
 BENCHMARK(BM_Statistics)->MeasureProcessCPUTime()->UseRealTime() SIZES;
+BENCHMARK_CAPTURE(BM_StatisticsKept, first, false)->MeasureProcessCPUTime()->UseRealTime() SIZES;
+BENCHMARK_CAPTURE(BM_StatisticsKept, kept, true)->MeasureProcessCPUTime()->UseRealTime() SIZES;
 BENCHMARK(BM_StatisticsCharts)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FollowOneSave)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
