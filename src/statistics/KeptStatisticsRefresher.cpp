@@ -54,7 +54,8 @@ void KeptStatisticsRefresher::fileMayHaveChanged()
     if (!m_state.database)
         return;
     catalog::SqliteConnection& connection = *m_state.database->connection();
-    if (m_hookedConnection != &connection) {
+    if (m_hookedConnection != &connection) { // another catalogue, or the first command
+        stop();
         m_hookedConnection = &connection;
         m_changesSeen = connection.totalChanges();
         QPointer<KeptStatisticsRefresher> self = this;
