@@ -4,6 +4,7 @@
 #include "catalog/Database.h"
 #include "catalog/SqliteConnection.h"
 #include "statistics/KeptStatistics.h"
+#include "statistics/StatisticsCollector.h"
 #include "tasks/BackgroundTask.h"
 
 #include <QFileInfo>
@@ -95,7 +96,7 @@ void KeptStatisticsRefresher::refresh()
         auto connection =
             catalog::SqliteConnection::open(path, catalog::SqliteConnection::Mode::OpenReadOnly);
         sqlite3_progress_handler(connection->handle(), 1000, stopWhenCancelled, &control);
-        control.setInterrupt([connection] { connection->interrupt(); });
+        control.setInterrupt([connection] { StatisticsCollector::interrupt(*connection); });
         try {
             control.throwIfCancelled();
             KeptStatistics::collect(*connection, QDate::currentDate());

@@ -6,6 +6,7 @@
 #include "BenchCatalog.h"
 #include "catalog/ArchiveKeys.h"
 #include "catalog/CatalogSchema.h"
+#include "catalog/CatalogState.h"
 #include "catalog/Database.h"
 #include "catalog/EngineError.h"
 #include "catalog/RecordSet.h"
@@ -18,10 +19,13 @@
 #include "search/SearchQuery.h"
 #include "statistics/StatisticsCharts.h"
 #include "statistics/KeptStatistics.h"
+#include "statistics/KeptStatisticsRefresher.h"
 #include "statistics/StatisticsCollector.h"
 
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <map>
+#include <thread>
 #include <QApplication>
 #include <QChart>
 #include <QDir>
@@ -178,6 +182,34 @@ void BM_StatisticsKept(benchmark::State& state, bool kept)
     state.counters["from_file"] = source == KeptStatistics::Source::File;
 }
 
+// A write of the window's own while the kept figures are made again in the
+// background: how long it waits for the pass to let go of the file, when it
+// comes the given number of milliseconds into the pass (-1: the whole pass
+// to its end, with the file kept).
+void BM_StatisticsGiveWay(benchmark::State& state)
+{
+    const int records = 1000000;
+    const QString path = glanceCatalog(records).connection()->path();
+    using statistics::KeptStatistics;
+    KeptStatistics::setLocation(QFileInfo(bench::catalogFile(records)).absoluteDir().filePath(
+        QStringLiteral("kept-statistics")));
+    catalog::CatalogState window;
+    window.database = catalog::Database::open(path);
+    statistics::KeptStatisticsRefresher refresher(window, [] { return false; });
+    for (auto _ : state) {
+        state.PauseTiming();
+        KeptStatistics::forgetMemory();
+        QFile::remove(KeptStatistics::fileFor(path));
+        refresher.refreshNow();
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::max<int64_t>(0, state.range(0))));
+        state.ResumeTiming();
+        if (state.range(0) < 0)
+            refresher.waitFor(-1); // the whole pass, at the lowest priority
+        refresher.stop();
+    }
+    state.counters["kept"] = QFileInfo::exists(KeptStatistics::fileFor(path));
+}
+
 // ... and on the window's thread: every chart drawn from the figures.
 void BM_StatisticsCharts(benchmark::State& state)
 {
@@ -248,6 +280,7 @@ BENCHMARK_CAPTURE(BM_ChooseGroup, borrower, "borrower", "Borrower 3") SIZES;
 BENCHMARK(BM_Statistics)->MeasureProcessCPUTime()->UseRealTime() SIZES;
 BENCHMARK_CAPTURE(BM_StatisticsKept, first, false)->MeasureProcessCPUTime()->UseRealTime() SIZES;
 BENCHMARK_CAPTURE(BM_StatisticsKept, kept, true)->MeasureProcessCPUTime()->UseRealTime() SIZES;
+BENCHMARK(BM_StatisticsGiveWay)->Arg(-1)->Arg(300)->Arg(1500)->Arg(2500)->Arg(3500)->Arg(4500)->Iterations(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StatisticsCharts)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FollowOneSave)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
