@@ -42,6 +42,8 @@
 #include "importing/ImportCommands.h"
 #include "printing/PrintCommands.h"
 #include "search/OrderRefresher.h"
+#include "statistics/KeptStatistics.h"
+#include "statistics/KeptStatisticsRefresher.h"
 #include "search/RecordListCommands.h"
 #include "search/RecordListPane.h"
 #include "search/SearchCommands.h"
@@ -142,6 +144,9 @@ MainWindow::MainWindow(Settings& settings, editing::UserPrompts& prompts, QWidge
     m_search = new search::SearchCommands(m_state, *m_display, m_prompts, *m_runner, this);
     m_refresher = new search::OrderRefresher(m_state, *m_runner, this);
     m_display->addShownListener([this] { m_refresher->fileMayHaveChanged(); });
+    m_keptStatistics =
+        new statistics::KeptStatisticsRefresher(m_state, [this] { return m_runner->isBusy(); }, this);
+    m_display->addShownListener([this] { m_keptStatistics->fileMayHaveChanged(); });
     m_search->connectCommands();
     auto* records = new editing::RecordCommands(m_form, m_state, *m_display, m_prompts, this);
     records->setHistory(&m_history);
@@ -444,8 +449,12 @@ void MainWindow::keepOrders(int waitMs)
     if (!connection.changeStored() || connection.writesRefused())
         return; // a run that changed nothing writes nothing
     m_refresher->waitFor(waitMs);
+    m_keptStatistics->stop();
     try {
-        catalog::KeptOrder::keep(connection, m_refresher->signatures());
+        // The kept orders change no figure: the kept statistics stay good.
+        const auto figures = statistics::KeptStatistics::beforeOwnWrite(connection);
+        if (catalog::KeptOrder::keep(connection, m_refresher->signatures()) && figures)
+            statistics::KeptStatistics::afterOwnWrite(connection, *figures);
     } catch (const catalog::EngineError&) {
         // The next run sorts as it would anyway.
     }

@@ -23,6 +23,9 @@ class UserPrompts;
 namespace quelto::tasks {
 class CommandRunner;
 }
+namespace quelto::statistics {
+class KeptStatisticsRefresher;
+}
 namespace quelto::search {
 class OrderRefresher;
 class RecordListCommands;
@@ -160,6 +163,7 @@ private:
     tasks::CommandRunner* m_runner = nullptr;
     search::SearchCommands* m_search = nullptr;
     search::OrderRefresher* m_refresher = nullptr;
+    statistics::KeptStatisticsRefresher* m_keptStatistics = nullptr;
     search::RecordListPane* m_listPane = nullptr;
     search::RecordListCommands* m_list = nullptr;
     HelpCommands* m_help = nullptr;

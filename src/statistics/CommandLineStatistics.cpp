@@ -4,7 +4,7 @@
 #include "catalog/EngineError.h"
 #include "catalog/SqliteConnection.h"
 #include "groups/RawQuery.h"
-#include "statistics/StatisticsCollector.h"
+#include "statistics/KeptStatistics.h"
 #include "statistics/StatisticsJson.h"
 
 #include <QDir>
@@ -35,7 +35,7 @@ int CommandLineStatistics::run(const QString& cataloguePath, QTextStream& out, Q
                        .arg(shown);
             return 1;
         }
-        QJsonObject json = StatisticsJson::toJson(StatisticsCollector::collect(*connection, today));
+        QJsonObject json = StatisticsJson::toJson(KeptStatistics::collect(*connection, today));
         json.insert(QStringLiteral("catalogue"), QFileInfo(cataloguePath).absoluteFilePath());
         json.insert(QStringLiteral("date"), today.toString(Qt::ISODate));
         out << QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Indented));

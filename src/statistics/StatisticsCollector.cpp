@@ -16,7 +16,9 @@
 #include <array>
 #include <cmath>
 #include <exception>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <QHash>
 #include <QSet>
 #include <thread>
@@ -203,7 +205,61 @@ void countLoans(catalog::SqliteConnection& connection, NameSlots& tapes, bool sc
     figures.tapesOverdue = int(std::count(tapesOut.cbegin(), tapesOut.cend(), true));
 }
 
+// The helper connection reading for a connection, while it does.
+struct Helpers
+{
+    std::mutex mutex;
+    std::map<const catalog::SqliteConnection*, catalog::SqliteConnection*> of;
+
+    static Helpers& all()
+    {
+        static Helpers helpers;
+        return helpers;
+    }
+};
+
+class HelperHook
+{
+public:
+    HelperHook(catalog::SqliteConnection& connection, catalog::SqliteConnection& helper) : m_connection(connection)
+    {
+        const std::lock_guard lock(Helpers::all().mutex);
+        Helpers::all().of[&connection] = &helper;
+    }
+    ~HelperHook()
+    {
+        const std::lock_guard lock(Helpers::all().mutex);
+        Helpers::all().of.erase(&m_connection);
+    }
+    HelperHook(const HelperHook&) = delete;
+    HelperHook& operator=(const HelperHook&) = delete;
+
+private:
+    catalog::SqliteConnection& m_connection;
+};
+
 } // namespace
+
+void StatisticsCollector::interrupt(catalog::SqliteConnection& connection)
+{
+    connection.interrupt();
+    const std::lock_guard lock(Helpers::all().mutex);
+    const auto helper = Helpers::all().of.find(&connection);
+    if (helper != Helpers::all().of.end())
+        helper->second->interrupt();
+}
+
+void StatisticsCollector::recountLoans(catalog::SqliteConnection& connection, const QDate& today,
+                                       StatisticsFigures& figures)
+{
+    figures.loansPerBorrower.clear();
+    figures.otherBorrowers = 0;
+    figures.otherBorrowersLoans = 0;
+    figures.tapesOnLoan = 0;
+    figures.tapesOverdue = 0;
+    NameSlots noTapes; // the whole catalogue: no tape is looked up
+    countLoans(connection, noTapes, false, today, figures);
+}
 
 double StatisticsCollector::standardPlayMinutes(double minutes, const QString& speed)
 {
@@ -280,6 +336,8 @@ StatisticsTally StatisticsCollector::tally(catalog::SqliteConnection& connection
     // one place, so that its table is made once.
     auto helperConnection =
         catalog::SqliteConnection::open(connection.path(), catalog::SqliteConnection::Mode::OpenReadOnly);
+    // interrupt() stops the helper too, also once this part is over and waits for it.
+    const HelperHook hook(connection, *helperConnection);
     StatisticsTally people;
     std::exception_ptr helperError;
     std::thread helper([&] {

@@ -30,6 +30,15 @@ public:
     static StatisticsFigures collect(catalog::SqliteConnection& connection, const QDate& today,
                                      const QString& condition = {});
 
+    // Stops a collect() running on connection on another thread: its own
+    // statements and those of the helper it reads with.
+    static void interrupt(catalog::SqliteConnection& connection);
+
+    // Counts the loans of the whole catalogue into figures afresh, as of
+    // today: what overdue means changes with the day.
+    static void recountLoans(catalog::SqliteConnection& connection, const QDate& today,
+                             StatisticsFigures& figures);
+
     // How many minutes of standard play a recording of the given length takes
     // at a tape speed ("SP", "LP", "EP"; anything else counts as SP).
     static double standardPlayMinutes(double minutes, const QString& speed);

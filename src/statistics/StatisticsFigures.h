@@ -12,6 +12,7 @@ struct Share
     QString name; // "(none)" for records without a value
     int count = 0;
     double share = 0; // 0..1
+    bool operator==(const Share&) const = default;
 };
 
 struct TapeFigures
@@ -28,6 +29,7 @@ struct TapeFigures
     QStringList untimedMovies; // the first few of those movies, "A3: Alien"
     int withRunningTime = 0;          // movies with a running time, anywhere
     qint64 runningMinutes = 0;        // their running times together
+    bool operator==(const TapeFigures&) const = default;
 };
 
 // The names beyond a top list, and the records that credit them.
@@ -44,6 +46,7 @@ struct BorrowerFigures
     int loans = 0;   // all, returned ones too
     int current = 0; // tapes out now
     int overdue = 0; // of those, past their due date
+    bool operator==(const BorrowerFigures&) const = default;
 };
 
 // Everything the Statistics window and `quelto --statistics` show.
@@ -69,6 +72,7 @@ struct StatisticsFigures
     int otherBorrowersLoans = 0;                    // and their loans
     int tapesOnLoan = 0;
     int tapesOverdue = 0;
+    bool operator==(const StatisticsFigures&) const = default;
 };
 
 } // namespace quelto::statistics

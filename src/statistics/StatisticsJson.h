@@ -3,6 +3,7 @@
 #include "statistics/StatisticsFigures.h"
 
 #include <QJsonObject>
+#include <optional>
 
 namespace quelto::statistics {
 
@@ -12,6 +13,10 @@ class StatisticsJson
 {
 public:
     static QJsonObject toJson(const StatisticsFigures& figures);
+    // The figures toJson wrote, or nothing when a part is missing or of
+    // another type. Shares are worked out again from the counts, as the
+    // collector makes them, so that they equal the figures written.
+    static std::optional<StatisticsFigures> fromJson(const QJsonObject& json);
 };
 
 } // namespace quelto::statistics

@@ -8,6 +8,7 @@
 #include "statistics/ChartExport.h"
 #include "statistics/ChartPrinter.h"
 #include "statistics/StatisticsCharts.h"
+#include "statistics/KeptStatistics.h"
 #include "statistics/StatisticsCollector.h"
 
 #include <QApplication>
@@ -194,7 +195,9 @@ void StatisticsWindow::refresh()
     m_worker->run(
         m_state.database->path(),
         [figures, today, condition](catalog::SqliteConnection& reader) {
-            *figures = StatisticsCollector::collect(reader, today, condition);
+            // The whole catalogue's figures are kept while it stays as it was.
+            *figures = condition.isEmpty() ? KeptStatistics::collect(reader, today)
+                                           : StatisticsCollector::collect(reader, today, condition);
         },
         [this, figures] {
             m_counting = false;

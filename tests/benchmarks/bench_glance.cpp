@@ -6,6 +6,7 @@
 #include "BenchCatalog.h"
 #include "catalog/ArchiveKeys.h"
 #include "catalog/CatalogSchema.h"
+#include "catalog/CatalogState.h"
 #include "catalog/Database.h"
 #include "catalog/EngineError.h"
 #include "catalog/RecordSet.h"
@@ -17,10 +18,14 @@
 #include "groups/RawQuery.h"
 #include "search/SearchQuery.h"
 #include "statistics/StatisticsCharts.h"
+#include "statistics/KeptStatistics.h"
+#include "statistics/KeptStatisticsRefresher.h"
 #include "statistics/StatisticsCollector.h"
 
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <map>
+#include <thread>
 #include <QApplication>
 #include <QChart>
 #include <QDir>
@@ -153,6 +158,58 @@ void BM_Statistics(benchmark::State& state)
     state.counters["records"] = records;
 }
 
+// The same through the kept figures, as a new run of the program meets them:
+// "first", the catalogue changed since they were kept (no kept file: the pass,
+// with the stamp taken before and after it, and the file written); "kept",
+// the catalogue as it was (the stamp taken, the file read, the loans counted).
+void BM_StatisticsKept(benchmark::State& state, bool kept)
+{
+    catalog::Database& db = glanceCatalog(int(state.range(0)));
+    using statistics::KeptStatistics;
+    KeptStatistics::setLocation(QFileInfo(bench::catalogFile(int(state.range(0)))).absoluteDir().filePath(
+        QStringLiteral("kept-statistics")));
+    KeptStatistics::forgetMemory();
+    KeptStatistics::collect(*db.connection(), Today);
+    KeptStatistics::Source source = KeptStatistics::Source::Pass;
+    int records = 0;
+    for (auto _ : state) {
+        KeptStatistics::forgetMemory();
+        if (!kept)
+            QFile::remove(KeptStatistics::fileFor(db.connection()->path()));
+        records = KeptStatistics::collect(*db.connection(), Today, &source).records;
+    }
+    state.counters["records"] = records;
+    state.counters["from_file"] = source == KeptStatistics::Source::File;
+}
+
+// A write of the window's own while the kept figures are made again in the
+// background: how long it waits for the pass to let go of the file, when it
+// comes the given number of milliseconds into the pass (-1: the whole pass
+// to its end, with the file kept).
+void BM_StatisticsGiveWay(benchmark::State& state)
+{
+    const int records = 1000000;
+    const QString path = glanceCatalog(records).connection()->path();
+    using statistics::KeptStatistics;
+    KeptStatistics::setLocation(QFileInfo(bench::catalogFile(records)).absoluteDir().filePath(
+        QStringLiteral("kept-statistics")));
+    catalog::CatalogState window;
+    window.database = catalog::Database::open(path);
+    statistics::KeptStatisticsRefresher refresher(window, [] { return false; });
+    for (auto _ : state) {
+        state.PauseTiming();
+        KeptStatistics::forgetMemory();
+        QFile::remove(KeptStatistics::fileFor(path));
+        refresher.refreshNow();
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::max<int64_t>(0, state.range(0))));
+        state.ResumeTiming();
+        if (state.range(0) < 0)
+            refresher.waitFor(-1); // the whole pass, at the lowest priority
+        refresher.stop();
+    }
+    state.counters["kept"] = QFileInfo::exists(KeptStatistics::fileFor(path));
+}
+
 // ... and on the window's thread: every chart drawn from the figures.
 void BM_StatisticsCharts(benchmark::State& state)
 {
@@ -221,6 +278,9 @@ BENCHMARK_CAPTURE(BM_ChooseGroup, director, "director", "Humphrey Bogart") SIZES
 BENCHMARK_CAPTURE(BM_ChooseGroup, location_none, "location", "") SIZES;
 BENCHMARK_CAPTURE(BM_ChooseGroup, borrower, "borrower", "Borrower 3") SIZES;
 BENCHMARK(BM_Statistics)->MeasureProcessCPUTime()->UseRealTime() SIZES;
+BENCHMARK_CAPTURE(BM_StatisticsKept, first, false)->MeasureProcessCPUTime()->UseRealTime() SIZES;
+BENCHMARK_CAPTURE(BM_StatisticsKept, kept, true)->MeasureProcessCPUTime()->UseRealTime() SIZES;
+BENCHMARK(BM_StatisticsGiveWay)->Arg(-1)->Arg(300)->Arg(1500)->Arg(2500)->Arg(3500)->Arg(4500)->Iterations(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StatisticsCharts)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FollowOneSave)->Arg(100000)->Unit(benchmark::kMicrosecond);
 

@@ -6,6 +6,7 @@
 #include "catalog/SqliteConnection.h"
 #include "loans/LoanStore.h"
 #include "statistics/CommandLineStatistics.h"
+#include "statistics/KeptStatistics.h"
 #include "statistics/StatisticsCollector.h"
 #include "statistics/StatisticsJson.h"
 #include "TestCatalog.h"
@@ -56,6 +57,8 @@ class TestStatistics : public QObject
     QString m_path;
 
 private slots:
+    void initTestCase() { statistics::KeptStatistics::setLocation(m_dir.filePath(QStringLiteral("kept"))); }
+
     void init()
     {
         m_path = m_dir.filePath(QStringLiteral("stats-%1.mdb").arg(QTest::currentTestFunction()));

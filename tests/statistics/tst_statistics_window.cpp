@@ -3,7 +3,11 @@
 // PDF, and printed.
 #include "app/CollectionMenu.h"
 #include "AppFixture.h"
+#include "catalog/SqliteConnection.h"
+#include "editing/RecordForm.h"
+#include "statistics/CatalogueStamp.h"
 #include "statistics/ChartPrinter.h"
+#include "statistics/KeptStatistics.h"
 #include "statistics/StatisticsCharts.h"
 #include "statistics/StatisticsWindow.h"
 #include "TestCatalog.h"
@@ -19,6 +23,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QImage>
+#include <QLineEdit>
 #include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
@@ -182,6 +187,42 @@ private slots:
         window.setScope(statistics::StatisticsWindow::Scope::WholeCatalogue);
         QTRY_VERIFY(!window.isCounting());
         QCOMPARE(window.figures().records, 30);
+        QVERIFY(f.prompts().unexpected.isEmpty());
+    }
+
+    // After a save in the window, the kept figures are made again in the
+    // background, so that the next Statistics shows them at once.
+    void keptFiguresFollowTheWindowsSaves()
+    {
+        AppFixture f;
+        const QString path = f.file(QStringLiteral("kept.mdb"));
+        TestCatalog::create(path, {TestCatalog::record(QStringLiteral("Casablanca"), QStringLiteral("A1")),
+                                   TestCatalog::record(QStringLiteral("Vertigo"), QStringLiteral("B2"))});
+        QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+        f.menu("mnStatistics")->trigger();
+        statistics::StatisticsWindow& window = f.window().collectionMenu().statisticsWindow();
+        QTRY_VERIFY(!window.isCounting());
+        window.close();
+        const auto keptGenres = [&path] {
+            auto reader =
+                catalog::SqliteConnection::open(path, catalog::SqliteConnection::Mode::OpenReadOnly);
+            const auto stamp = statistics::CatalogueStamp::take(*reader);
+            const auto kept = stamp ? statistics::KeptStatistics::read(path, *stamp) : std::nullopt;
+            QStringList genres;
+            for (const statistics::Share& share : kept ? kept->byGenre : std::vector<statistics::Share>{})
+                genres << share.name;
+            return genres;
+        };
+        QCOMPARE(keptGenres().size(), 2);
+
+        editing::RecordForm& form = f.window().form();
+        form.mvGenre->setEditText(QStringLiteral("Western"));
+        form.dbSave->click();
+        QVERIFY(keptGenres().isEmpty()); // stale at once
+        QTRY_VERIFY_WITH_TIMEOUT(keptGenres().contains(QStringLiteral("Western")), 20000);
+        f.menu("mnStatistics")->trigger();
+        QTRY_VERIFY(!window.isCounting());
+        QCOMPARE(window.figures().byGenre.size(), size_t(2));
         QVERIFY(f.prompts().unexpected.isEmpty());
     }
 };

@@ -3,6 +3,7 @@
 #include "weblookup/LookupTab.h"
 #include "app/MainMenu.h"
 #include "exchange/ConversionLeftovers.h"
+#include "statistics/KeptStatistics.h"
 #include "tasks/CommandRunner.h"
 #include "weblookup/BrowserProfile.h"
 #include "weblookup/LookupWorkflow.h"
@@ -20,6 +21,7 @@ AppFixture::AppFixture()
     app::Settings::setLocation(m_dir.filePath(QStringLiteral("settings")));
     weblookup::BrowserProfile::setLocation(m_dir.filePath(QStringLiteral("browser")));
     exchange::ConversionLeftovers::setLocation(m_dir.filePath(QStringLiteral("conversions")));
+    statistics::KeptStatistics::setLocation(m_dir.filePath(QStringLiteral("statistics")));
     m_settings = std::make_unique<app::Settings>();
     useMovieSite(QUrl());
 }
