@@ -10,9 +10,11 @@ namespace {
 constexpr double Dpi = 1200;
 constexpr double PixelsPerMm = Dpi / 25.4;
 
+} // namespace
+
 // Point sizes resolve against the device's resolution; at 1200 dpi hinting
 // and rounding are far below what a printer shows.
-const QPaintDevice& grid()
+const QPaintDevice& TextMetrics::grid()
 {
     static const QImage device = [] {
         QImage image(1, 1, QImage::Format_Mono);
@@ -23,6 +25,8 @@ const QPaintDevice& grid()
     }();
     return device;
 }
+
+namespace {
 
 // The metrics of the few fonts a list uses, made once per thread: making a
 // QFont and its metrics for every text took most of a long list's layout.
@@ -40,7 +44,7 @@ const QFontMetricsF& metrics(const TextFont& font)
     }
     if (made.size() >= 64)
         made.pop_front();
-    made.push_back({font, QFontMetricsF(TextMetrics::qfont(font), &grid())});
+    made.push_back({font, QFontMetricsF(TextMetrics::qfont(font), &TextMetrics::grid())});
     return made.back().metrics;
 }
 

@@ -14,6 +14,8 @@ class TextMetrics
 public:
     // The font the painter draws a text in.
     static QFont qfont(const TextFont& font);
+    // The device the metrics are measured on: 1200 dots an inch, as a PDF writer.
+    static const QPaintDevice& grid();
 
     // The advance width of a text.
     static double width(const TextFont& font, const QString& text);
