@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPainterPath>
 #include <QTextLayout>
+#include <QtEndian>
 #include <cmath>
 
 namespace quelto::printing {
@@ -49,22 +50,6 @@ bool hasRightToLeft(const QString& text)
     return false;
 }
 
-// Characters drawn one glyph each, without shaping, in the order they come.
-bool needsNoShaping(const QString& text)
-{
-    for (QChar c : text) {
-        const char16_t u = c.unicode();
-        const bool plain = (u >= 0x20 && u < 0x7F) || (u >= 0xA0 && u < 0x0300 && u != 0xAD) ||
-                           (u >= 0x0370 && u < 0x0483) || (u >= 0x048A && u < 0x0530) ||
-                           (u >= 0x1E00 && u < 0x2000) || (u >= 0x2010 && u < 0x2028) ||
-                           (u >= 0x2030 && u < 0x205F) || (u >= 0x20A0 && u < 0x20C0) ||
-                           (u >= 0x2100 && u < 0x2190);
-        if (!plain)
-            return false;
-    }
-    return true;
-}
-
 QByteArray compressed(const QByteArray& data)
 {
     // qCompress writes zlib's format after a four-byte length.
@@ -82,20 +67,20 @@ PdfPageWriter::PdfPageWriter(const QPageLayout& layout, PdfFontRegistry& fonts)
     m_top = paper.height() - paint.top();
 }
 
-const PdfPageWriter::Face& PdfPageWriter::face(const TextFont& font)
+PdfPageWriter::Face& PdfPageWriter::face(const TextFont& font)
 {
-    for (const Face& f : m_faces) {
+    for (Face& f : m_faces) {
         if (f.font == font)
             return f;
     }
     Face f;
     f.font = font;
     f.qfont = QFont(TextMetrics::qfont(font), &TextMetrics::grid());
-    f.raw = QRawFont::fromFont(f.qfont);
+    const QRawFont raw = QRawFont::fromFont(f.qfont);
     // The painter draws at whole dots: 10 points are 167 dots, not 166.67.
-    f.size = f.raw.pixelSize() * DevicePointsPerDot;
-    f.raw.setPixelSize(1000);
-    f.id = f.raw.isValid() ? m_fonts.fontId(f.raw) : -1;
+    f.size = raw.pixelSize() * DevicePointsPerDot;
+    f.glyphs = std::make_unique<GlyphTable>(raw);
+    f.id = f.glyphs->isValid() ? m_fonts.fontId(f.glyphs->font()) : -1;
     f.ascent = TextMetrics::ascent(font);
     m_faces.push_back(std::move(f));
     return m_faces.back();
@@ -198,37 +183,32 @@ PdfPageContent PdfPageWriter::write(PrintPage page)
     for (const TextItem& text : page.texts) {
         if (text.text.isEmpty())
             continue;
-        const Face& f = face(text.font);
+        Face& f = face(text.font);
         const double x = m_left + text.x * PointsPerMm;
         const double y = m_top - (text.y + f.ascent) * PointsPerMm;
-        if (f.id < 0 || !needsNoShaping(text.text) || !writeSimple(text, f, x, y))
+        if (f.id < 0 || !GlyphTable::needsNoShaping(text.text) || !writeSimple(text, f, x, y))
             writeShaped(text, f, x, y);
     }
     m_page.content = compressed(m_out);
     return std::move(m_page);
 }
 
-bool PdfPageWriter::writeSimple(const TextItem& text, const Face& f, double x, double y)
+bool PdfPageWriter::writeSimple(const TextItem& text, Face& f, double x, double y)
 {
-    const QList<quint32> glyphs = f.raw.glyphIndexesForString(text.text);
-    if (glyphs.size() != text.text.size())
+    GlyphTable& table = *f.glyphs;
+    if (!table.glyphsOf(text.text, m_glyphs))
         return false;
-    for (quint32 glyph : glyphs) {
-        if (glyph == 0 || glyph > 0xFFFF)
-            return false;
-    }
-    const QList<QPointF> kerned = f.raw.advancesForGlyphIndexes(
-        glyphs, QRawFont::LayoutFlags(QRawFont::KernedAdvances | QRawFont::UseDesignMetrics));
-    FontGlyphs& used = m_usage[f.id];
-    QList<quint32> fresh;
-    for (qsizetype i = 0; i < glyphs.size(); ++i) {
-        if (!used.count(glyphs[i]))
-            fresh.append(glyphs[i]);
-    }
-    if (!fresh.isEmpty()) {
-        const QList<QPointF> plain = f.raw.advancesForGlyphIndexes(fresh, QRawFont::UseDesignMetrics);
-        for (qsizetype i = 0; i < fresh.size(); ++i)
-            used[fresh[i]].width = int(std::lround(plain[i].x()));
+    FontGlyphs* used = nullptr;
+    for (size_t i = 0; i < m_glyphs.size(); ++i) {
+        bool fresh = false;
+        const float advance = table.advance(m_glyphs[i], &fresh);
+        if (fresh) {
+            if (!used)
+                used = &m_usage[f.id];
+            GlyphUse& use = (*used)[m_glyphs[i]];
+            use.width = int(std::lround(advance));
+            use.text = text.text.at(qsizetype(i));
+        }
     }
     setFont(f.id, f.size);
     m_out += "BT ";
@@ -236,14 +216,18 @@ bool PdfPageWriter::writeSimple(const TextItem& text, const Face& f, double x, d
     m_out += ' ';
     appendNumber(m_out, y);
     m_out += " Td [<";
-    for (qsizetype i = 0; i < glyphs.size(); ++i) {
-        GlyphUse& use = used[glyphs[i]];
-        if (use.text.isEmpty())
-            use.text = text.text.at(i);
-        appendGlyph(m_out, glyphs[i]);
-        // The reader advances by the glyph's width; kerning takes some back.
-        const long adjust = use.width - std::lround(kerned[i].x());
-        if (adjust != 0 && i + 1 < glyphs.size())
+    for (size_t i = 0; i < m_glyphs.size(); ++i) {
+        const quint16 glyph = m_glyphs[i];
+        appendGlyph(m_out, glyph);
+        if (i + 1 == m_glyphs.size())
+            continue;
+        // The reader advances by the glyph's whole width; kerning takes some back.
+        const float kerning = table.kerning(glyph, m_glyphs[i + 1]);
+        if (kerning == 0)
+            continue;
+        const float advance = table.advance(glyph);
+        const long adjust = std::lround(advance) - std::lround(advance + kerning);
+        if (adjust != 0)
             m_out += '>' + QByteArray::number(qint64(adjust)) + '<';
     }
     m_out += ">] TJ ET\n";

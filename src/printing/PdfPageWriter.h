@@ -1,5 +1,6 @@
 #pragma once
 
+#include "printing/GlyphTable.h"
 #include "printing/PdfFontRegistry.h"
 #include "printing/PrintDocument.h"
 
@@ -8,6 +9,8 @@
 #include <QPageLayout>
 #include <QRawFont>
 #include <map>
+#include <memory>
+#include <unordered_map>
 #include <vector>
 
 class QGlyphRun;
@@ -60,14 +63,14 @@ private:
         TextFont font;
         int id = -1;
         QFont qfont;   // at the grid's resolution, as the painter has it
-        QRawFont raw;  // at 1000 pixels: advances in thousandths of the size
         double ascent; // mm
         double size;   // points, as drawn
+        std::unique_ptr<GlyphTable> glyphs;
     };
 
-    const Face& face(const TextFont& font);
+    Face& face(const TextFont& font);
     const QRawFont& rawAt1000(int id, const QRawFont& run);
-    bool writeSimple(const TextItem& text, const Face& face, double x, double y);
+    bool writeSimple(const TextItem& text, Face& face, double x, double y);
     void writeShaped(const TextItem& text, const Face& face, double x, double y);
     void writeOutlines(const QGlyphRun& run, double x, double top);
     void setFont(int id, double size);
@@ -86,6 +89,7 @@ private:
     GlyphUsage m_usage;
     // The page being written.
     QByteArray m_out;
+    std::vector<quint16> m_glyphs;
     PdfPageContent m_page;
     int m_font = -1;
     double m_size = 0;

@@ -1,8 +1,12 @@
 #include "printing/TextMetrics.h"
 
+#include "printing/GlyphTable.h"
+
 #include <QFontMetricsF>
 #include <QImage>
+#include <cmath>
 #include <deque>
+#include <memory>
 
 namespace quelto::printing {
 namespace {
@@ -48,7 +52,44 @@ const QFontMetricsF& metrics(const TextFont& font)
     return made.back().metrics;
 }
 
+// The glyph tables of a thread's fonts, by family and weight.
+GlyphTable& glyphTable(const TextFont& font)
+{
+    struct Entry
+    {
+        QString family;
+        bool bold;
+        std::unique_ptr<GlyphTable> table;
+    };
+    thread_local std::vector<Entry> made;
+    for (Entry& entry : made) {
+        if (entry.bold == font.bold && entry.family == font.family)
+            return *entry.table;
+    }
+    const QFont qfont(TextMetrics::qfont(font), &TextMetrics::grid());
+    made.push_back({font.family, font.bold, std::make_unique<GlyphTable>(QRawFont::fromFont(qfont))});
+    return *made.back().table;
+}
+
 } // namespace
+
+bool TextMetrics::fits(const TextFont& font, const QString& text, double width)
+{
+    thread_local std::vector<quint16> glyphs;
+    GlyphTable& table = glyphTable(font);
+    if (table.isValid() && GlyphTable::needsNoShaping(text) && table.glyphsOf(text, glyphs)) {
+        // Qt lays text out at whole pixels of size and kerns from the font's
+        // GPOS table, so the estimate is trusted only well clear of the width.
+        const double pixels = std::round(font.pointSize * Dpi / 72);
+        const double estimate = table.width(glyphs) / 1000 * pixels / PixelsPerMm;
+        const double margin = 0.3 + estimate * 0.01;
+        if (estimate <= width - margin)
+            return true;
+        if (estimate >= width + margin)
+            return false;
+    }
+    return TextMetrics::width(font, text) <= width;
+}
 
 QFont TextMetrics::qfont(const TextFont& font)
 {

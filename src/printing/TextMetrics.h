@@ -19,6 +19,10 @@ public:
 
     // The advance width of a text.
     static double width(const TextFont& font, const QString& text);
+    // Whether a text is at most width wide, as width() has it. A text that
+    // needs no shaping is first measured from its glyphs' advances, and only
+    // shaped when that comes close to the width.
+    static bool fits(const TextFont& font, const QString& text, double width);
     // Above and below the baseline; a text's line is ascent + descent tall.
     static double ascent(const TextFont& font);
     static double descent(const TextFont& font);
