@@ -75,17 +75,18 @@ bool DirectPdfDocument::addPage(const PdfPageContent& page)
         resources += " /XObject <<";
         for (size_t i = 0; i < page.images.size(); ++i) {
             const PdfImage& image = page.images[i];
-            QByteArray common = " /Type /XObject /Subtype /Image /Width " + QByteArray::number(image.width) +
-                                " /Height " + QByteArray::number(image.height) +
-                                " /BitsPerComponent 8 /Filter /FlateDecode";
+            const QByteArray common = " /Type /XObject /Subtype /Image /Width " + QByteArray::number(image.width) +
+                                      " /Height " + QByteArray::number(image.height) + " /BitsPerComponent 8";
             QByteArray mask;
             if (!image.alpha.isEmpty()) {
                 const int alpha = reserve();
-                stream(alpha, common + " /ColorSpace /DeviceGray", image.alpha);
+                stream(alpha, common + " /Filter /FlateDecode /ColorSpace /DeviceGray", image.alpha);
                 mask = " /SMask " + QByteArray::number(alpha) + " 0 R";
             }
             const int object = reserve();
-            stream(object, common + (image.gray ? " /ColorSpace /DeviceGray" : " /ColorSpace /DeviceRGB") + mask,
+            stream(object,
+                   common + (image.jpeg ? " /Filter /DCTDecode" : " /Filter /FlateDecode") +
+                       (image.gray ? " /ColorSpace /DeviceGray" : " /ColorSpace /DeviceRGB") + mask,
                    image.samples);
             resources += " /Im" + QByteArray::number(qsizetype(i)) + ' ' + QByteArray::number(object) + " 0 R";
         }

@@ -4,7 +4,9 @@
 #include "printing/TextMetrics.h"
 
 #include <QGlyphRun>
+#include <QBuffer>
 #include <QImage>
+#include <QImageWriter>
 #include <QPainterPath>
 #include <QTextLayout>
 #include <QtEndian>
@@ -359,8 +361,20 @@ PdfImage PdfPageWriter::image(const QImage& source)
         }
     }
     out.samples = compressed(samples);
-    if (!alpha.isEmpty())
+    if (!alpha.isEmpty()) {
         out.alpha = compressed(alpha);
+        return out;
+    }
+    // A photograph (a cover) is far smaller as JPEG, which Qt's writer also
+    // uses, at the same quality, when it comes out smaller.
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(94);
+    if (buffer.open(QIODevice::WriteOnly) && writer.write(image) && jpeg.size() < out.samples.size()) {
+        out.samples = jpeg;
+        out.jpeg = true;
+    }
     return out;
 }
 

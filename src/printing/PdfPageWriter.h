@@ -17,13 +17,14 @@ class QGlyphRun;
 
 namespace quelto::printing {
 
-// A picture of a page as a PDF image: samples compressed, and its alpha as a
-// mask of its own when it has one.
+// A picture of a page as a PDF image: samples compressed (JPEG for a
+// photograph), and its alpha as a mask of its own when it has one.
 struct PdfImage
 {
     int width = 0;
     int height = 0;
     bool gray = false;
+    bool jpeg = false;  // samples are DCT, not Flate
     QByteArray samples; // Flate
     QByteArray alpha;   // Flate, 8 bits a sample; empty when opaque
 };

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -243,10 +244,20 @@ void TestPrintDirect::picturesAreDrawnInTheirPlace()
     opaque.fill(Qt::black);
     QImage clear(40, 20, QImage::Format_ARGB32);
     clear.fill(Qt::transparent);
+    // A photograph: a grey ramp with grain, which JPEG keeps small.
+    QImage photo(300, 150, QImage::Format_RGB32);
+    QRandomGenerator grain(7);
+    for (int y = 0; y < photo.height(); ++y) {
+        for (int x = 0; x < photo.width(); ++x) {
+            const int grey = qBound(0, 255 * x / photo.width() + grain.bounded(-12, 13), 255);
+            photo.setPixel(x, y, qRgb(grey, grey, grey / 2));
+        }
+    }
     PrintDocument d;
     PrintPage page;
     page.images.push_back({20, 20, 40, 20, opaque});
     page.images.push_back({20, 60, 40, 20, clear});
+    page.images.push_back({20, 120, 60, 30, photo});
     page.texts.push_back({20, 100, QStringLiteral("Cover"), TextFont{}});
     d.pages.push_back(page);
     const QString path = m_dir.filePath(QStringLiteral("pictures.pdf"));
@@ -264,6 +275,12 @@ void TestPrintDirect::picturesAreDrawnInTheirPlace()
     QCOMPARE(darkPixels(image, black), black.width() * black.height());
     QCOMPARE(darkPixels(image, area(20, 60, 40, 20)), 0); // the alpha is kept
     QCOMPARE(darkPixels(image, area(70, 20, 40, 20)), 0);
+    // The photograph runs from dark on the left to light on the right.
+    QVERIFY(darkPixels(image, area(20, 120, 15, 30)) > 0.9 * area(20, 120, 15, 30).width() * area(20, 120, 15, 30).height());
+    QCOMPARE(darkPixels(image, area(65, 120, 15, 30)), 0);
+    const Tool images = run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), path});
+    QVERIFY2(images.out.contains(QRegularExpression(QStringLiteral("300\\s+150\\s+rgb\\s+3\\s+8\\s+jpeg"))), qPrintable(images.out));
+    QVERIFY2(images.out.contains(QRegularExpression(QStringLiteral("smask"))), qPrintable(images.out));
 }
 
 void TestPrintDirect::workersKeepThePagesInOrder()
