@@ -44,7 +44,7 @@ void PageFitter::fit(PrintPage& page, double printableWidth)
             continue;
         }
         const double room = roomEnd(page, bands, i, printableWidth, order, tallest) - item.x;
-        fitted.push_back(TextMetrics::width(item.font, item.text) <= room ? item : shortened(item, room));
+        fitted.push_back(TextMetrics::fits(item.font, item.text, room) ? item : shortened(item, room));
     }
     page.texts = std::move(fitted);
 }

@@ -1,5 +1,6 @@
 #include "printing/PrintCanvas.h"
 
+#include "printing/DirectPdfExport.h"
 #include "printing/PagePainter.h"
 #include "printing/PdfPartPainters.h"
 
@@ -52,7 +53,17 @@ bool PdfCanvas::printPages(const PageProducer& producer, const QString& title)
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    {
+    if (m_direct) {
+        // The pages' content is made on every core and written in order.
+        DirectPdfExport pdf(file, m_layout, title, m_painters);
+        if (!producer([&pdf](PrintPage&& page) { return pdf.add(std::move(page)); })) {
+            if (pdf.failed())
+                m_error = QStringLiteral("Cannot write the document.");
+            pdf.abandon();
+            return false;
+        }
+        m_error = pdf.finish();
+    } else {
         // The pages are painted into parts on every core and joined.
         PdfPartPainters painters(QFileInfo(m_path).absolutePath(), m_layout, title, m_painters);
         if (!producer([&painters](PrintPage&& page) { return painters.add(std::move(page)); })) {

@@ -67,6 +67,9 @@ public:
     const QString& error() const { return m_error; }
     // How many threads paint the pages; fewer than one means one per core.
     void setPainters(int painters) { m_painters = painters; }
+    // Whether the pages are written as PDF directly (the default) or painted
+    // through Qt's PDF writer.
+    void setDirect(bool direct) { m_direct = direct; }
 
 private:
     QString m_path;
@@ -74,6 +77,7 @@ private:
     int m_copies = 1;
     int m_printed = 0;
     int m_painters = 0;
+    bool m_direct = true;
     QString m_error;
 };
 

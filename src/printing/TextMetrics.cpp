@@ -1,8 +1,12 @@
 #include "printing/TextMetrics.h"
 
+#include "printing/GlyphTable.h"
+
 #include <QFontMetricsF>
 #include <QImage>
+#include <cmath>
 #include <deque>
+#include <memory>
 
 namespace quelto::printing {
 namespace {
@@ -10,9 +14,11 @@ namespace {
 constexpr double Dpi = 1200;
 constexpr double PixelsPerMm = Dpi / 25.4;
 
+} // namespace
+
 // Point sizes resolve against the device's resolution; at 1200 dpi hinting
 // and rounding are far below what a printer shows.
-const QPaintDevice& grid()
+const QPaintDevice& TextMetrics::grid()
 {
     static const QImage device = [] {
         QImage image(1, 1, QImage::Format_Mono);
@@ -23,6 +29,8 @@ const QPaintDevice& grid()
     }();
     return device;
 }
+
+namespace {
 
 // The metrics of the few fonts a list uses, made once per thread: making a
 // QFont and its metrics for every text took most of a long list's layout.
@@ -40,11 +48,48 @@ const QFontMetricsF& metrics(const TextFont& font)
     }
     if (made.size() >= 64)
         made.pop_front();
-    made.push_back({font, QFontMetricsF(TextMetrics::qfont(font), &grid())});
+    made.push_back({font, QFontMetricsF(TextMetrics::qfont(font), &TextMetrics::grid())});
     return made.back().metrics;
 }
 
+// The glyph tables of a thread's fonts, by family and weight.
+GlyphTable& glyphTable(const TextFont& font)
+{
+    struct Entry
+    {
+        QString family;
+        bool bold;
+        std::unique_ptr<GlyphTable> table;
+    };
+    thread_local std::vector<Entry> made;
+    for (Entry& entry : made) {
+        if (entry.bold == font.bold && entry.family == font.family)
+            return *entry.table;
+    }
+    const QFont qfont(TextMetrics::qfont(font), &TextMetrics::grid());
+    made.push_back({font.family, font.bold, std::make_unique<GlyphTable>(QRawFont::fromFont(qfont))});
+    return *made.back().table;
+}
+
 } // namespace
+
+bool TextMetrics::fits(const TextFont& font, const QString& text, double width)
+{
+    thread_local std::vector<quint16> glyphs;
+    GlyphTable& table = glyphTable(font);
+    if (table.isValid() && GlyphTable::needsNoShaping(text) && table.glyphsOf(text, glyphs)) {
+        // Qt lays text out at whole pixels of size and kerns from the font's
+        // GPOS table, so the estimate is trusted only well clear of the width.
+        const double pixels = std::round(font.pointSize * Dpi / 72);
+        const double estimate = table.width(glyphs) / 1000 * pixels / PixelsPerMm;
+        const double margin = 0.3 + estimate * 0.01;
+        if (estimate <= width - margin)
+            return true;
+        if (estimate >= width + margin)
+            return false;
+    }
+    return TextMetrics::width(font, text) <= width;
+}
 
 QFont TextMetrics::qfont(const TextFont& font)
 {

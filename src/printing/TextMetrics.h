@@ -14,9 +14,15 @@ class TextMetrics
 public:
     // The font the painter draws a text in.
     static QFont qfont(const TextFont& font);
+    // The device the metrics are measured on: 1200 dots an inch, as a PDF writer.
+    static const QPaintDevice& grid();
 
     // The advance width of a text.
     static double width(const TextFont& font, const QString& text);
+    // Whether a text is at most width wide, as width() has it. A text that
+    // needs no shaping is first measured from its glyphs' advances, and only
+    // shaped when that comes close to the width.
+    static bool fits(const TextFont& font, const QString& text, double width);
     // Above and below the baseline; a text's line is ascent + descent tall.
     static double ascent(const TextFont& font);
     static double descent(const TextFont& font);

@@ -101,6 +101,7 @@ private slots:
     void longListFromTheCommandLineStopsTitlesBeforeTheMediaId();
     void labelsFromTheCommandLineFitTheirFrames();
     void commandLineRefusesWhatItCannotExport();
+    void titlesInEveryScriptAreDrawnAndRead();
     void longListWithCoversHasEachRecordsPictureBesideItsBlock();
     void printerPrintsOnlyTheChosenPagesUnderTheTitle();
 
@@ -167,6 +168,37 @@ void TestPrintExport::longListFromTheCommandLineStopsTitlesBeforeTheMediaId()
     for (const Word& w : wordsOf(shortPdf)) {
         if (w.left > 55 && w.left < 148)
             QVERIFY2(w.right < 150, qPrintable(w.text));
+    }
+}
+
+void TestPrintExport::titlesInEveryScriptAreDrawnAndRead()
+{
+    // Accents, Japanese (a fallback font), Arabic (shaped, right to left) and
+    // a combining mark, in both lists.
+    const QStringList titles{QStringLiteral("Amélie à Łódź"), QStringLiteral("七人の侍"), QStringLiteral("الرسالة"),
+                             QStringLiteral("Zoe\u0308 Brat Брат")};
+    const QString catalogue = m_dir.filePath(QStringLiteral("scripts.mdb"));
+    QList<TestCatalog::Row> rows;
+    for (qsizetype i = 0; i < titles.size(); ++i)
+        rows << movie(titles[i], QStringLiteral("S%1").arg(i + 1, 3, 10, QLatin1Char('0')), QStringLiteral("DVD"));
+    TestCatalog::create(catalogue, rows);
+    for (const QString& list : {QStringLiteral("short"), QStringLiteral("long")}) {
+        const QString pdf = m_dir.filePath(QStringLiteral("scripts-%1.pdf").arg(list));
+        int code = -1;
+        QString errors;
+        run(QStringLiteral(QUELTO_BINARY),
+            {QStringLiteral("--export-pdf"), list, pdf, QStringLiteral("--database"), catalogue}, &code, &errors);
+        QVERIFY2(code == 0, qPrintable(errors));
+        // Shaped Arabic reads as its letters' presentation forms, in the
+        // order they are written; compatibility folding gives the letters.
+        const QString text = run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}, nullptr, &errors)
+                                 .normalized(QString::NormalizationForm_KC);
+        QCOMPARE(errors, QString());
+        for (const QString& title : titles)
+            QVERIFY2(text.contains(title.normalized(QString::NormalizationForm_KC)), qPrintable(list + QLatin1Char(' ') + title));
+        const QString fonts = run(QStringLiteral("pdffonts"), {pdf});
+        QVERIFY2(fonts.count(QStringLiteral(" yes yes yes ")) >= 3, qPrintable(fonts)); // embedded, subset, mapped
+        QVERIFY2(!fonts.contains(QStringLiteral(" no ")), qPrintable(fonts));
     }
 }
 

@@ -160,6 +160,7 @@ private slots:
     void tooLongTextTakesASmallerFontThenAnEllipsis();
     void textsStopBeforeTheNextTextOnTheirLineOnly();
     void roomFoundAmongTheBandsIsRoomFoundAmongAllTexts();
+    void quickFitAgreesWithTheShapedWidth();
     void faceLabelAndSpineBandListOnlyWhatFits();
 };
 
@@ -322,6 +323,26 @@ void TestPrintFit::faceLabelAndSpineBandListOnlyWhatFits()
     d = TapeLabels::layout(entries, QStringLiteral("E1"), LabelChoice{FormFactor::EightMm, false, false, true});
     QCOMPARE(startingWith(d.pages[0], QStringLiteral("T"), 97, 113), 3);
     QVERIFY(110 + TextMetrics::height(TextFont{QStringLiteral("Arial"), 9, true}) > 113);
+}
+
+void TestPrintFit::quickFitAgreesWithTheShapedWidth()
+{
+    // Texts measured from their glyphs (kerning pairs, accents, Cyrillic)
+    // and texts that must be shaped (a mark, Arabic, Japanese): the answer is
+    // the shaped width's at every width near it, and well clear of it.
+    const QStringList texts{QStringLiteral("AVATAR: WAVY Tolkien's \"Yo-yo\" To Ty Vo"), QStringLiteral("Amélie, Łódź, Ærøskøbing"),
+                            QStringLiteral("Брат 2 – “quoted” € 12,50"), QStringLiteral("Zoe\u0308"), QStringLiteral("الرسالة"),
+                            QStringLiteral("七人の侍"), QStringLiteral("fi fl ffi"), QString()};
+    for (const TextFont& font : {TextFont{}, TextFont{QStringLiteral("Arial"), 9, true}, TextFont{QStringLiteral("Arial"), 14, false}}) {
+        for (const QString& text : texts) {
+            const double exact = TextMetrics::width(font, text);
+            for (double delta : {-5.0, -0.5, -0.01, 0.0, 0.01, 0.5, 5.0}) {
+                const double width = exact + delta;
+                QVERIFY2(TextMetrics::fits(font, text, width) == (exact <= width),
+                         qPrintable(QStringLiteral("%1 at %2 mm").arg(text).arg(width)));
+            }
+        }
+    }
 }
 
 QTEST_MAIN(TestPrintFit)

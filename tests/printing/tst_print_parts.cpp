@@ -111,6 +111,7 @@ void TestPrintParts::joinTakesEachPartsPagesInTheRunsOrder()
     for (const auto& [prefix, pages] : made) {
         const QString path = m_dir.filePath(prefix + QStringLiteral(".pdf"));
         PdfCanvas canvas(path);
+        canvas.setDirect(false); // painted by Qt, in parts
         canvas.setPainters(1);
         QCOMPARE(write(canvas, document(prefix, pages)), QString());
         parts << path;
@@ -145,6 +146,7 @@ void TestPrintParts::joinRefusesRunsThatMissOrRepeatPages()
     for (const QString& prefix : {QStringLiteral("D"), QStringLiteral("E")}) {
         const QString path = m_dir.filePath(prefix + QStringLiteral(".pdf"));
         PdfCanvas canvas(path);
+        canvas.setDirect(false); // painted by Qt, in parts
         canvas.setPainters(1);
         QCOMPARE(write(canvas, document(prefix, 3)), QString());
         parts << path;
@@ -165,6 +167,7 @@ void TestPrintParts::joinRefusesPartsItCannotRead()
 {
     const QString whole = m_dir.filePath(QStringLiteral("F.pdf"));
     PdfCanvas canvas(whole);
+    canvas.setDirect(false); // painted by Qt, in parts
     canvas.setPainters(1);
     QCOMPARE(write(canvas, document(QStringLiteral("F"), 2)), QString());
     QFile file(whole);
@@ -197,9 +200,11 @@ void TestPrintParts::threadsMakeTheDocumentOneThreadMakes()
     const QString one = m_dir.filePath(QStringLiteral("one.pdf"));
     const QString three = m_dir.filePath(QStringLiteral("three.pdf"));
     PdfCanvas single(one);
+    single.setDirect(false); // painted by Qt, in parts
     single.setPainters(1);
     QCOMPARE(write(single, d), QString());
     PdfCanvas threaded(three);
+    threaded.setDirect(false); // painted by Qt, in parts
     threaded.setPainters(3);
     QCOMPARE(write(threaded, d), QString());
 
@@ -218,6 +223,7 @@ void TestPrintParts::cancelledDocumentLeavesNoPartAndNoFile()
 {
     const QString path = m_dir.filePath(QStringLiteral("cancelled.pdf"));
     PdfCanvas canvas(path);
+    canvas.setDirect(false); // painted by Qt, in parts
     canvas.setPainters(2);
     int made = 0;
     const auto producer = [&made](const PageSink& sink) {
