@@ -248,18 +248,18 @@ void CommandLineLookup::readQueue()
         const FurtherPage page = m_queue.takeFirst();
         m_current = m_asked.value(page.index);
         m_pageName = page.name;
-        bool inBrowser = page.outcome == FurtherPage::Outcome::NeedsBrowser;
+        // The classic steps read the text alone: a page is read as it came
+        // when it holds its step's marker, else the browser builds it.
+        bool inBrowser = m_grab ? page.outcome == FurtherPage::Outcome::NeedsBrowser
+                                : page.outcome != FurtherPage::Outcome::Failed &&
+                                      !(page.snapshot.hasBody && classicPageComplete(page.name, page.snapshot.bodyText));
         if (page.outcome == FurtherPage::Outcome::Failed) {
             m_result.failedPages.append({page.name, page.address, page.failure});
         } else if (!inBrowser && m_grab) {
             m_grab->readSecondaryPage(m_current, page.snapshot);
         } else if (!inBrowser && page.name == CreditsPage) {
-            // The credits without their "Cast" are still being built: the browser waits for it.
-            inBrowser = !page.snapshot.bodyText.contains(QLatin1String("Cast"));
-            if (!inBrowser) {
-                grabit_pt2(m_result.fields, [&page]() -> std::optional<QString> { return page.snapshot.bodyText; });
-                keepClassicCast(page.snapshot.bodyText);
-            }
+            grabit_pt2(m_result.fields, [&page]() -> std::optional<QString> { return page.snapshot.bodyText; });
+            keepClassicCast(page.snapshot.bodyText);
         } else if (!inBrowser) {
             grabit_pt3(m_result.fields, page.snapshot.bodyText);
         }

@@ -154,6 +154,11 @@ QList<QPair<QString, QString>> classicCastRoles(const QString& creditsText)
     return roles;
 }
 
+bool classicPageComplete(const QString& pageName, const QString& bodyText)
+{
+    return bodyText.contains(pageName == u"credits" ? QLatin1String("Cast") : QLatin1String("Companies"));
+}
+
 void grabit_pt3(LookupFields& fields, const QString& bodyText)
 {
     PageText s(bodyText);

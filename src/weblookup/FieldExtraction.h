@@ -16,6 +16,11 @@ using PageTextReader = std::function<std::optional<QString>()>;
 // How often grabit_pt2 reads the credits page until its text holds "Cast".
 inline constexpr int creditsReadAttempts = 50;
 
+// Whether a classic further page read without the browser holds what its step
+// reads: "Cast" on the credits page, "Companies" on the companies page. A page
+// that does not may still be built by its scripts, and loads in the browser.
+bool classicPageComplete(const QString& pageName, const QString& bodyText);
+
 // Title page: sets the title and year from the document title, then director,
 // genre, country, language, colour, sound and the rating caption from the body
 // text. The body markers are searched in that order, each after the value of the

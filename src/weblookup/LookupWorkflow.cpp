@@ -367,9 +367,9 @@ void LookupWorkflow::readClassicPage(const FurtherPage& page)
         }
         return;
     }
-    // A credits page without its "Cast" is still being built by its scripts.
-    const bool read = page.outcome == FurtherPage::Outcome::Read &&
-                      (!credits || page.snapshot.bodyText.contains(QLatin1String("Cast")));
+    // The classic steps read the text alone: a short page is read as it came
+    // when it holds its step's marker.
+    const bool read = page.snapshot.hasBody && classicPageComplete(page.name, page.snapshot.bodyText);
     if (!read) {
         m_inBrowser = true;
         if (credits)

@@ -39,12 +39,28 @@ def click_at(x, y, button=1):
     time.sleep(0.5)
 
 
-def shot(name):
+_converting = []
+
+
+def shot(name, wait=True):
+    """The screen as a PNG; with wait=False only the capture holds up the
+    caller (for timings), the conversion runs meanwhile."""
     path = os.path.join(_shots, name + ".png")
     xwd = subprocess.run(["xwd", "-root", "-silent", "-display", os.environ["DISPLAY"]], check=True,
                          capture_output=True).stdout
-    subprocess.run(["convert", "xwd:-", path], input=xwd, check=True)
+    if wait:
+        subprocess.run(["convert", "xwd:-", path], input=xwd, check=True)
+    else:
+        convert = subprocess.Popen(["convert", "xwd:-", path], stdin=subprocess.PIPE)
+        convert.stdin.write(xwd)
+        convert.stdin.close()
+        _converting.append(convert)
     print("shot: " + path, flush=True)
+
+
+def shots_done():
+    while _converting:
+        _converting.pop().wait()
 
 
 def wait_for(condition, seconds=20, step=0.3):

@@ -32,7 +32,8 @@ from atspi_session import *  # noqa: E402,F401,F403
 
 shots_to(args.outdir)
 
-asked = {}  # path -> when it was asked for
+asked = {}  # path -> when it was first asked for
+requests = []  # (path, when)
 
 
 def serve(routes):
@@ -42,6 +43,7 @@ def serve(routes):
 
         def do_GET(self):
             asked.setdefault(self.path.split("?")[0], time.monotonic())
+            requests.append((self.path.split("?")[0], time.monotonic()))
             route = routes.get(self.path.split("?")[0])
             if route is None:
                 self.send_response(404)
@@ -129,14 +131,14 @@ try:
         first = dialog.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         label = find(role=pyatspi.ROLE_LABEL, within=dialog, where=lambda n: n.name.startswith("Getting"))
         check(label is not None and "extd. cast" in label.name, "it names the credits page: %s" % (label.name if label else None))
-        shot("02-progress-window-credits")
+        shot("02-progress-window-credits", wait=False)
     label = wait_for(lambda: find(role=pyatspi.ROLE_LABEL, where=lambda n: "prod. company" in n.name), 10, 0.1)
     check(label is not None, "then it names the companies page")
     dialog = find(name="Please standby...", role=pyatspi.ROLE_DIALOG)
     if dialog is not None and first is not None:
         e = dialog.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         check((e.x, e.y) == (first.x, first.y), "the progress window stays where it was")
-        shot("03-progress-window-companies")
+        shot("03-progress-window-companies", wait=False)
     summary = wait_for(lambda: find(role=pyatspi.ROLE_LABEL, where=lambda n: ": filled " in n.name), 20, 0.1)
     took = time.monotonic() - clicked
     check(summary is not None and summary.name.startswith("classic: filled"), "the classic steps read it: %s"
@@ -144,7 +146,10 @@ try:
     apart = abs(asked.get("/Credits", 0) - asked.get("/Companies", 100))
     check(apart < 0.5, "both further pages are asked for at once (%.2f s apart)" % apart)
     check(took < 4.5, "the grab is over once the slower page has come: %.1f s after the click" % took)
-    print("grab: %.2f s from the click to the summary; pages asked %.3f s apart" % (took, apart))
+    print("grab: %.2f s from the click to the summary (pages asked %.2f s after the click, %.3f s apart)"
+          % (took, asked.get("/Credits", clicked) - clicked, apart))
+    print("requests: %s" % ", ".join("%s %+.2f" % (path, when - clicked) for path, when in requests))
+    shots_done()
     click(find(name="Movie", role=pyatspi.ROLE_PAGE_TAB))
     time.sleep(1)
     shot("04-movie-tab-filled")
