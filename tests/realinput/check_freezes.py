@@ -99,6 +99,8 @@ def measure(label, *steps, settle=None):
     for step in steps:
         if isinstance(step, (int, float)):
             time.sleep(step)
+        elif step.startswith("type:"):
+            xdo("type", "--delay", "40", step[5:])
         else:
             xdo("key", "--clearmodifiers", "--delay", "80", *step.split())
     time.sleep(settle or args.settle)
@@ -130,6 +132,12 @@ measure("statistics", "alt+i s", settle=15)
 measure("statistics closed", "Escape", settle=2)
 xdo("windowactivate", "--sync", window)
 measure("group pane", "alt+i g")
+pdf = os.path.join(args.outdir, "short-list.pdf")
+if os.path.exists(pdf):
+    os.remove(pdf)
+measure("short list as PDF", "alt+f e s", 2.0, "ctrl+a", "type:" + pdf, "Return", settle=45)
+check_pdf = os.path.exists(pdf) and os.path.getsize(pdf) > 0
+print("short list written: %s (%d bytes)" % (check_pdf, os.path.getsize(pdf) if check_pdf else 0), flush=True)
 proc.terminate()
 proc.wait(10)
 print("WORST %d ms" % max(w for _, w, _ in results))
