@@ -46,7 +46,11 @@ std::optional<std::vector<qint64>> ListPrintCommands::keysToPrint(Kind kind)
         return std::nullopt;
     std::vector<qint64> keys;
     try {
-        set->requery();
+        // The set follows the window's own changes row by row; only a change
+        // made by another program needs the query again (a pass at a million
+        // records, on the window's thread).
+        if (!set->isUpdatable() || set->changedElsewhere())
+            set->requery();
         keys.resize(size_t(set->recordCount()));
         for (size_t i = 0; i < keys.size(); ++i)
             keys[i] = set->keyAt(int(i));
