@@ -1,6 +1,7 @@
 #include "statistics/StatisticsCollector.h"
 
 #include "catalog/SqliteConnection.h"
+#include "catalog/TablePageReader.h"
 #include "groups/GroupCounts.h"
 #include "groups/GroupField.h"
 #include "groups/GroupFilter.h"
@@ -318,17 +319,40 @@ bool StatisticsCollector::isSeen(const QString& text)
 StatisticsTally StatisticsCollector::tally(catalog::SqliteConnection& connection, const QStringList& columns,
                                            const QString& filterClause)
 {
-    using Part = StatisticsTally::Part;
-    StatisticsTally whole;
     qint64 rows = 0;
     {
         RawQuery range(connection, QStringLiteral("select max(rowid) - min(rowid) from archive"));
         if (range.step())
             rows = range.integer(0);
     }
-    if (rows < SplitAbove || connection.path().isEmpty()) {
-        RawQuery all(connection, StatisticsTally::query(columns, filterClause));
-        whole.scan(all);
+    const bool split = rows >= SplitAbove && !connection.path().isEmpty();
+    if (filterClause.trimmed().isEmpty()) {
+        try {
+            return pass(connection, columns, {}, split, Source::Pages);
+        } catch (const catalog::TablePageReader::Unreadable&) {
+            // Read again with SQL, from the first row: SQLite says what the
+            // figures are, or why there are none.
+        }
+    }
+    return pass(connection, columns, filterClause, split, Source::Sql);
+}
+
+StatisticsTally StatisticsCollector::pass(catalog::SqliteConnection& connection, const QStringList& columns,
+                                          const QString& filterClause, bool split, Source source)
+{
+    using Part = StatisticsTally::Part;
+    const auto scan = [&](catalog::SqliteConnection& on, StatisticsTally& into, Part part) {
+        if (source == Source::Pages) {
+            catalog::TablePageReader rows(on, QStringLiteral("archive"), StatisticsTally::columnNames(part));
+            into.scan(rows, part);
+        } else {
+            RawQuery rows(on, StatisticsTally::query(columns, filterClause, part));
+            into.scan(rows, part);
+        }
+    };
+    StatisticsTally whole;
+    if (!split) {
+        scan(connection, whole, Part::All);
         return whole;
     }
     // The people on a second thread with a connection of its own,
@@ -342,15 +366,13 @@ StatisticsTally StatisticsCollector::tally(catalog::SqliteConnection& connection
     std::exception_ptr helperError;
     std::thread helper([&] {
         try {
-            RawQuery cast(*helperConnection, StatisticsTally::query(columns, filterClause, Part::People));
-            people.scan(cast, Part::People);
+            scan(*helperConnection, people, Part::People);
         } catch (...) {
             helperError = std::current_exception();
         }
     });
     try {
-        RawQuery rest(connection, StatisticsTally::query(columns, filterClause, Part::AllButPeople));
-        whole.scan(rest, Part::AllButPeople);
+        scan(connection, whole, Part::AllButPeople);
     } catch (...) {
         helperConnection->interrupt(); // interrupted or failed: the other part stops too
         helper.join();

@@ -1,5 +1,6 @@
 #include "statistics/StatisticsTally.h"
 
+#include "catalog/TablePageReader.h"
 #include "catalog/ValueList.h"
 #include "groups/RawQuery.h"
 #include "statistics/StatisticsCollector.h"
@@ -38,7 +39,8 @@ struct Pending
     bool present = false;
 };
 
-Pending pending(const RawQuery& rows, int column, const NameSlots& names)
+template <class Rows>
+Pending pending(const Rows& rows, int column, const NameSlots& names)
 {
     const std::optional<std::string_view> text = rows.value(column);
     if (!text)
@@ -53,7 +55,8 @@ Pending pending(const RawQuery& rows, int column, const NameSlots& names)
 class SmallNumbers
 {
 public:
-    bool add(const RawQuery& rows, int column)
+    template <class Rows>
+    bool add(const Rows& rows, int column)
     {
         if (!rows.isInteger(column))
             return false;
@@ -83,7 +86,8 @@ void addCount(std::vector<int>& counts, int slot)
 }
 
 // The columns but the people of one row.
-void scanRest(StatisticsTally& t, const RawQuery& rows, const std::array<int, ColumnCount>& at, SmallNumbers& ratings,
+template <class Rows>
+void scanRest(StatisticsTally& t, const Rows& rows, const std::array<int, ColumnCount>& at, SmallNumbers& ratings,
               SmallNumbers& seenNumbers)
 {
     const auto tally = [&rows, &at](TextTally& into, int column) {
@@ -146,7 +150,18 @@ QString StatisticsTally::query(const QStringList& archiveColumns, const QString&
         .arg(selected.join(u','), condition.isEmpty() ? QString() : QStringLiteral(" where (%1)").arg(condition));
 }
 
-void StatisticsTally::scan(RawQuery& rows, Part part)
+QStringList StatisticsTally::columnNames(Part part)
+{
+    QStringList names;
+    for (int c = 0; c < ColumnCount; ++c) {
+        if (inPart(c, part))
+            names << QString::fromLatin1(kColumns[size_t(c)]);
+    }
+    return names;
+}
+
+template <class Rows>
+void StatisticsTally::scan(Rows& rows, Part part)
 {
     // Where each column is in the part's query.
     std::array<int, ColumnCount> at{};
@@ -207,6 +222,9 @@ void StatisticsTally::scan(RawQuery& rows, Part part)
     castCounts.resize(cast.size());
     tapeMinutes.resize(tapes.size());
 }
+
+template void StatisticsTally::scan(RawQuery&, Part);
+template void StatisticsTally::scan(catalog::TablePageReader&, Part);
 
 void StatisticsTally::takePeople(StatisticsTally&& other)
 {

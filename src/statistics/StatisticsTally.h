@@ -10,6 +10,9 @@
 namespace quelto::groups {
 class RawQuery;
 }
+namespace quelto::catalog {
+class TablePageReader;
+}
 
 namespace quelto::statistics {
 
@@ -52,8 +55,14 @@ public:
     // ...", or blank) for a part of the figures; the columns the catalogue
     // lacks are read as Null.
     static QString query(const QStringList& archiveColumns, const QString& filterClause, Part part = Part::All);
+    // The columns of a part, in the order of its query, for reading them
+    // from the pages (a column the catalogue lacks reads as Null there).
+    static QStringList columnNames(Part part = Part::All);
 
-    void scan(groups::RawQuery& rows, Part part = Part::All);
+    // Rows is groups::RawQuery or catalog::TablePageReader, with the
+    // columns of the part in the order of query().
+    template <class Rows>
+    void scan(Rows& rows, Part part = Part::All);
     // Takes the people of a tally of Part::People over the same rows.
     void takePeople(StatisticsTally&& other);
 
