@@ -128,7 +128,8 @@ private slots:
 
     void init()
     {
-        m_path = m_dir.filePath(QStringLiteral("stats-%1.mdb").arg(QTest::currentTestFunction()));
+        const QString row = QString::fromUtf8(QTest::currentDataTag()).replace(u' ', u'-');
+        m_path = m_dir.filePath(QStringLiteral("stats-%1%2.mdb").arg(QTest::currentTestFunction(), row));
         TestCatalog::create(
             m_path,
             {movie(QStringLiteral("Key Largo"), QStringLiteral("T1"), QStringLiteral("VHS"),
