@@ -449,20 +449,33 @@ void TablePageReader::readCell(int index)
     const uint8_t* headerEnd = bytes + headerSize;
     uint64_t contentAt = headerSize;
     int field = 0;
+    uint64_t* types = m_fieldType.data();
+    uint64_t* offsets = m_fieldOffset.data();
+    const int kept = m_lastField + 1;
     while (at < headerEnd) {
-        uint64_t type = 0;
-        n = readVarint(at, headerEnd, type);
-        if (!n)
-            fail("bad serial type");
-        at += n;
-        const int64_t bytesOf = contentSize(type);
-        if (bytesOf < 0)
-            fail("bad serial type");
-        if (field <= m_lastField) {
-            m_fieldType[size_t(field)] = type;
-            m_fieldOffset[size_t(field)] = contentAt;
+        uint64_t type = *at;
+        if (type < 0x80) { // nearly every serial type is one byte
+            ++at;
+        } else {
+            n = readVarint(at, headerEnd, type);
+            if (!n)
+                fail("bad serial type");
+            at += n;
         }
-        contentAt += uint64_t(bytesOf);
+        uint64_t bytesOf;
+        if (type >= 12) {
+            bytesOf = (type - 12) >> 1;
+        } else {
+            const int64_t fixed = contentSize(type);
+            if (fixed < 0)
+                fail("bad serial type");
+            bytesOf = uint64_t(fixed);
+        }
+        if (field < kept) {
+            types[field] = type;
+            offsets[field] = contentAt;
+        }
+        contentAt += bytesOf;
         if (contentAt > size)
             fail("record past its payload");
         ++field;

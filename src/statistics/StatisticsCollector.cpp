@@ -321,7 +321,9 @@ StatisticsTally StatisticsCollector::tally(catalog::SqliteConnection& connection
 {
     qint64 rows = 0;
     {
-        RawQuery range(connection, QStringLiteral("select max(rowid) - min(rowid) from archive"));
+        // Two lookups at the ends of the tree; "max(rowid) - min(rowid)" would read every row.
+        RawQuery range(connection, QStringLiteral("select (select max(rowid) from archive) - "
+                                                  "(select min(rowid) from archive)"));
         if (range.step())
             rows = range.integer(0);
     }
@@ -355,24 +357,25 @@ StatisticsTally StatisticsCollector::pass(catalog::SqliteConnection& connection,
         scan(connection, whole, Part::All);
         return whole;
     }
-    // The people on a second thread with a connection of its own,
-    // everything else here: both read every row, and each name is counted in
-    // one place, so that its table is made once.
+    // The cast on a second thread with a connection of its own, everything
+    // else here (the director too, so that both have about as much to do):
+    // both read every row, and each name is counted in one place, so that
+    // its table is made once.
     auto helperConnection =
         catalog::SqliteConnection::open(connection.path(), catalog::SqliteConnection::Mode::OpenReadOnly);
     // interrupt() stops the helper too, also once this part is over and waits for it.
     const HelperHook hook(connection, *helperConnection);
-    StatisticsTally people;
+    StatisticsTally castTally;
     std::exception_ptr helperError;
     std::thread helper([&] {
         try {
-            scan(*helperConnection, people, Part::People);
+            scan(*helperConnection, castTally, Part::Cast);
         } catch (...) {
             helperError = std::current_exception();
         }
     });
     try {
-        scan(connection, whole, Part::AllButPeople);
+        scan(connection, whole, Part::AllButCast);
     } catch (...) {
         helperConnection->interrupt(); // interrupted or failed: the other part stops too
         helper.join();
@@ -381,7 +384,7 @@ StatisticsTally StatisticsCollector::pass(catalog::SqliteConnection& connection,
     helper.join();
     if (helperError)
         std::rethrow_exception(helperError);
-    whole.takePeople(std::move(people));
+    whole.takeCast(std::move(castTally));
     return whole;
 }
 

@@ -25,7 +25,7 @@ class StatisticsCollector
 {
 public:
     // Catalogues with more rows than this are read on two threads at once,
-    // the people on one, the other columns on the other.
+    // the cast on one, the other columns on the other.
     static constexpr qint64 SplitAbove = 20000;
 
     static StatisticsFigures collect(catalog::SqliteConnection& connection, const QDate& today,

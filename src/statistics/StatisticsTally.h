@@ -18,15 +18,16 @@ namespace quelto::statistics {
 
 // What one pass over archive adds up for the statistics: every figure, or
 // those of one part of the columns, so that two threads can each read some
-// columns of every row and each name is keyed once, by one of them.
+// columns of every row and each name is keyed once, by one of them: the six
+// cast names of a row on one, the director and the rest on the other.
 class StatisticsTally
 {
 public:
     enum class Part
     {
         All,
-        People,       // the director and the six cast columns
-        AllButPeople, // everything else
+        Cast,      // the six cast columns
+        AllButCast, // everything else
     };
     // The columns read, in the order of the query of all of them.
     enum Column
@@ -63,8 +64,16 @@ public:
     // columns of the part in the order of query().
     template <class Rows>
     void scan(Rows& rows, Part part = Part::All);
-    // Takes the people of a tally of Part::People over the same rows.
-    void takePeople(StatisticsTally&& other);
+    // Takes the cast of a tally of Part::Cast over the same rows.
+    void takeCast(StatisticsTally&& other);
+
+    // A name of the row, its hash worked out (and its lookup begun) early.
+    struct Pending
+    {
+        std::string_view text;
+        uint64_t hash = 0;
+        bool present = false;
+    };
 
     int records = 0;
     groups::TextTally medium, genre, year, country, myRating, seen;
@@ -74,6 +83,10 @@ public:
     std::vector<Tape> tapeMinutes;               // by slot of tapes
     int withRunningTime = 0;
     qint64 runningMinutes = 0;
+
+private:
+    void countDirectors(const Pending& director, std::vector<std::string_view>& listed,
+                        std::vector<int>& countedSlots);
 };
 
 } // namespace quelto::statistics
