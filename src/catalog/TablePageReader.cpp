@@ -100,6 +100,7 @@ TablePageReader::TablePageReader(SqliteConnection& connection, const QString& ta
         if (root < 2 || root > m_pageCount)
             fail("root page out of range");
         collectLeaves(uint32_t(root));
+        checkInterrupt(); // one that came while the tree was walked
     } catch (...) {
         sqlite3_finalize(m_probe);
         sqlite3_finalize(m_held);
@@ -199,6 +200,8 @@ void TablePageReader::mapColumns(const QString& table, const QStringList& column
                             key && text(2).compare(QLatin1String("integer"), Qt::CaseInsensitive) == 0});
     }
     sqlite3_finalize(info);
+    if (rc == SQLITE_INTERRUPT)
+        throw m_connection.failure(rc);
     if (rc != SQLITE_DONE)
         fail("no table info");
     if (hidden)
