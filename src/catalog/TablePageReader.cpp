@@ -343,6 +343,18 @@ bool TablePageReader::step()
     return true;
 }
 
+qint64 TablePageReader::rowCount()
+{
+    m_nextLeaf = 0;
+    qint64 rows = 0;
+    while (nextLeaf())
+        rows += m_cellCount;
+    m_nextLeaf = 0;
+    m_cellCount = 0;
+    m_cell = 0;
+    return rows;
+}
+
 bool TablePageReader::nextLeaf()
 {
     if (m_nextLeaf >= m_leaves.size())

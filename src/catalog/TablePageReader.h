@@ -59,6 +59,9 @@ public:
     TablePageReader& operator=(const TablePageReader&) = delete;
 
     bool step();
+    // The number of rows, from the cell counts of the leaves (as count(*)
+    // finds it); then step() starts again at the first row.
+    qint64 rowCount();
     qint64 rowid() const { return m_rowid; }
     Kind kind(int column) const { return m_values[size_t(column)].kind; }
     bool isNull(int column) const { return kind(column) == Kind::Null; }

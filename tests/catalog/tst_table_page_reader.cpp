@@ -125,6 +125,7 @@ void compareWithSql(const QString& path, const QStringList& columns)
     const QByteArray query = "select rowid, " + columns.join(u',').toUtf8() + " from t";
     QCOMPARE(sqlite3_prepare_v2(db, query.constData(), -1, &sql, nullptr), SQLITE_OK);
     int rows = 0;
+    const qint64 counted = reader.rowCount(); // then the rows from the first
     while (sqlite3_step(sql) == SQLITE_ROW) {
         QVERIFY(reader.step());
         QCOMPARE(reader.rowid(), sqlite3_column_int64(sql, 0));
@@ -150,6 +151,7 @@ void compareWithSql(const QString& path, const QStringList& columns)
         ++rows;
     }
     QVERIFY(!reader.step());
+    QCOMPARE(counted, qint64(rows));
     sqlite3_finalize(sql);
     sqlite3_close(db);
 }
