@@ -290,7 +290,14 @@ void TablePageReader::collectLeaves(uint32_t root)
 qint64 TablePageReader::integer(int column) const
 {
     const Value& v = m_values[size_t(column)];
-    return v.kind == Kind::Real ? qint64(v.real) : v.integer;
+    if (v.kind != Kind::Real)
+        return v.integer;
+    // As SQLite turns a real number into a whole one: held within range.
+    if (v.real <= double(INT64_MIN))
+        return INT64_MIN;
+    if (v.real >= double(INT64_MAX))
+        return INT64_MAX;
+    return qint64(v.real);
 }
 
 double TablePageReader::real(int column) const

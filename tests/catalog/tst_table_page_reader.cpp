@@ -138,8 +138,10 @@ void compareWithSql(const QString& path, const QStringList& columns)
             QVERIFY2(reader.kind(c) == Kinds[type], where.constData());
             if (type == SQLITE_INTEGER)
                 QCOMPARE(reader.integer(c), sqlite3_column_int64(sql, c + 1));
-            if (type == SQLITE_FLOAT)
+            if (type == SQLITE_FLOAT) {
                 QCOMPARE(reader.real(c), sqlite3_column_double(sql, c + 1));
+                QCOMPARE(reader.integer(c), sqlite3_column_int64(sql, c + 1));
+            }
             const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(sql, c + 1));
             const std::optional<std::string_view> value = reader.value(c);
             QVERIFY2(value.has_value() == (text != nullptr), where.constData());
