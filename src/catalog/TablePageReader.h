@@ -111,7 +111,6 @@ private:
     uint32_t m_usable = 0;
     uint32_t m_pageCount = 0;
     std::vector<Column> m_columns;
-    std::vector<int8_t> m_fieldWanted; // by field: asked for by some column
     int m_lastField = -1;
 
     std::vector<uint64_t> m_visited; // a bit a page
