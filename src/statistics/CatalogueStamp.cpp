@@ -1,11 +1,13 @@
 #include "statistics/CatalogueStamp.h"
 
 #include "catalog/SqliteConnection.h"
+#include "catalog/TablePageReader.h"
 
 #include <QDateTime>
 #include <QFileInfo>
 #include <QJsonValue>
 #include <array>
+#include <memory>
 #include <sqlite3.h>
 
 namespace quelto::statistics {
@@ -45,9 +47,20 @@ std::optional<CatalogueStamp> CatalogueStamp::take(catalog::SqliteConnection& co
     const QString path = connection.path();
     if (path.isEmpty() || QFileInfo::exists(path + QStringLiteral("-wal")))
         return std::nullopt;
-    // The row is held, and with it the read lock, while the file is looked at.
+    // The records counted from the leaves' cell counts under the page
+    // reader's read lock, or by count(*) when the pages cannot be read. The
+    // row is held, and with it the read lock, while the file is looked at.
+    std::unique_ptr<catalog::TablePageReader> pages;
+    qint64 records = -1;
+    try {
+        pages = std::make_unique<catalog::TablePageReader>(connection, QStringLiteral("archive"), QStringList());
+        records = pages->rowCount();
+    } catch (const catalog::TablePageReader::Unreadable&) {
+        pages.reset();
+    }
     auto count = connection.prepare(
-        QStringLiteral("select (select count(*) from archive), (select max(rowid) from archive)"));
+        records >= 0 ? QStringLiteral("select null, (select max(rowid) from archive)")
+                     : QStringLiteral("select (select count(*) from archive), (select max(rowid) from archive)"));
     if (!count->step())
         return std::nullopt;
     const auto bytes = header(connection);
@@ -67,7 +80,7 @@ std::optional<CatalogueStamp> CatalogueStamp::take(catalog::SqliteConnection& co
     stamp.writerVersion = bigEndian(*bytes, 96);
     stamp.size = info.size();
     stamp.modified = info.lastModified().toMSecsSinceEpoch();
-    stamp.records = count->int64(0);
+    stamp.records = records >= 0 ? records : count->int64(0);
     stamp.lastRowid = count->int64(1);
     return stamp;
 }

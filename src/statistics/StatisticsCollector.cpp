@@ -1,6 +1,7 @@
 #include "statistics/StatisticsCollector.h"
 
 #include "catalog/SqliteConnection.h"
+#include "catalog/TablePageReader.h"
 #include "groups/GroupCounts.h"
 #include "groups/GroupField.h"
 #include "groups/GroupFilter.h"
@@ -318,39 +319,63 @@ bool StatisticsCollector::isSeen(const QString& text)
 StatisticsTally StatisticsCollector::tally(catalog::SqliteConnection& connection, const QStringList& columns,
                                            const QString& filterClause)
 {
-    using Part = StatisticsTally::Part;
-    StatisticsTally whole;
     qint64 rows = 0;
     {
-        RawQuery range(connection, QStringLiteral("select max(rowid) - min(rowid) from archive"));
+        // Two lookups at the ends of the tree; "max(rowid) - min(rowid)" would read every row.
+        RawQuery range(connection, QStringLiteral("select (select max(rowid) from archive) - "
+                                                  "(select min(rowid) from archive)"));
         if (range.step())
             rows = range.integer(0);
     }
-    if (rows < SplitAbove || connection.path().isEmpty()) {
-        RawQuery all(connection, StatisticsTally::query(columns, filterClause));
-        whole.scan(all);
+    const bool split = rows >= SplitAbove && !connection.path().isEmpty();
+    if (filterClause.trimmed().isEmpty()) {
+        try {
+            return pass(connection, columns, {}, split, Source::Pages);
+        } catch (const catalog::TablePageReader::Unreadable&) {
+            // Read again with SQL, from the first row: SQLite says what the
+            // figures are, or why there are none.
+        }
+    }
+    return pass(connection, columns, filterClause, split, Source::Sql);
+}
+
+StatisticsTally StatisticsCollector::pass(catalog::SqliteConnection& connection, const QStringList& columns,
+                                          const QString& filterClause, bool split, Source source)
+{
+    using Part = StatisticsTally::Part;
+    const auto scan = [&](catalog::SqliteConnection& on, StatisticsTally& into, Part part) {
+        if (source == Source::Pages) {
+            catalog::TablePageReader rows(on, QStringLiteral("archive"), StatisticsTally::columnNames(part));
+            into.scan(rows, part);
+        } else {
+            RawQuery rows(on, StatisticsTally::query(columns, filterClause, part));
+            into.scan(rows, part);
+        }
+    };
+    StatisticsTally whole;
+    if (!split) {
+        scan(connection, whole, Part::All);
         return whole;
     }
-    // The people on a second thread with a connection of its own,
-    // everything else here: both read every row, and each name is counted in
-    // one place, so that its table is made once.
+    // The cast on a second thread with a connection of its own, everything
+    // else here (the director too, so that both have about as much to do):
+    // both read every row, and each name is counted in one place, so that
+    // its table is made once.
     auto helperConnection =
         catalog::SqliteConnection::open(connection.path(), catalog::SqliteConnection::Mode::OpenReadOnly);
     // interrupt() stops the helper too, also once this part is over and waits for it.
     const HelperHook hook(connection, *helperConnection);
-    StatisticsTally people;
+    StatisticsTally castTally;
     std::exception_ptr helperError;
     std::thread helper([&] {
         try {
-            RawQuery cast(*helperConnection, StatisticsTally::query(columns, filterClause, Part::People));
-            people.scan(cast, Part::People);
+            scan(*helperConnection, castTally, Part::Cast);
         } catch (...) {
             helperError = std::current_exception();
         }
     });
     try {
-        RawQuery rest(connection, StatisticsTally::query(columns, filterClause, Part::AllButPeople));
-        whole.scan(rest, Part::AllButPeople);
+        scan(connection, whole, Part::AllButCast);
     } catch (...) {
         helperConnection->interrupt(); // interrupted or failed: the other part stops too
         helper.join();
@@ -359,7 +384,7 @@ StatisticsTally StatisticsCollector::tally(catalog::SqliteConnection& connection
     helper.join();
     if (helperError)
         std::rethrow_exception(helperError);
-    whole.takePeople(std::move(people));
+    whole.takeCast(std::move(castTally));
     return whole;
 }
 

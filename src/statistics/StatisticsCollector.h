@@ -14,6 +14,7 @@ class SqliteConnection;
 namespace quelto::statistics {
 
 // Works out the statistics in one pass over archive, for the whole catalogue
+// (read straight from the file's pages, or with SQL when they cannot be)
 // or for the records of a condition (the filter in force, as SQLite reads
 // it), plus the tape lengths and the loans. Columns and tables of Quelto's own
 // that the catalogue does not have yet count as empty. Runs on any connection;
@@ -24,7 +25,7 @@ class StatisticsCollector
 {
 public:
     // Catalogues with more rows than this are read on two threads at once,
-    // the people on one, the other columns on the other.
+    // the cast on one, the other columns on the other.
     static constexpr qint64 SplitAbove = 20000;
 
     static StatisticsFigures collect(catalog::SqliteConnection& connection, const QDate& today,
@@ -51,6 +52,13 @@ public:
     static bool isSeen(const QString& text);
 
 private:
+    enum class Source
+    {
+        Pages, // the whole catalogue, read from the file's pages
+        Sql,
+    };
+    static StatisticsTally pass(catalog::SqliteConnection& connection, const QStringList& columns,
+                                const QString& filterClause, bool split, Source source);
     static StatisticsTally tally(catalog::SqliteConnection& connection, const QStringList& columns,
                                  const QString& filterClause);
 };

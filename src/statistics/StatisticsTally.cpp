@@ -1,5 +1,6 @@
 #include "statistics/StatisticsTally.h"
 
+#include "catalog/TablePageReader.h"
 #include "catalog/ValueList.h"
 #include "groups/RawQuery.h"
 #include "statistics/StatisticsCollector.h"
@@ -20,8 +21,8 @@ using enum StatisticsTally::Column;
 
 bool inPart(int column, StatisticsTally::Part part)
 {
-    const bool people = column == Director || (column >= Cast0 && column < Cast0 + 6);
-    return part == StatisticsTally::Part::All || people == (part == StatisticsTally::Part::People);
+    const bool cast = column >= Cast0 && column < Cast0 + 6;
+    return part == StatisticsTally::Part::All || cast == (part == StatisticsTally::Part::Cast);
 }
 
 const std::array<const char*, ColumnCount> kColumns = {
@@ -30,15 +31,10 @@ const std::array<const char*, ColumnCount> kColumns = {
     "mv_cast5",     "catalog",           "quelto_my_rating", "quelto_seen", "quelto_running_time",
     "quelto_speed"};
 
-// A name of the row, its hash worked out (and its lookup begun) early.
-struct Pending
-{
-    std::string_view text;
-    uint64_t hash = 0;
-    bool present = false;
-};
+using Pending = StatisticsTally::Pending;
 
-Pending pending(const RawQuery& rows, int column, const NameSlots& names)
+template <class Rows>
+Pending pending(const Rows& rows, int column, const NameSlots& names)
 {
     const std::optional<std::string_view> text = rows.value(column);
     if (!text)
@@ -53,7 +49,8 @@ Pending pending(const RawQuery& rows, int column, const NameSlots& names)
 class SmallNumbers
 {
 public:
-    bool add(const RawQuery& rows, int column)
+    template <class Rows>
+    bool add(const Rows& rows, int column)
     {
         if (!rows.isInteger(column))
             return false;
@@ -83,7 +80,8 @@ void addCount(std::vector<int>& counts, int slot)
 }
 
 // The columns but the people of one row.
-void scanRest(StatisticsTally& t, const RawQuery& rows, const std::array<int, ColumnCount>& at, SmallNumbers& ratings,
+template <class Rows>
+void scanRest(StatisticsTally& t, const Rows& rows, const std::array<int, ColumnCount>& at, SmallNumbers& ratings,
               SmallNumbers& seenNumbers)
 {
     const auto tally = [&rows, &at](TextTally& into, int column) {
@@ -146,14 +144,25 @@ QString StatisticsTally::query(const QStringList& archiveColumns, const QString&
         .arg(selected.join(u','), condition.isEmpty() ? QString() : QStringLiteral(" where (%1)").arg(condition));
 }
 
-void StatisticsTally::scan(RawQuery& rows, Part part)
+QStringList StatisticsTally::columnNames(Part part)
+{
+    QStringList names;
+    for (int c = 0; c < ColumnCount; ++c) {
+        if (inPart(c, part))
+            names << QString::fromLatin1(kColumns[size_t(c)]);
+    }
+    return names;
+}
+
+template <class Rows>
+void StatisticsTally::scan(Rows& rows, Part part)
 {
     // Where each column is in the part's query.
     std::array<int, ColumnCount> at{};
     for (int c = 0, next = 0; c < ColumnCount; ++c)
         at[size_t(c)] = inPart(c, part) ? next++ : -1;
-    const bool people = part != Part::AllButPeople;
-    const bool rest = part != Part::People;
+    const bool castPart = part != Part::AllButCast;
+    const bool rest = part != Part::Cast;
     SmallNumbers ratings, seenNumbers;
     std::array<Pending, 6> castNames;
     Pending director;
@@ -161,33 +170,19 @@ void StatisticsTally::scan(RawQuery& rows, Part part)
     std::vector<int> countedSlots;
     while (rows.step()) {
         ++records;
-        if (people) {
-            // The names' places in their tables are asked for first, and
-            // the small tallies made while they come.
+        // The names' places in their tables are asked for first, and the
+        // small tallies made while they come.
+        if (castPart) {
             for (int i = 0; i < 6; ++i)
                 castNames[size_t(i)] = pending(rows, at[size_t(Cast0 + i)], cast);
+        }
+        if (rest) {
             director = pending(rows, at[Director], directors);
-        }
-        if (rest)
             scanRest(*this, rows, at, ratings, seenNumbers);
-        if (!people)
-            continue;
-        if (director.present && director.text.find(catalog::ValueList::Separator) != std::string_view::npos) {
-            // Several directors, as a grab lists them: each counts the record once.
-            listed.clear();
-            catalog::ValueList::split(director.text, listed);
-            countedSlots.clear();
-            for (const std::string_view name : listed) {
-                const int slot = directors.slotOf(name);
-                if (slot < 0 || std::find(countedSlots.begin(), countedSlots.end(), slot) != countedSlots.end())
-                    continue;
-                addCount(directorCounts, slot);
-                countedSlots.push_back(slot);
-            }
-        } else if (const int slot = director.present ? directors.slotOf(director.text, director.hash) : -1;
-                   slot >= 0) {
-            addCount(directorCounts, slot);
+            countDirectors(director, listed, countedSlots);
         }
+        if (!castPart)
+            continue;
         std::array<int, 6> taken{};
         int found = 0; // a name in two cast boxes counts once
         for (const Pending& name : castNames) {
@@ -208,10 +203,31 @@ void StatisticsTally::scan(RawQuery& rows, Part part)
     tapeMinutes.resize(tapes.size());
 }
 
-void StatisticsTally::takePeople(StatisticsTally&& other)
+template void StatisticsTally::scan(RawQuery&, Part);
+template void StatisticsTally::scan(catalog::TablePageReader&, Part);
+
+void StatisticsTally::countDirectors(const Pending& director, std::vector<std::string_view>& listed,
+                                     std::vector<int>& countedSlots)
 {
-    directors = std::move(other.directors);
-    directorCounts = std::move(other.directorCounts);
+    if (director.present && director.text.find(catalog::ValueList::Separator) != std::string_view::npos) {
+        // Several directors, as a grab lists them: each counts the record once.
+        listed.clear();
+        catalog::ValueList::split(director.text, listed);
+        countedSlots.clear();
+        for (const std::string_view name : listed) {
+            const int slot = directors.slotOf(name);
+            if (slot < 0 || std::find(countedSlots.begin(), countedSlots.end(), slot) != countedSlots.end())
+                continue;
+            addCount(directorCounts, slot);
+            countedSlots.push_back(slot);
+        }
+    } else if (const int slot = director.present ? directors.slotOf(director.text, director.hash) : -1; slot >= 0) {
+        addCount(directorCounts, slot);
+    }
+}
+
+void StatisticsTally::takeCast(StatisticsTally&& other)
+{
     cast = std::move(other.cast);
     castCounts = std::move(other.castCounts);
 }

@@ -10,20 +10,24 @@
 namespace quelto::groups {
 class RawQuery;
 }
+namespace quelto::catalog {
+class TablePageReader;
+}
 
 namespace quelto::statistics {
 
 // What one pass over archive adds up for the statistics: every figure, or
 // those of one part of the columns, so that two threads can each read some
-// columns of every row and each name is keyed once, by one of them.
+// columns of every row and each name is keyed once, by one of them: the six
+// cast names of a row on one, the director and the rest on the other.
 class StatisticsTally
 {
 public:
     enum class Part
     {
         All,
-        People,       // the director and the six cast columns
-        AllButPeople, // everything else
+        Cast,      // the six cast columns
+        AllButCast, // everything else
     };
     // The columns read, in the order of the query of all of them.
     enum Column
@@ -52,10 +56,24 @@ public:
     // ...", or blank) for a part of the figures; the columns the catalogue
     // lacks are read as Null.
     static QString query(const QStringList& archiveColumns, const QString& filterClause, Part part = Part::All);
+    // The columns of a part, in the order of its query, for reading them
+    // from the pages (a column the catalogue lacks reads as Null there).
+    static QStringList columnNames(Part part = Part::All);
 
-    void scan(groups::RawQuery& rows, Part part = Part::All);
-    // Takes the people of a tally of Part::People over the same rows.
-    void takePeople(StatisticsTally&& other);
+    // Rows is groups::RawQuery or catalog::TablePageReader, with the
+    // columns of the part in the order of query().
+    template <class Rows>
+    void scan(Rows& rows, Part part = Part::All);
+    // Takes the cast of a tally of Part::Cast over the same rows.
+    void takeCast(StatisticsTally&& other);
+
+    // A name of the row, its hash worked out (and its lookup begun) early.
+    struct Pending
+    {
+        std::string_view text;
+        uint64_t hash = 0;
+        bool present = false;
+    };
 
     int records = 0;
     groups::TextTally medium, genre, year, country, myRating, seen;
@@ -65,6 +83,10 @@ public:
     std::vector<Tape> tapeMinutes;               // by slot of tapes
     int withRunningTime = 0;
     qint64 runningMinutes = 0;
+
+private:
+    void countDirectors(const Pending& director, std::vector<std::string_view>& listed,
+                        std::vector<int>& countedSlots);
 };
 
 } // namespace quelto::statistics

@@ -185,6 +185,7 @@ private slots:
         QCOMPARE(after.size, before.size);
         QCOMPARE(after.modified, before.modified);
         QCOMPARE(after.records, before.records);
+        QCOMPARE(after.records, qint64(counted(m_path).records)); // from the leaves' cell counts
         QCOMPARE(after.changeCounter, before.changeCounter + 1);
         const StatisticsFigures drama = opened(m_path, source);
         QCOMPARE(source, Source::Pass);

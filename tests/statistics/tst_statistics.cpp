@@ -4,18 +4,23 @@
 #include "catalog/ArchiveKeys.h"
 #include "catalog/Database.h"
 #include "catalog/SqliteConnection.h"
+#include "catalog/TablePageReader.h"
 #include "loans/LoanStore.h"
 #include "statistics/CommandLineStatistics.h"
 #include "statistics/KeptStatistics.h"
 #include "statistics/StatisticsCollector.h"
 #include "statistics/StatisticsJson.h"
+#include "statistics/StatisticsTally.h"
 #include "TestCatalog.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <atomic>
+#include <sqlite3.h>
 #include <sys/stat.h>
+#include <thread>
 
 using namespace quelto;
 using quelto::test::TestCatalog;
@@ -47,6 +52,68 @@ QStringList listed(const std::vector<Share>& shares)
     return out;
 }
 
+// Many records, with names long enough for overflow pages, texts and
+// numbers in the personal columns.
+void addMovies(const QString& path, int count)
+{
+    auto db = catalog::Database::open(path);
+    db->connection()->exec(
+        QStringLiteral(
+            "with recursive n(i) as (select 1 union all select i + 1 from n where i < %1) "
+            "insert into archive (title, catalog, md_type, mv_genre, mv_year, mv_country, mv_director, "
+            "  mv_cast1, mv_cast2, mv_cast3, mv_cast4, mv_cast5, mv_cast6, quelto_running_time, quelto_speed, "
+            "  quelto_seen, quelto_my_rating) "
+            "select 'Movie ' || i, 'T' || (i / 3), case i % 3 when 0 then 'VHS' when 1 then 'DVD' else 'vhs' end, "
+            "  case i % 4 when 0 then 'Drama' when 1 then 'Comedy / Drama' end, 1930 + i % 90, "
+            "  case i % 5 when 0 then 'USA' else 'Österreich' end, "
+            "  case when i % 1000 = 7 then printf('%.9000c', 'D') else 'Director ' || (i % 97) end, "
+            "  'Actor ' || (i % 1000), 'Actor ' || (i * 7 % 1000), "
+            "  case when i % 777 = 5 then 'Long ' || printf('%.5000c', 'x') end, 'actor ' || (i % 13), null, "
+            "  'Actor ' || (i % 1000), case i % 3 when 0 then i % 200 when 1 then (i % 150) || ' min' end, "
+            "  case i % 4 when 0 then 'LP' else 'SP' end, i % 2, case when i % 6 = 0 then 4.5 else i % 11 end "
+            "from n")
+            .arg(count));
+}
+
+// Damage to the pages of archive: its first interior page's last child out
+// of range, a cell of a leaf past the page, an overflow chain that loops,
+// the file cut in half.
+void damage(const QString& path, const QString& kind)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    if (kind == QLatin1String("truncated")) {
+        QVERIFY(file.resize(file.size() / 2));
+        return;
+    }
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* pages = nullptr;
+    sqlite3_prepare_v2(db, "select pageno, pagetype from dbstat where name = 'archive' order by path", -1, &pages,
+                       nullptr);
+    QMap<QString, QList<qint64>> byType;
+    while (sqlite3_step(pages) == SQLITE_ROW)
+        byType[QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(pages, 1)))]
+            << sqlite3_column_int64(pages, 0);
+    sqlite3_finalize(pages);
+    sqlite3_close(db);
+    const qint64 pageSize = 4096;
+    const auto put32 = [&file](qint64 at, quint32 value) {
+        const char bytes[] = {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
+        file.seek(at);
+        file.write(bytes, 4);
+    };
+    if (kind == QLatin1String("child")) {
+        put32((byType[QStringLiteral("internal")].value(0) - 1) * pageSize + 8, 0x7fffffff);
+    } else if (kind == QLatin1String("cell")) {
+        file.seek((byType[QStringLiteral("leaf")].value(5) - 1) * pageSize + 8);
+        file.write("\xff\xff", 2);
+    } else if (kind == QLatin1String("loop")) {
+        const qint64 page = byType[QStringLiteral("overflow")].value(0);
+        put32((page - 1) * pageSize, quint32(page));
+    }
+}
+
 } // namespace
 
 class TestStatistics : public QObject
@@ -61,7 +128,8 @@ private slots:
 
     void init()
     {
-        m_path = m_dir.filePath(QStringLiteral("stats-%1.mdb").arg(QTest::currentTestFunction()));
+        const QString row = QString::fromUtf8(QTest::currentDataTag()).replace(u' ', u'-');
+        m_path = m_dir.filePath(QStringLiteral("stats-%1%2.mdb").arg(QTest::currentTestFunction(), row));
         TestCatalog::create(
             m_path,
             {movie(QStringLiteral("Key Largo"), QStringLiteral("T1"), QStringLiteral("VHS"),
@@ -308,6 +376,94 @@ private slots:
         QCOMPARE(listed(f.byCountry), (QStringList{QStringLiteral("USA=4"), QStringLiteral("France=1")}));
         QCOMPARE(listed(f.topDirectors), (QStringList{QStringLiteral("John Huston=3"), QStringLiteral("Delmer Daves=1"),
                                                       QStringLiteral("Penny Marshall=1")}));
+    }
+
+    // The whole catalogue is read from the file's pages; a filter that lets
+    // every record through is read with SQL: the same figures, on one
+    // thread and on two, and on files the pages are not read from.
+    void pagesGiveWhatSqlGives_data()
+    {
+        QTest::addColumn<int>("added");
+        QTest::addColumn<QString>("change");
+        QTest::newRow("small") << 300 << QString();
+        QTest::newRow("two threads") << 30000 << QString();
+        QTest::newRow("write-ahead log") << 30000 << QStringLiteral("wal");
+        QTest::newRow("child page out of range") << 30000 << QStringLiteral("child");
+        QTest::newRow("cell past its page") << 30000 << QStringLiteral("cell");
+        QTest::newRow("overflow loop") << 30000 << QStringLiteral("loop");
+        QTest::newRow("truncated") << 30000 << QStringLiteral("truncated");
+    }
+    void pagesGiveWhatSqlGives()
+    {
+        QFETCH(int, added);
+        QFETCH(QString, change);
+        addMovies(m_path, added);
+        {
+            // The pages of this catalogue can be read: the figures below come from them.
+            auto connection = catalog::SqliteConnection::open(m_path, catalog::SqliteConnection::Mode::OpenReadOnly);
+            catalog::TablePageReader rows(*connection, QStringLiteral("archive"),
+                                          statistics::StatisticsTally::columnNames());
+            int count = 0;
+            while (rows.step())
+                ++count;
+            QCOMPARE(count, added + 4);
+        }
+        if (change == QLatin1String("wal")) {
+            auto db = catalog::Database::open(m_path);
+            db->connection()->exec(QStringLiteral("pragma journal_mode = wal"));
+        } else if (!change.isEmpty()) {
+            damage(m_path, change);
+        }
+        const auto figures = [this](const QString& condition) {
+            try {
+                auto connection =
+                    catalog::SqliteConnection::open(m_path, catalog::SqliteConnection::Mode::OpenReadOnly);
+                return QJsonDocument(statistics::StatisticsJson::toJson(
+                                         StatisticsCollector::collect(*connection, Today, condition)))
+                    .toJson();
+            } catch (const catalog::EngineError& error) {
+                return QByteArray("error: ") + error.message().toUtf8();
+            }
+        };
+        const QByteArray pages = figures({});
+        QCOMPARE(pages, figures(QStringLiteral("1 = 1")));
+        if (change.isEmpty() || change == QLatin1String("wal") || change == QLatin1String("loop"))
+            QVERIFY(!pages.startsWith("error"));
+    }
+
+    // An interrupt at any moment, on either thread's part, ends the pass
+    // with the engine's error; a pass it misses gives the whole figures.
+    void anInterruptStopsThePass()
+    {
+        addMovies(m_path, 60000);
+        auto connection = catalog::SqliteConnection::open(m_path, catalog::SqliteConnection::Mode::OpenReadOnly);
+        const QByteArray whole =
+            QJsonDocument(statistics::StatisticsJson::toJson(StatisticsCollector::collect(*connection, Today)))
+                .toJson();
+        QElapsedTimer timer;
+        timer.start();
+        StatisticsCollector::collect(*connection, Today);
+        const qint64 passMs = std::max<qint64>(timer.elapsed(), 4);
+        int interrupted = 0;
+        for (qint64 delayMs = 0; delayMs <= passMs; delayMs += std::max<qint64>(1, passMs / 12)) {
+            std::atomic<bool> done = false;
+            std::thread stopper([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+                if (!done)
+                    StatisticsCollector::interrupt(*connection);
+            });
+            try {
+                const StatisticsFigures f = StatisticsCollector::collect(*connection, Today);
+                QCOMPARE(QJsonDocument(statistics::StatisticsJson::toJson(f)).toJson(), whole);
+            } catch (const catalog::EngineError& error) {
+                QVERIFY2(error.message().contains(QLatin1String("interrupt"), Qt::CaseInsensitive),
+                         qPrintable(error.message()));
+                ++interrupted;
+            }
+            done = true;
+            stopper.join();
+        }
+        QVERIFY(interrupted > 0);
     }
 
     void speedsAndRunningTimes()
