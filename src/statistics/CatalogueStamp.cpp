@@ -42,7 +42,7 @@ const QString Keys[] = {QStringLiteral("changeCounter"), QStringLiteral("pageCou
 
 } // namespace
 
-std::optional<CatalogueStamp> CatalogueStamp::take(catalog::SqliteConnection& connection)
+std::optional<CatalogueStamp> CatalogueStamp::take(catalog::SqliteConnection& connection, Records counting)
 {
     const QString path = connection.path();
     if (path.isEmpty() || QFileInfo::exists(path + QStringLiteral("-wal")))
@@ -52,14 +52,17 @@ std::optional<CatalogueStamp> CatalogueStamp::take(catalog::SqliteConnection& co
     // row is held, and with it the read lock, while the file is looked at.
     std::unique_ptr<catalog::TablePageReader> pages;
     qint64 records = -1;
-    try {
-        pages = std::make_unique<catalog::TablePageReader>(connection, QStringLiteral("archive"), QStringList());
-        records = pages->rowCount();
-    } catch (const catalog::TablePageReader::Unreadable&) {
-        pages.reset();
+    if (counting == Records::Counted) {
+        try {
+            pages = std::make_unique<catalog::TablePageReader>(connection, QStringLiteral("archive"), QStringList());
+            records = pages->rowCount();
+        } catch (const catalog::TablePageReader::Unreadable&) {
+            pages.reset();
+        }
     }
     auto count = connection.prepare(
-        records >= 0 ? QStringLiteral("select null, (select max(rowid) from archive)")
+        records >= 0 || counting == Records::Uncounted
+            ? QStringLiteral("select null, (select max(rowid) from archive)")
                      : QStringLiteral("select (select count(*) from archive), (select max(rowid) from archive)"));
     if (!count->step())
         return std::nullopt;
@@ -80,9 +83,16 @@ std::optional<CatalogueStamp> CatalogueStamp::take(catalog::SqliteConnection& co
     stamp.writerVersion = bigEndian(*bytes, 96);
     stamp.size = info.size();
     stamp.modified = info.lastModified().toMSecsSinceEpoch();
-    stamp.records = records >= 0 ? records : count->int64(0);
+    stamp.records = counting == Records::Uncounted ? -1 : records >= 0 ? records : count->int64(0);
     stamp.lastRowid = count->int64(1);
     return stamp;
+}
+
+bool CatalogueStamp::sameAsideFromRecords(const CatalogueStamp& other) const
+{
+    CatalogueStamp mine = *this;
+    mine.records = other.records;
+    return mine == other;
 }
 
 QJsonObject CatalogueStamp::toJson() const

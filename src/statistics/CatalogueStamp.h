@@ -29,13 +29,24 @@ struct CatalogueStamp
     qint64 lastRowid = 0;
 
     bool operator==(const CatalogueStamp&) const = default;
+    // The same file in the same state, the records aside.
+    bool sameAsideFromRecords(const CatalogueStamp& other) const;
+
+    // Whether take() counts the records (a read of every leaf of archive)
+    // or leaves them at -1, for a caller that counts them itself.
+    enum class Records
+    {
+        Counted,
+        Uncounted
+    };
 
     // The stamp of the main file of connection, read while the connection
     // holds its read lock, so that no write can come between its parts.
     // Nothing for a file in WAL mode or with a -wal file beside it (its
     // header counter is not kept up), for a database of no file, and for a
     // header that cannot be read. A failing query throws EngineError.
-    static std::optional<CatalogueStamp> take(catalog::SqliteConnection& connection);
+    static std::optional<CatalogueStamp> take(catalog::SqliteConnection& connection,
+                                              Records records = Records::Counted);
 
     QJsonObject toJson() const;
     static std::optional<CatalogueStamp> fromJson(const QJsonObject& json);

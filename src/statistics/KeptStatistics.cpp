@@ -41,11 +41,12 @@ struct Memory
     CatalogueStamp stamp;
     std::optional<StatisticsFigures> figures;
 
-    std::optional<StatisticsFigures> find(const QString& path, const CatalogueStamp& of)
+    // The figures of the file in that state, the records aside, with their stamp.
+    std::optional<std::pair<CatalogueStamp, StatisticsFigures>> find(const QString& path, const CatalogueStamp& of)
     {
         const std::lock_guard lock(mutex);
-        if (figures && catalogue == path && stamp == of)
-            return figures;
+        if (figures && catalogue == path && stamp.sameAsideFromRecords(of))
+            return std::pair{stamp, *figures};
         return std::nullopt;
     }
     void keep(const QString& path, const CatalogueStamp& of, const StatisticsFigures& made)
@@ -87,18 +88,67 @@ QString KeptStatistics::fileFor(const QString& cataloguePath)
     return QDir(location()).filePath(QString::fromLatin1(hash) + QStringLiteral(".json"));
 }
 
-std::optional<StatisticsFigures> KeptStatistics::read(const QString& cataloguePath, const CatalogueStamp& stamp)
+namespace {
+
+// The kept file's stamp and figures, if it is one of this catalogue.
+std::optional<std::pair<CatalogueStamp, StatisticsFigures>> readKept(const QString& cataloguePath)
 {
-    QFile file(fileFor(cataloguePath));
+    QFile file(KeptStatistics::fileFor(cataloguePath));
     if (!file.open(QIODevice::ReadOnly) || file.size() > LargestKeptFile)
         return std::nullopt;
     const QJsonDocument document = QJsonDocument::fromJson(file.read(LargestKeptFile));
     const QJsonObject kept = document.object();
-    if (kept.value(QStringLiteral("format")).toInt() != Format ||
-        kept.value(QStringLiteral("catalogue")).toString() != canonical(cataloguePath) ||
-        CatalogueStamp::fromJson(kept.value(QStringLiteral("stamp")).toObject()) != stamp)
+    if (kept.value(QStringLiteral("format")).toInt() != KeptStatistics::Format ||
+        kept.value(QStringLiteral("catalogue")).toString() != canonical(cataloguePath))
         return std::nullopt;
-    return StatisticsJson::fromJson(kept.value(QStringLiteral("figures")).toObject());
+    const std::optional<CatalogueStamp> stamp = CatalogueStamp::fromJson(kept.value(QStringLiteral("stamp")).toObject());
+    if (!stamp)
+        return std::nullopt;
+    std::optional<StatisticsFigures> figures = StatisticsJson::fromJson(kept.value(QStringLiteral("figures")).toObject());
+    if (!figures)
+        return std::nullopt;
+    return std::pair{*stamp, std::move(*figures)};
+}
+
+// A read transaction for the rest of a pass, unless one is under way: no
+// other program commits meanwhile, so the stamp taken at its start is that
+// of the file the pass reads, on this connection or another.
+class ReadLock
+{
+public:
+    explicit ReadLock(catalog::SqliteConnection& connection)
+        : m_connection(connection.inTransaction() ? nullptr : &connection)
+    {
+        if (!m_connection)
+            return;
+        m_connection->exec(QStringLiteral("begin"));
+        groups::RawQuery touch(*m_connection, QStringLiteral("select count(*) from sqlite_schema"));
+        touch.step();
+    }
+    ~ReadLock()
+    {
+        if (m_connection && m_connection->inTransaction()) {
+            try {
+                m_connection->exec(QStringLiteral("commit"));
+            } catch (const catalog::EngineError&) {
+            }
+        }
+    }
+    ReadLock(const ReadLock&) = delete;
+    ReadLock& operator=(const ReadLock&) = delete;
+
+private:
+    catalog::SqliteConnection* m_connection;
+};
+
+} // namespace
+
+std::optional<StatisticsFigures> KeptStatistics::read(const QString& cataloguePath, const CatalogueStamp& stamp)
+{
+    std::optional<std::pair<CatalogueStamp, StatisticsFigures>> kept = readKept(cataloguePath);
+    if (!kept || kept->first != stamp)
+        return std::nullopt;
+    return std::move(kept->second);
 }
 
 bool KeptStatistics::write(const QString& cataloguePath, const CatalogueStamp& stamp,
@@ -155,26 +205,35 @@ StatisticsFigures KeptStatistics::collect(catalog::SqliteConnection& connection,
     if (groups::RawQuery::tableColumns(connection, QStringLiteral("archive")).isEmpty())
         return StatisticsCollector::collect(connection, today);
     const QString path = connection.path();
-    const std::optional<CatalogueStamp> stamp = CatalogueStamp::take(connection);
+    const ReadLock lock(connection);
+    // The records are counted only when the rest of the stamp matches kept
+    // figures: after a change the pass counts them itself.
+    std::optional<CatalogueStamp> stamp = CatalogueStamp::take(connection, CatalogueStamp::Records::Uncounted);
     if (stamp) {
-        std::optional<StatisticsFigures> found = memory().find(canonical(path), *stamp);
+        std::optional<std::pair<CatalogueStamp, StatisticsFigures>> found = memory().find(canonical(path), *stamp);
         Source from = Source::Memory;
         if (!found) {
-            found = read(path, *stamp);
+            found = readKept(path);
             from = Source::File;
-            if (found)
-                memory().keep(canonical(path), *stamp, *found);
+            if (found && !found->first.sameAsideFromRecords(*stamp))
+                found.reset();
         }
         if (found) {
-            if (source)
-                *source = from;
-            StatisticsCollector::recountLoans(connection, today, *found);
-            return std::move(*found);
+            const std::optional<CatalogueStamp> counted = CatalogueStamp::take(connection);
+            if (counted && *counted == found->first) {
+                if (from == Source::File)
+                    memory().keep(canonical(path), found->first, found->second);
+                if (source)
+                    *source = from;
+                StatisticsCollector::recountLoans(connection, today, found->second);
+                return std::move(found->second);
+            }
         }
     }
     StatisticsFigures figures = StatisticsCollector::collect(connection, today);
-    // Kept only when nothing was written meanwhile.
-    if (stamp && CatalogueStamp::take(connection) == stamp) {
+    // The whole catalogue's pass counted every row of the file the stamp is of.
+    if (stamp) {
+        stamp->records = figures.records;
         memory().keep(canonical(path), *stamp, figures);
         write(path, *stamp, figures);
     }
