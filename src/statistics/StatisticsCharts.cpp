@@ -44,7 +44,8 @@ QValueAxis* countAxis(int most)
             }
         }
     };
-    const int step = roundStep(std::max(1, most / 5));
+    // Counts of six digits and more take three or four labels: five are cut short.
+    const int step = roundStep(std::max(1, most / (most >= 100000 ? 3 : 5)));
     auto* axis = new QValueAxis;
     const int top = std::max(step, (most + most / 20 + step) / step * step);
     axis->setRange(0, top);
@@ -128,8 +129,8 @@ QChart* bars(const QString& title, const std::vector<Share>& shares, bool horizo
     auto* names = new QBarCategoryAxis;
     names->append(categories);
     // Many columns side by side leave a narrow space under each: longer names
-    // ("(none)", "Others") are written aslant instead of cut short.
-    if (!horizontal && categories.size() > 8 && longest > 5) {
+    // ("1990s", "(none)", "Others") are written aslant instead of cut short.
+    if (!horizontal && categories.size() > 8 && longest > 3) {
         names->setLabelsAngle(-45);
         names->setTruncateLabels(false);
     }

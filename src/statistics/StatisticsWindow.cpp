@@ -114,8 +114,11 @@ QWidget* StatisticsWindow::makeCard(const QString& id, const QString& title)
     view->setObjectName(QStringLiteral("chart_") + id);
     view->setAccessibleName(title);
     view->setRenderHint(QPainter::Antialiasing);
-    // Room for a label at each of twenty bars.
-    const bool tall = id == QLatin1String("directors") || id == QLatin1String("cast");
+    // Room for a label at each bar of the charts of up to twenty bars: a
+    // label that has not a line's height is cut to "...".
+    const bool tall = id == QLatin1String("directors") || id == QLatin1String("cast") ||
+                      id == QLatin1String("genre") || id == QLatin1String("country") ||
+                      id == QLatin1String("borrowers");
     view->setMinimumSize(440, tall ? 560 : 340);
     view->setChart(new QChart);
     m_views[id] = view;
