@@ -12,6 +12,7 @@
 #include "statistics/StatisticsWindow.h"
 #include "TestCatalog.h"
 
+#include <QAbstractAxis>
 #include <QAbstractBarSeries>
 #include <QAction>
 #include <QApplication>
@@ -188,6 +189,47 @@ private slots:
         QTRY_VERIFY(!window.isCounting());
         QCOMPARE(window.figures().records, 30);
         QVERIFY(f.prompts().unexpected.isEmpty());
+    }
+
+    // A million records: fifteen genres and countries, eleven decades, counts
+    // of six digits. At the size the window gives each chart, no name of a
+    // bar and no count of an axis is cut to "...".
+    void chartsOfAMillionRecordsShowEveryLabel()
+    {
+        AppFixture f;
+        const QString path = f.file(QStringLiteral("labels.mdb"));
+        TestCatalog::create(path, {TestCatalog::record(QStringLiteral("Alien"), QStringLiteral("T1"))});
+        QCOMPARE(f.start(path), MainWindow::LoadResult::Loaded);
+        f.menu("mnStatistics")->trigger();
+        statistics::StatisticsWindow& window = f.window().collectionMenu().statisticsWindow();
+        QTRY_VERIFY(!window.isCounting());
+
+        statistics::StatisticsFigures big;
+        big.records = 1000000;
+        const QStringList genres = {QStringLiteral("Drama"),   QStringLiteral("Comedy"),    QStringLiteral("Thriller"),
+                                    QStringLiteral("Action"),  QStringLiteral("Romance"),   QStringLiteral("Crime"),
+                                    QStringLiteral("Horror"),  QStringLiteral("Documentary"), QStringLiteral("Adventure"),
+                                    QStringLiteral("Sci-Fi"),  QStringLiteral("Family"),    QStringLiteral("Mystery"),
+                                    QStringLiteral("Fantasy"), QStringLiteral("Animation"), QStringLiteral("War"),
+                                    QStringLiteral("Western"), QStringLiteral("Musical")};
+        for (int i = 0; i < genres.size(); ++i) {
+            const int count = 240000 / (i + 1);
+            big.byGenre.push_back({genres[i], count, count / 1e6});
+            big.byCountry.push_back({genres[i] + QStringLiteral("land"), count, count / 1e6});
+        }
+        for (int decade = 1920; decade <= 2020; decade += 10)
+            big.byDecade.push_back({QStringLiteral("%1s").arg(decade), 90000, 0.09});
+
+        for (const QString& id : {QStringLiteral("genre"), QStringLiteral("country"), QStringLiteral("decade")}) {
+            QChartView view;
+            view.setChart(statistics::StatisticsCharts::build(id, big));
+            view.resize(window.chartView(id)->minimumSize());
+            view.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&view));
+            QCoreApplication::processEvents();
+            for (QAbstractAxis* axis : view.chart()->axes())
+                QVERIFY2(!axis->labelsTruncated(), qPrintable(id + QStringLiteral(": labels cut short")));
+        }
     }
 
     // After a save in the window, the kept figures are made again in the
