@@ -79,9 +79,9 @@ QChart* pie(const QString& title, const std::vector<Share>& shares, const QStrin
     for (const Share& share : StatisticsCharts::limited(shares, StatisticsCharts::MaxSlices)) {
         if (share.count == 0)
             continue;
-        // The legend names every slice; the slices show their share.
-        names << QStringLiteral("%1 (%2%3, %4)")
-                     .arg(share.name, QLocale().toString(share.count), unit, percent(share.share));
+        // The legend names every slice, its count below; the slices show their share.
+        names << QStringLiteral("%1<br>%2%3, %4")
+                     .arg(share.name.toHtmlEscaped(), QLocale().toString(share.count), unit, percent(share.share));
         QPieSlice* slice = series->append(percent(share.share), share.count);
         slice->setLabelVisible(share.share >= 0.04);
         slice->setLabelPosition(QPieSlice::LabelInsideHorizontal);
@@ -93,9 +93,12 @@ QChart* pie(const QString& title, const std::vector<Share>& shares, const QStrin
     chart->addSeries(series);
     chart->legend()->setVisible(true);
     // Long names go below the pie, where the legend has the chart's width.
+    // A slice's name and its count are two lines: the longer counts.
     qsizetype longest = 0;
-    for (const QString& name : names)
-        longest = std::max(longest, name.size());
+    for (const QString& name : names) {
+        for (const QString& line : name.split(QStringLiteral("<br>")))
+            longest = std::max(longest, line.size());
+    }
     chart->legend()->setAlignment(longest > 24 ? Qt::AlignBottom : Qt::AlignRight);
     const QList<QLegendMarker*> markers = chart->legend()->markers(series);
     for (qsizetype i = 0; i < markers.size() && i < names.size(); ++i)

@@ -118,7 +118,7 @@ private slots:
         QCOMPARE(media->slices().first()->label(), QStringLiteral("80%"));
         const QList<QLegendMarker*> legend =
             window.chartView(QStringLiteral("medium"))->chart()->legend()->markers(media);
-        QCOMPARE(legend.first()->label(), QStringLiteral("VHS (24, 80%)"));
+        QCOMPARE(legend.first()->label(), QStringLiteral("VHS<br>24, 80%"));
 
         // Top lists say how many more there are: the directors beyond the top 20, and the
         // borrowers beyond the 15 bars (those of the figures' top 20 and the rest).
