@@ -63,6 +63,10 @@ public:
     // finds it); then step() starts again at the first row.
     qint64 rowCount();
     qint64 rowid() const { return m_rowid; }
+    // The table's leaf pages, and how many of them step() has begun: with
+    // the rows stepped, a guess at the rows of the whole table.
+    size_t leafCount() const { return m_leaves.size(); }
+    size_t leavesBegun() const { return m_nextLeaf; }
     Kind kind(int column) const { return m_values[size_t(column)].kind; }
     bool isNull(int column) const { return kind(column) == Kind::Null; }
     bool isInteger(int column) const { return kind(column) == Kind::Integer; }

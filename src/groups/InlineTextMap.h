@@ -31,7 +31,7 @@ public:
         swap(gone);
         return *this;
     }
-    ~InlineTextMap() { std::free(m_slots); }
+    ~InlineTextMap() { release(m_slots, m_capacity); }
 
     static constexpr size_t InlineSize = 22;
 
@@ -116,6 +116,16 @@ public:
         return {slot.text(), &slot.value};
     }
     size_t size() const { return m_count; }
+    // Makes room for this many texts in all, so that the table does not
+    // grow (and place every text again) while they come.
+    void reserve(size_t count)
+    {
+        size_t capacity = m_capacity ? m_capacity : 64;
+        while (count * 4 > capacity * 3)
+            capacity *= 2;
+        if (capacity > m_capacity)
+            rehash(capacity);
+    }
 
     template <typename F> void forEach(F&& visit) const
     {
@@ -165,33 +175,62 @@ private:
             }
         }
     }
-    void grow()
+    void grow() { rehash(m_capacity ? m_capacity * 2 : 64); }
+    void rehash(size_t capacity)
     {
         Slot* old = m_slots;
         const size_t oldCapacity = m_capacity;
-        m_capacity = oldCapacity ? oldCapacity * 2 : 64;
+        m_capacity = capacity;
         m_slots = allocate(m_capacity);
         m_mask = m_capacity - 1;
         for (size_t i = 0; i < oldCapacity; ++i) {
             if (old[i].used)
                 place(old[i], hashOf(old[i].text()));
         }
-        std::free(old);
+        release(old, oldCapacity);
     }
-    // Empty slots (all bytes zero); huge pages for a table of 2 MB or more.
+    // Empty slots (all bytes zero). A table of 2 MB or more is mapped by
+    // itself, aligned to huge pages and asking for them: the system hands
+    // it out zeroed, a page when it is first touched.
+    static constexpr size_t Huge = size_t(2) << 20;
     static Slot* allocate(size_t capacity)
     {
-        constexpr size_t Huge = size_t(2) << 20;
         const size_t bytes = capacity * sizeof(Slot);
-        void* memory = std::aligned_alloc(bytes >= Huge ? Huge : alignof(Slot), bytes);
+#if defined(__linux__)
+        if (bytes >= Huge) {
+            // Huge pages are whole; capacities are powers of two, so bytes is a multiple of Huge.
+            void* mapped = mmap(nullptr, bytes + Huge, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            if (mapped == MAP_FAILED)
+                throw std::bad_alloc();
+            const auto start = reinterpret_cast<uintptr_t>(mapped);
+            const uintptr_t aligned = (start + Huge - 1) & ~(uintptr_t(Huge) - 1);
+            if (aligned > start)
+                munmap(mapped, aligned - start);
+            if (const uintptr_t tail = start + bytes + Huge - (aligned + bytes))
+                munmap(reinterpret_cast<void*>(aligned + bytes), tail);
+#if defined(MADV_HUGEPAGE)
+            madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
+#endif
+            return reinterpret_cast<Slot*>(aligned);
+        }
+#endif
+        void* memory = std::aligned_alloc(alignof(Slot), bytes);
         if (!memory)
             throw std::bad_alloc();
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-        if (bytes >= Huge)
-            madvise(memory, bytes, MADV_HUGEPAGE);
-#endif
         std::memset(memory, 0, bytes);
         return static_cast<Slot*>(memory);
+    }
+    static void release(Slot* table, size_t capacity)
+    {
+        if (!table)
+            return;
+#if defined(__linux__)
+        if (capacity * sizeof(Slot) >= Huge) {
+            munmap(table, capacity * sizeof(Slot));
+            return;
+        }
+#endif
+        std::free(table);
     }
     void swap(InlineTextMap& other) noexcept
     {

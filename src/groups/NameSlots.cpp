@@ -19,9 +19,8 @@ NameSlots::Name NameSlots::keep(std::string_view label, std::string_view key)
     return Name{m_texts.keep(m_joined).data(), uint32_t(label.size()), uint32_t(key.size())};
 }
 
-int NameSlots::slotOfGroupKey(std::string_view key, std::string_view label)
+int NameSlots::slotOfGroupKey(std::string_view key, std::string_view label, uint64_t hash)
 {
-    const uint64_t hash = hashOf(key);
     if (const InlineTextMap::Entry known = m_slotOfKey.find(key, hash); known.value)
         return *known.value;
     const int slot = int(m_size++);
@@ -38,10 +37,50 @@ int NameSlots::slotOfGroupKey(std::string_view key, std::string_view label)
 
 std::string_view NameSlots::keyOf(std::string_view name)
 {
-    // As GroupKeying::textKey, without making a new buffer each time.
+    // As GroupKeying::textKey, without making a new buffer each time. Slots
+    // without labels hand out no key: the sort key alone tells the same
+    // texts apart (the order key only adds the numbers' order to it).
     m_keyBuffer.assign(1, 'v');
-    catalog::TextKeys::appendOrderKey(name, m_keyBuffer);
+    if (m_keepLabels)
+        catalog::TextKeys::appendOrderKey(name, m_keyBuffer);
+    else
+        catalog::TextKeys::appendSortKey(name, m_keyBuffer);
     return m_keyBuffer;
+}
+
+void NameSlots::reserve(size_t names)
+{
+    m_last = {}; // its text may move
+    (m_keepLabels ? m_slotOfText : m_slotOfKey).reserve(names);
+    if (m_keepLabels) {
+        m_slotOfKey.reserve(names);
+        m_names.reserve(names);
+    }
+}
+
+void NameSlots::prepare(std::string_view raw)
+{
+    m_preparedText = nullptr;
+    if (m_keepLabels || (m_lastSlot >= 0 && raw == m_lastText) || GroupKeying::isBlank(raw))
+        return;
+    m_preparedKey.assign(keyOf(GroupKeying::trimmed(raw)));
+    m_preparedHash = hashOf(m_preparedKey);
+    m_slotOfKey.prefetch(m_preparedHash);
+    m_preparedText = raw.data();
+    m_preparedSize = raw.size();
+}
+
+int NameSlots::slotOfPrepared(std::string_view raw)
+{
+    const bool prepared = m_preparedText && m_preparedText == raw.data() && m_preparedSize == raw.size();
+    m_preparedText = nullptr;
+    if (!prepared)
+        return slotOf(raw);
+    // As slotOf without labels, with the key made ahead.
+    const int slot = slotOfGroupKey(m_preparedKey, {}, m_preparedHash);
+    m_lastText.assign(raw);
+    m_lastSlot = slot;
+    return slot;
 }
 
 int NameSlots::slotOf(std::string_view raw, uint64_t hash)
@@ -54,7 +93,8 @@ int NameSlots::slotOf(std::string_view raw, uint64_t hash)
             return m_lastSlot;
         if (GroupKeying::isBlank(raw))
             return -1;
-        const int slot = slotOfGroupKey(keyOf(GroupKeying::trimmed(raw)), {});
+        const std::string_view key = keyOf(GroupKeying::trimmed(raw));
+        const int slot = slotOfGroupKey(key, {}, hashOf(key));
         m_lastText.assign(raw);
         m_lastSlot = slot;
         return slot;
@@ -67,7 +107,8 @@ int NameSlots::slotOf(std::string_view raw, uint64_t hash)
     int slot = -1;
     if (!GroupKeying::isBlank(raw)) {
         const std::string_view name = GroupKeying::trimmed(raw);
-        slot = slotOfGroupKey(keyOf(name), name);
+        const std::string_view key = keyOf(name);
+        slot = slotOfGroupKey(key, name, hashOf(key));
     }
     m_last = m_slotOfText.insert(kept(raw), hash, slot);
     return slot;

@@ -37,6 +37,12 @@ public:
     // The slot of a name; -1 for a blank text (empty or spaces).
     int slotOf(std::string_view raw) { return slotOf(raw, hashOf(raw)); }
     int slotOf(std::string_view raw, uint64_t hash);
+    // Without labels: keys a name and asks for its place in the table to be
+    // read, so that slotOfPrepared(raw) of the same text finds it there.
+    void prepare(std::string_view raw);
+    int slotOfPrepared(std::string_view raw);
+    // Room for this many names, when about as many are expected.
+    void reserve(size_t names);
     // The slot of a name already numbered (under any spelling), else -1.
     int find(std::string_view raw);
     size_t size() const { return m_size; }
@@ -59,7 +65,7 @@ private:
         std::string_view key() const { return {text + labelSize, keySize}; }
     };
     Name keep(std::string_view label, std::string_view key);
-    int slotOfGroupKey(std::string_view key, std::string_view label);
+    int slotOfGroupKey(std::string_view key, std::string_view label, uint64_t hash);
     std::string_view keyOf(std::string_view name);
     std::string_view kept(std::string_view text)
     {
@@ -74,6 +80,10 @@ private:
     InlineTextMap m_slotOfKey;   // by group key
     std::string m_joined;        // a label and key being kept
     std::string m_keyBuffer;
+    const char* m_preparedText = nullptr; // the text prepare() keyed
+    std::string m_preparedKey;
+    size_t m_preparedSize = 0;
+    uint64_t m_preparedHash = 0;
     std::vector<Name> m_names; // while labels are kept
     size_t m_size = 0;
     bool m_keepLabels = true;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <string>
 #include <QRegularExpression>
 
@@ -90,6 +91,11 @@ void scanRest(StatisticsTally& t, const Rows& rows, const std::array<int, Column
         else
             into.addNull();
     };
+    // A media ID is mostly new to the table: its place is asked for first,
+    // and read while the small tallies are made.
+    const std::optional<std::string_view> catalog = rows.value(at[Catalog]);
+    if (catalog)
+        t.tapes.prepare(*catalog);
     tally(t.medium, Medium);
     tally(t.genre, Genre);
     tally(t.year, Year);
@@ -112,8 +118,7 @@ void scanRest(StatisticsTally& t, const Rows& rows, const std::array<int, Column
     }
     // Not by the sort key of older catalogues' key column: the loans and
     // the tape lengths find a tape by its text key.
-    const std::optional<std::string_view> catalog = rows.value(at[Catalog]);
-    const int tape = catalog ? t.tapes.slotOf(*catalog) : -1;
+    const int tape = catalog ? t.tapes.slotOfPrepared(*catalog) : -1;
     if (tape < 0)
         return;
     if (size_t(tape) >= t.tapeMinutes.size())
@@ -170,6 +175,10 @@ void StatisticsTally::scan(Rows& rows, Part part)
     std::vector<int> countedSlots;
     while (rows.step()) {
         ++records;
+        if constexpr (requires { rows.leafCount(); }) {
+            if (records == FirstSample || records == SecondSample)
+                makeRoom(double(rows.leafCount()) / double(std::max<size_t>(1, rows.leavesBegun())), castPart, rest);
+        }
         // The names' places in their tables are asked for first, and the
         // small tallies made while they come.
         if (castPart) {
@@ -205,6 +214,41 @@ void StatisticsTally::scan(Rows& rows, Part part)
 
 template void StatisticsTally::scan(RawQuery&, Part);
 template void StatisticsTally::scan(catalog::TablePageReader&, Part);
+
+void StatisticsTally::makeRoom(double scale, bool castPart, bool rest)
+{
+    // scale: the rows of the table for each row read so far. Media IDs are
+    // new in most rows, so their share foretells the table; people come
+    // back more often the more rows are read (the names of n rows grow about
+    // as n to a power below one), so their tables are sized from that
+    // power, found from the two samples.
+    const double expected = double(records) * scale;
+    if (expected < 4.0 * records)
+        return;
+    static constexpr double Most = 1 << 24; // names
+    const auto room = [](double names) { return size_t(std::clamp(names * 1.05, 0.0, Most)); };
+    if (rest && records == FirstSample) {
+        const size_t tapesExpected = room(double(tapes.size()) * scale);
+        tapes.reserve(tapesExpected);
+        tapeMinutes.reserve(tapesExpected);
+    }
+    if (!castPart)
+        return;
+    if (records == FirstSample) {
+        m_castAtFirstSample = cast.size();
+        return;
+    }
+    if (m_castAtFirstSample == 0 || cast.size() <= m_castAtFirstSample)
+        return;
+    const double power = std::clamp(std::log(double(cast.size()) / double(m_castAtFirstSample)) /
+                                        std::log(double(SecondSample) / double(FirstSample)),
+                                    0.0, 1.0);
+    // The power found this early runs high (the names seen are fewer the
+    // more often they come back): room for somewhat more than half of it.
+    const size_t castExpected = room(0.6 * double(cast.size()) * std::pow(scale, power));
+    cast.reserve(castExpected);
+    castCounts.reserve(castExpected);
+}
 
 void StatisticsTally::countDirectors(const Pending& director, std::vector<std::string_view>& listed,
                                      std::vector<int>& countedSlots)

@@ -85,8 +85,14 @@ public:
     qint64 runningMinutes = 0;
 
 private:
+    // Rows after which the tables are given the room the rows read so far
+    // foretell for the whole table (when its size can be guessed).
+    static constexpr int FirstSample = 16384;
+    static constexpr int SecondSample = 131072;
+    void makeRoom(double scale, bool castPart, bool rest);
     void countDirectors(const Pending& director, std::vector<std::string_view>& listed,
                         std::vector<int>& countedSlots);
+    size_t m_castAtFirstSample = 0;
 };
 
 } // namespace quelto::statistics

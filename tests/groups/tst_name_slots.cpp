@@ -52,6 +52,27 @@ private slots:
             ++visited;
         });
         QCOMPARE(visited, texts.size());
+
+        // Room made beforehand: a table of several huge pages, mapped by
+        // itself, then grown past that room and given back.
+        for (const size_t room : {size_t(10), size_t(300000)}) {
+            InlineTextMap reserved;
+            reserved.reserve(room);
+            for (size_t i = 0; i < texts.size(); ++i) {
+                reserved.insert(texts[i], InlineTextMap::hashOf(texts[i]), int(i));
+                if (i == texts.size() / 2)
+                    reserved.reserve(texts.size() / 2); // less than it holds: nothing changes
+            }
+            for (size_t i = 0; i < texts.size(); i += 97) {
+                const InlineTextMap::Entry found = reserved.find(texts[i], InlineTextMap::hashOf(texts[i]));
+                QVERIFY2(found.value && *found.value == int(i), texts[i].c_str());
+            }
+            QVERIFY(!reserved.find(near, InlineTextMap::hashOf(near)).value);
+            InlineTextMap moved(std::move(reserved));
+            QCOMPARE(moved.size(), texts.size());
+            moved.reserve(texts.size() * 40); // a larger mapping; the old one is unmapped
+            QVERIFY(moved.find(texts[7], InlineTextMap::hashOf(texts[7])).value);
+        }
     }
 
     void spellingsShareASlotAndKeepTheFirstLabel()
@@ -93,6 +114,25 @@ private slots:
             QCOMPARE(tapes.find("BOX OF THE SUMMER HOLIDAYS 1987, TAPE 12"), 1);
             QCOMPARE(tapes.find("A4"), -1);
             QCOMPARE(tapes.size(), size_t(3));
+
+            // A media ID keyed ahead of its lookup, as a pass reads a row:
+            // the same slots as without; a text other than the one keyed,
+            // or a blank one, is looked up as usual.
+            tapes.prepare("A4");
+            QCOMPARE(tapes.slotOfPrepared("A4"), 3);
+            tapes.prepare("a4");
+            QCOMPARE(tapes.slotOfPrepared("a4"), 3);
+            tapes.prepare(" A03");
+            QCOMPARE(tapes.slotOfPrepared(" A03"), 2);
+            const std::string_view row = "A5A6";
+            tapes.prepare(row.substr(0, 2));
+            QCOMPARE(tapes.slotOfPrepared(row.substr(0, 3)), 4); // "A5A": not what was keyed
+            QCOMPARE(tapes.slotOfPrepared(row.substr(0, 2)), 5);
+            tapes.prepare("  ");
+            QCOMPARE(tapes.slotOfPrepared("  "), -1);
+            QCOMPARE(tapes.find("A5A"), 4);
+            QCOMPARE(tapes.find("a5"), 5);
+            QCOMPARE(tapes.size(), size_t(6));
         }
     }
 
@@ -104,6 +144,13 @@ private slots:
         for (int i = 0; i < 100000; i += 7)
             QCOMPARE(names.slotOf("ACTOR " + std::to_string(i) + " "), i);
         QCOMPARE(names.size(), size_t(100000));
+
+        // Room made in the middle of a pass keeps every slot and label.
+        names.reserve(400000);
+        QCOMPARE(names.slotOf("Actor 5"), 5);
+        QCOMPARE(names.slotOf("Actor 100000"), 100000);
+        QCOMPARE(names.label(99999), std::string_view("Actor 99999"));
+        QCOMPARE(names.find("actor 77777"), 77777);
     }
 };
 
