@@ -33,8 +33,10 @@ QChart* newChart(const QString& title)
 
 QString percent(double share) { return QLocale().toString(share * 100, 'f', share < 0.1 ? 1 : 0) + QLatin1Char('%'); }
 
-// A value axis of whole numbers with a round step: 0, 200, 400 ...
-QValueAxis* countAxis(int most)
+// A value axis of whole numbers with a round step: 0, 200, 400 ...;
+// headroom: the share of the largest count left free beyond it, for the
+// counts written past the ends of the bars.
+QValueAxis* countAxis(int most, double headroom = 0.05)
 {
     const auto roundStep = [](int wanted) {
         for (int base = 1;; base *= 10) {
@@ -47,7 +49,7 @@ QValueAxis* countAxis(int most)
     // Counts of six digits and more take three or four labels: five are cut short.
     const int step = roundStep(std::max(1, most / (most >= 100000 ? 3 : 5)));
     auto* axis = new QValueAxis;
-    const int top = std::max(step, (most + most / 20 + step) / step * step);
+    const int top = std::max(step, (most + int(most * headroom) + step) / step * step);
     axis->setRange(0, top);
     axis->setTickType(QValueAxis::TicksDynamic);
     axis->setTickAnchor(0);
@@ -126,8 +128,14 @@ QChart* bars(const QString& title, const std::vector<Share>& shares, bool horizo
     QAbstractBarSeries* series = horizontal ? static_cast<QAbstractBarSeries*>(new QHorizontalBarSeries)
                                             : static_cast<QAbstractBarSeries*>(new QBarSeries);
     series->append(set);
+    // Each count past the end of its bar, where a short bar cannot cut it;
+    // upright above columns, which are narrower than a count of six digits.
     series->setLabelsVisible(true);
-    series->setLabelsPosition(QAbstractBarSeries::LabelsInsideEnd);
+    series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
+    set->setLabelColor(QColor(40, 40, 40));
+    series->setLabelsPrecision(12); // a million as 1000000, not 1e+06
+    if (!horizontal)
+        series->setLabelsAngle(-90);
     chart->addSeries(series);
     auto* names = new QBarCategoryAxis;
     names->append(categories);
@@ -137,7 +145,10 @@ QChart* bars(const QString& title, const std::vector<Share>& shares, bool horizo
         names->setLabelsAngle(-45);
         names->setTruncateLabels(false);
     }
-    QValueAxis* values = countAxis(most);
+    // Room past the largest bar for its count: about a twentieth of the
+    // plot's length a digit.
+    const double digits = double(QString::number(most).size());
+    QValueAxis* values = countAxis(most, 0.05 + digits * (horizontal ? 0.035 : 0.04));
     chart->addAxis(names, horizontal ? Qt::AlignLeft : Qt::AlignBottom);
     chart->addAxis(values, horizontal ? Qt::AlignBottom : Qt::AlignLeft);
     series->attachAxis(names);
@@ -266,7 +277,8 @@ QChart* StatisticsCharts::build(const QString& id, const StatisticsFigures& f)
         const double total = std::max<qint64>(1, f.tapes.usedMinutes + f.tapes.freeMinutes);
         const int used = int(f.tapes.usedMinutes);
         const int free = int(f.tapes.freeMinutes);
-        return pie(QStringLiteral("%1 (%2 of %3 tapes with a known length)").arg(title).arg(f.tapes.withLength).arg(f.tapes.tapes),
+        return pie(QStringLiteral("%1<br><small>%2 of %3 tapes with a known length</small>")
+                       .arg(title, QLocale().toString(f.tapes.withLength), QLocale().toString(f.tapes.tapes)),
                    {{QStringLiteral("Recorded"), used, used / total}, {QStringLiteral("Free"), free, free / total}},
                    QStringLiteral("No tape length known yet"), QStringLiteral(" min"));
     }

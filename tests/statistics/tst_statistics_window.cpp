@@ -23,6 +23,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
+#include <QGraphicsTextItem>
 #include <QImage>
 #include <QLineEdit>
 #include <QLabel>
@@ -213,14 +214,16 @@ private slots:
                                     QStringLiteral("Fantasy"), QStringLiteral("Animation"), QStringLiteral("War"),
                                     QStringLiteral("Western"), QStringLiteral("Musical")};
         for (int i = 0; i < genres.size(); ++i) {
-            const int count = 240000 / (i + 1);
+            const int count = 240000 / (i + 1) + 7; // no round number, as the axis has
             big.byGenre.push_back({genres[i], count, count / 1e6});
             big.byCountry.push_back({genres[i] + QStringLiteral("land"), count, count / 1e6});
         }
+        big.myRating.push_back({QStringLiteral("(none)"), 1000003, 1.0}); // seven digits, written whole
         for (int decade = 1920; decade <= 2020; decade += 10)
-            big.byDecade.push_back({QStringLiteral("%1s").arg(decade), 90000, 0.09});
+            big.byDecade.push_back({QStringLiteral("%1s").arg(decade), 90007 + decade, 0.09});
 
-        for (const QString& id : {QStringLiteral("genre"), QStringLiteral("country"), QStringLiteral("decade")}) {
+        for (const QString& id :
+             {QStringLiteral("genre"), QStringLiteral("country"), QStringLiteral("decade"), QStringLiteral("myrating")}) {
             QChartView view;
             view.setChart(statistics::StatisticsCharts::build(id, big));
             view.resize(window.chartView(id)->minimumSize());
@@ -229,6 +232,21 @@ private slots:
             QCoreApplication::processEvents();
             for (QAbstractAxis* axis : view.chart()->axes())
                 QVERIFY2(!axis->labelsTruncated(), qPrintable(id + QStringLiteral(": labels cut short")));
+            // Each bar's count is written whole, inside the plot: a short
+            // bar's count, written inside it, lost its first digits.
+            const QRectF plot = view.chart()->plotArea().adjusted(-1, -1, 1, 1);
+            int counts = 0;
+            for (QGraphicsItem* item : view.scene()->items()) {
+                const auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+                bool number = false;
+                const int value = text ? text->toPlainText().toInt(&number) : 0;
+                if (!number || !item->isVisible() || value % 10 == 0)
+                    continue; // not a bar's count: an axis label
+                ++counts;
+                QVERIFY2(plot.contains(item->sceneBoundingRect()),
+                         qPrintable(QStringLiteral("%1: the count %2 is cut by the plot's edge").arg(id).arg(value)));
+            }
+            QCOMPARE(counts, id == QStringLiteral("decade") ? 11 : id == QStringLiteral("myrating") ? 1 : 15);
         }
     }
 
