@@ -169,6 +169,8 @@ QString withOthers(const QString& title, int names, qint64 credits, const QStrin
 QChart* borrowers(const StatisticsFigures& f)
 {
     const std::vector<BorrowerFigures>& figures = f.loansPerBorrower;
+    if (figures.empty()) // an empty plot would say nothing
+        return pie(QStringLiteral("Loans per borrower"), {}, QStringLiteral("No loans yet"));
     const size_t shown = std::min<size_t>(figures.size(), StatisticsCharts::MaxBars);
     int moreBorrowers = f.otherBorrowers;
     qint64 moreLoans = f.otherBorrowersLoans;

@@ -139,6 +139,11 @@ private slots:
         // Friends 15, 16 and 17 (5 + 4 + 3 loans) and the two others (3 loans).
         QVERIFY2(lenders->title().contains(QStringLiteral("5 more borrowers in 15 loans")),
                  qPrintable(lenders->title()));
+        // No loans: the chart says so.
+        std::unique_ptr<QChart> none(statistics::StatisticsCharts::build(QStringLiteral("borrowers"), {}));
+        auto* noLoans = qobject_cast<QPieSeries*>(none->series().first());
+        QVERIFY(noLoans);
+        QCOMPARE(noLoans->slices().first()->label(), QStringLiteral("No loans yet"));
         top.otherDirectors = {};
         std::unique_ptr<QChart> few(statistics::StatisticsCharts::build(QStringLiteral("directors"), top));
         QCOMPARE(few->title(), QStringLiteral("Top 20 directors"));
