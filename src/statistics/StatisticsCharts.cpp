@@ -28,6 +28,7 @@ QChart* newChart(const QString& title)
     font.setPointSizeF(font.pointSizeF() * 1.1);
     chart->setTitleFont(font);
     chart->legend()->setVisible(false);
+    chart->setLocalizeNumbers(true); // counts and axes as the summary writes them: "302,954"
     return chart;
 }
 
@@ -54,7 +55,7 @@ QValueAxis* countAxis(int most, double headroom = 0.05)
     axis->setTickType(QValueAxis::TicksDynamic);
     axis->setTickAnchor(0);
     axis->setTickInterval(step);
-    axis->setLabelFormat(QStringLiteral("%d"));
+    axis->setLabelFormat(QStringLiteral("%.0f"));
     return axis;
 }
 
