@@ -317,7 +317,7 @@ bool StatisticsCollector::isSeen(const QString& text)
 }
 
 StatisticsTally StatisticsCollector::tally(catalog::SqliteConnection& connection, const QStringList& columns,
-                                           const QString& filterClause)
+                                           const QString& filterClause, const Meanwhile& meanwhile)
 {
     qint64 rows = 0;
     {
@@ -330,17 +330,18 @@ StatisticsTally StatisticsCollector::tally(catalog::SqliteConnection& connection
     const bool split = rows >= SplitAbove && !connection.path().isEmpty();
     if (filterClause.trimmed().isEmpty()) {
         try {
-            return pass(connection, columns, {}, split, Source::Pages);
+            return pass(connection, columns, {}, split, Source::Pages, meanwhile);
         } catch (const catalog::TablePageReader::Unreadable&) {
             // Read again with SQL, from the first row: SQLite says what the
             // figures are, or why there are none.
         }
     }
-    return pass(connection, columns, filterClause, split, Source::Sql);
+    return pass(connection, columns, filterClause, split, Source::Sql, meanwhile);
 }
 
 StatisticsTally StatisticsCollector::pass(catalog::SqliteConnection& connection, const QStringList& columns,
-                                          const QString& filterClause, bool split, Source source)
+                                          const QString& filterClause, bool split, Source source,
+                                          const Meanwhile& meanwhile)
 {
     using Part = StatisticsTally::Part;
     const auto scan = [&](catalog::SqliteConnection& on, StatisticsTally& into, Part part) {
@@ -355,6 +356,7 @@ StatisticsTally StatisticsCollector::pass(catalog::SqliteConnection& connection,
     StatisticsTally whole;
     if (!split) {
         scan(connection, whole, Part::All);
+        meanwhile(whole);
         return whole;
     }
     // The cast on a second thread with a connection of its own, everything
@@ -376,6 +378,7 @@ StatisticsTally StatisticsCollector::pass(catalog::SqliteConnection& connection,
     });
     try {
         scan(connection, whole, Part::AllButCast);
+        meanwhile(whole);
     } catch (...) {
         helperConnection->interrupt(); // interrupted or failed: the other part stops too
         helper.join();
@@ -395,7 +398,23 @@ StatisticsFigures StatisticsCollector::collect(catalog::SqliteConnection& connec
     const QStringList columns = groups::RawQuery::tableColumns(connection, QStringLiteral("archive"));
     if (columns.isEmpty())
         return figures;
-    StatisticsTally t = tally(connection, columns, condition);
+    // The tapes' lengths and the loans are looked up while the cast is still
+    // being counted; a pass started again (from SQL) looks them up again.
+    const bool scoped = !condition.trimmed().isEmpty();
+    TapeFigures tapeFigures;
+    StatisticsFigures loanFigures;
+    StatisticsTally t = tally(connection, columns, condition, [&](StatisticsTally& rest) {
+        tapeFigures = {};
+        loanFigures = {};
+        countTapes(connection, rest.tapes, rest.tapeMinutes, tapeFigures);
+        countLoans(connection, rest.tapes, scoped, today, loanFigures);
+    });
+    figures.tapes = tapeFigures;
+    figures.loansPerBorrower = std::move(loanFigures.loansPerBorrower);
+    figures.otherBorrowers = loanFigures.otherBorrowers;
+    figures.otherBorrowersLoans = loanFigures.otherBorrowersLoans;
+    figures.tapesOnLoan = loanFigures.tapesOnLoan;
+    figures.tapesOverdue = loanFigures.tapesOverdue;
     const int records = t.records;
     figures.records = records;
     figures.tapes.withRunningTime = t.withRunningTime;
@@ -413,8 +432,6 @@ StatisticsFigures StatisticsCollector::collect(catalog::SqliteConnection& connec
             figures.seen += n;
     });
     figures.notSeen = records - figures.seen;
-    countTapes(connection, t.tapes, t.tapeMinutes, figures.tapes);
-    countLoans(connection, t.tapes, !condition.trimmed().isEmpty(), today, figures);
     return figures;
 }
 

@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <string_view>
 
 namespace quelto::catalog {
@@ -57,10 +58,13 @@ private:
         Pages, // the whole catalogue, read from the file's pages
         Sql,
     };
+    // Work on the rest's tally (all but the cast) that can go on while the
+    // cast is still being counted on the second thread.
+    using Meanwhile = std::function<void(StatisticsTally&)>;
     static StatisticsTally pass(catalog::SqliteConnection& connection, const QStringList& columns,
-                                const QString& filterClause, bool split, Source source);
+                                const QString& filterClause, bool split, Source source, const Meanwhile& meanwhile);
     static StatisticsTally tally(catalog::SqliteConnection& connection, const QStringList& columns,
-                                 const QString& filterClause);
+                                 const QString& filterClause, const Meanwhile& meanwhile);
 };
 
 } // namespace quelto::statistics
