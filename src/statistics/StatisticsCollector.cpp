@@ -398,40 +398,32 @@ StatisticsFigures StatisticsCollector::collect(catalog::SqliteConnection& connec
     const QStringList columns = groups::RawQuery::tableColumns(connection, QStringLiteral("archive"));
     if (columns.isEmpty())
         return figures;
-    // The tapes' lengths and the loans are looked up while the cast is still
-    // being counted; a pass started again (from SQL) looks them up again.
+    // Every figure but the cast's is made, and the tapes' lengths and the
+    // loans looked up, while the cast is still being counted; a pass started
+    // again (from SQL) makes them again.
     const bool scoped = !condition.trimmed().isEmpty();
-    TapeFigures tapeFigures;
-    StatisticsFigures loanFigures;
     StatisticsTally t = tally(connection, columns, condition, [&](StatisticsTally& rest) {
-        tapeFigures = {};
-        loanFigures = {};
-        countTapes(connection, rest.tapes, rest.tapeMinutes, tapeFigures);
-        countLoans(connection, rest.tapes, scoped, today, loanFigures);
+        figures = {};
+        const int records = rest.records;
+        figures.records = records;
+        using Order = groups::GroupCounts::Order;
+        figures.byMedium = sharesOf(grouped(rest.medium, QStringLiteral("medium")), Order::ByCount, records);
+        figures.byGenre = sharesOf(grouped(rest.genre, QStringLiteral("genre")), Order::ByCount, records);
+        figures.byDecade = sharesOf(grouped(rest.year, QStringLiteral("decade")), Order::ByName, records);
+        figures.byCountry = sharesOf(grouped(rest.country, QStringLiteral("country")), Order::ByCount, records);
+        figures.myRating = sharesOf(grouped(rest.myRating, QStringLiteral("myrating")), Order::ByName, records);
+        figures.topDirectors = topPeople(rest.directors, rest.directorCounts, records, figures.otherDirectors);
+        rest.seen.forEach([&](std::string_view text, int n) {
+            if (groups::GroupKeying::isSeen(text))
+                figures.seen += n;
+        });
+        figures.notSeen = records - figures.seen;
+        countTapes(connection, rest.tapes, rest.tapeMinutes, figures.tapes);
+        figures.tapes.withRunningTime = rest.withRunningTime;
+        figures.tapes.runningMinutes = rest.runningMinutes;
+        countLoans(connection, rest.tapes, scoped, today, figures);
     });
-    figures.tapes = tapeFigures;
-    figures.loansPerBorrower = std::move(loanFigures.loansPerBorrower);
-    figures.otherBorrowers = loanFigures.otherBorrowers;
-    figures.otherBorrowersLoans = loanFigures.otherBorrowersLoans;
-    figures.tapesOnLoan = loanFigures.tapesOnLoan;
-    figures.tapesOverdue = loanFigures.tapesOverdue;
-    const int records = t.records;
-    figures.records = records;
-    figures.tapes.withRunningTime = t.withRunningTime;
-    figures.tapes.runningMinutes = t.runningMinutes;
-    using Order = groups::GroupCounts::Order;
-    figures.byMedium = sharesOf(grouped(t.medium, QStringLiteral("medium")), Order::ByCount, records);
-    figures.byGenre = sharesOf(grouped(t.genre, QStringLiteral("genre")), Order::ByCount, records);
-    figures.byDecade = sharesOf(grouped(t.year, QStringLiteral("decade")), Order::ByName, records);
-    figures.byCountry = sharesOf(grouped(t.country, QStringLiteral("country")), Order::ByCount, records);
-    figures.myRating = sharesOf(grouped(t.myRating, QStringLiteral("myrating")), Order::ByName, records);
-    figures.topDirectors = topPeople(t.directors, t.directorCounts, records, figures.otherDirectors);
-    figures.topCast = topPeople(t.cast, t.castCounts, records, figures.otherCast);
-    t.seen.forEach([&](std::string_view text, int n) {
-        if (groups::GroupKeying::isSeen(text))
-            figures.seen += n;
-    });
-    figures.notSeen = records - figures.seen;
+    figures.topCast = topPeople(t.cast, t.castCounts, t.records, figures.otherCast);
     return figures;
 }
 
