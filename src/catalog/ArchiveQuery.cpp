@@ -7,6 +7,7 @@
 #include "catalog/LikePattern.h"
 #include "catalog/OrderCache.h"
 #include "catalog/OrderKeys.h"
+#include "catalog/ReadTransaction.h"
 #include "catalog/SqlTranslator.h"
 #include "catalog/SqliteConnection.h"
 #include "tasks/TaskControl.h"
@@ -21,35 +22,6 @@ namespace {
 
 using Plan = ArchiveQueryPlan;
 constexpr int CheckEvery = 8192; // rows between looks at Cancel
-
-// A read transaction for the length of a query, unless one is under way:
-// every statement of the query sees the same file.
-class ReadTransaction
-{
-public:
-    explicit ReadTransaction(SqliteConnection& c) : m_connection(c.inTransaction() ? nullptr : &c)
-    {
-        if (m_connection)
-            m_connection->exec(QStringLiteral("begin"));
-    }
-    ~ReadTransaction() { finish(); }
-    // Ends it early: what is to be read has been read.
-    void finish()
-    {
-        if (m_connection && m_connection->inTransaction()) {
-            try {
-                m_connection->exec(QStringLiteral("commit"));
-            } catch (const EngineError&) {
-            }
-        }
-        m_connection = nullptr;
-    }
-    ReadTransaction(const ReadTransaction&) = delete;
-    ReadTransaction& operator=(const ReadTransaction&) = delete;
-
-private:
-    SqliteConnection* m_connection;
-};
 
 // The columns of archive: name as declared, by lower-case name.
 QHash<QString, QString> archiveColumns(SqliteConnection& connection)

@@ -1,6 +1,7 @@
 #include "statistics/KeptStatistics.h"
 
 #include "catalog/EngineError.h"
+#include "catalog/ReadTransaction.h"
 #include "catalog/SqliteConnection.h"
 #include "groups/RawQuery.h"
 #include "statistics/StatisticsCollector.h"
@@ -110,37 +111,6 @@ std::optional<std::pair<CatalogueStamp, StatisticsFigures>> readKept(const QStri
     return std::pair{*stamp, std::move(*figures)};
 }
 
-// A read transaction for the rest of a pass, unless one is under way: no
-// other program commits meanwhile, so the stamp taken at its start is that
-// of the file the pass reads, on this connection or another.
-class ReadLock
-{
-public:
-    explicit ReadLock(catalog::SqliteConnection& connection)
-        : m_connection(connection.inTransaction() ? nullptr : &connection)
-    {
-        if (!m_connection)
-            return;
-        m_connection->exec(QStringLiteral("begin"));
-        groups::RawQuery touch(*m_connection, QStringLiteral("select count(*) from sqlite_schema"));
-        touch.step();
-    }
-    ~ReadLock()
-    {
-        if (m_connection && m_connection->inTransaction()) {
-            try {
-                m_connection->exec(QStringLiteral("commit"));
-            } catch (const catalog::EngineError&) {
-            }
-        }
-    }
-    ReadLock(const ReadLock&) = delete;
-    ReadLock& operator=(const ReadLock&) = delete;
-
-private:
-    catalog::SqliteConnection* m_connection;
-};
-
 } // namespace
 
 std::optional<StatisticsFigures> KeptStatistics::read(const QString& cataloguePath, const CatalogueStamp& stamp)
@@ -205,7 +175,10 @@ StatisticsFigures KeptStatistics::collect(catalog::SqliteConnection& connection,
     if (groups::RawQuery::tableColumns(connection, QStringLiteral("archive")).isEmpty())
         return StatisticsCollector::collect(connection, today);
     const QString path = connection.path();
-    const ReadLock lock(connection);
+    // No other program commits during the rest of the pass, so the stamp
+    // taken first is that of the file the pass reads, on this connection or
+    // another.
+    const catalog::ReadTransaction lock(connection, catalog::ReadTransaction::Lock::Now);
     // The records are counted only when the rest of the stamp matches kept
     // figures: after a change the pass counts them itself.
     std::optional<CatalogueStamp> stamp = CatalogueStamp::take(connection, CatalogueStamp::Records::Uncounted);
