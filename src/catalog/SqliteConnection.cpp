@@ -241,6 +241,15 @@ std::shared_ptr<SqliteConnection> SqliteConnection::open(const QString& path, Mo
 
 SqliteConnection::~SqliteConnection() { sqlite3_close_v2(m_db); }
 
+sqlite3_file* SqliteConnection::mainFile() const
+{
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(m_db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file ||
+        !file->pMethods)
+        return nullptr;
+    return file;
+}
+
 bool SqliteConnection::reopenIfMoved()
 {
     int moved = 0;

@@ -10,6 +10,7 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct sqlite3_file;
 
 namespace quelto::catalog {
 
@@ -83,6 +84,11 @@ public:
     bool isReadOnly() const;
     bool inTransaction() const;
     sqlite3* handle() const { return m_db; }
+    // The main file's handle as SQLite holds it, for reading the file
+    // through it (opening the file a second time in this process and closing
+    // it would drop the locks SQLite holds on it); nothing for a database of
+    // no file.
+    sqlite3_file* mainFile() const;
     // Counts the reopenings, so that holders of prepared statements know
     // when theirs belong to a closed handle.
     int generation() const { return m_generation; }

@@ -92,8 +92,8 @@ TablePageReader::TablePageReader(SqliteConnection& connection, const QString& ta
             fail("the connection has a change under way");
         if (sqlite3_prepare_v2(db, "select 1", -1, &m_probe, nullptr) != SQLITE_OK)
             fail("no probe");
-        if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &m_file) != SQLITE_OK || !m_file ||
-            !m_file->pMethods)
+        m_file = connection.mainFile();
+        if (!m_file)
             fail("no file handle");
         readHeader();
         mapColumns(table, columns);

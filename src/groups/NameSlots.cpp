@@ -76,8 +76,12 @@ int NameSlots::slotOfPrepared(std::string_view raw)
     m_preparedText = nullptr;
     if (!prepared)
         return slotOf(raw);
-    // As slotOf without labels, with the key made ahead.
-    const int slot = slotOfGroupKey(m_preparedKey, {}, m_preparedHash);
+    return numberedSlot(raw, m_preparedKey, m_preparedHash);
+}
+
+int NameSlots::numberedSlot(std::string_view raw, std::string_view key, uint64_t hash)
+{
+    const int slot = slotOfGroupKey(key, {}, hash);
     m_lastText.assign(raw);
     m_lastSlot = slot;
     return slot;
@@ -94,10 +98,7 @@ int NameSlots::slotOf(std::string_view raw, uint64_t hash)
         if (GroupKeying::isBlank(raw))
             return -1;
         const std::string_view key = keyOf(GroupKeying::trimmed(raw));
-        const int slot = slotOfGroupKey(key, {}, hashOf(key));
-        m_lastText.assign(raw);
-        m_lastSlot = slot;
-        return slot;
+        return numberedSlot(raw, key, hashOf(key));
     }
     if (m_last.value && m_last.text == raw)
         return *m_last.value;

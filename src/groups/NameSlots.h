@@ -66,6 +66,8 @@ private:
     };
     Name keep(std::string_view label, std::string_view key);
     int slotOfGroupKey(std::string_view key, std::string_view label, uint64_t hash);
+    // Without labels: the slot of a key, kept as the last one looked up.
+    int numberedSlot(std::string_view raw, std::string_view key, uint64_t hash);
     std::string_view keyOf(std::string_view name);
     std::string_view kept(std::string_view text)
     {

@@ -20,16 +20,12 @@ quint32 bigEndian(const std::array<unsigned char, 100>& header, size_t at)
 }
 
 // The first 100 bytes of the main file, read through the connection's own
-// file handle: opening the file a second time in this process and closing
-// it would drop the locks SQLite holds on it.
+// file handle.
 std::optional<std::array<unsigned char, 100>> header(catalog::SqliteConnection& connection)
 {
-    sqlite3_file* file = nullptr;
-    if (sqlite3_file_control(connection.handle(), "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
-        !file || !file->pMethods)
-        return std::nullopt;
+    sqlite3_file* file = connection.mainFile();
     std::array<unsigned char, 100> bytes{};
-    if (file->pMethods->xRead(file, bytes.data(), int(bytes.size()), 0) != SQLITE_OK)
+    if (!file || file->pMethods->xRead(file, bytes.data(), int(bytes.size()), 0) != SQLITE_OK)
         return std::nullopt;
     return bytes;
 }
