@@ -264,4 +264,13 @@ bool LaunchOptions::runsWithoutWindow() const
         || !importFile.isEmpty() || exportPdf.has_value() || !statistics.isEmpty();
 }
 
+bool LaunchOptions::runsOnCoreAlone() const
+{
+    const int commands = int(help) + int(version) + int(!lookupUrl.isEmpty()) + int(!importAccess.isEmpty())
+        + int(!exportCsv.isEmpty()) + int(!exportHtml.isEmpty()) + int(!importFile.isEmpty())
+        + int(exportPdf.has_value()) + int(!statistics.isEmpty());
+    return error.isEmpty() && commands == 1
+        && (help || version || !importAccess.isEmpty() || !exportCsv.isEmpty() || !statistics.isEmpty());
+}
+
 } // namespace quelto::app

@@ -22,7 +22,8 @@ namespace quelto::app {
 //   quelto --help | --version
 // To add an option: a field here, its QCommandLineOption in
 // LaunchOptions.cpp (makeOptions), its reading in parse(), and, when it runs
-// without the main window, a clause in runsWithoutWindow().
+// without the main window, a clause in runsWithoutWindow() (and in
+// runsOnCoreAlone() when it needs no painting, fonts or browser).
 struct LaunchOptions
 {
     QString databasePath; // empty: the stored catalogue
@@ -53,6 +54,10 @@ struct LaunchOptions
     // True when the program prints something and exits instead of opening
     // the main window, so no display is needed.
     bool runsWithoutWindow() const;
+    // True for the commands that neither paint nor browse (statistics, the
+    // Access import, the CSV export, help and version): they run on Qt's
+    // core alone, without a platform, fonts or icons to set up and take down.
+    bool runsOnCoreAlone() const;
 };
 
 } // namespace quelto::app

@@ -31,6 +31,40 @@ QStringList rawArguments(int argc, char** argv)
     return arguments;
 }
 
+void nameApplication()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Quelto"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quelto"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUELTO_VERSION));
+}
+
+// Help, version, a command line in error, and the commands that run on Qt's core alone.
+int runOnCore(const quelto::app::LaunchOptions& launch)
+{
+    using quelto::app::LaunchOptions;
+    using quelto::exchange::CommandLineExchange;
+    if (launch.help) {
+        std::fputs(qPrintable(LaunchOptions::usage()), stdout);
+        return 0;
+    }
+    if (launch.version) {
+        std::printf("%s\n", qPrintable(LaunchOptions::versionText()));
+        return 0;
+    }
+    if (!launch.error.isEmpty()) {
+        std::fprintf(stderr, "quelto: %s\n\n%s", qPrintable(launch.error), qPrintable(LaunchOptions::usage()));
+        return 2;
+    }
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (!launch.statistics.isEmpty())
+        return quelto::statistics::CommandLineStatistics::run(launch.statistics, out, err);
+    return launch.importAccess.isEmpty()
+               ? CommandLineExchange::exportCsv(launch.exportCsv.at(0), launch.exportCsv.at(1), out, err)
+               : CommandLineExchange::importAccess(launch.importAccess.at(0), launch.importAccess.at(1),
+                                                   launch.acceptNull, out, err);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -66,15 +100,19 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     EngineDiagnostics::apply(early.verbose || EngineDiagnostics::requestedByEnvironment());
 
+    if (early.runsOnCoreAlone()) {
+        QCoreApplication app(argc, argv);
+        nameApplication();
+        return runOnCore(LaunchOptions::parse(QCoreApplication::arguments()));
+    }
+
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     // Every connection to the network goes through the program's own proxy,
     // which connects to exactly the address it judged: made before the
     // browser engine's first profile and the first network access.
     quelto::weblookup::PinnedProxy::installForApplication();
-    QCoreApplication::setOrganizationName(QStringLiteral("Quelto"));
-    QCoreApplication::setApplicationName(QStringLiteral("Quelto"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(QUELTO_VERSION));
+    nameApplication();
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quelto.Quelto"));
     QIcon icon(QStringLiteral(":/icons/org.quelto.Quelto-256.png"));
     icon.addFile(QStringLiteral(":/icons/org.quelto.Quelto-48.png"));
@@ -83,33 +121,14 @@ int main(int argc, char** argv)
     quelto::tasks::FreezeProbe::fromEnvironment(&app);
 
     const LaunchOptions launch = LaunchOptions::parse(QCoreApplication::arguments());
-    if (launch.help) {
-        std::fputs(qPrintable(LaunchOptions::usage()), stdout);
-        return 0;
-    }
-    if (launch.version) {
-        std::printf("%s\n", qPrintable(LaunchOptions::versionText()));
-        return 0;
-    }
-    if (!launch.error.isEmpty()) {
-        std::fprintf(stderr, "quelto: %s\n\n%s", qPrintable(launch.error), qPrintable(LaunchOptions::usage()));
-        return 2;
-    }
+    if (launch.runsOnCoreAlone() || !launch.error.isEmpty())
+        return runOnCore(launch);
 
     if (!launch.lookupUrl.isEmpty())
         return CommandLineLookup::main(launch.lookupUrl, launch.lookupProfile, Settings().movieSite());
     if (launch.exportPdf) {
         const QString database = launch.databasePath.isEmpty() ? Settings().databaseFilename() : launch.databasePath;
         return quelto::printing::CommandLinePdfExport::main(*launch.exportPdf, database);
-    }
-    using quelto::exchange::CommandLineExchange;
-    if (!launch.importAccess.isEmpty() || !launch.exportCsv.isEmpty()) {
-        QTextStream out(stdout);
-        QTextStream err(stderr);
-        return launch.importAccess.isEmpty()
-                   ? CommandLineExchange::exportCsv(launch.exportCsv.at(0), launch.exportCsv.at(1), out, err)
-                   : CommandLineExchange::importAccess(launch.importAccess.at(0), launch.importAccess.at(1),
-                                                       launch.acceptNull, out, err);
     }
     if (!launch.exportHtml.isEmpty()) {
         QTextStream out(stdout);
@@ -122,11 +141,6 @@ int main(int argc, char** argv)
         QTextStream err(stderr);
         return quelto::importing::CommandLineImport::run(launch.importFile.at(0), launch.importFile.at(1), out, err,
                                                       launch.importPrefix);
-    }
-    if (!launch.statistics.isEmpty()) {
-        QTextStream out(stdout);
-        QTextStream err(stderr);
-        return quelto::statistics::CommandLineStatistics::run(launch.statistics, out, err);
     }
     if (offscreenForErrors) {
         std::fputs("quelto: no display to open the window on (DISPLAY is not set).\n", stderr);

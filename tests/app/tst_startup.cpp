@@ -597,6 +597,20 @@ void TestStartup::launchOptions()
     QVERIFY(!raw.error.isEmpty());
     QVERIFY(!raw.version);
     QVERIFY(raw.help && raw.verbose);
+    QVERIFY(!raw.runsOnCoreAlone()); // Qt's options want the application that takes them
+
+    // The commands that neither paint nor browse start without a platform;
+    // the others, the window, and two commands at once do not.
+    for (const QStringList& core : {QStringList{"--statistics", "c.mdb"}, QStringList{"--export-csv", "c.mdb", "o.csv"},
+                                    QStringList{"--import-access", "old.mdb", "new.mdb"}, QStringList{"--version"},
+                                    QStringList{"--help"}})
+        QVERIFY2(parse(core).runsOnCoreAlone(), qPrintable(core.join(u' ')));
+    for (const QStringList& painted :
+         {QStringList{}, QStringList{"x.mdb"}, QStringList{"--lookup", "http://h/"},
+          QStringList{"--export-pdf", "short", "o.pdf"}, QStringList{"--export-html", "c.mdb", "web"},
+          QStringList{"--import", "lib.xml", "c.mdb"}, QStringList{"--statistics", "c.mdb", "--lookup", "http://h/"},
+          QStringList{"--statistics"}})
+        QVERIFY2(!parse(painted).runsOnCoreAlone(), qPrintable(painted.join(u' ')));
 }
 
 void TestStartup::splashClickBeforeItsLoop()
