@@ -1,14 +1,11 @@
 #pragma once
 
+#include "groups/LargeAllocation.h"
+
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <new>
 #include <string_view>
 #include <utility>
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 namespace quelto::groups {
 
@@ -16,8 +13,9 @@ namespace quelto::groups {
 // row. A text of up to InlineSize bytes is held in its slot, so finding it
 // touches one cache line and nothing else; longer texts point into storage
 // that must outlive the map (a TextArena). A hash can be worked out, and its
-// slot fetched ahead, before the lookup itself. A large table asks for huge
-// memory pages, so that a lookup misses the address cache seldom too.
+// slot fetched ahead, before the lookup itself. A large table is in huge
+// memory pages (LargeAllocation), so that a lookup misses the address cache
+// seldom too.
 class InlineTextMap
 {
 public:
@@ -189,49 +187,12 @@ private:
         }
         release(old, oldCapacity);
     }
-    // Empty slots (all bytes zero). A table of 2 MB or more is mapped by
-    // itself, aligned to huge pages and asking for them: the system hands
-    // it out zeroed, a page when it is first touched.
-    static constexpr size_t Huge = size_t(2) << 20;
+    // Empty slots (all bytes zero); a large table in huge pages.
     static Slot* allocate(size_t capacity)
     {
-        const size_t bytes = capacity * sizeof(Slot);
-#if defined(__linux__)
-        if (bytes >= Huge) {
-            // Huge pages are whole; capacities are powers of two, so bytes is a multiple of Huge.
-            void* mapped = mmap(nullptr, bytes + Huge, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-            if (mapped == MAP_FAILED)
-                throw std::bad_alloc();
-            const auto start = reinterpret_cast<uintptr_t>(mapped);
-            const uintptr_t aligned = (start + Huge - 1) & ~(uintptr_t(Huge) - 1);
-            if (aligned > start)
-                munmap(mapped, aligned - start);
-            if (const uintptr_t tail = start + bytes + Huge - (aligned + bytes))
-                munmap(reinterpret_cast<void*>(aligned + bytes), tail);
-#if defined(MADV_HUGEPAGE)
-            madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
-#endif
-            return reinterpret_cast<Slot*>(aligned);
-        }
-#endif
-        void* memory = std::aligned_alloc(alignof(Slot), bytes);
-        if (!memory)
-            throw std::bad_alloc();
-        std::memset(memory, 0, bytes);
-        return static_cast<Slot*>(memory);
+        return static_cast<Slot*>(LargeAllocation::allocate(capacity * sizeof(Slot)));
     }
-    static void release(Slot* table, size_t capacity)
-    {
-        if (!table)
-            return;
-#if defined(__linux__)
-        if (capacity * sizeof(Slot) >= Huge) {
-            munmap(table, capacity * sizeof(Slot));
-            return;
-        }
-#endif
-        std::free(table);
-    }
+    static void release(Slot* table, size_t capacity) { LargeAllocation::release(table, capacity * sizeof(Slot)); }
     void swap(InlineTextMap& other) noexcept
     {
         std::swap(m_slots, other.m_slots);

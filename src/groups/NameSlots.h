@@ -2,6 +2,7 @@
 
 #include "groups/GroupCounts.h"
 #include "groups/InlineTextMap.h"
+#include "groups/LargeAllocation.h"
 #include "groups/TextArena.h"
 
 #include <string>
@@ -86,7 +87,7 @@ private:
     std::string m_preparedKey;
     size_t m_preparedSize = 0;
     uint64_t m_preparedHash = 0;
-    std::vector<Name> m_names; // while labels are kept
+    std::vector<Name, LargeAllocator<Name>> m_names; // while labels are kept
     size_t m_size = 0;
     bool m_keepLabels = true;
 };

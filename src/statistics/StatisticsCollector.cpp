@@ -22,6 +22,7 @@
 #include <mutex>
 #include <QHash>
 #include <QSet>
+#include <span>
 #include <thread>
 
 namespace quelto::statistics {
@@ -70,7 +71,7 @@ GroupCounts grouped(const TextTally& tally, const QString& fieldId)
 
 // People counted once a record, the most frequent first; the others only
 // counted. Only the names that can be among the first are made groups of.
-std::vector<Share> topPeople(const NameSlots& names, const std::vector<int>& counts, int records,
+std::vector<Share> topPeople(const NameSlots& names, std::span<const int> counts, int records,
                              OtherNames& others)
 {
     constexpr size_t Top = StatisticsFigures::TopPeople;
@@ -125,7 +126,7 @@ void nameUntimedMovies(catalog::SqliteConnection& connection, NameSlots& tapes, 
 }
 
 void countTapes(catalog::SqliteConnection& connection, NameSlots& tapes,
-                const std::vector<StatisticsTally::Tape>& tally, TapeFigures& figures)
+                std::span<const StatisticsTally::Tape> tally, TapeFigures& figures)
 {
     figures.tapes = int(tapes.size());
     if (groups::RawQuery::tableColumns(connection, QStringLiteral("quelto_tapes")).isEmpty())

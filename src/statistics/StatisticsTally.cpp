@@ -73,7 +73,7 @@ private:
     std::array<int, 128> m_counts{};
 };
 
-void addCount(std::vector<int>& counts, int slot)
+void addCount(StatisticsTally::SlotVector<int>& counts, int slot)
 {
     if (size_t(slot) >= counts.size())
         counts.resize(size_t(slot) + 1 + counts.size() / 2);
@@ -173,11 +173,28 @@ void StatisticsTally::scan(Rows& rows, Part part)
     Pending director;
     std::vector<std::string_view> listed;
     std::vector<int> countedSlots;
+    // With nothing else to do a row, the cast's lookups are asked for rows
+    // ahead: its names are copied (a row's texts last only until the next
+    // step) and counted some rows at a time.
+    const bool castAhead = part == Part::Cast;
     while (rows.step()) {
         ++records;
         if constexpr (requires { rows.leafCount(); }) {
-            if (records == FirstSample || records == SecondSample)
+            if (records == FirstSample || records == SecondSample) {
+                countCastAhead();
                 makeRoom(double(rows.leafCount()) / double(std::max<size_t>(1, rows.leavesBegun())), castPart, rest);
+            }
+        }
+        if (castAhead) {
+            for (int i = 0; i < 6; ++i) {
+                const std::optional<std::string_view> text = rows.value(at[size_t(Cast0 + i)]);
+                m_castSpans.push_back(text ? Span{m_castText.size(), text->size()} : Span{0, Span::Absent});
+                if (text)
+                    m_castText.append(*text);
+            }
+            if (m_castSpans.size() >= 6 * AheadRows)
+                countCastAhead();
+            continue;
         }
         // The names' places in their tables are asked for first, and the
         // small tallies made while they come.
@@ -190,26 +207,63 @@ void StatisticsTally::scan(Rows& rows, Part part)
             scanRest(*this, rows, at, ratings, seenNumbers);
             countDirectors(director, listed, countedSlots);
         }
-        if (!castPart)
-            continue;
-        std::array<int, 6> taken{};
-        int found = 0; // a name in two cast boxes counts once
-        for (const Pending& name : castNames) {
-            const int slot = name.present ? cast.slotOf(name.text, name.hash) : -1;
-            bool again = slot < 0;
-            for (int i = 0; i < found && !again; ++i)
-                again = taken[size_t(i)] == slot;
-            if (!again)
-                taken[size_t(found++)] = slot;
-        }
-        for (int i = 0; i < found; ++i)
-            addCount(castCounts, taken[size_t(i)]);
+        if (castPart)
+            countCastOf(castNames.data());
     }
+    countCastAhead();
     ratings.addTo(myRating);
     seenNumbers.addTo(seen);
     directorCounts.resize(directors.size());
     castCounts.resize(cast.size());
     tapeMinutes.resize(tapes.size());
+}
+
+void StatisticsTally::countCastOf(const Pending* names)
+{
+    std::array<int, 6> taken{};
+    int found = 0; // a name in two cast boxes counts once
+    for (int n = 0; n < 6; ++n) {
+        const Pending& name = names[n];
+        const int slot = name.present ? cast.slotOf(name.text, name.hash) : -1;
+        bool again = slot < 0;
+        for (int i = 0; i < found && !again; ++i)
+            again = taken[size_t(i)] == slot;
+        if (!again)
+            taken[size_t(found++)] = slot;
+    }
+    for (int i = 0; i < found; ++i)
+        addCount(castCounts, taken[size_t(i)]);
+}
+
+void StatisticsTally::countCastAhead()
+{
+    // The names hashed first, then looked up with the places of those
+    // Ahead names on asked for meanwhile.
+    constexpr size_t Ahead = 16;
+    const size_t count = m_castSpans.size();
+    m_castAhead.resize(count);
+    for (size_t i = 0; i < count; ++i) {
+        const Span span = m_castSpans[i];
+        if (span.size == Span::Absent) {
+            m_castAhead[i] = {};
+            continue;
+        }
+        const std::string_view text(m_castText.data() + span.begin, span.size);
+        m_castAhead[i] = {text, NameSlots::hashOf(text), true};
+    }
+    const auto prefetch = [this, count](size_t i) {
+        if (i < count && m_castAhead[i].present)
+            cast.prefetch(m_castAhead[i].hash);
+    };
+    for (size_t i = 0; i < Ahead; ++i)
+        prefetch(i);
+    for (size_t row = 0; row + 6 <= count; row += 6) {
+        for (size_t i = row; i < row + 6; ++i)
+            prefetch(i + Ahead);
+        countCastOf(&m_castAhead[row]);
+    }
+    m_castSpans.clear();
+    m_castText.clear();
 }
 
 template void StatisticsTally::scan(RawQuery&, Part);

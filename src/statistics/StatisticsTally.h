@@ -1,10 +1,12 @@
 #pragma once
 
+#include "groups/LargeAllocation.h"
 #include "groups/NameSlots.h"
 #include "groups/TextTally.h"
 
 #include <QString>
 #include <QStringList>
+#include <string>
 #include <vector>
 
 namespace quelto::groups {
@@ -79,8 +81,11 @@ public:
     groups::TextTally medium, genre, year, country, myRating, seen;
     groups::NameSlots directors, cast;
     groups::NameSlots tapes{groups::NameSlots::Labels::Dropped};
-    std::vector<int> directorCounts, castCounts; // by slot
-    std::vector<Tape> tapeMinutes;               // by slot of tapes
+    // Large, and filled a slot at a time as names come: in huge pages.
+    template <class T>
+    using SlotVector = std::vector<T, groups::LargeAllocator<T>>;
+    SlotVector<int> directorCounts, castCounts; // by slot
+    SlotVector<Tape> tapeMinutes;               // by slot of tapes
     int withRunningTime = 0;
     qint64 runningMinutes = 0;
 
@@ -93,6 +98,20 @@ private:
     void countDirectors(const Pending& director, std::vector<std::string_view>& listed,
                         std::vector<int>& countedSlots);
     size_t m_castAtFirstSample = 0;
+
+    // The cast of a row (six names) counted, and of the rows copied ahead.
+    void countCastOf(const Pending* names);
+    void countCastAhead();
+    static constexpr size_t AheadRows = 64;
+    struct Span
+    {
+        static constexpr size_t Absent = ~size_t(0);
+        size_t begin;
+        size_t size;
+    };
+    std::string m_castText;
+    std::vector<Span> m_castSpans;
+    std::vector<Pending> m_castAhead;
 };
 
 } // namespace quelto::statistics

@@ -2,9 +2,12 @@
 // share a slot, whatever their length or bytes, across table growth, and
 // whether the slots keep their labels or not.
 #include "groups/InlineTextMap.h"
+#include "groups/LargeAllocation.h"
 #include "groups/NameSlots.h"
+#include "groups/TextArena.h"
 
 #include <QtTest>
+#include <cstring>
 #include <string>
 
 using namespace quelto;
@@ -134,6 +137,51 @@ private slots:
             QCOMPARE(tapes.find("a5"), 5);
             QCOMPARE(tapes.size(), size_t(6));
         }
+    }
+
+    void largeBlocksAreZeroedAndKeepWhatTheyHold()
+    {
+        using groups::LargeAllocation;
+        // Either side of a huge page, and sizes that are not a multiple of one.
+        for (const size_t bytes : {size_t(0), size_t(1), size_t(100), LargeAllocation::Huge - 1, LargeAllocation::Huge,
+                                   5 * LargeAllocation::Huge + 3}) {
+            auto* memory = static_cast<unsigned char*>(LargeAllocation::allocate(bytes));
+            QVERIFY(memory);
+            QCOMPARE(reinterpret_cast<uintptr_t>(memory) % 64, uintptr_t(0));
+            for (size_t i = 0; i < bytes; i += (bytes > 4096 ? 4093 : 1))
+                QCOMPARE(int(memory[i]), 0);
+            if (bytes > 0) {
+                QCOMPARE(int(memory[bytes - 1]), 0);
+                std::memset(memory, 0x5a, bytes); // all of it is writable
+            }
+            LargeAllocation::release(memory, bytes);
+        }
+
+        // A vector grown through several mappings keeps its elements.
+        std::vector<uint64_t, groups::LargeAllocator<uint64_t>> numbers;
+        for (uint64_t i = 0; i < 1000000; ++i)
+            numbers.push_back(i * 7);
+        auto copied = numbers;
+        numbers.resize(3000000); // new elements are zero
+        QCOMPARE(numbers[999999], uint64_t(999999 * 7));
+        QCOMPARE(numbers[2999999], uint64_t(0));
+        QCOMPARE(copied.size(), size_t(1000000));
+        QCOMPARE(copied[123456], uint64_t(123456 * 7));
+
+        // An arena past its small blocks, long texts among short ones: every
+        // kept text stays as it was, also after the arena has moved.
+        groups::TextArena arena;
+        std::vector<std::string> texts;
+        std::vector<std::string_view> kept;
+        for (int i = 0; i < 200000; ++i) {
+            texts.push_back(i % 5000 == 0 ? std::string(size_t(70000 + i % 7), char('a' + i % 26))
+                                          : "Text " + std::to_string(i));
+            kept.push_back(arena.keep(texts.back()));
+        }
+        groups::TextArena moved(std::move(arena));
+        for (size_t i = 0; i < texts.size(); ++i)
+            QCOMPARE(kept[i], std::string_view(texts[i]));
+        QCOMPARE(moved.keep("after the move"), std::string_view("after the move"));
     }
 
     void manyNamesKeepTheirSlots()
