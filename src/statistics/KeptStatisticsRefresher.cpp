@@ -64,6 +64,11 @@ void KeptStatisticsRefresher::fileMayHaveChanged()
             if (self)
                 self->stop(); // its read lock must not hold up the write
         });
+        // Figures kept from an earlier run may be out of date: another
+        // program may have changed the catalogue since. They are checked
+        // (and counted again if so) once the window is idle.
+        if (QFileInfo::exists(KeptStatistics::fileFor(connection.path())))
+            m_pause->start();
         return;
     }
     if (connection.totalChanges() == m_changesSeen)

@@ -15,11 +15,13 @@ class BackgroundTask;
 
 namespace quelto::statistics {
 
-// After the window's own changes (saves, deletes, imports, undo), makes the
-// kept statistics of the catalogue again, so that the next Statistics opens
-// at once: only for a catalogue whose figures are kept already, once the
-// window has been idle a moment, on a thread of the lowest priority, and
-// given up for a newer change and before every write of the window's own.
+// After the window's own changes (saves, deletes, imports, undo), and once
+// when a catalogue is opened (another program may have changed it since),
+// makes the kept statistics of the catalogue again, so that the next
+// Statistics opens at once: only for a catalogue whose figures are kept
+// already, once the window has been idle a moment, on a thread of the
+// lowest priority, and given up for a newer change and before every write
+// of the window's own. Figures that are up to date are only checked.
 class KeptStatisticsRefresher : public QObject
 {
     Q_OBJECT

@@ -337,6 +337,32 @@ private slots:
         QVERIFY(opened(m_path, source) == counted(m_path));
         QCOMPARE(source, Source::Pass);
     }
+
+    void anotherProgramsChangesAreCountedWhenTheCatalogueOpens()
+    {
+        Source source;
+        opened(m_path, source); // the statistics were asked for once
+        writeElsewhere(m_path, "update archive set mv_genre = 'Horror' where title = 'Big'");
+        {
+            catalog::CatalogState state;
+            state.database = catalog::Database::open(m_path);
+            statistics::KeptStatisticsRefresher refresher(state, [] { return false; });
+            refresher.fileMayHaveChanged(); // the catalogue shown
+            QVERIFY(refresher.isWaiting());
+            refresher.refreshNow();
+            QVERIFY(refresher.waitFor(20000));
+        }
+        QVERIFY(opened(m_path, source) == counted(m_path));
+        QCOMPARE(source, Source::File);
+
+        // A catalogue whose statistics were never asked for is not counted on opening.
+        QVERIFY(QFile::remove(KeptStatistics::fileFor(m_path)));
+        catalog::CatalogState state;
+        state.database = catalog::Database::open(m_path);
+        statistics::KeptStatisticsRefresher refresher(state, [] { return false; });
+        refresher.fileMayHaveChanged();
+        QVERIFY(!refresher.isWaiting());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestKeptStatistics)
