@@ -266,11 +266,14 @@ bool LaunchOptions::runsWithoutWindow() const
 
 bool LaunchOptions::runsOnCoreAlone() const
 {
-    const int commands = int(help) + int(version) + int(!lookupUrl.isEmpty()) + int(!importAccess.isEmpty())
-        + int(!exportCsv.isEmpty()) + int(!exportHtml.isEmpty()) + int(!importFile.isEmpty())
-        + int(exportPdf.has_value()) + int(!statistics.isEmpty());
-    return error.isEmpty() && commands == 1
-        && (help || version || !importAccess.isEmpty() || !exportCsv.isEmpty() || !statistics.isEmpty());
+    if (!error.isEmpty())
+        return false;
+    if (help || version)
+        return true; // printed before any command is run
+    const int commands = int(!lookupUrl.isEmpty()) + int(!importAccess.isEmpty()) + int(!exportCsv.isEmpty())
+        + int(!exportHtml.isEmpty()) + int(!importFile.isEmpty()) + int(exportPdf.has_value())
+        + int(!statistics.isEmpty());
+    return commands == 1 && (!importAccess.isEmpty() || !exportCsv.isEmpty() || !statistics.isEmpty());
 }
 
 } // namespace quelto::app

@@ -55,8 +55,9 @@ struct LaunchOptions
     // the main window, so no display is needed.
     bool runsWithoutWindow() const;
     // True for the commands that neither paint nor browse (statistics, the
-    // Access import, the CSV export, help and version): they run on Qt's
-    // core alone, without a platform, fonts or icons to set up and take down.
+    // Access import, the CSV export), and for help and version, which come
+    // before any command: they run on Qt's core alone, without a platform,
+    // fonts or icons to set up and take down.
     bool runsOnCoreAlone() const;
 };
 

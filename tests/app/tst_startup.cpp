@@ -600,10 +600,12 @@ void TestStartup::launchOptions()
     QVERIFY(!raw.runsOnCoreAlone()); // Qt's options want the application that takes them
 
     // The commands that neither paint nor browse start without a platform;
-    // the others, the window, and two commands at once do not.
+    // help and version come before any command; the other commands, the
+    // window, and two commands at once need the full application.
     for (const QStringList& core : {QStringList{"--statistics", "c.mdb"}, QStringList{"--export-csv", "c.mdb", "o.csv"},
                                     QStringList{"--import-access", "old.mdb", "new.mdb"}, QStringList{"--version"},
-                                    QStringList{"--help"}})
+                                    QStringList{"--help"}, QStringList{"--help", "--statistics", "c.mdb"},
+                                    QStringList{"--version", "--lookup", "http://h/"}})
         QVERIFY2(parse(core).runsOnCoreAlone(), qPrintable(core.join(u' ')));
     for (const QStringList& painted :
          {QStringList{}, QStringList{"x.mdb"}, QStringList{"--lookup", "http://h/"},

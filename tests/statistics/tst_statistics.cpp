@@ -15,6 +15,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <atomic>
@@ -224,6 +225,37 @@ private slots:
         QCOMPARE(noir.tapes.tapes, 2);
         QCOMPARE(int(noir.loansPerBorrower.size()), 1);
         QCOMPARE(noir.loansPerBorrower[0].loans, 1);
+    }
+
+    void theProgramPrintsThemWithoutADisplay()
+    {
+        // The program itself, with no display: the figures, help before any
+        // command, and a command line in error.
+        const auto run = [this](const QStringList& arguments, QByteArray& out) {
+            QProcess program;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("XDG_CACHE_HOME"), m_dir.filePath(QStringLiteral("cache")));
+            for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+                environment.remove(QString::fromLatin1(name));
+            program.setProcessEnvironment(environment);
+            program.start(QStringLiteral(QUELTO_PROGRAM), arguments);
+            if (!program.waitForFinished(60000)) {
+                program.kill();
+                program.waitForFinished();
+                return -1;
+            }
+            out = program.readAllStandardOutput();
+            return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+        };
+        QByteArray out;
+        QCOMPARE(run({QStringLiteral("--statistics"), m_path}, out), 0);
+        QCOMPARE(QJsonDocument::fromJson(out).object().value(QStringLiteral("records")).toInt(), 4);
+        QCOMPARE(run({QStringLiteral("--help"), QStringLiteral("--statistics"), m_path}, out), 0);
+        QVERIFY(out.startsWith("Usage: quelto"));
+        QCOMPARE(run({QStringLiteral("--version"), QStringLiteral("--lookup"), QStringLiteral("http://h/")}, out), 0);
+        QVERIFY(out.startsWith("quelto "));
+        QCOMPARE(run({QStringLiteral("--statistics")}, out), 2);
+        QVERIFY(out.isEmpty());
     }
 
     void commandLinePrintsJsonAndWritesNothing()
