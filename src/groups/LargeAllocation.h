@@ -23,9 +23,7 @@ public:
     static void release(void* memory, size_t bytes);
 };
 
-// An allocator for std::vector that takes large blocks from LargeAllocation.
-// Its elements must be trivially constructible: memory comes zeroed or not,
-// as the heap gives it, and is constructed by the vector as usual.
+// An allocator for std::vector that takes its blocks from LargeAllocation.
 template <class T>
 struct LargeAllocator
 {

@@ -18,7 +18,8 @@ public:
     TextArena(const TextArena&) = delete;
     TextArena& operator=(const TextArena&) = delete;
     TextArena(TextArena&& other) noexcept
-        : m_blocks(std::move(other.m_blocks)), m_used(std::exchange(other.m_used, 0))
+        : m_blocks(std::move(other.m_blocks)), m_large(std::move(other.m_large)),
+          m_used(std::exchange(other.m_used, 0))
     {
     }
     TextArena& operator=(TextArena&& other) noexcept
@@ -26,6 +27,7 @@ public:
         if (this != &other) {
             releaseAll();
             m_blocks = std::move(other.m_blocks);
+            m_large = std::move(other.m_large);
             m_used = std::exchange(other.m_used, 0);
         }
         return *this;
@@ -35,21 +37,17 @@ public:
     std::string_view keep(std::string_view text)
     {
         // The first blocks are small, for the many small tallies; a large
-        // one takes blocks of huge pages.
+        // one goes on in blocks of huge pages.
         const size_t blockSize = m_blocks.size() < SmallBlocks ? SmallBlock : LargeAllocation::Huge;
-        if (text.size() > blockSize / 4) {
-            char* own = addBlock(text.size(), false);
-            std::copy(text.begin(), text.end(), own);
-            return {own, text.size()};
-        }
-        if (m_blocks.empty() || !m_blocks.back().current || m_used + text.size() > m_blocks.back().size) {
-            addBlock(blockSize, true);
+        if (text.size() > blockSize / 4)
+            return copy(text, allocate(m_large, text.size()));
+        if (m_blocks.empty() || m_used + text.size() > m_blocks.back().size) {
+            allocate(m_blocks, blockSize);
             m_used = 0;
         }
         char* place = m_blocks.back().memory + m_used;
-        std::copy(text.begin(), text.end(), place);
         m_used += text.size();
-        return {place, text.size()};
+        return copy(text, place);
     }
 
 private:
@@ -59,29 +57,31 @@ private:
     {
         char* memory;
         size_t size;
-        bool current; // texts are added to it (else it holds one long text)
     };
-    char* addBlock(size_t size, bool current)
+    static char* allocate(std::vector<Block>& into, size_t size)
     {
-        m_blocks.reserve(m_blocks.size() + 1);
+        into.reserve(into.size() + 1); // nothing is lost if this throws
         auto* memory = static_cast<char*>(LargeAllocation::allocate(size));
-        if (!current && !m_blocks.empty() && m_blocks.back().current) {
-            // The block texts are added to stays last.
-            m_blocks.push_back(m_blocks.back());
-            m_blocks[m_blocks.size() - 2] = {memory, size, false};
-            return memory;
-        }
-        m_blocks.push_back({memory, size, current});
+        into.push_back({memory, size});
         return memory;
+    }
+    static std::string_view copy(std::string_view text, char* place)
+    {
+        std::copy(text.begin(), text.end(), place);
+        return {place, text.size()};
     }
     void releaseAll() noexcept
     {
-        for (const Block& block : m_blocks)
-            LargeAllocation::release(block.memory, block.size);
+        for (const std::vector<Block>* blocks : {&m_blocks, &m_large}) {
+            for (const Block& block : *blocks)
+                LargeAllocation::release(block.memory, block.size);
+        }
         m_blocks.clear();
+        m_large.clear();
     }
 
-    std::vector<Block> m_blocks;
+    std::vector<Block> m_blocks; // texts are added to the last
+    std::vector<Block> m_large;  // a long text each
     size_t m_used = 0;
 };
 
