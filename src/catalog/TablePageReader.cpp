@@ -340,6 +340,17 @@ std::optional<std::string_view> TablePageReader::value(int column) const
     return std::string_view(text);
 }
 
+void TablePageReader::keepLeaves(size_t first, size_t end)
+{
+    end = std::min(end, m_leaves.size());
+    first = std::min(first, end);
+    m_leaves.erase(m_leaves.begin() + ptrdiff_t(end), m_leaves.end());
+    m_leaves.erase(m_leaves.begin(), m_leaves.begin() + ptrdiff_t(first));
+    m_nextLeaf = 0;
+    m_cellCount = 0;
+    m_cell = 0;
+}
+
 bool TablePageReader::step()
 {
     while (m_cell >= m_cellCount) {

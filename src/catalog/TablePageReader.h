@@ -67,6 +67,8 @@ public:
     // the rows stepped, a guess at the rows of the whole table.
     size_t leafCount() const { return m_leaves.size(); }
     size_t leavesBegun() const { return m_nextLeaf; }
+    // Reads only the leaves [first, end) of those of the whole table.
+    void keepLeaves(size_t first, size_t end);
     Kind kind(int column) const { return m_values[size_t(column)].kind; }
     bool isNull(int column) const { return kind(column) == Kind::Null; }
     bool isInteger(int column) const { return kind(column) == Kind::Integer; }

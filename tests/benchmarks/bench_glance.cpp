@@ -21,6 +21,8 @@
 #include "statistics/KeptStatistics.h"
 #include "statistics/KeptStatisticsRefresher.h"
 #include "statistics/StatisticsCollector.h"
+#include "statistics/StatisticsTally.h"
+#include "catalog/TablePageReader.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -257,6 +259,52 @@ void BM_FollowOneSave(benchmark::State& state)
 } // namespace
 
 #define SIZES ->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)
+
+// What a pass over every row costs before anything is counted: the columns
+// the statistics read, from the pages, on one thread or on two each taking
+// half of the leaves; with "tallied", each half also counted as one thread
+// counts everything (the two halves' names not joined).
+void BM_RowsRead(benchmark::State& state, bool tallied)
+{
+    catalog::Database& db = glanceCatalog(int(state.range(1)));
+    const size_t threads = size_t(state.range(0));
+    using Part = statistics::StatisticsTally::Part;
+    const QStringList columns = statistics::StatisticsTally::columnNames(Part::All);
+    std::vector<size_t> read(threads);
+    for (auto _ : state) {
+        std::vector<std::shared_ptr<catalog::SqliteConnection>> connections;
+        for (size_t t = 0; t < threads; ++t)
+            connections.push_back(catalog::SqliteConnection::open(db.connection()->path(),
+                                                                  catalog::SqliteConnection::Mode::OpenReadOnly));
+        std::vector<std::thread> readers;
+        for (size_t t = 0; t < threads; ++t) {
+            readers.emplace_back([&, t] {
+                catalog::TablePageReader rows(*connections[t], QStringLiteral("archive"), columns);
+                const size_t leaves = rows.leafCount();
+                rows.keepLeaves(leaves * t / threads, leaves * (t + 1) / threads);
+                if (tallied) {
+                    statistics::StatisticsTally tally;
+                    tally.scan(rows, Part::All);
+                    read[t] = size_t(tally.records);
+                    return;
+                }
+                size_t bytes = 0;
+                while (rows.step()) {
+                    for (int c = 0; c < columns.size(); ++c) {
+                        if (const std::optional<std::string_view> text = rows.value(c))
+                            bytes += text->size();
+                    }
+                }
+                read[t] = bytes;
+            });
+        }
+        for (std::thread& reader : readers)
+            reader.join();
+        benchmark::DoNotOptimize(read.data());
+    }
+}
+BENCHMARK_CAPTURE(BM_RowsRead, read, false)->ArgsProduct({{1, 2}, {1000000}})->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_RowsRead, tallied, true)->ArgsProduct({{1, 2}, {1000000}})->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BareScan) SIZES;
 BENCHMARK_CAPTURE(BM_GroupCount, medium, "medium") SIZES;
 BENCHMARK_CAPTURE(BM_GroupCount, genre, "genre") SIZES;

@@ -244,6 +244,29 @@ private slots:
         }
     }
 
+    void partsOfTheLeavesGiveTheRowsInTurn()
+    {
+        const QString path = file("parts.db");
+        makeFile(path, {512, 0, false, 3000});
+        auto connection = SqliteConnection::open(path, SqliteConnection::Mode::OpenReadOnly);
+        const auto rowids = [&](size_t first, size_t end) {
+            TablePageReader reader(*connection, QStringLiteral("t"), {QStringLiteral("a")});
+            reader.keepLeaves(first, end);
+            QList<qint64> ids;
+            while (reader.step())
+                ids << reader.rowid();
+            return ids;
+        };
+        TablePageReader whole(*connection, QStringLiteral("t"), {QStringLiteral("a")});
+        const size_t leaves = whole.leafCount();
+        QVERIFY(leaves > 10);
+        const QList<qint64> all = rowids(0, leaves);
+        QCOMPARE(all.size(), int(whole.rowCount()));
+        QCOMPARE(rowids(0, leaves / 3) + rowids(leaves / 3, leaves), all);
+        QVERIFY(rowids(leaves, leaves).isEmpty());
+        QCOMPARE(rowids(leaves - 1, leaves * 2).size(), all.size() - rowids(0, leaves - 1).size());
+    }
+
     void aColumnAddedWithADefaultIsLeftToSql()
     {
         const QString path = file("default.db");
