@@ -14,70 +14,14 @@ clicks a row of the group pane (a genre of the generated catalogues)."""
 import os, subprocess, sys, time
 import pyatspi
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from window_session import WindowSession
+
 QUELTO, CATALOGUE, OUT = sys.argv[1], sys.argv[2], sys.argv[3]
-os.makedirs(OUT, exist_ok=True)
-home = "/tmp/probehome"
-os.makedirs(home + "/config/Quelto", exist_ok=True)
-open(home + "/config/Quelto/Quelto.conf", "w").write("[Settings]\nMovieSite=\n")
-env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=home + "/config", QT_ACCESSIBILITY="1",
-           QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QTWEBENGINE_DISABLE_SANDBOX="1", LC_ALL="C.UTF-8")
-env.pop("QT_QPA_PLATFORM", None)
-proc = subprocess.Popen([QUELTO, "--database", CATALOGUE], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-def find_app():
-    d = pyatspi.Registry.getDesktop(0)
-    for i in range(d.childCount):
-        a = d.getChildAtIndex(i)
-        if a is not None and a.name.lower() == "quelto":
-            return a
-def walk(n, depth=0):
-    if n is None or depth > 40: return
-    yield n
-    try:
-        role = n.getRoleName()
-    except Exception:
-        return
-    if role in ("table cell", "list item"):
-        return
-    count = n.childCount
-    if role in ("table", "tree table", "list", "tree"):
-        count = min(count, 40)  # the headers and the first rows: not a million of them
-    for i in range(count):
-        try: yield from walk(n.getChildAtIndex(i), depth + 1)
-        except Exception: continue
-def showing(n):
-    s = n.getState(); return s.contains(pyatspi.STATE_SHOWING)
-def nodes(app, name=None, role=None):
-    out = []
-    for n in walk(app):
-        try:
-            if name is not None and n.name != name: continue
-            if role is not None and n.getRoleName() != role: continue
-            if not showing(n): continue
-            out.append(n)
-        except Exception: continue
-    return out
-def xdo(*w): subprocess.run(["xdotool", *w], check=True)
-def shot(name): subprocess.run("xwd -root -silent | /usr/bin/convert xwd:- %s/%s.png" % (OUT, name), shell=True)
-def click(node):
-    e = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    xdo("mousemove", str(e.x + e.width // 2), str(e.y + e.height // 2), "click", "1")
-
-app = None
-t0 = time.time()
-while time.time() - t0 < 90:
-    app = find_app()
-    if app and nodes(app, role="frame"): break
-    time.sleep(0.5)
-frame = nodes(app, role="frame")[0]
-while time.time() - t0 < 90 and not [n for n in nodes(app) if n.name.endswith("records in database")]:
-    time.sleep(0.5)
-print("window up after %.1f s" % (time.time() - t0), flush=True)
-time.sleep(3)
-frame = [f for f in nodes(app, role="frame") if f.name.startswith("Quelto")][0]
-e = frame.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-xdo("mousemove", str(e.x + e.width // 2), str(e.y + 8), "click", "1")
-time.sleep(1)
+session = WindowSession(QUELTO, CATALOGUE, shots=OUT, home="/tmp/probehome")
+proc = session.process
+nodes, showing, xdo, click, shot = session.nodes, session.showing, session.xdo, session.click, session.shot
+app, frame = session.main_window()
 
 def ask():
     s = time.monotonic(); frame.getState(); frame.name; return time.monotonic() - s

@@ -51,7 +51,8 @@ if "window id" not in subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHEC
     started.append(subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
     time.sleep(1)
 # The accessibility bus of this session (dbus-run-session starts one when run from CTest).
-import pyatspi  # noqa: E402
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from window_session import WindowSession  # noqa: E402
 
 catalogue = os.path.join(tmp, "accents.mdb")
 if subprocess.run([NEW_CATALOGUE, catalogue]).returncode != 0:
@@ -67,78 +68,18 @@ sql = "".join("insert into archive (catalog, md_type, title, mv_director, mv_cas
 if subprocess.run(["sqlite3", catalogue], input=sql, text=True).returncode != 0:
     fail("filling the catalogue")
 
-home = os.path.join(tmp, "home")
-os.makedirs(home + "/config/Quelto", exist_ok=True)
-open(home + "/config/Quelto/Quelto.conf", "w").write("[Settings]\nMovieSite=\n")
-env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=home + "/config", XDG_DATA_HOME=home + "/data",
-           QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QTWEBENGINE_DISABLE_SANDBOX="1",
-           QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --no-sandbox", LC_ALL="C.UTF-8")
-env.pop("QT_QPA_PLATFORM", None)
-started.append(subprocess.Popen([QUELTO, "--database", catalogue], env=env, stdout=subprocess.DEVNULL,
-                                stderr=subprocess.DEVNULL))
+session = WindowSession(QUELTO, catalogue, shots=SHOTS, home=os.path.join(tmp, "home"),
+                        extra_env={"XDG_DATA_HOME": os.path.join(tmp, "home", "data"),
+                                   "QTWEBENGINE_CHROMIUM_FLAGS": "--disable-gpu --no-sandbox"})
+started.append(session.process)
+nodes, xdo, click, shot = session.nodes, session.xdo, session.click, session.shot
 
-def find_app():
-    d = pyatspi.Registry.getDesktop(0)
-    for i in range(d.childCount):
-        a = d.getChildAtIndex(i)
-        if a is not None and a.name.lower() == "quelto":
-            return a
-def walk(n, depth=0):
-    if n is None or depth > 40:
-        return
-    yield n
-    try:
-        role = n.getRoleName()
-    except Exception:
-        return
-    if role in ("table cell", "list item"):
-        return
-    count = n.childCount
-    if role in ("table", "tree table", "list", "tree"):
-        count = min(count, 40)
-    for i in range(count):
-        try:
-            yield from walk(n.getChildAtIndex(i), depth + 1)
-        except Exception:
-            continue
-def nodes(app, name=None, role=None):
-    out = []
-    for n in walk(app):
-        try:
-            if name is not None and n.name != name:
-                continue
-            if role is not None and n.getRoleName() != role:
-                continue
-            if not n.getState().contains(pyatspi.STATE_SHOWING):
-                continue
-            out.append(n)
-        except Exception:
-            continue
-    return out
-def xdo(*w):
-    subprocess.run(["xdotool", *w], check=True)
-def shot(name):
-    subprocess.run("xwd -root -silent | /usr/bin/convert xwd:- %s/%s.png" % (SHOTS, name), shell=True)
-def click(node):
-    e = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-    xdo("mousemove", str(e.x + e.width // 2), str(e.y + e.height // 2), "click", "1")
 def descriptions(app):
     return [n.name for n in nodes(app) if n.name.startswith("Quick: ")]
 
-app = None
-t0 = time.time()
-while time.time() - t0 < 90:
-    app = find_app()
-    if app and [f for f in nodes(app, role="frame") if f.name.startswith("Quelto")]:
-        break
-    time.sleep(0.5)
-else:
+app, frame = session.main_window(settle=2.0)
+if app is None:
     fail("no main window")
-time.sleep(2)
-frame = [f for f in nodes(app, role="frame") if f.name.startswith("Quelto")][0]
-e = frame.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-xdo("mousemove", str(e.x + e.width // 2), str(e.y + 8), "click", "1")
-time.sleep(0.5)
 tabs = nodes(app, name="List", role="page tab")
 if not tabs:
     fail("no List tab")

@@ -12,10 +12,10 @@ sqlite3 tool) before the program starts, as after a change made elsewhere.
 The kept figures are in OUTDIR/cache: the first run counts, later runs find
 them kept (or, with --change, out of date)."""
 import argparse, os, subprocess, sys, time
-import pyatspi
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from screen_probe import ScreenProbe
+from window_session import WindowSession
 
 parser = argparse.ArgumentParser()
 parser.add_argument("quelto")
@@ -33,24 +33,10 @@ if args.change:
                     "update archive set mv_genre = case mv_genre when 'Drama' then 'Comedy' else 'Drama' end "
                     "where rowid = (select min(rowid) from archive)"], check=True)
 
-home = os.path.join(args.outdir, "home")
-os.makedirs(home + "/config/Quelto", exist_ok=True)
-open(home + "/config/Quelto/Quelto.conf", "w").write("[Settings]\nMovieSite=\n")
-env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=home + "/config", XDG_CACHE_HOME=os.path.join(args.outdir, "cache"),
-           QTWEBENGINE_DISABLE_SANDBOX="1", LC_ALL="C.UTF-8")
-if not args.screen:
-    env.update(QT_ACCESSIBILITY="1", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-env.pop("QT_QPA_PLATFORM", None)
-proc = subprocess.Popen([args.quelto, "--database", args.catalogue], env=env,
-                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-
-def app():
-    desktop = pyatspi.Registry.getDesktop(0)
-    for i in range(desktop.childCount):
-        a = desktop.getChildAtIndex(i)
-        if a is not None and a.name.lower() == "quelto":
-            return a
+session = WindowSession(args.quelto, args.catalogue, shots=args.outdir, home=os.path.join(args.outdir, "home"),
+                        extra_env={"XDG_CACHE_HOME": os.path.join(args.outdir, "cache")}, accessible=not args.screen)
+proc = session.process
+app, xdo = WindowSession.find_app, WindowSession.xdo
 
 
 def names(node, depth=0):
@@ -69,10 +55,6 @@ def names(node, depth=0):
             yield from names(node.getChildAtIndex(i), depth + 1)
         except Exception:
             continue
-
-
-def xdo(*words):
-    subprocess.run(["xdotool", *words], check=True)
 
 
 def visible(title):
@@ -125,7 +107,7 @@ else:
         summary = [n for n in names(app()) if " records on " in n]
 shown = time.monotonic() - start
 print("summary after %.0f ms: %s" % (shown * 1000, summary[0][:80] if summary else "none"), flush=True)
-subprocess.run("xwd -root -silent | /usr/bin/convert xwd:- %s/statistics.png" % args.outdir, shell=True)
+session.shot("statistics")
 xdo("key", "Escape")
 time.sleep(0.5)
 proc.terminate()
