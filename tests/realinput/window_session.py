@@ -6,6 +6,11 @@ through the accessibility tree: the pieces the real-input scripts share.
     app, frame = session.main_window()
     session.click(session.nodes(app, name="List", role="page tab")[0])
 
+Finding the program, xdotool and screenshots are tests/support/atspi_session's;
+the walk here stops sooner (the timing scripts' walks compete with the
+program for the two cores) and a click does not pause after itself (a pause
+would hide the freeze a timing script measures).
+
 The program runs with a home and settings of its own (no movie site, so the
 browser pane loads nothing), the accessibility bridge on (unless asked not
 to: its tree walks take a core), and Qt's platform
@@ -13,9 +18,13 @@ left to the display (DISPLAY must name an X server with a window manager).
 """
 import os
 import subprocess
+import sys
 import time
 
 import pyatspi
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import atspi_session  # noqa: E402
 
 # Roles whose children are rows: only their first ones are walked, not a
 # million of them.
@@ -25,8 +34,7 @@ _ROWS = ("table cell", "list item")
 
 class WindowSession:
     def __init__(self, quelto, catalogue, shots, home, extra_env=None, accessible=True):
-        self.shots = shots
-        os.makedirs(shots, exist_ok=True)
+        atspi_session.shots_to(shots)
         os.makedirs(home + "/config/Quelto", exist_ok=True)
         with open(home + "/config/Quelto/Quelto.conf", "w") as settings:
             settings.write("[Settings]\nMovieSite=\n")
@@ -39,14 +47,9 @@ class WindowSession:
         self.process = subprocess.Popen([quelto, "--database", catalogue], env=env,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
-    @staticmethod
-    def find_app():
-        desktop = pyatspi.Registry.getDesktop(0)
-        for i in range(desktop.childCount):
-            a = desktop.getChildAtIndex(i)
-            if a is not None and a.name.lower() == "quelto":
-                return a
-        return None
+    find_app = staticmethod(atspi_session.application)
+    xdo = staticmethod(atspi_session.xdo)
+    shot = staticmethod(atspi_session.shot)
 
     @staticmethod
     def walk(node, depth=0):
@@ -90,16 +93,9 @@ class WindowSession:
         return found
 
     @staticmethod
-    def xdo(*words):
-        subprocess.run(["xdotool", *words], check=True)
-
-    @staticmethod
     def click(node):
         e = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         WindowSession.xdo("mousemove", str(e.x + e.width // 2), str(e.y + e.height // 2), "click", "1")
-
-    def shot(self, name):
-        subprocess.run("xwd -root -silent | /usr/bin/convert xwd:- %s/%s.png" % (self.shots, name), shell=True)
 
     def main_window(self, seconds=90, loaded=True, settle=3.0):
         """Waits for the main window (and, if loaded, its record count), then
